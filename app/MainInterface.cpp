@@ -1,0 +1,86 @@
+#include "app/MainInterface.h"
+
+#include "app/NimbrelAppDelegate.h"
+#include "core/LocationController.h"
+#include "ui/AlertController.h"
+#include "ui/AppController.h"
+#include "ui/MainWindow.h"
+#include "ui/ResultsController.h"
+
+#include "ui_MainWindow.h"
+
+#include <QCoreApplication>
+
+std::unique_ptr<MainInterface> MainInterface::load()
+{
+    // Settings first: every controller may read one while it is made or woken.
+    NimbrelAppDelegate::initialize();
+
+    std::unique_ptr<MainInterface> ui(new MainInterface);
+    ui->createControllers();
+    ui->wireOutlets();
+    ui->awakeFromNib();
+    ui->finishLaunching();
+    return ui;
+}
+
+MainInterface::MainInterface() = default;
+
+MainInterface::~MainInterface() = default;
+
+// One line per controller, in the order the members are declared.
+void MainInterface::createControllers()
+{
+    m_appDelegate = std::make_unique<NimbrelAppDelegate>();
+    m_mainWindow = std::make_unique<MainWindow>();
+    m_locationControl = std::make_unique<LocationController>();
+    m_alertControl = std::make_unique<AlertController>();
+    m_resultsControl = std::make_unique<ResultsController>();
+    m_appControl = std::make_unique<AppController>();
+}
+
+// Every outlet is set here and never changed afterwards; grouped by the controller that
+// holds the outlet.
+void MainInterface::wireOutlets()
+{
+    // NimbrelAppDelegate: asked before the application quits.
+    QCoreApplication::instance()->installEventFilter(m_appDelegate.get());
+    // NimbrelAppDelegate: the quit reply, the main window, the three menu items it shows.
+    Ui::MainWindow &form = m_mainWindow->form();
+    m_appDelegate->setAppControl([app = m_appControl.get()] { return app->shouldAppQuit(); });
+    m_appDelegate->setWindow(m_mainWindow.get());
+    m_appDelegate->setAcknowledgementsMenuItem(form.actionAcknowledgements);
+    m_appDelegate->setFeedbackMenuItem(form.actionFeedback);
+    m_appDelegate->setAcknowledgementsSeparatorMenuItem(m_mainWindow->acknowledgementsSeparatorMenuItem());
+    NimbrelAppDelegate *delegate = m_appDelegate.get();
+    QObject::connect(form.actionTestSound, &QAction::triggered, delegate, &NimbrelAppDelegate::testSound);
+    QObject::connect(form.actionFeedback, &QAction::triggered, delegate, &NimbrelAppDelegate::showFeedbackDialog);
+    QObject::connect(form.actionCheckForUpdates, &QAction::triggered, delegate, &NimbrelAppDelegate::checkForUpdates);
+
+    // AppController: the main window and its views, the location list, the alert, the results.
+    m_appControl->setMainWindow(m_mainWindow.get());
+    m_appControl->setLocationArrayController(m_locationControl->locationArrayController());
+    m_appControl->setAlertControl(m_alertControl.get());
+    m_appControl->setResultsControl(m_resultsControl.get());
+
+    // ResultsController: the results table, the Clean button and menu item, the shredder slot.
+    m_resultsControl->setResultsTableView(form.resultsTableView);
+    m_resultsControl->setShredButton(form.shredButton);
+    m_resultsControl->setShredMenuItem(form.actionClean);
+    m_resultsControl->setShredderSlotView(form.shredderSlotView);
+    m_resultsControl->setAlertControl(m_alertControl.get());
+}
+
+// The controllers' own set-up that needs their outlets, in a fixed order: services first,
+// then the modules, then the windows' controllers.
+void MainInterface::awakeFromNib()
+{
+    m_locationControl->awakeFromNib();
+    m_alertControl->awakeFromNib();
+    m_resultsControl->awakeFromNib();
+}
+
+void MainInterface::finishLaunching()
+{
+    m_appDelegate->applicationDidFinishLaunching();
+}

@@ -1,0 +1,160 @@
+#include "app/NimbrelAppDelegate.h"
+
+#include "platform/Bundle.h"
+#include "platform/ProcessInfo.h"
+#include "platform/PropertyList.h"
+#include "platform/Sound.h"
+#include "platform/UserDefaults.h"
+#include "platform/VendorServices.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QStringList>
+
+#include <mutex>
+
+using platform::UserDefaults;
+
+namespace {
+
+// The user-initiated activity that still lets the machine sleep when idle.
+constexpr quint64 kLaunchActivityOptions = 0x00FFFFFF;
+
+// 10.13 up to (not including) 11. No version means an older system.
+bool isHighSierraUpTo11()
+{
+    const auto version = platform::ProcessInfo::processInfo().operatingSystemVersion();
+    return version && version->majorVersion == 10 && version->minorVersion >= 13;
+}
+
+QVariantMap readDefaultsList(const QString &name)
+{
+    const QString path = platform::Bundle::mainBundle().pathForResource(name, QStringLiteral("plist"));
+    const auto list = path.isEmpty() ? std::nullopt : platform::PropertyList::fromFile(path);
+    if (!list || !list->isDictionary()) {
+        // The list ships with the application; without it every setting reads NO or 0.
+        qWarning("Defaults list %s.plist is missing or damaged; no defaults registered",
+                 qPrintable(name));
+        return {};
+    }
+    return list->toVariant().toMap();
+}
+
+} // namespace
+
+NimbrelAppDelegate::NimbrelAppDelegate(QObject *parent)
+    : QObject(parent)
+{
+}
+
+NimbrelAppDelegate::~NimbrelAppDelegate()
+{
+    if (const auto token = activity())
+        platform::ProcessInfo::processInfo().endActivity(*token);
+}
+
+void NimbrelAppDelegate::initialize()
+{
+    static std::once_flag once;
+    std::call_once(once, &NimbrelAppDelegate::registerDefaultsAndApplyRules);
+}
+
+void NimbrelAppDelegate::registerDefaultsAndApplyRules()
+{
+    const bool highSierra = isHighSierraUpTo11();
+    const QVariantMap defaultsList =
+        readDefaultsList(highSierra ? QStringLiteral("HighSierraUserDefaults")
+                                    : QStringLiteral("UserDefaults"));
+
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    defaults.registerDefaults(defaultsList);
+    platform::UserDefaultsController::sharedUserDefaultsController().setInitialValues(defaultsList);
+
+    const QString level = QStringLiteral("secureDeleteLevel");
+    if (defaults.integerForKey(level) < 0)
+        defaults.setInteger(0, level);
+    else if (defaults.integerForKey(level) >= 3)
+        defaults.setInteger(2, level);
+
+    // The two old promotional switches live on in the new one; nothing here turns it off.
+    const QString alertSwitch = QStringLiteral("disableBrindlecoveAlert");
+    if (defaults.boolForKey(QStringLiteral("disableFW3Alert")))
+        defaults.setBool(true, alertSwitch);
+    if (defaults.boolForKey(QStringLiteral("disablePodcastAlert")))
+        defaults.setBool(true, alertSwitch);
+
+    if (!isHighSierraUpTo11())
+        return;
+    defaults.setBool(true, QStringLiteral("isHighSierra"));
+    for (const QString &key : {QStringLiteral("enableTips"), QStringLiteral("enableSFX"),
+                               QStringLiteral("enableAnimations")}) {
+        if (defaults.boolForKey(key))
+            defaults.setBool(false, key);
+    }
+}
+
+void NimbrelAppDelegate::applicationDidFinishLaunching()
+{
+    if (!activity())
+        setActivity(platform::ProcessInfo::processInfo().beginActivity(
+            kLaunchActivityOptions, QStringLiteral("App Launched")));
+
+    platform::VendorServices::sendTrackingReport();
+    platform::VendorServices::setupIssuesController(true);
+
+    for (QAction *item : {m_acknowledgementsMenuItem.data(), m_feedbackMenuItem.data(),
+                          m_acknowledgementsSeparatorMenuItem.data()}) {
+        if (item)
+            item->setVisible(true);
+    }
+}
+
+NimbrelAppDelegate::TerminateReply NimbrelAppDelegate::applicationShouldTerminate()
+{
+    if (!m_shouldAppQuit)
+        return TerminateNow;
+    return m_shouldAppQuit() ? TerminateNow : TerminateCancel;
+}
+
+bool NimbrelAppDelegate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance()
+        && applicationShouldTerminate() == TerminateCancel) {
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void NimbrelAppDelegate::testSound()
+{
+    platform::Sound::play(QStringLiteral("shredding-short"));
+}
+
+void NimbrelAppDelegate::showFeedbackDialog()
+{
+    platform::VendorServices::showFeedbackDialog(0);
+}
+
+void NimbrelAppDelegate::checkForUpdates()
+{
+    checkForApplicationUpdate();
+}
+
+void NimbrelAppDelegate::checkForApplicationUpdate()
+{
+    platform::VendorServices::checkForUpdates();
+}
+
+std::optional<quint64> NimbrelAppDelegate::activity() const
+{
+    QMutexLocker lock(&m_activityMutex);
+    return m_activity;
+}
+
+void NimbrelAppDelegate::setActivity(std::optional<quint64> activity)
+{
+    QMutexLocker lock(&m_activityMutex);
+    m_activity = activity;
+}

@@ -1,0 +1,52 @@
+#include "core/DatabaseController.h"
+
+#include "platform/FileManager.h"
+#include "platform/UserDefaults.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+int execute(sqlite3 *db, const QByteArray &sql)
+{
+    char *message = nullptr;
+    const int result = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
+    sqlite3_free(message); // the caller only wants to know whether it ran
+    return result;
+}
+
+} // namespace
+
+DatabaseController::DatabaseController(QObject *parent) : QObject(parent) {}
+
+DatabaseController::~DatabaseController() = default;
+
+bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QString &path)
+{
+    const platform::FileManager &fm = platform::FileManager::defaultManager();
+    if (path.isEmpty() || !fm.fileExistsAtPath(path))
+        return false;
+    const auto attributes = fm.attributesOfItemAtPath(path);
+    if (attributes && attributes->immutable)
+        fm.setImmutable(path, false);
+
+    // Never create the file: one that vanished since the check above must not come back as
+    // an empty database.
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db, SQLITE_OPEN_READWRITE,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+
+    QString text = sql;
+    if (platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete")))
+        text.prepend(QStringLiteral("PRAGMA secure_delete = 1; "));
+
+    // No busy timeout and no transaction of our own: a database another program holds
+    // locked fails at once and is left as it was.
+    const int result = execute(db, text.toUtf8());
+    execute(db, QByteArrayLiteral("VACUUM;")); // also after a failure; it never changes the answer
+    sqlite3_close(db);
+    return result == SQLITE_OK;
+}

@@ -1,0 +1,172 @@
+#include "core/DirectoryWalker.h"
+
+#include "core/FolderWalkPool.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t batchBytes = 32 * 1024;
+constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool isDotOrDotDot(const char *name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+} // namespace
+
+DirectoryWalker::DirectoryWalker(Mode mode, FolderWalkPool *pool, bool reportsProgress)
+    : m_mode(mode), m_pool(pool), m_reportsProgress(reportsProgress)
+{
+}
+
+DirectoryWalker::~DirectoryWalker() = default;
+
+void DirectoryWalker::walk(int folderFd, bool ownsFd)
+{
+    m_ownsRoot = ownsFd;
+    m_depth = 0;
+    m_lowestOpen = 1;
+    push(folderFd);
+
+    quint64 seen = 0;
+    while (m_depth > 0) {
+        Frame &frame = m_frames[m_depth - 1];
+        if (frame.pos >= frame.len) {
+            if (m_reportsProgress && m_pool)
+                m_pool->progress(seen);
+            if (!readBatch(frame)) {
+                pop();
+                continue;
+            }
+        }
+        const auto *entry = reinterpret_cast<const struct dirent64 *>(frame.buffer.get() + frame.pos);
+        frame.pos += entry->d_reclen;
+        frame.cookie = entry->d_off;
+        const char *name = entry->d_name;
+        if (isDotOrDotDot(name))
+            continue;
+        ++seen;
+
+        const unsigned char type = entry->d_type;
+        if (type == DT_DIR) {
+            descend(frame.fd, name); // may grow m_frames: `frame` is not used afterwards
+            continue;
+        }
+        if (m_mode == Mode::Count && type != DT_UNKNOWN) {
+            ++m_files;
+            continue;
+        }
+        struct stat st;
+        if (fstatat(frame.fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // gone since the listing was read
+        if (S_ISDIR(st.st_mode)) {
+            descend(frame.fd, name);
+            continue;
+        }
+        m_bytes += quint64(st.st_size);
+        ++m_files;
+    }
+}
+
+bool DirectoryWalker::readBatch(Frame &frame)
+{
+    if (frame.finished)
+        return false;
+    if (!frame.buffer)
+        frame.buffer = std::make_unique<char[]>(batchBytes);
+    const ssize_t n = getdents64(frame.fd, frame.buffer.get(), batchBytes);
+    if (n <= 0) {
+        // The end of the listing, or a read error: either way this folder is done.
+        frame.finished = true;
+        return false;
+    }
+    frame.pos = 0;
+    frame.len = long(n);
+    return true;
+}
+
+void DirectoryWalker::descend(int parentFd, const char *name)
+{
+    if (m_pool && m_pool->offer(parentFd, name))
+        return;
+    const int fd = openat(parentFd, name, folderFlags);
+    if (fd < 0)
+        return; // a folder that cannot be opened adds nothing
+    push(fd);
+}
+
+void DirectoryWalker::push(int fd)
+{
+    if (m_depth == m_frames.size())
+        m_frames.emplace_back();
+    Frame &frame = m_frames[m_depth++];
+    frame.fd = fd;
+    frame.pos = frame.len = 0;
+    frame.cookie = 0;
+    frame.finished = false;
+
+    // Keep the number of open handles bounded however deep the tree goes; the walk's own
+    // root stays open.
+    if (m_depth - m_lowestOpen > size_t(maxOpenHandles)) {
+        Frame &oldest = m_frames[m_lowestOpen++];
+        struct stat st;
+        if (fstat(oldest.fd, &st) == 0) {
+            oldest.dev = st.st_dev;
+            oldest.ino = st.st_ino;
+        } else {
+            oldest.dev = 0;
+            oldest.ino = 0;
+        }
+        close(oldest.fd);
+        oldest.fd = -1;
+        oldest.buffer.reset();
+        oldest.pos = oldest.len = 0;
+    }
+}
+
+void DirectoryWalker::pop()
+{
+    const size_t top = m_depth - 1;
+    Frame &frame = m_frames[top];
+    bool lostAncestors = false;
+    if (top >= 2 && top == m_lowestOpen && frame.fd >= 0)
+        lostAncestors = !reopenParent(frame, m_frames[top - 1]);
+    if (frame.fd >= 0 && (top > 0 || m_ownsRoot))
+        close(frame.fd);
+    frame.fd = -1;
+    --m_depth;
+    if (lostAncestors)
+        abandonClosedFrames();
+}
+
+bool DirectoryWalker::reopenParent(Frame &child, Frame &parent)
+{
+    const int fd = openat(child.fd, "..", folderFlags);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    // Renamed or replaced while its handle was closed: it is not the folder we were in.
+    if (fstat(fd, &st) != 0 || st.st_dev != parent.dev || st.st_ino != parent.ino
+        || lseek(fd, parent.cookie, SEEK_SET) < 0) {
+        close(fd);
+        return false;
+    }
+    parent.fd = fd;
+    parent.pos = parent.len = 0;
+    --m_lowestOpen;
+    return true;
+}
+
+void DirectoryWalker::abandonClosedFrames()
+{
+    // Without a sound way back into the closed ancestors, the rest of their listings is lost,
+    // as after a read error in each of them.
+    for (size_t i = 1; i < m_lowestOpen; ++i)
+        m_frames[i].finished = true;
+    m_lowestOpen = 1;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <memory>
+#include <sys/types.h>
+#include <vector>
+
+class FolderWalkPool;
+
+// One thread's depth-first walk below an open folder handle, without recursion on the C++
+// stack. Each folder is read in batches of entries with their types; only entries whose type
+// the batch does not tell (or whose size is wanted) are looked up, relative to the open
+// folder and without following links. At most a fixed number of handles stay open: the
+// oldest ancestors are closed on the way down and reopened through ".." on the way back up,
+// checked to be the very same folder and resumed where their listing stopped.
+class DirectoryWalker
+{
+public:
+    enum class Mode { Size, Count };
+
+    // `pool` (may be null) takes sub-folders off this walker when other threads are idle;
+    // `reportsProgress` lets this walker tell the pool how much it has read.
+    DirectoryWalker(Mode mode, FolderWalkPool *pool, bool reportsProgress);
+    ~DirectoryWalker();
+    DirectoryWalker(const DirectoryWalker &) = delete;
+    DirectoryWalker &operator=(const DirectoryWalker &) = delete;
+
+    // Walks the whole tree below `folderFd`; closes it afterwards when `ownsFd`.
+    void walk(int folderFd, bool ownsFd);
+
+    quint64 bytes() const { return m_bytes; }
+    quint64 files() const { return m_files; }
+
+    static constexpr int maxOpenHandles = 32;
+
+private:
+    struct Frame {
+        int fd = -1;
+        std::unique_ptr<char[]> buffer;
+        long pos = 0;
+        long len = 0;
+        off_t cookie = 0; // listing position after the last entry taken
+        dev_t dev = 0;    // identity, recorded when the handle is closed on the way down
+        ino_t ino = 0;
+        bool finished = false;
+    };
+
+    bool readBatch(Frame &frame);
+    void descend(int parentFd, const char *name);
+    void push(int fd);
+    void pop();
+    bool reopenParent(Frame &child, Frame &parent);
+    void abandonClosedFrames();
+
+    Mode m_mode;
+    FolderWalkPool *m_pool;
+    bool m_reportsProgress;
+    std::vector<Frame> m_frames; // reused across walks; [0, m_depth) are live
+    size_t m_depth = 0;
+    size_t m_lowestOpen = 0;     // frames in [1, m_lowestOpen) have their handles closed
+    bool m_ownsRoot = false;
+    quint64 m_bytes = 0;
+    quint64 m_files = 0;
+};

@@ -1,0 +1,199 @@
+#include "core/FileController.h"
+
+#include "core/FolderWalk.h"
+#include "core/TemporaryFolder.h"
+#include "core/records/QZStatusObject.h"
+#include "core/records/targetItem.h"
+#include "platform/FileManager.h"
+#include "platform/Image.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
+#include "platform/Workspace.h"
+
+#include <climits>
+#include <iterator>
+
+using platform::FileManager;
+
+namespace {
+
+const QString flashCookiesIdentifier = QStringLiteral("FlashCookies");
+
+// The item at `path` as one size: the tree's total for a real folder, else its own size.
+quint64 folderWalkSize(const QString &path)
+{
+    return FolderWalk::sizeAtPath(platform::encodePath(path));
+}
+
+bool hasElements(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QVariantList:
+        return !value.toList().isEmpty();
+    case QMetaType::QVariantMap:
+        return !value.toMap().isEmpty();
+    default:
+        return false; // absent, or not a collection at all
+    }
+}
+
+std::optional<platform::PropertyList> readList(const QString &path)
+{
+    if (!FileManager::defaultManager().fileExistsAtPath(path))
+        return std::nullopt;
+    return platform::PropertyList::fromFile(path);
+}
+
+} // namespace
+
+FileController::FileController(QObject *parent) : QObject(parent)
+{
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, QStringLiteral("CheckTargetFiles"),
+        [this](const platform::Notification &n) { checkFilesForTarget(n); });
+}
+
+FileController::~FileController() = default;
+
+FileManager &FileController::fileManager() const
+{
+    return FileManager::defaultManager();
+}
+
+void FileController::checkFilesForTarget(const platform::Notification &notification)
+{
+    const QString identifier = notification.userInfo.value(QStringLiteral("targIdentifier")).toString();
+    const QString name = notification.userInfo.value(QStringLiteral("targName")).toString();
+    const auto targets = notification.userInfo.value(QStringLiteral("targets")).value<targetItemList>();
+
+    platform::ImagePtr icon;
+    if (identifier == flashCookiesIdentifier) {
+        icon = platform::imageNamed(QStringLiteral("FlashCookie.icns"));
+    } else {
+        const QString bundle =
+            platform::Workspace::sharedWorkspace().absolutePathForAppBundleWithIdentifier(identifier);
+        if (bundle.isEmpty())
+            return; // the application has gone since it was offered
+        icon = platform::Workspace::sharedWorkspace().iconForFile(bundle);
+    }
+
+    const FileManager &fm = fileManager();
+    QList<resultItemPtr> rows;
+    for (const targetItemPtr &target : targets) {
+        if (!target)
+            continue;
+        const QString path = target->targetItemPath();
+        if (path.isEmpty() || !fm.fileExistsAtPath(path))
+            continue;
+
+        const QString type = target->targetItemType();
+        quint64 size = 0;
+        if (type == QLatin1String("Dir")) {
+            size = folderWalkSize(path);
+        } else if (const auto attributes = fm.attributesOfItemAtPath(path)) {
+            size = attributes->size;
+        }
+
+        auto status = QZStatusObject::create();
+        status->setObjStatus(QStringLiteral("Waiting"));
+
+        resultItemPtr row = resultItem::create();
+        row->setResultItemPath(path);
+        row->setResultItemType(type);
+        row->setResultItemName(name + QLatin1Char(' ') + target->targetItemClassification());
+        row->setResultItemExtraInfo(target->targetItemExtraInfo().toString());
+        row->setResultItemSize(size);
+        row->setResultItemConvertedSize(convertFileSize(size));
+        row->setResultItemIsChecked(true);
+        row->setResultItemImage(icon);
+        row->setResultStatus(status);
+        row->setResultItemStatusText(QStringLiteral("- Cleaning (100%)"));
+        row->setResultItemIdentifier(identifier);
+        row->setResultItemAppName(name);
+        rows.append(row);
+    }
+    if (m_resultsArrayController)
+        m_resultsArrayController->addObjects(rows);
+}
+
+quint64 FileController::fileSizeForPath(const QString &path) const
+{
+    const FileManager &fm = fileManager();
+    bool isDir = false; // per call: the worker and the main thread measure at the same time
+    if (path.isEmpty() || !fm.fileExistsAtPath(path, &isDir))
+        return 0;
+    const auto attributes = fm.attributesOfItemAtPath(path);
+    if (!attributes)
+        return 0;
+    // A link to a folder is measured as the link it is, never as the folder it points to.
+    if (isDir && attributes->isDirectory)
+        return folderWalkSize(path);
+    return attributes->size;
+}
+
+QString FileController::convertFileSize(quint64 bytes)
+{
+    static const char *const units[] = {"B", "KB", "MB", "GB", "TB"};
+    constexpr int lastUnit = int(std::size(units)) - 1;
+
+    double value = double(bytes);
+    if (value < 4096)
+        value = 4096;
+    int unit = 0;
+    while (value > 1024 && unit < lastUnit) {
+        value *= 1.0 / 1024;
+        ++unit;
+    }
+    return QString::asprintf("%4.1f %s", value, units[unit]);
+}
+
+int FileController::itemCountForPath(const QString &path) const
+{
+    if (path.isEmpty())
+        return 0;
+    const quint64 count = FolderWalk::countAtPath(platform::encodePath(path));
+    return count > quint64(INT_MAX) ? INT_MAX : int(count);
+}
+
+QString FileController::temporaryFolderPath()
+{
+    return TemporaryFolder::path();
+}
+
+QString FileController::temporaryPathForFile(const QString &path) const
+{
+    return TemporaryFolder::moveItemAside(path);
+}
+
+void FileController::moveFilesWithName(const QString &name, const QString &tempPath,
+                                       const QString &originalPath) const
+{
+    const FileManager &fm = fileManager();
+    if (tempPath.isEmpty() || !fm.fileExistsAtPath(tempPath))
+        return;
+    if (!fm.fileExistsAtPath(originalPath))
+        fm.createDirectoryAtPath(originalPath);
+    // Only entries directly inside the folder set aside ever go back: a deeper entry with a
+    // matching name travels with its folder or stays.
+    const QString from = tempPath + QLatin1Char('/');
+    const QString to = originalPath + QLatin1Char('/');
+    for (const QString &entry : fm.contentsOfDirectoryAtPath(tempPath)) {
+        if (entry.startsWith(name))
+            fm.moveItemAtPath(from + entry, to + entry);
+    }
+}
+
+bool FileController::recentURLsExistAtPath(const QString &path) const
+{
+    const auto list = readList(path);
+    return list && list->isDictionary()
+           && hasElements(list->value(QStringLiteral("MGRecentURLPropertyLists")));
+}
+
+bool FileController::recentDocumentsExistAtPath(const QString &path) const
+{
+    const auto list = readList(path);
+    return list && list->isDictionary()
+           && hasElements(list->valueForKeyPath(
+               {QStringLiteral("RecentDocuments"), QStringLiteral("CustomListItems")}));
+}

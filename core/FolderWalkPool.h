@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/DirectoryWalker.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Shares one folder walk out to helper threads. The walk begins on the calling thread alone;
+// only once it has seen enough entries to pay for threads are helpers started. A walker hands
+// over a sub-folder (as an open handle) only while some thread is idle, so the queue stays a
+// handful of handles long and every thread otherwise walks depth-first on its own.
+class FolderWalkPool
+{
+public:
+    FolderWalkPool(DirectoryWalker::Mode mode, int maxThreads);
+    ~FolderWalkPool();
+    FolderWalkPool(const FolderWalkPool &) = delete;
+    FolderWalkPool &operator=(const FolderWalkPool &) = delete;
+
+    // Takes the sub-folder `name` of `parentFd` for another thread when one is idle; true
+    // when it was taken (or could not be opened, which adds nothing either way).
+    bool offer(int parentFd, const char *name);
+    // The calling thread's walker reports the entries it has seen so far.
+    void progress(quint64 entriesSeen);
+
+    // Runs the whole walk below `folderFd` (owned by the caller) and returns its totals.
+    void run(int folderFd, quint64 *bytes, quint64 *files);
+
+    // Entries the calling thread reads before helpers are worth starting.
+    static constexpr quint64 startThreshold = 4096;
+
+private:
+    void startHelpers();
+    void helperMain();
+    void help(DirectoryWalker &walker);
+    bool takeWork(int *fd);
+    void updateHunger();
+
+    const DirectoryWalker::Mode m_mode;
+    const int m_maxThreads;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<int> m_queue;
+    int m_participants = 1;
+    int m_idle = 0;
+    bool m_done = false;
+    bool m_started = false;
+    std::atomic<int> m_hunger{0}; // idle threads not yet served by a queued handle
+    std::atomic<quint64> m_bytes{0};
+    std::atomic<quint64> m_files{0};
+    std::vector<std::thread> m_threads;
+};

@@ -1,0 +1,262 @@
+#include "core/ShredController.h"
+
+#include "core/FileController.h"
+#include "platform/Bundle.h"
+#include "platform/CookieStorage.h"
+#include "platform/Dictionary.h"
+#include "platform/FileManager.h"
+#include "platform/MainThread.h"
+#include "platform/NotificationCenter.h"
+#include "platform/ProcessInfo.h"
+#include "platform/Task.h"
+#include "platform/UserDefaults.h"
+
+#include <QDir>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+const QString systemShredderPath = QStringLiteral("/usr/bin/srm");
+
+QVariantMap statusInfo(const QString &app, const QString &item, const QString &path, bool didClean)
+{
+    return platform::dictionaryWithPairs({
+        {QStringLiteral("cleaningItemAppName"), app},
+        {QStringLiteral("cleaningItemName"), item},
+        {QStringLiteral("cleaningItemPath"), path},
+        {QStringLiteral("didClean"), didClean},
+    });
+}
+
+// Posts are queued on the main thread; the sender is only an address there, so a post that
+// arrives after the engine is gone is still harmless.
+void queuePost(const void *sender, const QString &name, QVariantMap info)
+{
+    platform::MainThread::dispatch([sender, name, info = std::move(info)] {
+        platform::NotificationCenter::defaultCenter().post(name, sender, info);
+    });
+}
+
+// A plain delete works on its own copies of the request's strings: nothing it holds is shared
+// with the main thread, and all it hands over goes in the queued post.
+struct PlainDelete {
+    QString app;
+    QString name;
+    QString path;
+    QString refPath;
+
+    static QString ownCopy(const QString &text)
+    {
+        return text.isNull() ? QString() : QString(text.constData(), text.size());
+    }
+    static PlainDelete fromRequest(const QVariantMap &info)
+    {
+        return {ownCopy(info.value(QStringLiteral("itemApp")).toString()),
+                ownCopy(info.value(QStringLiteral("itemName")).toString()),
+                ownCopy(info.value(QStringLiteral("itemPath")).toString()),
+                ownCopy(info.value(QStringLiteral("itemRefPath")).toString())};
+    }
+
+    QVariantMap run() const
+    {
+        errno = 0;
+        const bool removed = platform::FileManager::defaultManager().removeItemAtPath(path);
+        const int error = errno;
+        if (!removed) {
+            const QString reason = error ? QString::fromLocal8Bit(std::strerror(error))
+                                         : QStringLiteral("no such item");
+            qWarning("%s", qUtf8Printable(QStringLiteral("Standard Delete failed (%1) for %2 %3 at path: %4")
+                                              .arg(reason, app, name, refPath)));
+        }
+        return statusInfo(app, name, refPath, removed);
+    }
+};
+
+void plainDelete(const void *sender, PlainDelete &&request)
+{
+    QVariantMap info;
+    {
+        const PlainDelete job = std::move(request);
+        info = job.run();
+    }
+    queuePost(sender, QStringLiteral("CleaningStatusUpdateNotification"), std::move(info));
+}
+
+void cleanTemporaryFolder(const void *sender)
+{
+    const QString folder = FileController::temporaryFolderPath();
+    const bool removed = platform::FileManager::defaultManager().removeItemAtPath(folder);
+    platform::NotificationCenter::defaultCenter().post(
+        removed ? QStringLiteral("TempCleaningSuccessNotification")
+                : QStringLiteral("TempCleaningFailureNotification"),
+        sender);
+}
+
+} // namespace
+
+ShredController::ShredController(QObject *parent) : QObject(parent) {}
+
+ShredController::~ShredController() = default;
+
+void ShredController::awakeFromNib()
+{
+    // The bundled tool is the one known to take our command line on the systems that have
+    // it; elsewhere the system's own (which stands for the bundled one on this platform).
+    const auto version = platform::ProcessInfo::processInfo().operatingSystemVersion();
+    if (version && version->majorVersion == 10 && version->minorVersion >= 12)
+        setSrmPath(QDir(platform::Bundle::mainBundle().bundlePath()).filePath(QStringLiteral("Contents/MacOS/qznb")));
+    else
+        setSrmPath(systemShredderPath);
+}
+
+QString ShredController::srmPath() const
+{
+    QMutexLocker lock(&m_srmPathMutex);
+    return m_srmPath;
+}
+
+void ShredController::setSrmPath(const QString &path)
+{
+    QMutexLocker lock(&m_srmPathMutex);
+    m_srmPath = path;
+}
+
+QStringList ShredController::secureRemovalArguments(const QString &path, qint64 level, bool isDir)
+{
+    QStringList arguments{QStringLiteral("-v"), QStringLiteral("-f")};
+    if (level == 0)
+        arguments << QStringLiteral("-s");
+    else if (level == 1)
+        arguments << QStringLiteral("-m");
+    if (isDir)
+        arguments << QStringLiteral("-r");
+    arguments << QStringLiteral("--") << path;
+    return arguments;
+}
+
+void ShredController::removeItemWithInfo(const QVariantMap &info)
+{
+    const QString app = info.value(QStringLiteral("itemApp")).toString();
+    const QString name = info.value(QStringLiteral("itemName")).toString();
+    const QString path = info.value(QStringLiteral("itemPath")).toString();
+    const QString refPath = info.value(QStringLiteral("itemRefPath")).toString();
+
+    if (!platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete"))) {
+        const void *sender = this;
+        std::thread([sender, job = PlainDelete::fromRequest(info)]() mutable {
+            plainDelete(sender, std::move(job));
+        }).detach();
+    } else if (m_task) {
+        // One secure removal at a time: a request arriving now stops the running one. It is
+        // not carried out, but it still gets its answer so that nobody waits for it forever.
+        m_task->interrupt();
+        sendCleaningStatusUpdateNotificationForApp(app, name, refPath, false);
+    } else {
+        startSecureRemoval(app, name, path, refPath);
+    }
+
+    emptyCookieStoreFor(app, name);
+}
+
+void ShredController::startSecureRemoval(const QString &app, const QString &name,
+                                         const QString &path, const QString &refPath)
+{
+    m_task = std::make_unique<platform::Task>();
+    m_task->setLaunchPath(srmPath());
+    m_mainItemApp = app;
+    m_mainItemName = name;
+    m_mainItemPath = path;
+    m_mainItemRefPath = refPath;
+
+    // Only a real folder is walked: a link to one is removed as the link it is.
+    const auto attributes = platform::FileManager::defaultManager().attributesOfItemAtPath(path);
+    const bool isDir = attributes && attributes->isDirectory && !attributes->isSymbolicLink;
+    const int count = isDir && m_fileControl ? m_fileControl->itemCountForPath(path) : 0;
+    m_parser.reset(isDir, count);
+
+    const qint64 level =
+        platform::UserDefaults::standardUserDefaults().integerForKey(QStringLiteral("secureDeleteLevel"));
+    m_task->setArguments(secureRemovalArguments(path, level, isDir));
+    m_task->setStandardOutputHandler([this](const QByteArray &chunk) { dataReady(chunk); });
+    m_task->setTerminationHandler([this](int status) { taskTerminated(status); });
+    // A tool that is missing or cannot start ends like a failed one, through taskTerminated.
+    m_task->launch();
+}
+
+void ShredController::emptyCookieStoreFor(const QString &app, const QString &name)
+{
+    if (app != QLatin1String("Safari") || name != QLatin1String("Safari Binary Cookies"))
+        return;
+    platform::CookieStorage::sharedHTTPCookieStorage().deleteAllCookies();
+    // The URL storage daemon holds the cookie file open and would write it back.
+    platform::Task::launchDetached(QStringLiteral("/usr/bin/killall"),
+                                   {QStringLiteral("-KILL"), QStringLiteral("nsurlstoraged")});
+}
+
+void ShredController::removeItemInBackground(const QVariantMap &info)
+{
+    plainDelete(this, PlainDelete::fromRequest(info));
+}
+
+void ShredController::sendCleaningStatusUpdateNotificationForApp(const QString &app, const QString &item,
+                                                                 const QString &path, bool didClean)
+{
+    queuePost(this, QStringLiteral("CleaningStatusUpdateNotification"), statusInfo(app, item, path, didClean));
+}
+
+void ShredController::sendCleaningStatusProgressNotificationForApp(const QString &app, const QString &item,
+                                                                   const QString &path, int percent)
+{
+    queuePost(this, QStringLiteral("RemovalProgressNotification"),
+              platform::dictionaryWithPairs({
+                  {QStringLiteral("cleaningItemAppName"), app},
+                  {QStringLiteral("cleaningItemName"), item},
+                  {QStringLiteral("cleaningItemPath"), path},
+                  {QStringLiteral("progressPercentage"), percent},
+              }));
+}
+
+void ShredController::dataReady(const QByteArray &chunk)
+{
+    if (!chunk.isEmpty())
+        appendData(chunk);
+}
+
+void ShredController::appendData(const QByteArray &chunk)
+{
+    const std::optional<int> percent = m_parser.appendData(chunk);
+    if (!percent)
+        return;
+    m_progressPercentNumber = *percent;
+    sendCleaningStatusProgressNotificationForApp(m_mainItemApp, m_mainItemName, m_mainItemRefPath, *percent);
+}
+
+void ShredController::taskTerminated(int terminationStatus)
+{
+    bool cleaned = true;
+    if (terminationStatus != 0) {
+        qWarning("Secure Shredding Task Failed (%i)", terminationStatus);
+        cleaned = false;
+    } else if (!m_parser.isDone()
+               && platform::FileManager::defaultManager().attributesOfItemAtPath(m_mainItemPath)) {
+        qWarning("Secure Shredding Task Succeeded but item still exists.");
+        cleaned = false;
+    }
+    sendCleaningStatusUpdateNotificationForApp(m_mainItemApp, m_mainItemName, m_mainItemRefPath, cleaned);
+    m_task.reset();
+}
+
+void ShredController::removeTemporaryItems()
+{
+    const void *sender = this;
+    std::thread([sender] { cleanTemporaryFolder(sender); }).detach();
+}
+
+void ShredController::removeTemporaryItemsInBackground()
+{
+    cleanTemporaryFolder(this);
+}

@@ -1,0 +1,176 @@
+#include "core/TargetController.h"
+
+#include "core/PrefsPaneHost.h"
+#include "platform/Dictionary.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+
+using platform::Notification;
+using platform::NotificationCenter;
+using platform::UserDefaults;
+
+TargetController::TargetController(QObject *parent)
+    : QObject(parent)
+{
+}
+
+TargetController::~TargetController() = default;
+
+void TargetController::init()
+{
+    if (m_initialized)
+        return;
+    m_initialized = true;
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, QStringLiteral("LoadPrefsViews"),
+                       [this](const Notification &) { loadPrefsViews(); });
+    center.addObserver(this, QStringLiteral("RemovePrefsObservers"),
+                       [this](const Notification &) { removePrefsObservers(); });
+    center.addObserver(this, QStringLiteral("CheckInstalledApps"),
+                       [this](const Notification &) { checkInstalledApps(); });
+    center.addObserver(this, QStringLiteral("CheckTargetLocations"),
+                       [this](const Notification &) { checkTargetLocation(); });
+    center.addObserver(this, QStringLiteral("CheckLocationItems"),
+                       [this](const Notification &n) { checkTargetItemsForLocation(n); });
+    center.addObserver(this, QStringLiteral("AddLocationItem"),
+                       [this](const Notification &n) { addLocationItem(n); });
+}
+
+void TargetController::refreshDoesExist()
+{
+    m_doesExist = targetExists();
+}
+
+void TargetController::checkInstalledApps()
+{
+    refreshDoesExist();
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    // A stored value of either kind means the pane was offered before.
+    if (!m_doesExist || defaults.objectForKey(m_identifierString).isValid())
+        return;
+    defaults.setBool(true, m_identifierString);
+    defaults.synchronize();
+    loadTargetPrefView();
+}
+
+void TargetController::loadPrefsViews()
+{
+    refreshDoesExist();
+    if (!m_doesExist)
+        return;
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    defaults.setBool(true, m_identifierString);
+    defaults.synchronize();
+    loadTargetPrefView();
+    if (!m_prefControl)
+        return;
+    PrefsPaneHost *host = m_prefControl;
+    defaults.addObserver(m_scanString, host,
+                         [host](const QString &key, int kind, const QVariant &oldValue,
+                                const QVariant &newValue) {
+                             host->observeValueForKeyPath(key, kind, oldValue, newValue);
+                         });
+}
+
+void TargetController::removePrefsObservers()
+{
+    refreshDoesExist();
+    if (m_doesExist && m_prefControl)
+        UserDefaults::standardUserDefaults().removeObserver(m_scanString, m_prefControl);
+}
+
+void TargetController::checkTargetLocation()
+{
+    refreshDoesExist();
+    if (!checkTarget() || !m_doesExist)
+        return;
+    NotificationCenter::defaultCenter().post(
+        QStringLiteral("AddTargetLocation"), this,
+        platform::dictionaryWithPairs({{QStringLiteral("ident"), m_identifierString},
+                                       {QStringLiteral("targetName"), m_targetName}}));
+}
+
+void TargetController::checkTargetItemsForLocation(const Notification &notification)
+{
+    const QVariant identifier = notification.userInfo.value(QStringLiteral("targIdentifier"));
+    if (!identifier.isValid() || m_identifierString.isEmpty()
+        || identifier.toString() != m_identifierString)
+        return;
+    m_targetItemArray = targetItemList();
+    addTargetItems();
+    const QVariantMap batch = platform::dictionaryWithPairs({
+        {QStringLiteral("targName"), notification.userInfo.value(QStringLiteral("targName"))},
+        {QStringLiteral("targIdentifier"), identifier},
+        {QStringLiteral("targets"), QVariant::fromValue(m_targetItemArray)},
+    });
+    NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetFiles"), this, batch);
+    // Nothing of the scan stays in the module.
+    m_targetItemArray = targetItemList();
+}
+
+bool TargetController::targetExists()
+{
+    if (m_identifierString.isEmpty())
+        return false;
+    return !platform::Workspace::sharedWorkspace()
+                .absolutePathForAppBundleWithIdentifier(m_identifierString)
+                .isEmpty();
+}
+
+void TargetController::addTargetItemWithDict(const QVariantMap &description)
+{
+    targetItemPtr item = targetItem::create();
+    item->setTargetItemPath(description.value(QStringLiteral("targetItemPath")).toString());
+    item->setTargetItemType(description.value(QStringLiteral("targetItemType")).toString());
+    item->setTargetItemClassification(
+        description.value(QStringLiteral("targetItemClassification")).toString());
+    item->setTargetItemExtraInfo(description.value(QStringLiteral("targetItemExtraInfo")));
+    item->setTargetItemSize(0);
+    item->setTargetItemIsChecked(true);
+    m_targetItemArray.append(item);
+}
+
+void TargetController::addLocationItem(const Notification &notification)
+{
+    const QVariant name = notification.userInfo.value(QStringLiteral("locString"));
+    if (name.isValid() && name.toString() == m_targetName)
+        checkTargetLocation();
+}
+
+void TargetController::sendCleaningStatusUpdateNotificationForItem(const QString &itemName,
+                                                                   const QString &path,
+                                                                   bool didClean)
+{
+    NotificationCenter::defaultCenter().post(
+        QStringLiteral("CleaningStatusUpdateNotification"), this,
+        platform::dictionaryWithPairs({{QStringLiteral("cleaningItemAppName"), m_targetName},
+                                       {QStringLiteral("cleaningItemName"), itemName},
+                                       {QStringLiteral("cleaningItemPath"), path},
+                                       {QStringLiteral("didClean"), didClean}}));
+}
+
+void TargetController::sendRemovalNotificationForItem(const QString &itemName,
+                                                      const QString &path,
+                                                      const QString &refPath)
+{
+    NotificationCenter::defaultCenter().post(
+        QStringLiteral("RemovalItemNotification"), this,
+        platform::dictionaryWithPairs({{QStringLiteral("removalItemAppName"), m_targetName},
+                                       {QStringLiteral("removalItemName"), itemName},
+                                       {QStringLiteral("removalItemPath"), path},
+                                       {QStringLiteral("removalItemRefPath"), refPath}}));
+}
+
+void TargetController::loadTargetPrefView()
+{
+}
+
+void TargetController::addTargetItems()
+{
+}
+
+bool TargetController::checkTarget()
+{
+    return false;
+}

@@ -1,0 +1,82 @@
+#include "core/records/targetItem.h"
+
+#include "core/records/RecordField.h"
+#include "platform/Dictionary.h"
+
+std::shared_ptr<targetItem> targetItem::create()
+{
+    return std::make_shared<targetItem>();
+}
+
+QString targetItem::targetItemPath() const
+{
+    return lockedGet(m_mutex, m_path);
+}
+
+void targetItem::setTargetItemPath(const QString &path)
+{
+    lockedSet(m_mutex, m_path, path);
+}
+
+QString targetItem::targetItemType() const
+{
+    return lockedGet(m_mutex, m_type);
+}
+
+void targetItem::setTargetItemType(const QString &type)
+{
+    lockedSet(m_mutex, m_type, type);
+}
+
+QString targetItem::targetItemClassification() const
+{
+    return lockedGet(m_mutex, m_classification);
+}
+
+void targetItem::setTargetItemClassification(const QString &classification)
+{
+    lockedSet(m_mutex, m_classification, classification);
+}
+
+QVariant targetItem::targetItemExtraInfo() const
+{
+    return lockedGet(m_mutex, m_extraInfo);
+}
+
+void targetItem::setTargetItemExtraInfo(const QVariant &extraInfo)
+{
+    lockedSet(m_mutex, m_extraInfo, extraInfo);
+}
+
+std::optional<quint64> targetItem::targetItemSize() const
+{
+    return lockedGet(m_mutex, m_size);
+}
+
+void targetItem::setTargetItemSize(std::optional<quint64> size)
+{
+    lockedSet(m_mutex, m_size, size);
+}
+
+std::optional<bool> targetItem::targetItemIsChecked() const
+{
+    return lockedGet(m_mutex, m_isChecked);
+}
+
+void targetItem::setTargetItemIsChecked(std::optional<bool> checked)
+{
+    lockedSet(m_mutex, m_isChecked, checked);
+}
+
+QVariantMap targetItem::summary() const
+{
+    QMutexLocker lock(&m_mutex);
+    return platform::dictionaryWithPairs({
+        {QStringLiteral("targetItemPath"), m_path},
+        {QStringLiteral("targetItemType"), m_type},
+        {QStringLiteral("targetItemClassification"), m_classification},
+        {QStringLiteral("targetItemExtraInfo"), m_extraInfo},
+        {QStringLiteral("targetItemSize"), m_size ? QVariant::fromValue(*m_size) : QVariant()},
+        {QStringLiteral("targetItemIsChecked"), m_isChecked ? QVariant(*m_isChecked) : QVariant()},
+    });
+}

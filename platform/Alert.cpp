@@ -1,0 +1,111 @@
+#include "platform/Alert.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMutex>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+QMutex responderMutex;
+Alert::Responder &responderSlot()
+{
+    static Alert::Responder responder;
+    return responder;
+}
+} // namespace
+
+void Alert::setResponder(Responder responder)
+{
+    QMutexLocker lock(&responderMutex);
+    responderSlot() = std::move(responder);
+}
+
+QStringList Alert::buttonTitles() const
+{
+    return m_buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : m_buttons;
+}
+
+int Alert::runModal(QWidget *parent)
+{
+    const QStringList titles = buttonTitles();
+    Responder responder;
+    {
+        QMutexLocker lock(&responderMutex);
+        responder = responderSlot();
+    }
+    if (responder) {
+        bool suppress = false;
+        const int answer = responder(*this, suppress);
+        m_suppressed = m_showsSuppression && suppress;
+        return answer;
+    }
+    // Without a screen nobody could answer: take the default button rather than hang.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        m_suppressed = false;
+        return FirstButtonReturn;
+    }
+
+    QMessageBox box(parent);
+    box.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    box.setText(m_messageText);
+    box.setInformativeText(m_informativeText);
+    switch (m_style) {
+    case Style::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Style::Informational: box.setIcon(QMessageBox::Information); break;
+    case Style::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    if (m_icon && !m_icon->isNull())
+        box.setIconPixmap(QPixmap::fromImage(m_icon->scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+
+    QList<QAbstractButton *> buttons;
+    for (int i = 0; i < titles.size(); ++i) {
+        // Roles only place the buttons; the answer comes from the order they were added.
+        const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+        QPushButton *button = box.addButton(titles[i], role);
+        buttons.append(button);
+        if (i == 0)
+            box.setDefaultButton(button);
+        if (titles[i] == QLatin1String("Cancel") || titles[i] == QLatin1String("No"))
+            box.setEscapeButton(button);
+    }
+    QCheckBox *suppression = nullptr;
+    if (m_showsSuppression) {
+        suppression = new QCheckBox(m_suppressionTitle.isEmpty()
+                                        ? QStringLiteral("Do not show this message again")
+                                        : m_suppressionTitle);
+        box.setCheckBox(suppression);
+    }
+    box.exec();
+    m_suppressed = suppression && suppression->isChecked();
+    const int index = int(buttons.indexOf(box.clickedButton()));
+    // Closed without a button (no escape button): the default answer.
+    return FirstButtonReturn + (index < 0 ? 0 : index);
+}
+
+int Alert::runAlertPanel(const QString &title, const QString &message, const QString &defaultButton,
+                         const QString &alternateButton, const QString &otherButton)
+{
+    Alert alert;
+    alert.m_isPanel = true;
+    alert.setMessageText(title);
+    alert.setInformativeText(message);
+    // Empty titles are left out, but each answer keeps the meaning of its slot.
+    QList<int> answers;
+    const QString titlesInSlot[3] = {defaultButton.isEmpty() ? QStringLiteral("OK") : defaultButton,
+                              alternateButton, otherButton};
+    const int codes[3] = {AlertDefaultReturn, AlertAlternateReturn, AlertOtherReturn};
+    for (int i = 0; i < 3; ++i) {
+        if (titlesInSlot[i].isEmpty())
+            continue;
+        alert.addButtonWithTitle(titlesInSlot[i]);
+        answers.append(codes[i]);
+    }
+    const int index = alert.runModal() - FirstButtonReturn;
+    return index >= 0 && index < answers.size() ? answers[index] : AlertDefaultReturn;
+}
+
+} // namespace platform

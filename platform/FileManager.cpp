@@ -1,0 +1,417 @@
+#include "platform/FileManager.h"
+
+#include "platform/FileTree.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Length of the valid UTF-8 sequence at p (1..4), or 0 when it is not one. Overlong forms,
+// encoded surrogates and values above U+10FFFF are invalid, so no valid sequence decodes to
+// one of the escape surrogates and the round trip stays exact.
+int validSequenceLength(const unsigned char *p, qsizetype left, char32_t *out)
+{
+    const unsigned char c = p[0];
+    if (c < 0x80) {
+        *out = c;
+        return 1;
+    }
+    int len;
+    char32_t cp;
+    char32_t min;
+    if ((c & 0xE0) == 0xC0) {
+        len = 2; cp = c & 0x1F; min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3; cp = c & 0x0F; min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4; cp = c & 0x07; min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (left < len)
+        return 0;
+    for (int i = 1; i < len; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    *out = cp;
+    return len;
+}
+
+void appendUtf8(QByteArray &out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out.append(char(cp));
+    } else if (cp < 0x800) {
+        out.append(char(0xC0 | (cp >> 6)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.append(char(0xE0 | (cp >> 12)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (cp >> 18)));
+        out.append(char(0x80 | ((cp >> 12) & 0x3F)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+// The byte path without trailing slashes: "link/" would make lstat and unlink resolve the link.
+QByteArray osPath(const QString &path)
+{
+    QByteArray p = encodePath(path);
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    return p;
+}
+
+// The immutable flag without opening the item (works on unreadable files too).
+bool immutableFlag(const char *path, bool *known)
+{
+    struct statx stx;
+    if (statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, 0, &stx) == 0
+        && (stx.stx_attributes_mask & STATX_ATTR_IMMUTABLE)) {
+        *known = true;
+        return stx.stx_attributes & STATX_ATTR_IMMUTABLE;
+    }
+    *known = false;
+    return false;
+}
+
+// Without RENAME_NOREPLACE: a file is linked (link refuses an existing name) and unlinked;
+// otherwise the item is renamed only after checking that nothing holds the new name.
+bool renameRefusingExisting(const QByteArray &src, const QByteArray &dst)
+{
+    struct stat st;
+    if (lstat(src.constData(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode)) {
+        if (link(src.constData(), dst.constData()) == 0)
+            return unlink(src.constData()) == 0;
+        if (errno != EPERM && errno != ENOTSUP)
+            return false;
+    }
+    if (lstat(dst.constData(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    if (errno != ENOENT)
+        return false;
+    return rename(src.constData(), dst.constData()) == 0;
+}
+
+bool writeAll(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray encodePath(const QString &path)
+{
+    QByteArray out;
+    out.reserve(path.size());
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = path.at(i).unicode();
+        if (u >= 0xDC80 && u <= 0xDCFF) {
+            out.append(char(u - 0xDC00)); // an escaped byte
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n
+                   && QChar::isLowSurrogate(path.at(i + 1).unicode())) {
+            appendUtf8(out, QChar::surrogateToUcs4(u, path.at(i + 1).unicode()));
+            ++i;
+        } else if (QChar::isSurrogate(u)) {
+            appendUtf8(out, 0xFFFD); // a stray surrogate has no byte form
+        } else {
+            appendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+QString decodePath(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        char32_t cp = 0;
+        const int len = validSequenceLength(p + i, n - i, &cp);
+        if (len == 0) {
+            out.append(QChar(char16_t(0xDC00 + p[i])));
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            out.append(QChar(QChar::highSurrogate(cp)));
+            out.append(QChar(QChar::lowSurrogate(cp)));
+        } else {
+            out.append(QChar(char16_t(cp)));
+        }
+        i += len;
+    }
+    return out;
+}
+
+FileManager &FileManager::defaultManager()
+{
+    static FileManager manager;
+    return manager;
+}
+
+bool FileManager::fileExistsAtPath(const QString &path) const
+{
+    return fileExistsAtPath(path, nullptr);
+}
+
+bool FileManager::fileExistsAtPath(const QString &path, bool *isDirectory) const
+{
+    struct stat st;
+    const bool exists = !path.isEmpty() && stat(osPath(path).constData(), &st) == 0;
+    if (isDirectory)
+        *isDirectory = exists && S_ISDIR(st.st_mode);
+    return exists;
+}
+
+std::optional<FileAttributes> FileManager::attributesOfItemAtPath(const QString &path) const
+{
+    const QByteArray p = osPath(path);
+    struct stat st;
+    if (path.isEmpty() || lstat(p.constData(), &st) != 0)
+        return std::nullopt;
+    FileAttributes a;
+    a.size = quint64(st.st_size);
+    a.isDirectory = S_ISDIR(st.st_mode);
+    a.isSymbolicLink = S_ISLNK(st.st_mode);
+    a.isRegularFile = S_ISREG(st.st_mode);
+    a.permissions = st.st_mode & 07777;
+    a.owner = st.st_uid;
+    a.linkCount = st.st_nlink;
+    bool known = false;
+    a.immutable = !a.isSymbolicLink && immutableFlag(p.constData(), &known);
+    return a;
+}
+
+bool FileManager::setImmutable(const QString &path, bool immutable) const
+{
+    const QByteArray p = osPath(path);
+    struct stat st;
+    if (path.isEmpty() || lstat(p.constData(), &st) != 0)
+        return false;
+    bool known = false;
+    const bool current = !S_ISLNK(st.st_mode) && immutableFlag(p.constData(), &known);
+    if (current == immutable)
+        return true; // also "clear" on a file system without the flag
+    if (S_ISLNK(st.st_mode))
+        return false;
+    const int fd = open(p.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+}
+
+bool FileManager::setPosixPermissions(const QString &path, mode_t permissions) const
+{
+    const QByteArray p = osPath(path);
+    struct stat st;
+    // A link's target is not ours to change, and Linux has no mode on the link itself.
+    if (path.isEmpty() || lstat(p.constData(), &st) != 0 || S_ISLNK(st.st_mode))
+        return false;
+    return chmod(p.constData(), permissions & 07777) == 0;
+}
+
+bool FileManager::isWritableFileAtPath(const QString &path) const
+{
+    return !path.isEmpty() && access(osPath(path).constData(), W_OK) == 0;
+}
+
+bool FileManager::createDirectoryAtPath(const QString &path, mode_t mode) const
+{
+    return !path.isEmpty() && mkdir(osPath(path).constData(), mode) == 0;
+}
+
+bool FileManager::moveItemAtPath(const QString &from, const QString &to) const
+{
+    if (from.isEmpty() || to.isEmpty())
+        return false;
+    const QByteArray src = osPath(from);
+    const QByteArray dst = osPath(to);
+    if (renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    int err = errno;
+    if (err == EINVAL || err == ENOSYS || err == ENOTSUP) {
+        // A file system without RENAME_NOREPLACE (EINVAL also means "into itself", which the
+        // plain rename refuses again).
+        if (renameRefusingExisting(src, dst))
+            return true;
+        err = errno;
+    }
+    if (err != EXDEV)
+        return false;
+    // Another file system: copy the tree (refusing any existing name), then remove the source.
+    return filetree::copyTree(src, dst) && filetree::removeTree(AT_FDCWD, src.constData());
+}
+
+bool FileManager::removeItemAtPath(const QString &path) const
+{
+    return !path.isEmpty() && filetree::removeTree(AT_FDCWD, osPath(path).constData());
+}
+
+std::optional<QByteArray> FileManager::contentsAtPath(const QString &path) const
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const int fd = open(osPath(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    QByteArray data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        data.append(buffer, n);
+    }
+    close(fd);
+    return data;
+}
+
+bool FileManager::writeAtomically(const QString &path, const QByteArray &data) const
+{
+    if (path.isEmpty())
+        return false;
+    const QByteArray target = osPath(path);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : target.left(slash));
+    const QByteArray name = target.mid(slash + 1);
+    QByteArray temp = folder + "/." + name + ".XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC); // created 0600
+    if (fd < 0 && errno == ENAMETOOLONG) {
+        temp = folder + "/.nimbrel-write.XXXXXX";
+        fd = mkostemp(temp.data(), O_CLOEXEC);
+    }
+    if (fd < 0)
+        return false;
+    // An existing file keeps its permissions; a new one stays private to its owner.
+    struct stat st;
+    if (lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        fchmod(fd, st.st_mode & 07777);
+    bool ok = writeAll(fd, data.constData(), data.size()) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok)
+        ok = rename(temp.constData(), target.constData()) == 0;
+    if (!ok) {
+        unlink(temp.constData());
+        return false;
+    }
+    const int dirFd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
+
+QStringList FileManager::contentsOfDirectoryAtPath(const QString &path) const
+{
+    QStringList names;
+    if (path.isEmpty())
+        return names;
+    DIR *dir = opendir(osPath(path).constData());
+    if (!dir)
+        return names;
+    while (dirent *e = readdir(dir)) {
+        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
+            names.append(decodePath(QByteArray(e->d_name)));
+    }
+    closedir(dir);
+    return names;
+}
+
+QStringList FileManager::enumeratorAtPath(const QString &path) const
+{
+    QStringList out;
+    if (path.isEmpty())
+        return out;
+    // Not even the starting folder is entered through a link.
+    const int fd = open(osPath(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0)
+        filetree::enumerate(fd, QString(), out);
+    return out;
+}
+
+QString FileManager::temporaryDirectory()
+{
+    QByteArray env = qgetenv("TMPDIR");
+    if (!env.isEmpty()) {
+        while (env.size() > 1 && env.endsWith('/'))
+            env.chop(1);
+        return decodePath(env);
+    }
+    // No TMPDIR: a private folder on the home folder's file system, so that setting an item
+    // aside is a rename and never a copy to another disk.
+    const QString dir = homeDirectory() + QStringLiteral("/.nimbrel-tmp");
+    const QByteArray p = encodePath(dir);
+    if (mkdir(p.constData(), 0700) != 0 && errno == EEXIST) {
+        struct stat st;
+        if (lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid()
+            && (st.st_mode & 077) != 0)
+            chmod(p.constData(), 0700);
+    }
+    return dir;
+}
+
+QString FileManager::homeDirectory()
+{
+    QString home = QDir::homePath();
+    while (home.size() > 1 && home.endsWith(QLatin1Char('/')))
+        home.chop(1);
+    return home;
+}
+
+} // namespace platform

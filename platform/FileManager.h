@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <sys/types.h>
+
+namespace platform {
+
+// Paths are QStrings throughout the program, but file names on disk are bytes. Bytes that are
+// not valid UTF-8 decode to the lone surrogates U+DC80..U+DCFF (one per byte) and encode back
+// to the same bytes, so every name survives a round trip through a QString.
+QByteArray encodePath(const QString &path);
+QString decodePath(const QByteArray &bytes);
+
+struct FileAttributes {
+    quint64 size = 0;          // the item's own size; a symbolic link's is the link's
+    bool isDirectory = false;
+    bool isSymbolicLink = false;
+    bool isRegularFile = false;
+    bool immutable = false;    // the file system's immutable attribute, where it has one
+    mode_t permissions = 0;    // permission bits only (07777)
+    uid_t owner = 0;
+    nlink_t linkCount = 0;
+};
+
+// File operations on byte paths. Nothing here follows a symbolic link while walking or
+// removing; only the existence tests follow a final link, as their callers expect.
+class FileManager
+{
+public:
+    static FileManager &defaultManager();
+
+    bool fileExistsAtPath(const QString &path) const;                     // follows links
+    bool fileExistsAtPath(const QString &path, bool *isDirectory) const;  // follows links
+    // The item itself (a final symbolic link is not followed); nothing when it is missing.
+    std::optional<FileAttributes> attributesOfItemAtPath(const QString &path) const;
+
+    bool setImmutable(const QString &path, bool immutable) const;
+    bool setPosixPermissions(const QString &path, mode_t permissions) const;
+    bool isWritableFileAtPath(const QString &path) const;
+
+    // Creates one folder (no intermediate folders).
+    bool createDirectoryAtPath(const QString &path, mode_t mode = 0777) const;
+    // Moves an item; never replaces an existing item; across file systems copies (links as
+    // links) and then removes the source.
+    bool moveItemAtPath(const QString &from, const QString &to) const;
+    // Removes an item and, for a folder, everything inside it; links are removed, never
+    // followed.
+    bool removeItemAtPath(const QString &path) const;
+
+    std::optional<QByteArray> contentsAtPath(const QString &path) const;
+    // Writes through a temporary file in the same folder and renames it into place.
+    bool writeAtomically(const QString &path, const QByteArray &data) const;
+
+    // Names directly inside a folder, in the file system's own order, without "." and "..".
+    QStringList contentsOfDirectoryAtPath(const QString &path) const;
+    // Every entry below a folder as a path relative to it, a folder before its contents, in
+    // the file system's own order; folders reached through links are not entered. A missing
+    // folder yields nothing.
+    QStringList enumeratorAtPath(const QString &path) const;
+
+    // The per-user temporary directory: $TMPDIR when set, else a private (0700) folder
+    // inside the home folder's file system (~/.nimbrel-tmp). Always ends without a slash.
+    static QString temporaryDirectory();
+    static QString homeDirectory();
+};
+
+} // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Walks over whole folder trees on byte paths, relative to open folder descriptors, so that a
+// symbolic link met on the way is handled as the link itself and never followed.
+namespace platform::filetree {
+
+// Removes `name` (relative to dirFd, or a path with AT_FDCWD) and everything below it.
+// Goes on past failures and answers whether everything went.
+bool removeTree(int dirFd, const char *name);
+
+// Appends every entry below the open folder `dirFd` (taken over and closed) as a path
+// relative to it, prefixed with `prefix`, a folder before its contents, in readdir order.
+void enumerate(int dirFd, const QString &prefix, QStringList &out);
+
+// Copies an item to a new name: links as links, files with their permissions and times,
+// folders with their contents. Never replaces an existing item; on a failure inside the tree
+// the partial copy is removed again.
+bool copyTree(const QByteArray &from, const QByteArray &to);
+
+} // namespace platform::filetree

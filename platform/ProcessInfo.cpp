@@ -1,0 +1,87 @@
+#include "platform/ProcessInfo.h"
+
+#include "platform/PropertyList.h"
+
+#include <QRegularExpression>
+#include <QUuid>
+
+#include <atomic>
+
+namespace platform {
+
+namespace {
+
+std::optional<OperatingSystemVersion> parseVersion(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,4})(?:\\.(\\d{1,4}))?(?:\\.(\\d{1,4}))?$"));
+    const auto match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    OperatingSystemVersion version;
+    version.majorVersion = match.captured(1).toInt();
+    version.minorVersion = match.captured(2).toInt();
+    version.patchVersion = match.captured(3).toInt();
+    return version;
+}
+
+} // namespace
+
+QString systemRoot()
+{
+    QString root = qEnvironmentVariable("NIMBREL_SYSTEM_ROOT");
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    return root.isEmpty() ? QStringLiteral("/") : root;
+}
+
+ProcessInfo &ProcessInfo::processInfo()
+{
+    static ProcessInfo info;
+    return info;
+}
+
+std::optional<OperatingSystemVersion> ProcessInfo::operatingSystemVersion() const
+{
+    QString root = systemRoot();
+    if (root == QLatin1String("/"))
+        root.clear();
+    const auto list = PropertyList::fromFile(
+        root + QStringLiteral("/System/Library/CoreServices/SystemVersion.plist"));
+    if (!list)
+        return std::nullopt;
+    const QVariant value = list->value(QStringLiteral("ProductVersion"));
+    if (value.metaType().id() != QMetaType::QString)
+        return std::nullopt;
+    return parseVersion(value.toString());
+}
+
+QString ProcessInfo::globallyUniqueString() const
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+quint64 ProcessInfo::beginActivity(quint64 options, const QString &reason)
+{
+    Q_UNUSED(options)
+    Q_UNUSED(reason)
+    // Nothing on this platform keeps the machine awake for us; hand out a distinct token.
+    static std::atomic<quint64> next{1};
+    return next++;
+}
+
+void ProcessInfo::endActivity(quint64 token)
+{
+    Q_UNUSED(token)
+}
+
+int Gestalt::value(quint32 selector)
+{
+    if (selector != gestaltSystemVersionMajor && selector != gestaltSystemVersionMinor)
+        return 0;
+    const auto version = ProcessInfo::processInfo().operatingSystemVersion();
+    if (!version)
+        return 0;
+    return selector == gestaltSystemVersionMajor ? version->majorVersion : version->minorVersion;
+}
+
+} // namespace platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+
+struct OperatingSystemVersion {
+    int majorVersion = 0;
+    int minorVersion = 0;
+    int patchVersion = 0;
+};
+
+class ProcessInfo
+{
+public:
+    static ProcessInfo &processInfo();
+
+    // ProductVersion of <system root>/System/Library/CoreServices/SystemVersion.plist;
+    // nothing when it is missing or damaged (the program then takes its older-system branch).
+    std::optional<OperatingSystemVersion> operatingSystemVersion() const;
+    QString globallyUniqueString() const;
+
+    // A process activity; a token that is ended by endActivity. No effect here.
+    quint64 beginActivity(quint64 options, const QString &reason);
+    void endActivity(quint64 token);
+};
+
+// The legacy version query: 'sys1' (major) and 'sys2' (minor); 0 when the version is unknown.
+class Gestalt
+{
+public:
+    static constexpr quint32 gestaltSystemVersionMajor = 0x73797331; // 'sys1'
+    static constexpr quint32 gestaltSystemVersionMinor = 0x73797332; // 'sys2'
+    static int value(quint32 selector);
+};
+
+// <system root> of the machine: NIMBREL_SYSTEM_ROOT, default "/". Never ends with a slash
+// except for "/" itself.
+QString systemRoot();
+
+} // namespace platform

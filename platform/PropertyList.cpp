@@ -1,0 +1,628 @@
+#include "platform/PropertyList.h"
+
+#include "platform/FileManager.h"
+
+#include <QDateTime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <plist/plist.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+// Property list dates count from 2001-01-01 00:00:00 UTC.
+constexpr qint64 kReferenceDateMSecs = Q_INT64_C(978307200000);
+const QByteArray kUidKey = QByteArrayLiteral("CF$UID");
+constexpr quint32 kMaxBytes = std::numeric_limits<quint32>::max();
+
+QString keyString(const char *key)
+{
+    return QString::fromUtf8(key);
+}
+
+// libplist keeps integers as 64 bits plus a hidden width; a value above the signed range is
+// either a negative number or a large unsigned one, and only the XML text tells which.
+bool isLargeUnsigned(plist_t node)
+{
+    uint64_t raw = 0;
+    plist_get_uint_val(node, &raw);
+    if (raw <= static_cast<uint64_t>(std::numeric_limits<qint64>::max()))
+        return false;
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    if (!xml)
+        return false;
+    const bool negative = QByteArray(xml, int(length)).contains("<integer>-");
+    plist_to_xml_free(xml);
+    return !negative;
+}
+
+plist_t newLargeUnsigned(quint64 value)
+{
+    const QByteArray xml = "<plist version=\"1.0\"><integer>" + QByteArray::number(value)
+                           + "</integer></plist>";
+    plist_t node = nullptr;
+    plist_from_xml(xml.constData(), uint32_t(xml.size()), &node);
+    return node ? node : plist_new_uint(value);
+}
+
+plist_t variantToNode(const QVariant &value);
+
+plist_t mapToNode(const QVariantMap &map)
+{
+    plist_t dict = plist_new_dict();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (plist_t child = variantToNode(it.value()))
+            plist_dict_set_item(dict, it.key().toUtf8().constData(), child);
+    }
+    return dict;
+}
+
+plist_t listToNode(const QVariantList &list)
+{
+    plist_t array = plist_new_array();
+    for (const QVariant &item : list) {
+        if (plist_t child = variantToNode(item))
+            plist_array_append_item(array, child);
+    }
+    return array;
+}
+
+plist_t dateToNode(const QDateTime &date)
+{
+    const qint64 msecs = date.toMSecsSinceEpoch() - kReferenceDateMSecs;
+    qint64 secs = msecs / 1000;
+    qint64 rest = msecs % 1000;
+    if (rest < 0) {
+        --secs;
+        rest += 1000;
+    }
+    return plist_new_date(int32_t(secs), int32_t(rest * 1000));
+}
+
+// Nothing for values a property list cannot hold (an invalid QVariant among them).
+plist_t variantToNode(const QVariant &value)
+{
+    if (!value.isValid())
+        return nullptr;
+    if (value.metaType() == QMetaType::fromType<PlistUid>())
+        return plist_new_uid(value.value<PlistUid>().value);
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        return plist_new_bool(value.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+        return plist_new_uint(uint64_t(value.toLongLong()));
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::UChar:
+    case QMetaType::ULongLong: {
+        const quint64 v = value.toULongLong();
+        if (v > quint64(std::numeric_limits<qint64>::max()))
+            return newLargeUnsigned(v);
+        return plist_new_uint(v);
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plist_new_real(value.toDouble());
+    case QMetaType::QString:
+        return plist_new_string(value.toString().toUtf8().constData());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return plist_new_data(bytes.constData(), uint64_t(bytes.size()));
+    }
+    case QMetaType::QDateTime:
+        return dateToNode(value.toDateTime());
+    case QMetaType::QVariantMap:
+        return mapToNode(value.toMap());
+    case QMetaType::QVariantHash: {
+        QVariantMap map;
+        const QVariantHash hash = value.toHash();
+        for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+            map.insert(it.key(), it.value());
+        return mapToNode(map);
+    }
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+        return listToNode(value.toList());
+    default:
+        break;
+    }
+    return nullptr;
+}
+
+QVariant nodeToVariant(plist_t node)
+{
+    if (!node)
+        return {};
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return QVariant(b != 0);
+    }
+    case PLIST_UINT: {
+        uint64_t raw = 0;
+        plist_get_uint_val(node, &raw);
+        if (isLargeUnsigned(node))
+            return QVariant(quint64(raw));
+        return QVariant(qint64(raw));
+    }
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        return QVariant(d);
+    }
+    case PLIST_STRING: {
+        // The pointer form, because the copying getter aborts on a string holding a NUL.
+        uint64_t length = 0;
+        const char *s = plist_get_string_ptr(node, &length);
+        return s ? QString::fromUtf8(s, qsizetype(length)) : QString(QLatin1String(""));
+    }
+    case PLIST_KEY: {
+        char *s = nullptr;
+        plist_get_key_val(node, &s);
+        QString text = keyString(s ? s : "");
+        std::free(s);
+        return text;
+    }
+    case PLIST_DATA: {
+        char *bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        QByteArray data(bytes ? bytes : "", qsizetype(length));
+        std::free(bytes);
+        return data;
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        const qint64 msecs = kReferenceDateMSecs + qint64(sec) * 1000 + usec / 1000;
+        return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+    }
+    case PLIST_UID: {
+        uint64_t v = 0;
+        plist_get_uid_val(node, &v);
+        return QVariant::fromValue(PlistUid{v});
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t n = plist_array_get_size(node);
+        list.reserve(int(n));
+        for (uint32_t i = 0; i < n; ++i)
+            list.append(nodeToVariant(plist_array_get_item(node, i)));
+        return list;
+    }
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        for (;;) {
+            char *key = nullptr;
+            plist_t child = nullptr;
+            plist_dict_next_item(node, it, &key, &child);
+            if (!child) {
+                std::free(key);
+                break;
+            }
+            map.insert(keyString(key), nodeToVariant(child));
+            std::free(key);
+        }
+        std::free(it);
+        return map;
+    }
+    default:
+        return {};
+    }
+}
+
+// XML has no UID element; writers store one as a dictionary holding only "CF$UID". Turn those
+// back into UIDs so an XML round trip keeps them.
+void restoreUids(plist_t node)
+{
+    const plist_type type = plist_get_node_type(node);
+    if (type == PLIST_ARRAY) {
+        const uint32_t n = plist_array_get_size(node);
+        for (uint32_t i = 0; i < n; ++i) {
+            plist_t child = plist_array_get_item(node, i);
+            if (plist_get_node_type(child) == PLIST_DICT && plist_dict_get_size(child) == 1
+                && PLIST_IS_UINT(plist_dict_get_item(child, kUidKey.constData()))) {
+                uint64_t v = 0;
+                plist_get_uint_val(plist_dict_get_item(child, kUidKey.constData()), &v);
+                plist_array_set_item(node, plist_new_uid(v), i);
+            } else {
+                restoreUids(child);
+            }
+        }
+    } else if (type == PLIST_DICT) {
+        QList<QByteArray> uidKeys;
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        for (;;) {
+            char *key = nullptr;
+            plist_t child = nullptr;
+            plist_dict_next_item(node, it, &key, &child);
+            if (!child) {
+                std::free(key);
+                break;
+            }
+            if (plist_get_node_type(child) == PLIST_DICT && plist_dict_get_size(child) == 1
+                && PLIST_IS_UINT(plist_dict_get_item(child, kUidKey.constData())))
+                uidKeys.append(QByteArray(key));
+            else
+                restoreUids(child);
+            std::free(key);
+        }
+        std::free(it);
+        for (const QByteArray &key : uidKeys) {
+            uint64_t v = 0;
+            plist_get_uint_val(plist_dict_get_item(plist_dict_get_item(node, key.constData()),
+                                                   kUidKey.constData()),
+                               &v);
+            plist_dict_set_item(node, key.constData(), plist_new_uid(v));
+        }
+    }
+}
+
+quint64 readBigEndian(const uchar *p, int size)
+{
+    quint64 v = 0;
+    for (int i = 0; i < size; ++i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+// libplist aborts the process when it hands out a dictionary key holding a NUL byte, so
+// binary lists whose strings hold one are turned away before they are parsed. Anything else
+// odd about the layout is left for the parser to judge.
+bool binaryHasStringWithNul(const QByteArray &data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+    const quint64 size = quint64(data.size());
+    if (size < 8 + 32)
+        return false;
+    const uchar *trailer = bytes + size - 32;
+    const int offsetSize = trailer[6];
+    const quint64 objects = readBigEndian(trailer + 8, 8);
+    const quint64 tableStart = readBigEndian(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || tableStart >= size - 32
+        || objects > (size - 32 - tableStart) / quint64(offsetSize))
+        return false;
+    for (quint64 i = 0; i < objects; ++i) {
+        const quint64 at = readBigEndian(bytes + tableStart + i * quint64(offsetSize), offsetSize);
+        if (at < 8 || at >= tableStart)
+            continue;
+        const int type = bytes[at] >> 4;
+        if (type != 0x5 && type != 0x6 && type != 0x7)
+            continue;
+        quint64 count = bytes[at] & 0x0F;
+        quint64 start = at + 1;
+        if (count == 0x0F) {
+            if (start >= tableStart || (bytes[start] >> 4) != 0x1)
+                continue;
+            const int width = 1 << (bytes[start] & 0x0F);
+            if (width > 8 || start + 1 + quint64(width) > tableStart)
+                continue;
+            count = readBigEndian(bytes + start + 1, width);
+            start += 1 + quint64(width);
+        }
+        const quint64 unit = type == 0x6 ? 2 : 1;
+        if (count > (tableStart - start) / unit)
+            continue;
+        for (quint64 k = 0; k < count; ++k) {
+            const uchar *c = bytes + start + k * unit;
+            if (c[0] == 0 && (unit == 1 || c[1] == 0))
+                return true;
+        }
+    }
+    return false;
+}
+
+plist_t dictAtPath(plist_t root, const QStringList &keys, qsizetype depth)
+{
+    plist_t node = root;
+    for (qsizetype i = 0; i < depth; ++i) {
+        if (!PLIST_IS_DICT(node))
+            return nullptr;
+        node = plist_dict_get_item(node, keys.at(i).toUtf8().constData());
+    }
+    return PLIST_IS_DICT(node) ? node : nullptr;
+}
+
+} // namespace
+
+PropertyList::PropertyList()
+    : m_root(plist_new_dict())
+{
+}
+
+PropertyList::PropertyList(plist_t root, Format format)
+    : m_root(root), m_format(format)
+{
+}
+
+PropertyList::~PropertyList()
+{
+    if (m_root)
+        plist_free(m_root);
+}
+
+PropertyList::PropertyList(const PropertyList &other)
+    : m_root(other.m_root ? plist_copy(other.m_root) : nullptr), m_format(other.m_format)
+{
+}
+
+PropertyList &PropertyList::operator=(const PropertyList &other)
+{
+    if (this != &other) {
+        plist_t copy = other.m_root ? plist_copy(other.m_root) : nullptr;
+        if (m_root)
+            plist_free(m_root);
+        m_root = copy;
+        m_format = other.m_format;
+    }
+    return *this;
+}
+
+PropertyList::PropertyList(PropertyList &&other) noexcept
+    : m_root(other.m_root), m_format(other.m_format)
+{
+    other.m_root = nullptr;
+}
+
+PropertyList &PropertyList::operator=(PropertyList &&other) noexcept
+{
+    if (this != &other) {
+        if (m_root)
+            plist_free(m_root);
+        m_root = other.m_root;
+        m_format = other.m_format;
+        other.m_root = nullptr;
+    }
+    return *this;
+}
+
+std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
+{
+    if (data.isEmpty() || quint64(data.size()) >= kMaxBytes)
+        return std::nullopt;
+    plist_t root = nullptr;
+    Format format = Format::Xml;
+    if (data.startsWith("bplist00")) {
+        format = Format::Binary;
+        if (binaryHasStringWithNul(data))
+            return std::nullopt;
+        plist_from_bin(data.constData(), uint32_t(data.size()), &root);
+    } else {
+        // Only text that looks like XML goes to the XML reader.
+        QByteArray text = data;
+        if (text.startsWith("\xEF\xBB\xBF"))
+            text.remove(0, 3);
+        if (!text.left(256).trimmed().startsWith('<'))
+            return std::nullopt;
+        plist_from_xml(text.constData(), uint32_t(text.size()), &root);
+        if (root)
+            restoreUids(root);
+    }
+    if (!root)
+        return std::nullopt;
+    return PropertyList(root, format);
+}
+
+std::optional<PropertyList> PropertyList::fromFile(const QString &path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    QByteArray bytes;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0
+              && quint64(info.st_size) < kMaxBytes;
+    if (ok) {
+        bytes.resize(qsizetype(info.st_size));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        // A file that shrank while being read is taken as it was read.
+        bytes.truncate(done);
+    }
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
+    return fromData(bytes);
+}
+
+PropertyList PropertyList::fromVariant(const QVariant &value, Format format)
+{
+    plist_t root = variantToNode(value);
+    return PropertyList(root ? root : plist_new_dict(), format);
+}
+
+PropertyList::Format PropertyList::format() const
+{
+    return m_format;
+}
+
+void PropertyList::setFormat(Format format)
+{
+    m_format = format;
+}
+
+QVariant PropertyList::toVariant() const
+{
+    return nodeToVariant(m_root);
+}
+
+std::optional<QByteArray> PropertyList::toData() const
+{
+    return toData(m_format);
+}
+
+std::optional<QByteArray> PropertyList::toData(Format format) const
+{
+    if (!m_root)
+        return std::nullopt;
+    char *bytes = nullptr;
+    uint32_t length = 0;
+    if (format == Format::Binary)
+        plist_to_bin(m_root, &bytes, &length);
+    else
+        plist_to_xml(m_root, &bytes, &length);
+    if (!bytes || length == 0) {
+        std::free(bytes);
+        return std::nullopt;
+    }
+    QByteArray out(bytes, qsizetype(length));
+    if (format == Format::Binary)
+        plist_to_bin_free(bytes);
+    else
+        plist_to_xml_free(bytes);
+    return out;
+}
+
+bool PropertyList::isDictionary() const
+{
+    return PLIST_IS_DICT(m_root);
+}
+
+bool PropertyList::isArray() const
+{
+    return PLIST_IS_ARRAY(m_root);
+}
+
+bool PropertyList::contains(const QString &key) const
+{
+    return PLIST_IS_DICT(m_root) && plist_dict_get_item(m_root, key.toUtf8().constData());
+}
+
+QVariant PropertyList::value(const QString &key) const
+{
+    if (!PLIST_IS_DICT(m_root))
+        return {};
+    return nodeToVariant(plist_dict_get_item(m_root, key.toUtf8().constData()));
+}
+
+QVariant PropertyList::valueForKeyPath(const QStringList &keys) const
+{
+    if (keys.isEmpty())
+        return {};
+    plist_t parent = dictAtPath(m_root, keys, keys.size() - 1);
+    if (!parent)
+        return {};
+    return nodeToVariant(plist_dict_get_item(parent, keys.last().toUtf8().constData()));
+}
+
+QStringList PropertyList::keys() const
+{
+    QStringList result;
+    if (!PLIST_IS_DICT(m_root))
+        return result;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(m_root, &it);
+    for (;;) {
+        char *key = nullptr;
+        plist_t child = nullptr;
+        plist_dict_next_item(m_root, it, &key, &child);
+        if (!child) {
+            std::free(key);
+            break;
+        }
+        result.append(keyString(key));
+        std::free(key);
+    }
+    std::free(it);
+    return result;
+}
+
+bool PropertyList::removeKey(const QString &key)
+{
+    return removeKeyPath(QStringList{key});
+}
+
+bool PropertyList::removeKeyPath(const QStringList &keys)
+{
+    if (keys.isEmpty())
+        return false;
+    plist_t parent = dictAtPath(m_root, keys, keys.size() - 1);
+    const QByteArray last = keys.last().toUtf8();
+    if (!parent || !plist_dict_get_item(parent, last.constData()))
+        return false;
+    plist_dict_remove_item(parent, last.constData());
+    return true;
+}
+
+void PropertyList::setValue(const QString &key, const QVariant &value)
+{
+    setValueForKeyPath(QStringList{key}, value);
+}
+
+bool PropertyList::setValueForKeyPath(const QStringList &keys, const QVariant &value)
+{
+    if (keys.isEmpty() || !PLIST_IS_DICT(m_root))
+        return false;
+    // Missing intermediate dictionaries are created; anything else in the way stops the walk.
+    plist_t node = m_root;
+    for (qsizetype i = 0; i + 1 < keys.size(); ++i) {
+        const QByteArray key = keys.at(i).toUtf8();
+        plist_t child = plist_dict_get_item(node, key.constData());
+        if (!child) {
+            if (!value.isValid())
+                return false;
+            child = plist_new_dict();
+            plist_dict_set_item(node, key.constData(), child);
+        } else if (!PLIST_IS_DICT(child)) {
+            return false;
+        }
+        node = child;
+    }
+    const QByteArray last = keys.last().toUtf8();
+    // An empty value removes the key, as setting nil does.
+    if (!value.isValid()) {
+        if (plist_dict_get_item(node, last.constData()))
+            plist_dict_remove_item(node, last.constData());
+        return true;
+    }
+    plist_t child = variantToNode(value);
+    if (!child)
+        return false;
+    plist_dict_set_item(node, last.constData(), child);
+    return true;
+}
+
+int PropertyList::count() const
+{
+    if (PLIST_IS_ARRAY(m_root))
+        return int(plist_array_get_size(m_root));
+    if (PLIST_IS_DICT(m_root))
+        return int(plist_dict_get_size(m_root));
+    return 0;
+}
+
+plist_t PropertyList::node() const
+{
+    return m_root;
+}
+
+} // namespace platform

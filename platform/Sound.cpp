@@ -1,0 +1,97 @@
+#include "platform/Sound.h"
+
+#include "platform/Bundle.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QMutex>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+struct Cache {
+    QMutex mutex;
+    QHash<QString, std::shared_ptr<Sound>> sounds;
+    bool watching = false;
+};
+
+Cache &cache()
+{
+    static Cache c;
+    return c;
+}
+
+// Sound effects must go before the application object does.
+void dropCachedSounds()
+{
+    QHash<QString, std::shared_ptr<Sound>> sounds;
+    QMutexLocker lock(&cache().mutex);
+    sounds.swap(cache().sounds);
+    cache().watching = false;
+}
+
+} // namespace
+
+std::shared_ptr<Sound> Sound::soundNamed(const QString &name)
+{
+    Cache &c = cache();
+    QMutexLocker lock(&c.mutex);
+    if (const auto found = c.sounds.value(name))
+        return found;
+    const Bundle &bundle = Bundle::mainBundle();
+    QString path = bundle.pathForResource(name, QStringLiteral("wav"));
+    if (path.isEmpty())
+        path = bundle.pathForResource(name, QStringLiteral("aiff"));
+    if (path.isEmpty())
+        return nullptr;
+    auto sound = std::make_shared<Sound>(path);
+    c.sounds.insert(name, sound);
+    if (!c.watching && QCoreApplication::instance()) {
+        c.watching = true;
+        qAddPostRoutine(dropCachedSounds);
+    }
+    return sound;
+}
+
+bool Sound::play(const QString &name)
+{
+    const auto sound = soundNamed(name);
+    return sound && sound->play();
+}
+
+Sound::Sound(const QString &path)
+    : m_path(path), m_effect(std::make_unique<QSoundEffect>())
+{
+    m_effect->setSource(QUrl::fromLocalFile(path));
+}
+
+Sound::~Sound() = default;
+
+QString Sound::path() const
+{
+    return m_path;
+}
+
+bool Sound::play()
+{
+    // Without an audio device the effect reports an error; there is then nothing to play.
+    if (m_effect->status() == QSoundEffect::Error)
+        return false;
+    m_effect->play();
+    return true;
+}
+
+void Sound::stop()
+{
+    m_effect->stop();
+}
+
+bool Sound::isPlaying() const
+{
+    return m_effect->isPlaying();
+}
+
+} // namespace platform

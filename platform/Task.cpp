@@ -1,0 +1,151 @@
+#include "platform/Task.h"
+
+#include "platform/Bundle.h"
+
+#include <QMetaObject>
+#include <QMutex>
+#include <QProcess>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace platform {
+
+namespace {
+
+QMutex recorderMutex;
+Task::LaunchRecorder &launchRecorder()
+{
+    static Task::LaunchRecorder recorder;
+    return recorder;
+}
+
+} // namespace
+
+Task::Task(QObject *parent) : QObject(parent) {}
+
+Task::~Task()
+{
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+}
+
+void Task::setLaunchPath(const QString &path) { m_launchPath = path; }
+QString Task::launchPath() const { return m_launchPath; }
+void Task::setArguments(const QStringList &arguments) { m_arguments = arguments; }
+QStringList Task::arguments() const { return m_arguments; }
+void Task::setStandardOutputHandler(OutputHandler handler) { m_outputHandler = std::move(handler); }
+void Task::setTerminationHandler(TerminationHandler handler) { m_terminationHandler = std::move(handler); }
+
+bool Task::launch()
+{
+    if (m_launched)
+        return false;
+    m_launched = true;
+
+    m_process = new QProcess(this);
+    m_process->setProgram(resolvedLaunchPath(m_launchPath));
+    m_process->setArguments(m_arguments);
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->setReadChannel(QProcess::StandardOutput);
+    // A modifier makes QProcess start the child with a plain fork(): its shared-memory
+    // start-up would otherwise leave the parent looking like a forked child to the thread
+    // checker, which then refuses every later thread.
+    m_process->setChildProcessModifier([] {});
+
+    connect(m_process, &QProcess::readyReadStandardOutput, this, [this] { readOutput(false); });
+    connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus) {
+        // Whatever is still buffered belongs before the end. For a child ended by a signal
+        // the exit code is that signal's number.
+        readOutput(true);
+        finish(exitCode);
+    });
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finish(couldNotLaunchStatus);
+    });
+
+    m_process->start(QIODevice::ReadWrite);
+    return !m_finished && m_process->state() != QProcess::NotRunning;
+}
+
+void Task::interrupt()
+{
+    if (isRunning() && m_process->processId() > 0)
+        ::kill(pid_t(m_process->processId()), SIGINT);
+}
+
+bool Task::isRunning() const
+{
+    return m_process && !m_finished && m_process->state() != QProcess::NotRunning;
+}
+
+int Task::terminationStatus() const { return m_finished ? m_status : 0; }
+
+qint64 Task::processIdentifier() const { return m_process ? m_process->processId() : 0; }
+
+void Task::readOutput(bool flushAll)
+{
+    while (m_process->canReadLine()) {
+        const QByteArray line = m_process->readLine();
+        if (!line.isEmpty() && m_outputHandler)
+            m_outputHandler(line);
+    }
+    if (flushAll) {
+        const QByteArray rest = m_process->readAll();
+        if (!rest.isEmpty() && m_outputHandler)
+            m_outputHandler(rest);
+    }
+}
+
+void Task::finish(int status)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_status = status;
+    // Queued, so the handler never runs inside launch() or inside QProcess's own signal, and
+    // may delete this object. A Task destroyed before then drops the call.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const TerminationHandler handler = m_terminationHandler;
+            if (handler)
+                handler(m_status);
+        },
+        Qt::QueuedConnection);
+}
+
+bool Task::launchDetached(const QString &path, const QStringList &arguments)
+{
+    LaunchRecorder recorder;
+    {
+        QMutexLocker lock(&recorderMutex);
+        recorder = launchRecorder();
+    }
+    if (recorder) {
+        recorder(path, arguments);
+        return true;
+    }
+    return QProcess::startDetached(resolvedLaunchPath(path), arguments);
+}
+
+QString Task::resolvedLaunchPath(const QString &path)
+{
+#ifndef Q_OS_MACOS
+    if (path == QLatin1String("/usr/bin/srm"))
+        return Bundle::mainBundle().executablePath(QStringLiteral("qznb"));
+#endif
+    return path;
+}
+
+void Task::setLaunchRecorder(LaunchRecorder recorder)
+{
+    QMutexLocker lock(&recorderMutex);
+    launchRecorder() = std::move(recorder);
+}
+
+} // namespace platform

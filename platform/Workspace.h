@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/Image.h"
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <sys/types.h>
+
+namespace platform {
+
+// An application that is running: a process whose executable lies in a bundle's
+// Contents/MacOS/ folder.
+struct RunningApplication {
+    pid_t processIdentifier = 0;
+    QString bundleIdentifier;
+    QString bundlePath;
+    QString localizedName;
+    bool operator==(const RunningApplication &o) const { return processIdentifier == o.processIdentifier; }
+};
+
+// Applications on this machine. Bundles are looked for in the application folders below the
+// system root (NIMBREL_SYSTEM_ROOT, default "/"): Applications, System/Applications,
+// System/Library/CoreServices, and in ~/Applications.
+//
+// Launch and termination notices are posted on NotificationCenter::workspaceCenter() as
+// "NSWorkspaceDidLaunchApplicationNotification" and
+// "NSWorkspaceDidTerminateApplicationNotification", with the user-info keys
+// "NSApplicationBundleIdentifier", "NSApplicationName", "NSApplicationPath" and
+// "NSApplicationProcessIdentifier", found by polling while anyone observes them.
+class Workspace
+{
+public:
+    static Workspace &sharedWorkspace();
+
+    // The bundle whose Contents/Info.plist has this CFBundleIdentifier, compared without
+    // regard to case; empty when there is none.
+    QString absolutePathForAppBundleWithIdentifier(const QString &bundleIdentifier) const;
+    // The bundle's CFBundleIconFile image, else a generic application icon. Never null.
+    ImagePtr iconForFile(const QString &path) const;
+
+    QList<RunningApplication> runningApplications() const;
+    QList<RunningApplication> runningApplicationsWithBundleIdentifier(const QString &identifier) const;
+    bool isRunning(pid_t processIdentifier) const;
+
+    bool openURL(const QUrl &url) const;
+    bool activate() const { return true; }
+
+    // Test seams, set only by tests.
+    void setURLRecorder(std::function<void(const QUrl &)> recorder);
+    void setRunningApplicationSource(std::function<QList<RunningApplication>()> source);
+};
+
+} // namespace platform

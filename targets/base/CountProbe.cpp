@@ -1,0 +1,86 @@
+#include "targets/base/CountProbe.h"
+
+#include "platform/FileManager.h"
+
+#include <sqlite3.h>
+
+#include <climits>
+
+int countRowCallback(void *context, int columns, char **values, char ** /*names*/)
+{
+    auto *counts = static_cast<QList<int> *>(context);
+    qint64 value = 0;
+    if (columns > 0 && values && values[0]) {
+        const char *p = values[0];
+        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')
+            ++p;
+        bool negative = false;
+        if (*p == '+' || *p == '-')
+            negative = *p++ == '-';
+        // Counts are 32-bit; a longer run of digits saturates rather than wrapping.
+        while (*p >= '0' && *p <= '9' && value <= INT_MAX)
+            value = value * 10 + (*p++ - '0');
+        value = qMin<qint64>(value, INT_MAX);
+        if (negative)
+            value = -value;
+    }
+    if (counts)
+        counts->append(int(value));
+    return 0;
+}
+
+CountProbe::CountProbe(QList<int> &counts)
+    : m_counts(counts)
+{
+}
+
+CountProbe::~CountProbe()
+{
+    close();
+}
+
+bool CountProbe::open(const QString &path)
+{
+    close();
+    // Read-write as the application itself opens it, but never created: the file may have
+    // gone since the caller looked.
+    const QByteArray file = platform::encodePath(path);
+    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void CountProbe::close()
+{
+    if (m_db) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+}
+
+std::optional<int> CountProbe::count(const QString &statement)
+{
+    if (!m_db)
+        return std::nullopt;
+    m_counts.clear();
+    const QByteArray sql = statement.toUtf8();
+    if (sqlite3_exec(m_db, sql.constData(), countRowCallback, &m_counts, nullptr) != SQLITE_OK) {
+        close();
+        return std::nullopt;
+    }
+    return m_counts.isEmpty() ? 0 : m_counts.first();
+}
+
+bool CountProbe::itemsExist(QList<int> &counts, const QString &path, const QString &statement)
+{
+    if (path.isEmpty() || !platform::FileManager::defaultManager().fileExistsAtPath(path))
+        return false;
+    CountProbe probe(counts);
+    if (!probe.open(path))
+        return false;
+    const std::optional<int> n = probe.count(statement);
+    return n && *n > 0;
+}

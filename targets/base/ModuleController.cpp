@@ -1,0 +1,315 @@
+#include "targets/base/ModuleController.h"
+
+#include "core/DatabaseController.h"
+#include "core/FileController.h"
+#include "core/PrefsPaneHost.h"
+#include "platform/FileManager.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+#include "targets/base/CountProbe.h"
+#include "targets/base/MasterPrefsViewController.h"
+
+using platform::FileManager;
+using platform::Notification;
+using platform::NotificationCenter;
+using platform::PropertyList;
+
+ModuleController::ModuleController(QObject *parent)
+    : TargetController(parent)
+{
+}
+
+ModuleController::~ModuleController() = default;
+
+void ModuleController::setIdentity(const QString &identifier, const QString &scanKey,
+                                   const QString &name)
+{
+    setIdentifierString(identifier);
+    setScanString(scanKey);
+    setTargetName(name);
+}
+
+void ModuleController::init()
+{
+    TargetController::init();
+    if (m_cleanRegistered || targetName().isEmpty())
+        return;
+    m_cleanRegistered = true;
+    NotificationCenter::defaultCenter().addObserver(
+        this, QStringLiteral("Clean") + targetName(),
+        [this](const Notification &request) { handleCleaningRequest(request); });
+}
+
+bool ModuleController::checkTarget()
+{
+    return platform::UserDefaults::standardUserDefaults().boolForKey(scanString());
+}
+
+void ModuleController::loadTargetPrefView()
+{
+    MasterPrefsViewController *pane = createPane();
+    if (!pane)
+        return;
+    if (!prefControl()) {
+        delete pane;
+        return;
+    }
+    prefControl()->addItemWithInfo(
+        {{QStringLiteral("ident"), identifierString()},
+         {QStringLiteral("vController"), QVariant::fromValue<QObject *>(pane)}});
+}
+
+void ModuleController::addTargetItems()
+{
+    m_counts.clear();
+    const platform::UserDefaults &defaults = platform::UserDefaults::standardUserDefaults();
+    for (const Category &category : std::as_const(m_categories)) {
+        if (!defaults.boolForKey(category.key))
+            continue;
+        if (category.collector)
+            category.collector();
+        else
+            collectCategory(category.key);
+    }
+}
+
+QString ModuleController::itemFullName(const TraceRow &row) const
+{
+    return targetName() + QLatin1Char(' ') + row.classification;
+}
+
+PaneSwitches ModuleController::paneSwitches(const QString &masterLabel) const
+{
+    return paneSwitchesFor({scanString(), masterLabel}, m_categories);
+}
+
+void ModuleController::offerRow(const TraceRow &row, const QString &path)
+{
+    offerRow(row, path, row.classification);
+}
+
+void ModuleController::offerRow(const TraceRow &row, const QString &path,
+                                const QString &classification)
+{
+    if (path.isEmpty())
+        return;
+    addTargetItemWithDict({{QStringLiteral("targetItemPath"), path},
+                           {QStringLiteral("targetItemType"), row.kind},
+                           {QStringLiteral("targetItemClassification"), classification},
+                           {QStringLiteral("targetItemExtraInfo"), row.extraInfo}});
+}
+
+bool ModuleController::keyNonEmpty(const QString &path, const QStringList &keyPath)
+{
+    if (path.isEmpty() || keyPath.isEmpty() || !FileManager::defaultManager().fileExistsAtPath(path))
+        return false;
+    const std::optional<PropertyList> list = PropertyList::fromFile(path);
+    if (!list || !list->isDictionary())
+        return false;
+    const QVariant value = list->valueForKeyPath(keyPath);
+    switch (value.typeId()) {
+    case QMetaType::QVariantList:
+        return !value.toList().isEmpty();
+    case QMetaType::QVariantMap:
+        return !value.toMap().isEmpty();
+    default:
+        return false; // absent, or a value that has no elements
+    }
+}
+
+void ModuleController::collectCategory(const QString &key)
+{
+    const FileManager &fm = FileManager::defaultManager();
+    CountProbe probe(m_counts);
+    for (const TraceRow &row : std::as_const(m_rows)) {
+        if (row.categoryKey != key)
+            continue;
+        // A connection serves only the run of rows that share it.
+        if (!(row.offer == TraceRow::Offer::Count && row.probe == TraceRow::Probe::SameConnection))
+            probe.close();
+
+        const QString path = row.path ? row.path() : QString();
+        switch (row.offer) {
+        case TraceRow::Offer::Always:
+            offerRow(row, path);
+            break;
+        case TraceRow::Offer::Exists:
+            if (!path.isEmpty() && fm.fileExistsAtPath(path))
+                offerRow(row, path);
+            break;
+        case TraceRow::Offer::KeyNonEmpty:
+            if (keyNonEmpty(path, row.keyPath))
+                offerRow(row, path);
+            break;
+        case TraceRow::Offer::Custom:
+            if (row.collect)
+                row.collect();
+            break;
+        case TraceRow::Offer::Count:
+            if (row.probe == TraceRow::Probe::OwnConnection) {
+                if (CountProbe::itemsExist(m_counts, path, row.countStatement))
+                    offerRow(row, path);
+                break;
+            }
+            if (row.probe == TraceRow::Probe::Inline) {
+                // Opening a missing file would create it.
+                if (path.isEmpty() || !fm.fileExistsAtPath(path) || !probe.open(path))
+                    break;
+            } else if (!probe.isOpen()) {
+                break; // the row before it found no database to share
+            }
+            const std::optional<int> n = probe.count(row.countStatement);
+            if (!n)
+                return; // a failed count statement ends this collector
+            if (*n > 0)
+                offerRow(row, path);
+            break;
+        }
+    }
+}
+
+const TraceRow *ModuleController::rowNamed(const QString &itemName) const
+{
+    for (const TraceRow &row : m_rows) {
+        if (itemFullName(row) == itemName)
+            return &row;
+    }
+    return nullptr;
+}
+
+void ModuleController::handleCleaningRequest(const Notification &request)
+{
+    dispatchCleaningRequest(request);
+}
+
+void ModuleController::dispatchCleaningRequest(const Notification &request)
+{
+    const QString itemName = request.userInfo.value(QStringLiteral("cleaningItemName")).toString();
+    const QString requestPath = request.userInfo.value(QStringLiteral("cleaningItemPath")).toString();
+    const TraceRow *row = rowNamed(itemName);
+    if (!row) {
+        sendCleaningStatusUpdateNotificationForItem(itemName, requestPath, false);
+        return;
+    }
+    cleanRow(*row, requestPath);
+}
+
+void ModuleController::cleanRow(const TraceRow &row, const QString &requestPath)
+{
+    const QString itemName = itemFullName(row);
+    if (row.route == TraceRow::Route::Custom) {
+        if (row.remove)
+            row.remove(requestPath);
+        else
+            sendCleaningStatusUpdateNotificationForItem(itemName, requestPath, false);
+        return;
+    }
+    if (row.route == TraceRow::Route::MoveAtRequestPath) {
+        if (moveRoute(itemName, requestPath) && row.notice == TraceRow::Notice::SharedFileList)
+            postSharedFileListNotice();
+        return;
+    }
+
+    // The path is worked out again; a base that has gone (a profile folder) leaves only the
+    // request's path to report on.
+    const QString path = row.path ? row.path() : QString();
+    if (path.isEmpty()) {
+        sendCleaningStatusUpdateNotificationForItem(itemName, requestPath, false);
+        return;
+    }
+    switch (row.route) {
+    case TraceRow::Route::Move:
+        if (moveRoute(itemName, path) && row.notice == TraceRow::Notice::SharedFileList)
+            postSharedFileListNotice();
+        break;
+    case TraceRow::Route::Sql:
+        sqlRoute(itemName, path, row.statement);
+        break;
+    case TraceRow::Route::KeyRewrite: {
+        const QStringList keyPath = row.keyPath;
+        auto edit = row.edit ? row.edit : [keyPath](PropertyList &list) { list.removeKeyPath(keyPath); };
+        if (keyRewriteRoute(itemName, path, edit, row.beforeWrite) == RewriteOutcome::Written
+            && row.notice == TraceRow::Notice::PrefsDaemon)
+            postPrefsDaemonNotice();
+        break;
+    }
+    case TraceRow::Route::MoveAtRequestPath:
+    case TraceRow::Route::Custom:
+        break;
+    }
+}
+
+bool ModuleController::moveRoute(const QString &itemName, const QString &path)
+{
+    const QString moved = fileControl() && !path.isEmpty()
+                              ? fileControl()->temporaryPathForFile(path)
+                              : QString();
+    if (moved.isEmpty()) {
+        sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
+        return false;
+    }
+    sendRemovalNotificationForItem(itemName, moved, path);
+    return true;
+}
+
+bool ModuleController::sqlRoute(const QString &itemName, const QString &path,
+                                const QString &statement)
+{
+    const bool ok = m_dbControl && m_dbControl->didDeleteRecordsWithInfo(statement, path);
+    sendCleaningStatusUpdateNotificationForItem(itemName, path, ok);
+    return ok;
+}
+
+ModuleController::RewriteOutcome
+ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
+                                  const std::function<void(PropertyList &)> &edit,
+                                  const std::function<void()> &beforeWrite)
+{
+    const FileManager &fm = FileManager::defaultManager();
+    auto notCleaned = [&](RewriteOutcome outcome) {
+        sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
+        return outcome;
+    };
+    if (!fm.fileExistsAtPath(path))
+        return notCleaned(RewriteOutcome::Missing);
+
+    // Everything that can fail without loss is done before the file is touched.
+    std::optional<PropertyList> list = PropertyList::fromFile(path);
+    if (!list)
+        return notCleaned(RewriteOutcome::NotParsed);
+    if (edit)
+        edit(*list);
+    const std::optional<QByteArray> data = list->toData(); // in the format it was read in
+    if (!data || data->isEmpty())
+        return notCleaned(RewriteOutcome::NotSerialised);
+
+    const std::optional<platform::FileAttributes> before = fm.attributesOfItemAtPath(path);
+    const QString moved = fileControl() ? fileControl()->temporaryPathForFile(path) : QString();
+    if (moved.isEmpty())
+        return notCleaned(RewriteOutcome::MoveFailed);
+
+    if (beforeWrite)
+        beforeWrite();
+    if (!fm.writeAtomically(path, *data)) {
+        // Announcing now would destroy the only copy: put it back instead.
+        if (!fm.fileExistsAtPath(path))
+            fm.moveItemAtPath(moved, path);
+        return notCleaned(RewriteOutcome::WriteFailed);
+    }
+    if (before && before->isRegularFile)
+        fm.setPosixPermissions(path, before->permissions & 0777);
+    sendRemovalNotificationForItem(itemName, moved, path);
+    return RewriteOutcome::Written;
+}
+
+void ModuleController::postPrefsDaemonNotice()
+{
+    NotificationCenter::defaultCenter().post(QStringLiteral("CFPrefsdNeedsRestartNotification"), this);
+}
+
+void ModuleController::postSharedFileListNotice()
+{
+    NotificationCenter::defaultCenter().post(
+        QStringLiteral("SharedfilelistdNeedsRestartNotification"), this);
+}

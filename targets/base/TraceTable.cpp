@@ -1,0 +1,53 @@
+#include "targets/base/TraceTable.h"
+
+#include "platform/FileManager.h"
+
+TraceRow traceRow(const QString &classification, const QString &categoryKey,
+                  std::function<QString()> path, const QString &kind)
+{
+    TraceRow row;
+    row.classification = classification;
+    row.categoryKey = categoryKey;
+    row.path = std::move(path);
+    row.kind = kind;
+    return row;
+}
+
+PaneSwitches paneSwitchesFor(const PaneSwitch &master, const QList<Category> &categories)
+{
+    PaneSwitches switches;
+    switches.master = master;
+    for (const Category &category : categories)
+        switches.categories.append({category.key, category.label});
+    return switches;
+}
+
+namespace tracepaths {
+
+QString join(const QString &base, const QString &relative)
+{
+    QString head = base;
+    while (head.size() > 1 && head.endsWith(QLatin1Char('/')))
+        head.chop(1);
+    qsizetype start = 0;
+    while (start < relative.size() && relative.at(start) == QLatin1Char('/'))
+        ++start;
+    const QString tail = relative.mid(start);
+    if (tail.isEmpty())
+        return head;
+    if (head.isEmpty())
+        return tail;
+    return head.endsWith(QLatin1Char('/')) ? head + tail : head + QLatin1Char('/') + tail;
+}
+
+std::function<QString()> home(const QString &relative)
+{
+    return [relative] { return join(platform::FileManager::homeDirectory(), relative); };
+}
+
+std::function<QString()> temporaryDirectory(const QString &relative)
+{
+    return [relative] { return join(platform::FileManager::temporaryDirectory(), relative); };
+}
+
+} // namespace tracepaths

@@ -1,0 +1,212 @@
+#include "app/MainInterface.h"
+#include "app/NimbrelAppDelegate.h"
+#include "platform/Bundle.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
+
+#include <QtTest>
+
+using platform::UserDefaults;
+
+namespace {
+
+// What the store on disk holds under a key; nothing when the key was never stored.
+std::optional<QVariant> stored(const QString &key)
+{
+    UserDefaults::standardUserDefaults().synchronize();
+    const auto store = platform::PropertyList::fromFile(UserDefaults::standardUserDefaults().storePath());
+    if (!store || !store->contains(key))
+        return std::nullopt;
+    return store->value(key);
+}
+
+QVariantMap bundledList(const QString &name)
+{
+    const QString path = QString(NIMBREL_TEST_BUNDLE) + "/Contents/Resources/" + name + ".plist";
+    const auto list = platform::PropertyList::fromFile(path);
+    return list ? list->toVariant().toMap() : QVariantMap();
+}
+
+} // namespace
+
+class tst_appdelegate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
+            qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_TEST_BUNDLE);
+        QVERIFY(!bundledList("UserDefaults").isEmpty());
+        QVERIFY(!bundledList("HighSierraUserDefaults").isEmpty());
+    }
+
+    void startUpRules_data()
+    {
+        QTest::addColumn<QString>("systemVersion"); // "" none, "damaged" unreadable
+        QTest::addColumn<QVariantMap>("before");    // the user's stored values
+        QTest::addColumn<QVariantMap>("after");     // expected stored values; invalid = not stored
+        QTest::addColumn<bool>("highSierraList");
+
+        const QVariant absent;
+        auto level = [&](qint64 from, qint64 to) {
+            QTest::addRow("level %lld", from) << "10.12" << QVariantMap{{"secureDeleteLevel", from}}
+                                              << QVariantMap{{"secureDeleteLevel", to}} << false;
+        };
+        level(-1, 0);
+        level(-5000, 0);
+        level(0, 0);
+        level(1, 1);
+        level(2, 2);
+        level(3, 2);
+        level(7, 2);
+        QTest::newRow("level not stored stays unstored") << "10.12" << QVariantMap{}
+                                                         << QVariantMap{{"secureDeleteLevel", absent}} << false;
+
+        const QVariantMap tipsOn{{"enableTips", true}};
+        for (const QString v : {"10.13", "10.13.6", "10.15", "10.15.7"})
+            QTest::addRow("%s", qPrintable(v))
+                << v << tipsOn
+                << QVariantMap{{"isHighSierra", true}, {"enableTips", false},
+                               {"enableSFX", absent}, {"enableAnimations", absent}}
+                << true;
+        QTest::newRow("10.14, all three on") << "10.14"
+            << QVariantMap{{"enableTips", true}, {"enableSFX", true}, {"enableAnimations", true}}
+            << QVariantMap{{"enableTips", false}, {"enableSFX", false}, {"enableAnimations", false}} << true;
+        for (const QString v : {"10.12", "10.9", "11.0", "14.2", "", "damaged"})
+            QTest::addRow("%s: nothing forced", v.isEmpty() ? "no version" : qPrintable(v))
+                << v << tipsOn << QVariantMap{{"isHighSierra", absent}, {"enableTips", true}} << false;
+        QTest::newRow("11.0 keeps a carried isHighSierra") << "11.0" << QVariantMap{{"isHighSierra", true}}
+                                                           << QVariantMap{{"isHighSierra", true}} << false;
+        QTest::newRow("10.13 with isHighSierra stored NO") << "10.13" << QVariantMap{{"isHighSierra", false}}
+                                                           << QVariantMap{{"isHighSierra", true}} << true;
+
+        QTest::newRow("FW3 switch folds") << "11.0" << QVariantMap{{"disableFW3Alert", true}, {"disablePodcastAlert", false}}
+                                          << QVariantMap{{"disableBrindlecoveAlert", true}} << false;
+        QTest::newRow("podcast switch folds") << "11.0" << QVariantMap{{"disablePodcastAlert", true}}
+                                              << QVariantMap{{"disableBrindlecoveAlert", true}} << false;
+        QTest::newRow("old switches off store nothing") << "11.0" << QVariantMap{{"disableFW3Alert", false}}
+                                                        << QVariantMap{{"disableBrindlecoveAlert", absent}} << false;
+        QTest::newRow("clearing the old switch keeps the new one")
+            << "11.0" << QVariantMap{{"disableFW3Alert", false}, {"disableBrindlecoveAlert", true}}
+            << QVariantMap{{"disableBrindlecoveAlert", true}} << false;
+    }
+    void startUpRules()
+    {
+        QFETCH(QString, systemVersion);
+        QFETCH(QVariantMap, before);
+        QFETCH(QVariantMap, after);
+        QFETCH(bool, highSierraList);
+
+        FakeHome home;
+        QVERIFY(home.isValid());
+        if (systemVersion == "damaged")
+            QVERIFY(home.setDamagedSystemVersion());
+        else if (!systemVersion.isEmpty())
+            QVERIFY(home.setSystemVersion(systemVersion));
+        UserDefaults &defaults = UserDefaults::standardUserDefaults();
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            defaults.setObject(it.value(), it.key());
+
+        NimbrelAppDelegate::registerDefaultsAndApplyRules();
+
+        for (auto it = after.cbegin(); it != after.cend(); ++it) {
+            const auto value = stored(it.key());
+            if (!it.value().isValid())
+                QVERIFY2(!value, qPrintable(it.key() + " was stored"));
+            else
+                QVERIFY2(value && *value == it.value(), qPrintable(it.key()));
+        }
+        const QVariantMap list = bundledList(highSierraList ? "HighSierraUserDefaults" : "UserDefaults");
+        QCOMPARE(defaults.registeredDefaults(), list);
+        QCOMPARE(platform::UserDefaultsController::sharedUserDefaultsController().initialValues(), list);
+    }
+
+    void mainInterfaceStartsWithTheDefaults()
+    {
+        FakeHome home;
+        QVERIFY(home.setSystemVersion("10.13"));
+        UserDefaults::standardUserDefaults().setInteger(9, "secureDeleteLevel");
+        const std::unique_ptr<MainInterface> ui = MainInterface::load();
+        QVERIFY(ui->appDelegate());
+        QVERIFY(ui->appDelegate()->activity()); // launched
+        QCOMPARE(stored("secureDeleteLevel"), std::optional<QVariant>(QVariant(qint64(2))));
+        QCOMPARE(stored("isHighSierra"), std::optional<QVariant>(QVariant(true)));
+        QCOMPARE(UserDefaults::standardUserDefaults().registeredDefaults(), bundledList("HighSierraUserDefaults"));
+    }
+
+    void defaultsListsAgreeExceptForTheEffects()
+    {
+        QVariantMap plain = bundledList("UserDefaults");
+        QVariantMap highSierra = bundledList("HighSierraUserDefaults");
+        for (const QString key : {"enableTips", "enableSFX", "enableAnimations"}) {
+            QCOMPARE(plain.take(key), QVariant(true));
+            QCOMPARE(highSierra.take(key), QVariant(false));
+        }
+        plain.remove("isHighSierra");
+        highSierra.remove("isHighSierra");
+        QCOMPARE(plain, highSierra);
+        // Every module's master switch is on; cookies start off.
+        for (const QString key : {"scanSafari", "scanFlashCookies", "scaniCab", "scanChromium", "scanShiira"})
+            QCOMPARE(plain.value(key), QVariant(true));
+        for (const QString key : {"safariCookies", "chromeFlashCookies", "seaMonkeyCookies", "iCabCookies"})
+            QCOMPARE(plain.value(key), QVariant(false));
+        QCOMPARE(plain.value("flashCookieSharedObjects"), QVariant(true));
+        QCOMPARE(plain.value("FirstLaunch"), QVariant(true));
+        QCOMPARE(plain.value("siteHost").toString(), QString("https://www.example.com"));
+    }
+
+    void launchShowsTheHiddenMenuItemsAndBeginsAnActivity()
+    {
+        FakeHome home;
+        QAction acknowledgements, feedback, separator;
+        separator.setSeparator(true);
+        for (QAction *a : {&acknowledgements, &feedback, &separator})
+            a->setVisible(false);
+        NimbrelAppDelegate delegate;
+        delegate.setAcknowledgementsMenuItem(&acknowledgements);
+        delegate.setFeedbackMenuItem(&feedback);
+        delegate.setAcknowledgementsSeparatorMenuItem(&separator);
+        QVERIFY(!delegate.activity());
+
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(acknowledgements.isVisible() && feedback.isVisible() && separator.isVisible());
+        const auto token = delegate.activity();
+        QVERIFY(token);
+        delegate.applicationDidFinishLaunching(); // the activity is begun once
+        QCOMPARE(delegate.activity(), token);
+
+        NimbrelAppDelegate withoutOutlets; // the main window form may not be there yet
+        withoutOutlets.applicationDidFinishLaunching();
+        QVERIFY(withoutOutlets.activity());
+    }
+
+    void quitRequestFollowsTheMainWindowController_data()
+    {
+        QTest::addColumn<int>("answer"); // -1 no controller yet, 0 NO, 1 YES
+        QTest::addColumn<int>("reply");
+        QTest::newRow("no controller") << -1 << 1;
+        QTest::newRow("controller says quit") << 1 << 1;
+        QTest::newRow("controller says stay") << 0 << 0;
+    }
+    void quitRequestFollowsTheMainWindowController()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, reply);
+        NimbrelAppDelegate delegate;
+        if (answer >= 0)
+            delegate.setAppControl([answer] { return answer == 1; });
+        QCOMPARE(int(delegate.applicationShouldTerminate()), reply);
+
+        // quit() asks the application with a Quit event; the delegate answers it.
+        qApp->installEventFilter(&delegate);
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+        QCOMPARE(quit.isAccepted(), reply == 1);
+    }
+};
+
+QTEST_MAIN(tst_appdelegate)
+#include "tst_appdelegate.moc"

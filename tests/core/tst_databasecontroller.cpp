@@ -1,0 +1,256 @@
+// Delete statements on real SQLite files. Every connection of this process is traced (an
+// automatic extension), so the tests see exactly which statements the service ran.
+#include "core/DatabaseController.h"
+#include "platform/FileManager.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
+
+#include <QtTest>
+
+#include <sqlite3.h>
+
+using platform::FileManager;
+
+namespace {
+
+QStringList g_statements;
+
+int recordStatement(unsigned type, void *, void *statement, void *)
+{
+    if (type == SQLITE_TRACE_STMT) {
+        QString text = QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt *>(statement))).trimmed();
+        if (text.endsWith(QLatin1Char(';')))
+            text.chop(1);
+        g_statements << text.trimmed();
+    }
+    return 0;
+}
+
+int installTrace(sqlite3 *db, char **, const sqlite3_api_routines *)
+{
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, recordStatement, nullptr);
+    return SQLITE_OK;
+}
+
+struct Probe {
+    QString integrity;
+    int rowsA = -1;
+    int rowsB = -1;
+    int freePages = -1;
+};
+
+QString single(sqlite3 *db, const char *sql)
+{
+    sqlite3_stmt *statement = nullptr;
+    QString value;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    return value;
+}
+
+// What the file holds now, read through a connection of our own.
+Probe probe(const QString &path)
+{
+    Probe p;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr)
+        == SQLITE_OK) {
+        p.integrity = single(db, "PRAGMA integrity_check");
+        const QString a = single(db, "SELECT count(*) FROM a");
+        const QString b = single(db, "SELECT count(*) FROM b");
+        p.rowsA = a.isEmpty() ? -1 : a.toInt();
+        p.rowsB = b.isEmpty() ? -1 : b.toInt();
+        p.freePages = single(db, "PRAGMA freelist_count").toInt();
+    }
+    sqlite3_close(db);
+    return p;
+}
+
+const char *const schema =
+    "CREATE TABLE a (id INTEGER PRIMARY KEY, v TEXT);"
+    "CREATE TABLE b (id INTEGER PRIMARY KEY, v TEXT);"
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+    "  INSERT INTO a (v) SELECT printf('%0500d', i) FROM n;"
+    "INSERT INTO b (v) VALUES ('one'), ('two'), ('three');"
+    // Free pages left behind, so a vacuum shows.
+    "DELETE FROM a WHERE id > 150;";
+
+} // namespace
+
+class tst_DatabaseController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { sqlite3_auto_extension(reinterpret_cast<void (*)()>(installTrace)); }
+    void cleanupTestCase() { sqlite3_reset_auto_extension(); }
+
+    void statementsRun_data();
+    void statementsRun();
+    void refusedInputLeavesFileIntact_data();
+    void refusedInputLeavesFileIntact();
+    void lockedDatabaseIsLeftAlone();
+    void missingFileIsNotCreated();
+    void immutableFlagClearedEvenOnFailure();
+    void pathThatIsNotUtf8();
+};
+
+void tst_DatabaseController::statementsRun_data()
+{
+    QTest::addColumn<bool>("secure");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("ran");
+    QTest::addColumn<int>("rowsA");
+    QTest::addColumn<int>("rowsB");
+
+    const QString pragma = QStringLiteral("PRAGMA secure_delete = 1");
+    const QString vacuum = QStringLiteral("VACUUM");
+    QTest::newRow("plain delete") << false << QStringLiteral("DELETE FROM a;") << true
+                                  << QStringList{QStringLiteral("DELETE FROM a"), vacuum} << 0 << 3;
+    QTest::newRow("secure delete: pragma first") << true << QStringLiteral("DELETE FROM b WHERE id = 2;")
+        << true << QStringList{pragma, QStringLiteral("DELETE FROM b WHERE id = 2"), vacuum} << 150 << 2;
+    QTest::newRow("two statements") << false << QStringLiteral("DELETE FROM a; DELETE FROM b;") << true
+        << QStringList{QStringLiteral("DELETE FROM a"), QStringLiteral("DELETE FROM b"), vacuum} << 0 << 0;
+    // The statements before the failing one stay done; the vacuum still runs.
+    QTest::newRow("fails part-way") << true << QStringLiteral("DELETE FROM a; DELETE FROM nope; DELETE FROM b;")
+        << false << QStringList{pragma, QStringLiteral("DELETE FROM a"), vacuum} << 0 << 3;
+    QTest::newRow("missing table") << false << QStringLiteral("DELETE FROM nope;") << false
+                                   << QStringList{vacuum} << 150 << 3;
+}
+
+void tst_DatabaseController::statementsRun()
+{
+    QFETCH(bool, secure);
+    QFETCH(QString, sql);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, ran);
+    QFETCH(int, rowsA);
+    QFETCH(int, rowsB);
+
+    FakeHome home;
+    QVERIFY(home.createSqlite(QStringLiteral("Library/db.sqlite"), QString::fromLatin1(schema)));
+    const QString path = home.path(QStringLiteral("Library/db.sqlite"));
+    QVERIFY(probe(path).freePages > 0);
+    platform::UserDefaults::standardUserDefaults().setBool(secure, QStringLiteral("enableSecureDelete"));
+
+    DatabaseController db;
+    g_statements.clear();
+    QCOMPARE(db.didDeleteRecordsWithInfo(sql, path), answer);
+    // The vacuum's own inner statements may follow it; what we ran comes first.
+    QCOMPARE(g_statements.mid(0, ran.size()), ran);
+
+    const Probe after = probe(path);
+    QCOMPARE(after.integrity, QStringLiteral("ok"));
+    QCOMPARE(after.rowsA, rowsA);
+    QCOMPARE(after.rowsB, rowsB);
+    QCOMPARE(after.freePages, 0); // vacuumed, whatever the statements did
+}
+
+void tst_DatabaseController::refusedInputLeavesFileIntact_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("folder");
+    QByteArray garbage;
+    for (int i = 0; i < 8192; ++i)
+        garbage.append(char((i * 131 + 7) % 251));
+    QTest::newRow("garbage file") << garbage << false;
+    QTest::newRow("text file") << QByteArray("not a database\n").repeated(300) << false;
+    QTest::newRow("header only") << QByteArray("SQLite format 3\0", 16) + QByteArray(84, '\xff') << false;
+    QTest::newRow("folder") << QByteArray() << true;
+}
+
+void tst_DatabaseController::refusedInputLeavesFileIntact()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, folder);
+    FakeHome home;
+    const QString path = home.path(QStringLiteral("Library/broken.db"));
+    QVERIFY(folder ? home.makeDir(QStringLiteral("Library/broken.db"))
+                   : home.writeFile(QStringLiteral("Library/broken.db"), contents));
+
+    DatabaseController db;
+    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"), path));
+    if (folder) {
+        bool isDir = false;
+        QVERIFY(FileManager::defaultManager().fileExistsAtPath(path, &isDir) && isDir);
+    } else {
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray()), contents);
+    }
+    QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+}
+
+void tst_DatabaseController::lockedDatabaseIsLeftAlone()
+{
+    FakeHome home;
+    QVERIFY(home.createSqlite(QStringLiteral("Library/db.sqlite"), QString::fromLatin1(schema)));
+    const QString path = home.path(QStringLiteral("Library/db.sqlite"));
+
+    // Another connection in the middle of a write transaction.
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open(platform::encodePath(path).constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM b WHERE id = 1;", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+
+    DatabaseController db;
+    const bool answer = db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"), path);
+
+    QCOMPARE(sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    QVERIFY(!answer);
+    const Probe after = probe(path);
+    QCOMPARE(after.integrity, QStringLiteral("ok"));
+    QCOMPARE(after.rowsA, 150);
+    QCOMPARE(after.rowsB, 3);
+}
+
+void tst_DatabaseController::missingFileIsNotCreated()
+{
+    FakeHome home;
+    QVERIFY(home.makeDir(QStringLiteral("Library")));
+    const QString path = home.path(QStringLiteral("Library/gone.db"));
+    QVERIFY(QFile::link(QStringLiteral("nothing-here.db"), home.path(QStringLiteral("Library/dangling.db"))));
+
+    DatabaseController db;
+    g_statements.clear();
+    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"), path));
+    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"),
+                                         home.path(QStringLiteral("Library/dangling.db"))));
+    QVERIFY(g_statements.isEmpty());
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(!QFileInfo::exists(home.path(QStringLiteral("Library/nothing-here.db"))));
+}
+
+void tst_DatabaseController::immutableFlagClearedEvenOnFailure()
+{
+    FakeHome home;
+    QVERIFY(home.createSqlite(QStringLiteral("Library/db.sqlite"), QString::fromLatin1(schema)));
+    const QString path = home.path(QStringLiteral("Library/db.sqlite"));
+    const FileManager &fm = FileManager::defaultManager();
+    if (!fm.setImmutable(path, true) || !fm.attributesOfItemAtPath(path)->immutable)
+        QSKIP("the immutable flag cannot be set here (file system or privileges)");
+
+    DatabaseController db;
+    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM nope;"), path));
+    QVERIFY(!fm.attributesOfItemAtPath(path)->immutable);
+    QCOMPARE(probe(path).rowsA, 150);
+}
+
+void tst_DatabaseController::pathThatIsNotUtf8()
+{
+    FakeHome home;
+    const QString name = QStringLiteral("Library/") + platform::decodePath("caf\xe9-\xff.db");
+    QVERIFY(home.createSqlite(name, QString::fromLatin1(schema)));
+    const QString path = home.path(name);
+
+    DatabaseController db;
+    QVERIFY(db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM b;"), path));
+    QCOMPARE(probe(path).rowsB, 0);
+    FileManager::defaultManager().removeItemAtPath(path); // a name QDir could not remove
+}
+
+QTEST_GUILESS_MAIN(tst_DatabaseController)
+#include "tst_databasecontroller.moc"

@@ -1,0 +1,423 @@
+#include "core/FileController.h"
+#include "core/ShredController.h"
+#include "platform/CookieStorage.h"
+#include "platform/FileManager.h"
+#include "platform/MainThread.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Task.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QNetworkCookie>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <memory>
+
+using platform::NotificationCenter;
+using platform::UserDefaults;
+
+namespace {
+
+struct Post {
+    QString name;
+    QVariantMap info;
+    bool onMainThread = false;
+    const void *sender = nullptr;
+};
+
+// Everything the engine posts, in arrival order; posts may come from any thread.
+class PostLog
+{
+public:
+    PostLog()
+    {
+        for (const QString &name : {QStringLiteral("CleaningStatusUpdateNotification"),
+                                    QStringLiteral("RemovalProgressNotification"),
+                                    QStringLiteral("TempCleaningSuccessNotification"),
+                                    QStringLiteral("TempCleaningFailureNotification")}) {
+            NotificationCenter::defaultCenter().addObserver(&m_owner, name, [this](const platform::Notification &n) {
+                QMutexLocker lock(&m_mutex);
+                m_posts.append({n.name, n.userInfo, platform::MainThread::isMainThread(), n.object});
+            });
+        }
+    }
+    QList<Post> posts(const QString &name = {}) const
+    {
+        QMutexLocker lock(&m_mutex);
+        QList<Post> out;
+        for (const Post &p : m_posts)
+            if (name.isEmpty() || p.name == name)
+                out << p;
+        return out;
+    }
+    QList<Post> statuses() const { return posts(QStringLiteral("CleaningStatusUpdateNotification")); }
+    QList<int> percentages() const
+    {
+        QList<int> out;
+        for (const Post &p : posts(QStringLiteral("RemovalProgressNotification")))
+            out << p.info.value("progressPercentage").toInt();
+        return out;
+    }
+
+private:
+    QObject m_owner;
+    mutable QMutex m_mutex;
+    QList<Post> m_posts;
+};
+
+QVariantMap request(const QString &app, const QString &name, const QString &copy, const QString &ref)
+{
+    return {{"itemApp", app}, {"itemName", name}, {"itemPath", copy}, {"itemRefPath", ref}};
+}
+
+bool exists(const QString &path)
+{
+    return platform::FileManager::defaultManager().attributesOfItemAtPath(path).has_value();
+}
+
+} // namespace
+
+class TestShredController : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FakeHome> m_home;
+    std::unique_ptr<FileController> m_files;
+    std::unique_ptr<ShredController> m_shred;
+    std::unique_ptr<PostLog> m_log;
+
+    // An item in the home folder, moved aside as a module does; answers the moved copy.
+    QString movedCopy(const QString &relPath, int files = 0, int bytes = 1024)
+    {
+        QByteArray content(bytes, 'x');
+        if (files == 0) {
+            if (!m_home->writeFile(relPath, content))
+                return {};
+        } else {
+            for (int i = 0; i < files; ++i)
+                if (!m_home->writeFile(QString("%1/sub%2/file%3").arg(relPath).arg(i % 2).arg(i), content))
+                    return {};
+        }
+        return m_files->temporaryPathForFile(m_home->path(relPath));
+    }
+    // A stand-in for the tool: a shell script with the given body.
+    QString fakeTool(const QString &body)
+    {
+        const QString path = m_home->tmp() + "/fake-tool";
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+        file.write("#!/bin/sh\n" + body.toUtf8() + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    void setSecure(bool on, int level = 0)
+    {
+        UserDefaults::standardUserDefaults().setBool(on, "enableSecureDelete");
+        UserDefaults::standardUserDefaults().setInteger(level, "secureDeleteLevel");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
+            qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_TEST_BUNDLE);
+    }
+    void init()
+    {
+        m_home = std::make_unique<FakeHome>();
+        QVERIFY(m_home->isValid());
+        m_files = std::make_unique<FileController>();
+        m_shred = std::make_unique<ShredController>();
+        m_shred->setFileControl(m_files.get());
+        m_shred->awakeFromNib();
+        m_log = std::make_unique<PostLog>();
+    }
+    void cleanup()
+    {
+        m_shred.reset();
+        m_log.reset();
+        m_files.reset();
+        m_home.reset();
+        platform::Task::setLaunchRecorder({});
+    }
+
+    void toolChoice_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("bundled");
+        QTest::newRow("cannot tell") << QString() << false;
+        QTest::newRow("10.11") << "10.11.6" << false;
+        QTest::newRow("10.12") << "10.12" << true;
+        QTest::newRow("10.15") << "10.15.7" << true;
+        QTest::newRow("11") << "11.2" << false;
+        QTest::newRow("14") << "14.0" << false;
+    }
+    void toolChoice()
+    {
+        QFETCH(QString, version);
+        QFETCH(bool, bundled);
+        if (!version.isEmpty())
+            QVERIFY(m_home->setSystemVersion(version));
+        ShredController engine;
+        engine.awakeFromNib();
+        const QString expected = bundled ? QDir(NIMBREL_TEST_BUNDLE).filePath("Contents/MacOS/qznb")
+                                         : QString("/usr/bin/srm");
+        QCOMPARE(QDir::cleanPath(engine.srmPath()), QDir::cleanPath(expected));
+    }
+
+    void plainRemoval_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::newRow("file") << 0;
+        QTest::newRow("folder") << 5;
+    }
+    void plainRemoval()
+    {
+        QFETCH(int, files);
+        setSecure(false);
+        const QString ref = m_home->path("Library/Caches/com.apple.Safari");
+        const QString copy = movedCopy("Library/Caches/com.apple.Safari", files);
+        QVERIFY(!copy.isEmpty());
+
+        m_shred->removeItemWithInfo(request("Safari", "Safari Cache", copy, ref));
+        QTRY_COMPARE(m_log->statuses().size(), 1);
+        QTest::qWait(50);
+        const QList<Post> statuses = m_log->statuses();
+        QCOMPARE(statuses.size(), 1);
+        QCOMPARE(statuses[0].info,
+                 QVariantMap({{"cleaningItemAppName", "Safari"}, {"cleaningItemName", "Safari Cache"},
+                              {"cleaningItemPath", ref}, {"didClean", true}}));
+        QVERIFY(statuses[0].onMainThread);
+        QCOMPARE(statuses[0].sender, static_cast<const void *>(m_shred.get()));
+        QVERIFY(m_log->percentages().isEmpty());
+        QVERIFY(!exists(copy));
+    }
+
+    void plainRemovalFailureIsReported()
+    {
+        setSecure(false);
+        const QString copy = FileController::temporaryFolderPath() + "/gone";
+        QTest::ignoreMessage(QtWarningMsg,
+                             "Standard Delete failed (No such file or directory) for Safari Safari History "
+                             "at path: /ref/History.db");
+        m_shred->removeItemWithInfo(request("Safari", "Safari History", copy, "/ref/History.db"));
+        QTRY_COMPARE(m_log->statuses().size(), 1);
+        QCOMPARE(m_log->statuses()[0].info.value("didClean"), QVariant(false));
+        QCOMPARE(m_log->statuses()[0].info.value("cleaningItemPath"), QVariant("/ref/History.db"));
+    }
+
+    void secureFileShowsProgressThenStatus()
+    {
+        setSecure(true, 0);
+        const QString ref = m_home->path("Library/Safari/History.db");
+        const QString copy = movedCopy("Library/Safari/History.db", 0, 512 * 1024);
+        QVERIFY(!copy.isEmpty());
+
+        m_shred->removeItemWithInfo(request("Safari", "Safari Browsing History", copy, ref));
+        QVERIFY(m_shred->task());
+        QTRY_COMPARE(m_log->statuses().size(), 1);
+        QVERIFY(!m_shred->task());
+
+        const QList<Post> posts = m_log->posts();
+        QCOMPARE(posts.last().name, QString("CleaningStatusUpdateNotification"));
+        QCOMPARE(posts.last().info.value("didClean"), QVariant(true));
+        QCOMPARE(posts.last().info.value("cleaningItemPath"), QVariant(ref));
+        const QList<int> percents = m_log->percentages();
+        QVERIFY(!percents.isEmpty());
+        QCOMPARE(percents.last(), 100);
+        for (qsizetype i = 1; i < percents.size(); ++i)
+            QVERIFY(percents[i] > percents[i - 1]);
+        for (const Post &p : posts) {
+            QVERIFY(p.onMainThread);
+            QCOMPARE(p.info.value("cleaningItemPath"), QVariant(ref));
+            QCOMPARE(p.info.value("cleaningItemName"), QVariant("Safari Browsing History"));
+        }
+        QVERIFY(!exists(copy));
+        QVERIFY(m_shred->isDone());
+    }
+
+    void secureFolderCountsFinishedFiles()
+    {
+        setSecure(true, 1);
+        const QString ref = m_home->path("Library/Caches/Firefox");
+        const QString copy = movedCopy("Library/Caches/Firefox", 4, 100);
+        QVERIFY(!copy.isEmpty());
+
+        m_shred->removeItemWithInfo(request("Firefox", "Firefox Cache", copy, ref));
+        QCOMPARE(m_shred->dirItemCount(), 4);
+        QTRY_COMPARE(m_log->statuses().size(), 1);
+        QCOMPARE(m_log->percentages(), (QList<int>{25, 50, 75, 100}));
+        QCOMPARE(m_log->statuses()[0].info.value("didClean"), QVariant(true));
+        QCOMPARE(m_log->statuses()[0].info.value("cleaningItemPath"), QVariant(ref));
+        QCOMPARE(m_log->posts().last().name, QString("CleaningStatusUpdateNotification"));
+        QVERIFY(!exists(copy));
+    }
+
+    void toolGetsTheAgreedCommandLine_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QStringList>("flags");
+        QTest::newRow("simple file") << 0 << false << QStringList{"-v", "-f", "-s", "--"};
+        QTest::newRow("medium file") << 1 << false << QStringList{"-v", "-f", "-m", "--"};
+        QTest::newRow("full file") << 2 << false << QStringList{"-v", "-f", "--"};
+        QTest::newRow("other level") << 7 << false << QStringList{"-v", "-f", "--"};
+        QTest::newRow("simple folder") << 0 << true << QStringList{"-v", "-f", "-s", "-r", "--"};
+        QTest::newRow("full folder") << 2 << true << QStringList{"-v", "-f", "-r", "--"};
+    }
+    void toolGetsTheAgreedCommandLine()
+    {
+        QFETCH(int, level);
+        QFETCH(bool, folder);
+        QFETCH(QStringList, flags);
+        setSecure(true, level);
+        const QString argsFile = m_home->tmp() + "/args";
+        m_shred->setSrmPath(fakeTool(QString("printf '%s\\n' \"$@\" > '%1'\n"
+                                             "for a; do last=$a; done; rm -rf -- \"$last\"; echo done")
+                                         .arg(argsFile)));
+        const QString copy = movedCopy("Library/Item", folder ? 2 : 0);
+        QVERIFY(!copy.isEmpty());
+        m_shred->removeItemWithInfo(request("Opera", "Opera Cache", copy, "/ref"));
+        QTRY_COMPARE(m_log->statuses().size(), 1);
+        QFile file(argsFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList got = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(got, flags + QStringList{copy});
+        QCOMPARE(m_log->statuses()[0].info.value("didClean"), QVariant(true));
+    }
+
+    void toolOutcomes_data()
+    {
+        QTest::addColumn<QString>("script"); // empty: no tool at all
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("cleaned");
+        QTest::newRow("non-zero exit") << "exit 3" << "Secure Shredding Task Failed (3)" << false;
+        QTest::newRow("exit 0, item left") << "exit 0" << "Secure Shredding Task Succeeded but item still exists."
+                                           << false;
+        QTest::newRow("tool missing") << QString() << "Secure Shredding Task Failed (127)" << false;
+        QTest::newRow("exit 0, item gone, silent")
+            << "for a; do last=$a; done; rm -f -- \"$last\"" << QString() << true;
+        QTest::newRow("killed by a signal") << "kill -TERM $$" << "Secure Shredding Task Failed (15)" << false;
+    }
+    void toolOutcomes()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, message);
+        QFETCH(bool, cleaned);
+        setSecure(true, 0);
+        m_shred->setSrmPath(script.isEmpty() ? m_home->tmp() + "/no-such-tool" : fakeTool(script));
+        const QString copy = movedCopy("Library/Preferences/com.apple.Safari.plist");
+        QVERIFY(!copy.isEmpty());
+        if (!message.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, message.toUtf8().constData());
+        m_shred->removeItemWithInfo(request("Safari", "Safari Preferences", copy, "/ref/plist"));
+        QTRY_COMPARE(m_log->statuses().size(), 1);
+        QCOMPARE(m_log->statuses()[0].info.value("didClean"), QVariant(cleaned));
+        QCOMPARE(m_log->statuses()[0].info.value("cleaningItemPath"), QVariant("/ref/plist"));
+        QVERIFY(!m_shred->task());
+        QTest::qWait(50);
+        QCOMPARE(m_log->statuses().size(), 1);
+    }
+
+    void secondRequestInterruptsTheRunningRemoval()
+    {
+        setSecure(true, 2);
+        const QString first = movedCopy("Library/Big", 0, 64 * 1024 * 1024);
+        const QString second = movedCopy("Library/Small");
+        QVERIFY(!first.isEmpty() && !second.isEmpty());
+
+        m_shred->removeItemWithInfo(request("Chrome", "Chrome Cache", first, "/ref/big"));
+        QTRY_VERIFY(!m_log->percentages().isEmpty());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Secure Shredding Task Failed \\(\\d+\\)$"));
+        m_shred->removeItemWithInfo(request("Chrome", "Chrome History", second, "/ref/small"));
+        QTRY_COMPARE(m_log->statuses().size(), 2);
+        QTRY_VERIFY(!m_shred->task());
+
+        QMap<QString, bool> outcome;
+        for (const Post &p : m_log->statuses())
+            outcome[p.info.value("cleaningItemPath").toString()] = p.info.value("didClean").toBool();
+        QCOMPARE(outcome, (QMap<QString, bool>{{"/ref/big", false}, {"/ref/small", false}}));
+        // The dropped request's copy is left for the next temporary-folder cleanup.
+        QVERIFY(exists(second));
+        QTest::qWait(50);
+        QCOMPARE(m_log->statuses().size(), 2);
+    }
+
+    void binaryCookiesEmptyTheCookieStore_data()
+    {
+        QTest::addColumn<bool>("secure");
+        QTest::addColumn<QString>("app");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("emptied");
+        QTest::newRow("plain") << false << "Safari" << "Safari Binary Cookies" << true;
+        QTest::newRow("secure") << true << "Safari" << "Safari Binary Cookies" << true;
+        QTest::newRow("other Safari item") << false << "Safari" << "Safari Cookies" << false;
+        QTest::newRow("other application") << true << "Shiira" << "Safari Binary Cookies" << false;
+    }
+    void binaryCookiesEmptyTheCookieStore()
+    {
+        QFETCH(bool, secure);
+        QFETCH(QString, app);
+        QFETCH(QString, item);
+        QFETCH(bool, emptied);
+        setSecure(secure, 0);
+        QList<QPair<QString, QStringList>> launches;
+        platform::Task::setLaunchRecorder([&](const QString &path, const QStringList &arguments) {
+            launches.append({path, arguments});
+        });
+        auto &store = platform::CookieStorage::sharedHTTPCookieStorage();
+        store.deleteAllCookies();
+        QVERIFY(store.setCookiesFromUrl({QNetworkCookie("id", "1"), QNetworkCookie("pref", "2")},
+                                        QUrl("https://example.com/")));
+
+        const QString copy = movedCopy("Library/Cookies/Cookies.binarycookies");
+        QVERIFY(!copy.isEmpty());
+        m_shred->removeItemWithInfo(request(app, item, copy, "/ref/cookies"));
+        QCOMPARE(store.count(), emptied ? 0 : 2);
+        if (emptied)
+            QCOMPARE(launches, (QList<QPair<QString, QStringList>>{
+                                   {"/usr/bin/killall", {"-KILL", "nsurlstoraged"}}}));
+        else
+            QVERIFY(launches.isEmpty());
+        QTRY_COMPARE(m_log->statuses().size(), 1);
+        QCOMPARE(m_log->statuses()[0].info.value("didClean"), QVariant(true));
+        store.deleteAllCookies();
+    }
+
+    void temporaryFolderCleanup_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("leftovers") << true << "TempCleaningSuccessNotification";
+        QTest::newRow("no folder") << false << "TempCleaningFailureNotification";
+    }
+    void temporaryFolderCleanup()
+    {
+        QFETCH(bool, present);
+        QFETCH(QString, notice);
+        setSecure(true, 0); // the cleanup is a plain removal either way
+        if (present) {
+            QVERIFY(!movedCopy("Library/a").isEmpty());
+            QVERIFY(!movedCopy("Library/b", 3).isEmpty());
+        }
+        QCOMPARE(exists(FileController::temporaryFolderPath()), present);
+
+        m_shred->removeTemporaryItems();
+        QTRY_COMPARE(m_log->posts().size(), 1);
+        const Post post = m_log->posts().first();
+        QCOMPARE(post.name, notice);
+        QVERIFY(post.info.isEmpty());
+        QVERIFY(!post.onMainThread);
+        QCOMPARE(post.sender, static_cast<const void *>(m_shred.get()));
+        QVERIFY(!exists(FileController::temporaryFolderPath()));
+    }
+};
+
+QTEST_MAIN(TestShredController)
+#include "tst_shredcontroller.moc"

@@ -1,0 +1,111 @@
+#include "platform/Alert.h"
+
+#include <QTest>
+
+class tst_PlatformAlert : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { platform::Alert::setResponder({}); }
+    void panelAnswers_data();
+    void panelAnswers();
+    void alertAnswersByOrder();
+    void suppression_data();
+    void suppression();
+    void offscreenWithoutResponderTakesDefault();
+};
+
+void tst_PlatformAlert::panelAnswers_data()
+{
+    QTest::addColumn<QStringList>("titles"); // default, alternate, other
+    QTest::addColumn<int>("pressed");        // answer of the shown button, by position
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("default") << QStringList({"Yes", "No", ""}) << 1000 << QStringList({"Yes", "No"}) << 1;
+    QTest::newRow("alternate") << QStringList({"Yes", "No", ""}) << 1001 << QStringList({"Yes", "No"}) << 0;
+    QTest::newRow("other") << QStringList({"A", "B", "C"}) << 1002 << QStringList({"A", "B", "C"}) << -1;
+    QTest::newRow("other without alternate") << QStringList({"A", "", "C"}) << 1001 << QStringList({"A", "C"}) << -1;
+    QTest::newRow("no default title") << QStringList({"", "", ""}) << 1000 << QStringList({"OK"}) << 1;
+    QTest::newRow("answer out of range") << QStringList({"Yes", "No", ""}) << 1005 << QStringList({"Yes", "No"}) << 1;
+}
+
+void tst_PlatformAlert::panelAnswers()
+{
+    QFETCH(QStringList, titles);
+    QFETCH(int, pressed);
+    QFETCH(QStringList, shown);
+    QFETCH(int, expected);
+    QStringList seen;
+    QString message, informative;
+    bool panel = false;
+    platform::Alert::setResponder([&](const platform::Alert &alert, bool &) {
+        seen = alert.buttonTitles();
+        message = alert.messageText();
+        informative = alert.informativeText();
+        panel = alert.isPanel();
+        return pressed;
+    });
+    QCOMPARE(platform::Alert::runAlertPanel(QStringLiteral("Title"), QStringLiteral("Text"), titles[0], titles[1], titles[2]),
+             expected);
+    QCOMPARE(seen, shown);
+    QCOMPARE(message, QStringLiteral("Title"));
+    QCOMPARE(informative, QStringLiteral("Text"));
+    QVERIFY(panel);
+}
+
+void tst_PlatformAlert::alertAnswersByOrder()
+{
+    platform::Alert alert;
+    QCOMPARE(alert.buttonTitles(), QStringList({"OK"}));
+    alert.addButtonWithTitle(QStringLiteral("Clean"));
+    alert.addButtonWithTitle(QStringLiteral("Skip"));
+    alert.addButtonWithTitle(QStringLiteral("Cancel"));
+    int calls = 0;
+    platform::Alert::setResponder([&](const platform::Alert &shown, bool &) {
+        ++calls;
+        return platform::Alert::FirstButtonReturn + int(shown.buttonTitles().indexOf(QStringLiteral("Cancel")));
+    });
+    QCOMPARE(alert.runModal(), platform::Alert::ThirdButtonReturn);
+    QVERIFY(!alert.isPanel());
+    QCOMPARE(calls, 1);
+}
+
+void tst_PlatformAlert::suppression_data()
+{
+    QTest::addColumn<bool>("showsBox");
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("ticked") << true << true << true;
+    QTest::newRow("left clear") << true << false << false;
+    QTest::newRow("no box") << false << true << false;
+}
+
+void tst_PlatformAlert::suppression()
+{
+    QFETCH(bool, showsBox);
+    QFETCH(bool, ticked);
+    QFETCH(bool, expected);
+    platform::Alert alert;
+    alert.setShowsSuppressionButton(showsBox);
+    platform::Alert::setResponder([&](const platform::Alert &, bool &suppress) {
+        suppress = ticked;
+        return platform::Alert::SecondButtonReturn;
+    });
+    QCOMPARE(alert.runModal(), platform::Alert::SecondButtonReturn);
+    QCOMPARE(alert.suppressionButtonState(), expected);
+}
+
+void tst_PlatformAlert::offscreenWithoutResponderTakesDefault()
+{
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QSKIP("only without a screen");
+    platform::Alert alert;
+    alert.addButtonWithTitle(QStringLiteral("Yes"));
+    alert.addButtonWithTitle(QStringLiteral("No"));
+    QCOMPARE(alert.runModal(), platform::Alert::FirstButtonReturn);
+    QCOMPARE(platform::Alert::runAlertPanel(QStringLiteral("T"), QString(), QStringLiteral("Cancel"), QStringLiteral("Quit")),
+             platform::Alert::AlertDefaultReturn);
+}
+
+QTEST_MAIN(tst_PlatformAlert)
+#include "tst_alert.moc"

@@ -1,0 +1,386 @@
+#include "platform/FileManager.h"
+#include "support/FakeHome.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::FileManager;
+using platform::decodePath;
+using platform::encodePath;
+
+namespace {
+
+bool lexists(const QByteArray &path)
+{
+    struct stat st;
+    return lstat(path.constData(), &st) == 0;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    return FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray("<missing>"));
+}
+
+} // namespace
+
+class tst_FileManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pathRoundTrip_data();
+    void pathRoundTrip();
+    void oddNamesSurviveWalkMoveRemove_data();
+    void oddNamesSurviveWalkMoveRemove();
+    void moveNeverReplaces_data();
+    void moveNeverReplaces();
+    void moveAcrossFileSystems();
+    void removeNeverFollowsLinks_data();
+    void removeNeverFollowsLinks();
+    void enumeratorOrderAndLinks();
+    void attributesOfLinkAreItsOwn();
+    void permissions();
+    void immutableFlag();
+    void writeAtomically();
+    void temporaryDirectory();
+
+private:
+    void checkTemporaryDirectory(const FakeHome &fake);
+};
+
+void tst_FileManager::pathRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("validUtf8");
+    QTest::newRow("ascii") << QByteArray("Library/Safari/History.db") << true;
+    QTest::newRow("utf8 accents") << QByteArray("caf\xc3\xa9/na\xc3\xafve") << true;
+    QTest::newRow("utf8 astral") << QByteArray("\xf0\x9f\x8d\xaa cookie") << true;
+    QTest::newRow("latin1 byte") << QByteArray("caf\xe9") << false;
+    QTest::newRow("lone 0xff") << QByteArray("\xff") << false;
+    QTest::newRow("truncated sequence") << QByteArray("a\xe2\x82/b") << false;
+    QTest::newRow("overlong slash") << QByteArray("x\xc0\xafy") << false;
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << false;
+    QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << false;
+    QTest::newRow("escape-range lookalike") << QByteArray("\xed\xb2\x80") << false;
+}
+
+void tst_FileManager::pathRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, validUtf8);
+    const QString decoded = decodePath(bytes);
+    QCOMPARE(encodePath(decoded), bytes);
+    if (validUtf8)
+        QCOMPARE(decoded, QString::fromUtf8(bytes));
+    else
+        QVERIFY(std::any_of(decoded.begin(), decoded.end(),
+                            [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }));
+}
+
+void tst_FileManager::oddNamesSurviveWalkMoveRemove_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("latin1") << QByteArray("Caf\xe9 Cookies");
+    QTest::newRow("high bytes") << QByteArray("\xfe\xff\x80");
+    QTest::newRow("utf8") << QByteArray("R\xc3\xa9sum\xc3\xa9");
+    QTest::newRow("mixed") << QByteArray("\xc3\xa9\xe9");
+}
+
+void tst_FileManager::oddNamesSurviveWalkMoveRemove()
+{
+    QFETCH(QByteArray, name);
+    FakeHome fake;
+    QVERIFY(fake.isValid());
+    const FileManager &fm = FileManager::defaultManager();
+    const QByteArray folder = encodePath(fake.path(QStringLiteral("odd")));
+    QCOMPARE(mkdir(folder.constData(), 0755), 0);
+    QCOMPARE(mkdir((folder + '/' + name).constData(), 0755), 0);
+    const int fd = open((folder + '/' + name + '/' + name).constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(write(fd, "data", 4), ssize_t(4));
+    close(fd);
+
+    const QString decodedName = decodePath(name);
+    const QStringList entries = fm.enumeratorAtPath(decodePath(folder));
+    QCOMPARE(entries, QStringList({decodedName, decodedName + QLatin1Char('/') + decodedName}));
+
+    const QString from = decodePath(folder) + QLatin1Char('/') + entries.first();
+    const QString to = from + decodePath("\xff-moved");
+    QVERIFY(fm.fileExistsAtPath(from));
+    QVERIFY(fm.moveItemAtPath(from, to));
+    QVERIFY(lexists(folder + '/' + name + "\xff-moved/" + name));
+    QCOMPARE(readBytes(to + QLatin1Char('/') + decodedName), QByteArray("data"));
+    QVERIFY(fm.removeItemAtPath(to));
+    QVERIFY(!lexists(folder + '/' + name + "\xff-moved"));
+    QVERIFY(fm.contentsOfDirectoryAtPath(decodePath(folder)).isEmpty());
+}
+
+void tst_FileManager::moveNeverReplaces_data()
+{
+    QTest::addColumn<QString>("existing");
+    QTest::newRow("file") << QStringLiteral("file");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("dangling link") << QStringLiteral("link");
+}
+
+void tst_FileManager::moveNeverReplaces()
+{
+    QFETCH(QString, existing);
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("source/item"), "mine"));
+    const QString target = fake.path(QStringLiteral("target"));
+    if (existing == QLatin1String("file"))
+        QVERIFY(fake.writeFile(QStringLiteral("target"), "theirs"));
+    else if (existing == QLatin1String("folder"))
+        QVERIFY(fake.writeFile(QStringLiteral("target/inside"), "theirs"));
+    else
+        QCOMPARE(symlink("nowhere", encodePath(target).constData()), 0);
+
+    QVERIFY(!fm.moveItemAtPath(fake.path(QStringLiteral("source")), target));
+    QVERIFY(!fm.moveItemAtPath(fake.path(QStringLiteral("source/item")), target));
+    QCOMPARE(readBytes(fake.path(QStringLiteral("source/item"))), QByteArray("mine"));
+    if (existing == QLatin1String("file"))
+        QCOMPARE(readBytes(target), QByteArray("theirs"));
+    else if (existing == QLatin1String("folder"))
+        QCOMPARE(fm.contentsOfDirectoryAtPath(target), QStringList{QStringLiteral("inside")});
+    else
+        QVERIFY(fm.attributesOfItemAtPath(target)->isSymbolicLink);
+
+    // A free name takes the item, contents and all.
+    QVERIFY(fm.moveItemAtPath(fake.path(QStringLiteral("source")), fake.path(QStringLiteral("free"))));
+    QCOMPARE(readBytes(fake.path(QStringLiteral("free/item"))), QByteArray("mine"));
+    QVERIFY(!fm.fileExistsAtPath(fake.path(QStringLiteral("source"))));
+}
+
+void tst_FileManager::moveAcrossFileSystems()
+{
+    FakeHome fake;
+    QTemporaryDir other(QStringLiteral("/dev/shm/nimbrel-test-XXXXXX"));
+    struct stat a, b;
+    if (!other.isValid() || stat("/dev/shm", &a) != 0 || stat(encodePath(fake.home()).constData(), &b) != 0
+        || a.st_dev == b.st_dev)
+        QSKIP("no second file system to move to");
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("tree/sub/secret"), "payload"));
+    QVERIFY(fake.writeFile(QStringLiteral("outside/keep"), "outside"));
+    QVERIFY(fm.setPosixPermissions(fake.path(QStringLiteral("tree/sub/secret")), 0600));
+    QVERIFY(fm.setPosixPermissions(fake.path(QStringLiteral("tree/sub")), 0750));
+    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("outside"))).constData(),
+                     encodePath(fake.path(QStringLiteral("tree/link"))).constData()), 0);
+
+    const QString moved = other.path() + QStringLiteral("/tree");
+    QVERIFY(fm.moveItemAtPath(fake.path(QStringLiteral("tree")), moved));
+    QVERIFY(!fm.fileExistsAtPath(fake.path(QStringLiteral("tree"))));
+    QCOMPARE(readBytes(moved + QStringLiteral("/sub/secret")), QByteArray("payload"));
+    QCOMPARE(fm.attributesOfItemAtPath(moved + QStringLiteral("/sub/secret"))->permissions, mode_t(0600));
+    QCOMPARE(fm.attributesOfItemAtPath(moved + QStringLiteral("/sub"))->permissions, mode_t(0750));
+    QVERIFY(fm.attributesOfItemAtPath(moved + QStringLiteral("/link"))->isSymbolicLink);
+    // The linked folder was neither copied nor removed.
+    QCOMPARE(readBytes(fake.path(QStringLiteral("outside/keep"))), QByteArray("outside"));
+
+    // Across file systems an existing name is refused too.
+    QVERIFY(fake.writeFile(QStringLiteral("again"), "x"));
+    QVERIFY(!fm.moveItemAtPath(fake.path(QStringLiteral("again")), moved));
+    QVERIFY(fm.fileExistsAtPath(fake.path(QStringLiteral("again"))));
+    QCOMPARE(readBytes(moved + QStringLiteral("/sub/secret")), QByteArray("payload"));
+}
+
+void tst_FileManager::removeNeverFollowsLinks_data()
+{
+    QTest::addColumn<QString>("linkPath");   // relative to the home
+    QTest::addColumn<QString>("removePath"); // what is removed
+    QTest::newRow("the item is a link") << "item" << "item";
+    QTest::newRow("the item is a link, trailing slash") << "item" << "item/";
+    QTest::newRow("link inside the folder") << "folder/link" << "folder";
+    QTest::newRow("link deep inside") << "folder/a/b/link" << "folder";
+}
+
+void tst_FileManager::removeNeverFollowsLinks()
+{
+    QFETCH(QString, linkPath);
+    QFETCH(QString, removePath);
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("outside/precious"), "keep me"));
+    QVERIFY(fake.makeDir(QStringLiteral("folder/a/b")));
+    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("outside"))).constData(),
+                     encodePath(fake.path(linkPath)).constData()), 0);
+
+    QVERIFY(fm.removeItemAtPath(fake.path(removePath)));
+    QCOMPARE(readBytes(fake.path(QStringLiteral("outside/precious"))), QByteArray("keep me"));
+    QVERIFY(!lexists(encodePath(fake.path(linkPath))));
+    QVERIFY(!fm.removeItemAtPath(fake.path(QStringLiteral("missing"))));
+}
+
+void tst_FileManager::enumeratorOrderAndLinks()
+{
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    for (const char *file : {"top/f1", "top/a/f2", "top/a/b/f3", "top/c/f4", "elsewhere/hidden"})
+        QVERIFY(fake.writeFile(QString::fromLatin1(file), "x"));
+    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("elsewhere"))).constData(),
+                     encodePath(fake.path(QStringLiteral("top/a/linked"))).constData()), 0);
+
+    const QStringList entries = fm.enumeratorAtPath(fake.path(QStringLiteral("top")));
+    QStringList expected{"f1", "a", "a/f2", "a/b", "a/b/f3", "a/linked", "c", "c/f4"};
+    QStringList sortedEntries = entries;
+    sortedEntries.sort();
+    expected.sort();
+    QCOMPARE(sortedEntries, expected);
+    // Every folder comes before what it holds, and each folder's own entries are listed in
+    // the order the folder reads them.
+    for (const QString &entry : entries) {
+        const qsizetype slash = entry.lastIndexOf(QLatin1Char('/'));
+        if (slash > 0)
+            QVERIFY2(entries.indexOf(entry.left(slash)) < entries.indexOf(entry), qPrintable(entry));
+    }
+    QStringList topLevel;
+    for (const QString &entry : entries) {
+        if (!entry.contains(QLatin1Char('/')))
+            topLevel.append(entry);
+    }
+    QCOMPARE(topLevel, fm.contentsOfDirectoryAtPath(fake.path(QStringLiteral("top"))));
+
+    QVERIFY(fm.enumeratorAtPath(fake.path(QStringLiteral("missing"))).isEmpty());
+    QVERIFY(fm.enumeratorAtPath(fake.path(QStringLiteral("top/f1"))).isEmpty());
+    // The walk does not start through a link either.
+    QVERIFY(fm.enumeratorAtPath(fake.path(QStringLiteral("top/a/linked"))).isEmpty());
+}
+
+void tst_FileManager::attributesOfLinkAreItsOwn()
+{
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("big"), QByteArray(100000, 'x')));
+    const QByteArray target = encodePath(fake.path(QStringLiteral("big")));
+    QCOMPARE(symlink(target.constData(), encodePath(fake.path(QStringLiteral("link"))).constData()), 0);
+    QCOMPARE(symlink("gone", encodePath(fake.path(QStringLiteral("dangling"))).constData()), 0);
+
+    const auto link = fm.attributesOfItemAtPath(fake.path(QStringLiteral("link")));
+    QVERIFY(link);
+    QVERIFY(link->isSymbolicLink);
+    QVERIFY(!link->isRegularFile);
+    QCOMPARE(link->size, quint64(target.size()));
+    QCOMPARE(fm.attributesOfItemAtPath(fake.path(QStringLiteral("big")))->size, quint64(100000));
+
+    // Existence follows links; attributes do not.
+    bool isDir = true;
+    QVERIFY(fm.fileExistsAtPath(fake.path(QStringLiteral("link")), &isDir));
+    QVERIFY(!isDir);
+    QVERIFY(!fm.fileExistsAtPath(fake.path(QStringLiteral("dangling"))));
+    QVERIFY(fm.attributesOfItemAtPath(fake.path(QStringLiteral("dangling"))));
+    QVERIFY(!fm.attributesOfItemAtPath(fake.path(QStringLiteral("missing"))));
+    QVERIFY(!fm.attributesOfItemAtPath(QString()));
+}
+
+void tst_FileManager::permissions()
+{
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("file"), "x"));
+    const QString file = fake.path(QStringLiteral("file"));
+    QVERIFY(fm.setPosixPermissions(file, 01224));
+    QCOMPARE(fm.attributesOfItemAtPath(file)->permissions, mode_t(01224));
+    QVERIFY(fm.setPosixPermissions(file, 0600));
+    QCOMPARE(fm.attributesOfItemAtPath(file)->permissions, mode_t(0600));
+
+    // Through a link nothing changes: the target is not the link's to give away.
+    QCOMPARE(symlink(encodePath(file).constData(), encodePath(fake.path(QStringLiteral("link"))).constData()), 0);
+    QVERIFY(!fm.setPosixPermissions(fake.path(QStringLiteral("link")), 0777));
+    QCOMPARE(fm.attributesOfItemAtPath(file)->permissions, mode_t(0600));
+
+    QVERIFY(fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
+    QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
+    QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("two/three"))));
+}
+
+void tst_FileManager::immutableFlag()
+{
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("locked"), "x"));
+    const QString file = fake.path(QStringLiteral("locked"));
+    QVERIFY(!fm.attributesOfItemAtPath(file)->immutable);
+    QVERIFY(fm.setImmutable(file, false)); // already so: fine everywhere
+    if (!fm.setImmutable(file, true))
+        QSKIP("the immutable flag cannot be set here (file system or privileges)");
+    QVERIFY(fm.attributesOfItemAtPath(file)->immutable);
+    QVERIFY(!fm.isWritableFileAtPath(file));
+    QVERIFY(!fm.removeItemAtPath(file));
+    QVERIFY(fm.setImmutable(file, false));
+    QVERIFY(!fm.attributesOfItemAtPath(file)->immutable);
+    QVERIFY(fm.isWritableFileAtPath(file));
+    QVERIFY(fm.removeItemAtPath(file));
+}
+
+void tst_FileManager::writeAtomically()
+{
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    const QString fresh = fake.path(QStringLiteral("prefs/fresh.plist"));
+    QVERIFY(fake.makeDir(QStringLiteral("prefs")));
+    QVERIFY(fm.writeAtomically(fresh, "one"));
+    QCOMPARE(readBytes(fresh), QByteArray("one"));
+    QCOMPARE(fm.attributesOfItemAtPath(fresh)->permissions, mode_t(0600));
+
+    QVERIFY(fake.writeFile(QStringLiteral("prefs/shared.plist"), "old"));
+    const QString shared = fake.path(QStringLiteral("prefs/shared.plist"));
+    QVERIFY(fm.setPosixPermissions(shared, 0644));
+    QVERIFY(fm.writeAtomically(shared, "new"));
+    QCOMPARE(readBytes(shared), QByteArray("new"));
+    QCOMPARE(fm.attributesOfItemAtPath(shared)->permissions, mode_t(0644));
+
+    // A link in the way is replaced; the file it pointed to is left alone.
+    QVERIFY(fake.writeFile(QStringLiteral("outside"), "outside"));
+    const QString link = fake.path(QStringLiteral("prefs/link.plist"));
+    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("outside"))).constData(), encodePath(link).constData()), 0);
+    QVERIFY(fm.writeAtomically(link, "replaced"));
+    QCOMPARE(readBytes(fake.path(QStringLiteral("outside"))), QByteArray("outside"));
+    QVERIFY(!fm.attributesOfItemAtPath(link)->isSymbolicLink);
+
+    // A name too long for a temporary name beside it still gets written.
+    const QString longName = fake.path(QStringLiteral("prefs/") + QString(250, QLatin1Char('n')));
+    QVERIFY(fm.writeAtomically(longName, "long"));
+    QCOMPARE(readBytes(longName), QByteArray("long"));
+    QVERIFY(fm.removeItemAtPath(longName));
+
+    QVERIFY(!fm.writeAtomically(fake.path(QStringLiteral("nofolder/x.plist")), "x"));
+    QStringList names = fm.contentsOfDirectoryAtPath(fake.path(QStringLiteral("prefs")));
+    names.sort();
+    QCOMPARE(names, QStringList({"fresh.plist", "link.plist", "shared.plist"})); // no leftovers
+}
+
+void tst_FileManager::temporaryDirectory()
+{
+    const QByteArray outerHome = qgetenv("HOME");
+    const QByteArray outerTmp = qgetenv("TMPDIR");
+    {
+        FakeHome fake;
+        checkTemporaryDirectory(fake);
+    }
+    QCOMPARE(qgetenv("HOME"), outerHome);
+    QCOMPARE(qgetenv("TMPDIR"), outerTmp);
+}
+
+void tst_FileManager::checkTemporaryDirectory(const FakeHome &fake)
+{
+    QCOMPARE(FileManager::temporaryDirectory(), fake.tmp());
+    qputenv("TMPDIR", encodePath(fake.tmp()) + "//");
+    QCOMPARE(FileManager::temporaryDirectory(), fake.tmp());
+
+    qunsetenv("TMPDIR");
+    const QString own = FileManager::temporaryDirectory();
+    QCOMPARE(own, fake.path(QStringLiteral(".nimbrel-tmp")));
+    const auto attributes = FileManager::defaultManager().attributesOfItemAtPath(own);
+    QVERIFY(attributes && attributes->isDirectory);
+    QCOMPARE(attributes->permissions, mode_t(0700));
+    QCOMPARE(FileManager::homeDirectory(), fake.home());
+}
+
+QTEST_MAIN(tst_FileManager)
+#include "tst_filemanager.moc"

@@ -1,0 +1,340 @@
+#include "platform/PropertyList.h"
+
+#include "platform/FileManager.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <QtTest>
+
+#include <plist/plist.h>
+
+#include <cstdio>
+#include <limits>
+
+using platform::PlistUid;
+using platform::PropertyList;
+
+namespace {
+
+QDateTime utc(qint64 msecs)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+}
+
+// A tree with one of every node kind; used for the remove-one-key checks.
+QVariantMap richTree()
+{
+    QVariantMap nested{{"inner", QVariantList{qint64(1), 2.5, QString("x")}},
+                       {"flag", false}};
+    return QVariantMap{
+        {"string", QString("Grüße ✓")},
+        {"empty", QString("")},
+        {"negative", qint64(-42)},
+        {"big", quint64(std::numeric_limits<quint64>::max())},
+        {"min", std::numeric_limits<qint64>::min()},
+        {"realOne", 1.0},
+        {"real", 0.1},
+        {"yes", true},
+        {"date", utc(Q_INT64_C(1500000000000))},
+        {"data", QByteArray("\x00\x01\xff", 3)},
+        {"uid", QVariant::fromValue(PlistUid{9})},
+        {"nested", nested},
+        {"list", QVariantList{QVariantMap{{"a", qint64(1)}}, QVariantList{}}},
+    };
+}
+
+QByteArray serialized(const PropertyList &list, PropertyList::Format format)
+{
+    return list.toData(format).value_or(QByteArray());
+}
+
+} // namespace
+
+class tst_PropertyList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void uidSurvivesXml();
+    void parseRemembersFormat();
+    void removeOneKeyKeepsTheRest_data();
+    void removeOneKeyKeepsTheRest();
+    void malformedGivesNothing_data();
+    void malformedGivesNothing();
+    void fromFile();
+    void keyPaths();
+    void copiesAreIndependent();
+};
+
+void tst_PropertyList::roundTrip_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("expectedType");
+
+    struct Case {
+        const char *name;
+        QVariant value;
+        int type;
+    };
+    const QList<Case> cases{
+        {"string", QString("hello"), QMetaType::QString},
+        {"unicode string", QString("Ünïcødé ✓ 日本"), QMetaType::QString},
+        {"empty string", QString(""), QMetaType::QString},
+        {"zero", qint64(0), QMetaType::LongLong},
+        {"negative", qint64(-1), QMetaType::LongLong},
+        {"int64 min", std::numeric_limits<qint64>::min(), QMetaType::LongLong},
+        {"int64 max", std::numeric_limits<qint64>::max(), QMetaType::LongLong},
+        {"large unsigned", quint64(std::numeric_limits<quint64>::max()), QMetaType::ULongLong},
+        {"just above int64", quint64(1) << 63, QMetaType::ULongLong},
+        {"real one stays real", 1.0, QMetaType::Double},
+        {"real fraction", 0.1, QMetaType::Double},
+        {"negative real", -12345.678, QMetaType::Double},
+        {"true", true, QMetaType::Bool},
+        {"false", false, QMetaType::Bool},
+        {"date", utc(Q_INT64_C(1262304000000)), QMetaType::QDateTime},
+        {"date before 2001", utc(Q_INT64_C(631152000000)), QMetaType::QDateTime},
+        {"data", QByteArray("\x00\x01\x02\xfe", 4), QMetaType::QByteArray},
+        {"empty data", QByteArray(""), QMetaType::QByteArray},
+        {"uid", QVariant::fromValue(PlistUid{12}), QMetaType::fromType<PlistUid>().id()},
+        {"empty dict", QVariantMap{}, QMetaType::QVariantMap},
+        {"empty array", QVariantList{}, QMetaType::QVariantList},
+        {"rich tree", richTree(), QMetaType::QVariantMap},
+    };
+    for (const Case &c : cases) {
+        QTest::addRow("binary %s", c.name) << c.value << int(PropertyList::Format::Binary) << c.type;
+        QTest::addRow("xml %s", c.name) << c.value << int(PropertyList::Format::Xml) << c.type;
+    }
+    // Sub-second dates only exist in the binary form.
+    QTest::addRow("binary date with milliseconds")
+        << QVariant(utc(Q_INT64_C(1262304000123))) << int(PropertyList::Format::Binary)
+        << int(QMetaType::QDateTime);
+}
+
+void tst_PropertyList::roundTrip()
+{
+    QFETCH(QVariant, value);
+    QFETCH(int, format);
+    QFETCH(int, expectedType);
+
+    // Wrap in a dictionary as files do, and also try the value as the root.
+    const QVariantMap wrapped{{"k", value}};
+    const auto fmt = PropertyList::Format(format);
+    const PropertyList original = PropertyList::fromVariant(wrapped, fmt);
+    const auto bytes = original.toData();
+    QVERIFY(bytes.has_value());
+    const auto parsed = PropertyList::fromData(*bytes);
+    QVERIFY(parsed.has_value());
+    QCOMPARE(int(parsed->format()), format);
+
+    const QVariant back = parsed->value("k");
+    QCOMPARE(back.metaType().id(), expectedType);
+    QCOMPARE(back, value);
+    QCOMPARE(parsed->toVariant(), QVariant(wrapped));
+
+    // Serialising the parsed tree again gives the same bytes.
+    QCOMPARE(parsed->toData().value(), *bytes);
+
+    // And across formats.
+    const auto other = fmt == PropertyList::Format::Binary ? PropertyList::Format::Xml
+                                                           : PropertyList::Format::Binary;
+    const auto converted = PropertyList::fromData(parsed->toData(other).value());
+    QVERIFY(converted.has_value());
+    if (expectedType == QMetaType::QDateTime || expectedType == QMetaType::QVariantMap)
+        return; // XML keeps whole seconds only; the rich tree's date is whole already
+    QCOMPARE(converted->value("k"), value);
+}
+
+void tst_PropertyList::uidSurvivesXml()
+{
+    const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                           "<plist version=\"1.0\"><dict><key>$top</key><dict><key>root</key>"
+                           "<dict><key>CF$UID</key><integer>3</integer></dict></dict>"
+                           "<key>$objects</key><array><dict><key>CF$UID</key><integer>4</integer>"
+                           "</dict><string>$null</string></array></dict></plist>";
+    const auto list = PropertyList::fromData(xml);
+    QVERIFY(list.has_value());
+    const auto root = list->valueForKeyPath({"$top", "root"});
+    QCOMPARE(root.metaType(), QMetaType::fromType<PlistUid>());
+    QCOMPARE(root.value<PlistUid>().value, quint64(3));
+    const QVariantList objects = list->value("$objects").toList();
+    QCOMPARE(objects.size(), 2);
+    QCOMPARE(objects.at(0).value<PlistUid>().value, quint64(4));
+    QCOMPARE(objects.at(1).toString(), QString("$null"));
+}
+
+void tst_PropertyList::parseRemembersFormat()
+{
+    const PropertyList list = PropertyList::fromVariant(QVariantMap{{"a", 1}});
+    QCOMPARE(list.format(), PropertyList::Format::Binary);
+    const QByteArray bin = list.toData().value();
+    QVERIFY(bin.startsWith("bplist00"));
+    const QByteArray xml = list.toData(PropertyList::Format::Xml).value();
+    QVERIFY(xml.contains("<plist"));
+
+    auto fromXml = PropertyList::fromData(xml);
+    QVERIFY(fromXml);
+    QCOMPARE(fromXml->format(), PropertyList::Format::Xml);
+    QVERIFY(fromXml->toData()->contains("<plist"));
+    fromXml->setFormat(PropertyList::Format::Binary);
+    QVERIFY(fromXml->toData()->startsWith("bplist00"));
+
+    // A byte-order mark before the XML is accepted.
+    QVERIFY(PropertyList::fromData("\xEF\xBB\xBF" + xml).has_value());
+}
+
+void tst_PropertyList::removeOneKeyKeepsTheRest_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("key");
+    for (const QString &key : richTree().keys()) {
+        QTest::addRow("binary %s", qPrintable(key)) << int(PropertyList::Format::Binary) << key;
+        QTest::addRow("xml %s", qPrintable(key)) << int(PropertyList::Format::Xml) << key;
+    }
+}
+
+void tst_PropertyList::removeOneKeyKeepsTheRest()
+{
+    QFETCH(int, format);
+    QFETCH(QString, key);
+    const auto fmt = PropertyList::Format(format);
+
+    QVariantMap tree = richTree();
+    const QByteArray file = PropertyList::fromVariant(tree, fmt).toData().value();
+    auto parsed = PropertyList::fromData(file);
+    QVERIFY(parsed);
+    QVERIFY(parsed->removeKey(key));
+    QVERIFY(!parsed->contains(key));
+    QVERIFY(!parsed->removeKey(key));
+
+    tree.remove(key);
+    const PropertyList expected = PropertyList::fromVariant(tree, fmt);
+    // The serialised trees match byte for byte; comparing in XML shows any change readably.
+    QCOMPARE(QString::fromUtf8(serialized(*parsed, PropertyList::Format::Xml)),
+             QString::fromUtf8(serialized(expected, PropertyList::Format::Xml)));
+    QCOMPARE(serialized(*parsed, fmt), serialized(expected, fmt));
+}
+
+void tst_PropertyList::malformedGivesNothing_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray bin = PropertyList::fromVariant(richTree()).toData().value();
+    const QByteArray xml = PropertyList::fromVariant(richTree()).toData(PropertyList::Format::Xml).value();
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("this is not a property list");
+    QTest::newRow("binary magic only") << QByteArray("bplist00");
+    QTest::newRow("truncated binary") << bin.left(bin.size() / 2);
+    QTest::newRow("binary without trailer") << bin.left(bin.size() - 32);
+    QTest::newRow("binary missing last byte") << bin.left(bin.size() - 1);
+    QTest::newRow("truncated xml") << xml.left(xml.size() / 2);
+    QTest::newRow("unclosed dict") << QByteArray("<plist><dict><key>a</key>");
+    QTest::newRow("random bytes") << QByteArray("\x01\x02\x03\xff\xfe\x00\x10", 7);
+    QByteArray corrupt = bin;
+    // Point the offset table far outside the data.
+    for (int i = corrupt.size() - 8; i < corrupt.size(); ++i)
+        corrupt[i] = '\xff';
+    QTest::newRow("binary with bad offset table") << corrupt;
+    // A NUL inside a key or string would make the library abort; such lists are refused.
+    QByteArray nulKey = PropertyList::fromVariant(QVariantMap{{"aXb", true}}).toData().value();
+    nulKey.replace("aXb", QByteArray("a\0b", 3));
+    QTest::newRow("key holding a NUL") << nulKey;
+    QByteArray nulText = PropertyList::fromVariant(QVariantMap{{"k", QString("Ünï") + "ZZ"}}).toData().value();
+    const QByteArray utf16z = QByteArray("\0Z", 2);
+    QVERIFY(nulText.contains(utf16z + utf16z));
+    nulText.replace(utf16z + utf16z, QByteArray(4, '\0'));
+    QTest::newRow("utf-16 string holding a NUL") << nulText;
+}
+
+void tst_PropertyList::malformedGivesNothing()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!PropertyList::fromData(bytes).has_value());
+}
+
+void tst_PropertyList::fromFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(!PropertyList::fromFile(dir.filePath("missing.plist")));
+    QVERIFY(!PropertyList::fromFile(QString()));
+    QVERIFY(!PropertyList::fromFile(dir.path())); // a folder is not a list
+
+    const QString path = dir.filePath("Prefs ü.plist");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(PropertyList::fromVariant(QVariantMap{{"Name", QString("v")}}).toData().value());
+    f.close();
+    const auto list = PropertyList::fromFile(path);
+    QVERIFY(list);
+    QCOMPARE(list->value("Name").toString(), QString("v"));
+
+    // A name that is not UTF-8 is reached through the byte-path encoding.
+    const QByteArray rawPath = QFile::encodeName(dir.path()) + "/odd\xff\xfe.plist";
+    const QByteArray bytes = PropertyList::fromVariant(QVariantMap{{"Odd", true}}).toData().value();
+    FILE *raw = std::fopen(rawPath.constData(), "wb");
+    QVERIFY(raw);
+    QCOMPARE(std::fwrite(bytes.constData(), 1, size_t(bytes.size()), raw), size_t(bytes.size()));
+    std::fclose(raw);
+    const auto odd = PropertyList::fromFile(platform::decodePath(rawPath));
+    QVERIFY(odd);
+    QCOMPARE(odd->value("Odd"), QVariant(true));
+}
+
+void tst_PropertyList::keyPaths()
+{
+    PropertyList list = PropertyList::fromVariant(
+        QVariantMap{{"a", QVariantMap{{"b", QVariantMap{{"c", qint64(5)}}}, {"s", QString("t")}}}});
+    QCOMPARE(list.valueForKeyPath({"a", "b", "c"}).toLongLong(), qint64(5));
+    QVERIFY(!list.valueForKeyPath({"a", "s", "c"}).isValid()); // walks into a string
+    QVERIFY(!list.valueForKeyPath({"x", "y"}).isValid());
+    QVERIFY(!list.valueForKeyPath({}).isValid());
+
+    QVERIFY(list.setValueForKeyPath({"a", "b", "d"}, QString("new")));
+    QCOMPARE(list.valueForKeyPath({"a", "b", "d"}).toString(), QString("new"));
+    QCOMPARE(list.valueForKeyPath({"a", "b", "c"}).toLongLong(), qint64(5));
+    QVERIFY(list.setValueForKeyPath({"m", "n"}, true)); // creates the missing level
+    QCOMPARE(list.valueForKeyPath({"m", "n"}), QVariant(true));
+    QVERIFY(!list.setValueForKeyPath({"a", "s", "x"}, 1)); // a string is in the way
+    QCOMPARE(list.valueForKeyPath({"a", "s"}).toString(), QString("t"));
+
+    QVERIFY(list.removeKeyPath({"a", "b", "c"}));
+    QVERIFY(!list.removeKeyPath({"a", "b", "c"}));
+    QVERIFY(!list.removeKeyPath({"a", "s", "x"}));
+    QCOMPARE(list.valueForKeyPath({"a", "b"}).toMap().keys(), QStringList{"d"});
+
+    list.setValue("top", 2.5);
+    QCOMPARE(list.value("top"), QVariant(2.5));
+    list.setValue("top", QVariant()); // an empty value removes the key
+    QVERIFY(!list.contains("top"));
+    QCOMPARE(list.keys().size(), 2);
+    QCOMPARE(list.count(), 2);
+
+    PropertyList array = PropertyList::fromVariant(QVariantList{1, 2, 3});
+    QVERIFY(array.isArray());
+    QVERIFY(!array.isDictionary());
+    QCOMPARE(array.count(), 3);
+    QVERIFY(!array.contains("a"));
+    QVERIFY(!array.setValueForKeyPath({"a"}, 1));
+    QVERIFY(array.keys().isEmpty());
+}
+
+void tst_PropertyList::copiesAreIndependent()
+{
+    PropertyList a = PropertyList::fromVariant(QVariantMap{{"k", 1}});
+    PropertyList b = a;
+    b.setValue("k", 2);
+    QCOMPARE(a.value("k").toInt(), 1);
+    QCOMPARE(b.value("k").toInt(), 2);
+    PropertyList c = std::move(b);
+    QCOMPARE(c.value("k").toInt(), 2);
+    a = c;
+    QCOMPARE(a.value("k").toInt(), 2);
+    QVERIFY(a.node() != c.node());
+}
+
+QTEST_GUILESS_MAIN(tst_PropertyList)
+#include "tst_propertylist.moc"

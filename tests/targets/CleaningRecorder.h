@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/NotificationCenter.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+#include <functional>
+
+// Records, in order, what cleaning code posts: status updates, removal announcements and the
+// two daemon notices. `onEvent` may look at the disk at the moment of each post.
+class CleaningRecorder : public QObject
+{
+public:
+    struct Event {
+        QString name;
+        QVariantMap info;
+        QVariant snapshot;
+    };
+
+    static inline const QString status = QStringLiteral("CleaningStatusUpdateNotification");
+    static inline const QString removal = QStringLiteral("RemovalItemNotification");
+    static inline const QString prefsDaemon = QStringLiteral("CFPrefsdNeedsRestartNotification");
+    static inline const QString sharedFileList =
+        QStringLiteral("SharedfilelistdNeedsRestartNotification");
+
+    CleaningRecorder()
+    {
+        for (const QString &name : {status, removal, prefsDaemon, sharedFileList}) {
+            platform::NotificationCenter::defaultCenter().addObserver(
+                this, name, [this](const platform::Notification &n) {
+                    events.append({n.name, n.userInfo, onEvent ? onEvent(n) : QVariant()});
+                });
+        }
+    }
+
+    QStringList names() const
+    {
+        QStringList list;
+        for (const Event &e : events)
+            list.append(e.name);
+        return list;
+    }
+    QList<Event> named(const QString &name) const
+    {
+        QList<Event> list;
+        for (const Event &e : events) {
+            if (e.name == name)
+                list.append(e);
+        }
+        return list;
+    }
+    void clear() { events.clear(); }
+
+    QList<Event> events;
+    std::function<QVariant(const platform::Notification &)> onEvent;
+};
+
+// Posts a cleaning request the way the results controller does.
+inline void postCleaningRequest(const QString &appName, const QString &itemName,
+                                const QString &path)
+{
+    platform::NotificationCenter::defaultCenter().post(
+        QStringLiteral("Clean") + appName, nullptr,
+        {{QStringLiteral("cleaningItemAppName"), appName},
+         {QStringLiteral("cleaningItemName"), itemName},
+         {QStringLiteral("cleaningItemPath"), path}});
+}

@@ -1,0 +1,192 @@
+#include "core/PrefsPaneHost.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
+#include "targets/safari/SafariController.h"
+#include "targets/safari/SafariPrefsViewController.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPointer>
+#include <QtTest>
+
+#include <memory>
+
+using platform::UserDefaults;
+
+namespace {
+
+// Takes the panes the way the preferences controller does.
+class PaneShelf : public PrefsPaneHost
+{
+public:
+    void addItemWithInfo(const QVariantMap &info) override
+    {
+        idents.append(info.value(QStringLiteral("ident")).toString());
+        panes.emplace_back(qobject_cast<MasterPrefsViewController *>(
+            info.value(QStringLiteral("vController")).value<QObject *>()));
+    }
+    void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
+
+    QStringList idents;
+    std::vector<std::unique_ptr<MasterPrefsViewController>> panes;
+};
+
+const QStringList safariKeys = {
+    QStringLiteral("scanSafari"),        QStringLiteral("safariBrowsing"),
+    QStringLiteral("safariCache"),       QStringLiteral("safariCookies"),
+    QStringLiteral("safariDownloads"),   QStringLiteral("safariForms"),
+    QStringLiteral("safariLastSession"), QStringLiteral("safariRecentSearches"),
+    QStringLiteral("safariTopSites"),    QStringLiteral("safariWebpageIcons"),
+    QStringLiteral("safariDOM"),
+};
+
+} // namespace
+
+class tst_Panes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void safariPaneIdentity();
+    void safariPaneRegistersItsDefaults();
+    void checkBoxEditsItsKey_data();
+    void checkBoxEditsItsKey();
+    void defaultChangeMovesCheckBox();
+    void removedUserValueShowsRegisteredValue();
+    void moduleHandsPaneToHost();
+};
+
+void tst_Panes::safariPaneIdentity()
+{
+    FakeHome home;
+    QVERIFY(home.isValid());
+    SafariPrefsViewController pane;
+    QCOMPARE(pane.title(), QStringLiteral("Safari Settings"));
+    QCOMPARE(pane.identifier(), QStringLiteral("com.apple.Safari"));
+    QCOMPARE(pane.nibName(), QStringLiteral("SafariPrefsView"));
+    QVERIFY(!pane.isViewLoaded());
+    QWidget *view = pane.view();
+    QVERIFY(view);
+    QCOMPARE(view, pane.view());
+    QCOMPARE(view->objectName(), QStringLiteral("SafariPrefsView"));
+
+    // One check box per key the module reads, in its order, and no other.
+    QStringList names;
+    for (QCheckBox *box : view->findChildren<QCheckBox *>())
+        names.append(box->objectName());
+    QCOMPARE(names, safariKeys);
+}
+
+void tst_Panes::safariPaneRegistersItsDefaults()
+{
+    FakeHome home;
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    SafariPrefsViewController pane;
+    const QVariantMap expected = {
+        {QStringLiteral("ScanSafari"), true},        {QStringLiteral("SafariBrowsing"), true},
+        {QStringLiteral("SafariCache"), true},       {QStringLiteral("SafariCookies"), false},
+        {QStringLiteral("SafariDownloads"), true},   {QStringLiteral("SafariForms"), true},
+        {QStringLiteral("SafariLastSession"), true}, {QStringLiteral("SafariRecentSearches"), true},
+        {QStringLiteral("SafariTopSites"), true},    {QStringLiteral("SafariWebpageIcons"), true},
+        {QStringLiteral("SafariDOM"), true},
+    };
+    const QVariantMap registered = defaults.registeredDefaults();
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        QVERIFY2(registered.contains(it.key()), qPrintable(it.key()));
+        QCOMPARE(registered.value(it.key()).toBool(), it.value().toBool());
+    }
+    // Its names are its own: the module's keys are not given defaults by the pane.
+    QVERIFY(!registered.contains(QStringLiteral("scanSafari")));
+    QVERIFY(!registered.contains(QStringLiteral("safariCookies")));
+}
+
+void tst_Panes::checkBoxEditsItsKey_data()
+{
+    QTest::addColumn<QString>("key");
+    for (const QString &key : safariKeys)
+        QTest::newRow(qPrintable(key)) << key;
+}
+
+void tst_Panes::checkBoxEditsItsKey()
+{
+    QFETCH(QString, key);
+    FakeHome home;
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    for (const QString &k : safariKeys)
+        defaults.setBool(true, k);
+
+    SafariPrefsViewController pane;
+    auto *box = pane.view()->findChild<QCheckBox *>(key);
+    QVERIFY(box);
+    QVERIFY(box->isChecked());
+
+    box->click();
+    QVERIFY(!box->isChecked());
+    QCOMPARE(defaults.objectForKey(key), QVariant(false));
+    for (const QString &other : safariKeys) {
+        if (other != key)
+            QVERIFY2(defaults.boolForKey(other), qPrintable(other));
+    }
+    box->click();
+    QCOMPARE(defaults.objectForKey(key), QVariant(true));
+}
+
+void tst_Panes::defaultChangeMovesCheckBox()
+{
+    FakeHome home;
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    defaults.setBool(false, QStringLiteral("safariCookies"));
+    SafariPrefsViewController pane;
+    auto *box = pane.view()->findChild<QCheckBox *>(QStringLiteral("safariCookies"));
+    QVERIFY(box && !box->isChecked());
+
+    defaults.setBool(true, QStringLiteral("safariCookies"));
+    QVERIFY(box->isChecked());
+
+    // A change made on another thread reaches the check box through the main thread.
+    std::unique_ptr<QThread> worker(QThread::create(
+        [&defaults] { defaults.setBool(false, QStringLiteral("safariCookies")); }));
+    worker->start();
+    QVERIFY(worker->wait(5000));
+    QTRY_VERIFY(!box->isChecked());
+}
+
+void tst_Panes::removedUserValueShowsRegisteredValue()
+{
+    FakeHome home;
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    defaults.registerDefaults({{QStringLiteral("safariDOM"), true}});
+    defaults.setBool(false, QStringLiteral("safariDOM"));
+    SafariPrefsViewController pane;
+    auto *box = pane.view()->findChild<QCheckBox *>(QStringLiteral("safariDOM"));
+    QVERIFY(box && !box->isChecked());
+    defaults.removeObjectForKey(QStringLiteral("safariDOM"));
+    QVERIFY(box->isChecked());
+}
+
+void tst_Panes::moduleHandsPaneToHost()
+{
+    FakeHome home;
+    PaneShelf shelf;
+    {
+        SafariController safari;
+        safari.setPrefControl(&shelf);
+        safari.loadTargetPrefView();
+    }
+    QCOMPARE(shelf.idents, QStringList{QStringLiteral("com.apple.Safari")});
+    QCOMPARE(shelf.panes.size(), size_t(1));
+    QVERIFY(shelf.panes.front());
+    QCOMPARE(shelf.panes.front()->title(), QStringLiteral("Safari Settings"));
+
+    // The pane outlives the module that made it, and so does the binding of its view.
+    QPointer<QWidget> view = shelf.panes.front()->view();
+    auto *master = view->findChild<QCheckBox *>(QStringLiteral("scanSafari"));
+    QVERIFY(master);
+    const bool before = UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("scanSafari"));
+    master->click();
+    QCOMPARE(UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("scanSafari")), !before);
+    shelf.panes.clear();
+    QVERIFY(view.isNull());
+}
+
+QTEST_MAIN(tst_Panes)
+#include "tst_panes.moc"

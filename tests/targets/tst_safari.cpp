@@ -1,0 +1,416 @@
+#include "CleaningRecorder.h"
+
+#include "core/FileController.h"
+#include "platform/FileManager.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
+#include "targets/safari/SafariController.h"
+
+#include <QtTest>
+
+using platform::FileManager;
+using platform::PropertyList;
+using platform::UserDefaults;
+
+namespace {
+
+struct Trace {
+    const char *name;
+    const char *key;
+    const char *path; // below the home folder, or below the temporary directory for row 9
+    const char *kind;
+    const char *extra;
+};
+
+// Safari's rows as the user sees them, in offer order.
+const Trace traces[] = {
+    {"Safari Browsing History", "safariBrowsing", "Library/Safari/History.plist", "File", ""},
+    {"Safari Browsing History Database", "safariBrowsing", "Library/Safari/History.db", "File", ""},
+    {"Safari History Index", "safariBrowsing", "Library/Safari/HistoryIndex.sk", "File", ""},
+    {"Safari Recently Closed Tabs", "safariBrowsing", "Library/Safari/RecentlyClosedTabs.plist", "File", ""},
+    {"Safari Cache", "safariCache", "Library/Caches/com.apple.Safari/Cache.db", "File", ""},
+    {"Safari Metadata Cache", "safariCache", "Library/Caches/Metadata/Safari/History", "File", ""},
+    {"Safari Data Cache", "safariCache", "Library/Caches/com.apple.Safari/fsCachedData", "Dir", ""},
+    {"Safari WebKit Cache", "safariCache", "Library/Caches/com.apple.Safari/WebKitCache", "Dir", ""},
+    {"Safari Webkit Media Cache", "safariCache", "com.apple.Safari/Webkit/MediaCache", "Dir", ""},
+    {"Safari Webpage Previews Cache", "safariCache", "Library/Caches/com.apple.Safari/Webpage Previews", "Dir", ""},
+    {"Safari Cookies", "safariCookies", "Library/Cookies/Cookies.plist", "File", ""},
+    {"Safari Binary Cookies", "safariCookies", "Library/Cookies/Cookies.binarycookies", "File", ""},
+    {"Safari Download History", "safariDownloads", "Library/Safari/Downloads.plist", "File", ""},
+    {"Safari Form Values", "safariForms", "Library/Safari/Form Values", "File", ""},
+    {"Safari Last Session Information", "safariLastSession", "Library/Safari/LastSession.plist", "File", ""},
+    {"Safari Open Windows", "safariLastSession", "Library/Saved Application State/com.apple.Safari.savedState", "Dir", ""},
+    {"Safari Recent Searches", "safariRecentSearches", "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentSearchStrings"},
+    {"Safari Recent Web Searches", "safariRecentSearches", "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentWebSearches"},
+    {"Safari Top Sites", "safariTopSites", "Library/Safari/TopSites.plist", "File", ""},
+    {"Safari Webpage Icons", "safariWebpageIcons", "Library/Safari/WebpageIcons.db", "File", ""},
+    {"Safari DOM Storage", "safariDOM", "Library/Safari/LocalStorage", "File", ""},
+    {"Safari Website Databases", "safariDOM", "Library/Safari/Databases", "Dir", ""},
+};
+constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
+constexpr int mediaCacheRow = 8;
+
+const QString prefsPath = QStringLiteral("Library/Preferences/com.apple.Safari.plist");
+
+QVariantMap safariPrefs()
+{
+    const QDateTime when(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC);
+    return {
+        {QStringLiteral("RecentSearchStrings"), QVariantList{QStringLiteral("weather"), QStringLiteral("news")}},
+        {QStringLiteral("RecentWebSearches"),
+         QVariantList{QVariantMap{{QStringLiteral("SearchString"), QStringLiteral("maps")},
+                                  {QStringLiteral("Date"), when}}}},
+        {QStringLiteral("HomePage"), QStringLiteral("https://example.org/")},
+        {QStringLiteral("LastVersion"), qint64(13)},
+        {QStringLiteral("Zoom"), 1.25},
+        {QStringLiteral("Whole"), 2.0},
+        {QStringLiteral("Flag"), true},
+        {QStringLiteral("Blob"), QByteArray("\x00\x01\xfe", 3)},
+        {QStringLiteral("Stamp"), when},
+        {QStringLiteral("Archive"), QVariantMap{{QStringLiteral("$top"), QVariant::fromValue(platform::PlistUid{7})},
+                                               {QStringLiteral("List"), QVariantList{1, QStringLiteral("two"), QVariantList{}}}}},
+    };
+}
+
+struct Fixture {
+    FakeHome home;
+    FileController files;
+    FileController::ResultsArrayController results;
+    SafariController safari;
+    CleaningRecorder recorder;
+
+    Fixture()
+    {
+        home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+        files.setResultsArrayController(&results);
+        safari.setFileControl(&files);
+        safari.init();
+        UserDefaults &d = UserDefaults::standardUserDefaults();
+        for (const Trace &t : traces)
+            d.setBool(true, QString::fromLatin1(t.key));
+    }
+
+    QString pathOf(int row) const
+    {
+        const QString rel = QString::fromLatin1(traces[row].path);
+        return row == mediaCacheRow ? home.tmp() + QLatin1Char('/') + rel : home.path(rel);
+    }
+
+    // Writes every trace; answers the size each row should show.
+    QList<quint64> writeEveryTrace(PropertyList::Format format = PropertyList::Format::Binary)
+    {
+        QList<quint64> sizes;
+        for (int i = 0; i < traceCount; ++i) {
+            const QString path = pathOf(i);
+            if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Dir")) {
+                const QByteArray a(100 + i, 'a'), b(3000 + i, 'b');
+                FakeHome::writeFileAt(path + QStringLiteral("/one"), a);
+                FakeHome::writeFileAt(path + QStringLiteral("/sub/two"), b);
+                sizes.append(quint64(a.size() + b.size()));
+            } else if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Plist")) {
+                if (!QFile::exists(path))
+                    home.writePlist(prefsPath, safariPrefs(), format);
+                sizes.append(quint64(QFileInfo(path).size()));
+            } else {
+                const QByteArray bytes(500 + 37 * i, char('A' + i));
+                FakeHome::writeFileAt(path, bytes);
+                sizes.append(quint64(bytes.size()));
+            }
+        }
+        return sizes;
+    }
+
+    QList<resultItemPtr> scan()
+    {
+        results.removeAllObjects();
+        platform::NotificationCenter::defaultCenter().post(
+            QStringLiteral("CheckLocationItems"), nullptr,
+            {{QStringLiteral("targName"), QStringLiteral("Safari")},
+             {QStringLiteral("targIdentifier"), QStringLiteral("com.apple.Safari")}});
+        return results.arrangedObjects();
+    }
+
+    QStringList scannedNames()
+    {
+        QStringList names;
+        for (const resultItemPtr &row : scan())
+            names.append(row->resultItemName());
+        return names;
+    }
+};
+
+} // namespace
+
+class tst_Safari : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scanGivesEveryRowInOrder();
+    void switchingKeyOffRemovesItsRows_data();
+    void switchingKeyOffRemovesItsRows();
+    void recentSearchRowsFollowCounts_data();
+    void recentSearchRowsFollowCounts();
+    void mediaCacheIsOnlyLookedForUnderTemporaryDirectory();
+    void cleaningMoveRow_data();
+    void cleaningMoveRow();
+    void cleaningRecentSearchRow_data();
+    void cleaningRecentSearchRow();
+    void cleaningBothRecentSearchRows();
+    void damagedPreferencesStayInPlace();
+    void vanishedPreferencesAreNotCleaned();
+};
+
+void tst_Safari::scanGivesEveryRowInOrder()
+{
+    Fixture f;
+    const QList<quint64> sizes = f.writeEveryTrace();
+    const QList<resultItemPtr> rows = f.scan();
+    QCOMPARE(rows.size(), traceCount);
+    for (int i = 0; i < traceCount; ++i) {
+        const resultItemPtr &row = rows.at(i);
+        QCOMPARE(row->resultItemName(), QString::fromLatin1(traces[i].name));
+        QCOMPARE(row->resultItemType(), QString::fromLatin1(traces[i].kind));
+        QCOMPARE(row->resultItemExtraInfo(), QString::fromLatin1(traces[i].extra));
+        QCOMPARE(row->resultItemPath(), f.pathOf(i));
+        QCOMPARE(row->resultItemSize().value_or(0), sizes.at(i));
+        QCOMPARE(row->resultItemAppName(), QStringLiteral("Safari"));
+        QCOMPARE(row->resultItemIdentifier(), QStringLiteral("com.apple.Safari"));
+    }
+    // The master switch decides the location, not the scan of it.
+    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("scanSafari"));
+    QVERIFY(!f.safari.checkTarget());
+    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanSafari"));
+    QVERIFY(f.safari.checkTarget());
+}
+
+void tst_Safari::switchingKeyOffRemovesItsRows_data()
+{
+    QTest::addColumn<QStringList>("keysOff");
+    QStringList keys;
+    for (const Trace &t : traces) {
+        if (!keys.contains(QString::fromLatin1(t.key)))
+            keys.append(QString::fromLatin1(t.key));
+    }
+    for (const QString &key : keys)
+        QTest::newRow(qPrintable(key)) << QStringList{key};
+    QTest::newRow("cookies and DOM") << QStringList{QStringLiteral("safariCookies"), QStringLiteral("safariDOM")};
+    QTest::newRow("every key") << keys;
+}
+
+void tst_Safari::switchingKeyOffRemovesItsRows()
+{
+    QFETCH(QStringList, keysOff);
+    Fixture f;
+    f.writeEveryTrace();
+    for (const QString &key : keysOff)
+        UserDefaults::standardUserDefaults().setBool(false, key);
+    QStringList expected;
+    for (const Trace &t : traces) {
+        if (!keysOff.contains(QString::fromLatin1(t.key)))
+            expected.append(QString::fromLatin1(t.name));
+    }
+    QCOMPARE(f.scannedNames(), expected);
+}
+
+void tst_Safari::recentSearchRowsFollowCounts_data()
+{
+    QTest::addColumn<QVariant>("prefs");
+    QTest::addColumn<QStringList>("expected");
+    const QVariantList one{QStringLiteral("x")};
+    const QString r = QStringLiteral("RecentSearchStrings"), w = QStringLiteral("RecentWebSearches");
+    const QString rowR = QStringLiteral("Safari Recent Searches"), rowW = QStringLiteral("Safari Recent Web Searches");
+    QTest::newRow("both") << QVariant(QVariantMap{{r, one}, {w, one}}) << QStringList{rowR, rowW};
+    QTest::newRow("searches only, web key absent") << QVariant(QVariantMap{{r, one}}) << QStringList{rowR};
+    QTest::newRow("web only, searches empty") << QVariant(QVariantMap{{r, QVariantList{}}, {w, one}})
+                                              << QStringList{rowW};
+    QTest::newRow("both empty") << QVariant(QVariantMap{{r, QVariantList{}}, {w, QVariantList{}}})
+                                << QStringList{};
+    QTest::newRow("neither key") << QVariant(QVariantMap{{QStringLiteral("Other"), one}}) << QStringList{};
+    QTest::newRow("no file") << QVariant() << QStringList{};
+}
+
+void tst_Safari::recentSearchRowsFollowCounts()
+{
+    QFETCH(QVariant, prefs);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    if (prefs.isValid())
+        QVERIFY(f.home.writePlist(prefsPath, prefs));
+    QCOMPARE(f.scannedNames(), expected);
+    for (const resultItemPtr &row : f.results.arrangedObjects())
+        QCOMPARE(row->resultItemPath(), f.home.path(prefsPath));
+}
+
+void tst_Safari::mediaCacheIsOnlyLookedForUnderTemporaryDirectory()
+{
+    Fixture f;
+    const QString rel = QStringLiteral("com.apple.Safari/Webkit/MediaCache/entry");
+    QVERIFY(f.home.writeFile(rel, "in the home folder"));
+    QVERIFY(f.home.writeFile(QStringLiteral("Library/Caches/") + rel, "in the caches"));
+    QVERIFY(f.scannedNames().isEmpty());
+
+    QVERIFY(FakeHome::writeFileAt(f.home.tmp() + QLatin1Char('/') + rel, "in the temporary directory"));
+    const QList<resultItemPtr> rows = f.scan();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first()->resultItemName(), QStringLiteral("Safari Webkit Media Cache"));
+    QCOMPARE(rows.first()->resultItemPath(),
+             f.home.tmp() + QStringLiteral("/com.apple.Safari/Webkit/MediaCache"));
+
+    // Cleaning looks there again.
+    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Webkit Media Cache"),
+                        rows.first()->resultItemPath());
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    QVERIFY(QFile::exists(f.home.path(rel)));
+    QVERIFY(!QFile::exists(rows.first()->resultItemPath()));
+}
+
+void tst_Safari::cleaningMoveRow_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < traceCount; ++i) {
+        if (QString::fromLatin1(traces[i].kind) != QStringLiteral("Plist"))
+            QTest::newRow(traces[i].name) << i;
+    }
+}
+
+void tst_Safari::cleaningMoveRow()
+{
+    QFETCH(int, row);
+    Fixture f;
+    f.writeEveryTrace();
+    const QString name = QString::fromLatin1(traces[row].name);
+    const QString path = f.pathOf(row);
+
+    postCleaningRequest(QStringLiteral("Safari"), name, path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    const QVariantMap info = f.recorder.events.first().info;
+    QCOMPARE(info.value(QStringLiteral("removalItemAppName")).toString(), QStringLiteral("Safari"));
+    QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), name);
+    QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
+    const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
+    QVERIFY(QFile::exists(moved));
+    QVERIFY(!QFile::exists(path));
+    // Only the requested trace moved.
+    QCOMPARE(f.scannedNames().size(), traceCount - 1);
+
+    // Once it is gone, the same request is answered not cleaned.
+    f.recorder.clear();
+    postCleaningRequest(QStringLiteral("Safari"), name, path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), path);
+    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+}
+
+void tst_Safari::cleaningRecentSearchRow_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("key");
+    for (auto format : {PropertyList::Format::Binary, PropertyList::Format::Xml}) {
+        const char *f = format == PropertyList::Format::Binary ? "binary" : "XML";
+        QTest::addRow("%s searches", f) << int(format) << QStringLiteral("Safari Recent Searches")
+                                        << QStringLiteral("RecentSearchStrings");
+        QTest::addRow("%s web searches", f) << int(format) << QStringLiteral("Safari Recent Web Searches")
+                                            << QStringLiteral("RecentWebSearches");
+    }
+}
+
+void tst_Safari::cleaningRecentSearchRow()
+{
+    QFETCH(int, format);
+    QFETCH(QString, item);
+    QFETCH(QString, key);
+    Fixture f;
+    const auto fmt = PropertyList::Format(format);
+    QVERIFY(f.home.writePlist(prefsPath, safariPrefs(), fmt));
+    const QString path = f.home.path(prefsPath);
+    const QByteArray original = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
+    const QVariantMap before = PropertyList::fromFile(path)->toVariant().toMap();
+
+    // What the file holds at the moment each notice arrives.
+    f.recorder.onEvent = [&](const platform::Notification &) -> QVariant {
+        const auto list = PropertyList::fromFile(path);
+        return list ? QVariant(list->toVariant().toMap()) : QVariant();
+    };
+    postCleaningRequest(QStringLiteral("Safari"), item, path);
+
+    QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
+    QVariantMap expected = before;
+    expected.remove(key);
+    // The notice comes only once the list without the key is in place.
+    QCOMPARE(f.recorder.events.at(1).snapshot.toMap(), expected);
+
+    const auto written = PropertyList::fromFile(path);
+    QVERIFY(written);
+    QCOMPARE(written->format(), fmt);
+    QCOMPARE(written->toVariant().toMap(), expected);
+    QVERIFY(!written->contains(key));
+    QVERIFY(written->value(QStringLiteral("Zoom")).typeId() == QMetaType::Double);
+    QVERIFY(written->value(QStringLiteral("Whole")).typeId() == QMetaType::Double);
+    QVERIFY(written->value(QStringLiteral("LastVersion")).typeId() != QMetaType::Double);
+
+    // The old file went aside whole, to be destroyed.
+    const QVariantMap info = f.recorder.events.first().info;
+    QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), item);
+    QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
+    const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
+}
+
+void tst_Safari::cleaningBothRecentSearchRows()
+{
+    Fixture f;
+    QVERIFY(f.home.writePlist(prefsPath, safariPrefs(), PropertyList::Format::Xml));
+    const QString path = f.home.path(prefsPath);
+    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Recent Searches"), path);
+    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Recent Web Searches"), path);
+    QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon,
+                                              CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
+    const auto written = PropertyList::fromFile(path);
+    QVERIFY(written);
+    QCOMPARE(written->format(), PropertyList::Format::Xml);
+    QVariantMap expected = safariPrefs();
+    expected.remove(QStringLiteral("RecentSearchStrings"));
+    expected.remove(QStringLiteral("RecentWebSearches"));
+    QCOMPARE(written->toVariant().toMap(), expected);
+    // The second request set aside the copy the first one wrote.
+    const auto second = PropertyList::fromFile(f.recorder.events.at(2).info.value(QStringLiteral("removalItemPath")).toString());
+    QVERIFY(second && !second->contains(QStringLiteral("RecentSearchStrings"))
+            && second->contains(QStringLiteral("RecentWebSearches")));
+}
+
+void tst_Safari::damagedPreferencesStayInPlace()
+{
+    Fixture f;
+    const QByteArray damaged = QByteArrayLiteral("bplist00\x01\x02 truncated");
+    QVERIFY(f.home.writeFile(prefsPath, damaged));
+    QVERIFY(f.scannedNames().isEmpty());
+    const QString path = f.home.path(prefsPath);
+    for (const char *item : {"Safari Recent Searches", "Safari Recent Web Searches"}) {
+        f.recorder.clear();
+        postCleaningRequest(QStringLiteral("Safari"), QString::fromLatin1(item), path);
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        const QVariantMap info = f.recorder.events.first().info;
+        QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), QString::fromLatin1(item));
+        QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
+        QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), false);
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray()), damaged);
+    }
+    QVERIFY(FileManager::defaultManager().contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).isEmpty());
+}
+
+void tst_Safari::vanishedPreferencesAreNotCleaned()
+{
+    Fixture f;
+    const QString path = f.home.path(prefsPath);
+    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Recent Searches"), path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QVERIFY(!QFile::exists(path));
+}
+
+QTEST_MAIN(tst_Safari)
+#include "tst_safari.moc"

@@ -1,0 +1,354 @@
+#include "core/FileController.h"
+#include "core/LocationController.h"
+#include "platform/Modal.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "support/FakeHome.h"
+#include "targets/safari/SafariController.h"
+#include "ui/AlertController.h"
+#include "ui/AppController.h"
+#include "ui/MainWindow.h"
+#include "ui/ResultsController.h"
+
+#include <QDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+const QString kSafari = QStringLiteral("com.apple.Safari");
+const QString kFirefox = QStringLiteral("org.mozilla.firefox");
+
+// Real processes started from the fake bundles' Contents/MacOS/.
+class Apps
+{
+public:
+    explicit Apps(FakeHome &home) : m_home(home) {}
+    ~Apps()
+    {
+        for (auto &p : m_processes)
+            quit(p.get());
+    }
+    QProcess *launch(const QString &bundleId, const QString &name)
+    {
+        QString bundle = m_home.rootPath(QStringLiteral("Applications/%1.app").arg(name));
+        if (!QFileInfo::exists(bundle))
+            bundle = m_home.addRunnableApplication(bundleId, name);
+        auto process = std::make_unique<QProcess>();
+        process->start(FakeHome::executableOf(bundle), {QStringLiteral("60")});
+        if (!process->waitForStarted())
+            return nullptr;
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+    static void quit(QProcess *process)
+    {
+        if (process && process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+private:
+    FakeHome &m_home;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+void request(const QString &identifier, const QString &name, const QString &parent = QString())
+{
+    QVariantMap info{{QStringLiteral("alertItemIdentifier"), identifier}, {QStringLiteral("alertItemName"), name}};
+    if (!parent.isEmpty())
+        info.insert(QStringLiteral("alertItemParent"), parent);
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("AddAlertItem"), nullptr, info);
+}
+
+QStringList rowNames(const AlertController &alert)
+{
+    QStringList names;
+    for (const auto &row : alert.alertItemArrayController()->arrangedObjects())
+        names << row->alertItemName();
+    return names;
+}
+
+// Records the notifications the alert may post.
+struct Posted {
+    QObject owner;
+    QStringList names;
+    Posted()
+    {
+        for (const char *name : {"StartScanNotification", "StartShredNotification", "ContinueShredNotification",
+                                 "CancelShredNotification", "SkipShredItemNotification", "ScanLocations"})
+            platform::NotificationCenter::defaultCenter().addObserver(
+                &owner, QLatin1String(name), [this](const platform::Notification &n) { names << n.name; });
+    }
+};
+
+} // namespace
+
+class tst_Alert : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void requestForIdleApplicationListsNothing();
+    void cancelTitle_data();
+    void cancelTitle();
+    void listsEveryInstanceSorted();
+    void scanWaitsForApplicationToQuit();
+    void twoInstancesMustBothQuit();
+    void cancel_data();
+    void cancel();
+    void relaunchIsListedAgain();
+
+private:
+    // Runs `script` once the alert window is up; a watchdog ends a run that never closes.
+    void whenModal(std::function<void(QWidget *)> script);
+    bool m_watchdogFired = false;
+};
+
+void tst_Alert::init()
+{
+    m_watchdogFired = false;
+}
+
+void tst_Alert::cleanup()
+{
+    platform::Modal::setObserver({});
+}
+
+void tst_Alert::whenModal(std::function<void(QWidget *)> script)
+{
+    platform::Modal::setObserver([script](QWidget *window, bool) { script(window); });
+    QTimer::singleShot(30000, this, [this] {
+        if (platform::Modal::modalWindow()) {
+            m_watchdogFired = true;
+            platform::Modal::abortModal();
+        }
+    });
+}
+
+void tst_Alert::requestForIdleApplicationListsNothing()
+{
+    FakeHome home;
+    home.addApplication(kSafari, QStringLiteral("Safari"));
+    AlertController alert;
+    alert.awakeFromNib();
+    request(kSafari, QStringLiteral("Safari"), QStringLiteral("AppControl"));
+    request(kSafari, QStringLiteral("Safari"));
+    QVERIFY(!alert.shouldDisplayAlertWindow());
+    QCOMPARE(alert.alertItemArrayController()->count(), 0);
+    // remembered once, for a launch while the alert is up
+    QCOMPARE(alert.appArray().size(), 1);
+    QCOMPARE(alert.alertParent(), QStringLiteral("AppControl"));
+}
+
+void tst_Alert::cancelTitle_data()
+{
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("scan") << "AppControl" << "Cancel Scan";
+    QTest::newRow("clean") << "ResultsControl" << "Cancel Removal";
+    QTest::newRow("one row") << "ResultsControlSingleEntry" << "Skip Firefox";
+    QTest::newRow("unknown") << "SomebodyElse" << "Cancel Removal";
+}
+
+void tst_Alert::cancelTitle()
+{
+    QFETCH(QString, parent);
+    QFETCH(QString, title);
+    FakeHome home;
+    Apps apps(home);
+    QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
+    AlertController alert;
+    alert.awakeFromNib();
+    request(kFirefox, QStringLiteral("Firefox"), parent);
+    QVERIFY(alert.shouldDisplayAlertWindow());
+    QCOMPARE(alert.alertCancelButton()->text(), title);
+}
+
+void tst_Alert::listsEveryInstanceSorted()
+{
+    FakeHome home;
+    Apps apps(home);
+    QVERIFY(apps.launch(kSafari, QStringLiteral("Safari")));
+    QVERIFY(apps.launch(kSafari, QStringLiteral("Safari")));
+    QVERIFY(apps.launch(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab")));
+    QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
+    AlertController alert;
+    alert.awakeFromNib();
+    request(kSafari, QStringLiteral("Safari"), QStringLiteral("AppControl"));
+    request(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab"));
+    request(kFirefox, QStringLiteral("Firefox"));
+    request(kSafari, QStringLiteral("Safari")); // already listed: ignored
+    QCOMPARE(rowNames(alert), QStringList({"Firefox", "iCab", "Safari", "Safari"}));
+    const auto rows = alert.alertItemArrayController()->arrangedObjects();
+    QVERIFY(rows[2]->alertItemApp()->processIdentifier != rows[3]->alertItemApp()->processIdentifier);
+    const platform::ImagePtr icon = rows[2]->alertItemImage();
+    QVERIFY(icon && !icon->isNull());
+    QCOMPARE(icon->pixelColor(icon->width() / 2, icon->height() / 2).rgb(), FakeHome::iconColor(kSafari).rgb());
+    QCOMPARE(alert.appArray().size(), 3);
+
+    // A close forgets everything.
+    alert.closeAlertWindow();
+    QVERIFY(!alert.shouldDisplayAlertWindow());
+    QVERIFY(alert.appArray().isEmpty());
+}
+
+void tst_Alert::scanWaitsForApplicationToQuit()
+{
+    FakeHome home;
+    Apps apps(home);
+    QProcess *safari = apps.launch(kSafari, QStringLiteral("Safari"));
+    QVERIFY(safari);
+    QVERIFY(home.writeFile(QStringLiteral("Library/Safari/History.plist"), QByteArray(5000, 'h')));
+    platform::UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanSafari"));
+    platform::UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("safariBrowsing"));
+
+    LocationController locations;
+    locations.awakeFromNib();
+    FileController files;
+    ResultsController results;
+    AlertController alert;
+    alert.awakeFromNib();
+    files.setResultsArrayController(results.resultsArrayController());
+    MainWindow window;
+    AppController app;
+    app.setMainWindow(&window);
+    app.setLocationArrayController(locations.locationArrayController());
+    app.setAlertControl(&alert);
+    app.setResultsControl(&results);
+    SafariController module;
+    module.init();
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"));
+    QCOMPARE(locations.locationArrayController()->count(), 1);
+    app.displayMainWindow();
+    platform::Timer::fireAllPending();
+    Posted posted;
+
+    QStringList listed;
+    QString cancelTitle;
+    bool scannedEarly = true;
+    whenModal([&](QWidget *window) {
+        QCOMPARE(window, static_cast<QWidget *>(alert.alertWindow()));
+        listed = rowNames(alert);
+        cancelTitle = alert.alertCancelButton()->text();
+        scannedEarly = posted.names.contains(QStringLiteral("ScanLocations"));
+        Apps::quit(safari);
+    });
+    app.scan();
+
+    QVERIFY(!m_watchdogFired);
+    QCOMPARE(listed, QStringList({"Safari"}));
+    QCOMPARE(cancelTitle, QStringLiteral("Cancel Scan"));
+    QVERIFY(!scannedEarly);
+    QCOMPARE(posted.names.count(QStringLiteral("StartScanNotification")), 1);
+    QCOMPARE(posted.names.count(QStringLiteral("ScanLocations")), 1);
+    QVERIFY(!alert.alertWindow()->isVisible());
+    QVERIFY(alert.appArray().isEmpty());
+    QCOMPARE(window.contentView(), window.resultsView());
+    QCOMPARE(results.resultsArrayController()->count(), 1);
+}
+
+void tst_Alert::twoInstancesMustBothQuit()
+{
+    FakeHome home;
+    Apps apps(home);
+    QProcess *first = apps.launch(kSafari, QStringLiteral("Safari"));
+    QProcess *second = apps.launch(kSafari, QStringLiteral("Safari"));
+    QVERIFY(first && second);
+    AlertController alert;
+    alert.awakeFromNib();
+    Posted posted;
+    request(kSafari, QStringLiteral("Safari"), QStringLiteral("ResultsControl"));
+    QCOMPARE(alert.alertItemArrayController()->count(), 2);
+
+    bool stillUp = false;
+    QStringList postedMeanwhile{"unset"};
+    whenModal([&](QWidget *) {
+        Apps::quit(first);
+        QTRY_COMPARE_WITH_TIMEOUT(alert.alertItemArrayController()->count(), 1, 20000);
+        stillUp = alert.alertWindow()->isVisible() && platform::Modal::isRunning(alert.alertWindow());
+        postedMeanwhile = posted.names;
+        Apps::quit(second);
+    });
+    alert.showAlertWindow();
+    QVERIFY(!m_watchdogFired);
+    QVERIFY(stillUp);
+    QVERIFY(postedMeanwhile.isEmpty());
+    QCOMPARE(posted.names, QStringList({"StartShredNotification"}));
+    QVERIFY(!alert.alertWindow()->isVisible());
+}
+
+void tst_Alert::cancel_data()
+{
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("scan") << "AppControl" << QStringList();
+    QTest::newRow("clean") << "ResultsControl" << QStringList({"CancelShredNotification"});
+    QTest::newRow("one row") << "ResultsControlSingleEntry" << QStringList({"SkipShredItemNotification"});
+}
+
+void tst_Alert::cancel()
+{
+    QFETCH(QString, parent);
+    QFETCH(QStringList, expected);
+    FakeHome home;
+    Apps apps(home);
+    QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
+    AlertController alert;
+    alert.awakeFromNib();
+    Posted posted;
+    request(kFirefox, QStringLiteral("Firefox"), parent);
+    whenModal([&](QWidget *) { alert.alertCancelButton()->click(); });
+    alert.showAlertWindow();
+    QVERIFY(!m_watchdogFired);
+    QCOMPARE(posted.names, expected);
+    QVERIFY(!alert.alertWindow()->isVisible());
+    QVERIFY(!alert.shouldDisplayAlertWindow());
+    QVERIFY(alert.appArray().isEmpty());
+}
+
+void tst_Alert::relaunchIsListedAgain()
+{
+    FakeHome home;
+    Apps apps(home);
+    QProcess *safari = apps.launch(kSafari, QStringLiteral("Safari"));
+    QProcess *firefox = apps.launch(kFirefox, QStringLiteral("Firefox"));
+    QVERIFY(safari && firefox);
+    AlertController alert;
+    alert.awakeFromNib();
+    Posted posted;
+    request(kSafari, QStringLiteral("Safari"), QStringLiteral("ResultsControl"));
+    request(kFirefox, QStringLiteral("Firefox"), QStringLiteral("ResultsControl"));
+
+    QStringList afterQuit, afterRelaunch;
+    whenModal([&](QWidget *) {
+        Apps::quit(safari);
+        QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Firefox"}), 20000);
+        afterQuit = rowNames(alert);
+        QProcess *again = apps.launch(kSafari, QStringLiteral("Safari"));
+        QVERIFY(again);
+        QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Firefox", "Safari"}), 20000);
+        afterRelaunch = rowNames(alert);
+        Apps::quit(firefox);
+        QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Safari"}), 20000);
+        QVERIFY(posted.names.isEmpty());
+        Apps::quit(again);
+    });
+    alert.showAlertWindow();
+    QVERIFY(!m_watchdogFired);
+    QCOMPARE(afterQuit, QStringList({"Firefox"}));
+    QCOMPARE(afterRelaunch, QStringList({"Firefox", "Safari"}));
+    QCOMPARE(posted.names, QStringList({"StartShredNotification"}));
+}
+
+QTEST_MAIN(tst_Alert)
+#include "tst_alert.moc"

@@ -1,0 +1,220 @@
+#include "core/LocationController.h"
+#include "platform/Image.h"
+#include "platform/NotificationCenter.h"
+#include "support/FakeHome.h"
+
+#include <QFontDatabase>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+struct Line {
+    QString text;
+    QTextCharFormat format;
+};
+
+// The label as the table draws it: one entry per line, with the format of its text.
+QList<Line> labelLines(const QString &html)
+{
+    QTextDocument doc;
+    doc.setHtml(html);
+    QList<Line> lines;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QStringList parts = block.text().split(QChar::LineSeparator);
+        QTextBlock::iterator it = block.begin();
+        for (const QString &part : parts) {
+            Line line{part, {}};
+            // the format of the first fragment that holds text of this line
+            for (; !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                if (fragment.isValid() && !fragment.text().trimmed().isEmpty()
+                    && fragment.text() != QString(QChar::LineSeparator)) {
+                    line.format = fragment.charFormat();
+                    ++it;
+                    break;
+                }
+            }
+            lines.append(line);
+        }
+    }
+    return lines;
+}
+
+void offer(const QString &ident, const QString &name)
+{
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("AddTargetLocation"), nullptr,
+                                                      {{QStringLiteral("ident"), ident},
+                                                       {QStringLiteral("targetName"), name}});
+}
+
+QStringList names(const LocationController &list)
+{
+    QStringList out;
+    for (const auto &row : list.locationArrayController()->arrangedObjects())
+        out << row->locName();
+    return out;
+}
+
+} // namespace
+
+class tst_Locations : public QObject
+{
+    Q_OBJECT
+private slots:
+    void label_data();
+    void label();
+    void icons();
+    void sortsWithoutRegardToCase();
+    void duplicateNameKeepsFirst();
+    void removeAndAddBack();
+    void scanPostsCheckedRowsInDisplayedOrder_data();
+    void scanPostsCheckedRowsInDisplayedOrder();
+};
+
+void tst_Locations::label_data()
+{
+    QTest::addColumn<QString>("ident");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("twoLines");
+    QTest::newRow("installed app") << "com.apple.Safari" << "Safari" << true << true;
+    QTest::newRow("Finder") << "com.apple.Finder" << "Finder" << true << false;
+    QTest::newRow("Flash cookies") << "FlashCookies" << "Flash Cookies" << false << false;
+    QTest::newRow("app not found") << "org.mozilla.firefox" << "Firefox" << false << false;
+    QTest::newRow("markup in name") << "com.example.Odd" << "A <b>&amp; B" << true << true;
+}
+
+void tst_Locations::label()
+{
+    QFETCH(QString, ident);
+    QFETCH(QString, name);
+    QFETCH(bool, installed);
+    QFETCH(bool, twoLines);
+    FakeHome home;
+    QVERIFY(home.isValid());
+    const QString bundle = installed ? home.addApplication(ident, QStringLiteral("Bundle")) : QString();
+    LocationController list;
+    list.awakeFromNib();
+    offer(ident, name);
+    QCOMPARE(list.locationArrayController()->count(), 1);
+    const locationItemPtr row = list.locationArrayController()->objectAt(0);
+    QCOMPARE(row->locName(), name);
+    QCOMPARE(row->locIdentifier(), ident);
+    QCOMPARE(row->locIsChecked(), std::optional<bool>(true));
+
+    const QList<Line> lines = labelLines(row->locInfo());
+    QCOMPARE(lines.size(), twoLines ? 2 : 1);
+    QCOMPARE(lines[0].text, name);
+    QCOMPARE(lines[0].format.fontPointSize(), 14.0);
+    QCOMPARE(lines[0].format.foreground().color(), QColor(Qt::black));
+    // the family asked for, or the installed one that stands in for it
+    const QString first = lines[0].format.fontFamilies().toStringList().value(0);
+    QVERIFY2(QFontDatabase::hasFamily(first), qPrintable(first));
+    if (twoLines) {
+        QCOMPARE(lines[1].text, bundle);
+        QCOMPARE(lines[1].format.fontPointSize(), 10.0);
+        QCOMPARE(lines[1].format.foreground().color(), QColor(Qt::gray));
+        const QString second = lines[1].format.fontFamilies().toStringList().value(0);
+        QVERIFY2(QFontDatabase::hasFamily(second), qPrintable(second));
+    }
+}
+
+void tst_Locations::icons()
+{
+    FakeHome home;
+    home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    LocationController list;
+    list.awakeFromNib();
+    offer(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    offer(QStringLiteral("FlashCookies"), QStringLiteral("Flash Cookies"));
+    const auto rows = list.locationArrayController()->arrangedObjects();
+    QCOMPARE(rows.size(), 2);
+    // the bundle's own icon
+    const platform::ImagePtr safari = rows[1]->locImage();
+    QVERIFY(safari && !safari->isNull());
+    QCOMPARE(safari->pixelColor(safari->width() / 2, safari->height() / 2).rgb(),
+             FakeHome::iconColor(QStringLiteral("com.apple.Safari")).rgb());
+    // the bundled Flash cookies image, the very one the resource gives
+    QVERIFY(rows[0]->locImage());
+    QCOMPARE(rows[0]->locImage(), platform::imageNamed(QStringLiteral("FlashCookie.icns")));
+}
+
+void tst_Locations::sortsWithoutRegardToCase()
+{
+    FakeHome home;
+    LocationController list;
+    list.awakeFromNib();
+    for (const char *name : {"OmniWeb", "iCab", "Safari", "Flock", "camino", "Chrome"})
+        offer(QStringLiteral("id.") + QLatin1String(name), QLatin1String(name));
+    QCOMPARE(names(list), QStringList({"camino", "Chrome", "Flock", "iCab", "OmniWeb", "Safari"}));
+}
+
+void tst_Locations::duplicateNameKeepsFirst()
+{
+    FakeHome home;
+    LocationController list;
+    list.awakeFromNib();
+    offer(QStringLiteral("first.id"), QStringLiteral("Opera"));
+    offer(QStringLiteral("second.id"), QStringLiteral("Opera"));
+    offer(QStringLiteral("third.id"), QStringLiteral("opera")); // another name: case counts here
+    QCOMPARE(names(list), QStringList({"Opera", "opera"}));
+    QCOMPARE(list.locationArrayController()->objectAt(0)->locIdentifier(), QStringLiteral("first.id"));
+}
+
+void tst_Locations::removeAndAddBack()
+{
+    FakeHome home;
+    LocationController list;
+    list.awakeFromNib();
+    offer(QStringLiteral("a"), QStringLiteral("Flock"));
+    offer(QStringLiteral("b"), QStringLiteral("iCab"));
+    list.locationArrayController()->objectAt(1)->setLocIsChecked(false);
+    auto &center = platform::NotificationCenter::defaultCenter();
+    center.post(QStringLiteral("RemoveLocationItem"), nullptr, {{QStringLiteral("locString"), QStringLiteral("Nothing")}});
+    QCOMPARE(names(list), QStringList({"Flock", "iCab"}));
+    center.post(QStringLiteral("RemoveLocationItem"), nullptr, {{QStringLiteral("locString"), QStringLiteral("iCab")}});
+    QCOMPARE(names(list), QStringList({"Flock"}));
+    offer(QStringLiteral("b"), QStringLiteral("iCab"));
+    QCOMPARE(names(list), QStringList({"Flock", "iCab"}));
+    QCOMPARE(list.locationArrayController()->objectAt(1)->locIsChecked(), std::optional<bool>(true));
+}
+
+void tst_Locations::scanPostsCheckedRowsInDisplayedOrder_data()
+{
+    QTest::addColumn<QStringList>("unchecked");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("all checked") << QStringList() << QStringList({"Chrome", "Firefox", "iCab", "Safari"});
+    QTest::newRow("some unchecked") << QStringList({"iCab", "Chrome"}) << QStringList({"Firefox", "Safari"});
+    QTest::newRow("none checked") << QStringList({"Chrome", "Firefox", "iCab", "Safari"}) << QStringList();
+}
+
+void tst_Locations::scanPostsCheckedRowsInDisplayedOrder()
+{
+    QFETCH(QStringList, unchecked);
+    QFETCH(QStringList, expected);
+    FakeHome home;
+    LocationController list;
+    list.awakeFromNib();
+    for (const char *name : {"Safari", "iCab", "Firefox", "Chrome"})
+        offer(QStringLiteral("id.") + QLatin1String(name), QLatin1String(name));
+    for (const auto &row : list.locationArrayController()->arrangedObjects())
+        if (unchecked.contains(row->locName()))
+            row->setLocIsChecked(false);
+
+    QStringList posted;
+    QObject observer;
+    platform::NotificationCenter::defaultCenter().addObserver(
+        &observer, QStringLiteral("CheckLocationItems"), [&](const platform::Notification &n) {
+            QCOMPARE(n.object, static_cast<const void *>(&list));
+            QCOMPARE(n.userInfo.value(QStringLiteral("targIdentifier")).toString(),
+                     QStringLiteral("id.") + n.userInfo.value(QStringLiteral("targName")).toString());
+            posted << n.userInfo.value(QStringLiteral("targName")).toString();
+        });
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("ScanLocations"));
+    QCOMPARE(posted, expected);
+}
+
+QTEST_MAIN(tst_Locations)
+#include "tst_locations.moc"

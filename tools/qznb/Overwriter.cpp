@@ -1,0 +1,117 @@
+#include "Overwriter.h"
+
+#include "Interrupt.h"
+#include "Random.h"
+#include "Reporter.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qznb {
+
+namespace {
+
+// How much freshly written data we let pile up before asking the kernel to start writing it
+// out; the disk then works while we generate the next blocks instead of all at the final sync.
+constexpr std::uint64_t WritebackStride = 8u << 20;
+
+void startWriteback(int fd, std::uint64_t from, std::uint64_t to)
+{
+    sync_file_range(fd, static_cast<off_t>(from), static_cast<off_t>(to - from), SYNC_FILE_RANGE_WRITE);
+}
+
+int syncData(int fd)
+{
+    for (;;) {
+        if (fdatasync(fd) == 0)
+            return 0;
+        if (errno == EINVAL)
+            return fsync(fd) == 0 ? 0 : errno;
+        if (errno != EINTR || interrupted())
+            return errno;
+    }
+}
+
+} // namespace
+
+Overwriter::~Overwriter()
+{
+    std::free(m_buffer);
+}
+
+bool Overwriter::allocate()
+{
+    if (m_buffer)
+        return true;
+    void* memory = nullptr;
+    // A little slack past the block lets pattern passes start at any of the 3 phases.
+    if (posix_memalign(&memory, 4096, BlockSize + 64) != 0)
+        return false;
+    m_buffer = static_cast<unsigned char*>(memory);
+    return true;
+}
+
+int Overwriter::writeBlock(int fd, const unsigned char* data, std::size_t length, std::uint64_t offset)
+{
+    std::size_t written = 0;
+    while (written < length) {
+        if (interrupted())
+            return EINTR;
+        const ssize_t n = pwrite(fd, data + written, length - written, static_cast<off_t>(offset + written));
+        if (n > 0)
+            written += static_cast<std::size_t>(n);
+        else if (n == 0)
+            return EIO;
+        else if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& passes, const Reporter& reporter)
+{
+    if (!allocate())
+        return ENOMEM;
+    __extension__ using Wide = unsigned __int128;
+    const Wide total = static_cast<Wide>(size) * passes.size();
+    Wide written = 0;
+    int lastPercent = 0;
+
+    for (const Pass& pass : passes) {
+        if (!pass.random)
+            fillPattern(pass, m_buffer, BlockSize + 2);
+        std::uint64_t writebackFrom = 0;
+        for (std::uint64_t offset = 0; offset < size;) {
+            if (interrupted())
+                return EINTR;
+            const std::size_t length = size - offset < BlockSize ? static_cast<std::size_t>(size - offset) : BlockSize;
+            const unsigned char* data = m_buffer;
+            if (pass.random)
+                m_random.fill(m_buffer, length);
+            else
+                data = m_buffer + offset % 3; // keep the 3-byte pattern continuous across blocks
+            if (const int error = writeBlock(fd, data, length, offset))
+                return error;
+            offset += length;
+            written += length;
+            if (offset - writebackFrom >= WritebackStride) {
+                startWriteback(fd, writebackFrom, offset);
+                writebackFrom = offset;
+            }
+            const int percent = static_cast<int>(written * 100 / total);
+            if (percent > lastPercent) {
+                reporter.percent(percent);
+                lastPercent = percent;
+            }
+        }
+        if (interrupted())
+            return EINTR;
+        if (const int error = syncData(fd))
+            return error;
+    }
+    return 0;
+}
+
+} // namespace qznb

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Options.h"
+#include "Passes.h"
+
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace qznb {
+
+class Overwriter;
+class Random;
+class Reporter;
+
+// Walks and removes the given paths. Everything below a given path is reached through open
+// directory descriptors (openat/fstatat/unlinkat, never following a symbolic link), so no step
+// re-resolves a path that someone could swap under us.
+class Remover {
+public:
+    Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random);
+
+    // True when the path is gone afterwards (or was missing under -f).
+    bool removePath(const std::string& path);
+
+private:
+    bool removeEntry(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
+    bool removeTree(int parentFd, const std::string& name, const std::string& display, const struct stat& info);
+    bool removeFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
+    bool overwriteFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
+    std::string hideName(int dirFd, const std::string& name);
+    std::string randomNameLike(const std::string& name);
+
+    const Options& m_options;
+    const Reporter& m_reporter;
+    Overwriter& m_overwriter;
+    Random& m_random;
+    std::vector<Pass> m_passes;
+};
+
+} // namespace qznb

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace qznb {
+
+// Verbose lines on standard output and failures on standard error. Every line goes out in a
+// single write(2), so a reader of a pipe never sees half a line:
+//   removing <path>      before each file (anything but a folder) is touched
+//   <N>%                 overwrite progress of that file, N rising, at most once per percent
+//   done                 the file is gone
+class Reporter {
+public:
+    explicit Reporter(bool verbose) : m_verbose(verbose) {}
+
+    void removing(const std::string& path) const;
+    void percent(int value) const;
+    void done() const;
+    void failure(const std::string& path, const std::string& reason) const;
+    void failure(const std::string& path, int error) const;
+
+    // Control characters would split a line in two, so they are shown as \ooo (and "\" as "\\").
+    static std::string printable(const std::string& path);
+
+private:
+    void line(int fd, const std::string& text) const;
+
+    bool m_verbose;
+};
+
+} // namespace qznb

@@ -1,0 +1,455 @@
+#include "ui/AppController.h"
+
+#include "platform/Alert.h"
+#include "platform/Dictionary.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "ui/AlertController.h"
+#include "ui/BrowserSync.h"
+#include "ui/MainWindow.h"
+#include "ui/QZRichTextCell.h"
+#include "ui/ResultsController.h"
+
+#include "ui_MainWindow.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+const QString kQuitTitle = QStringLiteral("Are you sure you want to quit?");
+const QString kRunningText = QStringLiteral(
+    "Privacy threat cleaning is in progress. Once cleaning is complete, you will be notified of the results.");
+const QString kWaitingText = QStringLiteral(
+    "There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button");
+} // namespace
+
+AppController::AppController(QObject *parent) : QObject(parent)
+{
+    auto &center = platform::NotificationCenter::defaultCenter();
+    auto observe = [&](const char *name, void (AppController::*handler)()) {
+        center.addObserver(this, QLatin1String(name), [this, handler](const platform::Notification &) { (this->*handler)(); });
+    };
+    observe("NSWindowWillStartLiveResizeNotification", &AppController::startResizeCheck);
+    observe("NSWindowDidEndLiveResizeNotification", &AppController::endResizeCheck);
+    observe("ToggleTipsOn", &AppController::tipsOn);
+    observe("ToggleTipsOff", &AppController::tipsOff);
+    observe("StartScanNotification", &AppController::startScan);
+    // "TempCleaningSuccessNotification" and "TempCleaningFailureNotification" are observed
+    // with the temporary-cleaning panel that they update.
+    observe("DisplayMainWindow", &AppController::displayMainWindow);
+}
+
+AppController::~AppController() = default;
+
+void AppController::setMainWindow(MainWindow *window)
+{
+    m_mainWindow = window;
+    if (!window)
+        return;
+    Ui::MainWindow &form = window->form();
+    m_mainView = window->mainView();
+    m_resultsView = window->resultsView();
+    m_scanMenuItem = form.actionScan;
+    m_betaBranding = form.betaBranding;
+    m_acknowledgementsWindow = window->acknowledgementsWindow();
+
+    window->windowShouldClose = [this] { return windowShouldClose(); };
+    window->windowWillClose = [this] { windowWillClose(); };
+    window->windowShouldZoom = [this] { return windowShouldZoom(); };
+
+    connect(form.scanButton, &QPushButton::clicked, this, &AppController::scan);
+    connect(form.actionScan, &QAction::triggered, this, &AppController::scan);
+    connect(form.actionAcknowledgements, &QAction::triggered, this, &AppController::showAcknowledgements);
+    connect(form.actionQuit, &QAction::triggered, this, [this] {
+        if (m_terminate)
+            m_terminate();
+        else
+            QCoreApplication::quit();
+    });
+    for (QMenu *menu : {form.menuNimbrel, form.menuFile, form.menuWindow, form.menuHelp})
+        connect(menu, &QMenu::aboutToShow, this, &AppController::updateMenuItems);
+
+    QTableView *table = form.locationTableView;
+    table->setItemDelegateForColumn(2, new QZRichTextCell(table));
+    if (m_locationArrayController)
+        setLocationArrayController(m_locationArrayController);
+    updateMenuItems();
+}
+
+void AppController::setLocationArrayController(platform::ArrayController<locationItem> *controller)
+{
+    m_locationArrayController = controller;
+    if (!controller)
+        return;
+    using Column = platform::ArrayController<locationItem>::Column;
+    Column check;
+    check.identifier = QStringLiteral("locIsChecked");
+    check.isChecked = [](const locationItem &row) { return row.locIsChecked() == std::optional<bool>(true); };
+    check.setChecked = [](locationItem &row, bool checked) { row.setLocIsChecked(checked); };
+    Column icon;
+    icon.identifier = QStringLiteral("locImage");
+    icon.data = [](const locationItem &row, int role) -> QVariant {
+        const platform::ImagePtr image = row.locImage();
+        if (role == Qt::DecorationRole && image && !image->isNull())
+            return QIcon(QPixmap::fromImage(*image));
+        return {};
+    };
+    Column label;
+    label.identifier = QStringLiteral("locInfo");
+    label.data = [](const locationItem &row, int role) -> QVariant {
+        if (role == Qt::DisplayRole)
+            return row.locInfo();
+        if (role == Qt::ToolTipRole)
+            return row.locName();
+        return {};
+    };
+    controller->setColumns({check, icon, label});
+    if (m_mainWindow) {
+        QTableView *table = m_mainWindow->form().locationTableView;
+        table->setModel(controller);
+        table->horizontalHeader()->resizeSection(0, 26);
+        table->horizontalHeader()->resizeSection(1, 40);
+    }
+}
+
+void AppController::post(const QString &name)
+{
+    platform::NotificationCenter::defaultCenter().post(name, this);
+}
+
+bool AppController::isMainWindowKey() const
+{
+    return m_mainWindow && m_mainWindow->isActiveWindow();
+}
+
+bool AppController::showsMainView() const
+{
+    return m_mainWindow && m_mainView && m_mainWindow->contentView() == m_mainView;
+}
+
+bool AppController::showsResultsView() const
+{
+    return m_mainWindow && m_resultsView && m_mainWindow->contentView() == m_resultsView;
+}
+
+bool AppController::windowShouldZoom()
+{
+    if (!m_mainWindow || !m_mainWindow->hasChildWindows())
+        return true;
+    m_zoomInProgress = true;
+    sendStartResize();
+    if (!m_mainWindow->isZoomed())
+        platform::Timer::scheduledTimer(0.05, this, [this] { tipZoomTimerFire(); });
+    else
+        platform::Timer::scheduledTimer(0.15, this, [this] { tipUnZoomTimerFire(); });
+    return true;
+}
+
+void AppController::displayMainWindow()
+{
+    if (!m_mainWindow)
+        return;
+    m_mainWindow->setContentBorderThickness(34.0);
+    m_mainWindow->setContentView(m_mainView);
+    if (m_betaBranding)
+        m_betaBranding->hide();
+
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = m_mainWindow->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_mainWindow->move(frame.topLeft());
+    }
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+
+    m_mainWindow->setContentMinSize(QSize(255, 412));
+    platform::Timer::scheduledTimer(0.15, this, [this] { tipTimerFire(); });
+}
+
+void AppController::tipTimerFire()
+{
+    post(QStringLiteral("MainTips"));
+    m_setupComplete = true;
+    m_enableScanMenu = true;
+    updateMenuItems();
+    checkTempDir();
+}
+
+void AppController::checkTempDir()
+{
+}
+
+void AppController::tipUnZoomTimerFire()
+{
+    sendEndResize();
+    m_isZoomed = false;
+    m_zoomInProgress = false;
+}
+
+void AppController::tipZoomTimerFire()
+{
+    sendEndZoomResize();
+    m_isZoomed = true;
+    m_zoomInProgress = false;
+}
+
+void AppController::showNoAppsSelectedAlert()
+{
+    platform::Alert alert;
+    alert.setMessageText(QStringLiteral("No Apps Selected"));
+    alert.addButtonWithTitle(QStringLiteral("OK"));
+    alert.setInformativeText(
+        QStringLiteral("Please make sure at least one app is selected to scan for privacy threats."));
+    alert.runModal(m_mainWindow);
+}
+
+void AppController::scan()
+{
+    const QList<locationItemPtr> rows =
+        m_locationArrayController ? m_locationArrayController->arrangedObjects() : QList<locationItemPtr>();
+    if (rows.isEmpty()) {
+        showNoAppsSelectedAlert();
+        return;
+    }
+
+    bool rowChecked = false;
+    QStringList checkedBrowsers;
+    for (const auto &row : rows) {
+        if (row->locIsChecked() != std::optional<bool>(true))
+            continue;
+        rowChecked = true;
+        if (BrowserSync::browserIdentifiers().contains(row->locIdentifier()))
+            checkedBrowsers.append(row->locIdentifier());
+        platform::NotificationCenter::defaultCenter().post(
+            QStringLiteral("AddAlertItem"), this,
+            platform::dictionaryWithPairs({{QStringLiteral("alertItemIdentifier"), row->locIdentifier()},
+                                           {QStringLiteral("alertItemName"), row->locName()},
+                                           {QStringLiteral("alertItemParent"), QStringLiteral("AppControl")}}));
+    }
+    if (!rowChecked) {
+        showNoAppsSelectedAlert();
+        return;
+    }
+
+    const QStringList synced = getSyncEnabledBrowsers();
+    if (!checkedBrowsers.isEmpty() && !synced.isEmpty()) {
+        QStringList names;
+        for (const QString &identifier : BrowserSync::browserIdentifiers())
+            if (synced.contains(identifier) && checkedBrowsers.contains(identifier))
+                names.append(BrowserSync::browserName(identifier));
+        if (!names.isEmpty()) {
+            QString message = QStringLiteral("Browser sync is enabled for the following browser%1:\n\n")
+                                  .arg(names.size() == 1 ? QString() : QStringLiteral("s"));
+            for (const QString &name : names)
+                message += name + QLatin1Char('\n');
+            message += QStringLiteral("\nWould you like to view instructions on disabling browser sync?");
+            const int answer = platform::Alert::runAlertPanel(
+                QStringLiteral("When browser sync is enabled, your browsing data will continue to appear even after "
+                               "cleaning with Nimbrel."),
+                message, QStringLiteral("Yes"), QStringLiteral("No"));
+            if (answer == platform::Alert::AlertDefaultReturn) {
+                showBrowserSyncInstructions();
+                return;
+            }
+        }
+    }
+
+    if (m_alertControl && m_alertControl->shouldDisplayAlertWindow())
+        m_alertControl->showAlertWindow();
+    else
+        startScan();
+}
+
+void AppController::startScan()
+{
+    post(QStringLiteral("ScanLocations"));
+    m_switchingView = true;
+    m_enableScanMenu = false;
+    updateMenuItems();
+    if (!m_mainWindow || !m_resultsView) {
+        m_switchingView = false;
+        return;
+    }
+    if (m_mainWindow->hasChildWindows() && m_setupComplete)
+        post(QStringLiteral("MainTipsEnd"));
+
+    // The top edge stays where it is, the window grows by the difference between the views,
+    // and its left edge moves a fixed 172 points to the left.
+    const QWidget *current = m_mainWindow->contentView();
+    const QSize currentSize = current ? current->size() : QSize();
+    const int dw = m_resultsView->width() - currentSize.width();
+    const int dh = m_resultsView->height() - currentSize.height();
+    const QRect frame = m_mainWindow->geometry();
+    const QRect target(frame.x() - 172, frame.y(), frame.width() + dw, frame.height() + dh);
+
+    m_mainWindow->setContentView(m_resultsView);
+    m_mainWindow->setContentMinSize(QSize(600, 400));
+    m_mainWindow->setGeometry(target);
+    if (m_resultsControl)
+        m_resultsControl->setShowingScanResults(true);
+
+    m_switchingView = false;
+    platform::Timer::scheduledTimer(0.15, this, [this] { resultsTipTimerFire(); });
+}
+
+void AppController::resultsTipTimerFire()
+{
+    post(QStringLiteral("ResultsTips"));
+}
+
+void AppController::startResizeCheck()
+{
+    if (!m_zoomInProgress)
+        sendStartResize();
+}
+
+void AppController::endResizeCheck()
+{
+    if (!m_zoomInProgress)
+        sendEndResize();
+}
+
+void AppController::sendStartResize()
+{
+    if (!isMainWindowKey() && !m_prefsTipToggle)
+        return;
+    if (!m_mainWindow || !m_mainWindow->hasChildWindows() || !m_setupComplete)
+        return;
+    if (showsMainView())
+        post(QStringLiteral("MainTipsEnd"));
+    else if (showsResultsView())
+        post(QStringLiteral("ResultsTipsEnd"));
+}
+
+void AppController::sendEndResize()
+{
+    if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
+        return;
+    if (showsMainView())
+        post(QStringLiteral("MainTips"));
+    else if (showsResultsView())
+        post(QStringLiteral("ResultsTips"));
+}
+
+void AppController::sendEndZoomResize()
+{
+    if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
+        return;
+    if (showsMainView())
+        post(QStringLiteral("MainTipsZoom"));
+    else if (showsResultsView())
+        post(QStringLiteral("ResultsTipsZoom"));
+}
+
+void AppController::tipsOn()
+{
+    m_prefsTipToggle = true;
+    if (m_isZoomed)
+        sendEndZoomResize();
+    else
+        sendEndResize();
+    m_prefsTipToggle = false;
+}
+
+void AppController::tipsOff()
+{
+    m_prefsTipToggle = true;
+    sendStartResize();
+    m_prefsTipToggle = false;
+}
+
+bool AppController::askQuitQuestion(bool &asked)
+{
+    asked = false;
+    QString text;
+    if (m_resultsControl && m_resultsControl->isShredButtonClicked() && !m_resultsControl->isDoneCleaning())
+        text = kRunningText;
+    else if (m_resultsControl && m_resultsControl->showingScanResults())
+        text = kWaitingText;
+    else
+        return true;
+    asked = true;
+    return platform::Alert::runAlertPanel(kQuitTitle, text, QStringLiteral("Cancel"), QStringLiteral("Quit"))
+        == platform::Alert::AlertAlternateReturn;
+}
+
+bool AppController::shouldAppQuit()
+{
+    if (m_terminateNow)
+        return m_quitApproved = true;
+    bool asked = false;
+    m_quitApproved = askQuitQuestion(asked);
+    return m_quitApproved;
+}
+
+bool AppController::windowShouldClose()
+{
+    // Qt closes every window once the application quits: the answer was given already.
+    if (m_quitApproved)
+        return true;
+    bool asked = false;
+    const bool quit = askQuitQuestion(asked);
+    if (asked)
+        m_terminateNow = quit;
+    return quit;
+}
+
+void AppController::windowWillClose()
+{
+    if (m_quitApproved)
+        return;
+    if (m_terminate)
+        m_terminate();
+    else
+        QCoreApplication::quit();
+}
+
+bool AppController::validateMenuItem(QAction *item) const
+{
+    if (item && item == m_scanMenuItem)
+        return m_enableScanMenu;
+    return true;
+}
+
+void AppController::updateMenuItems()
+{
+    if (!m_mainWindow)
+        return;
+    for (QAction *item : {m_mainWindow->form().actionScan, m_mainWindow->form().actionAcknowledgements})
+        item->setEnabled(validateMenuItem(item));
+}
+
+void AppController::showAcknowledgements()
+{
+    if (!m_acknowledgementsWindow)
+        return;
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = m_acknowledgementsWindow->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_acknowledgementsWindow->move(frame.topLeft());
+    }
+    m_acknowledgementsWindow->show();
+    m_acknowledgementsWindow->raise();
+    m_acknowledgementsWindow->activateWindow();
+}
+
+QStringList AppController::getSyncEnabledBrowsers() const
+{
+    return BrowserSync::syncEnabledBrowsers();
+}
+
+void AppController::showBrowserSyncInstructions()
+{
+    const QString site = platform::UserDefaults::standardUserDefaults().stringForKey(QStringLiteral("siteHost"));
+    platform::Workspace::sharedWorkspace().openURL(QUrl(site + QStringLiteral("/guide_nb#nb_browsersync")));
+}

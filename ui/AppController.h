@@ -1,0 +1,116 @@
+#pragma once
+
+#include "core/records/locationItem.h"
+#include "platform/ArrayController.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QWidget>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+
+class AlertController;
+class MainWindow;
+class ResultsController;
+
+// The controller of the main window: shows it, runs the Scan action with its checks, switches
+// to the results view, hides and re-shows the tips around resizes and zooms, and asks before
+// quitting while results wait or a cleaning runs.
+class AppController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AppController(QObject *parent = nullptr);
+    ~AppController() override;
+
+    // Outlets. setMainWindow takes the window's views, the Scan menu item, the label hidden
+    // as betaBranding and the acknowledgements window from its form.
+    MainWindow *mainWindow() const { return m_mainWindow; }
+    void setMainWindow(MainWindow *window);
+    QWidget *mainView() const { return m_mainView; }
+    QWidget *resultsView() const { return m_resultsView; }
+    platform::ArrayController<locationItem> *locationArrayController() const { return m_locationArrayController; }
+    void setLocationArrayController(platform::ArrayController<locationItem> *controller);
+    AlertController *alertControl() const { return m_alertControl; }
+    void setAlertControl(AlertController *control) { m_alertControl = control; }
+    ResultsController *resultsControl() const { return m_resultsControl; }
+    void setResultsControl(ResultsController *control) { m_resultsControl = control; }
+    QAction *scanMenuItem() const { return m_scanMenuItem; }
+    QLabel *betaBranding() const { return m_betaBranding; }
+    QDialog *acknowledgementsWindow() const { return m_acknowledgementsWindow; }
+
+    bool windowShouldZoom();
+    void displayMainWindow();
+    void scan();
+    void startScan();
+    void startResizeCheck();
+    void endResizeCheck();
+    void sendStartResize();
+    void sendEndResize();
+    void sendEndZoomResize();
+    void tipsOn();
+    void tipsOff();
+
+    bool shouldAppQuit();
+    bool isTerminateNow() const { return m_terminateNow; }
+    void setTerminateNow(bool terminateNow) { m_terminateNow = terminateNow; }
+    bool windowShouldClose();
+    void windowWillClose();
+    bool validateMenuItem(QAction *item) const;
+    void showAcknowledgements();
+
+    QStringList getSyncEnabledBrowsers() const;
+    void showBrowserSyncInstructions();
+
+    // State read by tests and the tips.
+    bool setupComplete() const { return m_setupComplete; }
+    bool enableScanMenu() const { return m_enableScanMenu; }
+    bool isZoomed() const { return m_isZoomed; }
+    bool zoomInProgress() const { return m_zoomInProgress; }
+
+    // How closing the main window ends the application; by default QCoreApplication::quit(),
+    // which asks the application delegate (and so shouldAppQuit) first.
+    void setTerminator(std::function<void()> terminate) { m_terminate = std::move(terminate); }
+
+private:
+    void tipTimerFire();
+    void tipUnZoomTimerFire();
+    void tipZoomTimerFire();
+    void resultsTipTimerFire();
+    // The launch prompts that follow the start-up tips; they arrive with their own change.
+    void checkTempDir();
+
+    void post(const QString &name);
+    bool isMainWindowKey() const;
+    bool showsMainView() const;
+    bool showsResultsView() const;
+    void updateMenuItems();
+    // Answers YES to go on quitting; NO when the user cancelled. `asked` says whether a
+    // question was put at all.
+    bool askQuitQuestion(bool &asked);
+    void showNoAppsSelectedAlert();
+
+    QPointer<MainWindow> m_mainWindow;
+    QPointer<QWidget> m_mainView;
+    QPointer<QWidget> m_resultsView;
+    platform::ArrayController<locationItem> *m_locationArrayController = nullptr;
+    AlertController *m_alertControl = nullptr;
+    bool m_setupComplete = false;
+    bool m_switchingView = false;
+    bool m_prefsTipToggle = false;
+    bool m_isZoomed = false;
+    bool m_zoomInProgress = false;
+    ResultsController *m_resultsControl = nullptr;
+    bool m_terminateNow = false;
+    // Quitting was agreed to: the windows then close without a second question.
+    bool m_quitApproved = false;
+    QPointer<QAction> m_scanMenuItem;
+    bool m_enableScanMenu = false;
+    QPointer<QLabel> m_betaBranding;
+    QPointer<QDialog> m_acknowledgementsWindow;
+    std::function<void()> m_terminate;
+};

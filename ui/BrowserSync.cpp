@@ -1,0 +1,186 @@
+#include "ui/BrowserSync.h"
+
+#include "platform/FileManager.h"
+#include "platform/ProcessInfo.h"
+#include "platform/UserDefaults.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace {
+
+QString homePath(const QString &relPath)
+{
+    return QDir::homePath() + QLatin1Char('/') + relPath;
+}
+
+bool jsonTrue(const QJsonValue &value)
+{
+    if (value.isBool())
+        return value.toBool();
+    if (value.isDouble())
+        return value.toDouble() != 0;
+    return false;
+}
+
+bool variantTrue(const QVariant &value)
+{
+    if (!value.isValid())
+        return false;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    bool ok = false;
+    const qint64 n = value.toLongLong(&ok);
+    return ok && n != 0;
+}
+
+} // namespace
+
+const QStringList &BrowserSync::browserIdentifiers()
+{
+    static const QStringList ids{QStringLiteral("com.google.Chrome"), QStringLiteral("org.chromium.Chromium"),
+                                 QStringLiteral("org.mozilla.firefox"), QStringLiteral("com.apple.Safari")};
+    return ids;
+}
+
+QString BrowserSync::browserName(const QString &identifier)
+{
+    static const QStringList names{QStringLiteral("Chrome"), QStringLiteral("Chromium"), QStringLiteral("Firefox"),
+                                   QStringLiteral("Safari")};
+    const qsizetype at = browserIdentifiers().indexOf(identifier);
+    return at < 0 ? QString() : names[at];
+}
+
+QStringList BrowserSync::syncEnabledBrowsers()
+{
+    QStringList synced;
+    const bool answers[4] = {chromeSyncEnabled(), chromiumSyncEnabled(), firefoxSyncEnabled(), safariSyncEnabled()};
+    for (int i = 0; i < 4; ++i)
+        if (answers[i])
+            synced.append(browserIdentifiers()[i]);
+    return synced;
+}
+
+QString BrowserSync::stringForBrowserPrefsFileAtPath(const QString &path)
+{
+    const auto bytes = platform::FileManager::defaultManager().contentsAtPath(path);
+    if (!bytes)
+        return {};
+    auto encoding = QStringConverter::encodingForData(*bytes);
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    QString text = decoder.decode(*bytes);
+    if (decoder.hasError())
+        return {};
+    if (text.isNull())
+        text = QStringLiteral(""); // an empty file is still a string
+    return text;
+}
+
+bool BrowserSync::chromiumPreferencesSyncEnabled(const QString &text)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return false;
+    const QJsonObject root = doc.object();
+
+    // Somebody is signed in: an account entry with an "account_id" (any value).
+    const QJsonValue accounts = root.value(QStringLiteral("account_info"));
+    if (!accounts.isArray())
+        return false;
+    bool signedIn = false;
+    for (const QJsonValue &account : accounts.toArray())
+        if (account.isObject() && account.toObject().contains(QStringLiteral("account_id")))
+            signedIn = true;
+    if (!signedIn)
+        return false;
+
+    const QJsonValue syncValue = root.value(QStringLiteral("sync"));
+    if (!syncValue.isObject())
+        return false;
+    const QJsonObject sync = syncValue.toObject();
+    if (jsonTrue(sync.value(QStringLiteral("suppress_start"))))
+        return false;
+    for (const char *key : {"keep_everything_synced", "history_delete_directives", "tabs", "typed_urls", "sessions"})
+        if (jsonTrue(sync.value(QLatin1String(key))))
+            return true;
+    return false;
+}
+
+bool BrowserSync::chromeSyncEnabled()
+{
+    const QString text =
+        stringForBrowserPrefsFileAtPath(homePath(QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences")));
+    return !text.isNull() && chromiumPreferencesSyncEnabled(text);
+}
+
+bool BrowserSync::chromiumSyncEnabled()
+{
+    const QString text =
+        stringForBrowserPrefsFileAtPath(homePath(QStringLiteral("Library/Application Support/Chromium/Default/Preferences")));
+    return !text.isNull() && chromiumPreferencesSyncEnabled(text);
+}
+
+QString BrowserSync::firefoxPath()
+{
+    const QString profiles = homePath(QStringLiteral("Library/Application Support/Firefox/Profiles"));
+    bool isDirectory = false;
+    auto &files = platform::FileManager::defaultManager();
+    if (!files.fileExistsAtPath(profiles, &isDirectory) || !isDirectory)
+        return {};
+    for (const QString &name : files.contentsOfDirectoryAtPath(profiles))
+        if (name.contains(QLatin1String(".default")))
+            return profiles + QLatin1Char('/') + name;
+    return {};
+}
+
+bool BrowserSync::firefoxPrefsSyncEnabled(const QString &text)
+{
+    // Every newline character splits, as the line tests are anchored at each line's start.
+    static const QRegularExpression newline(QStringLiteral("[\\n\\x0B\\f\\r\\x{0085}\\x{2028}\\x{2029}]"));
+    bool account = false, historyOff = false, tabsOff = false;
+    for (const QString &line : text.split(newline)) {
+        account = account || line.startsWith(QLatin1String("user_pref(\"services.sync.account\""), Qt::CaseInsensitive);
+        historyOff = historyOff
+            || line.startsWith(QLatin1String("user_pref(\"services.sync.engine.history\", false)"), Qt::CaseInsensitive);
+        tabsOff = tabsOff || line.startsWith(QLatin1String("user_pref(\"services.sync.engine.tabs\", false)"), Qt::CaseInsensitive);
+    }
+    return account && !(historyOff && tabsOff);
+}
+
+bool BrowserSync::firefoxSyncEnabled()
+{
+    const QString profile = firefoxPath();
+    if (profile.isEmpty())
+        return false;
+    const QString text = stringForBrowserPrefsFileAtPath(profile + QStringLiteral("/prefs.js"));
+    return !text.isNull() && firefoxPrefsSyncEnabled(text);
+}
+
+bool BrowserSync::safariSyncEnabled()
+{
+    const auto version = platform::ProcessInfo::processInfo().operatingSystemVersion();
+    if (!version || version->majorVersion != 10 || version->minorVersion < 10)
+        return false;
+    const platform::UserDefaults suite(QStringLiteral("MobileMeAccounts"));
+    const QVariant accounts = suite.objectForKey(QStringLiteral("Accounts"));
+    if (accounts.typeId() != QMetaType::QVariantList)
+        return false;
+    bool enabled = false;
+    for (const QVariant &accountValue : accounts.toList()) {
+        const QVariantMap account = accountValue.toMap();
+        if (!variantTrue(account.value(QStringLiteral("LoggedIn"))))
+            continue;
+        for (const QVariant &serviceValue : account.value(QStringLiteral("Services")).toList()) {
+            const QVariantMap service = serviceValue.toMap();
+            if (service.value(QStringLiteral("Name")).toString() == QLatin1String("BOOKMARKS")
+                && variantTrue(service.value(QStringLiteral("Enabled"))))
+                enabled = true;
+        }
+    }
+    return enabled;
+}

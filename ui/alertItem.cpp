@@ -1,0 +1,37 @@
+#include "ui/alertItem.h"
+
+#include "core/records/RecordField.h"
+#include "platform/Dictionary.h"
+
+std::shared_ptr<alertItem> alertItem::create()
+{
+    return std::make_shared<alertItem>();
+}
+
+QString alertItem::alertItemName() const { return lockedGet(m_mutex, m_name); }
+void alertItem::setAlertItemName(const QString &name) { lockedSet(m_mutex, m_name, name); }
+QString alertItem::alertItemIdentifier() const { return lockedGet(m_mutex, m_identifier); }
+void alertItem::setAlertItemIdentifier(const QString &identifier) { lockedSet(m_mutex, m_identifier, identifier); }
+platform::ImagePtr alertItem::alertItemImage() const { return lockedGet(m_mutex, m_image); }
+void alertItem::setAlertItemImage(const platform::ImagePtr &image) { lockedSet(m_mutex, m_image, image); }
+
+std::optional<platform::RunningApplication> alertItem::alertItemApp() const
+{
+    return lockedGet(m_mutex, m_app);
+}
+
+void alertItem::setAlertItemApp(const std::optional<platform::RunningApplication> &app)
+{
+    lockedSet(m_mutex, m_app, app);
+}
+
+QVariantMap alertItem::summary() const
+{
+    QMutexLocker lock(&m_mutex);
+    return platform::dictionaryWithPairs({
+        {QStringLiteral("alertItemName"), m_name},
+        {QStringLiteral("alertItemIdentifier"), m_identifier},
+        {QStringLiteral("alertItemImage"), m_image ? QVariant::fromValue(m_image) : QVariant()},
+        {QStringLiteral("alertItemApp"), m_app ? QVariant(m_app->localizedName) : QVariant()},
+    });
+}
