@@ -1,11 +1,17 @@
 #include "app/MainInterface.h"
 
 #include "app/NimbrelAppDelegate.h"
+#include "core/DatabaseController.h"
+#include "core/FileController.h"
 #include "core/LocationController.h"
+#include "core/ShredController.h"
+#include "targets/safari/SafariController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
+#include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
+#include "ui/WizardController.h"
 
 #include "ui_MainWindow.h"
 
@@ -34,9 +40,15 @@ void MainInterface::createControllers()
     m_appDelegate = std::make_unique<NimbrelAppDelegate>();
     m_mainWindow = std::make_unique<MainWindow>();
     m_locationControl = std::make_unique<LocationController>();
+    m_fileControl = std::make_unique<FileController>();
+    m_dbControl = std::make_unique<DatabaseController>();
+    m_shredControl = std::make_unique<ShredController>();
+    m_safariController = std::make_unique<SafariController>();
     m_alertControl = std::make_unique<AlertController>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
+    m_wizardControl = std::make_unique<WizardController>();
+    m_prefControl = std::make_unique<PrefsController>();
 }
 
 // Every outlet is set here and never changed afterwards; grouped by the controller that
@@ -69,15 +81,40 @@ void MainInterface::wireOutlets()
     m_resultsControl->setShredMenuItem(form.actionClean);
     m_resultsControl->setShredderSlotView(form.shredderSlotView);
     m_resultsControl->setAlertControl(m_alertControl.get());
+
+    // FileController: the result rows it appends are the results table's rows.
+    m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());
+    m_resultsControl->setFileControl(m_fileControl.get());
+
+    // ShredController: counts a folder's files before a secure removal; the results table
+    // hands it each moved item.
+    m_shredControl->setFileControl(m_fileControl.get());
+    m_resultsControl->setShredControl(m_shredControl.get());
+
+    // Modules: the file service moves their traces aside, the database service cleans rows.
+    m_safariController->setFileControl(m_fileControl.get());
+    m_safariController->setDbControl(m_dbControl.get());
+
+    // PrefsController: takes the modules' panes and watches their master switches; starts
+    // the assistant; opens from the Preferences menu item.
+    m_prefControl->setWizardControl(m_wizardControl.get());
+    m_safariController->setPrefControl(m_prefControl.get());
+    QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
+                     &PrefsController::showPrefsWindow);
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,
 // then the modules, then the windows' controllers.
 void MainInterface::awakeFromNib()
 {
+    m_shredControl->awakeFromNib();
+    m_safariController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_resultsControl->awakeFromNib();
+    m_wizardControl->awakeFromNib();
+    // Last: its start-up decision needs the modules and the main window's controller.
+    m_prefControl->awakeFromNib();
 }
 
 void MainInterface::finishLaunching()

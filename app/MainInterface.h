@@ -4,10 +4,16 @@
 
 class AlertController;
 class AppController;
+class DatabaseController;
+class FileController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
+class PrefsController;
 class ResultsController;
+class SafariController;
+class ShredController;
+class WizardController;
 
 // The main interface file: creates every controller of the application once, sets every
 // outlet, then wakes the controllers in a fixed order, as launching does up to and including
@@ -31,6 +37,12 @@ public:
     ResultsController *resultsControl() const { return m_resultsControl.get(); }
     AlertController *alertControl() const { return m_alertControl.get(); }
     LocationController *locationControl() const { return m_locationControl.get(); }
+    FileController *fileControl() const { return m_fileControl.get(); }
+    DatabaseController *dbControl() const { return m_dbControl.get(); }
+    ShredController *shredControl() const { return m_shredControl.get(); }
+    SafariController *safariController() const { return m_safariController.get(); }
+    PrefsController *prefControl() const { return m_prefControl.get(); }
+    WizardController *wizardControl() const { return m_wizardControl.get(); }
 
 private:
     MainInterface();
@@ -43,7 +55,13 @@ private:
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<LocationController> m_locationControl;
+    std::unique_ptr<FileController> m_fileControl;
+    std::unique_ptr<DatabaseController> m_dbControl;
+    std::unique_ptr<ShredController> m_shredControl;
+    std::unique_ptr<SafariController> m_safariController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
+    std::unique_ptr<WizardController> m_wizardControl;
+    std::unique_ptr<PrefsController> m_prefControl;
 };

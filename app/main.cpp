@@ -11,10 +11,12 @@
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_terminationRequested = 0;
 
 // Only async-signal-safe work here: the event loop picks the byte up.
 void onTerminationSignal(int)
 {
+    g_terminationRequested = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
 }
@@ -53,7 +55,10 @@ int main(int argc, char *argv[])
     int status = 0;
     {
         std::unique_ptr<MainInterface> ui = MainInterface::load();
-        status = app.exec();
+        // A signal that came while the controllers were being made (a modal run inside the
+        // start-up may have swallowed the exit request) still ends the application.
+        if (!g_terminationRequested)
+            status = app.exec();
     }
     platform::UserDefaults::standardUserDefaults().synchronize();
     return status;

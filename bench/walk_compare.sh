@@ -6,7 +6,8 @@
 # TREE (default /tmp/nimbrel-walk-tree) is generated when absent: 200,000 small files of
 # varied sizes in 2,000 folders nested three levels deep. WALK_BENCH names the walk_bench
 # program (default: the newest build*/bench/walk_bench of the source tree); RUNS sets the
-# number of timed runs.
+# number of timed runs; NO_HYPERFINE=1 times with plain loops even when hyperfine is
+# installed. Build walk_bench in a Release tree for meaningful times.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -83,7 +84,7 @@ check "files (walk vs find ! -type d)" "$walk_files" "$nondir_files"
 
 # Mean seconds of each command, in order.
 declare -a means
-if command -v hyperfine > /dev/null; then
+if [[ ${NO_HYPERFINE:-0} != 1 ]] && command -v hyperfine > /dev/null; then
     csv=$(mktemp)
     hyperfine --style basic --warmup 3 --runs "$runs" --export-csv "$csv" \
         "'$bench' size '$tree'" \

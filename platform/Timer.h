@@ -10,7 +10,7 @@ class QTimer;
 
 namespace platform {
 
-// A one-shot timer on the creating thread's event loop. It fires once, then invalidates
+// A one-shot timer on the main thread's event loop (timers are made and fired there only). It fires once, then invalidates
 // itself and is deleted later; invalidate() stops it before it fires. A timer given an owner
 // goes away with that owner, so a handler never runs on a destroyed controller.
 class Timer : public QObject

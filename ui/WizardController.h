@@ -2,7 +2,11 @@
 
 #include "platform/WebView.h"
 
+#include <QFrame>
+#include <QLabel>
 #include <QList>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,11 +14,6 @@
 #include <memory>
 
 class MasterPrefsViewController;
-class QFrame;
-class QLabel;
-class QProgressBar;
-class QPushButton;
-class QWidget;
 class WizardPageController;
 namespace platform {
 class Timer;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 

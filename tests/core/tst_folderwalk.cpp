@@ -3,8 +3,10 @@
 #include "AsNobody.h"
 #include "core/DirectoryWalker.h"
 #include "core/FolderWalk.h"
+#include "platform/FileManager.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -259,6 +261,10 @@ void tst_FolderWalk::walkAgreesWithRecount()
     const QByteArray root = QFile::encodeName(base.path()) + "/tree";
     const QByteArray outside = QFile::encodeName(base.path()) + "/outside";
     QVERIFY(makeDir(root) && makeDir(outside));
+    // QTemporaryDir cannot remove names that are not UTF-8; the byte-path removal can.
+    const auto cleanup = qScopeGuard([&] {
+        platform::FileManager::defaultManager().removeItemAtPath(platform::decodePath(root));
+    });
 
     const Totals expected = scenario == WideTree ? m_wideTotals
                                                  : build(Scenario(scenario), root, outside);

@@ -10,12 +10,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMutex>
 #include <QNetworkCookie>
 #include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
+#include <mutex>
 
 using platform::NotificationCenter;
 using platform::UserDefaults;
@@ -40,14 +40,14 @@ public:
                                     QStringLiteral("TempCleaningSuccessNotification"),
                                     QStringLiteral("TempCleaningFailureNotification")}) {
             NotificationCenter::defaultCenter().addObserver(&m_owner, name, [this](const platform::Notification &n) {
-                QMutexLocker lock(&m_mutex);
+                std::lock_guard<std::mutex> lock(m_mutex);
                 m_posts.append({n.name, n.userInfo, platform::MainThread::isMainThread(), n.object});
             });
         }
     }
     QList<Post> posts(const QString &name = {}) const
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         QList<Post> out;
         for (const Post &p : m_posts)
             if (name.isEmpty() || p.name == name)
@@ -65,7 +65,7 @@ public:
 
 private:
     QObject m_owner;
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QList<Post> m_posts;
 };
 

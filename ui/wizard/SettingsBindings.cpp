@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 const QString kLevelKey = QStringLiteral("secureDeleteLevel");
@@ -63,7 +65,7 @@ void enableWithSecureRemoval(QWidget *control)
 void bindLevelComboBox(QComboBox *box)
 {
     auto show = [box] {
-        const int index = int(qBound<qint64>(0, level(), box->count() - 1));
+        const int index = int(std::clamp<qint64>(level(), 0, qMax(0, box->count() - 1)));
         if (box->currentIndex() != index)
             box->setCurrentIndex(index);
     };
