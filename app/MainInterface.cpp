@@ -101,6 +101,7 @@ void MainInterface::wireOutlets()
     m_safariController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
+    form.actionPreferences->setEnabled(true);
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,

@@ -25,25 +25,6 @@ quint64 folderWalkSize(const QString &path)
     return FolderWalk::sizeAtPath(platform::encodePath(path));
 }
 
-bool hasElements(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::QVariantList:
-        return !value.toList().isEmpty();
-    case QMetaType::QVariantMap:
-        return !value.toMap().isEmpty();
-    default:
-        return false; // absent, or not a collection at all
-    }
-}
-
-std::optional<platform::PropertyList> readList(const QString &path)
-{
-    if (!FileManager::defaultManager().fileExistsAtPath(path))
-        return std::nullopt;
-    return platform::PropertyList::fromFile(path);
-}
-
 } // namespace
 
 FileController::FileController(QObject *parent) : QObject(parent)
@@ -183,17 +164,31 @@ void FileController::moveFilesWithName(const QString &name, const QString &tempP
     }
 }
 
+bool FileController::listHasElementsAtKeyPath(const QString &path, const QStringList &keyPath)
+{
+    if (path.isEmpty() || keyPath.isEmpty() || !FileManager::defaultManager().fileExistsAtPath(path))
+        return false;
+    const std::optional<platform::PropertyList> list = platform::PropertyList::fromFile(path);
+    if (!list || !list->isDictionary())
+        return false;
+    const QVariant value = list->valueForKeyPath(keyPath);
+    switch (value.typeId()) {
+    case QMetaType::QVariantList:
+        return !value.toList().isEmpty();
+    case QMetaType::QVariantMap:
+        return !value.toMap().isEmpty();
+    default:
+        return false; // absent, or not a collection at all
+    }
+}
+
 bool FileController::recentURLsExistAtPath(const QString &path) const
 {
-    const auto list = readList(path);
-    return list && list->isDictionary()
-           && hasElements(list->value(QStringLiteral("MGRecentURLPropertyLists")));
+    return listHasElementsAtKeyPath(path, {QStringLiteral("MGRecentURLPropertyLists")});
 }
 
 bool FileController::recentDocumentsExistAtPath(const QString &path) const
 {
-    const auto list = readList(path);
-    return list && list->isDictionary()
-           && hasElements(list->valueForKeyPath(
-               {QStringLiteral("RecentDocuments"), QStringLiteral("CustomListItems")}));
+    return listHasElementsAtKeyPath(
+        path, {QStringLiteral("RecentDocuments"), QStringLiteral("CustomListItems")});
 }

@@ -66,6 +66,9 @@ public:
     // "MGRecentURLPropertyLists" / under "RecentDocuments" -> "CustomListItems"?
     bool recentURLsExistAtPath(const QString &path) const;
     bool recentDocumentsExistAtPath(const QString &path) const;
+    // The common probe: the file parses as a dictionary and the value at `keyPath` is a
+    // collection with at least one element (an absent value counts as none).
+    static bool listHasElementsAtKeyPath(const QString &path, const QStringList &keyPath);
 
 private:
     ResultsArrayController *m_resultsArrayController = nullptr;

@@ -63,9 +63,8 @@ bool Sound::play(const QString &name)
 }
 
 Sound::Sound(const QString &path)
-    : m_path(path), m_effect(std::make_unique<QSoundEffect>())
+    : m_path(path)
 {
-    m_effect->setSource(QUrl::fromLocalFile(path));
 }
 
 Sound::~Sound() = default;
@@ -77,6 +76,12 @@ QString Sound::path() const
 
 bool Sound::play()
 {
+    // The effect is made on first play only: Qt's sample loader hangs the process at exit when
+    // a sample is still loading then, so looking sounds up must not start a load.
+    if (!m_effect) {
+        m_effect = std::make_unique<QSoundEffect>();
+        m_effect->setSource(QUrl::fromLocalFile(m_path));
+    }
     // Without an audio device the effect reports an error; there is then nothing to play.
     if (m_effect->status() == QSoundEffect::Error)
         return false;
@@ -86,12 +91,13 @@ bool Sound::play()
 
 void Sound::stop()
 {
-    m_effect->stop();
+    if (m_effect)
+        m_effect->stop();
 }
 
 bool Sound::isPlaying() const
 {
-    return m_effect->isPlaying();
+    return m_effect && m_effect->isPlaying();
 }
 
 } // namespace platform

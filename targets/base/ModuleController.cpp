@@ -102,20 +102,7 @@ void ModuleController::offerRow(const TraceRow &row, const QString &path,
 
 bool ModuleController::keyNonEmpty(const QString &path, const QStringList &keyPath)
 {
-    if (path.isEmpty() || keyPath.isEmpty() || !FileManager::defaultManager().fileExistsAtPath(path))
-        return false;
-    const std::optional<PropertyList> list = PropertyList::fromFile(path);
-    if (!list || !list->isDictionary())
-        return false;
-    const QVariant value = list->valueForKeyPath(keyPath);
-    switch (value.typeId()) {
-    case QMetaType::QVariantList:
-        return !value.toList().isEmpty();
-    case QMetaType::QVariantMap:
-        return !value.toMap().isEmpty();
-    default:
-        return false; // absent, or a value that has no elements
-    }
+    return FileController::listHasElementsAtKeyPath(path, keyPath);
 }
 
 void ModuleController::collectCategory(const QString &key)
