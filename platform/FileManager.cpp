@@ -295,11 +295,13 @@ std::optional<QByteArray> FileManager::contentsAtPath(const QString &path) const
 {
     if (path.isEmpty())
         return std::nullopt;
-    const int fd = open(osPath(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // O_NONBLOCK so that a pipe or device left where a file was expected cannot hang us;
+    // only regular files are read.
+    const int fd = open(osPath(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return std::nullopt;
     }

@@ -427,7 +427,8 @@ std::optional<PropertyList> PropertyList::fromFile(const QString &path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a pipe at the path must not hang the caller (it is refused below).
+    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat info {};

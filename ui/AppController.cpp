@@ -48,7 +48,16 @@ AppController::AppController(QObject *parent) : QObject(parent)
     observe("DisplayMainWindow", &AppController::displayMainWindow);
 }
 
-AppController::~AppController() = default;
+AppController::~AppController()
+{
+    // The window may outlive us (the main interface frees it later): its delegate calls must
+    // not reach a freed controller.
+    if (m_mainWindow) {
+        m_mainWindow->windowShouldClose = nullptr;
+        m_mainWindow->windowWillClose = nullptr;
+        m_mainWindow->windowShouldZoom = nullptr;
+    }
+}
 
 void AppController::setMainWindow(MainWindow *window)
 {

@@ -5,6 +5,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -67,6 +68,9 @@ QStringList BrowserSync::syncEnabledBrowsers()
 
 QString BrowserSync::stringForBrowserPrefsFileAtPath(const QString &path)
 {
+    // Only a regular file (also through a link): a pipe or a device would stall the Scan.
+    if (!QFileInfo(path).isFile())
+        return {};
     const auto bytes = platform::FileManager::defaultManager().contentsAtPath(path);
     if (!bytes)
         return {};

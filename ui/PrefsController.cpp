@@ -75,6 +75,7 @@ PrefsController::PrefsController(QObject *parent)
     m_prefsWindow = window;
     m_popUp = form.popUp;
     m_box = form.box;
+    m_noPanesLabel = form.noPanesLabel;
     SettingsBindings::bindChildren(window);
     // The binding stores the new value on `toggled`, before `clicked` reaches us.
     connect(form.enableTips, &QCheckBox::clicked, this, &PrefsController::toggleTips);
@@ -137,8 +138,13 @@ void PrefsController::awakeFromNib()
     if (defaults.boolForKey(kFirstLaunch)) {
         post(QStringLiteral("LoadPrefsViews"));
         sortByTitle(Qt::CaseSensitive);
-        if (m_wizardControl)
+        if (m_wizardControl) {
             m_wizardControl->initWizardWithViews(PaneList(m_viewControllers));
+        } else {
+            // Nothing to guide the user through: go straight to the main window.
+            post(QStringLiteral("DisplayMainWindow"));
+            post(QStringLiteral("CheckTargetLocations"));
+        }
         // Cleared as the assistant starts, so a launch that ends inside it does not repeat it.
         defaults.setBool(false, kFirstLaunch);
         defaults.synchronize();
@@ -167,8 +173,13 @@ void PrefsController::showPrefsWindow()
     sortByTitle(Qt::CaseInsensitive);
     fillPopUp();
 
+    // Without any pane the box says so instead of staying blank.
+    m_noPanesLabel->setVisible(m_viewControllers.isEmpty());
+    m_popUp->setEnabled(!m_viewControllers.isEmpty());
     if (!m_viewControllers.isEmpty())
         displayViewController(m_viewControllers.first().get());
+    else
+        m_prefsWindow->adjustSize();
     if (m_popUp->count() > 0)
         m_popUp->setCurrentIndex(0);
     m_prefsWindow->show();

@@ -82,6 +82,7 @@ private:
     QPointer<QFrame> m_box;
     WizardController *m_wizardControl = nullptr;
     QPointer<QWidget> m_advancedOptionsPanel;
+    QPointer<QWidget> m_noPanesLabel;
 
     QPointer<MasterPrefsViewController> m_shownPane;
     QPointer<QWidget> m_contentView;

@@ -1,10 +1,18 @@
 #include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
+#include "platform/Alert.h"
 #include "platform/Bundle.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "ui/AppController.h"
+#include "ui/MainWindow.h"
+#include "ui/ResultsController.h"
 
+#include <QApplication>
+#include <QScopeGuard>
 #include <QtTest>
 
 using platform::UserDefaults;
@@ -135,6 +143,69 @@ private slots:
         QCOMPARE(stored("secureDeleteLevel"), std::optional<QVariant>(QVariant(qint64(2))));
         QCOMPARE(stored("isHighSierra"), std::optional<QVariant>(QVariant(true)));
         QCOMPARE(UserDefaults::standardUserDefaults().registeredDefaults(), bundledList("HighSierraUserDefaults"));
+    }
+
+    // Tests and benchmarks build the whole wiring again and again in one process: nothing of a
+    // destroyed interface may stay behind (observers, windows, the quit filter).
+    void mainInterfaceBuiltAndDestroyedAgain_data()
+    {
+        QTest::addColumn<bool>("firstLaunch");
+        QTest::addColumn<bool>("scan");
+        QTest::newRow("assistant pending") << true << false;
+        QTest::newRow("main window") << false << false;
+        QTest::newRow("after a scan") << false << true;
+    }
+    void mainInterfaceBuiltAndDestroyedAgain()
+    {
+        QFETCH(bool, firstLaunch);
+        QFETCH(bool, scan);
+        int questions = 0;
+        platform::Alert::setResponder([&questions](const platform::Alert &, bool &) {
+            ++questions;
+            return int(platform::Alert::SecondButtonReturn);
+        });
+        const auto noResponder = qScopeGuard([] { platform::Alert::setResponder({}); });
+        const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
+        for (int round = 0; round < 3; ++round) {
+            FakeHome home;
+            home.addApplication("com.apple.Safari", "Safari");
+            QVERIFY(home.writeFile("Library/Safari/History.plist", QByteArray(5000, 'h')));
+            UserDefaults::standardUserDefaults().setBool(firstLaunch, "FirstLaunch");
+            UserDefaults::standardUserDefaults().setBool(true, "com.apple.Safari"); // pane offered before
+            NimbrelAppDelegate::registerDefaultsAndApplyRules(); // once per process, once per home here
+            {
+                std::unique_ptr<MainInterface> ui = MainInterface::load();
+                QCOMPARE(ui->appControl()->mainWindow()->isVisible(), !firstLaunch);
+                NimbrelAppDelegate *delegate = ui->appDelegate();
+                QVERIFY(delegate->acknowledgementsMenuItem() && delegate->acknowledgementsMenuItem()->isVisible());
+                QVERIFY(delegate->feedbackMenuItem() && delegate->feedbackMenuItem()->isVisible());
+                QVERIFY(delegate->acknowledgementsSeparatorMenuItem()
+                        && delegate->acknowledgementsSeparatorMenuItem()->isVisible());
+                if (!firstLaunch) {
+                    QVERIFY(QTest::qWaitForWindowExposed(ui->appControl()->mainWindow()));
+                    platform::Timer::fireAllPending();
+                    QVERIFY(ui->appControl()->setupComplete());
+                }
+                if (scan) {
+                    ui->appControl()->scan();
+                    QVERIFY(ui->resultsControl()->showingScanResults());
+                    // Results wait: the close question is put, and "Quit" is the answer.
+                    QVERIFY(ui->appControl()->mainWindow()->close());
+                    QCOMPARE(questions, round + 1);
+                }
+                QTest::qWait(20);
+            }
+            // No registration, window or timer of the destroyed controllers is left.
+            auto &center = platform::NotificationCenter::defaultCenter();
+            for (const char *name : {"DisplayMainWindow", "ScanLocations", "StartScanNotification", "AddAlertItem",
+                                     "AddTargetLocation", "RemoveLocationItem", "ToggleTipsOn", "ToggleTipsOff",
+                                     "CheckTargetLocations", "NSWindowWillStartLiveResizeNotification",
+                                     "NSWindowDidEndLiveResizeNotification"})
+                QCOMPARE(center.observerCount(QLatin1String(name)), 0);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
+            QVERIFY(platform::Timer::pendingTimers().isEmpty());
+        }
     }
 
     void defaultsListsAgreeExceptForTheEffects()

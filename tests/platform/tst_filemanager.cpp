@@ -1,4 +1,5 @@
 #include "platform/FileManager.h"
+#include "platform/PropertyList.h"
 #include "support/FakeHome.h"
 
 #include <QTemporaryDir>
@@ -47,6 +48,8 @@ private slots:
     void immutableFlag();
     void writeAtomically();
     void temporaryDirectory();
+    void readersRefuseWhatIsNotAFile_data();
+    void readersRefuseWhatIsNotAFile();
 
 private:
     void checkTemporaryDirectory(const FakeHome &fake);
@@ -380,6 +383,35 @@ void tst_FileManager::checkTemporaryDirectory(const FakeHome &fake)
     QVERIFY(attributes && attributes->isDirectory);
     QCOMPARE(attributes->permissions, mode_t(0700));
     QCOMPARE(FileManager::homeDirectory(), fake.home());
+}
+
+void tst_FileManager::readersRefuseWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe") << "pipe";
+    QTest::newRow("link to a pipe") << "link";
+    QTest::newRow("folder") << "folder";
+}
+
+// A pipe where a preferences file was expected would otherwise block the reader until
+// somebody writes to it.
+void tst_FileManager::readersRefuseWhatIsNotAFile()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pipe = dir.filePath("pipe");
+    QCOMPARE(mkfifo(encodePath(pipe).constData(), 0600), 0);
+    QString path = pipe;
+    if (kind == "link") {
+        path = dir.filePath("prefs.plist");
+        QCOMPARE(symlink(encodePath(pipe).constData(), encodePath(path).constData()), 0);
+    } else if (kind == "folder") {
+        path = dir.filePath("folder");
+        QVERIFY(QDir().mkdir(path));
+    }
+    QVERIFY(!FileManager::defaultManager().contentsAtPath(path).has_value());
+    QVERIFY(!platform::PropertyList::fromFile(path).has_value());
 }
 
 QTEST_MAIN(tst_FileManager)

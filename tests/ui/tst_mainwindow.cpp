@@ -11,6 +11,7 @@
 #include "targets/safari/SafariController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
+#include "ui/BrowserSync.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultsController.h"
 
@@ -18,6 +19,13 @@
 
 #include <QFile>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <future>
+#include <memory>
 
 namespace {
 
@@ -120,6 +128,8 @@ private slots:
     void syncPanelNoGoesOn();
     void syncTests_data();
     void syncTests();
+    void syncTestsSkipPipes_data();
+    void syncTestsSkipPipes();
     void safariSync_data();
     void safariSync();
     void scanSwitchesToResults();
@@ -128,6 +138,7 @@ private slots:
     void closeQuestion_data();
     void closeQuestion();
     void tipsAroundResizeAndZoom();
+    void windowOutlivesController();
 
 private:
     QList<Shown> m_shown;
@@ -361,6 +372,33 @@ void tst_MainWindow::syncTests()
     QCOMPARE(shell.app.getSyncEnabledBrowsers(), expected);
 }
 
+void tst_MainWindow::syncTestsSkipPipes_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("chrome") << QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences");
+    QTest::newRow("firefox") << QStringLiteral("Library/Application Support/Firefox/Profiles/ab12.default/prefs.js");
+}
+
+// A settings file that is a named pipe is not text: the Scan must not wait for a writer.
+void tst_MainWindow::syncTestsSkipPipes()
+{
+    QFETCH(QString, file);
+    FakeHome home;
+    QVERIFY(home.makeDir(QFileInfo(file).path()));
+    const QByteArray pipe = QFile::encodeName(home.path(file));
+    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+    auto answer = std::async(std::launch::async, [] { return BrowserSync::syncEnabledBrowsers(); });
+    if (answer.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        // Let the stuck reader see an end of file before failing.
+        const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        answer.wait();
+        QFAIL("the sync test waited on a pipe");
+    }
+    QCOMPARE(answer.get(), QStringList());
+}
+
 void tst_MainWindow::safariSync_data()
 {
     QTest::addColumn<QString>("version");
@@ -586,6 +624,23 @@ void tst_MainWindow::tipsAroundResizeAndZoom()
     center.post(QStringLiteral("ToggleTipsOff"));
     center.post(QStringLiteral("ToggleTipsOn"));
     QCOMPARE(shell.posted, QStringList({"MainTipsEnd", "MainTipsZoom"}));
+}
+
+// The main interface frees the window after its controller: the window's delegate calls must
+// not reach the freed controller.
+void tst_MainWindow::windowOutlivesController()
+{
+    FakeHome home;
+    MainWindow window;
+    auto app = std::make_unique<AppController>();
+    int terminations = 0;
+    app->setMainWindow(&window);
+    app->setTerminator([&terminations] { ++terminations; });
+    app.reset();
+    window.show();
+    window.zoom();
+    QVERIFY(window.close());
+    QCOMPARE(terminations, 0);
 }
 
 QTEST_MAIN(tst_MainWindow)

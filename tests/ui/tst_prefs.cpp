@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QFile>
 #include <QRadioButton>
 #include <QTest>
@@ -176,6 +177,7 @@ private slots:
     void masterSwitchesAddAndRemoveLocations();
     void reopeningGathersAndObservesAgain();
     void openingTwiceDoesNothing();
+    void openingWithoutPanes();
     void paneSwitchResizesFromTheTop();
     void toggleTips_data();
     void toggleTips();
@@ -418,6 +420,28 @@ void tst_Prefs::openingTwiceDoesNothing()
     Posts removals({"RemovePrefsObservers"});
     fx.prefs.windowWillClose();
     QVERIFY(removals.take().isEmpty());
+}
+
+void tst_Prefs::openingWithoutPanes()
+{
+    Fixture fx;
+    // A module whose application is not installed hands over nothing.
+    fx.add<StandInModule>(QStringLiteral("org.example.absent"), QStringLiteral("scanAbsent"), QStringLiteral("Absent"),
+                          QStringLiteral("Absent Settings"));
+    fx.prefs.showPrefsWindow();
+    QVERIFY(fx.prefs.viewControllers().isEmpty());
+    QCOMPARE(fx.prefs.popUp()->count(), 0);
+    QVERIFY(!fx.prefs.popUp()->isEnabled());
+    QVERIFY(fx.prefs.box()->findChild<QLabel *>(QStringLiteral("noPanesLabel"))->isVisible());
+    QVERIFY(!fx.prefs.shownPane());
+
+    // An application that appears later gets its pane at the next opening.
+    fx.prefs.prefsWindow()->close();
+    fx.addSafari();
+    fx.prefs.showPrefsWindow();
+    QCOMPARE(fx.popUpTitles(), QStringList{"Safari Settings"});
+    QVERIFY(fx.prefs.popUp()->isEnabled());
+    QVERIFY(!fx.prefs.box()->findChild<QLabel *>(QStringLiteral("noPanesLabel"))->isVisible());
 }
 
 void tst_Prefs::paneSwitchResizesFromTheTop()
