@@ -191,11 +191,6 @@ void AppController::tipTimerFire()
     m_setupComplete = true;
     m_enableScanMenu = true;
     updateMenuItems();
-    checkTempDir();
-}
-
-void AppController::checkTempDir()
-{
 }
 
 void AppController::tipUnZoomTimerFire()

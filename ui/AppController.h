@@ -82,7 +82,6 @@ private:
     void tipZoomTimerFire();
     void resultsTipTimerFire();
     // The launch prompts that follow the start-up tips; they arrive with their own change.
-    void checkTempDir();
 
     void post(const QString &name);
     bool isMainWindowKey() const;
