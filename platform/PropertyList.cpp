@@ -28,6 +28,26 @@ QString keyString(const char *key)
     return QString::fromUtf8(key);
 }
 
+// Calls fn(key, child) for every entry of a dictionary node, in the list's own order.
+template <class Fn>
+void forEachDictItem(plist_t dict, Fn fn)
+{
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(dict, &it);
+    for (;;) {
+        char *key = nullptr;
+        plist_t child = nullptr;
+        plist_dict_next_item(dict, it, &key, &child);
+        if (!child) {
+            std::free(key);
+            break;
+        }
+        fn(static_cast<const char *>(key), child);
+        std::free(key);
+    }
+    std::free(it);
+}
+
 // libplist keeps integers as 64 bits plus a hidden width; a value above the signed range is
 // either a negative number or a large unsigned one, and only the XML text tells which.
 bool isLargeUnsigned(plist_t node)
@@ -209,20 +229,9 @@ QVariant nodeToVariant(plist_t node)
     }
     case PLIST_DICT: {
         QVariantMap map;
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
-        for (;;) {
-            char *key = nullptr;
-            plist_t child = nullptr;
-            plist_dict_next_item(node, it, &key, &child);
-            if (!child) {
-                std::free(key);
-                break;
-            }
+        forEachDictItem(node, [&map](const char *key, plist_t child) {
             map.insert(keyString(key), nodeToVariant(child));
-            std::free(key);
-        }
-        std::free(it);
+        });
         return map;
     }
     default:
@@ -250,24 +259,13 @@ void restoreUids(plist_t node)
         }
     } else if (type == PLIST_DICT) {
         QList<QByteArray> uidKeys;
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
-        for (;;) {
-            char *key = nullptr;
-            plist_t child = nullptr;
-            plist_dict_next_item(node, it, &key, &child);
-            if (!child) {
-                std::free(key);
-                break;
-            }
+        forEachDictItem(node, [&uidKeys](const char *key, plist_t child) {
             if (plist_get_node_type(child) == PLIST_DICT && plist_dict_get_size(child) == 1
                 && PLIST_IS_UINT(plist_dict_get_item(child, kUidKey.constData())))
                 uidKeys.append(QByteArray(key));
             else
                 restoreUids(child);
-            std::free(key);
-        }
-        std::free(it);
+        });
         for (const QByteArray &key : uidKeys) {
             uint64_t v = 0;
             plist_get_uint_val(plist_dict_get_item(plist_dict_get_item(node, key.constData()),
@@ -540,20 +538,7 @@ QStringList PropertyList::keys() const
     QStringList result;
     if (!PLIST_IS_DICT(m_root))
         return result;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(m_root, &it);
-    for (;;) {
-        char *key = nullptr;
-        plist_t child = nullptr;
-        plist_dict_next_item(m_root, it, &key, &child);
-        if (!child) {
-            std::free(key);
-            break;
-        }
-        result.append(keyString(key));
-        std::free(key);
-    }
-    std::free(it);
+    forEachDictItem(m_root, [&result](const char *key, plist_t) { result.append(keyString(key)); });
     return result;
 }
 

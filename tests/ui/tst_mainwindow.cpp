@@ -7,6 +7,7 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/safari/SafariController.h"
 #include "ui/AlertController.h"
@@ -43,15 +44,6 @@ struct Shown {
     QStringList buttons;
     bool panel = false;
 };
-
-void registerBundleDefaults()
-{
-    QFile file(platform::Bundle::mainBundle().pathForResource(QStringLiteral("UserDefaults"), QStringLiteral("plist")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const auto list = platform::PropertyList::fromData(file.readAll());
-    QVERIFY(list);
-    platform::UserDefaults::standardUserDefaults().registerDefaults(list->toVariant().toMap());
-}
 
 // The main window with the controllers it talks to, wired as the main interface file wires
 // them, plus the real Safari module.

@@ -6,12 +6,14 @@
 #include "platform/PropertyList.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
-#include "targets/base/MasterPrefsViewController.h"
 #include "targets/base/ModuleController.h"
 #include "targets/safari/SafariController.h"
 #include "ui/PrefsController.h"
 #include "ui/WizardController.h"
+
+#include "StandInPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,17 +26,6 @@ using platform::NotificationCenter;
 using platform::UserDefaults;
 
 namespace {
-
-class StandInPane : public MasterPrefsViewController
-{
-public:
-    StandInPane(const QString &title, const QString &identifier, const PaneSwitches &switches)
-        : MasterPrefsViewController(QStringLiteral("StandInPrefsView"), switches)
-    {
-        setTitle(title);
-        setIdentifier(identifier);
-    }
-};
 
 // A module of an application the tests install, with as many category switches as asked.
 class StandInModule : public ModuleController
@@ -65,15 +56,6 @@ protected:
 private:
     QString m_paneTitle;
 };
-
-void registerBundleDefaults()
-{
-    QFile file(platform::Bundle::mainBundle().pathForResource(QStringLiteral("UserDefaults"), QStringLiteral("plist")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const auto list = platform::PropertyList::fromData(file.readAll());
-    QVERIFY(list);
-    UserDefaults::standardUserDefaults().registerDefaults(list->toVariant().toMap());
-}
 
 // Records the posts of the names given, with their "locString" when they carry one.
 struct Posts {

@@ -7,14 +7,16 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/WebView.h"
+#include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
-#include "targets/base/MasterPrefsViewController.h"
 #include "targets/base/ModuleController.h"
 #include "targets/safari/SafariController.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
 #include "ui/PrefsController.h"
 #include "ui/WizardController.h"
+
+#include "StandInPane.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -26,17 +28,6 @@ using platform::NotificationCenter;
 using platform::UserDefaults;
 
 namespace {
-
-class StandInPane : public MasterPrefsViewController
-{
-public:
-    StandInPane(const QString &title, const QString &identifier, const PaneSwitches &switches)
-        : MasterPrefsViewController(QStringLiteral("StandInPrefsView"), switches)
-    {
-        setTitle(title);
-        setIdentifier(identifier);
-    }
-};
 
 class StandInModule : public ModuleController
 {
@@ -54,15 +45,6 @@ protected:
                                paneSwitches(QStringLiteral("Scan")));
     }
 };
-
-void registerBundleDefaults()
-{
-    QFile file(platform::Bundle::mainBundle().pathForResource(QStringLiteral("UserDefaults"), QStringLiteral("plist")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const auto list = platform::PropertyList::fromData(file.readAll());
-    QVERIFY(list);
-    UserDefaults::standardUserDefaults().registerDefaults(list->toVariant().toMap());
-}
 
 struct Environment {
     FakeHome home;
