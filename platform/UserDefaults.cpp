@@ -186,6 +186,11 @@ QVariantMap UserDefaults::registeredDefaults() const
 QVariant UserDefaults::objectForKey(const QString &key) const
 {
     QMutexLocker lock(&m_mutex);
+    return valueLocked(key);
+}
+
+QVariant UserDefaults::valueLocked(const QString &key) const
+{
     auto it = m_user.constFind(key);
     if (it != m_user.cend())
         return *it;
@@ -287,7 +292,7 @@ void UserDefaults::setObject(const QVariant &value, const QString &key)
     QVariant newValue;
     {
         QMutexLocker lock(&m_mutex);
-        oldValue = objectForKey(key);
+        oldValue = valueLocked(key);
         m_user.insert(key, stored);
         m_dirty = true;
         newValue = stored;

@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 #include <QObject>
-#include <QRecursiveMutex>
+#include <QMutex>
 #include <QString>
 #include <QTimer>
 #include <QVariant>
@@ -81,7 +81,10 @@ private:
         std::shared_ptr<Observer> observer;
     };
 
-    mutable QRecursiveMutex m_mutex;
+    QVariant valueLocked(const QString &key) const; // m_mutex held
+
+    // A plain QMutex: its locking is inline and visible to the thread sanitizer.
+    mutable QMutex m_mutex;
     QMutex m_writeMutex; // keeps writes in order, so an older snapshot never lands last
     QString m_storePath;
     bool m_writable = false;

@@ -234,6 +234,11 @@ QList<RunningApplication> Workspace::runningApplications() const
     return source ? source() : scanProcesses();
 }
 
+QList<RunningApplication> Workspace::scanRunningApplications() const
+{
+    return scanProcesses();
+}
+
 QList<RunningApplication> Workspace::runningApplicationsWithBundleIdentifier(const QString &identifier) const
 {
     QList<RunningApplication> matching;

@@ -42,6 +42,8 @@ public:
     ImagePtr iconForFile(const QString &path) const;
 
     QList<RunningApplication> runningApplications() const;
+    // The scan of the process table itself, whatever source the test seam has set.
+    QList<RunningApplication> scanRunningApplications() const;
     QList<RunningApplication> runningApplicationsWithBundleIdentifier(const QString &identifier) const;
     bool isRunning(pid_t processIdentifier) const;
 

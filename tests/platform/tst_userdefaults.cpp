@@ -250,9 +250,11 @@ void tst_UserDefaults::observers()
         QThread *thread;
     };
     QList<Call> calls;
+    QMutex callsMutex; // QThread::wait() alone is invisible to the thread sanitizer
     int owner = 0;
-    auto record = [&calls](const QString &key, int kind, const QVariant &o, const QVariant &n) {
+    auto record = [&](const QString &key, int kind, const QVariant &o, const QVariant &n) {
         QCOMPARE(key, QString("scanSafari"));
+        QMutexLocker lock(&callsMutex);
         calls.append({kind, o, n, QThread::currentThread()});
     };
     d.addObserver("scanSafari", &owner, record);
@@ -272,6 +274,7 @@ void tst_UserDefaults::observers()
     std::unique_ptr<QThread> worker(QThread::create([&d] { d.removeObjectForKey("scanSafari"); }));
     worker->start();
     QVERIFY(worker->wait(10000));
+    { QMutexLocker barrier(&callsMutex); } // takes the worker's writes as seen
     QCOMPARE(calls.size(), 1);
     QCOMPARE(calls[0].thread, worker.get()); // on the setting thread
     QCOMPARE(calls[0].oldValue, QVariant(false));
