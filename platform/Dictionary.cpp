@@ -32,4 +32,23 @@ QVariantMap dictionaryWithPairs(std::initializer_list<std::pair<QString, QVarian
     return result;
 }
 
+bool isNumberValue(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace platform

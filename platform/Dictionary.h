@@ -13,6 +13,9 @@ namespace platform {
 // QVariant, a null QString, or a null shared pointer stored in a QVariant.
 bool isEmptyValue(const QVariant &value);
 
+// True for a QVariant holding any integer or floating-point type (not a boolean or text).
+bool isNumberValue(const QVariant &value);
+
 // Builds a dictionary from key/value pairs in their order and stops at the first empty
 // value: that key and every later one are left out. Every travelling dictionary of the
 // program (notification user infos, record summaries) is made with it.

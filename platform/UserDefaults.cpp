@@ -1,6 +1,7 @@
 #include "platform/UserDefaults.h"
 
 #include "platform/Bundle.h"
+#include "platform/Dictionary.h"
 #include "platform/PropertyList.h"
 
 #include <QCoreApplication>
@@ -31,25 +32,6 @@ QVariant storable(const QVariant &value)
         return {};
     const PropertyList list = PropertyList::fromVariant(QVariantMap{{QStringLiteral("v"), value}});
     return list.value(QStringLiteral("v"));
-}
-
-bool isNumber(const QVariant &value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
 }
 
 QString damagedName(const QString &path)
@@ -202,7 +184,7 @@ bool UserDefaults::boolForKey(const QString &key) const
     const QVariant value = objectForKey(key);
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool();
-    if (isNumber(value))
+    if (platform::isNumberValue(value))
         return value.toDouble() != 0.0;
     if (value.metaType().id() == QMetaType::QString) {
         const QString text = value.toString().trimmed();
@@ -221,7 +203,7 @@ qint64 UserDefaults::integerForKey(const QString &key) const
     const QVariant value = objectForKey(key);
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool() ? 1 : 0;
-    if (isNumber(value))
+    if (platform::isNumberValue(value))
         return value.metaType().id() == QMetaType::Double ? qint64(value.toDouble())
                                                            : value.toLongLong();
     if (value.metaType().id() == QMetaType::QString) {
@@ -241,7 +223,7 @@ double UserDefaults::doubleForKey(const QString &key) const
     const QVariant value = objectForKey(key);
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool() ? 1.0 : 0.0;
-    if (isNumber(value))
+    if (platform::isNumberValue(value))
         return value.toDouble();
     if (value.metaType().id() == QMetaType::QString) {
         bool ok = false;
@@ -256,7 +238,7 @@ QString UserDefaults::stringForKey(const QString &key) const
     const QVariant value = objectForKey(key);
     if (value.metaType().id() == QMetaType::QString)
         return value.toString();
-    if (isNumber(value))
+    if (platform::isNumberValue(value))
         return value.toString();
     return {};
 }

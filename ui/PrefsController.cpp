@@ -1,5 +1,7 @@
 #include "ui/PrefsController.h"
 
+#include "platform/Dictionary.h"
+
 #include "platform/Image.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
@@ -34,18 +36,7 @@ const QString kEnableTips = QStringLiteral("enableTips");
 // A number equal to `n` (a switch stored as a boolean counts as 0 or 1); anything else is not.
 bool isNumberEqualTo(const QVariant &value, int n)
 {
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return value.toDouble() == n;
-    default:
-        return false;
-    }
+    return (value.typeId() == QMetaType::Bool || platform::isNumberValue(value)) && value.toDouble() == n;
 }
 
 QIcon smallIconFor(const QString &identifier)
