@@ -1,7 +1,6 @@
 #include "ui/PrefsController.h"
 
 #include "platform/Dictionary.h"
-
 #include "platform/Image.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
