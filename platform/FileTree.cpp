@@ -156,15 +156,101 @@ bool removeTree(int dirFd, const char *name)
     if (!S_ISDIR(st.st_mode))
         return unlinkat(dirFd, name, 0) == 0;
 
-    const int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Names first, removal after: the listing is not changed while it is being read.
+    // A folder level being emptied. Only the deepest levels keep their handles open: however
+    // deep the tree, the walk needs a bounded number of descriptors and no recursion.
+    struct Level {
+        QByteArray name; // in its parent
+        int fd = -1;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        std::vector<QByteArray> names; // read whole before anything in it is removed
+        size_t next = 0;
+    };
+    constexpr size_t openLevels = 32;
+    std::vector<Level> stack;
     bool ok = true;
-    for (const QByteArray &child : namesIn(fd))
-        ok = removeTree(fd, child.constData()) && ok;
-    close(fd);
-    return unlinkat(dirFd, name, AT_REMOVEDIR) == 0 && ok;
+
+    auto enter = [&](int parentFd, const QByteArray &childName, const struct stat &seen) {
+        const int fd = openat(parentFd, childName.constData(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat opened;
+        if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_dev != seen.st_dev
+            || opened.st_ino != seen.st_ino) {
+            if (fd >= 0)
+                close(fd);
+            return false;
+        }
+        Level level;
+        level.name = childName;
+        level.fd = fd;
+        level.dev = opened.st_dev;
+        level.ino = opened.st_ino;
+        level.names = namesIn(fd);
+        stack.push_back(std::move(level));
+        if (stack.size() > openLevels + 1) {
+            Level &oldest = stack[stack.size() - openLevels - 1];
+            if (oldest.fd >= 0 && stack.size() - openLevels - 1 > 0) {
+                close(oldest.fd);
+                oldest.fd = -1;
+            }
+        }
+        return true;
+    };
+    // The parent of the top level, reopened through ".." when its handle was closed, and
+    // only when it is still the very folder that was left.
+    constexpr int lost = -1; // AT_FDCWD is a negative descriptor too, but never -1
+    static_assert(AT_FDCWD != lost);
+    auto parentOfTop = [&]() -> int {
+        if (stack.size() == 1)
+            return dirFd;
+        Level &parent = stack[stack.size() - 2];
+        if (parent.fd >= 0)
+            return parent.fd;
+        const int fd = openat(stack.back().fd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat opened;
+        if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_dev != parent.dev
+            || opened.st_ino != parent.ino) {
+            if (fd >= 0)
+                close(fd);
+            return lost;
+        }
+        parent.fd = fd;
+        return fd;
+    };
+
+    if (!enter(dirFd, QByteArray(name), st))
+        return false;
+    while (!stack.empty()) {
+        Level &top = stack.back();
+        if (top.next < top.names.size()) {
+            const QByteArray child = top.names[top.next++];
+            struct stat cst;
+            if (fstatat(top.fd, child.constData(), &cst, AT_SYMLINK_NOFOLLOW) != 0) {
+                ok = false;
+                continue;
+            }
+            if (!S_ISDIR(cst.st_mode))
+                ok = unlinkat(top.fd, child.constData(), 0) == 0 && ok;
+            else if (!enter(top.fd, child, cst))
+                ok = false;
+            continue;
+        }
+        const int parentFd = parentOfTop();
+        const QByteArray doneName = top.name;
+        close(top.fd);
+        stack.pop_back();
+        if (parentFd == lost) {
+            // The way back up has changed under us: stop rather than remove by a name that
+            // may now mean something else.
+            for (const Level &level : stack) {
+                if (level.fd >= 0)
+                    close(level.fd);
+            }
+            return false;
+        }
+        ok = unlinkat(parentFd, doneName.constData(), AT_REMOVEDIR) == 0 && ok;
+    }
+    return ok;
 }
 
 void enumerate(int dirFd, const QString &prefix, QStringList &out)
