@@ -140,7 +140,7 @@ bool binaryWithinLimits(const QByteArray &data, int depthLimit, quint64 nodeLimi
         quint64 count = 0;
         if (at == 0 || !containerRefs(layout, at, &first, &count))
             continue;
-        if (count > 0 && depth >= depthLimit)
+        if (depth > depthLimit)
             return false;
         if (nodes + pending.size() + count > nodeLimit)
             return false;
