@@ -1,3 +1,4 @@
+#include "core/AsNobody.h"
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
 #include "support/FakeHome.h"
@@ -5,7 +6,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +50,9 @@ private slots:
     void enumeratorOrderAndLinks();
     void attributesOfLinkAreItsOwn();
     void permissions();
+    void permissionsNeverReachALinkSwappedIn();
+    void writableAnswersForALinkItself();
+    void deepTreeRemovedUnderDescriptorLimit();
     void immutableFlag();
     void writeAtomically();
     void temporaryDirectory();
@@ -300,6 +308,93 @@ void tst_FileManager::permissions()
     QVERIFY(fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
     QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
     QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("two/three"))));
+}
+
+void tst_FileManager::permissionsNeverReachALinkSwappedIn()
+{
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("canary"), "keep my mode"));
+    const QString canary = fake.path(QStringLiteral("canary"));
+    QVERIFY(fm.setPosixPermissions(canary, 0644));
+    const QString item = fake.path(QStringLiteral("item"));
+    QVERIFY(fake.writeFile(QStringLiteral("item"), "x"));
+
+    // A second thread keeps putting a link to the canary and a plain file in turn at the path.
+    std::atomic<bool> stop{false};
+    std::thread flipper([&] {
+        const QByteArray p = encodePath(item);
+        const QByteArray linkTemp = p + ".link";
+        const QByteArray fileTemp = p + ".file";
+        while (!stop.load()) {
+            unlink(linkTemp.constData());
+            if (symlink(encodePath(canary).constData(), linkTemp.constData()) == 0)
+                rename(linkTemp.constData(), p.constData());
+            const int fd = open(fileTemp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            if (fd >= 0) {
+                close(fd);
+                rename(fileTemp.constData(), p.constData());
+            }
+        }
+    });
+    int changed = 0;
+    for (int round = 0; round < 20000; ++round)
+        changed += fm.setPosixPermissions(item, 0600) ? 1 : 0;
+    stop = true;
+    flipper.join();
+    QVERIFY(changed > 0); // the plain file was changed now and then
+    QCOMPARE(fm.attributesOfItemAtPath(canary)->permissions, mode_t(0644));
+}
+
+void tst_FileManager::writableAnswersForALinkItself()
+{
+    const FileManager &fm = FileManager::defaultManager();
+    QTemporaryDir base;
+    QVERIFY(AsNobody::handOver(encodePath(base.path()).constData()));
+    AsNobody nobody; // root may write anything: the bits only bite for a plain user
+    if (!nobody.ok())
+        QSKIP("running as root without the right to become nobody");
+    const QString locked = base.path() + QStringLiteral("/locked");
+    const QString link = base.path() + QStringLiteral("/link");
+    QVERIFY(FakeHome::writeFileAt(locked, "x"));
+    QVERIFY(fm.setPosixPermissions(locked, 0444));
+    QCOMPARE(symlink("locked", encodePath(link).constData()), 0);
+    QVERIFY(fm.isWritableFileAtPath(link)); // the link, not the read-only file it names
+    QVERIFY(!fm.isWritableFileAtPath(locked));
+}
+
+void tst_FileManager::deepTreeRemovedUnderDescriptorLimit()
+{
+    FakeHome fake;
+    // 1,500 levels: built relative to an open folder, since the whole path is too long.
+    int fd = open(encodePath(fake.home()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    for (int level = 0; level < 1500; ++level) {
+        QCOMPARE(mkdirat(fd, "d", 0755), 0);
+        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(fd);
+        QVERIFY(next >= 0);
+        fd = next;
+        if (level % 100 == 0)
+            close(openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    }
+    close(fd);
+
+    // The removal runs in a child held to 1,024 descriptors, soft and hard alike.
+    const QByteArray top = encodePath(fake.path(QStringLiteral("d")));
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const struct rlimit limit = {1024, 1024};
+        if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            _exit(2);
+        _exit(FileManager::defaultManager().removeItemAtPath(platform::decodePath(top)) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(!fake.home().isEmpty() && !FileManager::defaultManager().attributesOfItemAtPath(fake.path(QStringLiteral("d"))));
 }
 
 void tst_FileManager::immutableFlag()
