@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -55,6 +57,8 @@ private slots:
     void writtenAfterSetOnWorkerThread();
     void valuesSurviveReload();
     void damagedStoreIsKeptBeside();
+    void hostileStoreIsNeverWaitedOn_data();
+    void hostileStoreIsNeverWaitedOn();
     void unsupportedValueIsRefused();
     void observers();
     void observerRunsOutsideTheLock();
@@ -230,6 +234,53 @@ void tst_UserDefaults::damagedStoreIsKeptBeside()
     QVERIFY(d.synchronize());
     QCOMPARE(storedMap(path).value("after"), QVariant(true));
     QCOMPARE(readAll(folder + "/" + kept.first()), damaged);
+}
+
+void tst_UserDefaults::hostileStoreIsNeverWaitedOn_data()
+{
+    QTest::addColumn<QString>("suite"); // empty: the program's own store
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("keptBeside");
+    for (const QString &suite : {QString(), QStringLiteral("MobileMeAccounts")}) {
+        const QString who = suite.isEmpty() ? QStringLiteral("own store, ") : QStringLiteral("suite, ");
+        QTest::newRow(qPrintable(who + "fifo")) << suite << "fifo" << false;
+        QTest::newRow(qPrintable(who + "link to /dev/zero")) << suite << "zero" << false;
+        QTest::newRow(qPrintable(who + "nested 29000 deep")) << suite << "deep" << suite.isEmpty();
+    }
+}
+
+void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
+{
+    QFETCH(QString, suite);
+    QFETCH(QString, kind);
+    QFETCH(bool, keptBeside);
+    const QString folder = m_home->path() + "/Library/Preferences";
+    const QString name = suite.isEmpty() ? QStringLiteral("com.brindlecove.Nimbrel.plist") : suite + ".plist";
+    const QString path = folder + "/" + name;
+    QVERIFY(QDir().mkpath(folder));
+    if (kind == "fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0); // no writer: a blocking read never returns
+    } else if (kind == "zero") {
+        QVERIFY(QFile::link("/dev/zero", path));
+    } else {
+        QByteArray deep("<plist>");
+        for (int i = 0; i < 29000; ++i)
+            deep.append("<array>");
+        QVERIFY(writeFile(path, deep));
+    }
+
+    std::optional<UserDefaults> own;
+    UserDefaults &d = suite.isEmpty() ? UserDefaults::standardUserDefaults() : own.emplace(suite);
+    QVERIFY(!d.objectForKey("Accounts").isValid());
+    d.setBool(true, "after");
+    // Only a store that was read and found damaged is replaced; a pipe or a device stays.
+    QCOMPARE(d.synchronize(), keptBeside);
+    QCOMPARE(QDir(folder).entryList({name + ".damaged-*"}, QDir::Files).size(), keptBeside ? 1 : 0);
+    const QFileInfo info(path);
+    if (kind == "fifo")
+        QVERIFY(!info.isSymLink() && !info.isFile() && info.exists());
+    if (kind == "zero")
+        QVERIFY(info.isSymLink());
 }
 
 void tst_UserDefaults::unsupportedValueIsRefused()
