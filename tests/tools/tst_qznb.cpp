@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The pass table is plain code; test it directly rather than through a hook in the tool.
 #include "tools/qznb/Passes.cpp"
@@ -21,10 +25,18 @@ struct Run {
     QByteArray err;
 };
 
-Run runQznb(const QStringList &arguments, const QString &workingDirectory = QString())
+Run runQznb(const QStringList &arguments, const QString &workingDirectory = QString(),
+           int descriptorLimit = 0)
 {
     QProcess process;
     process.setWorkingDirectory(workingDirectory);
+    if (descriptorLimit > 0) {
+        // Soft and hard alike, as `ulimit -n` sets them: the tool cannot raise its way out.
+        process.setChildProcessModifier([descriptorLimit] {
+            const struct rlimit limit = {rlim_t(descriptorLimit), rlim_t(descriptorLimit)};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        });
+    }
     process.start(QStringLiteral(NIMBREL_TEST_QZNB), arguments);
     Run run;
     if (!process.waitForStarted() || !process.waitForFinished(120000)
@@ -134,6 +146,7 @@ private slots:
     void arguments_data();
     void arguments();
     void failureNamesPathAndGoesOn();
+    void deepTreeUnderDescriptorLimit();
     void interruptStopsMidPass_data();
     void interruptStopsMidPass();
 };
@@ -430,6 +443,35 @@ void TestQznb::failureNamesPathAndGoesOn()
     QVERIFY(!exists(later));
     if (immutable) // the immutable file cannot even be opened for writing, so it is untouched
         QCOMPARE(readFile(kept), noise(4000, 6));
+}
+
+void TestQznb::deepTreeUnderDescriptorLimit()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // 1,500 levels, built relative to an open folder since the whole path is too long, with a
+    // file to overwrite every hundred levels.
+    int fd = open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    for (int level = 0; level < 1500; ++level) {
+        QCOMPARE(mkdirat(fd, "d", 0755), 0);
+        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(fd);
+        QVERIFY(next >= 0);
+        fd = next;
+        if (level % 100 == 0) {
+            const int file = openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            QVERIFY(file >= 0 && write(file, "secret", 6) == 6);
+            close(file);
+        }
+    }
+    close(fd);
+
+    const Run run = runQznb({QStringLiteral("-f"), QStringLiteral("-s"), QStringLiteral("-r"), QStringLiteral("--"),
+                             dir.filePath(QStringLiteral("d"))},
+                            QString(), 1024);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(!exists(dir.filePath(QStringLiteral("d"))));
 }
 
 void TestQznb::interruptStopsMidPass_data()
