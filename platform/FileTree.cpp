@@ -41,6 +41,18 @@ std::vector<QByteArray> namesIn(int dirFd)
     return names;
 }
 
+// Opens the folder `name` below `at` only when it is the one identified by dev/ino; -1 else.
+int openSameFolder(int at, const char *name, dev_t dev, ino_t ino)
+{
+    const int fd = openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat opened;
+    if (fd >= 0 && fstat(fd, &opened) == 0 && opened.st_dev == dev && opened.st_ino == ino)
+        return fd;
+    if (fd >= 0)
+        close(fd);
+    return -1;
+}
+
 bool copyFileData(int in, int out)
 {
     char buffer[65536];
@@ -171,20 +183,14 @@ bool removeTree(int dirFd, const char *name)
     bool ok = true;
 
     auto enter = [&](int parentFd, const QByteArray &childName, const struct stat &seen) {
-        const int fd = openat(parentFd, childName.constData(),
-                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        struct stat opened;
-        if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_dev != seen.st_dev
-            || opened.st_ino != seen.st_ino) {
-            if (fd >= 0)
-                close(fd);
+        const int fd = openSameFolder(parentFd, childName.constData(), seen.st_dev, seen.st_ino);
+        if (fd < 0)
             return false;
-        }
         Level level;
         level.name = childName;
         level.fd = fd;
-        level.dev = opened.st_dev;
-        level.ino = opened.st_ino;
+        level.dev = seen.st_dev;
+        level.ino = seen.st_ino;
         level.names = namesIn(fd);
         stack.push_back(std::move(level));
         if (stack.size() > openLevels + 1) {
@@ -206,14 +212,9 @@ bool removeTree(int dirFd, const char *name)
         Level &parent = stack[stack.size() - 2];
         if (parent.fd >= 0)
             return parent.fd;
-        const int fd = openat(stack.back().fd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        struct stat opened;
-        if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_dev != parent.dev
-            || opened.st_ino != parent.ino) {
-            if (fd >= 0)
-                close(fd);
+        const int fd = openSameFolder(stack.back().fd, "..", parent.dev, parent.ino);
+        if (fd < 0)
             return lost;
-        }
         parent.fd = fd;
         return fd;
     };

@@ -4,6 +4,7 @@
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
 #include "support/FakeHome.h"
+#include "support/LinkFlipper.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "targets/base/ModuleController.h"
 
@@ -171,30 +172,12 @@ void tst_KeyRewrite::linkSwappedInNeverChangesItsTarget()
     QVERIFY(f.home.writePlist(prefs, withRecent));
     const QByteArray canary = FileManager::defaultManager().contentsAtPath(outside).value();
 
-    // A second thread keeps putting a link to the canary and a real list in turn at the path.
-    std::atomic<bool> stop{false};
-    std::thread flipper([&] {
-        const QByteArray p = QFile::encodeName(path);
-        const QByteArray linkTemp = p + ".link";
-        const QByteArray fileTemp = p + ".file";
-        const QByteArray list = listBytes(withRecent);
-        while (!stop.load()) {
-            unlink(linkTemp.constData());
-            if (symlink(QFile::encodeName(outside).constData(), linkTemp.constData()) == 0)
-                rename(linkTemp.constData(), p.constData());
-            const int fd = open(fileTemp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-            if (fd >= 0) {
-                const bool whole = write(fd, list.constData(), size_t(list.size())) == list.size();
-                close(fd);
-                if (whole)
-                    rename(fileTemp.constData(), p.constData());
-            }
-        }
-    });
-    for (int round = 0; round < 300; ++round)
-        f.clean();
-    stop = true;
-    flipper.join();
+    {
+        // A second thread keeps putting a link to the canary and a real list in turn there.
+        LinkFlipper flipper(path, outside, listBytes(withRecent));
+        for (int round = 0; round < 300; ++round)
+            f.clean();
+    }
 
     QCOMPARE(f.recorder.events.size(), 300); // one answer per request, whatever happened
     QCOMPARE(FileManager::defaultManager().contentsAtPath(outside).value(), canary);

@@ -1,6 +1,8 @@
 // Black-box tests of the secure-removal tool: the real executable on real files.
 #include <QtTest>
 
+#include "support/LinkFlipper.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,10 +11,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // The pass table is plain code; test it directly rather than through a hook in the tool.
 #include "tools/qznb/Passes.cpp"
@@ -449,23 +448,7 @@ void TestQznb::deepTreeUnderDescriptorLimit()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    // 1,500 levels, built relative to an open folder since the whole path is too long, with a
-    // file to overwrite every hundred levels.
-    int fd = open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    QVERIFY(fd >= 0);
-    for (int level = 0; level < 1500; ++level) {
-        QCOMPARE(mkdirat(fd, "d", 0755), 0);
-        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        close(fd);
-        QVERIFY(next >= 0);
-        fd = next;
-        if (level % 100 == 0) {
-            const int file = openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            QVERIFY(file >= 0 && write(file, "secret", 6) == 6);
-            close(file);
-        }
-    }
-    close(fd);
+    QVERIFY(makeDeepTree(dir.path(), 1500, 100));
 
     const Run run = runQznb({QStringLiteral("-f"), QStringLiteral("-s"), QStringLiteral("-r"), QStringLiteral("--"),
                              dir.filePath(QStringLiteral("d"))},
