@@ -9,9 +9,12 @@
 #include <QtTest>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 
 #include <unistd.h>
 
@@ -175,9 +178,8 @@ void tst_UserDefaults::writtenWithoutSynchronize()
 void tst_UserDefaults::writtenAfterSetOnWorkerThread()
 {
     UserDefaults &d = UserDefaults::standardUserDefaults();
-    std::unique_ptr<QThread> worker(QThread::create([&d] { d.setBool(true, "fromWorker"); }));
-    worker->start();
-    QVERIFY(worker->wait(10000));
+    std::thread worker([&d] { d.setBool(true, "fromWorker"); });
+    worker.join();
     QTRY_VERIFY_WITH_TIMEOUT(storedMap(d.storePath()).value("fromWorker") == QVariant(true), 2000);
 }
 
@@ -301,7 +303,7 @@ void tst_UserDefaults::observers()
         QThread *thread;
     };
     QList<Call> calls;
-    QMutex callsMutex; // QThread::wait() alone is invisible to the thread sanitizer
+    QMutex callsMutex;
     int owner = 0;
     auto record = [&](const QString &key, int kind, const QVariant &o, const QVariant &n) {
         QCOMPARE(key, QString("scanSafari"));
@@ -322,12 +324,14 @@ void tst_UserDefaults::observers()
     QVERIFY(calls.isEmpty());
 
     d.removeObserver("scanSafari", &owner);
-    std::unique_ptr<QThread> worker(QThread::create([&d] { d.removeObjectForKey("scanSafari"); }));
-    worker->start();
-    QVERIFY(worker->wait(10000));
-    { QMutexLocker barrier(&callsMutex); } // takes the worker's writes as seen
+    QThread *setter = nullptr;
+    std::thread worker([&d, &setter] {
+        setter = QThread::currentThread();
+        d.removeObjectForKey("scanSafari");
+    });
+    worker.join(); // a hand-over the thread checker sees, unlike QThread::wait
     QCOMPARE(calls.size(), 1);
-    QCOMPARE(calls[0].thread, worker.get()); // on the setting thread
+    QCOMPARE(calls[0].thread, setter); // on the setting thread
     QCOMPARE(calls[0].oldValue, QVariant(false));
     QCOMPARE(calls[0].newValue, QVariant(true)); // the registered value shows through
 
@@ -345,11 +349,18 @@ void tst_UserDefaults::observerRunsOutsideTheLock()
     std::atomic<bool> otherThreadRead{false};
     bool finished = true;
     d.addObserver("k", &owner, [&](const QString &, int, const QVariant &, const QVariant &) {
-        auto *reader = QThread::create([&] { otherThreadRead = d.boolForKey("k"); });
-        reader->start();
-        finished = reader->wait(10000);
+        // A reader stuck on a held lock is left behind rather than hang the test.
+        auto done = std::make_shared<std::promise<void>>();
+        std::future<void> readerDone = done->get_future();
+        std::thread reader([&otherThreadRead, &d, done] {
+            otherThreadRead = d.boolForKey("k");
+            done->set_value();
+        });
+        finished = readerDone.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
         if (finished)
-            delete reader; // a reader stuck on a held lock is left behind rather than hang
+            reader.join();
+        else
+            reader.detach();
         d.setInteger(2, "again"); // and the observer may set values itself
     });
     d.setBool(true, "k");
@@ -371,21 +382,18 @@ void tst_UserDefaults::concurrentSetAndGet()
             }
         };
     };
-    std::unique_ptr<QThread> a(QThread::create(writer("a")));
-    std::unique_ptr<QThread> b(QThread::create(writer("b")));
-    std::unique_ptr<QThread> reader(QThread::create([&] {
+    std::thread a(writer("a"));
+    std::thread b(writer("b"));
+    std::thread reader([&] {
         for (int i = 0; i < rounds; ++i) {
             const qint64 v = d.integerForKey("a");
             if (v < 0 || v >= rounds)
                 inconsistent = true;
         }
-    }));
-    a->start();
-    b->start();
-    reader->start();
-    QVERIFY(a->wait(60000));
-    QVERIFY(b->wait(60000));
-    QVERIFY(reader->wait(60000));
+    });
+    a.join();
+    b.join();
+    reader.join();
     QVERIFY(!inconsistent);
     QCOMPARE(d.integerForKey("a"), qint64(rounds - 1));
     QCOMPARE(d.integerForKey("b"), qint64(rounds - 1));
