@@ -3,6 +3,7 @@
 #include "CleaningRecorder.h"
 
 #include "core/DatabaseController.h"
+#include "core/records/resultItem.h"
 #include "core/records/targetItem.h"
 #include "core/FileController.h"
 #include "platform/FileManager.h"
@@ -12,6 +13,39 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTest>
+
+// One row of a module's trace table as the user sees it; paths are below the home folder.
+struct Trace {
+    const char *name;
+    const char *key;
+    const char *path;
+    const char *kind;
+    const char *extra;
+};
+
+// The item full names of a table, less the rows of the keys switched off.
+template <std::size_t N>
+QStringList traceNames(const Trace (&traces)[N], const QStringList &keysOff = {})
+{
+    QStringList names;
+    for (const Trace &t : traces) {
+        if (!keysOff.contains(QString::fromLatin1(t.key)))
+            names.append(QString::fromLatin1(t.name));
+    }
+    return names;
+}
+
+// A result row is the trace it stands for, in the module's location.
+inline void compareRow(const resultItemPtr &row, const Trace &trace, const QString &path,
+                       const QString &identifier)
+{
+    QCOMPARE(row->resultItemName(), QString::fromLatin1(trace.name));
+    QCOMPARE(row->resultItemType(), QString::fromLatin1(trace.kind));
+    QCOMPARE(row->resultItemExtraInfo(), QString::fromLatin1(trace.extra));
+    QCOMPARE(row->resultItemPath(), path);
+    QCOMPARE(row->resultItemIdentifier(), identifier);
+}
 
 // One installed module wired to the real file and database services in a fake home, with
 // every category switch on, and the scans a test makes of it.

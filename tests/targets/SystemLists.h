@@ -23,13 +23,18 @@ inline QByteArray bookmark(const QString &target)
     return data;
 }
 
-inline QVariantList customListItems(const QStringList &names)
+// Entries as the system lists them: a name and a bookmark, under keys of the list's own.
+inline QVariantList bookmarked(const QStringList &names, const QString &nameKey, const QString &bookmarkKey)
 {
     QVariantList items;
     for (const QString &name : names)
-        items.append(QVariantMap{{QStringLiteral("Name"), name},
-                                 {QStringLiteral("Bookmark"), bookmark(QStringLiteral("/Users/me/") + name)}});
+        items.append(QVariantMap{{nameKey, name}, {bookmarkKey, bookmark(QStringLiteral("/Users/me/") + name)}});
     return items;
+}
+
+inline QVariantList customListItems(const QStringList &names)
+{
+    return bookmarked(names, QStringLiteral("Name"), QStringLiteral("Bookmark"));
 }
 
 // One list of a recent-items file: its entries, when given, and its limit.
@@ -105,11 +110,7 @@ inline QVariantMap finderPrefs(const QVariant &recentFolders)
 
 inline QVariantList recentFolders(const QStringList &names)
 {
-    QVariantList folders;
-    for (const QString &name : names)
-        folders.append(QVariantMap{{QStringLiteral("name"), name},
-                                   {QStringLiteral("file-bookmark"), bookmark(QStringLiteral("/Users/me/") + name)}});
-    return folders;
+    return bookmarked(names, QStringLiteral("name"), QStringLiteral("file-bookmark"));
 }
 
 // Every node of a tree as "path=type:value", so that a changed type (an integer turned

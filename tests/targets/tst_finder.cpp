@@ -18,14 +18,6 @@ using namespace systemlists;
 
 namespace {
 
-struct Trace {
-    const char *name;
-    const char *key;
-    const char *path;
-    const char *kind;
-    const char *extra;
-};
-
 #define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList."
 const Trace traces[] = {
     {"Finder Recent Items", "finderRecentItems", "Library/Preferences/com.apple.recentitems.plist", "Plist", "RecentItems"},
@@ -117,14 +109,6 @@ struct Fixture : ModuleFixture<FinderController> {
     void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }
 };
 
-QStringList allNames()
-{
-    QStringList names;
-    for (const Trace &t : traces)
-        names.append(QString::fromLatin1(t.name));
-    return names;
-}
-
 QStringList limitScripts(const QList<std::pair<QString, int>> &sets)
 {
     QStringList expected = {script + QStringLiteral("get recent applications limit"),
@@ -171,13 +155,8 @@ void tst_Finder::scanGivesEveryRowInOrder()
     f.writeEveryTrace();
     const QList<resultItemPtr> rows = f.scan();
     QCOMPARE(rows.size(), traceCount);
-    for (int i = 0; i < traceCount; ++i) {
-        QCOMPARE(rows[i]->resultItemName(), QString::fromLatin1(traces[i].name));
-        QCOMPARE(rows[i]->resultItemType(), QString::fromLatin1(traces[i].kind));
-        QCOMPARE(rows[i]->resultItemExtraInfo(), QString::fromLatin1(traces[i].extra));
-        QCOMPARE(rows[i]->resultItemPath(), f.pathOf(i));
-        QCOMPARE(rows[i]->resultItemIdentifier(), QStringLiteral("com.apple.Finder"));
-    }
+    for (int i = 0; i < traceCount && !QTest::currentTestFailed(); ++i)
+        compareRow(rows[i], traces[i], f.pathOf(i), QStringLiteral("com.apple.Finder"));
 }
 
 void tst_Finder::switchingKeyOffRemovesItsRows_data()
@@ -197,12 +176,7 @@ void tst_Finder::switchingKeyOffRemovesItsRows()
     f.writeEveryTrace();
     for (const QString &key : keysOff)
         UserDefaults::standardUserDefaults().setBool(false, key);
-    QStringList expected;
-    for (const Trace &t : traces) {
-        if (!keysOff.contains(QString::fromLatin1(t.key)))
-            expected.append(QString::fromLatin1(t.name));
-    }
-    QCOMPARE(f.scannedNames(), expected);
+    QCOMPARE(f.scannedNames(), traceNames(traces, keysOff));
 }
 
 void tst_Finder::recentItemsOfferFollowsTheThreeLists_data()
@@ -245,7 +219,7 @@ void tst_Finder::recentItemsOfferFollowsTheThreeLists()
     // One shared-file-list file exists: all eight are handed over, one becomes a result row.
     QVERIFY(f.home.writeFile(QString::fromLatin1(traces[6].path), "sfl2"));
 
-    QStringList expected = allNames().mid(1, 8);
+    QStringList expected = traceNames(traces).mid(1, 8);
     if (offered)
         expected.prepend(QString::fromLatin1(traces[0].name));
     QCOMPARE(f.offered(), expected);

@@ -12,14 +12,6 @@ using namespace systemlists;
 
 namespace {
 
-struct Trace {
-    const char *name;
-    const char *key;
-    const char *path;
-    const char *kind;
-    const char *extra;
-};
-
 #define CT "Library/Containers/com.apple.QuickTimePlayerX/Data/Library/"
 #define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
 const Trace traces[] = {
@@ -106,13 +98,8 @@ void tst_QuickTime::scanGivesEveryRowInOrder()
     f.writeEveryTrace();
     const QList<resultItemPtr> rows = f.scan();
     QCOMPARE(rows.size(), traceCount);
-    for (int i = 0; i < traceCount; ++i) {
-        QCOMPARE(rows[i]->resultItemName(), QString::fromLatin1(traces[i].name));
-        QCOMPARE(rows[i]->resultItemType(), QString::fromLatin1(traces[i].kind));
-        QCOMPARE(rows[i]->resultItemExtraInfo(), QString::fromLatin1(traces[i].extra));
-        QCOMPARE(rows[i]->resultItemPath(), f.pathOf(i));
-        QCOMPARE(rows[i]->resultItemIdentifier(), QStringLiteral("com.apple.QuickTimePlayerX"));
-    }
+    for (int i = 0; i < traceCount && !QTest::currentTestFailed(); ++i)
+        compareRow(rows[i], traces[i], f.pathOf(i), QStringLiteral("com.apple.QuickTimePlayerX"));
     QCOMPARE(rows[Cache]->resultItemSize().value_or(0), quint64(300 + 5000));
 }
 
@@ -129,12 +116,7 @@ void tst_QuickTime::switchingKeyOffRemovesItsRows()
     Fixture f;
     f.writeEveryTrace();
     UserDefaults::standardUserDefaults().setBool(false, keyOff);
-    QStringList expected;
-    for (const Trace &t : traces) {
-        if (QString::fromLatin1(t.key) != keyOff)
-            expected.append(QString::fromLatin1(t.name));
-    }
-    QCOMPARE(f.scannedNames(), expected);
+    QCOMPARE(f.scannedNames(), traceNames(traces, {keyOff}));
 }
 
 void tst_QuickTime::quarantineFollowsCount_data()
