@@ -324,29 +324,39 @@ void tst_Finder::cleaningSharedFileList()
 void tst_Finder::recentItemsRewrite_data()
 {
     QTest::addColumn<int>("format");
-    QTest::addColumn<bool>("lockFile");
+    QTest::addColumn<QString>("lock"); // what lies at the lock file's path
     for (auto format : {PropertyList::Format::Binary, PropertyList::Format::Xml}) {
         const char *name = format == PropertyList::Format::Binary ? "binary" : "XML";
-        QTest::addRow("%s", name) << int(format) << false;
-        QTest::addRow("%s with a lock file", name) << int(format) << true;
+        QTest::addRow("%s", name) << int(format) << QString();
+        QTest::addRow("%s with a lock file", name) << int(format) << QStringLiteral("file");
     }
+    // Only the lock itself goes: never what a link points at, nor a folder's contents.
+    QTest::newRow("lock is a link") << int(PropertyList::Format::Binary) << QStringLiteral("link");
+    QTest::newRow("lock is a folder") << int(PropertyList::Format::Xml) << QStringLiteral("folder");
 }
 
 void tst_Finder::recentItemsRewrite()
 {
     QFETCH(int, format);
-    QFETCH(bool, lockFile);
+    QFETCH(QString, lock);
     Fixture f;
     QVERIFY(f.home.writePlist(recentItemsPath, recentItems(), PropertyList::Format(format)));
     const QString path = f.home.path(recentItemsPath);
-    const QString lock = path + QStringLiteral(".lockfile");
-    if (lockFile)
-        QVERIFY(FakeHome::writeFileAt(lock, ""));
+    const QString lockPath = path + QStringLiteral(".lockfile");
+    const QString kept = f.home.path(QStringLiteral("Documents/kept.txt"));
+    QVERIFY(FakeHome::writeFileAt(kept, "mine"));
+    if (lock == QLatin1String("file"))
+        QVERIFY(FakeHome::writeFileAt(lockPath, ""));
+    else if (lock == QLatin1String("link"))
+        QVERIFY(QFile::link(kept, lockPath));
+    else if (lock == QLatin1String("folder"))
+        QVERIFY(FakeHome::writeFileAt(lockPath + QStringLiteral("/inside"), "inside"));
+    auto lockLeft = [&] { return QFileInfo(lockPath).isSymLink() || QFileInfo::exists(lockPath); };
     QVERIFY(FileManager::defaultManager().setPosixPermissions(path, 0640));
     const QByteArray original = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
     // At the announcement the emptied list is in place and the lock file gone.
     f.recorder.onEvent = [&](const platform::Notification &) -> QVariant {
-        return QStringList{nodesOfFile(path).join(QLatin1Char('\n')), QFile::exists(lock) ? QStringLiteral("lock") : QString()};
+        return QStringList{nodesOfFile(path).join(QLatin1Char('\n')), lockLeft() ? QStringLiteral("lock") : QString()};
     };
 
     f.clean(0);
@@ -358,7 +368,12 @@ void tst_Finder::recentItemsRewrite()
         expected.insert(QLatin1String(list), inner);
     }
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
-    QCOMPARE(f.recorder.events[0].snapshot.toStringList(), (QStringList{nodes(expected).join(QLatin1Char('\n')), QString()}));
+    const bool folder = lock == QLatin1String("folder");
+    QCOMPARE(f.recorder.events[0].snapshot.toStringList(),
+             (QStringList{nodes(expected).join(QLatin1Char('\n')), folder ? QStringLiteral("lock") : QString()}));
+    QCOMPARE(lockLeft(), folder);
+    QVERIFY(QFile::exists(kept));
+    QVERIFY(!folder || QFile::exists(lockPath + QStringLiteral("/inside")));
     QCOMPARE(nodesOfFile(path), nodes(expected));
     QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
     QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->permissions, mode_t(0640));
