@@ -231,7 +231,8 @@ void tst_Finder::recentItemsOfferFollowsTheThreeLists()
 
 void tst_Finder::quarantineOffersFollowCounts_data()
 {
-    QTest::addColumn<QVariant>("legacy");  // events, or a damaged file's bytes; none: no file
+    // events, schema SQL, a damaged file's bytes or true for a folder that does not open; none: no file
+    QTest::addColumn<QVariant>("legacy");
     QTest::addColumn<QVariant>("current");
     QTest::addColumn<QStringList>("expected");
     const QString l = QString::fromLatin1(traces[legacyQuarantine].name);
@@ -243,6 +244,7 @@ void tst_Finder::quarantineOffersFollowCounts_data()
     QTest::newRow("current empty") << QVariant(4) << QVariant(0) << QStringList{l};
     QTest::newRow("no legacy file") << none << QVariant(2) << QStringList{c};
     QTest::newRow("neither file") << none << none << QStringList{};
+    QTest::newRow("legacy does not open") << QVariant(true) << QVariant(2) << QStringList{c};
     QTest::newRow("legacy count fails") << notADatabase << QVariant(2) << QStringList{};
     QTest::newRow("legacy without the table") << QVariant(QStringLiteral("CREATE TABLE other(x);")) << QVariant(2)
                                               << QStringList{};
@@ -264,6 +266,8 @@ void tst_Finder::quarantineOffersFollowCounts()
             QVERIFY(f.home.createSqlite(path, content.toString()));
         else if (content.typeId() == QMetaType::QByteArray)
             QVERIFY(f.home.writeFile(path, content.toByteArray()));
+        else if (content.typeId() == QMetaType::Bool)
+            QVERIFY(f.home.makeDir(path));
     }
     UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("finderRecentItems"));
     QCOMPARE(f.offered(), expected);
