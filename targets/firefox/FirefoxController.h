@@ -1,0 +1,31 @@
+#pragma once
+
+#include "targets/base/ModuleController.h"
+
+// Firefox's traces: history, download history, form values and icons kept as rows of the
+// profile's SQLite stores (cleaned in place), and caches, cookies, session files, the saved
+// window state and web storage.
+class FirefoxController : public ModuleController
+{
+    Q_OBJECT
+public:
+    explicit FirefoxController(QObject *parent = nullptr);
+
+    // The profile folder and the cache profile folder, looked up afresh; empty when none.
+    QString getFirefoxPath() const;
+    QString getFirefoxCachePath() const;
+
+    // The two history probes of the profile's places.sqlite, each on its own connection.
+    bool firefoxHistoryItemsExist();
+    bool firefoxURLAutocompleteHistoryItemsExist();
+
+    // Handler of "CleanFirefox".
+    void cleanFirefox(const platform::Notification &request);
+
+protected:
+    MasterPrefsViewController *createPane() override;
+    void handleCleaningRequest(const platform::Notification &request) override;
+
+private:
+    QString placesPath() const;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "targets/base/TraceTable.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// Rows and probes that the Mozilla modules' tables share.
+namespace mozilla {
+
+// Row builders for the Mozilla tables.
+// Cleaned in place by `deleteStatement`; offered while the file exists and `countStatement`
+// counts more than 0.
+TraceRow sqlRow(const QString &classification, const QString &categoryKey,
+                std::function<QString()> path, const char *countStatement,
+                const char *deleteStatement, TraceRow::Probe probe = TraceRow::Probe::Inline);
+// Offered when something exists at the path; moved aside whole.
+TraceRow existingRow(const QString &classification, const QString &categoryKey,
+                     std::function<QString()> path, const QString &kind);
+
+// The two history probes of places.sqlite, each on a connection of its own: any visit, and
+// (older profiles) any typed host. A missing file, a failed open or statement answer false.
+bool historyItemsExist(QList<int> &counts, const QString &placesPath);
+bool urlAutocompleteHistoryItemsExist(QList<int> &counts, const QString &placesPath);
+
+} // namespace mozilla

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "targets/base/ModuleController.h"
+
+// SeaMonkey's traces: history, cookies, downloads and form values kept as rows of the
+// profile's SQLite stores (cleaned in place), and the typed history, cache, session files,
+// saved window state and web storage.
+class SeaMonkeyController : public ModuleController
+{
+    Q_OBJECT
+public:
+    explicit SeaMonkeyController(QObject *parent = nullptr);
+
+    // The profile folder and the cache profile folder, looked up afresh; empty when none.
+    QString getSeaMonkeyPath() const;
+    QString getSeaMonkeyCachePath() const;
+
+    // The two history probes of the profile's places.sqlite, each on its own connection.
+    bool seaMonkeyHistoryItemsExist();
+    bool seaMonkeyURLAutocompleteHistoryItemsExist();
+
+    // Handler of "CleanSeaMonkey".
+    void cleanSeaMonkey(const platform::Notification &request);
+
+protected:
+    MasterPrefsViewController *createPane() override;
+    void handleCleaningRequest(const platform::Notification &request) override;
+
+private:
+    QString placesPath() const;
+};
