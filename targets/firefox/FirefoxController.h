@@ -1,23 +1,22 @@
 #pragma once
 
-#include "targets/base/ModuleController.h"
+#include "targets/mozilla/MozillaProfileController.h"
 
 // Firefox's traces: history, download history, form values and icons kept as rows of the
 // profile's SQLite stores (cleaned in place), and caches, cookies, session files, the saved
 // window state and web storage.
-class FirefoxController : public ModuleController
+class FirefoxController : public MozillaProfileController
 {
     Q_OBJECT
 public:
     explicit FirefoxController(QObject *parent = nullptr);
 
     // The profile folder and the cache profile folder, looked up afresh; empty when none.
-    QString getFirefoxPath() const;
-    QString getFirefoxCachePath() const;
+    QString getFirefoxPath() const { return profileFolder(); }
+    QString getFirefoxCachePath() const { return cacheProfileFolder(); }
 
-    // The two history probes of the profile's places.sqlite, each on its own connection.
-    bool firefoxHistoryItemsExist();
-    bool firefoxURLAutocompleteHistoryItemsExist();
+    bool firefoxHistoryItemsExist() { return historyItemsExist(); }
+    bool firefoxURLAutocompleteHistoryItemsExist() { return urlAutocompleteHistoryItemsExist(); }
 
     // Handler of "CleanFirefox".
     void cleanFirefox(const platform::Notification &request);
@@ -25,7 +24,4 @@ public:
 protected:
     MasterPrefsViewController *createPane() override;
     void handleCleaningRequest(const platform::Notification &request) override;
-
-private:
-    QString placesPath() const;
 };

@@ -1,8 +1,5 @@
 #include "targets/mozilla/MozillaRows.h"
 
-#include "targets/base/CountProbe.h"
-#include "targets/mozilla/MozillaStatements.h"
-
 namespace mozilla {
 
 TraceRow sqlRow(const QString &classification, const QString &categoryKey,
@@ -24,16 +21,6 @@ TraceRow existingRow(const QString &classification, const QString &categoryKey,
     TraceRow row = traceRow(classification, categoryKey, std::move(path), kind);
     row.offer = TraceRow::Offer::Exists;
     return row;
-}
-
-bool historyItemsExist(QList<int> &counts, const QString &placesPath)
-{
-    return CountProbe::itemsExist(counts, placesPath, QString::fromLatin1(sql::historyCount));
-}
-
-bool urlAutocompleteHistoryItemsExist(QList<int> &counts, const QString &placesPath)
-{
-    return CountProbe::itemsExist(counts, placesPath, QString::fromLatin1(sql::hostCount));
 }
 
 } // namespace mozilla

@@ -2,7 +2,6 @@
 
 #include "targets/base/TraceTable.h"
 
-#include <QList>
 #include <QString>
 
 #include <functional>
@@ -19,10 +18,5 @@ TraceRow sqlRow(const QString &classification, const QString &categoryKey,
 // Offered when something exists at the path; moved aside whole.
 TraceRow existingRow(const QString &classification, const QString &categoryKey,
                      std::function<QString()> path, const QString &kind);
-
-// The two history probes of places.sqlite, each on a connection of its own: any visit, and
-// (older profiles) any typed host. A missing file, a failed open or statement answer false.
-bool historyItemsExist(QList<int> &counts, const QString &placesPath);
-bool urlAutocompleteHistoryItemsExist(QList<int> &counts, const QString &placesPath);
 
 } // namespace mozilla

@@ -9,41 +9,23 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Trace {
-    const char *name;
-    const char *key;
-    const char *path;
-    const char *kind;
-};
-
 // Camino's rows as the user sees them, in offer order; one fixed folder, no profile.
-const Trace traces[] = {
-    {"Camino Browsing History", "caminoBrowsing", "Library/Application Support/Camino/places.sqlite", "Sqlite"},
-    {"Camino Cache", "caminoCache", "Library/Caches/Camino/Cache", "Dir"},
-    {"Camino Cookies", "caminoCookies", "Library/Application Support/Camino/cookies.sqlite", "Sqlite"},
-    {"Camino Download History", "caminoDownloads", "Library/Application Support/Camino/downloads.plist", "File"},
-    {"Camino Last Session Information", "caminoLastSession", "Library/Application Support/Camino/WindowState.plist", "File"},
-    {"Camino Open Windows", "caminoLastSession", "Library/Saved Application State/org.mozilla.camino.savedState", "Dir"},
-    {"Camino Webpage Icons", "caminoWebpageIcons", "Library/Caches/Camino/IconCache", "Dir"},
-    {"Camino DOM Storage", "caminoDOM", "Library/Application Support/Camino/webappsstore.sqlite", "File"},
+const QList<TraceSpec> traces = {
+    {"Camino Browsing History", "caminoBrowsing", 'H', "Library/Application Support/Camino/places.sqlite", "Sqlite"},
+    {"Camino Cache", "caminoCache", 'H', "Library/Caches/Camino/Cache", "Dir"},
+    {"Camino Cookies", "caminoCookies", 'H', "Library/Application Support/Camino/cookies.sqlite", "Sqlite"},
+    {"Camino Download History", "caminoDownloads", 'H', "Library/Application Support/Camino/downloads.plist", "File"},
+    {"Camino Last Session Information", "caminoLastSession", 'H', "Library/Application Support/Camino/WindowState.plist", "File"},
+    {"Camino Open Windows", "caminoLastSession", 'H', "Library/Saved Application State/org.mozilla.camino.savedState", "Dir"},
+    {"Camino Webpage Icons", "caminoWebpageIcons", 'H', "Library/Caches/Camino/IconCache", "Dir"},
+    {"Camino DOM Storage", "caminoDOM", 'H', "Library/Application Support/Camino/webappsstore.sqlite", "File"},
 };
-constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
 const QString places = QStringLiteral("Library/Application Support/Camino/places.sqlite");
 const QString cookies = QStringLiteral("Library/Application Support/Camino/cookies.sqlite");
 
-QStringList allKeys()
-{
-    QStringList keys{QStringLiteral("scanCamino")};
-    for (const Trace &t : traces) {
-        if (!keys.contains(QString::fromLatin1(t.key)))
-            keys.append(QString::fromLatin1(t.key));
-    }
-    return keys;
-}
-
 struct Fixture : ModuleFixture<CaminoController> {
     Fixture()
-        : ModuleFixture(allKeys())
+        : ModuleFixture("scanCamino", traces)
     {
     }
 
@@ -51,15 +33,7 @@ struct Fixture : ModuleFixture<CaminoController> {
     {
         QVERIFY(mozstores::writeLegacyPlaces(home.path(places)));
         QVERIFY(mozstores::writeCookies(home.path(cookies)));
-        for (int i = 0; i < traceCount; ++i) {
-            const QString path = home.path(QString::fromLatin1(traces[i].path));
-            if (QFile::exists(path))
-                continue;
-            if (QLatin1String(traces[i].kind) == QLatin1String("Dir"))
-                QVERIFY(FakeHome::writeFileAt(path + QStringLiteral("/entry"), QByteArray(500 + i, 'd')));
-            else
-                QVERIFY(FakeHome::writeFileAt(path, QByteArray(700 + i, 'f')));
-        }
+        writeMissingTraces();
     }
 };
 
@@ -79,11 +53,7 @@ private slots:
 
 void tst_Camino::offersEveryRowInOrder_data()
 {
-    QTest::addColumn<QStringList>("keysOff");
-    QTest::newRow("every key on") << QStringList{};
-    const QStringList keys = allKeys().mid(1);
-    for (const QString &key : keys)
-        QTest::newRow(qPrintable(key + QStringLiteral(" off"))) << QStringList{key};
+    addKeysOffRows(switchKeys("scanCamino", traces));
 }
 
 void tst_Camino::offersEveryRowInOrder()
@@ -91,25 +61,7 @@ void tst_Camino::offersEveryRowInOrder()
     QFETCH(QStringList, keysOff);
     Fixture f;
     f.writeEveryTrace();
-    for (const QString &key : keysOff)
-        UserDefaults::standardUserDefaults().setBool(false, key);
-    QStringList expected, expectedPaths, expectedKinds;
-    for (const Trace &t : traces) {
-        if (!keysOff.contains(QLatin1String(t.key))) {
-            expected.append(QString::fromLatin1(t.name));
-            expectedPaths.append(f.home.path(QString::fromLatin1(t.path)));
-            expectedKinds.append(QString::fromLatin1(t.kind));
-        }
-    }
-    QStringList names, paths, kinds;
-    for (const resultItemPtr &row : f.scan()) {
-        names.append(row->resultItemName());
-        paths.append(row->resultItemPath());
-        kinds.append(row->resultItemType());
-    }
-    QCOMPARE(names, expected);
-    QCOMPARE(paths, expectedPaths);
-    QCOMPARE(kinds, expectedKinds);
+    f.verifyOffered(keysOff);
 }
 
 void tst_Camino::countRules_data()
@@ -160,24 +112,12 @@ void tst_Camino::everyRequestAnsweredOnce()
 {
     Fixture f;
     f.writeEveryTrace();
-    const QList<resultItemPtr> rows = f.scan();
-    QCOMPARE(rows.size(), traceCount);
-    for (int i = 0; i < rows.size(); ++i) {
-        const QString path = rows.at(i)->resultItemPath();
-        const QList<CleaningRecorder::Event> events = f.clean(rows.at(i)->resultItemName(), path);
-        QCOMPARE(events.size(), 1);
-        if (QLatin1String(traces[i].kind) == QLatin1String("Sqlite")) {
-            QCOMPARE(events.first().name, CleaningRecorder::status);
-            QCOMPARE(events.first().info.value(QStringLiteral("didClean")).toBool(), true);
-            QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
-        } else {
-            QCOMPARE(events.first().name, CleaningRecorder::removal);
-            QCOMPARE(events.first().info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-        }
-    }
+    f.verifyEveryRequestAnsweredOnce(f.scan(), false);
+    for (const QString &store : {places, cookies})
+        QCOMPARE(mozstores::integrity(f.home.path(store)), QStringLiteral("ok"));
     QVERIFY(f.scannedNames().isEmpty());
     // A row cleaned again once its file is gone is answered not cleaned.
-    const QString dom = f.home.path(QString::fromLatin1(traces[traceCount - 1].path));
+    const QString dom = f.pathOf(traces.last());
     QCOMPARE(f.cleanInPlace(QStringLiteral("Camino DOM Storage"), dom), false);
 }
 

@@ -11,16 +11,8 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Trace {
-    const char *name;
-    const char *key;
-    char base; // 'P' profile, 'C' cache profile, 'H' home folder
-    const char *path;
-    const char *kind;
-};
-
 // Firefox's rows as the user sees them, in offer order.
-const Trace traces[] = {
+const QList<TraceSpec> traces = {
     {"Firefox Browsing History", "firefoxBrowsing", 'P', "places.sqlite", "Sqlite"},
     {"Firefox URL Autocomplete History", "firefoxBrowsing", 'P', "places.sqlite", "Sqlite"},
     {"Firefox Cache", "firefoxCache", 'C', "Cache", "Dir"},
@@ -42,19 +34,13 @@ const Trace traces[] = {
     {"Firefox DOM Storage", "firefoxDOM", 'P', "webappsstore.sqlite", "File"},
     {"Firefox Web Storage", "firefoxDOM", 'P', "storage/default", "Dir"},
 };
-constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
 
 const QString profilesRel = QStringLiteral("Library/Application Support/Firefox/Profiles");
 const QString cachesRel = QStringLiteral("Library/Caches/Firefox/Profiles");
 
 QStringList allKeys()
 {
-    QStringList keys{QStringLiteral("scanFirefox")};
-    for (const Trace &t : traces) {
-        if (!keys.contains(QString::fromLatin1(t.key)))
-            keys.append(QString::fromLatin1(t.key));
-    }
-    return keys;
+    return switchKeys("scanFirefox", traces);
 }
 
 // The places.sqlite a test starts from.
@@ -63,12 +49,10 @@ enum class Places { None, Current, Legacy, LegacyUnvisited, LegacyVisitsOnlyBook
 struct Fixture : ModuleFixture<FirefoxController> {
     // Two profiles, as a profiles folder usually holds them; the browser's own choice is
     // the one the folder lists first.
-    QString profile;
     QString other;
-    QString cache;
 
     Fixture()
-        : ModuleFixture(allKeys())
+        : ModuleFixture("scanFirefox", traces)
     {
         for (const char *name : {"r4nd0m.default-release", "0ld1.default"})
             home.makeDir(profilesRel + QLatin1Char('/') + QLatin1String(name));
@@ -88,15 +72,6 @@ struct Fixture : ModuleFixture<FirefoxController> {
         return {};
     }
 
-    QString pathOf(int row) const
-    {
-        const QString rel = QString::fromLatin1(traces[row].path);
-        switch (traces[row].base) {
-        case 'P': return profile + QLatin1Char('/') + rel;
-        case 'C': return cache + QLatin1Char('/') + rel;
-        default: return home.path(rel);
-        }
-    }
     QString inProfile(const char *name) const { return profile + QLatin1Char('/') + QLatin1String(name); }
 
     bool writePlaces(Places kind)
@@ -124,15 +99,7 @@ struct Fixture : ModuleFixture<FirefoxController> {
         QVERIFY(mozstores::writeCookies(inProfile("cookies.sqlite")));
         QVERIFY(mozstores::writeDownloads(inProfile("downloads.sqlite")));
         QVERIFY(mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true));
-        for (int i = 0; i < traceCount; ++i) {
-            const QString path = pathOf(i);
-            if (QFile::exists(path))
-                continue;
-            if (QLatin1String(traces[i].kind) == QLatin1String("Dir"))
-                QVERIFY(FakeHome::writeFileAt(path + QStringLiteral("/entry"), QByteArray(700 + i, 'd')));
-            else
-                QVERIFY(FakeHome::writeFileAt(path, QByteArray(900 + i, 'f')));
-        }
+        writeMissingTraces();
     }
 };
 
@@ -159,12 +126,7 @@ private slots:
 
 void tst_Firefox::offersEveryRowInOrder_data()
 {
-    QTest::addColumn<QStringList>("keysOff");
-    QTest::newRow("every key on") << QStringList{};
-    const QStringList keys = allKeys().mid(1);
-    for (const QString &key : keys)
-        QTest::newRow(qPrintable(key + QStringLiteral(" off"))) << QStringList{key};
-    QTest::newRow("every key off") << keys;
+    addKeysOffRows(allKeys());
 }
 
 void tst_Firefox::offersEveryRowInOrder()
@@ -172,27 +134,7 @@ void tst_Firefox::offersEveryRowInOrder()
     QFETCH(QStringList, keysOff);
     Fixture f;
     f.writeEveryTrace();
-    for (const QString &key : keysOff)
-        UserDefaults::standardUserDefaults().setBool(false, key);
-
-    QStringList expected;
-    QList<int> expectedRows;
-    for (int i = 0; i < traceCount; ++i) {
-        if (!keysOff.contains(QLatin1String(traces[i].key))) {
-            expected.append(QString::fromLatin1(traces[i].name));
-            expectedRows.append(i);
-        }
-    }
-    const QList<resultItemPtr> rows = f.scan();
-    QStringList names;
-    for (const resultItemPtr &row : rows)
-        names.append(row->resultItemName());
-    QCOMPARE(names, expected);
-    for (int i = 0; i < rows.size(); ++i) {
-        QCOMPARE(rows.at(i)->resultItemPath(), f.pathOf(expectedRows.at(i)));
-        QCOMPARE(rows.at(i)->resultItemType(), QString::fromLatin1(traces[expectedRows.at(i)].kind));
-        QCOMPARE(rows.at(i)->resultItemAppName(), QStringLiteral("Firefox"));
-    }
+    f.verifyOffered(keysOff);
 }
 
 void tst_Firefox::countRules_data()
@@ -283,7 +225,7 @@ void tst_Firefox::firstListedProfileWins_data()
 void tst_Firefox::firstListedProfileWins()
 {
     QFETCH(QStringList, folders);
-    ModuleFixture<FirefoxController> f(allKeys()); // no profiles but these
+    ModuleFixture<FirefoxController> f("scanFirefox", traces); // no profiles but these
     const QString base = f.home.path(profilesRel);
     for (const QString &name : folders) {
         QVERIFY(mozstores::writeCookies(base + QLatin1Char('/') + name + QStringLiteral("/cookies.sqlite")));
@@ -448,37 +390,13 @@ void tst_Firefox::everyRequestAnsweredOnce()
     Fixture f;
     f.writeEveryTrace();
     const QList<resultItemPtr> rows = f.scan();
-    QCOMPARE(rows.size(), traceCount);
     if (profileGone) {
         // Both profiles go, and the cache profile: no name holds ".default" any more.
         int n = 0;
         for (const QString &folder : {f.profile, f.other, f.cache})
             QVERIFY(QDir().rename(folder, QFileInfo(folder).path() + QStringLiteral("/moved") + QString::number(++n)));
     }
-    for (int i = 0; i < rows.size(); ++i) {
-        const QString name = rows.at(i)->resultItemName();
-        const QString path = rows.at(i)->resultItemPath();
-        const QList<CleaningRecorder::Event> events = f.clean(name, path);
-        QCOMPARE(events.size(), 1);
-        const QVariantMap info = events.first().info;
-        const bool sql = QLatin1String(traces[i].kind) == QLatin1String("Sqlite");
-        if (profileGone && traces[i].base != 'H') {
-            QCOMPARE(events.first().name, CleaningRecorder::status);
-            QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-            QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), false);
-        } else if (sql) {
-            QCOMPARE(events.first().name, CleaningRecorder::status);
-            QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), name);
-            QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-            QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), true);
-            QVERIFY(QFile::exists(path));
-        } else {
-            QCOMPARE(events.first().name, CleaningRecorder::removal);
-            QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), name);
-            QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-            QVERIFY(!QFile::exists(path));
-        }
-    }
+    f.verifyEveryRequestAnsweredOnce(rows, profileGone);
     if (!profileGone) {
         for (const char *store : {"places.sqlite", "cookies.sqlite", "downloads.sqlite", "formhistory.sqlite"})
             QCOMPARE(mozstores::integrity(f.inProfile(store)), QStringLiteral("ok"));

@@ -10,16 +10,8 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Trace {
-    const char *name;
-    const char *key;
-    char base; // 'P' profile, 'C' cache profile, 'H' home folder
-    const char *path;
-    const char *kind;
-};
-
 // SeaMonkey's rows as the user sees them, in offer order.
-const Trace traces[] = {
+const QList<TraceSpec> traces = {
     {"SeaMonkey Browsing History", "seaMonkeyBrowsing", 'P', "places.sqlite", "Sqlite"},
     {"SeaMonkey URL Autocomplete History", "seaMonkeyBrowsing", 'P', "places.sqlite", "Sqlite"},
     {"SeaMonkey Typed History", "seaMonkeyBrowsing", 'P', "urlbarhistory.sqlite", "File"},
@@ -32,27 +24,13 @@ const Trace traces[] = {
     {"SeaMonkey Open Windows", "seaMonkeyLastSession", 'H', "Library/Saved Application State/org.mozilla.SeaMonkey.savedState", "Dir"},
     {"SeaMonkey DOM Storage", "seaMonkeyDOM", 'P', "webappsstore.sqlite", "File"},
 };
-constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
 
 const QString profilesRel = QStringLiteral("Library/Application Support/SeaMonkey/Profiles");
 const QString cachesRel = QStringLiteral("Library/Caches/SeaMonkey/Profiles");
 
-QStringList allKeys()
-{
-    QStringList keys{QStringLiteral("scanSeaMonkey")};
-    for (const Trace &t : traces) {
-        if (!keys.contains(QString::fromLatin1(t.key)))
-            keys.append(QString::fromLatin1(t.key));
-    }
-    return keys;
-}
-
 struct Fixture : ModuleFixture<SeaMonkeyController> {
-    QString profile;
-    QString cache;
-
     Fixture()
-        : ModuleFixture(allKeys())
+        : ModuleFixture("scanSeaMonkey", traces)
     {
         // Profiles sit one level down in SeaMonkey's folder.
         profile = home.path(profilesRel + QStringLiteral("/x1/ab12cd34.default"));
@@ -61,15 +39,6 @@ struct Fixture : ModuleFixture<SeaMonkeyController> {
         home.makeDir(cache);
     }
 
-    QString pathOf(int row) const
-    {
-        const QString rel = QString::fromLatin1(traces[row].path);
-        switch (traces[row].base) {
-        case 'P': return profile + QLatin1Char('/') + rel;
-        case 'C': return cache + QLatin1Char('/') + rel;
-        default: return home.path(rel);
-        }
-    }
     QString inProfile(const char *name) const { return profile + QLatin1Char('/') + QLatin1String(name); }
 
     void writeEveryTrace()
@@ -78,15 +47,7 @@ struct Fixture : ModuleFixture<SeaMonkeyController> {
         QVERIFY(mozstores::writeCookies(inProfile("cookies.sqlite")));
         QVERIFY(mozstores::writeDownloads(inProfile("downloads.sqlite")));
         QVERIFY(mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true));
-        for (int i = 0; i < traceCount; ++i) {
-            const QString path = pathOf(i);
-            if (QFile::exists(path))
-                continue;
-            if (QLatin1String(traces[i].kind) == QLatin1String("Dir"))
-                QVERIFY(FakeHome::writeFileAt(path + QStringLiteral("/entry"), QByteArray(600 + i, 'd')));
-            else
-                QVERIFY(FakeHome::writeFileAt(path, QByteArray(800 + i, 'f')));
-        }
+        writeMissingTraces();
     }
 };
 
@@ -109,12 +70,7 @@ private slots:
 
 void tst_SeaMonkey::offersEveryRowInOrder_data()
 {
-    QTest::addColumn<QStringList>("keysOff");
-    QTest::newRow("every key on") << QStringList{};
-    const QStringList keys = allKeys().mid(1);
-    for (const QString &key : keys)
-        QTest::newRow(qPrintable(key + QStringLiteral(" off"))) << QStringList{key};
-    QTest::newRow("every key off") << keys;
+    addKeysOffRows(switchKeys("scanSeaMonkey", traces));
 }
 
 void tst_SeaMonkey::offersEveryRowInOrder()
@@ -122,23 +78,7 @@ void tst_SeaMonkey::offersEveryRowInOrder()
     QFETCH(QStringList, keysOff);
     Fixture f;
     f.writeEveryTrace();
-    for (const QString &key : keysOff)
-        UserDefaults::standardUserDefaults().setBool(false, key);
-    QStringList expected;
-    QStringList expectedPaths;
-    for (int i = 0; i < traceCount; ++i) {
-        if (!keysOff.contains(QLatin1String(traces[i].key))) {
-            expected.append(QString::fromLatin1(traces[i].name));
-            expectedPaths.append(f.pathOf(i));
-        }
-    }
-    QStringList names, paths;
-    for (const resultItemPtr &row : f.scan()) {
-        names.append(row->resultItemName());
-        paths.append(row->resultItemPath());
-    }
-    QCOMPARE(names, expected);
-    QCOMPARE(paths, expectedPaths);
+    f.verifyOffered(keysOff);
 }
 
 void tst_SeaMonkey::profileLookup_data()
@@ -160,7 +100,7 @@ void tst_SeaMonkey::profileLookup()
 {
     QFETCH(QStringList, entries);
     QFETCH(QString, expected);
-    ModuleFixture<SeaMonkeyController> f(allKeys());
+    ModuleFixture<SeaMonkeyController> f("scanSeaMonkey", traces);
     const QString base = f.home.path(profilesRel);
     for (const QString &entry : entries)
         QVERIFY(f.home.writeFile(profilesRel + QLatin1Char('/') + entry + QStringLiteral("/urlbarhistory.sqlite"), "u"));
@@ -262,23 +202,10 @@ void tst_SeaMonkey::vanishedProfileAnswersNotCleaned()
     Fixture f;
     f.writeEveryTrace();
     const QList<resultItemPtr> rows = f.scan();
-    QCOMPARE(rows.size(), traceCount);
     // The profile and the cache profile lose their ".default": neither is found any more.
     QVERIFY(QDir().rename(f.profile, f.profile + QStringLiteral("-old")));
     QVERIFY(QDir().rename(f.cache, f.cache + QStringLiteral("-old")));
-    for (int i = 0; i < rows.size(); ++i) {
-        const QString name = rows.at(i)->resultItemName();
-        const QString path = rows.at(i)->resultItemPath();
-        const QList<CleaningRecorder::Event> events = f.clean(name, path);
-        QCOMPARE(events.size(), 1);
-        if (traces[i].base == 'H') {
-            QCOMPARE(events.first().name, CleaningRecorder::removal);
-            continue;
-        }
-        QCOMPARE(events.first().name, CleaningRecorder::status);
-        QCOMPARE(events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-        QCOMPARE(events.first().info.value(QStringLiteral("didClean")).toBool(), false);
-    }
+    f.verifyEveryRequestAnsweredOnce(rows, true);
     // Nothing was made or moved in the old profile.
     QCOMPARE(mozstores::count(f.profile + QStringLiteral("-old/cookies.sqlite"), QStringLiteral("SELECT count(*) FROM moz_cookies")), 1);
     QVERIFY(!QFile::exists(f.profile));
