@@ -115,11 +115,11 @@ private slots:
     void countRules();
     void firstListedProfileWins_data();
     void firstListedProfileWins();
-    void placesRowsCleanOneAfterAnother();
     void bookmarkedPageWithAnnotation11KeepsItsPlace_data();
     void bookmarkedPageWithAnnotation11KeepsItsPlace();
     void secureRemovalLeavesNoCleanedRowReadable_data();
     void secureRemovalLeavesNoCleanedRowReadable();
+    void linkedStoreIsNeitherOfferedNorCleaned();
     void everyRequestAnsweredOnce_data();
     void everyRequestAnsweredOnce();
 };
@@ -261,36 +261,6 @@ void tst_Firefox::firstListedProfileWins()
     }
 }
 
-void tst_Firefox::placesRowsCleanOneAfterAnother()
-{
-    Fixture f;
-    QVERIFY(f.writePlaces(Places::Legacy));
-    const QString places = f.inProfile("places.sqlite");
-    const QStringList items{QStringLiteral("Firefox Browsing History"), QStringLiteral("Firefox URL Autocomplete History"),
-                            QStringLiteral("Firefox Download History"), QStringLiteral("Firefox Webpage Icons")};
-    const QList<resultItemPtr> rows = f.scan();
-    QStringList names;
-    for (const resultItemPtr &row : rows) {
-        names.append(row->resultItemName());
-        QCOMPARE(row->resultItemPath(), places);
-        QCOMPARE(row->resultItemSize().value_or(0), quint64(QFileInfo(places).size()));
-    }
-    QCOMPARE(names, items);
-
-    for (const QString &item : items)
-        QCOMPARE(f.cleanInPlace(item, places), true);
-    QVERIFY(QFile::exists(places));
-    QCOMPARE(mozstores::integrity(places), QStringLiteral("ok"));
-    for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons"})
-        QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table)), 0);
-    QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM moz_annos WHERE anno_attribute_id BETWEEN 10 AND 12")), 0);
-    // Every bookmark and its place stay.
-    QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM moz_bookmarks")), 6);
-    QCOMPARE(mozstores::danglingBookmarks(places), 0);
-    QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
-    QVERIFY(f.scannedNames().isEmpty());
-}
-
 void tst_Firefox::bookmarkedPageWithAnnotation11KeepsItsPlace_data()
 {
     QTest::addColumn<int>("places");
@@ -377,6 +347,19 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable()
         QCOMPARE(mozstores::count(path, kept), 1);
 }
 
+void tst_Firefox::linkedStoreIsNeitherOfferedNorCleaned()
+{
+    Fixture f;
+    const QString elsewhere = f.home.path(QStringLiteral("Documents/keep.sqlite"));
+    QVERIFY(mozstores::writeCookies(elsewhere));
+    const QString link = f.inProfile("cookies.sqlite");
+    QVERIFY(QFile::link(elsewhere, link));
+    QVERIFY(f.scannedNames().isEmpty());
+    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Cookies"), link), false);
+    QCOMPARE(mozstores::count(elsewhere, QStringLiteral("SELECT count(*) FROM moz_cookies")), 1);
+    QVERIFY(QFileInfo(link).isSymLink());
+}
+
 void tst_Firefox::everyRequestAnsweredOnce_data()
 {
     QTest::addColumn<bool>("profileGone");
@@ -397,14 +380,21 @@ void tst_Firefox::everyRequestAnsweredOnce()
             QVERIFY(QDir().rename(folder, QFileInfo(folder).path() + QStringLiteral("/moved") + QString::number(++n)));
     }
     f.verifyEveryRequestAnsweredOnce(rows, profileGone);
-    if (!profileGone) {
-        for (const char *store : {"places.sqlite", "cookies.sqlite", "downloads.sqlite", "formhistory.sqlite"})
-            QCOMPARE(mozstores::integrity(f.inProfile(store)), QStringLiteral("ok"));
-        QVERIFY(f.scannedNames().isEmpty());
-    } else {
-        // Nothing was created where the profile used to be.
-        QVERIFY(!QFile::exists(f.profile));
+    if (profileGone) {
+        QVERIFY(!QFile::exists(f.profile)); // nothing was made where the profile used to be
+        return;
     }
+    for (const char *store : {"places.sqlite", "cookies.sqlite", "downloads.sqlite", "formhistory.sqlite"})
+        QCOMPARE(mozstores::integrity(f.inProfile(store)), QStringLiteral("ok"));
+    // The four places rows ran one after the other on the file, which stays with every
+    // bookmark and its page.
+    const QString places = f.inProfile("places.sqlite");
+    for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons", "moz_annos"})
+        QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table)), 0);
+    QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM moz_bookmarks")), 6);
+    QCOMPARE(mozstores::danglingBookmarks(places), 0);
+    QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
+    QVERIFY(f.scannedNames().isEmpty());
 }
 
 QTEST_MAIN(tst_Firefox)

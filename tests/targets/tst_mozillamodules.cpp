@@ -1,6 +1,5 @@
 #include "PaneShelf.h"
 
-#include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/base/MasterPrefsViewController.h"
@@ -13,7 +12,6 @@
 
 #include <memory>
 
-using platform::NotificationCenter;
 using platform::UserDefaults;
 
 namespace {
@@ -35,8 +33,6 @@ class tst_MozillaModules : public QObject
 private slots:
     void identityAndPane_data();
     void identityAndPane();
-    void offeredOnlyWhenInstalled_data();
-    void offeredOnlyWhenInstalled();
 };
 
 void tst_MozillaModules::identityAndPane_data()
@@ -106,43 +102,6 @@ void tst_MozillaModules::identityAndPane()
     const bool before = UserDefaults::standardUserDefaults().boolForKey(keys.last());
     last->click();
     QCOMPARE(UserDefaults::standardUserDefaults().boolForKey(keys.last()), !before);
-}
-
-void tst_MozillaModules::offeredOnlyWhenInstalled_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("installed");
-    for (const char *name : {"Firefox", "SeaMonkey", "Camino"}) {
-        QTest::addRow("%s installed", name) << QString::fromLatin1(name) << true;
-        QTest::addRow("%s not installed", name) << QString::fromLatin1(name) << false;
-    }
-}
-
-void tst_MozillaModules::offeredOnlyWhenInstalled()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, installed);
-    FakeHome home;
-    std::unique_ptr<ModuleController> module = makeModule(name);
-    module->init();
-    if (installed)
-        QVERIFY(!home.addApplication(module->identifierString(), name).isEmpty());
-    UserDefaults::standardUserDefaults().setBool(true, module->scanString());
-
-    QStringList offered;
-    QObject observer;
-    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("AddTargetLocation"),
-                                                    [&offered](const platform::Notification &n) {
-                                                        offered.append(n.userInfo.value(QStringLiteral("targetName")).toString());
-                                                    });
-    NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"));
-    QCOMPARE(offered, installed ? QStringList{name} : QStringList{});
-
-    // Switched off, an installed module offers no location either.
-    offered.clear();
-    UserDefaults::standardUserDefaults().setBool(false, module->scanString());
-    NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"));
-    QVERIFY(offered.isEmpty());
 }
 
 QTEST_MAIN(tst_MozillaModules)
