@@ -6,10 +6,9 @@
 
 #include <functional>
 
-// Rows and probes that the Mozilla modules' tables share.
+// The two kinds of row the Mozilla modules' tables are mostly made of.
 namespace mozilla {
 
-// Row builders for the Mozilla tables.
 // Cleaned in place by `deleteStatement`; offered while the file exists and `countStatement`
 // counts more than 0.
 TraceRow sqlRow(const QString &classification, const QString &categoryKey,
