@@ -4,17 +4,20 @@
 
 class AlertController;
 class AppController;
+class CaminoController;
 class DatabaseController;
 class FileController;
+class FinderController;
+class FirefoxController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
+class PreviewController;
+class QuickTimeController;
 class ResultsController;
 class SafariController;
-class FinderController;
-class QuickTimeController;
-class PreviewController;
+class SeaMonkeyController;
 class ShredController;
 class WizardController;
 
@@ -44,6 +47,9 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    FirefoxController *firefoxController() const { return m_firefoxController.get(); }
+    SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
+    CaminoController *caminoController() const { return m_caminoController.get(); }
     FinderController *finderController() const { return m_finderController.get(); }
     QuickTimeController *quickTimeController() const { return m_quickTimeController.get(); }
     PreviewController *previewController() const { return m_previewController.get(); }
@@ -65,6 +71,9 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<FirefoxController> m_firefoxController;
+    std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
+    std::unique_ptr<CaminoController> m_caminoController;
     std::unique_ptr<FinderController> m_finderController;
     std::unique_ptr<QuickTimeController> m_quickTimeController;
     std::unique_ptr<PreviewController> m_previewController;

@@ -19,22 +19,24 @@ using namespace systemlists;
 namespace {
 
 #define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList."
-const Trace traces[] = {
-    {"Finder Recent Items", "finderRecentItems", "Library/Preferences/com.apple.recentitems.plist", "Plist", "RecentItems"},
-    {"Finder Legacy Recent Applications Shared File List", "finderRecentItems", SFL "RecentApplications.sfl", "File", ""},
-    {"Finder Legacy Recent Documents Shared File List", "finderRecentItems", SFL "RecentDocuments.sfl", "File", ""},
-    {"Finder Legacy Recent Hosts Shared File List", "finderRecentItems", SFL "RecentHosts.sfl", "File", ""},
-    {"Finder Legacy Recent Servers Shared File List", "finderRecentItems", SFL "RecentServers.sfl", "File", ""},
-    {"Finder Recent Applications Shared File List", "finderRecentItems", SFL "RecentApplications.sfl2", "File", ""},
-    {"Finder Recent Documents Shared File List", "finderRecentItems", SFL "RecentDocuments.sfl2", "File", ""},
-    {"Finder Recent Hosts Shared File List", "finderRecentItems", SFL "RecentHosts.sfl2", "File", ""},
-    {"Finder Recent Servers Shared File List", "finderRecentItems", SFL "RecentServers.sfl2", "File", ""},
-    {"Finder Legacy Download Quarantine History", "finderQuarantineEvents", "Library/Preferences/com.apple.LaunchServices.QuarantineEvents", "Sqlite", ""},
-    {"Finder Download Quarantine History", "finderQuarantineEvents", "Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite", ""},
-    {"Finder Recent Folders", "finderRecentFolders", "Library/Preferences/com.apple.finder.plist", "Plist", "RecentFolders"},
+const QList<TraceSpec> traces = {
+    {"Finder Recent Items", "finderRecentItems", 'H', "Library/Preferences/com.apple.recentitems.plist", "Plist"},
+    {"Finder Legacy Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl", "File"},
+    {"Finder Legacy Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl", "File"},
+    {"Finder Legacy Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl", "File"},
+    {"Finder Legacy Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl", "File"},
+    {"Finder Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl2", "File"},
+    {"Finder Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl2", "File"},
+    {"Finder Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl2", "File"},
+    {"Finder Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl2", "File"},
+    {"Finder Legacy Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEvents", "Sqlite"},
+    {"Finder Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
+    {"Finder Recent Folders", "finderRecentFolders", 'H', "Library/Preferences/com.apple.finder.plist", "Plist"},
 };
+// "targetItemExtraInfo" of each row.
+const QStringList extras = {"RecentItems", "", "", "", "", "", "", "", "", "", "", "RecentFolders"};
 #undef SFL
-constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
+const int traceCount = int(traces.size());
 constexpr int legacyQuarantine = 9;
 constexpr int quarantine = 10;
 const QString recentItemsPath = QString::fromLatin1(traces[0].path);
@@ -55,9 +57,7 @@ struct Fixture : ModuleFixture<FinderController> {
     QString tool;
 
     Fixture()
-        : ModuleFixture({QStringLiteral("finderRecentItems"), QStringLiteral("finderQuarantineEvents"),
-                         QStringLiteral("finderRecentFolders")},
-                        QStringLiteral("Finder"), QStringLiteral("System/Library/CoreServices"))
+        : ModuleFixture("scanFinder", traces)
     {
         // Nothing here may ever reach a real killall.
         tool = home.path(QStringLiteral("bin/restart-stand-in"));
@@ -91,7 +91,7 @@ struct Fixture : ModuleFixture<FinderController> {
         });
     }
 
-    QString pathOf(int row) const { return home.path(QString::fromLatin1(traces[row].path)); }
+    QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
 
     void writeEveryTrace(PropertyList::Format format = PropertyList::Format::Binary)
     {
@@ -153,20 +153,16 @@ void tst_Finder::scanGivesEveryRowInOrder()
 {
     Fixture f;
     f.writeEveryTrace();
-    const QList<resultItemPtr> rows = f.scan();
-    QCOMPARE(rows.size(), traceCount);
-    for (int i = 0; i < traceCount && !QTest::currentTestFailed(); ++i)
-        compareRow(rows[i], traces[i], f.pathOf(i), QStringLiteral("com.apple.Finder"));
+    f.verifyOffered({});
+    QStringList extraInfo;
+    for (const resultItemPtr &row : f.scan())
+        extraInfo.append(row->resultItemExtraInfo());
+    QCOMPARE(extraInfo, extras);
 }
 
 void tst_Finder::switchingKeyOffRemovesItsRows_data()
 {
-    QTest::addColumn<QStringList>("keysOff");
-    QTest::newRow("recent items") << QStringList{QStringLiteral("finderRecentItems")};
-    QTest::newRow("quarantine") << QStringList{QStringLiteral("finderQuarantineEvents")};
-    QTest::newRow("recent folders") << QStringList{QStringLiteral("finderRecentFolders")};
-    QTest::newRow("all") << QStringList{QStringLiteral("finderRecentItems"), QStringLiteral("finderQuarantineEvents"),
-                                        QStringLiteral("finderRecentFolders")};
+    addKeysOffRows(switchKeys("scanFinder", traces));
 }
 
 void tst_Finder::switchingKeyOffRemovesItsRows()
@@ -174,9 +170,7 @@ void tst_Finder::switchingKeyOffRemovesItsRows()
     QFETCH(QStringList, keysOff);
     Fixture f;
     f.writeEveryTrace();
-    for (const QString &key : keysOff)
-        UserDefaults::standardUserDefaults().setBool(false, key);
-    QCOMPARE(f.scannedNames(), traceNames(traces, keysOff));
+    f.verifyOffered(keysOff);
 }
 
 void tst_Finder::recentItemsOfferFollowsTheThreeLists_data()
@@ -219,7 +213,9 @@ void tst_Finder::recentItemsOfferFollowsTheThreeLists()
     // One shared-file-list file exists: all eight are handed over, one becomes a result row.
     QVERIFY(f.home.writeFile(QString::fromLatin1(traces[6].path), "sfl2"));
 
-    QStringList expected = traceNames(traces).mid(1, 8);
+    QStringList expected;
+    for (int i = 1; i <= 8; ++i)
+        expected.append(QString::fromLatin1(traces[i].name));
     if (offered)
         expected.prepend(QString::fromLatin1(traces[0].name));
     QCOMPARE(f.offered(), expected);
@@ -548,12 +544,13 @@ void tst_Finder::damagedOrMissingListsStayInPlace()
 
 void tst_Finder::bundleFoundWhateverTheCase()
 {
-    Fixture f;
     // The Finder's own bundle says "com.apple.finder"; the module's identifier is capitalised.
-    QVERIFY(f.finder.targetExists());
-    FakeHome bare;
-    FinderController alone;
-    QVERIFY(!alone.targetExists());
+    FakeHome home;
+    FinderController finder;
+    QVERIFY(!finder.targetExists());
+    QVERIFY(!home.addApplication(QStringLiteral("com.apple.finder"), QStringLiteral("Finder"),
+                                 QStringLiteral("System/Library/CoreServices")).isEmpty());
+    QVERIFY(finder.targetExists());
 }
 
 QTEST_MAIN(tst_Finder)

@@ -14,19 +14,21 @@ namespace {
 
 #define CT "Library/Containers/com.apple.QuickTimePlayerX/Data/Library/"
 #define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
-const Trace traces[] = {
-    {"QuickTime Cache", "quickTimeCache", "Library/Caches/QuickTime/downloads", "Dir", ""},
-    {"QuickTime Download Quarantine History", "quickTimeQuarantineEvents", CT "Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite", ""},
-    {"QuickTime Recent Items", "quickTimeRecentItems", "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist", "RecentDocuments"},
-    {"QuickTime Legacy Recent Items Shared File List", "quickTimeRecentItems", SFL "com.apple.quicktimeplayerx.sfl", "File", ""},
-    {"QuickTime Recent Items Shared File List", "quickTimeRecentItems", SFL "com.apple.quicktimeplayerx.sfl2", "File", ""},
-    {"QuickTime Recent URLs", "quickTimeRecentItems", CT "Preferences/com.apple.QuickTimePlayerX.plist", "Plist", "MGRecentURLPropertyLists"},
-    {"QuickTime Legacy Recent URLs", "quickTimeRecentItems", "Library/Preferences/com.apple.QuickTimePlayerX.plist", "Plist", "MGRecentURLPropertyLists"},
-    {"QuickTime Open Windows", "quickTimeRecentItems", CT "Saved Application State/com.apple.QuickTimePlayerX.savedState", "Dir", ""},
+const QList<TraceSpec> traces = {
+    {"QuickTime Cache", "quickTimeCache", 'H', "Library/Caches/QuickTime/downloads", "Dir"},
+    {"QuickTime Download Quarantine History", "quickTimeQuarantineEvents", 'H', CT "Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
+    {"QuickTime Recent Items", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist"},
+    {"QuickTime Legacy Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl", "File"},
+    {"QuickTime Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl2", "File"},
+    {"QuickTime Recent URLs", "quickTimeRecentItems", 'H', CT "Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
+    {"QuickTime Legacy Recent URLs", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
+    {"QuickTime Open Windows", "quickTimeRecentItems", 'H', CT "Saved Application State/com.apple.QuickTimePlayerX.savedState", "Dir"},
 };
+// "targetItemExtraInfo" of each row.
+const QStringList extras = {"", "", "RecentDocuments", "", "", "MGRecentURLPropertyLists", "MGRecentURLPropertyLists", ""};
 #undef CT
 #undef SFL
-constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
+const int traceCount = int(traces.size());
 enum Row { Cache, Quarantine, RecentItems, LegacySfl, Sfl, RecentURLs, LegacyRecentURLs, OpenWindows };
 
 QVariantMap playerPrefs(const QVariant &urls)
@@ -47,13 +49,11 @@ QVariantList recentURLs()
 
 struct Fixture : ModuleFixture<QuickTimeController> {
     Fixture()
-        : ModuleFixture({QStringLiteral("quickTimeCache"), QStringLiteral("quickTimeQuarantineEvents"),
-                         QStringLiteral("quickTimeRecentItems")},
-                        QStringLiteral("QuickTime Player"))
+        : ModuleFixture("scanQuickTime", traces)
     {
     }
 
-    QString pathOf(int row) const { return home.path(QString::fromLatin1(traces[row].path)); }
+    QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
 
     void writeEveryTrace()
     {
@@ -96,27 +96,26 @@ void tst_QuickTime::scanGivesEveryRowInOrder()
 {
     Fixture f;
     f.writeEveryTrace();
+    f.verifyOffered({});
     const QList<resultItemPtr> rows = f.scan();
-    QCOMPARE(rows.size(), traceCount);
-    for (int i = 0; i < traceCount && !QTest::currentTestFailed(); ++i)
-        compareRow(rows[i], traces[i], f.pathOf(i), QStringLiteral("com.apple.QuickTimePlayerX"));
+    QStringList extraInfo;
+    for (const resultItemPtr &row : rows)
+        extraInfo.append(row->resultItemExtraInfo());
+    QCOMPARE(extraInfo, extras);
     QCOMPARE(rows[Cache]->resultItemSize().value_or(0), quint64(300 + 5000));
 }
 
 void tst_QuickTime::switchingKeyOffRemovesItsRows_data()
 {
-    QTest::addColumn<QString>("keyOff");
-    for (const char *key : {"quickTimeCache", "quickTimeQuarantineEvents", "quickTimeRecentItems"})
-        QTest::newRow(key) << QString::fromLatin1(key);
+    addKeysOffRows(switchKeys("scanQuickTime", traces));
 }
 
 void tst_QuickTime::switchingKeyOffRemovesItsRows()
 {
-    QFETCH(QString, keyOff);
+    QFETCH(QStringList, keysOff);
     Fixture f;
     f.writeEveryTrace();
-    UserDefaults::standardUserDefaults().setBool(false, keyOff);
-    QCOMPARE(f.scannedNames(), traceNames(traces, {keyOff}));
+    f.verifyOffered(keysOff);
 }
 
 void tst_QuickTime::quarantineFollowsCount_data()

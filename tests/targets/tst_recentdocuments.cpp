@@ -15,8 +15,12 @@ using namespace systemlists;
 // how cleaning it keeps everything but the entries.
 namespace {
 
-const QString quickTimeList = QStringLiteral("Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist");
-const QString previewList = QStringLiteral("Library/Preferences/com.apple.Preview.LSSharedFileList.plist");
+const QList<TraceSpec> quickTimeRow = {{"QuickTime Recent Items", "quickTimeRecentItems", 'H',
+                                        "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist"}};
+const QList<TraceSpec> previewRow = {{"Preview Recent Items", "previewRecentItems", 'H',
+                                      "Library/Preferences/com.apple.Preview.LSSharedFileList.plist", "Plist"}};
+const QString quickTimeList = QString::fromLatin1(quickTimeRow.first().path);
+const QString previewList = QString::fromLatin1(previewRow.first().path);
 
 struct Outcome {
     QStringList offered;
@@ -28,10 +32,10 @@ struct Outcome {
 // Scans the module with the list written as given (bytes win over a tree), then cleans its
 // recent-items row.
 template <class Module>
-Outcome scanAndClean(const QString &key, const QString &application, const QString &list, const QVariant &tree,
+Outcome scanAndClean(const char *scanKey, const QList<TraceSpec> &table, const QString &list, const QVariant &tree,
                      const QByteArray &bytes, PropertyList::Format format)
 {
-    ModuleFixture<Module> f({key}, application);
+    ModuleFixture<Module> f(scanKey, table);
     if (!bytes.isEmpty())
         f.home.writeFile(list, bytes);
     else if (tree.isValid())
@@ -50,8 +54,8 @@ Outcome scanAndClean(const QString &module, const QVariant &tree, const QByteArr
                      PropertyList::Format format = PropertyList::Format::Binary)
 {
     if (module == QStringLiteral("QuickTime"))
-        return scanAndClean<QuickTimeController>(QStringLiteral("quickTimeRecentItems"), QStringLiteral("QuickTime Player"), quickTimeList, tree, bytes, format);
-    return scanAndClean<PreviewController>(QStringLiteral("previewRecentItems"), QStringLiteral("Preview"), previewList, tree, bytes, format);
+        return scanAndClean<QuickTimeController>("scanQuickTime", quickTimeRow, quickTimeList, tree, bytes, format);
+    return scanAndClean<PreviewController>("scanPreview", previewRow, previewList, tree, bytes, format);
 }
 
 } // namespace
@@ -119,8 +123,6 @@ void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries()
     const QVariantMap tree = sharedFileListPrefs(
         withEntries ? QVariant(customListItems({QStringLiteral("a.mov"), QStringLiteral("b.pdf")})) : QVariant());
     const QString list = module == QStringLiteral("QuickTime") ? quickTimeList : previewList;
-    const QString key = module == QStringLiteral("QuickTime") ? QStringLiteral("quickTimeRecentItems")
-                                                             : QStringLiteral("previewRecentItems");
 
     auto check = [&](auto &f) {
         QVERIFY(f.home.writePlist(list, tree, PropertyList::Format(format)));
@@ -143,10 +145,10 @@ void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries()
         QVERIFY(!f.offered().contains(module + QStringLiteral(" Recent Items")));
     };
     if (module == QStringLiteral("QuickTime")) {
-        ModuleFixture<QuickTimeController> f({key}, QStringLiteral("QuickTime Player"));
+        ModuleFixture<QuickTimeController> f("scanQuickTime", quickTimeRow);
         check(f);
     } else {
-        ModuleFixture<PreviewController> f({key}, QStringLiteral("Preview"));
+        ModuleFixture<PreviewController> f("scanPreview", previewRow);
         check(f);
     }
 }
