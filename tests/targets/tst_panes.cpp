@@ -2,11 +2,11 @@
 
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
-#include "targets/safari/SafariController.h"
-#include "targets/safari/SafariPrefsViewController.h"
 #include "targets/finder/FinderController.h"
 #include "targets/preview/PreviewController.h"
 #include "targets/quicktime/QuickTimeController.h"
+#include "targets/safari/SafariController.h"
+#include "targets/safari/SafariPrefsViewController.h"
 
 #include <QApplication>
 #include <QCheckBox>
