@@ -56,11 +56,12 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
         fm.setImmutable(path, false);
 
     // Never create the file: one that vanished since the check above must not come back as
-    // an empty database. Nor follow a link swapped in since then.
+    // an empty database. Never through a link either: the rows to delete are this file's.
     sqlite3 *db = nullptr;
     const QByteArray file = withResolvedFolder(platform::encodePath(path));
-    if (file.isEmpty() || sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
-                        nullptr) != SQLITE_OK) {
+    if (file.isEmpty()
+        || sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                           nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return false;
     }
