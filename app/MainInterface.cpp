@@ -5,6 +5,10 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "targets/chrome/ChromeController.h"
+#include "targets/chrome/ChromiumController.h"
+#include "targets/flock/FlockController.h"
+#include "targets/opera/OperaController.h"
 #include "targets/safari/SafariController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
@@ -44,6 +48,10 @@ void MainInterface::createControllers()
     m_dbControl = std::make_unique<DatabaseController>();
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
+    m_chromeController = std::make_unique<ChromeController>();
+    m_chromiumController = std::make_unique<ChromiumController>();
+    m_operaController = std::make_unique<OperaController>();
+    m_flockController = std::make_unique<FlockController>();
     m_alertControl = std::make_unique<AlertController>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
@@ -94,11 +102,17 @@ void MainInterface::wireOutlets()
     // Modules: the file service moves their traces aside, the database service cleans rows.
     m_safariController->setFileControl(m_fileControl.get());
     m_safariController->setDbControl(m_dbControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules()) {
+        module->setFileControl(m_fileControl.get());
+        module->setDbControl(m_dbControl.get());
+    }
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
     m_prefControl->setWizardControl(m_wizardControl.get());
     m_safariController->setPrefControl(m_prefControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -110,12 +124,20 @@ void MainInterface::awakeFromNib()
 {
     m_shredControl->awakeFromNib();
     m_safariController->init();
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
+}
+
+QList<ChromiumModuleController *> MainInterface::chromiumLayoutModules() const
+{
+    return {m_chromeController.get(), m_chromiumController.get(), m_operaController.get(),
+            m_flockController.get()};
 }
 
 void MainInterface::finishLaunching()

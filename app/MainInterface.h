@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 #include <memory>
 
 class AlertController;
@@ -12,6 +14,11 @@ class NimbrelAppDelegate;
 class PrefsController;
 class ResultsController;
 class SafariController;
+class ChromeController;
+class ChromiumModuleController;
+class ChromiumController;
+class OperaController;
+class FlockController;
 class ShredController;
 class WizardController;
 
@@ -41,6 +48,10 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    ChromeController *chromeController() const { return m_chromeController.get(); }
+    ChromiumController *chromiumController() const { return m_chromiumController.get(); }
+    OperaController *operaController() const { return m_operaController.get(); }
+    FlockController *flockController() const { return m_flockController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
 
@@ -50,6 +61,8 @@ private:
     void wireOutlets();
     void awakeFromNib();
     void finishLaunching();
+    // Chrome, Chromium, Opera and Flock: wired alike.
+    QList<ChromiumModuleController *> chromiumLayoutModules() const;
 
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
@@ -59,6 +72,10 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<ChromeController> m_chromeController;
+    std::unique_ptr<ChromiumController> m_chromiumController;
+    std::unique_ptr<OperaController> m_operaController;
+    std::unique_ptr<FlockController> m_flockController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
