@@ -3,13 +3,10 @@
 using tracepaths::home;
 
 ChromeBrowserController::ChromeBrowserController(const ChromeParameters &parameters, QObject *parent)
-    : ChromiumModuleController(parent)
+    : ChromiumModuleController(paneOf(parameters), parent)
     , m_parameters(parameters)
 {
-    const ChromiumSwitches switches = switchesFor(parameters.name);
-    setIdentity(parameters.identifier, switches.scanKey(), parameters.name);
-    setCategories(switches.categories());
-    setTraceTable(traceRows(switches));
+    setTraceTable(traceRows());
 }
 
 ChromiumSwitches ChromeBrowserController::switchesFor(const QString &name)
@@ -27,26 +24,26 @@ ChromiumPane ChromeBrowserController::paneOf(const ChromeParameters &parameters)
 }
 
 // In offer order; the Monthly History Index rows come after the archived history.
-QList<TraceRow> ChromeBrowserController::traceRows(const ChromiumSwitches &switches)
+QList<TraceRow> ChromeBrowserController::traceRows()
 {
     const ChromeParameters &p = m_parameters;
     const QString profile = p.profile;
-    const QString browsing = switches.key(QStringLiteral("Browsing"));
-    const QString cache = switches.key(QStringLiteral("Cache"));
+    const QString browsing = key(QStringLiteral("Browsing"));
+    const QString cache = key(QStringLiteral("Cache"));
     QList<TraceRow> rows = browsingRows(browsing, profile, true);
     rows << profileRow(QStringLiteral("Visited Links History"), browsing, profile, QStringLiteral("Visited Links"))
          << traceRow(QStringLiteral("Cache"), cache, home(p.cache), QStringLiteral("Dir"))
          << profileRow(QStringLiteral("History Provider Cache"), cache, profile, QStringLiteral("History Provider Cache"))
-         << profileRow(QStringLiteral("Cookies"), switches.key(QStringLiteral("Cookies")), profile, QStringLiteral("Cookies"));
-    rows << downloadRows(switches.key(QStringLiteral("Downloads")), profile, true);
-    rows << profileRow(QStringLiteral("Flash Cookies"), switches.key(QStringLiteral("FlashCookies")), profile,
+         << profileRow(QStringLiteral("Cookies"), key(QStringLiteral("Cookies")), profile, QStringLiteral("Cookies"));
+    rows << downloadRows(key(QStringLiteral("Downloads")), profile, true);
+    rows << profileRow(QStringLiteral("Flash Cookies"), key(QStringLiteral("FlashCookies")), profile,
                        QStringLiteral("Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects"), QStringLiteral("Dir"))
-         << profileRow(QStringLiteral("Form Values"), switches.key(QStringLiteral("Forms")), profile, QStringLiteral("Web Data"));
-    rows << sessionRows(switches.key(QStringLiteral("LastSession")), profile);
-    rows << searchRow(switches.key(QStringLiteral("RecentSearches")), profile)
-         << profileRow(QStringLiteral("Webpage Icons"), switches.key(QStringLiteral("WebpageIcons")), profile, QStringLiteral("Favicons"))
+         << profileRow(QStringLiteral("Form Values"), key(QStringLiteral("Forms")), profile, QStringLiteral("Web Data"));
+    rows << sessionRows(key(QStringLiteral("LastSession")), profile);
+    rows << searchRow(key(QStringLiteral("RecentSearches")), profile)
+         << profileRow(QStringLiteral("Webpage Icons"), key(QStringLiteral("WebpageIcons")), profile, QStringLiteral("Favicons"))
          << localStorageRow(
-                switches.key(QStringLiteral("DOM")), tracepaths::join(profile, QStringLiteral("Local Storage")),
+                key(QStringLiteral("DOM")), tracepaths::join(profile, QStringLiteral("Local Storage")),
                 p.keptPrefixes);
     return rows;
 }

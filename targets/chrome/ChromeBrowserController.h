@@ -1,9 +1,7 @@
 #pragma once
 
 #include "targets/chrome/ChromeParameters.h"
-#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
 #include "targets/chromium/ChromiumModuleController.h"
-#include "targets/chromium/ChromiumSwitches.h"
 
 // Chrome's traces, for whichever of Chrome or Chromium the parameters name: history and its
 // segments, archived history, the monthly history indexes, visited links, caches, cookies,
@@ -23,7 +21,7 @@ protected:
     explicit ChromeBrowserController(const ChromeParameters &parameters, QObject *parent = nullptr);
 
 private:
-    QList<TraceRow> traceRows(const ChromiumSwitches &switches);
+    QList<TraceRow> traceRows();
 
     ChromeParameters m_parameters;
 };

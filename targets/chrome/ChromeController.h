@@ -1,8 +1,9 @@
 #pragma once
 
 #include "targets/chrome/ChromeBrowserController.h"
+#include "targets/chrome/ChromePrefsViewController.h"
 
-class ChromeController : public ChromeBrowserController
+class ChromeController : public ChromiumLayoutModule<ChromePrefsViewController, ChromeBrowserController>
 {
     Q_OBJECT
 public:
@@ -10,7 +11,4 @@ public:
 
     // Handler of "CleanChrome".
     void cleanChrome(const platform::Notification &request) { dispatchCleaningRequest(request); }
-
-protected:
-    MasterPrefsViewController *createPane() override;
 };

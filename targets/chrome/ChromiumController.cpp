@@ -1,13 +1,6 @@
 #include "targets/chrome/ChromiumController.h"
 
-#include "targets/chrome/ChromiumPrefsViewController.h"
-
 ChromiumController::ChromiumController(QObject *parent)
-    : ChromeBrowserController(ChromeParameters::chromium(), parent)
+    : ChromiumLayoutModule(ChromeParameters::chromium(), parent)
 {
-}
-
-MasterPrefsViewController *ChromiumController::createPane()
-{
-    return new ChromiumPrefsViewController;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "targets/chrome/ChromeBrowserController.h"
+#include "targets/chrome/ChromiumPrefsViewController.h"
 
-class ChromiumController : public ChromeBrowserController
+class ChromiumController : public ChromiumLayoutModule<ChromiumPrefsViewController, ChromeBrowserController>
 {
     Q_OBJECT
 public:
@@ -10,7 +11,4 @@ public:
 
     // Handler of "CleanChromium".
     void cleanChromium(const platform::Notification &request) { dispatchCleaningRequest(request); }
-
-protected:
-    MasterPrefsViewController *createPane() override;
 };

@@ -13,6 +13,14 @@ const QString historyFile = QStringLiteral("History");
 
 } // namespace
 
+ChromiumModuleController::ChromiumModuleController(const ChromiumPane &pane, QObject *parent)
+    : ModuleController(parent)
+    , m_switches(pane.switches)
+{
+    setIdentity(pane.identifier, m_switches.scanKey(), pane.appName);
+    setCategories(m_switches.categories());
+}
+
 std::function<QString()> ChromiumModuleController::inProfile(const QString &profile,
                                                              const QString &relative)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "targets/base/ModuleController.h"
+#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
 
 // The base of the modules whose browsers keep a Chromium-layout profile (Chrome, Chromium,
 // Opera, Flock): the rows those profiles share, built from a profile folder, and the two
@@ -11,10 +12,13 @@
 class ChromiumModuleController : public ModuleController
 {
     Q_OBJECT
-public:
-    using ModuleController::ModuleController;
-
 protected:
+    // Takes the module's identity and switches from what its pane shows.
+    explicit ChromiumModuleController(const ChromiumPane &pane, QObject *parent = nullptr);
+
+    // The category key of a switch word: "chromeDOM" for "DOM".
+    QString key(const QString &word) const { return m_switches.key(word); }
+
     static std::function<QString()> inProfile(const QString &profile, const QString &relative);
     // A row moved whole, at `relative` inside the profile.
     static TraceRow profileRow(const QString &classification, const QString &key,
@@ -48,4 +52,16 @@ protected:
                                          const QString &path);
     // Sets the whole folder aside, moves the kept entries back and announces the rest.
     void removeDOMStorage(const QString &itemName, const QString &folder, const QStringList &keptPrefixes);
+
+private:
+    ChromiumSwitches m_switches;
+};
+
+// A module of the family (built on `Base`) that shows the pane `Pane`.
+template <class Pane, class Base = ChromiumModuleController>
+class ChromiumLayoutModule : public Base
+{
+protected:
+    using Base::Base;
+    MasterPrefsViewController *createPane() override { return new Pane; }
 };

@@ -1,7 +1,5 @@
 #include "targets/flock/FlockController.h"
 
-#include "targets/flock/FlockPrefsViewController.h"
-
 using tracepaths::home;
 
 namespace {
@@ -22,12 +20,9 @@ ChromiumSwitches flockSwitches()
 } // namespace
 
 FlockController::FlockController(QObject *parent)
-    : ChromiumModuleController(parent)
+    : ChromiumLayoutModule(pane(), parent)
 {
-    const ChromiumSwitches switches = flockSwitches();
-    setIdentity(identifier, switches.scanKey(), QStringLiteral("Flock"));
-    setCategories(switches.categories());
-    setTraceTable(traceRows(switches));
+    setTraceTable(traceRows());
 }
 
 ChromiumPane FlockController::pane()
@@ -35,27 +30,22 @@ ChromiumPane FlockController::pane()
     return {QStringLiteral("FlockPrefsView"), QStringLiteral("Flock"), identifier, flockSwitches()};
 }
 
-MasterPrefsViewController *FlockController::createPane()
-{
-    return new FlockPrefsViewController;
-}
-
 // In offer order.
-QList<TraceRow> FlockController::traceRows(const ChromiumSwitches &switches)
+QList<TraceRow> FlockController::traceRows()
 {
-    const QString session = switches.key(QStringLiteral("LastSession"));
-    QList<TraceRow> rows = browsingRows(switches.key(QStringLiteral("Browsing")), profile, false);
-    rows << traceRow(QStringLiteral("Cache"), switches.key(QStringLiteral("Cache")),
+    const QString session = key(QStringLiteral("LastSession"));
+    QList<TraceRow> rows = browsingRows(key(QStringLiteral("Browsing")), profile, false);
+    rows << traceRow(QStringLiteral("Cache"), key(QStringLiteral("Cache")),
                      home(QStringLiteral("Library/Caches/Flock/User Data/Default/Cache")), QStringLiteral("Dir"))
-         << profileRow(QStringLiteral("Cookies"), switches.key(QStringLiteral("Cookies")), profile, QStringLiteral("Cookies"));
-    rows << downloadRows(switches.key(QStringLiteral("Downloads")), profile, false);
-    rows << profileRow(QStringLiteral("Form Values"), switches.key(QStringLiteral("Forms")), profile, QStringLiteral("Web Data"))
+         << profileRow(QStringLiteral("Cookies"), key(QStringLiteral("Cookies")), profile, QStringLiteral("Cookies"));
+    rows << downloadRows(key(QStringLiteral("Downloads")), profile, false);
+    rows << profileRow(QStringLiteral("Form Values"), key(QStringLiteral("Forms")), profile, QStringLiteral("Web Data"))
          // The browser's shared state, one level above the profile.
          << profileRow(QStringLiteral("Last Session Local State"), session, userData, QStringLiteral("Local State"));
     rows << sessionRows(session, profile);
-    rows << searchRow(switches.key(QStringLiteral("RecentSearches")), profile)
-         << profileRow(QStringLiteral("Webpage Icons"), switches.key(QStringLiteral("WebpageIcons")), profile, QStringLiteral("Thumbnails"))
-         << profileRow(QStringLiteral("DOM Storage"), switches.key(QStringLiteral("DOM")), profile,
+    rows << searchRow(key(QStringLiteral("RecentSearches")), profile)
+         << profileRow(QStringLiteral("Webpage Icons"), key(QStringLiteral("WebpageIcons")), profile, QStringLiteral("Thumbnails"))
+         << profileRow(QStringLiteral("DOM Storage"), key(QStringLiteral("DOM")), profile,
                        QStringLiteral("Local Storage"), QStringLiteral("Dir"));
     return rows;
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
 #include "targets/chromium/ChromiumModuleController.h"
+#include "targets/flock/FlockPrefsViewController.h"
 
 // Flock's traces, kept in a Chromium-layout profile inside "User Data", with the shared
 // "Local State" one level above the profile. Its Local Storage goes whole: it has no
 // extensions' storage to keep.
-class FlockController : public ChromiumModuleController
+class FlockController : public ChromiumLayoutModule<FlockPrefsViewController>
 {
     Q_OBJECT
 public:
@@ -17,9 +17,6 @@ public:
 
     static ChromiumPane pane();
 
-protected:
-    MasterPrefsViewController *createPane() override;
-
 private:
-    QList<TraceRow> traceRows(const ChromiumSwitches &switches);
+    QList<TraceRow> traceRows();
 };

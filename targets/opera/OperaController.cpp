@@ -1,7 +1,5 @@
 #include "targets/opera/OperaController.h"
 
-#include "targets/opera/OperaPrefsViewController.h"
-
 using tracepaths::home;
 
 namespace {
@@ -28,12 +26,9 @@ TraceRow legacyRow(const QString &classification, const QString &key, const QStr
 } // namespace
 
 OperaController::OperaController(QObject *parent)
-    : ChromiumModuleController(parent)
+    : ChromiumLayoutModule(pane(), parent)
 {
-    const ChromiumSwitches switches = operaSwitches();
-    setIdentity(identifier, switches.scanKey(), QStringLiteral("Opera"));
-    setCategories(switches.categories());
-    setTraceTable(traceRows(switches));
+    setTraceTable(traceRows());
 }
 
 ChromiumPane OperaController::pane()
@@ -41,23 +36,18 @@ ChromiumPane OperaController::pane()
     return {QStringLiteral("OperaPrefsView"), QStringLiteral("Opera"), identifier, operaSwitches()};
 }
 
-MasterPrefsViewController *OperaController::createPane()
-{
-    return new OperaPrefsViewController;
-}
-
 // In offer order: each category's current rows, then its legacy rows.
-QList<TraceRow> OperaController::traceRows(const ChromiumSwitches &switches)
+QList<TraceRow> OperaController::traceRows()
 {
     const QString dir = QStringLiteral("Dir");
-    const QString browsing = switches.key(QStringLiteral("Browsing"));
-    const QString cache = switches.key(QStringLiteral("Cache"));
-    const QString cookies = switches.key(QStringLiteral("Cookies"));
-    const QString downloads = switches.key(QStringLiteral("Downloads"));
-    const QString session = switches.key(QStringLiteral("LastSession"));
-    const QString searches = switches.key(QStringLiteral("RecentSearches"));
-    const QString icons = switches.key(QStringLiteral("WebpageIcons"));
-    const QString dom = switches.key(QStringLiteral("DOM"));
+    const QString browsing = key(QStringLiteral("Browsing"));
+    const QString cache = key(QStringLiteral("Cache"));
+    const QString cookies = key(QStringLiteral("Cookies"));
+    const QString downloads = key(QStringLiteral("Downloads"));
+    const QString session = key(QStringLiteral("LastSession"));
+    const QString searches = key(QStringLiteral("RecentSearches"));
+    const QString icons = key(QStringLiteral("WebpageIcons"));
+    const QString dom = key(QStringLiteral("DOM"));
     const QString oldCaches = QStringLiteral("Library/Caches/Opera/");
 
     QList<TraceRow> rows = browsingRows(browsing, profile, true);

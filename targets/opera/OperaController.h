@@ -1,13 +1,13 @@
 #pragma once
 
-#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
 #include "targets/chromium/ChromiumModuleController.h"
+#include "targets/opera/OperaPrefsViewController.h"
 
 // Opera's traces, of two generations: the current browser's Chromium-layout profile, and
 // what the older Opera kept under Library/Opera, Library/Caches/Opera and its pstorage
 // folder (the "Legacy" rows). Its Local Storage keeps the browser's own start-page and
 // discovery storage as well as the extensions'.
-class OperaController : public ChromiumModuleController
+class OperaController : public ChromiumLayoutModule<OperaPrefsViewController>
 {
     Q_OBJECT
 public:
@@ -18,9 +18,6 @@ public:
 
     static ChromiumPane pane();
 
-protected:
-    MasterPrefsViewController *createPane() override;
-
 private:
-    QList<TraceRow> traceRows(const ChromiumSwitches &switches);
+    QList<TraceRow> traceRows();
 };

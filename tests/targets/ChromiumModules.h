@@ -57,34 +57,49 @@ struct Module {
     }
 };
 
+// A module's rows as {classification, switch word, path, kind}.
+struct Row {
+    const char *classification;
+    const char *word;
+    QString path;
+    const char *kind;
+};
+
+inline QList<Trace> tracesOf(const QString &app, std::initializer_list<Row> rows)
+{
+    QList<Trace> list;
+    const QString keyPrefix = app.left(1).toLower() + app.mid(1);
+    for (const Row &r : rows) {
+        list.append({app + QLatin1Char(' ') + QLatin1String(r.classification), keyPrefix + QLatin1String(r.word),
+                     r.path, QLatin1String(r.kind)});
+    }
+    return list;
+}
+
 inline QList<Trace> chromeTraces(const QString &app, const QString &identifier, const QString &profile,
                                  const QString &cache)
 {
-    const QString k = app.left(1).toLower() + app.mid(1);
-    auto t = [&](const char *cls, const char *key, const QString &path, const char *kind) {
-        return Trace{app + QLatin1Char(' ') + QLatin1String(cls), k + QLatin1String(key), path, QLatin1String(kind)};
-    };
     const QString p = profile + QLatin1Char('/');
-    return {
-        t("Browsing History", "Browsing", p + "History", "Sqlite"),
-        t("History Segments", "Browsing", p + "History", "Sqlite"),
-        t("Archived Browsing History", "Browsing", p + "Archived History", "Sqlite"),
-        t("Monthly History Index", "Browsing", p + "History Index 2024-01", "File"),
-        t("Visited Links History", "Browsing", p + "Visited Links", "File"),
-        t("Cache", "Cache", cache, "Dir"),
-        t("History Provider Cache", "Cache", p + "History Provider Cache", "File"),
-        t("Cookies", "Cookies", p + "Cookies", "File"),
-        t("Download History", "Downloads", p + "History", "Sqlite"),
-        t("Download History URL Chains", "Downloads", p + "History", "Sqlite"),
-        t("Flash Cookies", "FlashCookies", p + "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir"),
-        t("Form Values", "Forms", p + "Web Data", "File"),
-        t("Last Session Information", "LastSession", p + "Current Session", "File"),
-        t("Last Session Tabs", "LastSession", p + "Current Tabs", "File"),
-        t("Open Windows", "LastSession", "Library/Saved Application State/" + identifier + ".savedState", "Dir"),
-        t("Recent Searches", "RecentSearches", p + "History", "Sqlite"),
-        t("Webpage Icons", "WebpageIcons", p + "Favicons", "File"),
-        t("DOM Storage", "DOM", p + "Local Storage", "Dir"),
-    };
+    return tracesOf(app, {
+        {"Browsing History", "Browsing", p + "History", "Sqlite"},
+        {"History Segments", "Browsing", p + "History", "Sqlite"},
+        {"Archived Browsing History", "Browsing", p + "Archived History", "Sqlite"},
+        {"Monthly History Index", "Browsing", p + "History Index 2024-01", "File"},
+        {"Visited Links History", "Browsing", p + "Visited Links", "File"},
+        {"Cache", "Cache", cache, "Dir"},
+        {"History Provider Cache", "Cache", p + "History Provider Cache", "File"},
+        {"Cookies", "Cookies", p + "Cookies", "File"},
+        {"Download History", "Downloads", p + "History", "Sqlite"},
+        {"Download History URL Chains", "Downloads", p + "History", "Sqlite"},
+        {"Flash Cookies", "FlashCookies", p + "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir"},
+        {"Form Values", "Forms", p + "Web Data", "File"},
+        {"Last Session Information", "LastSession", p + "Current Session", "File"},
+        {"Last Session Tabs", "LastSession", p + "Current Tabs", "File"},
+        {"Open Windows", "LastSession", "Library/Saved Application State/" + identifier + ".savedState", "Dir"},
+        {"Recent Searches", "RecentSearches", p + "History", "Sqlite"},
+        {"Webpage Icons", "WebpageIcons", p + "Favicons", "File"},
+        {"DOM Storage", "DOM", p + "Local Storage", "Dir"},
+    });
 }
 
 inline Module chrome()
@@ -108,41 +123,37 @@ inline Module chromium()
 inline Module opera()
 {
     const QString p = QStringLiteral("Library/Application Support/com.operasoftware.Opera/");
-    auto t = [](const char *cls, const char *key, const QString &path, const char *kind) {
-        return Trace{QStringLiteral("Opera ") + QLatin1String(cls), QStringLiteral("opera") + QLatin1String(key),
-                     path, QLatin1String(kind)};
-    };
     return {QStringLiteral("Opera"), QStringLiteral("com.operasoftware.Opera"), p.chopped(1),
-            {
-                t("Browsing History", "Browsing", p + "History", "Sqlite"),
-                t("History Segments", "Browsing", p + "History", "Sqlite"),
-                t("Archived Browsing History", "Browsing", p + "Archived History", "Sqlite"),
-                t("Monthly History Index", "Browsing", p + "History Index 2024-01", "File"),
-                t("Legacy Browsing History", "Browsing", "Library/Opera/global_history.dat", "File"),
-                t("Legacy Typed History", "Browsing", "Library/Opera/typed_history.xml", "File"),
-                t("Cache", "Cache", "Library/Caches/com.operasoftware.Opera/Cache", "Dir"),
-                t("History Provider Cache", "Cache", p + "History Provider Cache", "File"),
-                t("Legacy Cache", "Cache", "Library/Caches/Opera/cache", "Dir"),
-                t("Legacy VPS Cache", "Cache", "Library/Caches/Opera/vps", "Dir"),
-                t("Legacy Cache Index", "Cache", "Library/Caches/Opera/opcache", "Dir"),
-                t("Legacy Cache Thumbnails", "Cache", "Library/Caches/Opera/thumbnails", "Dir"),
-                t("Cookies", "Cookies", p + "Cookies", "File"),
-                t("Legacy Cookies", "Cookies", "Library/Opera/cookies4.dat", "File"),
-                t("Download History", "Downloads", p + "History", "Sqlite"),
-                t("Download History URL Chains", "Downloads", p + "History", "Sqlite"),
-                t("Legacy Download History", "Downloads", "Library/Opera/download.dat", "File"),
-                t("Last Session Information", "LastSession", p + "session.db", "File"),
-                t("Last Session Information Backup", "LastSession", p + "session.dbak", "File"),
-                t("Legacy Last Session Information", "LastSession", "Library/Opera/sessions/autosave.win", "File"),
-                t("Legacy Last Session Information Backup", "LastSession", "Library/Opera/sessions/autosave.win.bak", "File"),
-                t("Open Windows", "LastSession", "Library/Saved Application State/com.operasoftware.Opera.savedState", "Dir"),
-                t("Recent Searches", "RecentSearches", p + "History", "Sqlite"),
-                t("Legacy Recent Searches", "RecentSearches", "Library/Opera/search_field_history.dat", "File"),
-                t("Webpage Icons", "WebpageIcons", p + "Thumbnails", "File"),
-                t("Legacy Webpage Icons", "WebpageIcons", "Library/Caches/Opera/icons", "Dir"),
-                t("DOM Storage", "DOM", p + "Local Storage", "Dir"),
-                t("Legacy DOM Storage", "DOM", "Library/Application Support/Opera/pstorage", "Dir"),
-            },
+            tracesOf(QStringLiteral("Opera"), {
+                {"Browsing History", "Browsing", p + "History", "Sqlite"},
+                {"History Segments", "Browsing", p + "History", "Sqlite"},
+                {"Archived Browsing History", "Browsing", p + "Archived History", "Sqlite"},
+                {"Monthly History Index", "Browsing", p + "History Index 2024-01", "File"},
+                {"Legacy Browsing History", "Browsing", "Library/Opera/global_history.dat", "File"},
+                {"Legacy Typed History", "Browsing", "Library/Opera/typed_history.xml", "File"},
+                {"Cache", "Cache", "Library/Caches/com.operasoftware.Opera/Cache", "Dir"},
+                {"History Provider Cache", "Cache", p + "History Provider Cache", "File"},
+                {"Legacy Cache", "Cache", "Library/Caches/Opera/cache", "Dir"},
+                {"Legacy VPS Cache", "Cache", "Library/Caches/Opera/vps", "Dir"},
+                {"Legacy Cache Index", "Cache", "Library/Caches/Opera/opcache", "Dir"},
+                {"Legacy Cache Thumbnails", "Cache", "Library/Caches/Opera/thumbnails", "Dir"},
+                {"Cookies", "Cookies", p + "Cookies", "File"},
+                {"Legacy Cookies", "Cookies", "Library/Opera/cookies4.dat", "File"},
+                {"Download History", "Downloads", p + "History", "Sqlite"},
+                {"Download History URL Chains", "Downloads", p + "History", "Sqlite"},
+                {"Legacy Download History", "Downloads", "Library/Opera/download.dat", "File"},
+                {"Last Session Information", "LastSession", p + "session.db", "File"},
+                {"Last Session Information Backup", "LastSession", p + "session.dbak", "File"},
+                {"Legacy Last Session Information", "LastSession", "Library/Opera/sessions/autosave.win", "File"},
+                {"Legacy Last Session Information Backup", "LastSession", "Library/Opera/sessions/autosave.win.bak", "File"},
+                {"Open Windows", "LastSession", "Library/Saved Application State/com.operasoftware.Opera.savedState", "Dir"},
+                {"Recent Searches", "RecentSearches", p + "History", "Sqlite"},
+                {"Legacy Recent Searches", "RecentSearches", "Library/Opera/search_field_history.dat", "File"},
+                {"Webpage Icons", "WebpageIcons", p + "Thumbnails", "File"},
+                {"Legacy Webpage Icons", "WebpageIcons", "Library/Caches/Opera/icons", "Dir"},
+                {"DOM Storage", "DOM", p + "Local Storage", "Dir"},
+                {"Legacy DOM Storage", "DOM", "Library/Application Support/Opera/pstorage", "Dir"},
+            }),
             [] { return std::make_unique<OperaController>(); }};
 }
 
@@ -150,27 +161,23 @@ inline Module flock()
 {
     const QString u = QStringLiteral("Library/Application Support/Flock/User Data/");
     const QString p = u + QStringLiteral("Default/");
-    auto t = [](const char *cls, const char *key, const QString &path, const char *kind) {
-        return Trace{QStringLiteral("Flock ") + QLatin1String(cls), QStringLiteral("flock") + QLatin1String(key),
-                     path, QLatin1String(kind)};
-    };
     return {QStringLiteral("Flock"), QStringLiteral("com.flock.Flock"), p.chopped(1),
-            {
-                t("Browsing History", "Browsing", p + "History", "Sqlite"),
-                t("History Segments", "Browsing", p + "History", "Sqlite"),
-                t("Monthly History Index", "Browsing", p + "History Index 2024-01", "File"),
-                t("Cache", "Cache", "Library/Caches/Flock/User Data/Default/Cache", "Dir"),
-                t("Cookies", "Cookies", p + "Cookies", "File"),
-                t("Download History", "Downloads", p + "History", "Sqlite"),
-                t("Form Values", "Forms", p + "Web Data", "File"),
-                t("Last Session Local State", "LastSession", u + "Local State", "File"),
-                t("Last Session Information", "LastSession", p + "Current Session", "File"),
-                t("Last Session Tabs", "LastSession", p + "Current Tabs", "File"),
-                t("Open Windows", "LastSession", "Library/Saved Application State/com.flock.Flock.savedState", "Dir"),
-                t("Recent Searches", "RecentSearches", p + "History", "Sqlite"),
-                t("Webpage Icons", "WebpageIcons", p + "Thumbnails", "File"),
-                t("DOM Storage", "DOM", p + "Local Storage", "Dir"),
-            },
+            tracesOf(QStringLiteral("Flock"), {
+                {"Browsing History", "Browsing", p + "History", "Sqlite"},
+                {"History Segments", "Browsing", p + "History", "Sqlite"},
+                {"Monthly History Index", "Browsing", p + "History Index 2024-01", "File"},
+                {"Cache", "Cache", "Library/Caches/Flock/User Data/Default/Cache", "Dir"},
+                {"Cookies", "Cookies", p + "Cookies", "File"},
+                {"Download History", "Downloads", p + "History", "Sqlite"},
+                {"Form Values", "Forms", p + "Web Data", "File"},
+                {"Last Session Local State", "LastSession", u + "Local State", "File"},
+                {"Last Session Information", "LastSession", p + "Current Session", "File"},
+                {"Last Session Tabs", "LastSession", p + "Current Tabs", "File"},
+                {"Open Windows", "LastSession", "Library/Saved Application State/com.flock.Flock.savedState", "Dir"},
+                {"Recent Searches", "RecentSearches", p + "History", "Sqlite"},
+                {"Webpage Icons", "WebpageIcons", p + "Thumbnails", "File"},
+                {"DOM Storage", "DOM", p + "Local Storage", "Dir"},
+            }),
             [] { return std::make_unique<FlockController>(); }};
 }
 
@@ -255,19 +262,11 @@ struct Fixture {
     QList<resultItemPtr> scan()
     {
         results.removeAllObjects();
-        platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("CheckLocationItems"), nullptr,
-            {{QStringLiteral("targName"), module.app}, {QStringLiteral("targIdentifier"), module.identifier}});
+        postLocationScan(module.app, module.identifier);
         return results.arrangedObjects();
     }
 
-    QStringList scannedNames()
-    {
-        QStringList names;
-        for (const resultItemPtr &row : scan())
-            names.append(row->resultItemName());
-        return names;
-    }
+    QStringList scannedNames() { return namesOf(scan()); }
 
     void clean(const QString &itemName, const QString &path)
     {

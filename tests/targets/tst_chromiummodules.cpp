@@ -248,16 +248,11 @@ void tst_ChromiumModules::chromeAndChromiumStayApart()
             expected.append(t.name);
     }
     QCOMPARE(chrome.scannedNames(), expected);
-    QStringList names;
 
     // Chromium's scan finds its two History rows and nothing of Chrome's.
     chrome.results.removeAllObjects();
-    platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("CheckLocationItems"), nullptr,
-        {{QStringLiteral("targName"), chromiumModule.app}, {QStringLiteral("targIdentifier"), chromiumModule.identifier}});
-    for (const resultItemPtr &row : chrome.results.arrangedObjects())
-        names.append(row->resultItemName());
-    QCOMPARE(names, (QStringList{QStringLiteral("Chromium Browsing History"), QStringLiteral("Chromium History Segments")}));
+    postLocationScan(chromiumModule.app, chromiumModule.identifier);
+    QCOMPARE(namesOf(chrome.results.arrangedObjects()), (QStringList{QStringLiteral("Chromium Browsing History"), QStringLiteral("Chromium History Segments")}));
 
     // Cleaning Chromium's history leaves Chrome's; a Chromium name sent to Chrome is not Chrome's.
     const QString chromeHistory = chrome.profile(QStringLiteral("History"));
