@@ -9,7 +9,10 @@
 #include "targets/chrome/ChromiumController.h"
 #include "targets/flock/FlockController.h"
 #include "targets/opera/OperaController.h"
+#include "targets/camino/CaminoController.h"
+#include "targets/firefox/FirefoxController.h"
 #include "targets/safari/SafariController.h"
+#include "targets/seamonkey/SeaMonkeyController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -52,6 +55,9 @@ void MainInterface::createControllers()
     m_chromiumController = std::make_unique<ChromiumController>();
     m_operaController = std::make_unique<OperaController>();
     m_flockController = std::make_unique<FlockController>();
+    m_firefoxController = std::make_unique<FirefoxController>();
+    m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
+    m_caminoController = std::make_unique<CaminoController>();
     m_alertControl = std::make_unique<AlertController>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
@@ -106,6 +112,12 @@ void MainInterface::wireOutlets()
         module->setFileControl(m_fileControl.get());
         module->setDbControl(m_dbControl.get());
     }
+    m_firefoxController->setFileControl(m_fileControl.get());
+    m_firefoxController->setDbControl(m_dbControl.get());
+    m_seaMonkeyController->setFileControl(m_fileControl.get());
+    m_seaMonkeyController->setDbControl(m_dbControl.get());
+    m_caminoController->setFileControl(m_fileControl.get());
+    m_caminoController->setDbControl(m_dbControl.get());
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
@@ -113,6 +125,9 @@ void MainInterface::wireOutlets()
     m_safariController->setPrefControl(m_prefControl.get());
     for (ChromiumModuleController *module : chromiumLayoutModules())
         module->setPrefControl(m_prefControl.get());
+    m_firefoxController->setPrefControl(m_prefControl.get());
+    m_seaMonkeyController->setPrefControl(m_prefControl.get());
+    m_caminoController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -126,6 +141,9 @@ void MainInterface::awakeFromNib()
     m_safariController->init();
     for (ChromiumModuleController *module : chromiumLayoutModules())
         module->init();
+    m_firefoxController->init();
+    m_seaMonkeyController->init();
+    m_caminoController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_resultsControl->awakeFromNib();

@@ -6,8 +6,10 @@
 
 class AlertController;
 class AppController;
+class CaminoController;
 class DatabaseController;
 class FileController;
+class FirefoxController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
@@ -19,6 +21,7 @@ class ChromiumModuleController;
 class ChromiumController;
 class OperaController;
 class FlockController;
+class SeaMonkeyController;
 class ShredController;
 class WizardController;
 
@@ -52,6 +55,9 @@ public:
     ChromiumController *chromiumController() const { return m_chromiumController.get(); }
     OperaController *operaController() const { return m_operaController.get(); }
     FlockController *flockController() const { return m_flockController.get(); }
+    FirefoxController *firefoxController() const { return m_firefoxController.get(); }
+    SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
+    CaminoController *caminoController() const { return m_caminoController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
 
@@ -76,6 +82,9 @@ private:
     std::unique_ptr<ChromiumController> m_chromiumController;
     std::unique_ptr<OperaController> m_operaController;
     std::unique_ptr<FlockController> m_flockController;
+    std::unique_ptr<FirefoxController> m_firefoxController;
+    std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
+    std::unique_ptr<CaminoController> m_caminoController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
