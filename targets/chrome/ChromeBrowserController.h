@@ -11,9 +11,6 @@ class ChromeBrowserController : public ChromiumModuleController
 {
     Q_OBJECT
 public:
-    const ChromeParameters &parameters() const { return m_parameters; }
-
-    static ChromiumSwitches switchesFor(const QString &name);
     // What the pane of the module with these parameters shows.
     static ChromiumPane paneOf(const ChromeParameters &parameters);
 
@@ -21,6 +18,7 @@ protected:
     explicit ChromeBrowserController(const ChromeParameters &parameters, QObject *parent = nullptr);
 
 private:
+    static ChromiumSwitches switchesFor(const QString &name);
     QList<TraceRow> traceRows();
 
     ChromeParameters m_parameters;
