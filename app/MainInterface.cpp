@@ -5,7 +5,11 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "targets/flashcookies/FlashCookiesController.h"
+#include "targets/icab/iCabController.h"
+#include "targets/omniweb/OmniWebController.h"
 #include "targets/safari/SafariController.h"
+#include "targets/shiira/ShiiraController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -44,6 +48,10 @@ void MainInterface::createControllers()
     m_dbControl = std::make_unique<DatabaseController>();
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
+    m_iCabController = std::make_unique<::iCabController>();
+    m_omniWebController = std::make_unique<OmniWebController>();
+    m_shiiraController = std::make_unique<ShiiraController>();
+    m_flashCookiesController = std::make_unique<FlashCookiesController>();
     m_alertControl = std::make_unique<AlertController>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
@@ -94,11 +102,20 @@ void MainInterface::wireOutlets()
     // Modules: the file service moves their traces aside, the database service cleans rows.
     m_safariController->setFileControl(m_fileControl.get());
     m_safariController->setDbControl(m_dbControl.get());
+    m_iCabController->setFileControl(m_fileControl.get());
+    m_omniWebController->setFileControl(m_fileControl.get());
+    m_shiiraController->setFileControl(m_fileControl.get());
+    m_shiiraController->setDbControl(m_dbControl.get());
+    m_flashCookiesController->setFileControl(m_fileControl.get());
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
     m_prefControl->setWizardControl(m_wizardControl.get());
     m_safariController->setPrefControl(m_prefControl.get());
+    m_iCabController->setPrefControl(m_prefControl.get());
+    m_omniWebController->setPrefControl(m_prefControl.get());
+    m_shiiraController->setPrefControl(m_prefControl.get());
+    m_flashCookiesController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -110,6 +127,10 @@ void MainInterface::awakeFromNib()
 {
     m_shredControl->awakeFromNib();
     m_safariController->init();
+    m_iCabController->init();
+    m_omniWebController->init();
+    m_shiiraController->init();
+    m_flashCookiesController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_resultsControl->awakeFromNib();

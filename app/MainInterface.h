@@ -6,14 +6,18 @@ class AlertController;
 class AppController;
 class DatabaseController;
 class FileController;
+class FlashCookiesController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
+class OmniWebController;
 class PrefsController;
 class ResultsController;
 class SafariController;
+class ShiiraController;
 class ShredController;
 class WizardController;
+class iCabController;
 
 // The main interface file: creates every controller of the application once, sets every
 // outlet, then wakes the controllers in a fixed order, as launching does up to and including
@@ -41,6 +45,11 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    // The getter shares the class's name, so the class is named from the global scope here.
+    ::iCabController *iCabController() const { return m_iCabController.get(); }
+    OmniWebController *omniWebController() const { return m_omniWebController.get(); }
+    ShiiraController *shiiraController() const { return m_shiiraController.get(); }
+    FlashCookiesController *flashCookiesController() const { return m_flashCookiesController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
 
@@ -59,6 +68,10 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<::iCabController> m_iCabController;
+    std::unique_ptr<OmniWebController> m_omniWebController;
+    std::unique_ptr<ShiiraController> m_shiiraController;
+    std::unique_ptr<FlashCookiesController> m_flashCookiesController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;

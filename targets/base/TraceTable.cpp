@@ -13,6 +13,17 @@ TraceRow traceRow(const QString &classification, const QString &categoryKey,
     return row;
 }
 
+TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,
+                       std::function<QString()> path, const QString &key)
+{
+    TraceRow row = traceRow(classification, categoryKey, std::move(path), QStringLiteral("Plist"));
+    row.extraInfo = key;
+    row.offer = TraceRow::Offer::KeyNonEmpty;
+    row.keyPath = {key};
+    row.route = TraceRow::Route::KeyRewrite;
+    return row;
+}
+
 PaneSwitches paneSwitchesFor(const PaneSwitch &master, const QList<Category> &categories)
 {
     PaneSwitches switches;

@@ -78,6 +78,10 @@ struct Category {
 // A row offered without a test and cleaned by the move route; callers change what differs.
 TraceRow traceRow(const QString &classification, const QString &categoryKey,
                   std::function<QString()> path, const QString &kind);
+// A root key of a property list: a "Plist" row offered while the key holds elements and
+// cleaned by writing the list back without it (no daemon notice unless the caller sets one).
+TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,
+                       std::function<QString()> path, const QString &key);
 
 // A pane's switches: the master switch, then one per category in the module's order.
 PaneSwitches paneSwitchesFor(const PaneSwitch &master, const QList<Category> &categories);
