@@ -123,6 +123,17 @@ public:
         QTest::newRow("every key off") << keys;
     }
 
+    // One data row per row of the table that the move route cleans.
+    static void addMoveRows(const QList<Trace> &table)
+    {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < table.size(); ++i) {
+            const QByteArray kind(table[i].kind);
+            if (kind == "File" || kind == "Dir")
+                QTest::newRow(table[i].name) << i;
+        }
+    }
+
     // A move row goes aside whole and is announced; asked again, it is answered not cleaned.
     void checkMoveRow(int row)
     {

@@ -57,12 +57,7 @@ private slots:
     }
 
     // Cleaned through "CleanFlash Cookies", with the blank.
-    void moveRowCleans_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::newRow("history") << 0;
-        QTest::newRow("shared objects") << 1;
-    }
+    void moveRowCleans_data() { ModuleHarness<FlashCookiesController>::addMoveRows(kTraces); }
     void moveRowCleans()
     {
         QFETCH(int, row);

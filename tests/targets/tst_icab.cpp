@@ -53,14 +53,7 @@ private slots:
         f.checkScanWithKeysOff(keysOff);
     }
 
-    void moveRowCleans_data()
-    {
-        QTest::addColumn<int>("row");
-        for (int i = 0; i < kTraces.size(); ++i) {
-            if (i != searchesRow)
-                QTest::newRow(kTraces[i].name) << i;
-        }
-    }
+    void moveRowCleans_data() { ModuleHarness<iCabController>::addMoveRows(kTraces); }
     void moveRowCleans()
     {
         QFETCH(int, row);

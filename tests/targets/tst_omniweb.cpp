@@ -56,14 +56,7 @@ private slots:
         f.checkScanWithKeysOff(keysOff);
     }
 
-    void moveRowCleans_data()
-    {
-        QTest::addColumn<int>("row");
-        for (int i = 0; i < kTraces.size(); ++i) {
-            if (QByteArray(kTraces[i].kind) != "Plist")
-                QTest::newRow(kTraces[i].name) << i;
-        }
-    }
+    void moveRowCleans_data() { ModuleHarness<OmniWebController>::addMoveRows(kTraces); }
     void moveRowCleans()
     {
         QFETCH(int, row);

@@ -83,14 +83,7 @@ private slots:
         f.checkScanWithKeysOff(keysOff);
     }
 
-    void moveRowCleans_data()
-    {
-        QTest::addColumn<int>("row");
-        for (int i = 0; i < kTraces.size(); ++i) {
-            if (i != downloadsRow && i != lastSessionRow)
-                QTest::newRow(kTraces[i].name) << i;
-        }
-    }
+    void moveRowCleans_data() { ModuleHarness<ShiiraController>::addMoveRows(kTraces); }
     void moveRowCleans()
     {
         QFETCH(int, row);
