@@ -4,6 +4,7 @@
 
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
+#include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 
@@ -132,6 +133,22 @@ public:
             if (kind == "File" || kind == "Dir")
                 QTest::newRow(table[i].name) << i;
         }
+    }
+
+    // A key-rewrite row: the list goes aside whole and comes back in the format it was read
+    // in, without the row's key and with everything else. No daemon notice follows.
+    void checkKeyRewrite(int row, const QVariantMap &list, platform::PropertyList::Format format)
+    {
+        const QString path = pathOf(row);
+        QVERIFY(home.writePlist(path, list, format));
+        clean(nameOf(row), path);
+        QCOMPARE(recorder.names(), QStringList{CleaningRecorder::removal});
+        const auto written = platform::PropertyList::fromFile(path);
+        QVERIFY(written);
+        QCOMPARE(written->format(), format);
+        QVariantMap expected = list;
+        expected.remove(QString::fromLatin1(traces[row].extra));
+        QCOMPARE(written->toVariant().toMap(), expected);
     }
 
     // A move row goes aside whole and is announced; asked again, it is answered not cleaned.

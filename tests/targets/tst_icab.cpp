@@ -88,28 +88,6 @@ private slots:
         QVERIFY(!d.registeredDefaults().contains(QStringLiteral("scaniCab")));
     }
 
-    void recentSearchesOfferedWhileListed_data()
-    {
-        QTest::addColumn<QVariant>("searches");
-        QTest::addColumn<bool>("offered");
-        QTest::newRow("two") << QVariant(QVariantList{QStringLiteral("a"), QStringLiteral("b")}) << true;
-        QTest::newRow("empty") << QVariant(QVariantList{}) << false;
-        QTest::newRow("absent") << QVariant() << false;
-        QTest::newRow("a string, not a list") << QVariant(QStringLiteral("a")) << false;
-    }
-    void recentSearchesOfferedWhileListed()
-    {
-        QFETCH(QVariant, searches);
-        QFETCH(bool, offered);
-        Fixture f;
-        QVariantMap prefs = iCabPrefs();
-        prefs.remove(QStringLiteral("RecentSearches"));
-        if (searches.isValid())
-            prefs.insert(QStringLiteral("RecentSearches"), searches);
-        QVERIFY(f.home.writePlist(prefsPath, prefs));
-        QCOMPARE(f.scannedNames(), offered ? QStringList{f.nameOf(searchesRow)} : QStringList{});
-    }
-
     void cleaningSearchesKeepsTheRest_data()
     {
         QTest::addColumn<int>("format");
@@ -127,17 +105,7 @@ private slots:
         QVariantMap prefs = iCabPrefs();
         if (!withKey)
             prefs.remove(QStringLiteral("RecentSearches"));
-        QVERIFY(f.home.writePlist(prefsPath, prefs, PropertyList::Format(format)));
-        const QString path = f.home.path(prefsPath);
-        f.clean(f.nameOf(searchesRow), path);
-        // No daemon holds iCab's preferences: no notice follows.
-        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
-        const auto written = PropertyList::fromFile(path);
-        QVERIFY(written);
-        QCOMPARE(int(written->format()), format);
-        QVariantMap expected = iCabPrefs();
-        expected.remove(QStringLiteral("RecentSearches"));
-        QCOMPARE(written->toVariant().toMap(), expected);
+        f.checkKeyRewrite(searchesRow, prefs, PropertyList::Format(format));
     }
 };
 

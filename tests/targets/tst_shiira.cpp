@@ -161,26 +161,10 @@ private slots:
         QCOMPARE(f.scannedNames(), expected);
     }
 
-    void cleaningLastPagesKeepsFormatAndKeys_data()
+    void cleaningLastPagesKeepsTheRest()
     {
-        QTest::addColumn<int>("format");
-        QTest::newRow("binary") << int(PropertyList::Format::Binary);
-        QTest::newRow("XML") << int(PropertyList::Format::Xml);
-    }
-    void cleaningLastPagesKeepsFormatAndKeys()
-    {
-        QFETCH(int, format);
         Fixture f;
-        QVERIFY(f.home.writePlist(prefsPath, shiiraPrefs(), PropertyList::Format(format)));
-        const QString path = f.home.path(prefsPath);
-        f.clean(f.nameOf(lastSessionRow), path);
-        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
-        const auto written = PropertyList::fromFile(path);
-        QVERIFY(written);
-        QCOMPARE(int(written->format()), format);
-        QVariantMap expected = shiiraPrefs();
-        expected.remove(QStringLiteral("generalLastPages"));
-        QCOMPARE(written->toVariant().toMap(), expected);
+        f.checkKeyRewrite(lastSessionRow, shiiraPrefs(), PropertyList::Format::Xml);
     }
 
     // Safari and Shiira offer the same cookie file; the second to clean it finds it gone.
