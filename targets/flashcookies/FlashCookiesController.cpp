@@ -20,8 +20,9 @@ void FlashCookiesController::cleanFlashCookies(const platform::Notification &req
 
 bool FlashCookiesController::targetExists()
 {
-    return platform::FileManager::defaultManager().fileExistsAtPath(
-        tracepaths::home(QString::fromLatin1(flashcookies::playerFolder))());
+    using platform::FileManager;
+    return FileManager::defaultManager().fileExistsAtPath(
+        tracepaths::join(FileManager::homeDirectory(), QString::fromLatin1(flashcookies::playerFolder)));
 }
 
 MasterPrefsViewController *FlashCookiesController::createPane()
