@@ -5,10 +5,13 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "targets/camino/CaminoController.h"
+#include "targets/firefox/FirefoxController.h"
 #include "targets/flashcookies/FlashCookiesController.h"
 #include "targets/icab/iCabController.h"
 #include "targets/omniweb/OmniWebController.h"
 #include "targets/safari/SafariController.h"
+#include "targets/seamonkey/SeaMonkeyController.h"
 #include "targets/shiira/ShiiraController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
@@ -48,6 +51,9 @@ void MainInterface::createControllers()
     m_dbControl = std::make_unique<DatabaseController>();
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
+    m_firefoxController = std::make_unique<FirefoxController>();
+    m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
+    m_caminoController = std::make_unique<CaminoController>();
     m_iCabController = std::make_unique<::iCabController>();
     m_omniWebController = std::make_unique<OmniWebController>();
     m_shiiraController = std::make_unique<ShiiraController>();
@@ -102,6 +108,12 @@ void MainInterface::wireOutlets()
     // Modules: the file service moves their traces aside, the database service cleans rows.
     m_safariController->setFileControl(m_fileControl.get());
     m_safariController->setDbControl(m_dbControl.get());
+    m_firefoxController->setFileControl(m_fileControl.get());
+    m_firefoxController->setDbControl(m_dbControl.get());
+    m_seaMonkeyController->setFileControl(m_fileControl.get());
+    m_seaMonkeyController->setDbControl(m_dbControl.get());
+    m_caminoController->setFileControl(m_fileControl.get());
+    m_caminoController->setDbControl(m_dbControl.get());
     m_iCabController->setFileControl(m_fileControl.get());
     m_omniWebController->setFileControl(m_fileControl.get());
     m_shiiraController->setFileControl(m_fileControl.get());
@@ -112,6 +124,9 @@ void MainInterface::wireOutlets()
     // the assistant; opens from the Preferences menu item.
     m_prefControl->setWizardControl(m_wizardControl.get());
     m_safariController->setPrefControl(m_prefControl.get());
+    m_firefoxController->setPrefControl(m_prefControl.get());
+    m_seaMonkeyController->setPrefControl(m_prefControl.get());
+    m_caminoController->setPrefControl(m_prefControl.get());
     m_iCabController->setPrefControl(m_prefControl.get());
     m_omniWebController->setPrefControl(m_prefControl.get());
     m_shiiraController->setPrefControl(m_prefControl.get());
@@ -127,6 +142,9 @@ void MainInterface::awakeFromNib()
 {
     m_shredControl->awakeFromNib();
     m_safariController->init();
+    m_firefoxController->init();
+    m_seaMonkeyController->init();
+    m_caminoController->init();
     m_iCabController->init();
     m_omniWebController->init();
     m_shiiraController->init();

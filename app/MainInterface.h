@@ -4,8 +4,10 @@
 
 class AlertController;
 class AppController;
+class CaminoController;
 class DatabaseController;
 class FileController;
+class FirefoxController;
 class FlashCookiesController;
 class LocationController;
 class MainWindow;
@@ -14,6 +16,7 @@ class OmniWebController;
 class PrefsController;
 class ResultsController;
 class SafariController;
+class SeaMonkeyController;
 class ShiiraController;
 class ShredController;
 class WizardController;
@@ -45,6 +48,9 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    FirefoxController *firefoxController() const { return m_firefoxController.get(); }
+    SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
+    CaminoController *caminoController() const { return m_caminoController.get(); }
     // The getter shares the class's name, so the class is named from the global scope here.
     ::iCabController *iCabController() const { return m_iCabController.get(); }
     OmniWebController *omniWebController() const { return m_omniWebController.get(); }
@@ -68,6 +74,9 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<FirefoxController> m_firefoxController;
+    std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
+    std::unique_ptr<CaminoController> m_caminoController;
     std::unique_ptr<::iCabController> m_iCabController;
     std::unique_ptr<OmniWebController> m_omniWebController;
     std::unique_ptr<ShiiraController> m_shiiraController;
