@@ -1,11 +1,10 @@
-#include "ModuleHarness.h"
+#include "ModuleFixture.h"
+#include "PaneShelf.h"
 
 #include "core/LocationController.h"
-#include "core/PrefsPaneHost.h"
 #include "targets/flashcookies/FlashCookiesController.h"
-#include "targets/base/MasterPrefsViewController.h"
 
-#include <memory>
+#include <QtTest>
 
 using platform::NotificationCenter;
 using platform::UserDefaults;
@@ -14,26 +13,14 @@ namespace {
 
 const QString player = QStringLiteral("Library/Preferences/Macromedia/Flash Player");
 
-const QList<Trace> kTraces = {
-    {"Flash Cookies History", "flashCookieHistory", "Library/Preferences/Macromedia/Flash Player/macromedia.com", "Dir", ""},
-    {"Flash Cookies Shared Objects", "flashCookieSharedObjects", "Library/Preferences/Macromedia/Flash Player/#SharedObjects", "Dir", ""},
+const QList<TraceSpec> traces = {
+    {"Flash Cookies History", "flashCookieHistory", 'H', "Library/Preferences/Macromedia/Flash Player/macromedia.com", "Dir"},
+    {"Flash Cookies Shared Objects", "flashCookieSharedObjects", 'H', "Library/Preferences/Macromedia/Flash Player/#SharedObjects", "Dir"},
 };
 
-// Keeps the panes it is handed, as the preferences controller does.
-class PaneTray : public PrefsPaneHost
-{
-public:
-    void addItemWithInfo(const QVariantMap &info) override
-    {
-        panes.emplace_back(qobject_cast<MasterPrefsViewController *>(
-            info.value(QStringLiteral("vController")).value<QObject *>()));
-    }
-    void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
-    std::vector<std::unique_ptr<MasterPrefsViewController>> panes;
-};
-
-struct Fixture : ModuleHarness<FlashCookiesController> {
-    Fixture() : ModuleHarness(kTraces, QString()) {}
+// No application bundle: the player's folder is all there is.
+struct Fixture : ModuleFixture<FlashCookiesController> {
+    Fixture() : ModuleFixture("scanFlashCookies", traces, false) {}
 };
 
 } // namespace
@@ -42,23 +29,21 @@ class tst_FlashCookies : public QObject
 {
     Q_OBJECT
 private slots:
-    void scanFollowsTable_data() { ModuleHarness<FlashCookiesController>::addKeysOffRows(kTraces); }
-    void scanFollowsTable()
+    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scanFlashCookies", traces)); }
+    void offersEveryRowInOrder()
     {
         QFETCH(QStringList, keysOff);
         Fixture f;
-        f.writeFilesAndFolders();
-        f.checkScanWithKeysOff(keysOff);
+        f.writeMissingTraces();
+        f.verifyOffered(keysOff);
     }
 
     // Cleaned through "CleanFlash Cookies", with the blank.
-    void moveRowCleans_data() { ModuleHarness<FlashCookiesController>::addMoveRows(kTraces); }
-    void moveRowCleans()
+    void everyRequestAnsweredOnce()
     {
-        QFETCH(int, row);
         Fixture f;
-        f.writeFilesAndFolders();
-        f.checkMoveRow(row);
+        f.writeMissingTraces();
+        f.verifyEveryRequestAnsweredOnce(f.scan(), false);
     }
 
     // No application stands behind the module: the player's folder decides its pane, its
@@ -84,10 +69,10 @@ private slots:
         else if (layout == QStringLiteral("file"))
             QVERIFY(f.home.writeFile(player, "not a folder"));
         else if (layout == QStringLiteral("traces"))
-            f.writeFilesAndFolders();
+            f.writeMissingTraces();
         UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanFlashCookies"));
 
-        PaneTray tray;
+        PaneShelf tray;
         f.module.setPrefControl(&tray);
         NotificationCenter::defaultCenter().post(QStringLiteral("CheckInstalledApps"), nullptr);
         QCOMPARE(tray.panes.size(), size_t(installed ? 1 : 0));

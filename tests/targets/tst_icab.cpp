@@ -1,29 +1,30 @@
-#include "ModuleHarness.h"
+#include "ModuleFixture.h"
 
-#include "platform/PropertyList.h"
 #include "targets/icab/iCabController.h"
 #include "targets/icab/iCabPrefsViewController.h"
+
+#include <QtTest>
 
 using platform::PropertyList;
 using platform::UserDefaults;
 
 namespace {
 
-const QString prefsPath = QStringLiteral("Library/Preferences/de.icab.iCab.plist");
-
-const QList<Trace> kTraces = {
-    {"iCab Browsing History", "iCabBrowsing", "Library/Preferences/iCab/iCab 4 History", "File", ""},
-    {"iCab Cache", "iCabCache", "Library/Caches/iCab/Cache.db", "File", ""},
-    {"iCab Cookies", "iCabCookies", "Library/Preferences/iCab/iCab 4 Cookies", "File", ""},
-    {"iCab Download History", "iCabDownloads", "Library/Preferences/iCab/iCab 4 Downloads", "File", ""},
-    {"iCab Last Session Information", "iCabLastSession", "Library/Preferences/iCab/iCab 4 AutoSaveSession", "File", ""},
-    {"iCab Open Windows", "iCabLastSession", "Library/Saved Application State/de.icab.iCab.savedState", "Dir", ""},
-    {"iCab Recent Searches", "iCabRecentSearches", "Library/Preferences/de.icab.iCab.plist", "Plist", "RecentSearches"},
-    {"iCab Top Sites", "iCabTopSites", "Library/Preferences/iCab/iCab 4 TopTen", "File", ""},
-    {"iCab Webpage Icons", "iCabWebpageIcons", "Library/Icons/WebpageIcons.db", "File", ""},
-    {"iCab DOM Storage", "iCabDOM", "Library/Preferences/iCab/Databases", "Dir", ""},
+// iCab's rows as the user sees them, in offer order.
+const QList<TraceSpec> traces = {
+    {"iCab Browsing History", "iCabBrowsing", 'H', "Library/Preferences/iCab/iCab 4 History", "File"},
+    {"iCab Cache", "iCabCache", 'H', "Library/Caches/iCab/Cache.db", "File"},
+    {"iCab Cookies", "iCabCookies", 'H', "Library/Preferences/iCab/iCab 4 Cookies", "File"},
+    {"iCab Download History", "iCabDownloads", 'H', "Library/Preferences/iCab/iCab 4 Downloads", "File"},
+    {"iCab Last Session Information", "iCabLastSession", 'H', "Library/Preferences/iCab/iCab 4 AutoSaveSession", "File"},
+    {"iCab Open Windows", "iCabLastSession", 'H', "Library/Saved Application State/de.icab.iCab.savedState", "Dir"},
+    {"iCab Recent Searches", "iCabRecentSearches", 'H', "Library/Preferences/de.icab.iCab.plist", "Plist", "RecentSearches"},
+    {"iCab Top Sites", "iCabTopSites", 'H', "Library/Preferences/iCab/iCab 4 TopTen", "File"},
+    {"iCab Webpage Icons", "iCabWebpageIcons", 'H', "Library/Icons/WebpageIcons.db", "File"},
+    {"iCab DOM Storage", "iCabDOM", 'H', "Library/Preferences/iCab/Databases", "Dir"},
 };
-constexpr int searchesRow = 6;
+const TraceSpec &cookies = traces[2];
+const TraceSpec &searches = traces[6];
 
 QVariantMap iCabPrefs()
 {
@@ -33,8 +34,14 @@ QVariantMap iCabPrefs()
             {QStringLiteral("Launched"), QDateTime(QDate(2022, 1, 2), QTime(3, 4, 5), Qt::UTC)}};
 }
 
-struct Fixture : ModuleHarness<iCabController> {
-    Fixture() : ModuleHarness(kTraces, QStringLiteral("iCab")) {}
+struct Fixture : ModuleFixture<iCabController> {
+    Fixture() : ModuleFixture("scaniCab", traces) {}
+
+    void writeEveryTrace()
+    {
+        QVERIFY(home.writePlist(pathOf(searches), iCabPrefs()));
+        writeMissingTraces();
+    }
 };
 
 } // namespace
@@ -43,23 +50,20 @@ class tst_iCab : public QObject
 {
     Q_OBJECT
 private slots:
-    void scanFollowsTable_data() { ModuleHarness<iCabController>::addKeysOffRows(kTraces); }
-    void scanFollowsTable()
+    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scaniCab", traces)); }
+    void offersEveryRowInOrder()
     {
         QFETCH(QStringList, keysOff);
         Fixture f;
-        f.writeFilesAndFolders();
-        QVERIFY(f.home.writePlist(prefsPath, iCabPrefs()));
-        f.checkScanWithKeysOff(keysOff);
+        f.writeEveryTrace();
+        f.verifyOffered(keysOff);
     }
 
-    void moveRowCleans_data() { ModuleHarness<iCabController>::addMoveRows(kTraces); }
-    void moveRowCleans()
+    void everyRequestAnsweredOnce()
     {
-        QFETCH(int, row);
         Fixture f;
-        f.writeFilesAndFolders();
-        f.checkMoveRow(row);
+        f.writeEveryTrace();
+        f.verifyEveryRequestAnsweredOnce(f.scan(), false);
     }
 
     // The pane's category names are the module's own keys: creating it decides the
@@ -67,20 +71,20 @@ private slots:
     void paneGivesTheModuleItsDefaults()
     {
         Fixture f;
-        f.writeFilesAndFolders();
+        f.writeMissingTraces();
         UserDefaults &d = UserDefaults::standardUserDefaults();
-        for (const Trace &t : kTraces)
-            d.removeObjectForKey(QString::fromLatin1(t.key));
+        for (const QString &key : switchKeys("scaniCab", traces))
+            d.removeObjectForKey(key);
         d.registerDefaults({{QStringLiteral("iCabCookies"), true}});
-        QCOMPARE(f.scannedNames(), QStringList{QStringLiteral("iCab Cookies")});
+        QCOMPARE(f.scannedNames(), QStringList{QLatin1String(cookies.name)});
 
         iCabPrefsViewController pane;
         QCOMPARE(pane.title(), QStringLiteral("iCab Settings"));
         QCOMPARE(pane.identifier(), QStringLiteral("de.icab.iCab"));
         QStringList expected;
-        for (int i = 0; i < kTraces.size(); ++i) {
-            if (i != 2 && i != searchesRow)
-                expected.append(f.nameOf(i));
+        for (const TraceSpec &t : traces) {
+            if (&t != &cookies && &t != &searches) // the list written is no property list
+                expected.append(QLatin1String(t.name));
         }
         QCOMPARE(f.scannedNames(), expected);
         // "ScaniCab" is the pane's own name; the master switch keeps its own default.
@@ -105,7 +109,7 @@ private slots:
         QVariantMap prefs = iCabPrefs();
         if (!withKey)
             prefs.remove(QStringLiteral("RecentSearches"));
-        f.checkKeyRewrite(searchesRow, prefs, PropertyList::Format(format));
+        f.verifyKeyRewrite(searches, prefs, PropertyList::Format(format));
     }
 };
 

@@ -1,8 +1,10 @@
-#include "ModuleHarness.h"
+#include "ModuleFixture.h"
 
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
 #include "targets/omniweb/OmniWebController.h"
+
+#include <QtTest>
 
 using platform::FileManager;
 using platform::PropertyList;
@@ -13,15 +15,16 @@ const QString prefsPath = QStringLiteral("Library/Preferences/com.omnigroup.Omni
 const QString fossils = QStringLiteral("OWPersistentDownloadedFileFossils");
 const QString autoFill = QStringLiteral("OWFormAutoFillSets");
 
-const QList<Trace> kTraces = {
-    {"OmniWeb Browsing History", "omniWebBrowsing", "Library/Application Support/OmniWeb 5/History.plist", "File", ""},
-    {"OmniWeb History Index", "omniWebBrowsing", "Library/Application Support/OmniWeb 5/HistoryIndex.ox", "File", ""},
-    {"OmniWeb History Index Log", "omniWebBrowsing", "Library/Application Support/OmniWeb 5/HistoryIndex.ox.log", "File", ""},
-    {"OmniWeb Cache", "omniWebCache", "Library/Caches/com.omnigroup.OmniWeb5/WebKitCache/Cache.db", "File", ""},
-    {"OmniWeb Cookies", "omniWebCookies", "Library/Application Support/OmniWeb 5/Cookies.xml", "File", ""},
-    {"OmniWeb Download History", "omniWebDownloads", "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWPersistentDownloadedFileFossils"},
-    {"OmniWeb Form Values", "omniWebForms", "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWFormAutoFillSets"},
-    {"OmniWeb Webpage Icons", "omniWebWebpageIcons", "Library/Application Support/OmniWeb 5/Icons/WebpageIcons.db", "File", ""},
+// OmniWeb's rows as the user sees them, in offer order.
+const QList<TraceSpec> traces = {
+    {"OmniWeb Browsing History", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/History.plist", "File"},
+    {"OmniWeb History Index", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/HistoryIndex.ox", "File"},
+    {"OmniWeb History Index Log", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/HistoryIndex.ox.log", "File"},
+    {"OmniWeb Cache", "omniWebCache", 'H', "Library/Caches/com.omnigroup.OmniWeb5/WebKitCache/Cache.db", "File"},
+    {"OmniWeb Cookies", "omniWebCookies", 'H', "Library/Application Support/OmniWeb 5/Cookies.xml", "File"},
+    {"OmniWeb Download History", "omniWebDownloads", 'H', "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWPersistentDownloadedFileFossils"},
+    {"OmniWeb Form Values", "omniWebForms", 'H', "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWFormAutoFillSets"},
+    {"OmniWeb Webpage Icons", "omniWebWebpageIcons", 'H', "Library/Application Support/OmniWeb 5/Icons/WebpageIcons.db", "File"},
 };
 const QString downloadsRow = QStringLiteral("OmniWeb Download History");
 const QString formsRow = QStringLiteral("OmniWeb Form Values");
@@ -35,9 +38,15 @@ QVariantMap omniWebPrefs()
             {QStringLiteral("OWFontScale"), 1.0}};
 }
 
-struct Fixture : ModuleHarness<OmniWebController> {
-    Fixture() : ModuleHarness(kTraces, QStringLiteral("OmniWeb")) {}
+struct Fixture : ModuleFixture<OmniWebController> {
+    Fixture() : ModuleFixture("scanOmniWeb", traces) {}
     QString prefs() const { return home.path(prefsPath); }
+
+    void writeEveryTrace()
+    {
+        QVERIFY(home.writePlist(prefsPath, omniWebPrefs()));
+        writeMissingTraces();
+    }
 };
 
 } // namespace
@@ -46,23 +55,21 @@ class tst_OmniWeb : public QObject
 {
     Q_OBJECT
 private slots:
-    void scanFollowsTable_data() { ModuleHarness<OmniWebController>::addKeysOffRows(kTraces); }
-    void scanFollowsTable()
+    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scanOmniWeb", traces)); }
+    void offersEveryRowInOrder()
     {
         QFETCH(QStringList, keysOff);
         Fixture f;
-        f.writeFilesAndFolders();
-        QVERIFY(f.home.writePlist(prefsPath, omniWebPrefs()));
-        f.checkScanWithKeysOff(keysOff);
+        f.writeEveryTrace();
+        f.verifyOffered(keysOff);
     }
 
-    void moveRowCleans_data() { ModuleHarness<OmniWebController>::addMoveRows(kTraces); }
-    void moveRowCleans()
+    // Both list rows of a full scan included: the second rewrite reads the first one's list.
+    void everyRequestAnsweredOnce()
     {
-        QFETCH(int, row);
         Fixture f;
-        f.writeFilesAndFolders();
-        f.checkMoveRow(row);
+        f.writeEveryTrace();
+        f.verifyEveryRequestAnsweredOnce(f.scan(), false);
     }
 
     // Each key is offered on its own count; an empty collection of either kind offers nothing.
@@ -109,9 +116,11 @@ private slots:
         QFETCH(QStringList, keysGone);
         Fixture f;
         QVERIFY(f.home.writePlist(prefsPath, omniWebPrefs(), PropertyList::Format::Xml));
-        for (const QString &row : rows)
-            f.clean(row, f.prefs());
-        QCOMPARE(f.recorder.names(), QStringList(rows.size(), CleaningRecorder::removal));
+        for (const QString &row : rows) {
+            const QList<CleaningRecorder::Event> events = f.clean(row, f.prefs());
+            QCOMPARE(events.size(), 1);
+            QCOMPARE(events.first().name, CleaningRecorder::removal);
+        }
         const auto written = PropertyList::fromFile(f.prefs());
         QVERIFY(written);
         QCOMPARE(written->format(), PropertyList::Format::Xml);
@@ -128,11 +137,8 @@ private slots:
         const QByteArray damaged("<?xml version=\"1.0\"?><plist><dict><key>OWFormAutoFillSets</key><array>");
         QVERIFY(f.home.writeFile(prefsPath, damaged));
         QVERIFY(f.scannedNames().isEmpty());
-        f.clean(downloadsRow, f.prefs());
-        f.clean(formsRow, f.prefs());
-        QCOMPARE(f.recorder.names(), QStringList(2, CleaningRecorder::status));
-        for (const CleaningRecorder::Event &e : f.recorder.events)
-            QCOMPARE(e.info.value(QStringLiteral("didClean")).toBool(), false);
+        QCOMPARE(f.cleanInPlace(downloadsRow, f.prefs()), false);
+        QCOMPARE(f.cleanInPlace(formsRow, f.prefs()), false);
         QCOMPARE(FileManager::defaultManager().contentsAtPath(f.prefs()).value_or(QByteArray()), damaged);
     }
 };

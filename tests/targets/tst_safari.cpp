@@ -1,8 +1,13 @@
-#include "ModuleHarness.h"
+#include "CleaningRecorder.h"
 
+#include "core/FileController.h"
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
 #include "targets/safari/SafariController.h"
+
+#include <QtTest>
 
 using platform::FileManager;
 using platform::PropertyList;
@@ -10,9 +15,16 @@ using platform::UserDefaults;
 
 namespace {
 
-// Safari's rows as the user sees them, in offer order; row 9 lies below the temporary
-// directory.
-const QList<Trace> kTraces = {
+struct Trace {
+    const char *name;
+    const char *key;
+    const char *path; // below the home folder, or below the temporary directory for row 9
+    const char *kind;
+    const char *extra;
+};
+
+// Safari's rows as the user sees them, in offer order.
+const Trace traces[] = {
     {"Safari Browsing History", "safariBrowsing", "Library/Safari/History.plist", "File", ""},
     {"Safari Browsing History Database", "safariBrowsing", "Library/Safari/History.db", "File", ""},
     {"Safari History Index", "safariBrowsing", "Library/Safari/HistoryIndex.sk", "File", ""},
@@ -36,7 +48,7 @@ const QList<Trace> kTraces = {
     {"Safari DOM Storage", "safariDOM", "Library/Safari/LocalStorage", "File", ""},
     {"Safari Website Databases", "safariDOM", "Library/Safari/Databases", "Dir", ""},
 };
-const int traceCount = int(kTraces.size());
+constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
 constexpr int mediaCacheRow = 8;
 
 const QString prefsPath = QStringLiteral("Library/Preferences/com.apple.Safari.plist");
@@ -61,12 +73,27 @@ QVariantMap safariPrefs()
     };
 }
 
-struct Fixture : ModuleHarness<SafariController> {
-    Fixture() : ModuleHarness(kTraces, QStringLiteral("Safari")) {}
+struct Fixture {
+    FakeHome home;
+    FileController files;
+    FileController::ResultsArrayController results;
+    SafariController safari;
+    CleaningRecorder recorder;
+
+    Fixture()
+    {
+        home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+        files.setResultsArrayController(&results);
+        safari.setFileControl(&files);
+        safari.init();
+        UserDefaults &d = UserDefaults::standardUserDefaults();
+        for (const Trace &t : traces)
+            d.setBool(true, QString::fromLatin1(t.key));
+    }
 
     QString pathOf(int row) const
     {
-        const QString rel = QString::fromLatin1(kTraces[row].path);
+        const QString rel = QString::fromLatin1(traces[row].path);
         return row == mediaCacheRow ? home.tmp() + QLatin1Char('/') + rel : home.path(rel);
     }
 
@@ -76,12 +103,12 @@ struct Fixture : ModuleHarness<SafariController> {
         QList<quint64> sizes;
         for (int i = 0; i < traceCount; ++i) {
             const QString path = pathOf(i);
-            if (QString::fromLatin1(kTraces[i].kind) == QStringLiteral("Dir")) {
+            if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Dir")) {
                 const QByteArray a(100 + i, 'a'), b(3000 + i, 'b');
                 FakeHome::writeFileAt(path + QStringLiteral("/one"), a);
                 FakeHome::writeFileAt(path + QStringLiteral("/sub/two"), b);
                 sizes.append(quint64(a.size() + b.size()));
-            } else if (QString::fromLatin1(kTraces[i].kind) == QStringLiteral("Plist")) {
+            } else if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Plist")) {
                 if (!QFile::exists(path))
                     home.writePlist(prefsPath, safariPrefs(), format);
                 sizes.append(quint64(QFileInfo(path).size()));
@@ -92,6 +119,24 @@ struct Fixture : ModuleHarness<SafariController> {
             }
         }
         return sizes;
+    }
+
+    QList<resultItemPtr> scan()
+    {
+        results.removeAllObjects();
+        platform::NotificationCenter::defaultCenter().post(
+            QStringLiteral("CheckLocationItems"), nullptr,
+            {{QStringLiteral("targName"), QStringLiteral("Safari")},
+             {QStringLiteral("targIdentifier"), QStringLiteral("com.apple.Safari")}});
+        return results.arrangedObjects();
+    }
+
+    QStringList scannedNames()
+    {
+        QStringList names;
+        for (const resultItemPtr &row : scan())
+            names.append(row->resultItemName());
+        return names;
     }
 };
 
@@ -124,9 +169,9 @@ void tst_Safari::scanGivesEveryRowInOrder()
     QCOMPARE(rows.size(), traceCount);
     for (int i = 0; i < traceCount; ++i) {
         const resultItemPtr &row = rows.at(i);
-        QCOMPARE(row->resultItemName(), QString::fromLatin1(kTraces[i].name));
-        QCOMPARE(row->resultItemType(), QString::fromLatin1(kTraces[i].kind));
-        QCOMPARE(row->resultItemExtraInfo(), QString::fromLatin1(kTraces[i].extra));
+        QCOMPARE(row->resultItemName(), QString::fromLatin1(traces[i].name));
+        QCOMPARE(row->resultItemType(), QString::fromLatin1(traces[i].kind));
+        QCOMPARE(row->resultItemExtraInfo(), QString::fromLatin1(traces[i].extra));
         QCOMPARE(row->resultItemPath(), f.pathOf(i));
         QCOMPARE(row->resultItemSize().value_or(0), sizes.at(i));
         QCOMPARE(row->resultItemAppName(), QStringLiteral("Safari"));
@@ -134,16 +179,16 @@ void tst_Safari::scanGivesEveryRowInOrder()
     }
     // The master switch decides the location, not the scan of it.
     UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("scanSafari"));
-    QVERIFY(!f.module.checkTarget());
+    QVERIFY(!f.safari.checkTarget());
     UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanSafari"));
-    QVERIFY(f.module.checkTarget());
+    QVERIFY(f.safari.checkTarget());
 }
 
 void tst_Safari::switchingKeyOffRemovesItsRows_data()
 {
     QTest::addColumn<QStringList>("keysOff");
     QStringList keys;
-    for (const Trace &t : kTraces) {
+    for (const Trace &t : traces) {
         if (!keys.contains(QString::fromLatin1(t.key)))
             keys.append(QString::fromLatin1(t.key));
     }
@@ -161,7 +206,7 @@ void tst_Safari::switchingKeyOffRemovesItsRows()
     for (const QString &key : keysOff)
         UserDefaults::standardUserDefaults().setBool(false, key);
     QStringList expected;
-    for (const Trace &t : kTraces) {
+    for (const Trace &t : traces) {
         if (!keysOff.contains(QString::fromLatin1(t.key)))
             expected.append(QString::fromLatin1(t.name));
     }
@@ -224,8 +269,8 @@ void tst_Safari::cleaningMoveRow_data()
 {
     QTest::addColumn<int>("row");
     for (int i = 0; i < traceCount; ++i) {
-        if (QString::fromLatin1(kTraces[i].kind) != QStringLiteral("Plist"))
-            QTest::newRow(kTraces[i].name) << i;
+        if (QString::fromLatin1(traces[i].kind) != QStringLiteral("Plist"))
+            QTest::newRow(traces[i].name) << i;
     }
 }
 
@@ -234,7 +279,7 @@ void tst_Safari::cleaningMoveRow()
     QFETCH(int, row);
     Fixture f;
     f.writeEveryTrace();
-    const QString name = QString::fromLatin1(kTraces[row].name);
+    const QString name = QString::fromLatin1(traces[row].name);
     const QString path = f.pathOf(row);
 
     postCleaningRequest(QStringLiteral("Safari"), name, path);

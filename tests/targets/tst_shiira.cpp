@@ -1,10 +1,10 @@
-#include "ModuleHarness.h"
+#include "ModuleFixture.h"
+#include "MozillaStores.h" // its store helpers: value, count, integrity
 
-#include "platform/PropertyList.h"
 #include "targets/safari/SafariController.h"
 #include "targets/shiira/ShiiraController.h"
 
-#include <sqlite3.h>
+#include <QtTest>
 
 using platform::PropertyList;
 
@@ -13,18 +13,19 @@ namespace {
 const QString storePath = QStringLiteral("Library/Application Support/Shiira/Shiira.sql");
 const QString prefsPath = QStringLiteral("Library/Preferences/jp.hmdt.shiira.plist");
 
-const QList<Trace> kTraces = {
-    {"Shiira Browsing History", "shiiraBrowsing", "Library/Application Support/Shiira/History.plist", "File", ""},
-    {"Shiira Cache", "shiiraCache", "Library/Caches/jp.hmdt.shiira/Cache.db", "File", ""},
-    {"Shiira Cookies", "shiiraCookies", "Library/Cookies/Cookies.plist", "File", ""},
-    {"Shiira Download History", "shiiraDownloads", "Library/Application Support/Shiira/Shiira.sql", "Sqlite", ""},
-    {"Shiira Last Session Information", "shiiraLastSession", "Library/Preferences/jp.hmdt.shiira.plist", "Plist", "generalLastPages"},
-    {"Shiira Open Windows", "shiiraLastSession", "Library/Saved Application State/jp.hmdt.shiira.savedState", "Dir", ""},
-    {"Shiira Webpage Icons", "shiiraWebpageIcons", "Library/Application Support/Shiira/IconDatabase/WebpageIcons.db", "File", ""},
+// Shiira's rows as the user sees them, in offer order.
+const QList<TraceSpec> traces = {
+    {"Shiira Browsing History", "shiiraBrowsing", 'H', "Library/Application Support/Shiira/History.plist", "File"},
+    {"Shiira Cache", "shiiraCache", 'H', "Library/Caches/jp.hmdt.shiira/Cache.db", "File"},
+    {"Shiira Cookies", "shiiraCookies", 'H', "Library/Cookies/Cookies.plist", "File"},
+    {"Shiira Download History", "shiiraDownloads", 'H', "Library/Application Support/Shiira/Shiira.sql", "Sqlite"},
+    {"Shiira Last Session Information", "shiiraLastSession", 'H', "Library/Preferences/jp.hmdt.shiira.plist", "Plist", "generalLastPages"},
+    {"Shiira Open Windows", "shiiraLastSession", 'H', "Library/Saved Application State/jp.hmdt.shiira.savedState", "Dir"},
+    {"Shiira Webpage Icons", "shiiraWebpageIcons", 'H', "Library/Application Support/Shiira/IconDatabase/WebpageIcons.db", "File"},
 };
-constexpr int downloadsRow = 3;
-constexpr int lastSessionRow = 4;
-constexpr int openWindowsRow = 5;
+const QString downloads = QLatin1String(traces[3].name);
+const TraceSpec &lastSession = traces[4];
+const TraceSpec &openWindows = traces[5];
 
 // Shiira's store as Core Data writes it: the entity table with its Z_ columns, and the
 // store's own key and metadata tables.
@@ -46,24 +47,16 @@ QVariantMap shiiraPrefs()
             {QStringLiteral("tabsOpenInBackground"), true}};
 }
 
-// The first column of the first row, or an empty string.
-QString query(const QString &db, const char *sql)
-{
-    sqlite3 *h = nullptr;
-    QString value;
-    if (sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-            value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(h);
-    return value;
-}
-
-struct Fixture : ModuleHarness<ShiiraController> {
-    Fixture() : ModuleHarness(kTraces, QStringLiteral("Shiira")) {}
+struct Fixture : ModuleFixture<ShiiraController> {
+    Fixture() : ModuleFixture("scanShiira", traces) {}
     QString store() const { return home.path(storePath); }
+
+    void writeEveryTrace()
+    {
+        QVERIFY(home.createSqlite(storePath, coreDataSchema + twoDownloads));
+        QVERIFY(home.writePlist(prefsPath, shiiraPrefs()));
+        writeMissingTraces();
+    }
 };
 
 } // namespace
@@ -72,24 +65,21 @@ class tst_Shiira : public QObject
 {
     Q_OBJECT
 private slots:
-    void scanFollowsTable_data() { ModuleHarness<ShiiraController>::addKeysOffRows(kTraces); }
-    void scanFollowsTable()
+    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scanShiira", traces)); }
+    void offersEveryRowInOrder()
     {
         QFETCH(QStringList, keysOff);
         Fixture f;
-        f.writeFilesAndFolders();
-        QVERIFY(f.home.createSqlite(storePath, coreDataSchema + twoDownloads));
-        QVERIFY(f.home.writePlist(prefsPath, shiiraPrefs()));
-        f.checkScanWithKeysOff(keysOff);
+        f.writeEveryTrace();
+        f.verifyOffered(keysOff);
     }
 
-    void moveRowCleans_data() { ModuleHarness<ShiiraController>::addMoveRows(kTraces); }
-    void moveRowCleans()
+    void everyRequestAnsweredOnce()
     {
-        QFETCH(int, row);
         Fixture f;
-        f.writeFilesAndFolders();
-        f.checkMoveRow(row);
+        f.writeEveryTrace();
+        f.verifyEveryRequestAnsweredOnce(f.scan(), false);
+        QCOMPARE(mozstores::integrity(f.store()), QStringLiteral("ok"));
     }
 
     // The store is offered while its download table holds rows, and cleaned in place: the
@@ -119,19 +109,17 @@ private slots:
         if (!bytes.isEmpty())
             QVERIFY(f.home.writeFile(storePath, bytes));
         const bool existed = QFile::exists(f.store());
-        QCOMPARE(f.scannedNames(), offered ? QStringList{f.nameOf(downloadsRow)} : QStringList{});
+        QCOMPARE(f.scannedNames(), offered ? QStringList{downloads} : QStringList{});
         QCOMPARE(QFile::exists(f.store()), existed);
 
-        f.clean(f.nameOf(downloadsRow), f.store());
-        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QCOMPARE(f.cleanInPlace(downloads, f.store()), std::optional<bool>(cleaned));
         QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), f.store());
-        QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), cleaned);
         QCOMPARE(QFile::exists(f.store()), existed);
         if (cleaned) {
-            QCOMPARE(query(f.store(), "SELECT count(*) FROM ZDOWNLOADITEM"), QStringLiteral("0"));
-            QCOMPARE(query(f.store(), "SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_NAME = 'DownloadItem'"), QStringLiteral("2"));
-            QCOMPARE(query(f.store(), "SELECT count(*) FROM Z_METADATA"), QStringLiteral("1"));
-            QCOMPARE(query(f.store(), "PRAGMA integrity_check"), QStringLiteral("ok"));
+            QCOMPARE(mozstores::count(f.store(), QStringLiteral("SELECT count(*) FROM ZDOWNLOADITEM")), 0);
+            QCOMPARE(mozstores::count(f.store(), QStringLiteral("SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_NAME = 'DownloadItem'")), 2);
+            QCOMPARE(mozstores::count(f.store(), QStringLiteral("SELECT count(*) FROM Z_METADATA")), 1);
+            QCOMPARE(mozstores::integrity(f.store()), QStringLiteral("ok"));
         }
     }
 
@@ -154,17 +142,17 @@ private slots:
         if (pages.isValid())
             prefs.insert(QStringLiteral("generalLastPages"), pages);
         QVERIFY(f.home.writePlist(prefsPath, prefs));
-        QVERIFY(f.home.writeFile(QString::fromLatin1(kTraces[openWindowsRow].path) + QStringLiteral("/data.data"), "w"));
-        QStringList expected{f.nameOf(openWindowsRow)};
+        QVERIFY(f.home.writeFile(QLatin1String(openWindows.path) + QStringLiteral("/data.data"), "w"));
+        QStringList expected{QLatin1String(openWindows.name)};
         if (offered)
-            expected.prepend(f.nameOf(lastSessionRow));
+            expected.prepend(QLatin1String(lastSession.name));
         QCOMPARE(f.scannedNames(), expected);
     }
 
     void cleaningLastPagesKeepsTheRest()
     {
         Fixture f;
-        f.checkKeyRewrite(lastSessionRow, shiiraPrefs(), PropertyList::Format::Xml);
+        f.verifyKeyRewrite(lastSession, shiiraPrefs(), PropertyList::Format::Xml);
     }
 
     // Safari and Shiira offer the same cookie file; the second to clean it finds it gone.
@@ -178,13 +166,9 @@ private slots:
         const QString cookies = f.home.path(QStringLiteral("Library/Cookies/Cookies.plist"));
         QVERIFY(f.home.writePlist(cookies, QVariantList{QVariantMap{{QStringLiteral("Domain"), QStringLiteral(".example.org")}}}));
         postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Cookies"), cookies);
-        f.clean(QStringLiteral("Shiira Cookies"), cookies);
-        QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::status}));
-        QCOMPARE(f.recorder.events.at(0).info.value(QStringLiteral("removalItemAppName")).toString(), QStringLiteral("Safari"));
-        const QVariantMap status = f.recorder.events.at(1).info;
-        QCOMPARE(status.value(QStringLiteral("cleaningItemAppName")).toString(), QStringLiteral("Shiira"));
-        QCOMPARE(status.value(QStringLiteral("cleaningItemName")).toString(), QStringLiteral("Shiira Cookies"));
-        QCOMPARE(status.value(QStringLiteral("didClean")).toBool(), false);
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+        QCOMPARE(f.cleanInPlace(QStringLiteral("Shiira Cookies"), cookies), std::optional<bool>(false));
+        QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemAppName")).toString(), QStringLiteral("Shiira"));
     }
 };
 
