@@ -6,10 +6,13 @@
 #include "core/LocationController.h"
 #include "core/ShredController.h"
 #include "targets/camino/CaminoController.h"
+#include "targets/finder/FinderController.h"
 #include "targets/firefox/FirefoxController.h"
 #include "targets/flashcookies/FlashCookiesController.h"
 #include "targets/icab/iCabController.h"
 #include "targets/omniweb/OmniWebController.h"
+#include "targets/preview/PreviewController.h"
+#include "targets/quicktime/QuickTimeController.h"
 #include "targets/safari/SafariController.h"
 #include "targets/seamonkey/SeaMonkeyController.h"
 #include "targets/shiira/ShiiraController.h"
@@ -54,6 +57,9 @@ void MainInterface::createControllers()
     m_firefoxController = std::make_unique<FirefoxController>();
     m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
     m_caminoController = std::make_unique<CaminoController>();
+    m_finderController = std::make_unique<FinderController>();
+    m_quickTimeController = std::make_unique<QuickTimeController>();
+    m_previewController = std::make_unique<PreviewController>();
     m_iCabController = std::make_unique<::iCabController>();
     m_omniWebController = std::make_unique<OmniWebController>();
     m_shiiraController = std::make_unique<ShiiraController>();
@@ -114,6 +120,12 @@ void MainInterface::wireOutlets()
     m_seaMonkeyController->setDbControl(m_dbControl.get());
     m_caminoController->setFileControl(m_fileControl.get());
     m_caminoController->setDbControl(m_dbControl.get());
+    m_finderController->setFileControl(m_fileControl.get());
+    m_finderController->setDbControl(m_dbControl.get());
+    m_quickTimeController->setFileControl(m_fileControl.get());
+    m_quickTimeController->setDbControl(m_dbControl.get());
+    m_previewController->setFileControl(m_fileControl.get());
+    m_previewController->setDbControl(m_dbControl.get());
     m_iCabController->setFileControl(m_fileControl.get());
     m_omniWebController->setFileControl(m_fileControl.get());
     m_shiiraController->setFileControl(m_fileControl.get());
@@ -127,6 +139,9 @@ void MainInterface::wireOutlets()
     m_firefoxController->setPrefControl(m_prefControl.get());
     m_seaMonkeyController->setPrefControl(m_prefControl.get());
     m_caminoController->setPrefControl(m_prefControl.get());
+    m_finderController->setPrefControl(m_prefControl.get());
+    m_quickTimeController->setPrefControl(m_prefControl.get());
+    m_previewController->setPrefControl(m_prefControl.get());
     m_iCabController->setPrefControl(m_prefControl.get());
     m_omniWebController->setPrefControl(m_prefControl.get());
     m_shiiraController->setPrefControl(m_prefControl.get());
@@ -145,6 +160,9 @@ void MainInterface::awakeFromNib()
     m_firefoxController->init();
     m_seaMonkeyController->init();
     m_caminoController->init();
+    m_finderController->init();
+    m_quickTimeController->init();
+    m_previewController->init();
     m_iCabController->init();
     m_omniWebController->init();
     m_shiiraController->init();

@@ -7,6 +7,7 @@ class AppController;
 class CaminoController;
 class DatabaseController;
 class FileController;
+class FinderController;
 class FirefoxController;
 class FlashCookiesController;
 class LocationController;
@@ -14,6 +15,8 @@ class MainWindow;
 class NimbrelAppDelegate;
 class OmniWebController;
 class PrefsController;
+class PreviewController;
+class QuickTimeController;
 class ResultsController;
 class SafariController;
 class SeaMonkeyController;
@@ -51,6 +54,9 @@ public:
     FirefoxController *firefoxController() const { return m_firefoxController.get(); }
     SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
     CaminoController *caminoController() const { return m_caminoController.get(); }
+    FinderController *finderController() const { return m_finderController.get(); }
+    QuickTimeController *quickTimeController() const { return m_quickTimeController.get(); }
+    PreviewController *previewController() const { return m_previewController.get(); }
     // The getter shares the class's name, so the class is named from the global scope here.
     ::iCabController *iCabController() const { return m_iCabController.get(); }
     OmniWebController *omniWebController() const { return m_omniWebController.get(); }
@@ -77,6 +83,9 @@ private:
     std::unique_ptr<FirefoxController> m_firefoxController;
     std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
     std::unique_ptr<CaminoController> m_caminoController;
+    std::unique_ptr<FinderController> m_finderController;
+    std::unique_ptr<QuickTimeController> m_quickTimeController;
+    std::unique_ptr<PreviewController> m_previewController;
     std::unique_ptr<::iCabController> m_iCabController;
     std::unique_ptr<OmniWebController> m_omniWebController;
     std::unique_ptr<ShiiraController> m_shiiraController;

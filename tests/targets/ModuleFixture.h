@@ -4,6 +4,8 @@
 
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
+#include "core/records/targetItem.h"
+#include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
@@ -22,7 +24,7 @@ struct TraceSpec {
     char base; // 'P' profile folder, 'C' cache profile folder, 'H' home folder
     const char *path;
     const char *kind;
-    const char *extra = ""; // the key of a "Plist" row
+    const char *extra = nullptr; // the key of a "Plist" row, "" for other rows; null: not checked
 };
 
 // The module's switches: the master switch, then each category key once, in table order.
@@ -118,6 +120,29 @@ struct ModuleFixture {
         return names;
     }
 
+    // Item full names of the rows the module hands over, before missing paths are dropped.
+    QStringList offered()
+    {
+        QStringList names;
+        QObject guard;
+        const QString prefix = module.targetName() + QLatin1Char(' ');
+        platform::NotificationCenter::defaultCenter().addObserver(
+            &guard, QStringLiteral("CheckTargetFiles"), [&names, prefix](const platform::Notification &n) {
+                for (const targetItemPtr &item : n.userInfo.value(QStringLiteral("targets")).value<targetItemList>())
+                    names.append(prefix + item->targetItemClassification());
+            });
+        scan();
+        return names;
+    }
+
+    // Nothing was set aside for removal.
+    bool temporaryFolderEmpty() const
+    {
+        return platform::FileManager::defaultManager()
+            .contentsOfDirectoryAtPath(FileController::temporaryFolderPath())
+            .isEmpty();
+    }
+
     // With these keys off and every trace present, a scan offers the other rows of the
     // table in its order, each with its path, kind and extra info.
     void verifyOffered(const QStringList &keysOff)
@@ -125,14 +150,20 @@ struct ModuleFixture {
         for (const QString &key : keysOff)
             platform::UserDefaults::standardUserDefaults().setBool(false, key);
         QStringList expected, names;
+        QList<const char *> extras; // compared where the table states them
         for (const TraceSpec &t : table) {
-            if (!keysOff.contains(QLatin1String(t.key)))
-                expected << QString::fromLatin1(t.name) + QLatin1Char('|') + pathOf(t) + QLatin1Char('|') + QLatin1String(t.kind)
-                                + QLatin1Char('|') + QLatin1String(t.extra);
+            if (keysOff.contains(QLatin1String(t.key)))
+                continue;
+            expected << QString::fromLatin1(t.name) + QLatin1Char('|') + pathOf(t) + QLatin1Char('|') + QLatin1String(t.kind)
+                            + (t.extra ? QLatin1Char('|') + QLatin1String(t.extra) : QString());
+            extras << t.extra;
         }
-        for (const resultItemPtr &row : scan())
+        const QList<resultItemPtr> rows = scan();
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const resultItemPtr &row = rows.at(i);
             names << row->resultItemName() + QLatin1Char('|') + row->resultItemPath() + QLatin1Char('|') + row->resultItemType()
-                         + QLatin1Char('|') + row->resultItemExtraInfo();
+                         + (i < extras.size() && extras.at(i) ? QLatin1Char('|') + row->resultItemExtraInfo() : QString());
+        }
         QCOMPARE(names, expected);
     }
 

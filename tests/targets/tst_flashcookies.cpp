@@ -91,14 +91,8 @@ private slots:
         }
 
         // Both rows are offered without a test; the file service keeps those on disk.
-        int offered = -1;
-        QObject watcher;
-        NotificationCenter::defaultCenter().addObserver(
-            &watcher, QStringLiteral("CheckTargetFiles"), [&offered](const platform::Notification &n) {
-                offered = int(n.userInfo.value(QStringLiteral("targets")).value<targetItemList>().size());
-            });
-        QCOMPARE(f.scan().size(), resultRows);
-        QCOMPARE(offered, 2);
+        QCOMPARE(f.offered().size(), 2);
+        QCOMPARE(f.results.arrangedObjects().size(), resultRows);
     }
 };
 

@@ -140,6 +140,7 @@ private slots:
         QCOMPARE(f.cleanInPlace(downloadsRow, f.prefs()), false);
         QCOMPARE(f.cleanInPlace(formsRow, f.prefs()), false);
         QCOMPARE(FileManager::defaultManager().contentsAtPath(f.prefs()).value_or(QByteArray()), damaged);
+        QVERIFY(f.temporaryFolderEmpty());
     }
 };
 
