@@ -16,21 +16,6 @@ QList<Category> categories()
     };
 }
 
-// The download list is the ZDOWNLOADITEM table of Shiira's Core Data store: its rows go,
-// the store stays. The probe never opens a store that is not there (it would create one).
-static TraceRow downloadsRow()
-{
-    TraceRow row = traceRow(QStringLiteral("Download History"), QStringLiteral("shiiraDownloads"),
-                            home(QStringLiteral("Library/Application Support/Shiira/Shiira.sql")),
-                            QStringLiteral("Sqlite"));
-    row.offer = TraceRow::Offer::Count;
-    row.probe = TraceRow::Probe::Inline;
-    row.countStatement = QStringLiteral("SELECT count(*) FROM ZDOWNLOADITEM;");
-    row.route = TraceRow::Route::Sql;
-    row.statement = QStringLiteral("DELETE FROM ZDOWNLOADITEM;");
-    return row;
-}
-
 QList<TraceRow> traceRows()
 {
     const QString file = QStringLiteral("File");
@@ -40,7 +25,11 @@ QList<TraceRow> traceRows()
         traceRow(QStringLiteral("Cache"), QStringLiteral("shiiraCache"), home(QStringLiteral("Library/Caches/jp.hmdt.shiira/Cache.db")), file),
         // The same file as Safari's cookies: whichever row is cleaned second finds it gone.
         traceRow(QStringLiteral("Cookies"), QStringLiteral("shiiraCookies"), home(QStringLiteral("Library/Cookies/Cookies.plist")), file),
-        downloadsRow(),
+        // The download list is the ZDOWNLOADITEM table of Shiira's Core Data store: its rows
+        // go, the store stays.
+        sqlRow(QStringLiteral("Download History"), QStringLiteral("shiiraDownloads"),
+               home(QStringLiteral("Library/Application Support/Shiira/Shiira.sql")),
+               QStringLiteral("SELECT count(*) FROM ZDOWNLOADITEM;"), QStringLiteral("DELETE FROM ZDOWNLOADITEM;")),
         keyRewriteRow(QStringLiteral("Last Session Information"), lastSession,
                       home(QStringLiteral("Library/Preferences/jp.hmdt.shiira.plist")), QStringLiteral("generalLastPages")),
         traceRow(QStringLiteral("Open Windows"), lastSession, home(QStringLiteral("Library/Saved Application State/jp.hmdt.shiira.savedState")), QStringLiteral("Dir")),
