@@ -12,6 +12,7 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/animation/QZShredderAnimator.h"
 
 #include "ui_MainWindow.h"
 
@@ -45,6 +46,7 @@ void MainInterface::createControllers()
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
@@ -81,6 +83,7 @@ void MainInterface::wireOutlets()
     m_resultsControl->setShredMenuItem(form.actionClean);
     m_resultsControl->setShredderSlotView(form.shredderSlotView);
     m_resultsControl->setAlertControl(m_alertControl.get());
+    m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());
@@ -112,6 +115,7 @@ void MainInterface::awakeFromNib()
     m_safariController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
+    m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
