@@ -48,11 +48,13 @@ public:
     static QPixmap imageForStatus(int status);
     static QString imageNameForStatus(int status);
 
+    // The frame the cell lays itself out in: the row's rectangle cut to the height of a line
+    // and centred in it, so that the dots sit beside the text as in a plain text cell.
+    static QRect cellFrame(const QStyleOptionViewItem &option);
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-    // The frame the cell lays itself out in: the row's rectangle cut to the height of a line.
-    static QRect cellFrame(const QStyleOptionViewItem &option);
 
     platform::ProgressIndicatorPtr m_progress;
     QSize m_progressSize;

@@ -123,6 +123,7 @@ public:
 private:
     // The quit questions are tested in every state of a run before the run itself exists.
     friend class tst_MainWindow;
+    friend class tst_StatusCell;
 
     void setFlag(std::atomic<bool> &flag, bool value);
     // Sleeps until `ready` holds (or the controller is going away).
