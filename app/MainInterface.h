@@ -4,8 +4,10 @@
 
 class AlertController;
 class AppController;
+class CaminoController;
 class DatabaseController;
 class FileController;
+class FirefoxController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
@@ -13,6 +15,7 @@ class PrefsController;
 class QZShredderAnimator;
 class ResultsController;
 class SafariController;
+class SeaMonkeyController;
 class ShredController;
 class WizardController;
 
@@ -42,6 +45,9 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    FirefoxController *firefoxController() const { return m_firefoxController.get(); }
+    SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
+    CaminoController *caminoController() const { return m_caminoController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
@@ -61,6 +67,9 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<FirefoxController> m_firefoxController;
+    std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
+    std::unique_ptr<CaminoController> m_caminoController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;

@@ -1,4 +1,5 @@
-#include "core/PrefsPaneHost.h"
+#include "PaneShelf.h"
+
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/safari/SafariController.h"
@@ -14,22 +15,6 @@
 using platform::UserDefaults;
 
 namespace {
-
-// Takes the panes the way the preferences controller does.
-class PaneShelf : public PrefsPaneHost
-{
-public:
-    void addItemWithInfo(const QVariantMap &info) override
-    {
-        idents.append(info.value(QStringLiteral("ident")).toString());
-        panes.emplace_back(qobject_cast<MasterPrefsViewController *>(
-            info.value(QStringLiteral("vController")).value<QObject *>()));
-    }
-    void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
-
-    QStringList idents;
-    std::vector<std::unique_ptr<MasterPrefsViewController>> panes;
-};
 
 const QStringList safariKeys = {
     QStringLiteral("scanSafari"),        QStringLiteral("safariBrowsing"),
