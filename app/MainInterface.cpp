@@ -5,13 +5,21 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "targets/chrome/ChromeController.h"
+#include "targets/chrome/ChromiumController.h"
+#include "targets/flock/FlockController.h"
+#include "targets/opera/OperaController.h"
 #include "targets/camino/CaminoController.h"
 #include "targets/finder/FinderController.h"
 #include "targets/firefox/FirefoxController.h"
+#include "targets/flashcookies/FlashCookiesController.h"
+#include "targets/icab/iCabController.h"
+#include "targets/omniweb/OmniWebController.h"
 #include "targets/preview/PreviewController.h"
 #include "targets/quicktime/QuickTimeController.h"
 #include "targets/safari/SafariController.h"
 #include "targets/seamonkey/SeaMonkeyController.h"
+#include "targets/shiira/ShiiraController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -51,12 +59,20 @@ void MainInterface::createControllers()
     m_dbControl = std::make_unique<DatabaseController>();
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
+    m_chromeController = std::make_unique<ChromeController>();
+    m_chromiumController = std::make_unique<ChromiumController>();
+    m_operaController = std::make_unique<OperaController>();
+    m_flockController = std::make_unique<FlockController>();
     m_firefoxController = std::make_unique<FirefoxController>();
     m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
     m_caminoController = std::make_unique<CaminoController>();
     m_finderController = std::make_unique<FinderController>();
     m_quickTimeController = std::make_unique<QuickTimeController>();
     m_previewController = std::make_unique<PreviewController>();
+    m_iCabController = std::make_unique<::iCabController>();
+    m_omniWebController = std::make_unique<OmniWebController>();
+    m_shiiraController = std::make_unique<ShiiraController>();
+    m_flashCookiesController = std::make_unique<FlashCookiesController>();
     m_alertControl = std::make_unique<AlertController>();
     m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
@@ -109,6 +125,10 @@ void MainInterface::wireOutlets()
     // Modules: the file service moves their traces aside, the database service cleans rows.
     m_safariController->setFileControl(m_fileControl.get());
     m_safariController->setDbControl(m_dbControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules()) {
+        module->setFileControl(m_fileControl.get());
+        module->setDbControl(m_dbControl.get());
+    }
     m_firefoxController->setFileControl(m_fileControl.get());
     m_firefoxController->setDbControl(m_dbControl.get());
     m_seaMonkeyController->setFileControl(m_fileControl.get());
@@ -121,17 +141,28 @@ void MainInterface::wireOutlets()
     m_quickTimeController->setDbControl(m_dbControl.get());
     m_previewController->setFileControl(m_fileControl.get());
     m_previewController->setDbControl(m_dbControl.get());
+    m_iCabController->setFileControl(m_fileControl.get());
+    m_omniWebController->setFileControl(m_fileControl.get());
+    m_shiiraController->setFileControl(m_fileControl.get());
+    m_shiiraController->setDbControl(m_dbControl.get());
+    m_flashCookiesController->setFileControl(m_fileControl.get());
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
     m_prefControl->setWizardControl(m_wizardControl.get());
     m_safariController->setPrefControl(m_prefControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->setPrefControl(m_prefControl.get());
     m_firefoxController->setPrefControl(m_prefControl.get());
     m_seaMonkeyController->setPrefControl(m_prefControl.get());
     m_caminoController->setPrefControl(m_prefControl.get());
     m_finderController->setPrefControl(m_prefControl.get());
     m_quickTimeController->setPrefControl(m_prefControl.get());
     m_previewController->setPrefControl(m_prefControl.get());
+    m_iCabController->setPrefControl(m_prefControl.get());
+    m_omniWebController->setPrefControl(m_prefControl.get());
+    m_shiiraController->setPrefControl(m_prefControl.get());
+    m_flashCookiesController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -143,12 +174,18 @@ void MainInterface::awakeFromNib()
 {
     m_shredControl->awakeFromNib();
     m_safariController->init();
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->init();
     m_firefoxController->init();
     m_seaMonkeyController->init();
     m_caminoController->init();
     m_finderController->init();
     m_quickTimeController->init();
     m_previewController->init();
+    m_iCabController->init();
+    m_omniWebController->init();
+    m_shiiraController->init();
+    m_flashCookiesController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_shredderAnimator->awakeFromNib();
@@ -156,6 +193,12 @@ void MainInterface::awakeFromNib()
     m_wizardControl->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
+}
+
+QList<ChromiumModuleController *> MainInterface::chromiumLayoutModules() const
+{
+    return {m_chromeController.get(), m_chromiumController.get(), m_operaController.get(),
+            m_flockController.get()};
 }
 
 void MainInterface::finishLaunching()
