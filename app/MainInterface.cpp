@@ -26,6 +26,7 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/animation/QZShredderAnimator.h"
 
 #include "ui_MainWindow.h"
 
@@ -73,6 +74,7 @@ void MainInterface::createControllers()
     m_shiiraController = std::make_unique<ShiiraController>();
     m_flashCookiesController = std::make_unique<FlashCookiesController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
@@ -109,6 +111,7 @@ void MainInterface::wireOutlets()
     m_resultsControl->setShredMenuItem(form.actionClean);
     m_resultsControl->setShredderSlotView(form.shredderSlotView);
     m_resultsControl->setAlertControl(m_alertControl.get());
+    m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());
@@ -185,6 +188,7 @@ void MainInterface::awakeFromNib()
     m_flashCookiesController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
+    m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.

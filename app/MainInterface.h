@@ -18,6 +18,7 @@ class NimbrelAppDelegate;
 class OmniWebController;
 class PrefsController;
 class PreviewController;
+class QZShredderAnimator;
 class QuickTimeController;
 class ResultsController;
 class SafariController;
@@ -75,6 +76,7 @@ public:
     FlashCookiesController *flashCookiesController() const { return m_flashCookiesController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
+    QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
 
 private:
     MainInterface();
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<ShiiraController> m_shiiraController;
     std::unique_ptr<FlashCookiesController> m_flashCookiesController;
     std::unique_ptr<AlertController> m_alertControl;
+    std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;

@@ -21,23 +21,36 @@ bool isDotOrDotDot(const char *name)
 }
 
 // The names inside an open folder; the descriptor stays open.
-std::vector<QByteArray> namesIn(int dirFd)
+struct DirEntry {
+    QByteArray name;
+    unsigned char type; // d_type: DT_UNKNOWN when the file system does not tell
+};
+
+std::vector<DirEntry> entriesIn(int dirFd)
 {
-    std::vector<QByteArray> names;
+    std::vector<DirEntry> entries;
     const int fd = dup(dirFd);
     if (fd < 0)
-        return names;
+        return entries;
     DIR *dir = fdopendir(fd);
     if (!dir) {
         close(fd);
-        return names;
+        return entries;
     }
     rewinddir(dir);
     while (dirent *e = readdir(dir)) {
         if (!isDotOrDotDot(e->d_name))
-            names.emplace_back(e->d_name);
+            entries.push_back({QByteArray(e->d_name), e->d_type});
     }
     closedir(dir);
+    return entries;
+}
+
+std::vector<QByteArray> namesIn(int dirFd)
+{
+    std::vector<QByteArray> names;
+    for (DirEntry &entry : entriesIn(dirFd))
+        names.push_back(std::move(entry.name));
     return names;
 }
 
@@ -175,7 +188,7 @@ bool removeTree(int dirFd, const char *name)
         int fd = -1;
         dev_t dev = 0;
         ino_t ino = 0;
-        std::vector<QByteArray> names; // read whole before anything in it is removed
+        std::vector<DirEntry> entries; // read whole before anything in it is removed
         size_t next = 0;
     };
     constexpr size_t openLevels = 32;
@@ -191,7 +204,7 @@ bool removeTree(int dirFd, const char *name)
         level.fd = fd;
         level.dev = seen.st_dev;
         level.ino = seen.st_ino;
-        level.names = namesIn(fd);
+        level.entries = entriesIn(fd);
         stack.push_back(std::move(level));
         if (stack.size() > openLevels + 1) {
             Level &oldest = stack[stack.size() - openLevels - 1];
@@ -223,8 +236,19 @@ bool removeTree(int dirFd, const char *name)
         return false;
     while (!stack.empty()) {
         Level &top = stack.back();
-        if (top.next < top.names.size()) {
-            const QByteArray child = top.names[top.next++];
+        if (top.next < top.entries.size()) {
+            const DirEntry &entry = top.entries[top.next++];
+            const QByteArray child = entry.name;
+            // What the listing says is not a folder is unlinked without a look of its own:
+            // unlinkat never follows a link, and refuses a folder that took the name meanwhile.
+            if (entry.type != DT_DIR && entry.type != DT_UNKNOWN) {
+                if (unlinkat(top.fd, child.constData(), 0) == 0)
+                    continue;
+                if (errno != EISDIR && errno != EPERM) {
+                    ok = false;
+                    continue;
+                }
+            }
             struct stat cst;
             if (fstatat(top.fd, child.constData(), &cst, AT_SYMLINK_NOFOLLOW) != 0) {
                 ok = false;
