@@ -2,6 +2,7 @@
 
 #include "core/records/resultItem.h"
 #include "platform/ArrayController.h"
+#include "ui/summary/CleaningResultsWindow.h"
 
 #include <QAction>
 #include <QLabel>
@@ -48,6 +49,13 @@ public:
     void setShredMenuItem(QAction *item) { m_shredMenuItem = item; }
     QWidget *shredderSlotView() const { return m_shredderSlotView; }
     void setShredderSlotView(QWidget *view) { m_shredderSlotView = view; }
+    // The cleaning results window and its heading image, heading text, summary and share link.
+    CleaningResultsWindow *cleaningResultsWindow() const { return m_cleaningResultsWindow; }
+    void setCleaningResultsWindow(CleaningResultsWindow *window);
+    QLabel *cleaningStatusImage() const { return m_cleaningStatusImage; }
+    QLabel *cleaningStatusTextField() const { return m_cleaningStatusTextField; }
+    QLabel *cleaningOutput() const { return m_cleaningOutput; }
+    QLabel *tweetLink() const { return m_tweetLink; }
 
     // Describes the table's columns and clears the flags.
     void awakeFromNib();
@@ -56,9 +64,24 @@ public:
     bool showingScanResults() const { return m_isShowingScanResults; }
     bool isShredButtonClicked() const { return m_isShredding; }
     bool isDoneCleaning() const { return m_doneShredding; }
+
+    // The pre-clean checks, the results mode and the summary.
+    void checkRecentFolders();
+    void checkCookies();
     void setShowingScanResults(bool showing);
+    void displayShredResults();
+    void setupTweetLink();
+    // Daemon restarts that modules ask for during a run (any thread); done at the summary.
+    void setCFPrefsdNeedsRestart() { m_cfprefsdNeedsRestart = true; }
+    void setSharedfilelistdNeedsRestart() { m_sharedfilelistdNeedsRestart = true; }
+    void restartCFPrefsd();
+    void restartSharedfilelistd();
 
     bool enableShredMenu() const { return m_enableShredMenu; }
+    bool skipCookies() const { return m_skipCookies; }
+    bool skipRecentFolders() const { return m_skipRecentFolders; }
+    bool shouldShowCleanSystemTip() const { return m_shouldShowCleanSystemTip; }
+    QString shreddedItemTotalSizeConverted() const { return m_shreddedItemTotalSizeConverted; }
 
 private:
     // The quit questions are tested in every state of a run before the run itself exists.
@@ -94,4 +117,9 @@ private:
     std::atomic<bool> m_cfprefsdNeedsRestart{false};
     std::atomic<bool> m_sharedfilelistdNeedsRestart{false};
     QPointer<QWidget> m_shredderSlotView;
+    QPointer<CleaningResultsWindow> m_cleaningResultsWindow;
+    QPointer<QLabel> m_cleaningStatusImage;
+    QPointer<QLabel> m_cleaningStatusTextField;
+    QPointer<QLabel> m_cleaningOutput;
+    QPointer<QLabel> m_tweetLink;
 };
