@@ -13,6 +13,7 @@
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
 #include "ui/summary/CleaningResultsWindow.h"
+#include "ui/animation/QZShredderAnimator.h"
 
 #include "ui_MainWindow.h"
 
@@ -47,6 +48,7 @@ void MainInterface::createControllers()
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
@@ -86,6 +88,7 @@ void MainInterface::wireOutlets()
     // ResultsController: the clean-system picture and the cleaning results window.
     m_resultsControl->setCleanSystemImageView(form.cleanSystemImageView);
     m_resultsControl->setCleaningResultsWindow(m_cleaningResultsWindow.get());
+    m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());
@@ -117,6 +120,7 @@ void MainInterface::awakeFromNib()
     m_safariController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
+    m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.

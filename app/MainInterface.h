@@ -11,6 +11,7 @@ class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
+class QZShredderAnimator;
 class ResultsController;
 class SafariController;
 class ShredController;
@@ -44,6 +45,7 @@ public:
     SafariController *safariController() const { return m_safariController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
+    QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
 
 private:
     MainInterface();
@@ -62,6 +64,7 @@ private:
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
     std::unique_ptr<AlertController> m_alertControl;
+    std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;
