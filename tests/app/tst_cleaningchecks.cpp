@@ -11,6 +11,7 @@
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultsController.h"
+#include "ui/summary/CleaningSummary.h"
 #include "ui/summary/DaemonRestarts.h"
 
 #include <QApplication>
@@ -66,7 +67,11 @@ public:
                                  "CleanSystemTipEnd"})
             platform::NotificationCenter::defaultCenter().addObserver(
                 &observer, QLatin1String(name),
-                [this](const platform::Notification &n) { posted << n.name; });
+                [this](const platform::Notification &n) {
+                    posted << n.name;
+                    if (n.userInfo.value(QStringLiteral("alertItemParent")) == QStringLiteral("ResultsControl"))
+                        runRequests << n.userInfo;
+                });
     }
     ~Shell()
     {
@@ -110,6 +115,7 @@ public:
     QStringList modalWindows;
     QList<QStringList> launches;
     QStringList posted;
+    QList<QVariantMap> runRequests; // alert requests of the Clean action's check
     QObject observer;
     std::unique_ptr<MainInterface> ui;
 };
@@ -134,6 +140,8 @@ private slots:
     void warnings();
     void emptyScanSummary_data();
     void emptyScanSummary();
+    void cleanRun_data();
+    void cleanRun();
     void daemonRestarts_data();
     void daemonRestarts();
 };
@@ -322,8 +330,10 @@ void tst_cleaningchecks::daemonRestarts()
     DaemonRestarts::setToolPath(harmless);
     const auto restoreTool = qScopeGuard([] { DaemonRestarts::setToolPath(QStringLiteral("/usr/bin/killall")); });
 
-    shell.results()->setCFPrefsdNeedsRestart();
-    shell.results()->setSharedfilelistdNeedsRestart();
+    // As the modules ask, during a run.
+    auto &center = platform::NotificationCenter::defaultCenter();
+    center.post(QStringLiteral("CFPrefsdNeedsRestartNotification"));
+    center.post(QStringLiteral("SharedfilelistdNeedsRestartNotification"));
     shell.results()->displayShredResults();
 
     QList<QStringList> expected;
@@ -331,6 +341,115 @@ void tst_cleaningchecks::daemonRestarts()
         expected.append({harmless, QStringLiteral("-SIGTERM"), daemon});
     QCOMPARE(shell.launches, expected);
     QVERIFY(shell.waitForSummaryEnd());
+}
+
+void tst_cleaningchecks::cleanRun_data()
+{
+    QTest::addColumn<QStringList>("files");     // Safari traces below Library/, 5000 bytes each
+    QTest::addColumn<QStringList>("unchecked"); // rows the user unticks before Clean
+    QTest::addColumn<int>("cookieAnswer");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QStringList>("countLines");
+
+    const int yes = platform::Alert::FirstButtonReturn;
+    const int skip = platform::Alert::SecondButtonReturn;
+    QTest::newRow("one row cleaned") << QStringList{"Safari/History.plist"} << QStringList() << yes << true
+        << "Cleaning Successful" << QStringList{"1 threat cleaned", "0 threats skipped"};
+    QTest::newRow("one of two unticked") << QStringList{"Safari/History.plist", "Safari/Downloads.plist"}
+        << QStringList{"Safari Download History"} << yes << true << "Cleaning Successful"
+        << QStringList{"1 threat cleaned", "1 threat skipped"};
+    QTest::newRow("cookies skipped, history cleaned") << QStringList{"Safari/History.plist", "Cookies/Cookies.plist"}
+        << QStringList() << skip << true << "Cleaning Successful"
+        << QStringList{"1 threat cleaned", "1 threat skipped"};
+    QTest::newRow("cookies cleaned too") << QStringList{"Safari/History.plist", "Cookies/Cookies.plist"}
+        << QStringList() << yes << true << "Cleaning Successful"
+        << QStringList{"2 threats cleaned", "0 threats skipped"};
+    QTest::newRow("nothing ticked") << QStringList{"Safari/History.plist"} << QStringList{"Safari Browsing History"}
+        << yes << false << QString() << QStringList();
+    QTest::newRow("skipping cookies leaves nothing") << QStringList{"Cookies/Cookies.plist"} << QStringList() << skip
+        << false << QString() << QStringList();
+}
+
+// A real scan and clean of Safari's traces, from the Clean button to the summary.
+void tst_cleaningchecks::cleanRun()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, unchecked);
+    QFETCH(int, cookieAnswer);
+    QFETCH(bool, runs);
+    QFETCH(QString, heading);
+    QFETCH(QStringList, countLines);
+
+    Shell shell;
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    for (const char *key : {"safariBrowsing", "safariDownloads", "safariCookies"})
+        defaults.setBool(true, QLatin1String(key));
+    defaults.setBool(false, QStringLiteral("enableSecureDelete"));
+    for (const QString &file : files)
+        QVERIFY(shell.home.writeFile(QStringLiteral("Library/") + file, QByteArray(5000, 'x')));
+    AppController *app = shell.ui->appControl();
+    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+    platform::Timer::fireAllPending();
+    app->scan();
+    ResultsController *results = shell.results();
+    QCOMPARE(results->resultsArrayController()->count(), files.size());
+    QVERIFY(results->showingScanResults());
+    for (const resultItemPtr &row : results->resultsArrayController()->arrangedObjects())
+        if (unchecked.contains(row->resultItemName()))
+            row->setResultItemIsChecked(false);
+    shell.answer = cookieAnswer;
+    shell.alerts.clear();
+    QStringList textsBefore;
+    for (const resultItemPtr &row : results->resultsArrayController()->arrangedObjects())
+        textsBefore << row->resultItemStatusText();
+
+    results->shredButton()->click();
+
+    if (!runs) {
+        QCOMPARE(shell.alerts.last().message, QStringLiteral("No Items Selected"));
+        QCOMPARE(shell.alerts.last().informative,
+                 QStringLiteral("Please make sure at least one item is selected for cleaning."));
+        QCOMPARE(shell.alerts.last().buttons, QStringList{QStringLiteral("OK")});
+        QVERIFY(!results->isShredButtonClicked());
+        QVERIFY(shell.runRequests.isEmpty());
+        // The rows stay as they were left (unticked by the user or the warning), statuses untouched.
+        QStringList textsAfter;
+        for (const resultItemPtr &row : results->resultsArrayController()->arrangedObjects()) {
+            QCOMPARE(row->resultItemIsChecked(), std::optional<bool>(false));
+            textsAfter << row->resultItemStatusText();
+        }
+        QCOMPARE(textsAfter, textsBefore);
+        QVERIFY(!results->isDoneCleaning());
+        return;
+    }
+
+    // One request per application before the run, none for rows that are not ticked.
+    QCOMPARE(shell.runRequests.size(), 1);
+    QCOMPARE(shell.runRequests.first().value(QStringLiteral("alertItemIdentifier")).toString(),
+             QStringLiteral("com.apple.Safari"));
+    QCOMPARE(shell.runRequests.first().value(QStringLiteral("alertItemName")).toString(), QStringLiteral("Safari"));
+    QVERIFY(shell.waitForSummaryEnd());
+    QVERIFY(results->isDoneCleaning());
+    QCOMPARE(results->cleaningStatusTextField()->text(), heading);
+    const QStringList lines = results->cleaningOutput()->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.mid(0, 2), countLines);
+    const quint64 total = results->shreddedItemTotalSize();
+    QVERIFY(total >= 5000);
+    QCOMPARE(lines[2], QStringLiteral("Approximately %1 of files cleaned").arg(CleaningSummary::sizeText(total)));
+    QCOMPARE(lines[3], QString());
+    const QString converted = CleaningSummary::sizeText(total).replace(QLatin1Char(' '), QLatin1Char('+'));
+    QCOMPARE(results->shreddedItemTotalSizeConverted(), converted);
+    QVERIFY(results->tweetLink()->text().contains(QStringLiteral("privacy+threat")
+                                                  + QLatin1String(results->shreddedItemCount() == 1 ? "+that+was" : "s+that+were")
+                                                  + QStringLiteral("+taking+up+") + converted));
+    QVERIFY(!results->tweetLink()->isHidden());
+    QCOMPARE(shell.modalWindows, QStringList{QStringLiteral("cleaningResultsWindow")});
+    int left = 0;
+    for (const QString &file : files)
+        left += QFileInfo::exists(shell.home.path(QStringLiteral("Library/") + file));
+    QCOMPARE(left, files.size() - results->shreddedItemCount());
 }
 
 QTEST_MAIN(tst_cleaningchecks)
