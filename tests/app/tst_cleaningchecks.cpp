@@ -140,6 +140,8 @@ private slots:
     void warnings();
     void emptyScanSummary_data();
     void emptyScanSummary();
+    void runningApplicationRequests_data();
+    void runningApplicationRequests();
     void cleanRun_data();
     void cleanRun();
     void daemonRestarts_data();
@@ -341,6 +343,70 @@ void tst_cleaningchecks::daemonRestarts()
         expected.append({harmless, QStringLiteral("-SIGTERM"), daemon});
     QCOMPARE(shell.launches, expected);
     QVERIFY(shell.waitForSummaryEnd());
+}
+
+void tst_cleaningchecks::runningApplicationRequests_data()
+{
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<QStringList>("requested"); // "identifier/name" of each request, in order
+    QTest::addColumn<bool>("runs");
+
+    const Row a1{"Tester History", "Tester", "com.example.tester", true};
+    const Row a2{"Tester Cache", "Tester", "com.example.tester", true};
+    const Row aOff{"Tester Cookies", "Tester", "com.example.tester", false};
+    const Row b1{"Other History", "Other", "com.example.other", true};
+    const Row bOff{"Other Cache", "Other", "com.example.other", false};
+    const Row flash{"Flash Player Settings", "Flash Cookies", "FlashCookies", true};
+    const Row flashOff{"Flash Player Settings", "Flash Cookies", "FlashCookies", false};
+
+    QTest::newRow("one request per application") << QList<Row>{a1, b1, a2} << QStringList{
+        "com.example.tester/Tester", "com.example.other/Other"} << true;
+    QTest::newRow("unticked applications not asked") << QList<Row>{a1, bOff, aOff} << QStringList{
+        "com.example.tester/Tester"} << true;
+    QTest::newRow("flash never asked, still cleaned") << QList<Row>{flash, bOff} << QStringList() << true;
+    QTest::newRow("nothing ticked") << QList<Row>{aOff, flashOff} << QStringList() << false;
+}
+
+// The Clean action's own check: one alert request per application of the ticked rows, then
+// the run (no application here is running), or "No Items Selected".
+void tst_cleaningchecks::runningApplicationRequests()
+{
+    QFETCH(QList<Row>, rows);
+    QFETCH(QStringList, requested);
+    QFETCH(bool, runs);
+
+    Shell shell;
+    shell.addRows(rows);
+    // The test answers for the modules of these rows, as a module cleaning in place does.
+    QObject modules;
+    for (const QString &app : {QStringLiteral("Tester"), QStringLiteral("Other"), QStringLiteral("Flash Cookies")})
+        platform::NotificationCenter::defaultCenter().addObserver(
+            &modules, QStringLiteral("Clean") + app, [](const platform::Notification &n) {
+                QVariantMap answer = n.userInfo;
+                answer.insert(QStringLiteral("didClean"), true);
+                platform::NotificationCenter::defaultCenter().post(QStringLiteral("CleaningStatusUpdateNotification"),
+                                                                   nullptr, answer);
+            });
+    ResultsController *results = shell.results();
+    results->setShowingScanResults(true);
+
+    results->shredAction();
+
+    QStringList asked;
+    for (const QVariantMap &request : std::as_const(shell.runRequests))
+        asked << request.value(QStringLiteral("alertItemIdentifier")).toString() + QLatin1Char('/')
+                     + request.value(QStringLiteral("alertItemName")).toString();
+    QCOMPARE(asked, requested);
+    QCOMPARE(results->isShredButtonClicked(), runs);
+    QCOMPARE(!shell.alerts.isEmpty() && shell.alerts.last().message == QStringLiteral("No Items Selected"), !runs);
+    if (!runs)
+        return;
+    QVERIFY(shell.waitForSummaryEnd());
+    int ticked = 0;
+    for (const Row &row : rows)
+        ticked += row.checked;
+    QCOMPARE(results->shreddedItemCount(), ticked);
+    QCOMPARE(results->skippedItemCount(), rows.size() - ticked);
 }
 
 void tst_cleaningchecks::cleanRun_data()
