@@ -7,6 +7,7 @@
 #include "platform/Task.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 #include "support/FakeHome.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScopeGuard>
+#include <QTextDocumentFragment>
 #include <QtTest>
 
 using platform::UserDefaults;
@@ -287,6 +289,14 @@ void tst_cleaningchecks::emptyScanSummary()
         "https://social.example.com/home?status=I'm+protecting+my+Mac+from+privacy+threats+with+%40Nimbrel,"
         "+and+my+system+is+clean!++https://www.example.com/")));
     QVERIFY(link->alignment() & Qt::AlignHCenter);
+    // Following the link opens the status page in the browser, the status exactly as written.
+    QList<QUrl> opened;
+    platform::Workspace::sharedWorkspace().setURLRecorder([&opened](const QUrl &url) { opened << url; });
+    const auto noRecorder = qScopeGuard([] { platform::Workspace::sharedWorkspace().setURLRecorder({}); });
+    const QString href = link->text().section(QLatin1Char('"'), 1, 1);
+    emit link->linkActivated(QTextDocumentFragment::fromHtml(href).toPlainText());
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.first().toString(QUrl::FullyEncoded).endsWith(QStringLiteral("is+clean!++https://www.example.com/nimbrel")));
 
     // The tips come before the window, their ends after it.
     QVERIFY(shell.waitForSummaryEnd());
