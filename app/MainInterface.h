@@ -4,16 +4,22 @@
 
 class AlertController;
 class AppController;
+class CaminoController;
 class CleaningResultsWindow;
 class DatabaseController;
 class FileController;
+class FinderController;
+class FirefoxController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
+class PreviewController;
 class QZShredderAnimator;
+class QuickTimeController;
 class ResultsController;
 class SafariController;
+class SeaMonkeyController;
 class ShredController;
 class WizardController;
 
@@ -43,6 +49,12 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    FirefoxController *firefoxController() const { return m_firefoxController.get(); }
+    SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
+    CaminoController *caminoController() const { return m_caminoController.get(); }
+    FinderController *finderController() const { return m_finderController.get(); }
+    QuickTimeController *quickTimeController() const { return m_quickTimeController.get(); }
+    PreviewController *previewController() const { return m_previewController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
@@ -63,6 +75,12 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<FirefoxController> m_firefoxController;
+    std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
+    std::unique_ptr<CaminoController> m_caminoController;
+    std::unique_ptr<FinderController> m_finderController;
+    std::unique_ptr<QuickTimeController> m_quickTimeController;
+    std::unique_ptr<PreviewController> m_previewController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
