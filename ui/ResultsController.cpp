@@ -672,8 +672,8 @@ void ResultsController::setShowingScanResults(bool showing)
     if (m_resultsArrayController->count() == 0) {
         auto &defaults = platform::UserDefaults::standardUserDefaults();
         defaults.setInteger(defaults.integerForKey(QStringLiteral("runCount")) + 1, QStringLiteral("runCount"));
-        // A clean system twice in a row earns the tip; the first clean result after findings
-        // only resets the count.
+        // The tip is for a system found clean last time too (or never scanned before); a clean
+        // result after findings only resets the count.
         const qint64 lastScanCount = defaults.integerForKey(QStringLiteral("lastScanCount"));
         if (lastScanCount <= 0) {
             if (lastScanCount < 0)
@@ -752,7 +752,11 @@ void ResultsController::displayShredResults()
         if (!guard)
             return;
         if (QWidget *window = m_cleaningResultsWindow) {
+            QPointer<QWidget> shown(window);
             platform::Modal::runModalForWindow(window);
+            // The application may have been torn down inside the modal run.
+            if (!guard || !shown)
+                return;
             platform::Modal::endSheet(window);
             window->hide();
         }
