@@ -9,6 +9,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "support/FakeHome.h"
+#include "support/RunningApps.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultsController.h"
@@ -104,6 +105,15 @@ public:
             states << (row->resultItemIsChecked() == std::optional<bool>(true));
         return states;
     }
+    // The main window is up and its location list filled, as the user finds it before Scan.
+    bool waitForLocations()
+    {
+        AppController *app = ui->appControl();
+        if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+            return false;
+        platform::Timer::fireAllPending();
+        return QTest::qWaitFor([app] { return app->locationArrayController()->count() > 0; }, 30000);
+    }
     // The summary's window runs from the main loop once the summary is written.
     bool waitForSummaryEnd()
     {
@@ -111,6 +121,7 @@ public:
     }
 
     FakeHome home;
+    RunningApps apps{home}; // only this home's applications count as running
     int answer = platform::Alert::FirstButtonReturn;
     bool tick = false;
     QList<ShownAlert> alerts;
@@ -263,8 +274,7 @@ void tst_cleaningchecks::emptyScanSummary()
     if (lastScanCount.isValid())
         defaults.setInteger(lastScanCount.toLongLong(), QStringLiteral("lastScanCount"));
     AppController *app = shell.ui->appControl();
-    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
-    platform::Timer::fireAllPending();
+    QVERIFY(shell.waitForLocations());
 
     app->scan();
     ResultsController *results = shell.results();
@@ -465,8 +475,7 @@ void tst_cleaningchecks::cleanRun()
     for (const QString &file : files)
         QVERIFY(shell.home.writeFile(QStringLiteral("Library/") + file, QByteArray(5000, 'x')));
     AppController *app = shell.ui->appControl();
-    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
-    platform::Timer::fireAllPending();
+    QVERIFY(shell.waitForLocations());
     app->scan();
     ResultsController *results = shell.results();
     QCOMPARE(results->resultsArrayController()->count(), files.size());
