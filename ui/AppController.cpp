@@ -5,6 +5,8 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/VendorServices.h"
+#include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "ui/AlertController.h"
 #include "ui/BrowserSync.h"
@@ -16,12 +18,10 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -172,11 +172,7 @@ void AppController::displayMainWindow()
     if (m_betaBranding)
         m_betaBranding->hide();
 
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_mainWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_mainWindow->move(frame.topLeft());
-    }
+    platform::centerOnScreen(m_mainWindow);
     m_mainWindow->show();
     m_mainWindow->raise();
     m_mainWindow->activateWindow();
@@ -437,11 +433,7 @@ void AppController::showAcknowledgements()
 {
     if (!m_acknowledgementsWindow)
         return;
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_acknowledgementsWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_acknowledgementsWindow->move(frame.topLeft());
-    }
+    platform::centerOnScreen(m_acknowledgementsWindow);
     m_acknowledgementsWindow->show();
     m_acknowledgementsWindow->raise();
     m_acknowledgementsWindow->activateWindow();
@@ -454,6 +446,6 @@ QStringList AppController::getSyncEnabledBrowsers() const
 
 void AppController::showBrowserSyncInstructions()
 {
-    const QString site = platform::UserDefaults::standardUserDefaults().stringForKey(QStringLiteral("siteHost"));
-    platform::Workspace::sharedWorkspace().openURL(QUrl(site + QStringLiteral("/guide_nb#nb_browsersync")));
+    platform::Workspace::sharedWorkspace().openURL(
+        QUrl(platform::VendorServices::siteAddress() + QStringLiteral("/guide_nb#nb_browsersync")));
 }
