@@ -26,6 +26,7 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/summary/CleaningResultsWindow.h"
 #include "ui/animation/QZShredderAnimator.h"
 
 #include "ui_MainWindow.h"
@@ -54,6 +55,7 @@ void MainInterface::createControllers()
 {
     m_appDelegate = std::make_unique<NimbrelAppDelegate>();
     m_mainWindow = std::make_unique<MainWindow>();
+    m_cleaningResultsWindow = std::make_unique<CleaningResultsWindow>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
     m_dbControl = std::make_unique<DatabaseController>();
@@ -111,6 +113,9 @@ void MainInterface::wireOutlets()
     m_resultsControl->setShredMenuItem(form.actionClean);
     m_resultsControl->setShredderSlotView(form.shredderSlotView);
     m_resultsControl->setAlertControl(m_alertControl.get());
+    // ResultsController: the clean-system picture and the cleaning results window.
+    m_resultsControl->setCleanSystemImageView(form.cleanSystemImageView);
+    m_resultsControl->setCleaningResultsWindow(m_cleaningResultsWindow.get());
     m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
 
     // FileController: the result rows it appends are the results table's rows.

@@ -7,6 +7,7 @@
 class AlertController;
 class AppController;
 class CaminoController;
+class CleaningResultsWindow;
 class DatabaseController;
 class FileController;
 class FinderController;
@@ -90,6 +91,7 @@ private:
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<CleaningResultsWindow> m_cleaningResultsWindow;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
     std::unique_ptr<DatabaseController> m_dbControl;
