@@ -12,6 +12,8 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/launch/PromoPanel.h"
+#include "ui/launch/TempCleaningPanel.h"
 
 #include "ui_MainWindow.h"
 
@@ -39,6 +41,8 @@ void MainInterface::createControllers()
 {
     m_appDelegate = std::make_unique<NimbrelAppDelegate>();
     m_mainWindow = std::make_unique<MainWindow>();
+    m_tempCleaningPanel = std::make_unique<TempCleaningPanel>();
+    m_qzPanel = std::make_unique<PromoPanel>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
     m_dbControl = std::make_unique<DatabaseController>();
@@ -74,6 +78,11 @@ void MainInterface::wireOutlets()
     m_appControl->setLocationArrayController(m_locationControl->locationArrayController());
     m_appControl->setAlertControl(m_alertControl.get());
     m_appControl->setResultsControl(m_resultsControl.get());
+    // AppController: the launch prompts' services and panels.
+    m_appControl->setFileControl(m_fileControl.get());
+    m_appControl->setShredControl(m_shredControl.get());
+    m_appControl->setTempCleaningPanel(m_tempCleaningPanel.get());
+    m_appControl->setQzPanel(m_qzPanel.get());
 
     // ResultsController: the results table, the Clean button and menu item, the shredder slot.
     m_resultsControl->setResultsTableView(form.resultsTableView);

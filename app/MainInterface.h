@@ -10,9 +10,11 @@ class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
+class PromoPanel;
 class ResultsController;
 class SafariController;
 class ShredController;
+class TempCleaningPanel;
 class WizardController;
 
 // The main interface file: creates every controller of the application once, sets every
@@ -54,6 +56,8 @@ private:
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<TempCleaningPanel> m_tempCleaningPanel;
+    std::unique_ptr<PromoPanel> m_qzPanel;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
     std::unique_ptr<DatabaseController> m_dbControl;

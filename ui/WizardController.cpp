@@ -7,6 +7,7 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "targets/base/MasterPrefsViewController.h"
+#include "ui/WebPages.h"
 #include "ui/wizard/FirstResponder.h"
 #include "ui/wizard/WizardCleaningViewController.h"
 #include "ui/wizard/WizardFinalViewController.h"
@@ -167,10 +168,7 @@ bool WizardController::displayViewController(const Page &page)
 
 QUrl WizardController::webPageURL()
 {
-    QString host = platform::UserDefaults::standardUserDefaults().stringForKey(QStringLiteral("siteHost"));
-    while (host.endsWith(QLatin1Char('/')))
-        host.chop(1);
-    return QUrl(host + kWebPagePath);
+    return WebPages::site(kWebPagePath);
 }
 
 void WizardController::webViewDidStartProvisionalLoadForFrame(platform::WebView *)
