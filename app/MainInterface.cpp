@@ -12,8 +12,10 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/animation/QZShredderAnimator.h"
 #include "ui/launch/PromoPanel.h"
 #include "ui/launch/TempCleaningPanel.h"
+#include "ui/summary/CleaningResultsWindow.h"
 
 #include "ui_MainWindow.h"
 
@@ -43,12 +45,14 @@ void MainInterface::createControllers()
     m_mainWindow = std::make_unique<MainWindow>();
     m_tempCleaningPanel = std::make_unique<TempCleaningPanel>();
     m_qzPanel = std::make_unique<PromoPanel>();
+    m_cleaningResultsWindow = std::make_unique<CleaningResultsWindow>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
     m_dbControl = std::make_unique<DatabaseController>();
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
@@ -90,6 +94,10 @@ void MainInterface::wireOutlets()
     m_resultsControl->setShredMenuItem(form.actionClean);
     m_resultsControl->setShredderSlotView(form.shredderSlotView);
     m_resultsControl->setAlertControl(m_alertControl.get());
+    // ResultsController: the clean-system picture and the cleaning results window.
+    m_resultsControl->setCleanSystemImageView(form.cleanSystemImageView);
+    m_resultsControl->setCleaningResultsWindow(m_cleaningResultsWindow.get());
+    m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());
@@ -121,6 +129,7 @@ void MainInterface::awakeFromNib()
     m_safariController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
+    m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.

@@ -4,6 +4,7 @@
 
 class AlertController;
 class AppController;
+class CleaningResultsWindow;
 class DatabaseController;
 class FileController;
 class LocationController;
@@ -11,6 +12,7 @@ class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
 class PromoPanel;
+class QZShredderAnimator;
 class ResultsController;
 class SafariController;
 class ShredController;
@@ -45,6 +47,7 @@ public:
     SafariController *safariController() const { return m_safariController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
+    QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
 
 private:
     MainInterface();
@@ -58,12 +61,14 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<TempCleaningPanel> m_tempCleaningPanel;
     std::unique_ptr<PromoPanel> m_qzPanel;
+    std::unique_ptr<CleaningResultsWindow> m_cleaningResultsWindow;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
     std::unique_ptr<AlertController> m_alertControl;
+    std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;
