@@ -12,6 +12,8 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/about/AboutWindow.h"
+#include "ui/about/AboutWindowController.h"
 #include "ui/animation/QZShredderAnimator.h"
 #include "ui/launch/PromoPanel.h"
 #include "ui/launch/TempCleaningPanel.h"
@@ -45,6 +47,7 @@ void MainInterface::createControllers()
     m_mainWindow = std::make_unique<MainWindow>();
     m_tempCleaningPanel = std::make_unique<TempCleaningPanel>();
     m_qzPanel = std::make_unique<PromoPanel>();
+    m_aboutWindow = std::make_unique<AboutWindow>();
     m_cleaningResultsWindow = std::make_unique<CleaningResultsWindow>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
@@ -57,6 +60,7 @@ void MainInterface::createControllers()
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
     m_prefControl = std::make_unique<PrefsController>();
+    m_aboutWindowController = std::make_unique<AboutWindowController>();
 }
 
 // Every outlet is set here and never changed afterwards; grouped by the controller that
@@ -119,6 +123,12 @@ void MainInterface::wireOutlets()
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
+
+    // AboutWindowController: its window, opened from the About menu item.
+    m_aboutWindowController->setAboutWindow(m_aboutWindow.get());
+    QObject::connect(form.actionAbout, &QAction::triggered, m_aboutWindowController.get(),
+                     &AboutWindowController::showAboutWindow);
+    form.actionAbout->setEnabled(true);
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,
@@ -132,6 +142,7 @@ void MainInterface::awakeFromNib()
     m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
+    m_aboutWindowController->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
 }

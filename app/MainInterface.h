@@ -2,6 +2,8 @@
 
 #include <memory>
 
+class AboutWindow;
+class AboutWindowController;
 class AlertController;
 class AppController;
 class CleaningResultsWindow;
@@ -48,6 +50,7 @@ public:
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
+    AboutWindowController *aboutWindowController() const { return m_aboutWindowController.get(); }
 
 private:
     MainInterface();
@@ -61,6 +64,7 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<TempCleaningPanel> m_tempCleaningPanel;
     std::unique_ptr<PromoPanel> m_qzPanel;
+    std::unique_ptr<AboutWindow> m_aboutWindow;
     std::unique_ptr<CleaningResultsWindow> m_cleaningResultsWindow;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
@@ -73,4 +77,5 @@ private:
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;
     std::unique_ptr<PrefsController> m_prefControl;
+    std::unique_ptr<AboutWindowController> m_aboutWindowController;
 };
