@@ -12,6 +12,7 @@
 #include "ui/QZRichTextCell.h"
 #include "ui/ResultsController.h"
 #include "ui/WebPages.h"
+#include "ui/WindowPlacement.h"
 #include "ui/launch/AlertTextPrompt.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/launch/TempCleaningPrompt.h"
@@ -20,12 +21,10 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -187,14 +186,7 @@ void AppController::displayMainWindow()
     if (m_betaBranding)
         m_betaBranding->hide();
 
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_mainWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_mainWindow->move(frame.topLeft());
-    }
-    m_mainWindow->show();
-    m_mainWindow->raise();
-    m_mainWindow->activateWindow();
+    WindowPlacement::showCentred(m_mainWindow);
 
     m_mainWindow->setContentMinSize(QSize(255, 412));
     platform::Timer::scheduledTimer(0.15, this, [this] { tipTimerFire(); });
@@ -453,14 +445,7 @@ void AppController::showAcknowledgements()
 {
     if (!m_acknowledgementsWindow)
         return;
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_acknowledgementsWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_acknowledgementsWindow->move(frame.topLeft());
-    }
-    m_acknowledgementsWindow->show();
-    m_acknowledgementsWindow->raise();
-    m_acknowledgementsWindow->activateWindow();
+    WindowPlacement::showCentred(m_acknowledgementsWindow);
 }
 
 QStringList AppController::getSyncEnabledBrowsers() const

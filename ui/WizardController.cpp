@@ -8,6 +8,7 @@
 #include "platform/UserDefaults.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "ui/WebPages.h"
+#include "ui/WindowPlacement.h"
 #include "ui/wizard/FirstResponder.h"
 #include "ui/wizard/WizardCleaningViewController.h"
 #include "ui/wizard/WizardFinalViewController.h"
@@ -19,8 +20,6 @@
 #include "ui_WizardWindow.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QVBoxLayout>
 
 const QString WizardController::kFinalPageTitle = QStringLiteral("Setup Complete!");
@@ -281,11 +280,7 @@ void WizardController::wizardTimerFire()
     if (!m_wizardWindow || platform::Modal::isRunning(m_wizardWindow))
         return;
     m_wizardWindow->adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_wizardWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_wizardWindow->move(frame.topLeft());
-    }
+    WindowPlacement::centre(m_wizardWindow);
     platform::Modal::runModalForWindow(m_wizardWindow);
 }
 

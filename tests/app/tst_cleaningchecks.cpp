@@ -8,6 +8,7 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "support/RunningApps.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultsController.h"
@@ -111,6 +112,8 @@ public:
     }
 
     FakeHome home;
+    // Only this test's own applications count as running, whatever else runs meanwhile.
+    RunningApps apps{home};
     int answer = platform::Alert::FirstButtonReturn;
     bool tick = false;
     QList<ShownAlert> alerts;

@@ -2,13 +2,12 @@
 
 #include "platform/Workspace.h"
 #include "ui/WebPages.h"
+#include "ui/WindowPlacement.h"
 #include "ui/about/QZScrewView.h"
 #include "ui/views/Hyperlink.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPropertyAnimation>
-#include <QScreen>
 
 #include <numbers>
 #include <optional>
@@ -98,14 +97,7 @@ void AboutWindowController::showAboutWindow()
 {
     if (!m_aboutWindow)
         return;
-    m_aboutWindow->show();
-    m_aboutWindow->raise();
-    m_aboutWindow->activateWindow();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_aboutWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_aboutWindow->move(frame.topLeft());
-    }
+    WindowPlacement::showCentred(m_aboutWindow);
     // Opened again while a chain still runs: that chain stops, so only one runs at a time.
     removeAllAnimations();
     setupAboutWindow();

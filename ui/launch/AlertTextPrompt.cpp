@@ -5,17 +5,16 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "ui/WebPages.h"
+#include "ui/WindowPlacement.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -125,14 +124,7 @@ void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
     m_panel->learnMoreButton()->setVisible(productButtons);
     m_panel->upgradeButton()->setVisible(productButtons);
     m_panel->listenNowButton()->setVisible(!productButtons);
-    m_panel->show();
-    m_panel->raise();
-    m_panel->activateWindow();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_panel->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_panel->move(frame.topLeft());
-    }
+    WindowPlacement::showCentred(m_panel);
 }
 
 void AlertTextPrompt::openAndClose(const QString &path)
