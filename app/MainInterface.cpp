@@ -5,7 +5,17 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "targets/chrome/ChromeController.h"
+#include "targets/chrome/ChromiumController.h"
+#include "targets/flock/FlockController.h"
+#include "targets/opera/OperaController.h"
+#include "targets/camino/CaminoController.h"
+#include "targets/finder/FinderController.h"
+#include "targets/firefox/FirefoxController.h"
+#include "targets/preview/PreviewController.h"
+#include "targets/quicktime/QuickTimeController.h"
 #include "targets/safari/SafariController.h"
+#include "targets/seamonkey/SeaMonkeyController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -54,6 +64,16 @@ void MainInterface::createControllers()
     m_dbControl = std::make_unique<DatabaseController>();
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
+    m_chromeController = std::make_unique<ChromeController>();
+    m_chromiumController = std::make_unique<ChromiumController>();
+    m_operaController = std::make_unique<OperaController>();
+    m_flockController = std::make_unique<FlockController>();
+    m_firefoxController = std::make_unique<FirefoxController>();
+    m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
+    m_caminoController = std::make_unique<CaminoController>();
+    m_finderController = std::make_unique<FinderController>();
+    m_quickTimeController = std::make_unique<QuickTimeController>();
+    m_previewController = std::make_unique<PreviewController>();
     m_alertControl = std::make_unique<AlertController>();
     m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
@@ -115,11 +135,35 @@ void MainInterface::wireOutlets()
     // Modules: the file service moves their traces aside, the database service cleans rows.
     m_safariController->setFileControl(m_fileControl.get());
     m_safariController->setDbControl(m_dbControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules()) {
+        module->setFileControl(m_fileControl.get());
+        module->setDbControl(m_dbControl.get());
+    }
+    m_firefoxController->setFileControl(m_fileControl.get());
+    m_firefoxController->setDbControl(m_dbControl.get());
+    m_seaMonkeyController->setFileControl(m_fileControl.get());
+    m_seaMonkeyController->setDbControl(m_dbControl.get());
+    m_caminoController->setFileControl(m_fileControl.get());
+    m_caminoController->setDbControl(m_dbControl.get());
+    m_finderController->setFileControl(m_fileControl.get());
+    m_finderController->setDbControl(m_dbControl.get());
+    m_quickTimeController->setFileControl(m_fileControl.get());
+    m_quickTimeController->setDbControl(m_dbControl.get());
+    m_previewController->setFileControl(m_fileControl.get());
+    m_previewController->setDbControl(m_dbControl.get());
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
     m_prefControl->setWizardControl(m_wizardControl.get());
     m_safariController->setPrefControl(m_prefControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->setPrefControl(m_prefControl.get());
+    m_firefoxController->setPrefControl(m_prefControl.get());
+    m_seaMonkeyController->setPrefControl(m_prefControl.get());
+    m_caminoController->setPrefControl(m_prefControl.get());
+    m_finderController->setPrefControl(m_prefControl.get());
+    m_quickTimeController->setPrefControl(m_prefControl.get());
+    m_previewController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -137,6 +181,14 @@ void MainInterface::awakeFromNib()
 {
     m_shredControl->awakeFromNib();
     m_safariController->init();
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->init();
+    m_firefoxController->init();
+    m_seaMonkeyController->init();
+    m_caminoController->init();
+    m_finderController->init();
+    m_quickTimeController->init();
+    m_previewController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_shredderAnimator->awakeFromNib();
@@ -145,6 +197,12 @@ void MainInterface::awakeFromNib()
     m_aboutWindowController->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
+}
+
+QList<ChromiumModuleController *> MainInterface::chromiumLayoutModules() const
+{
+    return {m_chromeController.get(), m_chromiumController.get(), m_operaController.get(),
+            m_flockController.get()};
 }
 
 void MainInterface::finishLaunching()

@@ -1,22 +1,35 @@
 #pragma once
 
+#include <QList>
+
 #include <memory>
 
 class AboutWindow;
 class AboutWindowController;
 class AlertController;
 class AppController;
+class CaminoController;
 class CleaningResultsWindow;
 class DatabaseController;
 class FileController;
+class FinderController;
+class FirefoxController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
+class PreviewController;
 class PromoPanel;
 class QZShredderAnimator;
+class QuickTimeController;
 class ResultsController;
 class SafariController;
+class ChromeController;
+class ChromiumModuleController;
+class ChromiumController;
+class OperaController;
+class FlockController;
+class SeaMonkeyController;
 class ShredController;
 class TempCleaningPanel;
 class WizardController;
@@ -47,6 +60,16 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    ChromeController *chromeController() const { return m_chromeController.get(); }
+    ChromiumController *chromiumController() const { return m_chromiumController.get(); }
+    OperaController *operaController() const { return m_operaController.get(); }
+    FlockController *flockController() const { return m_flockController.get(); }
+    FirefoxController *firefoxController() const { return m_firefoxController.get(); }
+    SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
+    CaminoController *caminoController() const { return m_caminoController.get(); }
+    FinderController *finderController() const { return m_finderController.get(); }
+    QuickTimeController *quickTimeController() const { return m_quickTimeController.get(); }
+    PreviewController *previewController() const { return m_previewController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
@@ -58,6 +81,8 @@ private:
     void wireOutlets();
     void awakeFromNib();
     void finishLaunching();
+    // Chrome, Chromium, Opera and Flock: wired alike.
+    QList<ChromiumModuleController *> chromiumLayoutModules() const;
 
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
@@ -71,6 +96,16 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<ChromeController> m_chromeController;
+    std::unique_ptr<ChromiumController> m_chromiumController;
+    std::unique_ptr<OperaController> m_operaController;
+    std::unique_ptr<FlockController> m_flockController;
+    std::unique_ptr<FirefoxController> m_firefoxController;
+    std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
+    std::unique_ptr<CaminoController> m_caminoController;
+    std::unique_ptr<FinderController> m_finderController;
+    std::unique_ptr<QuickTimeController> m_quickTimeController;
+    std::unique_ptr<PreviewController> m_previewController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;

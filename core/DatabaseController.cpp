@@ -31,10 +31,10 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
         fm.setImmutable(path, false);
 
     // Never create the file: one that vanished since the check above must not come back as
-    // an empty database.
+    // an empty database. Never through a link either: the rows to delete are this file's.
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db, SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return false;
     }

@@ -387,6 +387,24 @@ QStringList FileManager::enumeratorAtPath(const QString &path) const
     return out;
 }
 
+QString FileManager::firstEntryBelow(const QString &path,
+                                     const std::function<bool(const QString &)> &matches) const
+{
+    QString found;
+    if (path.isEmpty())
+        return found;
+    const int fd = open(osPath(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        filetree::enumerate(fd, QString(), [&](const QString &rel) {
+            if (!matches(rel))
+                return true;
+            found = rel;
+            return false;
+        });
+    }
+    return found;
+}
+
 QString FileManager::temporaryDirectory()
 {
     QByteArray env = qgetenv("TMPDIR");

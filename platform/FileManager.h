@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -61,6 +62,10 @@ public:
     // the file system's own order; folders reached through links are not entered. A missing
     // folder yields nothing.
     QStringList enumeratorAtPath(const QString &path) const;
+    // The first entry of that walk for which `matches` answers true, as a path relative to
+    // the folder; the walk stops there. Empty when none does.
+    QString firstEntryBelow(const QString &path,
+                            const std::function<bool(const QString &relative)> &matches) const;
 
     // The per-user temporary directory: $TMPDIR when set, else a private (0700) folder
     // inside the home folder's file system (~/.nimbrel-tmp). Always ends without a slash.

@@ -193,16 +193,31 @@ bool removeTree(int dirFd, const char *name)
 
 void enumerate(int dirFd, const QString &prefix, QStringList &out)
 {
+    enumerate(dirFd, prefix, [&out](const QString &rel) {
+        out.append(rel);
+        return true;
+    });
+}
+
+bool enumerate(int dirFd, const QString &prefix, const std::function<bool(const QString &)> &visit)
+{
     DIR *dir = fdopendir(dirFd);
     if (!dir) {
         close(dirFd);
-        return;
+        return true;
     }
-    while (dirent *e = readdir(dir)) {
+    bool goOn = true;
+    while (goOn) {
+        dirent *e = readdir(dir);
+        if (!e)
+            break;
         if (isDotOrDotDot(e->d_name))
             continue;
         const QString rel = prefix + decodePath(QByteArray(e->d_name));
-        out.append(rel);
+        if (!visit(rel)) {
+            goOn = false;
+            break;
+        }
         bool isDir = e->d_type == DT_DIR;
         if (e->d_type == DT_UNKNOWN) {
             struct stat st;
@@ -213,9 +228,10 @@ void enumerate(int dirFd, const QString &prefix, QStringList &out)
             continue;
         const int fd = openat(dirfd(dir), e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0)
-            enumerate(fd, rel + QLatin1Char('/'), out);
+            goOn = enumerate(fd, rel + QLatin1Char('/'), visit);
     }
     closedir(dir);
+    return goOn;
 }
 
 bool copyTree(const QByteArray &from, const QByteArray &to)

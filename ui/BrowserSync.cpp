@@ -3,6 +3,7 @@
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
+#include "targets/firefox/FirefoxTraceTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -131,15 +132,7 @@ bool BrowserSync::chromiumSyncEnabled()
 
 QString BrowserSync::firefoxPath()
 {
-    const QString profiles = homePath(QStringLiteral("Library/Application Support/Firefox/Profiles"));
-    bool isDirectory = false;
-    auto &files = platform::FileManager::defaultManager();
-    if (!files.fileExistsAtPath(profiles, &isDirectory) || !isDirectory)
-        return {};
-    for (const QString &name : files.contentsOfDirectoryAtPath(profiles))
-        if (name.contains(QLatin1String(".default")))
-            return profiles + QLatin1Char('/') + name;
-    return {};
+    return firefox::profilePath();
 }
 
 bool BrowserSync::firefoxPrefsSyncEnabled(const QString &text)

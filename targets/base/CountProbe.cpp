@@ -43,9 +43,10 @@ bool CountProbe::open(const QString &path)
 {
     close();
     // Read-write as the application itself opens it, but never created: the file may have
-    // gone since the caller looked.
+    // gone since the caller looked. A link is not a store of the application's.
     const QByteArray file = platform::encodePath(path);
-    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(m_db);
         m_db = nullptr;
         return false;

@@ -1,0 +1,28 @@
+#include "targets/camino/CaminoController.h"
+
+#include "targets/camino/CaminoPrefsViewController.h"
+#include "targets/camino/CaminoTraceTable.h"
+
+CaminoController::CaminoController(QObject *parent)
+    : ModuleController(parent)
+{
+    setIdentity(QString::fromLatin1(camino::identifier), QString::fromLatin1(camino::scanKey),
+                QString::fromLatin1(camino::displayName));
+    setCategories(camino::categories());
+    setTraceTable(camino::traceRows());
+}
+
+void CaminoController::cleanCamino(const platform::Notification &request)
+{
+    dispatchCleaningRequest(request);
+}
+
+MasterPrefsViewController *CaminoController::createPane()
+{
+    return new CaminoPrefsViewController;
+}
+
+void CaminoController::handleCleaningRequest(const platform::Notification &request)
+{
+    cleanCamino(request);
+}

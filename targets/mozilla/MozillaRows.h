@@ -1,0 +1,21 @@
+#pragma once
+
+#include "targets/base/TraceTable.h"
+
+#include <QString>
+
+#include <functional>
+
+// The two kinds of row the Mozilla modules' tables are mostly made of.
+namespace mozilla {
+
+// Cleaned in place by `deleteStatement`; offered while the file exists and `countStatement`
+// counts more than 0.
+TraceRow sqlRow(const QString &classification, const QString &categoryKey,
+                std::function<QString()> path, const char *countStatement,
+                const char *deleteStatement, TraceRow::Probe probe = TraceRow::Probe::Inline);
+// Offered when something exists at the path; moved aside whole.
+TraceRow existingRow(const QString &classification, const QString &categoryKey,
+                     std::function<QString()> path, const QString &kind);
+
+} // namespace mozilla

@@ -1,0 +1,125 @@
+#include "ModuleFixture.h"
+#include "MozillaStores.h"
+
+#include "targets/camino/CaminoController.h"
+
+#include <QtTest>
+
+using platform::UserDefaults;
+
+namespace {
+
+// Camino's rows as the user sees them, in offer order; one fixed folder, no profile.
+const QList<TraceSpec> traces = {
+    {"Camino Browsing History", "caminoBrowsing", 'H', "Library/Application Support/Camino/places.sqlite", "Sqlite"},
+    {"Camino Cache", "caminoCache", 'H', "Library/Caches/Camino/Cache", "Dir"},
+    {"Camino Cookies", "caminoCookies", 'H', "Library/Application Support/Camino/cookies.sqlite", "Sqlite"},
+    {"Camino Download History", "caminoDownloads", 'H', "Library/Application Support/Camino/downloads.plist", "File"},
+    {"Camino Last Session Information", "caminoLastSession", 'H', "Library/Application Support/Camino/WindowState.plist", "File"},
+    {"Camino Open Windows", "caminoLastSession", 'H', "Library/Saved Application State/org.mozilla.camino.savedState", "Dir"},
+    {"Camino Webpage Icons", "caminoWebpageIcons", 'H', "Library/Caches/Camino/IconCache", "Dir"},
+    {"Camino DOM Storage", "caminoDOM", 'H', "Library/Application Support/Camino/webappsstore.sqlite", "File"},
+};
+const QString places = QStringLiteral("Library/Application Support/Camino/places.sqlite");
+const QString cookies = QStringLiteral("Library/Application Support/Camino/cookies.sqlite");
+
+struct Fixture : ModuleFixture<CaminoController> {
+    Fixture()
+        : ModuleFixture("scanCamino", traces)
+    {
+    }
+
+    void writeEveryTrace()
+    {
+        QVERIFY(mozstores::writeLegacyPlaces(home.path(places)));
+        QVERIFY(mozstores::writeCookies(home.path(cookies)));
+        writeMissingTraces();
+    }
+};
+
+} // namespace
+
+class tst_Camino : public QObject
+{
+    Q_OBJECT
+private slots:
+    void offersEveryRowInOrder_data();
+    void offersEveryRowInOrder();
+    void countRules_data();
+    void countRules();
+    void historyKeepsBookmarkedPlaces();
+    void everyRequestAnsweredOnce();
+};
+
+void tst_Camino::offersEveryRowInOrder_data()
+{
+    addKeysOffRows(switchKeys("scanCamino", traces));
+}
+
+void tst_Camino::offersEveryRowInOrder()
+{
+    QFETCH(QStringList, keysOff);
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyOffered(keysOff);
+}
+
+void tst_Camino::countRules_data()
+{
+    QTest::addColumn<QString>("placesSql");
+    QTest::addColumn<QString>("cookiesSql");
+    QTest::addColumn<QStringList>("expected");
+    const QString history = QStringLiteral("Camino Browsing History");
+    const QString cookieRow = QStringLiteral("Camino Cookies");
+    const QString legacy = QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows);
+    const QString cookieTable = QString::fromLatin1(mozstores::cookiesSchema);
+    // Every visit counts, also one of a bookmarked place.
+    QTest::newRow("visits of bookmarked places only") << legacy << cookieTable + QString::fromLatin1(mozstores::cookieRows)
+                                                      << QStringList{history, cookieRow};
+    QTest::newRow("empty cookie table") << legacy << cookieTable << QStringList{history};
+    QTest::newRow("no visits") << legacy + QStringLiteral("DELETE FROM moz_historyvisits;")
+                               << cookieTable + QString::fromLatin1(mozstores::cookieRows) << QStringList{cookieRow};
+    // Each collector offers one row: a failed count loses only that row.
+    QTest::newRow("places without its tables") << QStringLiteral("CREATE TABLE other (x);")
+                                               << cookieTable + QString::fromLatin1(mozstores::cookieRows) << QStringList{cookieRow};
+}
+
+void tst_Camino::countRules()
+{
+    QFETCH(QString, placesSql);
+    QFETCH(QString, cookiesSql);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    QVERIFY(mozstores::run(f.home.path(places), placesSql));
+    QVERIFY(mozstores::run(f.home.path(cookies), cookiesSql));
+    QCOMPARE(f.scannedNames(), expected);
+}
+
+void tst_Camino::historyKeepsBookmarkedPlaces()
+{
+    Fixture f;
+    const QString path = f.home.path(places);
+    QVERIFY(mozstores::run(path, QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows)));
+    QCOMPARE(f.scannedNames(), QStringList{QStringLiteral("Camino Browsing History")});
+    QCOMPARE(f.cleanInPlace(QStringLiteral("Camino Browsing History"), path), true);
+    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_historyvisits")), 0);
+    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
+    QCOMPARE(mozstores::danglingBookmarks(path), 0);
+    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+}
+
+void tst_Camino::everyRequestAnsweredOnce()
+{
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyEveryRequestAnsweredOnce(f.scan(), false);
+    for (const QString &store : {places, cookies})
+        QCOMPARE(mozstores::integrity(f.home.path(store)), QStringLiteral("ok"));
+    QVERIFY(f.scannedNames().isEmpty());
+    // A row cleaned again once its file is gone is answered not cleaned.
+    const QString dom = f.pathOf(traces.last());
+    QCOMPARE(f.cleanInPlace(QStringLiteral("Camino DOM Storage"), dom), false);
+}
+
+QTEST_MAIN(tst_Camino)
+#include "tst_camino.moc"

@@ -1,0 +1,401 @@
+#include "ModuleFixture.h"
+#include "MozillaStores.h"
+
+#include "platform/FileManager.h"
+#include "targets/firefox/FirefoxController.h"
+
+#include <QtTest>
+
+using platform::FileManager;
+using platform::UserDefaults;
+
+namespace {
+
+// Firefox's rows as the user sees them, in offer order.
+const QList<TraceSpec> traces = {
+    {"Firefox Browsing History", "firefoxBrowsing", 'P', "places.sqlite", "Sqlite"},
+    {"Firefox URL Autocomplete History", "firefoxBrowsing", 'P', "places.sqlite", "Sqlite"},
+    {"Firefox Cache", "firefoxCache", 'C', "Cache", "Dir"},
+    {"Firefox Cache2", "firefoxCache", 'C', "cache2", "Dir"},
+    {"Firefox Offline Cache", "firefoxCache", 'C', "OfflineCache", "Dir"},
+    {"Firefox Cache Thumbnails", "firefoxCache", 'C', "thumbnails", "Dir"},
+    {"Firefox Cookies", "firefoxCookies", 'P', "cookies.sqlite", "Sqlite"},
+    {"Firefox Legacy Download History", "firefoxDownloads", 'P', "downloads.sqlite", "Sqlite"},
+    {"Firefox Download History", "firefoxDownloads", 'P', "places.sqlite", "Sqlite"},
+    {"Firefox Form Values", "firefoxForms", 'P', "formhistory.sqlite", "Sqlite"},
+    {"Firefox Last Session Information", "firefoxLastSession", 'P', "sessionstore.jsonlz4", "File"},
+    {"Firefox Legacy Last Session Information", "firefoxLastSession", 'P', "sessionstore.js", "File"},
+    {"Firefox Last Session Information Backup", "firefoxLastSession", 'P', "sessionstore-backups", "Dir"},
+    {"Firefox Legacy Last Session Information Backup", "firefoxLastSession", 'P', "sessionstore.bak", "File"},
+    {"Firefox Open Windows", "firefoxLastSession", 'H', "Library/Saved Application State/org.mozilla.firefox.savedState", "Dir"},
+    {"Firefox Recent Searches", "firefoxRecentSearches", 'P', "formhistory.sqlite", "Sqlite"},
+    {"Firefox Webpage Icons", "firefoxWebpageIcons", 'P', "places.sqlite", "Sqlite"},
+    {"Firefox Webpage Icons Database", "firefoxWebpageIcons", 'P', "favicons.sqlite", "File"},
+    {"Firefox DOM Storage", "firefoxDOM", 'P', "webappsstore.sqlite", "File"},
+    {"Firefox Web Storage", "firefoxDOM", 'P', "storage/default", "Dir"},
+};
+
+const QString profilesRel = QStringLiteral("Library/Application Support/Firefox/Profiles");
+const QString cachesRel = QStringLiteral("Library/Caches/Firefox/Profiles");
+
+QStringList allKeys()
+{
+    return switchKeys("scanFirefox", traces);
+}
+
+// The places.sqlite a test starts from.
+enum class Places { None, Current, Legacy, LegacyUnvisited, LegacyVisitsOnlyBookmarked, Garbage };
+
+struct Fixture : ModuleFixture<FirefoxController> {
+    // Two profiles, as a profiles folder usually holds them; the browser's own choice is
+    // the one the folder lists first.
+    QString other;
+
+    Fixture()
+        : ModuleFixture("scanFirefox", traces)
+    {
+        for (const char *name : {"r4nd0m.default-release", "0ld1.default"})
+            home.makeDir(profilesRel + QLatin1Char('/') + QLatin1String(name));
+        home.makeDir(cachesRel + QStringLiteral("/r4nd0m.default-release"));
+        profile = firstListed(home.path(profilesRel));
+        other = profile.endsWith(QLatin1String("default")) ? home.path(profilesRel + QStringLiteral("/r4nd0m.default-release"))
+                                                           : home.path(profilesRel + QStringLiteral("/0ld1.default"));
+        cache = firstListed(home.path(cachesRel));
+    }
+
+    static QString firstListed(const QString &folder)
+    {
+        for (const QString &name : FileManager::defaultManager().contentsOfDirectoryAtPath(folder)) {
+            if (name.contains(QLatin1String(".default")))
+                return folder + QLatin1Char('/') + name;
+        }
+        return {};
+    }
+
+    QString inProfile(const char *name) const { return profile + QLatin1Char('/') + QLatin1String(name); }
+
+    bool writePlaces(Places kind)
+    {
+        const QString places = inProfile("places.sqlite");
+        using namespace mozstores;
+        switch (kind) {
+        case Places::None: return true;
+        case Places::Current: return writeCurrentPlaces(places, home.path(QStringLiteral("staging/places.sqlite")));
+        case Places::Legacy: return writeLegacyPlaces(places);
+        case Places::LegacyUnvisited:
+            return run(places, QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows)
+                                   + QStringLiteral("DELETE FROM moz_historyvisits;"));
+        case Places::LegacyVisitsOnlyBookmarked:
+            return run(places, QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows));
+        case Places::Garbage: return FakeHome::writeFileAt(places, QByteArray(3000, 'g'));
+        }
+        return false;
+    }
+
+    // Every trace of the table, with a legacy places file so that all four places rows count.
+    void writeEveryTrace()
+    {
+        QVERIFY(writePlaces(Places::Legacy));
+        QVERIFY(mozstores::writeCookies(inProfile("cookies.sqlite")));
+        QVERIFY(mozstores::writeDownloads(inProfile("downloads.sqlite")));
+        QVERIFY(mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true));
+        writeMissingTraces();
+    }
+};
+
+} // namespace
+
+class tst_Firefox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void offersEveryRowInOrder_data();
+    void offersEveryRowInOrder();
+    void countRules_data();
+    void countRules();
+    void firstListedProfileWins_data();
+    void firstListedProfileWins();
+    void bookmarkedPageWithAnnotation11KeepsItsPlace_data();
+    void bookmarkedPageWithAnnotation11KeepsItsPlace();
+    void secureRemovalLeavesNoCleanedRowReadable_data();
+    void secureRemovalLeavesNoCleanedRowReadable();
+    void linkedStoreIsNeitherOfferedNorCleaned();
+    void everyRequestAnsweredOnce_data();
+    void everyRequestAnsweredOnce();
+};
+
+void tst_Firefox::offersEveryRowInOrder_data()
+{
+    addKeysOffRows(allKeys());
+}
+
+void tst_Firefox::offersEveryRowInOrder()
+{
+    QFETCH(QStringList, keysOff);
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyOffered(keysOff);
+}
+
+void tst_Firefox::countRules_data()
+{
+    QTest::addColumn<int>("places");
+    QTest::addColumn<QByteArray>("downloads"); // "rows", "no table", "garbage" or empty (none)
+    QTest::addColumn<QString>("forms");         // "forms", "search", "both" or empty (none)
+    QTest::addColumn<QStringList>("expected");
+
+    const QString history = QStringLiteral("Firefox Browsing History");
+    const QString hosts = QStringLiteral("Firefox URL Autocomplete History");
+    const QString legacyDownloads = QStringLiteral("Firefox Legacy Download History");
+    const QString downloads = QStringLiteral("Firefox Download History");
+    const QString formValues = QStringLiteral("Firefox Form Values");
+    const QString searches = QStringLiteral("Firefox Recent Searches");
+    const QString icons = QStringLiteral("Firefox Webpage Icons");
+    const QString iconsDb = QStringLiteral("Firefox Webpage Icons Database");
+
+    // Current profiles have no moz_hosts and no moz_favicons: the failed icon count ends
+    // its collector, so favicons.sqlite is not offered either.
+    QTest::newRow("current places") << int(Places::Current) << QByteArray() << QString()
+                                    << QStringList{history, downloads};
+    QTest::newRow("legacy places") << int(Places::Legacy) << QByteArray() << QString()
+                                   << QStringList{history, hosts, downloads, icons, iconsDb};
+    // Places without a visit do not count; the character-set annotation (11) does.
+    QTest::newRow("places without visits") << int(Places::LegacyUnvisited) << QByteArray() << QString()
+                                           << QStringList{downloads, iconsDb};
+    QTest::newRow("visits, empty hosts and icons") << int(Places::LegacyVisitsOnlyBookmarked) << QByteArray()
+                                                   << QString() << QStringList{history, downloads, iconsDb};
+    QTest::newRow("places not a database") << int(Places::Garbage) << QByteArray() << QString() << QStringList{};
+    QTest::newRow("no places") << int(Places::None) << QByteArray() << QString() << QStringList{iconsDb};
+    QTest::newRow("legacy downloads") << int(Places::Current) << QByteArray("rows") << QString()
+                                      << QStringList{history, legacyDownloads, downloads};
+    // A failed count of the legacy downloads ends its collector before places is counted.
+    QTest::newRow("downloads without its table") << int(Places::Legacy) << QByteArray("no table") << QString()
+                                                 << QStringList{history, hosts, icons, iconsDb};
+    QTest::newRow("downloads not a database") << int(Places::Legacy) << QByteArray("garbage") << QString()
+                                              << QStringList{history, hosts, icons, iconsDb};
+    QTest::newRow("search-bar entries only") << int(Places::None) << QByteArray() << QStringLiteral("search")
+                                             << QStringList{searches, iconsDb};
+    QTest::newRow("form entries only") << int(Places::None) << QByteArray() << QStringLiteral("forms")
+                                       << QStringList{formValues, iconsDb};
+    QTest::newRow("both kinds of entries") << int(Places::None) << QByteArray() << QStringLiteral("both")
+                                           << QStringList{formValues, searches, iconsDb};
+}
+
+void tst_Firefox::countRules()
+{
+    QFETCH(int, places);
+    QFETCH(QByteArray, downloads);
+    QFETCH(QString, forms);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    QVERIFY(f.writePlaces(Places(places)));
+    QVERIFY(FakeHome::writeFileAt(f.inProfile("favicons.sqlite"), QByteArray(5000, 'i')));
+    const QString downloadsPath = f.inProfile("downloads.sqlite");
+    if (downloads == "rows")
+        QVERIFY(mozstores::writeDownloads(downloadsPath));
+    else if (downloads == "no table")
+        QVERIFY(mozstores::run(downloadsPath, QStringLiteral("CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value);")));
+    else if (downloads == "garbage")
+        QVERIFY(FakeHome::writeFileAt(downloadsPath, QByteArray(3000, 'x')));
+    if (!forms.isEmpty()) {
+        const bool both = forms == QLatin1String("both");
+        QVERIFY(mozstores::writeFormHistory(f.inProfile("formhistory.sqlite"), both || forms == QLatin1String("forms"),
+                                            both || forms == QLatin1String("search")));
+    }
+
+    QCOMPARE(f.scannedNames(), expected);
+    // The module's own probe methods agree with the rows they stand for.
+    QCOMPARE(f.module.firefoxHistoryItemsExist(), expected.contains(QStringLiteral("Firefox Browsing History")));
+    QCOMPARE(f.module.firefoxURLAutocompleteHistoryItemsExist(),
+             expected.contains(QStringLiteral("Firefox URL Autocomplete History")));
+    // A probe never creates a database that is not there.
+    if (Places(places) == Places::None)
+        QVERIFY(!QFile::exists(f.inProfile("places.sqlite")));
+}
+
+void tst_Firefox::firstListedProfileWins_data()
+{
+    QTest::addColumn<QStringList>("folders"); // created in this order
+    QTest::newRow("release, then default") << QStringList{"k9.default-release", "a1.default"};
+    QTest::newRow("default, then release") << QStringList{"a1.default", "k9.default-release"};
+    QTest::newRow("with a folder that does not match") << QStringList{"Crash Reports", "z.default", "b.default-esr"};
+    QTest::newRow("no name contains .default") << QStringList{"Default", "profile.Default"};
+}
+
+void tst_Firefox::firstListedProfileWins()
+{
+    QFETCH(QStringList, folders);
+    ModuleFixture<FirefoxController> f("scanFirefox", traces); // no profiles but these
+    const QString base = f.home.path(profilesRel);
+    for (const QString &name : folders) {
+        QVERIFY(mozstores::writeCookies(base + QLatin1Char('/') + name + QStringLiteral("/cookies.sqlite")));
+        QVERIFY(FakeHome::writeFileAt(f.home.path(cachesRel + QLatin1Char('/') + name + QStringLiteral("/cache2/entry")), "c"));
+    }
+    QString chosen;
+    for (const QString &name : FileManager::defaultManager().contentsOfDirectoryAtPath(base)) {
+        if (name.contains(QLatin1String(".default"))) {
+            chosen = name;
+            break;
+        }
+    }
+    const QString profile = chosen.isEmpty() ? QString() : base + QLatin1Char('/') + chosen;
+    QCOMPARE(f.module.getFirefoxPath(), profile);
+    QCOMPARE(f.module.getFirefoxCachePath(), chosen.isEmpty() ? QString() : f.home.path(cachesRel + QLatin1Char('/') + chosen));
+
+    const QList<resultItemPtr> rows = f.scan();
+    if (chosen.isEmpty()) {
+        QVERIFY(rows.isEmpty());
+        return;
+    }
+    QStringList paths;
+    for (const resultItemPtr &row : rows)
+        paths.append(row->resultItemPath());
+    QCOMPARE(paths, (QStringList{f.home.path(cachesRel + QLatin1Char('/') + chosen + QStringLiteral("/cache2")),
+                                 profile + QStringLiteral("/cookies.sqlite")}));
+
+    // Cleaning looks the profile up again and touches no other.
+    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Cookies"), profile + QStringLiteral("/cookies.sqlite")), true);
+    for (const QString &name : folders) {
+        const QString cookies = base + QLatin1Char('/') + name + QStringLiteral("/cookies.sqlite");
+        QCOMPARE(mozstores::count(cookies, QStringLiteral("SELECT count(*) FROM moz_cookies")), name == chosen ? 0 : 1);
+    }
+}
+
+void tst_Firefox::bookmarkedPageWithAnnotation11KeepsItsPlace_data()
+{
+    QTest::addColumn<int>("places");
+    QTest::newRow("current places, log not folded back") << int(Places::Current);
+    QTest::newRow("legacy places") << int(Places::Legacy);
+}
+
+void tst_Firefox::bookmarkedPageWithAnnotation11KeepsItsPlace()
+{
+    QFETCH(int, places);
+    Fixture f;
+    QVERIFY(f.writePlaces(Places(places)));
+    const QString path = f.inProfile("places.sqlite");
+    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_annos a JOIN moz_bookmarks b ON a.place_id = b.fk WHERE a.anno_attribute_id = 11")), 1);
+
+    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Download History"), path), true);
+    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    QCOMPARE(mozstores::danglingBookmarks(path), 0);
+    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT url FROM moz_places WHERE id = 1")), QString("https://bookmarked.example/page"));
+    // The downloaded file's page goes, with its annotations and its download visit; other
+    // visits stay for the history row.
+    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_places WHERE id = 3")), 0);
+    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_annos")), 0);
+    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM moz_historyvisits")), QString("1,2,3"));
+}
+
+void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("places");
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QByteArrayList>("gone");
+    QTest::addColumn<QString>("kept"); // a count that must stay 1
+
+    const QString bookmark = QStringLiteral("SELECT count(*) FROM moz_places WHERE id = 1");
+    const QByteArrayList visited{"visited-secret.example/history", "History-secret title", "files-secret.example/report.pdf"};
+    const QByteArrayList downloaded{"files-secret.example/report.pdf", "download-secret.pdf", "meta-secret"};
+    QTest::newRow("history, rows in the log only") << "Firefox Browsing History" << int(Places::Current) << "places.sqlite" << visited << bookmark;
+    QTest::newRow("download history, rows in the log only") << "Firefox Download History" << int(Places::Current) << "places.sqlite" << downloaded << bookmark;
+    QTest::newRow("legacy history") << "Firefox Browsing History" << int(Places::Legacy) << "places.sqlite" << visited << bookmark;
+    QTest::newRow("legacy typed hosts") << "Firefox URL Autocomplete History" << int(Places::Legacy) << "places.sqlite"
+                                        << QByteArrayList{"visited-secret-host.example"} << bookmark;
+    QTest::newRow("legacy icons") << "Firefox Webpage Icons" << int(Places::Legacy) << "places.sqlite"
+                                  << QByteArrayList{"favicon-secret.ico"} << bookmark;
+    QTest::newRow("cookies") << "Firefox Cookies" << int(Places::None) << "cookies.sqlite"
+                             << QByteArrayList{"cookie-secret-value", "tracker-secret.example"} << QString();
+    QTest::newRow("form values") << "Firefox Form Values" << int(Places::None) << "formhistory.sqlite"
+                                 << QByteArrayList{"form-secret@example.org"}
+                                 << "SELECT count(*) FROM moz_formhistory WHERE fieldname = 'searchbar-history'";
+    QTest::newRow("recent searches") << "Firefox Recent Searches" << int(Places::None) << "formhistory.sqlite"
+                                     << QByteArrayList{"searchbar-secret-query"}
+                                     << "SELECT count(*) FROM moz_formhistory WHERE fieldname = 'email'";
+    QTest::newRow("legacy downloads") << "Firefox Legacy Download History" << int(Places::None) << "downloads.sqlite"
+                                      << QByteArrayList{"legacy-secret.zip"} << QString();
+}
+
+void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable()
+{
+    QFETCH(QString, item);
+    QFETCH(int, places);
+    QFETCH(QString, store);
+    QFETCH(QByteArrayList, gone);
+    QFETCH(QString, kept);
+    Fixture f;
+    QVERIFY(f.writePlaces(Places(places)));
+    QVERIFY(mozstores::writeCookies(f.inProfile("cookies.sqlite")));
+    QVERIFY(mozstores::writeFormHistory(f.inProfile("formhistory.sqlite"), true, true));
+    QVERIFY(mozstores::writeDownloads(f.inProfile("downloads.sqlite")));
+    const QString path = f.inProfile(qPrintable(store));
+    // The rows can be read before: in the log alone where the browser left them there.
+    for (const QByteArray &marker : gone) {
+        const QStringList where = mozstores::filesShowing(path, marker);
+        QVERIFY2(!where.isEmpty(), marker.constData());
+        if (Places(places) == Places::Current)
+            QCOMPARE(where, QStringList{QStringLiteral("places.sqlite-wal")});
+    }
+
+    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("enableSecureDelete"));
+    QCOMPARE(f.cleanInPlace(item, path), true);
+    for (const QByteArray &marker : gone)
+        QVERIFY2(mozstores::filesShowing(path, marker).isEmpty(), marker.constData());
+    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    if (!kept.isEmpty())
+        QCOMPARE(mozstores::count(path, kept), 1);
+}
+
+void tst_Firefox::linkedStoreIsNeitherOfferedNorCleaned()
+{
+    Fixture f;
+    const QString elsewhere = f.home.path(QStringLiteral("Documents/keep.sqlite"));
+    QVERIFY(mozstores::writeCookies(elsewhere));
+    const QString link = f.inProfile("cookies.sqlite");
+    QVERIFY(QFile::link(elsewhere, link));
+    QVERIFY(f.scannedNames().isEmpty());
+    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Cookies"), link), false);
+    QCOMPARE(mozstores::count(elsewhere, QStringLiteral("SELECT count(*) FROM moz_cookies")), 1);
+    QVERIFY(QFileInfo(link).isSymLink());
+}
+
+void tst_Firefox::everyRequestAnsweredOnce_data()
+{
+    QTest::addColumn<bool>("profileGone");
+    QTest::newRow("profile in place") << false;
+    QTest::newRow("profile moved away after the scan") << true;
+}
+
+void tst_Firefox::everyRequestAnsweredOnce()
+{
+    QFETCH(bool, profileGone);
+    Fixture f;
+    f.writeEveryTrace();
+    const QList<resultItemPtr> rows = f.scan();
+    if (profileGone) {
+        // Both profiles go, and the cache profile: no name holds ".default" any more.
+        int n = 0;
+        for (const QString &folder : {f.profile, f.other, f.cache})
+            QVERIFY(QDir().rename(folder, QFileInfo(folder).path() + QStringLiteral("/moved") + QString::number(++n)));
+    }
+    f.verifyEveryRequestAnsweredOnce(rows, profileGone);
+    if (profileGone) {
+        QVERIFY(!QFile::exists(f.profile)); // nothing was made where the profile used to be
+        return;
+    }
+    for (const char *store : {"places.sqlite", "cookies.sqlite", "downloads.sqlite", "formhistory.sqlite"})
+        QCOMPARE(mozstores::integrity(f.inProfile(store)), QStringLiteral("ok"));
+    // The four places rows ran one after the other on the file, which stays with every
+    // bookmark and its page.
+    const QString places = f.inProfile("places.sqlite");
+    for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons", "moz_annos"})
+        QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table)), 0);
+    QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM moz_bookmarks")), 6);
+    QCOMPARE(mozstores::danglingBookmarks(places), 0);
+    QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
+    QVERIFY(f.scannedNames().isEmpty());
+}
+
+QTEST_MAIN(tst_Firefox)
+#include "tst_firefox.moc"

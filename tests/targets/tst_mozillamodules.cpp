@@ -1,0 +1,108 @@
+#include "PaneShelf.h"
+
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
+#include "targets/base/MasterPrefsViewController.h"
+#include "targets/camino/CaminoController.h"
+#include "targets/firefox/FirefoxController.h"
+#include "targets/seamonkey/SeaMonkeyController.h"
+
+#include <QCheckBox>
+#include <QtTest>
+
+#include <memory>
+
+using platform::UserDefaults;
+
+namespace {
+
+std::unique_ptr<ModuleController> makeModule(const QString &name)
+{
+    if (name == QLatin1String("Firefox"))
+        return std::make_unique<FirefoxController>();
+    if (name == QLatin1String("SeaMonkey"))
+        return std::make_unique<SeaMonkeyController>();
+    return std::make_unique<CaminoController>();
+}
+
+} // namespace
+
+class tst_MozillaModules : public QObject
+{
+    Q_OBJECT
+private slots:
+    void identityAndPane_data();
+    void identityAndPane();
+};
+
+void tst_MozillaModules::identityAndPane_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<QStringList>("keys");     // master switch first, then the categories in order
+    QTest::addColumn<QVariantList>("defaults"); // the pane's own names, in the order it registers them
+    QTest::addColumn<QStringList>("defaultNames");
+
+    QTest::newRow("Firefox") << "Firefox" << "org.mozilla.firefox"
+                             << QStringList{"scanFirefox", "firefoxBrowsing", "firefoxCache", "firefoxCookies", "firefoxDownloads",
+                                            "firefoxForms", "firefoxLastSession", "firefoxRecentSearches", "firefoxWebpageIcons", "firefoxDOM"}
+                             << QVariantList{true, true, true, false, true, true, true, true, true, true}
+                             << QStringList{"ScanFirefox", "FirefoxBrowsing", "FirefoxCache", "FirefoxCookies", "FirefoxDownloads",
+                                            "FirefoxForms", "FirefoxLastSession", "FirefoxRecentSearches", "FirefoxWebpageIcons", "FirefoxDOM"};
+    QTest::newRow("SeaMonkey") << "SeaMonkey" << "org.mozilla.seamonkey"
+                               << QStringList{"scanSeaMonkey", "seaMonkeyBrowsing", "seaMonkeyCache", "seaMonkeyCookies",
+                                              "seaMonkeyDownloads", "seaMonkeyForms", "seaMonkeyLastSession", "seaMonkeyDOM"}
+                               << QVariantList{true, true, true, false, true, true, true, true}
+                               << QStringList{"ScanSeaMonkey", "SeaMonkeyBrowsing", "SeaMonkeyCache", "SeaMonkeyCookies",
+                                              "SeaMonkeyDownloads", "SeaMonkeyForms", "SeaMonkeyLastSession", "SeaMonkeyDOM"};
+    QTest::newRow("Camino") << "Camino" << "org.mozilla.camino"
+                            << QStringList{"scanCamino", "caminoBrowsing", "caminoCache", "caminoCookies", "caminoDownloads",
+                                           "caminoLastSession", "caminoWebpageIcons", "caminoDOM"}
+                            << QVariantList{true, true, true, false, true, true, true, true}
+                            << QStringList{"ScanCamino", "CaminoBrowsing", "CaminoCache", "CaminoCookies", "CaminoDownloads",
+                                           "CaminoLastSession", "CaminoWebpageIcons", "CaminoDOM"};
+}
+
+void tst_MozillaModules::identityAndPane()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, identifier);
+    QFETCH(QStringList, keys);
+    QFETCH(QVariantList, defaults);
+    QFETCH(QStringList, defaultNames);
+    FakeHome home;
+    PaneShelf shelf;
+    {
+        std::unique_ptr<ModuleController> module = makeModule(name);
+        QCOMPARE(module->identifierString(), identifier);
+        QCOMPARE(module->scanString(), keys.first());
+        QCOMPARE(module->targetName(), name);
+        module->setPrefControl(&shelf);
+        module->loadTargetPrefView();
+    }
+    QCOMPARE(shelf.idents, QStringList{identifier});
+    QCOMPARE(shelf.panes.size(), size_t(1));
+    MasterPrefsViewController *pane = shelf.panes.front().get();
+    QVERIFY(pane);
+    QCOMPARE(pane->title(), name + QStringLiteral(" Settings"));
+    QCOMPARE(pane->identifier(), identifier);
+    QCOMPARE(pane->nibName(), name + QStringLiteral("PrefsView"));
+
+    const QVariantMap registered = UserDefaults::standardUserDefaults().registeredDefaults();
+    for (int i = 0; i < defaultNames.size(); ++i) {
+        QVERIFY2(registered.contains(defaultNames.at(i)), qPrintable(defaultNames.at(i)));
+        QCOMPARE(registered.value(defaultNames.at(i)).toBool(), defaults.at(i).toBool());
+    }
+    // One check box per key the module reads, in its order, each editing its key.
+    QStringList boxes;
+    for (QCheckBox *box : pane->view()->findChildren<QCheckBox *>())
+        boxes.append(box->objectName());
+    QCOMPARE(boxes, keys);
+    auto *last = pane->view()->findChild<QCheckBox *>(keys.last());
+    const bool before = UserDefaults::standardUserDefaults().boolForKey(keys.last());
+    last->click();
+    QCOMPARE(UserDefaults::standardUserDefaults().boolForKey(keys.last()), !before);
+}
+
+QTEST_MAIN(tst_MozillaModules)
+#include "tst_mozillamodules.moc"

@@ -1,0 +1,215 @@
+#include "ModuleFixture.h"
+#include "MozillaStores.h"
+
+#include "platform/FileManager.h"
+#include "targets/seamonkey/SeaMonkeyController.h"
+
+#include <QtTest>
+
+using platform::UserDefaults;
+
+namespace {
+
+// SeaMonkey's rows as the user sees them, in offer order.
+const QList<TraceSpec> traces = {
+    {"SeaMonkey Browsing History", "seaMonkeyBrowsing", 'P', "places.sqlite", "Sqlite"},
+    {"SeaMonkey URL Autocomplete History", "seaMonkeyBrowsing", 'P', "places.sqlite", "Sqlite"},
+    {"SeaMonkey Typed History", "seaMonkeyBrowsing", 'P', "urlbarhistory.sqlite", "File"},
+    {"SeaMonkey Cache", "seaMonkeyCache", 'C', "Cache", "Dir"},
+    {"SeaMonkey Cookies", "seaMonkeyCookies", 'P', "cookies.sqlite", "Sqlite"},
+    {"SeaMonkey Download History", "seaMonkeyDownloads", 'P', "downloads.sqlite", "Sqlite"},
+    {"SeaMonkey Form Values", "seaMonkeyForms", 'P', "formhistory.sqlite", "Sqlite"},
+    {"SeaMonkey Last Session Information", "seaMonkeyLastSession", 'P', "sessionstore.json", "File"},
+    {"SeaMonkey Last Session Information Backup", "seaMonkeyLastSession", 'P', "sessionstore.bak", "File"},
+    {"SeaMonkey Open Windows", "seaMonkeyLastSession", 'H', "Library/Saved Application State/org.mozilla.SeaMonkey.savedState", "Dir"},
+    {"SeaMonkey DOM Storage", "seaMonkeyDOM", 'P', "webappsstore.sqlite", "File"},
+};
+
+const QString profilesRel = QStringLiteral("Library/Application Support/SeaMonkey/Profiles");
+const QString cachesRel = QStringLiteral("Library/Caches/SeaMonkey/Profiles");
+
+struct Fixture : ModuleFixture<SeaMonkeyController> {
+    Fixture()
+        : ModuleFixture("scanSeaMonkey", traces)
+    {
+        // Profiles sit one level down in SeaMonkey's folder.
+        profile = home.path(profilesRel + QStringLiteral("/x1/ab12cd34.default"));
+        cache = home.path(cachesRel + QStringLiteral("/x1/ab12cd34.default"));
+        home.makeDir(profile);
+        home.makeDir(cache);
+    }
+
+    QString inProfile(const char *name) const { return profile + QLatin1Char('/') + QLatin1String(name); }
+
+    void writeEveryTrace()
+    {
+        QVERIFY(mozstores::writeLegacyPlaces(inProfile("places.sqlite")));
+        QVERIFY(mozstores::writeCookies(inProfile("cookies.sqlite")));
+        QVERIFY(mozstores::writeDownloads(inProfile("downloads.sqlite")));
+        QVERIFY(mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true));
+        writeMissingTraces();
+    }
+};
+
+} // namespace
+
+class tst_SeaMonkey : public QObject
+{
+    Q_OBJECT
+private slots:
+    void offersEveryRowInOrder_data();
+    void offersEveryRowInOrder();
+    void profileLookup_data();
+    void profileLookup();
+    void countRules_data();
+    void countRules();
+    void cleaningSqlRow_data();
+    void cleaningSqlRow();
+    void vanishedProfileAnswersNotCleaned();
+};
+
+void tst_SeaMonkey::offersEveryRowInOrder_data()
+{
+    addKeysOffRows(switchKeys("scanSeaMonkey", traces));
+}
+
+void tst_SeaMonkey::offersEveryRowInOrder()
+{
+    QFETCH(QStringList, keysOff);
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyOffered(keysOff);
+}
+
+void tst_SeaMonkey::profileLookup_data()
+{
+    QTest::addColumn<QStringList>("entries"); // created below the Profiles folder, in this order
+    QTest::addColumn<QString>("expected");    // "first listed" for the first of two matches
+    QTest::newRow("directly inside") << QStringList{"ab.default"} << "ab.default";
+    QTest::newRow("one level down") << QStringList{"q7/ab.default"} << "q7/ab.default";
+    QTest::newRow("deep") << QStringList{"a/b/c/zz.default"} << "a/b/c/zz.default";
+    QTest::newRow("longer suffix does not count") << QStringList{"ab.default-release", "cd.defaults"} << "";
+    QTest::newRow("case counts") << QStringList{"ab.Default"} << "";
+    QTest::newRow("a bare dot name is no extension") << QStringList{".default"} << "";
+    QTest::newRow("two matches") << QStringList{"one.default", "two.default"} << "first listed";
+    QTest::newRow("two other matches") << QStringList{"zq81.default", "ab07.default"} << "first listed";
+    QTest::newRow("no Profiles folder") << QStringList{} << "";
+}
+
+void tst_SeaMonkey::profileLookup()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, expected);
+    ModuleFixture<SeaMonkeyController> f("scanSeaMonkey", traces);
+    const QString base = f.home.path(profilesRel);
+    for (const QString &entry : entries)
+        QVERIFY(f.home.writeFile(profilesRel + QLatin1Char('/') + entry + QStringLiteral("/urlbarhistory.sqlite"), "u"));
+    if (expected == QLatin1String("first listed")) {
+        const QStringList listed = platform::FileManager::defaultManager().contentsOfDirectoryAtPath(base);
+        QCOMPARE(listed.size(), 2);
+        expected = listed.first();
+    }
+    const QString profile = expected.isEmpty() ? QString() : base + QLatin1Char('/') + expected;
+    QCOMPARE(f.module.getSeaMonkeyPath(), profile);
+    // The same rule finds the cache profile, in its own folder.
+    QCOMPARE(f.module.getSeaMonkeyCachePath(), QString());
+
+    const QStringList expectedPaths = profile.isEmpty() ? QStringList{} : QStringList{profile + QStringLiteral("/urlbarhistory.sqlite")};
+    QStringList paths;
+    for (const resultItemPtr &row : f.scan())
+        paths.append(row->resultItemPath());
+    QCOMPARE(paths, expectedPaths);
+}
+
+void tst_SeaMonkey::countRules_data()
+{
+    QTest::addColumn<QString>("placesSql");
+    QTest::addColumn<bool>("searchBarOnly");
+    QTest::addColumn<QStringList>("expected");
+    const QString history = QStringLiteral("SeaMonkey Browsing History");
+    const QString hosts = QStringLiteral("SeaMonkey URL Autocomplete History");
+    const QString typed = QStringLiteral("SeaMonkey Typed History");
+    const QString forms = QStringLiteral("SeaMonkey Form Values");
+    const QString legacy = QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows);
+    QTest::newRow("visits and hosts") << legacy + QString::fromLatin1(mozstores::historyRows) + QString::fromLatin1(mozstores::legacyExtraRows)
+                                      << false << QStringList{history, hosts, typed, forms};
+    QTest::newRow("no visits, no hosts") << legacy + QStringLiteral("DELETE FROM moz_historyvisits;") << false
+                                         << QStringList{typed, forms};
+    // A failed second probe withholds its own row only.
+    QTest::newRow("no moz_hosts table") << QString::fromLatin1(mozstores::currentPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows)
+                                        << false << QStringList{history, typed, forms};
+    QTest::newRow("search-bar entries are not form values") << legacy << true << QStringList{history, typed};
+}
+
+void tst_SeaMonkey::countRules()
+{
+    QFETCH(QString, placesSql);
+    QFETCH(bool, searchBarOnly);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    QVERIFY(mozstores::run(f.inProfile("places.sqlite"), placesSql));
+    QVERIFY(f.home.writeFile(f.inProfile("urlbarhistory.sqlite"), "typed"));
+    QVERIFY(mozstores::writeFormHistory(f.inProfile("formhistory.sqlite"), !searchBarOnly, true));
+    QCOMPARE(f.scannedNames(), expected);
+    QCOMPARE(f.module.seaMonkeyHistoryItemsExist(), expected.contains(QStringLiteral("SeaMonkey Browsing History")));
+    QCOMPARE(f.module.seaMonkeyURLAutocompleteHistoryItemsExist(),
+             expected.contains(QStringLiteral("SeaMonkey URL Autocomplete History")));
+}
+
+void tst_SeaMonkey::cleaningSqlRow_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QString>("goneCount"); // must count 0 afterwards
+    QTest::addColumn<QString>("keptCount"); // must count as many as before
+    QTest::newRow("history") << "SeaMonkey Browsing History" << "places.sqlite" << "SELECT count(*) FROM moz_historyvisits"
+                             << "SELECT count(*) FROM moz_places WHERE id IN (SELECT fk FROM moz_bookmarks)";
+    QTest::newRow("typed hosts") << "SeaMonkey URL Autocomplete History" << "places.sqlite" << "SELECT count(*) FROM moz_hosts"
+                                 << "SELECT count(*) FROM moz_historyvisits";
+    QTest::newRow("cookies") << "SeaMonkey Cookies" << "cookies.sqlite" << "SELECT count(*) FROM moz_cookies"
+                             << "SELECT count(*) FROM sqlite_master";
+    QTest::newRow("downloads") << "SeaMonkey Download History" << "downloads.sqlite" << "SELECT count(*) FROM moz_downloads"
+                               << "SELECT count(*) FROM sqlite_master";
+    QTest::newRow("form values keep the search bar's") << "SeaMonkey Form Values" << "formhistory.sqlite"
+                                                       << "SELECT count(*) FROM moz_formhistory WHERE fieldname != 'searchbar-history'"
+                                                       << "SELECT count(*) FROM moz_formhistory WHERE fieldname = 'searchbar-history'";
+}
+
+void tst_SeaMonkey::cleaningSqlRow()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, store);
+    QFETCH(QString, goneCount);
+    QFETCH(QString, keptCount);
+    Fixture f;
+    f.writeEveryTrace();
+    const QString path = f.inProfile(qPrintable(store));
+    QVERIFY(mozstores::count(path, goneCount) > 0);
+    const int kept = mozstores::count(path, keptCount);
+    QVERIFY(kept > 0);
+
+    QCOMPARE(f.cleanInPlace(item, path), true);
+    QCOMPARE(mozstores::count(path, goneCount), 0);
+    QCOMPARE(mozstores::count(path, keptCount), kept);
+    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    if (store == QLatin1String("places.sqlite"))
+        QCOMPARE(mozstores::danglingBookmarks(path), 0);
+    QVERIFY(!f.scannedNames().contains(item));
+}
+
+void tst_SeaMonkey::vanishedProfileAnswersNotCleaned()
+{
+    Fixture f;
+    f.writeEveryTrace();
+    const QList<resultItemPtr> rows = f.scan();
+    // The profile and the cache profile lose their ".default": neither is found any more.
+    QVERIFY(QDir().rename(f.profile, f.profile + QStringLiteral("-old")));
+    QVERIFY(QDir().rename(f.cache, f.cache + QStringLiteral("-old")));
+    f.verifyEveryRequestAnsweredOnce(rows, true);
+    // Nothing was made or moved in the old profile.
+    QCOMPARE(mozstores::count(f.profile + QStringLiteral("-old/cookies.sqlite"), QStringLiteral("SELECT count(*) FROM moz_cookies")), 1);
+    QVERIFY(!QFile::exists(f.profile));
+}
+
+QTEST_MAIN(tst_SeaMonkey)
+#include "tst_seamonkey.moc"
