@@ -7,6 +7,7 @@
 #include "platform/Task.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
 #include "ui/AppController.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScopeGuard>
+#include <QTextDocumentFragment>
 #include <QtTest>
 
 using platform::UserDefaults;
@@ -105,6 +107,19 @@ public:
             states << (row->resultItemIsChecked() == std::optional<bool>(true));
         return states;
     }
+    // The main window is up and its location list filled, as the user finds it before Scan.
+    bool waitForLocations()
+    {
+        AppController *app = ui->appControl();
+        if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+            return false;
+        platform::Timer::fireAllPending();
+        return QTest::qWaitFor([app] { return app->locationArrayController()->count() > 0; }, 30000);
+    }
+    // Only the summary window is looked at from here on. A large window repainting inside its
+    // modal run would bring in Qt's raster thread pool, whose own hand-overs the thread checker
+    // cannot see.
+    void hideMainWindow() { ui->appControl()->mainWindow()->hide(); }
     // The summary's window runs from the main loop once the summary is written.
     bool waitForSummaryEnd()
     {
@@ -112,8 +127,7 @@ public:
     }
 
     FakeHome home;
-    // Only this test's own applications count as running, whatever else runs meanwhile.
-    RunningApps apps{home};
+    RunningApps apps{home}; // only this home's applications count as running
     int answer = platform::Alert::FirstButtonReturn;
     bool tick = false;
     QList<ShownAlert> alerts;
@@ -145,6 +159,8 @@ private slots:
     void warnings();
     void emptyScanSummary_data();
     void emptyScanSummary();
+    void runningApplicationRequests_data();
+    void runningApplicationRequests();
     void cleanRun_data();
     void cleanRun();
     void daemonRestarts_data();
@@ -264,10 +280,10 @@ void tst_cleaningchecks::emptyScanSummary()
     if (lastScanCount.isValid())
         defaults.setInteger(lastScanCount.toLongLong(), QStringLiteral("lastScanCount"));
     AppController *app = shell.ui->appControl();
-    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
-    platform::Timer::fireAllPending();
+    QVERIFY(shell.waitForLocations());
 
     app->scan();
+    shell.hideMainWindow();
     ResultsController *results = shell.results();
     QCOMPARE(results->resultsArrayController()->count(), 0);
     QCOMPARE(defaults.integerForKey(QStringLiteral("runCount")), qint64(4));
@@ -290,6 +306,14 @@ void tst_cleaningchecks::emptyScanSummary()
         "https://social.example.com/home?status=I'm+protecting+my+Mac+from+privacy+threats+with+%40Nimbrel,"
         "+and+my+system+is+clean!++https://www.example.com/")));
     QVERIFY(link->alignment() & Qt::AlignHCenter);
+    // Following the link opens the status page in the browser, the status exactly as written.
+    QList<QUrl> opened;
+    platform::Workspace::sharedWorkspace().setURLRecorder([&opened](const QUrl &url) { opened << url; });
+    const auto noRecorder = qScopeGuard([] { platform::Workspace::sharedWorkspace().setURLRecorder({}); });
+    const QString href = link->text().section(QLatin1Char('"'), 1, 1);
+    emit link->linkActivated(QTextDocumentFragment::fromHtml(href).toPlainText());
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.first().toString(QUrl::FullyEncoded).endsWith(QStringLiteral("is+clean!++https://www.example.com/nimbrel")));
 
     // The tips come before the window, their ends after it.
     QVERIFY(shell.waitForSummaryEnd());
@@ -348,6 +372,70 @@ void tst_cleaningchecks::daemonRestarts()
     QVERIFY(shell.waitForSummaryEnd());
 }
 
+void tst_cleaningchecks::runningApplicationRequests_data()
+{
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<QStringList>("requested"); // "identifier/name" of each request, in order
+    QTest::addColumn<bool>("runs");
+
+    const Row a1{"Tester History", "Tester", "com.example.tester", true};
+    const Row a2{"Tester Cache", "Tester", "com.example.tester", true};
+    const Row aOff{"Tester Cookies", "Tester", "com.example.tester", false};
+    const Row b1{"Other History", "Other", "com.example.other", true};
+    const Row bOff{"Other Cache", "Other", "com.example.other", false};
+    const Row flash{"Flash Player Settings", "Flash Cookies", "FlashCookies", true};
+    const Row flashOff{"Flash Player Settings", "Flash Cookies", "FlashCookies", false};
+
+    QTest::newRow("one request per application") << QList<Row>{a1, b1, a2} << QStringList{
+        "com.example.tester/Tester", "com.example.other/Other"} << true;
+    QTest::newRow("unticked applications not asked") << QList<Row>{a1, bOff, aOff} << QStringList{
+        "com.example.tester/Tester"} << true;
+    QTest::newRow("flash never asked, still cleaned") << QList<Row>{flash, bOff} << QStringList() << true;
+    QTest::newRow("nothing ticked") << QList<Row>{aOff, flashOff} << QStringList() << false;
+}
+
+// The Clean action's own check: one alert request per application of the ticked rows, then
+// the run (no application here is running), or "No Items Selected".
+void tst_cleaningchecks::runningApplicationRequests()
+{
+    QFETCH(QList<Row>, rows);
+    QFETCH(QStringList, requested);
+    QFETCH(bool, runs);
+
+    Shell shell;
+    shell.addRows(rows);
+    // The test answers for the modules of these rows, as a module cleaning in place does.
+    QObject modules;
+    for (const QString &app : {QStringLiteral("Tester"), QStringLiteral("Other"), QStringLiteral("Flash Cookies")})
+        platform::NotificationCenter::defaultCenter().addObserver(
+            &modules, QStringLiteral("Clean") + app, [](const platform::Notification &n) {
+                QVariantMap answer = n.userInfo;
+                answer.insert(QStringLiteral("didClean"), true);
+                platform::NotificationCenter::defaultCenter().post(QStringLiteral("CleaningStatusUpdateNotification"),
+                                                                   nullptr, answer);
+            });
+    ResultsController *results = shell.results();
+    results->setShowingScanResults(true);
+
+    results->shredAction();
+
+    QStringList asked;
+    for (const QVariantMap &request : std::as_const(shell.runRequests))
+        asked << request.value(QStringLiteral("alertItemIdentifier")).toString() + QLatin1Char('/')
+                     + request.value(QStringLiteral("alertItemName")).toString();
+    QCOMPARE(asked, requested);
+    QCOMPARE(results->isShredButtonClicked(), runs);
+    QCOMPARE(!shell.alerts.isEmpty() && shell.alerts.last().message == QStringLiteral("No Items Selected"), !runs);
+    if (!runs)
+        return;
+    QVERIFY(shell.waitForSummaryEnd());
+    int ticked = 0;
+    for (const Row &row : rows)
+        ticked += row.checked;
+    QCOMPARE(results->shreddedItemCount(), ticked);
+    QCOMPARE(results->skippedItemCount(), rows.size() - ticked);
+}
+
 void tst_cleaningchecks::cleanRun_data()
 {
     QTest::addColumn<QStringList>("files");     // Safari traces below Library/, 5000 bytes each
@@ -394,9 +482,9 @@ void tst_cleaningchecks::cleanRun()
     for (const QString &file : files)
         QVERIFY(shell.home.writeFile(QStringLiteral("Library/") + file, QByteArray(5000, 'x')));
     AppController *app = shell.ui->appControl();
-    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
-    platform::Timer::fireAllPending();
+    QVERIFY(shell.waitForLocations());
     app->scan();
+    shell.hideMainWindow();
     ResultsController *results = shell.results();
     QCOMPARE(results->resultsArrayController()->count(), files.size());
     QVERIFY(results->showingScanResults());

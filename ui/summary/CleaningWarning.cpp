@@ -5,42 +5,37 @@
 
 #include <algorithm>
 
+CleaningWarning::CleaningWarning(QString key, QString message, QString informative, QString skipTitle,
+                                 std::function<bool(const resultItem &)> belongs)
+    : suppressionKey(std::move(key)), messageText(std::move(message)), informativeText(std::move(informative)),
+      skipButtonTitle(std::move(skipTitle)), m_belongs(std::move(belongs))
+{
+}
+
 const CleaningWarning &CleaningWarning::recentFolders()
 {
-    static const CleaningWarning warning = [] {
-        CleaningWarning w;
-        w.suppressionKey = QStringLiteral("recentFolderAlertSuppress");
-        w.messageText = QStringLiteral("Finder Recent Folders Cleaning Alert");
-        w.informativeText = QStringLiteral(
-            "Finder recent folders are selected for cleaning. Cleaning recent folders will relaunch the "
-            "Finder, which can interrupt Finder activity. Finish any Finder tasks (such as copying files) "
-            "before continuing. Do you want to continue cleaning Finder recent folders?");
-        w.skipButtonTitle = QStringLiteral("Skip recent folders cleaning");
-        w.m_belongs = [](const resultItem &row) {
-            return row.resultItemName().endsWith(QStringLiteral("Recent Folders"));
-        };
-        return w;
-    }();
+    static const CleaningWarning warning(
+        QStringLiteral("recentFolderAlertSuppress"), QStringLiteral("Finder Recent Folders Cleaning Alert"),
+        QStringLiteral("Finder recent folders are selected for cleaning. Cleaning recent folders will relaunch the "
+                       "Finder, which can interrupt Finder activity. Finish any Finder tasks (such as copying files) "
+                       "before continuing. Do you want to continue cleaning Finder recent folders?"),
+        QStringLiteral("Skip recent folders cleaning"),
+        [](const resultItem &row) { return row.resultItemName().endsWith(QStringLiteral("Recent Folders")); });
     return warning;
 }
 
 const CleaningWarning &CleaningWarning::cookies()
 {
-    static const CleaningWarning warning = [] {
-        CleaningWarning w;
-        w.suppressionKey = QStringLiteral("CookieAlertSuppress");
-        w.messageText = QStringLiteral("Cookie Cleaning Alert");
-        w.informativeText = QStringLiteral(
-            "Web browser cookie files are selected for cleaning. Cleaning cookie files can reduce tracking "
-            "and enhance privacy, but may also log you out from websites. Do you want to continue cleaning "
-            "cookie files?");
-        w.skipButtonTitle = QStringLiteral("Skip cookie cleaning");
-        w.m_belongs = [](const resultItem &row) {
+    // Every row of the Flash cookies module is a cookie, whatever its category is called.
+    static const CleaningWarning warning(
+        QStringLiteral("CookieAlertSuppress"), QStringLiteral("Cookie Cleaning Alert"),
+        QStringLiteral("Web browser cookie files are selected for cleaning. Cleaning cookie files can reduce tracking "
+                       "and enhance privacy, but may also log you out from websites. Do you want to continue cleaning "
+                       "cookie files?"),
+        QStringLiteral("Skip cookie cleaning"), [](const resultItem &row) {
             return row.resultItemName().endsWith(QStringLiteral("Cookies"))
                 || row.resultItemAppName().startsWith(QStringLiteral("Flash Cookies"));
-        };
-        return w;
-    }();
+        });
     return warning;
 }
 

@@ -25,11 +25,14 @@ public:
     // set, every row of the warning, checked or not, is unchecked.
     void run(platform::ArrayController<resultItem> &rows, bool &skip, QWidget *parent = nullptr) const;
 
-    QString suppressionKey;
-    QString messageText;
-    QString informativeText;
-    QString skipButtonTitle;
+    const QString suppressionKey;
+    const QString messageText;
+    const QString informativeText;
+    const QString skipButtonTitle;
 
 private:
-    std::function<bool(const resultItem &)> m_belongs;
+    CleaningWarning(QString key, QString message, QString informative, QString skipTitle,
+                    std::function<bool(const resultItem &)> belongs);
+
+    const std::function<bool(const resultItem &)> m_belongs;
 };
