@@ -26,8 +26,12 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
-#include "ui/summary/CleaningResultsWindow.h"
+#include "ui/about/AboutWindow.h"
+#include "ui/about/AboutWindowController.h"
 #include "ui/animation/QZShredderAnimator.h"
+#include "ui/launch/PromoPanel.h"
+#include "ui/launch/TempCleaningPanel.h"
+#include "ui/summary/CleaningResultsWindow.h"
 
 #include "ui_MainWindow.h"
 
@@ -55,6 +59,9 @@ void MainInterface::createControllers()
 {
     m_appDelegate = std::make_unique<NimbrelAppDelegate>();
     m_mainWindow = std::make_unique<MainWindow>();
+    m_tempCleaningPanel = std::make_unique<TempCleaningPanel>();
+    m_qzPanel = std::make_unique<PromoPanel>();
+    m_aboutWindow = std::make_unique<AboutWindow>();
     m_cleaningResultsWindow = std::make_unique<CleaningResultsWindow>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
@@ -81,6 +88,7 @@ void MainInterface::createControllers()
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
     m_prefControl = std::make_unique<PrefsController>();
+    m_aboutWindowController = std::make_unique<AboutWindowController>();
 }
 
 // Every outlet is set here and never changed afterwards; grouped by the controller that
@@ -106,6 +114,11 @@ void MainInterface::wireOutlets()
     m_appControl->setLocationArrayController(m_locationControl->locationArrayController());
     m_appControl->setAlertControl(m_alertControl.get());
     m_appControl->setResultsControl(m_resultsControl.get());
+    // AppController: the launch prompts' services and panels.
+    m_appControl->setFileControl(m_fileControl.get());
+    m_appControl->setShredControl(m_shredControl.get());
+    m_appControl->setTempCleaningPanel(m_tempCleaningPanel.get());
+    m_appControl->setQzPanel(m_qzPanel.get());
 
     // ResultsController: the results table, the Clean button and menu item, the shredder slot.
     m_resultsControl->setResultsTableView(form.resultsTableView);
@@ -171,6 +184,12 @@ void MainInterface::wireOutlets()
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
+
+    // AboutWindowController: its window, opened from the About menu item.
+    m_aboutWindowController->setAboutWindow(m_aboutWindow.get());
+    QObject::connect(form.actionAbout, &QAction::triggered, m_aboutWindowController.get(),
+                     &AboutWindowController::showAboutWindow);
+    form.actionAbout->setEnabled(true);
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,
@@ -196,6 +215,7 @@ void MainInterface::awakeFromNib()
     m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
+    m_aboutWindowController->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
 }

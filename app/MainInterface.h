@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class AboutWindow;
+class AboutWindowController;
 class AlertController;
 class AppController;
 class CaminoController;
@@ -19,6 +21,7 @@ class NimbrelAppDelegate;
 class OmniWebController;
 class PrefsController;
 class PreviewController;
+class PromoPanel;
 class QZShredderAnimator;
 class QuickTimeController;
 class ResultsController;
@@ -31,6 +34,7 @@ class FlockController;
 class SeaMonkeyController;
 class ShiiraController;
 class ShredController;
+class TempCleaningPanel;
 class WizardController;
 class iCabController;
 
@@ -78,6 +82,7 @@ public:
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
+    AboutWindowController *aboutWindowController() const { return m_aboutWindowController.get(); }
 
 private:
     MainInterface();
@@ -91,6 +96,9 @@ private:
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<TempCleaningPanel> m_tempCleaningPanel;
+    std::unique_ptr<PromoPanel> m_qzPanel;
+    std::unique_ptr<AboutWindow> m_aboutWindow;
     std::unique_ptr<CleaningResultsWindow> m_cleaningResultsWindow;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
@@ -117,4 +125,5 @@ private:
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;
     std::unique_ptr<PrefsController> m_prefControl;
+    std::unique_ptr<AboutWindowController> m_aboutWindowController;
 };
