@@ -15,7 +15,10 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "platform/Layer.h"
+#include "ui/animation/QZShredAnimationWindow.h"
 #include "ui/animation/QZShredderAnimator.h"
+#include "ui/animation/QZStripsView.h"
 
 #include "ui_MainWindow.h"
 
@@ -52,6 +55,7 @@ void MainInterface::createControllers()
     m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
     m_caminoController = std::make_unique<CaminoController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_tearsAnimationWindow = std::make_unique<QZShredAnimationWindow>(QRect(0, 0, 140, 180));
     m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
@@ -90,6 +94,19 @@ void MainInterface::wireOutlets()
     m_resultsControl->setShredderSlotView(form.shredderSlotView);
     m_resultsControl->setAlertControl(m_alertControl.get());
     m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
+
+    // QZShredderAnimator: the main window and its slot, the paper view over the results, the
+    // strips window with its animation view.
+    m_shredderAnimator->setMainWindow(m_mainWindow.get());
+    m_shredderAnimator->setSlitView(form.shredderSlotView);
+    auto *paperView = new platform::LayerView(m_mainWindow->resultsView());
+    paperView->setObjectName(QStringLiteral("paperView"));
+    m_shredderAnimator->setPaperView(paperView);
+    auto *stripsView = new QZStripsView(m_tearsAnimationWindow.get());
+    stripsView->setObjectName(QStringLiteral("animationView"));
+    stripsView->setGeometry(m_tearsAnimationWindow->rect());
+    m_shredderAnimator->setAnimationView(stripsView);
+    m_shredderAnimator->setTearsAnimationWindow(m_tearsAnimationWindow.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());

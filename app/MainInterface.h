@@ -12,6 +12,7 @@ class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
+class QZShredAnimationWindow;
 class QZShredderAnimator;
 class ResultsController;
 class SafariController;
@@ -51,6 +52,7 @@ public:
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
+    QZShredAnimationWindow *tearsAnimationWindow() const { return m_tearsAnimationWindow.get(); }
 
 private:
     MainInterface();
@@ -71,6 +73,8 @@ private:
     std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
     std::unique_ptr<CaminoController> m_caminoController;
     std::unique_ptr<AlertController> m_alertControl;
+    // Goes before the main window it may be attached to.
+    std::unique_ptr<QZShredAnimationWindow> m_tearsAnimationWindow;
     std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
