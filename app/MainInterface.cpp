@@ -6,7 +6,10 @@
 #include "core/LocationController.h"
 #include "core/ShredController.h"
 #include "targets/camino/CaminoController.h"
+#include "targets/finder/FinderController.h"
 #include "targets/firefox/FirefoxController.h"
+#include "targets/preview/PreviewController.h"
+#include "targets/quicktime/QuickTimeController.h"
 #include "targets/safari/SafariController.h"
 #include "targets/seamonkey/SeaMonkeyController.h"
 #include "ui/AlertController.h"
@@ -54,6 +57,9 @@ void MainInterface::createControllers()
     m_firefoxController = std::make_unique<FirefoxController>();
     m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
     m_caminoController = std::make_unique<CaminoController>();
+    m_finderController = std::make_unique<FinderController>();
+    m_quickTimeController = std::make_unique<QuickTimeController>();
+    m_previewController = std::make_unique<PreviewController>();
     m_alertControl = std::make_unique<AlertController>();
     m_tearsAnimationWindow = std::make_unique<QZShredAnimationWindow>(QRect(0, 0, 140, 180));
     m_shredderAnimator = std::make_unique<QZShredderAnimator>();
@@ -126,6 +132,12 @@ void MainInterface::wireOutlets()
     m_seaMonkeyController->setDbControl(m_dbControl.get());
     m_caminoController->setFileControl(m_fileControl.get());
     m_caminoController->setDbControl(m_dbControl.get());
+    m_finderController->setFileControl(m_fileControl.get());
+    m_finderController->setDbControl(m_dbControl.get());
+    m_quickTimeController->setFileControl(m_fileControl.get());
+    m_quickTimeController->setDbControl(m_dbControl.get());
+    m_previewController->setFileControl(m_fileControl.get());
+    m_previewController->setDbControl(m_dbControl.get());
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
@@ -134,6 +146,9 @@ void MainInterface::wireOutlets()
     m_firefoxController->setPrefControl(m_prefControl.get());
     m_seaMonkeyController->setPrefControl(m_prefControl.get());
     m_caminoController->setPrefControl(m_prefControl.get());
+    m_finderController->setPrefControl(m_prefControl.get());
+    m_quickTimeController->setPrefControl(m_prefControl.get());
+    m_previewController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -148,6 +163,9 @@ void MainInterface::awakeFromNib()
     m_firefoxController->init();
     m_seaMonkeyController->init();
     m_caminoController->init();
+    m_finderController->init();
+    m_quickTimeController->init();
+    m_previewController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_shredderAnimator->awakeFromNib();

@@ -7,13 +7,16 @@ class AppController;
 class CaminoController;
 class DatabaseController;
 class FileController;
+class FinderController;
 class FirefoxController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
+class PreviewController;
 class QZShredAnimationWindow;
 class QZShredderAnimator;
+class QuickTimeController;
 class ResultsController;
 class SafariController;
 class SeaMonkeyController;
@@ -49,6 +52,9 @@ public:
     FirefoxController *firefoxController() const { return m_firefoxController.get(); }
     SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
     CaminoController *caminoController() const { return m_caminoController.get(); }
+    FinderController *finderController() const { return m_finderController.get(); }
+    QuickTimeController *quickTimeController() const { return m_quickTimeController.get(); }
+    PreviewController *previewController() const { return m_previewController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
@@ -72,6 +78,9 @@ private:
     std::unique_ptr<FirefoxController> m_firefoxController;
     std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
     std::unique_ptr<CaminoController> m_caminoController;
+    std::unique_ptr<FinderController> m_finderController;
+    std::unique_ptr<QuickTimeController> m_quickTimeController;
+    std::unique_ptr<PreviewController> m_previewController;
     std::unique_ptr<AlertController> m_alertControl;
     // Goes before the main window it may be attached to.
     std::unique_ptr<QZShredAnimationWindow> m_tearsAnimationWindow;

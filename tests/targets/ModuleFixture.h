@@ -4,6 +4,8 @@
 
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
+#include "core/records/targetItem.h"
+#include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
@@ -112,6 +114,29 @@ struct ModuleFixture {
         for (const resultItemPtr &row : scan())
             names.append(row->resultItemName());
         return names;
+    }
+
+    // Item full names of the rows the module hands over, before missing paths are dropped.
+    QStringList offered()
+    {
+        QStringList names;
+        QObject guard;
+        const QString prefix = module.targetName() + QLatin1Char(' ');
+        platform::NotificationCenter::defaultCenter().addObserver(
+            &guard, QStringLiteral("CheckTargetFiles"), [&names, prefix](const platform::Notification &n) {
+                for (const targetItemPtr &item : n.userInfo.value(QStringLiteral("targets")).value<targetItemList>())
+                    names.append(prefix + item->targetItemClassification());
+            });
+        scan();
+        return names;
+    }
+
+    // Nothing was set aside for removal.
+    bool temporaryFolderEmpty() const
+    {
+        return platform::FileManager::defaultManager()
+            .contentsOfDirectoryAtPath(FileController::temporaryFolderPath())
+            .isEmpty();
     }
 
     // With these keys off and every trace present, a scan offers the other rows of the

@@ -2,6 +2,9 @@
 
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "targets/finder/FinderController.h"
+#include "targets/preview/PreviewController.h"
+#include "targets/quicktime/QuickTimeController.h"
 #include "targets/safari/SafariController.h"
 #include "targets/safari/SafariPrefsViewController.h"
 
@@ -38,6 +41,8 @@ private slots:
     void defaultChangeMovesCheckBox();
     void removedUserValueShowsRegisteredValue();
     void moduleHandsPaneToHost();
+    void systemModulePanes_data();
+    void systemModulePanes();
 };
 
 void tst_Panes::safariPaneIdentity()
@@ -171,6 +176,60 @@ void tst_Panes::moduleHandsPaneToHost()
     QCOMPARE(UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("scanSafari")), !before);
     shelf.panes.clear();
     QVERIFY(view.isNull());
+}
+
+void tst_Panes::systemModulePanes_data()
+{
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QString>("ident");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("nib");
+    QTest::addColumn<QStringList>("keys");       // the check boxes, in the module's order
+    QTest::addColumn<QStringList>("registered"); // what the pane registers, all on
+    QTest::newRow("Finder") << "Finder" << "com.apple.Finder" << "Finder Settings" << "FinderPrefsView"
+        << QStringList{"scanFinder", "finderRecentItems", "finderQuarantineEvents", "finderRecentFolders"}
+        << QStringList{"ScanFinder", "FinderRecentItems", "FinderQuarantineEvents", "FinderRecentFolders"};
+    QTest::newRow("QuickTime") << "QuickTime" << "com.apple.QuickTimePlayerX" << "QuickTime Settings" << "QuickTimePrefsView"
+        << QStringList{"scanQuickTime", "quickTimeCache", "quickTimeQuarantineEvents", "quickTimeRecentItems"}
+        << QStringList{"ScanQuickTime", "QuickTimeCache", "QuickTimeQuarantineEvents", "QuickTimeRecentItems"};
+    QTest::newRow("Preview") << "Preview" << "com.apple.Preview" << "Preview Settings" << "PreviewPrefsView"
+        << QStringList{"scanPreview", "previewRecentItems"} << QStringList{"ScanPreview", "PreviewRecentItems"};
+}
+
+void tst_Panes::systemModulePanes()
+{
+    QFETCH(QString, module);
+    QFETCH(QString, ident);
+    QFETCH(QString, title);
+    QFETCH(QString, nib);
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, registered);
+    FakeHome home;
+    PaneShelf shelf;
+    {
+        std::unique_ptr<ModuleController> controller;
+        if (module == QLatin1String("Finder"))
+            controller = std::make_unique<FinderController>();
+        else if (module == QLatin1String("QuickTime"))
+            controller = std::make_unique<QuickTimeController>();
+        else
+            controller = std::make_unique<PreviewController>();
+        controller->setPrefControl(&shelf);
+        controller->loadTargetPrefView();
+    }
+    QCOMPARE(shelf.idents, QStringList{ident});
+    QCOMPARE(shelf.panes.size(), size_t(1));
+    MasterPrefsViewController *pane = shelf.panes.front().get();
+    QCOMPARE(pane->identifier(), ident);
+    QCOMPARE(pane->title(), title);
+    QCOMPARE(pane->nibName(), nib);
+    QStringList names;
+    for (QCheckBox *box : pane->view()->findChildren<QCheckBox *>())
+        names.append(box->objectName());
+    QCOMPARE(names, keys);
+    const QVariantMap defaults = UserDefaults::standardUserDefaults().registeredDefaults();
+    for (const QString &key : registered)
+        QVERIFY2(defaults.value(key).toBool(), qPrintable(key));
 }
 
 QTEST_MAIN(tst_Panes)

@@ -1,0 +1,71 @@
+#include "targets/base/RecentLists.h"
+
+#include "core/FileController.h"
+#include "platform/FileManager.h"
+#include "platform/PropertyList.h"
+
+namespace recentlists {
+
+std::function<void(platform::PropertyList &)> clearItems(const QStringList &lists)
+{
+    return [lists](platform::PropertyList &list) {
+        for (const QString &name : lists)
+            list.removeKeyPath({name, customListItems});
+    };
+}
+
+bool anyHasItems(const QString &path, const QStringList &lists)
+{
+    for (const QString &name : lists) {
+        if (FileController::listHasElementsAtKeyPath(path, {name, customListItems}))
+            return true;
+    }
+    return false;
+}
+
+TraceRow recentDocumentsRow(const QString &categoryKey, const QString &relativePath)
+{
+    TraceRow row = traceRow(QStringLiteral("Recent Items"), categoryKey,
+                            tracepaths::home(relativePath), QStringLiteral("Plist"));
+    row.extraInfo = recentDocuments;
+    row.offer = TraceRow::Offer::KeyNonEmpty;
+    row.keyPath = {recentDocuments, customListItems};
+    row.route = TraceRow::Route::KeyRewrite;
+    row.edit = clearItems({recentDocuments});
+    row.notice = TraceRow::Notice::PrefsDaemon;
+    return row;
+}
+
+TraceRow sharedFileListRow(const QString &classification, const QString &categoryKey,
+                           const QString &relativePath)
+{
+    TraceRow row = traceRow(classification, categoryKey, tracepaths::home(relativePath),
+                            QStringLiteral("File"));
+    row.notice = TraceRow::Notice::SharedFileList;
+    return row;
+}
+
+TraceRow quarantineEventsRow(const QString &classification, const QString &categoryKey,
+                             const QString &relativePath)
+{
+    TraceRow row = traceRow(classification, categoryKey, tracepaths::home(relativePath),
+                            QStringLiteral("Sqlite"));
+    row.offer = TraceRow::Offer::Count;
+    row.probe = TraceRow::Probe::Inline;
+    row.countStatement = QStringLiteral("SELECT count(*) FROM LSQuarantineEvent;");
+    row.route = TraceRow::Route::Sql;
+    row.statement = QStringLiteral("DELETE FROM LSQuarantineEvent;");
+    return row;
+}
+
+void removeLockFile(const QString &listPath)
+{
+    const QString lock = listPath + QStringLiteral(".lockfile");
+    const platform::FileManager &fm = platform::FileManager::defaultManager();
+    const std::optional<platform::FileAttributes> attributes = fm.attributesOfItemAtPath(lock);
+    // A folder of that name is not a lock file: nothing inside it is ours to delete.
+    if (attributes && !attributes->isDirectory)
+        fm.removeItemAtPath(lock);
+}
+
+} // namespace recentlists

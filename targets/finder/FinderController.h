@@ -1,0 +1,40 @@
+#pragma once
+
+#include "targets/base/ModuleController.h"
+
+// The Finder's and Launch Services' traces. Beyond its table, the module rewrites two
+// system lists itself: the recent-items list (after which System Events forgets the items)
+// and the Finder's recent folders (after which the preferences daemon and the Finder
+// restart, so that neither writes the old list back).
+class FinderController : public ModuleController
+{
+    Q_OBJECT
+public:
+    explicit FinderController(QObject *parent = nullptr);
+
+    // Handler of "CleanFinder".
+    void cleanFinder(const platform::Notification &request);
+
+    void addFinderRecentItems();
+    void removeFinderRecentItems();
+    void removeFinderRecentFolders();
+
+    // Each starts its restart tool and returns without waiting for it; main thread only.
+    void restartCFPrefsd();
+    void restartFinder();
+
+    // The tool the restarts start ("/usr/bin/killall"). Test seam: tests point it at a
+    // harmless program.
+    QString restartToolPath() const { return m_restartToolPath; }
+    void setRestartToolPath(const QString &path) { m_restartToolPath = path; }
+
+protected:
+    MasterPrefsViewController *createPane() override;
+    void handleCleaningRequest(const platform::Notification &request) override;
+
+private:
+    const TraceRow &tableRow(const QString &classification) const;
+    QString itemName(const QString &classification) const;
+
+    QString m_restartToolPath = QStringLiteral("/usr/bin/killall");
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "targets/base/MasterPrefsViewController.h"
+
+class QuickTimePrefsViewController : public MasterPrefsViewController
+{
+    Q_OBJECT
+public:
+    explicit QuickTimePrefsViewController(QObject *parent = nullptr);
+};

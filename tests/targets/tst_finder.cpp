@@ -1,0 +1,557 @@
+#include "ModuleFixture.h"
+#include "SystemLists.h"
+
+#include "platform/AppleScript.h"
+#include "platform/MainThread.h"
+#include "platform/Task.h"
+#include "targets/finder/FinderController.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+using platform::FileManager;
+using platform::PropertyList;
+using platform::UserDefaults;
+using namespace systemlists;
+
+namespace {
+
+#define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList."
+const QList<TraceSpec> traces = {
+    {"Finder Recent Items", "finderRecentItems", 'H', "Library/Preferences/com.apple.recentitems.plist", "Plist"},
+    {"Finder Legacy Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl", "File"},
+    {"Finder Legacy Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl", "File"},
+    {"Finder Legacy Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl", "File"},
+    {"Finder Legacy Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl", "File"},
+    {"Finder Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl2", "File"},
+    {"Finder Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl2", "File"},
+    {"Finder Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl2", "File"},
+    {"Finder Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl2", "File"},
+    {"Finder Legacy Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEvents", "Sqlite"},
+    {"Finder Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
+    {"Finder Recent Folders", "finderRecentFolders", 'H', "Library/Preferences/com.apple.finder.plist", "Plist"},
+};
+// "targetItemExtraInfo" of each row.
+const QStringList extras = {"RecentItems", "", "", "", "", "", "", "", "", "", "", "RecentFolders"};
+#undef SFL
+const int traceCount = int(traces.size());
+constexpr int legacyQuarantine = 9;
+constexpr int quarantine = 10;
+const QString recentItemsPath = QString::fromLatin1(traces[0].path);
+const QString finderPath = QString::fromLatin1(traces[11].path);
+
+const QString script = QStringLiteral("tell application \"System Events\" to tell appearance preferences to ");
+
+struct Launch {
+    QString path;
+    QStringList arguments;
+    bool onMainThread;
+};
+
+struct Fixture : ModuleFixture<FinderController> {
+    FinderController &finder = module;
+    QStringList scripts;
+    QList<Launch> launches;
+    QString tool;
+
+    Fixture()
+        : ModuleFixture("scanFinder", traces)
+    {
+        // Nothing here may ever reach a real killall.
+        tool = home.path(QStringLiteral("bin/restart-stand-in"));
+        // It leaves one finished file per run, named after its process.
+        FakeHome::writeFileAt(tool, "#!/bin/sh\nprintf '%s\\n' \"$*\" > \"$0.part.$$\" && mv \"$0.part.$$\" \"$0.ran.$$\"\n");
+        QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        finder.setRestartToolPath(tool);
+        platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
+            launches.append({path, arguments, platform::MainThread::isMainThread()});
+        });
+        answerLimits({QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("5")});
+    }
+    ~Fixture()
+    {
+        platform::Task::setLaunchRecorder({});
+        platform::AppleScript::setRunner({});
+    }
+
+    // The scripted stand-in for System Events: the three get scripts answer these values
+    // (an empty one gives no result); set scripts give no result.
+    void answerLimits(const QStringList &values)
+    {
+        platform::AppleScript::setRunner([this, values](const QString &source) -> std::optional<QString> {
+            scripts.append(source);
+            const QStringList lists = {QStringLiteral("applications"), QStringLiteral("documents"), QStringLiteral("servers")};
+            for (int i = 0; i < 3; ++i) {
+                if (source == script + QStringLiteral("get recent %1 limit").arg(lists[i]) && !values[i].isEmpty())
+                    return values[i];
+            }
+            return std::nullopt;
+        });
+    }
+
+    QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
+
+    void writeEveryTrace(PropertyList::Format format = PropertyList::Format::Binary)
+    {
+        for (int i = 0; i < traceCount; ++i) {
+            const QString kind = QString::fromLatin1(traces[i].kind);
+            if (kind == QStringLiteral("File"))
+                FakeHome::writeFileAt(pathOf(i), QByteArray(700 + i, 's'));
+            else if (kind == QStringLiteral("Sqlite"))
+                home.createSqlite(pathOf(i), quarantineDatabase(i - 7));
+        }
+        home.writePlist(recentItemsPath, recentItems(), format);
+        home.writePlist(finderPath, finderPrefs(recentFolders({QStringLiteral("Downloads"), QStringLiteral("Taxes")})), format);
+    }
+
+    void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }
+};
+
+QStringList limitScripts(const QList<std::pair<QString, int>> &sets)
+{
+    QStringList expected = {script + QStringLiteral("get recent applications limit"),
+                            script + QStringLiteral("get recent documents limit"),
+                            script + QStringLiteral("get recent servers limit")};
+    for (const auto &[list, value] : sets)
+        expected.append(script + QStringLiteral("set recent %1 limit to %2").arg(list).arg(value));
+    return expected;
+}
+
+} // namespace
+
+class tst_Finder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scanGivesEveryRowInOrder();
+    void switchingKeyOffRemovesItsRows_data();
+    void switchingKeyOffRemovesItsRows();
+    void recentItemsOfferFollowsTheThreeLists_data();
+    void recentItemsOfferFollowsTheThreeLists();
+    void quarantineOffersFollowCounts_data();
+    void quarantineOffersFollowCounts();
+    void cleaningQuarantineDeletesEventsInPlace_data();
+    void cleaningQuarantineDeletesEventsInPlace();
+    void cleaningSharedFileList_data();
+    void cleaningSharedFileList();
+    void recentItemsRewrite_data();
+    void recentItemsRewrite();
+    void recentItemLimits_data();
+    void recentItemLimits();
+    void recentFoldersRewriteAndRestarts_data();
+    void recentFoldersRewriteAndRestarts();
+    void recentFoldersGoneBeforeCleaning();
+    void restartsRunTheToolForReal();
+    void damagedOrMissingListsStayInPlace_data();
+    void damagedOrMissingListsStayInPlace();
+    void bundleFoundWhateverTheCase();
+};
+
+void tst_Finder::scanGivesEveryRowInOrder()
+{
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyOffered({});
+    QStringList extraInfo;
+    for (const resultItemPtr &row : f.scan())
+        extraInfo.append(row->resultItemExtraInfo());
+    QCOMPARE(extraInfo, extras);
+}
+
+void tst_Finder::switchingKeyOffRemovesItsRows_data()
+{
+    addKeysOffRows(switchKeys("scanFinder", traces));
+}
+
+void tst_Finder::switchingKeyOffRemovesItsRows()
+{
+    QFETCH(QStringList, keysOff);
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyOffered(keysOff);
+}
+
+void tst_Finder::recentItemsOfferFollowsTheThreeLists_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // empty: the variant below, binary
+    QTest::addColumn<QVariant>("list");
+    QTest::addColumn<bool>("offered");
+    const QVariant one = customListItems({QStringLiteral("a.txt")});
+    const QVariantMap empty = recentList(QVariantList{});
+    auto three = [&](const QVariant &apps, const QVariant &docs, const QVariant &servers) {
+        return QVariantMap{{QStringLiteral("RecentApplications"), recentList(apps)},
+                           {QStringLiteral("RecentDocuments"), recentList(docs)},
+                           {QStringLiteral("RecentServers"), recentList(servers)}};
+    };
+    QTest::newRow("applications only") << QByteArray() << QVariant(three(one, QVariantList{}, QVariantList{})) << true;
+    QTest::newRow("documents only") << QByteArray() << QVariant(three(QVariantList{}, one, QVariant())) << true;
+    QTest::newRow("servers only") << QByteArray() << QVariant(three(QVariant(), QVariant(), one)) << true;
+    QTest::newRow("all empty") << QByteArray() << QVariant(three(QVariantList{}, QVariantList{}, QVariantList{})) << false;
+    QTest::newRow("no CustomListItems") << QByteArray() << QVariant(three(QVariant(), QVariant(), QVariant())) << false;
+    QVariantMap other = three(QVariantList{}, QVariantList{}, QVariantList{});
+    other.insert(QStringLiteral("Hosts"), recentList(one));
+    QTest::newRow("only another root key has items") << QByteArray() << QVariant(other) << false;
+    QTest::newRow("documents not a dictionary") << QByteArray()
+        << QVariant(QVariantMap{{QStringLiteral("RecentDocuments"), QVariantList{one}}}) << false;
+    QTest::newRow("system's own list") << QByteArray() << QVariant(recentItems()) << true;
+    QTest::newRow("damaged") << QByteArray("bplist00\x08\x09 cut short", 21) << QVariant() << false;
+    QTest::newRow("no file") << QByteArray() << QVariant() << false;
+}
+
+void tst_Finder::recentItemsOfferFollowsTheThreeLists()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QVariant, list);
+    QFETCH(bool, offered);
+    Fixture f;
+    if (!bytes.isEmpty())
+        QVERIFY(f.home.writeFile(recentItemsPath, bytes));
+    else if (list.isValid())
+        QVERIFY(f.home.writePlist(recentItemsPath, list));
+    // One shared-file-list file exists: all eight are handed over, one becomes a result row.
+    QVERIFY(f.home.writeFile(QString::fromLatin1(traces[6].path), "sfl2"));
+
+    QStringList expected;
+    for (int i = 1; i <= 8; ++i)
+        expected.append(QString::fromLatin1(traces[i].name));
+    if (offered)
+        expected.prepend(QString::fromLatin1(traces[0].name));
+    QCOMPARE(f.offered(), expected);
+    QStringList shown = {QString::fromLatin1(traces[6].name)};
+    if (offered)
+        shown.prepend(QString::fromLatin1(traces[0].name));
+    QCOMPARE(f.scannedNames(), shown);
+}
+
+void tst_Finder::quarantineOffersFollowCounts_data()
+{
+    // events, schema SQL, a damaged file's bytes or true for a folder that does not open; none: no file
+    QTest::addColumn<QVariant>("legacy");
+    QTest::addColumn<QVariant>("current");
+    QTest::addColumn<QStringList>("expected");
+    const QString l = QString::fromLatin1(traces[legacyQuarantine].name);
+    const QString c = QString::fromLatin1(traces[quarantine].name);
+    const QVariant none;
+    const QVariant notADatabase(QByteArray(4096, 'x'));
+    QTest::newRow("both with events") << QVariant(3) << QVariant(1) << QStringList{l, c};
+    QTest::newRow("legacy empty") << QVariant(0) << QVariant(2) << QStringList{c};
+    QTest::newRow("current empty") << QVariant(4) << QVariant(0) << QStringList{l};
+    QTest::newRow("no legacy file") << none << QVariant(2) << QStringList{c};
+    QTest::newRow("neither file") << none << none << QStringList{};
+    QTest::newRow("legacy does not open") << QVariant(true) << QVariant(2) << QStringList{c};
+    QTest::newRow("legacy count fails") << notADatabase << QVariant(2) << QStringList{};
+    QTest::newRow("legacy without the table") << QVariant(QStringLiteral("CREATE TABLE other(x);")) << QVariant(2)
+                                              << QStringList{};
+    QTest::newRow("current count fails") << QVariant(1) << notADatabase << QStringList{l};
+}
+
+void tst_Finder::quarantineOffersFollowCounts()
+{
+    QFETCH(QVariant, legacy);
+    QFETCH(QVariant, current);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    const QPair<int, QVariant> databases[] = {{legacyQuarantine, legacy}, {quarantine, current}};
+    for (const auto &[row, content] : databases) {
+        const QString path = QString::fromLatin1(traces[row].path);
+        if (content.typeId() == QMetaType::Int)
+            QVERIFY(f.home.createSqlite(path, quarantineDatabase(content.toInt())));
+        else if (content.typeId() == QMetaType::QString)
+            QVERIFY(f.home.createSqlite(path, content.toString()));
+        else if (content.typeId() == QMetaType::QByteArray)
+            QVERIFY(f.home.writeFile(path, content.toByteArray()));
+        else if (content.typeId() == QMetaType::Bool)
+            QVERIFY(f.home.makeDir(path));
+    }
+    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("finderRecentItems"));
+    QCOMPARE(f.offered(), expected);
+}
+
+void tst_Finder::cleaningQuarantineDeletesEventsInPlace_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::newRow("legacy") << legacyQuarantine;
+    QTest::newRow("current") << quarantine;
+}
+
+void tst_Finder::cleaningQuarantineDeletesEventsInPlace()
+{
+    QFETCH(int, row);
+    Fixture f;
+    f.writeEveryTrace();
+    const QString other = f.pathOf(row == quarantine ? legacyQuarantine : quarantine);
+    const QString before = eventCount(other);
+    f.clean(row);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), true);
+    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("cleaningItemPath")).toString(), f.pathOf(row));
+    QCOMPARE(eventCount(f.pathOf(row)), QStringLiteral("0"));
+    QCOMPARE(integrity(f.pathOf(row)), QStringLiteral("ok"));
+    QCOMPARE(eventCount(other), before);
+    QVERIFY(f.temporaryFolderEmpty());
+}
+
+void tst_Finder::cleaningSharedFileList_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("present");
+    for (int i = 1; i <= 8; ++i) {
+        QTest::addRow("%s", traces[i].name) << i << true;
+        QTest::addRow("%s, gone", traces[i].name) << i << false;
+    }
+}
+
+void tst_Finder::cleaningSharedFileList()
+{
+    QFETCH(int, row);
+    QFETCH(bool, present);
+    Fixture f;
+    if (present)
+        QVERIFY(FakeHome::writeFileAt(f.pathOf(row), "bplist00 shared file list"));
+    f.clean(row);
+    if (!present) {
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), false);
+        return;
+    }
+    QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::sharedFileList}));
+    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("removalItemRefPath")).toString(), f.pathOf(row));
+    QVERIFY(!QFile::exists(f.pathOf(row)));
+}
+
+void tst_Finder::recentItemsRewrite_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("lock"); // what lies at the lock file's path
+    for (auto format : {PropertyList::Format::Binary, PropertyList::Format::Xml}) {
+        const char *name = format == PropertyList::Format::Binary ? "binary" : "XML";
+        QTest::addRow("%s", name) << int(format) << QString();
+        QTest::addRow("%s with a lock file", name) << int(format) << QStringLiteral("file");
+    }
+    // Only the lock itself goes: never what a link points at, nor a folder's contents.
+    QTest::newRow("lock is a link") << int(PropertyList::Format::Binary) << QStringLiteral("link");
+    QTest::newRow("lock is a folder") << int(PropertyList::Format::Xml) << QStringLiteral("folder");
+}
+
+void tst_Finder::recentItemsRewrite()
+{
+    QFETCH(int, format);
+    QFETCH(QString, lock);
+    Fixture f;
+    QVERIFY(f.home.writePlist(recentItemsPath, recentItems(), PropertyList::Format(format)));
+    const QString path = f.home.path(recentItemsPath);
+    const QString lockPath = path + QStringLiteral(".lockfile");
+    const QString kept = f.home.path(QStringLiteral("Documents/kept.txt"));
+    QVERIFY(FakeHome::writeFileAt(kept, "mine"));
+    if (lock == QLatin1String("file"))
+        QVERIFY(FakeHome::writeFileAt(lockPath, ""));
+    else if (lock == QLatin1String("link"))
+        QVERIFY(QFile::link(kept, lockPath));
+    else if (lock == QLatin1String("folder"))
+        QVERIFY(FakeHome::writeFileAt(lockPath + QStringLiteral("/inside"), "inside"));
+    auto lockLeft = [&] { return QFileInfo(lockPath).isSymLink() || QFileInfo::exists(lockPath); };
+    QVERIFY(FileManager::defaultManager().setPosixPermissions(path, 0640));
+    const QByteArray original = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
+    // At the announcement the emptied list is in place and the lock file gone.
+    f.recorder.onEvent = [&](const platform::Notification &) -> QVariant {
+        return QStringList{nodesOfFile(path).join(QLatin1Char('\n')), lockLeft() ? QStringLiteral("lock") : QString()};
+    };
+
+    f.clean(0);
+
+    QVariantMap expected = recentItems();
+    for (const char *list : {"RecentApplications", "RecentDocuments", "RecentServers"}) {
+        QVariantMap inner = expected.value(QLatin1String(list)).toMap();
+        inner.remove(QStringLiteral("CustomListItems"));
+        expected.insert(QLatin1String(list), inner);
+    }
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    const bool folder = lock == QLatin1String("folder");
+    QCOMPARE(f.recorder.events[0].snapshot.toStringList(),
+             (QStringList{nodes(expected).join(QLatin1Char('\n')), folder ? QStringLiteral("lock") : QString()}));
+    QCOMPARE(lockLeft(), folder);
+    QVERIFY(QFile::exists(kept));
+    QVERIFY(!folder || QFile::exists(lockPath + QStringLiteral("/inside")));
+    QCOMPARE(nodesOfFile(path), nodes(expected));
+    QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
+    QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->permissions, mode_t(0640));
+    const QString moved = f.recorder.events[0].info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
+    QCOMPARE(f.scripts, limitScripts({{QStringLiteral("applications"), 0}, {QStringLiteral("documents"), 0},
+                                      {QStringLiteral("servers"), 0}, {QStringLiteral("applications"), 10},
+                                      {QStringLiteral("documents"), 20}, {QStringLiteral("servers"), 5}}));
+    QVERIFY(f.launches.isEmpty());
+    // Emptied lists are no longer offered; the other root key's list was never the row's.
+    QVERIFY(!f.offered().contains(QString::fromLatin1(traces[0].name)));
+}
+
+void tst_Finder::recentItemLimits_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("expected");
+    const QString a = QStringLiteral("applications"), d = QStringLiteral("documents"), s = QStringLiteral("servers");
+    QTest::newRow("no script engine") << QStringList{QString(), QString(), QString()} << limitScripts({});
+    QTest::newRow("documents give nothing")
+        << QStringList{QStringLiteral("10"), QString(), QStringLiteral("0")}
+        << limitScripts({{a, 0}, {s, 0}, {a, 10}, {s, 0}});
+    QTest::newRow("not a number is no limit")
+        << QStringList{QStringLiteral("missing value"), QStringLiteral(" 30\n"), QStringLiteral("")}
+        << limitScripts({{d, 0}, {d, 30}});
+}
+
+void tst_Finder::recentItemLimits()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    f.answerLimits(answers);
+    QVERIFY(f.home.writePlist(recentItemsPath, recentItems()));
+    f.clean(0);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    QCOMPARE(f.scripts, expected);
+}
+
+void tst_Finder::recentFoldersRewriteAndRestarts_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("version"); // empty: the system cannot tell
+    QTest::addColumn<bool>("lockFile");
+    QTest::addColumn<bool>("daemonFirst");
+    const auto binary = int(PropertyList::Format::Binary), xml = int(PropertyList::Format::Xml);
+    QTest::newRow("10.8, Finder only") << binary << QStringLiteral("10.8.5") << true << false;
+    QTest::newRow("10.9, daemon then Finder") << xml << QStringLiteral("10.9") << false << true;
+    QTest::newRow("10.15") << binary << QStringLiteral("10.15.7") << false << true;
+    QTest::newRow("11") << xml << QStringLiteral("11.2.3") << true << true;
+    QTest::newRow("unknown version") << binary << QString() << false << false;
+}
+
+void tst_Finder::recentFoldersRewriteAndRestarts()
+{
+    QFETCH(int, format);
+    QFETCH(QString, version);
+    QFETCH(bool, lockFile);
+    QFETCH(bool, daemonFirst);
+    Fixture f;
+    if (!version.isEmpty())
+        QVERIFY(f.home.setSystemVersion(version));
+    const QVariantMap prefs = finderPrefs(recentFolders({QStringLiteral("Downloads"), QStringLiteral("Projects")}));
+    QVERIFY(f.home.writePlist(finderPath, prefs, PropertyList::Format(format)));
+    const QString path = f.home.path(finderPath);
+    const QString lock = path + QStringLiteral(".lockfile");
+    if (lockFile)
+        QVERIFY(FakeHome::writeFileAt(lock, ""));
+    QCOMPARE(f.scannedNames(), QStringList{QString::fromLatin1(traces[11].name)});
+
+    // The cleaning worker posts the request; the restarts are made on the main thread.
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        f.clean(11);
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
+    worker.join();
+
+    QVariantMap expected = prefs;
+    expected.remove(QStringLiteral("FXRecentFolders"));
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    QCOMPARE(nodesOfFile(path), nodes(expected));
+    QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
+    QVERIFY(!QFile::exists(lock));
+    QList<QStringList> arguments;
+    for (const Launch &launch : std::as_const(f.launches)) {
+        QCOMPARE(launch.path, f.tool);
+        QVERIFY(launch.onMainThread);
+        arguments.append(launch.arguments);
+    }
+    QList<QStringList> expectedLaunches;
+    if (daemonFirst)
+        expectedLaunches.append({QStringLiteral("-SIGTERM"), QStringLiteral("cfprefsd")});
+    expectedLaunches.append({QStringLiteral("Finder")});
+    QCOMPARE(arguments, expectedLaunches);
+    QVERIFY(f.scripts.isEmpty());
+}
+
+void tst_Finder::recentFoldersGoneBeforeCleaning()
+{
+    Fixture f;
+    QVERIFY(f.home.setSystemVersion(QStringLiteral("10.14")));
+    const QVariantMap prefs = finderPrefs(QVariant());
+    QVERIFY(f.home.writePlist(finderPath, prefs, PropertyList::Format::Xml));
+    const QString lock = f.pathOf(11) + QStringLiteral(".lockfile");
+    QVERIFY(FakeHome::writeFileAt(lock, ""));
+    f.clean(11);
+    // Written back as it was; the Finder has nothing to forget.
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    QCOMPARE(nodesOfFile(f.pathOf(11)), nodes(prefs));
+    QVERIFY(f.launches.isEmpty());
+}
+
+void tst_Finder::restartsRunTheToolForReal()
+{
+    Fixture f;
+    platform::Task::setLaunchRecorder({});
+    QVERIFY(f.home.setSystemVersion(QStringLiteral("12.1")));
+    QVERIFY(f.home.writePlist(finderPath, finderPrefs(recentFolders({QStringLiteral("Music")}))));
+    f.clean(11);
+    const QDir bin(QFileInfo(f.tool).absolutePath());
+    const QStringList filter = {QFileInfo(f.tool).fileName() + QStringLiteral(".ran.*")};
+    QTRY_COMPARE_WITH_TIMEOUT(bin.entryList(filter, QDir::Files).size(), 2, 60000);
+    QStringList ran;
+    for (const QString &name : bin.entryList(filter, QDir::Files)) {
+        QFile out(bin.filePath(name));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        ran.append(QString::fromUtf8(out.readAll()).trimmed());
+    }
+    ran.sort();
+    QCOMPARE(ran, (QStringList{QStringLiteral("-SIGTERM cfprefsd"), QStringLiteral("Finder")}));
+}
+
+void tst_Finder::damagedOrMissingListsStayInPlace_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QByteArray>("bytes"); // empty: no file
+    const QByteArray damaged("<?xml version=\"1.0\"?><plist><dict><key>FXRecentFolders", 54);
+    for (int row : {0, 11}) {
+        QTest::addRow("%s, damaged", traces[row].name) << row << damaged;
+        QTest::addRow("%s, missing", traces[row].name) << row << QByteArray();
+    }
+}
+
+void tst_Finder::damagedOrMissingListsStayInPlace()
+{
+    QFETCH(int, row);
+    QFETCH(QByteArray, bytes);
+    Fixture f;
+    QVERIFY(f.home.setSystemVersion(QStringLiteral("11.0")));
+    const QString lock = f.pathOf(row) + QStringLiteral(".lockfile");
+    QVERIFY(FakeHome::writeFileAt(lock, "held"));
+    if (!bytes.isEmpty())
+        QVERIFY(f.home.writeFile(QString::fromLatin1(traces[row].path), bytes));
+    QVERIFY(!f.offered().contains(QString::fromLatin1(traces[row].name)));
+    f.clean(row);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("cleaningItemPath")).toString(), f.pathOf(row));
+    if (!bytes.isEmpty())
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(f.pathOf(row)).value_or(QByteArray()), bytes);
+    QVERIFY(QFile::exists(lock));
+    QVERIFY(f.scripts.isEmpty());
+    QVERIFY(f.launches.isEmpty());
+    QVERIFY(f.temporaryFolderEmpty());
+}
+
+void tst_Finder::bundleFoundWhateverTheCase()
+{
+    // The Finder's own bundle says "com.apple.finder"; the module's identifier is capitalised.
+    FakeHome home;
+    FinderController finder;
+    QVERIFY(!finder.targetExists());
+    QVERIFY(!home.addApplication(QStringLiteral("com.apple.finder"), QStringLiteral("Finder"),
+                                 QStringLiteral("System/Library/CoreServices")).isEmpty());
+    QVERIFY(finder.targetExists());
+}
+
+QTEST_MAIN(tst_Finder)
+#include "tst_finder.moc"

@@ -1,0 +1,250 @@
+#include "ModuleFixture.h"
+#include "SystemLists.h"
+
+#include "targets/quicktime/QuickTimeController.h"
+
+#include <QtTest>
+
+using platform::FileManager;
+using platform::PropertyList;
+using platform::UserDefaults;
+using namespace systemlists;
+
+namespace {
+
+#define CT "Library/Containers/com.apple.QuickTimePlayerX/Data/Library/"
+#define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
+const QList<TraceSpec> traces = {
+    {"QuickTime Cache", "quickTimeCache", 'H', "Library/Caches/QuickTime/downloads", "Dir"},
+    {"QuickTime Download Quarantine History", "quickTimeQuarantineEvents", 'H', CT "Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
+    {"QuickTime Recent Items", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist"},
+    {"QuickTime Legacy Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl", "File"},
+    {"QuickTime Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl2", "File"},
+    {"QuickTime Recent URLs", "quickTimeRecentItems", 'H', CT "Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
+    {"QuickTime Legacy Recent URLs", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
+    {"QuickTime Open Windows", "quickTimeRecentItems", 'H', CT "Saved Application State/com.apple.QuickTimePlayerX.savedState", "Dir"},
+};
+// "targetItemExtraInfo" of each row.
+const QStringList extras = {"", "", "RecentDocuments", "", "", "MGRecentURLPropertyLists", "MGRecentURLPropertyLists", ""};
+#undef CT
+#undef SFL
+const int traceCount = int(traces.size());
+enum Row { Cache, Quarantine, RecentItems, LegacySfl, Sfl, RecentURLs, LegacyRecentURLs, OpenWindows };
+
+QVariantMap playerPrefs(const QVariant &urls)
+{
+    QVariantMap root = typedNodes();
+    if (urls.isValid())
+        root.insert(QStringLiteral("MGRecentURLPropertyLists"), urls);
+    root.insert(QStringLiteral("MGPlaybackVolume"), 0.75);
+    root.insert(QStringLiteral("NSWindow Frame MGPlayer"), QStringLiteral("100 200 640 360 0 0 1440 877 "));
+    return root;
+}
+
+QVariantList recentURLs()
+{
+    return {QVariantMap{{QStringLiteral("URL"), QStringLiteral("https://media.example.com/talk.mov")},
+                        {QStringLiteral("Bookmark"), bookmark(QStringLiteral("talk.mov"))}}};
+}
+
+struct Fixture : ModuleFixture<QuickTimeController> {
+    Fixture()
+        : ModuleFixture("scanQuickTime", traces)
+    {
+    }
+
+    QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
+
+    void writeEveryTrace()
+    {
+        for (int i : {Cache, OpenWindows}) {
+            FakeHome::writeFileAt(pathOf(i) + QStringLiteral("/one"), QByteArray(300 + i, 'd'));
+            FakeHome::writeFileAt(pathOf(i) + QStringLiteral("/sub/two"), QByteArray(5000, 'e'));
+        }
+        home.createSqlite(pathOf(Quarantine), quarantineDatabase(3));
+        home.writePlist(pathOf(RecentItems), sharedFileListPrefs(customListItems({QStringLiteral("clip.mov")})));
+        FakeHome::writeFileAt(pathOf(LegacySfl), "sfl");
+        FakeHome::writeFileAt(pathOf(Sfl), "sfl2");
+        home.writePlist(pathOf(RecentURLs), playerPrefs(recentURLs()));
+        home.writePlist(pathOf(LegacyRecentURLs), playerPrefs(recentURLs()), PropertyList::Format::Xml);
+    }
+
+    void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }
+};
+
+} // namespace
+
+class tst_QuickTime : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scanGivesEveryRowInOrder();
+    void switchingKeyOffRemovesItsRows_data();
+    void switchingKeyOffRemovesItsRows();
+    void quarantineFollowsCount_data();
+    void quarantineFollowsCount();
+    void cleaningQuarantineDeletesInPlace();
+    void recentURLRows_data();
+    void recentURLRows();
+    void cleaningRecentURLs_data();
+    void cleaningRecentURLs();
+    void cleaningMoveRows_data();
+    void cleaningMoveRows();
+};
+
+void tst_QuickTime::scanGivesEveryRowInOrder()
+{
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyOffered({});
+    const QList<resultItemPtr> rows = f.scan();
+    QStringList extraInfo;
+    for (const resultItemPtr &row : rows)
+        extraInfo.append(row->resultItemExtraInfo());
+    QCOMPARE(extraInfo, extras);
+    QCOMPARE(rows[Cache]->resultItemSize().value_or(0), quint64(300 + 5000));
+}
+
+void tst_QuickTime::switchingKeyOffRemovesItsRows_data()
+{
+    addKeysOffRows(switchKeys("scanQuickTime", traces));
+}
+
+void tst_QuickTime::switchingKeyOffRemovesItsRows()
+{
+    QFETCH(QStringList, keysOff);
+    Fixture f;
+    f.writeEveryTrace();
+    f.verifyOffered(keysOff);
+}
+
+void tst_QuickTime::quarantineFollowsCount_data()
+{
+    QTest::addColumn<QString>("sql"); // empty: no file
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("events") << quarantineDatabase(2) << true;
+    QTest::newRow("no events") << quarantineDatabase(0) << false;
+    QTest::newRow("no table") << QStringLiteral("CREATE TABLE other(x);") << false;
+    QTest::newRow("no file") << QString() << false;
+}
+
+void tst_QuickTime::quarantineFollowsCount()
+{
+    QFETCH(QString, sql);
+    QFETCH(bool, offered);
+    Fixture f;
+    // The system-wide store is the Finder's, never this module's.
+    QVERIFY(f.home.createSqlite(QStringLiteral("Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2"),
+                                quarantineDatabase(5)));
+    if (!sql.isEmpty())
+        QVERIFY(f.home.createSqlite(f.pathOf(Quarantine), sql));
+    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("quickTimeRecentItems"));
+    const QStringList expected = offered ? QStringList{QString::fromLatin1(traces[Quarantine].name)} : QStringList{};
+    QCOMPARE(f.scannedNames(), expected);
+    QCOMPARE(QFile::exists(f.pathOf(Quarantine)), !sql.isEmpty());
+}
+
+void tst_QuickTime::cleaningQuarantineDeletesInPlace()
+{
+    Fixture f;
+    f.writeEveryTrace();
+    f.clean(Quarantine);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), true);
+    QCOMPARE(eventCount(f.pathOf(Quarantine)), QStringLiteral("0"));
+    QCOMPARE(integrity(f.pathOf(Quarantine)), QStringLiteral("ok"));
+}
+
+void tst_QuickTime::recentURLRows_data()
+{
+    QTest::addColumn<QVariant>("container");
+    QTest::addColumn<QVariant>("legacy");
+    QTest::addColumn<QStringList>("expected");
+    const QString c = QString::fromLatin1(traces[RecentURLs].name);
+    const QString l = QString::fromLatin1(traces[LegacyRecentURLs].name);
+    const QVariant urls = recentURLs();
+    QTest::newRow("both") << urls << urls << QStringList{c, l};
+    QTest::newRow("container only") << urls << QVariant(QVariantList{}) << QStringList{c};
+    QTest::newRow("legacy only") << QVariant() << urls << QStringList{l};
+    QTest::newRow("empty and absent") << QVariant(QVariantList{}) << QVariant() << QStringList{};
+}
+
+void tst_QuickTime::recentURLRows()
+{
+    QFETCH(QVariant, container);
+    QFETCH(QVariant, legacy);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    QVERIFY(f.home.writePlist(f.pathOf(RecentURLs), playerPrefs(container)));
+    QVERIFY(f.home.writePlist(f.pathOf(LegacyRecentURLs), playerPrefs(legacy)));
+    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("quickTimeCache"));
+    QCOMPARE(f.scannedNames(), expected);
+}
+
+void tst_QuickTime::cleaningRecentURLs_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("withURLs");
+    QTest::addColumn<QStringList>("notices");
+    const QStringList removal{CleaningRecorder::removal};
+    const QStringList withNotice{CleaningRecorder::removal, CleaningRecorder::prefsDaemon};
+    for (auto format : {PropertyList::Format::Binary, PropertyList::Format::Xml}) {
+        const char *name = format == PropertyList::Format::Binary ? "binary" : "XML";
+        QTest::addRow("container, %s", name) << int(RecentURLs) << int(format) << true << withNotice;
+        QTest::addRow("legacy, %s", name) << int(LegacyRecentURLs) << int(format) << true << removal;
+    }
+    // Gone since the scan: written back all the same.
+    QTest::newRow("container, key gone") << int(RecentURLs) << int(PropertyList::Format::Binary) << false << withNotice;
+}
+
+void tst_QuickTime::cleaningRecentURLs()
+{
+    QFETCH(int, row);
+    QFETCH(int, format);
+    QFETCH(bool, withURLs);
+    QFETCH(QStringList, notices);
+    Fixture f;
+    const QVariantMap prefs = playerPrefs(withURLs ? QVariant(recentURLs()) : QVariant());
+    QVERIFY(f.home.writePlist(f.pathOf(row), prefs, PropertyList::Format(format)));
+    f.clean(row);
+    QCOMPARE(f.recorder.names(), notices);
+    QVariantMap expected = prefs;
+    expected.remove(QStringLiteral("MGRecentURLPropertyLists"));
+    QCOMPARE(nodesOfFile(f.pathOf(row)), nodes(expected));
+    QCOMPARE(PropertyList::fromFile(f.pathOf(row))->format(), PropertyList::Format(format));
+}
+
+void tst_QuickTime::cleaningMoveRows_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QStringList>("notices");
+    const QStringList moved{CleaningRecorder::removal};
+    const QStringList shared{CleaningRecorder::removal, CleaningRecorder::sharedFileList};
+    const QStringList failed{CleaningRecorder::status};
+    QTest::newRow("cache") << int(Cache) << true << moved;
+    QTest::newRow("open windows") << int(OpenWindows) << true << moved;
+    QTest::newRow("legacy shared file list") << int(LegacySfl) << true << shared;
+    QTest::newRow("shared file list") << int(Sfl) << true << shared;
+    QTest::newRow("shared file list gone") << int(Sfl) << false << failed;
+    QTest::newRow("open windows gone") << int(OpenWindows) << false << failed;
+}
+
+void tst_QuickTime::cleaningMoveRows()
+{
+    QFETCH(int, row);
+    QFETCH(bool, present);
+    QFETCH(QStringList, notices);
+    Fixture f;
+    if (present)
+        f.writeEveryTrace();
+    f.clean(row);
+    QCOMPARE(f.recorder.names(), notices);
+    QVERIFY(!QFile::exists(f.pathOf(row)));
+    if (!present)
+        QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), false);
+}
+
+QTEST_MAIN(tst_QuickTime)
+#include "tst_quicktime.moc"
