@@ -48,6 +48,7 @@ void QZShredderAnimator::awakeFromNib()
 
 void QZShredderAnimator::startPaperAnimation()
 {
+    ++m_paperRequests;
     platform::MainThread::dispatch([guard = QPointer<QZShredderAnimator>(this)] {
         if (guard)
             guard->displayPaperAnimation();

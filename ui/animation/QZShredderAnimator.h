@@ -51,6 +51,8 @@ public:
     // The run has ended: no further strips stage.
     void setAnimationDone();
     bool animationIsDone() const { return m_animationIsDone; }
+    // Cycles asked for so far.
+    int paperAnimationRequests() const { return m_paperRequests; }
     void animationDidStop(platform::BasicAnimation *animation, bool finished);
     void playSound();
 
@@ -74,5 +76,6 @@ private:
     QPointer<QZShredderSlitView> m_slitView;
     QPointer<platform::LayerView> m_paperView;
     std::atomic<bool> m_animationIsDone{false};
+    std::atomic<int> m_paperRequests{0};
     QList<QPointer<platform::Timer>> m_delayedRequests;
 };
