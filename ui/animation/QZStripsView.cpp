@@ -2,6 +2,7 @@
 
 #include "platform/Image.h"
 
+#include <QBitmap>
 #include <QPainter>
 
 namespace {
@@ -17,6 +18,7 @@ QZStripsView::QZStripsView(QWidget *parent) : QWidget(parent)
     connect(&m_clock, &QTimer::timeout, this, [this] {
         if (!m_frames.isEmpty()) {
             m_frame = (m_frame + 1) % int(m_frames.size());
+            shapeWindow();
             update();
         }
     });
@@ -25,12 +27,14 @@ QZStripsView::QZStripsView(QWidget *parent) : QWidget(parent)
 bool QZStripsView::loadComposition(const QString &name)
 {
     m_frames.clear();
+    m_shapes.clear();
     m_frame = 0;
     for (int i = 0; i < kMaxFrames; ++i) {
         const platform::ImagePtr frame = platform::imageNamed(name + QStringLiteral("-%1.png").arg(i, 2, 10, QLatin1Char('0')));
         if (!frame)
             break;
         m_frames.append(*frame);
+        m_shapes.append(QRegion(QBitmap::fromImage(frame->createAlphaMask())));
     }
     update();
     return !m_frames.isEmpty();
@@ -47,6 +51,7 @@ void QZStripsView::startRendering()
     m_rendering = true;
     m_frame = 0;
     m_clock.start();
+    shapeWindow();
     update();
 }
 
@@ -54,6 +59,16 @@ void QZStripsView::pauseRendering()
 {
     m_rendering = false;
     m_clock.stop();
+}
+
+void QZStripsView::shapeWindow()
+{
+    QWidget *host = window();
+    if (host == this || m_eraseColor.alpha() != 0 || m_shapes.isEmpty())
+        return;
+    const QImage &frame = m_frames.at(m_frame);
+    const QPoint origin = mapTo(host, QPoint((width() - frame.width()) / 2, 0));
+    host->setMask(m_shapes.at(m_frame).translated(origin));
 }
 
 void QZStripsView::paintEvent(QPaintEvent *)

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,7 +32,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Shapes the window to the frame shown when the view is clear, so that the clear parts
+    // stay clear where no compositor blends windows.
+    void shapeWindow();
+
     QList<QImage> m_frames;
+    QList<QRegion> m_shapes;
     QColor m_eraseColor = Qt::transparent;
     QTimer m_clock;
     int m_frame = 0;
