@@ -23,35 +23,18 @@ void Layer::dropAnimation(BasicAnimation *animation)
     animation->deleteLater();
 }
 
-void Layer::setContents(const QImage &image)
+template <typename T>
+void Layer::assign(T &field, const T &value)
 {
-    m_contents = image;
+    field = value;
     emit changed();
 }
 
-void Layer::setBounds(const QRectF &bounds)
-{
-    m_bounds = bounds;
-    emit changed();
-}
-
-void Layer::setAnchorPoint(const QPointF &point)
-{
-    m_anchorPoint = point;
-    emit changed();
-}
-
-void Layer::setPosition(const QPointF &position)
-{
-    m_position = position;
-    emit changed();
-}
-
-void Layer::setContentsGravity(ContentsGravity gravity)
-{
-    m_gravity = gravity;
-    emit changed();
-}
+void Layer::setContents(const QImage &image) { assign(m_contents, image); }
+void Layer::setBounds(const QRectF &bounds) { assign(m_bounds, bounds); }
+void Layer::setAnchorPoint(const QPointF &point) { assign(m_anchorPoint, point); }
+void Layer::setPosition(const QPointF &position) { assign(m_position, position); }
+void Layer::setContentsGravity(ContentsGravity gravity) { assign(m_gravity, gravity); }
 
 void Layer::addSublayer(const std::shared_ptr<Layer> &layer)
 {

@@ -62,6 +62,9 @@ signals:
 private:
     void paint(QPainter &painter, qreal hostHeight) const;
     static void dropAnimation(BasicAnimation *animation);
+    // Sets a model value and tells the host to draw again.
+    template <typename T>
+    void assign(T &field, const T &value);
 
     QImage m_contents;
     QRectF m_bounds;
