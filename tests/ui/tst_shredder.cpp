@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <thread>
+
 using platform::BasicAnimation;
 using platform::Timer;
 
@@ -96,6 +98,7 @@ private slots:
     void cycle_data();
     void cycle();
     void newStripsStageReplacesPendingStop();
+    void stripsWithoutComposition();
 };
 
 void tst_Shredder::tearsWindowPlace_data()
@@ -242,11 +245,13 @@ void tst_Shredder::cycle_data()
     QTest::addColumn<bool>("sfx");
     QTest::addColumn<bool>("stripsShown");
     QTest::addColumn<QStringList>("sounds");
+    QTest::addColumn<bool>("fromWorker"); // the cycle is asked for on another thread
     const QStringList shredding{QStringLiteral("shredding-short.wav")};
-    QTest::newRow("whole cycle with sound") << "never" << true << true << shredding;
-    QTest::newRow("whole cycle, sound effects off") << "never" << false << true << QStringList();
-    QTest::newRow("run ends during the wait") << "during the wait" << true << false << QStringList();
-    QTest::newRow("run ends during the strips") << "during the strips" << true << true << shredding;
+    QTest::newRow("whole cycle with sound") << "never" << true << true << shredding << false;
+    QTest::newRow("whole cycle, sound effects off") << "never" << false << true << QStringList() << false;
+    QTest::newRow("asked for on a worker") << "never" << true << true << shredding << true;
+    QTest::newRow("run ends during the wait") << "during the wait" << true << false << QStringList() << false;
+    QTest::newRow("run ends during the strips") << "during the strips" << true << true << shredding << false;
 }
 
 void tst_Shredder::cycle()
@@ -255,6 +260,7 @@ void tst_Shredder::cycle()
     QFETCH(bool, sfx);
     QFETCH(bool, stripsShown);
     QFETCH(QStringList, sounds);
+    QFETCH(bool, fromWorker);
     Shredder s;
     platform::UserDefaults::standardUserDefaults().setBool(sfx, QStringLiteral("enableSFX"));
     QVERIFY(s.strips->frameCount() > 1);
@@ -265,8 +271,11 @@ void tst_Shredder::cycle()
 
     if (runEnds == QLatin1String("during the wait"))
         s.animator.setAnimationDone();
-    s.animator.startPaperAnimation();
-    QVERIFY(s.paper->layer()->sublayers().empty()); // handed to the event loop, not run here
+    if (fromWorker)
+        std::thread([&s] { s.animator.startPaperAnimation(); }).join();
+    else
+        s.animator.startPaperAnimation();
+    QVERIFY(s.paper->layer()->sublayers().empty()); // handed to the main thread's loop, not run here
     QTRY_COMPARE(s.paper->layer()->sublayers().size(), size_t(1));
     const auto &sheet = s.paper->layer()->sublayers().front();
     QCOMPARE(sheet->bounds(), QRectF(0, 0, 108, 126));
@@ -320,6 +329,24 @@ void tst_Shredder::newStripsStageReplacesPendingStop()
     QCOMPARE(Timer::pendingTimers().size(), 1);
     QCOMPARE(Timer::fireAllPending(), 1);
     QCOMPARE(s.notices, 1);
+}
+
+void tst_Shredder::stripsWithoutComposition()
+{
+    // A missing composition renders nothing, but the strips stage still ends and says so:
+    // the next cycle depends on it.
+    Shredder s;
+    QVERIFY(!s.strips->loadComposition(QStringLiteral("no-such-composition")));
+    QCOMPARE(s.strips->frameCount(), 0);
+    s.animator.showConfetti();
+    QVERIFY(s.strips->isRendering());
+    QImage image(s.strips->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    s.strips->render(&image, {}, {}, QWidget::RenderFlags());
+    QCOMPARE(qAlpha(image.pixel(70, 60)), 0);
+    QCOMPARE(Timer::fireAllPending(), 1);
+    QCOMPARE(s.notices, 1);
+    QVERIFY(!s.slit->isShredding());
 }
 
 QTEST_MAIN(tst_Shredder)
