@@ -5,6 +5,7 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "platform/Layer.h"
 #include "targets/chrome/ChromeController.h"
 #include "targets/chrome/ChromiumController.h"
 #include "targets/flock/FlockController.h"
@@ -32,6 +33,9 @@
 #include "ui/launch/PromoPanel.h"
 #include "ui/launch/TempCleaningPanel.h"
 #include "ui/summary/CleaningResultsWindow.h"
+#include "ui/animation/QZShredAnimationWindow.h"
+#include "ui/animation/QZShredderAnimator.h"
+#include "ui/animation/QZStripsView.h"
 
 #include "ui_MainWindow.h"
 
@@ -83,6 +87,7 @@ void MainInterface::createControllers()
     m_shiiraController = std::make_unique<ShiiraController>();
     m_flashCookiesController = std::make_unique<FlashCookiesController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_tearsAnimationWindow = std::make_unique<QZShredAnimationWindow>(QRect(0, 0, 140, 180));
     m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
@@ -130,6 +135,19 @@ void MainInterface::wireOutlets()
     m_resultsControl->setCleanSystemImageView(form.cleanSystemImageView);
     m_resultsControl->setCleaningResultsWindow(m_cleaningResultsWindow.get());
     m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
+
+    // QZShredderAnimator: the main window and its slot, the paper view over the results, the
+    // strips window with its animation view.
+    m_shredderAnimator->setMainWindow(m_mainWindow.get());
+    m_shredderAnimator->setSlitView(form.shredderSlotView);
+    auto *paperView = new platform::LayerView(m_mainWindow->resultsView());
+    paperView->setObjectName(QStringLiteral("paperView"));
+    m_shredderAnimator->setPaperView(paperView);
+    auto *stripsView = new QZStripsView(m_tearsAnimationWindow.get());
+    stripsView->setObjectName(QStringLiteral("animationView"));
+    stripsView->setGeometry(m_tearsAnimationWindow->rect());
+    m_shredderAnimator->setAnimationView(stripsView);
+    m_shredderAnimator->setTearsAnimationWindow(m_tearsAnimationWindow.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());

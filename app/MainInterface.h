@@ -22,6 +22,7 @@ class OmniWebController;
 class PrefsController;
 class PreviewController;
 class PromoPanel;
+class QZShredAnimationWindow;
 class QZShredderAnimator;
 class QuickTimeController;
 class ResultsController;
@@ -83,6 +84,7 @@ public:
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
     AboutWindowController *aboutWindowController() const { return m_aboutWindowController.get(); }
+    QZShredAnimationWindow *tearsAnimationWindow() const { return m_tearsAnimationWindow.get(); }
 
 private:
     MainInterface();
@@ -120,6 +122,8 @@ private:
     std::unique_ptr<ShiiraController> m_shiiraController;
     std::unique_ptr<FlashCookiesController> m_flashCookiesController;
     std::unique_ptr<AlertController> m_alertControl;
+    // Goes before the main window it may be attached to.
+    std::unique_ptr<QZShredAnimationWindow> m_tearsAnimationWindow;
     std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
