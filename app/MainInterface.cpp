@@ -18,6 +18,8 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/tips/TipController.h"
+#include "ui/tips/TipViews.h"
 
 #include "ui_MainWindow.h"
 
@@ -61,6 +63,8 @@ void MainInterface::createControllers()
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
     m_prefControl = std::make_unique<PrefsController>();
+    m_tipViews = std::make_unique<TipViews>();
+    m_tipControl = std::make_unique<TipController>();
 }
 
 // Every outlet is set here and never changed afterwards; grouped by the controller that
@@ -132,6 +136,38 @@ void MainInterface::wireOutlets()
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
+
+    wireTips();
+}
+
+// TipController: the windows its tips are attached to, the controls they point at and the
+// views they show.
+void MainInterface::wireTips()
+{
+    Ui::MainWindow &form = m_mainWindow->form();
+    TipController &tips = *m_tipControl;
+    tips.setMainWindow(m_mainWindow.get());
+    tips.setPrefsWindow(m_prefControl->prefsWindow());
+    tips.setResultsWindow(m_mainWindow.get());
+    tips.setPrefsAppListButton(m_prefControl->popUp());
+    tips.setMainAppsList(form.locationTableView);
+    tips.setMainScanButton(form.scanButton);
+    tips.setMainHelpButton(form.helpButton);
+    tips.setResultsList(form.resultsTableView);
+    tips.setResultsShredButton(form.shredButton);
+
+    TipViews &views = *m_tipViews;
+    tips.setPrefsAppListView(views.prefsAppListView());
+    tips.setMainAppsListView(views.mainAppsListView());
+    tips.setMainScanButtonView(views.mainScanButtonView());
+    tips.setMainHelpButtonView(views.mainHelpButtonView());
+    tips.setResultsListView(views.resultsListView());
+    tips.setResultsShredButtonView(views.resultsShredButtonView());
+    tips.setResultsShredButtonTextField(views.resultsShredButtonTextField());
+    tips.setProblemStatusView(views.problemStatusView());
+    tips.setCouldNotCleanStatusView(views.couldNotCleanStatusView());
+    tips.setCleanSystemView(views.cleanSystemView());
+    tips.setTempCleaningFailView(views.tempCleaningFailView());
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,

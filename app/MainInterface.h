@@ -19,6 +19,8 @@ class ResultsController;
 class SafariController;
 class SeaMonkeyController;
 class ShredController;
+class TipController;
+class TipViews;
 class WizardController;
 
 // The main interface file: creates every controller of the application once, sets every
@@ -55,11 +57,14 @@ public:
     PreviewController *previewController() const { return m_previewController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
+    TipController *tipControl() const { return m_tipControl.get(); }
+    TipViews *tipViews() const { return m_tipViews.get(); }
 
 private:
     MainInterface();
     void createControllers();
     void wireOutlets();
+    void wireTips();
     void awakeFromNib();
     void finishLaunching();
 
@@ -82,4 +87,7 @@ private:
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;
     std::unique_ptr<PrefsController> m_prefControl;
+    // The tips' contents outlive the tips, which give them back when they go.
+    std::unique_ptr<TipViews> m_tipViews;
+    std::unique_ptr<TipController> m_tipControl;
 };
