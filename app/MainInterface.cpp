@@ -18,6 +18,8 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/animation/QZShredderAnimator.h"
+#include "ui/summary/CleaningResultsWindow.h"
 #include "ui/tips/TipController.h"
 #include "ui/tips/TipViews.h"
 
@@ -47,6 +49,7 @@ void MainInterface::createControllers()
 {
     m_appDelegate = std::make_unique<NimbrelAppDelegate>();
     m_mainWindow = std::make_unique<MainWindow>();
+    m_cleaningResultsWindow = std::make_unique<CleaningResultsWindow>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
     m_dbControl = std::make_unique<DatabaseController>();
@@ -59,6 +62,7 @@ void MainInterface::createControllers()
     m_quickTimeController = std::make_unique<QuickTimeController>();
     m_previewController = std::make_unique<PreviewController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
@@ -97,6 +101,10 @@ void MainInterface::wireOutlets()
     m_resultsControl->setShredMenuItem(form.actionClean);
     m_resultsControl->setShredderSlotView(form.shredderSlotView);
     m_resultsControl->setAlertControl(m_alertControl.get());
+    // ResultsController: the clean-system picture and the cleaning results window.
+    m_resultsControl->setCleanSystemImageView(form.cleanSystemImageView);
+    m_resultsControl->setCleaningResultsWindow(m_cleaningResultsWindow.get());
+    m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());
@@ -149,12 +157,14 @@ void MainInterface::wireTips()
     tips.setMainWindow(m_mainWindow.get());
     tips.setPrefsWindow(m_prefControl->prefsWindow());
     tips.setResultsWindow(m_mainWindow.get());
+    tips.setCleaningStatusWindow(m_cleaningResultsWindow.get());
     tips.setPrefsAppListButton(m_prefControl->popUp());
     tips.setMainAppsList(form.locationTableView);
     tips.setMainScanButton(form.scanButton);
     tips.setMainHelpButton(form.helpButton);
     tips.setResultsList(form.resultsTableView);
     tips.setResultsShredButton(form.shredButton);
+    tips.setCleaningStatusTextField(m_resultsControl->cleaningStatusTextField());
 
     TipViews &views = *m_tipViews;
     tips.setPrefsAppListView(views.prefsAppListView());
@@ -184,6 +194,7 @@ void MainInterface::awakeFromNib()
     m_previewController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
+    m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.

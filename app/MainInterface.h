@@ -5,6 +5,7 @@
 class AlertController;
 class AppController;
 class CaminoController;
+class CleaningResultsWindow;
 class DatabaseController;
 class FileController;
 class FinderController;
@@ -14,6 +15,7 @@ class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
 class PreviewController;
+class QZShredderAnimator;
 class QuickTimeController;
 class ResultsController;
 class SafariController;
@@ -59,6 +61,7 @@ public:
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     TipController *tipControl() const { return m_tipControl.get(); }
     TipViews *tipViews() const { return m_tipViews.get(); }
+    QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
 
 private:
     MainInterface();
@@ -71,6 +74,7 @@ private:
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<CleaningResultsWindow> m_cleaningResultsWindow;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
     std::unique_ptr<DatabaseController> m_dbControl;
@@ -83,6 +87,7 @@ private:
     std::unique_ptr<QuickTimeController> m_quickTimeController;
     std::unique_ptr<PreviewController> m_previewController;
     std::unique_ptr<AlertController> m_alertControl;
+    std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;

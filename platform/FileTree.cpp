@@ -21,23 +21,36 @@ bool isDotOrDotDot(const char *name)
 }
 
 // The names inside an open folder; the descriptor stays open.
-std::vector<QByteArray> namesIn(int dirFd)
+struct DirEntry {
+    QByteArray name;
+    unsigned char type; // d_type: DT_UNKNOWN when the file system does not tell
+};
+
+std::vector<DirEntry> entriesIn(int dirFd)
 {
-    std::vector<QByteArray> names;
+    std::vector<DirEntry> entries;
     const int fd = dup(dirFd);
     if (fd < 0)
-        return names;
+        return entries;
     DIR *dir = fdopendir(fd);
     if (!dir) {
         close(fd);
-        return names;
+        return entries;
     }
     rewinddir(dir);
     while (dirent *e = readdir(dir)) {
         if (!isDotOrDotDot(e->d_name))
-            names.emplace_back(e->d_name);
+            entries.push_back({QByteArray(e->d_name), e->d_type});
     }
     closedir(dir);
+    return entries;
+}
+
+std::vector<QByteArray> namesIn(int dirFd)
+{
+    std::vector<QByteArray> names;
+    for (DirEntry &entry : entriesIn(dirFd))
+        names.push_back(std::move(entry.name));
     return names;
 }
 
@@ -161,8 +174,19 @@ bool removeTree(int dirFd, const char *name)
         return false;
     // Names first, removal after: the listing is not changed while it is being read.
     bool ok = true;
-    for (const QByteArray &child : namesIn(fd))
-        ok = removeTree(fd, child.constData()) && ok;
+    for (const DirEntry &child : entriesIn(fd)) {
+        // What the listing says is not a folder is unlinked without a look of its own:
+        // unlinkat never follows a link, and refuses a folder that took the name meanwhile.
+        if (child.type != DT_DIR && child.type != DT_UNKNOWN) {
+            if (unlinkat(fd, child.name.constData(), 0) == 0)
+                continue;
+            if (errno != EISDIR && errno != EPERM) {
+                ok = false;
+                continue;
+            }
+        }
+        ok = removeTree(fd, child.name.constData()) && ok;
+    }
     close(fd);
     return unlinkat(dirFd, name, AT_REMOVEDIR) == 0 && ok;
 }

@@ -2,6 +2,8 @@
 
 #include "core/records/resultItem.h"
 #include "platform/ArrayController.h"
+#include "ui/summary/CleaningResultsWindow.h"
+#include "ui/animation/QZShredderAnimator.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,19 +13,36 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariantMap>
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 class AlertController;
 class FileController;
+class QZStatusCell;
 class ShredController;
+namespace platform {
+class OperationQueue;
+struct Notification;
+}
 
 // The results table that a scan fills, and the cleaning run of its checked rows.
+//
+// The run: one worker thread takes the checked rows one at a time, in table order, checks
+// that the row's application is not running, posts the row's cleaning request and sleeps
+// until the row has its answer. Row texts, counters and table reloads belong to the main
+// thread; the worker hands them over and waits.
 class ResultsController : public QObject
 {
     Q_OBJECT
 public:
     explicit ResultsController(QObject *parent = nullptr);
+    // Lets the row in hand finish and stops the worker.
     ~ResultsController() override;
 
     // Outlets.
@@ -32,12 +51,12 @@ public:
     platform::ArrayController<resultItem> *resultsArrayController() const { return m_resultsArrayController; }
     // The rows live in the array controller the file service fills; by default our own.
     void setResultsArrayController(platform::ArrayController<resultItem> *controller);
-    QObject *shredderAnimator() const { return m_shredderAnimator; }
-    void setShredderAnimator(QObject *animator) { m_shredderAnimator = animator; }
+    QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator; }
+    void setShredderAnimator(QZShredderAnimator *animator) { m_shredderAnimator = animator; }
     AlertController *alertControl() const { return m_alertControl; }
     void setAlertControl(AlertController *control) { m_alertControl = control; }
     QPushButton *shredButton() const { return m_shredButton; }
-    void setShredButton(QPushButton *button) { m_shredButton = button; }
+    void setShredButton(QPushButton *button);
     ShredController *shredControl() const { return m_shredControl; }
     void setShredControl(ShredController *control) { m_shredControl = control; }
     FileController *fileControl() const { return m_fileControl; }
@@ -45,9 +64,17 @@ public:
     QLabel *cleanSystemImageView() const { return m_cleanSystemImageView; }
     void setCleanSystemImageView(QLabel *view) { m_cleanSystemImageView = view; }
     QAction *shredMenuItem() const { return m_shredMenuItem; }
-    void setShredMenuItem(QAction *item) { m_shredMenuItem = item; }
+    void setShredMenuItem(QAction *item);
     QWidget *shredderSlotView() const { return m_shredderSlotView; }
     void setShredderSlotView(QWidget *view) { m_shredderSlotView = view; }
+    // The cleaning results window and its heading image, heading text, summary and share link.
+    CleaningResultsWindow *cleaningResultsWindow() const { return m_cleaningResultsWindow; }
+    void setCleaningResultsWindow(CleaningResultsWindow *window);
+    QLabel *cleaningStatusImage() const { return m_cleaningStatusImage; }
+    QLabel *cleaningStatusTextField() const { return m_cleaningStatusTextField; }
+    QLabel *cleaningOutput() const { return m_cleaningOutput; }
+    QLabel *tweetLink() const { return m_tweetLink; }
+    QZStatusCell *statusCell() const { return m_statusCell; }
 
     // Describes the table's columns and clears the flags.
     void awakeFromNib();
@@ -56,22 +83,88 @@ public:
     bool showingScanResults() const { return m_isShowingScanResults; }
     bool isShredButtonClicked() const { return m_isShredding; }
     bool isDoneCleaning() const { return m_doneShredding; }
+
+    // Actions of the Clean button and menu item; during a run both are Cancel Cleaning.
+    void shredAction();
+    void cancelAction();
+
+    // The run, step by step (main thread unless said otherwise).
+    void start();
+    void shred();
+    void startShredAnimation();
+    // The worker's step for one row (worker thread).
+    void updateInterface(const resultItemPtr &row);
+    // The worker's running-application check for one row: {"appIdentifier", "appName"}.
+    void checkRunningAppsForEntry(const QVariantMap &entry);
+    // Outcomes of the per-row alert.
+    void continueShred();
+    void skipShredItem();
+    void cancelShred();
+    // Answers, announcements and progress of the row in hand (any thread).
+    void updateStatus(const platform::Notification &notification);
+    void processItemForRemoval(const platform::Notification &notification);
+    void updateProgress(const platform::Notification &notification);
+    // The queue's count went down to `count`; at 0 the run ends.
+    void observeOperationCount(int count);
+    bool validateMenuItem(QAction *item) const;
+    // The status cell's state for a row, just before it is drawn.
+    void willDisplayStatusCell(QZStatusCell *cell, int row);
+
+    // The pre-clean checks, the results mode and the summary.
+    void checkRecentFolders();
+    void checkCookies();
+    void checkRunningApps();
     void setShowingScanResults(bool showing);
+    void displayShredResults();
+    void setCFPrefsdNeedsRestart() { m_cfprefsdNeedsRestart = true; }
+    void setSharedfilelistdNeedsRestart() { m_sharedfilelistdNeedsRestart = true; }
+    void setupTweetLink();
+    void restartCFPrefsd();
+    void restartSharedfilelistd();
 
     bool enableShredMenu() const { return m_enableShredMenu; }
+    bool skipCookies() const { return m_skipCookies; }
+    bool skipRecentFolders() const { return m_skipRecentFolders; }
+    bool shouldShowCleanSystemTip() const { return m_shouldShowCleanSystemTip; }
+    QString shreddedItemTotalSizeConverted() const { return m_shreddedItemTotalSizeConverted; }
+    bool shredCancelled() const { return m_shredCancelled; }
+    QString skippedItemAppName() const;
+    // Counters of the run (main thread).
+    qint32 shreddedItemCount() const { return m_shreddedItemCount; }
+    qint32 skippedItemCount() const { return m_skippedItemCount; }
+    qint32 problemItemCount() const { return m_problemItemCount; }
+    quint64 shreddedItemTotalSize() const { return m_shreddedItemTotalSize; }
 
 private:
     // The quit questions are tested in every state of a run before the run itself exists.
     friend class tst_MainWindow;
+    friend class tst_StatusCell;
+
+    void setFlag(std::atomic<bool> &flag, bool value);
+    // Sleeps until `ready` holds (or the controller is going away).
+    void waitFor(const std::function<bool()> &ready);
+    bool isStopping() const;
+    void setSkippedItemAppName(const QString &name);
+    void setRowStatus(const resultItemPtr &row, const QString &text);
+    void reloadTable();
+    void cleanRow(const resultItemPtr &row);
+    void applyStatus(const resultItemPtr &row, bool didClean);
+    // Rows awaiting the answer that a status or progress post names.
+    QList<resultItemPtr> rowsAwaiting(const QVariantMap &info) const;
+    bool isRowInHand(const QString &app, const QString &name, const QString &path) const;
+    void endRun();
+    void updateShredMenuItem();
+    void turnIntoCancel();
 
     QPointer<QTableView> m_resultsTableView;
     platform::ArrayController<resultItem> *m_resultsArrayController = nullptr;
-    QPointer<QObject> m_shredderAnimator;
+    QPointer<QZShredderAnimator> m_shredderAnimator;
     AlertController *m_alertControl = nullptr;
     QPointer<QPushButton> m_shredButton;
     std::atomic<bool> m_isShredding{false};
+    std::unique_ptr<platform::OperationQueue> m_operationQueue;
     ShredController *m_shredControl = nullptr;
-    // The worker waits on these; they are written on the main thread.
+    // The worker waits on these; each change is made under m_waitMutex and wakes it.
     std::atomic<bool> m_itemDone{false};
     std::atomic<bool> m_shredCancelled{false};
     std::atomic<bool> m_doneShredding{false};
@@ -94,4 +187,22 @@ private:
     std::atomic<bool> m_cfprefsdNeedsRestart{false};
     std::atomic<bool> m_sharedfilelistdNeedsRestart{false};
     QPointer<QWidget> m_shredderSlotView;
+    QPointer<CleaningResultsWindow> m_cleaningResultsWindow;
+    QPointer<QLabel> m_cleaningStatusImage;
+    QPointer<QLabel> m_cleaningStatusTextField;
+    QPointer<QLabel> m_cleaningOutput;
+    QPointer<QLabel> m_tweetLink;
+    QZStatusCell *m_statusCell = nullptr;
+    QMetaObject::Connection m_buttonAction;
+    QMetaObject::Connection m_menuAction;
+    std::vector<std::unique_ptr<platform::OperationQueue>> m_retiredQueues;
+
+    mutable std::mutex m_waitMutex;
+    std::condition_variable m_waitChanged;
+    bool m_stopping = false; // under m_waitMutex
+    // The row whose request is out, whether its removal went to the engine, and the
+    // application being skipped (written by the worker and the main thread).
+    mutable std::mutex m_handMutex;
+    resultItemPtr m_rowInHand;
+    std::atomic<bool> m_removalHandedOver{false};
 };

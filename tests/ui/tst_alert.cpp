@@ -6,6 +6,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "support/FakeHome.h"
+#include "support/RunningApps.h"
 #include "targets/safari/SafariController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
@@ -24,54 +25,6 @@ namespace {
 
 const QString kSafari = QStringLiteral("com.apple.Safari");
 const QString kFirefox = QStringLiteral("org.mozilla.firefox");
-
-// Real processes started from the fake bundles' Contents/MacOS/.
-class Apps
-{
-public:
-    explicit Apps(FakeHome &home) : m_home(home)
-    {
-        // Other test programs may run their own fake Safari at the same time: only the
-        // processes started from this fixture's bundles count as running here.
-        const QString root = m_home.rootPath(QString());
-        platform::Workspace::sharedWorkspace().setRunningApplicationSource([root] {
-            QList<platform::RunningApplication> ours;
-            for (const auto &app : platform::Workspace::sharedWorkspace().scanRunningApplications())
-                if (app.bundlePath.startsWith(root))
-                    ours.append(app);
-            return ours;
-        });
-    }
-    ~Apps()
-    {
-        for (auto &p : m_processes)
-            quit(p.get());
-        platform::Workspace::sharedWorkspace().setRunningApplicationSource({});
-    }
-    QProcess *launch(const QString &bundleId, const QString &name)
-    {
-        QString bundle = m_home.rootPath(QStringLiteral("Applications/%1.app").arg(name));
-        if (!QFileInfo::exists(bundle))
-            bundle = m_home.addRunnableApplication(bundleId, name);
-        auto process = std::make_unique<QProcess>();
-        process->start(FakeHome::executableOf(bundle), {QStringLiteral("60")});
-        if (!process->waitForStarted())
-            return nullptr;
-        m_processes.push_back(std::move(process));
-        return m_processes.back().get();
-    }
-    static void quit(QProcess *process)
-    {
-        if (process && process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished();
-        }
-    }
-
-private:
-    FakeHome &m_home;
-    std::vector<std::unique_ptr<QProcess>> m_processes;
-};
 
 void request(const QString &identifier, const QString &name, const QString &parent = QString())
 {
@@ -178,7 +131,7 @@ void tst_Alert::cancelTitle()
     QFETCH(QString, parent);
     QFETCH(QString, title);
     FakeHome home;
-    Apps apps(home);
+    RunningApps apps(home);
     QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
     AlertController alert;
     alert.awakeFromNib();
@@ -190,7 +143,7 @@ void tst_Alert::cancelTitle()
 void tst_Alert::listsEveryInstanceSorted()
 {
     FakeHome home;
-    Apps apps(home);
+    RunningApps apps(home);
     QVERIFY(apps.launch(kSafari, QStringLiteral("Safari")));
     QVERIFY(apps.launch(kSafari, QStringLiteral("Safari")));
     QVERIFY(apps.launch(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab")));
@@ -218,7 +171,7 @@ void tst_Alert::listsEveryInstanceSorted()
 void tst_Alert::scanWaitsForApplicationToQuit()
 {
     FakeHome home;
-    Apps apps(home);
+    RunningApps apps(home);
     QProcess *safari = apps.launch(kSafari, QStringLiteral("Safari"));
     QVERIFY(safari);
     QVERIFY(home.writeFile(QStringLiteral("Library/Safari/History.plist"), QByteArray(5000, 'h')));
@@ -254,7 +207,7 @@ void tst_Alert::scanWaitsForApplicationToQuit()
         listed = rowNames(alert);
         cancelTitle = alert.alertCancelButton()->text();
         scannedEarly = posted.names.contains(QStringLiteral("ScanLocations"));
-        Apps::quit(safari);
+        RunningApps::quit(safari);
     });
     app.scan();
 
@@ -273,7 +226,7 @@ void tst_Alert::scanWaitsForApplicationToQuit()
 void tst_Alert::twoInstancesMustBothQuit()
 {
     FakeHome home;
-    Apps apps(home);
+    RunningApps apps(home);
     QProcess *first = apps.launch(kSafari, QStringLiteral("Safari"));
     QProcess *second = apps.launch(kSafari, QStringLiteral("Safari"));
     QVERIFY(first && second);
@@ -286,11 +239,11 @@ void tst_Alert::twoInstancesMustBothQuit()
     bool stillUp = false;
     QStringList postedMeanwhile{"unset"};
     whenModal([&](QWidget *) {
-        Apps::quit(first);
+        RunningApps::quit(first);
         QTRY_COMPARE_WITH_TIMEOUT(alert.alertItemArrayController()->count(), 1, 20000);
         stillUp = alert.alertWindow()->isVisible() && platform::Modal::isRunning(alert.alertWindow());
         postedMeanwhile = posted.names;
-        Apps::quit(second);
+        RunningApps::quit(second);
     });
     alert.showAlertWindow();
     QVERIFY(!m_watchdogFired);
@@ -314,7 +267,7 @@ void tst_Alert::cancel()
     QFETCH(QString, parent);
     QFETCH(QStringList, expected);
     FakeHome home;
-    Apps apps(home);
+    RunningApps apps(home);
     QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
     AlertController alert;
     alert.awakeFromNib();
@@ -332,7 +285,7 @@ void tst_Alert::cancel()
 void tst_Alert::relaunchIsListedAgain()
 {
     FakeHome home;
-    Apps apps(home);
+    RunningApps apps(home);
     QProcess *safari = apps.launch(kSafari, QStringLiteral("Safari"));
     QProcess *firefox = apps.launch(kFirefox, QStringLiteral("Firefox"));
     QVERIFY(safari && firefox);
@@ -344,17 +297,17 @@ void tst_Alert::relaunchIsListedAgain()
 
     QStringList afterQuit, afterRelaunch;
     whenModal([&](QWidget *) {
-        Apps::quit(safari);
+        RunningApps::quit(safari);
         QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Firefox"}), 20000);
         afterQuit = rowNames(alert);
         QProcess *again = apps.launch(kSafari, QStringLiteral("Safari"));
         QVERIFY(again);
         QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Firefox", "Safari"}), 20000);
         afterRelaunch = rowNames(alert);
-        Apps::quit(firefox);
+        RunningApps::quit(firefox);
         QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Safari"}), 20000);
         QVERIFY(posted.names.isEmpty());
-        Apps::quit(again);
+        RunningApps::quit(again);
     });
     alert.showAlertWindow();
     QVERIFY(!m_watchdogFired);

@@ -508,7 +508,8 @@ void tst_MainWindow::quitQuestion()
     Shell shell;
     shell.results.m_isShredding = shredding;
     shell.results.m_doneShredding = done;
-    shell.results.setShowingScanResults(showing);
+    // Set directly: results mode on an empty table is the empty-scan summary, not waiting rows.
+    shell.results.m_isShowingScanResults = showing;
     m_answers = {answer};
     QCOMPARE(shell.app.shouldAppQuit(), quits);
     if (text.isEmpty()) {
@@ -548,7 +549,7 @@ void tst_MainWindow::closeQuestion()
     registerBundleDefaults();
     Shell shell;
     shell.showWindow();
-    shell.results.setShowingScanResults(showing);
+    shell.results.m_isShowingScanResults = showing;
     m_answers = {answer};
     QCOMPARE(shell.window.close(), closes);
     QCOMPARE(m_shown.size(), showing ? 1 : 0);

@@ -1,0 +1,196 @@
+// Cleans a large cache folder through the application's own cleaning run and compares it
+// with the system's tools on an identical copy, in one run, side by side:
+//   clean_bench [--files N] [--rounds R] [--secure] [--dir FOLDER]
+// Plain deletion is compared with `rm -rf`; with --secure (removal level 1) with
+// `shred -n 1 -u` on every file followed by `rm -rf` of the folders that are left.
+// The cleaning run is timed from the Clean button to the end of the run: the row is
+// measured again, moved aside by Safari's module, handed to the removal engine and removed.
+// The last line is ratio=N.NN (our best time over the tool's best time).
+#include "app/MainInterface.h"
+#include "core/FileController.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "ui/ResultsController.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char *kSafariInfo = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+<key>CFBundleIdentifier</key><string>com.apple.Safari</string>
+<key>CFBundleName</key><string>Safari</string>
+</dict></plist>
+)";
+
+// A browser cache: 256 folders of small files, `files` in all.
+bool makeCache(const QString &root, int files)
+{
+    const QByteArray body(1500, 'c');
+    for (int i = 0; i < files; ++i) {
+        const QString folder = root + QStringLiteral("/%1").arg(i % 256, 2, 16, QLatin1Char('0'));
+        if (i < 256 && !QDir().mkpath(folder))
+            return false;
+        QFile file(folder + QStringLiteral("/entry%1").arg(i));
+        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
+            return false;
+    }
+    return true;
+}
+
+double runTool(const QString &program, const QStringList &arguments)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(-1) || tool.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed\n", qPrintable(program));
+        return -1;
+    }
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// The system tool's removal of `tree`.
+double removeWithTool(const QString &tree, bool secure)
+{
+    if (!secure)
+        return runTool(QStringLiteral("rm"), {QStringLiteral("-rf"), tree});
+    QElapsedTimer timer;
+    timer.start();
+    const QString script = QStringLiteral("find \"$1\" -type f -exec shred -n 1 -u {} + && rm -rf \"$1\"");
+    if (runTool(QStringLiteral("sh"), {QStringLiteral("-c"), script, QStringLiteral("sh"), tree}) < 0)
+        return -1;
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// One cleaning run of Safari's data cache through the launched interface.
+double removeWithRun(const QString &home)
+{
+    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    std::unique_ptr<MainInterface> ui = MainInterface::load();
+    platform::NotificationCenter::defaultCenter().post(
+        QStringLiteral("CheckLocationItems"), nullptr,
+        {{QStringLiteral("targName"), QStringLiteral("Safari")},
+         {QStringLiteral("targIdentifier"), QStringLiteral("com.apple.Safari")}});
+    ResultsController *results = ui->resultsControl();
+    const auto rows = results->resultsArrayController()->arrangedObjects();
+    if (rows.size() != 1 || !rows[0]->resultItemPath().startsWith(home)) {
+        std::fprintf(stderr, "the scan found %d rows\n", int(rows.size()));
+        return -1;
+    }
+    results->setShowingScanResults(true);
+    QElapsedTimer timer;
+    timer.start();
+    results->shredButton()->click();
+    if (!QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 3600 * 1000))
+        return -1;
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (results->shreddedItemCount() != 1 || QFileInfo::exists(rows[0]->resultItemPath())) {
+        std::fprintf(stderr, "the cache was not cleaned\n");
+        return -1;
+    }
+    ui.reset();
+    defaults.synchronize();
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int files = 100000;
+    int rounds = 3;
+    bool secure = false;
+    QString parent;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--files") && i + 1 < argc)
+            files = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+            rounds = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
+            parent = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--secure"))
+            secure = true;
+        else {
+            std::fprintf(stderr, "usage: %s [--files N] [--rounds R] [--secure] [--dir FOLDER]\n", argv[0]);
+            return 2;
+        }
+    }
+
+    // A home, a temporary folder and a system root with Safari, all on one file system.
+    QTemporaryDir base(parent.isEmpty() ? QDir::currentPath() + QStringLiteral("/clean_bench.XXXXXX")
+                                        : parent + QStringLiteral("/clean_bench.XXXXXX"));
+    const QString home = base.path() + QStringLiteral("/home");
+    const QString tmp = base.path() + QStringLiteral("/tmp");
+    const QString root = base.path() + QStringLiteral("/root");
+    QDir().mkpath(home);
+    QDir().mkpath(tmp);
+    QDir().mkpath(root + QStringLiteral("/Applications/Safari.app/Contents/MacOS"));
+    QFile info(root + QStringLiteral("/Applications/Safari.app/Contents/Info.plist"));
+    if (!info.open(QIODevice::WriteOnly) || info.write(kSafariInfo) < 0)
+        return 1;
+    info.close();
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("TMPDIR", tmp.toLocal8Bit());
+    qputenv("NIMBREL_SYSTEM_ROOT", root.toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
+        qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_BENCH_BUNDLE);
+    QApplication app(argc, argv);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type != QtInfoMsg && type != QtDebugMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+
+    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    defaults.setBool(false, QStringLiteral("FirstLaunch"));
+    defaults.setBool(true, QStringLiteral("com.apple.Safari"));
+    for (const char *key : {"safariBrowsing", "safariCookies", "safariDownloads", "safariForms", "safariLastSession",
+                            "safariRecentSearches", "safariTopSites", "safariWebpageIcons", "safariDOM"})
+        defaults.setBool(false, QLatin1String(key));
+    defaults.setBool(true, QStringLiteral("safariCache"));
+    defaults.setBool(false, QStringLiteral("enableAnimations"));
+    defaults.setBool(secure, QStringLiteral("enableSecureDelete"));
+    defaults.setInteger(1, QStringLiteral("secureDeleteLevel"));
+
+    const QString cache = home + QStringLiteral("/Library/Caches/com.apple.Safari/fsCachedData");
+    const QString copy = base.path() + QStringLiteral("/copy/fsCachedData");
+    const char *tool = secure ? "shred -n 1 -u" : "rm -rf";
+    double bestRun = -1, bestTool = -1;
+    for (int round = 0; round < rounds; ++round) {
+        if (!makeCache(cache, files) || !makeCache(copy, files)) {
+            std::fprintf(stderr, "could not build the caches\n");
+            return 1;
+        }
+        QProcess::execute(QStringLiteral("sync"), {});
+        // Alternate who goes first, so neither always finds the other's work in the caches.
+        double ours = 0, theirs = 0;
+        if (round % 2 == 0) {
+            theirs = removeWithTool(copy, secure);
+            ours = removeWithRun(home);
+        } else {
+            ours = removeWithRun(home);
+            theirs = removeWithTool(copy, secure);
+        }
+        if (ours < 0 || theirs < 0)
+            return 1;
+        std::printf("round %d: cleaning run %.3f s, %s %.3f s\n", round + 1, ours, tool, theirs);
+        std::fflush(stdout);
+        bestRun = bestRun < 0 ? ours : qMin(bestRun, ours);
+        bestTool = bestTool < 0 ? theirs : qMin(bestTool, theirs);
+    }
+    std::printf("files=%d best: cleaning run %.3f s, %s %.3f s\n", files, bestRun, tool, bestTool);
+    std::printf("ratio=%.2f\n", bestRun / bestTool);
+    return 0;
+}

@@ -1,0 +1,454 @@
+#include "app/MainInterface.h"
+#include "core/FileController.h"
+#include "core/TargetController.h"
+#include "platform/Alert.h"
+#include "platform/MainThread.h"
+#include "platform/Modal.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "support/BundleDefaults.h"
+#include "support/FakeHome.h"
+#include "support/RunningApps.h"
+#include "ui/AlertController.h"
+#include "ui/ResultsController.h"
+#include "ui/animation/QZShredderAnimator.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+using platform::NotificationCenter;
+using platform::UserDefaults;
+
+namespace {
+
+const QString kSafari = QStringLiteral("com.apple.Safari");
+const QString kTester = QStringLiteral("org.example.Tester");
+const QString kFlash = QStringLiteral("FlashCookies");
+constexpr int kFileSize = 20000;
+
+// A module of the test's own. Each row's category names what its clean handler does:
+// Move (the move route), Keep (says cleaned, changes nothing), Shrink (cuts the file to
+// 1000 bytes, says cleaned), Fail (says not cleaned), Drop (never answers), Twice (says
+// cleaned twice), Launch (starts Safari, says cleaned).
+class Tester : public TargetController
+{
+public:
+    Tester(const QString &identifier, const QString &name)
+    {
+        setIdentifierString(identifier);
+        setTargetName(name);
+    }
+    void init() override
+    {
+        TargetController::init();
+        NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("Clean") + targetName(),
+                                                        [this](const platform::Notification &n) { clean(n); });
+    }
+    // Rows by "<Behaviour> <n>"; a folder when the behaviour is Folder-moved ("Tree").
+    void addRow(const QString &classification, const QString &path, const QString &type = QStringLiteral("File"))
+    {
+        m_rows.append({classification, path, type});
+    }
+    void addTargetItems() override
+    {
+        for (const auto &row : std::as_const(m_rows))
+            addTargetItemWithDict({{QStringLiteral("targetItemPath"), row[1]},
+                                   {QStringLiteral("targetItemType"), row[2]},
+                                   {QStringLiteral("targetItemClassification"), row[0]}});
+    }
+    std::function<void()> launch;
+
+private:
+    void clean(const platform::Notification &n)
+    {
+        const QString name = n.userInfo.value(QStringLiteral("cleaningItemName")).toString();
+        const QString path = n.userInfo.value(QStringLiteral("cleaningItemPath")).toString();
+        const QString behaviour = name.mid(targetName().size() + 1).section(QLatin1Char(' '), 0, 0);
+        if (behaviour == QLatin1String("Move") || behaviour == QLatin1String("Tree")) {
+            const QString moved = fileControl()->temporaryPathForFile(path);
+            if (moved.isEmpty())
+                sendCleaningStatusUpdateNotificationForItem(name, path, false);
+            else
+                sendRemovalNotificationForItem(name, moved, path);
+        } else if (behaviour == QLatin1String("Shrink")) {
+            QFile::resize(path, 1000);
+            sendCleaningStatusUpdateNotificationForItem(name, path, true);
+        } else if (behaviour == QLatin1String("Fail")) {
+            sendCleaningStatusUpdateNotificationForItem(name, path, false);
+        } else if (behaviour == QLatin1String("Twice")) {
+            sendCleaningStatusUpdateNotificationForItem(name, path, true);
+            sendCleaningStatusUpdateNotificationForItem(name, path, true);
+        } else if (behaviour == QLatin1String("Launch")) {
+            if (launch)
+                platform::MainThread::performAndWait(launch);
+            sendCleaningStatusUpdateNotificationForItem(name, path, true);
+        } else if (behaviour != QLatin1String("Drop")) { // Keep
+            sendCleaningStatusUpdateNotificationForItem(name, path, true);
+        }
+    }
+
+    QList<QStringList> m_rows;
+};
+
+// The application as launched, a home with Safari and two modules of the test's own, and
+// every row's status texts as the table showed them.
+struct Run {
+    FakeHome home;
+    RunningApps apps{home};
+    std::unique_ptr<MainInterface> ui;
+    Tester tester{kTester, QStringLiteral("Tester")};
+    Tester flash{kFlash, QStringLiteral("Flash Cookies")};
+    QHash<QString, QStringList> texts; // row name -> texts in the order shown
+    std::function<void(const resultItemPtr &row, const QString &text)> onText;
+
+    Run()
+    {
+        registerBundleDefaults();
+        home.addRunnableApplication(kSafari, QStringLiteral("Safari"));
+        home.addApplication(kTester, QStringLiteral("Tester"));
+        UserDefaults &d = UserDefaults::standardUserDefaults();
+        d.setBool(false, QStringLiteral("FirstLaunch"));
+        for (const QString &key : {kSafari, kTester, QStringLiteral("safariBrowsing"), QStringLiteral("safariCache"),
+                                   QStringLiteral("safariRecentSearches")})
+            d.setBool(true, key);
+        d.setBool(false, QStringLiteral("enableSecureDelete"));
+        ui = MainInterface::load();
+        for (Tester *module : {&tester, &flash}) {
+            module->setFileControl(ui->fileControl());
+            module->init();
+        }
+        tester.launch = [this] { apps.launch(kSafari, QStringLiteral("Safari")); };
+        QObject::connect(results()->resultsArrayController(), &QAbstractItemModel::dataChanged, [this] {
+            for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects()) {
+                QStringList &list = texts[row->resultItemName()];
+                const QString text = row->resultItemStatusText();
+                if (list.isEmpty() || list.last() != text) {
+                    list.append(text);
+                    if (onText)
+                        onText(row, text);
+                }
+            }
+        });
+    }
+    ~Run() { platform::Modal::setObserver({}); }
+
+    ResultsController *results() const { return ui->resultsControl(); }
+
+    // A file of kFileSize bytes below the home folder; answers its path.
+    QString file(const QString &rel) const
+    {
+        FakeHome::writeFileAt(home.path(rel), QByteArray(kFileSize, 'x'));
+        return home.path(rel);
+    }
+    void testerRow(Tester &module, const QString &classification)
+    {
+        module.addRow(classification, file(QStringLiteral("traces/") + classification));
+    }
+    void scan(const QString &identifier, const QString &name)
+    {
+        NotificationCenter::defaultCenter().post(QStringLiteral("CheckLocationItems"), nullptr,
+                                                 {{QStringLiteral("targName"), name},
+                                                  {QStringLiteral("targIdentifier"), identifier}});
+    }
+    // Puts the rows in the order of their names.
+    void arrange(const QStringList &names)
+    {
+        QList<resultItemPtr> ordered;
+        for (const QString &name : names)
+            for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects())
+                if (row->resultItemName() == name)
+                    ordered.append(row);
+        QCOMPARE(ordered.size(), names.size());
+        results()->resultsArrayController()->setContent(ordered);
+    }
+    resultItemPtr row(const QString &name) const
+    {
+        for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects())
+            if (row->resultItemName() == name)
+                return row;
+        return {};
+    }
+    QStringList finalTexts() const
+    {
+        QStringList list;
+        for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects())
+            list.append(row->resultItemStatusText());
+        return list;
+    }
+    // Shows the results as the main window does after a scan and presses Clean.
+    bool clean()
+    {
+        results()->setShowingScanResults(true);
+        results()->shredButton()->click();
+        return QTest::qWaitFor([this] { return results()->isDoneCleaning(); }, 120000);
+    }
+};
+
+const QString kWaiting = QStringLiteral("- Waiting");
+const QString kCleaning = QStringLiteral("- Cleaning");
+const QString kCleaned = QStringLiteral("- Cleaned");
+const QString kNotCleaned = QStringLiteral("- Could not clean");
+const QString kSkipped = QStringLiteral("- Skipped");
+
+} // namespace
+
+class tst_CleaningRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanRun_data();
+    void cleanRun();
+    void safariTraces();
+    void runningApplication_data();
+    void runningApplication();
+    void cancel_data();
+    void cancel();
+    void nothingChecked();
+};
+
+void tst_CleaningRun::cleanRun_data()
+{
+    // Rows of the test module in table order: "-" leaves it unchecked, "!" removes its file
+    // before Clean is pressed.
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QList<int>>("counts"); // cleaned, skipped, not cleaned
+    QTest::addColumn<quint64>("total");
+    QTest::newRow("every outcome")
+        << QStringList{"Move 1", "Keep 1", "Shrink 1", "Fail 1", "-Move 2", "!Move 3", "Move 4"}
+        << QStringList{kCleaned, kCleaned, kCleaned, kNotCleaned, kSkipped, kNotCleaned, kCleaned}
+        << QList<int>{4, 1, 2} << quint64(kFileSize + 4096 + (kFileSize - 1000) + kFileSize);
+    QTest::newRow("a dropped request is answered")
+        << QStringList{"Drop 1", "Move 1", "Drop 2"} << QStringList{kNotCleaned, kCleaned, kNotCleaned}
+        << QList<int>{1, 0, 2} << quint64(kFileSize);
+    QTest::newRow("an answer given twice counts once")
+        << QStringList{"Twice 1", "Move 1"} << QStringList{kCleaned, kCleaned} << QList<int>{2, 0, 0}
+        << quint64(4096 + kFileSize);
+}
+
+void tst_CleaningRun::cleanRun()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, expected);
+    QFETCH(QList<int>, counts);
+    QFETCH(quint64, total);
+    Run run;
+    QStringList names;
+    for (const QString &spec : rows)
+        run.testerRow(run.tester, spec.mid(spec.startsWith(QLatin1Char('-')) || spec.startsWith(QLatin1Char('!'))));
+    const QString bystander = run.file(QStringLiteral("traces/not chosen"));
+    run.scan(kTester, QStringLiteral("Tester"));
+    for (const QString &spec : rows) {
+        const QString name = QStringLiteral("Tester ") + spec.mid(spec.startsWith(QLatin1Char('-')) || spec.startsWith(QLatin1Char('!')));
+        names << name;
+        if (spec.startsWith(QLatin1Char('-')))
+            run.row(name)->setResultItemIsChecked(false);
+        if (spec.startsWith(QLatin1Char('!')))
+            QVERIFY(QFile::remove(run.row(name)->resultItemPath()));
+    }
+    run.arrange(names);
+    const qint64 runCount = UserDefaults::standardUserDefaults().integerForKey(QStringLiteral("runCount"));
+
+    QVERIFY(run.clean());
+    QCOMPARE(run.finalTexts(), expected);
+    QCOMPARE(run.results()->shreddedItemCount(), counts[0]);
+    QCOMPARE(run.results()->skippedItemCount(), counts[1]);
+    QCOMPARE(run.results()->problemItemCount(), counts[2]);
+    QCOMPARE(run.results()->shreddedItemTotalSize(), total);
+
+    // Each row showed each text once, in order; unchecked rows were never sent.
+    for (int i = 0; i < rows.size(); ++i) {
+        const QStringList shown = run.texts.value(names[i]);
+        if (expected[i] == kSkipped)
+            QCOMPARE(shown, QStringList{kSkipped});
+        else
+            QCOMPARE(shown, (QStringList{kWaiting, kCleaning, expected[i]}));
+        const bool gone = rows[i].startsWith(QLatin1String("Move")) || rows[i].startsWith(QLatin1Char('!'));
+        QCOMPARE(QFile::exists(run.row(names[i])->resultItemPath()), !gone);
+    }
+    QVERIFY(QFile::exists(bystander));
+    // The moved copies are destroyed.
+    QTRY_COMPARE(QDir(FileController::temporaryFolderPath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+
+    // The end of the run: settings, the Clean menu off for good, the animator told.
+    UserDefaults &d = UserDefaults::standardUserDefaults();
+    QCOMPARE(d.integerForKey(QStringLiteral("runCount")), runCount + 1);
+    QCOMPARE(d.integerForKey(QStringLiteral("lastScanCount")), qint64(rows.size()));
+    QVERIFY(!run.results()->shredMenuItem()->isEnabled());
+    QCOMPARE(run.results()->shredMenuItem()->text(), QStringLiteral("Cancel Cleaning"));
+    QVERIFY(run.ui->shredderAnimator()->animationIsDone());
+    // The button still cancels, and does nothing more.
+    run.results()->shredButton()->click();
+    QVERIFY(run.results()->shredCancelled());
+    QCOMPARE(run.finalTexts(), expected);
+}
+
+// Safari's own module, its three routes, and everything the user did not choose.
+void tst_CleaningRun::safariTraces()
+{
+    Run run;
+    const QString history = run.file(QStringLiteral("Library/Safari/History.plist"));
+    const QString historyDb = run.file(QStringLiteral("Library/Safari/History.db"));
+    const QString cache = run.home.path(QStringLiteral("Library/Caches/com.apple.Safari/fsCachedData"));
+    for (int i = 0; i < 30; ++i)
+        FakeHome::writeFileAt(cache + QStringLiteral("/sub%1/f%2").arg(i % 3).arg(i), QByteArray(5000, 'c'));
+    const QString prefs = QStringLiteral("Library/Preferences/com.apple.Safari.plist");
+    QVERIFY(run.home.writePlist(prefs, QVariantMap{{"RecentSearchStrings", QVariantList{"weather", "news"}},
+                                                   {"HomePage", "https://example.org/"}}));
+    const qint64 prefsSize = QFileInfo(run.home.path(prefs)).size();
+    run.scan(kSafari, QStringLiteral("Safari"));
+    const QStringList names{"Safari Browsing History", "Safari Browsing History Database", "Safari Data Cache",
+                            "Safari Recent Searches"};
+    run.arrange(names);
+    run.row(names[1])->setResultItemIsChecked(false);
+
+    QVERIFY(run.clean());
+    QCOMPARE(run.finalTexts(), (QStringList{kCleaned, kSkipped, kCleaned, kCleaned}));
+    QVERIFY(!QFile::exists(history));
+    QVERIFY(QFile::exists(historyDb));
+    QVERIFY(!QFile::exists(cache));
+    QVERIFY(QDir(cache).cdUp());
+    // The list is written back without the searches: the row counts what it lost.
+    const auto list = platform::PropertyList::fromFile(run.home.path(prefs));
+    QVERIFY(list);
+    QCOMPARE(list->toVariant().toMap().value("HomePage").toString(), QStringLiteral("https://example.org/"));
+    QVERIFY(!list->toVariant().toMap().contains("RecentSearchStrings"));
+    const quint64 shrunk = quint64(prefsSize - QFileInfo(run.home.path(prefs)).size());
+    QCOMPARE(run.row(names[3])->resultItemSize(), std::optional<quint64>(shrunk));
+    QCOMPARE(run.results()->shreddedItemTotalSize(), quint64(kFileSize + 30 * 5000) + shrunk);
+    QCOMPARE(run.results()->skippedItemCount(), 1);
+}
+
+void tst_CleaningRun::runningApplication_data()
+{
+    // Rows: Launch starts Safari while the run is under way, so the per-row check finds it.
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<bool>("flashRunning");
+    QTest::addColumn<QStringList>("alerts");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList rows{"Tester Launch 1", "Safari Browsing History", "Safari Browsing History Database",
+                           "Tester Move 1"};
+    QTest::newRow("skip the application") << rows << true << false << QStringList{"Skip Safari"}
+                                          << QStringList{kCleaned, kSkipped, kSkipped, kCleaned};
+    QTest::newRow("the application quits") << rows << false << false << QStringList{"Skip Safari"}
+                                           << QStringList{kCleaned, kCleaned, kCleaned, kCleaned};
+    QTest::newRow("flash cookies never ask")
+        << QStringList{"Flash Cookies Keep 1", "Tester Move 1"} << true << true << QStringList()
+        << QStringList{kCleaned, kCleaned};
+}
+
+void tst_CleaningRun::runningApplication()
+{
+    QFETCH(QStringList, names);
+    QFETCH(bool, skip);
+    QFETCH(bool, flashRunning);
+    QFETCH(QStringList, alerts);
+    QFETCH(QStringList, expected);
+    Run run;
+    run.file(QStringLiteral("Library/Safari/History.plist"));
+    run.file(QStringLiteral("Library/Safari/History.db"));
+    run.testerRow(run.tester, QStringLiteral("Launch 1"));
+    run.testerRow(run.tester, QStringLiteral("Move 1"));
+    run.testerRow(run.flash, QStringLiteral("Keep 1"));
+    if (flashRunning) {
+        // Even a running application with that identifier is not asked to quit.
+        run.home.addRunnableApplication(kFlash, QStringLiteral("Flash Player"));
+        QVERIFY(run.apps.launch(kFlash, QStringLiteral("Flash Player")));
+    }
+    run.scan(kTester, QStringLiteral("Tester"));
+    run.scan(kSafari, QStringLiteral("Safari"));
+    run.scan(kFlash, QStringLiteral("Flash Cookies"));
+    run.arrange(names);
+
+    QStringList shown;
+    AlertController *alert = run.ui->alertControl();
+    platform::Modal::setObserver([&](QWidget *window, bool) {
+        if (window != alert->alertWindow())
+            return;
+        shown << alert->alertCancelButton()->text();
+        if (skip)
+            alert->cancelAlertWindow();
+        else
+            run.apps.quitAll();
+    });
+    QVERIFY(run.clean());
+    QCOMPARE(shown, alerts);
+    QCOMPARE(run.finalTexts(), expected);
+    QCOMPARE(run.results()->skippedItemCount(), int(expected.count(kSkipped)));
+}
+
+void tst_CleaningRun::cancel_data()
+{
+    QTest::addColumn<int>("cancelAt"); // the row whose start cancels the run
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("during the last row's removal") << 1 << QStringList{kCleaned, kCleaned};
+    QTest::newRow("at the first row") << 0 << QStringList{kCleaned, kSkipped};
+}
+
+// Secure removal of a folder reports progress; cancelling lets the row in hand finish and
+// skips every later row.
+void tst_CleaningRun::cancel()
+{
+    QFETCH(int, cancelAt);
+    QFETCH(QStringList, expected);
+    Run run;
+    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("enableSecureDelete"));
+    UserDefaults::standardUserDefaults().setInteger(0, QStringLiteral("secureDeleteLevel"));
+    run.testerRow(run.tester, QStringLiteral("Move 1"));
+    const QString tree = run.home.path(QStringLiteral("traces/tree"));
+    for (int i = 0; i < 40; ++i)
+        FakeHome::writeFileAt(tree + QStringLiteral("/f%1").arg(i), QByteArray(64 * 1024, 't'));
+    run.tester.addRow(QStringLiteral("Tree 1"), tree, QStringLiteral("Dir"));
+    run.scan(kTester, QStringLiteral("Tester"));
+    const QStringList names{"Tester Move 1", "Tester Tree 1"};
+    run.arrange(names);
+    run.onText = [&](const resultItemPtr &row, const QString &text) {
+        if (row->resultItemName() == names[cancelAt] && text == kCleaning)
+            run.results()->cancelAction();
+    };
+
+    QVERIFY(run.clean());
+    QCOMPARE(run.finalTexts(), expected);
+    QCOMPARE(run.results()->skippedItemCount(), int(expected.count(kSkipped)));
+    QCOMPARE(QFile::exists(tree), expected[1] == kSkipped);
+    if (cancelAt == 1) {
+        // Progress after the cancel reads "Cancelling", never "Cleaning".
+        const QStringList shown = run.texts.value(names[1]);
+        QCOMPARE(shown.first(), kWaiting);
+        QCOMPARE(shown.last(), kCleaned);
+        const QStringList progress = shown.mid(2, shown.size() - 3);
+        QVERIFY(!progress.isEmpty());
+        for (const QString &text : progress)
+            QVERIFY2(QRegularExpression(QStringLiteral("^- Cancelling \\(\\d+%\\)$")).match(text).hasMatch(),
+                     qPrintable(text));
+    }
+}
+
+void tst_CleaningRun::nothingChecked()
+{
+    Run run;
+    run.testerRow(run.tester, QStringLiteral("Keep 1"));
+    run.scan(kTester, QStringLiteral("Tester"));
+    run.row(QStringLiteral("Tester Keep 1"))->setResultItemIsChecked(false);
+    QStringList messages;
+    platform::Alert::setResponder([&](const platform::Alert &alert, bool &) {
+        messages << alert.messageText() + QLatin1Char('|') + alert.informativeText();
+        return platform::Alert::FirstButtonReturn;
+    });
+    run.results()->setShowingScanResults(true);
+    run.results()->shredButton()->click();
+    platform::Alert::setResponder({});
+    QCOMPARE(messages, QStringList{"No Items Selected|Please make sure at least one item is selected for cleaning."});
+    QVERIFY(!run.results()->isShredButtonClicked());
+    QVERIFY(!run.results()->isDoneCleaning());
+    QCOMPARE(run.results()->shredButton()->text(), QStringLiteral("Clean"));
+}
+
+QTEST_MAIN(tst_CleaningRun)
+#include "tst_cleaningrun.moc"

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/Workspace.h"
+#include "support/FakeHome.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// Real processes started from the fake bundles' Contents/MacOS/.
+class RunningApps
+{
+public:
+    explicit RunningApps(FakeHome &home) : m_home(home)
+    {
+        // Other test programs may run their own fake Safari at the same time: only the
+        // processes started from this fixture's bundles count as running here.
+        const QString root = m_home.rootPath(QString());
+        platform::Workspace::sharedWorkspace().setRunningApplicationSource([root] {
+            QList<platform::RunningApplication> ours;
+            for (const auto &app : platform::Workspace::sharedWorkspace().scanRunningApplications())
+                if (app.bundlePath.startsWith(root))
+                    ours.append(app);
+            return ours;
+        });
+    }
+    ~RunningApps()
+    {
+        for (auto &p : m_processes)
+            quit(p.get());
+        platform::Workspace::sharedWorkspace().setRunningApplicationSource({});
+    }
+    QProcess *launch(const QString &bundleId, const QString &name)
+    {
+        QString bundle = m_home.rootPath(QStringLiteral("Applications/%1.app").arg(name));
+        if (!QFileInfo::exists(bundle))
+            bundle = m_home.addRunnableApplication(bundleId, name);
+        auto process = std::make_unique<QProcess>();
+        process->start(FakeHome::executableOf(bundle), {QStringLiteral("60")});
+        if (!process->waitForStarted())
+            return nullptr;
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+    // Every process started here quits.
+    void quitAll()
+    {
+        for (auto &p : m_processes)
+            quit(p.get());
+    }
+    static void quit(QProcess *process)
+    {
+        if (process && process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+private:
+    FakeHome &m_home;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
