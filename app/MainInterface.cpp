@@ -18,7 +18,11 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
+#include "ui/about/AboutWindow.h"
+#include "ui/about/AboutWindowController.h"
 #include "ui/animation/QZShredderAnimator.h"
+#include "ui/launch/PromoPanel.h"
+#include "ui/launch/TempCleaningPanel.h"
 #include "ui/summary/CleaningResultsWindow.h"
 #include "ui/tips/TipController.h"
 #include "ui/tips/TipViews.h"
@@ -49,6 +53,9 @@ void MainInterface::createControllers()
 {
     m_appDelegate = std::make_unique<NimbrelAppDelegate>();
     m_mainWindow = std::make_unique<MainWindow>();
+    m_tempCleaningPanel = std::make_unique<TempCleaningPanel>();
+    m_qzPanel = std::make_unique<PromoPanel>();
+    m_aboutWindow = std::make_unique<AboutWindow>();
     m_cleaningResultsWindow = std::make_unique<CleaningResultsWindow>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
@@ -67,6 +74,7 @@ void MainInterface::createControllers()
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
     m_prefControl = std::make_unique<PrefsController>();
+    m_aboutWindowController = std::make_unique<AboutWindowController>();
     m_tipViews = std::make_unique<TipViews>();
     m_tipControl = std::make_unique<TipController>();
 }
@@ -94,6 +102,11 @@ void MainInterface::wireOutlets()
     m_appControl->setLocationArrayController(m_locationControl->locationArrayController());
     m_appControl->setAlertControl(m_alertControl.get());
     m_appControl->setResultsControl(m_resultsControl.get());
+    // AppController: the launch prompts' services and panels.
+    m_appControl->setFileControl(m_fileControl.get());
+    m_appControl->setShredControl(m_shredControl.get());
+    m_appControl->setTempCleaningPanel(m_tempCleaningPanel.get());
+    m_appControl->setQzPanel(m_qzPanel.get());
 
     // ResultsController: the results table, the Clean button and menu item, the shredder slot.
     m_resultsControl->setResultsTableView(form.resultsTableView);
@@ -145,6 +158,15 @@ void MainInterface::wireOutlets()
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
 
+    // AboutWindowController: its window, opened from the About menu item.
+    m_aboutWindowController->setAboutWindow(m_aboutWindow.get());
+    QObject::connect(form.actionAbout, &QAction::triggered, m_aboutWindowController.get(),
+                     &AboutWindowController::showAboutWindow);
+    form.actionAbout->setEnabled(true);
+
+    // The main view's help button opens the same page as the Help menu item.
+    QObject::connect(form.helpButton, &QPushButton::clicked, m_appControl.get(), &AppController::showHelp);
+
     wireTips();
 }
 
@@ -165,6 +187,7 @@ void MainInterface::wireTips()
     tips.setResultsList(form.resultsTableView);
     tips.setResultsShredButton(form.shredButton);
     tips.setCleaningStatusTextField(m_resultsControl->cleaningStatusTextField());
+    tips.setTempCleaningFailTextField(m_tempCleaningPanel->tempCleaningProgressText());
 
     TipViews &views = *m_tipViews;
     tips.setPrefsAppListView(views.prefsAppListView());
@@ -197,6 +220,7 @@ void MainInterface::awakeFromNib()
     m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
+    m_aboutWindowController->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
 }

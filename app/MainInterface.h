@@ -2,6 +2,8 @@
 
 #include <memory>
 
+class AboutWindow;
+class AboutWindowController;
 class AlertController;
 class AppController;
 class CaminoController;
@@ -15,12 +17,14 @@ class MainWindow;
 class NimbrelAppDelegate;
 class PrefsController;
 class PreviewController;
+class PromoPanel;
 class QZShredderAnimator;
 class QuickTimeController;
 class ResultsController;
 class SafariController;
 class SeaMonkeyController;
 class ShredController;
+class TempCleaningPanel;
 class TipController;
 class TipViews;
 class WizardController;
@@ -62,6 +66,7 @@ public:
     TipController *tipControl() const { return m_tipControl.get(); }
     TipViews *tipViews() const { return m_tipViews.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
+    AboutWindowController *aboutWindowController() const { return m_aboutWindowController.get(); }
 
 private:
     MainInterface();
@@ -74,6 +79,9 @@ private:
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<TempCleaningPanel> m_tempCleaningPanel;
+    std::unique_ptr<PromoPanel> m_qzPanel;
+    std::unique_ptr<AboutWindow> m_aboutWindow;
     std::unique_ptr<CleaningResultsWindow> m_cleaningResultsWindow;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
@@ -92,6 +100,7 @@ private:
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;
     std::unique_ptr<PrefsController> m_prefControl;
+    std::unique_ptr<AboutWindowController> m_aboutWindowController;
     // The tips' contents outlive the tips, which give them back when they go.
     std::unique_ptr<TipViews> m_tipViews;
     std::unique_ptr<TipController> m_tipControl;

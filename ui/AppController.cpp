@@ -11,17 +11,20 @@
 #include "ui/MainWindow.h"
 #include "ui/QZRichTextCell.h"
 #include "ui/ResultsController.h"
+#include "ui/WebPages.h"
+#include "ui/WindowPlacement.h"
+#include "ui/launch/AlertTextPrompt.h"
+#include "ui/launch/RatingPrompt.h"
+#include "ui/launch/TempCleaningPrompt.h"
 
 #include "ui_MainWindow.h"
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -32,7 +35,11 @@ const QString kWaitingText = QStringLiteral(
     "There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button");
 } // namespace
 
-AppController::AppController(QObject *parent) : QObject(parent)
+AppController::AppController(QObject *parent)
+    : QObject(parent)
+    , m_tempCleaningPrompt(std::make_unique<TempCleaningPrompt>(this))
+    , m_ratingPrompt(std::make_unique<RatingPrompt>())
+    , m_alertTextPrompt(std::make_unique<AlertTextPrompt>())
 {
     auto &center = platform::NotificationCenter::defaultCenter();
     auto observe = [&](const char *name, void (AppController::*handler)()) {
@@ -44,7 +51,7 @@ AppController::AppController(QObject *parent) : QObject(parent)
     observe("ToggleTipsOff", &AppController::tipsOff);
     observe("StartScanNotification", &AppController::startScan);
     // "TempCleaningSuccessNotification" and "TempCleaningFailureNotification" are observed
-    // with the temporary-cleaning panel that they update.
+    // by the temporary-files prompt, whose panel they update.
     observe("DisplayMainWindow", &AppController::displayMainWindow);
 }
 
@@ -78,6 +85,13 @@ void AppController::setMainWindow(MainWindow *window)
     connect(form.scanButton, &QPushButton::clicked, this, &AppController::scan);
     connect(form.actionScan, &QAction::triggered, this, &AppController::scan);
     connect(form.actionAcknowledgements, &QAction::triggered, this, &AppController::showAcknowledgements);
+    connect(form.actionGuide, &QAction::triggered, this, &AppController::showGuide);
+    connect(form.actionHelp, &QAction::triggered, this, &AppController::showHelp);
+    connect(form.actionPodcast, &QAction::triggered, this, &AppController::showPodcast);
+    for (QAction *page : {form.actionGuide, form.actionHelp, form.actionPodcast})
+        page->setEnabled(true);
+    m_tempCleaningPrompt->setMainWindow(window);
+    m_ratingPrompt->setMainWindow(window);
     connect(form.actionQuit, &QAction::triggered, this, [this] {
         if (m_terminate)
             m_terminate();
@@ -172,14 +186,7 @@ void AppController::displayMainWindow()
     if (m_betaBranding)
         m_betaBranding->hide();
 
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_mainWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_mainWindow->move(frame.topLeft());
-    }
-    m_mainWindow->show();
-    m_mainWindow->raise();
-    m_mainWindow->activateWindow();
+    WindowPlacement::showCentred(m_mainWindow);
 
     m_mainWindow->setContentMinSize(QSize(255, 412));
     platform::Timer::scheduledTimer(0.15, this, [this] { tipTimerFire(); });
@@ -191,6 +198,7 @@ void AppController::tipTimerFire()
     m_setupComplete = true;
     m_enableScanMenu = true;
     updateMenuItems();
+    checkTempDir();
 }
 
 void AppController::tipUnZoomTimerFire()
@@ -437,14 +445,7 @@ void AppController::showAcknowledgements()
 {
     if (!m_acknowledgementsWindow)
         return;
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_acknowledgementsWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_acknowledgementsWindow->move(frame.topLeft());
-    }
-    m_acknowledgementsWindow->show();
-    m_acknowledgementsWindow->raise();
-    m_acknowledgementsWindow->activateWindow();
+    WindowPlacement::showCentred(m_acknowledgementsWindow);
 }
 
 QStringList AppController::getSyncEnabledBrowsers() const
@@ -454,6 +455,57 @@ QStringList AppController::getSyncEnabledBrowsers() const
 
 void AppController::showBrowserSyncInstructions()
 {
-    const QString site = platform::UserDefaults::standardUserDefaults().stringForKey(QStringLiteral("siteHost"));
-    platform::Workspace::sharedWorkspace().openURL(QUrl(site + QStringLiteral("/guide_nb#nb_browsersync")));
+    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/guide_nb#nb_browsersync")));
+}
+
+void AppController::setFileControl(FileController *control)
+{
+    m_tempCleaningPrompt->setFileControl(control);
+}
+
+void AppController::setShredControl(ShredController *control)
+{
+    m_tempCleaningPrompt->setShredControl(control);
+}
+
+void AppController::setTempCleaningPanel(TempCleaningPanel *panel)
+{
+    m_tempCleaningPrompt->setTempCleaningPanel(panel);
+}
+
+void AppController::setQzPanel(PromoPanel *panel)
+{
+    m_alertTextPrompt->setQzPanel(panel);
+}
+
+void AppController::checkTempDir()
+{
+    if (!m_tempCleaningPrompt->checkTempDir())
+        checkAppRatingStatus();
+}
+
+void AppController::checkAppRatingStatus()
+{
+    if (m_ratingPrompt->checkAppRatingStatus())
+        checkBrindlecoveInfoStatus();
+}
+
+void AppController::checkBrindlecoveInfoStatus()
+{
+    m_alertTextPrompt->checkBrindlecoveInfoStatus();
+}
+
+void AppController::showGuide()
+{
+    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/guide_nb")));
+}
+
+void AppController::showHelp()
+{
+    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/support")));
+}
+
+void AppController::showPodcast()
+{
+    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/podcast")));
 }

@@ -7,6 +7,8 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "targets/base/MasterPrefsViewController.h"
+#include "ui/WebPages.h"
+#include "ui/WindowPlacement.h"
 #include "ui/wizard/FirstResponder.h"
 #include "ui/wizard/WizardCleaningViewController.h"
 #include "ui/wizard/WizardFinalViewController.h"
@@ -18,8 +20,6 @@
 #include "ui_WizardWindow.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QVBoxLayout>
 
 const QString WizardController::kFinalPageTitle = QStringLiteral("Setup Complete!");
@@ -167,10 +167,7 @@ bool WizardController::displayViewController(const Page &page)
 
 QUrl WizardController::webPageURL()
 {
-    QString host = platform::UserDefaults::standardUserDefaults().stringForKey(QStringLiteral("siteHost"));
-    while (host.endsWith(QLatin1Char('/')))
-        host.chop(1);
-    return QUrl(host + kWebPagePath);
+    return WebPages::site(kWebPagePath);
 }
 
 void WizardController::webViewDidStartProvisionalLoadForFrame(platform::WebView *)
@@ -283,11 +280,7 @@ void WizardController::wizardTimerFire()
     if (!m_wizardWindow || platform::Modal::isRunning(m_wizardWindow))
         return;
     m_wizardWindow->adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_wizardWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_wizardWindow->move(frame.topLeft());
-    }
+    WindowPlacement::centre(m_wizardWindow);
     platform::Modal::runModalForWindow(m_wizardWindow);
 }
 

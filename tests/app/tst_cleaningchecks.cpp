@@ -66,6 +66,8 @@ public:
             launches.append(QStringList{path} + arguments);
         });
         ui = MainInterface::load();
+        // The start-up tips and launch prompts run now, as at launch, not in the middle of a test.
+        platform::Timer::fireAllPending();
         for (const char *name : {"AddAlertItem", "CleanSystemTip", "CleaningStatusTips", "CleaningStatusTipsEnd",
                                  "CleanSystemTipEnd"})
             platform::NotificationCenter::defaultCenter().addObserver(

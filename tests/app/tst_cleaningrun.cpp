@@ -5,6 +5,7 @@
 #include "platform/MainThread.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
@@ -117,6 +118,8 @@ struct Run {
             d.setBool(true, key);
         d.setBool(false, QStringLiteral("enableSecureDelete"));
         ui = MainInterface::load();
+        // The start-up tips and launch prompts run now, as at launch, not in the middle of a test.
+        platform::Timer::fireAllPending();
         for (Tester *module : {&tester, &flash}) {
             module->setFileControl(ui->fileControl());
             module->init();
