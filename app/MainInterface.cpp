@@ -188,19 +188,7 @@ void MainInterface::wireTips()
     tips.setResultsShredButton(form.shredButton);
     tips.setCleaningStatusTextField(m_resultsControl->cleaningStatusTextField());
     tips.setTempCleaningFailTextField(m_tempCleaningPanel->tempCleaningProgressText());
-
-    TipViews &views = *m_tipViews;
-    tips.setPrefsAppListView(views.prefsAppListView());
-    tips.setMainAppsListView(views.mainAppsListView());
-    tips.setMainScanButtonView(views.mainScanButtonView());
-    tips.setMainHelpButtonView(views.mainHelpButtonView());
-    tips.setResultsListView(views.resultsListView());
-    tips.setResultsShredButtonView(views.resultsShredButtonView());
-    tips.setResultsShredButtonTextField(views.resultsShredButtonTextField());
-    tips.setProblemStatusView(views.problemStatusView());
-    tips.setCouldNotCleanStatusView(views.couldNotCleanStatusView());
-    tips.setCleanSystemView(views.cleanSystemView());
-    tips.setTempCleaningFailView(views.tempCleaningFailView());
+    m_tipViews->setContentViews(tips);
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,

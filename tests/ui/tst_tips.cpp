@@ -77,18 +77,7 @@ struct Shelf {
         tips.setResultsShredButton(placed(new QWidget(&mainWindow), {190, 426, 100, 28}));
         tips.setCleaningStatusTextField(heading);
         tips.setTempCleaningFailTextField(cleanupStatus);
-
-        tips.setPrefsAppListView(views.prefsAppListView());
-        tips.setMainAppsListView(views.mainAppsListView());
-        tips.setMainScanButtonView(views.mainScanButtonView());
-        tips.setMainHelpButtonView(views.mainHelpButtonView());
-        tips.setResultsListView(views.resultsListView());
-        tips.setResultsShredButtonView(views.resultsShredButtonView());
-        tips.setResultsShredButtonTextField(views.resultsShredButtonTextField());
-        tips.setProblemStatusView(views.problemStatusView());
-        tips.setCouldNotCleanStatusView(views.couldNotCleanStatusView());
-        tips.setCleanSystemView(views.cleanSystemView());
-        tips.setTempCleaningFailView(views.tempCleaningFailView());
+        views.setContentViews(tips);
 
         setTipsEnabled(true);
         mainWindow.show();

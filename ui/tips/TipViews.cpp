@@ -1,5 +1,7 @@
 #include "ui/tips/TipViews.h"
 
+#include "ui/tips/TipController.h"
+
 #include "ui_TipViews.h"
 
 TipViews::TipViews(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Ui::TipViews>())
@@ -20,3 +22,19 @@ QWidget *TipViews::problemStatusView() const { return m_ui->problemStatusView; }
 QWidget *TipViews::couldNotCleanStatusView() const { return m_ui->couldNotCleanStatusView; }
 QWidget *TipViews::cleanSystemView() const { return m_ui->cleanSystemView; }
 QWidget *TipViews::tempCleaningFailView() const { return m_ui->tempCleaningFailView; }
+
+void TipViews::setContentViews(TipController &tips) const
+{
+    const TipViews &views = *this;
+    tips.setPrefsAppListView(views.prefsAppListView());
+    tips.setMainAppsListView(views.mainAppsListView());
+    tips.setMainScanButtonView(views.mainScanButtonView());
+    tips.setMainHelpButtonView(views.mainHelpButtonView());
+    tips.setResultsListView(views.resultsListView());
+    tips.setResultsShredButtonView(views.resultsShredButtonView());
+    tips.setResultsShredButtonTextField(views.resultsShredButtonTextField());
+    tips.setProblemStatusView(views.problemStatusView());
+    tips.setCouldNotCleanStatusView(views.couldNotCleanStatusView());
+    tips.setCleanSystemView(views.cleanSystemView());
+    tips.setTempCleaningFailView(views.tempCleaningFailView());
+}

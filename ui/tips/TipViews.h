@@ -5,6 +5,7 @@
 #include <memory>
 
 class QLabel;
+class TipController;
 namespace Ui {
 class TipViews;
 }
@@ -29,6 +30,9 @@ public:
     QWidget *couldNotCleanStatusView() const;
     QWidget *cleanSystemView() const;
     QWidget *tempCleaningFailView() const;
+
+    // Sets the controller's content-view outlets to these views.
+    void setContentViews(TipController &tips) const;
 
 private:
     std::unique_ptr<Ui::TipViews> m_ui;
