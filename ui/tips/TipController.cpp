@@ -110,16 +110,15 @@ void TipController::hideTipWindow(QPointer<MAAttachedWindow> &tip, QWidget *pare
 
 void TipController::scheduleDelayedTip(QPointer<platform::Timer> TipController::*timer, void (TipController::*fire)())
 {
-    // The summary may post from the cleaning worker; timers live on the main thread.
-    QPointer<TipController> self(this);
-    auto schedule = [self, timer, fire] {
-        if (self)
-            self->*timer = platform::Timer::scheduledTimer(kDelayedTipSeconds, self, [self, fire] { (self->*fire)(); });
+    auto schedule = [this, timer, fire] {
+        this->*timer = platform::Timer::scheduledTimer(kDelayedTipSeconds, this, [this, fire] { (this->*fire)(); });
     };
+    // The summary may post from the cleaning worker; timers live on the main thread. A call
+    // queued to this object is dropped if the object goes first.
     if (platform::MainThread::isMainThread())
         schedule();
     else
-        platform::MainThread::dispatch(schedule);
+        QMetaObject::invokeMethod(this, schedule, Qt::QueuedConnection);
 }
 
 void TipController::showPrefsTips()
