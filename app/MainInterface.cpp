@@ -5,6 +5,10 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "targets/chrome/ChromeController.h"
+#include "targets/chrome/ChromiumController.h"
+#include "targets/flock/FlockController.h"
+#include "targets/opera/OperaController.h"
 #include "targets/camino/CaminoController.h"
 #include "targets/finder/FinderController.h"
 #include "targets/firefox/FirefoxController.h"
@@ -62,6 +66,10 @@ void MainInterface::createControllers()
     m_dbControl = std::make_unique<DatabaseController>();
     m_shredControl = std::make_unique<ShredController>();
     m_safariController = std::make_unique<SafariController>();
+    m_chromeController = std::make_unique<ChromeController>();
+    m_chromiumController = std::make_unique<ChromiumController>();
+    m_operaController = std::make_unique<OperaController>();
+    m_flockController = std::make_unique<FlockController>();
     m_firefoxController = std::make_unique<FirefoxController>();
     m_seaMonkeyController = std::make_unique<SeaMonkeyController>();
     m_caminoController = std::make_unique<CaminoController>();
@@ -131,6 +139,10 @@ void MainInterface::wireOutlets()
     // Modules: the file service moves their traces aside, the database service cleans rows.
     m_safariController->setFileControl(m_fileControl.get());
     m_safariController->setDbControl(m_dbControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules()) {
+        module->setFileControl(m_fileControl.get());
+        module->setDbControl(m_dbControl.get());
+    }
     m_firefoxController->setFileControl(m_fileControl.get());
     m_firefoxController->setDbControl(m_dbControl.get());
     m_seaMonkeyController->setFileControl(m_fileControl.get());
@@ -148,6 +160,8 @@ void MainInterface::wireOutlets()
     // the assistant; opens from the Preferences menu item.
     m_prefControl->setWizardControl(m_wizardControl.get());
     m_safariController->setPrefControl(m_prefControl.get());
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->setPrefControl(m_prefControl.get());
     m_firefoxController->setPrefControl(m_prefControl.get());
     m_seaMonkeyController->setPrefControl(m_prefControl.get());
     m_caminoController->setPrefControl(m_prefControl.get());
@@ -197,6 +211,8 @@ void MainInterface::awakeFromNib()
 {
     m_shredControl->awakeFromNib();
     m_safariController->init();
+    for (ChromiumModuleController *module : chromiumLayoutModules())
+        module->init();
     m_firefoxController->init();
     m_seaMonkeyController->init();
     m_caminoController->init();
@@ -211,6 +227,12 @@ void MainInterface::awakeFromNib()
     m_aboutWindowController->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
+}
+
+QList<ChromiumModuleController *> MainInterface::chromiumLayoutModules() const
+{
+    return {m_chromeController.get(), m_chromiumController.get(), m_operaController.get(),
+            m_flockController.get()};
 }
 
 void MainInterface::finishLaunching()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 #include <memory>
 
 class AboutWindow;
@@ -22,6 +24,11 @@ class QZShredderAnimator;
 class QuickTimeController;
 class ResultsController;
 class SafariController;
+class ChromeController;
+class ChromiumModuleController;
+class ChromiumController;
+class OperaController;
+class FlockController;
 class SeaMonkeyController;
 class ShredController;
 class TempCleaningPanel;
@@ -55,6 +62,10 @@ public:
     DatabaseController *dbControl() const { return m_dbControl.get(); }
     ShredController *shredControl() const { return m_shredControl.get(); }
     SafariController *safariController() const { return m_safariController.get(); }
+    ChromeController *chromeController() const { return m_chromeController.get(); }
+    ChromiumController *chromiumController() const { return m_chromiumController.get(); }
+    OperaController *operaController() const { return m_operaController.get(); }
+    FlockController *flockController() const { return m_flockController.get(); }
     FirefoxController *firefoxController() const { return m_firefoxController.get(); }
     SeaMonkeyController *seaMonkeyController() const { return m_seaMonkeyController.get(); }
     CaminoController *caminoController() const { return m_caminoController.get(); }
@@ -75,6 +86,8 @@ private:
     void wireTips();
     void awakeFromNib();
     void finishLaunching();
+    // Chrome, Chromium, Opera and Flock: wired alike.
+    QList<ChromiumModuleController *> chromiumLayoutModules() const;
 
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
@@ -88,6 +101,10 @@ private:
     std::unique_ptr<DatabaseController> m_dbControl;
     std::unique_ptr<ShredController> m_shredControl;
     std::unique_ptr<SafariController> m_safariController;
+    std::unique_ptr<ChromeController> m_chromeController;
+    std::unique_ptr<ChromiumController> m_chromiumController;
+    std::unique_ptr<OperaController> m_operaController;
+    std::unique_ptr<FlockController> m_flockController;
     std::unique_ptr<FirefoxController> m_firefoxController;
     std::unique_ptr<SeaMonkeyController> m_seaMonkeyController;
     std::unique_ptr<CaminoController> m_caminoController;

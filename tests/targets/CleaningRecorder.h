@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/records/resultItem.h"
 #include "platform/NotificationCenter.h"
 
 #include <QList>
@@ -57,6 +58,23 @@ public:
     QList<Event> events;
     std::function<QVariant(const platform::Notification &)> onEvent;
 };
+
+// Asks a module for its traces the way the location list does.
+inline void postLocationScan(const QString &appName, const QString &identifier)
+{
+    platform::NotificationCenter::defaultCenter().post(
+        QStringLiteral("CheckLocationItems"), nullptr,
+        {{QStringLiteral("targName"), appName}, {QStringLiteral("targIdentifier"), identifier}});
+}
+
+// The item names of result rows, in their order.
+inline QStringList namesOf(const QList<resultItemPtr> &rows)
+{
+    QStringList names;
+    for (const resultItemPtr &row : rows)
+        names.append(row->resultItemName());
+    return names;
+}
 
 // Posts a cleaning request the way the results controller does.
 inline void postCleaningRequest(const QString &appName, const QString &itemName,

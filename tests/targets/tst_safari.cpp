@@ -124,20 +124,11 @@ struct Fixture {
     QList<resultItemPtr> scan()
     {
         results.removeAllObjects();
-        platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("CheckLocationItems"), nullptr,
-            {{QStringLiteral("targName"), QStringLiteral("Safari")},
-             {QStringLiteral("targIdentifier"), QStringLiteral("com.apple.Safari")}});
+        postLocationScan(QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"));
         return results.arrangedObjects();
     }
 
-    QStringList scannedNames()
-    {
-        QStringList names;
-        for (const resultItemPtr &row : scan())
-            names.append(row->resultItemName());
-        return names;
-    }
+    QStringList scannedNames() { return namesOf(scan()); }
 };
 
 } // namespace

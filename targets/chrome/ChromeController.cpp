@@ -1,0 +1,6 @@
+#include "targets/chrome/ChromeController.h"
+
+ChromeController::ChromeController(QObject *parent)
+    : ChromiumLayoutModule(ChromeParameters::chrome(), parent)
+{
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
+
+class ChromePrefsViewController : public ChromiumLayoutPrefsViewController
+{
+    Q_OBJECT
+public:
+    explicit ChromePrefsViewController(QObject *parent = nullptr);
+};

@@ -1,0 +1,6 @@
+#include "targets/chrome/ChromiumController.h"
+
+ChromiumController::ChromiumController(QObject *parent)
+    : ChromiumLayoutModule(ChromeParameters::chromium(), parent)
+{
+}

@@ -1,0 +1,8 @@
+#include "targets/chrome/ChromiumPrefsViewController.h"
+
+#include "targets/chrome/ChromeBrowserController.h"
+
+ChromiumPrefsViewController::ChromiumPrefsViewController(QObject *parent)
+    : ChromiumLayoutPrefsViewController(ChromeBrowserController::paneOf(ChromeParameters::chromium()), parent)
+{
+}

@@ -1,0 +1,8 @@
+#include "targets/flock/FlockPrefsViewController.h"
+
+#include "targets/flock/FlockController.h"
+
+FlockPrefsViewController::FlockPrefsViewController(QObject *parent)
+    : ChromiumLayoutPrefsViewController(FlockController::pane(), parent)
+{
+}

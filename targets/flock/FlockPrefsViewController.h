@@ -1,0 +1,10 @@
+#pragma once
+
+#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
+
+class FlockPrefsViewController : public ChromiumLayoutPrefsViewController
+{
+    Q_OBJECT
+public:
+    explicit FlockPrefsViewController(QObject *parent = nullptr);
+};

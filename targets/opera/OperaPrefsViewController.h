@@ -1,0 +1,10 @@
+#pragma once
+
+#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
+
+class OperaPrefsViewController : public ChromiumLayoutPrefsViewController
+{
+    Q_OBJECT
+public:
+    explicit OperaPrefsViewController(QObject *parent = nullptr);
+};

@@ -1,0 +1,176 @@
+#pragma once
+
+#include "support/FakeHome.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+// Chromium-layout profiles as the browsers write them, for the module tests.
+namespace chromiumprofiles {
+
+// One transaction: a statement each would wait on the disk once per statement.
+inline QString inTransaction(const QString &sql)
+{
+    return QStringLiteral("BEGIN;") + sql + QStringLiteral("COMMIT;");
+}
+
+// The History database of a current Chrome, with a few rows in every table.
+inline QString currentHistory()
+{
+    return inTransaction(QStringLiteral(R"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL,incremented_omnibox_typed_score BOOLEAN DEFAULT FALSE NOT NULL,opener_visit INTEGER,originator_cache_guid TEXT,originator_visit_id INTEGER,originator_from_visit INTEGER,originator_opener_visit INTEGER,is_known_to_sync BOOLEAN DEFAULT FALSE NOT NULL,consider_for_ntp_most_visited BOOLEAN DEFAULT FALSE NOT NULL,external_referrer_url TEXT,visited_link_id INTEGER);
+CREATE TABLE visit_source(id INTEGER PRIMARY KEY,source INTEGER NOT NULL);
+CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,normalized_term LONGVARCHAR NOT NULL);
+CREATE TABLE downloads (id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR NOT NULL,target_path LONGVARCHAR NOT NULL,start_time INTEGER NOT NULL,received_bytes INTEGER NOT NULL,total_bytes INTEGER NOT NULL,state INTEGER NOT NULL,danger_type INTEGER NOT NULL,interrupt_reason INTEGER NOT NULL,hash BLOB NOT NULL,end_time INTEGER NOT NULL,opened INTEGER NOT NULL,last_access_time INTEGER NOT NULL,transient INTEGER NOT NULL,referrer VARCHAR NOT NULL,site_url VARCHAR NOT NULL,embedder_download_data VARCHAR NOT NULL,tab_url VARCHAR NOT NULL,tab_referrer_url VARCHAR NOT NULL,http_method VARCHAR NOT NULL,by_ext_id VARCHAR NOT NULL,by_ext_name VARCHAR NOT NULL,by_web_app_id VARCHAR NOT NULL,etag VARCHAR NOT NULL,last_modified VARCHAR NOT NULL,mime_type VARCHAR(255) NOT NULL,original_mime_type VARCHAR(255) NOT NULL);
+CREATE TABLE downloads_url_chains (id INTEGER NOT NULL,chain_index INTEGER NOT NULL,url LONGVARCHAR NOT NULL, PRIMARY KEY (id, chain_index) );
+CREATE TABLE downloads_slices (download_id INTEGER NOT NULL,offset INTEGER NOT NULL,received_bytes INTEGER NOT NULL,finished INTEGER NOT NULL DEFAULT 0,PRIMARY KEY (download_id, offset) );
+CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);
+CREATE TABLE segment_usage (id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE typed_url_sync_metadata (storage_key INTEGER PRIMARY KEY NOT NULL,value BLOB);
+CREATE INDEX visits_url_index ON visits (url);
+CREATE INDEX visits_from_index ON visits (from_visit);
+CREATE INDEX visits_time_index ON visits (visit_time);
+CREATE INDEX segments_name ON segments(name);
+CREATE INDEX segments_url_id ON segments(url_id);
+CREATE INDEX segment_usage_time_slot_segment_id ON segment_usage(time_slot, segment_id);
+CREATE INDEX segments_usage_seg_id ON segment_usage(segment_id);
+CREATE INDEX urls_url_index ON urls (url);
+CREATE INDEX keyword_search_terms_index1 ON keyword_search_terms (keyword_id,normalized_term);
+CREATE INDEX keyword_search_terms_index2 ON keyword_search_terms (url_id);
+CREATE INDEX keyword_search_terms_index3 ON keyword_search_terms (term);
+INSERT INTO meta VALUES('mmap_status','-1'),('version','66'),('last_compatible_version','16');
+INSERT INTO urls VALUES(1,'https://www.example.org/','Example',3,1,13350000000000000,0),(2,'https://search.example.com/?q=tide+tables','tide tables',1,0,13350000100000000,0);
+INSERT INTO visits(id,url,visit_time,from_visit,transition,segment_id) VALUES(1,1,13350000000000000,0,805306376,1),(2,2,13350000100000000,1,268435457,0);
+INSERT INTO visit_source VALUES(1,0);
+INSERT INTO keyword_search_terms VALUES(2,2,'Tide Tables','tide tables');
+INSERT INTO downloads VALUES(1,'0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b','/Users/me/Downloads/setup.dmg','/Users/me/Downloads/setup.dmg',13350000200000000,1048576,1048576,1,0,0,X'00',13350000300000000,0,0,0,'https://www.example.org/','https://www.example.org/','','https://www.example.org/get','','GET','','','','"e1"','Mon, 01 Jan 2024 00:00:00 GMT','application/x-apple-diskimage','application/x-apple-diskimage');
+INSERT INTO downloads_url_chains VALUES(1,0,'https://www.example.org/get'),(1,1,'https://cdn.example.org/setup.dmg');
+INSERT INTO downloads_slices VALUES(1,0,1048576,1);
+INSERT INTO segments VALUES(1,'http://example.org/',1);
+INSERT INTO segment_usage VALUES(1,1,13349980800000000,3);
+INSERT INTO typed_url_sync_metadata VALUES(1,X'0a01');
+)"));
+}
+
+// The History database of an early Chrome: no URL chains yet, downloads in one table.
+inline QString oldHistory()
+{
+    return inTransaction(QStringLiteral(R"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE downloads (id INTEGER PRIMARY KEY,full_path LONGVARCHAR NOT NULL,url LONGVARCHAR NOT NULL,start_time INTEGER NOT NULL,received_bytes INTEGER NOT NULL,total_bytes INTEGER NOT NULL,state INTEGER NOT NULL);
+CREATE TABLE presentation(url_id INTEGER PRIMARY KEY,pres_index INTEGER NOT NULL);
+CREATE TABLE urls(id INTEGER PRIMARY KEY,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL,favicon_id INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE visits(id INTEGER PRIMARY KEY,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,is_indexed BOOLEAN);
+CREATE TABLE visit_source(id INTEGER PRIMARY KEY,source INTEGER NOT NULL);
+CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,lower_term LONGVARCHAR NOT NULL,term LONGVARCHAR NOT NULL);
+CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL,pres_index INTEGER DEFAULT -1 NOT NULL);
+CREATE TABLE segment_usage (id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
+CREATE INDEX urls_url_index ON urls (url);
+CREATE INDEX visits_url_index ON visits (url);
+INSERT INTO meta VALUES('version','20'),('last_compatible_version','16');
+INSERT INTO downloads VALUES(1,'/Users/me/Downloads/old.zip','https://www.example.org/old.zip',1290000000,2048,2048,1);
+INSERT INTO urls VALUES(1,'https://www.example.org/','Example',1,0,12950000000000000,0,0);
+INSERT INTO visits VALUES(1,1,12950000000000000,0,1,1,1);
+INSERT INTO keyword_search_terms VALUES(2,1,'otters','otters');
+INSERT INTO segments VALUES(1,'http://example.org/',1,-1);
+INSERT INTO segment_usage VALUES(1,1,12949920000000000,1);
+)"));
+}
+
+// Archived History: the old visits Chrome moves out of History after some months.
+inline QString archivedHistory()
+{
+    return inTransaction(QStringLiteral(R"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE urls(id INTEGER PRIMARY KEY,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL,favicon_id INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE visits(id INTEGER PRIMARY KEY,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,is_indexed BOOLEAN,visit_duration INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE visit_source(id INTEGER PRIMARY KEY,source INTEGER NOT NULL);
+INSERT INTO meta VALUES('version','4'),('last_compatible_version','1');
+INSERT INTO urls VALUES(1,'https://archive.example.org/','Old',1,0,12900000000000000,0,0);
+INSERT INTO visits VALUES(1,1,12900000000000000,0,1,0,1,0);
+)"));
+}
+
+// A monthly full-text index ("History Index 2012-05").
+inline QString historyIndex()
+{
+    return inTransaction(QStringLiteral(R"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE VIRTUAL TABLE pages USING fts3(url LONGVARCHAR, title LONGVARCHAR, body LONGVARCHAR);
+CREATE TABLE info(time INTEGER NOT NULL);
+INSERT INTO meta VALUES('version','2');
+INSERT INTO pages VALUES('https://www.example.org/','Example','tide tables for the harbour');
+INSERT INTO info VALUES(12950000000000000);
+)"));
+}
+
+// A storage file of the older Local Storage layout, one per site.
+inline QString localStorageFile()
+{
+    return inTransaction(QStringLiteral("CREATE TABLE ItemTable (key TEXT UNIQUE ON CONFLICT REPLACE, value BLOB NOT NULL ON CONFLICT FAIL);"
+                                        "INSERT INTO ItemTable VALUES('theme', X'6400610072006B00');"));
+}
+
+// The current Local Storage layout: one leveldb folder for every site.
+inline bool writeLevelDb(const FakeHome &home, const QString &localStorage)
+{
+    const QString db = localStorage + QStringLiteral("/leveldb/");
+    return home.writeFile(db + QStringLiteral("CURRENT"), "MANIFEST-000001\n")
+           && home.writeFile(db + QStringLiteral("LOCK"), "")
+           && home.writeFile(db + QStringLiteral("LOG"), "2024/01/02-03:04:05.678 1 Recovering log #3\n")
+           && home.writeFile(db + QStringLiteral("MANIFEST-000001"), QByteArray("V\x00\x01\x02leveldb.BytewiseComparator", 30))
+           && home.writeFile(db + QStringLiteral("000003.log"), QByteArray("_https://www.example.org\x00\x01theme", 33));
+}
+
+// Answers "ok" for a sound database.
+inline QString integrityCheck(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    QString answer;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_exec(db, "PRAGMA integrity_check;",
+                     [](void *out, int, char **values, char **) {
+                         *static_cast<QString *>(out) += QString::fromUtf8(values[0] ? values[0] : "");
+                         return 0;
+                     },
+                     &answer, nullptr);
+    }
+    sqlite3_close(db);
+    return answer;
+}
+
+// Row counts of every table, "table=n" in name order.
+inline QStringList tableCounts(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    QStringList tables, counts;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return counts;
+    }
+    sqlite3_exec(db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;",
+                 [](void *out, int, char **values, char **) {
+                     static_cast<QStringList *>(out)->append(QString::fromUtf8(values[0]));
+                     return 0;
+                 },
+                 &tables, nullptr);
+    for (const QString &table : tables) {
+        QString n;
+        const QByteArray sql = QStringLiteral("SELECT count(*) FROM \"%1\";").arg(table).toUtf8();
+        sqlite3_exec(db, sql.constData(),
+                     [](void *out, int, char **values, char **) {
+                         *static_cast<QString *>(out) = QString::fromUtf8(values[0]);
+                         return 0;
+                     },
+                     &n, nullptr);
+        counts.append(table + QLatin1Char('=') + n);
+    }
+    sqlite3_close(db);
+    return counts;
+}
+
+} // namespace chromiumprofiles

@@ -1,0 +1,344 @@
+#include "ChromiumModules.h"
+
+#include "platform/FileManager.h"
+
+#include <QDir>
+#include <QSet>
+
+using namespace chromiummodules;
+using platform::FileManager;
+
+namespace {
+
+enum class HistoryFile { Current, UrlsEmpty, NoUrls, Old, NoSegments, Missing, NotADatabase, Locked };
+
+QStringList readTree(const QString &folder)
+{
+    QStringList entries;
+    for (const QString &relative : FileManager::defaultManager().enumeratorAtPath(folder)) {
+        const QString path = folder + QLatin1Char('/') + relative;
+        const auto bytes = FileManager::defaultManager().contentsAtPath(path);
+        entries.append(relative + QLatin1Char('=') + QString::fromLatin1(bytes.value_or(QByteArray("<dir>")).toHex()));
+    }
+    entries.sort();
+    return entries;
+}
+
+QStringList topNames(const QString &folder)
+{
+    QStringList names = FileManager::defaultManager().contentsOfDirectoryAtPath(folder);
+    names.sort();
+    return names;
+}
+
+// Local Storage entries: "name/" is a folder, anything else a file.
+void writeEntries(const Fixture &f, const QString &folder, const QStringList &entries)
+{
+    QVERIFY(f.home.makeDir(folder));
+    for (const QString &entry : entries) {
+        if (entry.endsWith(QLatin1Char('/')))
+            QVERIFY(f.home.makeDir(folder + QLatin1Char('/') + entry));
+        else
+            QVERIFY(f.home.writeFile(folder + QLatin1Char('/') + entry, entry.toUtf8().repeated(30)));
+    }
+}
+
+} // namespace
+
+class tst_ChromiumLayout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void historyProbes_data();
+    void historyProbes();
+    void historyIndexSweep_data();
+    void historyIndexSweep();
+    void localStorageKeepList_data();
+    void localStorageKeepList();
+    void localStorageGoneOrLinkedAtCleaning_data();
+    void localStorageGoneOrLinkedAtCleaning();
+};
+
+void tst_ChromiumLayout::historyProbes_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<int>("history");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString bh = QStringLiteral("Browsing History"), hs = QStringLiteral("History Segments"),
+                  abh = QStringLiteral("Archived Browsing History"), mhi = QStringLiteral("Monthly History Index"),
+                  vl = QStringLiteral("Visited Links History"), lbh = QStringLiteral("Legacy Browsing History"),
+                  lth = QStringLiteral("Legacy Typed History"), dh = QStringLiteral("Download History"),
+                  dhc = QStringLiteral("Download History URL Chains"), ldh = QStringLiteral("Legacy Download History"),
+                  rs = QStringLiteral("Recent Searches"), lrs = QStringLiteral("Legacy Recent Searches");
+    const QStringList browsingAfterProbes{abh, mhi, mhi, mhi, vl, lbh, lth};
+    const QStringList downloadsAndSearches{dh, dhc, ldh, rs, lrs};
+    const struct {
+        const char *name;
+        HistoryFile history;
+        QStringList expected;
+    } cases[] = {
+        {"current schema", HistoryFile::Current, QStringList{bh, hs} + browsingAfterProbes + downloadsAndSearches},
+        {"empty urls, segments hold rows", HistoryFile::UrlsEmpty, QStringList{hs} + browsingAfterProbes + downloadsAndSearches},
+        // A failed count ends its collector; the others probe on their own connections.
+        {"urls count fails", HistoryFile::NoUrls, downloadsAndSearches},
+        {"no segments table", HistoryFile::NoSegments, QStringList{bh} + downloadsAndSearches},
+        // No URL chains yet: that count fails and ends the downloads collector.
+        {"old schema", HistoryFile::Old, QStringList{bh, hs} + browsingAfterProbes + QStringList{dh, rs, lrs}},
+        {"History missing", HistoryFile::Missing, browsingAfterProbes + QStringList{ldh, lrs}},
+        {"not a database", HistoryFile::NotADatabase, {}},
+        {"locked by the browser", HistoryFile::Locked, {}},
+    };
+    for (const QString app : {QStringLiteral("Chrome"), QStringLiteral("Opera"), QStringLiteral("Flock")}) {
+        const Module m = named(app);
+        for (const auto &c : cases) {
+            QStringList expected;
+            for (const QString &cls : c.expected) {
+                if (m.has(cls))
+                    expected.append(app + QLatin1Char(' ') + cls);
+            }
+            QTest::addRow("%s, %s", qPrintable(app), c.name) << app << int(c.history) << expected;
+        }
+    }
+}
+
+void tst_ChromiumLayout::historyProbes()
+{
+    QFETCH(QString, app);
+    QFETCH(int, history);
+    QFETCH(QStringList, expected);
+    Fixture f(named(app));
+    f.onlyKeys({QStringLiteral("Browsing"), QStringLiteral("Downloads"), QStringLiteral("RecentSearches")});
+    const QString historyPath = f.module.profile + QStringLiteral("/History");
+    QString sql;
+    switch (HistoryFile(history)) {
+    case HistoryFile::Current:
+    case HistoryFile::Locked:
+        sql = chromiumprofiles::currentHistory();
+        break;
+    case HistoryFile::UrlsEmpty:
+        sql = chromiumprofiles::currentHistory() + QStringLiteral("DELETE FROM urls;");
+        break;
+    case HistoryFile::NoUrls:
+        sql = chromiumprofiles::currentHistory() + QStringLiteral("DROP TABLE urls;");
+        break;
+    case HistoryFile::NoSegments:
+        sql = chromiumprofiles::currentHistory() + QStringLiteral("DROP TABLE segments;");
+        break;
+    case HistoryFile::Old:
+        sql = chromiumprofiles::oldHistory();
+        break;
+    case HistoryFile::NotADatabase:
+        QVERIFY(f.home.writeFile(historyPath, QByteArray("SQLite format 2\0 not quite", 26).repeated(200)));
+        break;
+    case HistoryFile::Missing:
+        break;
+    }
+    if (!sql.isEmpty())
+        QVERIFY(f.home.createSqlite(historyPath, sql));
+    QVERIFY(f.home.createSqlite(f.module.profile + QStringLiteral("/Archived History"), chromiumprofiles::archivedHistory()));
+    for (const char *index : {"History Index 2024-01", "History Index 2024-02", "History Index 2024-02-journal"})
+        QVERIFY(f.home.writeFile(f.module.profile + QLatin1Char('/') + QLatin1String(index), "index"));
+    QVERIFY(f.home.writeFile(f.module.profile + QStringLiteral("/Visited Links"), "links"));
+    for (const char *legacy : {"global_history.dat", "typed_history.xml", "download.dat", "search_field_history.dat"})
+        QVERIFY(f.home.writeFile(QStringLiteral("Library/Opera/") + QLatin1String(legacy), "legacy"));
+
+    sqlite3 *lock = nullptr;
+    if (HistoryFile(history) == HistoryFile::Locked) {
+        QCOMPARE(sqlite3_open(f.path(historyPath).toUtf8().constData(), &lock), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(lock, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    const QStringList names = f.scannedNames();
+    if (lock) {
+        sqlite3_exec(lock, "ROLLBACK;", nullptr, nullptr, nullptr);
+        sqlite3_close(lock);
+    }
+    // The index entries come in the file system's order; compare them as a set.
+    QStringList sortedNames = names, sortedExpected = expected;
+    sortedNames.sort();
+    sortedExpected.sort();
+    QCOMPARE(sortedNames, sortedExpected);
+    QStringList withoutIndex = names, expectedWithoutIndex = expected;
+    withoutIndex.removeAll(app + QStringLiteral(" Monthly History Index"));
+    expectedWithoutIndex.removeAll(app + QStringLiteral(" Monthly History Index"));
+    QCOMPARE(withoutIndex, expectedWithoutIndex);
+    // A probe never makes a database that was not there.
+    if (HistoryFile(history) == HistoryFile::Missing)
+        QVERIFY(!QFileInfo::exists(f.path(historyPath)));
+}
+
+void tst_ChromiumLayout::historyIndexSweep_data()
+{
+    QTest::addColumn<QString>("app");
+    for (const char *app : {"Chrome", "Chromium", "Opera", "Flock"})
+        QTest::newRow(app) << QString::fromLatin1(app);
+}
+
+// One row per entry of the profile whose own name begins "History Index", each cleaned on
+// its own; nothing else is moved under that name.
+void tst_ChromiumLayout::historyIndexSweep()
+{
+    QFETCH(QString, app);
+    Fixture f(named(app));
+    f.onlyKeys({QStringLiteral("Browsing")});
+    const QString p = f.module.profile + QLatin1Char('/');
+    const QStringList indexes = {QStringLiteral("History Index 2024-01"), QStringLiteral("History Index 2024-02"),
+                                 QStringLiteral("History Index 2024-02-journal")};
+    for (const QString &name : indexes)
+        QVERIFY(f.home.createSqlite(p + name, chromiumprofiles::historyIndex()));
+    for (const char *other : {"Sub/History Index 2024-03", "history index 2024-04", "Old History Index", "Preferences"})
+        QVERIFY(f.home.writeFile(p + QLatin1String(other), "not an index of this profile"));
+
+    const QString itemName = app + QStringLiteral(" Monthly History Index");
+    QSet<QString> offered;
+    for (const resultItemPtr &row : f.scan()) {
+        QCOMPARE(row->resultItemName(), itemName);
+        QCOMPARE(row->resultItemType(), QStringLiteral("File"));
+        offered.insert(row->resultItemPath());
+    }
+    QCOMPARE(offered, (QSet<QString>{f.path(p + indexes[0]), f.path(p + indexes[1]), f.path(p + indexes[2])}));
+
+    // Cleaning one moves that one only.
+    f.clean(itemName, f.path(p + indexes[1]));
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("removalItemRefPath")).toString(), f.path(p + indexes[1]));
+    QVERIFY(!QFileInfo::exists(f.path(p + indexes[1])));
+    QVERIFY(QFileInfo::exists(f.path(p + indexes[0])) && QFileInfo::exists(f.path(p + indexes[2])));
+    QCOMPARE(f.scan().size(), 2);
+
+    // A request under this name for anything the sweep would not offer moves nothing; one
+    // whose file has gone is not cleaned either.
+    const QStringList refused = {f.path(p + QStringLiteral("Preferences")), f.path(p + QStringLiteral("Sub/History Index 2024-03")),
+                                 f.path(QStringLiteral("History Index 2024-01")), f.path(p + indexes[1]),
+                                 f.path(p + QStringLiteral("Sub/../History Index 2024-01"))};
+    for (const QString &path : refused) {
+        f.recorder.clear();
+        f.clean(itemName, path);
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), path);
+        QVERIFY(!f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
+    }
+    QVERIFY(QFileInfo::exists(f.path(p + QStringLiteral("Preferences"))));
+    QVERIFY(QFileInfo::exists(f.path(p + indexes[0])));
+}
+
+void tst_ChromiumLayout::localStorageKeepList_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<bool>("offered");
+    QTest::addColumn<QStringList>("left"); // what the folder holds after cleaning
+
+    const QString ext = QStringLiteral("chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage");
+    const QString extJournal = ext + QStringLiteral("-journal");
+    const QString site = QStringLiteral("https_www.example.org_0.localstorage");
+    const QString extFolder = QStringLiteral("chrome-extension_fhbjgbiflinjbdggehcddcbncdddomop/");
+    const QString startPage = QStringLiteral("opera_startpage_0.localstorage");
+    const QString discover = QStringLiteral("opera_discover_0.localstorage");
+    const QStringList leveldb = {QStringLiteral("leveldb/"), QStringLiteral("leveldb/CURRENT"),
+                                 QStringLiteral("leveldb/000003.log"), QStringLiteral("leveldb/MANIFEST-000001")};
+    const QStringList extensions{ext, extJournal};
+
+    for (const QString app : {QStringLiteral("Chrome"), QStringLiteral("Chromium"), QStringLiteral("Opera")}) {
+        const bool opera = app == QLatin1String("Opera");
+        const QByteArray name = app.toLatin1();
+        const char *a = name.constData();
+        QTest::addRow("%s, extensions only", a) << app << extensions << false << extensions;
+        QTest::addRow("%s, one other site", a) << app << extensions + QStringList{site} << true << extensions;
+        QTest::addRow("%s, other name inside a kept folder", a)
+            << app << QStringList{ext, extFolder, extFolder + QStringLiteral("000003.log")} << true
+            << QStringList{ext, extFolder.chopped(1)};
+        QTest::addRow("%s, current leveldb layout", a) << app << extensions + leveldb << true << extensions;
+        QTest::addRow("%s, only a site", a) << app << QStringList{site} << true << QStringList{};
+        QTest::addRow("%s, browser's own pages", a)
+            << app << QStringList{ext, startPage, discover} << !opera
+            << (opera ? QStringList{ext, discover, startPage} : QStringList{ext});
+        QTest::addRow("%s, empty folder", a) << app << QStringList{} << false << QStringList{};
+    }
+    // Flock keeps nothing: its folder goes whole, whatever the entries are named.
+    QTest::newRow("Flock, extensions only") << QStringLiteral("Flock") << extensions << true << QStringList{};
+    QTest::newRow("Flock, leveldb layout") << QStringLiteral("Flock") << extensions + leveldb << true << QStringList{};
+}
+
+void tst_ChromiumLayout::localStorageKeepList()
+{
+    QFETCH(QString, app);
+    QFETCH(QStringList, entries);
+    QFETCH(bool, offered);
+    QFETCH(QStringList, left);
+    Fixture f(named(app));
+    f.onlyKeys({QStringLiteral("DOM")});
+    const QString folder = f.module.profile + QStringLiteral("/Local Storage");
+    const QString path = f.path(folder);
+    QVERIFY(f.scannedNames().isEmpty()); // no folder, no row
+    writeEntries(f, folder, entries);
+    const QStringList before = readTree(path);
+
+    const QString itemName = app + QStringLiteral(" DOM Storage");
+    const QList<resultItemPtr> rows = f.scan();
+    QCOMPARE(rows.size(), offered ? 1 : 0);
+    if (!offered)
+        return;
+    QCOMPARE(rows.first()->resultItemName(), itemName);
+    QCOMPARE(rows.first()->resultItemPath(), path);
+    QCOMPARE(rows.first()->resultItemType(), QStringLiteral("Dir"));
+
+    f.clean(itemName, path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    const QVariantMap info = f.recorder.events.first().info;
+    QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), itemName);
+    QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
+    const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
+
+    QStringList sortedLeft = left;
+    sortedLeft.sort();
+    if (app == QLatin1String("Flock"))
+        QVERIFY(!QFileInfo::exists(path));
+    else
+        QCOMPARE(topNames(path), sortedLeft);
+    // Kept entries are back byte for byte, whole folders with all they hold; the rest waits
+    // in the folder set aside for the removal engine, and nothing was lost on the way.
+    QStringList after = readTree(path) + readTree(moved);
+    after.sort();
+    QCOMPARE(after, before);
+    for (const QString &name : std::as_const(left))
+        QVERIFY2(!QFileInfo::exists(moved + QLatin1Char('/') + name), qPrintable(name));
+}
+
+void tst_ChromiumLayout::localStorageGoneOrLinkedAtCleaning_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<bool>("link");
+    for (const char *app : {"Chrome", "Opera"}) {
+        QTest::addRow("%s, folder gone", app) << QString::fromLatin1(app) << false;
+        QTest::addRow("%s, folder became a link", app) << QString::fromLatin1(app) << true;
+    }
+}
+
+// The keep-list moves entries out of what it set aside; through a link that would reach
+// into another folder, so a linked Local Storage is left alone.
+void tst_ChromiumLayout::localStorageGoneOrLinkedAtCleaning()
+{
+    QFETCH(QString, app);
+    QFETCH(bool, link);
+    Fixture f(named(app));
+    const QString path = f.profile(QStringLiteral("Local Storage"));
+    const QString elsewhere = f.path(QStringLiteral("Elsewhere"));
+    writeEntries(f, QStringLiteral("Elsewhere"),
+                 {QStringLiteral("chrome-extension_x_0.localstorage"), QStringLiteral("https_a.example_0.localstorage")});
+    const QStringList elsewhereBefore = readTree(elsewhere);
+    QVERIFY(f.home.makeDir(f.module.profile));
+    if (link)
+        QVERIFY(QFile::link(elsewhere, path));
+
+    f.clean(app + QStringLiteral(" DOM Storage"), path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), path);
+    QVERIFY(!f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
+    QCOMPARE(readTree(elsewhere), elsewhereBefore);
+    QCOMPARE(QFileInfo(path).isSymLink(), link);
+}
+
+QTEST_MAIN(tst_ChromiumLayout)
+#include "tst_chromiumlayout.moc"
