@@ -7,8 +7,6 @@
 #include <QPainterPathStroker>
 #include <QScreen>
 
-#include <cstring>
-
 using platform::WindowGeometry;
 
 std::unique_ptr<MAAttachedWindow> MAAttachedWindow::initWithView(QWidget *view, const QPointF &point, QWidget *window,
@@ -132,8 +130,7 @@ void MAAttachedWindow::updateBackground()
 {
     const QSize size = geometry().size();
     QImage picture(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    // Cleared by hand: Qt's own fill hands large images to its thread pool.
-    std::memset(picture.bits(), 0, size_t(picture.sizeInBytes()));
+    picture.fill(Qt::transparent);
     {
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
