@@ -12,10 +12,14 @@
 #include "targets/camino/CaminoController.h"
 #include "targets/finder/FinderController.h"
 #include "targets/firefox/FirefoxController.h"
+#include "targets/flashcookies/FlashCookiesController.h"
+#include "targets/icab/iCabController.h"
+#include "targets/omniweb/OmniWebController.h"
 #include "targets/preview/PreviewController.h"
 #include "targets/quicktime/QuickTimeController.h"
 #include "targets/safari/SafariController.h"
 #include "targets/seamonkey/SeaMonkeyController.h"
+#include "targets/shiira/ShiiraController.h"
 #include "ui/AlertController.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -76,6 +80,10 @@ void MainInterface::createControllers()
     m_finderController = std::make_unique<FinderController>();
     m_quickTimeController = std::make_unique<QuickTimeController>();
     m_previewController = std::make_unique<PreviewController>();
+    m_iCabController = std::make_unique<::iCabController>();
+    m_omniWebController = std::make_unique<OmniWebController>();
+    m_shiiraController = std::make_unique<ShiiraController>();
+    m_flashCookiesController = std::make_unique<FlashCookiesController>();
     m_alertControl = std::make_unique<AlertController>();
     m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
@@ -155,6 +163,11 @@ void MainInterface::wireOutlets()
     m_quickTimeController->setDbControl(m_dbControl.get());
     m_previewController->setFileControl(m_fileControl.get());
     m_previewController->setDbControl(m_dbControl.get());
+    m_iCabController->setFileControl(m_fileControl.get());
+    m_omniWebController->setFileControl(m_fileControl.get());
+    m_shiiraController->setFileControl(m_fileControl.get());
+    m_shiiraController->setDbControl(m_dbControl.get());
+    m_flashCookiesController->setFileControl(m_fileControl.get());
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
@@ -168,6 +181,10 @@ void MainInterface::wireOutlets()
     m_finderController->setPrefControl(m_prefControl.get());
     m_quickTimeController->setPrefControl(m_prefControl.get());
     m_previewController->setPrefControl(m_prefControl.get());
+    m_iCabController->setPrefControl(m_prefControl.get());
+    m_omniWebController->setPrefControl(m_prefControl.get());
+    m_shiiraController->setPrefControl(m_prefControl.get());
+    m_flashCookiesController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -219,6 +236,10 @@ void MainInterface::awakeFromNib()
     m_finderController->init();
     m_quickTimeController->init();
     m_previewController->init();
+    m_iCabController->init();
+    m_omniWebController->init();
+    m_shiiraController->init();
+    m_flashCookiesController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_shredderAnimator->awakeFromNib();

@@ -14,9 +14,11 @@ class DatabaseController;
 class FileController;
 class FinderController;
 class FirefoxController;
+class FlashCookiesController;
 class LocationController;
 class MainWindow;
 class NimbrelAppDelegate;
+class OmniWebController;
 class PrefsController;
 class PreviewController;
 class PromoPanel;
@@ -30,11 +32,13 @@ class ChromiumController;
 class OperaController;
 class FlockController;
 class SeaMonkeyController;
+class ShiiraController;
 class ShredController;
 class TempCleaningPanel;
 class TipController;
 class TipViews;
 class WizardController;
+class iCabController;
 
 // The main interface file: creates every controller of the application once, sets every
 // outlet, then wakes the controllers in a fixed order, as launching does up to and including
@@ -72,6 +76,11 @@ public:
     FinderController *finderController() const { return m_finderController.get(); }
     QuickTimeController *quickTimeController() const { return m_quickTimeController.get(); }
     PreviewController *previewController() const { return m_previewController.get(); }
+    // The getter shares the class's name, so the class is named from the global scope here.
+    ::iCabController *iCabController() const { return m_iCabController.get(); }
+    OmniWebController *omniWebController() const { return m_omniWebController.get(); }
+    ShiiraController *shiiraController() const { return m_shiiraController.get(); }
+    FlashCookiesController *flashCookiesController() const { return m_flashCookiesController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
     TipController *tipControl() const { return m_tipControl.get(); }
@@ -111,6 +120,10 @@ private:
     std::unique_ptr<FinderController> m_finderController;
     std::unique_ptr<QuickTimeController> m_quickTimeController;
     std::unique_ptr<PreviewController> m_previewController;
+    std::unique_ptr<::iCabController> m_iCabController;
+    std::unique_ptr<OmniWebController> m_omniWebController;
+    std::unique_ptr<ShiiraController> m_shiiraController;
+    std::unique_ptr<FlashCookiesController> m_flashCookiesController;
     std::unique_ptr<AlertController> m_alertControl;
     std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;

@@ -48,14 +48,9 @@ TraceRow sharedFileListRow(const QString &classification, const QString &categor
 TraceRow quarantineEventsRow(const QString &classification, const QString &categoryKey,
                              const QString &relativePath)
 {
-    TraceRow row = traceRow(classification, categoryKey, tracepaths::home(relativePath),
-                            QStringLiteral("Sqlite"));
-    row.offer = TraceRow::Offer::Count;
-    row.probe = TraceRow::Probe::Inline;
-    row.countStatement = QStringLiteral("SELECT count(*) FROM LSQuarantineEvent;");
-    row.route = TraceRow::Route::Sql;
-    row.statement = QStringLiteral("DELETE FROM LSQuarantineEvent;");
-    return row;
+    return sqlRow(classification, categoryKey, tracepaths::home(relativePath),
+                  QStringLiteral("SELECT count(*) FROM LSQuarantineEvent;"),
+                  QStringLiteral("DELETE FROM LSQuarantineEvent;"));
 }
 
 void removeLockFile(const QString &listPath)

@@ -13,6 +13,30 @@ TraceRow traceRow(const QString &classification, const QString &categoryKey,
     return row;
 }
 
+TraceRow sqlRow(const QString &classification, const QString &categoryKey,
+                std::function<QString()> path, const QString &countStatement,
+                const QString &deleteStatement, TraceRow::Probe probe)
+{
+    TraceRow row = traceRow(classification, categoryKey, std::move(path), QStringLiteral("Sqlite"));
+    row.offer = TraceRow::Offer::Count;
+    row.probe = probe;
+    row.countStatement = countStatement;
+    row.route = TraceRow::Route::Sql;
+    row.statement = deleteStatement;
+    return row;
+}
+
+TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,
+                       std::function<QString()> path, const QString &key)
+{
+    TraceRow row = traceRow(classification, categoryKey, std::move(path), QStringLiteral("Plist"));
+    row.extraInfo = key;
+    row.offer = TraceRow::Offer::KeyNonEmpty;
+    row.keyPath = {key};
+    row.route = TraceRow::Route::KeyRewrite;
+    return row;
+}
+
 PaneSwitches paneSwitchesFor(const PaneSwitch &master, const QList<Category> &categories)
 {
     PaneSwitches switches;

@@ -78,6 +78,15 @@ struct Category {
 // A row offered without a test and cleaned by the move route; callers change what differs.
 TraceRow traceRow(const QString &classification, const QString &categoryKey,
                   std::function<QString()> path, const QString &kind);
+// Cleaned in place by `deleteStatement`; offered while the file exists and `countStatement`
+// counts more than 0.
+TraceRow sqlRow(const QString &classification, const QString &categoryKey,
+                std::function<QString()> path, const QString &countStatement,
+                const QString &deleteStatement, TraceRow::Probe probe = TraceRow::Probe::Inline);
+// A root key of a property list: a "Plist" row offered while the key holds elements and
+// cleaned by writing the list back without it (no daemon notice unless the caller sets one).
+TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,
+                       std::function<QString()> path, const QString &key);
 
 // A pane's switches: the master switch, then one per category in the module's order.
 PaneSwitches paneSwitchesFor(const PaneSwitch &master, const QList<Category> &categories);

@@ -6,13 +6,8 @@ TraceRow sqlRow(const QString &classification, const QString &categoryKey,
                 std::function<QString()> path, const char *countStatement,
                 const char *deleteStatement, TraceRow::Probe probe)
 {
-    TraceRow row = traceRow(classification, categoryKey, std::move(path), QStringLiteral("Sqlite"));
-    row.offer = TraceRow::Offer::Count;
-    row.probe = probe;
-    row.countStatement = QString::fromLatin1(countStatement);
-    row.route = TraceRow::Route::Sql;
-    row.statement = QString::fromLatin1(deleteStatement);
-    return row;
+    return ::sqlRow(classification, categoryKey, std::move(path), QString::fromLatin1(countStatement),
+                    QString::fromLatin1(deleteStatement), probe);
 }
 
 TraceRow existingRow(const QString &classification, const QString &categoryKey,

@@ -17,12 +17,8 @@ const QString sfl = QStringLiteral("Library/Application Support/com.apple.shared
 TraceRow recentURLsRow(const QString &classification, const QString &relativePath,
                        TraceRow::Notice notice)
 {
-    const QString key = QStringLiteral("MGRecentURLPropertyLists");
-    TraceRow row = traceRow(classification, recentKey, home(relativePath), QStringLiteral("Plist"));
-    row.extraInfo = key;
-    row.offer = TraceRow::Offer::KeyNonEmpty;
-    row.keyPath = {key};
-    row.route = TraceRow::Route::KeyRewrite;
+    TraceRow row = keyRewriteRow(classification, recentKey, home(relativePath),
+                                 QStringLiteral("MGRecentURLPropertyLists"));
     row.notice = notice;
     return row;
 }

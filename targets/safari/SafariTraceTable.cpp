@@ -25,13 +25,8 @@ QList<Category> categories()
 // reread the file.
 static TraceRow recentSearchRow(const QString &classification, const QString &key)
 {
-    TraceRow row = traceRow(classification, QStringLiteral("safariRecentSearches"),
-                            home(QStringLiteral("Library/Preferences/com.apple.Safari.plist")),
-                            QStringLiteral("Plist"));
-    row.extraInfo = key;
-    row.offer = TraceRow::Offer::KeyNonEmpty;
-    row.keyPath = {key};
-    row.route = TraceRow::Route::KeyRewrite;
+    TraceRow row = keyRewriteRow(classification, QStringLiteral("safariRecentSearches"),
+                                 home(QStringLiteral("Library/Preferences/com.apple.Safari.plist")), key);
     row.notice = TraceRow::Notice::PrefsDaemon;
     return row;
 }

@@ -7,6 +7,7 @@
 #include "core/records/targetItem.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 
@@ -23,6 +24,7 @@ struct TraceSpec {
     char base; // 'P' profile folder, 'C' cache profile folder, 'H' home folder
     const char *path;
     const char *kind;
+    const char *extra = nullptr; // the key of a "Plist" row, "" for other rows; null: not checked
 };
 
 // The module's switches: the master switch, then each category key once, in table order.
@@ -61,10 +63,12 @@ struct ModuleFixture {
     QString profile; // the folders the test expects the module to find
     QString cache;
 
-    ModuleFixture(const char *scanKey, const QList<TraceSpec> &traces)
+    // withApplication: install the module's bundle (a module without an application has none).
+    ModuleFixture(const char *scanKey, const QList<TraceSpec> &traces, bool withApplication = true)
         : table(traces)
     {
-        home.addApplication(module.identifierString(), module.targetName());
+        if (withApplication)
+            home.addApplication(module.identifierString(), module.targetName());
         files.setResultsArrayController(&results);
         module.setFileControl(&files);
         module.setDbControl(&db);
@@ -140,18 +144,26 @@ struct ModuleFixture {
     }
 
     // With these keys off and every trace present, a scan offers the other rows of the
-    // table in its order, each with its path and kind.
+    // table in its order, each with its path, kind and extra info.
     void verifyOffered(const QStringList &keysOff)
     {
         for (const QString &key : keysOff)
             platform::UserDefaults::standardUserDefaults().setBool(false, key);
         QStringList expected, names;
+        QList<const char *> extras; // compared where the table states them
         for (const TraceSpec &t : table) {
-            if (!keysOff.contains(QLatin1String(t.key)))
-                expected << QString::fromLatin1(t.name) + QLatin1Char('|') + pathOf(t) + QLatin1Char('|') + QLatin1String(t.kind);
+            if (keysOff.contains(QLatin1String(t.key)))
+                continue;
+            expected << QString::fromLatin1(t.name) + QLatin1Char('|') + pathOf(t) + QLatin1Char('|') + QLatin1String(t.kind)
+                            + (t.extra ? QLatin1Char('|') + QLatin1String(t.extra) : QString());
+            extras << t.extra;
         }
-        for (const resultItemPtr &row : scan())
-            names << row->resultItemName() + QLatin1Char('|') + row->resultItemPath() + QLatin1Char('|') + row->resultItemType();
+        const QList<resultItemPtr> rows = scan();
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const resultItemPtr &row = rows.at(i);
+            names << row->resultItemName() + QLatin1Char('|') + row->resultItemPath() + QLatin1Char('|') + row->resultItemType()
+                         + (i < extras.size() && extras.at(i) ? QLatin1Char('|') + row->resultItemExtraInfo() : QString());
+        }
         QCOMPARE(names, expected);
     }
 
@@ -175,7 +187,8 @@ struct ModuleFixture {
     }
 
     // Cleans every row of a scan that offered the whole table, one request at a time: each
-    // is answered exactly once, SQL rows in place, other rows by a removal announcement;
+    // is answered exactly once, SQL rows in place, other rows by a removal announcement (a
+    // rewritten list is back at its path, anything else is gone);
     // with `foldersGone`, every row of a profile or cache profile is answered not cleaned
     // with the request's path.
     void verifyEveryRequestAnsweredOnce(const QList<resultItemPtr> &rows, bool foldersGone)
@@ -201,8 +214,26 @@ struct ModuleFixture {
                 QCOMPARE(events.first().name, CleaningRecorder::removal);
                 QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), name);
                 QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-                QVERIFY(!QFile::exists(path));
+                QCOMPARE(QFile::exists(path), QLatin1String(table.at(i).kind) == QLatin1String("Plist"));
             }
         }
+    }
+
+    // Cleans a key-rewrite row of a list written in `format`: the old list goes aside whole and
+    // the list comes back in that format without the row's key, with everything else. No
+    // daemon notice follows.
+    void verifyKeyRewrite(const TraceSpec &t, const QVariantMap &list, platform::PropertyList::Format format)
+    {
+        const QString path = pathOf(t);
+        QVERIFY(home.writePlist(path, list, format));
+        const QList<CleaningRecorder::Event> events = clean(QString::fromLatin1(t.name), path);
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events.first().name, CleaningRecorder::removal);
+        const auto written = platform::PropertyList::fromFile(path);
+        QVERIFY(written);
+        QCOMPARE(written->format(), format);
+        QVariantMap expected = list;
+        expected.remove(QString::fromLatin1(t.extra));
+        QCOMPARE(written->toVariant().toMap(), expected);
     }
 };

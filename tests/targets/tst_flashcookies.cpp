@@ -1,0 +1,100 @@
+#include "ModuleFixture.h"
+#include "PaneShelf.h"
+
+#include "core/LocationController.h"
+#include "targets/flashcookies/FlashCookiesController.h"
+
+#include <QtTest>
+
+using platform::NotificationCenter;
+using platform::UserDefaults;
+
+namespace {
+
+const QString player = QStringLiteral("Library/Preferences/Macromedia/Flash Player");
+
+const QList<TraceSpec> traces = {
+    {"Flash Cookies History", "flashCookieHistory", 'H', "Library/Preferences/Macromedia/Flash Player/macromedia.com", "Dir"},
+    {"Flash Cookies Shared Objects", "flashCookieSharedObjects", 'H', "Library/Preferences/Macromedia/Flash Player/#SharedObjects", "Dir"},
+};
+
+// No application bundle: the player's folder is all there is.
+struct Fixture : ModuleFixture<FlashCookiesController> {
+    Fixture() : ModuleFixture("scanFlashCookies", traces, false) {}
+};
+
+} // namespace
+
+class tst_FlashCookies : public QObject
+{
+    Q_OBJECT
+private slots:
+    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scanFlashCookies", traces)); }
+    void offersEveryRowInOrder()
+    {
+        QFETCH(QStringList, keysOff);
+        Fixture f;
+        f.writeMissingTraces();
+        f.verifyOffered(keysOff);
+    }
+
+    // Cleaned through "CleanFlash Cookies", with the blank.
+    void everyRequestAnsweredOnce()
+    {
+        Fixture f;
+        f.writeMissingTraces();
+        f.verifyEveryRequestAnsweredOnce(f.scan(), false);
+    }
+
+    // No application stands behind the module: the player's folder decides its pane, its
+    // location and what a scan can find.
+    void installedWhilePlayerFolderExists_data()
+    {
+        QTest::addColumn<QString>("layout"); // "none", "folder", "file", "traces"
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<int>("resultRows");
+        QTest::newRow("no player folder") << "none" << false << 0;
+        QTest::newRow("folder without subfolders") << "folder" << true << 0;
+        QTest::newRow("anything at the folder's path") << "file" << true << 0;
+        QTest::newRow("shared objects") << "traces" << true << 2;
+    }
+    void installedWhilePlayerFolderExists()
+    {
+        QFETCH(QString, layout);
+        QFETCH(bool, installed);
+        QFETCH(int, resultRows);
+        Fixture f;
+        if (layout == QStringLiteral("folder"))
+            QVERIFY(f.home.makeDir(player));
+        else if (layout == QStringLiteral("file"))
+            QVERIFY(f.home.writeFile(player, "not a folder"));
+        else if (layout == QStringLiteral("traces"))
+            f.writeMissingTraces();
+        UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanFlashCookies"));
+
+        PaneShelf tray;
+        f.module.setPrefControl(&tray);
+        NotificationCenter::defaultCenter().post(QStringLiteral("CheckInstalledApps"), nullptr);
+        QCOMPARE(tray.panes.size(), size_t(installed ? 1 : 0));
+        if (installed) // the settings window finds the pane's small image by this identifier
+            QCOMPARE(tray.panes.front()->identifier(), QStringLiteral("FlashCookies"));
+        QCOMPARE(UserDefaults::standardUserDefaults().objectForKey(QStringLiteral("FlashCookies")),
+                 installed ? QVariant(true) : QVariant());
+
+        LocationController locations;
+        NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"), nullptr);
+        const QList<locationItemPtr> rows = locations.locationArrayController()->arrangedObjects();
+        QCOMPARE(rows.size(), installed ? 1 : 0);
+        if (installed) {
+            QCOMPARE(rows.first()->locName(), QStringLiteral("Flash Cookies"));
+            QCOMPARE(rows.first()->locIdentifier(), QStringLiteral("FlashCookies"));
+        }
+
+        // Both rows are offered without a test; the file service keeps those on disk.
+        QCOMPARE(f.offered().size(), 2);
+        QCOMPARE(f.results.arrangedObjects().size(), resultRows);
+    }
+};
+
+QTEST_MAIN(tst_FlashCookies)
+#include "tst_flashcookies.moc"

@@ -1,0 +1,117 @@
+#include "ModuleFixture.h"
+
+#include "targets/icab/iCabController.h"
+#include "targets/icab/iCabPrefsViewController.h"
+
+#include <QtTest>
+
+using platform::PropertyList;
+using platform::UserDefaults;
+
+namespace {
+
+// iCab's rows as the user sees them, in offer order.
+const QList<TraceSpec> traces = {
+    {"iCab Browsing History", "iCabBrowsing", 'H', "Library/Preferences/iCab/iCab 4 History", "File"},
+    {"iCab Cache", "iCabCache", 'H', "Library/Caches/iCab/Cache.db", "File"},
+    {"iCab Cookies", "iCabCookies", 'H', "Library/Preferences/iCab/iCab 4 Cookies", "File"},
+    {"iCab Download History", "iCabDownloads", 'H', "Library/Preferences/iCab/iCab 4 Downloads", "File"},
+    {"iCab Last Session Information", "iCabLastSession", 'H', "Library/Preferences/iCab/iCab 4 AutoSaveSession", "File"},
+    {"iCab Open Windows", "iCabLastSession", 'H', "Library/Saved Application State/de.icab.iCab.savedState", "Dir"},
+    {"iCab Recent Searches", "iCabRecentSearches", 'H', "Library/Preferences/de.icab.iCab.plist", "Plist", "RecentSearches"},
+    {"iCab Top Sites", "iCabTopSites", 'H', "Library/Preferences/iCab/iCab 4 TopTen", "File"},
+    {"iCab Webpage Icons", "iCabWebpageIcons", 'H', "Library/Icons/WebpageIcons.db", "File"},
+    {"iCab DOM Storage", "iCabDOM", 'H', "Library/Preferences/iCab/Databases", "Dir"},
+};
+const TraceSpec &cookies = traces[2];
+const TraceSpec &searches = traces[6];
+
+QVariantMap iCabPrefs()
+{
+    return {{QStringLiteral("RecentSearches"), QVariantList{QStringLiteral("train times"), QStringLiteral("recipes")}},
+            {QStringLiteral("HomePage"), QStringLiteral("https://example.org/")},
+            {QStringLiteral("WindowFrame"), QVariantMap{{QStringLiteral("x"), 12}, {QStringLiteral("scale"), 1.5}}},
+            {QStringLiteral("Launched"), QDateTime(QDate(2022, 1, 2), QTime(3, 4, 5), Qt::UTC)}};
+}
+
+struct Fixture : ModuleFixture<iCabController> {
+    Fixture() : ModuleFixture("scaniCab", traces) {}
+
+    void writeEveryTrace()
+    {
+        QVERIFY(home.writePlist(pathOf(searches), iCabPrefs()));
+        writeMissingTraces();
+    }
+};
+
+} // namespace
+
+class tst_iCab : public QObject
+{
+    Q_OBJECT
+private slots:
+    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scaniCab", traces)); }
+    void offersEveryRowInOrder()
+    {
+        QFETCH(QStringList, keysOff);
+        Fixture f;
+        f.writeEveryTrace();
+        f.verifyOffered(keysOff);
+    }
+
+    void everyRequestAnsweredOnce()
+    {
+        Fixture f;
+        f.writeEveryTrace();
+        f.verifyEveryRequestAnsweredOnce(f.scan(), false);
+    }
+
+    // The pane's category names are the module's own keys: creating it decides the
+    // switches that hold no stored choice, and cookies are off.
+    void paneGivesTheModuleItsDefaults()
+    {
+        Fixture f;
+        f.writeMissingTraces();
+        UserDefaults &d = UserDefaults::standardUserDefaults();
+        for (const QString &key : switchKeys("scaniCab", traces))
+            d.removeObjectForKey(key);
+        d.registerDefaults({{QStringLiteral("iCabCookies"), true}});
+        QCOMPARE(f.scannedNames(), QStringList{QLatin1String(cookies.name)});
+
+        iCabPrefsViewController pane;
+        QCOMPARE(pane.title(), QStringLiteral("iCab Settings"));
+        QCOMPARE(pane.identifier(), QStringLiteral("de.icab.iCab"));
+        QStringList expected;
+        for (const TraceSpec &t : traces) {
+            if (&t != &cookies && &t != &searches) // the list written is no property list
+                expected.append(QLatin1String(t.name));
+        }
+        QCOMPARE(f.scannedNames(), expected);
+        // "ScaniCab" is the pane's own name; the master switch keeps its own default.
+        QVERIFY(d.registeredDefaults().value(QStringLiteral("ScaniCab")).toBool());
+        QVERIFY(!d.registeredDefaults().contains(QStringLiteral("scaniCab")));
+    }
+
+    void cleaningSearchesKeepsTheRest_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("withKey");
+        QTest::newRow("binary") << int(PropertyList::Format::Binary) << true;
+        QTest::newRow("XML") << int(PropertyList::Format::Xml) << true;
+        // An absent key changes nothing, and the list is still written back.
+        QTest::newRow("XML, key absent") << int(PropertyList::Format::Xml) << false;
+    }
+    void cleaningSearchesKeepsTheRest()
+    {
+        QFETCH(int, format);
+        QFETCH(bool, withKey);
+        Fixture f;
+        QVariantMap prefs = iCabPrefs();
+        if (!withKey)
+            prefs.remove(QStringLiteral("RecentSearches"));
+        f.verifyKeyRewrite(searches, prefs, PropertyList::Format(format));
+    }
+};
+
+QTEST_MAIN(tst_iCab)
+#include "tst_icab.moc"

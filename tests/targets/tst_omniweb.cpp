@@ -1,0 +1,148 @@
+#include "ModuleFixture.h"
+
+#include "platform/FileManager.h"
+#include "platform/PropertyList.h"
+#include "targets/omniweb/OmniWebController.h"
+
+#include <QtTest>
+
+using platform::FileManager;
+using platform::PropertyList;
+
+namespace {
+
+const QString prefsPath = QStringLiteral("Library/Preferences/com.omnigroup.OmniWeb5.plist");
+const QString fossils = QStringLiteral("OWPersistentDownloadedFileFossils");
+const QString autoFill = QStringLiteral("OWFormAutoFillSets");
+
+// OmniWeb's rows as the user sees them, in offer order.
+const QList<TraceSpec> traces = {
+    {"OmniWeb Browsing History", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/History.plist", "File"},
+    {"OmniWeb History Index", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/HistoryIndex.ox", "File"},
+    {"OmniWeb History Index Log", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/HistoryIndex.ox.log", "File"},
+    {"OmniWeb Cache", "omniWebCache", 'H', "Library/Caches/com.omnigroup.OmniWeb5/WebKitCache/Cache.db", "File"},
+    {"OmniWeb Cookies", "omniWebCookies", 'H', "Library/Application Support/OmniWeb 5/Cookies.xml", "File"},
+    {"OmniWeb Download History", "omniWebDownloads", 'H', "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWPersistentDownloadedFileFossils"},
+    {"OmniWeb Form Values", "omniWebForms", 'H', "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWFormAutoFillSets"},
+    {"OmniWeb Webpage Icons", "omniWebWebpageIcons", 'H', "Library/Application Support/OmniWeb 5/Icons/WebpageIcons.db", "File"},
+};
+const QString downloadsRow = QStringLiteral("OmniWeb Download History");
+const QString formsRow = QStringLiteral("OmniWeb Form Values");
+
+QVariantMap omniWebPrefs()
+{
+    return {{fossils, QVariantList{QVariantMap{{QStringLiteral("URL"), QStringLiteral("https://example.org/a.zip")},
+                                               {QStringLiteral("Size"), qint64(5000000000)}}}},
+            {autoFill, QVariantMap{{QStringLiteral("Home"), QVariantMap{{QStringLiteral("email"), QStringLiteral("me@example.org")}}}}},
+            {QStringLiteral("OWHomePage"), QStringLiteral("https://example.org/")},
+            {QStringLiteral("OWFontScale"), 1.0}};
+}
+
+struct Fixture : ModuleFixture<OmniWebController> {
+    Fixture() : ModuleFixture("scanOmniWeb", traces) {}
+    QString prefs() const { return home.path(prefsPath); }
+
+    void writeEveryTrace()
+    {
+        QVERIFY(home.writePlist(prefsPath, omniWebPrefs()));
+        writeMissingTraces();
+    }
+};
+
+} // namespace
+
+class tst_OmniWeb : public QObject
+{
+    Q_OBJECT
+private slots:
+    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scanOmniWeb", traces)); }
+    void offersEveryRowInOrder()
+    {
+        QFETCH(QStringList, keysOff);
+        Fixture f;
+        f.writeEveryTrace();
+        f.verifyOffered(keysOff);
+    }
+
+    // Both list rows of a full scan included: the second rewrite reads the first one's list.
+    void everyRequestAnsweredOnce()
+    {
+        Fixture f;
+        f.writeEveryTrace();
+        f.verifyEveryRequestAnsweredOnce(f.scan(), false);
+    }
+
+    // Each key is offered on its own count; an empty collection of either kind offers nothing.
+    void listRowsFollowTheirKeys_data()
+    {
+        QTest::addColumn<QVariant>("fossilsValue");
+        QTest::addColumn<QVariant>("autoFillValue");
+        QTest::addColumn<QStringList>("expected");
+        const QVariant list = QVariantList{QStringLiteral("x")};
+        const QVariant map = QVariantMap{{QStringLiteral("k"), 1}};
+        QTest::newRow("both") << list << map << QStringList{downloadsRow, formsRow};
+        QTest::newRow("downloads empty") << QVariant(QVariantList{}) << map << QStringList{formsRow};
+        QTest::newRow("form sets empty") << list << QVariant(QVariantMap{}) << QStringList{downloadsRow};
+        QTest::newRow("neither key") << QVariant() << QVariant() << QStringList{};
+    }
+    void listRowsFollowTheirKeys()
+    {
+        QFETCH(QVariant, fossilsValue);
+        QFETCH(QVariant, autoFillValue);
+        QFETCH(QStringList, expected);
+        Fixture f;
+        QVariantMap prefs{{QStringLiteral("OWHomePage"), QStringLiteral("https://example.org/")}};
+        if (fossilsValue.isValid())
+            prefs.insert(fossils, fossilsValue);
+        if (autoFillValue.isValid())
+            prefs.insert(autoFill, autoFillValue);
+        QVERIFY(f.home.writePlist(prefsPath, prefs));
+        QCOMPARE(f.scannedNames(), expected);
+    }
+
+    // Two rewrites of one list in one run: each reads what the one before wrote.
+    void cleaningListRows_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("keysGone");
+        QTest::newRow("form values only") << QStringList{formsRow} << QStringList{autoFill};
+        QTest::newRow("downloads only") << QStringList{downloadsRow} << QStringList{fossils};
+        QTest::newRow("both") << QStringList{downloadsRow, formsRow} << QStringList{fossils, autoFill};
+        QTest::newRow("both, forms first") << QStringList{formsRow, downloadsRow} << QStringList{fossils, autoFill};
+    }
+    void cleaningListRows()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, keysGone);
+        Fixture f;
+        QVERIFY(f.home.writePlist(prefsPath, omniWebPrefs(), PropertyList::Format::Xml));
+        for (const QString &row : rows) {
+            const QList<CleaningRecorder::Event> events = f.clean(row, f.prefs());
+            QCOMPARE(events.size(), 1);
+            QCOMPARE(events.first().name, CleaningRecorder::removal);
+        }
+        const auto written = PropertyList::fromFile(f.prefs());
+        QVERIFY(written);
+        QCOMPARE(written->format(), PropertyList::Format::Xml);
+        QVariantMap expected = omniWebPrefs();
+        for (const QString &key : keysGone)
+            expected.remove(key);
+        QCOMPARE(written->toVariant().toMap(), expected);
+    }
+
+    // A list that cannot be rewritten stays whole, and so neither row is cleaned.
+    void damagedListIsLeftAndBothRowsNotCleaned()
+    {
+        Fixture f;
+        const QByteArray damaged("<?xml version=\"1.0\"?><plist><dict><key>OWFormAutoFillSets</key><array>");
+        QVERIFY(f.home.writeFile(prefsPath, damaged));
+        QVERIFY(f.scannedNames().isEmpty());
+        QCOMPARE(f.cleanInPlace(downloadsRow, f.prefs()), false);
+        QCOMPARE(f.cleanInPlace(formsRow, f.prefs()), false);
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(f.prefs()).value_or(QByteArray()), damaged);
+        QVERIFY(f.temporaryFolderEmpty());
+    }
+};
+
+QTEST_MAIN(tst_OmniWeb)
+#include "tst_omniweb.moc"
