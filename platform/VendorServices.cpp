@@ -30,10 +30,14 @@ void VendorServices::setupIssuesController(bool reportingUnhandledIssues)
     Q_UNUSED(reportingUnhandledIssues)
 }
 
+QString VendorServices::siteAddress()
+{
+    return host(QStringLiteral("siteHost"), QStringLiteral("https://www.example.com"));
+}
+
 QString VendorServices::supportAddress()
 {
-    return host(QStringLiteral("siteHost"), QStringLiteral("https://www.example.com"))
-           + QStringLiteral("/support");
+    return siteAddress() + QStringLiteral("/support");
 }
 
 QString VendorServices::downloadAddress()

@@ -21,6 +21,8 @@ public:
 
     // The addresses used above, from the registered defaults "siteHost" and "downloadHost".
     static QString supportAddress();
+    // The maker's site without a trailing "/", so paths can be appended.
+    static QString siteAddress();
     static QString downloadAddress();
 };
 

@@ -5,6 +5,8 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/VendorServices.h"
+#include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "ui/AlertController.h"
 #include "ui/BrowserSync.h"
@@ -12,7 +14,6 @@
 #include "ui/QZRichTextCell.h"
 #include "ui/ResultsController.h"
 #include "ui/WebPages.h"
-#include "ui/WindowPlacement.h"
 #include "ui/launch/AlertTextPrompt.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/launch/TempCleaningPrompt.h"
@@ -186,7 +187,10 @@ void AppController::displayMainWindow()
     if (m_betaBranding)
         m_betaBranding->hide();
 
-    WindowPlacement::showCentred(m_mainWindow);
+    platform::centerOnScreen(m_mainWindow);
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
 
     m_mainWindow->setContentMinSize(QSize(255, 412));
     platform::Timer::scheduledTimer(0.15, this, [this] { tipTimerFire(); });
@@ -445,7 +449,10 @@ void AppController::showAcknowledgements()
 {
     if (!m_acknowledgementsWindow)
         return;
-    WindowPlacement::showCentred(m_acknowledgementsWindow);
+    platform::centerOnScreen(m_acknowledgementsWindow);
+    m_acknowledgementsWindow->show();
+    m_acknowledgementsWindow->raise();
+    m_acknowledgementsWindow->activateWindow();
 }
 
 QStringList AppController::getSyncEnabledBrowsers() const
@@ -455,7 +462,8 @@ QStringList AppController::getSyncEnabledBrowsers() const
 
 void AppController::showBrowserSyncInstructions()
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/guide_nb#nb_browsersync")));
+    platform::Workspace::sharedWorkspace().openURL(
+        QUrl(platform::VendorServices::siteAddress() + QStringLiteral("/guide_nb#nb_browsersync")));
 }
 
 void AppController::setFileControl(FileController *control)

@@ -5,6 +5,7 @@
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
+#include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "ui/WizardController.h"
@@ -172,6 +173,7 @@ void PrefsController::showPrefsWindow()
         m_prefsWindow->adjustSize();
     if (m_popUp->count() > 0)
         m_popUp->setCurrentIndex(0);
+    platform::centerOnScreen(m_prefsWindow);
     m_prefsWindow->show();
     m_prefsWindow->raise();
     m_prefsWindow->activateWindow();
@@ -292,6 +294,8 @@ void PrefsController::observeValueForKeyPath(const QString &key, int kind, const
 
 void PrefsController::showAdvancedOptionsPanel()
 {
+    m_advancedOptionsPanel->adjustSize();
+    platform::centerOnScreen(m_advancedOptionsPanel);
     platform::Modal::beginSheet(m_advancedOptionsPanel, m_prefsWindow);
 }
 

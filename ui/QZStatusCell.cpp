@@ -93,7 +93,9 @@ QPixmap QZStatusCell::imageForStatus(int status)
 
 QRect QZStatusCell::cellFrame(const QStyleOptionViewItem &option)
 {
-    const int height = qMin(option.rect.height(), qMax(18, option.fontMetrics.height() + 4));
+    // As tall as a small spinner: the spinner then sits in the middle of the row, and the
+    // dots just above it, level with the text.
+    const int height = qMin(option.rect.height(), 16);
     QRect frame = option.rect;
     frame.setTop(option.rect.top() + (option.rect.height() - height) / 2);
     frame.setHeight(height);

@@ -15,6 +15,7 @@
 #include "platform/UserDefaults.h"
 #include "ui/AlertController.h"
 #include "ui/QZStatusCell.h"
+#include "ui/ResultsColumns.h"
 #include "ui/animation/QZShredderAnimator.h"
 #include "ui/summary/CleaningResultsWindow.h"
 #include "ui/summary/CleaningSummary.h"
@@ -26,7 +27,6 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QIcon>
-#include <QPixmap>
 #include <QSet>
 #include <QTableView>
 
@@ -45,6 +45,16 @@ const QString kPathKey = QStringLiteral("cleaningItemPath");
 const QString kFlashCookies = QStringLiteral("FlashCookies");
 // The product's page on the maker's site ("siteHost"), which the share text points to.
 const QString kProductPagePath = QStringLiteral("/nimbrel");
+
+// Asks the alert to list the application of {"appIdentifier", "appName"} if it runs.
+void postAlertRequest(const void *sender, const QVariantMap &entry, const QString &parent)
+{
+    platform::NotificationCenter::defaultCenter().post(
+        QStringLiteral("AddAlertItem"), sender,
+        platform::dictionaryWithPairs({{QStringLiteral("alertItemIdentifier"), entry.value(QStringLiteral("appIdentifier"))},
+                                       {QStringLiteral("alertItemName"), entry.value(QStringLiteral("appName"))},
+                                       {QStringLiteral("alertItemParent"), parent}}));
+}
 
 void onMain(const std::function<void()> &fn)
 {
@@ -139,48 +149,7 @@ void ResultsController::awakeFromNib()
     m_cfprefsdNeedsRestart = false;
     m_sharedfilelistdNeedsRestart = false;
 
-    using Column = platform::ArrayController<resultItem>::Column;
-    auto text = [](QString (resultItem::*getter)() const) {
-        return [getter](const resultItem &row, int role) -> QVariant {
-            return role == Qt::DisplayRole ? QVariant((row.*getter)()) : QVariant();
-        };
-    };
-    Column check;
-    check.identifier = QStringLiteral("checkColumn");
-    check.isChecked = [](const resultItem &row) { return row.resultItemIsChecked() == std::optional<bool>(true); };
-    check.setChecked = [](resultItem &row, bool checked) { row.setResultItemIsChecked(checked); };
-    Column icon;
-    icon.identifier = QStringLiteral("iconColumn");
-    icon.data = [](const resultItem &row, int role) -> QVariant {
-        const platform::ImagePtr image = row.resultItemImage();
-        if (role == Qt::DecorationRole && image && !image->isNull())
-            return QIcon(QPixmap::fromImage(*image));
-        return {};
-    };
-    Column name;
-    name.identifier = QStringLiteral("nameColumn");
-    name.title = QStringLiteral("Item");
-    name.data = text(&resultItem::resultItemName);
-    Column size;
-    size.identifier = QStringLiteral("sizeColumn");
-    size.title = QStringLiteral("Size");
-    size.data = [](const resultItem &row, int role) -> QVariant {
-        if (role == Qt::DisplayRole)
-            return row.resultItemConvertedSize();
-        if (role == Qt::TextAlignmentRole)
-            return int(Qt::AlignRight | Qt::AlignVCenter);
-        return {};
-    };
-    // The dot or spinner; the text has its own column.
-    Column status;
-    status.identifier = QStringLiteral("statusColumn");
-    status.hidden = true;
-    Column statusText;
-    statusText.identifier = QStringLiteral("statusTextColumn");
-    statusText.title = QStringLiteral("Status");
-    statusText.data = text(&resultItem::resultItemStatusText);
-    statusText.hidden = true;
-    m_resultsArrayController->setColumns({check, icon, name, size, status, statusText});
+    m_resultsArrayController->setColumns(ResultsColumns::columns());
 
     if (QTableView *table = m_resultsTableView) {
         const auto &columns = m_resultsArrayController->columns();
@@ -373,6 +342,9 @@ void ResultsController::updateInterface(const resultItemPtr &row)
         checkRunningAppsForEntry({{QStringLiteral("appIdentifier"), row->resultItemIdentifier()},
                                   {QStringLiteral("appName"), appName}});
         waitFor([this] { return !m_shredPaused; });
+        // Going away while the alert was up: the application may still be running.
+        if (isStopping())
+            return;
         skip = m_skipItem;
     }
     if (skip)
@@ -390,13 +362,8 @@ void ResultsController::updateInterface(const resultItemPtr &row)
 void ResultsController::checkRunningAppsForEntry(const QVariantMap &entry)
 {
     const QString identifier = entry.value(QStringLiteral("appIdentifier")).toString();
-    if (identifier != kFlashCookies) {
-        platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("AddAlertItem"), this,
-            platform::dictionaryWithPairs({{QStringLiteral("alertItemIdentifier"), identifier},
-                                           {QStringLiteral("alertItemName"), entry.value(QStringLiteral("appName"))},
-                                           {QStringLiteral("alertItemParent"), QStringLiteral("ResultsControlSingleEntry")}}));
-    }
+    if (identifier != kFlashCookies)
+        postAlertRequest(this, entry, QStringLiteral("ResultsControlSingleEntry"));
     if (m_alertControl && m_alertControl->shouldDisplayAlertWindow()) {
         setFlag(m_shredPaused, true);
         m_alertControl->showAlertWindow();
@@ -645,11 +612,7 @@ void ResultsController::checkRunningApps()
     for (const QVariantMap &pair : std::as_const(pairs)) {
         if (pair.value(QStringLiteral("appIdentifier")).toString() == kFlashCookies)
             continue;
-        platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("AddAlertItem"), this,
-            platform::dictionaryWithPairs({{QStringLiteral("alertItemIdentifier"), pair.value(QStringLiteral("appIdentifier"))},
-                                           {QStringLiteral("alertItemName"), pair.value(QStringLiteral("appName"))},
-                                           {QStringLiteral("alertItemParent"), QStringLiteral("ResultsControl")}}));
+        postAlertRequest(this, pair, QStringLiteral("ResultsControl"));
     }
     if (pairs.isEmpty()) {
         platform::Alert alert;

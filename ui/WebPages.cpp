@@ -1,6 +1,7 @@
 #include "ui/WebPages.h"
 
 #include "platform/UserDefaults.h"
+#include "platform/VendorServices.h"
 
 QUrl WebPages::join(const QString &hostKey, const QString &path)
 {
@@ -12,7 +13,7 @@ QUrl WebPages::join(const QString &hostKey, const QString &path)
 
 QUrl WebPages::site(const QString &path)
 {
-    return join(QStringLiteral("siteHost"), path);
+    return QUrl(platform::VendorServices::siteAddress() + path);
 }
 
 QUrl WebPages::download(const QString &path)

@@ -6,9 +6,9 @@
 #include "platform/ProcessInfo.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/VendorServices.h"
+#include "platform/WindowPlacement.h"
 #include "targets/base/MasterPrefsViewController.h"
-#include "ui/WebPages.h"
-#include "ui/WindowPlacement.h"
 #include "ui/wizard/FirstResponder.h"
 #include "ui/wizard/WizardCleaningViewController.h"
 #include "ui/wizard/WizardFinalViewController.h"
@@ -167,7 +167,7 @@ bool WizardController::displayViewController(const Page &page)
 
 QUrl WizardController::webPageURL()
 {
-    return WebPages::site(kWebPagePath);
+    return QUrl(platform::VendorServices::siteAddress() + kWebPagePath);
 }
 
 void WizardController::webViewDidStartProvisionalLoadForFrame(platform::WebView *)
@@ -280,7 +280,7 @@ void WizardController::wizardTimerFire()
     if (!m_wizardWindow || platform::Modal::isRunning(m_wizardWindow))
         return;
     m_wizardWindow->adjustSize();
-    WindowPlacement::centre(m_wizardWindow);
+    platform::centerOnScreen(m_wizardWindow);
     platform::Modal::runModalForWindow(m_wizardWindow);
 }
 

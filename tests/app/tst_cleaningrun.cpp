@@ -285,6 +285,10 @@ void tst_CleaningRun::cleanRun()
     QVERIFY(!run.results()->shredMenuItem()->isEnabled());
     QCOMPARE(run.results()->shredMenuItem()->text(), QStringLiteral("Cancel Cleaning"));
     QVERIFY(run.ui->shredderAnimator()->animationIsDone());
+    // One paper stage was asked for, a second after the start (the ending stand-in never
+    // asks for the next one).
+    platform::Timer::fireAllPending();
+    QCOMPARE(run.ui->shredderAnimator()->paperAnimationRequests(), 1);
     // The button still cancels, and does nothing more.
     run.results()->shredButton()->click();
     QVERIFY(run.results()->shredCancelled());

@@ -2,8 +2,10 @@
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeHome.h"
+#include "ui/QZRichTextCell.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -65,6 +67,8 @@ class tst_Locations : public QObject
 private slots:
     void label_data();
     void label();
+    void labelElided_data();
+    void labelElided();
     void icons();
     void sortsWithoutRegardToCase();
     void duplicateNameKeepsFirst();
@@ -214,6 +218,44 @@ void tst_Locations::scanPostsCheckedRowsInDisplayedOrder()
         });
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("ScanLocations"));
     QCOMPARE(posted, expected);
+}
+
+void tst_Locations::labelElided_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<bool>("elided");
+    const QString longPath = QStringLiteral("/Applications/Utilities/Some Rather Long Folder Name/Safari.app");
+    QTest::newRow("fits") << QStringLiteral("/Applications/Safari.app") << 400.0 << false;
+    QTest::newRow("too wide") << longPath << 150.0 << true;
+    QTest::newRow("far too wide") << longPath << 40.0 << true;
+}
+
+// A bundle path wider than the cell loses its middle, not its end, and keeps its look.
+void tst_Locations::labelElided()
+{
+    QFETCH(QString, path);
+    QFETCH(qreal, width);
+    QFETCH(bool, elided);
+    QTextDocument doc;
+    doc.setHtml(LocationController::labelForLocation(QStringLiteral("Safari"), path));
+    QZRichTextCell::elideLines(doc, width);
+    const QList<Line> lines = labelLines(doc.toHtml());
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].text == QStringLiteral("Safari"), width > 100);
+    QCOMPARE(lines[1].format.fontPointSize(), 10.0);
+    QCOMPARE(lines[1].format.foreground().color(), QColor(Qt::gray));
+    QCOMPARE(lines[1].text.contains(QChar(0x2026)), elided);
+    if (!elided) {
+        QCOMPARE(lines[1].text, path);
+        return;
+    }
+    const QFontMetricsF metrics(lines[1].format.font().resolve(doc.defaultFont()));
+    QVERIFY(metrics.horizontalAdvance(lines[1].text) <= width);
+    if (width > 100) {
+        QVERIFY(lines[1].text.startsWith(QStringLiteral("/App")));
+        QVERIFY(lines[1].text.endsWith(QStringLiteral(".app")));
+    }
 }
 
 QTEST_MAIN(tst_Locations)

@@ -119,6 +119,8 @@ private slots:
     void syncPanel_data();
     void syncPanel();
     void syncPanelNoGoesOn();
+    void syncGuideAddress_data();
+    void syncGuideAddress();
     void syncTests_data();
     void syncTests();
     void syncTestsSkipPipes_data();
@@ -302,6 +304,25 @@ void tst_MainWindow::syncPanelNoGoesOn()
     QVERIFY(m_urls.isEmpty());
     QVERIFY(shell.posted.contains(QStringLiteral("ScanLocations")));
     QCOMPARE(shell.window.contentView(), shell.window.resultsView());
+}
+
+void tst_MainWindow::syncGuideAddress_data()
+{
+    QTest::addColumn<QString>("site");
+    QTest::newRow("plain") << "http://127.0.0.1:9";
+    QTest::newRow("trailing slash") << "http://127.0.0.1:9/";
+    QTest::newRow("two slashes") << "http://127.0.0.1:9//";
+}
+
+void tst_MainWindow::syncGuideAddress()
+{
+    QFETCH(QString, site);
+    FakeHome home;
+    registerBundleDefaults();
+    platform::UserDefaults::standardUserDefaults().setObject(site, QStringLiteral("siteHost"));
+    Shell shell;
+    shell.app.showBrowserSyncInstructions();
+    QCOMPARE(m_urls, QList<QUrl>({QUrl(QStringLiteral("http://127.0.0.1:9/guide_nb#nb_browsersync"))}));
 }
 
 void tst_MainWindow::syncTests_data()

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QFile>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 using platform::NotificationCenter;
@@ -166,6 +167,8 @@ private slots:
     void controlsFollowSettings_data();
     void controlsFollowSettings();
     void advancedOptionsSheet();
+    void windowsOpenCentred_data();
+    void windowsOpenCentred();
 };
 
 void tst_Prefs::cleanup()
@@ -551,6 +554,34 @@ void tst_Prefs::advancedOptionsSheet()
     fx.prefs.hideAdvancedOptionsPanel();
     QVERIFY(!panel->isVisible());
     QVERIFY(fx.prefs.prefsWindow()->isVisible());
+}
+
+void tst_Prefs::windowsOpenCentred_data()
+{
+    QTest::addColumn<bool>("advanced");
+    QTest::newRow("preferences") << false;
+    QTest::newRow("advanced options") << true;
+}
+
+// Without a window manager a new window would sit at the screen's corner.
+void tst_Prefs::windowsOpenCentred()
+{
+    QFETCH(bool, advanced);
+    Fixture fx;
+    fx.addSafari();
+    fx.prefs.showPrefsWindow();
+    QWidget *window = fx.prefs.prefsWindow();
+    if (advanced) {
+        fx.prefs.showAdvancedOptionsPanel();
+        window = fx.prefs.advancedOptionsPanel();
+    }
+    QVERIFY(window->isVisible());
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    // Placed before it is shown: the frame it gets then may shift it by its own width.
+    QVERIFY2((window->frameGeometry().center() - screenCentre).manhattanLength() <= 8,
+             qPrintable(QStringLiteral("%1,%2 %3x%4 screen %5,%6").arg(window->frameGeometry().center().x()).arg(window->frameGeometry().center().y()).arg(window->width()).arg(window->height()).arg(screenCentre.x()).arg(screenCentre.y())));
+    if (advanced)
+        fx.prefs.hideAdvancedOptionsPanel();
 }
 
 QTEST_MAIN(tst_Prefs)

@@ -158,9 +158,17 @@ void tst_StatusCell::drawnInTheTable()
 {
     QFETCH(QString, text);
     QFETCH(QColor, dot);
+#if defined(__SANITIZE_THREAD__)
+    // Rendering a table view sends Qt's own drawing work to its thread pool, whose hand-overs
+    // the thread checker cannot see in this uninstrumented Qt; the reports name only Qt frames.
+    QSKIP("Qt's drawing threads are not instrumented");
+#endif
     Table table(true, text);
     table.results.m_isShredding = true;
-    const QImage image = table.view.grab().toImage();
+    // Drawn straight into an image of the raster engine's own format.
+    QImage image(table.view.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    table.view.render(&image);
     const QRect cellRect = table.view.visualRect(table.statusIndex());
     QStyleOptionViewItem option;
     option.rect = cellRect;

@@ -1,8 +1,8 @@
 #include "ui/about/AboutWindowController.h"
 
+#include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "ui/WebPages.h"
-#include "ui/WindowPlacement.h"
 #include "ui/about/QZScrewView.h"
 #include "ui/views/Hyperlink.h"
 
@@ -97,7 +97,10 @@ void AboutWindowController::showAboutWindow()
 {
     if (!m_aboutWindow)
         return;
-    WindowPlacement::showCentred(m_aboutWindow);
+    platform::centerOnScreen(m_aboutWindow);
+    m_aboutWindow->show();
+    m_aboutWindow->raise();
+    m_aboutWindow->activateWindow();
     // Opened again while a chain still runs: that chain stops, so only one runs at a time.
     removeAllAnimations();
     setupAboutWindow();

@@ -3,9 +3,9 @@
 #include "platform/Image.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
+#include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "ui/WebPages.h"
-#include "ui/WindowPlacement.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>
@@ -124,7 +124,10 @@ void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
     m_panel->learnMoreButton()->setVisible(productButtons);
     m_panel->upgradeButton()->setVisible(productButtons);
     m_panel->listenNowButton()->setVisible(!productButtons);
-    WindowPlacement::showCentred(m_panel);
+    platform::centerOnScreen(m_panel);
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
 }
 
 void AlertTextPrompt::openAndClose(const QString &path)

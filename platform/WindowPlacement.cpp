@@ -1,12 +1,12 @@
-#include "ui/WindowPlacement.h"
+#include "platform/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
-namespace WindowPlacement {
+namespace platform {
 
-void centre(QWidget *window)
+void centerOnScreen(QWidget *window)
 {
     QScreen *screen = QGuiApplication::primaryScreen();
     if (!window || !screen)
@@ -16,14 +16,4 @@ void centre(QWidget *window)
     window->move(frame.topLeft());
 }
 
-void showCentred(QWidget *window)
-{
-    if (!window)
-        return;
-    centre(window);
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-} // namespace WindowPlacement
+} // namespace platform

@@ -1,0 +1,50 @@
+#include "ui/ResultsColumns.h"
+
+#include <QIcon>
+#include <QPixmap>
+
+QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
+{
+    using Column = platform::ArrayController<resultItem>::Column;
+    auto text = [](QString (resultItem::*getter)() const) {
+        return [getter](const resultItem &row, int role) -> QVariant {
+            return role == Qt::DisplayRole ? QVariant((row.*getter)()) : QVariant();
+        };
+    };
+    Column check;
+    check.identifier = QStringLiteral("checkColumn");
+    check.isChecked = [](const resultItem &row) { return row.resultItemIsChecked() == std::optional<bool>(true); };
+    check.setChecked = [](resultItem &row, bool checked) { row.setResultItemIsChecked(checked); };
+    Column icon;
+    icon.identifier = QStringLiteral("iconColumn");
+    icon.data = [](const resultItem &row, int role) -> QVariant {
+        const platform::ImagePtr image = row.resultItemImage();
+        if (role == Qt::DecorationRole && image && !image->isNull())
+            return QIcon(QPixmap::fromImage(*image));
+        return {};
+    };
+    Column name;
+    name.identifier = QStringLiteral("nameColumn");
+    name.title = QStringLiteral("Item");
+    name.data = text(&resultItem::resultItemName);
+    Column size;
+    size.identifier = QStringLiteral("sizeColumn");
+    size.title = QStringLiteral("Size");
+    size.data = [](const resultItem &row, int role) -> QVariant {
+        if (role == Qt::DisplayRole)
+            return row.resultItemConvertedSize();
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    };
+    // The dot or spinner; the text has its own column.
+    Column status;
+    status.identifier = QStringLiteral("statusColumn");
+    status.hidden = true;
+    Column statusText;
+    statusText.identifier = QStringLiteral("statusTextColumn");
+    statusText.title = QStringLiteral("Status");
+    statusText.data = text(&resultItem::resultItemStatusText);
+    statusText.hidden = true;
+    return {check, icon, name, size, status, statusText};
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "core/records/resultItem.h"
+#include "platform/ArrayController.h"
+
+#include <QList>
+
+// The results table's columns: check box, icon, item, size, status dot and status text.
+// The two status columns stay hidden until a cleaning run starts.
+class ResultsColumns
+{
+public:
+    static QList<platform::ArrayController<resultItem>::Column> columns();
+};
