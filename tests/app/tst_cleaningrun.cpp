@@ -102,7 +102,7 @@ struct Run {
     RunningApps apps{home};
     std::unique_ptr<MainInterface> ui;
     Tester tester{kTester, QStringLiteral("Tester")};
-    Tester flash{kFlash, QStringLiteral("Flash Cookies")};
+    Tester flash{kFlash, QStringLiteral("Flash Tester")};  // not the real Flash cookies module
     QHash<QString, QStringList> texts; // row name -> texts in the order shown
     std::function<void(const resultItemPtr &row, const QString &text)> onText;
 
@@ -346,7 +346,7 @@ void tst_CleaningRun::runningApplication_data()
     QTest::newRow("the application quits") << rows << false << false << QStringList{"Skip Safari"}
                                            << QStringList{kCleaned, kCleaned, kCleaned, kCleaned};
     QTest::newRow("flash cookies never ask")
-        << QStringList{"Flash Cookies Keep 1", "Tester Move 1"} << true << true << QStringList()
+        << QStringList{"Flash Tester Keep 1", "Tester Move 1"} << true << true << QStringList()
         << QStringList{kCleaned, kCleaned};
 }
 
@@ -370,7 +370,7 @@ void tst_CleaningRun::runningApplication()
     }
     run.scan(kTester, QStringLiteral("Tester"));
     run.scan(kSafari, QStringLiteral("Safari"));
-    run.scan(kFlash, QStringLiteral("Flash Cookies"));
+    run.scan(kFlash, QStringLiteral("Flash Tester"));
     run.arrange(names);
 
     QStringList shown;
