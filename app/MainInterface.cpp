@@ -36,6 +36,8 @@
 #include "ui/animation/QZShredAnimationWindow.h"
 #include "ui/animation/QZShredderAnimator.h"
 #include "ui/animation/QZStripsView.h"
+#include "ui/tips/TipController.h"
+#include "ui/tips/TipViews.h"
 
 #include "ui_MainWindow.h"
 
@@ -94,6 +96,8 @@ void MainInterface::createControllers()
     m_wizardControl = std::make_unique<WizardController>();
     m_prefControl = std::make_unique<PrefsController>();
     m_aboutWindowController = std::make_unique<AboutWindowController>();
+    m_tipViews = std::make_unique<TipViews>();
+    m_tipControl = std::make_unique<TipController>();
 }
 
 // Every outlet is set here and never changed afterwards; grouped by the controller that
@@ -208,6 +212,32 @@ void MainInterface::wireOutlets()
     QObject::connect(form.actionAbout, &QAction::triggered, m_aboutWindowController.get(),
                      &AboutWindowController::showAboutWindow);
     form.actionAbout->setEnabled(true);
+
+    // The main view's help button opens the same page as the Help menu item.
+    QObject::connect(form.helpButton, &QPushButton::clicked, m_appControl.get(), &AppController::showHelp);
+
+    wireTips();
+}
+
+// TipController: the windows its tips are attached to, the controls they point at and the
+// views they show.
+void MainInterface::wireTips()
+{
+    Ui::MainWindow &form = m_mainWindow->form();
+    TipController &tips = *m_tipControl;
+    tips.setMainWindow(m_mainWindow.get());
+    tips.setPrefsWindow(m_prefControl->prefsWindow());
+    tips.setResultsWindow(m_mainWindow.get());
+    tips.setCleaningStatusWindow(m_cleaningResultsWindow.get());
+    tips.setPrefsAppListButton(m_prefControl->popUp());
+    tips.setMainAppsList(form.locationTableView);
+    tips.setMainScanButton(form.scanButton);
+    tips.setMainHelpButton(form.helpButton);
+    tips.setResultsList(form.resultsTableView);
+    tips.setResultsShredButton(form.shredButton);
+    tips.setCleaningStatusTextField(m_resultsControl->cleaningStatusTextField());
+    tips.setTempCleaningFailTextField(m_tempCleaningPanel->tempCleaningProgressText());
+    m_tipViews->setContentViews(tips);
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,

@@ -36,6 +36,8 @@ class SeaMonkeyController;
 class ShiiraController;
 class ShredController;
 class TempCleaningPanel;
+class TipController;
+class TipViews;
 class WizardController;
 class iCabController;
 
@@ -82,6 +84,8 @@ public:
     FlashCookiesController *flashCookiesController() const { return m_flashCookiesController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
+    TipController *tipControl() const { return m_tipControl.get(); }
+    TipViews *tipViews() const { return m_tipViews.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
     AboutWindowController *aboutWindowController() const { return m_aboutWindowController.get(); }
     QZShredAnimationWindow *tearsAnimationWindow() const { return m_tearsAnimationWindow.get(); }
@@ -90,6 +94,7 @@ private:
     MainInterface();
     void createControllers();
     void wireOutlets();
+    void wireTips();
     void awakeFromNib();
     void finishLaunching();
     // Chrome, Chromium, Opera and Flock: wired alike.
@@ -130,4 +135,7 @@ private:
     std::unique_ptr<WizardController> m_wizardControl;
     std::unique_ptr<PrefsController> m_prefControl;
     std::unique_ptr<AboutWindowController> m_aboutWindowController;
+    // The tips' contents outlive the tips, which give them back when they go.
+    std::unique_ptr<TipViews> m_tipViews;
+    std::unique_ptr<TipController> m_tipControl;
 };
