@@ -1,7 +1,9 @@
 #include "app/MainInterface.h"
 #include "platform/BasicAnimation.h"
+#include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Sound.h"
+#include "platform/Task.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/BundleDefaults.h"
@@ -49,7 +51,13 @@ void tst_ShredderLoop::cleaningRun()
     d.setBool(true, QStringLiteral("enableSFX"));
     QStringList sounds;
     platform::Sound::setPlayRecorder([&sounds](const QString &path) { sounds << path; });
+    // The summary at the end of the run is a modal window: close it as a user would.
+    platform::Modal::setObserver([](QWidget *window, bool) { platform::Modal::endModalForWindow(window); });
+    // No daemon is ever really restarted from a test.
+    platform::Task::setLaunchRecorder([](const QString &, const QStringList &) {});
     auto ui = MainInterface::load();
+    // The start-up tips and launch prompts run now, as at launch, not in the middle of the run.
+    platform::Timer::fireAllPending();
     QZShredderAnimator *animator = ui->shredderAnimator();
     QVERIFY(animator->slitView() && animator->paperView() && animator->animationView()
             && animator->tearsAnimationWindow() && animator->mainWindow());
@@ -86,6 +94,8 @@ void tst_ShredderLoop::cleaningRun()
     QVERIFY(animator->paperView()->layer()->sublayers().empty());
     QVERIFY(platform::Timer::pendingTimers().isEmpty());
     platform::Sound::setPlayRecorder({});
+    platform::Task::setLaunchRecorder({});
+    platform::Modal::setObserver({});
 }
 
 QTEST_MAIN(tst_ShredderLoop)
