@@ -1,6 +1,7 @@
 #include "platform/Image.h"
 
 #include "platform/Bundle.h"
+#include "platform/Workspace.h"
 
 #include <QHash>
 #include <QMutex>
@@ -12,6 +13,8 @@ ImagePtr imageNamed(const QString &name)
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         return nullptr;
+    if (name == QLatin1String("NSApplicationIcon"))
+        return Workspace::sharedWorkspace().iconForFile(Bundle::mainBundle().bundlePath());
     const QString path = Bundle::mainBundle().resourcePath() + QLatin1Char('/') + name;
 
     // One shared image per resource, as rows showing the same icon expect.

@@ -12,6 +12,7 @@ using ImagePtr = std::shared_ptr<QImage>;
 
 // An image resource of the main bundle by file name ("FlashCookie.icns",
 // "FlashCookieSmall.png"); a null pointer when it is missing or cannot be decoded.
+// "NSApplicationIcon" is the application's own icon.
 ImagePtr imageNamed(const QString &name);
 
 } // namespace platform

@@ -6,7 +6,9 @@
 #include "platform/Bundle.h"
 #include "platform/Dictionary.h"
 #include "platform/FileManager.h"
+#include "platform/Image.h"
 #include "platform/MainThread.h"
+#include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/OperationQueue.h"
 #include "platform/Timer.h"
@@ -15,6 +17,12 @@
 #include "ui/QZStatusCell.h"
 #include "ui/ResultsColumns.h"
 #include "ui/animation/QZShredderAnimator.h"
+#include "ui/summary/CleaningResultsWindow.h"
+#include "ui/summary/CleaningSummary.h"
+#include "ui/summary/CleaningWarning.h"
+#include "ui/summary/DaemonRestarts.h"
+#include "ui/views/Hyperlink.h"
+#include "ui/views/QZTextFieldCell.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -35,6 +43,8 @@ const QString kAppNameKey = QStringLiteral("cleaningItemAppName");
 const QString kNameKey = QStringLiteral("cleaningItemName");
 const QString kPathKey = QStringLiteral("cleaningItemPath");
 const QString kFlashCookies = QStringLiteral("FlashCookies");
+// The product's page on the maker's site ("siteHost"), which the share text points to.
+const QString kProductPagePath = QStringLiteral("/nimbrel");
 
 // Asks the alert to list the application of {"appIdentifier", "appName"} if it runs.
 void postAlertRequest(const void *sender, const QVariantMap &entry, const QString &parent)
@@ -158,6 +168,10 @@ void ResultsController::awakeFromNib()
             m_statusCell->willDisplayCell = [this](QZStatusCell *cell, int row) { willDisplayStatusCell(cell, row); };
             table->setItemDelegateForColumn(4, m_statusCell);
         }
+        // Name and size read best centred in the tall rows, and white on the selection.
+        for (const char *identifier : {"nameColumn", "sizeColumn"})
+            table->setItemDelegateForColumn(m_resultsArrayController->columnWithIdentifier(QLatin1String(identifier)),
+                                            new QZTextFieldCell(table));
     }
 }
 
@@ -562,14 +576,26 @@ void ResultsController::willDisplayStatusCell(QZStatusCell *cell, int index)
 }
 
 // --- Pre-clean checks, results mode and summary ------------------------------------------------
-// The simplest honest versions: no warnings yet, no daemon restarts, the summary is a log line.
+
+void ResultsController::setCleaningResultsWindow(CleaningResultsWindow *window)
+{
+    m_cleaningResultsWindow = window;
+    m_cleaningStatusImage = window ? window->cleaningStatusImage() : nullptr;
+    m_cleaningStatusTextField = window ? window->cleaningStatusTextField() : nullptr;
+    m_cleaningOutput = window ? window->cleaningOutput() : nullptr;
+    m_tweetLink = window ? window->tweetLink() : nullptr;
+}
 
 void ResultsController::checkRecentFolders()
 {
+    CleaningWarning::recentFolders().run(*m_resultsArrayController, m_skipRecentFolders,
+                                         m_resultsTableView ? m_resultsTableView->window() : nullptr);
 }
 
 void ResultsController::checkCookies()
 {
+    CleaningWarning::cookies().run(*m_resultsArrayController, m_skipCookies,
+                                   m_resultsTableView ? m_resultsTableView->window() : nullptr);
 }
 
 void ResultsController::checkRunningApps()
@@ -606,14 +632,112 @@ void ResultsController::checkRunningApps()
 void ResultsController::setShowingScanResults(bool showing)
 {
     m_isShowingScanResults = showing;
+    if (m_resultsArrayController->count() == 0) {
+        auto &defaults = platform::UserDefaults::standardUserDefaults();
+        defaults.setInteger(defaults.integerForKey(QStringLiteral("runCount")) + 1, QStringLiteral("runCount"));
+        // The tip is for a system found clean last time too (or never scanned before); a clean
+        // result after findings only resets the count.
+        const qint64 lastScanCount = defaults.integerForKey(QStringLiteral("lastScanCount"));
+        if (lastScanCount <= 0) {
+            if (lastScanCount < 0)
+                defaults.setInteger(0, QStringLiteral("lastScanCount"));
+            m_shouldShowCleanSystemTip = true;
+        } else {
+            defaults.setInteger(0, QStringLiteral("lastScanCount"));
+        }
+        m_isShowingScanResults = false;
+        m_doneShredding = true;
+        if (QLabel *view = m_cleanSystemImageView) {
+            if (const platform::ImagePtr icon = platform::imageNamed(QStringLiteral("NSApplicationIcon")))
+                view->setPixmap(QPixmap::fromImage(*icon));
+            view->setHidden(false);
+        }
+        displayShredResults();
+    }
     m_enableShredMenu = true;
     updateShredMenuItem();
     if (m_shredButton)
         m_shredButton->setEnabled(true);
 }
 
+void ResultsController::restartCFPrefsd()
+{
+    DaemonRestarts::restart(QStringLiteral("cfprefsd"));
+}
+
+void ResultsController::restartSharedfilelistd()
+{
+    DaemonRestarts::restart(QStringLiteral("sharedfilelistd"));
+}
+
 void ResultsController::displayShredResults()
 {
-    qInfo("Cleaning done: %d cleaned, %d skipped, %d not cleaned, %llu bytes", int(m_shreddedItemCount),
-          int(m_skippedItemCount), int(m_problemItemCount), static_cast<unsigned long long>(m_shreddedItemTotalSize));
+    using platform::MainThread;
+    if (m_cfprefsdNeedsRestart && DaemonRestarts::cfprefsdAppliesHere())
+        MainThread::performAndWait([this] { restartCFPrefsd(); });
+    if (m_sharedfilelistdNeedsRestart && DaemonRestarts::sharedfilelistdAppliesHere())
+        MainThread::performAndWait([this] { restartSharedfilelistd(); });
+
+    // The end of a run may be observed on the worker; the window's labels are the main thread's.
+    MainThread::performAndWait([this] {
+        const CleaningSummary summary(m_shreddedItemCount, m_skippedItemCount, m_problemItemCount,
+                                      m_shreddedItemTotalSize);
+        if (QLabel *link = m_tweetLink) {
+            link->setHidden(true);
+            link->setTextInteractionFlags(Qt::NoTextInteraction);
+        }
+        if (const auto heading = summary.heading()) {
+            if (QLabel *image = m_cleaningStatusImage) {
+                const platform::ImagePtr picture = platform::imageNamed(heading->image);
+                image->setPixmap(picture ? QPixmap::fromImage(*picture) : QPixmap());
+            }
+            if (QLabel *text = m_cleaningStatusTextField)
+                text->setText(heading->text);
+        }
+        m_shreddedItemTotalSizeConverted = summary.convertedSizeText();
+        if (summary.offersShareLink()) {
+            setupTweetLink();
+            if (QLabel *link = m_tweetLink) {
+                link->setHidden(false);
+                link->setTextInteractionFlags(Qt::TextBrowserInteraction);
+            }
+        }
+        if (QLabel *output = m_cleaningOutput)
+            output->setText(summary.text());
+
+        auto &center = platform::NotificationCenter::defaultCenter();
+        if (m_shouldShowCleanSystemTip)
+            center.post(QStringLiteral("CleanSystemTip"), this);
+        center.post(QStringLiteral("CleaningStatusTips"), this);
+    });
+
+    MainThread::dispatch([this, guard = QPointer<ResultsController>(this)] {
+        if (!guard)
+            return;
+        if (QWidget *window = m_cleaningResultsWindow) {
+            QPointer<QWidget> shown(window);
+            platform::Modal::runModalForWindow(window);
+            // The application may have been torn down inside the modal run.
+            if (!guard || !shown)
+                return;
+            platform::Modal::endSheet(window);
+            window->hide();
+        }
+        auto &center = platform::NotificationCenter::defaultCenter();
+        center.post(QStringLiteral("CleaningStatusTipsEnd"), this);
+        center.post(QStringLiteral("CleanSystemTipEnd"), this);
+    });
+}
+
+void ResultsController::setupTweetLink()
+{
+    const CleaningSummary summary(m_shreddedItemCount, m_skippedItemCount, m_problemItemCount,
+                                  m_shreddedItemTotalSize);
+    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    const QString productPage = defaults.stringForKey(QStringLiteral("siteHost")) + kProductPagePath;
+    const QUrl url = summary.shareUrl(defaults.stringForKey(QStringLiteral("socialHost")), productPage);
+    if (QLabel *link = m_tweetLink) {
+        link->setAlignment(Qt::AlignCenter);
+        link->setText(hyperlinkFromTextString(QStringLiteral("Tweet Scan Results"), url));
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "core/records/resultItem.h"
 #include "platform/ArrayController.h"
+#include "ui/summary/CleaningResultsWindow.h"
 #include "ui/animation/QZShredderAnimator.h"
 
 #include <QAction>
@@ -66,6 +67,13 @@ public:
     void setShredMenuItem(QAction *item);
     QWidget *shredderSlotView() const { return m_shredderSlotView; }
     void setShredderSlotView(QWidget *view) { m_shredderSlotView = view; }
+    // The cleaning results window and its heading image, heading text, summary and share link.
+    CleaningResultsWindow *cleaningResultsWindow() const { return m_cleaningResultsWindow; }
+    void setCleaningResultsWindow(CleaningResultsWindow *window);
+    QLabel *cleaningStatusImage() const { return m_cleaningStatusImage; }
+    QLabel *cleaningStatusTextField() const { return m_cleaningStatusTextField; }
+    QLabel *cleaningOutput() const { return m_cleaningOutput; }
+    QLabel *tweetLink() const { return m_tweetLink; }
     QZStatusCell *statusCell() const { return m_statusCell; }
 
     // Describes the table's columns and clears the flags.
@@ -110,8 +118,15 @@ public:
     void displayShredResults();
     void setCFPrefsdNeedsRestart() { m_cfprefsdNeedsRestart = true; }
     void setSharedfilelistdNeedsRestart() { m_sharedfilelistdNeedsRestart = true; }
+    void setupTweetLink();
+    void restartCFPrefsd();
+    void restartSharedfilelistd();
 
     bool enableShredMenu() const { return m_enableShredMenu; }
+    bool skipCookies() const { return m_skipCookies; }
+    bool skipRecentFolders() const { return m_skipRecentFolders; }
+    bool shouldShowCleanSystemTip() const { return m_shouldShowCleanSystemTip; }
+    QString shreddedItemTotalSizeConverted() const { return m_shreddedItemTotalSizeConverted; }
     bool shredCancelled() const { return m_shredCancelled; }
     QString skippedItemAppName() const;
     // Counters of the run (main thread).
@@ -172,6 +187,11 @@ private:
     std::atomic<bool> m_cfprefsdNeedsRestart{false};
     std::atomic<bool> m_sharedfilelistdNeedsRestart{false};
     QPointer<QWidget> m_shredderSlotView;
+    QPointer<CleaningResultsWindow> m_cleaningResultsWindow;
+    QPointer<QLabel> m_cleaningStatusImage;
+    QPointer<QLabel> m_cleaningStatusTextField;
+    QPointer<QLabel> m_cleaningOutput;
+    QPointer<QLabel> m_tweetLink;
     QZStatusCell *m_statusCell = nullptr;
     QMetaObject::Connection m_buttonAction;
     QMetaObject::Connection m_menuAction;

@@ -117,6 +117,8 @@ struct Run {
             d.setBool(true, key);
         d.setBool(false, QStringLiteral("enableSecureDelete"));
         ui = MainInterface::load();
+        // The start-up tips and launch prompts run now, as at launch, not in the middle of a test.
+        platform::Timer::fireAllPending();
         tester.setFileControl(ui->fileControl());
         tester.init();
         tester.launch = [this] { apps.launch(kSafari, QStringLiteral("Safari")); };

@@ -1,6 +1,7 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "platform/Alert.h"
+#include "platform/ChildWindows.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
@@ -528,7 +529,8 @@ void tst_MainWindow::quitQuestion()
     Shell shell;
     shell.results.m_isShredding = shredding;
     shell.results.m_doneShredding = done;
-    shell.results.setShowingScanResults(showing);
+    // Set directly: results mode on an empty table is the empty-scan summary, not waiting rows.
+    shell.results.m_isShowingScanResults = showing;
     m_answers = {answer};
     QCOMPARE(shell.app.shouldAppQuit(), quits);
     if (text.isEmpty()) {
@@ -568,7 +570,7 @@ void tst_MainWindow::closeQuestion()
     registerBundleDefaults();
     Shell shell;
     shell.showWindow();
-    shell.results.setShowingScanResults(showing);
+    shell.results.m_isShowingScanResults = showing;
     m_answers = {answer};
     QCOMPARE(shell.window.close(), closes);
     QCOMPARE(m_shown.size(), showing ? 1 : 0);
@@ -608,8 +610,8 @@ void tst_MainWindow::tipsAroundResizeAndZoom()
     center.post(end);
     QCOMPARE(shell.posted, QStringList({"MainTips"}));
 
-    QWidget tip(&shell.window, Qt::Tool);
-    tip.show();
+    QWidget tip(nullptr, Qt::Tool);
+    platform::ChildWindows::addChildWindow(&shell.window, &tip);
     QVERIFY(shell.window.hasChildWindows());
     shell.posted.clear();
     center.post(start);
