@@ -36,7 +36,6 @@ class tst_TipWiring : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void startUpTipsOnTheMainWindow();
     void tipsOnTheirWindows_data();
     void tipsOnTheirWindows();
@@ -44,15 +43,6 @@ private slots:
 private:
     std::unique_ptr<MainInterface> launch(FakeHome &home);
 };
-
-void tst_TipWiring::initTestCase()
-{
-#if defined(__SANITIZE_THREAD__)
-    // Drawing the tips sends Qt's own raster work to its thread pool, whose hand-overs the
-    // thread checker cannot see in this uninstrumented Qt; the reports name only Qt frames.
-    QSKIP("Qt's drawing threads are not instrumented");
-#endif
-}
 
 std::unique_ptr<MainInterface> tst_TipWiring::launch(FakeHome &home)
 {

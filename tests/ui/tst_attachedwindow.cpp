@@ -10,7 +10,6 @@ class tst_AttachedWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void noViewNoWindow();
     void viewIsLentAndGivenBack();
     void pointOfAWindow();
@@ -19,16 +18,6 @@ private slots:
     void drawnOncePerChange();
     void resizeLaysOutOnce();
 };
-
-void tst_AttachedWindow::init()
-{
-#if defined(__SANITIZE_THREAD__)
-    // Drawing the outline sends Qt's own raster work to its thread pool, whose hand-overs the
-    // thread checker cannot see in this uninstrumented Qt; the reports name only Qt frames.
-    if (QTest::currentTestFunction() != QLatin1String("noViewNoWindow"))
-        QSKIP("Qt's drawing threads are not instrumented");
-#endif
-}
 
 void tst_AttachedWindow::noViewNoWindow()
 {

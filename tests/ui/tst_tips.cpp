@@ -148,7 +148,6 @@ class tst_Tips : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void delayedTipsPostedFromAWorker();
     void placement_data();
     void placement();
@@ -163,16 +162,6 @@ private slots:
     void hides();
     void cancelText();
 };
-
-void tst_Tips::init()
-{
-#if defined(__SANITIZE_THREAD__)
-    // Drawing windows and tips sends Qt's own raster work to its thread pool, whose hand-overs
-    // the thread checker cannot see in this uninstrumented Qt; the reports name only Qt frames.
-    if (QTest::currentTestFunction() != QLatin1String("delayedTipsPostedFromAWorker"))
-        QSKIP("Qt's drawing threads are not instrumented");
-#endif
-}
 
 // The summary posts from the cleaning worker: the timers are still made on the main thread.
 void tst_Tips::delayedTipsPostedFromAWorker()

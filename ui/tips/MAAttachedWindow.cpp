@@ -137,7 +137,11 @@ void MAAttachedWindow::updateBackground()
         painter.translate(0, size.height());
         painter.scale(1, -1);
         const QPainterPath outline = m_geometry.backgroundPath(m_side);
+        // The picture is clear, so copying the fill in gives what blending would; Qt blends a
+        // translucent fill on its own thread pool, out of the thread checker's sight.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillPath(outline, m_fill);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         if (m_geometry.borderWidth() > 0) {
             // A stroke twice as wide, of which only the half inside the outline shows.
             QPainterPathStroker stroker;
