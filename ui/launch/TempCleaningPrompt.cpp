@@ -5,6 +5,7 @@
 #include "platform/Alert.h"
 #include "platform/FileManager.h"
 #include "platform/Image.h"
+#include "platform/MainThread.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "ui/launch/TempCleaningPanel.h"
@@ -21,6 +22,8 @@ TempCleaningPrompt::TempCleaningPrompt(const void *poster, QObject *parent) : QO
                        [this](const platform::Notification &) { setTempCleaningSuccess(); });
     center.addObserver(this, QStringLiteral("TempCleaningFailureNotification"),
                        [this](const platform::Notification &) { setTempCleaningFailure(); });
+    m_resultPoll.setInterval(20);
+    connect(&m_resultPoll, &QTimer::timeout, this, &TempCleaningPrompt::showResult);
 }
 
 TempCleaningPrompt::~TempCleaningPrompt() = default;
@@ -64,8 +67,10 @@ void TempCleaningPrompt::showTempCleaningPanel()
     m_panel->startProgress();
     m_panel->tempCleaningProgressText()->setText(QStringLiteral("Cleaning temporary files..."));
     m_panel->tempCleaningButton()->setEnabled(false);
+    m_resultPoll.start();
     m_shredControl->removeTemporaryItems();
     platform::Modal::runModalForWindow(m_panel);
+    m_resultPoll.stop();
     if (m_panel) {
         platform::Modal::endSheet(m_panel);
         m_panel->hide();
@@ -91,12 +96,13 @@ void TempCleaningPrompt::setTempCleaningFailure()
 
 void TempCleaningPrompt::receiveResult(bool success)
 {
-    // Handed over under our own lock, then picked up on the main thread.
+    // Handed over under our own lock; the main thread picks it up (see m_resultPoll).
     {
         std::lock_guard lock(m_resultMutex);
         m_result = success;
     }
-    QMetaObject::invokeMethod(this, [this] { showResult(); }, Qt::QueuedConnection);
+    if (platform::MainThread::isMainThread())
+        QMetaObject::invokeMethod(this, [this] { showResult(); }, Qt::QueuedConnection);
 }
 
 void TempCleaningPrompt::showResult()
@@ -108,6 +114,7 @@ void TempCleaningPrompt::showResult()
     }
     if (!result || !m_panel)
         return;
+    m_resultPoll.stop();
     m_panel->stopProgress();
     const platform::ImagePtr image = platform::imageNamed(*result ? QStringLiteral("success.png")
                                                                   : QStringLiteral("fail.png"));

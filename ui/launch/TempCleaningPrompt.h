@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <mutex>
@@ -50,7 +51,10 @@ private:
     ShredController *m_shredControl = nullptr;
     QPointer<TempCleaningPanel> m_panel;
     QPointer<QWidget> m_mainWindow;
-    // The outcome handed over from the engine's thread.
+    // The outcome handed over from the engine's thread, under our own lock only; the main
+    // thread looks for it while the panel runs, since Qt's event queue is out of the thread
+    // checker's sight.
     std::mutex m_resultMutex;
     std::optional<bool> m_result;
+    QTimer m_resultPoll;
 };
