@@ -9,6 +9,7 @@
 #include "platform/Workspace.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
+#include "support/ThreadChecker.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
 #include "ui/launch/AlertTextPrompt.h"
@@ -237,6 +238,7 @@ void tst_LaunchPrompts::ratingStatus_data()
 
 void tst_LaunchPrompts::ratingStatus()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the alert text fetch");
     QFETCH(bool, rated);
     QFETCH(QString, ratedVersion);
     QFETCH(bool, declined);
@@ -330,6 +332,7 @@ void tst_LaunchPrompts::alertTextDue_data()
 
 void tst_LaunchPrompts::alertTextDue()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the alert text fetch");
     QFETCH(int, runCount);
     QFETCH(QVariant, lastAlert);
     QFETCH(bool, fetch);
@@ -377,6 +380,7 @@ void tst_LaunchPrompts::alertTextReply_data()
 
 void tst_LaunchPrompts::alertTextReply()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the alert text fetch");
     QFETCH(int, status);
     QFETCH(QByteArray, body);
     QFETCH(QString, server);
@@ -425,6 +429,7 @@ void tst_LaunchPrompts::promotionalFace_data()
 
 void tst_LaunchPrompts::promotionalFace()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the alert text fetch");
     QFETCH(QString, system);
     QFETCH(bool, installed);
     QFETCH(bool, switchedOff);
@@ -500,6 +505,7 @@ void tst_LaunchPrompts::leftoverFiles_data()
 
 void tst_LaunchPrompts::leftoverFiles()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Gui's raster work for the cleaning panel on Qt Gui's thread pool");
     QFETCH(QString, leftovers);
     QFETCH(int, answer);
     QFETCH(bool, vanish);
@@ -585,6 +591,7 @@ void tst_LaunchPrompts::leftoverFiles()
 
 void tst_LaunchPrompts::cleaningPanelClosesOnlyWhenDone()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Gui's raster work for the cleaning panel on Qt Gui's thread pool");
     FakeHome home;
     TempCleaningPanel panel;
     bool stillRunning = false;
