@@ -1,6 +1,6 @@
 #include "ui/views/Hyperlink.h"
 #include "ui/views/QZDividerView.h"
-#include "ui/views/QZImageCell.h"
+#include "ui/views/QZBareCell.h"
 #include "ui/views/QZTextFieldCell.h"
 #include "ui/views/QZTitleView.h"
 
@@ -28,8 +28,8 @@ private slots:
     void divider();
     void highlightedTextIsWhite_data();
     void highlightedTextIsWhite();
-    void imageCellDrawsNoFocusFrame_data();
-    void imageCellDrawsNoFocusFrame();
+    void bareCellDrawsNoFocusFrame_data();
+    void bareCellDrawsNoFocusFrame();
 };
 
 void TestViews::hyperlinks_data()
@@ -215,21 +215,25 @@ void TestViews::highlightedTextIsWhite()
     QVERIFY2(qAbs((top + bottom) / 2.0 - 15) <= 3, qPrintable(QStringLiteral("%1..%2").arg(top).arg(bottom)));
 }
 
-void TestViews::imageCellDrawsNoFocusFrame_data()
+void TestViews::bareCellDrawsNoFocusFrame_data()
 {
-    QTest::addColumn<bool>("imageCell");
+    QTest::addColumn<bool>("bareCell");
     QTest::addColumn<bool>("withImage");
+    QTest::addColumn<bool>("withCheck");
     QTest::addColumn<bool>("focusShows");
     // The style's own cell is the control: it does frame the focused cell.
-    QTest::newRow("style's cell, no image") << false << false << true;
-    QTest::newRow("image cell, no image") << true << false << false;
-    QTest::newRow("image cell, with image") << true << true << false;
+    QTest::newRow("style's cell, no image") << false << false << false << true;
+    QTest::newRow("style's cell, check box") << false << false << true << true;
+    QTest::newRow("bare cell, empty") << true << false << false << false;
+    QTest::newRow("bare cell, image") << true << true << false << false;
+    QTest::newRow("bare cell, check box") << true << false << true << false;
 }
 
-void TestViews::imageCellDrawsNoFocusFrame()
+void TestViews::bareCellDrawsNoFocusFrame()
 {
-    QFETCH(bool, imageCell);
+    QFETCH(bool, bareCell);
     QFETCH(bool, withImage);
+    QFETCH(bool, withCheck);
     QFETCH(bool, focusShows);
     QStandardItemModel model(1, 1);
     auto *item = new QStandardItem;
@@ -238,12 +242,16 @@ void TestViews::imageCellDrawsNoFocusFrame()
         icon.fill(Qt::red);
         item->setIcon(QIcon(icon));
     }
+    if (withCheck) {
+        item->setCheckable(true);
+        item->setCheckState(Qt::Checked);
+    }
     model.setItem(0, 0, item);
     QTableView table;
     table.setModel(&model);
     QStyledItemDelegate plain;
-    QZImageCell cell;
-    QStyledItemDelegate *delegate = imageCell ? &cell : &plain;
+    QZBareCell cell;
+    QStyledItemDelegate *delegate = bareCell ? &cell : &plain;
 
     const auto render = [&](bool focused) {
         QStyleOptionViewItem option;

@@ -2,9 +2,9 @@
 
 #include <QStyledItemDelegate>
 
-// A table cell that shows only an image. It has no text to frame, so it draws no keyboard
-// focus frame: the style would otherwise put a thin empty box beside the icon.
-class QZImageCell : public QStyledItemDelegate
+// A table cell without text: only an image or a check box. With no text to frame it draws no
+// keyboard focus frame; the style would otherwise put a thin empty box beside the icon or box.
+class QZBareCell : public QStyledItemDelegate
 {
     Q_OBJECT
 public:

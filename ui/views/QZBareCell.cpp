@@ -1,8 +1,8 @@
-#include "ui/views/QZImageCell.h"
+#include "ui/views/QZBareCell.h"
 
 #include <QApplication>
 
-void QZImageCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void QZBareCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
