@@ -50,7 +50,7 @@ Scan scanOnce()
     for (const resultItemPtr &row : ui->fileControl()->resultsArrayController()->arrangedObjects()) {
         if (!scan.paths.contains(row->resultItemPath()))
             scan.paths.append(row->resultItemPath());
-        scan.bytes += qint64(row->resultItemSize());
+        scan.bytes += qint64(row->resultItemSize().value_or(0));
         ++scan.rows;
     }
     return scan;

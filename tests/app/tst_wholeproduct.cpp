@@ -4,6 +4,7 @@
 #include "platform/Alert.h"
 #include "platform/Modal.h"
 #include "platform/PropertyList.h"
+#include "platform/Task.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/DemoHome.h"
@@ -51,6 +52,9 @@ QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
+// What the readers below answer when there was nothing to read.
+const QStringList unread{QStringLiteral("(missing)"), QStringLiteral("(nothing read)"), QStringLiteral("(unreadable)")};
+
 // What must stay as it was, read before and after a clean: "file", "rows" or "key" with
 // its path (relative to the home) and what was read there.
 using Snapshot = QMap<QString, QVariant>;
@@ -83,6 +87,7 @@ struct Product {
     QString folder = base.path() + QStringLiteral("/demo");
     std::unique_ptr<MainInterface> ui;
     int alerts = 0;
+    QList<QStringList> launches;
 
     bool make(bool secure = false, int level = 0)
     {
@@ -99,6 +104,10 @@ struct Product {
             return platform::Alert::FirstButtonReturn; // "Yes": cookies and recent folders too
         });
         platform::Modal::setObserver([](QWidget *window, bool) { platform::Modal::endModalForWindow(window); });
+        // The daemon restarts stay recorded: killall must not reach this machine's processes.
+        platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
+            launches.append(QStringList{path} + arguments);
+        });
         ui = MainInterface::load();
         AppController *app = ui->appControl();
         if (!QTest::qWaitForWindowExposed(app->mainWindow())) {
@@ -114,6 +123,7 @@ struct Product {
         platform::UserDefaults::resetStandardUserDefaults();
         platform::Alert::setResponder({});
         platform::Modal::setObserver({});
+        platform::Task::setLaunchRecorder({});
     }
     QList<resultItemPtr> rows() const { return ui->fileControl()->resultsArrayController()->arrangedObjects(); }
 };
@@ -130,11 +140,14 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
             qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_TEST_BUNDLE);
-        QVERIFY(m_product.make());
-        for (const locationItemPtr &row : m_product.ui->locationControl()->locationArrayController()->arrangedObjects())
+        // One scan, looked at by the two tests below; only one launched product at a time, as
+        // every module answers every scan request.
+        Product product;
+        QVERIFY(product.make());
+        for (const locationItemPtr &row : product.ui->locationControl()->locationArrayController()->arrangedObjects())
             m_locations.append(row->locName());
-        m_product.ui->appControl()->scan();
-        for (const resultItemPtr &row : m_product.rows())
+        product.ui->appControl()->scan();
+        for (const resultItemPtr &row : product.rows())
             m_found[row->resultItemAppName()].append(row->resultItemName());
     }
 
@@ -213,8 +226,68 @@ private slots:
         QCOMPARE(m_found.value(module), rows);
     }
 
+    // Everything cleaned at once, with secure removal off and at each of its levels.
+    void cleanAll_data()
+    {
+        QTest::addColumn<bool>("secure");
+        QTest::addColumn<int>("level");
+        QTest::newRow("plain removal") << false << 0;
+        QTest::newRow("secure, level 0") << true << 0;
+        QTest::newRow("secure, level 1") << true << 1;
+        QTest::newRow("secure, level 2") << true << 2;
+    }
+    void cleanAll()
+    {
+        QFETCH(bool, secure);
+        QFETCH(int, level);
+        Product product;
+        QVERIFY(product.make(secure, level));
+        const Snapshot before = snapshot(product.folder);
+        QVERIFY(before.size() > 40);
+        for (auto it = before.cbegin(); it != before.cend(); ++it) // all there to compare with
+            QVERIFY2(it.value().isValid() && !unread.contains(it.value().toString()), qPrintable(it.key()));
+        product.ui->appControl()->scan();
+        const QList<resultItemPtr> rows = product.rows();
+        QCOMPARE(rows.size(), 195);
+
+        ResultsController *results = product.ui->resultsControl();
+        product.ui->appControl()->mainWindow()->hide(); // nothing to repaint during the run
+        results->shredButton()->click();
+        QVERIFY(QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 240000));
+        QCOMPARE(product.alerts, 2); // the cookie and the recent-folders warnings
+
+        // Every row answered. Safari's and Shiira's rows share the cookie list: the second to
+        // come finds it gone.
+        QStringList notCleaned;
+        for (const resultItemPtr &row : rows) {
+            const QString status = row->resultItemStatusText();
+            QVERIFY2(status == QLatin1String("- Cleaned") || status == QLatin1String("- Could not clean"),
+                     qPrintable(row->resultItemName() + QLatin1Char(' ') + status));
+            if (status != QLatin1String("- Cleaned"))
+                notCleaned << row->resultItemName();
+        }
+        QCOMPARE(notCleaned, QStringList{"Shiira Cookies"});
+        QCOMPARE(results->shreddedItemCount(), rows.size() - 1);
+
+        // What the user never chose is as it was, the links' targets outside too.
+        const Snapshot after = snapshot(product.folder);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+
+        // Databases cleaned in place are sound; the rest is gone from where it was.
+        for (const resultItemPtr &row : rows) {
+            const QString path = row->resultItemPath();
+            if (row->resultItemType() == QLatin1String("Sqlite"))
+                QCOMPARE(rowsOf(path, QStringLiteral("PRAGMA integrity_check;")), QStringLiteral("ok|\n"));
+            else if (row->resultItemType() != QLatin1String("Plist") && !row->resultItemName().endsWith(QLatin1String("DOM Storage")))
+                QVERIFY2(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink(), qPrintable(path));
+        }
+        // Nothing left set aside.
+        QCOMPARE(QDir(product.folder + QStringLiteral("/tmp/Nimbrel")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                 QStringList());
+    }
+
 private:
-    Product m_product;
     QStringList m_locations;
     QMap<QString, QStringList> m_found;
 };
