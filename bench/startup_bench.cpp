@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,7 +34,8 @@ int child(int argc, char **argv)
     std::unique_ptr<MainInterface> ui = MainInterface::load();
     AppController *control = ui->appControl();
     const bool shown = QTest::qWaitFor([control] {
-        return control->mainWindow() && control->mainWindow()->isVisible()
+        const QWidget *window = control->mainWindow();
+        return window && window->windowHandle() && window->windowHandle()->isExposed()
                && control->locationArrayController()->count() == 15;
     }, 30000);
     std::printf(shown ? "shown\n" : "not shown (%d locations)\n", int(control->locationArrayController()->count()));
@@ -76,7 +78,9 @@ int main(int argc, char **argv)
         return 2;
     }
     demohome::useFolder(folder);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // On a display (xvfb-run -a) the window is really drawn; without one, offscreen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
         qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_BENCH_BUNDLE);
     {
