@@ -12,12 +12,10 @@
 // The last line is ratio=N.NN (our best time over the tool's best time).
 #include "app/MainInterface.h"
 #include "core/FileController.h"
-#include "core/LocationController.h"
 #include "platform/Alert.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Task.h"
-#include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/DemoHome.h"
 #include "ui/AppController.h"
@@ -86,6 +84,17 @@ double removeWithTool(const QString &tree, bool secure)
     return timer.nsecsElapsed() / 1e9;
 }
 
+// From the Clean button to the end of the run; negative when it does not end.
+double timeCleaning(ResultsController *results)
+{
+    QElapsedTimer timer;
+    timer.start();
+    results->shredButton()->click();
+    if (!QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 3600 * 1000))
+        return -1;
+    return timer.nsecsElapsed() / 1e9;
+}
+
 // One cleaning run of Safari's data cache through the launched interface.
 double removeWithRun(const QString &home)
 {
@@ -102,12 +111,9 @@ double removeWithRun(const QString &home)
         return -1;
     }
     results->setShowingScanResults(true);
-    QElapsedTimer timer;
-    timer.start();
-    results->shredButton()->click();
-    if (!QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 3600 * 1000))
+    const double seconds = timeCleaning(results);
+    if (seconds < 0)
         return -1;
-    const double seconds = timer.nsecsElapsed() / 1e9;
     if (results->shreddedItemCount() != 1 || QFileInfo::exists(rows[0]->resultItemPath())) {
         std::fprintf(stderr, "the cache was not cleaned\n");
         return -1;
@@ -117,20 +123,22 @@ double removeWithRun(const QString &home)
     return seconds;
 }
 
-// One full clean of the demo home in `folder`, every row checked, from the Clean button to
-// the end of the run; answers the seconds and the rows' paths.
-double cleanDemo(const QString &folder, QStringList &paths)
+std::unique_ptr<MainInterface> launchDemo(const QString &folder)
 {
     demohome::useFolder(folder);
     platform::UserDefaults::resetStandardUserDefaults();
     demohome::switchEverythingOn();
-    std::unique_ptr<MainInterface> ui = MainInterface::load();
+    return demohome::launch();
+}
+
+// One full clean of the demo home in `folder`, every row checked, from the Clean button to
+// the end of the run; answers the seconds and the rows' paths.
+double cleanDemo(const QString &folder, QStringList &paths)
+{
+    std::unique_ptr<MainInterface> ui = launchDemo(folder);
+    if (!ui)
+        return -1;
     AppController *app = ui->appControl();
-    if (!QTest::qWaitForWindowExposed(app->mainWindow()))
-        return -1;
-    platform::Timer::fireAllPending();
-    if (!QTest::qWaitFor([app] { return app->locationArrayController()->count() == 15; }, 30000))
-        return -1;
     app->scan();
     ResultsController *results = ui->resultsControl();
     const auto rows = results->resultsArrayController()->arrangedObjects();
@@ -138,12 +146,9 @@ double cleanDemo(const QString &folder, QStringList &paths)
         if (!paths.contains(row->resultItemPath()))
             paths.append(row->resultItemPath());
     app->mainWindow()->hide();
-    QElapsedTimer timer;
-    timer.start();
-    results->shredButton()->click();
-    if (!QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 3600 * 1000))
+    const double seconds = timeCleaning(results);
+    if (seconds < 0)
         return -1;
-    const double seconds = timer.nsecsElapsed() / 1e9;
     // Shiira's cookie row finds Safari's row took the shared list.
     if (results->shreddedItemCount() != rows.size() - 1) {
         std::fprintf(stderr, "%d of %d rows cleaned\n", int(results->shreddedItemCount()), int(rows.size()));
@@ -157,15 +162,10 @@ double cleanDemo(const QString &folder, QStringList &paths)
 // The paths a scan of the demo home in `folder` lists, without cleaning.
 bool listDemo(const QString &folder, QStringList &paths)
 {
-    demohome::useFolder(folder);
-    platform::UserDefaults::resetStandardUserDefaults();
-    demohome::switchEverythingOn();
-    std::unique_ptr<MainInterface> ui = MainInterface::load();
-    platform::NotificationCenter &center = platform::NotificationCenter::defaultCenter();
-    for (const locationItemPtr &location : ui->locationControl()->locationArrayController()->arrangedObjects())
-        center.post(QStringLiteral("CheckLocationItems"), nullptr,
-                    {{QStringLiteral("targName"), location->locName()},
-                     {QStringLiteral("targIdentifier"), location->locIdentifier()}});
+    std::unique_ptr<MainInterface> ui = launchDemo(folder);
+    if (!ui)
+        return false;
+    ui->appControl()->scan();
     for (const resultItemPtr &row : ui->resultsControl()->resultsArrayController()->arrangedObjects())
         if (!paths.contains(row->resultItemPath()))
             paths.append(row->resultItemPath());

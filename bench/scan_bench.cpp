@@ -7,7 +7,6 @@
 // the folders in the file system's caches. The last line is ratio=N.NN (best over best).
 #include "app/MainInterface.h"
 #include "core/FileController.h"
-#include "platform/Timer.h"
 #include "support/DemoHome.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -34,15 +33,12 @@ struct Scan {
 Scan scanOnce()
 {
     Scan scan;
-    std::unique_ptr<MainInterface> ui = MainInterface::load();
-    AppController *app = ui->appControl();
-    if (!QTest::qWaitForWindowExposed(app->mainWindow()))
-        return scan;
-    platform::Timer::fireAllPending();
-    if (!QTest::qWaitFor([app] { return app->locationArrayController()->count() == 15; }, 30000)) {
-        std::fprintf(stderr, "%d locations, not 15\n", int(app->locationArrayController()->count()));
+    std::unique_ptr<MainInterface> ui = demohome::launch();
+    if (!ui) {
+        std::fprintf(stderr, "no main window with fifteen locations\n");
         return scan;
     }
+    AppController *app = ui->appControl();
     QElapsedTimer timer;
     timer.start();
     app->scan();
@@ -72,23 +68,10 @@ double duOnce(const QStringList &paths)
 
 int main(int argc, char **argv)
 {
-    QString folder;
     int rounds = 5;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
-            rounds = std::max(1, std::atoi(argv[++i]));
-        else if (folder.isEmpty() && argv[i][0] != '-')
-            folder = QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
-        else {
-            std::fprintf(stderr, "usage: %s FOLDER [--rounds R]\n", argv[0]);
-            return 2;
-        }
-    }
-    if (folder.isEmpty() || !QFileInfo(folder + QStringLiteral("/home")).isDir()) {
-        std::fprintf(stderr, "usage: %s FOLDER [--rounds R]  (FOLDER made by scripts/demo-home)\n", argv[0]);
+    const QString folder = demohome::folderArgument(argc, argv, rounds);
+    if (folder.isEmpty())
         return 2;
-    }
-    demohome::useFolder(folder);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
         qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_BENCH_BUNDLE);

@@ -63,21 +63,10 @@ int main(int argc, char **argv)
 {
     if (argc == 2 && !std::strcmp(argv[1], "--child"))
         return child(argc, argv);
-    QString folder;
     int rounds = 5;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
-            rounds = std::max(1, std::atoi(argv[++i]));
-        else if (folder.isEmpty() && argv[i][0] != '-')
-            folder = QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
-        else
-            folder.clear(), rounds = 0;
-    }
-    if (rounds == 0 || folder.isEmpty() || !QFileInfo(folder + QStringLiteral("/home")).isDir()) {
-        std::fprintf(stderr, "usage: %s FOLDER [--rounds R]  (FOLDER made by scripts/demo-home)\n", argv[0]);
+    const QString folder = demohome::folderArgument(argc, argv, rounds);
+    if (folder.isEmpty())
         return 2;
-    }
-    demohome::useFolder(folder);
     // On a display (xvfb-run -a) the window is really drawn; without one, offscreen.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

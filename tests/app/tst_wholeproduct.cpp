@@ -5,7 +5,6 @@
 #include "platform/Modal.h"
 #include "platform/PropertyList.h"
 #include "platform/Task.h"
-#include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/DemoHome.h"
 #include "ui/AppController.h"
@@ -108,14 +107,8 @@ struct Product {
         platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
             launches.append(QStringList{path} + arguments);
         });
-        ui = MainInterface::load();
-        AppController *app = ui->appControl();
-        if (!QTest::qWaitForWindowExposed(app->mainWindow())) {
-            qWarning("no main window");
-            return false;
-        }
-        platform::Timer::fireAllPending();
-        return QTest::qWaitFor([app] { return app->locationArrayController()->count() > 0; }, 30000);
+        ui = demohome::launch();
+        return ui != nullptr;
     }
     ~Product()
     {

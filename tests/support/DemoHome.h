@@ -1,16 +1,28 @@
 #pragma once
 
+#include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
+#include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "ui/AppController.h"
+#include "ui/MainWindow.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 // The folder scripts/demo-home makes (home/, root/, tmp/, outside/, keep.json), shared by the
 // whole-product tests and the benchmarks, so both meet the product as a newcomer does.
@@ -69,6 +81,43 @@ inline void switchEverythingOn(bool secureDelete = false, int level = 0)
     d.setBool(false, QStringLiteral("enableSFX"));
     d.setBool(secureDelete, QStringLiteral("enableSecureDelete"));
     d.setInteger(level, QStringLiteral("secureDeleteLevel"));
+}
+
+// Launched as the application is, up to the main window with its fifteen locations; null
+// when it does not get there.
+inline std::unique_ptr<MainInterface> launch()
+{
+    std::unique_ptr<MainInterface> ui = MainInterface::load();
+    AppController *app = ui->appControl();
+    if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+        return nullptr;
+    platform::Timer::fireAllPending();
+    if (!QTest::qWaitFor([app] { return app->locationArrayController()->count() == moduleIdentifiers().size(); },
+                         30000))
+        return nullptr;
+    return ui;
+}
+
+// A benchmark's arguments: FOLDER (made by scripts/demo-home) [--rounds R]. Points the
+// program at the folder; an empty answer, after a usage line, when they are off.
+inline QString folderArgument(int argc, char **argv, int &rounds)
+{
+    QString folder;
+    bool off = false;
+    for (int i = 1; i < argc && !off; ++i) {
+        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+            rounds = std::max(1, std::atoi(argv[++i]));
+        else if (folder.isEmpty() && argv[i][0] != '-')
+            folder = QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
+        else
+            off = true;
+    }
+    if (off || folder.isEmpty() || !QFileInfo(folder + QStringLiteral("/home")).isDir()) {
+        std::fprintf(stderr, "usage: %s FOLDER [--rounds R]  (FOLDER made by scripts/demo-home)\n", argv[0]);
+        return {};
+    }
+    useFolder(folder);
+    return folder;
 }
 
 // keep.json: {"files": [rel...], "rows": [[rel, query]...], "keys": [[rel, key]...]}.
