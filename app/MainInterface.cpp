@@ -5,6 +5,7 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "core/ShredController.h"
+#include "platform/Layer.h"
 #include "targets/chrome/ChromeController.h"
 #include "targets/chrome/ChromiumController.h"
 #include "targets/flock/FlockController.h"
@@ -26,8 +27,17 @@
 #include "ui/PrefsController.h"
 #include "ui/ResultsController.h"
 #include "ui/WizardController.h"
-#include "ui/summary/CleaningResultsWindow.h"
+#include "ui/about/AboutWindow.h"
+#include "ui/about/AboutWindowController.h"
 #include "ui/animation/QZShredderAnimator.h"
+#include "ui/launch/PromoPanel.h"
+#include "ui/launch/TempCleaningPanel.h"
+#include "ui/summary/CleaningResultsWindow.h"
+#include "ui/animation/QZShredAnimationWindow.h"
+#include "ui/animation/QZShredderAnimator.h"
+#include "ui/animation/QZStripsView.h"
+#include "ui/tips/TipController.h"
+#include "ui/tips/TipViews.h"
 
 #include "ui_MainWindow.h"
 
@@ -55,6 +65,9 @@ void MainInterface::createControllers()
 {
     m_appDelegate = std::make_unique<NimbrelAppDelegate>();
     m_mainWindow = std::make_unique<MainWindow>();
+    m_tempCleaningPanel = std::make_unique<TempCleaningPanel>();
+    m_qzPanel = std::make_unique<PromoPanel>();
+    m_aboutWindow = std::make_unique<AboutWindow>();
     m_cleaningResultsWindow = std::make_unique<CleaningResultsWindow>();
     m_locationControl = std::make_unique<LocationController>();
     m_fileControl = std::make_unique<FileController>();
@@ -76,11 +89,15 @@ void MainInterface::createControllers()
     m_shiiraController = std::make_unique<ShiiraController>();
     m_flashCookiesController = std::make_unique<FlashCookiesController>();
     m_alertControl = std::make_unique<AlertController>();
+    m_tearsAnimationWindow = std::make_unique<QZShredAnimationWindow>(QRect(0, 0, 140, 180));
     m_shredderAnimator = std::make_unique<QZShredderAnimator>();
     m_resultsControl = std::make_unique<ResultsController>();
     m_appControl = std::make_unique<AppController>();
     m_wizardControl = std::make_unique<WizardController>();
     m_prefControl = std::make_unique<PrefsController>();
+    m_aboutWindowController = std::make_unique<AboutWindowController>();
+    m_tipViews = std::make_unique<TipViews>();
+    m_tipControl = std::make_unique<TipController>();
 }
 
 // Every outlet is set here and never changed afterwards; grouped by the controller that
@@ -106,6 +123,11 @@ void MainInterface::wireOutlets()
     m_appControl->setLocationArrayController(m_locationControl->locationArrayController());
     m_appControl->setAlertControl(m_alertControl.get());
     m_appControl->setResultsControl(m_resultsControl.get());
+    // AppController: the launch prompts' services and panels.
+    m_appControl->setFileControl(m_fileControl.get());
+    m_appControl->setShredControl(m_shredControl.get());
+    m_appControl->setTempCleaningPanel(m_tempCleaningPanel.get());
+    m_appControl->setQzPanel(m_qzPanel.get());
 
     // ResultsController: the results table, the Clean button and menu item, the shredder slot.
     m_resultsControl->setResultsTableView(form.resultsTableView);
@@ -117,6 +139,19 @@ void MainInterface::wireOutlets()
     m_resultsControl->setCleanSystemImageView(form.cleanSystemImageView);
     m_resultsControl->setCleaningResultsWindow(m_cleaningResultsWindow.get());
     m_resultsControl->setShredderAnimator(m_shredderAnimator.get());
+
+    // QZShredderAnimator: the main window and its slot, the paper view over the results, the
+    // strips window with its animation view.
+    m_shredderAnimator->setMainWindow(m_mainWindow.get());
+    m_shredderAnimator->setSlitView(form.shredderSlotView);
+    auto *paperView = new platform::LayerView(m_mainWindow->resultsView());
+    paperView->setObjectName(QStringLiteral("paperView"));
+    m_shredderAnimator->setPaperView(paperView);
+    auto *stripsView = new QZStripsView(m_tearsAnimationWindow.get());
+    stripsView->setObjectName(QStringLiteral("animationView"));
+    stripsView->setGeometry(m_tearsAnimationWindow->rect());
+    m_shredderAnimator->setAnimationView(stripsView);
+    m_shredderAnimator->setTearsAnimationWindow(m_tearsAnimationWindow.get());
 
     // FileController: the result rows it appends are the results table's rows.
     m_fileControl->setResultsArrayController(m_resultsControl->resultsArrayController());
@@ -171,6 +206,38 @@ void MainInterface::wireOutlets()
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
+
+    // AboutWindowController: its window, opened from the About menu item.
+    m_aboutWindowController->setAboutWindow(m_aboutWindow.get());
+    QObject::connect(form.actionAbout, &QAction::triggered, m_aboutWindowController.get(),
+                     &AboutWindowController::showAboutWindow);
+    form.actionAbout->setEnabled(true);
+
+    // The main view's help button opens the same page as the Help menu item.
+    QObject::connect(form.helpButton, &QPushButton::clicked, m_appControl.get(), &AppController::showHelp);
+
+    wireTips();
+}
+
+// TipController: the windows its tips are attached to, the controls they point at and the
+// views they show.
+void MainInterface::wireTips()
+{
+    Ui::MainWindow &form = m_mainWindow->form();
+    TipController &tips = *m_tipControl;
+    tips.setMainWindow(m_mainWindow.get());
+    tips.setPrefsWindow(m_prefControl->prefsWindow());
+    tips.setResultsWindow(m_mainWindow.get());
+    tips.setCleaningStatusWindow(m_cleaningResultsWindow.get());
+    tips.setPrefsAppListButton(m_prefControl->popUp());
+    tips.setMainAppsList(form.locationTableView);
+    tips.setMainScanButton(form.scanButton);
+    tips.setMainHelpButton(form.helpButton);
+    tips.setResultsList(form.resultsTableView);
+    tips.setResultsShredButton(form.shredButton);
+    tips.setCleaningStatusTextField(m_resultsControl->cleaningStatusTextField());
+    tips.setTempCleaningFailTextField(m_tempCleaningPanel->tempCleaningProgressText());
+    m_tipViews->setContentViews(tips);
 }
 
 // The controllers' own set-up that needs their outlets, in a fixed order: services first,
@@ -196,6 +263,7 @@ void MainInterface::awakeFromNib()
     m_shredderAnimator->awakeFromNib();
     m_resultsControl->awakeFromNib();
     m_wizardControl->awakeFromNib();
+    m_aboutWindowController->awakeFromNib();
     // Last: its start-up decision needs the modules and the main window's controller.
     m_prefControl->awakeFromNib();
 }

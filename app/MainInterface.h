@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class AboutWindow;
+class AboutWindowController;
 class AlertController;
 class AppController;
 class CaminoController;
@@ -19,6 +21,8 @@ class NimbrelAppDelegate;
 class OmniWebController;
 class PrefsController;
 class PreviewController;
+class PromoPanel;
+class QZShredAnimationWindow;
 class QZShredderAnimator;
 class QuickTimeController;
 class ResultsController;
@@ -31,6 +35,9 @@ class FlockController;
 class SeaMonkeyController;
 class ShiiraController;
 class ShredController;
+class TempCleaningPanel;
+class TipController;
+class TipViews;
 class WizardController;
 class iCabController;
 
@@ -77,12 +84,17 @@ public:
     FlashCookiesController *flashCookiesController() const { return m_flashCookiesController.get(); }
     PrefsController *prefControl() const { return m_prefControl.get(); }
     WizardController *wizardControl() const { return m_wizardControl.get(); }
+    TipController *tipControl() const { return m_tipControl.get(); }
+    TipViews *tipViews() const { return m_tipViews.get(); }
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator.get(); }
+    AboutWindowController *aboutWindowController() const { return m_aboutWindowController.get(); }
+    QZShredAnimationWindow *tearsAnimationWindow() const { return m_tearsAnimationWindow.get(); }
 
 private:
     MainInterface();
     void createControllers();
     void wireOutlets();
+    void wireTips();
     void awakeFromNib();
     void finishLaunching();
     // Chrome, Chromium, Opera and Flock: wired alike.
@@ -91,6 +103,9 @@ private:
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<TempCleaningPanel> m_tempCleaningPanel;
+    std::unique_ptr<PromoPanel> m_qzPanel;
+    std::unique_ptr<AboutWindow> m_aboutWindow;
     std::unique_ptr<CleaningResultsWindow> m_cleaningResultsWindow;
     std::unique_ptr<LocationController> m_locationControl;
     std::unique_ptr<FileController> m_fileControl;
@@ -112,9 +127,15 @@ private:
     std::unique_ptr<ShiiraController> m_shiiraController;
     std::unique_ptr<FlashCookiesController> m_flashCookiesController;
     std::unique_ptr<AlertController> m_alertControl;
+    // Goes before the main window it may be attached to.
+    std::unique_ptr<QZShredAnimationWindow> m_tearsAnimationWindow;
     std::unique_ptr<QZShredderAnimator> m_shredderAnimator;
     std::unique_ptr<ResultsController> m_resultsControl;
     std::unique_ptr<AppController> m_appControl;
     std::unique_ptr<WizardController> m_wizardControl;
     std::unique_ptr<PrefsController> m_prefControl;
+    std::unique_ptr<AboutWindowController> m_aboutWindowController;
+    // The tips' contents outlive the tips, which give them back when they go.
+    std::unique_ptr<TipViews> m_tipViews;
+    std::unique_ptr<TipController> m_tipControl;
 };

@@ -1,4 +1,5 @@
 #include "app/MainInterface.h"
+#include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ bool installTerminationHandlers()
 
 int main(int argc, char *argv[])
 {
+    platform::ProcessInfo::raiseDescriptorLimit();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
     QApplication::setApplicationName(QStringLiteral("Nimbrel"));

@@ -4,6 +4,6 @@ function(nimbrel_library name)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS})
 endfunction()

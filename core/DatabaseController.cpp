@@ -5,6 +5,9 @@
 
 #include <sqlite3.h>
 
+#include <climits>
+#include <cstdlib>
+
 namespace {
 
 int execute(sqlite3 *db, const QByteArray &sql)
@@ -13,6 +16,25 @@ int execute(sqlite3 *db, const QByteArray &sql)
     const int result = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
     sqlite3_free(message); // the caller only wants to know whether it ran
     return result;
+}
+
+// SQLite's no-follow flag refuses a link anywhere in the name, but links in the middle of a
+// path (a folder the user moved to another disk) are the user's own arrangement: resolve the
+// folder, so that only the final component is refused when it is a link.
+QByteArray withResolvedFolder(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return path;
+    const QByteArray folder = slash == 0 ? QByteArray("/") : path.left(slash);
+    char *resolved = realpath(folder.constData(), nullptr);
+    if (!resolved)
+        return {};
+    QByteArray out(resolved);
+    std::free(resolved);
+    if (!out.endsWith('/'))
+        out += '/';
+    return out + path.mid(slash + 1);
 }
 
 } // namespace
@@ -27,14 +49,19 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     if (path.isEmpty() || !fm.fileExistsAtPath(path))
         return false;
     const auto attributes = fm.attributesOfItemAtPath(path);
-    if (attributes && attributes->immutable)
+    // A database that is itself a link is not ours to change.
+    if (!attributes || attributes->isSymbolicLink)
+        return false;
+    if (attributes->immutable)
         fm.setImmutable(path, false);
 
     // Never create the file: one that vanished since the check above must not come back as
     // an empty database. Never through a link either: the rows to delete are this file's.
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
+    const QByteArray file = withResolvedFolder(platform::encodePath(path));
+    if (file.isEmpty()
+        || sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                           nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return false;
     }

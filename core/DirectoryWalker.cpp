@@ -2,6 +2,7 @@
 
 #include "core/FolderWalkPool.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,6 +15,12 @@ constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 bool isDotOrDotDot(const char *name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+bool searchable(int folderFd)
+{
+    struct stat st;
+    return fstatat(folderFd, ".", &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != EACCES;
 }
 
 } // namespace
@@ -86,7 +93,10 @@ void DirectoryWalker::push(int fd)
     Frame &frame = m_frames[m_depth++];
     frame.fd = fd;
     frame.listing.start(fd);
-    frame.finished = false;
+    // A folder that can be listed but not searched names entries that cannot be sized: the
+    // count passes over them too, so that the size and the count agree. (The size walk finds
+    // out on its own when it looks each entry up.)
+    frame.finished = m_mode == Mode::Count && !searchable(fd);
 
     // Keep the number of open handles bounded however deep the tree goes; the walk's own
     // root stays open.

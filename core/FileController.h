@@ -53,8 +53,9 @@ public:
 
     // The private temporary folder items are set aside in.
     static QString temporaryFolderPath();
-    // Moves the item into the temporary folder under a unique name; the new path, or an empty
-    // string when the item is missing or could not be moved.
+    // Moves the item, by a rename, into the private aside folder on its own file system (the
+    // temporary folder when it lies there) under a unique name; the new path, or an empty
+    // string when the item is missing or could not be moved (it is then untouched).
     QString temporaryPathForFile(const QString &path) const;
     // Moves every entry directly inside `tempPath` whose name begins with `name` back into
     // `originalPath` (made when missing) under its own name. An entry whose name is already

@@ -3,9 +3,54 @@
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
 
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using platform::FileManager;
+
+namespace {
+
+// The device of the item (a final link followed or not); false when it is missing.
+bool deviceOf(const QString &path, bool follow, dev_t *dev)
+{
+    struct stat st;
+    const QByteArray p = platform::encodePath(path);
+    if ((follow ? stat(p.constData(), &st) : lstat(p.constData(), &st)) != 0)
+        return false;
+    *dev = st.st_dev;
+    return true;
+}
+
+// The highest folder above the item, on the item's own file system, that the user owns and
+// may write in: the aside folder goes there, once per file system rather than once per folder.
+QString highestOwnFolderOnDevice(const QString &itemPath, dev_t dev)
+{
+    const qsizetype slash = itemPath.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {};
+    // Links in the middle of the path are the user's own arrangement: resolved, not refused.
+    char *resolved = realpath(platform::encodePath(slash == 0 ? QStringLiteral("/") : itemPath.left(slash)).constData(), nullptr);
+    if (!resolved)
+        return {};
+    QString folder = platform::decodePath(QByteArray(resolved));
+    std::free(resolved);
+    QString best;
+    for (;;) {
+        struct stat st;
+        if (lstat(platform::encodePath(folder).constData(), &st) != 0 || st.st_dev != dev)
+            break;
+        if (st.st_uid == geteuid() && FileManager::defaultManager().isWritableFileAtPath(folder))
+            best = folder;
+        if (folder == QLatin1String("/"))
+            break;
+        const qsizetype up = folder.lastIndexOf(QLatin1Char('/'));
+        folder = up <= 0 ? QStringLiteral("/") : folder.left(up);
+    }
+    return best;
+}
+
+} // namespace
 
 QString TemporaryFolder::path()
 {
@@ -14,8 +59,12 @@ QString TemporaryFolder::path()
 
 bool TemporaryFolder::ensurePrivate()
 {
+    return ensurePrivateFolder(path());
+}
+
+bool TemporaryFolder::ensurePrivateFolder(const QString &folder)
+{
     const FileManager &fm = FileManager::defaultManager();
-    const QString folder = path();
     if (!fm.attributesOfItemAtPath(folder))
         fm.createDirectoryAtPath(folder, 0700); // a lost race is caught by the checks below
 
@@ -29,16 +78,48 @@ bool TemporaryFolder::ensurePrivate()
     return true;
 }
 
+QString TemporaryFolder::asideFolderFor(const QString &itemPath)
+{
+    dev_t itemDev = 0;
+    if (itemPath.isEmpty() || !deviceOf(itemPath, false, &itemDev))
+        return {};
+    // The temporary folder, whenever it lies on the item's file system: a folder there that
+    // fails the checks is a refusal, not a reason to look elsewhere.
+    dev_t dev = 0;
+    if (deviceOf(FileManager::temporaryDirectory(), true, &dev) && dev == itemDev)
+        return ensurePrivate() && deviceOf(path(), false, &dev) && dev == itemDev ? path() : QString();
+    // Another file system than the temporary folder's: the home folder's own private folder
+    // when the item lies there, else one at the top of what the user owns on that disk.
+    const QString homeFolder = FileManager::homeDirectory() + QStringLiteral("/.nimbrel-tmp");
+    if (deviceOf(FileManager::homeDirectory(), true, &dev) && dev == itemDev) {
+        const QString folder = homeFolder + QStringLiteral("/Nimbrel");
+        if (ensurePrivateFolder(homeFolder) && ensurePrivateFolder(folder)
+            && deviceOf(folder, false, &dev) && dev == itemDev)
+            return folder;
+        return {};
+    }
+    const QString top = highestOwnFolderOnDevice(itemPath, itemDev);
+    if (top.isEmpty())
+        return {};
+    const QString folder = (top == QLatin1String("/") ? QString() : top) + QStringLiteral("/.Nimbrel");
+    if (!ensurePrivateFolder(folder) || !deviceOf(folder, false, &dev) || dev != itemDev)
+        return {};
+    return folder;
+}
+
 QString TemporaryFolder::moveItemAside(const QString &itemPath)
 {
     const FileManager &fm = FileManager::defaultManager();
     if (itemPath.isEmpty() || !fm.fileExistsAtPath(itemPath))
         return {};
-    if (!ensurePrivate())
+    // Decided before anything is touched: without a folder on the item's own file system
+    // the item stays exactly as it was.
+    const QString folder = asideFolderFor(itemPath);
+    if (folder.isEmpty())
         return {};
 
     const QString target =
-        path() + QLatin1Char('/') + platform::ProcessInfo::processInfo().globallyUniqueString();
+        folder + QLatin1Char('/') + platform::ProcessInfo::processInfo().globallyUniqueString();
 
     const auto attributes = fm.attributesOfItemAtPath(itemPath);
     if (attributes && attributes->immutable)
@@ -51,5 +132,5 @@ QString TemporaryFolder::moveItemAside(const QString &itemPath)
         if (!fm.isWritableFileAtPath(itemPath))
             return {};
     }
-    return fm.moveItemAtPath(itemPath, target) ? target : QString();
+    return fm.renameItemAtPath(itemPath, target) ? target : QString();
 }

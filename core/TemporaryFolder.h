@@ -5,7 +5,8 @@
 // The private folder "Nimbrel" inside the per-user temporary directory, where items are set
 // aside before they are destroyed. It must stay private: it is made with mode 0700, and a
 // folder of that name that is a symbolic link, not a folder or not the user's own is never
-// used.
+// used. An item on another file system is set aside in a private folder of the same kind on
+// its own file system, so that setting aside is always a rename.
 class TemporaryFolder
 {
 public:
@@ -15,10 +16,17 @@ public:
     // Makes the folder when it is missing. True when it is a real folder owned by the user,
     // closed to everybody else.
     static bool ensurePrivate();
+    // The same for any folder meant to hold items set aside.
+    static bool ensurePrivateFolder(const QString &folder);
 
-    // Moves the item at `itemPath` into the folder under a new globally unique name, first
-    // clearing its immutable flag and, when it is not writable, giving it owner-only
-    // permissions. Never replaces an existing item. Answers the new path, or an empty string
-    // when the item is missing or could not be moved.
+    // The private folder, made when missing, where the item at `itemPath` is set aside: on
+    // the item's own file system. Empty when there is no such folder that passes the checks.
+    static QString asideFolderFor(const QString &itemPath);
+
+    // Moves the item at `itemPath` into the aside folder under a new globally unique name,
+    // first clearing its immutable flag and, when it is not writable, giving it owner-only
+    // permissions. Never replaces an existing item and never copies. Answers the new path, or
+    // an empty string when the item is missing or could not be moved; an item with no aside
+    // folder on its file system is not touched at all.
     static QString moveItemAside(const QString &itemPath);
 };

@@ -81,6 +81,13 @@ QByteArray osPath(const QString &path)
     return p;
 }
 
+// The folder holding `path` ("." for a bare name).
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : path.left(slash));
+}
+
 // The immutable flag without opening the item (works on unreadable files too).
 bool immutableFlag(const char *path, bool *known)
 {
@@ -246,17 +253,29 @@ bool FileManager::setImmutable(const QString &path, bool immutable) const
 
 bool FileManager::setPosixPermissions(const QString &path, mode_t permissions) const
 {
-    const QByteArray p = osPath(path);
-    struct stat st;
-    // A link's target is not ours to change, and Linux has no mode on the link itself.
-    if (path.isEmpty() || lstat(p.constData(), &st) != 0 || S_ISLNK(st.st_mode))
+    if (path.isEmpty())
         return false;
-    return chmod(p.constData(), permissions & 07777) == 0;
+    // Acts on what the final component is when it is looked at; a link swapped in meanwhile
+    // is refused (EOPNOTSUPP), its target never touched. Linux has no mode on a link itself.
+    return fchmodat(AT_FDCWD, osPath(path).constData(), permissions & 07777,
+                    AT_SYMLINK_NOFOLLOW)
+           == 0;
 }
 
 bool FileManager::isWritableFileAtPath(const QString &path) const
 {
-    return !path.isEmpty() && access(osPath(path).constData(), W_OK) == 0;
+    if (path.isEmpty())
+        return false;
+    const QByteArray p = osPath(path);
+    if (faccessat(AT_FDCWD, p.constData(), W_OK, AT_SYMLINK_NOFOLLOW | AT_EACCESS) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // No faccessat2: a link answers for itself, anything else for its own mode.
+    struct stat st;
+    if (lstat(p.constData(), &st) != 0)
+        return false;
+    return S_ISLNK(st.st_mode) || access(p.constData(), W_OK) == 0;
 }
 
 bool FileManager::createDirectoryAtPath(const QString &path, mode_t mode) const
@@ -266,24 +285,15 @@ bool FileManager::createDirectoryAtPath(const QString &path, mode_t mode) const
 
 bool FileManager::moveItemAtPath(const QString &from, const QString &to) const
 {
-    if (from.isEmpty() || to.isEmpty())
-        return false;
-    const QByteArray src = osPath(from);
-    const QByteArray dst = osPath(to);
-    if (renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+    // A file system without RENAME_NOREPLACE falls back to checking first (EINVAL also
+    // means "into itself", which the plain rename refuses again).
+    if (renameItemAtPath(from, to))
         return true;
-    int err = errno;
-    if (err == EINVAL || err == ENOSYS || err == ENOTSUP) {
-        // A file system without RENAME_NOREPLACE (EINVAL also means "into itself", which the
-        // plain rename refuses again).
-        if (renameRefusingExisting(src, dst))
-            return true;
-        err = errno;
-    }
-    if (err != EXDEV)
+    if (errno != EXDEV)
         return false;
     // Another file system: copy the tree (refusing any existing name), then remove the source.
-    return filetree::copyTree(src, dst) && filetree::removeTree(AT_FDCWD, src.constData());
+    const QByteArray src = osPath(from);
+    return filetree::copyTree(src, osPath(to)) && filetree::removeTree(AT_FDCWD, src.constData());
 }
 
 bool FileManager::removeItemAtPath(const QString &path) const
@@ -293,34 +303,88 @@ bool FileManager::removeItemAtPath(const QString &path) const
 
 std::optional<QByteArray> FileManager::contentsAtPath(const QString &path) const
 {
+    constexpr qint64 cap = qint64(256) << 20;
+    std::optional<RegularFile> file = readRegularFile(path, cap);
+    if (!file)
+        return std::nullopt;
+    return std::move(file->data);
+}
+
+std::optional<RegularFile> FileManager::readRegularFile(const QString &path, qint64 maxBytes,
+                                                        bool followFinalLink,
+                                                        ReadFailure *failure) const
+{
+    ReadFailure ignored;
+    ReadFailure &why = failure ? *failure : ignored;
+    why = ReadFailure::Missing;
     if (path.isEmpty())
         return std::nullopt;
-    // O_NONBLOCK so that a pipe or device left where a file was expected cannot hang us;
-    // only regular files are read.
-    const int fd = open(osPath(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
+    // O_NONBLOCK: a pipe or device left where a file was expected must not hang us.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (followFinalLink ? 0 : O_NOFOLLOW);
+    const int fd = open(osPath(path).constData(), flags);
+    if (fd < 0) {
+        why = errno == ENOENT || errno == ENOTDIR ? ReadFailure::Missing
+              : errno == ELOOP || errno == ENXIO   ? ReadFailure::NotRegular
+                                                   : ReadFailure::Unreadable;
         return std::nullopt;
     }
-    QByteArray data;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            close(fd);
-            return std::nullopt;
+    struct stat st;
+    RegularFile file;
+    why = ReadFailure::None;
+    if (fstat(fd, &st) != 0)
+        why = ReadFailure::Unreadable;
+    else if (!S_ISREG(st.st_mode))
+        why = ReadFailure::NotRegular;
+    else if (st.st_size > maxBytes)
+        why = ReadFailure::TooLarge;
+    if (why == ReadFailure::None) {
+        file.device = st.st_dev;
+        file.inode = st.st_ino;
+        file.linkCount = st.st_nlink;
+        file.permissions = st.st_mode & 07777;
+        file.owner = st.st_uid;
+        file.group = st.st_gid;
+        // Read to the cap and one byte past it: a file growing while read is still refused.
+        file.data.resize(qsizetype(st.st_size) + 1);
+        qsizetype done = 0;
+        for (;;) {
+            if (done == file.data.size()) {
+                if (done > maxBytes) {
+                    why = ReadFailure::TooLarge;
+                    break;
+                }
+                file.data.resize(qMin<qint64>(maxBytes + 1, qint64(done) * 2 + 4096));
+            }
+            const ssize_t n = read(fd, file.data.data() + done, size_t(file.data.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                why = ReadFailure::Unreadable;
+                break;
+            }
+            if (n == 0)
+                break;
+            done += n;
         }
-        if (n == 0)
-            break;
-        data.append(buffer, n);
+        file.data.truncate(done);
     }
     close(fd);
-    return data;
+    if (why != ReadFailure::None)
+        return std::nullopt;
+    return file;
+}
+
+bool FileManager::renameItemAtPath(const QString &from, const QString &to) const
+{
+    if (from.isEmpty() || to.isEmpty())
+        return false;
+    const QByteArray src = osPath(from);
+    const QByteArray dst = osPath(to);
+    if (renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    return renameRefusingExisting(src, dst);
 }
 
 bool FileManager::writeAtomically(const QString &path, const QByteArray &data) const
@@ -328,9 +392,29 @@ bool FileManager::writeAtomically(const QString &path, const QByteArray &data) c
     if (path.isEmpty())
         return false;
     const QByteArray target = osPath(path);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : target.left(slash));
-    const QByteArray name = target.mid(slash + 1);
+    // An existing file keeps its permissions; a new one stays private to its owner.
+    struct stat st;
+    const mode_t mode = lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0600;
+    const QString temp = writeNewFileBeside(path, data, mode);
+    if (temp.isEmpty())
+        return false;
+    const QByteArray tempPath = osPath(temp);
+    if (rename(tempPath.constData(), target.constData()) != 0) {
+        unlink(tempPath.constData());
+        return false;
+    }
+    syncFolderOf(path);
+    return true;
+}
+
+QString FileManager::writeNewFileBeside(const QString &path, const QByteArray &data,
+                                        mode_t permissions) const
+{
+    if (path.isEmpty())
+        return {};
+    const QByteArray target = osPath(path);
+    const QByteArray folder = folderOf(target);
+    const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
     QByteArray temp = folder + "/." + name + ".XXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC); // created 0600
     if (fd < 0 && errno == ENAMETOOLONG) {
@@ -338,25 +422,26 @@ bool FileManager::writeAtomically(const QString &path, const QByteArray &data) c
         fd = mkostemp(temp.data(), O_CLOEXEC);
     }
     if (fd < 0)
-        return false;
-    // An existing file keeps its permissions; a new one stays private to its owner.
-    struct stat st;
-    if (lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        fchmod(fd, st.st_mode & 07777);
-    bool ok = writeAll(fd, data.constData(), data.size()) && fsync(fd) == 0;
+        return {};
+    bool ok = fchmod(fd, permissions & 07777) == 0;
+    ok = ok && writeAll(fd, data.constData(), data.size()) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    if (ok)
-        ok = rename(temp.constData(), target.constData()) == 0;
     if (!ok) {
         unlink(temp.constData());
-        return false;
+        return {};
     }
+    return decodePath(temp);
+}
+
+void FileManager::syncFolderOf(const QString &path) const
+{
+    const QByteArray target = osPath(path);
+    const QByteArray folder = folderOf(target);
     const int dirFd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         fsync(dirFd);
         close(dirFd);
     }
-    return true;
 }
 
 QStringList FileManager::contentsOfDirectoryAtPath(const QString &path) const

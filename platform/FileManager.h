@@ -27,6 +27,26 @@ struct FileAttributes {
     nlink_t linkCount = 0;
 };
 
+// A regular file read whole, with the identity of what was read.
+struct RegularFile {
+    QByteArray data;
+    dev_t device = 0;
+    ino_t inode = 0;
+    nlink_t linkCount = 0;
+    mode_t permissions = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
+enum class ReadFailure {
+    None,
+    Missing,    // nothing at the path
+    NotRegular, // a pipe, device, folder, socket, or (when not followed) a final link
+    TooLarge,   // beyond the caller's cap
+    Unreadable, // no permission, or a read error
+    Malformed,  // read, but not in the form the reader expects (set by parsing readers)
+};
+
 // File operations on byte paths. Nothing here follows a symbolic link while walking or
 // removing; only the existence tests follow a final link, as their callers expect.
 class FileManager
@@ -40,7 +60,10 @@ public:
     std::optional<FileAttributes> attributesOfItemAtPath(const QString &path) const;
 
     bool setImmutable(const QString &path, bool immutable) const;
+    // Changes the mode of the item itself, never through a final link (refused).
     bool setPosixPermissions(const QString &path, mode_t permissions) const;
+    // Whether the item itself may be written; a final link is answered for the link, which
+    // has no mode of its own here (so it is writable), never for its target.
     bool isWritableFileAtPath(const QString &path) const;
 
     // Creates one folder (no intermediate folders).
@@ -53,8 +76,22 @@ public:
     bool removeItemAtPath(const QString &path) const;
 
     std::optional<QByteArray> contentsAtPath(const QString &path) const;
+    // Reads a regular file only, through a non-blocking open, refusing anything larger than
+    // `maxBytes`. With `followFinalLink` false a final symbolic link is refused too.
+    std::optional<RegularFile> readRegularFile(const QString &path, qint64 maxBytes,
+                                               bool followFinalLink = true,
+                                               ReadFailure *failure = nullptr) const;
+    // Renames an item, never replacing an existing one and never copying: fails across file
+    // systems.
+    bool renameItemAtPath(const QString &from, const QString &to) const;
     // Writes through a temporary file in the same folder and renames it into place.
     bool writeAtomically(const QString &path, const QByteArray &data) const;
+    // Writes `data` to a new hidden file in the folder of `path` with the given permissions,
+    // synced to disk; its path, or empty on failure (nothing is left behind then).
+    QString writeNewFileBeside(const QString &path, const QByteArray &data,
+                               mode_t permissions) const;
+    // Flushes a folder's entries (after a rename in it).
+    void syncFolderOf(const QString &path) const;
 
     // Names directly inside a folder, in the file system's own order, without "." and "..".
     QStringList contentsOfDirectoryAtPath(const QString &path) const;

@@ -54,6 +54,18 @@ std::vector<QByteArray> namesIn(int dirFd)
     return names;
 }
 
+// Opens the folder `name` below `at` only when it is the one identified by dev/ino; -1 else.
+int openSameFolder(int at, const char *name, dev_t dev, ino_t ino)
+{
+    const int fd = openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat opened;
+    if (fd >= 0 && fstat(fd, &opened) == 0 && opened.st_dev == dev && opened.st_ino == ino)
+        return fd;
+    if (fd >= 0)
+        close(fd);
+    return -1;
+}
+
 bool copyFileData(int in, int out)
 {
     char buffer[65536];
@@ -169,26 +181,101 @@ bool removeTree(int dirFd, const char *name)
     if (!S_ISDIR(st.st_mode))
         return unlinkat(dirFd, name, 0) == 0;
 
-    const int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Names first, removal after: the listing is not changed while it is being read.
+    // A folder level being emptied. Only the deepest levels keep their handles open: however
+    // deep the tree, the walk needs a bounded number of descriptors and no recursion.
+    struct Level {
+        QByteArray name; // in its parent
+        int fd = -1;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        std::vector<DirEntry> entries; // read whole before anything in it is removed
+        size_t next = 0;
+    };
+    constexpr size_t openLevels = 32;
+    std::vector<Level> stack;
     bool ok = true;
-    for (const DirEntry &child : entriesIn(fd)) {
-        // What the listing says is not a folder is unlinked without a look of its own:
-        // unlinkat never follows a link, and refuses a folder that took the name meanwhile.
-        if (child.type != DT_DIR && child.type != DT_UNKNOWN) {
-            if (unlinkat(fd, child.name.constData(), 0) == 0)
-                continue;
-            if (errno != EISDIR && errno != EPERM) {
+
+    auto enter = [&](int parentFd, const QByteArray &childName, const struct stat &seen) {
+        const int fd = openSameFolder(parentFd, childName.constData(), seen.st_dev, seen.st_ino);
+        if (fd < 0)
+            return false;
+        Level level;
+        level.name = childName;
+        level.fd = fd;
+        level.dev = seen.st_dev;
+        level.ino = seen.st_ino;
+        level.entries = entriesIn(fd);
+        stack.push_back(std::move(level));
+        if (stack.size() > openLevels + 1) {
+            Level &oldest = stack[stack.size() - openLevels - 1];
+            if (oldest.fd >= 0 && stack.size() - openLevels - 1 > 0) {
+                close(oldest.fd);
+                oldest.fd = -1;
+            }
+        }
+        return true;
+    };
+    // The parent of the top level, reopened through ".." when its handle was closed, and
+    // only when it is still the very folder that was left.
+    constexpr int lost = -1; // AT_FDCWD is a negative descriptor too, but never -1
+    static_assert(AT_FDCWD != lost);
+    auto parentOfTop = [&]() -> int {
+        if (stack.size() == 1)
+            return dirFd;
+        Level &parent = stack[stack.size() - 2];
+        if (parent.fd >= 0)
+            return parent.fd;
+        const int fd = openSameFolder(stack.back().fd, "..", parent.dev, parent.ino);
+        if (fd < 0)
+            return lost;
+        parent.fd = fd;
+        return fd;
+    };
+
+    if (!enter(dirFd, QByteArray(name), st))
+        return false;
+    while (!stack.empty()) {
+        Level &top = stack.back();
+        if (top.next < top.entries.size()) {
+            const DirEntry &entry = top.entries[top.next++];
+            const QByteArray child = entry.name;
+            // What the listing says is not a folder is unlinked without a look of its own:
+            // unlinkat never follows a link, and refuses a folder that took the name meanwhile.
+            if (entry.type != DT_DIR && entry.type != DT_UNKNOWN) {
+                if (unlinkat(top.fd, child.constData(), 0) == 0)
+                    continue;
+                if (errno != EISDIR && errno != EPERM) {
+                    ok = false;
+                    continue;
+                }
+            }
+            struct stat cst;
+            if (fstatat(top.fd, child.constData(), &cst, AT_SYMLINK_NOFOLLOW) != 0) {
                 ok = false;
                 continue;
             }
+            if (!S_ISDIR(cst.st_mode))
+                ok = unlinkat(top.fd, child.constData(), 0) == 0 && ok;
+            else if (!enter(top.fd, child, cst))
+                ok = false;
+            continue;
         }
-        ok = removeTree(fd, child.name.constData()) && ok;
+        const int parentFd = parentOfTop();
+        const QByteArray doneName = top.name;
+        close(top.fd);
+        stack.pop_back();
+        if (parentFd == lost) {
+            // The way back up has changed under us: stop rather than remove by a name that
+            // may now mean something else.
+            for (const Level &level : stack) {
+                if (level.fd >= 0)
+                    close(level.fd);
+            }
+            return false;
+        }
+        ok = unlinkat(parentFd, doneName.constData(), AT_REMOVEDIR) == 0 && ok;
     }
-    close(fd);
-    return unlinkat(dirFd, name, AT_REMOVEDIR) == 0 && ok;
+    return ok;
 }
 
 void enumerate(int dirFd, const QString &prefix, QStringList &out)

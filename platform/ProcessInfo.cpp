@@ -6,6 +6,7 @@
 #include <QUuid>
 
 #include <atomic>
+#include <sys/resource.h>
 
 namespace platform {
 
@@ -82,6 +83,15 @@ int Gestalt::value(quint32 selector)
     if (!version)
         return 0;
     return selector == gestaltSystemVersionMajor ? version->majorVersion : version->minorVersion;
+}
+
+void ProcessInfo::raiseDescriptorLimit()
+{
+    struct rlimit limit = {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 } // namespace platform

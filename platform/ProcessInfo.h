@@ -25,6 +25,10 @@ public:
     // A process activity; a token that is ended by endActivity. No effect here.
     quint64 beginActivity(quint64 options, const QString &reason);
     void endActivity(quint64 token);
+
+    // Raises the soft limit of open descriptors to the hard one (deep trees and many folders
+    // at once). Called once at start-up.
+    static void raiseDescriptorLimit();
 };
 
 // The legacy version query: 'sys1' (major) and 'sys2' (minor); 0 when the version is unknown.

@@ -1,6 +1,7 @@
 #include "platform/PropertyList.h"
 
 #include "platform/FileManager.h"
+#include "platform/PlistShape.h"
 
 #include <QDateTime>
 
@@ -21,7 +22,6 @@ namespace {
 // Property list dates count from 2001-01-01 00:00:00 UTC.
 constexpr qint64 kReferenceDateMSecs = Q_INT64_C(978307200000);
 const QByteArray kUidKey = QByteArrayLiteral("CF$UID");
-constexpr quint32 kMaxBytes = std::numeric_limits<quint32>::max();
 
 QString keyString(const char *key)
 {
@@ -75,23 +75,23 @@ plist_t newLargeUnsigned(quint64 value)
     return node ? node : plist_new_uint(value);
 }
 
-plist_t variantToNode(const QVariant &value);
+plist_t variantToNode(const QVariant &value, int depth = 0);
 
-plist_t mapToNode(const QVariantMap &map)
+plist_t mapToNode(const QVariantMap &map, int depth)
 {
     plist_t dict = plist_new_dict();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        if (plist_t child = variantToNode(it.value()))
+        if (plist_t child = variantToNode(it.value(), depth + 1))
             plist_dict_set_item(dict, it.key().toUtf8().constData(), child);
     }
     return dict;
 }
 
-plist_t listToNode(const QVariantList &list)
+plist_t listToNode(const QVariantList &list, int depth)
 {
     plist_t array = plist_new_array();
     for (const QVariant &item : list) {
-        if (plist_t child = variantToNode(item))
+        if (plist_t child = variantToNode(item, depth + 1))
             plist_array_append_item(array, child);
     }
     return array;
@@ -110,8 +110,10 @@ plist_t dateToNode(const QDateTime &date)
 }
 
 // Nothing for values a property list cannot hold (an invalid QVariant among them).
-plist_t variantToNode(const QVariant &value)
+plist_t variantToNode(const QVariant &value, int depth)
 {
+    if (depth > plistshape::maxDepth)
+        return nullptr;
     if (!value.isValid())
         return nullptr;
     if (value.metaType() == QMetaType::fromType<PlistUid>())
@@ -148,26 +150,26 @@ plist_t variantToNode(const QVariant &value)
     case QMetaType::QDateTime:
         return dateToNode(value.toDateTime());
     case QMetaType::QVariantMap:
-        return mapToNode(value.toMap());
+        return mapToNode(value.toMap(), depth);
     case QMetaType::QVariantHash: {
         QVariantMap map;
         const QVariantHash hash = value.toHash();
         for (auto it = hash.cbegin(); it != hash.cend(); ++it)
             map.insert(it.key(), it.value());
-        return mapToNode(map);
+        return mapToNode(map, depth);
     }
     case QMetaType::QVariantList:
     case QMetaType::QStringList:
-        return listToNode(value.toList());
+        return listToNode(value.toList(), depth);
     default:
         break;
     }
     return nullptr;
 }
 
-QVariant nodeToVariant(plist_t node)
+QVariant nodeToVariant(plist_t node, int depth = 0)
 {
-    if (!node)
+    if (!node || depth > plistshape::maxDepth)
         return {};
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
@@ -224,13 +226,13 @@ QVariant nodeToVariant(plist_t node)
         const uint32_t n = plist_array_get_size(node);
         list.reserve(int(n));
         for (uint32_t i = 0; i < n; ++i)
-            list.append(nodeToVariant(plist_array_get_item(node, i)));
+            list.append(nodeToVariant(plist_array_get_item(node, i), depth + 1));
         return list;
     }
     case PLIST_DICT: {
         QVariantMap map;
-        forEachDictItem(node, [&map](const char *key, plist_t child) {
-            map.insert(keyString(key), nodeToVariant(child));
+        forEachDictItem(node, [&map, depth](const char *key, plist_t child) {
+            map.insert(keyString(key), nodeToVariant(child, depth + 1));
         });
         return map;
     }
@@ -241,8 +243,10 @@ QVariant nodeToVariant(plist_t node)
 
 // XML has no UID element; writers store one as a dictionary holding only "CF$UID". Turn those
 // back into UIDs so an XML round trip keeps them.
-void restoreUids(plist_t node)
+void restoreUids(plist_t node, int depth = 0)
 {
+    if (depth > plistshape::maxDepth)
+        return;
     const plist_type type = plist_get_node_type(node);
     if (type == PLIST_ARRAY) {
         const uint32_t n = plist_array_get_size(node);
@@ -254,17 +258,17 @@ void restoreUids(plist_t node)
                 plist_get_uint_val(plist_dict_get_item(child, kUidKey.constData()), &v);
                 plist_array_set_item(node, plist_new_uid(v), i);
             } else {
-                restoreUids(child);
+                restoreUids(child, depth + 1);
             }
         }
     } else if (type == PLIST_DICT) {
         QList<QByteArray> uidKeys;
-        forEachDictItem(node, [&uidKeys](const char *key, plist_t child) {
+        forEachDictItem(node, [&uidKeys, depth](const char *key, plist_t child) {
             if (plist_get_node_type(child) == PLIST_DICT && plist_dict_get_size(child) == 1
                 && PLIST_IS_UINT(plist_dict_get_item(child, kUidKey.constData())))
                 uidKeys.append(QByteArray(key));
             else
-                restoreUids(child);
+                restoreUids(child, depth + 1);
         });
         for (const QByteArray &key : uidKeys) {
             uint64_t v = 0;
@@ -274,60 +278,6 @@ void restoreUids(plist_t node)
             plist_dict_set_item(node, key.constData(), plist_new_uid(v));
         }
     }
-}
-
-quint64 readBigEndian(const uchar *p, int size)
-{
-    quint64 v = 0;
-    for (int i = 0; i < size; ++i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-// libplist aborts the process when it hands out a dictionary key holding a NUL byte, so
-// binary lists whose strings hold one are turned away before they are parsed. Anything else
-// odd about the layout is left for the parser to judge.
-bool binaryHasStringWithNul(const QByteArray &data)
-{
-    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
-    const quint64 size = quint64(data.size());
-    if (size < 8 + 32)
-        return false;
-    const uchar *trailer = bytes + size - 32;
-    const int offsetSize = trailer[6];
-    const quint64 objects = readBigEndian(trailer + 8, 8);
-    const quint64 tableStart = readBigEndian(trailer + 24, 8);
-    if (offsetSize < 1 || offsetSize > 8 || tableStart >= size - 32
-        || objects > (size - 32 - tableStart) / quint64(offsetSize))
-        return false;
-    for (quint64 i = 0; i < objects; ++i) {
-        const quint64 at = readBigEndian(bytes + tableStart + i * quint64(offsetSize), offsetSize);
-        if (at < 8 || at >= tableStart)
-            continue;
-        const int type = bytes[at] >> 4;
-        if (type != 0x5 && type != 0x6 && type != 0x7)
-            continue;
-        quint64 count = bytes[at] & 0x0F;
-        quint64 start = at + 1;
-        if (count == 0x0F) {
-            if (start >= tableStart || (bytes[start] >> 4) != 0x1)
-                continue;
-            const int width = 1 << (bytes[start] & 0x0F);
-            if (width > 8 || start + 1 + quint64(width) > tableStart)
-                continue;
-            count = readBigEndian(bytes + start + 1, width);
-            start += 1 + quint64(width);
-        }
-        const quint64 unit = type == 0x6 ? 2 : 1;
-        if (count > (tableStart - start) / unit)
-            continue;
-        for (quint64 k = 0; k < count; ++k) {
-            const uchar *c = bytes + start + k * unit;
-            if (c[0] == 0 && (unit == 1 || c[1] == 0))
-                return true;
-        }
-    }
-    return false;
 }
 
 plist_t dictAtPath(plist_t root, const QStringList &keys, qsizetype depth)
@@ -396,13 +346,13 @@ PropertyList &PropertyList::operator=(PropertyList &&other) noexcept
 
 std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
 {
-    if (data.isEmpty() || quint64(data.size()) >= kMaxBytes)
+    if (data.isEmpty() || data.size() > plistshape::maxFileBytes)
         return std::nullopt;
     plist_t root = nullptr;
     Format format = Format::Xml;
     if (data.startsWith("bplist00")) {
         format = Format::Binary;
-        if (binaryHasStringWithNul(data))
+        if (!plistshape::binaryWithinLimits(data) || plistshape::binaryHasStringWithNul(data))
             return std::nullopt;
         plist_from_bin(data.constData(), uint32_t(data.size()), &root);
     } else {
@@ -410,7 +360,7 @@ std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
         QByteArray text = data;
         if (text.startsWith("\xEF\xBB\xBF"))
             text.remove(0, 3);
-        if (!text.left(256).trimmed().startsWith('<'))
+        if (!text.left(256).trimmed().startsWith('<') || !plistshape::xmlWithinLimits(text))
             return std::nullopt;
         plist_from_xml(text.constData(), uint32_t(text.size()), &root);
         if (root)
@@ -423,34 +373,22 @@ std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
 
 std::optional<PropertyList> PropertyList::fromFile(const QString &path)
 {
-    if (path.isEmpty())
+    return fromFile(path, nullptr);
+}
+
+std::optional<PropertyList> PropertyList::fromFile(const QString &path, ReadFailure *failure)
+{
+    ReadFailure ignored;
+    ReadFailure &why = failure ? *failure : ignored;
+    const std::optional<RegularFile> file =
+        FileManager::defaultManager().readRegularFile(path, plistshape::maxFileBytes, true, &why);
+    if (!file)
         return std::nullopt;
-    // O_NONBLOCK: a pipe at the path must not hang the caller (it is refused below).
-    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info {};
-    QByteArray bytes;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0
-              && quint64(info.st_size) < kMaxBytes;
-    if (ok) {
-        bytes.resize(qsizetype(info.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        // A file that shrank while being read is taken as it was read.
-        bytes.truncate(done);
-    }
-    ::close(fd);
-    if (!ok)
-        return std::nullopt;
-    return fromData(bytes);
+    std::optional<PropertyList> list = fromData(file->data);
+    if (!list)
+        why = file->data.size() > plistshape::maxFileBytes ? ReadFailure::TooLarge
+                                                           : ReadFailure::Malformed;
+    return list;
 }
 
 PropertyList PropertyList::fromVariant(const QVariant &value, Format format)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileManager.h"
+
 #include <QByteArray>
 #include <QMetaType>
 #include <QString>
@@ -34,11 +36,15 @@ public:
     PropertyList(PropertyList &&other) noexcept;
     PropertyList &operator=(PropertyList &&other) noexcept;
 
-    // Nothing when the bytes are not a property list of a supported format.
+    // Nothing when the bytes are not a property list of a supported format, or are one
+    // beyond the limits of PlistShape.h (size, nesting depth, expanded nodes).
     static std::optional<PropertyList> fromData(const QByteArray &data);
-    // Nothing when the file is missing, unreadable or malformed. `path` may hold names that
-    // are not UTF-8 (see FileManager's path encoding).
+    // The one reader of lists on disk: regular files only (a final link is followed), opened
+    // without blocking, within the size cap, then fromData. Nothing when the file is
+    // missing, unreadable, not a regular file or malformed; `failure` says which. `path` may
+    // hold names that are not UTF-8 (see FileManager's path encoding).
     static std::optional<PropertyList> fromFile(const QString &path);
+    static std::optional<PropertyList> fromFile(const QString &path, ReadFailure *failure);
     // Builds a tree from QVariant values (bool, integers, double, QString, QDateTime,
     // QByteArray, PlistUid, QVariantList, QVariantMap).
     static PropertyList fromVariant(const QVariant &value, Format format = Format::Binary);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QSoundEffect;
@@ -19,6 +20,11 @@ public:
     static std::shared_ptr<Sound> soundNamed(const QString &name);
     // Plays the named sound; false when there is no such sound.
     static bool play(const QString &name);
+
+    // Test seam: sounds that would play are handed to the recorder (with the file's path)
+    // and stay silent. An empty recorder restores real playing.
+    using PlayRecorder = std::function<void(const QString &path)>;
+    static void setPlayRecorder(PlayRecorder recorder);
 
     explicit Sound(const QString &path);
     ~Sound();

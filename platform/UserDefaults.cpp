@@ -123,19 +123,19 @@ UserDefaults::~UserDefaults()
 
 void UserDefaults::load()
 {
-    QFile file(m_storePath);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        // A store we cannot read must not be replaced by an empty one.
-        m_writable = false;
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close();
-    const auto list = PropertyList::fromData(bytes);
+    // The one reader for lists: a pipe, a device or an oversized file at the store's path
+    // never blocks or floods start-up.
+    ReadFailure failure = ReadFailure::None;
+    const auto list = PropertyList::fromFile(m_storePath, &failure);
     if (list && list->isDictionary()) {
         m_user = list->toVariant().toMap();
+        return;
+    }
+    if (failure == ReadFailure::Missing)
+        return;
+    if (failure == ReadFailure::NotRegular || failure == ReadFailure::Unreadable) {
+        // A store we cannot read must not be replaced by an empty one.
+        m_writable = false;
         return;
     }
     if (!m_writable)

@@ -13,6 +13,10 @@
 #include "ui/MainWindow.h"
 #include "ui/QZRichTextCell.h"
 #include "ui/ResultsController.h"
+#include "ui/WebPages.h"
+#include "ui/launch/AlertTextPrompt.h"
+#include "ui/launch/RatingPrompt.h"
+#include "ui/launch/TempCleaningPrompt.h"
 
 #include "ui_MainWindow.h"
 
@@ -32,7 +36,11 @@ const QString kWaitingText = QStringLiteral(
     "There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button");
 } // namespace
 
-AppController::AppController(QObject *parent) : QObject(parent)
+AppController::AppController(QObject *parent)
+    : QObject(parent)
+    , m_tempCleaningPrompt(std::make_unique<TempCleaningPrompt>(this))
+    , m_ratingPrompt(std::make_unique<RatingPrompt>())
+    , m_alertTextPrompt(std::make_unique<AlertTextPrompt>())
 {
     auto &center = platform::NotificationCenter::defaultCenter();
     auto observe = [&](const char *name, void (AppController::*handler)()) {
@@ -44,7 +52,7 @@ AppController::AppController(QObject *parent) : QObject(parent)
     observe("ToggleTipsOff", &AppController::tipsOff);
     observe("StartScanNotification", &AppController::startScan);
     // "TempCleaningSuccessNotification" and "TempCleaningFailureNotification" are observed
-    // with the temporary-cleaning panel that they update.
+    // by the temporary-files prompt, whose panel they update.
     observe("DisplayMainWindow", &AppController::displayMainWindow);
 }
 
@@ -78,6 +86,13 @@ void AppController::setMainWindow(MainWindow *window)
     connect(form.scanButton, &QPushButton::clicked, this, &AppController::scan);
     connect(form.actionScan, &QAction::triggered, this, &AppController::scan);
     connect(form.actionAcknowledgements, &QAction::triggered, this, &AppController::showAcknowledgements);
+    connect(form.actionGuide, &QAction::triggered, this, &AppController::showGuide);
+    connect(form.actionHelp, &QAction::triggered, this, &AppController::showHelp);
+    connect(form.actionPodcast, &QAction::triggered, this, &AppController::showPodcast);
+    for (QAction *page : {form.actionGuide, form.actionHelp, form.actionPodcast})
+        page->setEnabled(true);
+    m_tempCleaningPrompt->setMainWindow(window);
+    m_ratingPrompt->setMainWindow(window);
     connect(form.actionQuit, &QAction::triggered, this, [this] {
         if (m_terminate)
             m_terminate();
@@ -187,6 +202,7 @@ void AppController::tipTimerFire()
     m_setupComplete = true;
     m_enableScanMenu = true;
     updateMenuItems();
+    checkTempDir();
 }
 
 void AppController::tipUnZoomTimerFire()
@@ -448,4 +464,56 @@ void AppController::showBrowserSyncInstructions()
 {
     platform::Workspace::sharedWorkspace().openURL(
         QUrl(platform::VendorServices::siteAddress() + QStringLiteral("/guide_nb#nb_browsersync")));
+}
+
+void AppController::setFileControl(FileController *control)
+{
+    m_tempCleaningPrompt->setFileControl(control);
+}
+
+void AppController::setShredControl(ShredController *control)
+{
+    m_tempCleaningPrompt->setShredControl(control);
+}
+
+void AppController::setTempCleaningPanel(TempCleaningPanel *panel)
+{
+    m_tempCleaningPrompt->setTempCleaningPanel(panel);
+}
+
+void AppController::setQzPanel(PromoPanel *panel)
+{
+    m_alertTextPrompt->setQzPanel(panel);
+}
+
+void AppController::checkTempDir()
+{
+    if (!m_tempCleaningPrompt->checkTempDir())
+        checkAppRatingStatus();
+}
+
+void AppController::checkAppRatingStatus()
+{
+    if (m_ratingPrompt->checkAppRatingStatus())
+        checkBrindlecoveInfoStatus();
+}
+
+void AppController::checkBrindlecoveInfoStatus()
+{
+    m_alertTextPrompt->checkBrindlecoveInfoStatus();
+}
+
+void AppController::showGuide()
+{
+    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/guide_nb")));
+}
+
+void AppController::showHelp()
+{
+    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/support")));
+}
+
+void AppController::showPodcast()
+{
+    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/podcast")));
 }

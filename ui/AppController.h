@@ -12,10 +12,18 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class AlertController;
+class AlertTextPrompt;
+class FileController;
 class MainWindow;
+class PromoPanel;
+class RatingPrompt;
 class ResultsController;
+class ShredController;
+class TempCleaningPanel;
+class TempCleaningPrompt;
 
 // The controller of the main window: shows it, runs the Scan action with its checks, switches
 // to the results view, hides and re-shows the tips around resizes and zooms, and asks before
@@ -42,6 +50,11 @@ public:
     QAction *scanMenuItem() const { return m_scanMenuItem; }
     QLabel *betaBranding() const { return m_betaBranding; }
     QDialog *acknowledgementsWindow() const { return m_acknowledgementsWindow; }
+    // Outlets of the launch prompts.
+    void setFileControl(FileController *control);
+    void setShredControl(ShredController *control);
+    void setTempCleaningPanel(TempCleaningPanel *panel);
+    void setQzPanel(PromoPanel *panel);
 
     bool windowShouldZoom();
     void displayMainWindow();
@@ -66,6 +79,20 @@ public:
     QStringList getSyncEnabledBrowsers() const;
     void showBrowserSyncInstructions();
 
+    // The launch prompts, run once after the start-up tips: each step either prompts (and
+    // the chain ends) or hands over to the next.
+    void checkTempDir();
+    void checkAppRatingStatus();
+    void checkBrindlecoveInfoStatus();
+    TempCleaningPrompt *tempCleaningPrompt() const { return m_tempCleaningPrompt.get(); }
+    RatingPrompt *ratingPrompt() const { return m_ratingPrompt.get(); }
+    AlertTextPrompt *alertTextPrompt() const { return m_alertTextPrompt.get(); }
+
+    // Help menu pages.
+    void showGuide();
+    void showHelp();
+    void showPodcast();
+
     // State read by tests and the tips.
     bool setupComplete() const { return m_setupComplete; }
     bool enableScanMenu() const { return m_enableScanMenu; }
@@ -81,7 +108,6 @@ private:
     void tipUnZoomTimerFire();
     void tipZoomTimerFire();
     void resultsTipTimerFire();
-    // The launch prompts that follow the start-up tips; they arrive with their own change.
 
     void post(const QString &name);
     bool isMainWindowKey() const;
@@ -112,4 +138,7 @@ private:
     QPointer<QLabel> m_betaBranding;
     QPointer<QDialog> m_acknowledgementsWindow;
     std::function<void()> m_terminate;
+    std::unique_ptr<TempCleaningPrompt> m_tempCleaningPrompt;
+    std::unique_ptr<RatingPrompt> m_ratingPrompt;
+    std::unique_ptr<AlertTextPrompt> m_alertTextPrompt;
 };

@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "platform/ChildWindows.h"
 #include "ui/LiveResizeNotifier.h"
 
 #include "ui_AcknowledgementsWindow.h"
@@ -79,9 +80,8 @@ void MainWindow::setContentBorderThickness(double thickness)
 
 bool MainWindow::hasChildWindows() const
 {
-    for (QObject *child : children()) {
-        auto *widget = qobject_cast<QWidget *>(child);
-        if (widget && widget->isWindow() && widget->isVisible() && widget != m_acknowledgementsWindow)
+    for (const QWidget *child : platform::ChildWindows::childWindows(this)) {
+        if (child->isVisible())
             return true;
     }
     return false;

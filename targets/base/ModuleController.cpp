@@ -1,10 +1,12 @@
 #include "targets/base/ModuleController.h"
 
+#include "core/AtomicReplace.h"
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
 #include "core/PrefsPaneHost.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PlistShape.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "targets/base/CountProbe.h"
@@ -253,16 +255,27 @@ ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
                                   const std::function<void(PropertyList &)> &edit,
                                   const std::function<void()> &beforeWrite)
 {
-    const FileManager &fm = FileManager::defaultManager();
     auto notCleaned = [&](RewriteOutcome outcome) {
         sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
         return outcome;
     };
-    if (!fm.fileExistsAtPath(path))
-        return notCleaned(RewriteOutcome::Missing);
 
-    // Everything that can fail without loss is done before the file is touched.
-    std::optional<PropertyList> list = PropertyList::fromFile(path);
+    // Everything that can fail without loss is done before the file is touched. A list that
+    // is a link, or shares its data with another name, is never rewritten: the rewrite would
+    // cut it loose from what it points to or shares.
+    platform::ReadFailure failure = platform::ReadFailure::None;
+    const std::optional<platform::RegularFile> file = FileManager::defaultManager().readRegularFile(
+        path, platform::plistshape::maxFileBytes, false, &failure);
+    if (!file) {
+        if (failure == platform::ReadFailure::Missing)
+            return notCleaned(RewriteOutcome::Missing);
+        if (failure == platform::ReadFailure::NotRegular)
+            return notCleaned(RewriteOutcome::NotPlainFile);
+        return notCleaned(RewriteOutcome::NotParsed);
+    }
+    if (file->linkCount != 1)
+        return notCleaned(RewriteOutcome::NotPlainFile);
+    std::optional<PropertyList> list = PropertyList::fromData(file->data);
     if (!list)
         return notCleaned(RewriteOutcome::NotParsed);
     if (edit)
@@ -271,21 +284,12 @@ ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
     if (!data || data->isEmpty())
         return notCleaned(RewriteOutcome::NotSerialised);
 
-    const std::optional<platform::FileAttributes> before = fm.attributesOfItemAtPath(path);
-    const QString moved = fileControl() ? fileControl()->temporaryPathForFile(path) : QString();
-    if (moved.isEmpty())
-        return notCleaned(RewriteOutcome::MoveFailed);
-
-    if (beforeWrite)
-        beforeWrite();
-    if (!fm.writeAtomically(path, *data)) {
-        // Announcing now would destroy the only copy: put it back instead.
-        if (!fm.fileExistsAtPath(path))
-            fm.moveItemAtPath(moved, path);
-        return notCleaned(RewriteOutcome::WriteFailed);
+    AtomicReplace::Result result = AtomicReplace::Result::Replaced;
+    const QString moved = AtomicReplace::replaceKeepingOld(path, *file, *data, beforeWrite, &result);
+    if (moved.isEmpty()) {
+        return notCleaned(result == AtomicReplace::Result::WriteFailed ? RewriteOutcome::WriteFailed
+                                                                       : RewriteOutcome::MoveFailed);
     }
-    if (before && before->isRegularFile)
-        fm.setPosixPermissions(path, before->permissions & 0777);
     sendRemovalNotificationForItem(itemName, moved, path);
     return RewriteOutcome::Written;
 }

@@ -31,9 +31,10 @@ public:
         Missing,       // nothing at the path
         NotParsed,     // not a property list: left where it is
         NotSerialised, // edited list gave no data: left where it is
-        MoveFailed,    // could not be moved aside: left where it is
-        WriteFailed,   // edited list could not be written: the original was put back
-        Written,       // moved aside, announced for removal, edited list written back
+        MoveFailed,    // its old contents could not be kept aside, or it changed meanwhile
+        WriteFailed,   // edited list could not be written: the original stays in place
+        Written,       // edited list renamed over it, old contents announced for removal
+        NotPlainFile,  // a link, a file with several hard links, not a regular file: left alone
     };
 
     explicit ModuleController(QObject *parent = nullptr);
@@ -91,8 +92,9 @@ protected:
     bool sqlRoute(const QString &itemName, const QString &path, const QString &statement);
     // Parses and edits the list and serialises it in the format it was read in before
     // anything is moved: a list that does not parse or serialise stays where it is and is
-    // reported not cleaned. Otherwise the old file is moved aside, the edited list is written
-    // back atomically and the old file is announced for removal.
+    // reported not cleaned, and so does a list that is a link or has several hard links.
+    // Otherwise the edited list replaces the old one atomically (AtomicReplace) and the old
+    // contents, kept aside, are announced for removal.
     RewriteOutcome keyRewriteRoute(const QString &itemName, const QString &path,
                                    const std::function<void(platform::PropertyList &)> &edit,
                                    const std::function<void()> &beforeWrite = {});

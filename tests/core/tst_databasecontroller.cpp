@@ -95,6 +95,8 @@ private slots:
     void missingFileIsNotCreated();
     void immutableFlagClearedEvenOnFailure();
     void pathThatIsNotUtf8();
+    void linksOnTheWay_data();
+    void linksOnTheWay();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -237,6 +239,47 @@ void tst_DatabaseController::immutableFlagClearedEvenOnFailure()
     QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM nope;"), path));
     QVERIFY(!fm.attributesOfItemAtPath(path)->immutable);
     QCOMPARE(probe(path).rowsA, 150);
+}
+
+void tst_DatabaseController::linksOnTheWay_data()
+{
+    QTest::addColumn<QString>("linkAt"); // relative to the home, pointing at the real place
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("cleaned");
+    // The database itself as a link: not ours to change. A folder above it moved elsewhere
+    // by the user: followed like any path.
+    QTest::newRow("database is a link") << "Library/History.db" << "Elsewhere/History.db" << false;
+    QTest::newRow("folder above is a link") << "Library" << "Elsewhere" << true;
+}
+
+void tst_DatabaseController::linksOnTheWay()
+{
+    QFETCH(QString, linkAt);
+    QFETCH(QString, target);
+    QFETCH(bool, cleaned);
+    FakeHome home;
+    const QString real = home.path(QStringLiteral("Elsewhere/History.db"));
+    QVERIFY(home.createSqlite(QStringLiteral("Elsewhere/History.db"),
+                              QStringLiteral("CREATE TABLE visits(id); INSERT INTO visits VALUES(1);")));
+    if (linkAt == QLatin1String("Library"))
+        QVERIFY(QDir(home.path(QStringLiteral("Library"))).removeRecursively()); // none yet
+    else
+        QVERIFY(home.makeDir(QStringLiteral("Library")));
+    QVERIFY(QFile::link(home.path(target), home.path(linkAt)));
+
+    DatabaseController db;
+    QCOMPARE(db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM visits;"),
+                                         home.path(QStringLiteral("Library/History.db"))),
+             cleaned);
+    sqlite3 *handle = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(real).constData(), &handle, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt *count = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(handle, "SELECT count(*) FROM visits", -1, &count, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_step(count), SQLITE_ROW);
+    QCOMPARE(sqlite3_column_int(count, 0), cleaned ? 0 : 1);
+    sqlite3_finalize(count);
+    sqlite3_close(handle);
+    QVERIFY(QFileInfo(home.path(linkAt)).isSymLink());
 }
 
 void tst_DatabaseController::pathThatIsNotUtf8()

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,12 +61,44 @@ private:
     QByteArray m_old;
 };
 
+// A small memory file system mounted for one test, as a second disk; unmounted afterwards.
+class ScratchDisk
+{
+public:
+    explicit ScratchDisk(const QString &point) : m_point(encodePath(point))
+    {
+        m_mounted = mkdir(m_point.constData(), 0755) == 0
+                    && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, "size=4m,mode=0755") == 0;
+    }
+    ~ScratchDisk()
+    {
+        if (m_mounted)
+            umount2(m_point.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    bool makeReadOnly() const
+    {
+        return mount(nullptr, m_point.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+private:
+    QByteArray m_point;
+    bool m_mounted = false;
+};
+
+dev_t deviceOf(const QString &path)
+{
+    struct stat st;
+    return lstat(encodePath(path).constData(), &st) == 0 ? st.st_dev : dev_t(-1);
+}
+
 enum TempSetup {
     PlainFile,
     Folder,
     MissingItem,
     DanglingLink,
     LinkToFile,
+    LinkToReadOnlyFile,
     ReadOnlyFile,
     ReadOnlyFolder,
     ImmutableReadOnlyFile,
@@ -94,6 +127,8 @@ private slots:
     void temporaryPathForFile_data();
     void temporaryPathForFile();
     void temporaryNamesAreUnique();
+    void setAsideOnTheItemsOwnDisk_data();
+    void setAsideOnTheItemsOwnDisk();
     void moveFilesWithName();
     void moveFilesWithNameFromMissingFolder();
     void recentProbes_data();
@@ -302,6 +337,7 @@ void tst_FileController::temporaryPathForFile_data()
     QTest::newRow("missing item") << int(MissingItem) << false;
     QTest::newRow("dangling link") << int(DanglingLink) << false;
     QTest::newRow("link to a file: the link moves") << int(LinkToFile) << true;
+    QTest::newRow("link to a read-only file: the link moves") << int(LinkToReadOnlyFile) << true;
     QTest::newRow("read-only file becomes 0600") << int(ReadOnlyFile) << true;
     QTest::newRow("read-only folder becomes 0700") << int(ReadOnlyFolder) << true;
     QTest::newRow("immutable read-only file") << int(ImmutableReadOnlyFile) << true;
@@ -327,7 +363,7 @@ void tst_FileController::temporaryPathForFile()
     TmpDirOverride tmpdir(tmp);
 
     std::optional<AsNobody> nobody;
-    if (setup == ReadOnlyFile || setup == ReadOnlyFolder) {
+    if (setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile) {
         nobody.emplace();
         if (!nobody->ok())
             QSKIP("running as root without the right to become nobody: root may write anything");
@@ -352,8 +388,11 @@ void tst_FileController::temporaryPathForFile()
         QVERIFY(QFile::link(items + QStringLiteral("/nothing"), item));
         break;
     case LinkToFile:
+    case LinkToReadOnlyFile:
         QVERIFY(FakeHome::writeFileAt(items + QStringLiteral("/target"), contents));
         QVERIFY(QFile::link(QStringLiteral("target"), item));
+        if (setup == LinkToReadOnlyFile)
+            QCOMPARE(chmod(encodePath(items + QStringLiteral("/target")).constData(), 0400), 0);
         break;
     case TempFolderIsLink:
         QVERIFY(QFile::link(elsewhere, folder));
@@ -421,13 +460,64 @@ void tst_FileController::temporaryPathForFile()
         QCOMPARE(fm.contentsAtPath(moved).value_or(QByteArray()), contents);
         break;
     case LinkToFile:
+    case LinkToReadOnlyFile:
         QVERIFY(attributes->isSymbolicLink);
         QCOMPARE(fm.contentsAtPath(items + QStringLiteral("/target")).value_or(QByteArray()), contents);
+        QCOMPARE(modeOf(items + QStringLiteral("/target")), mode_t(setup == LinkToFile ? 0644 : 0400));
         break;
     default:
         QCOMPARE(fm.contentsAtPath(moved).value_or(QByteArray()), contents);
         break;
     }
+}
+
+void tst_FileController::setAsideOnTheItemsOwnDisk_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("temporary folder on another disk") << "tmp elsewhere" << true;
+    QTest::newRow("item on another disk") << "item elsewhere" << true;
+    QTest::newRow("item on a read-only disk") << "read-only" << false;
+}
+
+void tst_FileController::setAsideOnTheItemsOwnDisk()
+{
+    QFETCH(QString, layout);
+    QFETCH(bool, moves);
+    FakeHome home;
+    ScratchDisk disk(home.path(QStringLiteral("disk")));
+    if (!disk.mounted())
+        QSKIP("no second file system: mounting a tmpfs needs privileges this run lacks");
+    const FileManager &fm = FileManager::defaultManager();
+    const QString diskPath = home.path(QStringLiteral("disk"));
+    std::optional<TmpDirOverride> tmpdir;
+    QString item = home.path(QStringLiteral("Library/Caches/item"));
+    if (layout == "tmp elsewhere") {
+        QVERIFY(fm.createDirectoryAtPath(diskPath + QStringLiteral("/tmp"), 0700));
+        tmpdir.emplace(diskPath + QStringLiteral("/tmp"));
+    } else {
+        item = diskPath + QStringLiteral("/Caches/item");
+    }
+    QVERIFY(FakeHome::writeFileAt(item + QStringLiteral("/inner"), "contents"));
+    const dev_t itemDisk = deviceOf(item);
+    if (layout == "read-only" && !disk.makeReadOnly())
+        QSKIP("the scratch disk cannot be made read-only here");
+
+    const QString moved = FileController().temporaryPathForFile(item);
+    QCOMPARE(!moved.isEmpty(), moves);
+    if (!moves) {
+        // Refused before anything was touched: no copy anywhere, the item as it was.
+        QCOMPARE(fm.contentsAtPath(item + QStringLiteral("/inner")).value_or(QByteArray()), QByteArray("contents"));
+        QVERIFY(!fm.fileExistsAtPath(FileController::temporaryFolderPath())
+                || fm.contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).isEmpty());
+        return;
+    }
+    // A rename on the item's own disk, into a private folder there.
+    QCOMPARE(deviceOf(moved), itemDisk);
+    QVERIFY(!fm.attributesOfItemAtPath(item));
+    QCOMPARE(fm.contentsAtPath(moved + QStringLiteral("/inner")).value_or(QByteArray()), QByteArray("contents"));
+    QCOMPARE(modeOf(moved.section(QLatin1Char('/'), 0, -2)), mode_t(0700));
+    QVERIFY(!moved.startsWith(FileController::temporaryFolderPath()));
 }
 
 void tst_FileController::temporaryNamesAreUnique()

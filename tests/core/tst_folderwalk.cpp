@@ -195,6 +195,7 @@ private slots:
     void everyThreadCountGivesTheSameTotals();
     void deepTreeWithFewHandles_data();
     void deepTreeWithFewHandles();
+    void unreadableFolderCountsNothing_data();
     void unreadableFolderCountsNothing();
 
 private:
@@ -360,8 +361,17 @@ void tst_FolderWalk::deepTreeWithFewHandles()
     QCOMPARE(bytes, expected.bytes);
 }
 
+void tst_FolderWalk::unreadableFolderCountsNothing_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("neither listed nor searched") << 0;
+    QTest::newRow("listed but not searched") << 0444;
+    QTest::newRow("searched but not listed") << 0111;
+}
+
 void tst_FolderWalk::unreadableFolderCountsNothing()
 {
+    QFETCH(int, mode);
     QTemporaryDir base;
     QVERIFY(base.isValid());
     QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
@@ -378,16 +388,19 @@ void tst_FolderWalk::unreadableFolderCountsNothing()
         QVERIFY(writeFile(root + "/a/locked/f" + QByteArray::number(i), 1000));
     for (int i = 0; i < 2; ++i)
         QVERIFY(writeFile(root + "/a/b/f" + QByteArray::number(i), 10));
-    QCOMPARE(chmod((root + "/a/locked").constData(), 0), 0);
+    QCOMPARE(chmod((root + "/a/locked").constData(), mode_t(mode)), 0);
 
     const quint64 files = FolderWalk::countAtPath(root);
     const quint64 bytes = FolderWalk::sizeAtPath(root);
     const quint64 lockedAlone = FolderWalk::countAtPath(root + "/a/locked");
+    const quint64 lockedBytes = FolderWalk::sizeAtPath(root + "/a/locked");
     chmod((root + "/a/locked").constData(), 0755);
 
+    // The size and the count always describe the same files.
     QCOMPARE(files, 5ULL);
     QCOMPARE(bytes, 320ULL);
     QCOMPARE(lockedAlone, 0ULL);
+    QCOMPARE(lockedBytes, 0ULL);
 }
 
 QTEST_GUILESS_MAIN(tst_FolderWalk)

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -216,7 +217,7 @@ private slots:
 
         std::atomic<bool> stop{false};
         std::atomic<int> torn{0};
-        QThread *writer = QThread::create([&] {
+        std::thread writer([&] {
             for (int i = 0; i < 40000; ++i) {
                 row->setResultItemStatusText(i % 2 ? a : b);
                 row->setResultItemSize(i % 2 ? small : big);
@@ -224,7 +225,6 @@ private slots:
             }
             stop = true;
         });
-        writer->start();
         int reads = 0;
         while (!stop || reads < 1000) {
             const QString text = row->resultItemStatusText();
@@ -235,8 +235,7 @@ private slots:
                 status->setObjStatus("Waiting"); // a status we read stays alive while we use it
             ++reads;
         }
-        QVERIFY(writer->wait(60000));
-        delete writer;
+        writer.join();
         QCOMPARE(torn.load(), 0);
     }
 
@@ -278,10 +277,8 @@ private slots:
         SpinnerView view;
         auto status = QZStatusObject::create();
         view.place(status->progressSpinner());
-        QThread *worker = QThread::create([s = std::move(status)]() mutable { s.reset(); });
-        worker->start();
-        QVERIFY(worker->wait(10000));
-        delete worker;
+        std::thread worker([s = std::move(status)]() mutable { s.reset(); });
+        worker.join();
         QTRY_VERIFY(view.shown.isEmpty());
         QCOMPARE(view.removalsOffMainThread.load(), 0);
     }

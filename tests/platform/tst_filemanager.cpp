@@ -1,11 +1,15 @@
+#include "core/AsNobody.h"
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
 #include "support/FakeHome.h"
+#include "support/LinkFlipper.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +49,9 @@ private slots:
     void enumeratorOrderAndLinks();
     void attributesOfLinkAreItsOwn();
     void permissions();
+    void permissionsNeverReachALinkSwappedIn();
+    void writableAnswersForALinkItself();
+    void deepTreeRemovedUnderDescriptorLimit();
     void immutableFlag();
     void writeAtomically();
     void temporaryDirectory();
@@ -300,6 +307,64 @@ void tst_FileManager::permissions()
     QVERIFY(fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
     QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
     QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("two/three"))));
+}
+
+void tst_FileManager::permissionsNeverReachALinkSwappedIn()
+{
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(QStringLiteral("canary"), "keep my mode"));
+    const QString canary = fake.path(QStringLiteral("canary"));
+    QVERIFY(fm.setPosixPermissions(canary, 0644));
+    const QString item = fake.path(QStringLiteral("item"));
+    QVERIFY(fake.writeFile(QStringLiteral("item"), "x"));
+
+    QVERIFY(fm.setPosixPermissions(item, 0600)); // a plain file is changed
+    {
+        LinkFlipper flipper(item, canary, QByteArray());
+        for (int round = 0; round < 20000; ++round)
+            fm.setPosixPermissions(item, 0600);
+    }
+    QCOMPARE(fm.attributesOfItemAtPath(canary)->permissions, mode_t(0644));
+}
+
+void tst_FileManager::writableAnswersForALinkItself()
+{
+    const FileManager &fm = FileManager::defaultManager();
+    QTemporaryDir base;
+    QVERIFY(AsNobody::handOver(encodePath(base.path()).constData()));
+    AsNobody nobody; // root may write anything: the bits only bite for a plain user
+    if (!nobody.ok())
+        QSKIP("running as root without the right to become nobody");
+    const QString locked = base.path() + QStringLiteral("/locked");
+    const QString link = base.path() + QStringLiteral("/link");
+    QVERIFY(FakeHome::writeFileAt(locked, "x"));
+    QVERIFY(fm.setPosixPermissions(locked, 0444));
+    QCOMPARE(symlink("locked", encodePath(link).constData()), 0);
+    QVERIFY(fm.isWritableFileAtPath(link)); // the link, not the read-only file it names
+    QVERIFY(!fm.isWritableFileAtPath(locked));
+}
+
+void tst_FileManager::deepTreeRemovedUnderDescriptorLimit()
+{
+    FakeHome fake;
+    QVERIFY(makeDeepTree(fake.home(), 1500, 100));
+
+    // The removal runs in a child held to 1,024 descriptors, soft and hard alike.
+    const QByteArray top = encodePath(fake.path(QStringLiteral("d")));
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const struct rlimit limit = {1024, 1024};
+        if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            _exit(2);
+        _exit(FileManager::defaultManager().removeItemAtPath(platform::decodePath(top)) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(!FileManager::defaultManager().attributesOfItemAtPath(fake.path(QStringLiteral("d"))));
 }
 
 void tst_FileManager::immutableFlag()

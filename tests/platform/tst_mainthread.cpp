@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <thread>
 
 using platform::MainThread;
 
@@ -25,7 +26,7 @@ void tst_MainThread::performAndWaitRunsOnMainThreadBeforeReturning()
     bool sawMainThread = false;
     bool workerIsMain = true;
     std::atomic<bool> done{false};
-    QThread *worker = QThread::create([&] {
+    std::thread worker([&] {
         bool ran = false;
         MainThread::performAndWait([&] {
             ranOn = QThread::currentThread();
@@ -36,10 +37,8 @@ void tst_MainThread::performAndWaitRunsOnMainThreadBeforeReturning()
         workerIsMain = MainThread::isMainThread();
         done = true;
     });
-    worker->start();
     QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
-    QVERIFY(worker->wait(10000));
-    delete worker;
+    worker.join();
     QCOMPARE(ranOn, mainThread);
     QVERIFY(sawMainThread);
     QVERIFY(!workerIsMain);
@@ -58,14 +57,12 @@ void tst_MainThread::dispatchQueuesInOrder()
 {
     QList<int> order;
     std::atomic<bool> posted{false};
-    QThread *worker = QThread::create([&] {
+    std::thread worker([&] {
         for (int i = 0; i < 5; ++i)
             MainThread::dispatch([&order, i] { order.append(i); });
         posted = true;
     });
-    worker->start();
-    QVERIFY(worker->wait(10000));
-    delete worker;
+    worker.join();
     QVERIFY(posted.load());
     MainThread::dispatch([&order] { order.append(99); });
     QVERIFY(order.isEmpty()); // nothing runs until the event loop does

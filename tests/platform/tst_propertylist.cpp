@@ -1,6 +1,7 @@
 #include "platform/PropertyList.h"
 
 #include "platform/FileManager.h"
+#include "platform/PlistShape.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <plist/plist.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <limits>
 
 using platform::PlistUid;
@@ -45,6 +47,60 @@ QVariantMap richTree()
     };
 }
 
+void appendBigEndian(QByteArray &out, quint64 value, int size)
+{
+    for (int i = size - 1; i >= 0; --i)
+        out.append(char((value >> (8 * i)) & 0xFF));
+}
+
+// A binary list built by hand from its objects: each is a marker byte, a count nibble and
+// then its references (counts above 14 are not needed here), as narrow as they fit.
+QByteArray binaryList(const QList<QList<quint32>> &arrays, const QByteArray &leaf)
+{
+    QByteArray out("bplist00");
+    QList<quint64> offsets;
+    const int refSize = arrays.size() < 255 ? 1 : 4;
+    for (const QList<quint32> &refs : arrays) {
+        offsets.append(quint64(out.size()));
+        out.append(char(0xA0 | refs.size()));
+        for (quint32 ref : refs)
+            appendBigEndian(out, ref, refSize);
+    }
+    offsets.append(quint64(out.size()));
+    out.append(leaf);
+    const quint64 table = quint64(out.size());
+    const int offsetSize = table < 256 ? 1 : 4;
+    for (quint64 offset : offsets)
+        appendBigEndian(out, offset, offsetSize);
+    out.append(QByteArray(6, '\0'));
+    out.append(char(offsetSize));
+    out.append(char(refSize));
+    appendBigEndian(out, quint64(offsets.size()), 8);
+    appendBigEndian(out, 0, 8); // top object
+    appendBigEndian(out, table, 8);
+    return out;
+}
+
+// Arrays nested `depth` deep, each holding the next, the innermost holding `true`.
+QByteArray deepBinary(int depth)
+{
+    QList<QList<quint32>> arrays;
+    for (int i = 0; i < depth; ++i)
+        arrays.append(QList<quint32>{quint32(i + 1)});
+    return binaryList(arrays, QByteArray(1, '\x09'));
+}
+
+QByteArray deepXml(int depth)
+{
+    QByteArray out("<?xml version=\"1.0\"?><plist version=\"1.0\">");
+    for (int i = 0; i < depth; ++i)
+        out.append(i % 2 ? "<array>" : "<dict><key>k</key>");
+    out.append("<true/>");
+    for (int i = depth - 1; i >= 0; --i)
+        out.append(i % 2 ? "</array>" : "</dict>");
+    return out.append("</plist>");
+}
+
 QByteArray serialized(const PropertyList &list, PropertyList::Format format)
 {
     return list.toData(format).value_or(QByteArray());
@@ -66,6 +122,10 @@ private slots:
     void malformedGivesNothing_data();
     void malformedGivesNothing();
     void fromFile();
+    void hostileShapes_data();
+    void hostileShapes();
+    void readerRefusesWhatIsNotAFile_data();
+    void readerRefusesWhatIsNotAFile();
     void keyPaths();
     void copiesAreIndependent();
 };
@@ -282,6 +342,88 @@ void tst_PropertyList::fromFile()
     const auto odd = PropertyList::fromFile(platform::decodePath(rawPath));
     QVERIFY(odd);
     QCOMPARE(odd->value("Odd"), QVariant(true));
+}
+
+void tst_PropertyList::hostileShapes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("accepted");
+    const int limit = platform::plistshape::maxDepth;
+    // Levels counted as containers: the outermost is level one.
+    QTest::newRow("binary at the depth limit") << deepBinary(limit) << true;
+    QTest::newRow("binary one past the limit") << deepBinary(limit + 1) << false;
+    QTest::newRow("binary 87000 deep") << deepBinary(87000) << false;
+    QTest::newRow("xml at the depth limit") << deepXml(limit) << true;
+    QTest::newRow("xml one past the limit") << deepXml(limit + 1) << false;
+    QTest::newRow("xml 29000 deep") << deepXml(29000) << false;
+    QByteArray spaced = deepXml(limit + 1);
+    spaced.replace("<array>", "<array >");
+    QTest::newRow("xml past the limit, spaced tags") << spaced << false;
+    QByteArray flat("<plist><array>");
+    for (int i = 0; i < 2 * limit; ++i)
+        flat.append("<dict/><array/><string>dictionary</string>");
+    QTest::newRow("xml with many empty containers") << flat.append("</array></plist>") << true;
+
+    // Every array holds the next one twice: 24 levels share their way to 2^24 leaves.
+    QList<QList<quint32>> doubling;
+    for (quint32 i = 0; i < 24; ++i)
+        doubling.append(QList<quint32>{i + 1, i + 1});
+    const QByteArray bomb = binaryList(doubling, QByteArray(1, '\x09'));
+    QVERIFY(bomb.size() < 140);
+    QTest::newRow("shared references to 2^24 nodes") << bomb << false;
+    QList<QList<quint32>> sharedFew = doubling.mid(0, 10);
+    sharedFew.last() = QList<quint32>{10, 10};
+    QTest::newRow("shared references within budget") << binaryList(sharedFew, QByteArray(1, '\x09')) << true;
+    QTest::newRow("array holding itself") << binaryList({QList<quint32>{0}}, QByteArray(1, '\x09')) << false;
+}
+
+void tst_PropertyList::hostileShapes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, accepted);
+    const auto list = PropertyList::fromData(bytes);
+    QCOMPARE(list.has_value(), accepted);
+    if (accepted)
+        QVERIFY(list->toVariant().isValid()); // our own walks go as deep as the reader allows
+}
+
+void tst_PropertyList::readerRefusesWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("failure");
+    using platform::ReadFailure;
+    QTest::newRow("fifo") << "fifo" << int(ReadFailure::NotRegular);
+    QTest::newRow("link to /dev/zero") << "zero" << int(ReadFailure::NotRegular);
+    QTest::newRow("beyond the size cap") << "large" << int(ReadFailure::TooLarge);
+    QTest::newRow("malformed") << "garbage" << int(ReadFailure::Malformed);
+    QTest::newRow("missing") << "missing" << int(ReadFailure::Missing);
+}
+
+void tst_PropertyList::readerRefusesWhatIsNotAFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, failure);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("list.plist");
+    const QByteArray p = QFile::encodeName(path);
+    if (kind == "fifo") {
+        QCOMPARE(mkfifo(p.constData(), 0600), 0); // no writer: a blocking open would hang
+    } else if (kind == "zero") {
+        QVERIFY(QFile::link("/dev/zero", path));
+    } else if (kind == "large") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.write("bplist00") == 8);
+        QVERIFY(f.resize(platform::plistshape::maxFileBytes + 1)); // sparse: costs no disk
+    } else if (kind == "garbage") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.write(deepXml(29000)) > 0);
+    }
+    platform::ReadFailure why = platform::ReadFailure::None;
+    QVERIFY(!PropertyList::fromFile(path, &why));
+    QCOMPARE(int(why), failure);
 }
 
 void tst_PropertyList::keyPaths()

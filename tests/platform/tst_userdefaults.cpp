@@ -9,7 +9,12 @@
 #include <QtTest>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
 
 #include <unistd.h>
 
@@ -55,6 +60,8 @@ private slots:
     void writtenAfterSetOnWorkerThread();
     void valuesSurviveReload();
     void damagedStoreIsKeptBeside();
+    void hostileStoreIsNeverWaitedOn_data();
+    void hostileStoreIsNeverWaitedOn();
     void unsupportedValueIsRefused();
     void observers();
     void observerRunsOutsideTheLock();
@@ -171,9 +178,8 @@ void tst_UserDefaults::writtenWithoutSynchronize()
 void tst_UserDefaults::writtenAfterSetOnWorkerThread()
 {
     UserDefaults &d = UserDefaults::standardUserDefaults();
-    std::unique_ptr<QThread> worker(QThread::create([&d] { d.setBool(true, "fromWorker"); }));
-    worker->start();
-    QVERIFY(worker->wait(10000));
+    std::thread worker([&d] { d.setBool(true, "fromWorker"); });
+    worker.join();
     QTRY_VERIFY_WITH_TIMEOUT(storedMap(d.storePath()).value("fromWorker") == QVariant(true), 2000);
 }
 
@@ -232,6 +238,53 @@ void tst_UserDefaults::damagedStoreIsKeptBeside()
     QCOMPARE(readAll(folder + "/" + kept.first()), damaged);
 }
 
+void tst_UserDefaults::hostileStoreIsNeverWaitedOn_data()
+{
+    QTest::addColumn<QString>("suite"); // empty: the program's own store
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("keptBeside");
+    for (const QString &suite : {QString(), QStringLiteral("MobileMeAccounts")}) {
+        const QString who = suite.isEmpty() ? QStringLiteral("own store, ") : QStringLiteral("suite, ");
+        QTest::newRow(qPrintable(who + "fifo")) << suite << "fifo" << false;
+        QTest::newRow(qPrintable(who + "link to /dev/zero")) << suite << "zero" << false;
+        QTest::newRow(qPrintable(who + "nested 29000 deep")) << suite << "deep" << suite.isEmpty();
+    }
+}
+
+void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
+{
+    QFETCH(QString, suite);
+    QFETCH(QString, kind);
+    QFETCH(bool, keptBeside);
+    const QString folder = m_home->path() + "/Library/Preferences";
+    const QString name = suite.isEmpty() ? QStringLiteral("com.brindlecove.Nimbrel.plist") : suite + ".plist";
+    const QString path = folder + "/" + name;
+    QVERIFY(QDir().mkpath(folder));
+    if (kind == "fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0); // no writer: a blocking read never returns
+    } else if (kind == "zero") {
+        QVERIFY(QFile::link("/dev/zero", path));
+    } else {
+        QByteArray deep("<plist>");
+        for (int i = 0; i < 29000; ++i)
+            deep.append("<array>");
+        QVERIFY(writeFile(path, deep));
+    }
+
+    std::optional<UserDefaults> own;
+    UserDefaults &d = suite.isEmpty() ? UserDefaults::standardUserDefaults() : own.emplace(suite);
+    QVERIFY(!d.objectForKey("Accounts").isValid());
+    d.setBool(true, "after");
+    // Only a store that was read and found damaged is replaced; a pipe or a device stays.
+    QCOMPARE(d.synchronize(), keptBeside);
+    QCOMPARE(QDir(folder).entryList({name + ".damaged-*"}, QDir::Files).size(), keptBeside ? 1 : 0);
+    const QFileInfo info(path);
+    if (kind == "fifo")
+        QVERIFY(!info.isSymLink() && !info.isFile() && info.exists());
+    if (kind == "zero")
+        QVERIFY(info.isSymLink());
+}
+
 void tst_UserDefaults::unsupportedValueIsRefused()
 {
     UserDefaults &d = UserDefaults::standardUserDefaults();
@@ -250,7 +303,7 @@ void tst_UserDefaults::observers()
         QThread *thread;
     };
     QList<Call> calls;
-    QMutex callsMutex; // QThread::wait() alone is invisible to the thread sanitizer
+    QMutex callsMutex;
     int owner = 0;
     auto record = [&](const QString &key, int kind, const QVariant &o, const QVariant &n) {
         QCOMPARE(key, QString("scanSafari"));
@@ -271,12 +324,14 @@ void tst_UserDefaults::observers()
     QVERIFY(calls.isEmpty());
 
     d.removeObserver("scanSafari", &owner);
-    std::unique_ptr<QThread> worker(QThread::create([&d] { d.removeObjectForKey("scanSafari"); }));
-    worker->start();
-    QVERIFY(worker->wait(10000));
-    { QMutexLocker barrier(&callsMutex); } // takes the worker's writes as seen
+    QThread *setter = nullptr;
+    std::thread worker([&d, &setter] {
+        setter = QThread::currentThread();
+        d.removeObjectForKey("scanSafari");
+    });
+    worker.join(); // a hand-over the thread checker sees, unlike QThread::wait
     QCOMPARE(calls.size(), 1);
-    QCOMPARE(calls[0].thread, worker.get()); // on the setting thread
+    QCOMPARE(calls[0].thread, setter); // on the setting thread
     QCOMPARE(calls[0].oldValue, QVariant(false));
     QCOMPARE(calls[0].newValue, QVariant(true)); // the registered value shows through
 
@@ -294,11 +349,18 @@ void tst_UserDefaults::observerRunsOutsideTheLock()
     std::atomic<bool> otherThreadRead{false};
     bool finished = true;
     d.addObserver("k", &owner, [&](const QString &, int, const QVariant &, const QVariant &) {
-        auto *reader = QThread::create([&] { otherThreadRead = d.boolForKey("k"); });
-        reader->start();
-        finished = reader->wait(10000);
+        // A reader stuck on a held lock is left behind rather than hang the test.
+        auto done = std::make_shared<std::promise<void>>();
+        std::future<void> readerDone = done->get_future();
+        std::thread reader([&otherThreadRead, &d, done] {
+            otherThreadRead = d.boolForKey("k");
+            done->set_value();
+        });
+        finished = readerDone.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
         if (finished)
-            delete reader; // a reader stuck on a held lock is left behind rather than hang
+            reader.join();
+        else
+            reader.detach();
         d.setInteger(2, "again"); // and the observer may set values itself
     });
     d.setBool(true, "k");
@@ -320,21 +382,18 @@ void tst_UserDefaults::concurrentSetAndGet()
             }
         };
     };
-    std::unique_ptr<QThread> a(QThread::create(writer("a")));
-    std::unique_ptr<QThread> b(QThread::create(writer("b")));
-    std::unique_ptr<QThread> reader(QThread::create([&] {
+    std::thread a(writer("a"));
+    std::thread b(writer("b"));
+    std::thread reader([&] {
         for (int i = 0; i < rounds; ++i) {
             const qint64 v = d.integerForKey("a");
             if (v < 0 || v >= rounds)
                 inconsistent = true;
         }
-    }));
-    a->start();
-    b->start();
-    reader->start();
-    QVERIFY(a->wait(60000));
-    QVERIFY(b->wait(60000));
-    QVERIFY(reader->wait(60000));
+    });
+    a.join();
+    b.join();
+    reader.join();
     QVERIFY(!inconsistent);
     QCOMPARE(d.integerForKey("a"), qint64(rounds - 1));
     QCOMPARE(d.integerForKey("b"), qint64(rounds - 1));

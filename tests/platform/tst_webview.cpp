@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "support/ThreadChecker.h"
+
 namespace {
 
 // Serves one canned answer to every request, then hangs up.
@@ -97,6 +99,7 @@ void tst_WebView::loadsAgainstServer_data()
 
 void tst_WebView::loadsAgainstServer()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     QFETCH(QByteArray, answer);
     QFETCH(QStringList, events);
     QFETCH(QString, shown);
@@ -119,6 +122,7 @@ void tst_WebView::loadsAgainstServer()
 
 void tst_WebView::closedPortFailsProvisionally()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     QTcpServer probe;
     QVERIFY(probe.listen(QHostAddress::LocalHost));
     const quint16 port = probe.serverPort();
@@ -156,6 +160,7 @@ void tst_WebView::onlyWebAddressesAreFetched()
 
 void tst_WebView::stoppedLoadTellsNothing()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     // A server that never answers keeps the load open until it is stopped.
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost));
@@ -178,6 +183,7 @@ void tst_WebView::stoppedLoadTellsNothing()
 
 void tst_WebView::linksOpenInTheBrowser()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     OneAnswerServer server(httpAnswer(200, "text/html", "<a href=\"/more\">more</a> <a href=\"file:///etc\">x</a>"));
     QVERIFY(server.listen(QHostAddress::LocalHost));
     QList<QUrl> opened;

@@ -2,6 +2,7 @@
 
 #include "platform/FileManager.h"
 #include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 
 #include <QBuffer>
 #include <QtEndian>
@@ -51,12 +52,24 @@ FakeHome::FakeHome()
     qputenv("TMPDIR", encodePath(m_tmp));
     qputenv("NIMBREL_SYSTEM_ROOT", encodePath(m_root));
     platform::UserDefaults::resetStandardUserDefaults();
+    // Test programs run side by side: only applications started from this system root are
+    // running here, never another program's fake Safari.
+    const QString ownRoot = m_root + QLatin1Char('/');
+    platform::Workspace::sharedWorkspace().setRunningApplicationSource([ownRoot] {
+        QList<platform::RunningApplication> ours;
+        for (const auto &app : platform::Workspace::sharedWorkspace().scanRunningApplications()) {
+            if (app.bundlePath.startsWith(ownRoot))
+                ours.append(app);
+        }
+        return ours;
+    });
 }
 
 FakeHome::~FakeHome()
 {
     // The defaults write their last changes into this home before it goes away.
     platform::UserDefaults::resetStandardUserDefaults();
+    platform::Workspace::sharedWorkspace().setRunningApplicationSource({});
     restoreEnvironment();
     if (m_base.isValid())
         unlockTree(m_base.path());

@@ -14,24 +14,13 @@
 class RunningApps
 {
 public:
-    explicit RunningApps(FakeHome &home) : m_home(home)
-    {
-        // Other test programs may run their own fake Safari at the same time: only the
-        // processes started from this fixture's bundles count as running here.
-        const QString root = m_home.rootPath(QString());
-        platform::Workspace::sharedWorkspace().setRunningApplicationSource([root] {
-            QList<platform::RunningApplication> ours;
-            for (const auto &app : platform::Workspace::sharedWorkspace().scanRunningApplications())
-                if (app.bundlePath.startsWith(root))
-                    ours.append(app);
-            return ours;
-        });
-    }
+    // Only processes started from the fake home's own system root count as running (see
+    // FakeHome), so other test programs' fake applications never reach these tests.
+    explicit RunningApps(FakeHome &home) : m_home(home) {}
     ~RunningApps()
     {
         for (auto &p : m_processes)
             quit(p.get());
-        platform::Workspace::sharedWorkspace().setRunningApplicationSource({});
     }
     QProcess *launch(const QString &bundleId, const QString &name)
     {

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <thread>
 
 using platform::UserDefaults;
 
@@ -133,10 +134,8 @@ void tst_Panes::defaultChangeMovesCheckBox()
     QVERIFY(box->isChecked());
 
     // A change made on another thread reaches the check box through the main thread.
-    std::unique_ptr<QThread> worker(QThread::create(
-        [&defaults] { defaults.setBool(false, QStringLiteral("safariCookies")); }));
-    worker->start();
-    QVERIFY(worker->wait(5000));
+    std::thread worker([&defaults] { defaults.setBool(false, QStringLiteral("safariCookies")); });
+    worker.join();
     QTRY_VERIFY(!box->isChecked());
 }
 

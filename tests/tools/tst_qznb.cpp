@@ -1,6 +1,8 @@
 // Black-box tests of the secure-removal tool: the real executable on real files.
 #include <QtTest>
 
+#include "support/LinkFlipper.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <sys/resource.h>
 
 // The pass table is plain code; test it directly rather than through a hook in the tool.
 #include "tools/qznb/Passes.cpp"
@@ -21,10 +24,18 @@ struct Run {
     QByteArray err;
 };
 
-Run runQznb(const QStringList &arguments, const QString &workingDirectory = QString())
+Run runQznb(const QStringList &arguments, const QString &workingDirectory = QString(),
+           int descriptorLimit = 0)
 {
     QProcess process;
     process.setWorkingDirectory(workingDirectory);
+    if (descriptorLimit > 0) {
+        // Soft and hard alike, as `ulimit -n` sets them: the tool cannot raise its way out.
+        process.setChildProcessModifier([descriptorLimit] {
+            const struct rlimit limit = {rlim_t(descriptorLimit), rlim_t(descriptorLimit)};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        });
+    }
     process.start(QStringLiteral(NIMBREL_TEST_QZNB), arguments);
     Run run;
     if (!process.waitForStarted() || !process.waitForFinished(120000)
@@ -134,6 +145,7 @@ private slots:
     void arguments_data();
     void arguments();
     void failureNamesPathAndGoesOn();
+    void deepTreeUnderDescriptorLimit();
     void interruptStopsMidPass_data();
     void interruptStopsMidPass();
 };
@@ -430,6 +442,19 @@ void TestQznb::failureNamesPathAndGoesOn()
     QVERIFY(!exists(later));
     if (immutable) // the immutable file cannot even be opened for writing, so it is untouched
         QCOMPARE(readFile(kept), noise(4000, 6));
+}
+
+void TestQznb::deepTreeUnderDescriptorLimit()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(makeDeepTree(dir.path(), 1500, 100));
+
+    const Run run = runQznb({QStringLiteral("-f"), QStringLiteral("-s"), QStringLiteral("-r"), QStringLiteral("--"),
+                             dir.filePath(QStringLiteral("d"))},
+                            QString(), 1024);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(!exists(dir.filePath(QStringLiteral("d"))));
 }
 
 void TestQznb::interruptStopsMidPass_data()

@@ -1,6 +1,7 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
 #include "platform/Alert.h"
+#include "platform/ChildWindows.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
@@ -609,8 +610,8 @@ void tst_MainWindow::tipsAroundResizeAndZoom()
     center.post(end);
     QCOMPARE(shell.posted, QStringList({"MainTips"}));
 
-    QWidget tip(&shell.window, Qt::Tool);
-    tip.show();
+    QWidget tip(nullptr, Qt::Tool);
+    platform::ChildWindows::addChildWindow(&shell.window, &tip);
     QVERIFY(shell.window.hasChildWindows());
     shell.posted.clear();
     center.post(start);

@@ -8,6 +8,7 @@
 #include "platform/UserDefaults.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
+#include "support/ThreadChecker.h"
 #include "targets/base/ModuleController.h"
 #include "targets/safari/SafariController.h"
 #include "ui/PrefsController.h"
@@ -431,6 +432,7 @@ void tst_Prefs::openingWithoutPanes()
 
 void tst_Prefs::paneSwitchResizesFromTheTop()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Gui's image work on Qt's global thread pool");
     Fixture fx;
     fx.addSafari(); // ten category switches
     fx.addStandIn(QStringLiteral("org.example.small"), QStringLiteral("Small"), QStringLiteral("A Small Settings"), 1);
@@ -521,6 +523,7 @@ void tst_Prefs::controlsFollowSettings()
 
 void tst_Prefs::advancedOptionsSheet()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Gui's image work on Qt's global thread pool");
     Fixture fx;
     fx.addSafari();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();

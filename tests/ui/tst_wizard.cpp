@@ -9,6 +9,7 @@
 #include "platform/WebView.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
+#include "support/ThreadChecker.h"
 #include "targets/base/ModuleController.h"
 #include "targets/safari/SafariController.h"
 #include "ui/AppController.h"
@@ -208,6 +209,7 @@ void tst_Wizard::firstLaunchPages_data()
 
 void tst_Wizard::firstLaunchPages()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     QFETCH(QString, version);
     QFETCH(int, settingsPages);
 
@@ -277,6 +279,7 @@ void tst_Wizard::newAppAssistant_data()
 
 void tst_Wizard::newAppAssistant()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     QFETCH(QStringList, apps);
     QFETCH(QStringList, titles);
 
@@ -305,6 +308,7 @@ void tst_Wizard::newAppAssistant()
 
 void tst_Wizard::previousFromFinalPage()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     Shell shell;
     shell.addModule(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
     UserDefaults::standardUserDefaults().setObject(QStringLiteral("http://127.0.0.1:9"), QStringLiteral("siteHost"));
@@ -434,6 +438,7 @@ void tst_Wizard::finalPageWebView_data()
 
 void tst_Wizard::finalPageWebView()
 {
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     QFETCH(bool, serverUp);
 
     Shell shell;

@@ -123,6 +123,8 @@ bool Remover::removePath(const std::string& path)
         return false;
     }
     FdCloser closer(parentFd);
+    Level root;
+    root.fd = parentFd;
 
     struct stat info = {};
     if (fstatat(parentFd, base.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -132,10 +134,10 @@ bool Remover::removePath(const std::string& path)
         m_reporter.failure(path, error);
         return false;
     }
-    return removeEntry(parentFd, base, path, info);
+    return removeEntry(root, base, path, info);
 }
 
-bool Remover::removeEntry(int dirFd, const std::string& name, const std::string& display, const struct stat& info)
+bool Remover::removeEntry(Level& dir, const std::string& name, const std::string& display, const struct stat& info)
 {
     if (interrupted())
         return false;
@@ -144,28 +146,67 @@ bool Remover::removeEntry(int dirFd, const std::string& name, const std::string&
             m_reporter.failure(display, "is a directory");
             return false;
         }
-        return removeTree(dirFd, name, display, info);
+        return removeTree(dir, name, display, info);
     }
-    return removeFile(dirFd, name, display, info);
+    return removeFile(dir.fd, name, display, info);
 }
 
-bool Remover::removeTree(int parentFd, const std::string& name, const std::string& display, const struct stat& info)
+bool Remover::reopenParent(Level& child)
 {
-    const int dirFd = openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dirFd < 0) {
+    Level& parent = *child.parent;
+    if (parent.fd >= 0)
+        return true;
+    const int fd = openat(child.fd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat opened = {};
+    if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_dev != parent.dev || opened.st_ino != parent.ino) {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    parent.fd = fd;
+    return true;
+}
+
+bool Remover::removeTree(Level& parent, const std::string& name, const std::string& display, const struct stat& info)
+{
+    Level level;
+    level.parent = &parent;
+    level.depth = parent.depth + 1;
+    level.fd = openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (level.fd < 0) {
         m_reporter.failure(display, errno);
         return false;
     }
-    FdCloser closer(dirFd);
+    struct LevelCloser {
+        Level& level;
+        ~LevelCloser()
+        {
+            if (level.fd >= 0)
+                close(level.fd);
+        }
+    } closer{level};
     struct stat opened = {};
-    if (fstat(dirFd, &opened) != 0 || !sameFile(opened, info)) {
+    if (fstat(level.fd, &opened) != 0 || !sameFile(opened, info)) {
         m_reporter.failure(display, "changed while being removed");
         return false;
+    }
+    level.dev = opened.st_dev;
+    level.ino = opened.st_ino;
+    // Deep down, the ancestor OpenLevels above lets go of its descriptor (the walk's own
+    // starting folder never does).
+    if (level.depth > OpenLevels + 1) {
+        Level* ancestor = &level;
+        for (int i = 0; i < OpenLevels; ++i)
+            ancestor = ancestor->parent;
+        if (ancestor->fd >= 0) {
+            close(ancestor->fd);
+            ancestor->fd = -1;
+        }
     }
 
     std::vector<std::string> names;
     int error = 0;
-    if (!listFolder(dirFd, names, error)) {
+    if (!listFolder(level.fd, names, error)) {
         m_reporter.failure(display, error);
         return false;
     }
@@ -174,22 +215,33 @@ bool Remover::removeTree(int parentFd, const std::string& name, const std::strin
     for (const std::string& child : names) {
         if (interrupted())
             return false;
+        if (level.fd < 0) {
+            // A child could not find its way back here: this folder is no longer ours to empty.
+            m_reporter.failure(display, "changed while being removed");
+            return false;
+        }
         const std::string shown = childDisplay(display, child);
         struct stat childInfo = {};
-        if (fstatat(dirFd, child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (fstatat(level.fd, child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) {
                 m_reporter.failure(shown, errno);
                 ok = false;
             }
             continue;
         }
-        if (!removeEntry(dirFd, child, shown, childInfo))
+        if (!removeEntry(level, child, shown, childInfo))
             ok = false;
     }
+    // The way back up is taken also after a failure, so the folders above can go on.
+    const bool back = level.fd >= 0 && reopenParent(level);
     // Whatever could not be removed has been named already; the folder then cannot go either.
     if (!ok || interrupted())
         return false;
-    if (unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+    if (!back) {
+        m_reporter.failure(display, "changed while being removed");
+        return false;
+    }
+    if (unlinkat(parent.fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
         m_reporter.failure(display, errno);
         return false;
     }

@@ -24,8 +24,21 @@ public:
     bool removePath(const std::string& path);
 
 private:
-    bool removeEntry(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
-    bool removeTree(int parentFd, const std::string& name, const std::string& display, const struct stat& info);
+    // A folder being emptied. Only the deepest levels keep their descriptors open, so any
+    // depth fits under a small descriptor limit: a closed level is reopened through ".." from
+    // its child, and only when it is still the very folder that was left.
+    struct Level {
+        int fd = -1;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        Level* parent = nullptr;
+        int depth = 0;
+    };
+    static constexpr int OpenLevels = 32;
+
+    bool removeEntry(Level& dir, const std::string& name, const std::string& display, const struct stat& info);
+    bool removeTree(Level& parent, const std::string& name, const std::string& display, const struct stat& info);
+    static bool reopenParent(Level& child);
     bool removeFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
     bool overwriteFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
     std::string hideName(int dirFd, const std::string& name);

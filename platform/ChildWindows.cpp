@@ -1,0 +1,121 @@
+#include "platform/ChildWindows.h"
+
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+
+// Lives on the parent window (as its child object) and keeps its child windows with it.
+class ChildWindowTracker : public QObject
+{
+public:
+    explicit ChildWindowTracker(QWidget *parent) : QObject(parent), m_parent(parent), m_lastPos(parent->pos())
+    {
+        setObjectName(QStringLiteral("ChildWindowTracker"));
+        parent->installEventFilter(this);
+    }
+
+    static ChildWindowTracker *of(const QWidget *parent, bool create)
+    {
+        if (!parent)
+            return nullptr;
+        auto *found = parent->findChild<ChildWindowTracker *>(QStringLiteral("ChildWindowTracker"),
+                                                              Qt::FindDirectChildrenOnly);
+        if (!found && create)
+            found = new ChildWindowTracker(const_cast<QWidget *>(parent));
+        return found;
+    }
+
+    QList<QWidget *> children() const
+    {
+        QList<QWidget *> out;
+        for (const QPointer<QWidget> &child : m_children) {
+            if (child)
+                out.append(child);
+        }
+        return out;
+    }
+
+    void add(QWidget *child)
+    {
+        if (!children().contains(child))
+            m_children.append(child);
+        m_lastPos = m_parent->pos();
+    }
+
+    bool remove(QWidget *child)
+    {
+        return m_children.removeAll(child) > 0;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_parent)
+            return false;
+        switch (event->type()) {
+        case QEvent::Move: {
+            const QPoint delta = m_parent->pos() - m_lastPos;
+            m_lastPos = m_parent->pos();
+            for (QWidget *child : children())
+                child->move(child->pos() + delta);
+            break;
+        }
+        case QEvent::Show:
+            for (QWidget *child : children())
+                child->show();
+            break;
+        case QEvent::Hide:
+            for (QWidget *child : children())
+                child->hide();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_parent;
+    QPoint m_lastPos;
+    QList<QPointer<QWidget>> m_children;
+};
+
+} // namespace
+
+void ChildWindows::addChildWindow(QWidget *parent, QWidget *child)
+{
+    if (!parent || !child || parent == child)
+        return;
+    if (child->parentWidget() != parent) {
+        const QPoint where = child->pos();
+        child->setParent(parent, child->windowFlags() | Qt::Window);
+        child->move(where); // setParent forgets a window's place
+    }
+    ChildWindowTracker::of(parent, true)->add(child);
+    // A tool window of a parent stays above it; shown after it, it starts out on top.
+    if (parent->isVisible())
+        child->show();
+}
+
+void ChildWindows::removeChildWindow(QWidget *parent, QWidget *child)
+{
+    ChildWindowTracker *tracker = ChildWindowTracker::of(parent, false);
+    if (!child || !tracker || !tracker->remove(child))
+        return;
+    child->hide();
+    const QPoint where = child->pos();
+    child->setParent(nullptr, child->windowFlags());
+    child->move(where);
+}
+
+QList<QWidget *> ChildWindows::childWindows(const QWidget *parent)
+{
+    ChildWindowTracker *tracker = ChildWindowTracker::of(parent, false);
+    return tracker ? tracker->children() : QList<QWidget *>();
+}
+
+} // namespace platform

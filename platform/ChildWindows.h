@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QList>
+
+class QWidget;
+
+namespace platform {
+
+// Windows attached to another window: each stays above its parent, is on screen exactly while
+// the parent is, and moves along when the parent moves. A child window is a top-level widget
+// whose Qt parent is the parent window, so it goes away with it.
+class ChildWindows
+{
+public:
+    // Attaches `child` (a top-level window) to `parent` and shows it when the parent is shown.
+    static void addChildWindow(QWidget *parent, QWidget *child);
+    // Detaches and hides `child`; it keeps no Qt parent. Nothing happens for a window that is
+    // not a child of `parent`.
+    static void removeChildWindow(QWidget *parent, QWidget *child);
+    static QList<QWidget *> childWindows(const QWidget *parent);
+};
+
+} // namespace platform

@@ -1,0 +1,102 @@
+#include "app/MainInterface.h"
+#include "platform/BasicAnimation.h"
+#include "platform/Modal.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Sound.h"
+#include "platform/Task.h"
+#include "platform/Timer.h"
+#include "platform/UserDefaults.h"
+#include "support/BundleDefaults.h"
+#include "support/FakeHome.h"
+#include "ui/ResultsController.h"
+#include "ui/animation/QZShredderAnimator.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+using platform::UserDefaults;
+
+// The shredder as the launched program drives it through a real cleaning run of Safari's
+// history. Whatever the run's length, the animation settles with the strips gone and the
+// light off once its pending steps have run.
+class tst_ShredderLoop : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleaningRun_data();
+    void cleaningRun();
+};
+
+void tst_ShredderLoop::cleaningRun_data()
+{
+    QTest::addColumn<bool>("animations");
+    QTest::newRow("animations on") << true;
+    QTest::newRow("animations off: no cycle") << false;
+}
+
+void tst_ShredderLoop::cleaningRun()
+{
+    QFETCH(bool, animations);
+    FakeHome home;
+    registerBundleDefaults();
+    const QString safari = QStringLiteral("com.apple.Safari");
+    home.addApplication(safari, QStringLiteral("Safari"));
+    FakeHome::writeFileAt(home.path(QStringLiteral("Library/Safari/History.plist")), QByteArray(5000, 'h'));
+    UserDefaults &d = UserDefaults::standardUserDefaults();
+    d.setBool(false, QStringLiteral("FirstLaunch"));
+    d.setBool(true, safari);
+    d.setBool(true, QStringLiteral("safariBrowsing"));
+    d.setBool(false, QStringLiteral("enableSecureDelete"));
+    d.setBool(animations, QStringLiteral("enableAnimations"));
+    d.setBool(true, QStringLiteral("enableSFX"));
+    QStringList sounds;
+    platform::Sound::setPlayRecorder([&sounds](const QString &path) { sounds << path; });
+    // The summary at the end of the run is a modal window: close it as a user would.
+    platform::Modal::setObserver([](QWidget *window, bool) { platform::Modal::endModalForWindow(window); });
+    // No daemon is ever really restarted from a test.
+    platform::Task::setLaunchRecorder([](const QString &, const QStringList &) {});
+    auto ui = MainInterface::load();
+    // The start-up tips and launch prompts run now, as at launch, not in the middle of the run.
+    platform::Timer::fireAllPending();
+    QZShredderAnimator *animator = ui->shredderAnimator();
+    QVERIFY(animator->slitView() && animator->paperView() && animator->animationView()
+            && animator->tearsAnimationWindow() && animator->mainWindow());
+    int notices = 0;
+    QObject owner;
+    platform::NotificationCenter::defaultCenter().addObserver(
+        &owner, QStringLiteral("ShredAnimationEndedNotification"), [&notices](const auto &) { ++notices; });
+
+    platform::NotificationCenter::defaultCenter().post(
+        QStringLiteral("CheckLocationItems"), nullptr,
+        {{QStringLiteral("targName"), QStringLiteral("Safari")}, {QStringLiteral("targIdentifier"), safari}});
+    ResultsController *results = ui->resultsControl();
+    QVERIFY(results->resultsArrayController()->count() > 0);
+    results->setShowingScanResults(true);
+    results->shredButton()->click();
+    QVERIFY(QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 120000));
+    QVERIFY(animator->animationIsDone());
+
+    // Let every pending step happen now: the requested cycle, its paper, any strips.
+    for (int round = 0; round < 10; ++round) {
+        const int fired = platform::Timer::fireAllPending();
+        QCoreApplication::processEvents();
+        if (fired + platform::BasicAnimation::finishAllRunning() == 0)
+            break;
+    }
+    if (animations)
+        QVERIFY(animator->paperAnimationRequests() > 0);
+    else
+        QCOMPARE(animator->paperAnimationRequests(), 0);
+    // Strips were seen only while the run went on, and each one ended with its notice.
+    QCOMPARE(notices, sounds.size());
+    QVERIFY(!animator->tearsAnimationWindow()->isVisible());
+    QVERIFY(!animator->slitView()->isShredding());
+    QVERIFY(animator->paperView()->layer()->sublayers().empty());
+    QVERIFY(platform::Timer::pendingTimers().isEmpty());
+    platform::Sound::setPlayRecorder({});
+    platform::Task::setLaunchRecorder({});
+    platform::Modal::setObserver({});
+}
+
+QTEST_MAIN(tst_ShredderLoop)
+#include "tst_shredderloop.moc"

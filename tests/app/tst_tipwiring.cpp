@@ -1,0 +1,156 @@
+#include "app/MainInterface.h"
+#include "app/NimbrelAppDelegate.h"
+#include "platform/ChildWindows.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeHome.h"
+#include "ui/AppController.h"
+#include "ui/MainWindow.h"
+#include "ui/PrefsController.h"
+#include "ui/ResultsController.h"
+#include "ui/tips/TipController.h"
+
+#include "ui_MainWindow.h"
+
+#include <QLabel>
+#include <QtTest>
+
+#include <functional>
+
+using platform::ChildWindows;
+using platform::UserDefaults;
+
+namespace {
+
+using TipOf = std::function<MAAttachedWindow *(const TipController &)>;
+using WindowOf = std::function<QWidget *(const MainInterface &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(TipOf)
+Q_DECLARE_METATYPE(WindowOf)
+
+// The tips of the launched interface, on its real windows.
+class tst_TipWiring : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void startUpTipsOnTheMainWindow();
+    void tipsOnTheirWindows_data();
+    void tipsOnTheirWindows();
+
+private:
+    std::unique_ptr<MainInterface> launch(FakeHome &home);
+};
+
+void tst_TipWiring::initTestCase()
+{
+#if defined(__SANITIZE_THREAD__)
+    // Drawing the tips sends Qt's own raster work to its thread pool, whose hand-overs the
+    // thread checker cannot see in this uninstrumented Qt; the reports name only Qt frames.
+    QSKIP("Qt's drawing threads are not instrumented");
+#endif
+}
+
+std::unique_ptr<MainInterface> tst_TipWiring::launch(FakeHome &home)
+{
+    home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("com.apple.Safari"));
+    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("FirstLaunch"));
+    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("enableTips"));
+    NimbrelAppDelegate::registerDefaultsAndApplyRules();
+    return MainInterface::load();
+}
+
+void tst_TipWiring::startUpTipsOnTheMainWindow()
+{
+    FakeHome home;
+    auto ui = launch(home);
+    MainWindow *window = ui->appControl()->mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QVERIFY(!window->hasChildWindows());
+    platform::Timer::fireAllPending(); // the start-up timer posts the main tips
+
+    const TipController *tips = ui->tipControl();
+    const Ui::MainWindow &form = window->form();
+    QCOMPARE(ChildWindows::childWindows(window).size(), 3);
+    QVERIFY(window->hasChildWindows());
+    QCOMPARE(tips->mainAppsListWindow()->attachedWindow(), window);
+    // The Scan button's tip lies right of the button, the help button's left of it.
+    const QRect scan(form.scanButton->mapToGlobal(QPoint(0, 0)), form.scanButton->size());
+    const QRect help(form.helpButton->mapToGlobal(QPoint(0, 0)), form.helpButton->size());
+    QCOMPARE(tips->mainScanButtonWindow()->x(), scan.x() + scan.width() + 6);
+    QCOMPARE(tips->mainHelpButtonWindow()->x() + tips->mainHelpButtonWindow()->width(), help.x() - 6);
+    // The list's tip stands left of the list, its arrow halfway up the window.
+    const MAAttachedWindow *list = tips->mainAppsListWindow();
+    QCOMPARE(list->x() + list->width(), form.locationTableView->mapToGlobal(QPoint(0, 0)).x());
+    QVERIFY(qAbs(list->geometry().center().y() - window->frameGeometry().center().y()) <= 1);
+
+    // A resize hides them and shows them again.
+    auto &center = platform::NotificationCenter::defaultCenter();
+    center.post(QStringLiteral("NSWindowWillStartLiveResizeNotification"));
+    QVERIFY(!window->hasChildWindows());
+    center.post(QStringLiteral("NSWindowDidEndLiveResizeNotification"));
+    QCOMPARE(ChildWindows::childWindows(window).size(), 3);
+}
+
+void tst_TipWiring::tipsOnTheirWindows_data()
+{
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("show");
+    QTest::addColumn<TipOf>("tip");
+    QTest::addColumn<WindowOf>("window");
+    QTest::addColumn<QString>("end");
+
+    QTest::newRow("settings") << "" << "PrefsTips"
+                              << TipOf([](const TipController &t) { return t.prefsAppListWindow(); })
+                              << WindowOf([](const MainInterface &ui) { return ui.prefControl()->prefsWindow(); })
+                              << "PrefsTipsEnd";
+    QTest::newRow("summary heading") << "Could Not Clean" << "CleaningStatusTips"
+                                     << TipOf([](const TipController &t) { return t.couldNotCleanStatusWindow(); })
+                                     << WindowOf([](const MainInterface &ui) {
+                                            return ui.resultsControl()->cleaningStatusTextField()->window();
+                                        })
+                                     << "CleaningStatusTipsEnd";
+    // Hidden with the main window named as its parent, it still leaves the panel.
+    QTest::newRow("cleanup failure") << "" << "TempCleaningFailTip"
+                                     << TipOf([](const TipController &t) { return t.tempCleaningFailWindow(); })
+                                     << WindowOf([](const MainInterface &ui) {
+                                            return ui.tipControl()->tempCleaningFailTextField()->window();
+                                        })
+                                     << "TempCleaningFailTipEnd";
+}
+
+void tst_TipWiring::tipsOnTheirWindows()
+{
+    QFETCH(QString, heading);
+    QFETCH(QString, show);
+    QFETCH(TipOf, tip);
+    QFETCH(WindowOf, window);
+    QFETCH(QString, end);
+
+    FakeHome home;
+    auto ui = launch(home);
+    platform::Timer::fireAllPending();
+    if (!heading.isEmpty())
+        ui->resultsControl()->cleaningStatusTextField()->setText(heading);
+    auto &center = platform::NotificationCenter::defaultCenter();
+    center.post(show);
+    platform::Timer::fireAllPending();
+
+    QWidget *expected = window(*ui);
+    QVERIFY(expected && expected != ui->appControl()->mainWindow());
+    MAAttachedWindow *shown = tip(*ui->tipControl());
+    QVERIFY(shown);
+    QCOMPARE(shown->attachedWindow(), expected);
+    QVERIFY(ChildWindows::childWindows(expected).contains(shown));
+
+    center.post(end);
+    QVERIFY(!tip(*ui->tipControl()));
+    QVERIFY(ChildWindows::childWindows(expected).isEmpty());
+}
+
+QTEST_MAIN(tst_TipWiring)
+#include "tst_tipwiring.moc"

@@ -1,0 +1,190 @@
+#include "CleaningRecorder.h"
+
+#include "core/FileController.h"
+#include "platform/FileManager.h"
+#include "platform/PropertyList.h"
+#include "support/FakeHome.h"
+#include "support/LinkFlipper.h"
+#include "targets/base/MasterPrefsViewController.h"
+#include "targets/base/ModuleController.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using platform::FileManager;
+using platform::PropertyList;
+
+namespace {
+
+const QString prefs = QStringLiteral("Library/Preferences/org.example.rewrite.plist");
+const QString itemName = QStringLiteral("Rewrite Recent");
+
+// One row: the key "Recent" is taken out of the list by the module base's rewrite.
+class RewriteModule : public ModuleController
+{
+public:
+    RewriteModule()
+    {
+        setIdentity(QStringLiteral("org.example.rewrite"), QStringLiteral("scanRewrite"),
+                    QStringLiteral("Rewrite"));
+        TraceRow row = traceRow(QStringLiteral("Recent"), QStringLiteral("rewriteLists"),
+                                tracepaths::home(prefs), QStringLiteral("Plist"));
+        row.keyPath = {QStringLiteral("Recent")};
+        row.route = TraceRow::Route::KeyRewrite;
+        setTraceTable({row});
+    }
+
+protected:
+    MasterPrefsViewController *createPane() override { return nullptr; }
+};
+
+struct Fixture {
+    FakeHome home;
+    FileController files;
+    RewriteModule module;
+    CleaningRecorder recorder;
+
+    Fixture()
+    {
+        module.setFileControl(&files);
+        module.init();
+    }
+    void clean() { postCleaningRequest(QStringLiteral("Rewrite"), itemName, home.path(prefs)); }
+    bool lastCleaned() const
+    {
+        return !recorder.events.isEmpty() && recorder.events.last().name == CleaningRecorder::removal;
+    }
+};
+
+const QVariantMap withRecent{{QStringLiteral("Recent"), QVariantList{QStringLiteral("a.txt")}},
+                             {QStringLiteral("Keep"), QStringLiteral("stays")}};
+
+QByteArray listBytes(const QVariantMap &map)
+{
+    return PropertyList::fromVariant(map).toData().value_or(QByteArray());
+}
+
+} // namespace
+
+class tst_KeyRewrite : public QObject
+{
+    Q_OBJECT
+private slots:
+    void linkedListIsNotRewritten_data();
+    void linkedListIsNotRewritten();
+    void readerNeverFindsTheListMissing();
+    void linkSwappedInNeverChangesItsTarget();
+};
+
+void tst_KeyRewrite::linkedListIsNotRewritten_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("symbolic link to a list elsewhere") << "symlink";
+    QTest::newRow("second hard link") << "hardlink";
+    QTest::newRow("fifo") << "fifo";
+}
+
+void tst_KeyRewrite::linkedListIsNotRewritten()
+{
+    QFETCH(QString, layout);
+    Fixture f;
+    const QString path = f.home.path(prefs);
+    const QString outside = f.home.path(QStringLiteral("Elsewhere/shared.plist"));
+    QVERIFY(f.home.writePlist(QStringLiteral("Elsewhere/shared.plist"), withRecent));
+    QVERIFY(f.home.makeDir(QStringLiteral("Library/Preferences")));
+    const QByteArray p = QFile::encodeName(path);
+    if (layout == "symlink")
+        QCOMPARE(symlink(QFile::encodeName(outside).constData(), p.constData()), 0);
+    else if (layout == "hardlink")
+        QCOMPARE(link(QFile::encodeName(outside).constData(), p.constData()), 0);
+    else
+        QCOMPARE(mkfifo(p.constData(), 0600), 0);
+
+    f.clean();
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    // Nothing moved, nothing cut loose: the shared list still holds its key, under both names.
+    QCOMPARE(PropertyList::fromFile(outside)->toVariant().toMap(), withRecent);
+    struct stat st;
+    QCOMPARE(lstat(p.constData(), &st), 0);
+    if (layout == "symlink")
+        QVERIFY(S_ISLNK(st.st_mode));
+    if (layout == "hardlink")
+        QCOMPARE(st.st_nlink, nlink_t(2));
+}
+
+void tst_KeyRewrite::readerNeverFindsTheListMissing()
+{
+    Fixture f;
+    const QString path = f.home.path(prefs);
+    QVERIFY(f.home.writePlist(prefs, withRecent));
+    QCOMPARE(chmod(QFile::encodeName(path).constData(), 0640), 0);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> missing{0};
+    std::atomic<int> partial{0};
+    std::thread reader([&] {
+        const QByteArray p = QFile::encodeName(path);
+        while (!stop.load()) {
+            const auto file = FileManager::defaultManager().readRegularFile(path, 1 << 20);
+            if (!file)
+                ++missing;
+            else if (!PropertyList::fromData(file->data))
+                ++partial;
+        }
+    });
+    QVariantMap expectedOld = withRecent;
+    int cleaned = 0;
+    for (int round = 0; round < 150; ++round) {
+        expectedOld[QStringLiteral("Round")] = round;
+        QVERIFY(FileManager::defaultManager().writeAtomically(path, listBytes(expectedOld)));
+        f.recorder.clear();
+        f.clean();
+        if (!f.lastCleaned())
+            continue;
+        ++cleaned;
+        // The old contents reach the removal engine whole.
+        const QString aside = f.recorder.events.last().info.value(QStringLiteral("removalItemPath")).toString();
+        QCOMPARE(PropertyList::fromFile(aside)->toVariant().toMap(), expectedOld);
+    }
+    stop = true;
+    reader.join();
+    QCOMPARE(cleaned, 150);
+    QCOMPARE(missing.load(), 0);
+    QCOMPARE(partial.load(), 0);
+    QVariantMap expectedNew = expectedOld;
+    expectedNew.remove(QStringLiteral("Recent"));
+    QCOMPARE(PropertyList::fromFile(path)->toVariant().toMap(), expectedNew);
+    QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->permissions, mode_t(0640));
+}
+
+void tst_KeyRewrite::linkSwappedInNeverChangesItsTarget()
+{
+    Fixture f;
+    const QString path = f.home.path(prefs);
+    const QString outside = f.home.path(QStringLiteral("Elsewhere/canary.plist"));
+    QVERIFY(f.home.writePlist(QStringLiteral("Elsewhere/canary.plist"), withRecent));
+    QVERIFY(f.home.writePlist(prefs, withRecent));
+    const QByteArray canary = FileManager::defaultManager().contentsAtPath(outside).value();
+
+    {
+        // A second thread keeps putting a link to the canary and a real list in turn there.
+        LinkFlipper flipper(path, outside, listBytes(withRecent));
+        for (int round = 0; round < 300; ++round)
+            f.clean();
+    }
+
+    QCOMPARE(f.recorder.events.size(), 300); // one answer per request, whatever happened
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(outside).value(), canary);
+    const auto attributes = FileManager::defaultManager().attributesOfItemAtPath(outside);
+    QVERIFY(attributes && attributes->isRegularFile);
+    QCOMPARE(attributes->linkCount, nlink_t(1));
+}
+
+QTEST_MAIN(tst_KeyRewrite)
+#include "tst_keyrewrite.moc"

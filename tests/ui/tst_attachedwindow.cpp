@@ -1,0 +1,144 @@
+#include "platform/WindowGeometry.h"
+#include "ui/tips/MAAttachedWindow.h"
+
+#include <QPointer>
+#include <QTest>
+
+using platform::WindowGeometry;
+
+class tst_AttachedWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void noViewNoWindow();
+    void viewIsLentAndGivenBack();
+    void pointOfAWindow();
+    void outlinePicture_data();
+    void outlinePicture();
+    void drawnOncePerChange();
+    void resizeLaysOutOnce();
+};
+
+void tst_AttachedWindow::init()
+{
+#if defined(__SANITIZE_THREAD__)
+    // Drawing the outline sends Qt's own raster work to its thread pool, whose hand-overs the
+    // thread checker cannot see in this uninstrumented Qt; the reports name only Qt frames.
+    if (QTest::currentTestFunction() != QLatin1String("noViewNoWindow"))
+        QSKIP("Qt's drawing threads are not instrumented");
+#endif
+}
+
+void tst_AttachedWindow::noViewNoWindow()
+{
+    QVERIFY(!MAAttachedWindow::initWithView(nullptr, QPointF(10, 10)));
+    QVERIFY(!MAAttachedWindow::initWithView(nullptr, QPointF(10, 10), nullptr, 1, 0.0f));
+}
+
+void tst_AttachedWindow::viewIsLentAndGivenBack()
+{
+    QWidget home;
+    auto *view = new QWidget(&home);
+    view->resize(100, 40);
+    {
+        auto window = MAAttachedWindow::initWithView(view, QPointF(300, 300), 1);
+        QCOMPARE(view->parentWidget(), window.get());
+        QVERIFY(!window->isVisible()); // the caller puts it on screen
+        QCOMPARE(window->viewFrame(), QRectF(2, 2, 100, 40));
+        // The view sits above the arrow's room at the top of the window.
+        QCOMPARE(view->geometry(), QRect(2, 18, 100, 40));
+    }
+    QCOMPARE(view->parentWidget(), &home);
+}
+
+void tst_AttachedWindow::pointOfAWindow()
+{
+    // The point is given in the window's own coordinates, from its bottom left.
+    QWidget parent(nullptr, Qt::FramelessWindowHint);
+    parent.setGeometry(100, 80, 400, 300);
+    QWidget view;
+    view.resize(100, 40);
+    auto window = MAAttachedWindow::initWithView(&view, QPointF(200, 100), &parent, 2, 6.0f);
+    QCOMPARE(window->side(), 2);
+    const QPoint point = parent.frameGeometry().topLeft() + QPoint(200, 300 - 100);
+    const QRect frame = window->geometry();
+    QCOMPARE(frame.left(), point.x() + 6);
+    QCOMPARE(frame.top() + frame.height() / 2, point.y());
+    QCOMPARE(frame.size(), QSize(120, 44));
+}
+
+void tst_AttachedWindow::outlinePicture_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<QPoint>("filled");  // Qt's pixel coordinates, from the top left
+    QTest::addColumn<QPoint>("clear");
+
+    // A 100 x 40 view: the outline is 104 x 44 beside 16 points of arrow room.
+    QTest::newRow("arrow at the top") << 1 << QPoint(52, 4) << QPoint(10, 4);
+    QTest::newRow("arrow at the bottom") << 3 << QPoint(52, 56) << QPoint(10, 56);
+    QTest::newRow("arrow on the left") << 2 << QPoint(4, 22) << QPoint(4, 3);
+}
+
+void tst_AttachedWindow::outlinePicture()
+{
+    QFETCH(int, side);
+    QFETCH(QPoint, filled);
+    QFETCH(QPoint, clear);
+
+    QWidget view;
+    view.resize(100, 40);
+    auto window = MAAttachedWindow::initWithView(&view, QPointF(400, 400), side);
+    const QImage &picture = window->backgroundPicture();
+    QCOMPARE(picture.size(), window->size());
+    QVERIFY(qAlpha(picture.pixel(filled)) > 150);
+    QCOMPARE(qAlpha(picture.pixel(clear)), 0);
+}
+
+void tst_AttachedWindow::drawnOncePerChange()
+{
+    QWidget view;
+    view.resize(100, 40);
+    auto window = MAAttachedWindow::initWithView(&view, QPointF(400, 400), 1);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const int drawn = window->backgroundRenderCount();
+
+    window->grab(); // painting shows the picture; it does not draw it again
+    window->repaint();
+    QCOMPARE(window->backgroundRenderCount(), drawn);
+
+    window->setBorderColor(Qt::red);
+    QCOMPARE(window->backgroundRenderCount(), drawn + 1);
+    window->setBorderColor(Qt::red);
+    window->setBorderWidth(2.0f);
+    window->setHasArrow(1.0f);
+    QCOMPARE(window->backgroundRenderCount(), drawn + 1);
+    window->setHasArrow(0.0f);
+    QCOMPARE(window->backgroundRenderCount(), drawn + 2);
+    QCOMPARE(window->size(), QSize(104, 60)); // the arrow's room stays
+}
+
+void tst_AttachedWindow::resizeLaysOutOnce()
+{
+    QWidget view;
+    view.resize(100, 40);
+    auto window = MAAttachedWindow::initWithView(&view, QPointF(400, 400), 1);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTRY_COMPARE(window->size(), QSize(104, 60));
+
+    // A taller arrow resizes the window inside the layout; that resize must not lay it out again.
+    const int laidOut = window->layoutCount();
+    window->setArrowHeight(30.0f);
+    QCOMPARE(window->layoutCount(), laidOut + 1);
+    QCOMPARE(window->size(), QSize(104, 74));
+
+    // A size forced from outside is put right again.
+    window->resize(300, 300);
+    QTRY_COMPARE(window->size(), QSize(104, 74));
+    QCOMPARE(WindowGeometry::frame(window.get()).topLeft() + QPointF(52, 74), QPointF(400, 400));
+}
+
+QTEST_MAIN(tst_AttachedWindow)
+#include "tst_attachedwindow.moc"

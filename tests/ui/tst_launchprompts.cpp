@@ -1,0 +1,610 @@
+#include "core/FileController.h"
+#include "core/ShredController.h"
+#include "platform/Alert.h"
+#include "platform/Image.h"
+#include "platform/Modal.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "support/BundleDefaults.h"
+#include "support/FakeHome.h"
+#include "ui/AppController.h"
+#include "ui/MainWindow.h"
+#include "ui/launch/AlertTextPrompt.h"
+#include "ui/launch/PromoPanel.h"
+#include "ui/launch/RatingPrompt.h"
+#include "ui/launch/TempCleaningPanel.h"
+#include "ui/launch/TempCleaningPrompt.h"
+
+#include "LocalHttpServer.h"
+
+#include "ui_MainWindow.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using platform::UserDefaults;
+
+namespace {
+
+struct Shown {
+    QString message;
+    QString informative;
+    QStringList buttons;
+    bool panel = false;
+    bool suppressionBox = false;
+    platform::Alert::Style style = platform::Alert::Style::Informational;
+};
+
+// What the temporary-files panel showed when its result came in.
+struct PanelState {
+    QString text;
+    bool imageShown = false;
+    QImage image;
+    bool progressShown = true;
+    bool wasSheet = false;
+    bool finished = false;
+};
+
+// The main window's controller wired to the real file service, removal engine and panels,
+// with the download server pointed at a local HTTP server.
+struct Shell {
+    FakeHome home;
+    LocalHttpServer server;
+    FileController files;
+    ShredController shred;
+    MainWindow window;
+    TempCleaningPanel tempPanel;
+    PromoPanel promo;
+    AppController app;
+    QObject observer;
+    QStringList posted;
+
+    Shell()
+    {
+        registerBundleDefaults();
+        defaults().setObject(server.address(), QStringLiteral("downloadHost"));
+        shred.setFileControl(&files);
+        app.setMainWindow(&window);
+        app.setFileControl(&files);
+        app.setShredControl(&shred);
+        app.setTempCleaningPanel(&tempPanel);
+        app.setQzPanel(&promo);
+        app.setTerminator([] {});
+        app.ratingPrompt()->setApplicationVersion(QStringLiteral("2.1"));
+        for (const char *name : {"TempCleaningFailTip", "TempCleaningFailTipEnd", "MainTips"})
+            platform::NotificationCenter::defaultCenter().addObserver(
+                &observer, QLatin1String(name), [this](const platform::Notification &n) {
+                    if (n.object == &app)
+                        posted << n.name;
+                });
+    }
+    ~Shell() { platform::Timer::fireAllPending(0); }
+
+    static UserDefaults &defaults() { return UserDefaults::standardUserDefaults(); }
+    void setState(bool rated, const QString &ratedVersion, bool declined, int runCount)
+    {
+        defaults().setBool(rated, QStringLiteral("versionIsRated"));
+        if (!ratedVersion.isEmpty())
+            defaults().setObject(ratedVersion, QStringLiteral("ratedVersionNumber"));
+        defaults().setBool(declined, QStringLiteral("declinedRating"));
+        defaults().setInteger(runCount, QStringLiteral("runCount"));
+    }
+    // Shows the main window and lets its start-up timer run the launch prompts.
+    void launch()
+    {
+        platform::NotificationCenter::defaultCenter().post(QStringLiteral("DisplayMainWindow"));
+        platform::Timer::fireAllPending();
+    }
+    // Waits for the reply of the alert-text fetch that is running (true when it was handled).
+    bool waitForAlertText()
+    {
+        QSignalSpy handled(app.alertTextPrompt(), &AlertTextPrompt::alertTextHandled);
+        return handled.wait(20000);
+    }
+    QString temporaryFolder() const { return FileController::temporaryFolderPath(); }
+};
+
+QImage imageOf(const QLabel *label)
+{
+    return label->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QImage resource(const QString &name)
+{
+    const platform::ImagePtr image = platform::imageNamed(name);
+    return image ? image->convertToFormat(QImage::Format_ARGB32_Premultiplied) : QImage();
+}
+
+} // namespace
+
+class tst_LaunchPrompts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void compareVersions_data();
+    void compareVersions();
+    void ratingStatus_data();
+    void ratingStatus();
+    void ratingAlert_data();
+    void ratingAlert();
+    void alertTextDue_data();
+    void alertTextDue();
+    void alertTextReply_data();
+    void alertTextReply();
+    void promotionalFace_data();
+    void promotionalFace();
+    void pages_data();
+    void pages();
+    void leftoverFiles_data();
+    void leftoverFiles();
+    void cleaningPanelClosesOnlyWhenDone();
+
+private:
+    QList<Shown> m_shown;
+    QList<int> m_answers;
+    bool m_tickSuppression = false;
+    QList<QUrl> m_urls;
+    std::function<void()> m_beforeAnswer;
+};
+
+void tst_LaunchPrompts::init()
+{
+    m_shown.clear();
+    m_answers.clear();
+    m_urls.clear();
+    m_tickSuppression = false;
+    m_beforeAnswer = nullptr;
+    platform::Alert::setResponder([this](const platform::Alert &alert, bool &suppress) {
+        m_shown.append({alert.messageText(), alert.informativeText(), alert.buttonTitles(), alert.isPanel(),
+                        alert.showsSuppressionButton(), alert.alertStyle()});
+        if (m_beforeAnswer)
+            m_beforeAnswer();
+        suppress = m_tickSuppression;
+        return m_answers.isEmpty() ? platform::Alert::FirstButtonReturn : m_answers.takeFirst();
+    });
+    platform::Workspace::sharedWorkspace().setURLRecorder([this](const QUrl &url) { m_urls.append(url); });
+}
+
+void tst_LaunchPrompts::cleanup()
+{
+    platform::Alert::setResponder({});
+    platform::Modal::setObserver({});
+    platform::Workspace::sharedWorkspace().setURLRecorder({});
+}
+
+void tst_LaunchPrompts::compareVersions_data()
+{
+    QTest::addColumn<QString>("newer");
+    QTest::addColumn<QString>("older");
+    QTest::addColumn<int>("result");
+    QTest::newRow("missing patch is 0") << "2.1.0" << "2.1" << 0;
+    QTest::newRow("newer minor") << "2.2" << "2.1" << 1;
+    QTest::newRow("older patch against newer minor") << "2.0.9" << "2.1" << -1;
+    QTest::newRow("newer patch") << "2.1.1" << "2.1" << 1;
+    QTest::newRow("numbers, not text") << "10.0" << "9.12" << 1;
+    QTest::newRow("minor as number") << "2.10" << "2.9" << 1;
+    QTest::newRow("leading integer of a component") << "2.1b3" << "2.1" << 0;
+    QTest::newRow("non-numeric counts 0") << "2.beta" << "2.0" << 0;
+    QTest::newRow("fourth component ignored") << "2.1.0.7" << "2.1" << 0;
+    QTest::newRow("older major") << "1.9.9" << "2.0" << -1;
+    QTest::newRow("one component") << "3" << "3.0.0" << 0;
+    QTest::newRow("one component, older") << "2" << "2.0.1" << -1;
+    QTest::newRow("empty against version") << "" << "0.1" << -1;
+    QTest::newRow("both empty") << "" << "" << 0;
+    QTest::newRow("huge component") << "99999999999999999999.0" << "2147483646.0" << 1;
+    QTest::newRow("blanks before digits") << " 3. 1" << "3.1" << 0;
+}
+
+void tst_LaunchPrompts::compareVersions()
+{
+    QFETCH(QString, newer);
+    QFETCH(QString, older);
+    QFETCH(int, result);
+    QCOMPARE(RatingPrompt::compareNewVersionNumber(newer, older), result);
+    QCOMPARE(RatingPrompt::compareNewVersionNumber(older, newer), -result);
+}
+
+void tst_LaunchPrompts::ratingStatus_data()
+{
+    QTest::addColumn<bool>("rated");
+    QTest::addColumn<QString>("ratedVersion");
+    QTest::addColumn<bool>("declined");
+    QTest::addColumn<int>("runCount");
+    QTest::addColumn<QString>("running");
+    QTest::addColumn<bool>("alert");
+    QTest::addColumn<bool>("fetch");
+    QTest::addColumn<bool>("ratedAfter");
+    QTest::addColumn<int>("runCountAfter");
+    QTest::newRow("rated, same version") << true << "2.1" << false << 12 << "2.1.0" << false << true << true << 12;
+    QTest::newRow("rated, newer running") << true << "2.1" << false << 12 << "2.2" << false << false << false << 0;
+    QTest::newRow("rated, older running") << true << "2.1" << false << 12 << "2.0.9" << false << true << true << 12;
+    QTest::newRow("rated, no version kept") << true << "" << false << 12 << "2.1" << false << false << false << 0;
+    QTest::newRow("not rated, 4 runs") << false << "" << false << 4 << "2.1" << false << false << false << 4;
+    QTest::newRow("not rated, 5 runs") << false << "" << false << 5 << "2.1" << true << false << false << 0;
+    QTest::newRow("not rated, 12 runs") << false << "" << false << 12 << "2.1" << true << false << false << 0;
+    QTest::newRow("declined, 12 runs") << false << "" << true << 12 << "2.1" << false << true << false << 12;
+}
+
+void tst_LaunchPrompts::ratingStatus()
+{
+    QFETCH(bool, rated);
+    QFETCH(QString, ratedVersion);
+    QFETCH(bool, declined);
+    QFETCH(int, runCount);
+    QFETCH(QString, running);
+    QFETCH(bool, alert);
+    QFETCH(bool, fetch);
+    QFETCH(bool, ratedAfter);
+    QFETCH(int, runCountAfter);
+    Shell shell;
+    shell.server.body = "0";
+    shell.setState(rated, ratedVersion, declined, runCount);
+    shell.app.ratingPrompt()->setApplicationVersion(running);
+    m_answers = {platform::Alert::SecondButtonReturn}; // "Not Now"
+
+    shell.app.checkAppRatingStatus();
+    QCOMPARE(m_shown.size(), alert ? 1 : 0);
+    QCOMPARE(shell.app.alertTextPrompt()->isFetching(), fetch);
+    if (fetch)
+        QVERIFY(shell.waitForAlertText());
+    QCOMPARE(shell.server.requests.size(), fetch ? 1 : 0);
+    QCOMPARE(Shell::defaults().boolForKey(QStringLiteral("versionIsRated")), ratedAfter);
+    QCOMPARE(Shell::defaults().integerForKey(QStringLiteral("runCount")), qint64(runCountAfter));
+    QVERIFY(m_urls.isEmpty());
+}
+
+void tst_LaunchPrompts::ratingAlert_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<bool>("ratedAfter");
+    QTest::addColumn<QString>("ratedVersionAfter");
+    QTest::addColumn<int>("runCountAfter");
+    QTest::addColumn<QString>("page");
+    for (bool tick : {false, true}) {
+        const QByteArray box = tick ? ", box ticked" : "";
+        QTest::newRow(QByteArray("Rate App" + box).constData())
+            << 1000 << tick << true << "2.1" << 7 << "https://rating.example.com/mac/nimbrel/rate";
+        QTest::newRow(QByteArray("Not Now" + box).constData()) << 1001 << tick << false << "" << 0 << "";
+        QTest::newRow(QByteArray("Contact Support" + box).constData())
+            << 1002 << tick << false << "" << 0 << "https://www.example.com/support/";
+    }
+}
+
+void tst_LaunchPrompts::ratingAlert()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, tick);
+    QFETCH(bool, ratedAfter);
+    QFETCH(QString, ratedVersionAfter);
+    QFETCH(int, runCountAfter);
+    QFETCH(QString, page);
+    Shell shell;
+    shell.setState(false, QString(), false, 7);
+    m_answers = {answer};
+    m_tickSuppression = tick;
+
+    shell.launch();
+    QCOMPARE(m_shown.size(), 1);
+    QCOMPARE(m_shown[0].message, QStringLiteral("Rate Nimbrel"));
+    QVERIFY(m_shown[0].informative.startsWith(QStringLiteral("If you like Nimbrel, please take a moment to rate it.")));
+    QCOMPARE(m_shown[0].buttons, QStringList({"Rate App", "Not Now", "Contact Support"}));
+    QVERIFY(m_shown[0].suppressionBox);
+    QVERIFY(!m_shown[0].panel);
+    QCOMPARE(m_shown[0].style, platform::Alert::Style::Warning);
+
+    QCOMPARE(Shell::defaults().boolForKey(QStringLiteral("versionIsRated")), ratedAfter);
+    QCOMPARE(Shell::defaults().stringForKey(QStringLiteral("ratedVersionNumber")), ratedVersionAfter);
+    QCOMPARE(Shell::defaults().integerForKey(QStringLiteral("runCount")), qint64(runCountAfter));
+    QCOMPARE(Shell::defaults().boolForKey(QStringLiteral("declinedRating")), tick);
+    QCOMPARE(m_urls, page.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(page)});
+    QVERIFY(!shell.app.alertTextPrompt()->isFetching());
+}
+
+void tst_LaunchPrompts::alertTextDue_data()
+{
+    QTest::addColumn<int>("runCount");
+    QTest::addColumn<QVariant>("lastAlert");
+    QTest::addColumn<bool>("fetch");
+    // Whole seconds: the store keeps dates to the second.
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+    QTest::newRow("six days ago") << 12 << QVariant(now.addDays(-6)) << false;
+    QTest::newRow("eight days ago") << 12 << QVariant(now.addDays(-8)) << true;
+    QTest::newRow("a week and a minute ago") << 12 << QVariant(now.addSecs(-604860)) << true;
+    QTest::newRow("eight days ahead") << 12 << QVariant(now.addDays(8)) << true;
+    QTest::newRow("six days ahead") << 12 << QVariant(now.addDays(6)) << false;
+    QTest::newRow("never stamped") << 10 << QVariant() << true;
+    QTest::newRow("not a date") << 12 << QVariant(QStringLiteral("yesterday")) << true;
+    QTest::newRow("nine runs") << 9 << QVariant(now.addDays(-30)) << false;
+}
+
+void tst_LaunchPrompts::alertTextDue()
+{
+    QFETCH(int, runCount);
+    QFETCH(QVariant, lastAlert);
+    QFETCH(bool, fetch);
+    Shell shell;
+    shell.server.body = "0";
+    shell.setState(true, QStringLiteral("2.1"), false, runCount);
+    Shell::defaults().setObject(lastAlert, QStringLiteral("QZLastAlertTime"));
+
+    shell.launch();
+    QCOMPARE(shell.app.alertTextPrompt()->isFetching(), fetch);
+    if (fetch) {
+        QVERIFY(shell.waitForAlertText());
+        QCOMPARE(shell.server.requests.size(), 1);
+        const QByteArray request = shell.server.requests.first();
+        QVERIFY2(request.startsWith("GET /version/qzalert.txt HTTP/1.1\r\n"), request.constData());
+        QVERIFY2(request.toLower().contains("cache-control: no-cache"), request.constData());
+    } else {
+        QVERIFY(!shell.server.hasPendingConnections());
+        QVERIFY(shell.server.requests.isEmpty());
+    }
+    // A "0" stamps nothing either way.
+    QCOMPARE(Shell::defaults().objectForKey(QStringLiteral("QZLastAlertTime")), lastAlert);
+    QVERIFY(m_shown.isEmpty());
+    QVERIFY(shell.promo.isHidden());
+}
+
+void tst_LaunchPrompts::alertTextReply_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("server"); // "local", "silent" or "refusing"
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("1") << 200 << QByteArray("1") << "local" << true;
+    QTest::newRow("1 and a line break") << 200 << QByteArray("1\n") << "local" << false;
+    QTest::newRow("0") << 200 << QByteArray("0") << "local" << false;
+    QTest::newRow("empty") << 200 << QByteArray() << "local" << false;
+    QTest::newRow("blank before 1") << 200 << QByteArray(" 1") << "local" << false;
+    QTest::newRow("long body starting with 1") << 200 << QByteArray("1").append(QByteArray(4096, '0')) << "local"
+                                                << false;
+    QTest::newRow("not found, body 1") << 404 << QByteArray("1") << "local" << false;
+    QTest::newRow("server error, body 1") << 500 << QByteArray("1") << "local" << false;
+    QTest::newRow("time-out") << 200 << QByteArray("1") << "silent" << false;
+    QTest::newRow("refused connection") << 200 << QByteArray("1") << "refusing" << false;
+}
+
+void tst_LaunchPrompts::alertTextReply()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, server);
+    QFETCH(bool, shown);
+    Shell shell;
+    shell.home.setSystemVersion(QStringLiteral("10.9"));
+    shell.server.status = status;
+    shell.server.body = body;
+    shell.server.silent = server == QLatin1String("silent");
+    if (server == QLatin1String("refusing"))
+        Shell::defaults().setObject(LocalHttpServer::refusingAddress(), QStringLiteral("downloadHost"));
+    QCOMPARE(shell.app.alertTextPrompt()->timeout(), 30000);
+    shell.app.alertTextPrompt()->setTimeout(1000); // the silent server is given up on sooner
+    shell.setState(true, QStringLiteral("2.1"), false, 12);
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+
+    shell.app.checkBrindlecoveInfoStatus();
+    QVERIFY(shell.waitForAlertText());
+    QCOMPARE(shell.server.requests.size(), server == QLatin1String("refusing") ? 0 : 1);
+    QCOMPARE(shell.promo.isVisible(), shown);
+    const QVariant stamp = Shell::defaults().objectForKey(QStringLiteral("QZLastAlertTime"));
+    if (shown) {
+        QVERIFY(stamp.toDateTime() >= before.addSecs(-1));
+        QVERIFY(stamp.toDateTime() <= QDateTime::currentDateTimeUtc().addSecs(1));
+    } else {
+        QVERIFY(!stamp.isValid());
+    }
+    QVERIFY(m_urls.isEmpty());
+}
+
+void tst_LaunchPrompts::promotionalFace_data()
+{
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("switchedOff");
+    QTest::addColumn<QString>("face"); // image name, empty for none
+    QTest::newRow("10.9, not installed") << "10.9" << false << false << "FW3.png";
+    QTest::newRow("10.8, not installed") << "10.8" << false << false << "FW3.png";
+    QTest::newRow("10.9, installed") << "10.9" << true << false << "Podcast.png";
+    QTest::newRow("10.9, switched off") << "10.9" << false << true << "";
+    QTest::newRow("10.7") << "10.7" << false << false << "Podcast.png";
+    QTest::newRow("11.2") << "11.2" << false << false << "Podcast.png";
+    QTest::newRow("11.2, switched off") << "11.2" << false << true << "";
+    QTest::newRow("version unknown") << "" << false << false << "Podcast.png";
+}
+
+void tst_LaunchPrompts::promotionalFace()
+{
+    QFETCH(QString, system);
+    QFETCH(bool, installed);
+    QFETCH(bool, switchedOff);
+    QFETCH(QString, face);
+    Shell shell;
+    if (!system.isEmpty())
+        QVERIFY(shell.home.setSystemVersion(system));
+    if (installed)
+        QVERIFY(!shell.home.addApplication(QStringLiteral("com.brindlecove.Ferrowatch3"), QStringLiteral("Ferrowatch"))
+                     .isEmpty());
+    Shell::defaults().setBool(switchedOff, QStringLiteral("disableBrindlecoveAlert"));
+    shell.server.body = "1";
+    shell.setState(true, QStringLiteral("2.1"), false, 12);
+
+    shell.launch();
+    QVERIFY(shell.waitForAlertText());
+    QCOMPARE(shell.promo.isVisible(), !face.isEmpty());
+    QCOMPARE(Shell::defaults().objectForKey(QStringLiteral("QZLastAlertTime")).isValid(), !face.isEmpty());
+    if (face.isEmpty())
+        return;
+    const bool product = face == QLatin1String("FW3.png");
+    QVERIFY(!resource(face).isNull());
+    QCOMPARE(imageOf(shell.promo.qzImageView()), resource(face));
+    QCOMPARE(shell.promo.learnMoreButton()->isVisible(), product);
+    QCOMPARE(shell.promo.upgradeButton()->isVisible(), product);
+    QCOMPARE(shell.promo.listenNowButton()->isVisible(), !product);
+}
+
+void tst_LaunchPrompts::pages_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("page");
+    const QString campaign = QStringLiteral("?utm_source=personal&utm_medium=banner&utm_campaign=nbinapp");
+    QTest::newRow("guide") << "actionGuide" << "https://www.example.com/guide_nb";
+    QTest::newRow("help") << "actionHelp" << "https://www.example.com/support";
+    QTest::newRow("podcast") << "actionPodcast" << "https://www.example.com/podcast";
+    QTest::newRow("learn more") << "learnMoreButton" << "https://www.example.com/ferrowatch" + campaign;
+    QTest::newRow("upgrade") << "upgradeButton" << "https://www.example.com/purchase-fw" + campaign;
+    QTest::newRow("listen now") << "listenNowButton" << "https://www.example.com/podcast" + campaign;
+}
+
+void tst_LaunchPrompts::pages()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, page);
+    Shell shell;
+    if (auto *action = shell.window.findChild<QAction *>(control)) {
+        QVERIFY(action->isEnabled());
+        action->trigger();
+    } else {
+        auto *button = shell.promo.findChild<QPushButton *>(control);
+        QVERIFY(button);
+        shell.promo.show();
+        button->click();
+        QVERIFY(!shell.promo.isVisible());
+    }
+    QCOMPARE(m_urls, QList<QUrl>{QUrl(page)});
+    QCOMPARE(m_urls.first().scheme(), QStringLiteral("https"));
+}
+
+void tst_LaunchPrompts::leftoverFiles_data()
+{
+    QTest::addColumn<QString>("leftovers"); // "files", "empty folders" or "none"
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("vanish");       // the folder is gone before the answer comes
+    QTest::addColumn<QString>("text");      // the panel's final text, empty when no panel
+    QTest::newRow("cleaned") << "files" << 1000 << false << "Temporary files were cleaned successfully.";
+    QTest::newRow("cleaning fails") << "files" << 1000 << true << "Temporary file cleaning failed.";
+    QTest::newRow("declined") << "files" << 1001 << false << "";
+    QTest::newRow("only empty folders") << "empty folders" << 1000 << false << "";
+    QTest::newRow("no folder") << "none" << 1000 << false << "";
+}
+
+void tst_LaunchPrompts::leftoverFiles()
+{
+    QFETCH(QString, leftovers);
+    QFETCH(int, answer);
+    QFETCH(bool, vanish);
+    QFETCH(QString, text);
+    Shell shell;
+    // Due for both later prompts: the rating alert would follow when the chain goes on.
+    shell.setState(false, QString(), false, 12);
+    const QString folder = shell.temporaryFolder();
+    if (leftovers == QLatin1String("files")) {
+        QVERIFY(shell.home.writeFile(QStringLiteral("Library/Caches/a.db"), "cache"));
+        QVERIFY(shell.home.writeFile(QStringLiteral("Library/Caches/Site/b/c.bin"), "data"));
+        QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(QStringLiteral("Library/Caches/a.db"))).isEmpty());
+        QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(QStringLiteral("Library/Caches/Site"))).isEmpty());
+    } else if (leftovers == QLatin1String("empty folders")) {
+        QVERIFY(FakeHome::makePath(folder + QStringLiteral("/one/two")));
+        QVERIFY(FakeHome::makePath(folder + QStringLiteral("/three")));
+    }
+    const bool prompted = leftovers == QLatin1String("files");
+    if (vanish)
+        m_beforeAnswer = [folder] { QVERIFY(QDir(folder).removeRecursively()); };
+    m_answers = {answer};
+
+    PanelState seen;
+    int modalRuns = 0;
+    platform::Modal::setObserver([&](QWidget *window, bool isSheet) {
+        if (window != &shell.tempPanel)
+            return;
+        if (isSheet) {
+            seen.wasSheet = true;
+            return;
+        }
+        ++modalRuns;
+        seen.finished =
+            QTest::qWaitFor([&] { return shell.tempPanel.tempCleaningButton()->isEnabled(); }, 60000);
+        if (!seen.finished) {
+            platform::Modal::endModalForWindow(&shell.tempPanel); // end the run rather than hang
+            return;
+        }
+        seen.text = shell.tempPanel.tempCleaningProgressText()->text();
+        seen.imageShown = shell.tempPanel.tempCleaningStatusImage()->isVisible();
+        seen.image = imageOf(shell.tempPanel.tempCleaningStatusImage());
+        seen.progressShown = shell.tempPanel.tempCleaningProgress()->isVisible();
+        shell.tempPanel.tempCleaningButton()->click();
+    });
+
+    shell.launch();
+    QCOMPARE(modalRuns, text.isEmpty() ? 0 : 1);
+    QVERIFY(!shell.tempPanel.isVisible());
+    if (prompted) {
+        QCOMPARE(m_shown.size(), 1); // the chain ends with this prompt
+        QCOMPARE(m_shown[0].message, QStringLiteral("Temporary File Alert"));
+        QCOMPARE(m_shown[0].informative,
+                 QStringLiteral("Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel "
+                                "to remove these files at this time?"));
+        QCOMPARE(m_shown[0].buttons, QStringList({"Yes", "No"}));
+        QVERIFY(m_shown[0].panel);
+    } else {
+        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(m_shown[0].message, QStringLiteral("Rate Nimbrel"));
+    }
+    QVERIFY(!shell.app.alertTextPrompt()->isFetching());
+    // Only a cleaning run takes the folder away (or it was gone before the answer).
+    QCOMPARE(QFileInfo::exists(folder), leftovers != QLatin1String("none") && !(prompted && answer == 1000));
+
+    const bool failed = text == QLatin1String("Temporary file cleaning failed.");
+    QStringList tips;
+    if (failed)
+        tips << QStringLiteral("TempCleaningFailTip");
+    if (!text.isEmpty())
+        tips << QStringLiteral("TempCleaningFailTipEnd");
+    shell.posted.removeAll(QStringLiteral("MainTips"));
+    QCOMPARE(shell.posted, tips);
+    if (text.isEmpty())
+        return;
+    QVERIFY(seen.wasSheet);
+    QVERIFY(seen.finished);
+    QCOMPARE(seen.text, text);
+    QVERIFY(seen.imageShown);
+    QCOMPARE(seen.image, resource(failed ? QStringLiteral("fail.png") : QStringLiteral("success.png")));
+    QVERIFY(!seen.progressShown);
+    QVERIFY(!shell.tempPanel.isProgressAnimating());
+}
+
+void tst_LaunchPrompts::cleaningPanelClosesOnlyWhenDone()
+{
+    FakeHome home;
+    TempCleaningPanel panel;
+    bool stillRunning = false;
+    bool endedByButton = false;
+    QObject::connect(panel.tempCleaningButton(), &QPushButton::clicked, &panel,
+                     [&] { endedByButton = true; platform::Modal::endModalForWindow(&panel); });
+    platform::Modal::setObserver([&](QWidget *window, bool) {
+        if (window != &panel)
+            return;
+        panel.tempCleaningButton()->setEnabled(false);
+        panel.close();
+        QTest::keyClick(&panel, Qt::Key_Escape);
+        stillRunning = platform::Modal::isRunning(&panel) && panel.isVisible();
+        panel.tempCleaningButton()->setEnabled(true);
+        panel.close(); // now acts as the closing button
+    });
+    platform::Modal::runModalForWindow(&panel);
+    QVERIFY(stillRunning);
+    QVERIFY(endedByButton);
+}
+
+QTEST_MAIN(tst_LaunchPrompts)
+#include "tst_launchprompts.moc"

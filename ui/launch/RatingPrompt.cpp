@@ -1,0 +1,112 @@
+#include "ui/launch/RatingPrompt.h"
+
+#include "platform/Alert.h"
+#include "platform/Bundle.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "ui/WebPages.h"
+
+#include <QStringList>
+
+#include <array>
+#include <climits>
+
+namespace {
+
+const QString kRatedKey = QStringLiteral("versionIsRated");
+const QString kRatedVersionKey = QStringLiteral("ratedVersionNumber");
+const QString kDeclinedKey = QStringLiteral("declinedRating");
+const QString kRunCountKey = QStringLiteral("runCount");
+
+// The integer a component starts with, as a C conversion reads it: leading blanks, an
+// optional sign, then digits; 0 when there are none. Huge values are held at the int range.
+long long leadingInteger(const QString &text)
+{
+    int i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
+        negative = text.at(i++) == QLatin1Char('-');
+    long long value = 0;
+    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
+        value = std::min<long long>(value * 10 + (text.at(i).unicode() - '0'), INT_MAX);
+    return negative ? -value : value;
+}
+
+std::array<long long, 3> components(const QString &version)
+{
+    const QStringList parts = version.split(QLatin1Char('.'));
+    std::array<long long, 3> out{0, 0, 0};
+    for (int i = 0; i < 3 && i < parts.size(); ++i)
+        out[size_t(i)] = leadingInteger(parts.at(i));
+    return out;
+}
+
+} // namespace
+
+RatingPrompt::RatingPrompt()
+    : m_version(platform::Bundle::mainBundle().infoDictionary().value(QStringLiteral("CFBundleShortVersionString")).toString())
+{
+}
+
+int RatingPrompt::compareNewVersionNumber(const QString &newVersion, const QString &oldVersion)
+{
+    const auto newer = components(newVersion);
+    const auto older = components(oldVersion);
+    for (size_t i = 0; i < newer.size(); ++i) {
+        if (newer[i] != older[i])
+            return newer[i] > older[i] ? 1 : -1;
+    }
+    return 0;
+}
+
+bool RatingPrompt::checkAppRatingStatus()
+{
+    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    if (defaults.boolForKey(kRatedKey)) {
+        const QString rated = defaults.stringForKey(kRatedVersionKey);
+        if (!rated.isEmpty() && compareNewVersionNumber(m_version, rated) <= 0)
+            return true;
+        // A newer version than the one rated (or no record of which): start counting again.
+        defaults.setBool(false, kRatedKey);
+        defaults.setInteger(0, kRunCountKey);
+        return false;
+    }
+    if (!defaults.boolForKey(kDeclinedKey) && defaults.integerForKey(kRunCountKey) >= 5) {
+        displayAppRatingAlert();
+        return false;
+    }
+    return true;
+}
+
+void RatingPrompt::displayAppRatingAlert()
+{
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Style::Warning);
+    alert.setMessageText(QStringLiteral("Rate Nimbrel"));
+    alert.setInformativeText(QStringLiteral(
+        "If you like Nimbrel, please take a moment to rate it. Thank you for showing your support for Brindlecove "
+        "and Nimbrel! If you have any questions about Nimbrel or are encountering problems, contact us for support "
+        "and we'd be happy to help."));
+    alert.addButtonWithTitle(QStringLiteral("Rate App"));
+    alert.addButtonWithTitle(QStringLiteral("Not Now"));
+    alert.addButtonWithTitle(QStringLiteral("Contact Support"));
+    alert.setShowsSuppressionButton(true);
+    const int answer = alert.runModal(m_mainWindow);
+
+    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    auto &workspace = platform::Workspace::sharedWorkspace();
+    if (answer == platform::Alert::FirstButtonReturn) {
+        defaults.setBool(true, kRatedKey);
+        defaults.setObject(m_version, kRatedVersionKey);
+        workspace.openURL(WebPages::rating(QStringLiteral("/mac/nimbrel/rate")));
+    } else if (answer == platform::Alert::SecondButtonReturn) {
+        defaults.setInteger(0, kRunCountKey);
+    } else if (answer == platform::Alert::ThirdButtonReturn) {
+        defaults.setInteger(0, kRunCountKey);
+        workspace.openURL(WebPages::site(QStringLiteral("/support/")));
+    }
+    if (alert.suppressionButtonState())
+        defaults.setBool(true, kDeclinedKey);
+}

@@ -1,0 +1,123 @@
+#include "ui/launch/TempCleaningPrompt.h"
+
+#include "core/FileController.h"
+#include "core/ShredController.h"
+#include "platform/Alert.h"
+#include "platform/FileManager.h"
+#include "platform/Image.h"
+#include "platform/Modal.h"
+#include "platform/NotificationCenter.h"
+#include "ui/launch/TempCleaningPanel.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+
+TempCleaningPrompt::TempCleaningPrompt(const void *poster, QObject *parent) : QObject(parent), m_poster(poster)
+{
+    auto &center = platform::NotificationCenter::defaultCenter();
+    center.addObserver(this, QStringLiteral("TempCleaningSuccessNotification"),
+                       [this](const platform::Notification &) { setTempCleaningSuccess(); });
+    center.addObserver(this, QStringLiteral("TempCleaningFailureNotification"),
+                       [this](const platform::Notification &) { setTempCleaningFailure(); });
+}
+
+TempCleaningPrompt::~TempCleaningPrompt() = default;
+
+void TempCleaningPrompt::setTempCleaningPanel(TempCleaningPanel *panel)
+{
+    if (m_panel)
+        disconnect(m_panel->tempCleaningButton(), nullptr, this, nullptr);
+    m_panel = panel;
+    if (panel)
+        connect(panel->tempCleaningButton(), &QPushButton::clicked, this, &TempCleaningPrompt::hideTempCleaningPanel);
+}
+
+bool TempCleaningPrompt::checkTempDir()
+{
+    const QString folder = FileController::temporaryFolderPath();
+    bool isDirectory = false;
+    if (!m_fileControl || !platform::FileManager::defaultManager().fileExistsAtPath(folder, &isDirectory)
+        || !isDirectory || m_fileControl->itemCountForPath(folder) <= 0)
+        return false;
+    const int answer = platform::Alert::runAlertPanel(
+        QStringLiteral("Temporary File Alert"),
+        QStringLiteral("Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel to "
+                       "remove these files at this time?"),
+        QStringLiteral("Yes"), QStringLiteral("No"));
+    if (answer == platform::Alert::AlertDefaultReturn)
+        showTempCleaningPanel();
+    return true;
+}
+
+void TempCleaningPrompt::showTempCleaningPanel()
+{
+    if (!m_panel || !m_shredControl)
+        return;
+    {
+        std::lock_guard lock(m_resultMutex);
+        m_result.reset();
+    }
+    platform::Modal::beginSheet(m_panel, m_mainWindow);
+    m_panel->tempCleaningStatusImage()->hide();
+    m_panel->startProgress();
+    m_panel->tempCleaningProgressText()->setText(QStringLiteral("Cleaning temporary files..."));
+    m_panel->tempCleaningButton()->setEnabled(false);
+    m_shredControl->removeTemporaryItems();
+    platform::Modal::runModalForWindow(m_panel);
+    if (m_panel) {
+        platform::Modal::endSheet(m_panel);
+        m_panel->hide();
+    }
+}
+
+void TempCleaningPrompt::hideTempCleaningPanel()
+{
+    if (m_panel)
+        platform::Modal::endModalForWindow(m_panel);
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("TempCleaningFailTipEnd"), m_poster);
+}
+
+void TempCleaningPrompt::setTempCleaningSuccess()
+{
+    receiveResult(true);
+}
+
+void TempCleaningPrompt::setTempCleaningFailure()
+{
+    receiveResult(false);
+}
+
+void TempCleaningPrompt::receiveResult(bool success)
+{
+    // Handed over under our own lock, then picked up on the main thread.
+    {
+        std::lock_guard lock(m_resultMutex);
+        m_result = success;
+    }
+    QMetaObject::invokeMethod(this, [this] { showResult(); }, Qt::QueuedConnection);
+}
+
+void TempCleaningPrompt::showResult()
+{
+    std::optional<bool> result;
+    {
+        std::lock_guard lock(m_resultMutex);
+        result.swap(m_result);
+    }
+    if (!result || !m_panel)
+        return;
+    m_panel->stopProgress();
+    const platform::ImagePtr image = platform::imageNamed(*result ? QStringLiteral("success.png")
+                                                                  : QStringLiteral("fail.png"));
+    m_panel->tempCleaningStatusImage()->setPixmap(image ? QPixmap::fromImage(*image) : QPixmap());
+    m_panel->tempCleaningStatusImage()->show();
+    if (*result) {
+        m_panel->tempCleaningProgressText()->setText(QStringLiteral("Temporary files were cleaned successfully."));
+    } else {
+        m_panel->tempCleaningProgressText()->setText(QStringLiteral("Temporary file cleaning failed."));
+        platform::NotificationCenter::defaultCenter().post(QStringLiteral("TempCleaningFailTip"), m_poster);
+    }
+    m_panel->tempCleaningButton()->setEnabled(true);
+}

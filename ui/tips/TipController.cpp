@@ -1,0 +1,238 @@
+#include "ui/tips/TipController.h"
+
+#include "platform/ChildWindows.h"
+#include "platform/MainThread.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Timer.h"
+#include "platform/UserDefaults.h"
+#include "platform/WindowGeometry.h"
+#include "ui/tips/MAAttachedWindow.h"
+
+using platform::WindowGeometry;
+
+namespace {
+const QString kProblemsHeading = QStringLiteral("Cleaning Problems Occurred");
+const QString kCouldNotCleanHeading = QStringLiteral("Could Not Clean");
+const QString kCancelText = QStringLiteral("Click here to cancel privacy threat cleaning");
+constexpr double kDelayedTipSeconds = 0.1;
+} // namespace
+
+TipController::TipController(QObject *parent) : QObject(parent)
+{
+    auto &center = platform::NotificationCenter::defaultCenter();
+    auto observe = [&](const char *name, void (TipController::*handler)()) {
+        center.addObserver(this, QLatin1String(name), [this, handler](const platform::Notification &) { (this->*handler)(); });
+    };
+    observe("PrefsTips", &TipController::showPrefsTips);
+    observe("MainTips", &TipController::showMainTips);
+    observe("ResultsTips", &TipController::showResultsTips);
+    observe("CleaningStatusTips", &TipController::showCleaningStatusTips);
+    observe("CleanSystemTip", &TipController::showCleanSystemTip);
+    observe("TempCleaningFailTip", &TipController::showTempCleaningFailTip);
+    observe("PrefsTipsEnd", &TipController::hidePrefsTips);
+    observe("MainTipsEnd", &TipController::hideMainTips);
+    observe("ResultsTipsEnd", &TipController::hideResultsTips);
+    observe("CleaningStatusTipsEnd", &TipController::hideCleaningStatusTips);
+    observe("CleanSystemTipEnd", &TipController::hideCleanSystemTip);
+    observe("TempCleaningFailTipEnd", &TipController::hideTempCleaningFailTip);
+    observe("MainTipsZoom", &TipController::showMainTipsZoom);
+    observe("ResultsTipsZoom", &TipController::showResultsTipsZoom);
+    observe("CancelShredTipText", &TipController::changeShredTipText);
+}
+
+TipController::~TipController()
+{
+    for (TipField field : {&TipController::m_prefsAppListWindow, &TipController::m_mainAppsListWindow,
+                           &TipController::m_mainScanButtonWindow, &TipController::m_mainHelpButtonWindow,
+                           &TipController::m_resultsListWindow, &TipController::m_resultsShredButtonWindow,
+                           &TipController::m_problemStatusWindow, &TipController::m_couldNotCleanStatusWindow,
+                           &TipController::m_cleanSystemWindow, &TipController::m_tempCleaningFailWindow})
+        hideTipWindow(this->*field, nullptr);
+}
+
+bool TipController::tipsEnabled()
+{
+    return platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableTips"));
+}
+
+QPointF TipController::anchorPoint(const QWidget *anchor, AnchorPoint point)
+{
+    // The anchor's place in its window, wherever the layout nests it.
+    const QRectF f = WindowGeometry::frameInWindow(anchor);
+    switch (point) {
+    case AnchorPoint::LeftMiddle: return {f.x(), f.y() + f.height() / 2};
+    case AnchorPoint::RightMiddle: return {f.x() + f.width(), f.y() + f.height() / 2};
+    case AnchorPoint::Centre: return {f.x() + f.width() / 2, f.y() + f.height() / 2};
+    case AnchorPoint::TopCentre: return {f.x() + f.width() / 2, f.y() + f.height()};
+    case AnchorPoint::WindowMiddle: return {f.x(), WindowGeometry::frame(anchor->window()).height() / 2};
+    }
+    return {};
+}
+
+void TipController::showTip(const Tip &row)
+{
+    // A tip shown again replaces the one on screen, so no tip is left that no hide reaches.
+    QPointer<MAAttachedWindow> &field = this->*row.tip;
+    hideTipWindow(field, nullptr);
+    QWidget *anchor = this->*row.anchor;
+    QWidget *view = this->*row.view;
+    if (!anchor || !view)
+        return; // no window to add it to
+    QWidget *window = anchor->window();
+    std::unique_ptr<MAAttachedWindow> tip =
+        MAAttachedWindow::initWithView(view, anchorPoint(anchor, row.point), window, row.side, row.distance);
+    if (!tip)
+        return;
+    field = tip.get();
+    platform::ChildWindows::addChildWindow(window, tip.release());
+}
+
+void TipController::showSet(std::initializer_list<Tip> tips)
+{
+    if (!tipsEnabled())
+        return;
+    for (const Tip &tip : tips)
+        showTip(tip);
+}
+
+void TipController::hideTipWindow(QPointer<MAAttachedWindow> &tip, QWidget *parentWindow)
+{
+    if (!tip)
+        return;
+    MAAttachedWindow *window = tip;
+    tip = nullptr;
+    // The window it was really added to may not be the one named (the cleanup panel's tip).
+    platform::ChildWindows::removeChildWindow(parentWindow, window);
+    platform::ChildWindows::removeChildWindow(window->parentWidget(), window);
+    window->hide();
+    delete window;
+}
+
+void TipController::scheduleDelayedTip(QPointer<platform::Timer> TipController::*timer, void (TipController::*fire)())
+{
+    auto schedule = [this, timer, fire] {
+        this->*timer = platform::Timer::scheduledTimer(kDelayedTipSeconds, this, [this, fire] { (this->*fire)(); });
+    };
+    // The summary may post from the cleaning worker; timers live on the main thread. A call
+    // queued to this object is dropped if the object goes first.
+    if (platform::MainThread::isMainThread())
+        schedule();
+    else
+        QMetaObject::invokeMethod(this, schedule, Qt::QueuedConnection);
+}
+
+void TipController::showPrefsTips()
+{
+    showSet({{&TipController::m_prefsAppListWindow, &TipController::m_prefsAppListButton, AnchorPoint::LeftMiddle,
+              &TipController::m_prefsAppListView, 0, 10}});
+}
+
+void TipController::showMainTips()
+{
+    showSet({{&TipController::m_mainAppsListWindow, &TipController::m_mainAppsList, AnchorPoint::WindowMiddle,
+              &TipController::m_mainAppsListView, 0, 0},
+             {&TipController::m_mainScanButtonWindow, &TipController::m_mainScanButton, AnchorPoint::RightMiddle,
+              &TipController::m_mainScanButtonView, 2, 6},
+             {&TipController::m_mainHelpButtonWindow, &TipController::m_mainHelpButton, AnchorPoint::LeftMiddle,
+              &TipController::m_mainHelpButtonView, 0, 6}});
+}
+
+void TipController::showMainTipsZoom()
+{
+    showSet({{&TipController::m_mainAppsListWindow, &TipController::m_mainAppsList, AnchorPoint::Centre,
+              &TipController::m_mainAppsListView, 1, 0},
+             {&TipController::m_mainScanButtonWindow, &TipController::m_mainScanButton, AnchorPoint::LeftMiddle,
+              &TipController::m_mainScanButtonView, 0, 6},
+             {&TipController::m_mainHelpButtonWindow, &TipController::m_mainHelpButton, AnchorPoint::RightMiddle,
+              &TipController::m_mainHelpButtonView, 2, 6}});
+}
+
+void TipController::showResultsTips()
+{
+    showSet({{&TipController::m_resultsListWindow, &TipController::m_resultsList, AnchorPoint::WindowMiddle,
+              &TipController::m_resultsListView, 0, 0},
+             {&TipController::m_resultsShredButtonWindow, &TipController::m_resultsShredButton, AnchorPoint::LeftMiddle,
+              &TipController::m_resultsShredButtonView, 0, 0}});
+}
+
+void TipController::showResultsTipsZoom()
+{
+    showSet({{&TipController::m_resultsListWindow, &TipController::m_resultsList, AnchorPoint::Centre,
+              &TipController::m_resultsListView, 1, 0},
+             {&TipController::m_resultsShredButtonWindow, &TipController::m_resultsShredButton, AnchorPoint::TopCentre,
+              &TipController::m_resultsShredButtonView, 9, 0}});
+}
+
+void TipController::showTempCleaningFailTip()
+{
+    showSet({{&TipController::m_tempCleaningFailWindow, &TipController::m_tempCleaningFailTextField,
+              AnchorPoint::LeftMiddle, &TipController::m_tempCleaningFailView, 0, 17}});
+}
+
+void TipController::showCleaningStatusTips()
+{
+    scheduleDelayedTip(&TipController::m_cleaningStatusTipTimer, &TipController::showCleaningStatusTipsTimerFire);
+}
+
+void TipController::showCleanSystemTip()
+{
+    scheduleDelayedTip(&TipController::m_cleanSystemTipTimer, &TipController::showCleanSystemTipTimerFire);
+}
+
+void TipController::showCleaningStatusTipsTimerFire()
+{
+    // The timer has invalidated itself before calling us.
+    const QString heading = m_cleaningStatusTextField ? m_cleaningStatusTextField->text() : QString();
+    if (heading == kProblemsHeading)
+        showSet({{&TipController::m_problemStatusWindow, &TipController::m_cleaningStatusAnchor,
+                  AnchorPoint::LeftMiddle, &TipController::m_problemStatusView, 0, 57}});
+    else if (heading == kCouldNotCleanHeading)
+        showSet({{&TipController::m_couldNotCleanStatusWindow, &TipController::m_cleaningStatusAnchor,
+                  AnchorPoint::LeftMiddle, &TipController::m_couldNotCleanStatusView, 0, 57}});
+}
+
+void TipController::showCleanSystemTipTimerFire()
+{
+    showSet({{&TipController::m_cleanSystemWindow, &TipController::m_cleaningStatusAnchor, AnchorPoint::LeftMiddle,
+              &TipController::m_cleanSystemView, 0, 57}});
+}
+
+void TipController::hidePrefsTips()
+{
+    hideTipWindow(m_prefsAppListWindow, m_prefsWindow);
+}
+
+void TipController::hideMainTips()
+{
+    hideTipWindow(m_mainAppsListWindow, m_mainWindow);
+    hideTipWindow(m_mainScanButtonWindow, m_mainWindow);
+    hideTipWindow(m_mainHelpButtonWindow, m_mainWindow);
+}
+
+void TipController::hideResultsTips()
+{
+    hideTipWindow(m_resultsListWindow, m_resultsWindow);
+    hideTipWindow(m_resultsShredButtonWindow, m_resultsWindow);
+}
+
+void TipController::hideCleaningStatusTips()
+{
+    hideTipWindow(m_problemStatusWindow, m_cleaningStatusWindow);
+    hideTipWindow(m_couldNotCleanStatusWindow, m_cleaningStatusWindow);
+}
+
+void TipController::hideCleanSystemTip()
+{
+    hideTipWindow(m_cleanSystemWindow, m_cleaningStatusWindow);
+}
+
+void TipController::hideTempCleaningFailTip()
+{
+    hideTipWindow(m_tempCleaningFailWindow, m_mainWindow);
+}
+
+void TipController::changeShredTipText()
+{
+    if (m_resultsShredButtonTextField)
+        m_resultsShredButtonTextField->setText(kCancelText);
+}
