@@ -5,6 +5,7 @@
 #include "platform/Modal.h"
 #include "platform/PropertyList.h"
 #include "platform/Task.h"
+#include "platform/Workspace.h"
 #include "platform/UserDefaults.h"
 #include "support/DemoHome.h"
 #include "ui/AppController.h"
@@ -117,6 +118,7 @@ struct Product {
         platform::Alert::setResponder({});
         platform::Modal::setObserver({});
         platform::Task::setLaunchRecorder({});
+        platform::Workspace::sharedWorkspace().setRunningApplicationSource({});
     }
     QList<resultItemPtr> rows() const { return ui->fileControl()->resultsArrayController()->arrangedObjects(); }
 };
