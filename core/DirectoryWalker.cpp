@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr size_t batchBytes = 32 * 1024;
 constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool isDotOrDotDot(const char *name)
@@ -43,23 +42,20 @@ void DirectoryWalker::walk(int folderFd, bool ownsFd)
     quint64 seen = 0;
     while (m_depth > 0) {
         Frame &frame = m_frames[m_depth - 1];
-        if (frame.pos >= frame.len) {
+        const char *name = nullptr;
+        unsigned char type = DT_UNKNOWN;
+        if (frame.finished || !frame.listing.next(name, type)) {
             if (m_reportsProgress && m_pool)
                 m_pool->progress(seen);
-            if (!readBatch(frame)) {
-                pop();
-                continue;
-            }
+            pop();
+            continue;
         }
-        const auto *entry = reinterpret_cast<const struct dirent64 *>(frame.buffer.get() + frame.pos);
-        frame.pos += entry->d_reclen;
-        frame.cookie = entry->d_off;
-        const char *name = entry->d_name;
         if (isDotOrDotDot(name))
             continue;
-        ++seen;
+        // Now and then, as a batch read used to: a big flat folder is reason enough for helpers.
+        if ((++seen & 511) == 0 && m_reportsProgress && m_pool)
+            m_pool->progress(seen);
 
-        const unsigned char type = entry->d_type;
         if (type == DT_DIR) {
             descend(frame.fd, name); // may grow m_frames: `frame` is not used afterwards
             continue;
@@ -80,23 +76,6 @@ void DirectoryWalker::walk(int folderFd, bool ownsFd)
     }
 }
 
-bool DirectoryWalker::readBatch(Frame &frame)
-{
-    if (frame.finished)
-        return false;
-    if (!frame.buffer)
-        frame.buffer = std::make_unique<char[]>(batchBytes);
-    const ssize_t n = getdents64(frame.fd, frame.buffer.get(), batchBytes);
-    if (n <= 0) {
-        // The end of the listing, or a read error: either way this folder is done.
-        frame.finished = true;
-        return false;
-    }
-    frame.pos = 0;
-    frame.len = long(n);
-    return true;
-}
-
 void DirectoryWalker::descend(int parentFd, const char *name)
 {
     if (m_pool && m_pool->offer(parentFd, name))
@@ -113,8 +92,7 @@ void DirectoryWalker::push(int fd)
         m_frames.emplace_back();
     Frame &frame = m_frames[m_depth++];
     frame.fd = fd;
-    frame.pos = frame.len = 0;
-    frame.cookie = 0;
+    frame.listing.start(fd);
     // A folder that can be listed but not searched names entries that cannot be sized: the
     // count passes over them too, so that the size and the count agree. (The size walk finds
     // out on its own when it looks each entry up.)
@@ -132,10 +110,9 @@ void DirectoryWalker::push(int fd)
             oldest.dev = 0;
             oldest.ino = 0;
         }
+        oldest.listing.release();
         close(oldest.fd);
         oldest.fd = -1;
-        oldest.buffer.reset();
-        oldest.pos = oldest.len = 0;
     }
 }
 
@@ -146,6 +123,7 @@ void DirectoryWalker::pop()
     bool lostAncestors = false;
     if (top >= 2 && top == m_lowestOpen && frame.fd >= 0)
         lostAncestors = !reopenParent(frame, m_frames[top - 1]);
+    frame.listing.release();
     if (frame.fd >= 0 && (top > 0 || m_ownsRoot))
         close(frame.fd);
     frame.fd = -1;
@@ -162,12 +140,12 @@ bool DirectoryWalker::reopenParent(Frame &child, Frame &parent)
     struct stat st;
     // Renamed or replaced while its handle was closed: it is not the folder we were in.
     if (fstat(fd, &st) != 0 || st.st_dev != parent.dev || st.st_ino != parent.ino
-        || lseek(fd, parent.cookie, SEEK_SET) < 0) {
+        || !parent.listing.resume(fd)) {
+        parent.listing.release();
         close(fd);
         return false;
     }
     parent.fd = fd;
-    parent.pos = parent.len = 0;
     --m_lowestOpen;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DirectoryBatch.h"
+
 #include <QtGlobal>
 
 #include <memory>
@@ -37,16 +39,12 @@ public:
 private:
     struct Frame {
         int fd = -1;
-        std::unique_ptr<char[]> buffer;
-        long pos = 0;
-        long len = 0;
-        off_t cookie = 0; // listing position after the last entry taken
+        platform::DirectoryBatch listing; // resumable where the last entry taken left off
         dev_t dev = 0;    // identity, recorded when the handle is closed on the way down
         ino_t ino = 0;
         bool finished = false;
     };
 
-    bool readBatch(Frame &frame);
     void descend(int parentFd, const char *name);
     void push(int fd);
     void pop();

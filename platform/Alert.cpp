@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMutex>
 #include <QPixmap>
@@ -53,6 +54,7 @@ int Alert::runModal(QWidget *parent)
     box.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     box.setText(m_messageText);
     box.setInformativeText(m_informativeText);
+    widenInformativeText(box);
     switch (m_style) {
     case Style::Warning: box.setIcon(QMessageBox::Warning); break;
     case Style::Informational: box.setIcon(QMessageBox::Information); break;
@@ -84,6 +86,12 @@ int Alert::runModal(QWidget *parent)
     const int index = int(buttons.indexOf(box.clickedButton()));
     // Closed without a button (no escape button): the default answer.
     return FirstButtonReturn + (index < 0 ? 0 : index);
+}
+
+void Alert::widenInformativeText(QMessageBox &box)
+{
+    if (QLabel *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        text->setMinimumWidth(InformativeTextMinimumWidth);
 }
 
 int Alert::runAlertPanel(const QString &title, const QString &message, const QString &defaultButton,

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 namespace platform {
@@ -64,6 +65,11 @@ public:
     // It returns the button answer (1000, 1001, 1002; panels too) and may tick `suppress`.
     using Responder = std::function<int(const Alert &alert, bool &suppress)>;
     static void setResponder(Responder responder);
+
+    // The message box wraps the informative text at the width of the message, so a short
+    // message made a tall, narrow alert; its text gets this width at least.
+    static constexpr int InformativeTextMinimumWidth = 320;
+    static void widenInformativeText(QMessageBox &box);
 
 private:
     QString m_messageText;

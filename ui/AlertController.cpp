@@ -4,6 +4,7 @@
 #include "platform/MainThread.h"
 #include "platform/Modal.h"
 #include "platform/Timer.h"
+#include "ui/views/QZBareCell.h"
 
 #include "ui_AlertWindow.h"
 
@@ -84,6 +85,7 @@ void AlertController::awakeFromNib()
     };
     m_alertItemArrayController->setColumns({icon, name});
     m_ui->alertTableView->horizontalHeader()->resizeSection(0, 44);
+    m_ui->alertTableView->setItemDelegateForColumn(0, new QZBareCell(m_ui->alertTableView));
 
     m_sorted = true;
     m_alertItemArrayController->sortUsing(&nameLessThan);

@@ -17,6 +17,7 @@
 #include "ui/launch/AlertTextPrompt.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/launch/TempCleaningPrompt.h"
+#include "ui/views/QZBareCell.h"
 
 #include "ui_MainWindow.h"
 
@@ -103,6 +104,8 @@ void AppController::setMainWindow(MainWindow *window)
         connect(menu, &QMenu::aboutToShow, this, &AppController::updateMenuItems);
 
     QTableView *table = form.locationTableView;
+    table->setItemDelegateForColumn(0, new QZBareCell(table));
+    table->setItemDelegateForColumn(1, new QZBareCell(table));
     table->setItemDelegateForColumn(2, new QZRichTextCell(table));
     if (m_locationArrayController)
         setLocationArrayController(m_locationArrayController);

@@ -22,6 +22,7 @@
 #include "ui/summary/CleaningWarning.h"
 #include "ui/summary/DaemonRestarts.h"
 #include "ui/views/Hyperlink.h"
+#include "ui/views/QZBareCell.h"
 #include "ui/views/QZTextFieldCell.h"
 
 #include <QCoreApplication>
@@ -167,6 +168,8 @@ void ResultsController::awakeFromNib()
             m_statusCell = new QZStatusCell(table);
             m_statusCell->willDisplayCell = [this](QZStatusCell *cell, int row) { willDisplayStatusCell(cell, row); };
             table->setItemDelegateForColumn(4, m_statusCell);
+            table->setItemDelegateForColumn(0, new QZBareCell(table));
+            table->setItemDelegateForColumn(1, new QZBareCell(table));
         }
         // Name and size read best centred in the tall rows, and white on the selection.
         for (const char *identifier : {"nameColumn", "sizeColumn"})

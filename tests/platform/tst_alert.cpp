@@ -1,5 +1,7 @@
 #include "platform/Alert.h"
 
+#include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 
 class tst_PlatformAlert : public QObject
@@ -13,6 +15,8 @@ private slots:
     void suppression_data();
     void suppression();
     void offscreenWithoutResponderTakesDefault();
+    void informativeTextIsNotSqueezed_data();
+    void informativeTextIsNotSqueezed();
 };
 
 void tst_PlatformAlert::panelAnswers_data()
@@ -105,6 +109,42 @@ void tst_PlatformAlert::offscreenWithoutResponderTakesDefault()
     QCOMPARE(alert.runModal(), platform::Alert::FirstButtonReturn);
     QCOMPARE(platform::Alert::runAlertPanel(QStringLiteral("T"), QString(), QStringLiteral("Cancel"), QStringLiteral("Quit")),
              platform::Alert::AlertDefaultReturn);
+}
+
+void tst_PlatformAlert::informativeTextIsNotSqueezed_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("informative");
+    QTest::addColumn<int>("maxLines");
+    QTest::newRow("short title, long text")
+        << "Cancel Setup Assistant" << "Nimbrel will use the default recommendations for any unconfigured settings."
+        << 3;
+    QTest::newRow("long text")
+        << "Finder Recent Folders Cleaning Alert"
+        << "Finder recent folders are selected for cleaning. Cleaning recent folders will relaunch the Finder, "
+           "which can interrupt Finder activity. Finish any Finder tasks (such as copying files) before "
+           "continuing. Do you want to continue cleaning Finder recent folders?"
+        << 6;
+}
+
+void tst_PlatformAlert::informativeTextIsNotSqueezed()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, informative);
+    QFETCH(int, maxLines);
+    QMessageBox box;
+    box.setText(message);
+    box.setInformativeText(informative);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    platform::Alert::widenInformativeText(box);
+    box.show(); // the box settles its size as it is shown
+    const auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+    QVERIFY(text);
+    QVERIFY2(text->width() >= platform::Alert::InformativeTextMinimumWidth, qPrintable(QString::number(text->width())));
+    // At that width the text takes few lines, not a narrow column.
+    const int lineHeight = text->fontMetrics().lineSpacing();
+    QVERIFY2(text->heightForWidth(text->width()) <= maxLines * lineHeight,
+             qPrintable(QString::number(text->heightForWidth(text->width()) / lineHeight)));
 }
 
 QTEST_MAIN(tst_PlatformAlert)

@@ -170,6 +170,8 @@ private slots:
     void advancedOptionsSheet();
     void windowsOpenCentred_data();
     void windowsOpenCentred();
+    void nothingSitsWhereTheSettingsTipPoints_data();
+    void nothingSitsWhereTheSettingsTipPoints();
 };
 
 void tst_Prefs::cleanup()
@@ -585,6 +587,34 @@ void tst_Prefs::windowsOpenCentred()
              qPrintable(QStringLiteral("%1,%2 %3x%4 screen %5,%6").arg(window->frameGeometry().center().x()).arg(window->frameGeometry().center().y()).arg(window->width()).arg(window->height()).arg(screenCentre.x()).arg(screenCentre.y())));
     if (advanced)
         fx.prefs.hideAdvancedOptionsPanel();
+}
+
+void tst_Prefs::nothingSitsWhereTheSettingsTipPoints_data()
+{
+    QTest::addColumn<bool>("withPane");
+    QTest::newRow("a pane") << true;
+    QTest::newRow("no pane") << false;
+}
+
+// The settings tip hangs 10 points left of the application pop-up; a control there would be
+// hidden under it.
+void tst_Prefs::nothingSitsWhereTheSettingsTipPoints()
+{
+    QFETCH(bool, withPane);
+    Fixture fx;
+    if (withPane)
+        fx.addSafari();
+    fx.prefs.showPrefsWindow();
+    QWidget *window = fx.prefs.prefsWindow();
+    QWidget *popUp = fx.prefs.popUp();
+    const QRect anchor(popUp->mapTo(window, QPoint(0, 0)), popUp->size());
+    for (QWidget *child : window->findChildren<QWidget *>()) {
+        if (!child->isVisible() || child == popUp || popUp->isAncestorOf(child) || child->isAncestorOf(popUp))
+            continue;
+        const QRect r(child->mapTo(window, QPoint(0, 0)), child->size());
+        const bool sameRow = r.top() < anchor.bottom() && r.bottom() > anchor.top();
+        QVERIFY2(!(sameRow && r.right() < anchor.left()), qPrintable(child->objectName()));
+    }
 }
 
 QTEST_MAIN(tst_Prefs)

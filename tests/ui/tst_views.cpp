@@ -1,5 +1,6 @@
 #include "ui/views/Hyperlink.h"
 #include "ui/views/QZDividerView.h"
+#include "ui/views/QZBareCell.h"
 #include "ui/views/QZTextFieldCell.h"
 #include "ui/views/QZTitleView.h"
 
@@ -27,6 +28,8 @@ private slots:
     void divider();
     void highlightedTextIsWhite_data();
     void highlightedTextIsWhite();
+    void bareCellDrawsNoFocusFrame_data();
+    void bareCellDrawsNoFocusFrame();
 };
 
 void TestViews::hyperlinks_data()
@@ -210,6 +213,60 @@ void TestViews::highlightedTextIsWhite()
         QVERIFY(dark > 20);
     // Capital letters: the ink's middle lies within a few pixels of the cell's middle.
     QVERIFY2(qAbs((top + bottom) / 2.0 - 15) <= 3, qPrintable(QStringLiteral("%1..%2").arg(top).arg(bottom)));
+}
+
+void TestViews::bareCellDrawsNoFocusFrame_data()
+{
+    QTest::addColumn<bool>("bareCell");
+    QTest::addColumn<bool>("withImage");
+    QTest::addColumn<bool>("withCheck");
+    QTest::addColumn<bool>("focusShows");
+    // The style's own cell is the control: it does frame the focused cell.
+    QTest::newRow("style's cell, no image") << false << false << false << true;
+    QTest::newRow("style's cell, check box") << false << false << true << true;
+    QTest::newRow("bare cell, empty") << true << false << false << false;
+    QTest::newRow("bare cell, image") << true << true << false << false;
+    QTest::newRow("bare cell, check box") << true << false << true << false;
+}
+
+void TestViews::bareCellDrawsNoFocusFrame()
+{
+    QFETCH(bool, bareCell);
+    QFETCH(bool, withImage);
+    QFETCH(bool, withCheck);
+    QFETCH(bool, focusShows);
+    QStandardItemModel model(1, 1);
+    auto *item = new QStandardItem;
+    if (withImage) {
+        QPixmap icon(16, 16);
+        icon.fill(Qt::red);
+        item->setIcon(QIcon(icon));
+    }
+    if (withCheck) {
+        item->setCheckable(true);
+        item->setCheckState(Qt::Checked);
+    }
+    model.setItem(0, 0, item);
+    QTableView table;
+    table.setModel(&model);
+    QStyledItemDelegate plain;
+    QZBareCell cell;
+    QStyledItemDelegate *delegate = bareCell ? &cell : &plain;
+
+    const auto render = [&](bool focused) {
+        QStyleOptionViewItem option;
+        option.initFrom(&table);
+        option.widget = &table;
+        option.rect = QRect(0, 0, 44, 40);
+        option.state = QStyle::State_Enabled | QStyle::State_Active
+                       | (focused ? QStyle::State_HasFocus : QStyle::State_None);
+        QImage image(44, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        delegate->paint(&painter, option, model.index(0, 0));
+        return image;
+    };
+    QCOMPARE(render(true) != render(false), focusShows);
 }
 
 QTEST_MAIN(TestViews)

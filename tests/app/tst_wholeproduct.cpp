@@ -1,0 +1,291 @@
+#include "app/MainInterface.h"
+#include "core/FileController.h"
+#include "core/LocationController.h"
+#include "platform/Alert.h"
+#include "platform/Modal.h"
+#include "platform/PropertyList.h"
+#include "platform/Task.h"
+#include "platform/Workspace.h"
+#include "platform/UserDefaults.h"
+#include "support/DemoHome.h"
+#include "ui/AppController.h"
+#include "ui/MainWindow.h"
+#include "ui/ResultsController.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+// Every value of every row a query gives, as text: enough to tell that no row changed.
+QString rowsOf(const QString &database, const QString &query)
+{
+    sqlite3 *db = nullptr;
+    QString text;
+    if (sqlite3_open_v2(QFile::encodeName(database).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_exec(db, query.toUtf8().constData(), [](void *out, int n, char **values, char **) {
+            auto *t = static_cast<QString *>(out);
+            for (int i = 0; i < n; ++i)
+                *t += QString::fromUtf8(values[i] ? values[i] : "NULL") + QLatin1Char('|');
+            *t += QLatin1Char('\n');
+            return 0;
+        }, &text, nullptr);
+    }
+    sqlite3_close(db);
+    return text.isEmpty() ? QStringLiteral("(nothing read)") : text;
+}
+
+QVariant keyOf(const QString &list, const QString &key)
+{
+    const auto parsed = platform::PropertyList::fromFile(list);
+    return parsed ? parsed->toVariant().toMap().value(key) : QVariant(QStringLiteral("(unreadable)"));
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// What the readers below answer when there was nothing to read.
+const QStringList unread{QStringLiteral("(missing)"), QStringLiteral("(nothing read)"), QStringLiteral("(unreadable)")};
+
+// What must stay as it was, read before and after a clean: "file", "rows" or "key" with
+// its path (relative to the home) and what was read there.
+using Snapshot = QMap<QString, QVariant>;
+
+Snapshot snapshot(const QString &folder)
+{
+    const QJsonObject keep = demohome::keepList(folder);
+    const QString home = folder + QStringLiteral("/home/");
+    Snapshot shot;
+    for (const QJsonValue &file : keep.value(QStringLiteral("files")).toArray())
+        shot.insert(QStringLiteral("file ") + file.toString(), bytesOf(home + file.toString()));
+    for (const QJsonValue &row : keep.value(QStringLiteral("rows")).toArray()) {
+        const QJsonArray pair = row.toArray();
+        shot.insert(QStringLiteral("rows ") + pair[0].toString() + QLatin1Char(' ') + pair[1].toString(),
+                    rowsOf(home + pair[0].toString(), pair[1].toString()));
+    }
+    for (const QJsonValue &key : keep.value(QStringLiteral("keys")).toArray()) {
+        const QJsonArray pair = key.toArray();
+        shot.insert(QStringLiteral("key ") + pair[0].toString() + QLatin1Char(' ') + pair[1].toString(),
+                    keyOf(home + pair[0].toString(), pair[1].toString()));
+    }
+    for (const char *canary : {"outside/canary.txt", "outside/canary-folder/keep.txt"})
+        shot.insert(QStringLiteral("canary ") + QLatin1String(canary), bytesOf(folder + QLatin1Char('/') + QLatin1String(canary)));
+    return shot;
+}
+
+// The demo home made afresh, the program pointed at it and launched as the user would.
+struct Product {
+    QTemporaryDir base;
+    QString folder = base.path() + QStringLiteral("/demo");
+    std::unique_ptr<MainInterface> ui;
+    int alerts = 0;
+    QList<QStringList> launches;
+
+    bool make(bool secure = false, int level = 0)
+    {
+        const QString failure = demohome::make(QStringLiteral(NIMBREL_TEST_SOURCE_DIR), folder);
+        if (!failure.isEmpty()) {
+            qWarning("%s", qPrintable(failure));
+            return false;
+        }
+        demohome::useFolder(folder);
+        platform::UserDefaults::resetStandardUserDefaults();
+        demohome::switchEverythingOn(secure, level);
+        platform::Alert::setResponder([this](const platform::Alert &, bool &) {
+            ++alerts;
+            return platform::Alert::FirstButtonReturn; // "Yes": cookies and recent folders too
+        });
+        platform::Modal::setObserver([](QWidget *window, bool) { platform::Modal::endModalForWindow(window); });
+        // The daemon restarts stay recorded: killall must not reach this machine's processes.
+        platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
+            launches.append(QStringList{path} + arguments);
+        });
+        ui = demohome::launch();
+        return ui != nullptr;
+    }
+    ~Product()
+    {
+        ui.reset();
+        platform::UserDefaults::resetStandardUserDefaults();
+        platform::Alert::setResponder({});
+        platform::Modal::setObserver({});
+        platform::Task::setLaunchRecorder({});
+        platform::Workspace::sharedWorkspace().setRunningApplicationSource({});
+    }
+    QList<resultItemPtr> rows() const { return ui->fileControl()->resultsArrayController()->arrangedObjects(); }
+};
+
+} // namespace
+
+// The product as a newcomer meets it: the demo home with all fifteen applications, launched
+// through the main interface, scanned and cleaned from its own window.
+class tst_WholeProduct : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
+            qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_TEST_BUNDLE);
+        // One scan, looked at by the two tests below; only one launched product at a time, as
+        // every module answers every scan request.
+        Product product;
+        QVERIFY(product.make());
+        for (const locationItemPtr &row : product.ui->locationControl()->locationArrayController()->arrangedObjects())
+            m_locations.append(row->locName());
+        product.ui->appControl()->scan();
+        for (const resultItemPtr &row : product.rows())
+            m_found[row->resultItemAppName()].append(row->resultItemName());
+    }
+
+    void locationsInNameOrder()
+    {
+        QCOMPARE(m_locations, (QStringList{"Camino", "Chrome", "Chromium", "Finder", "Firefox", "Flash Cookies", "Flock",
+                                           "iCab", "OmniWeb", "Opera", "Preview", "QuickTime", "Safari",
+                                           "SeaMonkey", "Shiira"}));
+    }
+
+    // Each module's rows for the traces the demo home holds, in the module's offer order.
+    void scanListsPromisedRows_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QStringList>("rows");
+        const QStringList chromium{"Browsing History", "History Segments", "Archived Browsing History",
+                                   "Monthly History Index", "Monthly History Index", "Monthly History Index",
+                                   "Visited Links History", "Cache", "History Provider Cache", "Cookies",
+                                   "Download History", "Download History URL Chains", "Flash Cookies", "Form Values",
+                                   "Last Session Information", "Last Session Tabs", "Open Windows", "Recent Searches",
+                                   "Webpage Icons", "DOM Storage"};
+        const QStringList sfl{"Legacy Recent Applications Shared File List", "Legacy Recent Documents Shared File List",
+                              "Legacy Recent Hosts Shared File List", "Legacy Recent Servers Shared File List",
+                              "Recent Applications Shared File List", "Recent Documents Shared File List",
+                              "Recent Hosts Shared File List", "Recent Servers Shared File List"};
+        QTest::newRow("Camino") << "Camino" << QStringList{"Browsing History", "Cache", "Cookies", "Download History",
+            "Last Session Information", "Open Windows", "Webpage Icons", "DOM Storage"};
+        QTest::newRow("Chrome") << "Chrome" << chromium;
+        QTest::newRow("Chromium") << "Chromium" << chromium;
+        QTest::newRow("Finder") << "Finder" << (QStringList{"Recent Items"} + sfl + QStringList{
+            "Legacy Download Quarantine History", "Download Quarantine History", "Recent Folders"});
+        // Current places has no icon table: its failed count ends the icons, as the table says.
+        QTest::newRow("Firefox") << "Firefox" << QStringList{"Browsing History", "Cache", "Cache2", "Offline Cache",
+            "Cache Thumbnails", "Cookies", "Legacy Download History", "Download History", "Form Values",
+            "Last Session Information", "Legacy Last Session Information", "Last Session Information Backup",
+            "Legacy Last Session Information Backup", "Open Windows", "Recent Searches", "DOM Storage", "Web Storage"};
+        QTest::newRow("Flash Cookies") << "Flash Cookies" << QStringList{"History", "Shared Objects"};
+        QTest::newRow("Flock") << "Flock" << QStringList{"Browsing History", "History Segments", "Monthly History Index",
+            "Monthly History Index", "Monthly History Index", "Cache", "Cookies", "Download History", "Form Values",
+            "Last Session Local State", "Last Session Information", "Last Session Tabs", "Open Windows",
+            "Recent Searches", "Webpage Icons", "DOM Storage"};
+        QTest::newRow("iCab") << "iCab" << QStringList{"Browsing History", "Cache", "Cookies", "Download History",
+            "Last Session Information", "Open Windows", "Recent Searches", "Top Sites", "Webpage Icons", "DOM Storage"};
+        QTest::newRow("OmniWeb") << "OmniWeb" << QStringList{"Browsing History", "History Index", "History Index Log",
+            "Cache", "Cookies", "Download History", "Form Values", "Webpage Icons"};
+        QTest::newRow("Opera") << "Opera" << QStringList{"Browsing History", "History Segments",
+            "Archived Browsing History", "Monthly History Index", "Monthly History Index", "Monthly History Index",
+            "Legacy Browsing History", "Legacy Typed History", "Cache", "History Provider Cache", "Legacy Cache",
+            "Legacy VPS Cache", "Legacy Cache Index", "Legacy Cache Thumbnails", "Cookies", "Legacy Cookies",
+            "Download History", "Download History URL Chains", "Legacy Download History", "Last Session Information",
+            "Last Session Information Backup", "Legacy Last Session Information",
+            "Legacy Last Session Information Backup", "Open Windows", "Recent Searches", "Legacy Recent Searches",
+            "Webpage Icons", "Legacy Webpage Icons", "DOM Storage", "Legacy DOM Storage"};
+        QTest::newRow("Preview") << "Preview" << QStringList{"Recent Items", "Legacy Recent Items Shared File List",
+            "Recent Items Shared File List", "Open Windows"};
+        QTest::newRow("QuickTime") << "QuickTime" << QStringList{"Cache", "Download Quarantine History",
+            "Recent Items", "Legacy Recent Items Shared File List", "Recent Items Shared File List", "Recent URLs",
+            "Legacy Recent URLs", "Open Windows"};
+        QTest::newRow("Safari") << "Safari" << QStringList{"Browsing History", "Browsing History Database",
+            "History Index", "Recently Closed Tabs", "Cache", "Metadata Cache", "Data Cache", "WebKit Cache",
+            "Webkit Media Cache", "Webpage Previews Cache", "Cookies", "Binary Cookies", "Download History",
+            "Form Values", "Last Session Information", "Open Windows", "Recent Searches", "Recent Web Searches",
+            "Top Sites", "Webpage Icons", "DOM Storage", "Website Databases"};
+        QTest::newRow("SeaMonkey") << "SeaMonkey" << QStringList{"Browsing History", "URL Autocomplete History",
+            "Typed History", "Cache", "Cookies", "Download History", "Form Values", "Last Session Information",
+            "Last Session Information Backup", "Open Windows", "DOM Storage"};
+        QTest::newRow("Shiira") << "Shiira" << QStringList{"Browsing History", "Cache", "Cookies", "Download History",
+            "Last Session Information", "Open Windows", "Webpage Icons"};
+    }
+    void scanListsPromisedRows()
+    {
+        QFETCH(QString, module);
+        QFETCH(QStringList, rows);
+        for (QString &row : rows)
+            row = module + QLatin1Char(' ') + row;
+        QCOMPARE(m_found.value(module), rows);
+    }
+
+    // Everything cleaned at once, with secure removal off and at each of its levels.
+    void cleanAll_data()
+    {
+        QTest::addColumn<bool>("secure");
+        QTest::addColumn<int>("level");
+        QTest::newRow("plain removal") << false << 0;
+        QTest::newRow("secure, level 0") << true << 0;
+        QTest::newRow("secure, level 1") << true << 1;
+        QTest::newRow("secure, level 2") << true << 2;
+    }
+    void cleanAll()
+    {
+        QFETCH(bool, secure);
+        QFETCH(int, level);
+        Product product;
+        QVERIFY(product.make(secure, level));
+        const Snapshot before = snapshot(product.folder);
+        QVERIFY(before.size() > 40);
+        for (auto it = before.cbegin(); it != before.cend(); ++it) // all there to compare with
+            QVERIFY2(it.value().isValid() && !unread.contains(it.value().toString()), qPrintable(it.key()));
+        product.ui->appControl()->scan();
+        const QList<resultItemPtr> rows = product.rows();
+        QCOMPARE(rows.size(), 195);
+
+        ResultsController *results = product.ui->resultsControl();
+        product.ui->appControl()->mainWindow()->hide(); // nothing to repaint during the run
+        results->shredButton()->click();
+        QVERIFY(QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 240000));
+        QCOMPARE(product.alerts, 2); // the cookie and the recent-folders warnings
+
+        // Every row answered. Safari's and Shiira's rows share the cookie list: the second to
+        // come finds it gone.
+        QStringList notCleaned;
+        for (const resultItemPtr &row : rows) {
+            const QString status = row->resultItemStatusText();
+            QVERIFY2(status == QLatin1String("- Cleaned") || status == QLatin1String("- Could not clean"),
+                     qPrintable(row->resultItemName() + QLatin1Char(' ') + status));
+            if (status != QLatin1String("- Cleaned"))
+                notCleaned << row->resultItemName();
+        }
+        QCOMPARE(notCleaned, QStringList{"Shiira Cookies"});
+        QCOMPARE(results->shreddedItemCount(), rows.size() - 1);
+
+        // What the user never chose is as it was, the links' targets outside too.
+        const Snapshot after = snapshot(product.folder);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+
+        // Databases cleaned in place are sound; the rest is gone from where it was.
+        for (const resultItemPtr &row : rows) {
+            const QString path = row->resultItemPath();
+            if (row->resultItemType() == QLatin1String("Sqlite"))
+                QCOMPARE(rowsOf(path, QStringLiteral("PRAGMA integrity_check;")), QStringLiteral("ok|\n"));
+            else if (row->resultItemType() != QLatin1String("Plist") && !row->resultItemName().endsWith(QLatin1String("DOM Storage")))
+                QVERIFY2(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink(), qPrintable(path));
+        }
+        // Nothing left set aside.
+        QCOMPARE(QDir(product.folder + QStringLiteral("/tmp/Nimbrel")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                 QStringList());
+    }
+
+private:
+    QStringList m_locations;
+    QMap<QString, QStringList> m_found;
+};
+
+QTEST_MAIN(tst_WholeProduct)
+#include "tst_wholeproduct.moc"
