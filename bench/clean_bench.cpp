@@ -16,6 +16,7 @@
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Task.h"
+#include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/DemoHome.h"
 #include "ui/AppController.h"
@@ -84,6 +85,15 @@ double removeWithTool(const QString &tree, bool secure)
     return timer.nsecsElapsed() / 1e9;
 }
 
+// Warnings and launch prompts answered "Yes", the summary closed, and no daemon restarted on
+// this machine: the run is timed, never a window waiting for a click.
+void answerAsAUserWould()
+{
+    platform::Alert::setResponder([](const platform::Alert &, bool &) { return platform::Alert::FirstButtonReturn; });
+    platform::Modal::setObserver([](QWidget *window, bool) { platform::Modal::endModalForWindow(window); });
+    platform::Task::setLaunchRecorder([](const QString &, const QStringList &) {});
+}
+
 // From the Clean button to the end of the run; negative when it does not end.
 double timeCleaning(ResultsController *results)
 {
@@ -100,6 +110,8 @@ double removeWithRun(const QString &home)
 {
     auto &defaults = platform::UserDefaults::standardUserDefaults();
     std::unique_ptr<MainInterface> ui = MainInterface::load();
+    // The start-up tips and launch prompts run now, as at launch, not inside the timed run.
+    platform::Timer::fireAllPending();
     platform::NotificationCenter::defaultCenter().post(
         QStringLiteral("CheckLocationItems"), nullptr,
         {{QStringLiteral("targName"), QStringLiteral("Safari")},
@@ -179,10 +191,7 @@ int demoMain(const QString &parent, int rounds)
     QTemporaryDir base(parent + QStringLiteral("/clean_bench.XXXXXX"));
     const QString ours = base.path() + QStringLiteral("/ours");
     const QString theirs = base.path() + QStringLiteral("/theirs");
-    // Warnings answered "Yes", the summary closed, and no daemon restarted on this machine.
-    platform::Alert::setResponder([](const platform::Alert &, bool &) { return platform::Alert::FirstButtonReturn; });
-    platform::Modal::setObserver([](QWidget *window, bool) { platform::Modal::endModalForWindow(window); });
-    platform::Task::setLaunchRecorder([](const QString &, const QStringList &) {});
+    answerAsAUserWould();
     double bestRun = -1, bestTool = -1;
     for (int round = 0; round < rounds; ++round) {
         for (const QString &folder : {ours, theirs}) {
@@ -293,6 +302,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
 
+    answerAsAUserWould();
     auto &defaults = platform::UserDefaults::standardUserDefaults();
     defaults.setBool(false, QStringLiteral("FirstLaunch"));
     defaults.setBool(true, QStringLiteral("com.apple.Safari"));
