@@ -4,7 +4,7 @@
 #include "app/NimbrelAppDelegate.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
-#include "platform/Workspace.h"
+#include "support/OwnApplications.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
 
@@ -57,22 +57,14 @@ inline QString make(const QString &sourceDir, const QString &folder, bool big = 
     return {};
 }
 
-// Points the program at the folder's home, system root and temporary folder. Programs run
-// side by side: only what was started from this root counts as running, never the fake
-// applications of a test next door (whose alert would hold up a scan or a clean).
+// Points the program at the folder's home, system root and temporary folder; only what was
+// started from this root counts as running.
 inline void useFolder(const QString &folder)
 {
     qputenv("HOME", QFile::encodeName(folder + QStringLiteral("/home")));
     qputenv("TMPDIR", QFile::encodeName(folder + QStringLiteral("/tmp")));
     qputenv("NIMBREL_SYSTEM_ROOT", QFile::encodeName(folder + QStringLiteral("/root")));
-    platform::Workspace &workspace = platform::Workspace::sharedWorkspace();
-    workspace.setRunningApplicationSource([&workspace, root = folder + QStringLiteral("/root/")] {
-        QList<platform::RunningApplication> ours;
-        for (const platform::RunningApplication &app : workspace.scanRunningApplications())
-            if (app.bundlePath.startsWith(root))
-                ours.append(app);
-        return ours;
-    });
+    countOnlyApplicationsUnder(folder + QStringLiteral("/root/"));
 }
 
 // Defaults of a user who has seen every pane and switched every category on, cookies too;

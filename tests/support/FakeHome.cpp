@@ -1,4 +1,5 @@
 #include "support/FakeHome.h"
+#include "support/OwnApplications.h"
 
 #include "platform/FileManager.h"
 #include "platform/UserDefaults.h"
@@ -52,17 +53,7 @@ FakeHome::FakeHome()
     qputenv("TMPDIR", encodePath(m_tmp));
     qputenv("NIMBREL_SYSTEM_ROOT", encodePath(m_root));
     platform::UserDefaults::resetStandardUserDefaults();
-    // Test programs run side by side: only applications started from this system root are
-    // running here, never another program's fake Safari.
-    const QString ownRoot = m_root + QLatin1Char('/');
-    platform::Workspace::sharedWorkspace().setRunningApplicationSource([ownRoot] {
-        QList<platform::RunningApplication> ours;
-        for (const auto &app : platform::Workspace::sharedWorkspace().scanRunningApplications()) {
-            if (app.bundlePath.startsWith(ownRoot))
-                ours.append(app);
-        }
-        return ours;
-    });
+    countOnlyApplicationsUnder(m_root + QLatin1Char('/'));
 }
 
 FakeHome::~FakeHome()
