@@ -41,6 +41,21 @@ QByteArray withResolvedFolder(const QByteArray &path)
 
 DatabaseController::DatabaseController(QObject *parent) : QObject(parent) {}
 
+sqlite3 *DatabaseController::openStore(const QString &path)
+{
+    // Never create the file: one that vanished since the caller looked must not come back as
+    // an empty database. Never through a final link either: the rows are this file's.
+    sqlite3 *db = nullptr;
+    const QByteArray file = withResolvedFolder(platform::encodePath(path));
+    if (file.isEmpty()
+        || sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
 DatabaseController::~DatabaseController() = default;
 
 bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QString &path)
@@ -55,25 +70,27 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     if (attributes->immutable)
         fm.setImmutable(path, false);
 
-    // Never create the file: one that vanished since the check above must not come back as
-    // an empty database. Never through a link either: the rows to delete are this file's.
-    sqlite3 *db = nullptr;
-    const QByteArray file = withResolvedFolder(platform::encodePath(path));
-    if (file.isEmpty()
-        || sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
-                           nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+    sqlite3 *db = openStore(path);
+    if (!db)
         return false;
-    }
 
     QString text = sql;
     if (platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete")))
         text.prepend(QStringLiteral("PRAGMA secure_delete = 1; "));
 
-    // No busy timeout and no transaction of our own: a database another program holds
-    // locked fails at once and is left as it was.
-    const int result = execute(db, text.toUtf8());
-    execute(db, QByteArrayLiteral("VACUUM;")); // also after a failure; it never changes the answer
+    // No busy timeout: a database another program holds locked fails at once. The
+    // statements run as one transaction and only a delete that went through is compacted,
+    // so a store whose delete failed (part-way, or an empty or damaged file) is left exactly
+    // as it was.
+    int result = execute(db, QByteArrayLiteral("BEGIN;"));
+    if (result == SQLITE_OK)
+        result = execute(db, text.toUtf8());
+    if (result == SQLITE_OK)
+        result = execute(db, QByteArrayLiteral("COMMIT;"));
+    if (result != SQLITE_OK && !sqlite3_get_autocommit(db))
+        execute(db, QByteArrayLiteral("ROLLBACK;"));
+    if (result == SQLITE_OK)
+        execute(db, QByteArrayLiteral("VACUUM;")); // its own failure does not change the answer
     sqlite3_close(db);
     return result == SQLITE_OK;
 }

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+struct sqlite3;
+
 // Runs a module's delete statements against an application's SQLite file in place, so the
 // application keeps its database but loses the rows that hold traces. One connection per
 // call; called from the cleaning worker, one call at a time.
@@ -13,9 +15,16 @@ public:
     explicit DatabaseController(QObject *parent = nullptr);
     ~DatabaseController() override;
 
-    // Runs `sql` (one or more statements) on the database at `path`, then compacts it.
-    // True when every statement ran. A missing file, one that is not a database, one that
+    // Runs `sql` (one or more statements) on the database at `path`, then, when they all
+    // ran, compacts it. True when every statement ran; otherwise the file is left unchanged. A missing file, one that is not a database, one that
     // another connection holds locked and a failed statement all answer false; with
     // "enableSecureDelete" on, deleted rows are overwritten too.
     bool didDeleteRecordsWithInfo(const QString &sql, const QString &path);
+
+    // Opens an application's store read-write as the application does, for the scan's counts
+    // as for the deletes, so both reach the same stores: folders above it are followed (the
+    // user may have moved one elsewhere and linked it back), the store itself never is when
+    // it is a link, and a missing file is never created. Null when it does not open; the
+    // caller closes it.
+    static sqlite3 *openStore(const QString &path);
 };

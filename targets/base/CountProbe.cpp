@@ -1,5 +1,6 @@
 #include "targets/base/CountProbe.h"
 
+#include "core/DatabaseController.h"
 #include "platform/FileManager.h"
 
 #include <sqlite3.h>
@@ -42,16 +43,10 @@ CountProbe::~CountProbe()
 bool CountProbe::open(const QString &path)
 {
     close();
-    // Read-write as the application itself opens it, but never created: the file may have
-    // gone since the caller looked. A link is not a store of the application's.
-    const QByteArray file = platform::encodePath(path);
-    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
-                        nullptr) != SQLITE_OK) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        return false;
-    }
-    return true;
+    // Opened exactly as the database service opens it, so a row is offered only where it
+    // can be cleaned.
+    m_db = DatabaseController::openStore(path);
+    return m_db != nullptr;
 }
 
 void CountProbe::close()

@@ -14,7 +14,8 @@ namespace mozilla {
 QString firstEntryContaining(const QString &base, const QString &needle);
 
 // SeaMonkey's rule: the first entry anywhere below `base`, in walk order (a folder before its
-// contents), whose last component's extension is exactly `extension`. Empty when none is.
+// contents), whose last component's extension is exactly `extension`. `base` is entered also
+// when it is a link, as Firefox's rule enters it; links below it are not. Empty when none is.
 QString firstEntryWithExtension(const QString &base, const QString &extension);
 
 // The extension of a path's last component: what follows its last dot; a name that only

@@ -109,18 +109,21 @@ void tst_DatabaseController::statementsRun_data()
     QTest::addColumn<int>("rowsB");
 
     const QString pragma = QStringLiteral("PRAGMA secure_delete = 1");
+    const QString begin = QStringLiteral("BEGIN");
+    const QString commit = QStringLiteral("COMMIT");
+    const QString rollback = QStringLiteral("ROLLBACK");
     const QString vacuum = QStringLiteral("VACUUM");
     QTest::newRow("plain delete") << false << QStringLiteral("DELETE FROM a;") << true
-                                  << QStringList{QStringLiteral("DELETE FROM a"), vacuum} << 0 << 3;
+                                  << QStringList{begin, QStringLiteral("DELETE FROM a"), commit, vacuum} << 0 << 3;
     QTest::newRow("secure delete: pragma first") << true << QStringLiteral("DELETE FROM b WHERE id = 2;")
-        << true << QStringList{pragma, QStringLiteral("DELETE FROM b WHERE id = 2"), vacuum} << 150 << 2;
+        << true << QStringList{begin, pragma, QStringLiteral("DELETE FROM b WHERE id = 2"), commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << QStringLiteral("DELETE FROM a; DELETE FROM b;") << true
-        << QStringList{QStringLiteral("DELETE FROM a"), QStringLiteral("DELETE FROM b"), vacuum} << 0 << 0;
-    // The statements before the failing one stay done; the vacuum still runs.
+        << QStringList{begin, QStringLiteral("DELETE FROM a"), QStringLiteral("DELETE FROM b"), commit, vacuum} << 0 << 0;
+    // A delete that fails part-way is undone, and the file is not compacted either.
     QTest::newRow("fails part-way") << true << QStringLiteral("DELETE FROM a; DELETE FROM nope; DELETE FROM b;")
-        << false << QStringList{pragma, QStringLiteral("DELETE FROM a"), vacuum} << 0 << 3;
+        << false << QStringList{begin, pragma, QStringLiteral("DELETE FROM a"), rollback} << 150 << 3;
     QTest::newRow("missing table") << false << QStringLiteral("DELETE FROM nope;") << false
-                                   << QStringList{vacuum} << 150 << 3;
+                                   << QStringList{begin, rollback} << 150 << 3;
 }
 
 void tst_DatabaseController::statementsRun()
@@ -136,6 +139,7 @@ void tst_DatabaseController::statementsRun()
     QVERIFY(home.createSqlite(QStringLiteral("Library/db.sqlite"), QString::fromLatin1(schema)));
     const QString path = home.path(QStringLiteral("Library/db.sqlite"));
     QVERIFY(probe(path).freePages > 0);
+    const QByteArray bytes = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
     platform::UserDefaults::standardUserDefaults().setBool(secure, QStringLiteral("enableSecureDelete"));
 
     DatabaseController db;
@@ -143,12 +147,17 @@ void tst_DatabaseController::statementsRun()
     QCOMPARE(db.didDeleteRecordsWithInfo(sql, path), answer);
     // The vacuum's own inner statements may follow it; what we ran comes first.
     QCOMPARE(g_statements.mid(0, ran.size()), ran);
+    if (!answer)
+        QCOMPARE(g_statements.size(), ran.size());
 
     const Probe after = probe(path);
     QCOMPARE(after.integrity, QStringLiteral("ok"));
     QCOMPARE(after.rowsA, rowsA);
     QCOMPARE(after.rowsB, rowsB);
-    QCOMPARE(after.freePages, 0); // vacuumed, whatever the statements did
+    if (answer)
+        QCOMPARE(after.freePages, 0); // vacuumed after the delete
+    else
+        QVERIFY(FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray()) == bytes);
 }
 
 void tst_DatabaseController::refusedInputLeavesFileIntact_data()
@@ -161,6 +170,7 @@ void tst_DatabaseController::refusedInputLeavesFileIntact_data()
     QTest::newRow("garbage file") << garbage << false;
     QTest::newRow("text file") << QByteArray("not a database\n").repeated(300) << false;
     QTest::newRow("header only") << QByteArray("SQLite format 3\0", 16) + QByteArray(84, '\xff') << false;
+    QTest::newRow("zero-length file") << QByteArray() << false;
     QTest::newRow("folder") << QByteArray() << true;
 }
 

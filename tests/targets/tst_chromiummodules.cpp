@@ -46,6 +46,8 @@ private slots:
     void paneRegistersItsDefaults_data();
     void paneRegistersItsDefaults();
     void chromeAndChromiumStayApart();
+    void storesBehindLinkedFolders_data();
+    void storesBehindLinkedFolders();
 };
 
 void tst_ChromiumModules::scanGivesEveryRowInOrder_data()
@@ -266,6 +268,48 @@ void tst_ChromiumModules::chromeAndChromiumStayApart()
     QCOMPARE(chrome.recorder.names(), QStringList{CleaningRecorder::status});
     QVERIFY(!chrome.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
     QCOMPARE(chromiumprofiles::tableCounts(chromeHistory), chromeTables);
+}
+
+void tst_ChromiumModules::storesBehindLinkedFolders_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<QString>("moved"); // below the home: moved elsewhere and linked back
+    QTest::addColumn<bool>("homeLinked");
+    QTest::newRow("Chrome, home reached through a link") << "Chrome" << QString() << true;
+    QTest::newRow("Chrome, Application Support/Google linked") << "Chrome" << "Library/Application Support/Google" << false;
+    QTest::newRow("Opera, both") << "Opera" << "Library/Application Support/com.operasoftware.Opera" << true;
+}
+
+// Links above the stores are the user's arrangement: every row is offered as without them,
+// and the history is cleaned where the link leads.
+void tst_ChromiumModules::storesBehindLinkedFolders()
+{
+    QFETCH(QString, app);
+    QFETCH(QString, moved);
+    QFETCH(bool, homeLinked);
+    Fixture f(named(app));
+    f.writeEveryTrace();
+    QString history = f.profile(QStringLiteral("History"));
+    if (!moved.isEmpty()) {
+        const QString elsewhere = QFileInfo(f.home.home()).path() + QStringLiteral("/elsewhere");
+        QVERIFY(QDir().rename(f.path(moved), elsewhere));
+        QVERIFY(QFile::link(elsewhere, f.path(moved)));
+    }
+    if (homeLinked) {
+        const QString via = QFileInfo(f.home.home()).path() + QStringLiteral("/via");
+        QVERIFY(QFile::link(f.home.home(), via));
+        qputenv("HOME", QFile::encodeName(via)); // the fake home puts it back
+        history = via + history.mid(f.home.home().size());
+    }
+    QStringList expected;
+    for (const Trace &t : std::as_const(f.module.traces))
+        expected.append(t.name);
+    QCOMPARE(f.scannedNames(), expected);
+
+    f.clean(app + QStringLiteral(" Browsing History"), history);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QVERIFY(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
+    QVERIFY(chromiumprofiles::tableCounts(history).contains(QStringLiteral("urls=0")));
 }
 
 QTEST_MAIN(tst_ChromiumModules)

@@ -1,3 +1,5 @@
+#include "ModuleFixture.h"
+#include "MozillaStores.h"
 #include "PaneShelf.h"
 
 #include "platform/UserDefaults.h"
@@ -25,6 +27,40 @@ std::unique_ptr<ModuleController> makeModule(const QString &name)
     return std::make_unique<CaminoController>();
 }
 
+// A cookie store below the profiles folder, reached through the link `linked` names ("home",
+// "Profiles" or "store"; the home is reached through a link in every case). Answers whether
+// the module offered and cleaned the store's row, and checks that it did so where it should.
+template <class Module>
+void checkStoreBehindLinks(const char *scanKey, const char *cookieKey, const QString &profilesRel,
+                           const QString &profileRel, const QString &linked, bool offered)
+{
+    ModuleFixture<Module> f(scanKey, {{"", cookieKey, 'P', "cookies.sqlite", "Sqlite"}});
+    const QString home = f.home.home();
+    const QString outside = QFileInfo(home).path();
+    const QString profiles = home + QLatin1Char('/') + profilesRel;
+    const QString cookies = profiles + QLatin1Char('/') + profileRel + QStringLiteral("/cookies.sqlite");
+    if (linked == QLatin1String("Profiles")) {
+        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/Profiles/") + profileRel + QStringLiteral("/cookies.sqlite")));
+        QVERIFY(FakeHome::makePath(QFileInfo(profiles).path()));
+        QVERIFY(QFile::link(outside + QStringLiteral("/Profiles"), profiles));
+    } else if (linked == QLatin1String("store")) {
+        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/keep.sqlite")));
+        QVERIFY(FakeHome::makePath(QFileInfo(cookies).path()));
+        QVERIFY(QFile::link(outside + QStringLiteral("/keep.sqlite"), cookies));
+    } else {
+        QVERIFY(mozstores::writeCookies(cookies));
+    }
+    QVERIFY(QFile::link(home, outside + QStringLiteral("/via")));
+    qputenv("HOME", QFile::encodeName(outside + QStringLiteral("/via"))); // the fake home puts it back
+    const QString seen = outside + QStringLiteral("/via") + cookies.mid(home.size());
+
+    const QString row = f.module.targetName() + QStringLiteral(" Cookies");
+    QCOMPARE(f.scannedNames(), offered ? QStringList{row} : QStringList{});
+    QCOMPARE(f.cleanInPlace(row, seen), std::optional<bool>(offered));
+    QCOMPARE(mozstores::count(seen, QStringLiteral("SELECT count(*) FROM moz_cookies")), offered ? 0 : 1);
+    QCOMPARE(QFileInfo(seen).isSymLink(), !offered);
+}
+
 } // namespace
 
 class tst_MozillaModules : public QObject
@@ -33,6 +69,8 @@ class tst_MozillaModules : public QObject
 private slots:
     void identityAndPane_data();
     void identityAndPane();
+    void storesBehindLinkedFolders_data();
+    void storesBehindLinkedFolders();
 };
 
 void tst_MozillaModules::identityAndPane_data()
@@ -102,6 +140,33 @@ void tst_MozillaModules::identityAndPane()
     const bool before = UserDefaults::standardUserDefaults().boolForKey(keys.last());
     last->click();
     QCOMPARE(UserDefaults::standardUserDefaults().boolForKey(keys.last()), !before);
+}
+
+void tst_MozillaModules::storesBehindLinkedFolders_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("linked");
+    QTest::addColumn<bool>("offered");
+    for (const char *name : {"Firefox", "SeaMonkey"}) {
+        QTest::addRow("%s, home reached through a link", name) << name << "home" << true;
+        QTest::addRow("%s, Profiles linked", name) << name << "Profiles" << true;
+        QTest::addRow("%s, store itself linked", name) << name << "store" << false;
+    }
+}
+
+// Folders above a store are the user's arrangement and are followed alike by the profile
+// lookup, the scan's count and the delete; a store that is itself a link is neither.
+void tst_MozillaModules::storesBehindLinkedFolders()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, linked);
+    QFETCH(bool, offered);
+    if (name == QLatin1String("Firefox"))
+        checkStoreBehindLinks<FirefoxController>("scanFirefox", "firefoxCookies", QStringLiteral("Library/Application Support/Firefox/Profiles"),
+                                                 QStringLiteral("ab.default-release"), linked, offered);
+    else
+        checkStoreBehindLinks<SeaMonkeyController>("scanSeaMonkey", "seaMonkeyCookies", QStringLiteral("Library/Application Support/SeaMonkey/Profiles"),
+                                                   QStringLiteral("x1/cd.default"), linked, offered);
 }
 
 QTEST_MAIN(tst_MozillaModules)
