@@ -1,6 +1,7 @@
 #include "core/FileController.h"
 
 #include "core/FolderWalk.h"
+#include "core/StoreAside.h"
 #include "core/TemporaryFolder.h"
 #include "core/records/QZStatusObject.h"
 #include "core/records/targetItem.h"
@@ -146,14 +147,25 @@ QString FileController::temporaryPathForFile(const QString &path) const
     return TemporaryFolder::moveItemAside(path);
 }
 
+QString FileController::temporaryPathForStore(const QString &path) const
+{
+    return StoreAside::moveAside(path);
+}
+
 void FileController::moveFilesWithName(const QString &name, const QString &tempPath,
                                        const QString &originalPath) const
 {
     const FileManager &fm = fileManager();
     if (tempPath.isEmpty() || !fm.fileExistsAtPath(tempPath))
         return;
-    if (!fm.fileExistsAtPath(originalPath))
-        fm.createDirectoryAtPath(originalPath);
+    if (!fm.fileExistsAtPath(originalPath)) {
+        // Made again as private as the folder set aside, never more open even for a moment:
+        // the umask can only narrow the mode, which is then set back exactly.
+        const auto aside = fm.attributesOfItemAtPath(tempPath);
+        const mode_t mode = aside ? aside->permissions : mode_t(0700);
+        if (fm.createDirectoryAtPath(originalPath, mode & 0777))
+            fm.setPosixPermissions(originalPath, mode);
+    }
     // Only entries directly inside the folder set aside ever go back: a deeper entry with a
     // matching name travels with its folder or stays.
     const QString from = tempPath + QLatin1Char('/');

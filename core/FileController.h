@@ -57,6 +57,10 @@ public:
     // temporary folder when it lies there) under a unique name; the new path, or an empty
     // string when the item is missing or could not be moved (it is then untouched).
     QString temporaryPathForFile(const QString &path) const;
+    // The same for an item that may be an SQLite store: a file with side files beside it
+    // (-wal, -journal, -shm) takes them along, and the path answered is then a private folder
+    // holding the file and its side files, to be removed as one item (see StoreAside).
+    QString temporaryPathForStore(const QString &path) const;
     // Moves every entry directly inside `tempPath` whose name begins with `name` back into
     // `originalPath` (made when missing) under its own name. An entry whose name is already
     // taken there stays where it is.

@@ -229,11 +229,13 @@ void ModuleController::cleanRow(const TraceRow &row, const QString &requestPath)
     }
 }
 
-bool ModuleController::moveRoute(const QString &itemName, const QString &path)
+bool ModuleController::moveRoute(const QString &itemName, const QString &path, SideFiles sideFiles)
 {
-    const QString moved = fileControl() && !path.isEmpty()
-                              ? fileControl()->temporaryPathForFile(path)
-                              : QString();
+    QString moved;
+    if (fileControl() && !path.isEmpty()) {
+        moved = sideFiles == SideFiles::Along ? fileControl()->temporaryPathForStore(path)
+                                              : fileControl()->temporaryPathForFile(path);
+    }
     if (moved.isEmpty()) {
         sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
         return false;

@@ -87,8 +87,10 @@ protected:
     static bool keyNonEmpty(const QString &path, const QStringList &keyPath);
 
     // The routes. Each ends the request with exactly one status or one removal announcement.
-    // moveRoute answers whether the item was moved aside and announced.
-    bool moveRoute(const QString &itemName, const QString &path);
+    // moveRoute answers whether the item was moved aside and announced. A store's side
+    // files go with it unless they are offered as rows of their own.
+    enum class SideFiles { Along, OwnRows };
+    bool moveRoute(const QString &itemName, const QString &path, SideFiles sideFiles = SideFiles::Along);
     bool sqlRoute(const QString &itemName, const QString &path, const QString &statement);
     // Parses and edits the list and serialises it in the format it was read in before
     // anything is moved: a list that does not parse or serialise stays where it is and is

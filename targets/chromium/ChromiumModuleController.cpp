@@ -140,7 +140,8 @@ void ChromiumModuleController::removeMonthlyHistoryIndexAtPath(const QString &it
         sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
         return;
     }
-    moveRoute(itemName, path);
+    // The sweep offers an index's journal as a row of its own.
+    moveRoute(itemName, path, SideFiles::OwnRows);
 }
 
 void ChromiumModuleController::removeDOMStorage(const QString &itemName, const QString &folder,

@@ -8,6 +8,7 @@
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeHome.h"
+#include "targets/MozillaStores.h"
 
 #include <QtTest>
 
@@ -127,6 +128,8 @@ private slots:
     void temporaryPathForFile_data();
     void temporaryPathForFile();
     void temporaryNamesAreUnique();
+    void storeGoesAsideWithItsSideFiles_data();
+    void storeGoesAsideWithItsSideFiles();
     void setAsideOnTheItemsOwnDisk_data();
     void setAsideOnTheItemsOwnDisk();
     void moveFilesWithName();
@@ -536,6 +539,74 @@ void tst_FileController::temporaryNamesAreUnique()
     QCOMPARE(fm.contentsAtPath(FileController::temporaryFolderPath() + QStringLiteral("/earlier"))
                  .value_or(QByteArray()),
              QByteArray("e"));
+}
+
+void tst_FileController::storeGoesAsideWithItsSideFiles_data()
+{
+    QTest::addColumn<QStringList>("sides"); // beside the store besides its live -wal
+    QTest::addColumn<bool>("withWal");
+    QTest::addColumn<bool>("asideUsable");
+    QTest::newRow("store alone") << QStringList{} << false << true;
+    QTest::newRow("live -wal and its -shm") << QStringList{"-shm"} << true << true;
+    QTest::newRow("hot -journal") << QStringList{"-journal"} << false << true;
+    QTest::newRow("no private folder to set it aside in") << QStringList{"-shm"} << true << false;
+}
+
+// A store moved whole takes the side files SQLite keeps beside it: its rows may live in the
+// -wal alone, and a -wal or -journal left behind would be read by the next store of that name.
+void tst_FileController::storeGoesAsideWithItsSideFiles()
+{
+    QFETCH(QStringList, sides);
+    QFETCH(bool, withWal);
+    QFETCH(bool, asideUsable);
+    FakeHome home;
+    const QString store = home.path(QStringLiteral("Profile/webappsstore.sqlite"));
+    const QString schema = QStringLiteral("CREATE TABLE webappsstore2 (originKey TEXT, key TEXT, value TEXT);");
+    const QString rows = QStringLiteral("INSERT INTO webappsstore2 VALUES ('gro.elpmaxe.:https:443', 'k', 'v-secret');");
+    if (withWal) {
+        QVERIFY(mozstores::writeWithWal(store, home.path(QStringLiteral("staging/s.sqlite")), schema, rows));
+        sides.prepend(QStringLiteral("-wal"));
+    } else {
+        QVERIFY(mozstores::run(store, schema + rows));
+    }
+    for (const QString &suffix : std::as_const(sides)) {
+        if (suffix != QLatin1String("-wal"))
+            QVERIFY(FakeHome::writeFileAt(store + suffix, QByteArray(4096, 's')));
+    }
+    if (!asideUsable)
+        QVERIFY(FakeHome::writeFileAt(FileController::temporaryFolderPath(), "a file"));
+    const QStringList names = QStringList{QString()} + sides;
+    QMap<QString, QByteArray> before;
+    for (const QString &suffix : names)
+        before.insert(suffix, FileManager::defaultManager().contentsAtPath(store + suffix).value_or(QByteArray()));
+
+    const QString moved = FileController().temporaryPathForStore(store);
+
+    if (!asideUsable) {
+        QVERIFY(moved.isEmpty());
+        for (const QString &suffix : names)
+            QCOMPARE(FileManager::defaultManager().contentsAtPath(store + suffix).value_or(QByteArray()), before.value(suffix));
+        return;
+    }
+    QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
+    for (const QString &suffix : names)
+        QVERIFY2(!QFileInfo::exists(store + suffix), qPrintable(suffix));
+    if (sides.isEmpty()) {
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), before.value(QString()));
+        return;
+    }
+    // One item: a private folder holding the store and its side files under their own names.
+    QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(moved)->permissions, mode_t(0700));
+    QStringList inside = FileManager::defaultManager().contentsOfDirectoryAtPath(moved);
+    inside.sort();
+    QStringList expected;
+    for (const QString &suffix : names)
+        expected.append(QStringLiteral("webappsstore.sqlite") + suffix);
+    expected.sort();
+    QCOMPARE(inside, expected);
+    for (const QString &suffix : names)
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(moved + QStringLiteral("/webappsstore.sqlite") + suffix).value_or(QByteArray()),
+                 before.value(suffix));
 }
 
 void tst_FileController::moveFilesWithName()

@@ -272,6 +272,7 @@ void tst_ChromiumLayout::localStorageKeepList()
     const QString path = f.path(folder);
     QVERIFY(f.scannedNames().isEmpty()); // no folder, no row
     writeEntries(f, folder, entries);
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QStringList before = readTree(path);
 
     const QString itemName = app + QStringLiteral(" DOM Storage");
@@ -293,10 +294,13 @@ void tst_ChromiumLayout::localStorageKeepList()
 
     QStringList sortedLeft = left;
     sortedLeft.sort();
-    if (app == QLatin1String("Flock"))
+    if (app == QLatin1String("Flock")) {
         QVERIFY(!QFileInfo::exists(path));
-    else
+    } else {
         QCOMPARE(topNames(path), sortedLeft);
+        // The folder made again is as private as the one set aside.
+        QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->permissions, mode_t(0700));
+    }
     // Kept entries are back byte for byte, whole folders with all they hold; the rest waits
     // in the folder set aside for the removal engine, and nothing was lost on the way.
     QStringList after = readTree(path) + readTree(moved);

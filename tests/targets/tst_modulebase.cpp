@@ -221,6 +221,7 @@ private slots:
     void customRemoverGetsRequestPath();
     void pathThatCannotBeWorkedOutReportsRequestPath();
     void sharedFileListNoticeOnlyAfterMove();
+    void movedStoreTakesItsSideFiles();
     void nestedRewriteRunsHookBeforeWriting();
     void unparsableListIsLeftAlone();
     void cleaningNotificationNameHasDisplayName();
@@ -451,6 +452,23 @@ void tst_ModuleBase::sharedFileListNoticeOnlyAfterMove()
     postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Shared List"), path);
     QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::sharedFileList}));
     QVERIFY(!QFile::exists(path));
+}
+
+// The move route sets a store aside with the side files SQLite keeps beside it, as one item.
+void tst_ModuleBase::movedStoreTakesItsSideFiles()
+{
+    Fixture f;
+    QVERIFY(f.home.createSqlite(QStringLiteral("Probe/notes"), fullTables));
+    for (const char *side : {"Probe/notes-wal", "Probe/notes-shm"})
+        QVERIFY(f.home.writeFile(QLatin1String(side), QByteArray(4096, 'w')));
+    const QString path = f.home.path(QStringLiteral("Probe/notes"));
+    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Notes"), path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    const QString moved = f.recorder.events.first().info.value(QStringLiteral("removalItemPath")).toString();
+    QStringList inside = FileManager::defaultManager().contentsOfDirectoryAtPath(moved);
+    inside.sort();
+    QCOMPARE(inside, (QStringList{"notes", "notes-shm", "notes-wal"}));
+    QCOMPARE(FileManager::defaultManager().contentsOfDirectoryAtPath(f.home.path(QStringLiteral("Probe"))), QStringList{});
 }
 
 void tst_ModuleBase::nestedRewriteRunsHookBeforeWriting()
