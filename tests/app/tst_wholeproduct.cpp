@@ -81,22 +81,49 @@ Snapshot snapshot(const QString &folder)
     return shot;
 }
 
+// The variables the demo points elsewhere, put back when the product goes: the next one's
+// scratch folder is made where the test's own temporary folder is, never in a demo gone by.
+struct SavedEnvironment {
+    QList<std::pair<const char *, std::optional<QByteArray>>> saved;
+    SavedEnvironment()
+    {
+        for (const char *name : {"HOME", "TMPDIR", "NIMBREL_SYSTEM_ROOT"})
+            saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+    }
+    ~SavedEnvironment()
+    {
+        for (const auto &[name, value] : saved) {
+            if (value)
+                qputenv(name, *value);
+            else
+                qunsetenv(name);
+        }
+    }
+};
+
 // The demo home made afresh, the program pointed at it and launched as the user would.
 struct Product {
+    SavedEnvironment environment;
     QTemporaryDir base;
     QString folder = base.path() + QStringLiteral("/demo");
     std::unique_ptr<MainInterface> ui;
     int alerts = 0;
     QList<QStringList> launches;
 
-    bool make(bool secure = false, int level = 0)
+    // throughLink: the program meets the demo through a link to it, as where /home is one.
+    bool make(bool secure = false, int level = 0, bool throughLink = false)
     {
+        if (!base.isValid())
+            return false;
         const QString failure = demohome::make(QStringLiteral(NIMBREL_TEST_SOURCE_DIR), folder);
         if (!failure.isEmpty()) {
             qWarning("%s", qPrintable(failure));
             return false;
         }
-        demohome::useFolder(folder);
+        const QString linked = base.path() + QStringLiteral("/linked");
+        if (throughLink && !QFile::link(folder, linked))
+            return false;
+        demohome::useFolder(throughLink ? linked : folder);
         platform::UserDefaults::resetStandardUserDefaults();
         demohome::switchEverythingOn(secure, level);
         platform::Alert::setResponder([this](const platform::Alert &, bool &) {
@@ -226,17 +253,20 @@ private slots:
     {
         QTest::addColumn<bool>("secure");
         QTest::addColumn<int>("level");
-        QTest::newRow("plain removal") << false << 0;
-        QTest::newRow("secure, level 0") << true << 0;
-        QTest::newRow("secure, level 1") << true << 1;
-        QTest::newRow("secure, level 2") << true << 2;
+        QTest::addColumn<bool>("throughLink");
+        QTest::newRow("plain removal") << false << 0 << false;
+        QTest::newRow("secure, level 0") << true << 0 << false;
+        QTest::newRow("secure, level 1") << true << 1 << false;
+        QTest::newRow("secure, level 2") << true << 2 << false;
+        QTest::newRow("plain removal, home reached through a link") << false << 0 << true;
     }
     void cleanAll()
     {
         QFETCH(bool, secure);
         QFETCH(int, level);
+        QFETCH(bool, throughLink);
         Product product;
-        QVERIFY(product.make(secure, level));
+        QVERIFY(product.make(secure, level, throughLink));
         const Snapshot before = snapshot(product.folder);
         QVERIFY(before.size() > 40);
         for (auto it = before.cbegin(); it != before.cend(); ++it) // all there to compare with
