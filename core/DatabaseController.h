@@ -15,9 +15,10 @@ public:
     explicit DatabaseController(QObject *parent = nullptr);
     ~DatabaseController() override;
 
-    // Runs `sql` (one or more statements) on the database at `path`, then, when they all
-    // ran, compacts it. True when every statement ran; otherwise the file is left unchanged. A missing file, one that is not a database, one that
-    // another connection holds locked and a failed statement all answer false; with
+    // Runs `sql` (one or more statements) on the database at `path` as one transaction and,
+    // when they all ran, compacts it. True when every statement ran; otherwise the file is
+    // left as it was. A missing file, one that is not a database, one that another
+    // connection holds locked and a failed statement all answer false; with
     // "enableSecureDelete" on, deleted rows are overwritten too.
     bool didDeleteRecordsWithInfo(const QString &sql, const QString &path);
 

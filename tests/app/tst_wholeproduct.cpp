@@ -18,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
