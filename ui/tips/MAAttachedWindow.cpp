@@ -1,7 +1,10 @@
 #include "ui/tips/MAAttachedWindow.h"
 
+#include "platform/ChildWindows.h"
 #include "platform/WindowGeometry.h"
 
+#include <QBitmap>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -113,6 +116,25 @@ void MAAttachedWindow::setPoint(const QPointF &point, int side)
     updateBackground();
 }
 
+void MAAttachedWindow::followAttachedWindow()
+{
+    if (m_pointSource) {
+        if (const std::optional<QPointF> now = m_pointSource())
+            m_point = *now;
+    }
+    updateWindowGeometry();
+}
+
+bool MAAttachedWindow::event(QEvent *event)
+{
+    if (event->type() == platform::ChildWindows::parentGeometryChangeEvent()) {
+        followAttachedWindow();
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void MAAttachedWindow::updateWindowGeometry()
 {
     if (!m_view)
@@ -150,6 +172,9 @@ void MAAttachedWindow::updateBackground()
             painter.fillPath(stroker.createStroke(outline).intersected(outline), m_borderColor);
         }
     }
+    // Only the outline is window: where no compositor blends windows, a clear pixel would
+    // otherwise come out black.
+    setMask(QRegion(QBitmap::fromImage(picture.createAlphaMask())));
     m_background = picture;
     ++m_renderCount;
     if (isVisible())
