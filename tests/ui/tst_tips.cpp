@@ -266,8 +266,13 @@ void tst_Tips::cleanupFailureLeavesThePanelInView()
     QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningProgressText())));
     QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningButton())));
     for (const MAAttachedWindow *mainTip : {shelf.tips.mainAppsListWindow(), shelf.tips.mainScanButtonWindow(),
-                                            shelf.tips.mainHelpButtonWindow()})
+                                            shelf.tips.mainHelpButtonWindow()}) {
         QVERIFY(!tip->geometry().intersects(mainTip->geometry()));
+        QVERIFY2(!panel.frameGeometry().intersects(mainTip->geometry()), // nor the panel itself
+                 qPrintable(QStringLiteral("panel %1,%2 %3x%4, tip %5,%6 %7x%8")
+                                .arg(panel.x()).arg(panel.y()).arg(panel.width()).arg(panel.height())
+                                .arg(mainTip->x()).arg(mainTip->y()).arg(mainTip->width()).arg(mainTip->height())));
+    }
 }
 
 void tst_Tips::showingAgainReplaces()

@@ -1,6 +1,7 @@
 #include "ui/tips/MAAttachedWindow.h"
 
 #include "platform/ChildWindows.h"
+#include "platform/Compositing.h"
 #include "platform/WindowGeometry.h"
 
 #include <QBitmap>
@@ -62,7 +63,9 @@ MAAttachedWindow::MAAttachedWindow(QWidget *view, const QPointF &point, QWidget 
       m_point(point),
       m_side(side)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Without a compositor a window with alpha shows black where it is clear, even outside
+    // its shape; an opaque one shaped to the outline shows the desktop around it.
+    setAttribute(Qt::WA_TranslucentBackground, platform::windowsAreComposited());
     // A tip appears beside the window the user works in; it must not take the focus from it.
     setAttribute(Qt::WA_ShowWithoutActivating);
     m_geometry.setDistance(distance);
