@@ -252,10 +252,12 @@ void tst_Tips::cleanupFailureLeavesThePanelInView()
     panel.tempCleaningProgressText()->setText(QStringLiteral("Temporary file cleaning failed."));
     shelf.tips.setTempCleaningFailTextField(panel.tempCleaningProgressText());
     panel.show();
-    QRect centred = panel.frameGeometry();
-    centred.moveCenter(shelf.mainWindow.frameGeometry().center());
-    panel.move(centred.topLeft());
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    // Centred on the main window once laid out, as a window manager places it.
+    QRect centred = panel.geometry();
+    centred.moveCenter(shelf.mainWindow.geometry().center());
+    panel.setGeometry(centred);
+    QTRY_COMPARE(panel.geometry(), centred);
     Shelf::post("MainTips");
     Shelf::post("TempCleaningFailTip");
 
@@ -268,7 +270,7 @@ void tst_Tips::cleanupFailureLeavesThePanelInView()
     for (const MAAttachedWindow *mainTip : {shelf.tips.mainAppsListWindow(), shelf.tips.mainScanButtonWindow(),
                                             shelf.tips.mainHelpButtonWindow()}) {
         QVERIFY(!tip->geometry().intersects(mainTip->geometry()));
-        QVERIFY2(!panel.frameGeometry().intersects(mainTip->geometry()), // nor the panel itself
+        QVERIFY2(!panel.geometry().intersects(mainTip->geometry()), // nor the panel itself
                  qPrintable(QStringLiteral("panel %1,%2 %3x%4, tip %5,%6 %7x%8")
                                 .arg(panel.x()).arg(panel.y()).arg(panel.width()).arg(panel.height())
                                 .arg(mainTip->x()).arg(mainTip->y()).arg(mainTip->width()).arg(mainTip->height())));
