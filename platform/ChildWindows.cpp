@@ -1,5 +1,6 @@
 #include "platform/ChildWindows.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
@@ -12,7 +13,7 @@ namespace {
 class ChildWindowTracker : public QObject
 {
 public:
-    explicit ChildWindowTracker(QWidget *parent) : QObject(parent), m_parent(parent), m_lastPos(parent->pos())
+    explicit ChildWindowTracker(QWidget *parent) : QObject(parent), m_parent(parent), m_lastPos(contentsPos())
     {
         setObjectName(QStringLiteral("ChildWindowTracker"));
         parent->installEventFilter(this);
@@ -43,7 +44,7 @@ public:
     {
         if (!children().contains(child))
             m_children.append(child);
-        m_lastPos = m_parent->pos();
+        m_lastPos = contentsPos();
     }
 
     bool remove(QWidget *child)
@@ -57,16 +58,14 @@ protected:
         if (watched != m_parent)
             return false;
         switch (event->type()) {
-        case QEvent::Move: {
-            const QPoint delta = m_parent->pos() - m_lastPos;
-            m_lastPos = m_parent->pos();
-            for (QWidget *child : children())
-                child->move(child->pos() + delta);
+        case QEvent::Move:
+        case QEvent::Resize:
+            scheduleFollow();
             break;
-        }
         case QEvent::Show:
             for (QWidget *child : children())
                 child->show();
+            scheduleFollow();
             break;
         case QEvent::Hide:
             for (QWidget *child : children())
@@ -79,8 +78,37 @@ protected:
     }
 
 private:
+    // Where the parent's contents lie: a window manager adding its frame moves them, even where
+    // the frame's own corner stays put.
+    QPoint contentsPos() const { return m_parent->geometry().topLeft(); }
+
+    // After the event has been handled: the parent's layout places its widgets only then.
+    void scheduleFollow()
+    {
+        if (m_followPending)
+            return;
+        m_followPending = true;
+        QMetaObject::invokeMethod(this, [this] { follow(); }, Qt::QueuedConnection);
+    }
+
+    void follow()
+    {
+        m_followPending = false;
+        const QPoint delta = contentsPos() - m_lastPos;
+        m_lastPos = contentsPos();
+        for (QWidget *child : children()) {
+            QEvent change(ChildWindows::parentGeometryChangeEvent());
+            change.ignore();
+            QCoreApplication::sendEvent(child, &change);
+            if (!change.isAccepted() && !delta.isNull())
+                child->move(child->pos() + delta);
+        }
+    }
+
+private:
     QWidget *m_parent;
     QPoint m_lastPos;
+    bool m_followPending = false;
     QList<QPointer<QWidget>> m_children;
 };
 
@@ -110,6 +138,12 @@ void ChildWindows::removeChildWindow(QWidget *parent, QWidget *child)
     const QPoint where = child->pos();
     child->setParent(nullptr, child->windowFlags());
     child->move(where);
+}
+
+QEvent::Type ChildWindows::parentGeometryChangeEvent()
+{
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
 }
 
 QList<QWidget *> ChildWindows::childWindows(const QWidget *parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QList>
 
 class QWidget;
@@ -7,8 +8,9 @@ class QWidget;
 namespace platform {
 
 // Windows attached to another window: each stays above its parent, is on screen exactly while
-// the parent is, and moves along when the parent moves. A child window is a top-level widget
-// whose Qt parent is the parent window, so it goes away with it.
+// the parent is, and follows the parent whenever its place, size or frame changes (a window
+// manager frames a window some time after it is shown, which moves its contents). A child
+// window is a top-level widget whose Qt parent is the parent window, so it goes away with it.
 class ChildWindows
 {
 public:
@@ -18,6 +20,11 @@ public:
     // not a child of `parent`.
     static void removeChildWindow(QWidget *parent, QWidget *child);
     static QList<QWidget *> childWindows(const QWidget *parent);
+
+    // Sent to every child window when its parent has moved, been resized or shown, ignored. A
+    // child that accepts it places itself again; any other is moved by as much as the parent's
+    // contents moved.
+    static QEvent::Type parentGeometryChangeEvent();
 };
 
 } // namespace platform

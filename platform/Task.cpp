@@ -1,7 +1,10 @@
 #include "platform/Task.h"
 
 #include "platform/Bundle.h"
+#include "platform/MainThread.h"
 
+#include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QMutex>
 #include <QProcess>
@@ -18,6 +21,36 @@ Task::LaunchRecorder &launchRecorder()
 {
     static Task::LaunchRecorder recorder;
     return recorder;
+}
+
+// What the detached tools say ("killall: no process found" when a daemon is not running,
+// which is no fault here) is kept for the debug log instead of reaching our terminal.
+Q_LOGGING_CATEGORY(toolOutput, "nimbrel.tools", QtInfoMsg)
+
+// Started on the main thread, whose loop reads the output; the process object goes away when
+// the tool ends (or with the application).
+bool startCapturingOutput(const QString &path, const QStringList &arguments)
+{
+    auto *process = new QProcess(QCoreApplication::instance());
+    process->setProgram(Task::resolvedLaunchPath(path));
+    process->setArguments(arguments);
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setChildProcessModifier([] {}); // a plain fork(), as in Task::launch()
+    const QString command = QStringList(QStringList{path} + arguments).join(QLatin1Char(' '));
+    QObject::connect(process, &QProcess::finished, process, [process, command](int exitCode, QProcess::ExitStatus) {
+        qCDebug(toolOutput).noquote() << command << "ended with" << exitCode << ":"
+                                      << QString::fromLocal8Bit(process->readAll()).trimmed();
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, command](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        qCDebug(toolOutput).noquote() << command << "could not be started";
+        process->deleteLater();
+    });
+    process->start(QIODevice::ReadOnly);
+    return process->waitForStarted();
 }
 
 } // namespace
@@ -130,7 +163,10 @@ bool Task::launchDetached(const QString &path, const QStringList &arguments)
         recorder(path, arguments);
         return true;
     }
-    return QProcess::startDetached(resolvedLaunchPath(path), arguments);
+    if (MainThread::isMainThread())
+        return startCapturingOutput(path, arguments);
+    MainThread::dispatch([path, arguments] { startCapturingOutput(path, arguments); });
+    return true;
 }
 
 QString Task::resolvedLaunchPath(const QString &path)

@@ -63,7 +63,9 @@ public:
     int terminationStatus() const;
     qint64 processIdentifier() const;
 
-    // Starts a tool without waiting for it. Goes to the launch recorder instead when one is set.
+    // Starts a tool without waiting for it. Its output (both streams) is captured and written
+    // to the debug log of "nimbrel.tools" when it ends; off the main thread the start is handed
+    // to the main loop. Goes to the launch recorder instead when one is set.
     static bool launchDetached(const QString &path, const QStringList &arguments);
 
     // The path actually started for a tool path. The system's "/usr/bin/srm" takes another

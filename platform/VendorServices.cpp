@@ -3,23 +3,53 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 
+#include <QDebug>
+#include <QHostAddress>
 #include <QUrl>
 
 namespace platform {
 
 namespace {
 
-QString host(const QString &key, const QString &fallback)
+const QString kSecureScheme = QStringLiteral("https");
+
+bool isLoopback(const QString &host)
 {
-    QString value = UserDefaults::standardUserDefaults().stringForKey(key);
-    if (value.isEmpty())
-        value = fallback;
-    while (value.endsWith(QLatin1Char('/')))
-        value.chop(1);
-    return value;
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || QHostAddress(host).isLoopback();
 }
 
 } // namespace
+
+QString VendorServices::secureAddress(const QString &address)
+{
+    QString value = address.trimmed();
+    while (value.endsWith(QLatin1Char('/')))
+        value.chop(1);
+    if (value.isEmpty())
+        return {};
+    if (!value.contains(QLatin1String("://")))
+        value.prepend(kSecureScheme + QLatin1String("://"));
+    QUrl url(value, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != kSecureScheme)) {
+        qWarning().noquote() << QStringLiteral("Refused web address without the secure scheme: %1").arg(address);
+        return {};
+    }
+    if (scheme == QLatin1String("http") && !isLoopback(url.host())) {
+        qWarning().noquote() << QStringLiteral("Web address upgraded to the secure scheme: %1").arg(address);
+        url.setScheme(kSecureScheme);
+        if (url.port() == 80)
+            url.setPort(-1);
+    }
+    return url.toString(QUrl::FullyEncoded | QUrl::StripTrailingSlash);
+}
+
+QString VendorServices::hostAddress(const QString &key, const QString &fallback)
+{
+    const QString given = UserDefaults::standardUserDefaults().stringForKey(key);
+    const QString secure = secureAddress(given);
+    return secure.isEmpty() ? fallback : secure;
+}
 
 void VendorServices::sendTrackingReport()
 {
@@ -32,7 +62,7 @@ void VendorServices::setupIssuesController(bool reportingUnhandledIssues)
 
 QString VendorServices::siteAddress()
 {
-    return host(QStringLiteral("siteHost"), QStringLiteral("https://www.example.com"));
+    return hostAddress(QStringLiteral("siteHost"), QStringLiteral("https://www.example.com"));
 }
 
 QString VendorServices::supportAddress()
@@ -42,7 +72,7 @@ QString VendorServices::supportAddress()
 
 QString VendorServices::downloadAddress()
 {
-    return host(QStringLiteral("downloadHost"), QStringLiteral("https://download.example.com"))
+    return hostAddress(QStringLiteral("downloadHost"), QStringLiteral("https://download.example.com"))
            + QStringLiteral("/download");
 }
 

@@ -24,6 +24,14 @@ public:
     // The maker's site without a trailing "/", so paths can be appended.
     static QString siteAddress();
     static QString downloadAddress();
+
+    // The address a registered host default names, without a trailing "/", always on the
+    // secure scheme: "http://" is upgraded to "https://" and a bare host gets "https://"; any
+    // other scheme is refused and `fallback` is used instead. Both are logged. A server on this
+    // machine (loopback) is used as given, since nothing sent to it leaves the machine.
+    static QString hostAddress(const QString &key, const QString &fallback = QString());
+    // The same rule for one address; empty when it is refused.
+    static QString secureAddress(const QString &address);
 };
 
 } // namespace platform

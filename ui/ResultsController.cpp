@@ -13,6 +13,7 @@
 #include "platform/OperationQueue.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/VendorServices.h"
 #include "ui/AlertController.h"
 #include "ui/QZStatusCell.h"
 #include "ui/ResultsColumns.h"
@@ -559,11 +560,12 @@ void ResultsController::willDisplayStatusCell(QZStatusCell *cell, int index)
     const QString text = row->resultItemStatusText();
     if (row->resultItemIsChecked() != std::optional<bool>(true)) {
         cell->setCurrentStatus(QZStatusCell::Blue);
-    } else if (text == kCleaned) {
-        cell->setCurrentStatus(QZStatusCell::Green);
-        cell->stopSpinning();
-    } else if (text == kNotCleaned) {
-        cell->setCurrentStatus(QZStatusCell::Red);
+    } else if (text == kCleaned || text == kNotCleaned) {
+        cell->setCurrentStatus(text == kCleaned ? QZStatusCell::Green : QZStatusCell::Red);
+        // The row's own spinner: the cell may hold another row's by now (the row was out of
+        // view when a later one started), and that one must keep turning.
+        const QZStatusObjectPtr status = row->resultStatus();
+        cell->setProgress(status ? status->progressSpinner() : nullptr);
         cell->stopSpinning();
     } else if (text.startsWith(kCleaning) || text.startsWith(kCancelling)) {
         cell->setCurrentStatus(QZStatusCell::Spinner);
@@ -736,9 +738,8 @@ void ResultsController::setupTweetLink()
 {
     const CleaningSummary summary(m_shreddedItemCount, m_skippedItemCount, m_problemItemCount,
                                   m_shreddedItemTotalSize);
-    auto &defaults = platform::UserDefaults::standardUserDefaults();
-    const QString productPage = defaults.stringForKey(QStringLiteral("siteHost")) + kProductPagePath;
-    const QUrl url = summary.shareUrl(defaults.stringForKey(QStringLiteral("socialHost")), productPage);
+    const QString productPage = platform::VendorServices::siteAddress() + kProductPagePath;
+    const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(QStringLiteral("socialHost")), productPage);
     if (QLabel *link = m_tweetLink) {
         link->setAlignment(Qt::AlignCenter);
         link->setText(hyperlinkFromTextString(QStringLiteral("Tweet Scan Results"), url));

@@ -1,14 +1,11 @@
 #include "ui/WebPages.h"
 
-#include "platform/UserDefaults.h"
 #include "platform/VendorServices.h"
 
 QUrl WebPages::join(const QString &hostKey, const QString &path)
 {
-    QString host = platform::UserDefaults::standardUserDefaults().stringForKey(hostKey);
-    while (host.endsWith(QLatin1Char('/')))
-        host.chop(1);
-    return QUrl(host + path);
+    const QString host = platform::VendorServices::hostAddress(hostKey);
+    return host.isEmpty() ? QUrl() : QUrl(host + path);
 }
 
 QUrl WebPages::site(const QString &path)

@@ -13,6 +13,6 @@ public:
     static QUrl download(const QString &path);
     static QUrl rating(const QString &path);
 
-    // The setting's host with any trailing slash taken off, joined to the path.
+    // The setting's host on the secure scheme, joined to the path; empty when it is refused.
     static QUrl join(const QString &hostKey, const QString &path);
 };

@@ -2,12 +2,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
+#include <QTemporaryFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <unistd.h>
 #include <memory>
 
 using platform::Task;
@@ -172,6 +176,46 @@ private slots:
         QVERIFY(Task::launchDetached("/bin/sh", {"-c", "sleep 0.2; touch \"$0\"", marker}));
         QVERIFY(!QFile::exists(marker));
         QTRY_VERIFY(QFile::exists(marker));
+    }
+
+    void detachedToolOutputGoesToTheDebugLogOnly()
+    {
+        static QStringList logged;
+        logged.clear();
+        QTemporaryFile terminal;
+        QVERIFY(terminal.open());
+        QLoggingCategory::setFilterRules(QStringLiteral("nimbrel.tools.debug=true"));
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &context, const QString &message) {
+                // Only our tool's: a tool of an earlier case may end meanwhile.
+                if (QByteArray(context.category) == "nimbrel.tools" && message.contains("no process found"))
+                    logged << message;
+            });
+        // Our own standard output and error point at a file for the while.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        const int savedOut = ::dup(1);
+        const int savedErr = ::dup(2);
+        ::dup2(terminal.handle(), 1);
+        ::dup2(terminal.handle(), 2);
+        const bool started = Task::launchDetached(
+            "/bin/sh", {"-c", "echo 'cfprefsd: no process found' >&2; echo 'Finder: no process found'; exit 1"});
+        const bool ended = QTest::qWaitFor([] { return !logged.isEmpty(); }, 10000);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::dup2(savedOut, 1);
+        ::dup2(savedErr, 2);
+        ::close(savedOut);
+        ::close(savedErr);
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+
+        QVERIFY(started);
+        QVERIFY(ended);
+        QCOMPARE(terminal.readAll(), QByteArray());
+        QCOMPARE(logged.size(), 1);
+        QVERIFY2(logged.first().contains("cfprefsd: no process found"), qPrintable(logged.first()));
+        QVERIFY2(logged.first().contains("Finder: no process found"), qPrintable(logged.first()));
     }
 
     void launchRecorderTakesDetachedLaunches()

@@ -1,9 +1,13 @@
+#include "platform/ChildWindows.h"
 #include "platform/WindowGeometry.h"
 #include "ui/tips/MAAttachedWindow.h"
 
 #include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QTest>
 
+using platform::ChildWindows;
 using platform::WindowGeometry;
 
 class tst_AttachedWindow : public QObject
@@ -15,6 +19,8 @@ private slots:
     void pointOfAWindow();
     void outlinePicture_data();
     void outlinePicture();
+    void followsAParentThatGrows_data();
+    void followsAParentThatGrows();
     void drawnOncePerChange();
     void resizeLaysOutOnce();
 };
@@ -82,6 +88,58 @@ void tst_AttachedWindow::outlinePicture()
     QCOMPARE(picture.size(), window->size());
     QVERIFY(qAlpha(picture.pixel(filled)) > 150);
     QCOMPARE(qAlpha(picture.pixel(clear)), 0);
+    // The window is shaped to the outline: without a compositor a clear pixel would be black.
+    const QRegion shape = window->mask();
+    QVERIFY(shape.contains(filled));
+    QVERIFY(!shape.contains(clear));
+    QVERIFY(!shape.contains(QPoint(0, 0)));
+}
+
+void tst_AttachedWindow::followsAParentThatGrows_data()
+{
+    QTest::addColumn<QRect>("later"); // the parent's contents once the window system is done
+    QTest::newRow("framed: contents pushed down") << QRect(100, 122, 300, 200);
+    QTest::newRow("grows downwards") << QRect(100, 100, 300, 260);
+    QTest::newRow("framed and grown") << QRect(101, 122, 300, 240);
+    QTest::newRow("grows upwards") << QRect(100, 60, 300, 240);
+}
+
+void tst_AttachedWindow::followsAParentThatGrows()
+{
+    QFETCH(QRect, later);
+    QWidget view;
+    view.resize(100, 40);
+    QWidget parent(nullptr, Qt::FramelessWindowHint);
+    parent.setGeometry(100, 100, 300, 200);
+    auto *layout = new QVBoxLayout(&parent);
+    layout->addStretch();
+    auto *anchor = new QPushButton(QStringLiteral("Scan"), &parent); // held at the bottom
+    layout->addWidget(anchor, 0, Qt::AlignLeft);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+
+    const auto rightMiddle = [anchor] {
+        const QRectF f = WindowGeometry::frameInWindow(anchor);
+        return QPointF(f.x() + f.width(), f.y() + f.height() / 2);
+    };
+    auto made = MAAttachedWindow::initWithView(&view, rightMiddle(), &parent, 2, 6.0f);
+    made->setPointSource([&] { return std::optional<QPointF>(rightMiddle()); });
+    MAAttachedWindow *tip = made.get();
+    ChildWindows::addChildWindow(&parent, made.release());
+    // Side 2: the window lies 6 points right of the point, vertically centred on it.
+    const auto arrowTip = [tip] {
+        const QRect g = tip->geometry();
+        return QPoint(g.left() - 6, g.top() + g.height() / 2);
+    };
+    const auto anchorOnScreen = [anchor] { return anchor->mapToGlobal(QPoint(anchor->width(), anchor->height() / 2)); };
+    QVERIFY((arrowTip() - anchorOnScreen()).manhattanLength() <= 1);
+
+    parent.setGeometry(later);
+    QTRY_COMPARE(parent.geometry(), later);
+    QTRY_VERIFY2((arrowTip() - anchorOnScreen()).manhattanLength() <= 1,
+                 qPrintable(QStringLiteral("arrow at %1,%2, anchor at %3,%4")
+                                .arg(arrowTip().x()).arg(arrowTip().y())
+                                .arg(anchorOnScreen().x()).arg(anchorOnScreen().y())));
 }
 
 void tst_AttachedWindow::drawnOncePerChange()

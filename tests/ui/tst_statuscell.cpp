@@ -58,14 +58,14 @@ void tst_StatusCell::stateFromRow_data()
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("state");
-    // What happens to the spinner: "held stopped" (the one the cell held is stopped and
-    // hidden), "row's shown" (the row's own spinner is placed, turning), "untouched".
+    // What happens to the spinner: "row's stopped" (the row's own is stopped and hidden, while
+    // the one the cell held, another row's, keeps turning), "row's shown" (the row's own spinner is placed, turning), "untouched".
     QTest::addColumn<QString>("spinner");
     const int before = 7; // a state no rule gives: shows whether the cell was left alone
     QTest::newRow("not running") << false << true << "- Cleaned" << before << "untouched";
     QTest::newRow("unchecked wins over the text") << true << false << "- Cleaned" << -1 << "untouched";
-    QTest::newRow("cleaned") << true << true << "- Cleaned" << 0 << "held stopped";
-    QTest::newRow("could not clean") << true << true << "- Could not clean" << 1 << "held stopped";
+    QTest::newRow("cleaned") << true << true << "- Cleaned" << 0 << "row's stopped";
+    QTest::newRow("could not clean") << true << true << "- Could not clean" << 1 << "row's stopped";
     QTest::newRow("cleaning") << true << true << "- Cleaning" << 2 << "row's shown";
     QTest::newRow("cleaning with progress") << true << true << "- Cleaning (40%)" << 2 << "row's shown";
     QTest::newRow("cancelling") << true << true << "- Cancelling (90%)" << 2 << "row's shown";
@@ -94,9 +94,11 @@ void tst_StatusCell::stateFromRow()
     table.results.willDisplayStatusCell(cell, 0);
     QCOMPARE(cell->currentStatus(), state);
     const auto own = table.row->resultStatus()->progressSpinner();
-    if (spinner == QLatin1String("held stopped")) {
-        QVERIFY(!held->isAnimating());
-        QVERIFY(held->isHidden());
+    if (spinner == QLatin1String("row's stopped")) {
+        QVERIFY(!own->isAnimating());
+        QVERIFY(own->isHidden());
+        QVERIFY(held->isAnimating());
+        QVERIFY(!held->isHidden());
     } else if (spinner == QLatin1String("row's shown")) {
         QCOMPARE(cell->progress(), own);
         QCOMPARE(own->host(), static_cast<void *>(table.view.viewport()));

@@ -4,11 +4,14 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "ui/launch/TempCleaningPanel.h"
 #include "ui/tips/MAAttachedWindow.h"
 #include "ui/tips/TipController.h"
 #include "ui/tips/TipViews.h"
 
 #include <QDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
 
@@ -151,6 +154,7 @@ private slots:
     void delayedTipsPostedFromAWorker();
     void placement_data();
     void placement();
+    void cleanupFailureLeavesThePanelInView();
     void showingAgainReplaces();
     void emptyAnchorShowsNothing();
     void tipsOff_data();
@@ -200,7 +204,7 @@ void tst_Tips::placement_data()
     QTest::newRow("results zoom: list") << "ResultsTipsZoom" << "resultsList" << "centre" << 1 << 0;
     QTest::newRow("results zoom: clean") << "ResultsTipsZoom" << "resultsShredButton" << "top-centre" << 9 << 0;
     QTest::newRow("settings") << "PrefsTips" << "prefsAppList" << "left-middle" << 0 << 10;
-    QTest::newRow("cleanup failure") << "TempCleaningFailTip" << "tempCleaningFail" << "left-middle" << 0 << 17;
+    QTest::newRow("cleanup failure") << "TempCleaningFailTip" << "tempCleaningFail" << "right-middle" << 2 << 17;
 }
 
 void tst_Tips::placement()
@@ -233,6 +237,44 @@ void tst_Tips::placement()
              qPrintable(QStringLiteral("tip at %1,%2 %3x%4, point %5,%6")
                             .arg(window->x()).arg(window->y()).arg(window->width()).arg(window->height())
                             .arg(p.x()).arg(p.y())));
+}
+
+// The cleanup panel as the application shows it after a failure, over the main window with
+// its start-up tips: the panel's image, its text and both tips stay in view.
+void tst_Tips::cleanupFailureLeavesThePanelInView()
+{
+    Shelf shelf;
+    TempCleaningPanel panel(&shelf.mainWindow);
+    QPixmap fail(64, 64);
+    fail.fill(Qt::red);
+    panel.tempCleaningStatusImage()->setPixmap(fail);
+    panel.stopProgress();
+    panel.tempCleaningProgressText()->setText(QStringLiteral("Temporary file cleaning failed."));
+    shelf.tips.setTempCleaningFailTextField(panel.tempCleaningProgressText());
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    // Centred on the main window once laid out, as a window manager places it.
+    QRect centred = panel.geometry();
+    centred.moveCenter(shelf.mainWindow.geometry().center());
+    panel.setGeometry(centred);
+    QTRY_COMPARE(panel.geometry(), centred);
+    Shelf::post("MainTips");
+    Shelf::post("TempCleaningFailTip");
+
+    const MAAttachedWindow *tip = shelf.tips.tempCleaningFailWindow();
+    QVERIFY(tip && tip->isVisible());
+    const auto onScreen = [](const QWidget *widget) { return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()); };
+    QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningStatusImage())));
+    QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningProgressText())));
+    QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningButton())));
+    for (const MAAttachedWindow *mainTip : {shelf.tips.mainAppsListWindow(), shelf.tips.mainScanButtonWindow(),
+                                            shelf.tips.mainHelpButtonWindow()}) {
+        QVERIFY(!tip->geometry().intersects(mainTip->geometry()));
+        QVERIFY2(!panel.geometry().intersects(mainTip->geometry()), // nor the panel itself
+                 qPrintable(QStringLiteral("panel %1,%2 %3x%4, tip %5,%6 %7x%8")
+                                .arg(panel.x()).arg(panel.y()).arg(panel.width()).arg(panel.height())
+                                .arg(mainTip->x()).arg(mainTip->y()).arg(mainTip->width()).arg(mainTip->height())));
+    }
 }
 
 void tst_Tips::showingAgainReplaces()

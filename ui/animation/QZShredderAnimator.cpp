@@ -1,6 +1,7 @@
 #include "ui/animation/QZShredderAnimator.h"
 
 #include "platform/BasicAnimation.h"
+#include "platform/ChildWindows.h"
 #include "platform/Bundle.h"
 #include "platform/Layer.h"
 #include "platform/MainThread.h"
@@ -108,6 +109,9 @@ void QZShredderAnimator::showConfetti()
         window->move(topLeft.toPoint());
         window->show();
         window->raise();
+        // The tips of the main window (the Clean button's cancel tip) stay readable above it.
+        for (QWidget *tip : platform::ChildWindows::childWindows(m_mainWindow))
+            tip->raise();
     }
     if (m_slitView)
         m_slitView->setIsShredding(true);

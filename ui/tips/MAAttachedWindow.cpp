@@ -1,7 +1,11 @@
 #include "ui/tips/MAAttachedWindow.h"
 
+#include "platform/ChildWindows.h"
+#include "platform/Compositing.h"
 #include "platform/WindowGeometry.h"
 
+#include <QBitmap>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -59,7 +63,9 @@ MAAttachedWindow::MAAttachedWindow(QWidget *view, const QPointF &point, QWidget 
       m_point(point),
       m_side(side)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Without a compositor a window with alpha shows black where it is clear, even outside
+    // its shape; an opaque one shaped to the outline shows the desktop around it.
+    setAttribute(Qt::WA_TranslucentBackground, platform::windowsAreComposited());
     // A tip appears beside the window the user works in; it must not take the focus from it.
     setAttribute(Qt::WA_ShowWithoutActivating);
     m_geometry.setDistance(distance);
@@ -113,6 +119,25 @@ void MAAttachedWindow::setPoint(const QPointF &point, int side)
     updateBackground();
 }
 
+void MAAttachedWindow::followAttachedWindow()
+{
+    if (m_pointSource) {
+        if (const std::optional<QPointF> now = m_pointSource())
+            m_point = *now;
+    }
+    updateWindowGeometry();
+}
+
+bool MAAttachedWindow::event(QEvent *event)
+{
+    if (event->type() == platform::ChildWindows::parentGeometryChangeEvent()) {
+        followAttachedWindow();
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void MAAttachedWindow::updateWindowGeometry()
 {
     if (!m_view)
@@ -150,6 +175,9 @@ void MAAttachedWindow::updateBackground()
             painter.fillPath(stroker.createStroke(outline).intersected(outline), m_borderColor);
         }
     }
+    // Only the outline is window: where no compositor blends windows, a clear pixel would
+    // otherwise come out black.
+    setMask(QRegion(QBitmap::fromImage(picture.createAlphaMask())));
     m_background = picture;
     ++m_renderCount;
     if (isVisible())

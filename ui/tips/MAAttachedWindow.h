@@ -8,12 +8,15 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 // A frameless, translucent window that shows one view inside a rounded, bordered outline
 // whose arrow touches a point: a point of another window (which it then belongs to) or of the
 // screen. The outline is drawn into a picture whenever its geometry or colours change, and the
-// window paints that picture; painting never draws the outline again.
+// window paints that picture; painting never draws the outline again. The window is shaped to
+// the outline, so that without a compositor the desktop shows around it, not black corners.
 class MAAttachedWindow : public QWidget
 {
     Q_OBJECT
@@ -51,6 +54,13 @@ public:
     float distance() const { return m_geometry.distance(); }
     // Moves the arrow to another point and side (12 stays 12 here: no side is chosen).
     void setPoint(const QPointF &point, int side);
+    // Where the point lies now, asked each time the window it belongs to moves, is resized or
+    // gets its frame; none keeps the point. Without a source the point stays where it was in
+    // that window.
+    using PointSource = std::function<std::optional<QPointF>()>;
+    void setPointSource(PointSource source) { m_pointSource = std::move(source); }
+    // Places the window again at the point's current place on the screen.
+    void followAttachedWindow();
 
     QBrush windowBackgroundColor() const { return m_fill; }
     void setBackgroundColor(const QBrush &fill);
@@ -80,6 +90,7 @@ public:
     QRectF viewFrame() const { return m_geometry.viewFrame(); }
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -100,6 +111,7 @@ private:
     QPointer<QWidget> m_viewHome;
     QPointer<QWidget> m_window;
     QPointF m_point;
+    PointSource m_pointSource;
     int m_side = Side::Automatic;
     bool m_resizing = false;
     QImage m_background;

@@ -83,6 +83,12 @@ void TipController::showTip(const Tip &row)
         MAAttachedWindow::initWithView(view, anchorPoint(anchor, row.point), window, row.side, row.distance);
     if (!tip)
         return;
+    // The anchor's place is read again whenever its window moves, grows or gets its frame.
+    tip->setPointSource([anchor = QPointer<QWidget>(anchor), point = row.point]() -> std::optional<QPointF> {
+        if (!anchor)
+            return std::nullopt;
+        return anchorPoint(anchor, point);
+    });
     field = tip.get();
     platform::ChildWindows::addChildWindow(window, tip.release());
 }
@@ -165,8 +171,10 @@ void TipController::showResultsTipsZoom()
 
 void TipController::showTempCleaningFailTip()
 {
+    // From the right of the panel's text: on its left lie the panel's result image and, below
+    // the panel's edge, the main window's list tip.
     showSet({{&TipController::m_tempCleaningFailWindow, &TipController::m_tempCleaningFailTextField,
-              AnchorPoint::LeftMiddle, &TipController::m_tempCleaningFailView, 0, 17}});
+              AnchorPoint::RightMiddle, &TipController::m_tempCleaningFailView, 2, 17}});
 }
 
 void TipController::showCleaningStatusTips()

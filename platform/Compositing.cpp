@@ -1,0 +1,43 @@
+#include "platform/Compositing.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+
+#ifdef NIMBREL_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
+
+namespace platform {
+
+bool windowsAreComposited()
+{
+#ifdef NIMBREL_HAVE_XCB
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
+    const QByteArray name("_NET_WM_CM_S0");
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, uint16_t(name.size()), name.constData()), nullptr);
+    const xcb_atom_t selection = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(atom);
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t *owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    return owned;
+#else
+    return true; // offscreen and other platforms blend (or never show) windows themselves
+#endif
+}
+
+} // namespace platform
