@@ -452,10 +452,12 @@ void tst_Firefox::everyRequestAnsweredOnce()
     for (const char *store : {"places.sqlite", "cookies.sqlite", "downloads.sqlite", "formhistory.sqlite"})
         QCOMPARE(mozstores::integrity(f.inProfile(store)), QStringLiteral("ok"));
     // The four places rows ran one after the other on the file, which stays with every
-    // bookmark and its page.
+    // bookmark, its page and the page's own annotation.
     const QString places = f.inProfile("places.sqlite");
-    for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons", "moz_annos"})
+    for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons"})
         QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table)), 0);
+    QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(place_id || ':' || content) FROM moz_annos")),
+             QString("1:windows-1252"));
     QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM moz_bookmarks")), 6);
     QCOMPARE(mozstores::danglingBookmarks(places), 0);
     QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
