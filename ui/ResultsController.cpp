@@ -337,6 +337,12 @@ void ResultsController::startShredAnimation()
 
 void ResultsController::updateInterface(const resultItemPtr &row)
 {
+    // The user's choice is final: a row unticked while it waited is not cleaned, and its
+    // application is not asked to quit for it.
+    if (!isChecked(row)) {
+        skipRow(row);
+        return;
+    }
     const QString appName = row->resultItemAppName();
     bool skip = false;
     if (m_skipItem && appName == skippedItemAppName()) {
@@ -353,14 +359,25 @@ void ResultsController::updateInterface(const resultItemPtr &row)
     }
     if (skip)
         setSkippedItemAppName(appName);
-    if (skip || m_shredCancelled) {
-        onMain([&] {
-            setRowStatus(row, kSkipped);
-            ++m_skippedItemCount;
-        });
+    // A row unticked while the alert asked about its application is skipped as well.
+    if (skip || m_shredCancelled || !isChecked(row)) {
+        skipRow(row);
         return;
     }
     cleanRow(row);
+}
+
+bool ResultsController::isChecked(const resultItemPtr &row)
+{
+    return row->resultItemIsChecked() == std::optional<bool>(true);
+}
+
+void ResultsController::skipRow(const resultItemPtr &row)
+{
+    onMain([&] {
+        setRowStatus(row, kSkipped);
+        ++m_skippedItemCount;
+    });
 }
 
 void ResultsController::checkRunningAppsForEntry(const QVariantMap &entry)

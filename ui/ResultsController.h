@@ -148,6 +148,9 @@ private:
     void setRowStatus(const resultItemPtr &row, const QString &text);
     void reloadTable();
     void cleanRow(const resultItemPtr &row);
+    static bool isChecked(const resultItemPtr &row);
+    // "- Skipped" and counted as skipped (worker thread).
+    void skipRow(const resultItemPtr &row);
     void applyStatus(const resultItemPtr &row, bool didClean);
     // Rows awaiting the answer that a status or progress post names.
     QList<resultItemPtr> rowsAwaiting(const QVariantMap &info) const;

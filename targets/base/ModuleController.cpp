@@ -213,7 +213,7 @@ void ModuleController::cleanRow(const TraceRow &row, const QString &requestPath)
             postSharedFileListNotice();
         break;
     case TraceRow::Route::Sql:
-        sqlRoute(itemName, path, row.statement);
+        sqlRoute(itemName, path, row.statementFor ? row.statementFor(path) : row.statement);
         break;
     case TraceRow::Route::KeyRewrite: {
         const QStringList keyPath = row.keyPath;

@@ -54,6 +54,9 @@ struct TraceRow {
 
     Route route = Route::Move;
     QString statement;        // Route::Sql
+    // Route::Sql: when set, the statement for the database at the path, worked out when the
+    // row is cleaned (the file's own tables decide it); `statement` otherwise.
+    std::function<QString(const QString &path)> statementFor;
     Notice notice = Notice::None;
 
     // Offer::Custom: offers this row's items itself (with ModuleController::offerRow).

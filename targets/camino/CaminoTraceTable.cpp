@@ -30,7 +30,7 @@ QList<TraceRow> traceRows()
     };
     const QString lastSession = QStringLiteral("caminoLastSession");
     return {
-        mozilla::sqlRow(QStringLiteral("Browsing History"), QStringLiteral("caminoBrowsing"), data("places.sqlite"), sql::historyCount, sql::historyDelete),
+        mozilla::historyRow(QStringLiteral("Browsing History"), QStringLiteral("caminoBrowsing"), data("places.sqlite")),
         traceRow(QStringLiteral("Cache"), QStringLiteral("caminoCache"), home(QStringLiteral("Library/Caches/Camino/Cache")), dir),
         mozilla::sqlRow(QStringLiteral("Cookies"), QStringLiteral("caminoCookies"), data("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
         traceRow(QStringLiteral("Download History"), QStringLiteral("caminoDownloads"), data("downloads.plist"), file),

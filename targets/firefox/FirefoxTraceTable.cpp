@@ -58,7 +58,7 @@ QList<TraceRow> traceRows()
     // The history probes are their own: a failure withholds only their row.
     const auto own = TraceRow::Probe::OwnConnection;
     return {
-        sqlRow(QStringLiteral("Browsing History"), browsing, prof("places.sqlite"), sql::historyCount, sql::historyDelete, own),
+        mozilla::historyRow(QStringLiteral("Browsing History"), browsing, prof("places.sqlite"), own),
         sqlRow(QStringLiteral("URL Autocomplete History"), browsing, prof("places.sqlite"), sql::hostCount, sql::hostDelete, own),
         existingRow(QStringLiteral("Cache"), caches, cache("Cache"), dir),
         existingRow(QStringLiteral("Cache2"), caches, cache("cache2"), dir),

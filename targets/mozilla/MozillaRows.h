@@ -14,6 +14,12 @@ namespace mozilla {
 TraceRow sqlRow(const QString &classification, const QString &categoryKey,
                 std::function<QString()> path, const char *countStatement,
                 const char *deleteStatement, TraceRow::Probe probe = TraceRow::Probe::Inline);
+// The browsing history of a places.sqlite: sqlRow with the history statements, and at
+// cleaning time the sweep of what the delete orphans in the tables that file has.
+TraceRow historyRow(const QString &classification, const QString &categoryKey,
+                    std::function<QString()> path, TraceRow::Probe probe = TraceRow::Probe::Inline);
+// The history delete for the places file at `path`, with the sweeps its tables allow.
+QString historyDeleteFor(const QString &path);
 // Offered when something exists at the path; moved aside whole.
 TraceRow existingRow(const QString &classification, const QString &categoryKey,
                      std::function<QString()> path, const QString &kind);

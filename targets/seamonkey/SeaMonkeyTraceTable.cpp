@@ -47,7 +47,7 @@ QList<TraceRow> traceRows()
     const QString lastSession = QStringLiteral("seaMonkeyLastSession");
     const auto own = TraceRow::Probe::OwnConnection;
     return {
-        sqlRow(QStringLiteral("Browsing History"), browsing, prof("places.sqlite"), sql::historyCount, sql::historyDelete, own),
+        mozilla::historyRow(QStringLiteral("Browsing History"), browsing, prof("places.sqlite"), own),
         sqlRow(QStringLiteral("URL Autocomplete History"), browsing, prof("places.sqlite"), sql::hostCount, sql::hostDelete, own),
         // Offered without a test, but only while there is a profile to hold it.
         traceRow(QStringLiteral("Typed History"), browsing, prof("urlbarhistory.sqlite"), file),

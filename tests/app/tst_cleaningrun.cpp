@@ -213,7 +213,7 @@ private slots:
 void tst_CleaningRun::cleanRun_data()
 {
     // Rows of the test module in table order: "-" leaves it unchecked, "!" removes its file
-    // before Clean is pressed.
+    // before Clean is pressed, "~" unticks it once the first row is being cleaned.
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QList<int>>("counts"); // cleaned, skipped, not cleaned
@@ -225,6 +225,9 @@ void tst_CleaningRun::cleanRun_data()
     QTest::newRow("a dropped request is answered")
         << QStringList{"Drop 1", "Move 1", "Drop 2"} << QStringList{kNotCleaned, kCleaned, kNotCleaned}
         << QList<int>{1, 0, 2} << quint64(kFileSize);
+    QTest::newRow("rows unticked while they wait")
+        << QStringList{"Move 1", "~Move 2", "~Keep 1", "Move 3"} << QStringList{kCleaned, kSkipped, kSkipped, kCleaned}
+        << QList<int>{2, 2, 0} << quint64(2 * kFileSize);
     QTest::newRow("an answer given twice counts once")
         << QStringList{"Twice 1", "Move 1"} << QStringList{kCleaned, kCleaned} << QList<int>{2, 0, 0}
         << quint64(4096 + kFileSize);
@@ -238,19 +241,34 @@ void tst_CleaningRun::cleanRun()
     QFETCH(quint64, total);
     Run run;
     QStringList names;
+    auto marked = [](const QString &spec) { return !spec.isEmpty() && QStringLiteral("-!~").contains(spec.front()); };
     for (const QString &spec : rows)
-        run.testerRow(run.tester, spec.mid(spec.startsWith(QLatin1Char('-')) || spec.startsWith(QLatin1Char('!'))));
+        run.testerRow(run.tester, spec.mid(marked(spec)));
     const QString bystander = run.file(QStringLiteral("traces/not chosen"));
     run.scan(kTester, QStringLiteral("Tester"));
+    QStringList untickLater;
     for (const QString &spec : rows) {
-        const QString name = QStringLiteral("Tester ") + spec.mid(spec.startsWith(QLatin1Char('-')) || spec.startsWith(QLatin1Char('!')));
+        const QString name = QStringLiteral("Tester ") + spec.mid(marked(spec));
         names << name;
+        if (spec.startsWith(QLatin1Char('~')))
+            untickLater << name;
         if (spec.startsWith(QLatin1Char('-')))
             run.row(name)->setResultItemIsChecked(false);
         if (spec.startsWith(QLatin1Char('!')))
             QVERIFY(QFile::remove(run.row(name)->resultItemPath()));
     }
     run.arrange(names);
+    // Unticked in the table as the user does it, while the worker waits for the first row's text.
+    run.onText = [&](const resultItemPtr &row, const QString &text) {
+        if (row->resultItemName() != names.first() || text != kCleaning)
+            return;
+        auto *table = run.results()->resultsArrayController();
+        const int check = table->columnWithIdentifier(QStringLiteral("checkColumn"));
+        for (const QString &name : std::as_const(untickLater)) {
+            const int at = int(table->arrangedObjects().indexOf(run.row(name)));
+            QVERIFY(table->setData(table->index(at, check), Qt::Unchecked, Qt::CheckStateRole));
+        }
+    };
     const qint64 runCount = UserDefaults::standardUserDefaults().integerForKey(QStringLiteral("runCount"));
 
     QVERIFY(run.clean());
@@ -263,7 +281,9 @@ void tst_CleaningRun::cleanRun()
     // Each row showed each text once, in order; unchecked rows were never sent.
     for (int i = 0; i < rows.size(); ++i) {
         const QStringList shown = run.texts.value(names[i]);
-        if (expected[i] == kSkipped)
+        if (untickLater.contains(names[i]))
+            QCOMPARE(shown, (QStringList{kWaiting, kSkipped}));
+        else if (expected[i] == kSkipped)
             QCOMPARE(shown, QStringList{kSkipped});
         else
             QCOMPARE(shown, (QStringList{kWaiting, kCleaning, expected[i]}));
@@ -335,15 +355,19 @@ void tst_CleaningRun::runningApplication_data()
     QTest::addColumn<bool>("skip");
     QTest::addColumn<bool>("flashRunning");
     QTest::addColumn<QStringList>("alerts");
+    QTest::addColumn<QStringList>("untick"); // rows the user unticks while the alert asks
     QTest::addColumn<QStringList>("expected");
     const QStringList rows{"Tester Launch 1", "Safari Browsing History", "Safari Browsing History Database",
                            "Tester Move 1"};
-    QTest::newRow("skip the application") << rows << true << false << QStringList{"Skip Safari"}
+    QTest::newRow("skip the application") << rows << true << false << QStringList{"Skip Safari"} << QStringList()
                                           << QStringList{kCleaned, kSkipped, kSkipped, kCleaned};
-    QTest::newRow("the application quits") << rows << false << false << QStringList{"Skip Safari"}
+    QTest::newRow("the application quits") << rows << false << false << QStringList{"Skip Safari"} << QStringList()
                                            << QStringList{kCleaned, kCleaned, kCleaned, kCleaned};
+    QTest::newRow("unticked while asked, then the application quits")
+        << rows << false << false << QStringList{"Skip Safari"} << rows.mid(1, 1)
+        << QStringList{kCleaned, kSkipped, kCleaned, kCleaned};
     QTest::newRow("flash cookies never ask")
-        << QStringList{"Flash Cookies Shared Objects", "Tester Move 1"} << true << true << QStringList()
+        << QStringList{"Flash Cookies Shared Objects", "Tester Move 1"} << true << true << QStringList() << QStringList()
         << QStringList{kCleaned, kCleaned};
 }
 
@@ -353,6 +377,7 @@ void tst_CleaningRun::runningApplication()
     QFETCH(bool, skip);
     QFETCH(bool, flashRunning);
     QFETCH(QStringList, alerts);
+    QFETCH(QStringList, untick);
     QFETCH(QStringList, expected);
     Run run;
     run.file(QStringLiteral("Library/Safari/History.plist"));
@@ -376,6 +401,8 @@ void tst_CleaningRun::runningApplication()
         if (window != alert->alertWindow())
             return;
         shown << alert->alertCancelButton()->text();
+        for (const QString &name : std::as_const(untick))
+            run.row(name)->setResultItemIsChecked(false);
         if (skip)
             alert->cancelAlertWindow();
         else

@@ -250,6 +250,52 @@ private slots:
         QCOMPARE(m_found.value(module), rows);
     }
 
+    // The user changes their mind during the run: a row unticked while it waits is skipped
+    // when its turn comes, and its store keeps every row.
+    void untickWaitingRow()
+    {
+        Product product;
+        QVERIFY(product.make());
+        const Snapshot before = snapshot(product.folder);
+        product.ui->appControl()->scan();
+        const QList<resultItemPtr> rows = product.rows();
+        QCOMPARE(rows.size(), 195);
+        resultItemPtr unticked;
+        for (const resultItemPtr &row : rows)
+            if (row->resultItemName() == QLatin1String("Chrome Browsing History"))
+                unticked = row;
+        QVERIFY(unticked && unticked != rows.first());
+        const QString urls = rowsOf(unticked->resultItemPath(), QStringLiteral("SELECT * FROM urls ORDER BY id;"));
+        QVERIFY(!unread.contains(urls));
+
+        // Unticked in the table, as a click does, while the first row is being cleaned.
+        auto *table = product.ui->fileControl()->resultsArrayController();
+        const int check = table->columnWithIdentifier(QStringLiteral("checkColumn"));
+        const int at = int(rows.indexOf(unticked));
+        QStringList texts; // the unticked row's, as the table showed them
+        QObject watcher; // goes before what the connection uses
+        QObject::connect(table, &QAbstractItemModel::dataChanged, &watcher, [&] {
+            const QString text = unticked->resultItemStatusText();
+            if (!text.isEmpty() && (texts.isEmpty() || texts.last() != text))
+                texts << text;
+            if (rows.first()->resultItemStatusText() == QLatin1String("- Cleaning")
+                && unticked->resultItemIsChecked() == std::optional<bool>(true))
+                table->setData(table->index(at, check), Qt::Unchecked, Qt::CheckStateRole);
+        });
+        ResultsController *results = product.ui->resultsControl();
+        product.ui->appControl()->mainWindow()->hide();
+        results->shredButton()->click();
+        QVERIFY(QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 240000));
+
+        QCOMPARE(texts, (QStringList{"- Waiting", "- Skipped"}));
+        QCOMPARE(results->skippedItemCount(), 1);
+        QCOMPARE(results->shreddedItemCount(), rows.size() - 2); // and Shiira's shared cookie list
+        QCOMPARE(rowsOf(unticked->resultItemPath(), QStringLiteral("SELECT * FROM urls ORDER BY id;")), urls);
+        const Snapshot after = snapshot(product.folder);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+    }
+
     // Everything cleaned at once, with secure removal off and at each of its levels.
     void cleanAll_data()
     {

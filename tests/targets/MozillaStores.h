@@ -90,6 +90,7 @@ INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES
  (11, 1, 4, 2, 0, 'Unvisited Bookmark', 'bookmarkBBBB'), (12, 3, NULL, 2, 1, NULL, 'separatorCCC');
 INSERT INTO moz_annos (id, place_id, anno_attribute_id, content) VALUES (1, 1, 11, 'windows-1252');
 INSERT INTO moz_historyvisits (id, from_visit, place_id, visit_date, visit_type) VALUES (1, 0, 1, 1700000000000000, 1);
+INSERT INTO moz_inputhistory VALUES (1, 'bookm', 2);
 )";
 
 // The private rows: a page visited twice, and a downloaded file with its two annotations and
@@ -104,10 +105,26 @@ INSERT INTO moz_annos (id, place_id, anno_attribute_id, content) VALUES
  (2, 3, 10, 'file:///Users/demo/Downloads/download-secret.pdf'), (3, 3, 12, '{"state":1,"endTime":1700000300000,"note":"meta-secret"}');
 INSERT INTO moz_inputhistory VALUES (2, 'typed input', 1);
 )";
+// Current profiles: the bookmarked pages' origins, and a reading record of the bookmarked
+// page with the search that led there.
 inline const char *currentExtraRows = R"(
-INSERT INTO moz_origins VALUES (1, 'https://', 'bookmarked.example', 100, 0, NULL, 0), (2, 'https://', 'visited-secret.example', 50, 0, NULL, 0);
+INSERT INTO moz_origins VALUES (1, 'https://', 'bookmarked.example', 100, 0, NULL, 0), (2, 'https://', 'visited-secret.example', 50, 0, NULL, 0), (4, 'https://', 'unvisited.example', 10, 0, NULL, 0);
+UPDATE moz_places SET origin_id = id WHERE id IN (1, 4);
+INSERT INTO moz_places_metadata_search_queries VALUES (2, 'kept query');
+INSERT INTO moz_places_metadata (id, place_id, created_at, updated_at, total_view_time, search_query_id) VALUES (3, 1, 1700000400000, 1700000400000, 100, 2);
 INSERT INTO moz_meta VALUES ('origin_frecency_count', 2);
 INSERT INTO moz_keywords (keyword, place_id) VALUES ('bm', 1);
+)";
+// Current profiles: what lies beside the private history, the origin of its pages, what was
+// typed to reach them and how they were read (one record read the bookmarked page coming from
+// a private one).
+inline const char *currentHistoryRows = R"(
+INSERT INTO moz_origins VALUES (3, 'https://', 'origin-secret.example', 10, 0, NULL, 0);
+UPDATE moz_places SET origin_id = 3 WHERE id IN (2, 3);
+INSERT INTO moz_inputhistory VALUES (2, 'typed-secret input', 3);
+INSERT INTO moz_places_metadata_search_queries VALUES (1, 'search-secret terms');
+INSERT INTO moz_places_metadata (id, place_id, referrer_place_id, created_at, updated_at, total_view_time, search_query_id) VALUES
+ (1, 2, NULL, 1700000100000, 1700000200000, 5000, 1), (2, 1, 2, 1700000300000, 1700000300000, 800, NULL);
 )";
 inline const char *legacyExtraRows = R"(
 INSERT INTO moz_hosts VALUES (1, 'visited-secret-host.example', 100, 1, 'https://');
@@ -247,7 +264,7 @@ inline bool writeCurrentPlaces(const QString &path, const QString &staging)
     return writeWithWal(path, staging,
                         QString::fromLatin1(currentPlacesSchema) + QString::fromLatin1(bookmarkRows)
                             + QString::fromLatin1(currentExtraRows),
-                        QString::fromLatin1(historyRows));
+                        QString::fromLatin1(historyRows) + QString::fromLatin1(currentHistoryRows));
 }
 
 inline bool writeLegacyPlaces(const QString &path)

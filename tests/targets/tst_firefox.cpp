@@ -115,8 +115,10 @@ private slots:
     void countRules();
     void firstListedProfileWins_data();
     void firstListedProfileWins();
-    void bookmarkedPageWithAnnotation11KeepsItsPlace_data();
-    void bookmarkedPageWithAnnotation11KeepsItsPlace();
+    void downloadAnnotationsFoundByName_data();
+    void downloadAnnotationsFoundByName();
+    void historyTakesWhatOnlyItUsed_data();
+    void historyTakesWhatOnlyItUsed();
     void secureRemovalLeavesNoCleanedRowReadable_data();
     void secureRemovalLeavesNoCleanedRowReadable();
     void linkedStoreIsNeitherOfferedNorCleaned();
@@ -159,11 +161,11 @@ void tst_Firefox::countRules_data()
                                     << QStringList{history, downloads};
     QTest::newRow("legacy places") << int(Places::Legacy) << QByteArray() << QString()
                                    << QStringList{history, hosts, downloads, icons, iconsDb};
-    // Places without a visit do not count; the character-set annotation (11) does.
+    // Places without a visit do not count, nor does an annotation that is not a download's.
     QTest::newRow("places without visits") << int(Places::LegacyUnvisited) << QByteArray() << QString()
-                                           << QStringList{downloads, iconsDb};
+                                           << QStringList{iconsDb};
     QTest::newRow("visits, empty hosts and icons") << int(Places::LegacyVisitsOnlyBookmarked) << QByteArray()
-                                                   << QString() << QStringList{history, downloads, iconsDb};
+                                                   << QString() << QStringList{history, iconsDb};
     QTest::newRow("places not a database") << int(Places::Garbage) << QByteArray() << QString() << QStringList{};
     QTest::newRow("no places") << int(Places::None) << QByteArray() << QString() << QStringList{iconsDb};
     QTest::newRow("legacy downloads") << int(Places::Current) << QByteArray("rows") << QString()
@@ -261,30 +263,91 @@ void tst_Firefox::firstListedProfileWins()
     }
 }
 
-void tst_Firefox::bookmarkedPageWithAnnotation11KeepsItsPlace_data()
+void tst_Firefox::downloadAnnotationsFoundByName_data()
 {
     QTest::addColumn<int>("places");
-    QTest::newRow("current places, log not folded back") << int(Places::Current);
-    QTest::newRow("legacy places") << int(Places::Legacy);
+    QTest::addColumn<QString>("renumber"); // run on the places file before the scan
+    QTest::addColumn<QString>("annotations"); // place:content of those left
+    QTest::addColumn<QString>("pages");
+    QTest::newRow("current places, log not folded back") << int(Places::Current) << QString()
+                                                         << "1:windows-1252" << "1,2,4";
+    QTest::newRow("legacy places") << int(Places::Legacy) << QString() << "1:windows-1252" << "1,2,4";
+    // The ids as a profile hands them out when it downloaded before it met a character set,
+    // that of a page no bookmark keeps among them.
+    QTest::newRow("downloads numbered first")
+        << int(Places::Current)
+        << "DELETE FROM moz_anno_attributes; INSERT INTO moz_anno_attributes VALUES (1, 'downloads/destinationFileURI'), "
+           "(2, 'downloads/metaData'), (10, 'URIProperties/characterSet'), (11, 'bookmarkProperties/description'); "
+           "UPDATE moz_annos SET anno_attribute_id = CASE anno_attribute_id WHEN 10 THEN 1 WHEN 12 THEN 2 ELSE 10 END; "
+           "INSERT INTO moz_places (id, url, title, rev_host, guid) VALUES (5, 'https://unrelated.example/', 'Unrelated', 'elpmaxe.detalernu.', 'placeUnrel05'); "
+           "INSERT INTO moz_annos (id, place_id, anno_attribute_id, content) VALUES (4, 5, 10, 'UTF-8');"
+        << "1:windows-1252,5:UTF-8" << "1,2,4,5";
 }
 
-void tst_Firefox::bookmarkedPageWithAnnotation11KeepsItsPlace()
+void tst_Firefox::downloadAnnotationsFoundByName()
 {
     QFETCH(int, places);
+    QFETCH(QString, renumber);
+    QFETCH(QString, annotations);
+    QFETCH(QString, pages);
     Fixture f;
     QVERIFY(f.writePlaces(Places(places)));
     const QString path = f.inProfile("places.sqlite");
-    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_annos a JOIN moz_bookmarks b ON a.place_id = b.fk WHERE a.anno_attribute_id = 11")), 1);
+    if (!renumber.isEmpty())
+        QVERIFY(mozstores::run(path, renumber));
+    const QString row = QStringLiteral("Firefox Download History");
+    QVERIFY(f.scannedNames().contains(row));
 
-    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Download History"), path), true);
+    QCOMPARE(f.cleanInPlace(row, path), true);
     QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
     QCOMPARE(mozstores::danglingBookmarks(path), 0);
-    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT url FROM moz_places WHERE id = 1")), QString("https://bookmarked.example/page"));
     // The downloaded file's page goes, with its annotations and its download visit; other
-    // visits stay for the history row.
-    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_places WHERE id = 3")), 0);
-    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_annos")), 0);
+    // pages and annotations stay, and other visits stay for the history row.
+    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(place_id || ':' || content) FROM (SELECT * FROM moz_annos ORDER BY id)")), annotations);
+    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)")), pages);
     QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM moz_historyvisits")), QString("1,2,3"));
+    QVERIFY(!f.scannedNames().contains(row));
+}
+
+void tst_Firefox::historyTakesWhatOnlyItUsed_data()
+{
+    QTest::addColumn<int>("places");
+    QTest::addColumn<QString>("change"); // run on the places file before the clean
+    QTest::addColumn<QStringList>("left"); // origins, typed input, reading records, searches
+    const QString none = QStringLiteral("no table");
+    const QString origins = QStringLiteral("bookmarked.example,unvisited.example");
+    QTest::newRow("current places, log not folded back")
+        << int(Places::Current) << QString() << QStringList{origins, "1:bookm", "3", "kept query"};
+    QTest::newRow("current places without reading records")
+        << int(Places::Current) << "DROP TABLE moz_places_metadata; DROP TABLE moz_places_metadata_search_queries;"
+        << QStringList{origins, "1:bookm", none, none};
+    QTest::newRow("legacy places") << int(Places::Legacy) << QString() << QStringList{none, "1:bookm", none, none};
+}
+
+// What the history delete leaves without a place goes with it; what a remaining page or a
+// bookmark still uses stays.
+void tst_Firefox::historyTakesWhatOnlyItUsed()
+{
+    QFETCH(int, places);
+    QFETCH(QString, change);
+    QFETCH(QStringList, left);
+    Fixture f;
+    QVERIFY(f.writePlaces(Places(places)));
+    const QString path = f.inProfile("places.sqlite");
+    if (!change.isEmpty())
+        QVERIFY(mozstores::run(path, change));
+
+    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Browsing History"), path), true);
+    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    QCOMPARE(mozstores::danglingBookmarks(path), 0);
+    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)")), QString("1,4"));
+    QStringList found;
+    for (const char *query : {"SELECT group_concat(host) FROM (SELECT host FROM moz_origins ORDER BY id)",
+                              "SELECT group_concat(place_id || ':' || input) FROM (SELECT * FROM moz_inputhistory ORDER BY place_id)",
+                              "SELECT group_concat(id) FROM (SELECT id FROM moz_places_metadata ORDER BY id)",
+                              "SELECT group_concat(terms) FROM (SELECT terms FROM moz_places_metadata_search_queries ORDER BY id)"})
+        found << mozstores::value(path, QLatin1String(query)).value_or(QStringLiteral("no table"));
+    QCOMPARE(found, left);
 }
 
 void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable_data()
@@ -298,7 +361,9 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable_data()
     const QString bookmark = QStringLiteral("SELECT count(*) FROM moz_places WHERE id = 1");
     const QByteArrayList visited{"visited-secret.example/history", "History-secret title", "files-secret.example/report.pdf"};
     const QByteArrayList downloaded{"files-secret.example/report.pdf", "download-secret.pdf", "meta-secret"};
-    QTest::newRow("history, rows in the log only") << "Firefox Browsing History" << int(Places::Current) << "places.sqlite" << visited << bookmark;
+    QTest::newRow("history, rows in the log only") << "Firefox Browsing History" << int(Places::Current) << "places.sqlite"
+                                                   << visited + QByteArrayList{"origin-secret.example", "typed-secret input", "search-secret terms"}
+                                                   << bookmark;
     QTest::newRow("download history, rows in the log only") << "Firefox Download History" << int(Places::Current) << "places.sqlite" << downloaded << bookmark;
     QTest::newRow("legacy history") << "Firefox Browsing History" << int(Places::Legacy) << "places.sqlite" << visited << bookmark;
     QTest::newRow("legacy typed hosts") << "Firefox URL Autocomplete History" << int(Places::Legacy) << "places.sqlite"
@@ -387,10 +452,12 @@ void tst_Firefox::everyRequestAnsweredOnce()
     for (const char *store : {"places.sqlite", "cookies.sqlite", "downloads.sqlite", "formhistory.sqlite"})
         QCOMPARE(mozstores::integrity(f.inProfile(store)), QStringLiteral("ok"));
     // The four places rows ran one after the other on the file, which stays with every
-    // bookmark and its page.
+    // bookmark, its page and the page's own annotation.
     const QString places = f.inProfile("places.sqlite");
-    for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons", "moz_annos"})
+    for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons"})
         QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table)), 0);
+    QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(place_id || ':' || content) FROM moz_annos")),
+             QString("1:windows-1252"));
     QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM moz_bookmarks")), 6);
     QCOMPARE(mozstores::danglingBookmarks(places), 0);
     QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
