@@ -154,6 +154,18 @@ void appendUtf8(QByteArray &out, char32_t c)
     }
 }
 
+bool hasLoneSurrogate(const std::vector<quint16> &units)
+{
+    for (size_t i = 0; i < units.size(); ++i) {
+        if (units[i] < 0xD800 || units[i] >= 0xE000)
+            continue;
+        if (units[i] >= 0xDC00 || i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] >= 0xE000)
+            return true;
+        ++i;
+    }
+    return false;
+}
+
 // True when the units hold a surrogate without its partner; fills both readings of them.
 bool readLoneSurrogates(const std::vector<quint16> &units, QByteArray *kept, QByteArray *dropped)
 {
@@ -209,9 +221,8 @@ std::vector<LoneSurrogateString> binaryStringsWithLoneSurrogates(const QByteArra
     std::vector<quint16> units;
     bool any = false;
     for (quint64 ref = 0; ref < layout.objects && !any; ++ref) {
-        QByteArray kept, dropped;
         const quint64 at = layout.offsetOf(ref);
-        any = at != 0 && utf16Units(layout, at, &units) && readLoneSurrogates(units, &kept, &dropped);
+        any = at != 0 && utf16Units(layout, at, &units) && hasLoneSurrogate(units);
     }
     if (!any)
         return found;
