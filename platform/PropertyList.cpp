@@ -12,8 +12,13 @@
 #include <plist/plist.h>
 
 #include <cerrno>
+#include <cctype>
+#include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -280,6 +285,119 @@ void restoreUids(plist_t node, int depth = 0)
     }
 }
 
+// The children of a container in order (a dictionary's values only, with their keys).
+std::vector<std::pair<QByteArray, plist_t>> childrenOf(plist_t node)
+{
+    std::vector<std::pair<QByteArray, plist_t>> children;
+    if (PLIST_IS_ARRAY(node)) {
+        const uint32_t n = plist_array_get_size(node);
+        for (uint32_t i = 0; i < n; ++i)
+            children.emplace_back(QByteArray(), plist_array_get_item(node, i));
+    } else if (PLIST_IS_DICT(node)) {
+        forEachDictItem(node, [&children](const char *key, plist_t child) {
+            children.emplace_back(QByteArray(key), child);
+        });
+    }
+    return children;
+}
+
+// Calls fn(node) for every node depth first, children in order, without recursing.
+template <class Fn>
+void forEachNode(plist_t root, Fn fn)
+{
+    std::vector<plist_t> pending{root};
+    while (!pending.empty()) {
+        plist_t node = pending.back();
+        pending.pop_back();
+        fn(node);
+        const auto children = childrenOf(node);
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back(it->second);
+    }
+}
+
+// Puts back the lone surrogates libplist's binary reader dropped; false when the strings
+// found in the file and in the tree do not line up, or a key held one.
+bool restoreLoneSurrogates(plist_t root, const QByteArray &data)
+{
+    bool inKey = false;
+    const auto strings = plistshape::binaryStringsWithLoneSurrogates(data, &inKey);
+    if (inKey)
+        return false;
+    if (strings.empty())
+        return true;
+    quint64 position = 0;
+    size_t next = 0;
+    bool aligned = true;
+    forEachNode(root, [&](plist_t node) {
+        if (!PLIST_IS_STRING(node))
+            return;
+        if (next < strings.size() && strings[next].position == position) {
+            uint64_t length = 0;
+            const char *s = plist_get_string_ptr(node, &length);
+            if (QByteArray(s, qsizetype(length)) == strings[next].dropped)
+                plist_set_string_val(node, strings[next].kept.constData());
+            else
+                aligned = false;
+            ++next;
+        }
+        ++position;
+    });
+    return aligned && next == strings.size();
+}
+
+// libplist writes years before 1000 without their leading zeros and -0.0 as 0.0; stricter
+// readers refuse the one and the other is a changed value. Mends its XML text in place.
+void mendXmlText(plist_t root, QByteArray &xml)
+{
+    const QByteArray dateTag("<date>");
+    for (qsizetype at = xml.indexOf(dateTag); at >= 0; at = xml.indexOf(dateTag, at + 1)) {
+        const qsizetype year = at + dateTag.size();
+        qsizetype digits = 0;
+        while (year + digits < xml.size() && std::isdigit(uchar(xml.at(year + digits))))
+            ++digits;
+        if (digits < 4 && year + digits < xml.size() && xml.at(year + digits) == '-')
+            xml.insert(year, QByteArray(4 - digits, '0'));
+    }
+    const QByteArray zero("<real>0.0</real>");
+    if (!xml.contains(zero))
+        return;
+    // The writer puts reals in tree order, so the n-th element is the n-th real node.
+    std::vector<bool> negativeZero;
+    forEachNode(root, [&negativeZero](plist_t node) {
+        if (PLIST_IS_REAL(node)) {
+            double d = 0;
+            plist_get_real_val(node, &d);
+            negativeZero.push_back(d == 0 && std::signbit(d));
+        }
+    });
+    const QByteArray realTag("<real>");
+    size_t index = 0;
+    for (qsizetype at = xml.indexOf(realTag); at >= 0 && index < negativeZero.size();
+         at = xml.indexOf(realTag, at + 1), ++index) {
+        if (negativeZero[index] && xml.mid(at, zero.size()) == zero)
+            xml.insert(at + realTag.size(), '-');
+    }
+}
+
+// Same type and value, bit for bit where the type allows (a real's sign of zero, an
+// integer's width, a date's fraction).
+bool sameLeaf(plist_t a, plist_t b)
+{
+    const plist_type type = plist_get_node_type(a);
+    if (type != plist_get_node_type(b))
+        return false;
+    if (type == PLIST_STRING) {
+        uint64_t la = 0, lb = 0;
+        const char *sa = plist_get_string_ptr(a, &la);
+        const char *sb = plist_get_string_ptr(b, &lb);
+        return la == lb && (la == 0 || std::memcmp(sa, sb, size_t(la)) == 0);
+    }
+    if (type == PLIST_ARRAY || type == PLIST_DICT)
+        return true; // their children are compared one by one
+    return plist_compare_node_value(a, b) != 0;
+}
+
 plist_t dictAtPath(plist_t root, const QStringList &keys, qsizetype depth)
 {
     plist_t node = root;
@@ -355,6 +473,10 @@ std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
         if (!plistshape::binaryWithinLimits(data) || plistshape::binaryHasStringWithNul(data))
             return std::nullopt;
         plist_from_bin(data.constData(), uint32_t(data.size()), &root);
+        if (root && !restoreLoneSurrogates(root, data)) {
+            plist_free(root);
+            return std::nullopt;
+        }
     } else {
         // Only text that looks like XML goes to the XML reader.
         QByteArray text = data;
@@ -432,11 +554,36 @@ std::optional<QByteArray> PropertyList::toData(Format format) const
         return std::nullopt;
     }
     QByteArray out(bytes, qsizetype(length));
-    if (format == Format::Binary)
+    if (format == Format::Binary) {
         plist_to_bin_free(bytes);
-    else
+    } else {
         plist_to_xml_free(bytes);
+        mendXmlText(m_root, out);
+    }
     return out;
+}
+
+bool PropertyList::isIdenticalTo(const PropertyList &other) const
+{
+    if (!m_root || !other.m_root)
+        return m_root == other.m_root;
+    std::vector<std::pair<plist_t, plist_t>> pending{{m_root, other.m_root}};
+    while (!pending.empty()) {
+        const auto [a, b] = pending.back();
+        pending.pop_back();
+        if (!sameLeaf(a, b))
+            return false;
+        const auto left = childrenOf(a);
+        const auto right = childrenOf(b);
+        if (left.size() != right.size())
+            return false;
+        for (size_t i = 0; i < left.size(); ++i) {
+            if (left[i].first != right[i].first)
+                return false;
+            pending.emplace_back(left[i].second, right[i].second);
+        }
+    }
+    return true;
 }
 
 bool PropertyList::isDictionary() const

@@ -59,6 +59,9 @@ public:
     std::optional<QByteArray> toData() const;
     std::optional<QByteArray> toData(Format format) const;
 
+    // Same tree, node for node: types, values (bit for bit), keys and their order.
+    bool isIdenticalTo(const PropertyList &other) const;
+
     bool isDictionary() const;
     bool isArray() const;
 

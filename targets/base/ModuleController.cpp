@@ -285,6 +285,11 @@ ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
     const std::optional<QByteArray> data = list->toData(); // in the format it was read in
     if (!data || data->isEmpty())
         return notCleaned(RewriteOutcome::NotSerialised);
+    // A writer that cannot hold a value would change it silently: the new list must read
+    // back as the edited one, node for node, before it may take the old one's place.
+    const std::optional<PropertyList> readBack = PropertyList::fromData(*data);
+    if (!readBack || !readBack->isIdenticalTo(*list))
+        return notCleaned(RewriteOutcome::NotSerialised);
 
     AtomicReplace::Result result = AtomicReplace::Result::Replaced;
     const QString moved = AtomicReplace::replaceKeepingOld(path, *file, *data, beforeWrite, &result);

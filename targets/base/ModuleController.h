@@ -30,7 +30,7 @@ public:
     enum class RewriteOutcome {
         Missing,       // nothing at the path
         NotParsed,     // not a property list: left where it is
-        NotSerialised, // edited list gave no data: left where it is
+        NotSerialised, // edited list gave no data, or data that reads back otherwise: left alone
         MoveFailed,    // its old contents could not be kept aside, or it changed meanwhile
         WriteFailed,   // edited list could not be written: the original stays in place
         Written,       // edited list renamed over it, old contents announced for removal
@@ -94,7 +94,8 @@ protected:
     bool sqlRoute(const QString &itemName, const QString &path, const QString &statement);
     // Parses and edits the list and serialises it in the format it was read in before
     // anything is moved: a list that does not parse or serialise stays where it is and is
-    // reported not cleaned, and so does a list that is a link or has several hard links.
+    // reported not cleaned, and so does a list that is a link or has several hard links, or
+    // whose new contents do not read back as the edited list.
     // Otherwise the edited list replaces the old one atomically (AtomicReplace) and the old
     // contents, kept aside, are announced for removal.
     RewriteOutcome keyRewriteRoute(const QString &itemName, const QString &path,

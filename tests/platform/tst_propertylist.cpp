@@ -12,6 +12,7 @@
 #include <plist/plist.h>
 
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <limits>
 
@@ -101,6 +102,69 @@ QByteArray deepXml(int depth)
     return out.append("</plist>");
 }
 
+// deepXml with `wrapped` put right after the <plist> tag: each way of hiding closing tags
+// from a reader that does not know the markup.
+QByteArray deepXmlAfter(const QByteArray &wrapped, int depth)
+{
+    QByteArray out = deepXml(depth);
+    return out.insert(out.indexOf("<plist version=\"1.0\">") + 21, wrapped);
+}
+
+// A binary list as the system writes it: objects in order with one-byte references, the first
+// the top one. Each object is its marker and contents.
+QByteArray binaryObjects(const QList<QByteArray> &objects)
+{
+    QByteArray out("bplist00");
+    QList<quint64> offsets;
+    for (const QByteArray &object : objects) {
+        offsets.append(quint64(out.size()));
+        out.append(object);
+    }
+    const quint64 table = quint64(out.size());
+    const int offsetSize = table < 256 ? 1 : 2;
+    for (quint64 offset : offsets)
+        appendBigEndian(out, offset, offsetSize);
+    out.append(QByteArray(6, '\0'));
+    out.append(char(offsetSize));
+    out.append(char(1));
+    appendBigEndian(out, quint64(objects.size()), 8);
+    appendBigEndian(out, 0, 8);
+    appendBigEndian(out, table, 8);
+    return out;
+}
+
+// {"drop": true, "keep": <object>} in binary: the object's bytes must survive the removal.
+QByteArray binaryKeeping(const QByteArray &object)
+{
+    return binaryObjects({QByteArray("\xD2\x01\x02\x03\x04", 5), QByteArray("\x54" "drop"),
+                          QByteArray("\x54" "keep"), QByteArray(1, '\x09'), object});
+}
+
+QByteArray xmlKeeping(const QByteArray &element)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD "
+           "PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist "
+           "version=\"1.0\">\n<dict>\n\t<key>drop</key>\n\t<true/>\n\t<key>keep</key>\n\t"
+           + element + "\n</dict>\n</plist>\n";
+}
+
+QByteArray bigEndianDouble(double d)
+{
+    quint64 bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    QByteArray out;
+    appendBigEndian(out, bits, 8);
+    return out;
+}
+
+QByteArray utf16Object(const QList<quint16> &units)
+{
+    QByteArray out(1, char(0x60 | units.size()));
+    for (quint16 u : units)
+        appendBigEndian(out, u, 2);
+    return out;
+}
+
 QByteArray serialized(const PropertyList &list, PropertyList::Format format)
 {
     return list.toData(format).value_or(QByteArray());
@@ -117,6 +181,8 @@ private slots:
     void roundTrip();
     void uidSurvivesXml();
     void parseRemembersFormat();
+    void systemListsKeepEveryValue_data();
+    void systemListsKeepEveryValue();
     void removeOneKeyKeepsTheRest_data();
     void removeOneKeyKeepsTheRest();
     void malformedGivesNothing_data();
@@ -247,6 +313,62 @@ void tst_PropertyList::parseRemembersFormat()
     QVERIFY(PropertyList::fromData("\xEF\xBB\xBF" + xml).has_value());
 }
 
+void tst_PropertyList::systemListsKeepEveryValue_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QByteArray>("kept"); // as it must appear in the rewritten list
+    const QByteArray distantPast = "\x33" + bigEndianDouble(-63114076800.0);
+    const QByteArray fractional = "\x33" + bigEndianDouble(786543210.98765432);
+    const QByteArray early = "\x33" + bigEndianDouble(-31622400.5);
+    const QByteArray negativeZero = "\x23" + bigEndianDouble(-0.0);
+    const QByteArray tiny = "\x23" + bigEndianDouble(4.9e-324);
+    const QByteArray eightBytes("\x13\x00\x00\x01\x00\x00\x00\x00\x00", 9);
+    const QByteArray negative("\x13\xff\xff\xff\xff\xff\xff\xff\xfe", 9);
+    const QByteArray unsignedMax = QByteArray("\x14", 1) + QByteArray(8, '\0') + QByteArray(8, '\xff');
+    const QByteArray uid("\x81\x01\x02", 3);
+    const QByteArray data("\x44\x00\xff\x10\x80", 5);
+    const QByteArray nonBmp = utf16Object({0xD83D, 0xDE00, 0x0041});
+    const QByteArray loneHigh = utf16Object({0x0041, 0xD800, 0x0042});
+    const QByteArray loneLow = utf16Object({0xDC00});
+    const QByteArray reversedPair = utf16Object({0xDE00, 0xD83D});
+    // libplist writes a real that a float holds exactly in four bytes: the same value.
+    QTest::newRow("binary -0.0") << binaryKeeping(negativeZero) << QByteArray("\x22\x80\x00\x00\x00", 5);
+    for (const QByteArray &object : {distantPast, fractional, early, tiny, eightBytes,
+                                     negative, unsignedMax, uid, data, nonBmp, loneHigh, loneLow,
+                                     reversedPair})
+        QTest::addRow("binary %s", object.toHex().constData()) << binaryKeeping(object) << object;
+    // Array members and dictionary values alike, a string used twice counted twice.
+    const QByteArray inArray = binaryObjects({QByteArray("\xD2\x01\x02\x03\x04", 5), QByteArray("\x54" "drop"),
+                                              QByteArray("\x54" "keep"), QByteArray(1, '\x09'),
+                                              QByteArray("\xA3\x05\x06\x05", 4), loneLow, negativeZero});
+    QTest::newRow("binary array sharing a lone surrogate") << inArray << loneLow;
+
+    for (const char *element :
+         {"<date>0000-12-30T00:00:00Z</date>", "<date>0999-01-01T00:00:00Z</date>",
+          "<date>2024-02-29T23:59:59Z</date>", "<real>-0.0</real>", "<real>-2.5</real>",
+          "<integer>-9223372036854775808</integer>", "<integer>18446744073709551615</integer>",
+          "<integer>4294967296</integer>", "<string>\xf0\x9f\x98\x80 \xc3\xa9</string>"})
+        QTest::addRow("xml %s", element) << xmlKeeping(element) << QByteArray(element);
+    const QByteArray uidXml("<dict>\n\t\t<key>CF$UID</key>\n\t\t<integer>258</integer>\n\t</dict>");
+    QTest::newRow("xml uid") << xmlKeeping(uidXml) << uidXml;
+}
+
+void tst_PropertyList::systemListsKeepEveryValue()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QByteArray, kept);
+    auto parsed = PropertyList::fromData(list);
+    QVERIFY(parsed);
+    QVERIFY(parsed->removeKey("drop"));
+    const QByteArray rewritten = parsed->toData().value_or(QByteArray());
+    QVERIFY2(rewritten.contains(kept), rewritten.toHex().constData());
+    QVERIFY(!rewritten.contains("drop"));
+    // What the rewrite checks before any swap: the new list reads back as the edited one.
+    const auto readBack = PropertyList::fromData(rewritten);
+    QVERIFY(readBack);
+    QVERIFY(readBack->isIdenticalTo(*parsed));
+}
+
 void tst_PropertyList::removeOneKeyKeepsTheRest_data()
 {
     QTest::addColumn<int>("format");
@@ -363,6 +485,29 @@ void tst_PropertyList::hostileShapes_data()
     for (int i = 0; i < 2 * limit; ++i)
         flat.append("<dict/><array/><string>dictionary</string>");
     QTest::newRow("xml with many empty containers") << flat.append("</array></plist>") << true;
+
+    // Closing tags the reader never sees as tags must not make room for more levels.
+    QByteArray closers;
+    for (int i = 0; i < 30000; ++i)
+        closers.append("</array>");
+    QTest::newRow("xml deep behind a comment") << deepXmlAfter("<!--" + closers + "-->", 30000) << false;
+    QTest::newRow("xml deep behind a processing instruction")
+        << deepXmlAfter("<?hide " + closers + "?>", 30000) << false;
+    QTest::newRow("xml deep behind a document type")
+        << deepXmlAfter("<!DOCTYPE plist [" + closers + "]>", 30000) << false;
+    QTest::newRow("xml deep behind CDATA")
+        << deepXmlAfter("<array><string><![CDATA[" + closers + "]]></string></array>", 30000) << false;
+    QTest::newRow("xml deep behind a quoted attribute")
+        << deepXmlAfter("<array hide=\"" + closers + "\"/>", 30000) << false;
+    QByteArray openers;
+    for (int i = 0; i < 2 * limit; ++i)
+        openers.append("<array>");
+    QTest::newRow("xml with opening tags in a comment") << deepXmlAfter("<!--" + openers + "-->", 3) << true;
+    QByteArray wide("<plist><array>");
+    wide.reserve(qsizetype(platform::plistshape::maxNodes) * 7 + 64);
+    for (quint64 i = 0; i < platform::plistshape::maxNodes; ++i)
+        wide.append("<true/>");
+    QTest::newRow("xml one node past the budget") << wide.append("</array></plist>") << false;
 
     // Every array holds the next one twice: 24 levels share their way to 2^24 leaves.
     QList<QList<quint32>> doubling;

@@ -13,6 +13,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -248,6 +249,9 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn_data()
         QTest::newRow(qPrintable(who + "fifo")) << suite << "fifo" << false;
         QTest::newRow(qPrintable(who + "link to /dev/zero")) << suite << "zero" << false;
         QTest::newRow(qPrintable(who + "nested 29000 deep")) << suite << "deep" << suite.isEmpty();
+        QTest::newRow(qPrintable(who + "nested 300000 deep behind a comment"))
+            << suite << "comment" << suite.isEmpty();
+        QTest::newRow(qPrintable(who + "eight million nodes")) << suite << "nodes" << suite.isEmpty();
     }
 }
 
@@ -264,20 +268,41 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
         QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0); // no writer: a blocking read never returns
     } else if (kind == "zero") {
         QVERIFY(QFile::link("/dev/zero", path));
-    } else {
+    } else if (kind == "deep") {
         QByteArray deep("<plist>");
         for (int i = 0; i < 29000; ++i)
             deep.append("<array>");
         QVERIFY(writeFile(path, deep));
+    } else {
+        // Closing tags inside a comment are not tags; eight million elements pass the budget.
+        const bool comment = kind == "comment";
+        const QByteArray unit = comment ? QByteArray("</array>") : QByteArray("<true/>");
+        const int count = comment ? 300000 : 8 * 1000 * 1000;
+        QByteArray list("<plist>");
+        list.reserve(qsizetype(count) * 2 * unit.size() + 64);
+        if (comment)
+            list.append("<!--" + unit.repeated(count) + "-->" + QByteArray("<array>").repeated(count));
+        else
+            list.append("<array>" + unit.repeated(count));
+        QVERIFY(writeFile(path, list + "</array></plist>"));
     }
+    const QByteArray written = kind == "comment" || kind == "nodes" ? readAll(path) : QByteArray();
 
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const qint64 peakBefore = usage.ru_maxrss;
     std::optional<UserDefaults> own;
     UserDefaults &d = suite.isEmpty() ? UserDefaults::standardUserDefaults() : own.emplace(suite);
     QVERIFY(!d.objectForKey("Accounts").isValid());
+    getrusage(RUSAGE_SELF, &usage);
+    QVERIFY(usage.ru_maxrss - peakBefore < 300 * 1024); // kilobytes
     d.setBool(true, "after");
     // Only a store that was read and found damaged is replaced; a pipe or a device stays.
     QCOMPARE(d.synchronize(), keptBeside);
-    QCOMPARE(QDir(folder).entryList({name + ".damaged-*"}, QDir::Files).size(), keptBeside ? 1 : 0);
+    const QStringList beside = QDir(folder).entryList({name + ".damaged-*"}, QDir::Files);
+    QCOMPARE(beside.size(), keptBeside ? 1 : 0);
+    if (kind == "comment" || kind == "nodes")
+        QCOMPARE(readAll(folder + "/" + (keptBeside ? beside.first() : name)), written);
     const QFileInfo info(path);
     if (kind == "fifo")
         QVERIFY(!info.isSymLink() && !info.isFile() && info.exists());

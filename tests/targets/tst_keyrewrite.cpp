@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -35,9 +36,12 @@ public:
         TraceRow row = traceRow(QStringLiteral("Recent"), QStringLiteral("rewriteLists"),
                                 tracepaths::home(prefs), QStringLiteral("Plist"));
         row.keyPath = {QStringLiteral("Recent")};
+        row.offer = TraceRow::Offer::KeyNonEmpty;
         row.route = TraceRow::Route::KeyRewrite;
         setTraceTable({row});
     }
+    // The offer test the scan runs on the row.
+    static bool offered(const QString &path) { return keyNonEmpty(path, {QStringLiteral("Recent")}); }
 
 protected:
     MasterPrefsViewController *createPane() override { return nullptr; }
@@ -69,6 +73,22 @@ QByteArray listBytes(const QVariantMap &map)
     return PropertyList::fromVariant(map).toData().value_or(QByteArray());
 }
 
+// Peak memory of this process so far.
+qint64 peakBytes()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+// {"Recent": [...], "Keep": value} as XML, the array's members written as given.
+QByteArray xmlWithRecent(const QByteArray &before, const QByteArray &members)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + before
+           + "<plist version=\"1.0\"><dict><key>Keep</key><string>stays</string>"
+             "<key>Recent</key><array>" + members + "</array></dict></plist>\n";
+}
+
 } // namespace
 
 class tst_KeyRewrite : public QObject
@@ -77,6 +97,8 @@ class tst_KeyRewrite : public QObject
 private slots:
     void linkedListIsNotRewritten_data();
     void linkedListIsNotRewritten();
+    void hostileListStaysInPlace_data();
+    void hostileListStaysInPlace();
     void readerNeverFindsTheListMissing();
     void linkSwappedInNeverChangesItsTarget();
 };
@@ -116,6 +138,51 @@ void tst_KeyRewrite::linkedListIsNotRewritten()
         QVERIFY(S_ISLNK(st.st_mode));
     if (layout == "hardlink")
         QCOMPARE(st.st_nlink, nlink_t(2));
+}
+
+void tst_KeyRewrite::hostileListStaysInPlace_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("offered"); // by the scan: only a list that can be read is
+    QByteArray closers, openers;
+    for (int i = 0; i < 300000; ++i) {
+        closers.append("</array>");
+        openers.append("<array>");
+    }
+    QTest::newRow("nested 300000 deep behind a comment")
+        << xmlWithRecent("<!--" + closers + "-->", "<string>a.txt</string>" + openers + closers) << false;
+    QByteArray many;
+    many.reserve(8 * 1000 * 1000 * 7);
+    for (int i = 0; i < 8 * 1000 * 1000; ++i)
+        many.append("<true/>");
+    QTest::newRow("eight million nodes") << xmlWithRecent(QByteArray(), many) << false;
+    // A string marked ASCII holding a Latin-1 byte: libplist's writer would drop the byte.
+    const uchar latin[] = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0xD2, 1, 2, 3, 4,
+                           0x56, 'R', 'e', 'c', 'e', 'n', 't', 0x54, 'K', 'e', 'e', 'p',
+                           0xA1, 2, 0x54, 'c', 'a', 'f', 0xE9,
+                           8, 13, 20, 25, 27, // offsets
+                           0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 5,
+                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32};
+    QTest::newRow("a kept value the writer would change")
+        << QByteArray(reinterpret_cast<const char *>(latin), sizeof latin) << true;
+}
+
+void tst_KeyRewrite::hostileListStaysInPlace()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, offered);
+    Fixture f;
+    const QString path = f.home.path(prefs);
+    QVERIFY(f.home.writeFile(prefs, bytes));
+    const qint64 before = peakBytes();
+
+    QCOMPARE(RewriteModule::offered(path), offered);
+    f.clean();
+
+    QVERIFY(peakBytes() - before < qint64(300) << 20);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QVERIFY(FileManager::defaultManager().contentsAtPath(path) == bytes);
 }
 
 void tst_KeyRewrite::readerNeverFindsTheListMissing()
