@@ -13,6 +13,12 @@ using platform::RegularFile;
 
 namespace {
 
+std::function<void()> &afterSwapHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 bool isOriginal(const QByteArray &path, const RegularFile &original)
 {
     struct stat st;
@@ -87,6 +93,8 @@ QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile 
     // Exchanged rather than renamed over: what leaves the path is checked to be the very file
     // that was read, and put back when it is not.
     if (renameat2(AT_FDCWD, tempBytes.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
+        if (afterSwapHook())
+            afterSwapHook()();
         if (!isOriginal(tempBytes, original)) {
             renameat2(AT_FDCWD, tempBytes.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE);
             unlink(tempBytes.constData());
@@ -102,4 +110,9 @@ QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile 
     fm.syncFolderOf(path);
     outcome = Result::Replaced;
     return aside;
+}
+
+void AtomicReplace::setAfterSwapHook(std::function<void()> hook)
+{
+    afterSwapHook() = std::move(hook);
 }

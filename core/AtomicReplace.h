@@ -29,4 +29,7 @@ public:
                                      const QByteArray &data,
                                      const std::function<void()> &beforeRename = {},
                                      Result *result = nullptr);
+
+    // Tests only: runs right after the swap, before anything is tidied up.
+    static void setAfterSwapHook(std::function<void()> hook);
 };
