@@ -80,7 +80,11 @@ struct Shell {
     QStringList posted;
 
     explicit Shell(const std::function<void(const FakeHome &)> &prepare = {})
-        : prepared((prepare ? prepare(home) : void()), true)
+        : prepared([&] {
+              if (prepare)
+                  prepare(home);
+              return true;
+          }())
     {
         registerBundleDefaults();
         defaults().setObject(server.address(), QStringLiteral("downloadHost"));
