@@ -4,7 +4,6 @@
 #include "core/ShredController.h"
 #include "core/TemporaryFolder.h"
 #include "platform/Alert.h"
-#include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/MainThread.h"
 #include "platform/Modal.h"
