@@ -33,11 +33,10 @@ bool isOwnFolder(const QString &folder)
 
 // The record comes from disk like anything else: only absolute paths of folders named as
 // ours are taken from it.
-bool isSetAsideFolder(const QString &folder)
+bool isNamedAsOurs(const QString &folder)
 {
     const QString name = folder.section(QLatin1Char('/'), -1);
-    return folder.startsWith(QLatin1Char('/')) && (name == QLatin1String("Nimbrel") || name == QLatin1String(".Nimbrel"))
-           && isOwnFolder(folder);
+    return folder.startsWith(QLatin1Char('/')) && (name == QLatin1String("Nimbrel") || name == QLatin1String(".Nimbrel"));
 }
 
 QMutex &recordMutex()
@@ -57,6 +56,20 @@ void setRecordedFolders(const QStringList &folders)
     for (const QString &folder : folders)
         list.append(folder);
     UserDefaults::standardUserDefaults().setObject(list.isEmpty() ? QVariant() : QVariant(list), kRecordKey);
+}
+
+// Folders taken away are forgotten. One that is missing stays recorded: its disk may only be
+// away for now, with items on it.
+void forgetFolders(const QStringList &removed)
+{
+    const QStringList recorded = recordedFolders();
+    QStringList kept;
+    for (const QString &folder : recorded) {
+        if (!removed.contains(folder) && !kept.contains(folder) && isNamedAsOurs(folder))
+            kept.append(folder);
+    }
+    if (kept != recorded)
+        setRecordedFolders(kept);
 }
 
 // Written to disk before the folder is made: a kill at any later point leaves nothing in a
@@ -206,7 +219,7 @@ QStringList TemporaryFolder::setAsideFolders()
 {
     QStringList folders;
     for (const QString &folder : QStringList{path()} + recordedFolders()) {
-        if (!folders.contains(folder) && isSetAsideFolder(folder))
+        if (!folders.contains(folder) && isNamedAsOurs(folder) && isOwnFolder(folder))
             folders.append(folder);
     }
     return folders;
@@ -216,28 +229,29 @@ void TemporaryFolder::removeEmptyFolders()
 {
     QMutexLocker lock(&recordMutex());
     // Only an empty folder can be taken away this way, whatever lands in it meanwhile.
-    for (const QString &folder : setAsideFolders())
-        rmdir(platform::encodePath(folder).constData());
+    QStringList removed;
+    for (const QString &folder : setAsideFolders()) {
+        if (rmdir(platform::encodePath(folder).constData()) == 0)
+            removed.append(folder);
+    }
     const QString own = ownTemporaryDirectory();
     if (isOwnFolder(own))
         rmdir(platform::encodePath(own).constData());
-
-    const QStringList recorded = recordedFolders();
-    QStringList kept;
-    for (const QString &folder : recorded) {
-        if (!kept.contains(folder) && isSetAsideFolder(folder))
-            kept.append(folder);
-    }
-    if (kept != recorded)
-        setRecordedFolders(kept);
+    forgetFolders(removed);
 }
 
 bool TemporaryFolder::removeAllFolders()
 {
     const QStringList folders = setAsideFolders();
-    bool removed = !folders.isEmpty();
-    for (const QString &folder : folders)
-        removed = FileManager::defaultManager().removeItemAtPath(folder) && removed;
+    QStringList removed;
+    for (const QString &folder : folders) {
+        if (FileManager::defaultManager().removeItemAtPath(folder))
+            removed.append(folder);
+    }
+    {
+        QMutexLocker lock(&recordMutex());
+        forgetFolders(removed);
+    }
     removeEmptyFolders();
-    return removed;
+    return !folders.isEmpty() && removed.size() == folders.size();
 }

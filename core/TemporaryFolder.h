@@ -37,8 +37,8 @@ public:
     // Every folder items may have been set aside in that is there and passes the checks
     // (a real folder of the user's, not a link): this one and the others recorded.
     static QStringList setAsideFolders();
-    // Removes those that hold nothing and our own temporary directory when it is left empty,
-    // and forgets recorded folders that are gone.
+    // Removes those that hold nothing, and our own temporary directory when it is left
+    // empty; the record forgets what was removed.
     static void removeEmptyFolders();
     // Removes every set-aside folder with all it holds. False when there was none or one of
     // them could not be removed.
