@@ -1,31 +1,50 @@
 #include "core/AtomicReplace.h"
 
 #include "core/TemporaryFolder.h"
+#include "platform/ExchangeItems.h"
 #include "platform/ProcessInfo.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
+using platform::ExchangeResult;
 using platform::FileManager;
 using platform::RegularFile;
 
 namespace {
 
-bool isOriginal(const QByteArray &path, const RegularFile &original)
+std::function<void()> &afterSwapHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+// How many names the very file that was read has, when `path` is still one of them.
+std::optional<nlink_t> namesOfOriginal(const QByteArray &path, const RegularFile &original)
 {
     struct stat st;
-    return lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == original.device
-           && st.st_ino == original.inode;
+    if (lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != original.device
+        || st.st_ino != original.inode)
+        return std::nullopt;
+    return st.st_nlink;
+}
+
+// The file that was read, with no other name than this one: a list that gained a hard link
+// since it was read is not rewritten either.
+bool isOriginal(const QByteArray &path, const RegularFile &original)
+{
+    return namesOfOriginal(path, original) == nlink_t(1);
 }
 
 // Keeps the old contents at `aside`: a second name for the very file, or a private copy of
-// what was read.
+// what was read. Only where the file system cannot swap two names in one step.
 bool keepOld(const QByteArray &path, const QByteArray &aside, const RegularFile &original)
 {
     if (linkat(AT_FDCWD, path.constData(), AT_FDCWD, aside.constData(), 0) == 0) {
-        if (isOriginal(aside, original))
+        if (namesOfOriginal(aside, original) == nlink_t(2))
             return true;
         unlink(aside.constData()); // swapped since it was read
         return false;
@@ -66,40 +85,63 @@ QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile 
     outcome = Result::NoAside;
     if (folder.isEmpty())
         return {};
-    const QString aside =
-        folder + QLatin1Char('/') + platform::ProcessInfo::processInfo().globallyUniqueString();
-    const QByteArray asideBytes = platform::encodePath(aside);
-    if (!keepOld(target, asideBytes, original))
+    // The new list is written inside the aside folder: whatever a kill leaves behind, new or
+    // old, lies where the launch check looks.
+    const QString newFile = fm.writeNewFileBeside(
+        folder + QLatin1Char('/') + platform::ProcessInfo::processInfo().globallyUniqueString(), data,
+        original.permissions);
+    outcome = Result::WriteFailed;
+    if (newFile.isEmpty())
         return {};
+    const QByteArray newBytes = platform::encodePath(newFile);
     auto giveUp = [&](Result why) {
-        unlink(asideBytes.constData());
+        unlink(newBytes.constData());
         outcome = why;
         return QString();
     };
 
     if (beforeRename)
         beforeRename();
-    const QString temp = fm.writeNewFileBeside(path, data, original.permissions);
-    if (temp.isEmpty())
-        return giveUp(Result::WriteFailed);
-    const QByteArray tempBytes = platform::encodePath(temp);
+    if (!isOriginal(target, original))
+        return giveUp(Result::Changed);
 
-    // Exchanged rather than renamed over: what leaves the path is checked to be the very file
-    // that was read, and put back when it is not.
-    if (renameat2(AT_FDCWD, tempBytes.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
-        if (!isOriginal(tempBytes, original)) {
-            renameat2(AT_FDCWD, tempBytes.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE);
-            unlink(tempBytes.constData());
+    // Swapped rather than renamed over: the old contents are set aside the instant they leave
+    // their path, and what left is checked to be the very file that was read, else put back.
+    switch (platform::exchangeItems(newBytes, target)) {
+    case ExchangeResult::Exchanged:
+        if (afterSwapHook())
+            afterSwapHook()();
+        if (!isOriginal(newBytes, original)) {
+            // Put back whatever took the list's place; kept where it is if that fails.
+            if (platform::exchangeItems(newBytes, target) == ExchangeResult::Exchanged)
+                return giveUp(Result::Changed);
+            outcome = Result::Changed;
+            return {};
+        }
+        break;
+    case ExchangeResult::Unsupported: {
+        const QString kept = folder + QLatin1Char('/') + platform::ProcessInfo::processInfo().globallyUniqueString();
+        const QByteArray keptBytes = platform::encodePath(kept);
+        if (!keepOld(target, keptBytes, original))
+            return giveUp(isOriginal(target, original) ? Result::NoAside : Result::Changed);
+        if (!namesOfOriginal(target, original) || rename(newBytes.constData(), target.constData()) != 0) {
+            unlink(keptBytes.constData());
             return giveUp(Result::Changed);
         }
-    } else if ((errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) || !isOriginal(target, original)
-               || rename(tempBytes.constData(), target.constData()) != 0) {
-        const Result why = isOriginal(target, original) ? Result::WriteFailed : Result::Changed;
-        unlink(tempBytes.constData());
-        return giveUp(why);
+        fm.syncFolderOf(path);
+        outcome = Result::Replaced;
+        return kept;
     }
-    unlink(tempBytes.constData()); // the old file's name beside it; its contents are aside
+    case ExchangeResult::Failed:
+        return giveUp(isOriginal(target, original) ? Result::WriteFailed : Result::Changed);
+    }
     fm.syncFolderOf(path);
+    fm.syncFolderOf(newFile);
     outcome = Result::Replaced;
-    return aside;
+    return newFile;
+}
+
+void AtomicReplace::setAfterSwapHook(std::function<void()> hook)
+{
+    afterSwapHook() = std::move(hook);
 }

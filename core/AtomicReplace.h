@@ -9,9 +9,11 @@
 
 // Replaces a file (a property list being rewritten) so that its path holds the whole old or
 // the whole new contents at every instant, while the old contents still reach the removal
-// engine: the old file is first hard-linked into the aside folder on its own file system (a
-// copy of what was read when no link can be made), then the new contents are written beside
-// it and renamed over it. Every rewrite of a list goes through here.
+// engine: the new contents are written inside the aside folder on the file's own file system
+// and swapped with the old file in one step, so that the old contents are set aside the
+// instant they leave their path and a kill leaves nothing anywhere else. Where the file
+// system cannot swap, the old file is first linked (or copied) aside and the new one renamed
+// over it. Every rewrite of a list goes through here.
 class AtomicReplace
 {
 public:
@@ -22,11 +24,14 @@ public:
         WriteFailed, // the new contents could not be written: nothing changed
     };
 
-    // `original` is what was read at `path` (its identity is checked again before and at the
-    // rename). `beforeRename` runs once the old contents are safe, just before the new ones
+    // `original` is what was read at `path` (its identity, and that it has no other name, is
+    // checked again before and at the swap). `beforeRename` runs just before the new contents
     // take the path. Answers the path of the old contents in the aside folder, or empty.
     static QString replaceKeepingOld(const QString &path, const platform::RegularFile &original,
                                      const QByteArray &data,
                                      const std::function<void()> &beforeRename = {},
                                      Result *result = nullptr);
+
+    // Tests only: runs right after the swap, before anything is tidied up.
+    static void setAfterSwapHook(std::function<void()> hook);
 };

@@ -1,6 +1,7 @@
 #include "core/ShredController.h"
 
 #include "core/FileController.h"
+#include "core/TemporaryFolder.h"
 #include "platform/Bundle.h"
 #include "platform/CookieStorage.h"
 #include "platform/Dictionary.h"
@@ -125,8 +126,7 @@ void plainDelete(const void *sender, PlainDelete &&request)
 
 void cleanTemporaryFolder(const void *sender)
 {
-    const QString folder = FileController::temporaryFolderPath();
-    const bool removed = platform::FileManager::defaultManager().removeItemAtPath(folder);
+    const bool removed = TemporaryFolder::removeAllFolders();
     platform::NotificationCenter::defaultCenter().post(
         removed ? QStringLiteral("TempCleaningSuccessNotification")
                 : QStringLiteral("TempCleaningFailureNotification"),

@@ -2,14 +2,88 @@
 
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
+#include "platform/UserDefaults.h"
+
+#include <QMutex>
 
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using platform::FileManager;
+using platform::UserDefaults;
 
 namespace {
+
+const QString kRecordKey = QStringLiteral("setAsideFolders");
+
+// Without TMPDIR, the per-user temporary directory is ours, inside the home.
+QString ownTemporaryDirectory()
+{
+    return FileManager::homeDirectory() + QStringLiteral("/.nimbrel-tmp");
+}
+
+// A real folder (a final link is not followed) that belongs to the user.
+bool isOwnFolder(const QString &folder)
+{
+    struct stat st;
+    return lstat(platform::encodePath(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && st.st_uid == geteuid();
+}
+
+// The record comes from disk like anything else: only absolute paths of folders named as
+// ours are taken from it.
+bool isNamedAsOurs(const QString &folder)
+{
+    const QString name = folder.section(QLatin1Char('/'), -1);
+    return folder.startsWith(QLatin1Char('/')) && (name == QLatin1String("Nimbrel") || name == QLatin1String(".Nimbrel"));
+}
+
+QMutex &recordMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+QStringList recordedFolders()
+{
+    return UserDefaults::standardUserDefaults().objectForKey(kRecordKey).toStringList();
+}
+
+void setRecordedFolders(const QStringList &folders)
+{
+    QVariantList list;
+    for (const QString &folder : folders)
+        list.append(folder);
+    UserDefaults::standardUserDefaults().setObject(list.isEmpty() ? QVariant() : QVariant(list), kRecordKey);
+}
+
+// Folders taken away are forgotten. One that is missing stays recorded: its disk may only be
+// away for now, with items on it.
+void forgetFolders(const QStringList &removed)
+{
+    const QStringList recorded = recordedFolders();
+    QStringList kept;
+    for (const QString &folder : recorded) {
+        if (!removed.contains(folder) && !kept.contains(folder) && isNamedAsOurs(folder))
+            kept.append(folder);
+    }
+    if (kept != recorded)
+        setRecordedFolders(kept);
+}
+
+// Written to disk before the folder is made: a kill at any later point leaves nothing in a
+// folder the next launch does not know of.
+void recordFolder(const QString &folder)
+{
+    QMutexLocker lock(&recordMutex());
+    QStringList folders = recordedFolders();
+    if (folders.contains(folder))
+        return;
+    folders.append(folder);
+    setRecordedFolders(folders);
+    UserDefaults::standardUserDefaults().synchronize();
+}
 
 // The device of the item (a final link followed or not); false when it is missing.
 bool deviceOf(const QString &path, bool follow, dev_t *dev)
@@ -59,6 +133,9 @@ QString TemporaryFolder::path()
 
 bool TemporaryFolder::ensurePrivate()
 {
+    const QString parent = FileManager::temporaryDirectory();
+    if (parent == ownTemporaryDirectory() && !ensurePrivateFolder(parent))
+        return false;
     return ensurePrivateFolder(path());
 }
 
@@ -90,9 +167,11 @@ QString TemporaryFolder::asideFolderFor(const QString &itemPath)
         return ensurePrivate() && deviceOf(path(), false, &dev) && dev == itemDev ? path() : QString();
     // Another file system than the temporary folder's: the home folder's own private folder
     // when the item lies there, else one at the top of what the user owns on that disk.
-    const QString homeFolder = FileManager::homeDirectory() + QStringLiteral("/.nimbrel-tmp");
+    const QString homeFolder = ownTemporaryDirectory();
     if (deviceOf(FileManager::homeDirectory(), true, &dev) && dev == itemDev) {
         const QString folder = homeFolder + QStringLiteral("/Nimbrel");
+        if (folder != path())
+            recordFolder(folder);
         if (ensurePrivateFolder(homeFolder) && ensurePrivateFolder(folder)
             && deviceOf(folder, false, &dev) && dev == itemDev)
             return folder;
@@ -102,6 +181,7 @@ QString TemporaryFolder::asideFolderFor(const QString &itemPath)
     if (top.isEmpty())
         return {};
     const QString folder = (top == QLatin1String("/") ? QString() : top) + QStringLiteral("/.Nimbrel");
+    recordFolder(folder);
     if (!ensurePrivateFolder(folder) || !deviceOf(folder, false, &dev) || dev != itemDev)
         return {};
     return folder;
@@ -133,4 +213,45 @@ QString TemporaryFolder::moveItemAside(const QString &itemPath)
             return {};
     }
     return fm.renameItemAtPath(itemPath, target) ? target : QString();
+}
+
+QStringList TemporaryFolder::setAsideFolders()
+{
+    QStringList folders;
+    for (const QString &folder : QStringList{path()} + recordedFolders()) {
+        if (!folders.contains(folder) && isNamedAsOurs(folder) && isOwnFolder(folder))
+            folders.append(folder);
+    }
+    return folders;
+}
+
+void TemporaryFolder::removeEmptyFolders()
+{
+    QMutexLocker lock(&recordMutex());
+    // Only an empty folder can be taken away this way, whatever lands in it meanwhile.
+    QStringList removed;
+    for (const QString &folder : setAsideFolders()) {
+        if (rmdir(platform::encodePath(folder).constData()) == 0)
+            removed.append(folder);
+    }
+    const QString own = ownTemporaryDirectory();
+    if (isOwnFolder(own))
+        rmdir(platform::encodePath(own).constData());
+    forgetFolders(removed);
+}
+
+bool TemporaryFolder::removeAllFolders()
+{
+    const QStringList folders = setAsideFolders();
+    QStringList removed;
+    for (const QString &folder : folders) {
+        if (FileManager::defaultManager().removeItemAtPath(folder))
+            removed.append(folder);
+    }
+    {
+        QMutexLocker lock(&recordMutex());
+        forgetFolders(removed);
+    }
+    removeEmptyFolders();
+    return !folders.isEmpty() && removed.size() == folders.size();
 }

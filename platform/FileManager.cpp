@@ -499,16 +499,9 @@ QString FileManager::temporaryDirectory()
         return decodePath(env);
     }
     // No TMPDIR: a private folder on the home folder's file system, so that setting an item
-    // aside is a rename and never a copy to another disk.
-    const QString dir = homeDirectory() + QStringLiteral("/.nimbrel-tmp");
-    const QByteArray p = encodePath(dir);
-    if (mkdir(p.constData(), 0700) != 0 && errno == EEXIST) {
-        struct stat st;
-        if (lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid()
-            && (st.st_mode & 077) != 0)
-            chmod(p.constData(), 0700);
-    }
-    return dir;
+    // aside is a rename and never a copy to another disk. Made (0700) by whoever first puts
+    // something there, so that a run that sets nothing aside leaves no trace.
+    return homeDirectory() + QStringLiteral("/.nimbrel-tmp");
 }
 
 QString FileManager::homeDirectory()

@@ -105,7 +105,8 @@ public:
                             const std::function<bool(const QString &relative)> &matches) const;
 
     // The per-user temporary directory: $TMPDIR when set, else a private (0700) folder
-    // inside the home folder's file system (~/.nimbrel-tmp). Always ends without a slash.
+    // inside the home folder's file system (~/.nimbrel-tmp), not made here. Always ends
+    // without a slash.
     static QString temporaryDirectory();
     static QString homeDirectory();
 };

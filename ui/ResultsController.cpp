@@ -2,6 +2,7 @@
 
 #include "core/FileController.h"
 #include "core/ShredController.h"
+#include "core/TemporaryFolder.h"
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/Dictionary.h"
@@ -566,6 +567,7 @@ void ResultsController::endRun()
     auto &defaults = platform::UserDefaults::standardUserDefaults();
     defaults.setInteger(m_resultsArrayController->count(), QStringLiteral("lastScanCount"));
     defaults.setInteger(defaults.integerForKey(QStringLiteral("runCount")) + 1, QStringLiteral("runCount"));
+    TemporaryFolder::removeEmptyFolders(); // every copy is destroyed by now
     displayShredResults();
 }
 

@@ -8,12 +8,12 @@
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeHome.h"
+#include "support/ScratchDisk.h"
 #include "targets/MozillaStores.h"
 
 #include <QtTest>
 
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,31 +60,6 @@ public:
 
 private:
     QByteArray m_old;
-};
-
-// A small memory file system mounted for one test, as a second disk; unmounted afterwards.
-class ScratchDisk
-{
-public:
-    explicit ScratchDisk(const QString &point) : m_point(encodePath(point))
-    {
-        m_mounted = mkdir(m_point.constData(), 0755) == 0
-                    && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, "size=4m,mode=0755") == 0;
-    }
-    ~ScratchDisk()
-    {
-        if (m_mounted)
-            umount2(m_point.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    bool makeReadOnly() const
-    {
-        return mount(nullptr, m_point.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    QByteArray m_point;
-    bool m_mounted = false;
 };
 
 dev_t deviceOf(const QString &path)

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 
 using platform::NotificationCenter;
 using platform::UserDefaults;
@@ -416,6 +417,44 @@ private slots:
         QVERIFY(!post.onMainThread);
         QCOMPARE(post.sender, static_cast<const void *>(m_shred.get()));
         QVERIFY(!exists(FileController::temporaryFolderPath()));
+    }
+
+    // The record of set-aside folders comes from the settings store, which anyone running as
+    // the user can edit: only a real folder of ours, named as ours, is ever swept.
+    void recordedFoldersCleanup_data()
+    {
+        QTest::addColumn<QString>("recorded");
+        QTest::addColumn<bool>("swept");
+        QTest::newRow("a set-aside folder on another disk") << ".Nimbrel" << true;
+        QTest::newRow("a folder not named as ours") << "Documents" << false;
+        QTest::newRow("a link named as ours") << "link/.Nimbrel" << false;
+        QTest::newRow("another user's folder") << "nobody/.Nimbrel" << false;
+    }
+    void recordedFoldersCleanup()
+    {
+        QFETCH(QString, recorded);
+        QFETCH(bool, swept);
+        const QString holder = m_home->path(QStringLiteral("Volume/") + recorded);
+        QVERIFY(FakeHome::writeFileAt(m_home->path("Documents/precious"), "keep"));
+        QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/.Nimbrel/left"), "left"));
+        QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/nobody/.Nimbrel/left"), "left"));
+        QVERIFY(m_home->makeDir("Volume/link"));
+        QCOMPARE(symlink("../.Nimbrel", QFile::encodeName(m_home->path("Volume/link/.Nimbrel")).constData()), 0);
+        if (recorded.startsWith("nobody")) {
+            if (geteuid() != 0)
+                QSKIP("only root can make a folder that belongs to someone else");
+            QCOMPARE(chown(QFile::encodeName(holder).constData(), 65534, 65534), 0);
+        }
+        const QString entry = recorded == "Documents" ? m_home->path("Documents") : holder;
+        platform::UserDefaults::standardUserDefaults().setObject(QVariantList{entry}, "setAsideFolders");
+
+        m_shred->removeTemporaryItems();
+        QTRY_COMPARE(m_log->posts().size(), 1);
+        QCOMPARE(m_log->posts().first().name,
+                 swept ? "TempCleaningSuccessNotification" : "TempCleaningFailureNotification");
+        QCOMPARE(exists(m_home->path("Volume/.Nimbrel/left")), !swept);
+        QVERIFY(exists(m_home->path("Documents/precious")));
+        QVERIFY(exists(m_home->path("Volume/nobody/.Nimbrel/left")));
     }
 };
 

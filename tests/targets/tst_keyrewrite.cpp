@@ -29,6 +29,9 @@ const QString itemName = QStringLiteral("Rewrite Recent");
 class RewriteModule : public ModuleController
 {
 public:
+    // Runs just before the edited list takes the path.
+    std::function<void()> interfere;
+
     RewriteModule()
     {
         setIdentity(QStringLiteral("org.example.rewrite"), QStringLiteral("scanRewrite"),
@@ -38,6 +41,10 @@ public:
         row.keyPath = {QStringLiteral("Recent")};
         row.offer = TraceRow::Offer::KeyNonEmpty;
         row.route = TraceRow::Route::KeyRewrite;
+        row.beforeWrite = [this] {
+            if (interfere)
+                interfere();
+        };
         setTraceTable({row});
     }
     // The offer test the scan runs on the row.
@@ -101,6 +108,8 @@ private slots:
     void hostileListStaysInPlace();
     void readerNeverFindsTheListMissing();
     void linkSwappedInNeverChangesItsTarget();
+    void changeJustBeforeTheSwapStopsTheRewrite_data();
+    void changeJustBeforeTheSwapStopsTheRewrite();
 };
 
 void tst_KeyRewrite::linkedListIsNotRewritten_data()
@@ -251,6 +260,39 @@ void tst_KeyRewrite::linkSwappedInNeverChangesItsTarget()
     const auto attributes = FileManager::defaultManager().attributesOfItemAtPath(outside);
     QVERIFY(attributes && attributes->isRegularFile);
     QCOMPARE(attributes->linkCount, nlink_t(1));
+}
+
+void tst_KeyRewrite::changeJustBeforeTheSwapStopsTheRewrite_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("a second hard link made") << "hardlink";
+    QTest::newRow("the list saved anew by its application") << "saved";
+}
+
+void tst_KeyRewrite::changeJustBeforeTheSwapStopsTheRewrite()
+{
+    QFETCH(QString, change);
+    Fixture f;
+    const QString path = f.home.path(prefs);
+    const QString other = f.home.path(QStringLiteral("Elsewhere/other.plist"));
+    QVERIFY(f.home.writePlist(prefs, withRecent));
+    QVERIFY(f.home.makeDir(QStringLiteral("Elsewhere")));
+    QVariantMap saved = withRecent;
+    saved[QStringLiteral("Saved")] = true;
+    f.module.interfere = [&] {
+        if (change == "hardlink")
+            QCOMPARE(link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        else
+            QVERIFY(FileManager::defaultManager().writeAtomically(path, listBytes(saved)));
+    };
+
+    f.clean();
+    QVERIFY(!f.lastCleaned());
+    // What is at the path now is left as it is, and nothing of the attempt stays aside.
+    QCOMPARE(PropertyList::fromFile(path)->toVariant().toMap(), change == "hardlink" ? withRecent : saved);
+    QVERIFY(FileManager::defaultManager().contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).isEmpty());
+    if (change == "hardlink")
+        QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->linkCount, nlink_t(2));
 }
 
 QTEST_MAIN(tst_KeyRewrite)

@@ -1,14 +1,18 @@
+#include "core/AtomicReplace.h"
 #include "core/FileController.h"
 #include "core/ShredController.h"
 #include "platform/Alert.h"
+#include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
+#include "support/ScratchDisk.h"
 #include "support/ThreadChecker.h"
 #include "ui/AppController.h"
 #include "ui/MainWindow.h"
@@ -28,8 +32,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <optional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using platform::FileManager;
 using platform::UserDefaults;
 
 namespace {
@@ -57,6 +68,7 @@ struct PanelState {
 // with the download server pointed at a local HTTP server.
 struct Shell {
     FakeHome home;
+    bool prepared; // before anything reads the settings store of the home
     LocalHttpServer server;
     FileController files;
     ShredController shred;
@@ -67,7 +79,12 @@ struct Shell {
     QObject observer;
     QStringList posted;
 
-    Shell()
+    explicit Shell(const std::function<void(const FakeHome &)> &prepare = {})
+        : prepared([&] {
+              if (prepare)
+                  prepare(home);
+              return true;
+          }())
     {
         registerBundleDefaults();
         defaults().setObject(server.address(), QStringLiteral("downloadHost"));
@@ -123,6 +140,30 @@ QImage resource(const QString &name)
     return image ? image->convertToFormat(QImage::Format_ARGB32_Premultiplied) : QImage();
 }
 
+// Runs `step` in a child process; true when the step killed it (SIGKILL) where it chose to.
+bool killedDuring(const std::function<void()> &step)
+{
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        step();
+        _exit(3);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+QByteArray xmlList(const QVariantMap &map)
+{
+    return platform::PropertyList::fromVariant(map, platform::PropertyList::Format::Xml).toData().value_or(QByteArray());
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return platform::FileManager::defaultManager().contentsOfDirectoryAtPath(folder);
+}
+
 } // namespace
 
 class tst_LaunchPrompts : public QObject
@@ -148,9 +189,14 @@ private slots:
     void pages();
     void leftoverFiles_data();
     void leftoverFiles();
+    void leftoversOfAKilledClean_data();
+    void leftoversOfAKilledClean();
     void cleaningPanelClosesOnlyWhenDone();
 
 private:
+    // Waits for the cleaning panel's result, notes it and closes the panel.
+    void closePanelWhenDone(Shell &shell, PanelState &seen, int &modalRuns);
+
     QList<Shown> m_shown;
     QList<int> m_answers;
     bool m_tickSuppression = false;
@@ -530,26 +576,7 @@ void tst_LaunchPrompts::leftoverFiles()
 
     PanelState seen;
     int modalRuns = 0;
-    platform::Modal::setObserver([&](QWidget *window, bool isSheet) {
-        if (window != &shell.tempPanel)
-            return;
-        if (isSheet) {
-            seen.wasSheet = true;
-            return;
-        }
-        ++modalRuns;
-        seen.finished =
-            QTest::qWaitFor([&] { return shell.tempPanel.tempCleaningButton()->isEnabled(); }, 60000);
-        if (!seen.finished) {
-            platform::Modal::endModalForWindow(&shell.tempPanel); // end the run rather than hang
-            return;
-        }
-        seen.text = shell.tempPanel.tempCleaningProgressText()->text();
-        seen.imageShown = shell.tempPanel.tempCleaningStatusImage()->isVisible();
-        seen.image = imageOf(shell.tempPanel.tempCleaningStatusImage());
-        seen.progressShown = shell.tempPanel.tempCleaningProgress()->isVisible();
-        shell.tempPanel.tempCleaningButton()->click();
-    });
+    closePanelWhenDone(shell, seen, modalRuns);
 
     shell.launch();
     QCOMPARE(modalRuns, text.isEmpty() ? 0 : 1);
@@ -587,6 +614,135 @@ void tst_LaunchPrompts::leftoverFiles()
     QCOMPARE(seen.image, resource(failed ? QStringLiteral("fail.png") : QStringLiteral("success.png")));
     QVERIFY(!seen.progressShown);
     QVERIFY(!shell.tempPanel.isProgressAnimating());
+}
+
+void tst_LaunchPrompts::closePanelWhenDone(Shell &shell, PanelState &seen, int &modalRuns)
+{
+    platform::Modal::setObserver([&](QWidget *window, bool isSheet) {
+        if (window != &shell.tempPanel)
+            return;
+        if (isSheet) {
+            seen.wasSheet = true;
+            return;
+        }
+        ++modalRuns;
+        seen.finished =
+            QTest::qWaitFor([&] { return shell.tempPanel.tempCleaningButton()->isEnabled(); }, 60000);
+        if (!seen.finished) {
+            platform::Modal::endModalForWindow(&shell.tempPanel); // end the run rather than hang
+            return;
+        }
+        seen.text = shell.tempPanel.tempCleaningProgressText()->text();
+        seen.imageShown = shell.tempPanel.tempCleaningStatusImage()->isVisible();
+        seen.image = imageOf(shell.tempPanel.tempCleaningStatusImage());
+        seen.progressShown = shell.tempPanel.tempCleaningProgress()->isVisible();
+        shell.tempPanel.tempCleaningButton()->click();
+    });
+}
+
+void tst_LaunchPrompts::leftoversOfAKilledClean_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("prompted");
+    QTest::newRow("list rewrite killed after the swap") << "list" << true;
+    QTest::newRow("home on a second disk, killed mid-clean") << "home on disk" << true;
+    QTest::newRow("item on a second disk, killed mid-clean") << "item on disk" << true;
+    QTest::newRow("no TMPDIR, nothing set aside") << "no TMPDIR" << false;
+    QTest::newRow("no TMPDIR, an empty folder of ours left") << "no TMPDIR, empty" << false;
+}
+
+void tst_LaunchPrompts::leftoversOfAKilledClean()
+{
+    SKIP_UNDER_THREAD_CHECKER("Qt Gui's raster work for the cleaning panel on Qt Gui's thread pool");
+    QFETCH(QString, layout);
+    QFETCH(bool, prompted);
+    QTemporaryDir base;
+    std::optional<ScratchDisk> disk;
+    if (layout.endsWith(QLatin1String("on disk"))) {
+        disk.emplace(base.path() + QStringLiteral("/disk"));
+        if (!disk->mounted())
+            QSKIP("no second file system: mounting a tmpfs needs privileges this run lacks");
+    }
+    const QString diskPath = base.path() + QStringLiteral("/disk");
+    const QVariantMap oldMap{{QStringLiteral("Recent"), QVariantList{QStringLiteral("a.txt")}},
+                             {QStringLiteral("Keep"), QStringLiteral("stays")}};
+    const QByteArray oldList = xmlList(oldMap);
+    const QByteArray newList = xmlList({{QStringLiteral("Keep"), QStringLiteral("stays")}});
+    QString item;  // what the killed clean worked on
+    QString aside; // where its leftover must be, and nowhere else
+    bool killed = !prompted;
+    bool ready = false;
+
+    Shell shell([&](const FakeHome &home) {
+        if (layout.startsWith(QLatin1String("no TMPDIR"))) {
+            qunsetenv("TMPDIR");
+            aside = home.path(QStringLiteral(".nimbrel-tmp"));
+            ready = !layout.endsWith(QLatin1String("empty")) || FakeHome::makePath(aside + QStringLiteral("/Nimbrel"));
+            return;
+        }
+        if (layout == QLatin1String("list")) {
+            item = home.path(QStringLiteral("Library/Preferences/com.example.list.plist"));
+            aside = FileController::temporaryFolderPath();
+            ready = FakeHome::writeFileAt(item, oldList);
+            killed = ready && killedDuring([&] {
+                AtomicReplace::setAfterSwapHook([] { raise(SIGKILL); });
+                if (const auto file = platform::FileManager::defaultManager().readRegularFile(item, 1 << 20))
+                    AtomicReplace::replaceKeepingOld(item, *file, newList);
+            });
+            return;
+        }
+        if (layout == QLatin1String("home on disk")) {
+            // The home itself on the second disk, the temporary directory on the first.
+            qputenv("HOME", QFile::encodeName(diskPath + QStringLiteral("/home")));
+            UserDefaults::resetStandardUserDefaults();
+            item = diskPath + QStringLiteral("/home/Library/Caches/item");
+            aside = diskPath + QStringLiteral("/home/.nimbrel-tmp/Nimbrel");
+        } else {
+            item = diskPath + QStringLiteral("/Caches/item");
+            aside = diskPath + QStringLiteral("/.Nimbrel");
+        }
+        ready = FakeHome::writeFileAt(item + QStringLiteral("/inner"), "private");
+        killed = ready && killedDuring([&] {
+            if (!FileController().temporaryPathForFile(item).isEmpty())
+                raise(SIGKILL);
+        });
+    });
+    QVERIFY(ready);
+    QVERIFY(killed);
+    const FileManager &fm = FileManager::defaultManager();
+    if (!item.isEmpty()) {
+        // Nothing private outside the set-aside folder, at the moment of the kill.
+        QCOMPARE(entriesOf(aside).size(), 1);
+        if (layout == QLatin1String("list")) {
+            QCOMPARE(entriesOf(QFileInfo(item).absolutePath()), QStringList{QFileInfo(item).fileName()});
+            QCOMPARE(fm.contentsAtPath(item).value_or(QByteArray()), newList);
+            QCOMPARE(fm.contentsAtPath(aside + QLatin1Char('/') + entriesOf(aside).first()).value_or(QByteArray()),
+                     oldList);
+        } else {
+            QVERIFY(!fm.attributesOfItemAtPath(item));
+        }
+    }
+
+    shell.setState(false, QString(), false, 12);
+    m_answers = {1000};
+    PanelState seen;
+    int modalRuns = 0;
+    closePanelWhenDone(shell, seen, modalRuns);
+    shell.launch();
+
+    QCOMPARE(m_shown.size(), 1);
+    QCOMPARE(m_shown[0].message, prompted ? QStringLiteral("Temporary File Alert") : QStringLiteral("Rate Nimbrel"));
+    QCOMPARE(modalRuns, prompted ? 1 : 0);
+    if (prompted)
+        QCOMPARE(seen.text, QStringLiteral("Temporary files were cleaned successfully."));
+    // The leftover is gone, and so is the folder of ours that held it.
+    QVERIFY(!fm.attributesOfItemAtPath(aside));
+    QVERIFY(!fm.attributesOfItemAtPath(FileController::temporaryFolderPath()));
+    if (layout == QLatin1String("list")) {
+        const QStringList beside = entriesOf(QFileInfo(item).absolutePath());
+        QVERIFY(beside.filter(QRegularExpression(QStringLiteral("^\\."))).isEmpty());
+        QCOMPARE(fm.contentsAtPath(item).value_or(QByteArray()), newList);
+    }
 }
 
 void tst_LaunchPrompts::cleaningPanelClosesOnlyWhenDone()

@@ -2,8 +2,8 @@
 
 #include "core/FileController.h"
 #include "core/ShredController.h"
+#include "core/TemporaryFolder.h"
 #include "platform/Alert.h"
-#include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/MainThread.h"
 #include "platform/Modal.h"
@@ -39,10 +39,14 @@ void TempCleaningPrompt::setTempCleaningPanel(TempCleaningPanel *panel)
 
 bool TempCleaningPrompt::checkTempDir()
 {
-    const QString folder = FileController::temporaryFolderPath();
-    bool isDirectory = false;
-    if (!m_fileControl || !platform::FileManager::defaultManager().fileExistsAtPath(folder, &isDirectory)
-        || !isDirectory || m_fileControl->itemCountForPath(folder) <= 0)
+    if (!m_fileControl)
+        return false;
+    // Every folder a run may have set items aside in, on any disk; empty ones go first.
+    TemporaryFolder::removeEmptyFolders();
+    bool leftovers = false;
+    for (const QString &folder : TemporaryFolder::setAsideFolders())
+        leftovers = leftovers || m_fileControl->itemCountForPath(folder) > 0;
+    if (!leftovers)
         return false;
     const int answer = platform::Alert::runAlertPanel(
         QStringLiteral("Temporary File Alert"),

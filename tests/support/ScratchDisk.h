@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+// A small memory file system mounted for one test, as a second disk; unmounted afterwards.
+class ScratchDisk
+{
+public:
+    explicit ScratchDisk(const QString &point) : m_point(QFile::encodeName(point))
+    {
+        m_mounted = mkdir(m_point.constData(), 0755) == 0
+                    && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, "size=4m,mode=0755") == 0;
+    }
+    ~ScratchDisk()
+    {
+        if (m_mounted)
+            umount2(m_point.constData(), MNT_DETACH);
+    }
+    ScratchDisk(const ScratchDisk &) = delete;
+    ScratchDisk &operator=(const ScratchDisk &) = delete;
+    bool mounted() const { return m_mounted; }
+    bool makeReadOnly() const
+    {
+        return mount(nullptr, m_point.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+private:
+    QByteArray m_point;
+    bool m_mounted = false;
+};
