@@ -8,8 +8,8 @@
 #include "app/MainInterface.h"
 #include "core/FileController.h"
 #include "support/DemoHome.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,8 +7,8 @@
 // median and ratio=N.NN (the median over the goal of 0.15 s).
 #include "app/MainInterface.h"
 #include "support/DemoHome.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

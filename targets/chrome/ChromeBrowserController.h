@@ -1,7 +1,7 @@
 #pragma once
 
 #include "targets/chrome/ChromeParameters.h"
-#include "targets/chromium/ChromiumModuleController.h"
+#include "targets/chromiumlayout/ChromiumModuleController.h"
 
 // Chrome's traces, for whichever of Chrome or Chromium the parameters name: history and its
 // segments, archived history, the monthly history indexes, visited links, caches, cookies,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "targets/chromium/ChromiumModuleController.h"
+#include "targets/chromiumlayout/ChromiumModuleController.h"
 #include "targets/flock/FlockPrefsViewController.h"
 
 // Flock's traces, kept in a Chromium-layout profile inside "User Data", with the shared

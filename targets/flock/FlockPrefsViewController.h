@@ -1,6 +1,6 @@
 #pragma once
 
-#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
+#include "targets/chromiumlayout/ChromiumLayoutPrefsViewController.h"
 
 class FlockPrefsViewController : public ChromiumLayoutPrefsViewController
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "targets/chromium/ChromiumModuleController.h"
+#include "targets/chromiumlayout/ChromiumModuleController.h"
 #include "targets/opera/OperaPrefsViewController.h"
 
 // Opera's traces, of two generations: the current browser's Chromium-layout profile, and

@@ -6,9 +6,9 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
-#include "ui/ResultsController.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
+#include "ui/results/ResultsController.h"
 
 #include <QtTest>
 

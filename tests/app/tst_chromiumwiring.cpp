@@ -6,12 +6,12 @@
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/chrome/ChromeController.h"
-#include "targets/chrome/ChromiumController.h"
+#include "targets/chromium/ChromiumController.h"
 #include "targets/flock/FlockController.h"
 #include "targets/opera/OperaController.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
-#include "ui/ResultsController.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
+#include "ui/results/ResultsController.h"
 
 #include <QApplication>
 #include <QtTest>

@@ -10,9 +10,9 @@
 #include "platform/Workspace.h"
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
-#include "ui/ResultsController.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
+#include "ui/results/ResultsController.h"
 #include "ui/summary/CleaningSummary.h"
 #include "ui/summary/DaemonRestarts.h"
 

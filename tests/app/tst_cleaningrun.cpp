@@ -10,8 +10,8 @@
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
-#include "ui/AlertController.h"
-#include "ui/ResultsController.h"
+#include "ui/main/AlertController.h"
+#include "ui/results/ResultsController.h"
 #include "ui/animation/QZShredderAnimator.h"
 
 #include <QDialog>

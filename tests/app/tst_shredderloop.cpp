@@ -8,7 +8,7 @@
 #include "platform/UserDefaults.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
-#include "ui/ResultsController.h"
+#include "ui/results/ResultsController.h"
 #include "ui/animation/QZShredderAnimator.h"
 
 #include <QPushButton>

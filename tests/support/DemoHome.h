@@ -5,8 +5,8 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/OwnApplications.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
 
 #include <QByteArray>
 #include <QDir>

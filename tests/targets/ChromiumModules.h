@@ -9,7 +9,7 @@
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/chrome/ChromeController.h"
-#include "targets/chrome/ChromiumController.h"
+#include "targets/chromium/ChromiumController.h"
 #include "targets/flock/FlockController.h"
 #include "targets/opera/OperaController.h"
 

@@ -8,10 +8,10 @@
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
 #include "targets/safari/SafariController.h"
-#include "ui/AlertController.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
-#include "ui/ResultsController.h"
+#include "ui/main/AlertController.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
+#include "ui/results/ResultsController.h"
 
 #include <QDialog>
 #include <QProcess>

@@ -2,7 +2,7 @@
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeHome.h"
-#include "ui/QZRichTextCell.h"
+#include "ui/results/QZRichTextCell.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

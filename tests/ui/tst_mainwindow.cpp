@@ -11,11 +11,11 @@
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/safari/SafariController.h"
-#include "ui/AlertController.h"
-#include "ui/AppController.h"
-#include "ui/BrowserSync.h"
-#include "ui/MainWindow.h"
-#include "ui/ResultsController.h"
+#include "ui/main/AlertController.h"
+#include "ui/main/AppController.h"
+#include "ui/main/BrowserSync.h"
+#include "ui/main/MainWindow.h"
+#include "ui/results/ResultsController.h"
 
 #include "ui_MainWindow.h"
 

@@ -11,8 +11,8 @@
 #include "support/ThreadChecker.h"
 #include "targets/base/ModuleController.h"
 #include "targets/safari/SafariController.h"
-#include "ui/PrefsController.h"
-#include "ui/WizardController.h"
+#include "ui/prefs/PrefsController.h"
+#include "ui/wizard/WizardController.h"
 
 #include "StandInPane.h"
 

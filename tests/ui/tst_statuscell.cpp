@@ -1,8 +1,8 @@
 #include "platform/ProgressIndicator.h"
 #include "support/FakeHome.h"
-#include "ui/QZSpinnerView.h"
-#include "ui/QZStatusCell.h"
-#include "ui/ResultsController.h"
+#include "ui/results/QZSpinnerView.h"
+#include "ui/results/QZStatusCell.h"
+#include "ui/results/ResultsController.h"
 
 #include <QTableView>
 #include <QtTest>

@@ -12,10 +12,10 @@
 #include "support/ThreadChecker.h"
 #include "targets/base/ModuleController.h"
 #include "targets/safari/SafariController.h"
-#include "ui/AppController.h"
-#include "ui/MainWindow.h"
-#include "ui/PrefsController.h"
-#include "ui/WizardController.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
+#include "ui/prefs/PrefsController.h"
+#include "ui/wizard/WizardController.h"
 
 #include "StandInPane.h"
 

@@ -2,7 +2,7 @@
 
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
-#include "ui/WebPages.h"
+#include "ui/main/WebPages.h"
 #include "ui/about/QZScrewView.h"
 #include "ui/views/Hyperlink.h"
 

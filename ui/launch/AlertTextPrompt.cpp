@@ -5,7 +5,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
-#include "ui/WebPages.h"
+#include "ui/main/WebPages.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>

@@ -4,7 +4,7 @@
 #include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
-#include "ui/WebPages.h"
+#include "ui/main/WebPages.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "targets/base/MasterPrefsViewController.h"
-#include "targets/chromium/ChromiumSwitches.h"
+#include "targets/chromiumlayout/ChromiumSwitches.h"
 
 // What a Chromium-layout module's pane shows and registers.
 struct ChromiumPane {

@@ -2,7 +2,7 @@
 
 #include "platform/ArrayController.h"
 #include "platform/NotificationCenter.h"
-#include "ui/alertItem.h"
+#include "ui/main/alertItem.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "targets/chrome/ChromiumController.h"
+#include "targets/chromium/ChromiumController.h"
 
 ChromiumController::ChromiumController(QObject *parent)
     : ChromiumLayoutModule(ChromeParameters::chromium(), parent)

@@ -1,4 +1,4 @@
-#include "ui/LiveResizeNotifier.h"
+#include "ui/main/LiveResizeNotifier.h"
 
 #include "platform/NotificationCenter.h"
 

@@ -1,4 +1,4 @@
-#include "ui/alertItem.h"
+#include "ui/main/alertItem.h"
 
 #include "core/records/RecordField.h"
 #include "platform/Dictionary.h"

@@ -1,4 +1,4 @@
-#include "ui/QZRichTextCell.h"
+#include "ui/results/QZRichTextCell.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

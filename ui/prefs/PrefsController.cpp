@@ -1,4 +1,4 @@
-#include "ui/PrefsController.h"
+#include "ui/prefs/PrefsController.h"
 
 #include "platform/Dictionary.h"
 #include "platform/Image.h"
@@ -8,7 +8,7 @@
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "targets/base/MasterPrefsViewController.h"
-#include "ui/WizardController.h"
+#include "ui/wizard/WizardController.h"
 #include "ui/wizard/FirstResponder.h"
 #include "ui/wizard/SettingsBindings.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "targets/chrome/ChromeBrowserController.h"
-#include "targets/chrome/ChromiumPrefsViewController.h"
+#include "targets/chromium/ChromiumPrefsViewController.h"
 
 class ChromiumController : public ChromiumLayoutModule<ChromiumPrefsViewController, ChromeBrowserController>
 {

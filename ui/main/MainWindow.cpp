@@ -1,7 +1,7 @@
-#include "ui/MainWindow.h"
+#include "ui/main/MainWindow.h"
 
 #include "platform/ChildWindows.h"
-#include "ui/LiveResizeNotifier.h"
+#include "ui/main/LiveResizeNotifier.h"
 
 #include "ui_AcknowledgementsWindow.h"
 #include "ui_MainWindow.h"

@@ -1,4 +1,4 @@
-#include "targets/chromium/HistoryIndexSweep.h"
+#include "targets/chromiumlayout/HistoryIndexSweep.h"
 
 #include "platform/FileManager.h"
 #include "targets/base/TraceTable.h"

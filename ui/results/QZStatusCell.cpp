@@ -1,7 +1,7 @@
-#include "ui/QZStatusCell.h"
+#include "ui/results/QZStatusCell.h"
 
 #include "platform/Bundle.h"
-#include "ui/QZSpinnerView.h"
+#include "ui/results/QZSpinnerView.h"
 
 #include <QApplication>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
+#include "targets/chromiumlayout/ChromiumLayoutPrefsViewController.h"
 
 #include "platform/UserDefaults.h"
 

@@ -1,4 +1,4 @@
-#include "targets/chromium/ChromiumSwitches.h"
+#include "targets/chromiumlayout/ChromiumSwitches.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "targets/base/ModuleController.h"
-#include "targets/chromium/ChromiumLayoutPrefsViewController.h"
+#include "targets/chromiumlayout/ChromiumLayoutPrefsViewController.h"
 
 // The base of the modules whose browsers keep a Chromium-layout profile (Chrome, Chromium,
 // Opera, Flock): the rows those profiles share, built from a profile folder, and the two

@@ -1,4 +1,4 @@
-#include "ui/WebPages.h"
+#include "ui/main/WebPages.h"
 
 #include "platform/VendorServices.h"
 

@@ -1,4 +1,4 @@
-#include "ui/WizardController.h"
+#include "ui/wizard/WizardController.h"
 
 #include "platform/Alert.h"
 #include "platform/Modal.h"

@@ -1,4 +1,4 @@
-#include "targets/chrome/ChromiumPrefsViewController.h"
+#include "targets/chromium/ChromiumPrefsViewController.h"
 
 #include "targets/chrome/ChromeBrowserController.h"
 

@@ -1,4 +1,4 @@
-#include "ui/QZSpinnerView.h"
+#include "ui/results/QZSpinnerView.h"
 
 #include <QPainter>
 #include <QPointer>

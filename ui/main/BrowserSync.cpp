@@ -1,4 +1,4 @@
-#include "ui/BrowserSync.h"
+#include "ui/main/BrowserSync.h"
 
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"

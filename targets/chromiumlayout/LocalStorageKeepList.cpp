@@ -1,4 +1,4 @@
-#include "targets/chromium/LocalStorageKeepList.h"
+#include "targets/chromiumlayout/LocalStorageKeepList.h"
 
 #include "platform/FileManager.h"
 

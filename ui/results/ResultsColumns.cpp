@@ -1,4 +1,4 @@
-#include "ui/ResultsColumns.h"
+#include "ui/results/ResultsColumns.h"
 
 #include <QIcon>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "ui/AlertController.h"
+#include "ui/main/AlertController.h"
 
 #include "platform/ApplicationWatcher.h"
 #include "platform/MainThread.h"

@@ -1,4 +1,4 @@
-#include "ui/ResultsController.h"
+#include "ui/results/ResultsController.h"
 
 #include "core/FileController.h"
 #include "core/ShredController.h"
@@ -15,9 +15,9 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/VendorServices.h"
-#include "ui/AlertController.h"
-#include "ui/QZStatusCell.h"
-#include "ui/ResultsColumns.h"
+#include "ui/main/AlertController.h"
+#include "ui/results/QZStatusCell.h"
+#include "ui/results/ResultsColumns.h"
 #include "ui/animation/QZShredderAnimator.h"
 #include "ui/summary/CleaningResultsWindow.h"
 #include "ui/summary/CleaningSummary.h"

@@ -1,9 +1,9 @@
-#include "targets/chromium/ChromiumModuleController.h"
+#include "targets/chromiumlayout/ChromiumModuleController.h"
 
 #include "core/FileController.h"
 #include "platform/FileManager.h"
-#include "targets/chromium/HistoryIndexSweep.h"
-#include "targets/chromium/LocalStorageKeepList.h"
+#include "targets/chromiumlayout/HistoryIndexSweep.h"
+#include "targets/chromiumlayout/LocalStorageKeepList.h"
 
 using tracepaths::home;
 
