@@ -1,7 +1,9 @@
 #include "ui/results/ResultsColumns.h"
 
+#include <QHeaderView>
 #include <QIcon>
 #include <QPixmap>
+#include <QTableView>
 
 QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
 {
@@ -47,4 +49,18 @@ QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
     statusText.data = text(&resultItem::resultItemStatusText);
     statusText.hidden = true;
     return {check, icon, name, size, status, statusText};
+}
+
+void ResultsColumns::layOut(QTableView *table, const QList<platform::ArrayController<resultItem>::Column> &columns)
+{
+    for (int i = 0; i < columns.size(); ++i)
+        table->setColumnHidden(i, columns[i].hidden);
+    QHeaderView *header = table->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->resizeSection(0, 28);
+    header->resizeSection(1, 24);
+    header->setSectionResizeMode(2, QHeaderView::Stretch);
+    header->resizeSection(3, 90);
+    header->resizeSection(4, 34);
+    header->resizeSection(5, 150);
 }

@@ -2,7 +2,9 @@
 
 #include "core/records/resultItem.h"
 #include "platform/ArrayController.h"
+#include "ui/results/CleaningRun.h"
 #include "ui/summary/CleaningResultsWindow.h"
+#include "ui/summary/CleaningSummary.h"
 #include "ui/animation/QZShredderAnimator.h"
 
 #include <QAction>
@@ -16,27 +18,18 @@
 #include <QVariantMap>
 
 #include <atomic>
-#include <condition_variable>
-#include <functional>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 class AlertController;
 class FileController;
 class QZStatusCell;
 class ShredController;
 namespace platform {
-class OperationQueue;
 struct Notification;
 }
 
-// The results table that a scan fills, and the cleaning run of its checked rows.
-//
-// The run: one worker thread takes the checked rows one at a time, in table order, checks
-// that the row's application is not running, posts the row's cleaning request and sleeps
-// until the row has its answer. Row texts, counters and table reloads belong to the main
-// thread; the worker hands them over and waits.
+// The results table that a scan fills, the buttons that start and cancel its cleaning, and
+// the summary of a run. The run itself is a CleaningRun; its steps stay reachable here.
 class ResultsController : public QObject
 {
     Q_OBJECT
@@ -127,34 +120,23 @@ public:
     bool skipRecentFolders() const { return m_skipRecentFolders; }
     bool shouldShowCleanSystemTip() const { return m_shouldShowCleanSystemTip; }
     QString shreddedItemTotalSizeConverted() const { return m_shreddedItemTotalSizeConverted; }
-    bool shredCancelled() const { return m_shredCancelled; }
+    bool shredCancelled() const;
     QString skippedItemAppName() const;
     // Counters of the run (main thread).
-    qint32 shreddedItemCount() const { return m_shreddedItemCount; }
-    qint32 skippedItemCount() const { return m_skippedItemCount; }
-    qint32 problemItemCount() const { return m_problemItemCount; }
-    quint64 shreddedItemTotalSize() const { return m_shreddedItemTotalSize; }
+    qint32 shreddedItemCount() const;
+    qint32 skippedItemCount() const;
+    qint32 problemItemCount() const;
+    quint64 shreddedItemTotalSize() const;
 
 private:
     // The quit questions are tested in every state of a run before the run itself exists.
     friend class tst_MainWindow;
     friend class tst_StatusCell;
 
-    void setFlag(std::atomic<bool> &flag, bool value);
-    // Sleeps until `ready` holds (or the controller is going away).
-    void waitFor(const std::function<bool()> &ready);
-    bool isStopping() const;
-    void setSkippedItemAppName(const QString &name);
-    void setRowStatus(const resultItemPtr &row, const QString &text);
     void reloadTable();
-    void cleanRow(const resultItemPtr &row);
-    static bool isChecked(const resultItemPtr &row);
-    // "- Skipped" and counted as skipped (worker thread).
-    void skipRow(const resultItemPtr &row);
-    void applyStatus(const resultItemPtr &row, bool didClean);
-    // Rows awaiting the answer that a status or progress post names.
-    QList<resultItemPtr> rowsAwaiting(const QVariantMap &info) const;
-    bool isRowInHand(const QString &app, const QString &name, const QString &path) const;
+    CleaningSummary runSummary() const;
+    // One more run (or scan found clean) in "runCount".
+    void countRun();
     void endRun();
     void updateShredMenuItem();
     void turnIntoCancel();
@@ -165,19 +147,8 @@ private:
     AlertController *m_alertControl = nullptr;
     QPointer<QPushButton> m_shredButton;
     std::atomic<bool> m_isShredding{false};
-    std::unique_ptr<platform::OperationQueue> m_operationQueue;
     ShredController *m_shredControl = nullptr;
-    // The worker waits on these; each change is made under m_waitMutex and wakes it.
-    std::atomic<bool> m_itemDone{false};
-    std::atomic<bool> m_shredCancelled{false};
     std::atomic<bool> m_doneShredding{false};
-    std::atomic<bool> m_skipItem{false};
-    QString m_skippedItemAppName;
-    std::atomic<bool> m_shredPaused{false};
-    qint32 m_shreddedItemCount = 0;
-    qint32 m_skippedItemCount = 0;
-    qint32 m_problemItemCount = 0;
-    quint64 m_shreddedItemTotalSize = 0;
     QString m_shreddedItemTotalSizeConverted;
     bool m_skipCookies = false;
     bool m_skipRecentFolders = false;
@@ -198,14 +169,6 @@ private:
     QZStatusCell *m_statusCell = nullptr;
     QMetaObject::Connection m_buttonAction;
     QMetaObject::Connection m_menuAction;
-    std::vector<std::unique_ptr<platform::OperationQueue>> m_retiredQueues;
 
-    mutable std::mutex m_waitMutex;
-    std::condition_variable m_waitChanged;
-    bool m_stopping = false; // under m_waitMutex
-    // The row whose request is out, whether its removal went to the engine, and the
-    // application being skipped (written by the worker and the main thread).
-    mutable std::mutex m_handMutex;
-    resultItemPtr m_rowInHand;
-    std::atomic<bool> m_removalHandedOver{false};
+    std::unique_ptr<CleaningRun> m_run;
 };

@@ -1,0 +1,396 @@
+#include "ui/results/CleaningRun.h"
+
+#include "core/FileController.h"
+#include "core/ShredController.h"
+#include "platform/Dictionary.h"
+#include "platform/FileManager.h"
+#include "platform/MainThread.h"
+#include "platform/NotificationCenter.h"
+#include "platform/OperationQueue.h"
+#include "ui/main/AlertController.h"
+#include "ui/results/ResultsController.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace {
+
+const QString kWaiting = QStringLiteral("- Waiting");
+const QString kSkipped = QStringLiteral("- Skipped");
+const QString kCleaning = QStringLiteral("- Cleaning");
+const QString kCleaned = QStringLiteral("- Cleaned");
+const QString kNotCleaned = QStringLiteral("- Could not clean");
+const QString kCancelling = QStringLiteral("- Cancelling");
+
+const QString kAppNameKey = QStringLiteral("cleaningItemAppName");
+const QString kNameKey = QStringLiteral("cleaningItemName");
+const QString kPathKey = QStringLiteral("cleaningItemPath");
+const QString kFlashCookies = QStringLiteral("FlashCookies");
+
+// Asks the alert to list the application of {"appIdentifier", "appName"} if it runs.
+void postAlertRequest(const void *sender, const QVariantMap &entry, const QString &parent)
+{
+    platform::NotificationCenter::defaultCenter().post(
+        QStringLiteral("AddAlertItem"), sender,
+        platform::dictionaryWithPairs({{QStringLiteral("alertItemIdentifier"), entry.value(QStringLiteral("appIdentifier"))},
+                                       {QStringLiteral("alertItemName"), entry.value(QStringLiteral("appName"))},
+                                       {QStringLiteral("alertItemParent"), parent}}));
+}
+
+void onMain(const std::function<void()> &fn)
+{
+    platform::MainThread::performAndWait(fn);
+}
+
+} // namespace
+
+CleaningRun::CleaningRun(ResultsController &results) : m_results(results) {}
+
+CleaningRun::~CleaningRun()
+{
+    stop();
+}
+
+void CleaningRun::stop()
+{
+    {
+        std::lock_guard lock(m_waitMutex);
+        m_stopping = true;
+    }
+    m_waitChanged.notify_all();
+    // The row in hand may still be handing work to this thread: keep serving it until the
+    // worker has let go (its end posts an event, so this never waits on nothing).
+    if (m_operationQueue) {
+        m_operationQueue->cancelAllOperations();
+        while (QCoreApplication::instance() && m_operationQueue->operationCount() > 0)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    m_operationQueue.reset();
+    m_retiredQueues.clear();
+}
+
+// --- Flags the worker waits on --------------------------------------------------------------
+
+void CleaningRun::setFlag(std::atomic<bool> &flag, bool value)
+{
+    {
+        std::lock_guard lock(m_waitMutex);
+        flag = value;
+    }
+    m_waitChanged.notify_all();
+}
+
+void CleaningRun::waitFor(const std::function<bool()> &ready)
+{
+    std::unique_lock lock(m_waitMutex);
+    m_waitChanged.wait(lock, [&] { return m_stopping || ready(); });
+}
+
+bool CleaningRun::isStopping() const
+{
+    std::lock_guard lock(m_waitMutex);
+    return m_stopping;
+}
+
+QString CleaningRun::skippedItemAppName() const
+{
+    std::lock_guard lock(m_handMutex);
+    return m_skippedItemAppName;
+}
+
+void CleaningRun::setSkippedItemAppName(const QString &name)
+{
+    std::lock_guard lock(m_handMutex);
+    m_skippedItemAppName = name;
+}
+
+// --- The run ---------------------------------------------------------------------------------
+
+void CleaningRun::markRows()
+{
+    for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
+        if (!isChecked(row))
+            answerRow(row, kSkipped);
+        else
+            row->setResultItemStatusText(kWaiting);
+    }
+}
+
+void CleaningRun::prepare()
+{
+    setFlag(m_cancelled, false);
+    m_shreddedItemCount = 0;
+    m_problemItemCount = 0;
+    m_shreddedItemTotalSize = 0;
+}
+
+void CleaningRun::start()
+{
+    if (m_operationQueue) {
+        m_operationQueue->cancelAllOperations();
+        m_retiredQueues.push_back(std::move(m_operationQueue));
+    }
+    m_operationQueue = std::make_unique<platform::OperationQueue>();
+    platform::OperationQueue *queue = m_operationQueue.get();
+    for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
+        if (isChecked(row))
+            queue->addOperation([this, row] { updateInterface(row); });
+    }
+    queue->setOperationCountObserver([this, queue](int count) {
+        if (count != 0)
+            return;
+        platform::MainThread::dispatch([guard = QPointer<CleaningRun>(this), queue] {
+            if (guard && guard->m_operationQueue.get() == queue)
+                guard->m_results.observeOperationCount(0);
+        });
+    });
+    // A run without a checked row ends at once.
+    if (queue->operationCount() == 0)
+        platform::MainThread::dispatch([guard = QPointer<CleaningRun>(this)] {
+            if (guard)
+                guard->m_results.observeOperationCount(0);
+        });
+    queue->setSuspended(false);
+}
+
+void CleaningRun::updateInterface(const resultItemPtr &row)
+{
+    // The user's choice is final: a row unticked while it waited is not cleaned, and its
+    // application is not asked to quit for it.
+    if (!isChecked(row)) {
+        skipRow(row);
+        return;
+    }
+    const QString appName = row->resultItemAppName();
+    bool skip = false;
+    if (m_skipItem && appName == skippedItemAppName()) {
+        skip = true;
+    } else {
+        setFlag(m_skipItem, false);
+        checkRunningAppsForEntry({{QStringLiteral("appIdentifier"), row->resultItemIdentifier()},
+                                  {QStringLiteral("appName"), appName}});
+        waitFor([this] { return !m_paused; });
+        // Going away while the alert was up: the application may still be running.
+        if (isStopping())
+            return;
+        skip = m_skipItem;
+    }
+    if (skip)
+        setSkippedItemAppName(appName);
+    // A row unticked while the alert asked about its application is skipped as well.
+    if (skip || m_cancelled || !isChecked(row)) {
+        skipRow(row);
+        return;
+    }
+    cleanRow(row);
+}
+
+bool CleaningRun::isChecked(const resultItemPtr &row)
+{
+    return row->resultItemIsChecked() == std::optional<bool>(true);
+}
+
+void CleaningRun::skipRow(const resultItemPtr &row)
+{
+    onMain([&] {
+        answerRow(row, kSkipped);
+        reloadTable();
+    });
+}
+
+bool CleaningRun::checkRunningApps()
+{
+    QList<QVariantMap> pairs;
+    for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
+        if (!isChecked(row))
+            continue;
+        const QVariantMap pair{{QStringLiteral("appIdentifier"), row->resultItemIdentifier()},
+                               {QStringLiteral("appName"), row->resultItemAppName()}};
+        if (!pairs.contains(pair))
+            pairs.append(pair);
+    }
+    for (const QVariantMap &pair : std::as_const(pairs)) {
+        if (pair.value(QStringLiteral("appIdentifier")).toString() == kFlashCookies)
+            continue;
+        postAlertRequest(&m_results, pair, QStringLiteral("ResultsControl"));
+    }
+    return !pairs.isEmpty();
+}
+
+void CleaningRun::checkRunningAppsForEntry(const QVariantMap &entry)
+{
+    const QString identifier = entry.value(QStringLiteral("appIdentifier")).toString();
+    if (identifier != kFlashCookies)
+        postAlertRequest(&m_results, entry, QStringLiteral("ResultsControlSingleEntry"));
+    AlertController *alert = m_results.alertControl();
+    if (alert && alert->shouldDisplayAlertWindow()) {
+        setFlag(m_paused, true);
+        alert->showAlertWindow();
+    }
+}
+
+void CleaningRun::continueShred()
+{
+    setFlag(m_paused, false);
+}
+
+void CleaningRun::skipShredItem()
+{
+    setFlag(m_skipItem, true);
+    setFlag(m_paused, false);
+}
+
+void CleaningRun::cleanRow(const resultItemPtr &row)
+{
+    setFlag(m_itemDone, false);
+    m_removalHandedOver = false;
+    {
+        std::lock_guard lock(m_handMutex);
+        m_rowInHand = row;
+    }
+    const QString appName = row->resultItemAppName();
+    const QString name = row->resultItemName();
+    const QString path = row->resultItemPath();
+    FileController *files = m_results.fileControl();
+    if (files && platform::FileManager::defaultManager().fileExistsAtPath(path)) {
+        const quint64 size = files->fileSizeForPath(path);
+        row->setResultItemSize(size);
+        row->setResultItemConvertedSize(FileController::convertFileSize(size));
+    }
+    onMain([&] { setRowStatus(row, kCleaning); });
+
+    const QVariantMap request = platform::dictionaryWithPairs({{kAppNameKey, appName}, {kNameKey, name}, {kPathKey, path}});
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("Clean") + appName, &m_results, request);
+
+    // Every request gets exactly one answer: a module that neither answered nor handed a
+    // removal to the engine never will, so the row is answered here.
+    if (!m_itemDone && !m_removalHandedOver) {
+        QVariantMap answer = request;
+        answer.insert(QStringLiteral("didClean"), false);
+        platform::NotificationCenter::defaultCenter().post(QStringLiteral("CleaningStatusUpdateNotification"),
+                                                           &m_results, answer);
+    }
+    waitFor([this] { return bool(m_itemDone); });
+    std::lock_guard lock(m_handMutex);
+    m_rowInHand.reset();
+}
+
+bool CleaningRun::isRowInHand(const QString &app, const QString &name, const QString &path) const
+{
+    std::lock_guard lock(m_handMutex);
+    return m_rowInHand && m_rowInHand->resultItemAppName() == app && m_rowInHand->resultItemName() == name
+           && m_rowInHand->resultItemPath() == path;
+}
+
+QList<resultItemPtr> CleaningRun::rowsAwaiting(const QVariantMap &info) const
+{
+    // Only the row whose request is out takes an answer: a late or repeated post for a row
+    // that has had its answer must not count it twice.
+    resultItemPtr row;
+    {
+        std::lock_guard lock(m_handMutex);
+        row = m_rowInHand;
+    }
+    if (!row || !isRowInHand(info.value(kAppNameKey).toString(), info.value(kNameKey).toString(),
+                             info.value(kPathKey).toString()))
+        return {};
+    const QString text = row->resultItemStatusText();
+    if (!text.startsWith(kCleaning) && !text.startsWith(kCancelling))
+        return {};
+    return {row};
+}
+
+void CleaningRun::updateStatus(const platform::Notification &notification)
+{
+    const QVariantMap info = notification.userInfo;
+    const bool didClean = info.value(QStringLiteral("didClean")).toBool();
+    onMain([&] {
+        const QList<resultItemPtr> rows = rowsAwaiting(info);
+        for (const resultItemPtr &row : rows)
+            applyStatus(row, didClean);
+        if (!rows.isEmpty()) {
+            reloadTable();
+            setFlag(m_itemDone, true);
+        }
+    });
+}
+
+void CleaningRun::applyStatus(const resultItemPtr &row, bool didClean)
+{
+    if (!didClean) {
+        answerRow(row, kNotCleaned);
+        reloadTable();
+        return;
+    }
+    // What is left of a cleaned item was not cleaned; a file emptied in place counts a block.
+    FileController *files = m_results.fileControl();
+    const QString path = row->resultItemPath();
+    if (files && platform::FileManager::defaultManager().fileExistsAtPath(path)) {
+        const quint64 remaining = files->fileSizeForPath(path);
+        const quint64 size = row->resultItemSize().value_or(0);
+        const quint64 cleaned = size > remaining ? size - remaining : 4096;
+        row->setResultItemSize(cleaned);
+        row->setResultItemConvertedSize(FileController::convertFileSize(cleaned));
+    }
+    answerRow(row, kCleaned);
+    reloadTable();
+}
+
+void CleaningRun::answerRow(const resultItemPtr &row, const QString &text)
+{
+    row->setResultItemStatusText(text);
+    if (text == kSkipped) {
+        ++m_skippedItemCount;
+    } else if (text == kNotCleaned) {
+        ++m_problemItemCount;
+    } else if (text == kCleaned) {
+        ++m_shreddedItemCount;
+        m_shreddedItemTotalSize += row->resultItemSize().value_or(0);
+    }
+}
+
+void CleaningRun::processItemForRemoval(const platform::Notification &notification)
+{
+    const QVariantMap &info = notification.userInfo;
+    const QString app = info.value(QStringLiteral("removalItemAppName")).toString();
+    const QString name = info.value(QStringLiteral("removalItemName")).toString();
+    const QString refPath = info.value(QStringLiteral("removalItemRefPath")).toString();
+    const QVariantMap request = platform::dictionaryWithPairs({
+        {QStringLiteral("itemApp"), app},
+        {QStringLiteral("itemName"), name},
+        {QStringLiteral("itemPath"), info.value(QStringLiteral("removalItemPath"))},
+        {QStringLiteral("itemRefPath"), refPath},
+    });
+    ShredController *engine = m_results.shredControl();
+    if (!engine)
+        return;
+    // The engine answers what it is handed, under the announced names; only an announcement
+    // for the row in hand stands for that row's answer.
+    if (isRowInHand(app, name, refPath))
+        m_removalHandedOver = true;
+    onMain([engine, &request] { engine->removeItemWithInfo(request); });
+}
+
+void CleaningRun::updateProgress(const platform::Notification &notification)
+{
+    const QVariantMap info = notification.userInfo;
+    const int percent = info.value(QStringLiteral("progressPercentage")).toInt();
+    onMain([&] {
+        const QList<resultItemPtr> rows = rowsAwaiting(info);
+        const QString text = (m_cancelled ? QStringLiteral("- Cancelling (%1%)") : QStringLiteral("- Cleaning (%1%)"))
+                                 .arg(percent);
+        for (const resultItemPtr &row : rows)
+            setRowStatus(row, text);
+    });
+}
+
+void CleaningRun::setRowStatus(const resultItemPtr &row, const QString &text)
+{
+    row->setResultItemStatusText(text);
+    reloadTable();
+}
+
+void CleaningRun::reloadTable()
+{
+    m_results.resultsArrayController()->reload();
+}
