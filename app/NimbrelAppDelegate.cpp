@@ -1,5 +1,6 @@
 #include "app/NimbrelAppDelegate.h"
 
+#include "core/Keys.h"
 #include "platform/Bundle.h"
 #include "platform/ProcessInfo.h"
 #include "platform/PropertyList.h"
@@ -88,7 +89,7 @@ void NimbrelAppDelegate::registerDefaultsAndApplyRules()
         return;
     defaults.setBool(true, QStringLiteral("isHighSierra"));
     for (const QString &key : {QStringLiteral("enableTips"), QStringLiteral("enableSFX"),
-                               QStringLiteral("enableAnimations")}) {
+                               keys::EnableAnimations}) {
         if (defaults.boolForKey(key))
             defaults.setBool(false, key);
     }

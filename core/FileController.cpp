@@ -1,6 +1,7 @@
 #include "core/FileController.h"
 
 #include "core/FolderWalk.h"
+#include "core/Keys.h"
 #include "core/StoreAside.h"
 #include "core/TemporaryFolder.h"
 #include "core/records/QZStatusObject.h"
@@ -18,7 +19,6 @@ using platform::FileManager;
 
 namespace {
 
-const QString flashCookiesIdentifier = QStringLiteral("FlashCookies");
 
 // The item at `path` as one size: the tree's total for a real folder, else its own size.
 quint64 folderWalkSize(const QString &path)
@@ -49,7 +49,7 @@ void FileController::checkFilesForTarget(const platform::Notification &notificat
     const auto targets = notification.userInfo.value(QStringLiteral("targets")).value<targetItemList>();
 
     platform::ImagePtr icon;
-    if (identifier == flashCookiesIdentifier) {
+    if (identifier == keys::FlashCookies) {
         icon = platform::imageNamed(QStringLiteral("FlashCookie.icns"));
     } else {
         const QString bundle =

@@ -1,5 +1,6 @@
 #include "core/LocationController.h"
 
+#include "core/Keys.h"
 #include "platform/Dictionary.h"
 #include "platform/Image.h"
 #include "platform/Workspace.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-const QString kFlashCookies = QStringLiteral("FlashCookies");
 const QString kFinder = QStringLiteral("com.apple.Finder");
 
 // The family the label asks for when it is installed, else the one the font matcher picks
@@ -84,7 +84,7 @@ void LocationController::addTargetLocationWithInfo(const QVariantMap &info)
     row->setLocIdentifier(ident);
     row->setLocName(name);
     row->setLocInfo(labelForLocation(name, secondLine ? bundlePath : QString()));
-    row->setLocImage(ident == kFlashCookies ? platform::imageNamed(QStringLiteral("FlashCookie.icns"))
+    row->setLocImage(ident == keys::FlashCookies ? platform::imageNamed(QStringLiteral("FlashCookie.icns"))
                                             : workspace.iconForFile(bundlePath));
     row->setLocIsChecked(true);
 

@@ -1,6 +1,7 @@
 #include "core/ShredController.h"
 
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/TemporaryFolder.h"
 #include "platform/Bundle.h"
 #include "platform/CookieStorage.h"
@@ -26,16 +27,6 @@
 namespace {
 
 const QString systemShredderPath = QStringLiteral("/usr/bin/srm");
-
-QVariantMap statusInfo(const QString &app, const QString &item, const QString &path, bool didClean)
-{
-    return platform::dictionaryWithPairs({
-        {QStringLiteral("cleaningItemAppName"), app},
-        {QStringLiteral("cleaningItemName"), item},
-        {QStringLiteral("cleaningItemPath"), path},
-        {QStringLiteral("didClean"), didClean},
-    });
-}
 
 // Posts are queued on the main thread; the sender is only an address there, so a post that
 // arrives after the engine is gone is still harmless.
@@ -93,10 +84,10 @@ struct PlainDelete {
     }
     static PlainDelete fromRequest(const QVariantMap &info)
     {
-        return {ownCopy(info.value(QStringLiteral("itemApp")).toString()),
-                ownCopy(info.value(QStringLiteral("itemName")).toString()),
-                ownCopy(info.value(QStringLiteral("itemPath")).toString()),
-                ownCopy(info.value(QStringLiteral("itemRefPath")).toString())};
+        return {ownCopy(info.value(keys::ItemApp).toString()),
+                ownCopy(info.value(keys::ItemName).toString()),
+                ownCopy(info.value(keys::ItemPath).toString()),
+                ownCopy(info.value(keys::ItemRefPath).toString())};
     }
 
     QVariantMap run() const
@@ -110,7 +101,7 @@ struct PlainDelete {
             qWarning("%s", qUtf8Printable(QStringLiteral("Standard Delete failed (%1) for %2 %3 at path: %4")
                                               .arg(reason, app, name, refPath)));
         }
-        return statusInfo(app, name, refPath, removed);
+        return keys::cleaningStatus(app, name, refPath, removed);
     }
 };
 
@@ -121,16 +112,14 @@ void plainDelete(const void *sender, PlainDelete &&request)
         const PlainDelete job = std::move(request);
         info = job.run();
     }
-    postOnMainQueue(sender, QStringLiteral("CleaningStatusUpdateNotification"), std::move(info));
+    postOnMainQueue(sender, keys::CleaningStatusUpdateNotification, std::move(info));
 }
 
 void cleanTemporaryFolder(const void *sender)
 {
     const bool removed = TemporaryFolder::removeAllFolders();
     platform::NotificationCenter::defaultCenter().post(
-        removed ? QStringLiteral("TempCleaningSuccessNotification")
-                : QStringLiteral("TempCleaningFailureNotification"),
-        sender);
+        removed ? keys::TempCleaningSuccessNotification : keys::TempCleaningFailureNotification, sender);
 }
 
 } // namespace
@@ -177,10 +166,10 @@ QStringList ShredController::secureRemovalArguments(const QString &path, qint64 
 
 void ShredController::removeItemWithInfo(const QVariantMap &info)
 {
-    const QString app = info.value(QStringLiteral("itemApp")).toString();
-    const QString name = info.value(QStringLiteral("itemName")).toString();
-    const QString path = info.value(QStringLiteral("itemPath")).toString();
-    const QString refPath = info.value(QStringLiteral("itemRefPath")).toString();
+    const QString app = info.value(keys::ItemApp).toString();
+    const QString name = info.value(keys::ItemName).toString();
+    const QString path = info.value(keys::ItemPath).toString();
+    const QString refPath = info.value(keys::ItemRefPath).toString();
 
     if (!platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete"))) {
         const void *sender = this;
@@ -242,19 +231,18 @@ void ShredController::removeItemInBackground(const QVariantMap &info)
 void ShredController::sendCleaningStatusUpdateNotificationForApp(const QString &app, const QString &item,
                                                                  const QString &path, bool didClean)
 {
-    postOnMainQueue(this, QStringLiteral("CleaningStatusUpdateNotification"),
-                    statusInfo(app, item, path, didClean));
+    postOnMainQueue(this, keys::CleaningStatusUpdateNotification, keys::cleaningStatus(app, item, path, didClean));
 }
 
 void ShredController::sendCleaningStatusProgressNotificationForApp(const QString &app, const QString &item,
                                                                    const QString &path, int percent)
 {
-    queuePost(this, QStringLiteral("RemovalProgressNotification"),
+    queuePost(this, keys::RemovalProgressNotification,
               platform::dictionaryWithPairs({
-                  {QStringLiteral("cleaningItemAppName"), app},
-                  {QStringLiteral("cleaningItemName"), item},
-                  {QStringLiteral("cleaningItemPath"), path},
-                  {QStringLiteral("progressPercentage"), percent},
+                  {keys::CleaningItemAppName, app},
+                  {keys::CleaningItemName, item},
+                  {keys::CleaningItemPath, path},
+                  {keys::ProgressPercentage, percent},
               }));
 }
 

@@ -1,5 +1,6 @@
 #include "core/TargetController.h"
 
+#include "core/Keys.h"
 #include "core/PrefsPaneHost.h"
 #include "platform/Dictionary.h"
 #include "platform/NotificationCenter.h"
@@ -142,12 +143,8 @@ void TargetController::sendCleaningStatusUpdateNotificationForItem(const QString
                                                                    const QString &path,
                                                                    bool didClean)
 {
-    NotificationCenter::defaultCenter().post(
-        QStringLiteral("CleaningStatusUpdateNotification"), this,
-        platform::dictionaryWithPairs({{QStringLiteral("cleaningItemAppName"), m_targetName},
-                                       {QStringLiteral("cleaningItemName"), itemName},
-                                       {QStringLiteral("cleaningItemPath"), path},
-                                       {QStringLiteral("didClean"), didClean}}));
+    NotificationCenter::defaultCenter().post(keys::CleaningStatusUpdateNotification, this,
+                                             keys::cleaningStatus(m_targetName, itemName, path, didClean));
 }
 
 void TargetController::sendRemovalNotificationForItem(const QString &itemName,
@@ -155,11 +152,11 @@ void TargetController::sendRemovalNotificationForItem(const QString &itemName,
                                                       const QString &refPath)
 {
     NotificationCenter::defaultCenter().post(
-        QStringLiteral("RemovalItemNotification"), this,
-        platform::dictionaryWithPairs({{QStringLiteral("removalItemAppName"), m_targetName},
-                                       {QStringLiteral("removalItemName"), itemName},
-                                       {QStringLiteral("removalItemPath"), path},
-                                       {QStringLiteral("removalItemRefPath"), refPath}}));
+        keys::RemovalItemNotification, this,
+        platform::dictionaryWithPairs({{keys::RemovalItemAppName, m_targetName},
+                                       {keys::RemovalItemName, itemName},
+                                       {keys::RemovalItemPath, path},
+                                       {keys::RemovalItemRefPath, refPath}}));
 }
 
 void TargetController::loadTargetPrefView()

@@ -3,6 +3,7 @@
 #include "core/AtomicReplace.h"
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/PrefsPaneHost.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
@@ -174,8 +175,8 @@ void ModuleController::handleCleaningRequest(const Notification &request)
 
 void ModuleController::dispatchCleaningRequest(const Notification &request)
 {
-    const QString itemName = request.userInfo.value(QStringLiteral("cleaningItemName")).toString();
-    const QString requestPath = request.userInfo.value(QStringLiteral("cleaningItemPath")).toString();
+    const QString itemName = request.userInfo.value(keys::CleaningItemName).toString();
+    const QString requestPath = request.userInfo.value(keys::CleaningItemPath).toString();
     const TraceRow *row = rowNamed(itemName);
     if (!row) {
         sendCleaningStatusUpdateNotificationForItem(itemName, requestPath, false);
@@ -303,11 +304,10 @@ ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
 
 void ModuleController::postPrefsDaemonNotice()
 {
-    NotificationCenter::defaultCenter().post(QStringLiteral("CFPrefsdNeedsRestartNotification"), this);
+    NotificationCenter::defaultCenter().post(keys::CFPrefsdNeedsRestartNotification, this);
 }
 
 void ModuleController::postSharedFileListNotice()
 {
-    NotificationCenter::defaultCenter().post(
-        QStringLiteral("SharedfilelistdNeedsRestartNotification"), this);
+    NotificationCenter::defaultCenter().post(keys::SharedfilelistdNeedsRestartNotification, this);
 }

@@ -1,5 +1,7 @@
 #include "targets/chrome/ChromeBrowserController.h"
 
+#include "core/Keys.h"
+
 using tracepaths::home;
 
 ChromeBrowserController::ChromeBrowserController(const ChromeParameters &parameters, QObject *parent)
@@ -13,7 +15,7 @@ ChromiumSwitches ChromeBrowserController::switchesFor(const QString &name)
 {
     return ChromiumSwitches(name, {QStringLiteral("Browsing"), QStringLiteral("Cache"),
                                    QStringLiteral("Cookies"), QStringLiteral("Downloads"),
-                                   QStringLiteral("FlashCookies"), QStringLiteral("Forms"),
+                                   keys::FlashCookies, QStringLiteral("Forms"),
                                    QStringLiteral("LastSession"), QStringLiteral("RecentSearches"),
                                    QStringLiteral("WebpageIcons"), QStringLiteral("DOM")});
 }
@@ -36,7 +38,7 @@ QList<TraceRow> ChromeBrowserController::traceRows()
          << profileRow(QStringLiteral("History Provider Cache"), cache, profile, QStringLiteral("History Provider Cache"))
          << profileRow(QStringLiteral("Cookies"), key(QStringLiteral("Cookies")), profile, QStringLiteral("Cookies"));
     rows << downloadRows(key(QStringLiteral("Downloads")), profile, true);
-    rows << profileRow(QStringLiteral("Flash Cookies"), key(QStringLiteral("FlashCookies")), profile,
+    rows << profileRow(QStringLiteral("Flash Cookies"), key(keys::FlashCookies), profile,
                        QStringLiteral("Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects"), QStringLiteral("Dir"))
          << profileRow(QStringLiteral("Form Values"), key(QStringLiteral("Forms")), profile, QStringLiteral("Web Data"));
     rows << sessionRows(key(QStringLiteral("LastSession")), profile);

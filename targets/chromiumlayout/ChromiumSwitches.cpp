@@ -1,5 +1,7 @@
 #include "targets/chromiumlayout/ChromiumSwitches.h"
 
+#include "core/Keys.h"
+
 namespace {
 
 struct SwitchWord {
@@ -14,7 +16,7 @@ const SwitchWord switchWords[] = {
     {"Cache", "Cache", true},
     {"Cookies", "Cookies", false},
     {"Downloads", "Download History", true},
-    {"FlashCookies", "Flash Cookies", false},
+    {keys::FlashCookiesId, "Flash Cookies", false},
     {"Forms", "Form Values", true},
     {"LastSession", "Last Session", true},
     {"RecentSearches", "Recent Searches", true},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Keys.h"
 #include "targets/base/TraceTable.h"
 
 #include <QList>
@@ -8,7 +9,7 @@
 namespace flashcookies {
 
 // No application stands behind the module: the identifier is a name of our own.
-inline constexpr auto identifier = "FlashCookies";
+inline constexpr auto identifier = keys::FlashCookiesId;
 inline constexpr auto scanKey = "scanFlashCookies";
 inline constexpr auto displayName = "Flash Cookies";
 // The module counts as installed while this folder (below the home folder) exists.

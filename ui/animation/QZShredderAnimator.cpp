@@ -1,5 +1,6 @@
 #include "ui/animation/QZShredderAnimator.h"
 
+#include "core/Keys.h"
 #include "platform/BasicAnimation.h"
 #include "platform/ChildWindows.h"
 #include "platform/Bundle.h"
@@ -134,7 +135,7 @@ void QZShredderAnimator::_stop()
         m_tearsAnimationWindow->hide();
         m_tearsAnimationWindow->setParent(nullptr, m_tearsAnimationWindow->windowFlags());
     }
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("ShredAnimationEndedNotification"), this);
+    platform::NotificationCenter::defaultCenter().post(keys::ShredAnimationEndedNotification, this);
 }
 
 void QZShredderAnimator::setAnimationDone()

@@ -1,5 +1,6 @@
 #include "ui/launch/AlertTextPrompt.h"
 
+#include "core/Keys.h"
 #include "platform/Image.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
@@ -52,7 +53,7 @@ void AlertTextPrompt::setQzPanel(PromoPanel *panel)
 void AlertTextPrompt::checkBrindlecoveInfoStatus()
 {
     auto &defaults = platform::UserDefaults::standardUserDefaults();
-    if (defaults.integerForKey(QStringLiteral("runCount")) < 10 || m_reply)
+    if (defaults.integerForKey(keys::RunCount) < 10 || m_reply)
         return;
     const QVariant stamp = defaults.objectForKey(kLastAlertKey);
     // Anything but a date counts as the distant past; a date ahead of the clock counts too.

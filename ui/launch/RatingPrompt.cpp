@@ -1,5 +1,6 @@
 #include "ui/launch/RatingPrompt.h"
 
+#include "core/Keys.h"
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
@@ -16,7 +17,6 @@ namespace {
 const QString kRatedKey = QStringLiteral("versionIsRated");
 const QString kRatedVersionKey = QStringLiteral("ratedVersionNumber");
 const QString kDeclinedKey = QStringLiteral("declinedRating");
-const QString kRunCountKey = QStringLiteral("runCount");
 
 // The integer a component starts with, as a C conversion reads it: leading blanks, an
 // optional sign, then digits; 0 when there are none. Huge values are held at the int range.
@@ -70,10 +70,10 @@ bool RatingPrompt::checkAppRatingStatus()
             return true;
         // A newer version than the one rated (or no record of which): start counting again.
         defaults.setBool(false, kRatedKey);
-        defaults.setInteger(0, kRunCountKey);
+        defaults.setInteger(0, keys::RunCount);
         return false;
     }
-    if (!defaults.boolForKey(kDeclinedKey) && defaults.integerForKey(kRunCountKey) >= 5) {
+    if (!defaults.boolForKey(kDeclinedKey) && defaults.integerForKey(keys::RunCount) >= 5) {
         displayAppRatingAlert();
         return false;
     }
@@ -102,9 +102,9 @@ void RatingPrompt::displayAppRatingAlert()
         defaults.setObject(m_version, kRatedVersionKey);
         workspace.openURL(WebPages::rating(QStringLiteral("/mac/nimbrel/rate")));
     } else if (answer == platform::Alert::SecondButtonReturn) {
-        defaults.setInteger(0, kRunCountKey);
+        defaults.setInteger(0, keys::RunCount);
     } else if (answer == platform::Alert::ThirdButtonReturn) {
-        defaults.setInteger(0, kRunCountKey);
+        defaults.setInteger(0, keys::RunCount);
         workspace.openURL(WebPages::site(QStringLiteral("/support/")));
     }
     if (alert.suppressionButtonState())

@@ -1,6 +1,7 @@
 #include "ui/launch/TempCleaningPrompt.h"
 
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/ShredController.h"
 #include "core/TemporaryFolder.h"
 #include "platform/Alert.h"
@@ -18,9 +19,9 @@
 TempCleaningPrompt::TempCleaningPrompt(const void *poster, QObject *parent) : QObject(parent), m_poster(poster)
 {
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.addObserver(this, QStringLiteral("TempCleaningSuccessNotification"),
+    center.addObserver(this, keys::TempCleaningSuccessNotification,
                        [this](const platform::Notification &) { setTempCleaningSuccess(); });
-    center.addObserver(this, QStringLiteral("TempCleaningFailureNotification"),
+    center.addObserver(this, keys::TempCleaningFailureNotification,
                        [this](const platform::Notification &) { setTempCleaningFailure(); });
     m_resultPoll.setInterval(20);
     connect(&m_resultPoll, &QTimer::timeout, this, &TempCleaningPrompt::showResult);

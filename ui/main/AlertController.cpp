@@ -19,12 +19,8 @@
 
 namespace {
 
-const QString kAddAlertItem = QStringLiteral("AddAlertItem");
 const QString kLaunched = QStringLiteral("NSWorkspaceDidLaunchApplicationNotification");
 const QString kTerminated = QStringLiteral("NSWorkspaceDidTerminateApplicationNotification");
-const QString kIdentifierKey = QStringLiteral("alertItemIdentifier");
-const QString kNameKey = QStringLiteral("alertItemName");
-const QString kParentKey = QStringLiteral("alertItemParent");
 
 bool nameLessThan(const alertItemPtr &a, const alertItemPtr &b)
 {
@@ -53,7 +49,7 @@ AlertController::AlertController(QObject *parent)
     });
 
     platform::NotificationCenter::defaultCenter().addObserver(
-        this, kAddAlertItem, [this](const platform::Notification &n) { addAlertItemWithInfo(n.userInfo); });
+        this, keys::AddAlertItem, [this](const platform::Notification &n) { addAlertItemWithInfo(n.userInfo); });
 }
 
 AlertController::~AlertController()
@@ -91,11 +87,11 @@ void AlertController::awakeFromNib()
     m_alertItemArrayController->sortUsing(&nameLessThan);
 }
 
-QString AlertController::cancelTitleForParent(const QString &parent, const QString &appName)
+QString AlertController::cancelTitleForParent(std::optional<keys::AlertParent> parent, const QString &appName)
 {
-    if (parent == QLatin1String("AppControl"))
+    if (parent == keys::AlertParent::AppControl)
         return QStringLiteral("Cancel Scan");
-    if (parent == QLatin1String("ResultsControlSingleEntry"))
+    if (parent == keys::AlertParent::ResultsControlSingleEntry)
         return QStringLiteral("Skip %1").arg(appName);
     return QStringLiteral("Cancel Removal");
 }
@@ -109,10 +105,10 @@ void AlertController::addAlertItemWithInfo(const QVariantMap &info)
 
 void AlertController::addOnMainThread(const QVariantMap &info)
 {
-    if (info.contains(kParentKey))
-        m_alertParent = info.value(kParentKey).toString();
-    const QString identifier = info.value(kIdentifierKey).toString();
-    const QString name = info.value(kNameKey).toString();
+    if (info.contains(keys::AlertItemParent))
+        m_alertParent = keys::alertParentFromTag(info.value(keys::AlertItemParent).toString());
+    const QString identifier = info.value(keys::AlertItemIdentifier).toString();
+    const QString name = info.value(keys::AlertItemName).toString();
 
     QList<alertItemPtr> rows = m_alertItemArrayController->arrangedObjects();
     for (const auto &row : rows)
@@ -142,7 +138,7 @@ void AlertController::addOnMainThread(const QVariantMap &info)
         m_ui->alertCancelButton->setText(cancelTitleForParent(m_alertParent, name));
     }
 
-    const QVariantMap pair{{kIdentifierKey, identifier}, {kNameKey, name}};
+    const QVariantMap pair{{keys::AlertItemIdentifier, identifier}, {keys::AlertItemName, name}};
     if (!m_appArray.contains(pair))
         m_appArray.append(pair);
 }
@@ -273,8 +269,8 @@ void AlertController::checkApps(const platform::Notification &notification)
     const QString identifier = notification.userInfo.value(QStringLiteral("NSApplicationBundleIdentifier")).toString();
     const QList<QVariantMap> pairs = m_appArray;
     for (const QVariantMap &pair : pairs)
-        if (pair.value(kIdentifierKey).toString() == identifier)
-            platform::NotificationCenter::defaultCenter().post(kAddAlertItem, this, pair);
+        if (pair.value(keys::AlertItemIdentifier).toString() == identifier)
+            platform::NotificationCenter::defaultCenter().post(keys::AddAlertItem, this, pair);
 }
 
 void AlertController::locateAppWithIdentifier(const QString &identifier)
@@ -286,24 +282,28 @@ void AlertController::locateAppWithIdentifier(const QString &identifier)
 
 void AlertController::postContinue()
 {
-    QString name;
-    if (m_alertParent == QLatin1String("AppControl"))
-        name = QStringLiteral("StartScanNotification");
-    else if (m_alertParent == QLatin1String("ResultsControl"))
-        name = QStringLiteral("StartShredNotification");
-    else if (m_alertParent == QLatin1String("ResultsControlSingleEntry"))
-        name = QStringLiteral("ContinueShredNotification");
-    if (!name.isEmpty())
-        platform::NotificationCenter::defaultCenter().post(name, this);
+    if (!m_alertParent)
+        return;
+    switch (*m_alertParent) {
+    case keys::AlertParent::AppControl:
+        return platform::NotificationCenter::defaultCenter().post(keys::StartScanNotification, this);
+    case keys::AlertParent::ResultsControl:
+        return platform::NotificationCenter::defaultCenter().post(keys::StartShredNotification, this);
+    case keys::AlertParent::ResultsControlSingleEntry:
+        return platform::NotificationCenter::defaultCenter().post(keys::ContinueShredNotification, this);
+    }
 }
 
 void AlertController::postCancel()
 {
-    QString name;
-    if (m_alertParent == QLatin1String("ResultsControl"))
-        name = QStringLiteral("CancelShredNotification");
-    else if (m_alertParent == QLatin1String("ResultsControlSingleEntry"))
-        name = QStringLiteral("SkipShredItemNotification");
-    if (!name.isEmpty())
-        platform::NotificationCenter::defaultCenter().post(name, this);
+    if (!m_alertParent)
+        return;
+    switch (*m_alertParent) {
+    case keys::AlertParent::AppControl:
+        return; // a scan has nothing to cancel once the alert is gone
+    case keys::AlertParent::ResultsControl:
+        return platform::NotificationCenter::defaultCenter().post(keys::CancelShredNotification, this);
+    case keys::AlertParent::ResultsControlSingleEntry:
+        return platform::NotificationCenter::defaultCenter().post(keys::SkipShredItemNotification, this);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Keys.h"
 #include "platform/ArrayController.h"
 #include "platform/NotificationCenter.h"
 #include "ui/main/alertItem.h"
@@ -10,6 +11,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <optional>
 
 class QDialog;
 class QLabel;
@@ -37,7 +39,8 @@ public:
 
     // Remembered requests {"alertItemIdentifier", "alertItemName"}; emptied on every close.
     QList<QVariantMap> appArray() const { return m_appArray; }
-    QString alertParent() const { return m_alertParent; }
+    // The tag of the requester the alert answers (empty before a request names one).
+    QString alertParent() const { return m_alertParent ? keys::alertParentTag(*m_alertParent) : QString(); }
 
     void awakeFromNib();
     // Runs the alert modally on the main thread; returns when it has closed. Called from
@@ -54,8 +57,8 @@ public:
     // An application was launched while the alert is shown.
     void checkApps(const platform::Notification &notification);
 
-    // The cancel button's title for a requester tag.
-    static QString cancelTitleForParent(const QString &parent, const QString &appName);
+    // The cancel button's title for a requester.
+    static QString cancelTitleForParent(std::optional<keys::AlertParent> parent, const QString &appName);
 
 private:
     void addOnMainThread(const QVariantMap &info);
@@ -70,7 +73,7 @@ private:
     QDialog *m_alertWindow = nullptr;
     platform::ArrayController<alertItem> *m_alertItemArrayController;
     QList<QVariantMap> m_appArray;
-    QString m_alertParent;
+    std::optional<keys::AlertParent> m_alertParent;
     bool m_sorted = false;
     bool m_watchingTerminations = false;
     bool m_shown = false;

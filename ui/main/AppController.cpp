@@ -1,7 +1,7 @@
 #include "ui/main/AppController.h"
 
+#include "core/Keys.h"
 #include "platform/Alert.h"
-#include "platform/Dictionary.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
@@ -44,17 +44,17 @@ AppController::AppController(QObject *parent)
     , m_alertTextPrompt(std::make_unique<AlertTextPrompt>())
 {
     auto &center = platform::NotificationCenter::defaultCenter();
-    auto observe = [&](const char *name, void (AppController::*handler)()) {
-        center.addObserver(this, QLatin1String(name), [this, handler](const platform::Notification &) { (this->*handler)(); });
+    auto observe = [&](const QString &name, void (AppController::*handler)()) {
+        center.addObserver(this, name, [this, handler](const platform::Notification &) { (this->*handler)(); });
     };
-    observe("NSWindowWillStartLiveResizeNotification", &AppController::startResizeCheck);
-    observe("NSWindowDidEndLiveResizeNotification", &AppController::endResizeCheck);
-    observe("ToggleTipsOn", &AppController::tipsOn);
-    observe("ToggleTipsOff", &AppController::tipsOff);
-    observe("StartScanNotification", &AppController::startScan);
+    observe(QStringLiteral("NSWindowWillStartLiveResizeNotification"), &AppController::startResizeCheck);
+    observe(QStringLiteral("NSWindowDidEndLiveResizeNotification"), &AppController::endResizeCheck);
+    observe(QStringLiteral("ToggleTipsOn"), &AppController::tipsOn);
+    observe(QStringLiteral("ToggleTipsOff"), &AppController::tipsOff);
+    observe(keys::StartScanNotification, &AppController::startScan);
     // "TempCleaningSuccessNotification" and "TempCleaningFailureNotification" are observed
     // by the temporary-files prompt, whose panel they update.
-    observe("DisplayMainWindow", &AppController::displayMainWindow);
+    observe(QStringLiteral("DisplayMainWindow"), &AppController::displayMainWindow);
 }
 
 AppController::~AppController()
@@ -250,10 +250,7 @@ void AppController::scan()
         if (BrowserSync::browserIdentifiers().contains(row->locIdentifier()))
             checkedBrowsers.append(row->locIdentifier());
         platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("AddAlertItem"), this,
-            platform::dictionaryWithPairs({{QStringLiteral("alertItemIdentifier"), row->locIdentifier()},
-                                           {QStringLiteral("alertItemName"), row->locName()},
-                                           {QStringLiteral("alertItemParent"), QStringLiteral("AppControl")}}));
+            keys::AddAlertItem, this, keys::alertItem(row->locIdentifier(), row->locName(), keys::AlertParent::AppControl));
     }
     if (!rowChecked) {
         showNoAppsSelectedAlert();

@@ -1,5 +1,6 @@
 #include "ui/prefs/PrefsController.h"
 
+#include "core/Keys.h"
 #include "platform/Dictionary.h"
 #include "platform/Image.h"
 #include "platform/Modal.h"
@@ -26,7 +27,7 @@
 
 using platform::UserDefaults;
 
-const QString PrefsController::kFlashCookiesIdentifier = QStringLiteral("FlashCookies");
+const QString PrefsController::kFlashCookiesIdentifier = keys::FlashCookies;
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "ui/results/CleaningRun.h"
 
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/ShredController.h"
 #include "platform/Dictionary.h"
 #include "platform/FileManager.h"
@@ -22,19 +23,12 @@ const QString kCleaned = QStringLiteral("- Cleaned");
 const QString kNotCleaned = QStringLiteral("- Could not clean");
 const QString kCancelling = QStringLiteral("- Cancelling");
 
-const QString kAppNameKey = QStringLiteral("cleaningItemAppName");
-const QString kNameKey = QStringLiteral("cleaningItemName");
-const QString kPathKey = QStringLiteral("cleaningItemPath");
-const QString kFlashCookies = QStringLiteral("FlashCookies");
-
 // Asks the alert to list the application of {"appIdentifier", "appName"} if it runs.
-void postAlertRequest(const void *sender, const QVariantMap &entry, const QString &parent)
+void postAlertRequest(const void *sender, const QVariantMap &entry, keys::AlertParent parent)
 {
     platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("AddAlertItem"), sender,
-        platform::dictionaryWithPairs({{QStringLiteral("alertItemIdentifier"), entry.value(QStringLiteral("appIdentifier"))},
-                                       {QStringLiteral("alertItemName"), entry.value(QStringLiteral("appName"))},
-                                       {QStringLiteral("alertItemParent"), parent}}));
+        keys::AddAlertItem, sender,
+        keys::alertItem(entry.value(QStringLiteral("appIdentifier")), entry.value(QStringLiteral("appName")), parent));
 }
 
 void onMain(const std::function<void()> &fn)
@@ -210,9 +204,9 @@ bool CleaningRun::checkRunningApps()
             pairs.append(pair);
     }
     for (const QVariantMap &pair : std::as_const(pairs)) {
-        if (pair.value(QStringLiteral("appIdentifier")).toString() == kFlashCookies)
+        if (pair.value(QStringLiteral("appIdentifier")).toString() == keys::FlashCookies)
             continue;
-        postAlertRequest(&m_results, pair, QStringLiteral("ResultsControl"));
+        postAlertRequest(&m_results, pair, keys::AlertParent::ResultsControl);
     }
     return !pairs.isEmpty();
 }
@@ -220,8 +214,8 @@ bool CleaningRun::checkRunningApps()
 void CleaningRun::checkRunningAppsForEntry(const QVariantMap &entry)
 {
     const QString identifier = entry.value(QStringLiteral("appIdentifier")).toString();
-    if (identifier != kFlashCookies)
-        postAlertRequest(&m_results, entry, QStringLiteral("ResultsControlSingleEntry"));
+    if (identifier != keys::FlashCookies)
+        postAlertRequest(&m_results, entry, keys::AlertParent::ResultsControlSingleEntry);
     AlertController *alert = m_results.alertControl();
     if (alert && alert->shouldDisplayAlertWindow()) {
         setFlag(m_paused, true);
@@ -259,16 +253,16 @@ void CleaningRun::cleanRow(const resultItemPtr &row)
     }
     onMain([&] { setRowStatus(row, kCleaning); });
 
-    const QVariantMap request = platform::dictionaryWithPairs({{kAppNameKey, appName}, {kNameKey, name}, {kPathKey, path}});
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("Clean") + appName, &m_results, request);
+    const QVariantMap request = keys::cleaningRequest(appName, name, path);
+    platform::NotificationCenter::defaultCenter().post(keys::cleanRequestName(appName), &m_results, request);
 
     // Every request gets exactly one answer: a module that neither answered nor handed a
     // removal to the engine never will, so the row is answered here.
     if (!m_itemDone && !m_removalHandedOver) {
         QVariantMap answer = request;
-        answer.insert(QStringLiteral("didClean"), false);
-        platform::NotificationCenter::defaultCenter().post(QStringLiteral("CleaningStatusUpdateNotification"),
-                                                           &m_results, answer);
+        answer.insert(keys::DidClean, false);
+        platform::NotificationCenter::defaultCenter().post(keys::CleaningStatusUpdateNotification, &m_results,
+                                                           answer);
     }
     waitFor([this] { return bool(m_itemDone); });
     std::lock_guard lock(m_handMutex);
@@ -291,8 +285,8 @@ QList<resultItemPtr> CleaningRun::rowsAwaiting(const QVariantMap &info) const
         std::lock_guard lock(m_handMutex);
         row = m_rowInHand;
     }
-    if (!row || !isRowInHand(info.value(kAppNameKey).toString(), info.value(kNameKey).toString(),
-                             info.value(kPathKey).toString()))
+    if (!row || !isRowInHand(info.value(keys::CleaningItemAppName).toString(), info.value(keys::CleaningItemName).toString(),
+                             info.value(keys::CleaningItemPath).toString()))
         return {};
     const QString text = row->resultItemStatusText();
     if (!text.startsWith(kCleaning) && !text.startsWith(kCancelling))
@@ -303,7 +297,7 @@ QList<resultItemPtr> CleaningRun::rowsAwaiting(const QVariantMap &info) const
 void CleaningRun::updateStatus(const platform::Notification &notification)
 {
     const QVariantMap info = notification.userInfo;
-    const bool didClean = info.value(QStringLiteral("didClean")).toBool();
+    const bool didClean = info.value(keys::DidClean).toBool();
     onMain([&] {
         const QList<resultItemPtr> rows = rowsAwaiting(info);
         for (const resultItemPtr &row : rows)
@@ -352,14 +346,14 @@ void CleaningRun::answerRow(const resultItemPtr &row, const QString &text)
 void CleaningRun::processItemForRemoval(const platform::Notification &notification)
 {
     const QVariantMap &info = notification.userInfo;
-    const QString app = info.value(QStringLiteral("removalItemAppName")).toString();
-    const QString name = info.value(QStringLiteral("removalItemName")).toString();
-    const QString refPath = info.value(QStringLiteral("removalItemRefPath")).toString();
+    const QString app = info.value(keys::RemovalItemAppName).toString();
+    const QString name = info.value(keys::RemovalItemName).toString();
+    const QString refPath = info.value(keys::RemovalItemRefPath).toString();
     const QVariantMap request = platform::dictionaryWithPairs({
-        {QStringLiteral("itemApp"), app},
-        {QStringLiteral("itemName"), name},
-        {QStringLiteral("itemPath"), info.value(QStringLiteral("removalItemPath"))},
-        {QStringLiteral("itemRefPath"), refPath},
+        {keys::ItemApp, app},
+        {keys::ItemName, name},
+        {keys::ItemPath, info.value(keys::RemovalItemPath)},
+        {keys::ItemRefPath, refPath},
     });
     ShredController *engine = m_results.shredControl();
     if (!engine)
@@ -374,7 +368,7 @@ void CleaningRun::processItemForRemoval(const platform::Notification &notificati
 void CleaningRun::updateProgress(const platform::Notification &notification)
 {
     const QVariantMap info = notification.userInfo;
-    const int percent = info.value(QStringLiteral("progressPercentage")).toInt();
+    const int percent = info.value(keys::ProgressPercentage).toInt();
     onMain([&] {
         const QList<resultItemPtr> rows = rowsAwaiting(info);
         const QString text = (m_cancelled ? QStringLiteral("- Cancelling (%1%)") : QStringLiteral("- Cleaning (%1%)"))

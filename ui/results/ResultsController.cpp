@@ -1,5 +1,6 @@
 #include "ui/results/ResultsController.h"
 
+#include "core/Keys.h"
 #include "core/TemporaryFolder.h"
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
@@ -43,24 +44,24 @@ ResultsController::ResultsController(QObject *parent)
       m_run(std::make_unique<CleaningRun>(*this))
 {
     auto &center = platform::NotificationCenter::defaultCenter();
-    const auto observe = [this, &center](const char *name, std::function<void(const platform::Notification &)> fn) {
-        center.addObserver(this, QLatin1String(name), std::move(fn));
+    const auto observe = [this, &center](const QString &name, std::function<void(const platform::Notification &)> fn) {
+        center.addObserver(this, name, std::move(fn));
     };
-    observe("StartShredNotification", [this](const auto &) { start(); });
-    observe("ContinueShredNotification", [this](const auto &) { continueShred(); });
-    observe("CleaningStatusUpdateNotification", [this](const auto &n) { updateStatus(n); });
-    observe("RemovalItemNotification", [this](const auto &n) { processItemForRemoval(n); });
-    observe("RemovalProgressNotification", [this](const auto &n) { updateProgress(n); });
-    observe("ShredAnimationEndedNotification", [this](const auto &) {
+    observe(keys::StartShredNotification, [this](const auto &) { start(); });
+    observe(keys::ContinueShredNotification, [this](const auto &) { continueShred(); });
+    observe(keys::CleaningStatusUpdateNotification, [this](const auto &n) { updateStatus(n); });
+    observe(keys::RemovalItemNotification, [this](const auto &n) { processItemForRemoval(n); });
+    observe(keys::RemovalProgressNotification, [this](const auto &n) { updateProgress(n); });
+    observe(keys::ShredAnimationEndedNotification, [this](const auto &) {
         platform::MainThread::dispatch([guard = QPointer<ResultsController>(this)] {
             if (guard)
                 guard->startShredAnimation();
         });
     });
-    observe("SkipShredItemNotification", [this](const auto &) { skipShredItem(); });
-    observe("CancelShredNotification", [this](const auto &) { cancelShred(); });
-    observe("CFPrefsdNeedsRestartNotification", [this](const auto &) { setCFPrefsdNeedsRestart(); });
-    observe("SharedfilelistdNeedsRestartNotification", [this](const auto &) { setSharedfilelistdNeedsRestart(); });
+    observe(keys::SkipShredItemNotification, [this](const auto &) { skipShredItem(); });
+    observe(keys::CancelShredNotification, [this](const auto &) { cancelShred(); });
+    observe(keys::CFPrefsdNeedsRestartNotification, [this](const auto &) { setCFPrefsdNeedsRestart(); });
+    observe(keys::SharedfilelistdNeedsRestartNotification, [this](const auto &) { setSharedfilelistdNeedsRestart(); });
 }
 
 ResultsController::~ResultsController()
@@ -200,7 +201,7 @@ void ResultsController::shred()
     m_run->prepare();
     turnIntoCancel();
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("CancelShredTipText"), this);
-    if (platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableAnimations")))
+    if (platform::UserDefaults::standardUserDefaults().boolForKey(keys::EnableAnimations))
         startShredAnimation();
     m_run->start();
 }
@@ -237,7 +238,7 @@ void ResultsController::endRun()
         m_shredderAnimator->_stop();
     }
     auto &defaults = platform::UserDefaults::standardUserDefaults();
-    defaults.setInteger(m_resultsArrayController->count(), QStringLiteral("lastScanCount"));
+    defaults.setInteger(m_resultsArrayController->count(), keys::LastScanCount);
     countRun();
     TemporaryFolder::removeEmptyFolders(); // every copy is destroyed by now
     displayShredResults();
@@ -319,13 +320,13 @@ void ResultsController::setShowingScanResults(bool showing)
         auto &defaults = platform::UserDefaults::standardUserDefaults();
         // The tip is for a system found clean last time too (or never scanned before); a clean
         // result after findings only resets the count.
-        const qint64 lastScanCount = defaults.integerForKey(QStringLiteral("lastScanCount"));
+        const qint64 lastScanCount = defaults.integerForKey(keys::LastScanCount);
         if (lastScanCount <= 0) {
             if (lastScanCount < 0)
-                defaults.setInteger(0, QStringLiteral("lastScanCount"));
+                defaults.setInteger(0, keys::LastScanCount);
             m_shouldShowCleanSystemTip = true;
         } else {
-            defaults.setInteger(0, QStringLiteral("lastScanCount"));
+            defaults.setInteger(0, keys::LastScanCount);
         }
         m_isShowingScanResults = false;
         m_doneShredding = true;
@@ -429,7 +430,7 @@ CleaningSummary ResultsController::runSummary() const
 void ResultsController::countRun()
 {
     auto &defaults = platform::UserDefaults::standardUserDefaults();
-    defaults.setInteger(defaults.integerForKey(QStringLiteral("runCount")) + 1, QStringLiteral("runCount"));
+    defaults.setInteger(defaults.integerForKey(keys::RunCount) + 1, keys::RunCount);
 }
 
 // --- The run's face --------------------------------------------------------------------------

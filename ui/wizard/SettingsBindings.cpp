@@ -1,5 +1,6 @@
 #include "ui/wizard/SettingsBindings.h"
 
+#include "core/Keys.h"
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 #include "targets/base/PrefsPaneBuilder.h"
@@ -95,7 +96,7 @@ void SettingsBindings::bindChildren(QWidget *form)
     if (!form)
         return;
     static const QStringList switches = {kSecureKey, QStringLiteral("enableTips"), QStringLiteral("enableSFX"),
-                                         QStringLiteral("enableAnimations")};
+                                         keys::EnableAnimations};
     for (QCheckBox *box : form->findChildren<QCheckBox *>()) {
         if (switches.contains(box->objectName()))
             PrefsPaneBuilder::bind(box, box->objectName());
