@@ -89,7 +89,7 @@ void FileController::checkFilesForTarget(const platform::Notification &notificat
         row->setResultItemIsChecked(true);
         row->setResultItemImage(icon);
         row->setResultStatus(status);
-        row->setResultItemStatusText(QStringLiteral("- Cleaning (100%)"));
+        row->setResultItemState(RowState::Cleaning, 100);
         row->setResultItemIdentifier(identifier);
         row->setResultItemAppName(name);
         rows.append(row);

@@ -105,7 +105,25 @@ QString resultItem::resultItemStatusText() const
 
 void resultItem::setResultItemStatusText(const QString &text)
 {
-    lockedSet(m_mutex, m_statusText, text);
+    setStatus(text, rowStateOfText(text));
+}
+
+std::optional<RowState> resultItem::resultItemState() const
+{
+    return lockedGet(m_mutex, m_state);
+}
+
+void resultItem::setResultItemState(RowState state, std::optional<int> percent)
+{
+    setStatus(rowStateText(state, percent), state);
+}
+
+void resultItem::setStatus(QString text, std::optional<RowState> state)
+{
+    QMutexLocker lock(&m_mutex);
+    std::swap(m_statusText, text);
+    m_state = state;
+    lock.unlock();
 }
 
 QString resultItem::resultItemIdentifier() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/records/QZStatusObject.h"
+#include "core/records/RowState.h"
 #include "platform/Image.h"
 
 #include <QMutex>
@@ -42,7 +43,12 @@ public:
     QZStatusObjectPtr resultStatus() const;
     void setResultStatus(const QZStatusObjectPtr &status);
     QString resultItemStatusText() const;
+    // Also sets the state the text shows (none for any other text).
     void setResultItemStatusText(const QString &text);
+    // Where the row stands in a cleaning run; none before one.
+    std::optional<RowState> resultItemState() const;
+    // Sets the state and the status text it gives.
+    void setResultItemState(RowState state, std::optional<int> percent = std::nullopt);
     QString resultItemIdentifier() const;
     void setResultItemIdentifier(const QString &identifier);
     QString resultItemAppName() const;
@@ -51,6 +57,9 @@ public:
     QVariantMap summary() const;
 
 private:
+    // The text and its state change together.
+    void setStatus(QString text, std::optional<RowState> state);
+
     mutable QMutex m_mutex;
     QString m_path;
     QString m_type;
@@ -62,6 +71,7 @@ private:
     platform::ImagePtr m_image;
     QZStatusObjectPtr m_status;
     QString m_statusText;
+    std::optional<RowState> m_state;
     QString m_identifier;
     QString m_appName;
 };

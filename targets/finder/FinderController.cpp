@@ -9,11 +9,6 @@
 #include "targets/finder/FinderTraceTable.h"
 #include "targets/finder/RecentItemLimits.h"
 
-namespace {
-const QString recentItems = QStringLiteral("Recent Items");
-const QString recentFolders = QStringLiteral("Recent Folders");
-} // namespace
-
 FinderController::FinderController(QObject *parent)
     : ModuleController(parent)
 {
@@ -21,14 +16,10 @@ FinderController::FinderController(QObject *parent)
                 QString::fromLatin1(finder::displayName));
     setCategories(finder::categories());
     QList<TraceRow> rows = finder::traceRows();
-    for (TraceRow &row : rows) {
-        if (row.classification == recentItems) {
-            row.collect = [this] { addFinderRecentItems(); };
-            row.remove = [this](const QString &) { removeFinderRecentItems(); };
-        } else if (row.classification == recentFolders) {
-            row.remove = [this](const QString &) { removeFinderRecentFolders(); };
-        }
-    }
+    TraceRow &items = rows[finder::recentItemsRow];
+    items.collect = [this] { addFinderRecentItems(); };
+    items.remove = [this](const QString &) { removeFinderRecentItems(); };
+    rows[finder::recentFoldersRow].remove = [this](const QString &) { removeFinderRecentFolders(); };
     setTraceTable(rows);
 }
 
@@ -47,24 +38,20 @@ void FinderController::handleCleaningRequest(const platform::Notification &reque
     cleanFinder(request);
 }
 
-const TraceRow &FinderController::tableRow(const QString &classification) const
+const TraceRow &FinderController::tableRow(int index) const
 {
-    for (const TraceRow &row : traceTable()) {
-        if (row.classification == classification)
-            return row;
-    }
-    Q_UNREACHABLE();
+    return traceTable().at(index);
 }
 
-QString FinderController::itemName(const QString &classification) const
+QString FinderController::itemName(int index) const
 {
-    return itemFullName(tableRow(classification));
+    return itemFullName(tableRow(index));
 }
 
 void FinderController::addFinderRecentItems()
 {
     // Only the three lists count: entries under any other root key are not ours to offer.
-    const TraceRow &row = tableRow(recentItems);
+    const TraceRow &row = tableRow(finder::recentItemsRow);
     const QString path = row.path();
     if (recentlists::anyHasItems(path, finder::recentLists))
         offerRow(row, path);
@@ -72,9 +59,9 @@ void FinderController::addFinderRecentItems()
 
 void FinderController::removeFinderRecentItems()
 {
-    const QString path = tableRow(recentItems).path();
+    const QString path = tableRow(finder::recentItemsRow).path();
     const RewriteOutcome outcome =
-        keyRewriteRoute(itemName(recentItems), path, recentlists::clearItems(finder::recentLists),
+        keyRewriteRoute(itemName(finder::recentItemsRow), path, recentlists::clearItems(finder::recentLists),
                         [path] { recentlists::removeLockFile(path); });
     // The limits are reset only once the emptied list is in place.
     if (outcome == RewriteOutcome::Written)
@@ -83,10 +70,10 @@ void FinderController::removeFinderRecentItems()
 
 void FinderController::removeFinderRecentFolders()
 {
-    const QString path = tableRow(recentFolders).path();
+    const QString path = tableRow(finder::recentFoldersRow).path();
     bool hadFolders = false;
     const RewriteOutcome outcome = keyRewriteRoute(
-        itemName(recentFolders), path,
+        itemName(finder::recentFoldersRow), path,
         [&hadFolders](platform::PropertyList &list) {
             hadFolders = list.removeKey(finder::recentFoldersKey);
         },

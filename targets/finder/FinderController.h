@@ -33,8 +33,9 @@ protected:
     void handleCleaningRequest(const platform::Notification &request) override;
 
 private:
-    const TraceRow &tableRow(const QString &classification) const;
-    QString itemName(const QString &classification) const;
+    // The rows the module finishes, by their place in its table.
+    const TraceRow &tableRow(int index) const;
+    QString itemName(int index) const;
 
     QString m_restartToolPath = QStringLiteral("/usr/bin/killall");
 };

@@ -38,7 +38,7 @@ QList<TraceRow> traceRows()
     recentFolders.keyPath = {recentFoldersKey};
     recentFolders.route = TraceRow::Route::Custom;
 
-    return {
+    QList<TraceRow> rows = {
         recentItems,
         sharedFileListRow(QStringLiteral("Legacy Recent Applications Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentApplications.sfl")),
         sharedFileListRow(QStringLiteral("Legacy Recent Documents Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentDocuments.sfl")),
@@ -53,6 +53,9 @@ QList<TraceRow> traceRows()
         quarantineEventsRow(QStringLiteral("Download Quarantine History"), quarantineKey, QStringLiteral("Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2")),
         recentFolders,
     };
+    Q_ASSERT(rows.at(recentItemsRow).extraInfo == recentItems.extraInfo);
+    Q_ASSERT(rows.at(recentFoldersRow).extraInfo == recentFolders.extraInfo);
+    return rows;
 }
 
 PaneSwitches paneSwitches()

@@ -23,7 +23,9 @@ inline const QStringList recentLists = {QStringLiteral("RecentApplications"),
 
 QList<Category> categories();
 // The table as data; the recent-items and recent-folders rows are finished by the controller,
-// which offers and cleans them itself.
+// which offers and cleans them itself: it finds them at these places.
+inline constexpr int recentItemsRow = 0;
+inline constexpr int recentFoldersRow = 11;
 QList<TraceRow> traceRows();
 PaneSwitches paneSwitches();
 

@@ -16,13 +16,6 @@
 
 namespace {
 
-const QString kWaiting = QStringLiteral("- Waiting");
-const QString kSkipped = QStringLiteral("- Skipped");
-const QString kCleaning = QStringLiteral("- Cleaning");
-const QString kCleaned = QStringLiteral("- Cleaned");
-const QString kNotCleaned = QStringLiteral("- Could not clean");
-const QString kCancelling = QStringLiteral("- Cancelling");
-
 // Asks the alert to list the application of {"appIdentifier", "appName"} if it runs.
 void postAlertRequest(const void *sender, const QVariantMap &entry, keys::AlertParent parent)
 {
@@ -104,9 +97,9 @@ void CleaningRun::markRows()
 {
     for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
         if (!isChecked(row))
-            answerRow(row, kSkipped);
+            answerRow(row, RowState::Skipped);
         else
-            row->setResultItemStatusText(kWaiting);
+            row->setResultItemState(RowState::Waiting);
     }
 }
 
@@ -187,7 +180,7 @@ bool CleaningRun::isChecked(const resultItemPtr &row)
 void CleaningRun::skipRow(const resultItemPtr &row)
 {
     onMain([&] {
-        answerRow(row, kSkipped);
+        answerRow(row, RowState::Skipped);
         reloadTable();
     });
 }
@@ -251,7 +244,7 @@ void CleaningRun::cleanRow(const resultItemPtr &row)
         row->setResultItemSize(size);
         row->setResultItemConvertedSize(FileController::convertFileSize(size));
     }
-    onMain([&] { setRowStatus(row, kCleaning); });
+    onMain([&] { setRowState(row, RowState::Cleaning); });
 
     const QVariantMap request = keys::cleaningRequest(appName, name, path);
     platform::NotificationCenter::defaultCenter().post(keys::cleanRequestName(appName), &m_results, request);
@@ -288,8 +281,8 @@ QList<resultItemPtr> CleaningRun::rowsAwaiting(const QVariantMap &info) const
     if (!row || !isRowInHand(info.value(keys::CleaningItemAppName).toString(), info.value(keys::CleaningItemName).toString(),
                              info.value(keys::CleaningItemPath).toString()))
         return {};
-    const QString text = row->resultItemStatusText();
-    if (!text.startsWith(kCleaning) && !text.startsWith(kCancelling))
+    const std::optional<RowState> state = row->resultItemState();
+    if (state != RowState::Cleaning && state != RowState::Cancelling)
         return {};
     return {row};
 }
@@ -312,7 +305,7 @@ void CleaningRun::updateStatus(const platform::Notification &notification)
 void CleaningRun::applyStatus(const resultItemPtr &row, bool didClean)
 {
     if (!didClean) {
-        answerRow(row, kNotCleaned);
+        answerRow(row, RowState::NotCleaned);
         reloadTable();
         return;
     }
@@ -326,20 +319,29 @@ void CleaningRun::applyStatus(const resultItemPtr &row, bool didClean)
         row->setResultItemSize(cleaned);
         row->setResultItemConvertedSize(FileController::convertFileSize(cleaned));
     }
-    answerRow(row, kCleaned);
+    answerRow(row, RowState::Cleaned);
     reloadTable();
 }
 
-void CleaningRun::answerRow(const resultItemPtr &row, const QString &text)
+void CleaningRun::answerRow(const resultItemPtr &row, RowState answer)
 {
-    row->setResultItemStatusText(text);
-    if (text == kSkipped) {
+    row->setResultItemState(answer);
+    switch (answer) {
+    case RowState::Skipped:
         ++m_skippedItemCount;
-    } else if (text == kNotCleaned) {
+        break;
+    case RowState::NotCleaned:
         ++m_problemItemCount;
-    } else if (text == kCleaned) {
+        break;
+    case RowState::Cleaned:
         ++m_shreddedItemCount;
         m_shreddedItemTotalSize += row->resultItemSize().value_or(0);
+        break;
+    case RowState::Waiting:
+    case RowState::Cleaning:
+    case RowState::Cancelling:
+        Q_ASSERT(!"not an answer");
+        break;
     }
 }
 
@@ -371,16 +373,15 @@ void CleaningRun::updateProgress(const platform::Notification &notification)
     const int percent = info.value(keys::ProgressPercentage).toInt();
     onMain([&] {
         const QList<resultItemPtr> rows = rowsAwaiting(info);
-        const QString text = (m_cancelled ? QStringLiteral("- Cancelling (%1%)") : QStringLiteral("- Cleaning (%1%)"))
-                                 .arg(percent);
+        const RowState state = m_cancelled ? RowState::Cancelling : RowState::Cleaning;
         for (const resultItemPtr &row : rows)
-            setRowStatus(row, text);
+            setRowState(row, state, percent);
     });
 }
 
-void CleaningRun::setRowStatus(const resultItemPtr &row, const QString &text)
+void CleaningRun::setRowState(const resultItemPtr &row, RowState state, std::optional<int> percent)
 {
-    row->setResultItemStatusText(text);
+    row->setResultItemState(state, percent);
     reloadTable();
 }
 

@@ -49,7 +49,7 @@ public:
     bool isCancelled() const { return m_cancelled; }
     bool isStopping() const;
 
-    // Every row "- Waiting", or "- Skipped" and counted if unticked (main thread).
+    // Every ticked row waiting, every other one answered skipped (main thread).
     void markRows();
     void resetSkippedCount() { m_skippedItemCount = 0; }
     QString skippedItemAppName() const;
@@ -81,13 +81,14 @@ private:
     void setFlag(std::atomic<bool> &flag, bool value);
     // Sleeps until `ready` holds (or the run is going away).
     void waitFor(const std::function<bool()> &ready);
-    void setRowStatus(const resultItemPtr &row, const QString &text);
-    // Gives a row its final text and counts it: the one place the counters go up.
-    void answerRow(const resultItemPtr &row, const QString &text);
+    void setRowState(const resultItemPtr &row, RowState state, std::optional<int> percent = std::nullopt);
+    // Gives a row its answer (skipped, cleaned or not cleaned) and counts it: the one place
+    // the counters go up.
+    void answerRow(const resultItemPtr &row, RowState answer);
     void reloadTable();
     void cleanRow(const resultItemPtr &row);
     static bool isChecked(const resultItemPtr &row);
-    // "- Skipped" and counted as skipped (worker thread).
+    // Answered skipped (worker thread).
     void skipRow(const resultItemPtr &row);
     void applyStatus(const resultItemPtr &row, bool didClean);
     // Rows awaiting the answer that a status or progress post names.

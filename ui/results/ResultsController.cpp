@@ -28,12 +28,6 @@
 
 namespace {
 
-const QString kCleaned = QStringLiteral("- Cleaned");
-const QString kNotCleaned = QStringLiteral("- Could not clean");
-const QString kCleaning = QStringLiteral("- Cleaning");
-const QString kCancelling = QStringLiteral("- Cancelling");
-const QString kWaiting = QStringLiteral("- Waiting");
-const QString kSkipped = QStringLiteral("- Skipped");
 // The product's page on the maker's site ("siteHost"), which the share text points to.
 const QString kProductPagePath = QStringLiteral("/nimbrel");
 
@@ -249,26 +243,39 @@ void ResultsController::willDisplayStatusCell(QZStatusCell *cell, int index)
     const resultItemPtr row = m_resultsArrayController->objectAt(index);
     if (!m_isShredding || !cell || !row)
         return;
-    const QString text = row->resultItemStatusText();
     if (row->resultItemIsChecked() != std::optional<bool>(true)) {
         cell->setCurrentStatus(QZStatusCell::Blue);
-    } else if (text == kCleaned || text == kNotCleaned) {
-        cell->setCurrentStatus(text == kCleaned ? QZStatusCell::Green : QZStatusCell::Red);
+        return;
+    }
+    const std::optional<RowState> state = row->resultItemState();
+    if (!state)
+        return;
+    switch (*state) {
+    case RowState::Cleaned:
+    case RowState::NotCleaned: {
+        cell->setCurrentStatus(state == RowState::Cleaned ? QZStatusCell::Green : QZStatusCell::Red);
         // The row's own spinner: the cell may hold another row's by now (the row was out of
         // view when a later one started), and that one must keep turning.
         const QZStatusObjectPtr status = row->resultStatus();
         cell->setProgress(status ? status->progressSpinner() : nullptr);
         cell->stopSpinning();
-    } else if (text.startsWith(kCleaning) || text.startsWith(kCancelling)) {
+        break;
+    }
+    case RowState::Cleaning:
+    case RowState::Cancelling: {
         cell->setCurrentStatus(QZStatusCell::Spinner);
         const QZStatusObjectPtr status = row->resultStatus();
         cell->setProgress(status ? status->progressSpinner() : nullptr);
         cell->addProgressToView(m_resultsTableView ? m_resultsTableView->viewport() : nullptr);
         cell->startSpinning();
-    } else if (text == kWaiting) {
+        break;
+    }
+    case RowState::Waiting:
         cell->setCurrentStatus(QZStatusCell::Yellow);
-    } else if (text == kSkipped) {
+        break;
+    case RowState::Skipped:
         cell->setCurrentStatus(QZStatusCell::Blue);
+        break;
     }
 }
 

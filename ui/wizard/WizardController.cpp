@@ -22,7 +22,6 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
-const QString WizardController::kFinalPageTitle = QStringLiteral("Setup Complete!");
 const QString WizardController::kWebPagePath = QStringLiteral("/nb-stay-updated");
 
 namespace {
@@ -38,6 +37,11 @@ QString WizardController::Page::title() const
     if (page)
         return page->title();
     return pane ? pane->title() : QString();
+}
+
+bool WizardController::Page::isFinal() const
+{
+    return dynamic_cast<const WizardFinalViewController *>(page.get()) != nullptr;
 }
 
 QWidget *WizardController::Page::view() const
@@ -146,7 +150,7 @@ bool WizardController::displayViewController(const Page &page)
     }
     m_titleText->setText(page.title());
 
-    if (page.title() == kFinalPageTitle && !m_didShowWebView) {
+    if (page.isFinal() && !m_didShowWebView) {
         auto *web = new platform::WebView(view);
         web->setGeometry(kWebViewX, view->height() - kWebViewBottom - kWebViewHeight, kWebViewWidth, kWebViewHeight);
         web->setDrawsBackground(false);

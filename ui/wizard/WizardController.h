@@ -36,11 +36,12 @@ public:
         std::shared_ptr<MasterPrefsViewController> pane;
         QString title() const;
         QWidget *view() const;
+        // The closing page, which shows the maker's page once per run.
+        bool isFinal() const;
     };
 
     enum class NextAction { Next, Done };
 
-    static const QString kFinalPageTitle;
     static const QString kWebPagePath;
 
     explicit WizardController(QObject *parent = nullptr);
