@@ -40,4 +40,37 @@ bool windowsAreComposited()
 #endif
 }
 
+void shareDesktopColormap(WId window)
+{
+#ifdef NIMBREL_HAVE_XCB
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
+    const auto id = xcb_window_t(window);
+    xcb_get_window_attributes_reply_t *attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr);
+    xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr);
+    if (attributes && geometry) {
+        for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem; xcb_screen_next(&it)) {
+            const xcb_screen_t *screen = it.data;
+            if (screen->root != geometry->root)
+                continue;
+            if (attributes->visual == screen->root_visual && attributes->colormap != screen->default_colormap) {
+                const uint32_t colormap = screen->default_colormap;
+                xcb_change_window_attributes(connection, id, XCB_CW_COLORMAP, &colormap);
+                xcb_flush(connection);
+            }
+            break;
+        }
+    }
+    std::free(attributes);
+    std::free(geometry);
+#else
+    Q_UNUSED(window);
+#endif
+}
+
 } // namespace platform
