@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
+#include <QPointer>
+#include <QWindow>
 
 #ifdef NIMBREL_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -12,6 +15,27 @@
 #endif
 
 namespace platform {
+
+namespace {
+
+class DesktopColormapSharer : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::PlatformSurface
+            && static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
+                   == QPlatformSurfaceEvent::SurfaceCreated) {
+            if (auto *window = qobject_cast<QWindow *>(watched))
+                shareDesktopColormap(window->winId());
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 bool windowsAreComposited()
 {
@@ -71,6 +95,15 @@ void shareDesktopColormap(WId window)
 #else
     Q_UNUSED(window);
 #endif
+}
+
+void shareDesktopColormapWithEveryWindow()
+{
+    static QPointer<DesktopColormapSharer> sharer;
+    if (qGuiApp && !sharer) {
+        sharer = new DesktopColormapSharer(qGuiApp);
+        qGuiApp->installEventFilter(sharer);
+    }
 }
 
 } // namespace platform

@@ -14,5 +14,8 @@ bool windowsAreComposited();
 // whole rectangle, black outside its shape, instead of the screen as shown. Windows of another
 // visual, and platforms other than X, are left alone.
 void shareDesktopColormap(WId window);
+// Does the same for every window the application creates from now on. Call it once the
+// application object exists.
+void shareDesktopColormapWithEveryWindow();
 
 } // namespace platform

@@ -26,6 +26,7 @@ class tst_AttachedWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void noViewNoWindow();
     void viewIsLentAndGivenBack();
     void pointOfAWindow();
@@ -38,6 +39,12 @@ private slots:
     void clearWindowsKeepTheDesktopColormap_data();
     void clearWindowsKeepTheDesktopColormap();
 };
+
+void tst_AttachedWindow::initTestCase()
+{
+    // As the application does at start.
+    platform::shareDesktopColormapWithEveryWindow();
+}
 
 void tst_AttachedWindow::noViewNoWindow()
 {

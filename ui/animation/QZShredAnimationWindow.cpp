@@ -2,8 +2,6 @@
 
 #include "platform/Compositing.h"
 
-#include <QEvent>
-
 QZShredAnimationWindow::QZShredAnimationWindow(const QRect &contentRect, Qt::WindowFlags style, QWidget *parent)
     : QWidget(parent)
 {
@@ -18,11 +16,4 @@ QZShredAnimationWindow::QZShredAnimationWindow(const QRect &contentRect, Qt::Win
     setAttribute(Qt::WA_ShowWithoutActivating);
     if (!contentRect.isNull())
         setGeometry(contentRect);
-}
-
-bool QZShredAnimationWindow::event(QEvent *event)
-{
-    if (event->type() == QEvent::WinIdChange && !testAttribute(Qt::WA_TranslucentBackground))
-        platform::shareDesktopColormap(internalWinId());
-    return QWidget::event(event);
 }

@@ -11,7 +11,4 @@ class QZShredAnimationWindow : public QWidget
 public:
     explicit QZShredAnimationWindow(const QRect &contentRect = {}, Qt::WindowFlags style = Qt::Window,
                                     QWidget *parent = nullptr);
-
-protected:
-    bool event(QEvent *event) override;
 };

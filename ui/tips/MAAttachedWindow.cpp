@@ -130,8 +130,6 @@ void MAAttachedWindow::followAttachedWindow()
 
 bool MAAttachedWindow::event(QEvent *event)
 {
-    if (event->type() == QEvent::WinIdChange && !testAttribute(Qt::WA_TranslucentBackground))
-        platform::shareDesktopColormap(internalWinId());
     if (event->type() == platform::ChildWindows::parentGeometryChangeEvent()) {
         followAttachedWindow();
         event->accept();
