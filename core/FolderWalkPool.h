@@ -35,7 +35,7 @@ public:
     void run(int folderFd, quint64 *bytes, quint64 *files);
 
     // Entries the calling thread reads before helpers are worth starting.
-    static constexpr quint64 startThreshold = 4096;
+    static constexpr quint64 startThreshold = 512;
 
 private:
     void startHelpers();
