@@ -17,7 +17,8 @@ class Reporter;
 
 // Walks and removes the given paths. Everything below a given path is reached through open
 // directory descriptors (openat/fstatat/unlinkat, never following a symbolic link), so no step
-// re-resolves a path that someone could swap under us.
+// re-resolves a path that someone could swap under us. Small files of a tree wait in a batch,
+// across folders, and the folders they lie in are removed after them.
 class Remover {
 public:
     Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random, Disk& disk);
