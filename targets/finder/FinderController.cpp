@@ -30,6 +30,7 @@ FinderController::FinderController(QObject *parent)
         }
     }
     setTraceTable(rows);
+    setCleaningHandler(&FinderController::cleanFinder);
 }
 
 void FinderController::cleanFinder(const platform::Notification &request)
@@ -40,11 +41,6 @@ void FinderController::cleanFinder(const platform::Notification &request)
 MasterPrefsViewController *FinderController::createPane()
 {
     return new FinderPrefsViewController;
-}
-
-void FinderController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanFinder(request);
 }
 
 const TraceRow &FinderController::tableRow(const QString &classification) const

@@ -30,7 +30,6 @@ public:
 
 protected:
     MasterPrefsViewController *createPane() override;
-    void handleCleaningRequest(const platform::Notification &request) override;
 
 private:
     const TraceRow &tableRow(const QString &classification) const;
