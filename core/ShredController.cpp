@@ -1,6 +1,7 @@
 #include "core/ShredController.h"
 
 #include "core/FileController.h"
+#include "core/RestartTool.h"
 #include "core/TemporaryFolder.h"
 #include "platform/Bundle.h"
 #include "platform/CookieStorage.h"
@@ -230,8 +231,7 @@ void ShredController::emptyCookieStoreFor(const QString &app, const QString &nam
         return;
     platform::CookieStorage::sharedHTTPCookieStorage().deleteAllCookies();
     // The URL storage daemon holds the cookie file open and would write it back.
-    platform::Task::launchDetached(QStringLiteral("/usr/bin/killall"),
-                                   {QStringLiteral("-KILL"), QStringLiteral("nsurlstoraged")});
+    RestartTool::signal(QStringLiteral("nsurlstoraged"), RestartTool::Signal::Kill);
 }
 
 void ShredController::removeItemInBackground(const QVariantMap &info)
