@@ -3,8 +3,8 @@
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
+#include "platform/WebPages.h"
 #include "platform/Workspace.h"
-#include "ui/main/WebPages.h"
 
 #include <QStringList>
 
@@ -100,12 +100,12 @@ void RatingPrompt::displayAppRatingAlert()
     if (answer == platform::Alert::FirstButtonReturn) {
         defaults.setBool(true, kRatedKey);
         defaults.setObject(m_version, kRatedVersionKey);
-        workspace.openURL(WebPages::rating(QStringLiteral("/mac/nimbrel/rate")));
+        workspace.openURL(platform::WebPages::rating(QStringLiteral("/mac/nimbrel/rate")));
     } else if (answer == platform::Alert::SecondButtonReturn) {
         defaults.setInteger(0, kRunCountKey);
     } else if (answer == platform::Alert::ThirdButtonReturn) {
         defaults.setInteger(0, kRunCountKey);
-        workspace.openURL(WebPages::site(QStringLiteral("/support/")));
+        workspace.openURL(platform::WebPages::site(QStringLiteral("/support/")));
     }
     if (alert.suppressionButtonState())
         defaults.setBool(true, kDeclinedKey);
