@@ -61,23 +61,23 @@ int RatingPrompt::compareNewVersionNumber(const QString &newVersion, const QStri
     return 0;
 }
 
-bool RatingPrompt::checkAppRatingStatus()
+LaunchChain RatingPrompt::checkAppRatingStatus()
 {
     auto &defaults = platform::UserDefaults::standardUserDefaults();
     if (defaults.boolForKey(kRatedKey)) {
         const QString rated = defaults.stringForKey(kRatedVersionKey);
         if (!rated.isEmpty() && compareNewVersionNumber(m_version, rated) <= 0)
-            return true;
+            return LaunchChain::Next;
         // A newer version than the one rated (or no record of which): start counting again.
         defaults.setBool(false, kRatedKey);
         defaults.setInteger(0, kRunCountKey);
-        return false;
+        return LaunchChain::Stop;
     }
     if (!defaults.boolForKey(kDeclinedKey) && defaults.integerForKey(kRunCountKey) >= 5) {
         displayAppRatingAlert();
-        return false;
+        return LaunchChain::Stop;
     }
-    return true;
+    return LaunchChain::Next;
 }
 
 void RatingPrompt::displayAppRatingAlert()

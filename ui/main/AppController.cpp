@@ -490,13 +490,13 @@ void AppController::setQzPanel(PromoPanel *panel)
 
 void AppController::checkTempDir()
 {
-    if (!m_tempCleaningPrompt->checkTempDir())
+    if (m_tempCleaningPrompt->checkTempDir() == LaunchChain::Next)
         checkAppRatingStatus();
 }
 
 void AppController::checkAppRatingStatus()
 {
-    if (m_ratingPrompt->checkAppRatingStatus())
+    if (m_ratingPrompt->checkAppRatingStatus() == LaunchChain::Next)
         checkBrindlecoveInfoStatus();
 }
 
