@@ -206,8 +206,7 @@ void ShredController::removeItemInBackground(const QVariantMap &info)
 void ShredController::sendCleaningStatusUpdateNotificationForApp(const QString &app, const QString &item,
                                                                  const QString &path, bool didClean)
 {
-    queuePost(this, QStringLiteral("CleaningStatusUpdateNotification"),
-                    statusInfo(app, item, path, didClean));
+    queuePost(this, QStringLiteral("CleaningStatusUpdateNotification"), statusInfo(app, item, path, didClean));
 }
 
 void ShredController::sendCleaningStatusProgressNotificationForApp(const QString &app, const QString &item,
