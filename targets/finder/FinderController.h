@@ -19,22 +19,14 @@ public:
     void removeFinderRecentItems();
     void removeFinderRecentFolders();
 
-    // Each starts its restart tool and returns without waiting for it; main thread only.
+    // Each starts the restart tool and returns without waiting for it; main thread only.
     void restartCFPrefsd();
     void restartFinder();
 
-    // The tool the restarts start ("/usr/bin/killall"). Test seam: tests point it at a
-    // harmless program.
-    QString restartToolPath() const { return m_restartToolPath; }
-    void setRestartToolPath(const QString &path) { m_restartToolPath = path; }
-
 protected:
     MasterPrefsViewController *createPane() override;
-    void handleCleaningRequest(const platform::Notification &request) override;
 
 private:
     const TraceRow &tableRow(const QString &classification) const;
     QString itemName(const QString &classification) const;
-
-    QString m_restartToolPath = QStringLiteral("/usr/bin/killall");
 };

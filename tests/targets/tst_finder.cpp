@@ -1,6 +1,7 @@
 #include "ModuleFixture.h"
 #include "SystemLists.h"
 
+#include "core/RestartTool.h"
 #include "platform/AppleScript.h"
 #include "platform/MainThread.h"
 #include "platform/Task.h"
@@ -64,7 +65,7 @@ struct Fixture : ModuleFixture<FinderController> {
         // It leaves one finished file per run, named after its process.
         FakeHome::writeFileAt(tool, "#!/bin/sh\nprintf '%s\\n' \"$*\" > \"$0.part.$$\" && mv \"$0.part.$$\" \"$0.ran.$$\"\n");
         QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        finder.setRestartToolPath(tool);
+        RestartTool::setToolPath(tool);
         platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
             launches.append({path, arguments, platform::MainThread::isMainThread()});
         });
@@ -72,6 +73,7 @@ struct Fixture : ModuleFixture<FinderController> {
     }
     ~Fixture()
     {
+        RestartTool::setToolPath(QStringLiteral("/usr/bin/killall"));
         platform::Task::setLaunchRecorder({});
         platform::AppleScript::setRunner({});
     }

@@ -3,9 +3,9 @@
 #include "platform/Image.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
+#include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
-#include "ui/main/WebPages.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>
@@ -60,7 +60,7 @@ void AlertTextPrompt::checkBrindlecoveInfoStatus()
         && qAbs(stamp.toDateTime().secsTo(QDateTime::currentDateTimeUtc())) < kWeekSeconds)
         return;
 
-    QNetworkRequest request(WebPages::download(QStringLiteral("/version/qzalert.txt")));
+    QNetworkRequest request(platform::WebPages::download(QStringLiteral("/version/qzalert.txt")));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(m_timeoutMs);
@@ -132,7 +132,7 @@ void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
 
 void AlertTextPrompt::openAndClose(const QString &path)
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(path + kCampaign));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(path + kCampaign));
     if (m_panel)
         m_panel->close();
 }

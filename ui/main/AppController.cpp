@@ -5,7 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
-#include "platform/VendorServices.h"
+#include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "ui/main/AlertController.h"
@@ -13,7 +13,6 @@
 #include "ui/main/MainWindow.h"
 #include "ui/results/QZRichTextCell.h"
 #include "ui/results/ResultsController.h"
-#include "ui/main/WebPages.h"
 #include "ui/launch/AlertTextPrompt.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/launch/TempCleaningPrompt.h"
@@ -358,7 +357,7 @@ QStringList AppController::getSyncEnabledBrowsers() const
 void AppController::showBrowserSyncInstructions()
 {
     platform::Workspace::sharedWorkspace().openURL(
-        QUrl(platform::VendorServices::siteAddress() + QStringLiteral("/guide_nb#nb_browsersync")));
+        platform::WebPages::site(QStringLiteral("/guide_nb#nb_browsersync")));
 }
 
 void AppController::setFileControl(FileController *control)
@@ -383,13 +382,13 @@ void AppController::setQzPanel(PromoPanel *panel)
 
 void AppController::checkTempDir()
 {
-    if (!m_tempCleaningPrompt->checkTempDir())
+    if (m_tempCleaningPrompt->checkTempDir() == LaunchChain::Next)
         checkAppRatingStatus();
 }
 
 void AppController::checkAppRatingStatus()
 {
-    if (m_ratingPrompt->checkAppRatingStatus())
+    if (m_ratingPrompt->checkAppRatingStatus() == LaunchChain::Next)
         checkBrindlecoveInfoStatus();
 }
 
@@ -400,15 +399,15 @@ void AppController::checkBrindlecoveInfoStatus()
 
 void AppController::showGuide()
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/guide_nb")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/guide_nb")));
 }
 
 void AppController::showHelp()
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/support")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/support")));
 }
 
 void AppController::showPodcast()
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/podcast")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/podcast")));
 }

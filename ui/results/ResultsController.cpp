@@ -15,6 +15,7 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/VendorServices.h"
+#include "platform/WebPages.h"
 #include "ui/main/AlertController.h"
 #include "ui/results/QZStatusCell.h"
 #include "ui/results/ResultsColumns.h"
@@ -757,7 +758,7 @@ void ResultsController::setupTweetLink()
 {
     const CleaningSummary summary(m_shreddedItemCount, m_skippedItemCount, m_problemItemCount,
                                   m_shreddedItemTotalSize);
-    const QString productPage = platform::VendorServices::siteAddress() + kProductPagePath;
+    const QString productPage = platform::WebPages::siteAddress() + kProductPagePath;
     const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(QStringLiteral("socialHost")), productPage);
     if (QLabel *link = m_tweetLink) {
         link->setAlignment(Qt::AlignCenter);
