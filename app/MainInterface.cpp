@@ -162,47 +162,22 @@ void MainInterface::wireOutlets()
     m_shredControl->setFileControl(m_fileControl.get());
     m_resultsControl->setShredControl(m_shredControl.get());
 
-    // Modules: the file service moves their traces aside, the database service cleans rows.
-    m_safariController->setFileControl(m_fileControl.get());
-    m_safariController->setDbControl(m_dbControl.get());
-    for (ChromiumModuleController *module : chromiumLayoutModules()) {
+    // Modules: the file service moves their traces aside, the database service cleans rows in
+    // place. iCab, OmniWeb and the Flash cookies module have no database rows among their
+    // traces, so they are given no database service.
+    const QList<const ModuleController *> withoutDatabase{m_iCabController.get(), m_omniWebController.get(),
+                                                          m_flashCookiesController.get()};
+    for (ModuleController *module : modules()) {
         module->setFileControl(m_fileControl.get());
-        module->setDbControl(m_dbControl.get());
+        if (!withoutDatabase.contains(module))
+            module->setDbControl(m_dbControl.get());
     }
-    m_firefoxController->setFileControl(m_fileControl.get());
-    m_firefoxController->setDbControl(m_dbControl.get());
-    m_seaMonkeyController->setFileControl(m_fileControl.get());
-    m_seaMonkeyController->setDbControl(m_dbControl.get());
-    m_caminoController->setFileControl(m_fileControl.get());
-    m_caminoController->setDbControl(m_dbControl.get());
-    m_finderController->setFileControl(m_fileControl.get());
-    m_finderController->setDbControl(m_dbControl.get());
-    m_quickTimeController->setFileControl(m_fileControl.get());
-    m_quickTimeController->setDbControl(m_dbControl.get());
-    m_previewController->setFileControl(m_fileControl.get());
-    m_previewController->setDbControl(m_dbControl.get());
-    m_iCabController->setFileControl(m_fileControl.get());
-    m_omniWebController->setFileControl(m_fileControl.get());
-    m_shiiraController->setFileControl(m_fileControl.get());
-    m_shiiraController->setDbControl(m_dbControl.get());
-    m_flashCookiesController->setFileControl(m_fileControl.get());
 
     // PrefsController: takes the modules' panes and watches their master switches; starts
     // the assistant; opens from the Preferences menu item.
     m_prefControl->setWizardControl(m_wizardControl.get());
-    m_safariController->setPrefControl(m_prefControl.get());
-    for (ChromiumModuleController *module : chromiumLayoutModules())
+    for (ModuleController *module : modules())
         module->setPrefControl(m_prefControl.get());
-    m_firefoxController->setPrefControl(m_prefControl.get());
-    m_seaMonkeyController->setPrefControl(m_prefControl.get());
-    m_caminoController->setPrefControl(m_prefControl.get());
-    m_finderController->setPrefControl(m_prefControl.get());
-    m_quickTimeController->setPrefControl(m_prefControl.get());
-    m_previewController->setPrefControl(m_prefControl.get());
-    m_iCabController->setPrefControl(m_prefControl.get());
-    m_omniWebController->setPrefControl(m_prefControl.get());
-    m_shiiraController->setPrefControl(m_prefControl.get());
-    m_flashCookiesController->setPrefControl(m_prefControl.get());
     QObject::connect(form.actionPreferences, &QAction::triggered, m_prefControl.get(),
                      &PrefsController::showPrefsWindow);
     form.actionPreferences->setEnabled(true);
@@ -245,19 +220,8 @@ void MainInterface::wireTips()
 void MainInterface::awakeFromNib()
 {
     m_shredControl->awakeFromNib();
-    m_safariController->init();
-    for (ChromiumModuleController *module : chromiumLayoutModules())
+    for (ModuleController *module : modules())
         module->init();
-    m_firefoxController->init();
-    m_seaMonkeyController->init();
-    m_caminoController->init();
-    m_finderController->init();
-    m_quickTimeController->init();
-    m_previewController->init();
-    m_iCabController->init();
-    m_omniWebController->init();
-    m_shiiraController->init();
-    m_flashCookiesController->init();
     m_locationControl->awakeFromNib();
     m_alertControl->awakeFromNib();
     m_shredderAnimator->awakeFromNib();
@@ -268,10 +232,25 @@ void MainInterface::awakeFromNib()
     m_prefControl->awakeFromNib();
 }
 
-QList<ChromiumModuleController *> MainInterface::chromiumLayoutModules() const
+QList<ModuleController *> MainInterface::modules() const
 {
-    return {m_chromeController.get(), m_chromiumController.get(), m_operaController.get(),
-            m_flockController.get()};
+    return {
+        m_safariController.get(),
+        m_chromeController.get(),
+        m_chromiumController.get(),
+        m_operaController.get(),
+        m_flockController.get(),
+        m_firefoxController.get(),
+        m_seaMonkeyController.get(),
+        m_caminoController.get(),
+        m_finderController.get(),
+        m_quickTimeController.get(),
+        m_previewController.get(),
+        m_iCabController.get(),
+        m_omniWebController.get(),
+        m_shiiraController.get(),
+        m_flashCookiesController.get(),
+    };
 }
 
 void MainInterface::finishLaunching()

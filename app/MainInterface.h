@@ -17,6 +17,7 @@ class FirefoxController;
 class FlashCookiesController;
 class LocationController;
 class MainWindow;
+class ModuleController;
 class NimbrelAppDelegate;
 class OmniWebController;
 class PrefsController;
@@ -28,7 +29,6 @@ class QuickTimeController;
 class ResultsController;
 class SafariController;
 class ChromeController;
-class ChromiumModuleController;
 class ChromiumController;
 class OperaController;
 class FlockController;
@@ -48,7 +48,8 @@ class iCabController;
 //
 // Adding a controller takes four lines, each in its marked place: a member, a getter, a
 // creation line in createControllers() and its outlets in wireOutlets() (plus its
-// awakeFromNib in awakeFromNib() when it has one).
+// awakeFromNib in awakeFromNib() when it has one). For an application module the fourth line
+// is its entry in modules(): every module is wired and woken alike.
 class MainInterface
 {
 public:
@@ -90,6 +91,9 @@ public:
     AboutWindowController *aboutWindowController() const { return m_aboutWindowController.get(); }
     QZShredAnimationWindow *tearsAnimationWindow() const { return m_tearsAnimationWindow.get(); }
 
+    // Every application module, in the order they are wired and woken.
+    QList<ModuleController *> modules() const;
+
 private:
     MainInterface();
     void createControllers();
@@ -97,8 +101,6 @@ private:
     void wireTips();
     void awakeFromNib();
     void finishLaunching();
-    // Chrome, Chromium, Opera and Flock: wired alike.
-    QList<ChromiumModuleController *> chromiumLayoutModules() const;
 
     // Controllers. Declared in creation order: they are destroyed in the reverse order.
     std::unique_ptr<NimbrelAppDelegate> m_appDelegate;

@@ -1,4 +1,5 @@
 #include "app/MainInterface.h"
+#include "platform/Compositing.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
 
@@ -42,6 +43,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
     QApplication::setApplicationName(QStringLiteral("Nimbrel"));
+    // Screen captures then read our windows, shaped or overlapping, as the screen shows them.
+    platform::shareDesktopColormapWithEveryWindow();
 
     QSocketNotifier *signalNotifier = nullptr;
     if (installTerminationHandlers()) {

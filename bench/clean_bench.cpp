@@ -1,15 +1,19 @@
 // Cleans a large cache folder through the application's own cleaning run and compares it
 // with the system's tools on an identical copy, in one run, side by side:
 //   clean_bench [--files N] [--rounds R] [--secure] [--dir FOLDER]
-//   clean_bench --demo [--rounds R] [--dir FOLDER]
+//   clean_bench --demo [--secure LEVEL] [--rounds R] [--dir FOLDER]
 // Plain deletion is compared with `rm -rf`; with --secure (removal level 1) with
 // `shred -n 1 -u` on every file followed by `rm -rf` of the folders that are left.
 // The cleaning run is timed from the Clean button to the end of the run: the row is
 // measured again, moved aside by Safari's module, handed to the removal engine and removed.
 // With --demo, the whole demo home of scripts/demo-home --big (all fifteen modules, about
 // 200,000 cache files) is cleaned at once, secure removal off, against `rm -rf` of the same
-// result paths in a second demo home made the same way.
-// The last line is ratio=N.NN (our best time over the tool's best time).
+// result paths in a second demo home made the same way; with --secure LEVEL, the second home
+// is cleaned by the cleaning run too, with secure removal at that level, and compared with the
+// plain clean of the first.
+// The last lines are the peak memory of this process (the application's side; the removal
+// tool runs as a child) and ratio=N.NN (our best time over the tool's best time, or the secure
+// clean's best over the plain clean's best).
 #include "app/MainInterface.h"
 #include "core/FileController.h"
 #include "platform/Alert.h"
@@ -31,9 +35,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -94,13 +101,31 @@ void answerAsAUserWould()
     platform::Task::setLaunchRecorder([](const QString &, const QStringList &) {});
 }
 
+// Waits as the application's own event loop does, asleep until the next event: QTest's wait
+// naps 10 ms between rounds, and every row of the run hands work to the main thread several
+// times, so the naps would be timed as part of the run.
+bool waitAsTheEventLoop(const std::function<bool()> &ready, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    QTimer tick; // wakes the loop now and then, should something change without an event
+    tick.start(50);
+    while (!ready()) {
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
+
 // From the Clean button to the end of the run; negative when it does not end.
 double timeCleaning(ResultsController *results)
 {
     QElapsedTimer timer;
     timer.start();
     results->shredButton()->click();
-    if (!QTest::qWaitFor([results] { return results->isDoneCleaning(); }, 3600 * 1000))
+    if (!waitAsTheEventLoop([results] { return results->isDoneCleaning(); }, 3600 * 1000))
         return -1;
     return timer.nsecsElapsed() / 1e9;
 }
@@ -135,19 +160,27 @@ double removeWithRun(const QString &home)
     return seconds;
 }
 
-std::unique_ptr<MainInterface> launchDemo(const QString &folder)
+void printPeakMemory()
+{
+    struct rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak RSS %.1f MB\n", usage.ru_maxrss / 1024.0);
+}
+
+std::unique_ptr<MainInterface> launchDemo(const QString &folder, int secureLevel = -1)
 {
     demohome::useFolder(folder);
     platform::UserDefaults::resetStandardUserDefaults();
-    demohome::switchEverythingOn();
+    demohome::switchEverythingOn(secureLevel >= 0, qMax(secureLevel, 0));
     return demohome::launch();
 }
 
 // One full clean of the demo home in `folder`, every row checked, from the Clean button to
-// the end of the run; answers the seconds and the rows' paths.
-double cleanDemo(const QString &folder, QStringList &paths)
+// the end of the run, secure removal at `secureLevel` when not negative; answers the seconds
+// and the rows' paths.
+double cleanDemo(const QString &folder, QStringList &paths, int secureLevel = -1)
 {
-    std::unique_ptr<MainInterface> ui = launchDemo(folder);
+    std::unique_ptr<MainInterface> ui = launchDemo(folder, secureLevel);
     if (!ui)
         return -1;
     AppController *app = ui->appControl();
@@ -184,6 +217,53 @@ bool listDemo(const QString &folder, QStringList &paths)
     ui.reset();
     platform::UserDefaults::resetStandardUserDefaults();
     return !paths.isEmpty();
+}
+
+// The plain clean of one demo home against the secure clean of another made the same way.
+int secureDemoMain(const QString &parent, int rounds, int level)
+{
+    QTemporaryDir base(parent + QStringLiteral("/clean_bench.XXXXXX"));
+    const QString plain = base.path() + QStringLiteral("/plain");
+    const QString secure = base.path() + QStringLiteral("/secure");
+    answerAsAUserWould();
+    double bestPlain = -1, bestSecure = -1;
+    for (int round = 0; round < rounds; ++round) {
+        for (const QString &folder : {plain, secure}) {
+            const QString failure = demohome::make(QStringLiteral(NIMBREL_BENCH_SOURCE_DIR), folder, true);
+            if (!failure.isEmpty()) {
+                std::fprintf(stderr, "scripts/demo-home failed: %s\n", qPrintable(failure));
+                return 1;
+            }
+        }
+        double plainRun = -1, secureRun = -1;
+        QStringList plainPaths, securePaths;
+        auto plainTurn = [&] {
+            QProcess::execute(QStringLiteral("sync"), {});
+            plainRun = cleanDemo(plain, plainPaths);
+        };
+        auto secureTurn = [&] {
+            QProcess::execute(QStringLiteral("sync"), {});
+            secureRun = cleanDemo(secure, securePaths, level);
+        };
+        if (round % 2 == 0) {
+            plainTurn();
+            secureTurn();
+        } else {
+            secureTurn();
+            plainTurn();
+        }
+        if (plainRun < 0 || secureRun < 0)
+            return 1;
+        std::printf("round %d: plain clean %.3f s, level %d clean %.3f s (%d paths)\n", round + 1, plainRun, level,
+                    secureRun, int(securePaths.size()));
+        std::fflush(stdout);
+        bestPlain = bestPlain < 0 ? plainRun : qMin(bestPlain, plainRun);
+        bestSecure = bestSecure < 0 ? secureRun : qMin(bestSecure, secureRun);
+    }
+    std::printf("demo home --big best: plain clean %.3f s, level %d clean %.3f s\n", bestPlain, level, bestSecure);
+    printPeakMemory();
+    std::printf("ratio=%.2f\n", bestSecure / bestPlain);
+    return 0;
 }
 
 int demoMain(const QString &parent, int rounds)
@@ -235,6 +315,7 @@ int demoMain(const QString &parent, int rounds)
         bestTool = bestTool < 0 ? tool : qMin(bestTool, tool);
     }
     std::printf("demo home --big best: cleaning run %.3f s, rm -rf %.3f s\n", bestRun, bestTool);
+    printPeakMemory();
     std::printf("ratio=%.2f\n", bestRun / bestTool);
     return 0;
 }
@@ -246,6 +327,7 @@ int main(int argc, char **argv)
     int files = 100000;
     int rounds = 3;
     bool secure = false;
+    int secureLevel = 1;
     bool demo = false;
     QString parent;
     for (int i = 1; i < argc; ++i) {
@@ -255,26 +337,27 @@ int main(int argc, char **argv)
             rounds = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
             parent = QString::fromLocal8Bit(argv[++i]);
-        else if (!std::strcmp(argv[i], "--secure"))
+        else if (!std::strcmp(argv[i], "--secure")) {
             secure = true;
+            if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '2' && !argv[i + 1][1])
+                secureLevel = std::atoi(argv[++i]);
+        }
         else if (!std::strcmp(argv[i], "--demo"))
             demo = true;
         else {
-            std::fprintf(stderr, "usage: %s [--files N | --demo] [--rounds R] [--secure] [--dir FOLDER]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--files N | --demo] [--rounds R] [--secure [LEVEL]] [--dir FOLDER]\n",
+                         argv[0]);
             return 2;
         }
     }
 
     if (demo) {
-        if (secure) {
-            std::fprintf(stderr, "--demo compares plain removal with rm -rf only\n");
-            return 2;
-        }
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (qEnvironmentVariableIsEmpty("NIMBREL_BUNDLE_PATH"))
             qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_BENCH_BUNDLE);
         QApplication app(argc, argv);
-        return demoMain(parent.isEmpty() ? QDir::currentPath() : parent, rounds);
+        const QString where = parent.isEmpty() ? QDir::currentPath() : parent;
+        return secure ? secureDemoMain(where, rounds, secureLevel) : demoMain(where, rounds);
     }
 
     // A home, a temporary folder and a system root with Safari, all on one file system.
@@ -312,7 +395,7 @@ int main(int argc, char **argv)
     defaults.setBool(true, QStringLiteral("safariCache"));
     defaults.setBool(false, QStringLiteral("enableAnimations"));
     defaults.setBool(secure, QStringLiteral("enableSecureDelete"));
-    defaults.setInteger(1, QStringLiteral("secureDeleteLevel"));
+    defaults.setInteger(secureLevel, QStringLiteral("secureDeleteLevel"));
 
     const QString cache = home + QStringLiteral("/Library/Caches/com.apple.Safari/fsCachedData");
     const QString copy = base.path() + QStringLiteral("/copy/fsCachedData");

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -99,6 +100,9 @@ int main(int argc, char **argv)
     std::printf("rows=%d paths=%d bytes=%lld best: scan %.4f s, du %.4f s\n",
                 first.rows, int(first.paths.size()), static_cast<long long>(first.bytes), bestScan,
                 bestDu);
+    struct rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak RSS %.1f MB\n", usage.ru_maxrss / 1024.0);
     std::printf("ratio=%.2f\n", bestScan / bestDu);
     return 0;
 }

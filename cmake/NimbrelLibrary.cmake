@@ -1,9 +1,37 @@
-# One static library per folder; every source below the folder belongs to it.
+# One static library per top folder, made of the parts its CMakeLists.txt names:
+#   nimbrel_library(<name> PARTS <folder>... [PUBLIC_LIBS <lib>...])
+# Each part is a folder below the library's own ("." for the files directly in it) and brings
+# the .cpp and .h files directly inside it, so files come and go without editing a list. A
+# source in a folder that is no part stops the configuration: nothing drops out of the build
+# unseen.
 function(nimbrel_library name)
-  cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(ARG "" "" "PARTS;PUBLIC_LIBS" ${ARGN})
+  if(NOT ARG_PARTS)
+    message(FATAL_ERROR "nimbrel_library(${name}) names no PARTS")
+  endif()
+  set(top ${CMAKE_CURRENT_SOURCE_DIR})
+  set(sources)
+  foreach(part ${ARG_PARTS})
+    if(part STREQUAL ".")
+      set(dir ${top})
+    else()
+      set(dir ${top}/${part})
+    endif()
+    if(NOT IS_DIRECTORY ${dir})
+      message(FATAL_ERROR "${name}: part '${part}' is not a folder of ${top}")
+    endif()
+    file(GLOB part_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    list(APPEND sources ${part_sources})
+  endforeach()
+  file(GLOB_RECURSE every_source CONFIGURE_DEPENDS ${top}/*.cpp ${top}/*.h)
+  foreach(source ${every_source})
+    if(NOT source IN_LIST sources)
+      file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${source})
+      message(FATAL_ERROR "${relative} is in no part of ${name}: add its folder to PARTS")
+    endif()
+  endforeach()
   add_library(${name} STATIC ${sources})
+  source_group(TREE ${top} FILES ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS})
 endfunction()

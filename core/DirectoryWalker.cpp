@@ -17,6 +17,9 @@ bool isDotOrDotDot(const char *name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// Entries handed to a helper at a time: enough to be worth the hand-over.
+constexpr size_t sharedEntries = 256;
+
 bool searchable(int folderFd)
 {
     struct stat st;
@@ -45,6 +48,7 @@ void DirectoryWalker::walk(int folderFd, bool ownsFd)
         const char *name = nullptr;
         unsigned char type = DT_UNKNOWN;
         if (frame.finished || !frame.listing.next(name, type)) {
+            shareEntries(frame.fd);
             if (m_reportsProgress && m_pool)
                 m_pool->progress(seen);
             pop();
@@ -57,11 +61,20 @@ void DirectoryWalker::walk(int folderFd, bool ownsFd)
             m_pool->progress(seen);
 
         if (type == DT_DIR) {
+            shareEntries(frame.fd);
             descend(frame.fd, name); // may grow m_frames: `frame` is not used afterwards
             continue;
         }
         if (m_mode == Mode::Count && type != DT_UNKNOWN) {
             ++m_files;
+            continue;
+        }
+        // Looking entries up is the cost of a size walk: idle helpers take a share of those
+        // the listing says are no folders.
+        if (type != DT_UNKNOWN && m_pool && (!m_shared.empty() || m_pool->hungry())) {
+            m_shared.emplace_back(name);
+            if (m_shared.size() >= sharedEntries)
+                shareEntries(frame.fd);
             continue;
         }
         struct stat st;
@@ -74,6 +87,44 @@ void DirectoryWalker::walk(int folderFd, bool ownsFd)
         m_bytes += quint64(st.st_size);
         ++m_files;
     }
+}
+
+void DirectoryWalker::sizeEntries(int folderFd, const std::vector<std::string> &names)
+{
+    for (const std::string &name : names)
+        sizeEntry(folderFd, name.c_str());
+}
+
+void DirectoryWalker::sizeEntry(int folderFd, const char *name)
+{
+    struct stat st;
+    if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return; // gone since the listing was read
+    if (S_ISDIR(st.st_mode)) {
+        // A folder took the name since the listing: it is a walk of its own.
+        const int fd = openat(folderFd, name, folderFlags);
+        if (fd < 0)
+            return;
+        DirectoryWalker inner(m_mode, nullptr, false);
+        inner.walk(fd, true);
+        m_bytes += inner.bytes();
+        m_files += inner.files();
+        return;
+    }
+    m_bytes += quint64(st.st_size);
+    ++m_files;
+}
+
+void DirectoryWalker::shareEntries(int folderFd)
+{
+    if (m_shared.empty())
+        return;
+    if (!m_pool->offerEntries(folderFd, m_shared)) {
+        // Nobody idle any more: size them here.
+        for (const std::string &name : m_shared)
+            sizeEntry(folderFd, name.c_str());
+    }
+    m_shared.clear();
 }
 
 void DirectoryWalker::descend(int parentFd, const char *name)

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 class FolderWalkPool;
@@ -30,6 +31,9 @@ public:
 
     // Walks the whole tree below `folderFd`; closes it afterwards when `ownsFd`.
     void walk(int folderFd, bool ownsFd);
+    // Sizes the given entries of `folderFd` (walking those that turn out to be folders); the
+    // handle stays the caller's.
+    void sizeEntries(int folderFd, const std::vector<std::string> &names);
 
     quint64 bytes() const { return m_bytes; }
     quint64 files() const { return m_files; }
@@ -46,6 +50,8 @@ private:
     };
 
     void descend(int parentFd, const char *name);
+    void sizeEntry(int folderFd, const char *name);
+    void shareEntries(int folderFd);
     void push(int fd);
     void pop();
     bool reopenParent(Frame &child, Frame &parent);
@@ -58,6 +64,7 @@ private:
     size_t m_depth = 0;
     size_t m_lowestOpen = 0;     // frames in [1, m_lowestOpen) have their handles closed
     bool m_ownsRoot = false;
+    std::vector<std::string> m_shared; // entries of the top folder gathered for a helper
     quint64 m_bytes = 0;
     quint64 m_files = 0;
 };

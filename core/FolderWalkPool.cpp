@@ -12,8 +12,8 @@ FolderWalkPool::~FolderWalkPool()
 {
     for (std::thread &t : m_threads)
         t.join();
-    for (int fd : m_queue)
-        close(fd);
+    for (const Work &work : m_queue)
+        close(work.fd);
 }
 
 bool FolderWalkPool::offer(int parentFd, const char *name)
@@ -23,13 +23,30 @@ bool FolderWalkPool::offer(int parentFd, const char *name)
     const int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return true;
+    queue({fd, {}});
+    return true;
+}
+
+bool FolderWalkPool::offerEntries(int folderFd, std::vector<std::string> &names)
+{
+    if (!hungry())
+        return false;
+    const int fd = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    queue({fd, std::move(names)});
+    names.clear();
+    return true;
+}
+
+void FolderWalkPool::queue(Work work)
+{
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(fd);
+        m_queue.push_back(std::move(work));
         updateHunger();
     }
     m_wake.notify_one();
-    return true;
 }
 
 void FolderWalkPool::progress(quint64 entriesSeen)
@@ -74,19 +91,25 @@ void FolderWalkPool::helperMain()
 
 void FolderWalkPool::help(DirectoryWalker &walker)
 {
-    int fd = -1;
-    while (takeWork(&fd))
-        walker.walk(fd, true);
+    Work work;
+    while (takeWork(&work)) {
+        if (work.names.empty()) {
+            walker.walk(work.fd, true);
+        } else {
+            walker.sizeEntries(work.fd, work.names);
+            close(work.fd);
+        }
+    }
 }
 
-bool FolderWalkPool::takeWork(int *fd)
+bool FolderWalkPool::takeWork(Work *work)
 {
     std::unique_lock lock(m_mutex);
     ++m_idle;
     updateHunger();
     for (;;) {
         if (!m_queue.empty()) {
-            *fd = m_queue.back();
+            *work = std::move(m_queue.back());
             m_queue.pop_back();
             --m_idle;
             updateHunger();

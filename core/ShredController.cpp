@@ -2,6 +2,7 @@
 
 #include "core/FileController.h"
 #include "core/Keys.h"
+#include "core/RestartTool.h"
 #include "core/TemporaryFolder.h"
 #include "platform/Bundle.h"
 #include "platform/CookieStorage.h"
@@ -13,61 +14,25 @@
 #include "platform/Task.h"
 #include "platform/UserDefaults.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QMetaObject>
 #include <QStringList>
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 namespace {
 
 const QString systemShredderPath = QStringLiteral("/usr/bin/srm");
 
-// Posts are queued on the main thread; the sender is only an address there, so a post that
-// arrives after the engine is gone is still harmless.
+// Posts are queued on the main thread from any thread (MainThread hands over what a background
+// thread built in an order thread checkers can follow); the sender is only an address there,
+// so a post that arrives after the engine is gone is still harmless.
 void queuePost(const void *sender, const QString &name, QVariantMap info)
 {
     platform::MainThread::dispatch([sender, name, info = std::move(info)] {
         platform::NotificationCenter::defaultCenter().post(name, sender, info);
     });
-}
-
-// Posts made on a background thread travel to the main thread through this mailbox. The lock
-// is held while the wake-up is queued, so everything the background thread built is handed
-// over under it, in an order any thread checker can follow.
-struct PendingPost {
-    const void *sender;
-    QString name;
-    QVariantMap info;
-};
-std::mutex mailboxMutex;
-std::vector<PendingPost> mailbox;
-
-void deliverMailbox()
-{
-    std::vector<PendingPost> posts;
-    {
-        std::lock_guard<std::mutex> lock(mailboxMutex);
-        posts.swap(mailbox);
-    }
-    for (const PendingPost &post : posts)
-        platform::NotificationCenter::defaultCenter().post(post.name, post.sender, post.info);
-}
-
-void postOnMainQueue(const void *sender, const QString &name, QVariantMap info)
-{
-    if (platform::MainThread::isMainThread()) {
-        queuePost(sender, name, std::move(info));
-        return;
-    }
-    std::lock_guard<std::mutex> lock(mailboxMutex);
-    mailbox.push_back({sender, name, std::move(info)});
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { deliverMailbox(); }, Qt::QueuedConnection);
 }
 
 // A plain delete works on its own copies of the request's strings: nothing it holds is shared
@@ -112,7 +77,7 @@ void plainDelete(const void *sender, PlainDelete &&request)
         const PlainDelete job = std::move(request);
         info = job.run();
     }
-    postOnMainQueue(sender, keys::CleaningStatusUpdateNotification, std::move(info));
+    queuePost(sender, keys::CleaningStatusUpdateNotification, std::move(info));
 }
 
 void cleanTemporaryFolder(const void *sender)
@@ -219,8 +184,7 @@ void ShredController::emptyCookieStoreFor(const QString &app, const QString &nam
         return;
     platform::CookieStorage::sharedHTTPCookieStorage().deleteAllCookies();
     // The URL storage daemon holds the cookie file open and would write it back.
-    platform::Task::launchDetached(QStringLiteral("/usr/bin/killall"),
-                                   {QStringLiteral("-KILL"), QStringLiteral("nsurlstoraged")});
+    RestartTool::signal(QStringLiteral("nsurlstoraged"), RestartTool::Signal::Kill);
 }
 
 void ShredController::removeItemInBackground(const QVariantMap &info)
@@ -231,7 +195,7 @@ void ShredController::removeItemInBackground(const QVariantMap &info)
 void ShredController::sendCleaningStatusUpdateNotificationForApp(const QString &app, const QString &item,
                                                                  const QString &path, bool didClean)
 {
-    postOnMainQueue(this, keys::CleaningStatusUpdateNotification, keys::cleaningStatus(app, item, path, didClean));
+    queuePost(this, keys::CleaningStatusUpdateNotification, keys::cleaningStatus(app, item, path, didClean));
 }
 
 void ShredController::sendCleaningStatusProgressNotificationForApp(const QString &app, const QString &item,

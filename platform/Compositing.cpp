@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
+#include <QPointer>
+#include <QWindow>
 
 #ifdef NIMBREL_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -12,6 +15,27 @@
 #endif
 
 namespace platform {
+
+namespace {
+
+class DesktopColormapSharer : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::PlatformSurface
+            && static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
+                   == QPlatformSurfaceEvent::SurfaceCreated) {
+            if (auto *window = qobject_cast<QWindow *>(watched))
+                shareDesktopColormap(window->winId());
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 bool windowsAreComposited()
 {
@@ -38,6 +62,48 @@ bool windowsAreComposited()
 #else
     return true; // offscreen and other platforms blend (or never show) windows themselves
 #endif
+}
+
+void shareDesktopColormap(WId window)
+{
+#ifdef NIMBREL_HAVE_XCB
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
+    const auto id = xcb_window_t(window);
+    xcb_get_window_attributes_reply_t *attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr);
+    xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr);
+    if (attributes && geometry) {
+        for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem; xcb_screen_next(&it)) {
+            const xcb_screen_t *screen = it.data;
+            if (screen->root != geometry->root)
+                continue;
+            if (attributes->visual == screen->root_visual && attributes->colormap != screen->default_colormap) {
+                const uint32_t colormap = screen->default_colormap;
+                xcb_change_window_attributes(connection, id, XCB_CW_COLORMAP, &colormap);
+                xcb_flush(connection);
+            }
+            break;
+        }
+    }
+    std::free(attributes);
+    std::free(geometry);
+#else
+    Q_UNUSED(window);
+#endif
+}
+
+void shareDesktopColormapWithEveryWindow()
+{
+    static QPointer<DesktopColormapSharer> sharer;
+    if (qGuiApp && !sharer) {
+        sharer = new DesktopColormapSharer(qGuiApp);
+        qGuiApp->installEventFilter(sharer);
+    }
 }
 
 } // namespace platform

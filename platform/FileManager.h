@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PathEncoding.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,12 +11,6 @@
 #include <sys/types.h>
 
 namespace platform {
-
-// Paths are QStrings throughout the program, but file names on disk are bytes. Bytes that are
-// not valid UTF-8 decode to the lone surrogates U+DC80..U+DCFF (one per byte) and encode back
-// to the same bytes, so every name survives a round trip through a QString.
-QByteArray encodePath(const QString &path);
-QString decodePath(const QByteArray &bytes);
 
 struct FileAttributes {
     quint64 size = 0;          // the item's own size; a symbolic link's is the link's

@@ -85,6 +85,13 @@ int Gestalt::value(quint32 selector)
     return selector == gestaltSystemVersionMajor ? version->majorVersion : version->minorVersion;
 }
 
+bool Gestalt::isTenNineOrLater()
+{
+    const int major = value(gestaltSystemVersionMajor);
+    const int minor = value(gestaltSystemVersionMinor);
+    return major > 10 || (major == 10 && minor > 8);
+}
+
 void ProcessInfo::raiseDescriptorLimit()
 {
     struct rlimit limit = {};

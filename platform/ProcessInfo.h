@@ -38,6 +38,10 @@ public:
     static constexpr quint32 gestaltSystemVersionMajor = 0x73797331; // 'sys1'
     static constexpr quint32 gestaltSystemVersionMinor = 0x73797332; // 'sys2'
     static int value(quint32 selector);
+
+    // Named version checks on this machine's values; an unknown version (0) is no.
+    // 10.9 or later, 11 and on included.
+    static bool isTenNineOrLater();
 };
 
 // <system root> of the machine: NIMBREL_SYSTEM_ROOT, default "/". Never ends with a slash

@@ -42,7 +42,7 @@ public:
     // The one reader of lists on disk: regular files only (a final link is followed), opened
     // without blocking, within the size cap, then fromData. Nothing when the file is
     // missing, unreadable, not a regular file or malformed; `failure` says which. `path` may
-    // hold names that are not UTF-8 (see FileManager's path encoding).
+    // hold names that are not UTF-8 (see PathEncoding.h).
     static std::optional<PropertyList> fromFile(const QString &path);
     static std::optional<PropertyList> fromFile(const QString &path, ReadFailure *failure);
     // Builds a tree from QVariant values (bool, integers, double, QString, QDateTime,

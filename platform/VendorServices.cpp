@@ -1,6 +1,7 @@
 #include "platform/VendorServices.h"
 
 #include "platform/UserDefaults.h"
+#include "platform/WebPages.h"
 #include "platform/Workspace.h"
 
 #include <QDebug>
@@ -60,31 +61,15 @@ void VendorServices::setupIssuesController(bool reportingUnhandledIssues)
     Q_UNUSED(reportingUnhandledIssues)
 }
 
-QString VendorServices::siteAddress()
-{
-    return hostAddress(QStringLiteral("siteHost"), QStringLiteral("https://www.example.com"));
-}
-
-QString VendorServices::supportAddress()
-{
-    return siteAddress() + QStringLiteral("/support");
-}
-
-QString VendorServices::downloadAddress()
-{
-    return hostAddress(QStringLiteral("downloadHost"), QStringLiteral("https://download.example.com"))
-           + QStringLiteral("/download");
-}
-
 bool VendorServices::showFeedbackDialog(int mode)
 {
     Q_UNUSED(mode)
-    return Workspace::sharedWorkspace().openURL(QUrl(supportAddress()));
+    return Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/support")));
 }
 
 bool VendorServices::checkForUpdates()
 {
-    return Workspace::sharedWorkspace().openURL(QUrl(downloadAddress()));
+    return Workspace::sharedWorkspace().openURL(WebPages::updatePage());
 }
 
 } // namespace platform

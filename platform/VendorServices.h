@@ -19,12 +19,6 @@ public:
     // Opens <downloadHost>/download.
     static bool checkForUpdates();
 
-    // The addresses used above, from the registered defaults "siteHost" and "downloadHost".
-    static QString supportAddress();
-    // The maker's site without a trailing "/", so paths can be appended.
-    static QString siteAddress();
-    static QString downloadAddress();
-
     // The address a registered host default names, without a trailing "/", always on the
     // secure scheme: "http://" is upgraded to "https://" and a bare host gets "https://"; any
     // other scheme is refused and `fallback` is used instead. Both are logged. A server on this

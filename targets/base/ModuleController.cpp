@@ -41,7 +41,12 @@ void ModuleController::init()
     m_cleanRegistered = true;
     NotificationCenter::defaultCenter().addObserver(
         this, QStringLiteral("Clean") + targetName(),
-        [this](const Notification &request) { handleCleaningRequest(request); });
+        [this](const Notification &request) {
+            if (m_cleaningHandler)
+                m_cleaningHandler(request);
+            else
+                dispatchCleaningRequest(request);
+        });
 }
 
 bool ModuleController::checkTarget()
@@ -166,11 +171,6 @@ const TraceRow *ModuleController::rowNamed(const QString &itemName) const
             return &row;
     }
     return nullptr;
-}
-
-void ModuleController::handleCleaningRequest(const Notification &request)
-{
-    dispatchCleaningRequest(request);
 }
 
 void ModuleController::dispatchCleaningRequest(const Notification &request)

@@ -21,7 +21,8 @@ struct Notification;
 // - init registers the cleaning notification "Clean" + targetName;
 // - checkTarget reads the master switch; loadTargetPrefView hands the pane over;
 // - addTargetItems runs the collector of every category switched on, in table order;
-// - the cleaning handler finds the row by its exact item full name and runs its route.
+// - the cleaning handler the module registers ("cleanSafari" ...) finds the row by its exact
+//   item full name and runs its route.
 class ModuleController : public TargetController
 {
     Q_OBJECT
@@ -71,8 +72,16 @@ protected:
 
     // The module's pane, newly made; the preferences controller takes it over.
     virtual MasterPrefsViewController *createPane() = 0;
-    // The cleaning handler ("cleanSafari" ...); by default the table's dispatch.
-    virtual void handleCleaningRequest(const platform::Notification &request);
+    // Registers the module's cleaning handler ("cleanSafari" ...), called from its
+    // constructor; without one the table's dispatch answers.
+    template <class Module>
+    void setCleaningHandler(void (Module::*handler)(const platform::Notification &))
+    {
+        Module *module = static_cast<Module *>(this);
+        m_cleaningHandler = [module, handler](const platform::Notification &request) {
+            (module->*handler)(request);
+        };
+    }
 
     // Offers the rows of one category in table order, testing each row's condition.
     void collectCategory(const QString &key);
@@ -111,6 +120,7 @@ private:
     const TraceRow *rowNamed(const QString &itemName) const;
 
     bool m_cleanRegistered = false;
+    std::function<void(const platform::Notification &)> m_cleaningHandler;
     QList<Category> m_categories;
     QList<TraceRow> m_rows;
     QList<int> m_counts;

@@ -10,6 +10,7 @@ CaminoController::CaminoController(QObject *parent)
                 QString::fromLatin1(camino::displayName));
     setCategories(camino::categories());
     setTraceTable(camino::traceRows());
+    setCleaningHandler(&CaminoController::cleanCamino);
 }
 
 void CaminoController::cleanCamino(const platform::Notification &request)
@@ -20,9 +21,4 @@ void CaminoController::cleanCamino(const platform::Notification &request)
 MasterPrefsViewController *CaminoController::createPane()
 {
     return new CaminoPrefsViewController;
-}
-
-void CaminoController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanCamino(request);
 }

@@ -15,5 +15,4 @@ public:
 
 protected:
     MasterPrefsViewController *createPane() override;
-    void handleCleaningRequest(const platform::Notification &request) override;
 };

@@ -3,4 +3,5 @@
 ChromeController::ChromeController(QObject *parent)
     : ChromiumLayoutModule(ChromeParameters::chrome(), parent)
 {
+    setCleaningHandler(&ChromeController::cleanChrome);
 }

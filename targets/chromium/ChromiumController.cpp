@@ -3,4 +3,5 @@
 ChromiumController::ChromiumController(QObject *parent)
     : ChromiumLayoutModule(ChromeParameters::chromium(), parent)
 {
+    setCleaningHandler(&ChromiumController::cleanChromium);
 }

@@ -1,9 +1,9 @@
 #include "targets/finder/FinderController.h"
 
+#include "core/RestartTool.h"
 #include "platform/MainThread.h"
 #include "platform/ProcessInfo.h"
 #include "platform/PropertyList.h"
-#include "platform/Task.h"
 #include "targets/base/RecentLists.h"
 #include "targets/finder/FinderPrefsViewController.h"
 #include "targets/finder/FinderTraceTable.h"
@@ -21,6 +21,7 @@ FinderController::FinderController(QObject *parent)
     items.remove = [this](const QString &) { removeFinderRecentItems(); };
     rows[finder::recentFoldersRow].remove = [this](const QString &) { removeFinderRecentFolders(); };
     setTraceTable(rows);
+    setCleaningHandler(&FinderController::cleanFinder);
 }
 
 void FinderController::cleanFinder(const platform::Notification &request)
@@ -31,11 +32,6 @@ void FinderController::cleanFinder(const platform::Notification &request)
 MasterPrefsViewController *FinderController::createPane()
 {
     return new FinderPrefsViewController;
-}
-
-void FinderController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanFinder(request);
 }
 
 const TraceRow &FinderController::tableRow(int index) const
@@ -83,21 +79,17 @@ void FinderController::removeFinderRecentFolders()
 
     // The Finder keeps its folders in memory and the daemon caches the old list (10.9 on):
     // both must go, the daemon first, or the Finder would write the folders back.
-    using platform::Gestalt;
-    const int major = Gestalt::value(Gestalt::gestaltSystemVersionMajor);
-    const int minor = Gestalt::value(Gestalt::gestaltSystemVersionMinor);
-    if (major > 10 || (major == 10 && minor > 8))
+    if (platform::Gestalt::isTenNineOrLater())
         platform::MainThread::performAndWait([this] { restartCFPrefsd(); });
     platform::MainThread::performAndWait([this] { restartFinder(); });
 }
 
 void FinderController::restartCFPrefsd()
 {
-    platform::Task::launchDetached(m_restartToolPath,
-                                   {QStringLiteral("-SIGTERM"), QStringLiteral("cfprefsd")});
+    RestartTool::signal(QStringLiteral("cfprefsd"), RestartTool::Signal::Term);
 }
 
 void FinderController::restartFinder()
 {
-    platform::Task::launchDetached(m_restartToolPath, {QStringLiteral("Finder")});
+    RestartTool::signal(QStringLiteral("Finder"), RestartTool::Signal::Default);
 }

@@ -19,23 +19,15 @@ public:
     void removeFinderRecentItems();
     void removeFinderRecentFolders();
 
-    // Each starts its restart tool and returns without waiting for it; main thread only.
+    // Each starts the restart tool and returns without waiting for it; main thread only.
     void restartCFPrefsd();
     void restartFinder();
 
-    // The tool the restarts start ("/usr/bin/killall"). Test seam: tests point it at a
-    // harmless program.
-    QString restartToolPath() const { return m_restartToolPath; }
-    void setRestartToolPath(const QString &path) { m_restartToolPath = path; }
-
 protected:
     MasterPrefsViewController *createPane() override;
-    void handleCleaningRequest(const platform::Notification &request) override;
 
 private:
     // The rows the module finishes, by their place in its table.
     const TraceRow &tableRow(int index) const;
     QString itemName(int index) const;
-
-    QString m_restartToolPath = QStringLiteral("/usr/bin/killall");
 };

@@ -10,6 +10,7 @@ FirefoxController::FirefoxController(QObject *parent)
                 QString::fromLatin1(firefox::displayName));
     setCategories(firefox::categories());
     setTraceTable(firefox::traceRows());
+    setCleaningHandler(&FirefoxController::cleanFirefox);
 }
 
 void FirefoxController::cleanFirefox(const platform::Notification &request)
@@ -20,9 +21,4 @@ void FirefoxController::cleanFirefox(const platform::Notification &request)
 MasterPrefsViewController *FirefoxController::createPane()
 {
     return new FirefoxPrefsViewController;
-}
-
-void FirefoxController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanFirefox(request);
 }

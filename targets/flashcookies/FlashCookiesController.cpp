@@ -11,6 +11,7 @@ FlashCookiesController::FlashCookiesController(QObject *parent)
                 QString::fromLatin1(flashcookies::displayName));
     setCategories(flashcookies::categories());
     setTraceTable(flashcookies::traceRows());
+    setCleaningHandler(&FlashCookiesController::cleanFlashCookies);
 }
 
 void FlashCookiesController::cleanFlashCookies(const platform::Notification &request)
@@ -28,9 +29,4 @@ bool FlashCookiesController::targetExists()
 MasterPrefsViewController *FlashCookiesController::createPane()
 {
     return new FlashCookiesPrefsViewController;
-}
-
-void FlashCookiesController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanFlashCookies(request);
 }

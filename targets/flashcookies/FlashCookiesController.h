@@ -18,5 +18,4 @@ public:
 
 protected:
     MasterPrefsViewController *createPane() override;
-    void handleCleaningRequest(const platform::Notification &request) override;
 };

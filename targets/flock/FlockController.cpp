@@ -23,6 +23,7 @@ FlockController::FlockController(QObject *parent)
     : ChromiumLayoutModule(pane(), parent)
 {
     setTraceTable(traceRows());
+    setCleaningHandler(&FlockController::cleanFlock);
 }
 
 ChromiumPane FlockController::pane()

@@ -10,6 +10,7 @@ iCabController::iCabController(QObject *parent)
                 QString::fromLatin1(icab::displayName));
     setCategories(icab::categories());
     setTraceTable(icab::traceRows());
+    setCleaningHandler(&iCabController::cleaniCab);
 }
 
 void iCabController::cleaniCab(const platform::Notification &request)
@@ -20,9 +21,4 @@ void iCabController::cleaniCab(const platform::Notification &request)
 MasterPrefsViewController *iCabController::createPane()
 {
     return new iCabPrefsViewController;
-}
-
-void iCabController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleaniCab(request);
 }

@@ -10,6 +10,7 @@ OmniWebController::OmniWebController(QObject *parent)
                 QString::fromLatin1(omniweb::displayName));
     setCategories(omniweb::categories());
     setTraceTable(omniweb::traceRows());
+    setCleaningHandler(&OmniWebController::cleanOmniWeb);
 }
 
 void OmniWebController::cleanOmniWeb(const platform::Notification &request)
@@ -20,9 +21,4 @@ void OmniWebController::cleanOmniWeb(const platform::Notification &request)
 MasterPrefsViewController *OmniWebController::createPane()
 {
     return new OmniWebPrefsViewController;
-}
-
-void OmniWebController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanOmniWeb(request);
 }

@@ -29,6 +29,7 @@ OperaController::OperaController(QObject *parent)
     : ChromiumLayoutModule(pane(), parent)
 {
     setTraceTable(traceRows());
+    setCleaningHandler(&OperaController::cleanOpera);
 }
 
 ChromiumPane OperaController::pane()

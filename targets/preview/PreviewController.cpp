@@ -10,6 +10,7 @@ PreviewController::PreviewController(QObject *parent)
                 QString::fromLatin1(preview::displayName));
     setCategories(preview::categories());
     setTraceTable(preview::traceRows());
+    setCleaningHandler(&PreviewController::cleanPreview);
 }
 
 void PreviewController::cleanPreview(const platform::Notification &request)
@@ -20,9 +21,4 @@ void PreviewController::cleanPreview(const platform::Notification &request)
 MasterPrefsViewController *PreviewController::createPane()
 {
     return new PreviewPrefsViewController;
-}
-
-void PreviewController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanPreview(request);
 }

@@ -10,6 +10,7 @@ QuickTimeController::QuickTimeController(QObject *parent)
                 QString::fromLatin1(quicktime::displayName));
     setCategories(quicktime::categories());
     setTraceTable(quicktime::traceRows());
+    setCleaningHandler(&QuickTimeController::cleanQuickTime);
 }
 
 void QuickTimeController::cleanQuickTime(const platform::Notification &request)
@@ -20,9 +21,4 @@ void QuickTimeController::cleanQuickTime(const platform::Notification &request)
 MasterPrefsViewController *QuickTimeController::createPane()
 {
     return new QuickTimePrefsViewController;
-}
-
-void QuickTimeController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanQuickTime(request);
 }

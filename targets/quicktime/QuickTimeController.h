@@ -14,5 +14,4 @@ public:
 
 protected:
     MasterPrefsViewController *createPane() override;
-    void handleCleaningRequest(const platform::Notification &request) override;
 };

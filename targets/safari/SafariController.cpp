@@ -10,6 +10,7 @@ SafariController::SafariController(QObject *parent)
                 QString::fromLatin1(safari::displayName));
     setCategories(safari::categories());
     setTraceTable(safari::traceRows());
+    setCleaningHandler(&SafariController::cleanSafari);
 }
 
 void SafariController::cleanSafari(const platform::Notification &request)
@@ -20,9 +21,4 @@ void SafariController::cleanSafari(const platform::Notification &request)
 MasterPrefsViewController *SafariController::createPane()
 {
     return new SafariPrefsViewController;
-}
-
-void SafariController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanSafari(request);
 }

@@ -10,6 +10,7 @@ SeaMonkeyController::SeaMonkeyController(QObject *parent)
                 QString::fromLatin1(seamonkey::displayName));
     setCategories(seamonkey::categories());
     setTraceTable(seamonkey::traceRows());
+    setCleaningHandler(&SeaMonkeyController::cleanSeaMonkey);
 }
 
 void SeaMonkeyController::cleanSeaMonkey(const platform::Notification &request)
@@ -20,9 +21,4 @@ void SeaMonkeyController::cleanSeaMonkey(const platform::Notification &request)
 MasterPrefsViewController *SeaMonkeyController::createPane()
 {
     return new SeaMonkeyPrefsViewController;
-}
-
-void SeaMonkeyController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanSeaMonkey(request);
 }

@@ -23,5 +23,4 @@ public:
 
 protected:
     MasterPrefsViewController *createPane() override;
-    void handleCleaningRequest(const platform::Notification &request) override;
 };

@@ -10,6 +10,7 @@ ShiiraController::ShiiraController(QObject *parent)
                 QString::fromLatin1(shiira::displayName));
     setCategories(shiira::categories());
     setTraceTable(shiira::traceRows());
+    setCleaningHandler(&ShiiraController::cleanShiira);
 }
 
 void ShiiraController::cleanShiira(const platform::Notification &request)
@@ -20,9 +21,4 @@ void ShiiraController::cleanShiira(const platform::Notification &request)
 MasterPrefsViewController *ShiiraController::createPane()
 {
     return new ShiiraPrefsViewController;
-}
-
-void ShiiraController::handleCleaningRequest(const platform::Notification &request)
-{
-    cleanShiira(request);
 }

@@ -1,5 +1,6 @@
 #include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
+#include "core/RestartTool.h"
 #include "core/records/resultItem.h"
 #include "platform/Alert.h"
 #include "platform/Modal.h"
@@ -14,7 +15,6 @@
 #include "ui/main/MainWindow.h"
 #include "ui/results/ResultsController.h"
 #include "ui/summary/CleaningSummary.h"
-#include "ui/summary/DaemonRestarts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -356,8 +356,8 @@ void tst_cleaningchecks::daemonRestarts()
     // Never the real tool, even if the recorder were bypassed.
     const QString harmless = QStandardPaths::findExecutable(QStringLiteral("true"));
     QVERIFY(!harmless.isEmpty());
-    DaemonRestarts::setToolPath(harmless);
-    const auto restoreTool = qScopeGuard([] { DaemonRestarts::setToolPath(QStringLiteral("/usr/bin/killall")); });
+    RestartTool::setToolPath(harmless);
+    const auto restoreTool = qScopeGuard([] { RestartTool::setToolPath(QStringLiteral("/usr/bin/killall")); });
 
     // As the modules ask, during a run.
     auto &center = platform::NotificationCenter::defaultCenter();

@@ -38,7 +38,7 @@ void tst_ShredderLoop::cleaningRun()
 {
     QFETCH(bool, animations);
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     const QString safari = QStringLiteral("com.apple.Safari");
     home.addApplication(safari, QStringLiteral("Safari"));
     FakeHome::writeFileAt(home.path(QStringLiteral("Library/Safari/History.plist")), QByteArray(5000, 'h'));

@@ -3,9 +3,11 @@
 #include "core/LocationController.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "targets/base/ModuleController.h"
 #include "targets/finder/FinderController.h"
 #include "targets/preview/PreviewController.h"
 #include "targets/quicktime/QuickTimeController.h"
+#include "ui/prefs/PrefsController.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -62,6 +64,32 @@ private slots:
         }
         names.sort();
         QCOMPARE(names, locations);
+    }
+
+    // Every module gets the file service and its pane's owner, and every module that cleans
+    // database rows in place gets the database service.
+    void everyModuleIsWired()
+    {
+        FakeHome home;
+        UserDefaults::standardUserDefaults().setBool(false, "FirstLaunch");
+        NimbrelAppDelegate::registerDefaultsAndApplyRules();
+        const std::unique_ptr<MainInterface> ui = MainInterface::load();
+        QStringList names;
+        for (ModuleController *module : ui->modules()) {
+            names.append(module->targetName());
+            QCOMPARE(module->fileControl(), ui->fileControl());
+            QCOMPARE(module->prefControl(), ui->prefControl());
+            const bool cleansRows = std::any_of(module->traceTable().cbegin(), module->traceTable().cend(),
+                                                [](const TraceRow &row) {
+                                                    return row.route == TraceRow::Route::Sql
+                                                           || row.offer == TraceRow::Offer::Count;
+                                                });
+            if (cleansRows)
+                QCOMPARE(module->dbControl(), ui->dbControl());
+        }
+        QCOMPARE(names, (QStringList{"Safari", "Chrome", "Chromium", "Opera", "Flock", "Firefox", "SeaMonkey",
+                                     "Camino", "Finder", "QuickTime", "Preview", "iCab", "OmniWeb", "Shiira",
+                                     "Flash Cookies"}));
     }
 };
 

@@ -78,6 +78,7 @@ enum Scenario {
     DanglingAndSpecial,
     ManyInOneFolder,
     WideTree,
+    FlatFolder,
 };
 
 // Builds a scenario under `root` and answers the totals it was built to have.
@@ -159,6 +160,17 @@ Totals build(Scenario scenario, const QByteArray &root, const QByteArray &outsid
         for (int i = 0; i < 5000; ++i)
             file(root + "/entry-with-a-longer-name-" + QByteArray::number(i), i % 13);
         break;
+    case FlatFolder:
+        // Files enough to be shared out by the entry, with sub-folders between them.
+        for (int i = 0; i < 20000; ++i) {
+            file(root + "/f" + QByteArray::number(i), i % 29);
+            if (i % 5000 == 0) {
+                const QByteArray sub = root + "/d" + QByteArray::number(i);
+                makeDir(sub);
+                file(sub + "/inner", 7);
+            }
+        }
+        break;
     case WideTree:
         // Big enough for the walk to share folders out to helper threads.
         for (int a = 0; a < 40; ++a) {
@@ -205,6 +217,8 @@ private:
     Totals m_wideTotals;
     QByteArray m_deep;
     Totals m_deepTotals;
+    QByteArray m_flat;
+    Totals m_flatTotals;
 };
 
 void tst_FolderWalk::initTestCase()
@@ -213,6 +227,9 @@ void tst_FolderWalk::initTestCase()
     m_wide = QFile::encodeName(m_shared.path()) + "/wide";
     QVERIFY(makeDir(m_wide));
     m_wideTotals = build(WideTree, m_wide, {});
+    m_flat = QFile::encodeName(m_shared.path()) + "/flat";
+    QVERIFY(makeDir(m_flat));
+    m_flatTotals = build(FlatFolder, m_flat, {});
 
     // 400 levels, far more than the walk keeps open, each level with files on either side of
     // its sub-folder in the listing, so the walk must come back up and carry on in every one.
@@ -307,17 +324,19 @@ void tst_FolderWalk::notAFolderGivesZero()
 void tst_FolderWalk::everyThreadCountGivesTheSameTotals_data()
 {
     QTest::addColumn<int>("threads");
-    QTest::newRow("1") << 1;
-    QTest::newRow("2") << 2;
-    QTest::newRow("4") << 4;
-    QTest::newRow("8") << 8;
+    QTest::addColumn<bool>("flat");
+    for (const int threads : {1, 2, 4, 8}) {
+        QTest::addRow("wide tree, %d", threads) << threads << false;
+        QTest::addRow("flat folder, %d", threads) << threads << true;
+    }
 }
 
 void tst_FolderWalk::everyThreadCountGivesTheSameTotals()
 {
     QFETCH(int, threads);
-    const QByteArray root = m_wide;
-    const Totals expected = m_wideTotals;
+    QFETCH(bool, flat);
+    const QByteArray root = flat ? m_flat : m_wide;
+    const Totals expected = flat ? m_flatTotals : m_wideTotals;
     QVERIFY(expected.files > 4096); // past the point where helpers start
 
     FolderWalk::setMaximumThreads(threads);

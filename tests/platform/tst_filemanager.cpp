@@ -430,6 +430,8 @@ void tst_FileManager::temporaryDirectory()
     {
         FakeHome fake;
         checkTemporaryDirectory(fake);
+        if (QTest::currentTestFailed())
+            return;
     }
     QCOMPARE(qgetenv("HOME"), outerHome);
     QCOMPARE(qgetenv("TMPDIR"), outerTmp);

@@ -49,15 +49,17 @@ void tst_NotificationCenter::deliversInOrderWithPayload()
     NotificationCenter center;
     QObject owner;
     QStringList calls;
+    QList<const void *> senders;
     int sender = 0;
     for (const QString tag : {"first", "second", "third"}) {
-        center.addObserver(&owner, "Status", [&calls, tag, &sender](const Notification &n) {
-            QCOMPARE(n.object, static_cast<const void *>(&sender));
+        center.addObserver(&owner, "Status", [&calls, &senders, tag](const Notification &n) {
+            senders << n.object;
             calls << tag + ":" + n.userInfo.value("path").toString();
         });
     }
     center.post("Status", &sender, {{"path", "/x"}});
     QCOMPARE(calls, (QStringList{"first:/x", "second:/x", "third:/x"}));
+    QCOMPARE(senders, QList<const void *>(3, &sender));
     QCOMPARE(center.observerCount("Status"), 3);
 }
 

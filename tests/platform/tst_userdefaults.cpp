@@ -323,6 +323,7 @@ void tst_UserDefaults::observers()
     UserDefaults &d = UserDefaults::standardUserDefaults();
     d.registerDefaults({{"scanSafari", true}});
     struct Call {
+        QString key;
         int kind;
         QVariant oldValue, newValue;
         QThread *thread;
@@ -331,15 +332,16 @@ void tst_UserDefaults::observers()
     QMutex callsMutex;
     int owner = 0;
     auto record = [&](const QString &key, int kind, const QVariant &o, const QVariant &n) {
-        QCOMPARE(key, QString("scanSafari"));
         QMutexLocker lock(&callsMutex);
-        calls.append({kind, o, n, QThread::currentThread()});
+        calls.append({key, kind, o, n, QThread::currentThread()});
     };
     d.addObserver("scanSafari", &owner, record);
     d.addObserver("scanSafari", &owner, record); // each call is one more registration
 
     d.setBool(false, "scanSafari");
     QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls[0].key, QString("scanSafari"));
+    QCOMPARE(calls[1].key, QString("scanSafari"));
     QCOMPARE(calls[0].kind, 1);
     QCOMPARE(calls[0].oldValue, QVariant(true));
     QCOMPARE(calls[0].newValue, QVariant(false));
@@ -356,6 +358,7 @@ void tst_UserDefaults::observers()
     });
     worker.join(); // a hand-over the thread checker sees, unlike QThread::wait
     QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].key, QString("scanSafari"));
     QCOMPARE(calls[0].thread, setter); // on the setting thread
     QCOMPARE(calls[0].oldValue, QVariant(false));
     QCOMPARE(calls[0].newValue, QVariant(true)); // the registered value shows through

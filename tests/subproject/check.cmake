@@ -1,19 +1,46 @@
-# Configures a small outer project that takes Nimbrel in with add_subdirectory: every path
-# inside must be relative to Nimbrel's own folders, never to the outer project's.
-# Run with -DNIMBREL_SOURCE=<checkout> -DWORK=<scratch folder>.
+# Configures a small outer project that takes Nimbrel in with add_subdirectory, then builds the
+# benchmarks, which reach into tests/ and the source tree: every path inside must be relative to
+# Nimbrel's own folders, never to the outer project's.
+# Run with -DNIMBREL_SOURCE=<checkout> -DWORK=<scratch folder>; optional -DGENERATOR=<name>
+# and -DCCACHE=ON|OFF to build as the enclosing build does.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/outer)
 file(WRITE ${WORK}/outer/CMakeLists.txt
   "cmake_minimum_required(VERSION 3.25)\n"
   "project(Outer LANGUAGES C CXX)\n"
   "add_subdirectory(\"${NIMBREL_SOURCE}\" nimbrel)\n")
+set(generator)
+if(GENERATOR)
+  set(generator -G ${GENERATOR})
+endif()
+# A build type without flags: only the paths matter here, and plain -O0 compiles quickest.
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -S ${WORK}/outer -B ${WORK}/build
-          -DNIMBREL_BUILD_TESTS=OFF -DNIMBREL_BUILD_BENCH=OFF
+  COMMAND ${CMAKE_COMMAND} -S ${WORK}/outer -B ${WORK}/build ${generator}
+          -DCMAKE_BUILD_TYPE=None -DNIMBREL_CCACHE=${CCACHE}
+          -DNIMBREL_BUILD_TESTS=OFF -DNIMBREL_BUILD_BENCH=ON
   RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "configuring Nimbrel as a subproject failed:\n${errors}")
 endif()
 if(NOT EXISTS ${WORK}/build/nimbrel/Nimbrel.app/Contents/Info.plist)
   message(FATAL_ERROR "the bundle's Info.plist was not made inside the subproject's build")
+endif()
+# The outer project has no sources: a compile command naming its folder took a wrong path
+# (an include folder or a define), whether or not the compiler noticed.
+file(READ ${WORK}/build/compile_commands.json commands)
+string(FIND "${commands}" "${WORK}/outer/" outer_path)
+if(NOT outer_path EQUAL -1)
+  message(FATAL_ERROR "a compile command inside the subproject names the outer project's folder")
+endif()
+cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
+execute_process(
+  COMMAND ${CMAKE_COMMAND} --build ${WORK}/build --target nimbrel_bench --parallel ${cores}
+  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  string(LENGTH "${output}" length)
+  if(length GREATER 20000)
+    math(EXPR from "${length} - 20000")
+    string(SUBSTRING "${output}" ${from} -1 output)
+  endif()
+  message(FATAL_ERROR "building the benchmarks of Nimbrel as a subproject failed:\n${output}")
 endif()

@@ -1,13 +1,8 @@
 #pragma once
 
-#include "CleaningRecorder.h"
 #include "ChromiumProfiles.h"
+#include "ModuleFixture.h"
 
-#include "core/DatabaseController.h"
-#include "core/FileController.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UserDefaults.h"
-#include "support/FakeHome.h"
 #include "targets/chrome/ChromeController.h"
 #include "targets/chromium/ChromiumController.h"
 #include "targets/flock/FlockController.h"
@@ -17,260 +12,221 @@
 #include <QList>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 // The four Chromium-layout modules as the tests drive them: their rows as the user sees
 // them, and a home folder with one of them installed.
 namespace chromiummodules {
 
-struct Trace {
-    QString name;
-    QString key;
-    QString path; // below the home folder
-    QString kind;
+// Rows in offer order; 'P' paths are below the browser's profile folder.
+inline const QList<TraceSpec> chromeTraces = {
+    {"Chrome Browsing History", "chromeBrowsing", 'P', "History", "Sqlite", ""},
+    {"Chrome History Segments", "chromeBrowsing", 'P', "History", "Sqlite", ""},
+    {"Chrome Archived Browsing History", "chromeBrowsing", 'P', "Archived History", "Sqlite", ""},
+    {"Chrome Monthly History Index", "chromeBrowsing", 'P', "History Index 2024-01", "File", ""},
+    {"Chrome Visited Links History", "chromeBrowsing", 'P', "Visited Links", "File", ""},
+    {"Chrome Cache", "chromeCache", 'H', "Library/Caches/Google/Chrome/Default/Cache", "Dir", ""},
+    {"Chrome History Provider Cache", "chromeCache", 'P', "History Provider Cache", "File", ""},
+    {"Chrome Cookies", "chromeCookies", 'P', "Cookies", "File", ""},
+    {"Chrome Download History", "chromeDownloads", 'P', "History", "Sqlite", ""},
+    {"Chrome Download History URL Chains", "chromeDownloads", 'P', "History", "Sqlite", ""},
+    {"Chrome Flash Cookies", "chromeFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir", ""},
+    {"Chrome Form Values", "chromeForms", 'P', "Web Data", "File", ""},
+    {"Chrome Last Session Information", "chromeLastSession", 'P', "Current Session", "File", ""},
+    {"Chrome Last Session Tabs", "chromeLastSession", 'P', "Current Tabs", "File", ""},
+    {"Chrome Open Windows", "chromeLastSession", 'H', "Library/Saved Application State/com.google.Chrome.savedState", "Dir", ""},
+    {"Chrome Recent Searches", "chromeRecentSearches", 'P', "History", "Sqlite", ""},
+    {"Chrome Webpage Icons", "chromeWebpageIcons", 'P', "Favicons", "File", ""},
+    {"Chrome DOM Storage", "chromeDOM", 'P', "Local Storage", "Dir", ""},
 };
 
-struct Module {
+inline const QList<TraceSpec> chromiumTraces = {
+    {"Chromium Browsing History", "chromiumBrowsing", 'P', "History", "Sqlite", ""},
+    {"Chromium History Segments", "chromiumBrowsing", 'P', "History", "Sqlite", ""},
+    {"Chromium Archived Browsing History", "chromiumBrowsing", 'P', "Archived History", "Sqlite", ""},
+    {"Chromium Monthly History Index", "chromiumBrowsing", 'P', "History Index 2024-01", "File", ""},
+    {"Chromium Visited Links History", "chromiumBrowsing", 'P', "Visited Links", "File", ""},
+    {"Chromium Cache", "chromiumCache", 'H', "Library/Caches/Chromium/Default/Cache", "Dir", ""},
+    {"Chromium History Provider Cache", "chromiumCache", 'P', "History Provider Cache", "File", ""},
+    {"Chromium Cookies", "chromiumCookies", 'P', "Cookies", "File", ""},
+    {"Chromium Download History", "chromiumDownloads", 'P', "History", "Sqlite", ""},
+    {"Chromium Download History URL Chains", "chromiumDownloads", 'P', "History", "Sqlite", ""},
+    {"Chromium Flash Cookies", "chromiumFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir", ""},
+    {"Chromium Form Values", "chromiumForms", 'P', "Web Data", "File", ""},
+    {"Chromium Last Session Information", "chromiumLastSession", 'P', "Current Session", "File", ""},
+    {"Chromium Last Session Tabs", "chromiumLastSession", 'P', "Current Tabs", "File", ""},
+    {"Chromium Open Windows", "chromiumLastSession", 'H', "Library/Saved Application State/org.chromium.Chromium.savedState", "Dir", ""},
+    {"Chromium Recent Searches", "chromiumRecentSearches", 'P', "History", "Sqlite", ""},
+    {"Chromium Webpage Icons", "chromiumWebpageIcons", 'P', "Favicons", "File", ""},
+    {"Chromium DOM Storage", "chromiumDOM", 'P', "Local Storage", "Dir", ""},
+};
+
+inline const QList<TraceSpec> operaTraces = {
+    {"Opera Browsing History", "operaBrowsing", 'P', "History", "Sqlite", ""},
+    {"Opera History Segments", "operaBrowsing", 'P', "History", "Sqlite", ""},
+    {"Opera Archived Browsing History", "operaBrowsing", 'P', "Archived History", "Sqlite", ""},
+    {"Opera Monthly History Index", "operaBrowsing", 'P', "History Index 2024-01", "File", ""},
+    {"Opera Legacy Browsing History", "operaBrowsing", 'H', "Library/Opera/global_history.dat", "File", ""},
+    {"Opera Legacy Typed History", "operaBrowsing", 'H', "Library/Opera/typed_history.xml", "File", ""},
+    {"Opera Cache", "operaCache", 'H', "Library/Caches/com.operasoftware.Opera/Cache", "Dir", ""},
+    {"Opera History Provider Cache", "operaCache", 'P', "History Provider Cache", "File", ""},
+    {"Opera Legacy Cache", "operaCache", 'H', "Library/Caches/Opera/cache", "Dir", ""},
+    {"Opera Legacy VPS Cache", "operaCache", 'H', "Library/Caches/Opera/vps", "Dir", ""},
+    {"Opera Legacy Cache Index", "operaCache", 'H', "Library/Caches/Opera/opcache", "Dir", ""},
+    {"Opera Legacy Cache Thumbnails", "operaCache", 'H', "Library/Caches/Opera/thumbnails", "Dir", ""},
+    {"Opera Cookies", "operaCookies", 'P', "Cookies", "File", ""},
+    {"Opera Legacy Cookies", "operaCookies", 'H', "Library/Opera/cookies4.dat", "File", ""},
+    {"Opera Download History", "operaDownloads", 'P', "History", "Sqlite", ""},
+    {"Opera Download History URL Chains", "operaDownloads", 'P', "History", "Sqlite", ""},
+    {"Opera Legacy Download History", "operaDownloads", 'H', "Library/Opera/download.dat", "File", ""},
+    {"Opera Last Session Information", "operaLastSession", 'P', "session.db", "File", ""},
+    {"Opera Last Session Information Backup", "operaLastSession", 'P', "session.dbak", "File", ""},
+    {"Opera Legacy Last Session Information", "operaLastSession", 'H', "Library/Opera/sessions/autosave.win", "File", ""},
+    {"Opera Legacy Last Session Information Backup", "operaLastSession", 'H', "Library/Opera/sessions/autosave.win.bak", "File", ""},
+    {"Opera Open Windows", "operaLastSession", 'H', "Library/Saved Application State/com.operasoftware.Opera.savedState", "Dir", ""},
+    {"Opera Recent Searches", "operaRecentSearches", 'P', "History", "Sqlite", ""},
+    {"Opera Legacy Recent Searches", "operaRecentSearches", 'H', "Library/Opera/search_field_history.dat", "File", ""},
+    {"Opera Webpage Icons", "operaWebpageIcons", 'P', "Thumbnails", "File", ""},
+    {"Opera Legacy Webpage Icons", "operaWebpageIcons", 'H', "Library/Caches/Opera/icons", "Dir", ""},
+    {"Opera DOM Storage", "operaDOM", 'P', "Local Storage", "Dir", ""},
+    {"Opera Legacy DOM Storage", "operaDOM", 'H', "Library/Application Support/Opera/pstorage", "Dir", ""},
+};
+
+inline const QList<TraceSpec> flockTraces = {
+    {"Flock Browsing History", "flockBrowsing", 'P', "History", "Sqlite", ""},
+    {"Flock History Segments", "flockBrowsing", 'P', "History", "Sqlite", ""},
+    {"Flock Monthly History Index", "flockBrowsing", 'P', "History Index 2024-01", "File", ""},
+    {"Flock Cache", "flockCache", 'H', "Library/Caches/Flock/User Data/Default/Cache", "Dir", ""},
+    {"Flock Cookies", "flockCookies", 'P', "Cookies", "File", ""},
+    {"Flock Download History", "flockDownloads", 'P', "History", "Sqlite", ""},
+    {"Flock Form Values", "flockForms", 'P', "Web Data", "File", ""},
+    {"Flock Last Session Local State", "flockLastSession", 'H', "Library/Application Support/Flock/User Data/Local State", "File", ""},
+    {"Flock Last Session Information", "flockLastSession", 'P', "Current Session", "File", ""},
+    {"Flock Last Session Tabs", "flockLastSession", 'P', "Current Tabs", "File", ""},
+    {"Flock Open Windows", "flockLastSession", 'H', "Library/Saved Application State/com.flock.Flock.savedState", "Dir", ""},
+    {"Flock Recent Searches", "flockRecentSearches", 'P', "History", "Sqlite", ""},
+    {"Flock Webpage Icons", "flockWebpageIcons", 'P', "Thumbnails", "File", ""},
+    {"Flock DOM Storage", "flockDOM", 'P', "Local Storage", "Dir", ""},
+};
+
+struct Browser {
     QString app;
     QString identifier;
-    QString profile;
-    QList<Trace> traces;
-    std::function<std::unique_ptr<ModuleController>()> make;
+    const char *scanKey;
+    QString profile; // below the home folder
+    QList<TraceSpec> traces;
+    ModuleFixture<ModuleController>::Make make;
 
-    QStringList keys() const
-    {
-        QStringList list;
-        for (const Trace &t : traces) {
-            if (!list.contains(t.key))
-                list.append(t.key);
-        }
-        return list;
-    }
+    // The category switches, each once, in table order.
+    QStringList keys() const { return switchKeys(scanKey, traces).mid(1); }
+
     bool has(const QString &classification) const
     {
-        for (const Trace &t : traces) {
-            if (t.name == app + QLatin1Char(' ') + classification)
+        for (const TraceSpec &t : traces) {
+            if (QLatin1String(t.name) == app + QLatin1Char(' ') + classification)
                 return true;
         }
         return false;
     }
 };
 
-// A module's rows as {classification, switch word, path, kind}.
-struct Row {
-    const char *classification;
-    const char *word;
-    QString path;
-    const char *kind;
-};
-
-inline QList<Trace> tracesOf(const QString &app, std::initializer_list<Row> rows)
+inline Browser chrome()
 {
-    QList<Trace> list;
-    const QString keyPrefix = app.left(1).toLower() + app.mid(1);
-    for (const Row &r : rows) {
-        list.append({app + QLatin1Char(' ') + QLatin1String(r.classification), keyPrefix + QLatin1String(r.word),
-                     r.path, QLatin1String(r.kind)});
-    }
-    return list;
-}
-
-inline QList<Trace> chromeTraces(const QString &app, const QString &identifier, const QString &profile,
-                                 const QString &cache)
-{
-    const QString p = profile + QLatin1Char('/');
-    return tracesOf(app, {
-        {"Browsing History", "Browsing", p + "History", "Sqlite"},
-        {"History Segments", "Browsing", p + "History", "Sqlite"},
-        {"Archived Browsing History", "Browsing", p + "Archived History", "Sqlite"},
-        {"Monthly History Index", "Browsing", p + "History Index 2024-01", "File"},
-        {"Visited Links History", "Browsing", p + "Visited Links", "File"},
-        {"Cache", "Cache", cache, "Dir"},
-        {"History Provider Cache", "Cache", p + "History Provider Cache", "File"},
-        {"Cookies", "Cookies", p + "Cookies", "File"},
-        {"Download History", "Downloads", p + "History", "Sqlite"},
-        {"Download History URL Chains", "Downloads", p + "History", "Sqlite"},
-        {"Flash Cookies", "FlashCookies", p + "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir"},
-        {"Form Values", "Forms", p + "Web Data", "File"},
-        {"Last Session Information", "LastSession", p + "Current Session", "File"},
-        {"Last Session Tabs", "LastSession", p + "Current Tabs", "File"},
-        {"Open Windows", "LastSession", "Library/Saved Application State/" + identifier + ".savedState", "Dir"},
-        {"Recent Searches", "RecentSearches", p + "History", "Sqlite"},
-        {"Webpage Icons", "WebpageIcons", p + "Favicons", "File"},
-        {"DOM Storage", "DOM", p + "Local Storage", "Dir"},
-    });
-}
-
-inline Module chrome()
-{
-    const QString profile = QStringLiteral("Library/Application Support/Google/Chrome/Default");
-    return {QStringLiteral("Chrome"), QStringLiteral("com.google.Chrome"), profile,
-            chromeTraces(QStringLiteral("Chrome"), QStringLiteral("com.google.Chrome"), profile,
-                         QStringLiteral("Library/Caches/Google/Chrome/Default/Cache")),
+    return {QStringLiteral("Chrome"), QStringLiteral("com.google.Chrome"), "scanChrome",
+            QStringLiteral("Library/Application Support/Google/Chrome/Default"), chromeTraces,
             [] { return std::make_unique<ChromeController>(); }};
 }
 
-inline Module chromium()
+inline Browser chromium()
 {
-    const QString profile = QStringLiteral("Library/Application Support/Chromium/Default");
-    return {QStringLiteral("Chromium"), QStringLiteral("org.chromium.Chromium"), profile,
-            chromeTraces(QStringLiteral("Chromium"), QStringLiteral("org.chromium.Chromium"), profile,
-                         QStringLiteral("Library/Caches/Chromium/Default/Cache")),
+    return {QStringLiteral("Chromium"), QStringLiteral("org.chromium.Chromium"), "scanChromium",
+            QStringLiteral("Library/Application Support/Chromium/Default"), chromiumTraces,
             [] { return std::make_unique<ChromiumController>(); }};
 }
 
-inline Module opera()
+inline Browser opera()
 {
-    const QString p = QStringLiteral("Library/Application Support/com.operasoftware.Opera/");
-    return {QStringLiteral("Opera"), QStringLiteral("com.operasoftware.Opera"), p.chopped(1),
-            tracesOf(QStringLiteral("Opera"), {
-                {"Browsing History", "Browsing", p + "History", "Sqlite"},
-                {"History Segments", "Browsing", p + "History", "Sqlite"},
-                {"Archived Browsing History", "Browsing", p + "Archived History", "Sqlite"},
-                {"Monthly History Index", "Browsing", p + "History Index 2024-01", "File"},
-                {"Legacy Browsing History", "Browsing", "Library/Opera/global_history.dat", "File"},
-                {"Legacy Typed History", "Browsing", "Library/Opera/typed_history.xml", "File"},
-                {"Cache", "Cache", "Library/Caches/com.operasoftware.Opera/Cache", "Dir"},
-                {"History Provider Cache", "Cache", p + "History Provider Cache", "File"},
-                {"Legacy Cache", "Cache", "Library/Caches/Opera/cache", "Dir"},
-                {"Legacy VPS Cache", "Cache", "Library/Caches/Opera/vps", "Dir"},
-                {"Legacy Cache Index", "Cache", "Library/Caches/Opera/opcache", "Dir"},
-                {"Legacy Cache Thumbnails", "Cache", "Library/Caches/Opera/thumbnails", "Dir"},
-                {"Cookies", "Cookies", p + "Cookies", "File"},
-                {"Legacy Cookies", "Cookies", "Library/Opera/cookies4.dat", "File"},
-                {"Download History", "Downloads", p + "History", "Sqlite"},
-                {"Download History URL Chains", "Downloads", p + "History", "Sqlite"},
-                {"Legacy Download History", "Downloads", "Library/Opera/download.dat", "File"},
-                {"Last Session Information", "LastSession", p + "session.db", "File"},
-                {"Last Session Information Backup", "LastSession", p + "session.dbak", "File"},
-                {"Legacy Last Session Information", "LastSession", "Library/Opera/sessions/autosave.win", "File"},
-                {"Legacy Last Session Information Backup", "LastSession", "Library/Opera/sessions/autosave.win.bak", "File"},
-                {"Open Windows", "LastSession", "Library/Saved Application State/com.operasoftware.Opera.savedState", "Dir"},
-                {"Recent Searches", "RecentSearches", p + "History", "Sqlite"},
-                {"Legacy Recent Searches", "RecentSearches", "Library/Opera/search_field_history.dat", "File"},
-                {"Webpage Icons", "WebpageIcons", p + "Thumbnails", "File"},
-                {"Legacy Webpage Icons", "WebpageIcons", "Library/Caches/Opera/icons", "Dir"},
-                {"DOM Storage", "DOM", p + "Local Storage", "Dir"},
-                {"Legacy DOM Storage", "DOM", "Library/Application Support/Opera/pstorage", "Dir"},
-            }),
+    return {QStringLiteral("Opera"), QStringLiteral("com.operasoftware.Opera"), "scanOpera",
+            QStringLiteral("Library/Application Support/com.operasoftware.Opera"), operaTraces,
             [] { return std::make_unique<OperaController>(); }};
 }
 
-inline Module flock()
+inline Browser flock()
 {
-    const QString u = QStringLiteral("Library/Application Support/Flock/User Data/");
-    const QString p = u + QStringLiteral("Default/");
-    return {QStringLiteral("Flock"), QStringLiteral("com.flock.Flock"), p.chopped(1),
-            tracesOf(QStringLiteral("Flock"), {
-                {"Browsing History", "Browsing", p + "History", "Sqlite"},
-                {"History Segments", "Browsing", p + "History", "Sqlite"},
-                {"Monthly History Index", "Browsing", p + "History Index 2024-01", "File"},
-                {"Cache", "Cache", "Library/Caches/Flock/User Data/Default/Cache", "Dir"},
-                {"Cookies", "Cookies", p + "Cookies", "File"},
-                {"Download History", "Downloads", p + "History", "Sqlite"},
-                {"Form Values", "Forms", p + "Web Data", "File"},
-                {"Last Session Local State", "LastSession", u + "Local State", "File"},
-                {"Last Session Information", "LastSession", p + "Current Session", "File"},
-                {"Last Session Tabs", "LastSession", p + "Current Tabs", "File"},
-                {"Open Windows", "LastSession", "Library/Saved Application State/com.flock.Flock.savedState", "Dir"},
-                {"Recent Searches", "RecentSearches", p + "History", "Sqlite"},
-                {"Webpage Icons", "WebpageIcons", p + "Thumbnails", "File"},
-                {"DOM Storage", "DOM", p + "Local Storage", "Dir"},
-            }),
+    return {QStringLiteral("Flock"), QStringLiteral("com.flock.Flock"), "scanFlock",
+            QStringLiteral("Library/Application Support/Flock/User Data/Default"), flockTraces,
             [] { return std::make_unique<FlockController>(); }};
 }
 
-inline QList<Module> all()
+inline QList<Browser> all()
 {
     return {chrome(), chromium(), opera(), flock()};
 }
 
-inline Module named(const QString &app)
+inline Browser named(const QString &app)
 {
-    for (const Module &m : all()) {
-        if (m.app == app)
-            return m;
+    for (const Browser &b : all()) {
+        if (b.app == app)
+            return b;
     }
     return {};
 }
 
-// A home with the module's application installed and every switch of it on.
-struct Fixture {
-    Module module;
-    FakeHome home;
-    FileController files;
-    FileController::ResultsArrayController results;
-    DatabaseController db;
-    std::unique_ptr<ModuleController> controller;
-    CleaningRecorder recorder;
+// A home with the browser's application installed and every switch of its module on.
+struct Fixture : ModuleFixture<ModuleController> {
+    Browser browser;
 
-    explicit Fixture(const Module &m)
-        : module(m)
-        , controller(m.make())
+    explicit Fixture(const Browser &b)
+        : ModuleFixture(b.make, b.scanKey, b.traces)
+        , browser(b)
     {
-        home.addApplication(m.identifier, m.app);
-        files.setResultsArrayController(&results);
-        controller->setFileControl(&files);
-        controller->setDbControl(&db);
-        controller->init();
-        for (const QString &key : m.keys())
-            platform::UserDefaults::standardUserDefaults().setBool(true, key);
+        profile = home.path(b.profile);
     }
 
     QString path(const QString &relative) const { return home.path(relative); }
-    QString profile(const QString &relative) const { return home.path(module.profile + QLatin1Char('/') + relative); }
+    QString inProfile(const QString &relative) const { return profile + QLatin1Char('/') + relative; }
 
-    void onlyKeys(const QStringList &words)
+    // Only the switches of these categories ("Browsing", "DOM") stay on.
+    void onlyKeys(const QStringList &categories)
     {
-        for (const QString &key : module.keys()) {
-            const QString word = key.mid(module.app.size());
-            platform::UserDefaults::standardUserDefaults().setBool(words.contains(word), key);
+        for (const QString &key : browser.keys()) {
+            const QString category = key.mid(browser.app.size());
+            platform::UserDefaults::standardUserDefaults().setBool(categories.contains(category), key);
         }
     }
 
-    // Writes every trace of the module: real databases where the browser keeps one.
-    void writeEveryTrace()
+    // Writes every trace of the table, real databases where the browser keeps one, and what
+    // the browser keeps that is no trace; false when something could not be written.
+    bool writeEveryTrace()
     {
-        for (const Trace &t : std::as_const(module.traces)) {
-            if (t.path.endsWith(QLatin1String("/Archived History")))
-                QVERIFY(home.createSqlite(t.path, chromiumprofiles::archivedHistory()));
-            else if (t.kind == QLatin1String("Sqlite") && !QFile::exists(path(t.path)))
-                QVERIFY(home.createSqlite(t.path, chromiumprofiles::currentHistory()));
-            else if (t.path.contains(QLatin1String("/History Index ")))
-                QVERIFY(home.createSqlite(t.path, chromiumprofiles::historyIndex()));
-            else if (t.path.endsWith(QLatin1String("/Local Storage"))) {
-                QVERIFY(home.createSqlite(t.path + QStringLiteral("/chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage"),
-                                          chromiumprofiles::localStorageFile()));
-                QVERIFY(home.createSqlite(t.path + QStringLiteral("/https_www.example.org_0.localstorage"),
-                                          chromiumprofiles::localStorageFile()));
-            } else if (t.kind == QLatin1String("Dir")) {
-                QVERIFY(home.writeFile(t.path + QStringLiteral("/data_1"), QByteArray(3000, 'd')));
-                QVERIFY(home.writeFile(t.path + QStringLiteral("/sub/f_000001"), QByteArray(5000, 'f')));
-            } else if (t.kind == QLatin1String("File")) {
-                QVERIFY(home.writeFile(t.path, t.name.toUtf8().repeated(40)));
-            }
+        for (const TraceSpec &t : std::as_const(table)) {
+            const QString at = pathOf(t);
+            const QString kind = QLatin1String(t.kind);
+            bool written = true;
+            if (at.endsWith(QLatin1String("/Archived History")))
+                written = home.createSqlite(at, chromiumprofiles::archivedHistory());
+            else if (kind == QLatin1String("Sqlite") && !QFile::exists(at))
+                written = home.createSqlite(at, chromiumprofiles::currentHistory());
+            else if (at.contains(QLatin1String("/History Index ")))
+                written = home.createSqlite(at, chromiumprofiles::historyIndex());
+            else if (at.endsWith(QLatin1String("/Local Storage")))
+                written = home.createSqlite(at + QStringLiteral("/chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage"),
+                                            chromiumprofiles::localStorageFile())
+                          && home.createSqlite(at + QStringLiteral("/https_www.example.org_0.localstorage"),
+                                               chromiumprofiles::localStorageFile());
+            else if (kind == QLatin1String("Dir"))
+                written = home.writeFile(at + QStringLiteral("/data_1"), QByteArray(3000, 'd'))
+                          && home.writeFile(at + QStringLiteral("/sub/f_000001"), QByteArray(5000, 'f'));
+            else if (kind == QLatin1String("File"))
+                written = home.writeFile(at, QByteArray(t.name).repeated(40));
+            if (!written)
+                return false;
         }
-        // What the browser keeps that is no trace.
-        QVERIFY(home.writeFile(module.profile + QStringLiteral("/Preferences"), R"({"profile":{"name":"Person 1"}})"));
-        QVERIFY(home.writeFile(module.profile + QStringLiteral("/Bookmarks"), R"({"roots":{"bookmark_bar":{"children":[]}}})"));
-        QVERIFY(home.createSqlite(module.profile + QStringLiteral("/Login Data"),
-                                  QStringLiteral("CREATE TABLE logins (origin_url VARCHAR NOT NULL, username_value VARCHAR);"
-                                                 "INSERT INTO logins VALUES ('https://www.example.org/', 'me');")));
-    }
-
-    QList<resultItemPtr> scan()
-    {
-        results.removeAllObjects();
-        postLocationScan(module.app, module.identifier);
-        return results.arrangedObjects();
-    }
-
-    QStringList scannedNames() { return namesOf(scan()); }
-
-    void clean(const QString &itemName, const QString &path)
-    {
-        postCleaningRequest(module.app, itemName, path);
+        return home.writeFile(inProfile(QStringLiteral("Preferences")), R"({"profile":{"name":"Person 1"}})")
+               && home.writeFile(inProfile(QStringLiteral("Bookmarks")), R"({"roots":{"bookmark_bar":{"children":[]}}})")
+               && home.createSqlite(inProfile(QStringLiteral("Login Data")),
+                                    QStringLiteral("CREATE TABLE logins (origin_url VARCHAR NOT NULL, username_value VARCHAR);"
+                                                   "INSERT INTO logins VALUES ('https://www.example.org/', 'me');"));
     }
 };
 

@@ -15,13 +15,15 @@
 #include <QStringList>
 #include <QTest>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 // One row of a module's table as a test states it.
 struct TraceSpec {
     const char *name;
     const char *key;
-    char base; // 'P' profile folder, 'C' cache profile folder, 'H' home folder
+    char base; // 'P' profile folder, 'C' cache profile folder, 'H' home folder, 'T' temporary directory
     const char *path;
     const char *kind;
     const char *extra = nullptr; // the key of a "Plist" row, "" for other rows; null: not checked
@@ -49,15 +51,27 @@ inline void addKeysOffRows(const QStringList &keys)
     QTest::newRow("every key off") << categories;
 }
 
+// Names of the notices a request caused, in order.
+inline QStringList noticeNames(const QList<CleaningRecorder::Event> &events)
+{
+    QStringList names;
+    for (const CleaningRecorder::Event &e : events)
+        names << e.name;
+    return names;
+}
+
 // One module in a fake home with its application installed, the file and database services
 // behind it, every given switch on and a recorder of what its cleaning posts.
 template <class Module>
 struct ModuleFixture {
+    using Make = std::function<std::unique_ptr<Module>()>;
+
     FakeHome home;
     FileController files;
     FileController::ResultsArrayController results;
     DatabaseController db;
-    Module module;
+    std::unique_ptr<Module> made; // made once the fake home is in place
+    Module &module;
     CleaningRecorder recorder;
     QList<TraceSpec> table;
     QString profile; // the folders the test expects the module to find
@@ -65,7 +79,15 @@ struct ModuleFixture {
 
     // withApplication: install the module's bundle (a module without an application has none).
     ModuleFixture(const char *scanKey, const QList<TraceSpec> &traces, bool withApplication = true)
-        : table(traces)
+        : ModuleFixture([] { return std::make_unique<Module>(); }, scanKey, traces, withApplication)
+    {
+    }
+
+    // For a test that picks the module at run time: `make` gives it.
+    ModuleFixture(const Make &make, const char *scanKey, const QList<TraceSpec> &traces, bool withApplication = true)
+        : made(make())
+        , module(*made)
+        , table(traces)
     {
         if (withApplication)
             home.addApplication(module.identifierString(), module.targetName());
@@ -83,22 +105,32 @@ struct ModuleFixture {
         switch (t.base) {
         case 'P': return profile + QLatin1Char('/') + rel;
         case 'C': return cache + QLatin1Char('/') + rel;
+        case 'T': return home.tmp() + QLatin1Char('/') + rel;
         default: return home.path(rel);
         }
     }
 
-    // A file or a folder with one file at every path of the table that holds nothing yet.
-    void writeMissingTraces()
+    // A file or a folder with one file at every path of the table that holds nothing yet;
+    // false when one could not be written.
+    bool writeMissingTraces()
     {
         for (int i = 0; i < table.size(); ++i) {
             const QString path = pathOf(table.at(i));
             if (QFile::exists(path))
                 continue;
-            if (QLatin1String(table.at(i).kind) == QLatin1String("Dir"))
-                QVERIFY(FakeHome::writeFileAt(path + QStringLiteral("/entry"), QByteArray(600 + i, 'd')));
-            else
-                QVERIFY(FakeHome::writeFileAt(path, QByteArray(800 + i, 'f')));
+            const bool written = QLatin1String(table.at(i).kind) == QLatin1String("Dir")
+                                     ? FakeHome::writeFileAt(path + QStringLiteral("/entry"), QByteArray(600 + i, 'd'))
+                                     : FakeHome::writeFileAt(path, QByteArray(800 + i, 'f'));
+            if (!written)
+                return false;
         }
+        return true;
+    }
+
+    void setSwitches(const QStringList &keys, bool on)
+    {
+        for (const QString &key : keys)
+            platform::UserDefaults::standardUserDefaults().setBool(on, key);
     }
 
     // Scans the module's location as the location list asks for it; answers the result rows.
@@ -143,28 +175,28 @@ struct ModuleFixture {
             .isEmpty();
     }
 
-    // With these keys off and every trace present, a scan offers the other rows of the
-    // table in its order, each with its path, kind and extra info.
-    void verifyOffered(const QStringList &keysOff)
+    // The rows of the table that stay with these keys off, in its order, as
+    // "name|path|kind", with "|extra" where the table states the extra info.
+    QStringList tableRows(const QStringList &keysOff = {}) const
     {
-        for (const QString &key : keysOff)
-            platform::UserDefaults::standardUserDefaults().setBool(false, key);
-        QStringList expected, names;
-        QList<const char *> extras; // compared where the table states them
+        QStringList rows;
         for (const TraceSpec &t : table) {
-            if (keysOff.contains(QLatin1String(t.key)))
-                continue;
-            expected << QString::fromLatin1(t.name) + QLatin1Char('|') + pathOf(t) + QLatin1Char('|') + QLatin1String(t.kind)
-                            + (t.extra ? QLatin1Char('|') + QLatin1String(t.extra) : QString());
-            extras << t.extra;
+            if (!keysOff.contains(QLatin1String(t.key)))
+                rows << describe(t, pathOf(t), QLatin1String(t.kind), QLatin1String(t.extra));
         }
-        const QList<resultItemPtr> rows = scan();
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            const resultItemPtr &row = rows.at(i);
-            names << row->resultItemName() + QLatin1Char('|') + row->resultItemPath() + QLatin1Char('|') + row->resultItemType()
-                         + (i < extras.size() && extras.at(i) ? QLatin1Char('|') + row->resultItemExtraInfo() : QString());
+        return rows;
+    }
+
+    // What a scan offers, in its order and in the form of tableRows().
+    QStringList offeredRows()
+    {
+        QStringList rows;
+        for (const resultItemPtr &row : scan()) {
+            const TraceSpec *t = traceNamed(row->resultItemName());
+            rows << describe(t ? *t : TraceSpec{}, row->resultItemPath(), row->resultItemType(),
+                             row->resultItemExtraInfo(), row->resultItemName());
         }
-        QCOMPARE(names, expected);
+        return rows;
     }
 
     // Posts one cleaning request; answers what it caused.
@@ -186,54 +218,81 @@ struct ModuleFixture {
         return events.first().info.value(QStringLiteral("didClean")).toBool();
     }
 
-    // Cleans every row of a scan that offered the whole table, one request at a time: each
-    // is answered exactly once, SQL rows in place, other rows by a removal announcement (a
-    // rewritten list is back at its path, anything else is gone);
-    // with `foldersGone`, every row of a profile or cache profile is answered not cleaned
-    // with the request's path.
-    void verifyEveryRequestAnsweredOnce(const QList<resultItemPtr> &rows, bool foldersGone)
+    // Cleans every row, one request at a time; answers one line per request:
+    // "status|item name|path|cleaned or not cleaned|path present or gone" or
+    // "removal|item name|reference path|path present or gone", or the notices' names
+    // when the request was not answered by exactly one.
+    QStringList answersToEachRow(const QList<resultItemPtr> &rows)
     {
-        QCOMPARE(rows.size(), table.size());
-        for (int i = 0; i < rows.size(); ++i) {
-            const QString name = rows.at(i)->resultItemName();
-            const QString path = rows.at(i)->resultItemPath();
-            const QList<CleaningRecorder::Event> events = clean(name, path);
-            QCOMPARE(events.size(), 1);
-            const QVariantMap info = events.first().info;
-            if (foldersGone && table.at(i).base != 'H') {
-                QCOMPARE(events.first().name, CleaningRecorder::status);
-                QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-                QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), false);
-            } else if (QLatin1String(table.at(i).kind) == QLatin1String("Sqlite")) {
-                QCOMPARE(events.first().name, CleaningRecorder::status);
-                QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), name);
-                QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-                QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), true);
-                QVERIFY(QFile::exists(path));
-            } else {
-                QCOMPARE(events.first().name, CleaningRecorder::removal);
-                QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), name);
-                QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-                QCOMPARE(QFile::exists(path), QLatin1String(table.at(i).kind) == QLatin1String("Plist"));
+        QStringList answers;
+        for (const resultItemPtr &row : rows) {
+            const QString path = row->resultItemPath();
+            const QList<CleaningRecorder::Event> events = clean(row->resultItemName(), path);
+            if (events.size() != 1) {
+                answers << noticeNames(events).join(QLatin1Char('+'));
+                continue;
             }
+            const QVariantMap info = events.first().info;
+            if (events.first().name == CleaningRecorder::status)
+                answers << answer(QStringLiteral("status"), info.value(QStringLiteral("cleaningItemName")).toString(),
+                                  info.value(QStringLiteral("cleaningItemPath")).toString(),
+                                  info.value(QStringLiteral("didClean")).toBool(), QFile::exists(path));
+            else
+                answers << answer(events.first().name == CleaningRecorder::removal ? QStringLiteral("removal") : events.first().name,
+                                  info.value(QStringLiteral("removalItemName")).toString(),
+                                  info.value(QStringLiteral("removalItemRefPath")).toString(), std::nullopt,
+                                  QFile::exists(path));
         }
+        return answers;
     }
 
-    // Cleans a key-rewrite row of a list written in `format`: the old list goes aside whole and
-    // the list comes back in that format without the row's key, with everything else. No
-    // daemon notice follows.
-    void verifyKeyRewrite(const TraceSpec &t, const QVariantMap &list, platform::PropertyList::Format format)
+    // The answers a scan that offered the whole table should get, row by row: SQL rows are
+    // cleaned in place, other rows announced for removal (a rewritten list is back at its
+    // path, anything else is gone); with `foldersGone`, every row of a profile or cache
+    // profile is not cleaned and its path stays gone.
+    QStringList expectedAnswers(const QList<resultItemPtr> &rows, bool foldersGone) const
     {
-        const QString path = pathOf(t);
-        QVERIFY(home.writePlist(path, list, format));
-        const QList<CleaningRecorder::Event> events = clean(QString::fromLatin1(t.name), path);
-        QCOMPARE(events.size(), 1);
-        QCOMPARE(events.first().name, CleaningRecorder::removal);
-        const auto written = platform::PropertyList::fromFile(path);
-        QVERIFY(written);
-        QCOMPARE(written->format(), format);
-        QVariantMap expected = list;
-        expected.remove(QString::fromLatin1(t.extra));
-        QCOMPARE(written->toVariant().toMap(), expected);
+        QStringList answers;
+        for (qsizetype i = 0; i < rows.size() && i < table.size(); ++i) {
+            const TraceSpec &t = table.at(i);
+            const QString name = rows.at(i)->resultItemName();
+            const QString path = rows.at(i)->resultItemPath();
+            if (foldersGone && t.base != 'H')
+                answers << answer(QStringLiteral("status"), name, path, false, false);
+            else if (QLatin1String(t.kind) == QLatin1String("Sqlite"))
+                answers << answer(QStringLiteral("status"), name, path, true, true);
+            else
+                answers << answer(QStringLiteral("removal"), name, path, std::nullopt,
+                                  QLatin1String(t.kind) == QLatin1String("Plist"));
+        }
+        return answers;
+    }
+
+private:
+    const TraceSpec *traceNamed(const QString &name) const
+    {
+        for (const TraceSpec &t : table) {
+            if (name == QLatin1String(t.name))
+                return &t;
+        }
+        return nullptr;
+    }
+
+    // extra: compared only where the table states it.
+    static QString describe(const TraceSpec &t, const QString &path, const QString &kind, const QString &extra,
+                            const QString &name = QString())
+    {
+        return (name.isNull() ? QString::fromLatin1(t.name) : name) + QLatin1Char('|') + path + QLatin1Char('|') + kind
+               + (t.extra ? QLatin1Char('|') + extra : QString());
+    }
+
+    static QString answer(const QString &notice, const QString &name, const QString &path, std::optional<bool> cleaned,
+                          bool present)
+    {
+        QStringList parts{notice, name, path};
+        if (cleaned)
+            parts << (*cleaned ? QStringLiteral("cleaned") : QStringLiteral("not cleaned"));
+        parts << (present ? QStringLiteral("present") : QStringLiteral("gone"));
+        return parts.join(QLatin1Char('|'));
     }
 };

@@ -31,16 +31,20 @@ QStringList topNames(const QString &folder)
     return names;
 }
 
-// Local Storage entries: "name/" is a folder, anything else a file.
-void writeEntries(const Fixture &f, const QString &folder, const QStringList &entries)
+// Local Storage entries: "name/" is a folder, anything else a file. False when one could
+// not be made.
+bool writeEntries(const Fixture &f, const QString &folder, const QStringList &entries)
 {
-    QVERIFY(f.home.makeDir(folder));
+    if (!f.home.makeDir(folder))
+        return false;
     for (const QString &entry : entries) {
-        if (entry.endsWith(QLatin1Char('/')))
-            QVERIFY(f.home.makeDir(folder + QLatin1Char('/') + entry));
-        else
-            QVERIFY(f.home.writeFile(folder + QLatin1Char('/') + entry, entry.toUtf8().repeated(30)));
+        const bool made = entry.endsWith(QLatin1Char('/'))
+                              ? f.home.makeDir(folder + QLatin1Char('/') + entry)
+                              : f.home.writeFile(folder + QLatin1Char('/') + entry, entry.toUtf8().repeated(30));
+        if (!made)
+            return false;
     }
+    return true;
 }
 
 } // namespace
@@ -90,7 +94,7 @@ void tst_ChromiumLayout::historyProbes_data()
         {"locked by the browser", HistoryFile::Locked, {}},
     };
     for (const QString app : {QStringLiteral("Chrome"), QStringLiteral("Opera"), QStringLiteral("Flock")}) {
-        const Module m = named(app);
+        const Browser m = named(app);
         for (const auto &c : cases) {
             QStringList expected;
             for (const QString &cls : c.expected) {
@@ -109,7 +113,7 @@ void tst_ChromiumLayout::historyProbes()
     QFETCH(QStringList, expected);
     Fixture f(named(app));
     f.onlyKeys({QStringLiteral("Browsing"), QStringLiteral("Downloads"), QStringLiteral("RecentSearches")});
-    const QString historyPath = f.module.profile + QStringLiteral("/History");
+    const QString historyPath = f.browser.profile + QStringLiteral("/History");
     QString sql;
     switch (HistoryFile(history)) {
     case HistoryFile::Current:
@@ -136,10 +140,10 @@ void tst_ChromiumLayout::historyProbes()
     }
     if (!sql.isEmpty())
         QVERIFY(f.home.createSqlite(historyPath, sql));
-    QVERIFY(f.home.createSqlite(f.module.profile + QStringLiteral("/Archived History"), chromiumprofiles::archivedHistory()));
+    QVERIFY(f.home.createSqlite(f.browser.profile + QStringLiteral("/Archived History"), chromiumprofiles::archivedHistory()));
     for (const char *index : {"History Index 2024-01", "History Index 2024-02", "History Index 2024-02-journal"})
-        QVERIFY(f.home.writeFile(f.module.profile + QLatin1Char('/') + QLatin1String(index), "index"));
-    QVERIFY(f.home.writeFile(f.module.profile + QStringLiteral("/Visited Links"), "links"));
+        QVERIFY(f.home.writeFile(f.browser.profile + QLatin1Char('/') + QLatin1String(index), "index"));
+    QVERIFY(f.home.writeFile(f.browser.profile + QStringLiteral("/Visited Links"), "links"));
     for (const char *legacy : {"global_history.dat", "typed_history.xml", "download.dat", "search_field_history.dat"})
         QVERIFY(f.home.writeFile(QStringLiteral("Library/Opera/") + QLatin1String(legacy), "legacy"));
 
@@ -181,7 +185,7 @@ void tst_ChromiumLayout::historyIndexSweep()
     QFETCH(QString, app);
     Fixture f(named(app));
     f.onlyKeys({QStringLiteral("Browsing")});
-    const QString p = f.module.profile + QLatin1Char('/');
+    const QString p = f.browser.profile + QLatin1Char('/');
     const QStringList indexes = {QStringLiteral("History Index 2024-01"), QStringLiteral("History Index 2024-02"),
                                  QStringLiteral("History Index 2024-02-journal")};
     for (const QString &name : indexes)
@@ -268,10 +272,10 @@ void tst_ChromiumLayout::localStorageKeepList()
     QFETCH(QStringList, left);
     Fixture f(named(app));
     f.onlyKeys({QStringLiteral("DOM")});
-    const QString folder = f.module.profile + QStringLiteral("/Local Storage");
+    const QString folder = f.browser.profile + QStringLiteral("/Local Storage");
     const QString path = f.path(folder);
     QVERIFY(f.scannedNames().isEmpty()); // no folder, no row
-    writeEntries(f, folder, entries);
+    QVERIFY(writeEntries(f, folder, entries));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QStringList before = readTree(path);
 
@@ -327,12 +331,12 @@ void tst_ChromiumLayout::localStorageGoneOrLinkedAtCleaning()
     QFETCH(QString, app);
     QFETCH(bool, link);
     Fixture f(named(app));
-    const QString path = f.profile(QStringLiteral("Local Storage"));
+    const QString path = f.inProfile(QStringLiteral("Local Storage"));
     const QString elsewhere = f.path(QStringLiteral("Elsewhere"));
-    writeEntries(f, QStringLiteral("Elsewhere"),
-                 {QStringLiteral("chrome-extension_x_0.localstorage"), QStringLiteral("https_a.example_0.localstorage")});
+    QVERIFY(writeEntries(f, QStringLiteral("Elsewhere"),
+                         {QStringLiteral("chrome-extension_x_0.localstorage"), QStringLiteral("https_a.example_0.localstorage")}));
     const QStringList elsewhereBefore = readTree(elsewhere);
-    QVERIFY(f.home.makeDir(f.module.profile));
+    QVERIFY(f.home.makeDir(f.browser.profile));
     if (link)
         QVERIFY(QFile::link(elsewhere, path));
 

@@ -53,37 +53,34 @@ private slots:
 void tst_ChromiumModules::scanGivesEveryRowInOrder_data()
 {
     QTest::addColumn<QString>("app");
-    for (const Module &m : all())
-        QTest::newRow(qPrintable(m.app)) << m.app;
+    QTest::addColumn<QString>("scanKey");
+    QTest::newRow("Chrome") << "Chrome" << "scanChrome";
+    QTest::newRow("Chromium") << "Chromium" << "scanChromium";
+    QTest::newRow("Opera") << "Opera" << "scanOpera";
+    QTest::newRow("Flock") << "Flock" << "scanFlock";
 }
 
 void tst_ChromiumModules::scanGivesEveryRowInOrder()
 {
     QFETCH(QString, app);
+    QFETCH(QString, scanKey);
     Fixture f(named(app));
-    f.writeEveryTrace();
-    const QList<resultItemPtr> rows = f.scan();
-    QCOMPARE(rows.size(), f.module.traces.size());
-    for (int i = 0; i < rows.size(); ++i) {
-        const Trace &t = f.module.traces.at(i);
-        QCOMPARE(rows.at(i)->resultItemName(), t.name);
-        QCOMPARE(rows.at(i)->resultItemType(), t.kind);
-        QCOMPARE(rows.at(i)->resultItemPath(), f.path(t.path));
-        QCOMPARE(rows.at(i)->resultItemExtraInfo(), QString());
-        QCOMPARE(rows.at(i)->resultItemAppName(), app);
-        QCOMPARE(rows.at(i)->resultItemIdentifier(), f.module.identifier);
+    QVERIFY(f.writeEveryTrace());
+    QCOMPARE(f.offeredRows(), f.tableRows());
+    for (const resultItemPtr &row : f.scan()) {
+        QCOMPARE(row->resultItemAppName(), app);
+        QCOMPARE(row->resultItemIdentifier(), f.browser.identifier);
     }
-    const QString scanKey = QStringLiteral("scan") + app;
-    QCOMPARE(f.controller->scanString(), scanKey);
+    QCOMPARE(f.module.scanString(), scanKey);
     UserDefaults::standardUserDefaults().setBool(false, scanKey);
-    QVERIFY(!f.controller->checkTarget());
+    QVERIFY(!f.module.checkTarget());
 }
 
 void tst_ChromiumModules::switchingKeyOffRemovesItsRows_data()
 {
     QTest::addColumn<QString>("app");
     QTest::addColumn<QString>("keyOff");
-    for (const Module &m : all()) {
+    for (const Browser &m : all()) {
         for (const QString &key : m.keys())
             QTest::addRow("%s", qPrintable(key)) << m.app << key;
     }
@@ -94,23 +91,18 @@ void tst_ChromiumModules::switchingKeyOffRemovesItsRows()
     QFETCH(QString, app);
     QFETCH(QString, keyOff);
     Fixture f(named(app));
-    f.writeEveryTrace();
-    UserDefaults::standardUserDefaults().setBool(false, keyOff);
-    QStringList expected;
-    for (const Trace &t : std::as_const(f.module.traces)) {
-        if (t.key != keyOff)
-            expected.append(t.name);
-    }
-    QCOMPARE(f.scannedNames(), expected);
+    QVERIFY(f.writeEveryTrace());
+    f.setSwitches({keyOff}, false);
+    QCOMPARE(f.offeredRows(), f.tableRows({keyOff}));
 }
 
 void tst_ChromiumModules::cleaningEveryRow_data()
 {
     QTest::addColumn<QString>("app");
     QTest::addColumn<int>("row");
-    for (const Module &m : all()) {
+    for (const Browser &m : all()) {
         for (int i = 0; i < m.traces.size(); ++i)
-            QTest::addRow("%s", qPrintable(m.traces.at(i).name)) << m.app << i;
+            QTest::addRow("%s", m.traces.at(i).name) << m.app << i;
     }
 }
 
@@ -121,22 +113,23 @@ void tst_ChromiumModules::cleaningEveryRow()
     QFETCH(QString, app);
     QFETCH(int, row);
     Fixture f(named(app));
-    f.writeEveryTrace();
-    const Trace t = f.module.traces.at(row);
-    const QString path = f.path(t.path);
-    const QStringList keptFiles = {f.profile(QStringLiteral("Preferences")), f.profile(QStringLiteral("Bookmarks")),
-                                   f.profile(QStringLiteral("Login Data"))};
+    QVERIFY(f.writeEveryTrace());
+    const TraceSpec t = f.table.at(row);
+    const QString name = QLatin1String(t.name), kind = QLatin1String(t.kind);
+    const QString path = f.pathOf(t);
+    const QStringList keptFiles = {f.inProfile(QStringLiteral("Preferences")), f.inProfile(QStringLiteral("Bookmarks")),
+                                   f.inProfile(QStringLiteral("Login Data"))};
     QList<QByteArray> keptBytes;
     for (const QString &file : keptFiles)
         keptBytes.append(bytesOf(file));
     const QStringList tablesBefore = chromiumprofiles::tableCounts(path);
 
-    f.clean(t.name, path);
+    f.clean(name, path);
 
-    if (t.kind == QLatin1String("Sqlite")) {
+    if (kind == QLatin1String("Sqlite")) {
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
         const QVariantMap info = f.recorder.events.first().info;
-        QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), t.name);
+        QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), name);
         QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
         QVERIFY(info.value(QStringLiteral("didClean")).toBool());
         QCOMPARE(chromiumprofiles::integrityCheck(path), QStringLiteral("ok"));
@@ -155,7 +148,7 @@ void tst_ChromiumModules::cleaningEveryRow()
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
         const QVariantMap info = f.recorder.events.first().info;
         QCOMPARE(info.value(QStringLiteral("removalItemAppName")).toString(), app);
-        QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), t.name);
+        QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), name);
         QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
         const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
         QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
@@ -164,11 +157,11 @@ void tst_ChromiumModules::cleaningEveryRow()
     // Nothing but the row's own trace went: one result row fewer, or the same rows for an
     // emptied table that another row still counts.
     QStringList expected;
-    for (const Trace &other : std::as_const(f.module.traces))
-        expected.append(other.name);
+    for (const TraceSpec &other : std::as_const(f.table))
+        expected.append(QLatin1String(other.name));
     expected.removeAt(row);
     QStringList after = f.scannedNames();
-    if (t.kind != QLatin1String("Sqlite") && !t.name.endsWith(QLatin1String("DOM Storage")))
+    if (kind != QLatin1String("Sqlite") && !name.endsWith(QLatin1String("DOM Storage")))
         QVERIFY(!QFileInfo::exists(path));
     QCOMPARE(after, expected);
     for (int i = 0; i < keptFiles.size(); ++i)
@@ -178,20 +171,61 @@ void tst_ChromiumModules::cleaningEveryRow()
 void tst_ChromiumModules::paneRegistersItsDefaults_data()
 {
     QTest::addColumn<QString>("app");
-    QTest::addColumn<QStringList>("offByDefault");
-    const QStringList cookies{QStringLiteral("Cookies")};
-    const QStringList flash{QStringLiteral("Cookies"), QStringLiteral("FlashCookies")};
-    QTest::newRow("Chrome") << QStringLiteral("Chrome") << flash;
-    QTest::newRow("Chromium") << QStringLiteral("Chromium") << flash;
-    QTest::newRow("Opera") << QStringLiteral("Opera") << cookies;
-    QTest::newRow("Flock") << QStringLiteral("Flock") << cookies;
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("nib");
+    QTest::addColumn<QVariantMap>("registered"); // the pane's own names, capitalised
+    QTest::addColumn<QStringList>("unregistered"); // the module's own names
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("Chrome") << "Chrome" << "Chrome Settings" << "ChromePrefsView"
+                            << QVariantMap{{"ScanChrome", true}, {"ChromeBrowsing", true}, {"ChromeCache", true},
+                                           {"ChromeCookies", false}, {"ChromeDownloads", true},
+                                           {"ChromeFlashCookies", false}, {"ChromeForms", true},
+                                           {"ChromeLastSession", true}, {"ChromeRecentSearches", true},
+                                           {"ChromeWebpageIcons", true}, {"ChromeDOM", true}}
+                            << QStringList{"scanChrome"}
+                            << QStringList{"scanChrome", "chromeBrowsing", "chromeCache", "chromeCookies",
+                                           "chromeDownloads", "chromeFlashCookies", "chromeForms",
+                                           "chromeLastSession", "chromeRecentSearches", "chromeWebpageIcons",
+                                           "chromeDOM"};
+    QTest::newRow("Chromium") << "Chromium" << "Chromium Settings" << "ChromiumPrefsView"
+                              << QVariantMap{{"ScanChromium", true}, {"ChromiumBrowsing", true}, {"ChromiumCache", true},
+                                             {"ChromiumCookies", false}, {"ChromiumDownloads", true},
+                                             {"ChromiumFlashCookies", false}, {"ChromiumForms", true},
+                                             {"ChromiumLastSession", true}, {"ChromiumRecentSearches", true},
+                                             {"ChromiumWebpageIcons", true}, {"ChromiumDOM", true}}
+                              << QStringList{"scanChromium"}
+                              << QStringList{"scanChromium", "chromiumBrowsing", "chromiumCache", "chromiumCookies",
+                                             "chromiumDownloads", "chromiumFlashCookies", "chromiumForms",
+                                             "chromiumLastSession", "chromiumRecentSearches", "chromiumWebpageIcons",
+                                             "chromiumDOM"};
+    QTest::newRow("Opera") << "Opera" << "Opera Settings" << "OperaPrefsView"
+                           << QVariantMap{{"ScanOpera", true}, {"OperaBrowsing", true}, {"OperaCache", true},
+                                          {"OperaCookies", false}, {"OperaDownloads", true},
+                                          {"OperaLastSession", true}, {"OperaRecentSearches", true},
+                                          {"OperaWebpageIcons", true}, {"OperaDOM", true}}
+                           << QStringList{"scanOpera"}
+                           << QStringList{"scanOpera", "operaBrowsing", "operaCache", "operaCookies", "operaDownloads",
+                                          "operaLastSession", "operaRecentSearches", "operaWebpageIcons", "operaDOM"};
+    QTest::newRow("Flock") << "Flock" << "Flock Settings" << "FlockPrefsView"
+                           << QVariantMap{{"ScanFlock", true}, {"FlockBrowsing", true}, {"FlockCache", true},
+                                          {"FlockCookies", false}, {"FlockDownloads", true}, {"FlockForms", true},
+                                          {"FlockLastSession", true}, {"FlockRecentSearches", true},
+                                          {"FlockWebpageIcons", true}, {"FlockDOM", true}}
+                           << QStringList{"scanFlock"}
+                           << QStringList{"scanFlock", "flockBrowsing", "flockCache", "flockCookies", "flockDownloads",
+                                          "flockForms", "flockLastSession", "flockRecentSearches", "flockWebpageIcons",
+                                          "flockDOM"};
 }
 
 void tst_ChromiumModules::paneRegistersItsDefaults()
 {
     QFETCH(QString, app);
-    QFETCH(QStringList, offByDefault);
-    const Module m = named(app);
+    QFETCH(QString, title);
+    QFETCH(QString, nib);
+    QFETCH(QVariantMap, registered);
+    QFETCH(QStringList, unregistered);
+    QFETCH(QStringList, boxes);
+    const Browser m = named(app);
     FakeHome home;
     PaneShelf shelf;
     {
@@ -201,27 +235,23 @@ void tst_ChromiumModules::paneRegistersItsDefaults()
     }
     QCOMPARE(shelf.ident, m.identifier);
     QVERIFY(shelf.pane);
-    QCOMPARE(shelf.pane->title(), app + QStringLiteral(" Settings"));
+    QCOMPARE(shelf.pane->title(), title);
     QCOMPARE(shelf.pane->identifier(), m.identifier);
-    QCOMPARE(shelf.pane->nibName(), app + QStringLiteral("PrefsView"));
+    QCOMPARE(shelf.pane->nibName(), nib);
 
-    // The pane's own names, capitalised, with their values; never the module's keys.
-    QVariantMap expected{{QStringLiteral("Scan") + app, true}};
-    for (const QString &key : m.keys()) {
-        const QString word = key.mid(app.size());
-        expected.insert(app + word, !offByDefault.contains(word));
-    }
-    QCOMPARE(expected.size(), m.keys().size() + 1);
-    const QVariantMap registered = UserDefaults::standardUserDefaults().registeredDefaults();
-    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-        QCOMPARE(registered.value(it.key()), it.value());
-    QVERIFY(!registered.contains(QStringLiteral("scan") + app));
+    // The pane's own names with their values; never the module's keys.
+    const QVariantMap defaults = UserDefaults::standardUserDefaults().registeredDefaults();
+    for (auto it = registered.cbegin(); it != registered.cend(); ++it)
+        QCOMPARE(defaults.value(it.key()), it.value());
+    for (const QString &key : std::as_const(unregistered))
+        QVERIFY2(!defaults.contains(key), qPrintable(key));
 
     // One check box per key the module reads, master first, in its order.
-    QStringList boxes;
+    QStringList names;
     for (QCheckBox *box : shelf.pane->view()->findChildren<QCheckBox *>())
-        boxes.append(box->objectName());
-    QCOMPARE(boxes, QStringList{QStringLiteral("scan") + app} + m.keys());
+        names.append(box->objectName());
+    QCOMPARE(names, boxes);
+    QCOMPARE(names, QStringList{QLatin1String(m.scanKey)} + m.keys());
 }
 
 // Installed side by side, the two builds of the module share nothing: names, switches,
@@ -229,13 +259,13 @@ void tst_ChromiumModules::paneRegistersItsDefaults()
 void tst_ChromiumModules::chromeAndChromiumStayApart()
 {
     Fixture chrome(named(QStringLiteral("Chrome")));
-    const Module chromiumModule = named(QStringLiteral("Chromium"));
+    const Browser chromiumModule = named(QStringLiteral("Chromium"));
     std::unique_ptr<ModuleController> chromium = chromiumModule.make();
     chrome.home.addApplication(chromiumModule.identifier, chromiumModule.app);
     chromium->setFileControl(&chrome.files);
     chromium->setDbControl(&chrome.db);
     chromium->init();
-    chrome.writeEveryTrace();
+    QVERIFY(chrome.writeEveryTrace());
     QVERIFY(chrome.home.createSqlite(chromiumModule.profile + QStringLiteral("/History"),
                                      chromiumprofiles::currentHistory()));
     for (const QString &key : chromiumModule.keys())
@@ -243,13 +273,8 @@ void tst_ChromiumModules::chromeAndChromiumStayApart()
     UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("chromiumBrowsing"));
 
     // Chrome's scan finds Chrome's rows only, with Chromium's browsing switch alone on.
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("chromeBrowsing"));
-    QStringList expected;
-    for (const Trace &t : std::as_const(chrome.module.traces)) {
-        if (t.key != QLatin1String("chromeBrowsing"))
-            expected.append(t.name);
-    }
-    QCOMPARE(chrome.scannedNames(), expected);
+    chrome.setSwitches({QStringLiteral("chromeBrowsing")}, false);
+    QCOMPARE(chrome.offeredRows(), chrome.tableRows({QStringLiteral("chromeBrowsing")}));
 
     // Chromium's scan finds its two History rows and nothing of Chrome's.
     chrome.results.removeAllObjects();
@@ -257,7 +282,7 @@ void tst_ChromiumModules::chromeAndChromiumStayApart()
     QCOMPARE(namesOf(chrome.results.arrangedObjects()), (QStringList{QStringLiteral("Chromium Browsing History"), QStringLiteral("Chromium History Segments")}));
 
     // Cleaning Chromium's history leaves Chrome's; a Chromium name sent to Chrome is not Chrome's.
-    const QString chromeHistory = chrome.profile(QStringLiteral("History"));
+    const QString chromeHistory = chrome.inProfile(QStringLiteral("History"));
     const QString chromiumHistory = chrome.path(chromiumModule.profile + QStringLiteral("/History"));
     const QStringList chromeTables = chromiumprofiles::tableCounts(chromeHistory);
     postCleaningRequest(QStringLiteral("Chromium"), QStringLiteral("Chromium Browsing History"), chromiumHistory);
@@ -288,8 +313,8 @@ void tst_ChromiumModules::storesBehindLinkedFolders()
     QFETCH(QString, moved);
     QFETCH(bool, homeLinked);
     Fixture f(named(app));
-    f.writeEveryTrace();
-    QString history = f.profile(QStringLiteral("History"));
+    QVERIFY(f.writeEveryTrace());
+    QString history = f.inProfile(QStringLiteral("History"));
     if (!moved.isEmpty()) {
         const QString elsewhere = QFileInfo(f.home.home()).path() + QStringLiteral("/elsewhere");
         QVERIFY(QDir().rename(f.path(moved), elsewhere));
@@ -302,8 +327,8 @@ void tst_ChromiumModules::storesBehindLinkedFolders()
         history = via + history.mid(f.home.home().size());
     }
     QStringList expected;
-    for (const Trace &t : std::as_const(f.module.traces))
-        expected.append(t.name);
+    for (const TraceSpec &t : std::as_const(f.table))
+        expected.append(QLatin1String(t.name));
     QCOMPARE(f.scannedNames(), expected);
 
     f.clean(app + QStringLiteral(" Browsing History"), history);

@@ -27,39 +27,15 @@ std::unique_ptr<ModuleController> makeModule(const QString &name)
     return std::make_unique<CaminoController>();
 }
 
-// A cookie store below the profiles folder, reached through the link `linked` names ("home",
-// "Profiles" or "store"; the home is reached through a link in every case). Answers whether
-// the module offered and cleaned the store's row, and checks that it did so where it should.
-template <class Module>
-void checkStoreBehindLinks(const char *scanKey, const char *cookieKey, const QString &profilesRel,
-                           const QString &profileRel, const QString &linked, bool offered)
-{
-    ModuleFixture<Module> f(scanKey, {{"", cookieKey, 'P', "cookies.sqlite", "Sqlite"}});
-    const QString home = f.home.home();
-    const QString outside = QFileInfo(home).path();
-    const QString profiles = home + QLatin1Char('/') + profilesRel;
-    const QString cookies = profiles + QLatin1Char('/') + profileRel + QStringLiteral("/cookies.sqlite");
-    if (linked == QLatin1String("Profiles")) {
-        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/Profiles/") + profileRel + QStringLiteral("/cookies.sqlite")));
-        QVERIFY(FakeHome::makePath(QFileInfo(profiles).path()));
-        QVERIFY(QFile::link(outside + QStringLiteral("/Profiles"), profiles));
-    } else if (linked == QLatin1String("store")) {
-        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/keep.sqlite")));
-        QVERIFY(FakeHome::makePath(QFileInfo(cookies).path()));
-        QVERIFY(QFile::link(outside + QStringLiteral("/keep.sqlite"), cookies));
-    } else {
-        QVERIFY(mozstores::writeCookies(cookies));
-    }
-    QVERIFY(QFile::link(home, outside + QStringLiteral("/via")));
-    qputenv("HOME", QFile::encodeName(outside + QStringLiteral("/via"))); // the fake home puts it back
-    const QString seen = outside + QStringLiteral("/via") + cookies.mid(home.size());
-
-    const QString row = f.module.targetName() + QStringLiteral(" Cookies");
-    QCOMPARE(f.scannedNames(), offered ? QStringList{row} : QStringList{});
-    QCOMPARE(f.cleanInPlace(row, seen), std::optional<bool>(offered));
-    QCOMPARE(mozstores::count(seen, QStringLiteral("SELECT count(*) FROM moz_cookies")), offered ? 0 : 1);
-    QCOMPARE(QFileInfo(seen).isSymLink(), !offered);
-}
+// Where a module keeps its cookie store, for the link cases.
+struct CookieStore {
+    const char *scanKey;
+    const char *cookieKey;
+    const char *profiles; // below the home folder
+    const char *profile;  // below the profiles folder
+};
+const CookieStore firefoxStore{"scanFirefox", "firefoxCookies", "Library/Application Support/Firefox/Profiles", "ab.default-release"};
+const CookieStore seaMonkeyStore{"scanSeaMonkey", "seaMonkeyCookies", "Library/Application Support/SeaMonkey/Profiles", "x1/cd.default"};
 
 } // namespace
 
@@ -77,23 +53,25 @@ void tst_MozillaModules::identityAndPane_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("identifier");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("nib");
     QTest::addColumn<QStringList>("keys");     // master switch first, then the categories in order
     QTest::addColumn<QVariantList>("defaults"); // the pane's own names, in the order it registers them
     QTest::addColumn<QStringList>("defaultNames");
 
-    QTest::newRow("Firefox") << "Firefox" << "org.mozilla.firefox"
+    QTest::newRow("Firefox") << "Firefox" << "org.mozilla.firefox" << "Firefox Settings" << "FirefoxPrefsView"
                              << QStringList{"scanFirefox", "firefoxBrowsing", "firefoxCache", "firefoxCookies", "firefoxDownloads",
                                             "firefoxForms", "firefoxLastSession", "firefoxRecentSearches", "firefoxWebpageIcons", "firefoxDOM"}
                              << QVariantList{true, true, true, false, true, true, true, true, true, true}
                              << QStringList{"ScanFirefox", "FirefoxBrowsing", "FirefoxCache", "FirefoxCookies", "FirefoxDownloads",
                                             "FirefoxForms", "FirefoxLastSession", "FirefoxRecentSearches", "FirefoxWebpageIcons", "FirefoxDOM"};
-    QTest::newRow("SeaMonkey") << "SeaMonkey" << "org.mozilla.seamonkey"
+    QTest::newRow("SeaMonkey") << "SeaMonkey" << "org.mozilla.seamonkey" << "SeaMonkey Settings" << "SeaMonkeyPrefsView"
                                << QStringList{"scanSeaMonkey", "seaMonkeyBrowsing", "seaMonkeyCache", "seaMonkeyCookies",
                                               "seaMonkeyDownloads", "seaMonkeyForms", "seaMonkeyLastSession", "seaMonkeyDOM"}
                                << QVariantList{true, true, true, false, true, true, true, true}
                                << QStringList{"ScanSeaMonkey", "SeaMonkeyBrowsing", "SeaMonkeyCache", "SeaMonkeyCookies",
                                               "SeaMonkeyDownloads", "SeaMonkeyForms", "SeaMonkeyLastSession", "SeaMonkeyDOM"};
-    QTest::newRow("Camino") << "Camino" << "org.mozilla.camino"
+    QTest::newRow("Camino") << "Camino" << "org.mozilla.camino" << "Camino Settings" << "CaminoPrefsView"
                             << QStringList{"scanCamino", "caminoBrowsing", "caminoCache", "caminoCookies", "caminoDownloads",
                                            "caminoLastSession", "caminoWebpageIcons", "caminoDOM"}
                             << QVariantList{true, true, true, false, true, true, true, true}
@@ -105,6 +83,8 @@ void tst_MozillaModules::identityAndPane()
 {
     QFETCH(QString, name);
     QFETCH(QString, identifier);
+    QFETCH(QString, title);
+    QFETCH(QString, nib);
     QFETCH(QStringList, keys);
     QFETCH(QVariantList, defaults);
     QFETCH(QStringList, defaultNames);
@@ -122,9 +102,9 @@ void tst_MozillaModules::identityAndPane()
     QCOMPARE(shelf.panes.size(), size_t(1));
     MasterPrefsViewController *pane = shelf.panes.front().get();
     QVERIFY(pane);
-    QCOMPARE(pane->title(), name + QStringLiteral(" Settings"));
+    QCOMPARE(pane->title(), title);
     QCOMPARE(pane->identifier(), identifier);
-    QCOMPARE(pane->nibName(), name + QStringLiteral("PrefsView"));
+    QCOMPARE(pane->nibName(), nib);
 
     const QVariantMap registered = UserDefaults::standardUserDefaults().registeredDefaults();
     for (int i = 0; i < defaultNames.size(); ++i) {
@@ -155,18 +135,43 @@ void tst_MozillaModules::storesBehindLinkedFolders_data()
 }
 
 // Folders above a store are the user's arrangement and are followed alike by the profile
-// lookup, the scan's count and the delete; a store that is itself a link is neither.
+// lookup, the scan's count and the delete; a store that is itself a link is neither. The
+// cookie store sits below the profiles folder, reached through the link `linked` names
+// ("home", "Profiles" or "store"); the home is reached through a link in every case.
 void tst_MozillaModules::storesBehindLinkedFolders()
 {
     QFETCH(QString, name);
     QFETCH(QString, linked);
     QFETCH(bool, offered);
-    if (name == QLatin1String("Firefox"))
-        checkStoreBehindLinks<FirefoxController>("scanFirefox", "firefoxCookies", QStringLiteral("Library/Application Support/Firefox/Profiles"),
-                                                 QStringLiteral("ab.default-release"), linked, offered);
-    else
-        checkStoreBehindLinks<SeaMonkeyController>("scanSeaMonkey", "seaMonkeyCookies", QStringLiteral("Library/Application Support/SeaMonkey/Profiles"),
-                                                   QStringLiteral("x1/cd.default"), linked, offered);
+    const CookieStore &store = name == QLatin1String("Firefox") ? firefoxStore : seaMonkeyStore;
+    ModuleFixture<ModuleController> f([&name] { return makeModule(name); }, store.scanKey,
+                                      {{"", store.cookieKey, 'P', "cookies.sqlite", "Sqlite"}});
+    QCOMPARE(f.module.targetName(), name);
+    const QString home = f.home.home();
+    const QString outside = QFileInfo(home).path();
+    const QString profiles = home + QLatin1Char('/') + QLatin1String(store.profiles);
+    const QString profileRel = QLatin1String(store.profile);
+    const QString cookies = profiles + QLatin1Char('/') + profileRel + QStringLiteral("/cookies.sqlite");
+    if (linked == QLatin1String("Profiles")) {
+        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/Profiles/") + profileRel + QStringLiteral("/cookies.sqlite")));
+        QVERIFY(FakeHome::makePath(QFileInfo(profiles).path()));
+        QVERIFY(QFile::link(outside + QStringLiteral("/Profiles"), profiles));
+    } else if (linked == QLatin1String("store")) {
+        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/keep.sqlite")));
+        QVERIFY(FakeHome::makePath(QFileInfo(cookies).path()));
+        QVERIFY(QFile::link(outside + QStringLiteral("/keep.sqlite"), cookies));
+    } else {
+        QVERIFY(mozstores::writeCookies(cookies));
+    }
+    QVERIFY(QFile::link(home, outside + QStringLiteral("/via")));
+    qputenv("HOME", QFile::encodeName(outside + QStringLiteral("/via"))); // the fake home puts it back
+    const QString seen = outside + QStringLiteral("/via") + cookies.mid(home.size());
+
+    const QString row = name + QStringLiteral(" Cookies");
+    QCOMPARE(f.scannedNames(), offered ? QStringList{row} : QStringList{});
+    QCOMPARE(f.cleanInPlace(row, seen), std::optional<bool>(offered));
+    QCOMPARE(mozstores::count(seen, QStringLiteral("SELECT count(*) FROM moz_cookies")), offered ? 0 : 1);
+    QCOMPARE(QFileInfo(seen).isSymLink(), !offered);
 }
 
 QTEST_MAIN(tst_MozillaModules)

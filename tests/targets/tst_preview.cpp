@@ -27,12 +27,12 @@ struct Fixture : ModuleFixture<PreviewController> {
 
     QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
 
-    void writeEveryTrace()
+    bool writeEveryTrace()
     {
-        home.writePlist(pathOf(0), sharedFileListPrefs(customListItems({QStringLiteral("scan.pdf")})));
-        FakeHome::writeFileAt(pathOf(1), "sfl");
-        FakeHome::writeFileAt(pathOf(2), "sfl2");
-        FakeHome::writeFileAt(pathOf(3) + QStringLiteral("/windows.plist"), QByteArray(900, 'w'));
+        return home.writePlist(pathOf(0), sharedFileListPrefs(customListItems({QStringLiteral("scan.pdf")})))
+               && FakeHome::writeFileAt(pathOf(1), "sfl")
+               && FakeHome::writeFileAt(pathOf(2), "sfl2")
+               && FakeHome::writeFileAt(pathOf(3) + QStringLiteral("/windows.plist"), QByteArray(900, 'w'));
     }
 };
 
@@ -62,7 +62,7 @@ void tst_Preview::scanGivesEveryRowInOrder()
     QFETCH(bool, keyOn);
     QFETCH(bool, withDocuments);
     Fixture f;
-    f.writeEveryTrace();
+    QVERIFY(f.writeEveryTrace());
     if (!withDocuments)
         QVERIFY(f.home.writePlist(f.pathOf(0), sharedFileListPrefs(QVariantList{})));
     UserDefaults::standardUserDefaults().setBool(keyOn, QStringLiteral("previewRecentItems"));
@@ -97,7 +97,7 @@ void tst_Preview::cleaningSharedFileListSetsItsFlag()
     QFETCH(QStringList, notices);
     Fixture f;
     if (present)
-        f.writeEveryTrace();
+        QVERIFY(f.writeEveryTrace());
     f.clean(QString::fromLatin1(traces[row].name), f.pathOf(row));
     QCOMPARE(f.recorder.names(), notices);
     QVERIFY(!QFile::exists(f.pathOf(row)));

@@ -124,33 +124,33 @@ void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries()
         withEntries ? QVariant(customListItems({QStringLiteral("a.mov"), QStringLiteral("b.pdf")})) : QVariant());
     const QString list = module == QStringLiteral("QuickTime") ? quickTimeList : previewList;
 
-    auto check = [&](auto &f) {
-        QVERIFY(f.home.writePlist(list, tree, PropertyList::Format(format)));
-        // A lock file is the Finder's business only.
-        QVERIFY(f.home.writeFile(list + QStringLiteral(".lockfile"), "held"));
-        const QString path = f.home.path(list);
-        const QByteArray original = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
-        f.clean(module + QStringLiteral(" Recent Items"), path);
+    const bool quickTime = module == QStringLiteral("QuickTime");
+    ModuleFixture<ModuleController> f(
+        [quickTime]() -> std::unique_ptr<ModuleController> {
+            if (quickTime)
+                return std::make_unique<QuickTimeController>();
+            return std::make_unique<PreviewController>();
+        },
+        quickTime ? "scanQuickTime" : "scanPreview", quickTime ? quickTimeRow : previewRow);
+    QCOMPARE(f.module.targetName(), module);
+    QVERIFY(f.home.writePlist(list, tree, PropertyList::Format(format)));
+    // A lock file is the Finder's business only.
+    QVERIFY(f.home.writeFile(list + QStringLiteral(".lockfile"), "held"));
+    const QString path = f.home.path(list);
+    const QByteArray original = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
+    f.clean(module + QStringLiteral(" Recent Items"), path);
 
-        QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
-        QVariantMap expected = tree;
-        QVariantMap documents = expected.value(QStringLiteral("RecentDocuments")).toMap();
-        documents.remove(QStringLiteral("CustomListItems"));
-        expected.insert(QStringLiteral("RecentDocuments"), documents);
-        QCOMPARE(nodesOfFile(path), nodes(expected));
-        QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
-        QVERIFY(QFile::exists(path + QStringLiteral(".lockfile")));
-        const QString moved = f.recorder.events[0].info.value(QStringLiteral("removalItemPath")).toString();
-        QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
-        QVERIFY(!f.offered().contains(module + QStringLiteral(" Recent Items")));
-    };
-    if (module == QStringLiteral("QuickTime")) {
-        ModuleFixture<QuickTimeController> f("scanQuickTime", quickTimeRow);
-        check(f);
-    } else {
-        ModuleFixture<PreviewController> f("scanPreview", previewRow);
-        check(f);
-    }
+    QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
+    QVariantMap expected = tree;
+    QVariantMap documents = expected.value(QStringLiteral("RecentDocuments")).toMap();
+    documents.remove(QStringLiteral("CustomListItems"));
+    expected.insert(QStringLiteral("RecentDocuments"), documents);
+    QCOMPARE(nodesOfFile(path), nodes(expected));
+    QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
+    QVERIFY(QFile::exists(path + QStringLiteral(".lockfile")));
+    const QString moved = f.recorder.events[0].info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
+    QVERIFY(!f.offered().contains(module + QStringLiteral(" Recent Items")));
 }
 
 void tst_RecentDocuments::unusableListStaysInPlace_data()

@@ -1,4 +1,4 @@
-#include "CleaningRecorder.h"
+#include "ModuleFixture.h"
 
 #include "core/FileController.h"
 #include "platform/FileManager.h"
@@ -15,41 +15,32 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Trace {
-    const char *name;
-    const char *key;
-    const char *path; // below the home folder, or below the temporary directory for row 9
-    const char *kind;
-    const char *extra;
-};
-
 // Safari's rows as the user sees them, in offer order.
-const Trace traces[] = {
-    {"Safari Browsing History", "safariBrowsing", "Library/Safari/History.plist", "File", ""},
-    {"Safari Browsing History Database", "safariBrowsing", "Library/Safari/History.db", "File", ""},
-    {"Safari History Index", "safariBrowsing", "Library/Safari/HistoryIndex.sk", "File", ""},
-    {"Safari Recently Closed Tabs", "safariBrowsing", "Library/Safari/RecentlyClosedTabs.plist", "File", ""},
-    {"Safari Cache", "safariCache", "Library/Caches/com.apple.Safari/Cache.db", "File", ""},
-    {"Safari Metadata Cache", "safariCache", "Library/Caches/Metadata/Safari/History", "File", ""},
-    {"Safari Data Cache", "safariCache", "Library/Caches/com.apple.Safari/fsCachedData", "Dir", ""},
-    {"Safari WebKit Cache", "safariCache", "Library/Caches/com.apple.Safari/WebKitCache", "Dir", ""},
-    {"Safari Webkit Media Cache", "safariCache", "com.apple.Safari/Webkit/MediaCache", "Dir", ""},
-    {"Safari Webpage Previews Cache", "safariCache", "Library/Caches/com.apple.Safari/Webpage Previews", "Dir", ""},
-    {"Safari Cookies", "safariCookies", "Library/Cookies/Cookies.plist", "File", ""},
-    {"Safari Binary Cookies", "safariCookies", "Library/Cookies/Cookies.binarycookies", "File", ""},
-    {"Safari Download History", "safariDownloads", "Library/Safari/Downloads.plist", "File", ""},
-    {"Safari Form Values", "safariForms", "Library/Safari/Form Values", "File", ""},
-    {"Safari Last Session Information", "safariLastSession", "Library/Safari/LastSession.plist", "File", ""},
-    {"Safari Open Windows", "safariLastSession", "Library/Saved Application State/com.apple.Safari.savedState", "Dir", ""},
-    {"Safari Recent Searches", "safariRecentSearches", "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentSearchStrings"},
-    {"Safari Recent Web Searches", "safariRecentSearches", "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentWebSearches"},
-    {"Safari Top Sites", "safariTopSites", "Library/Safari/TopSites.plist", "File", ""},
-    {"Safari Webpage Icons", "safariWebpageIcons", "Library/Safari/WebpageIcons.db", "File", ""},
-    {"Safari DOM Storage", "safariDOM", "Library/Safari/LocalStorage", "File", ""},
-    {"Safari Website Databases", "safariDOM", "Library/Safari/Databases", "Dir", ""},
+const QList<TraceSpec> traces = {
+    {"Safari Browsing History", "safariBrowsing", 'H', "Library/Safari/History.plist", "File", ""},
+    {"Safari Browsing History Database", "safariBrowsing", 'H', "Library/Safari/History.db", "File", ""},
+    {"Safari History Index", "safariBrowsing", 'H', "Library/Safari/HistoryIndex.sk", "File", ""},
+    {"Safari Recently Closed Tabs", "safariBrowsing", 'H', "Library/Safari/RecentlyClosedTabs.plist", "File", ""},
+    {"Safari Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/Cache.db", "File", ""},
+    {"Safari Metadata Cache", "safariCache", 'H', "Library/Caches/Metadata/Safari/History", "File", ""},
+    {"Safari Data Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/fsCachedData", "Dir", ""},
+    {"Safari WebKit Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/WebKitCache", "Dir", ""},
+    {"Safari Webkit Media Cache", "safariCache", 'T', "com.apple.Safari/Webkit/MediaCache", "Dir", ""},
+    {"Safari Webpage Previews Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/Webpage Previews", "Dir", ""},
+    {"Safari Cookies", "safariCookies", 'H', "Library/Cookies/Cookies.plist", "File", ""},
+    {"Safari Binary Cookies", "safariCookies", 'H', "Library/Cookies/Cookies.binarycookies", "File", ""},
+    {"Safari Download History", "safariDownloads", 'H', "Library/Safari/Downloads.plist", "File", ""},
+    {"Safari Form Values", "safariForms", 'H', "Library/Safari/Form Values", "File", ""},
+    {"Safari Last Session Information", "safariLastSession", 'H', "Library/Safari/LastSession.plist", "File", ""},
+    {"Safari Open Windows", "safariLastSession", 'H', "Library/Saved Application State/com.apple.Safari.savedState", "Dir", ""},
+    {"Safari Recent Searches", "safariRecentSearches", 'H', "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentSearchStrings"},
+    {"Safari Recent Web Searches", "safariRecentSearches", 'H', "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentWebSearches"},
+    {"Safari Top Sites", "safariTopSites", 'H', "Library/Safari/TopSites.plist", "File", ""},
+    {"Safari Webpage Icons", "safariWebpageIcons", 'H', "Library/Safari/WebpageIcons.db", "File", ""},
+    {"Safari DOM Storage", "safariDOM", 'H', "Library/Safari/LocalStorage", "File", ""},
+    {"Safari Website Databases", "safariDOM", 'H', "Library/Safari/Databases", "Dir", ""},
 };
-constexpr int traceCount = int(sizeof(traces) / sizeof(traces[0]));
-constexpr int mediaCacheRow = 8;
+const int traceCount = int(traces.size());
 
 const QString prefsPath = QStringLiteral("Library/Preferences/com.apple.Safari.plist");
 
@@ -73,62 +64,38 @@ QVariantMap safariPrefs()
     };
 }
 
-struct Fixture {
-    FakeHome home;
-    FileController files;
-    FileController::ResultsArrayController results;
-    SafariController safari;
-    CleaningRecorder recorder;
+struct Fixture : ModuleFixture<SafariController> {
+    Fixture() : ModuleFixture("scanSafari", traces) {}
 
-    Fixture()
-    {
-        home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
-        files.setResultsArrayController(&results);
-        safari.setFileControl(&files);
-        safari.init();
-        UserDefaults &d = UserDefaults::standardUserDefaults();
-        for (const Trace &t : traces)
-            d.setBool(true, QString::fromLatin1(t.key));
-    }
+    QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
 
-    QString pathOf(int row) const
-    {
-        const QString rel = QString::fromLatin1(traces[row].path);
-        return row == mediaCacheRow ? home.tmp() + QLatin1Char('/') + rel : home.path(rel);
-    }
-
-    // Writes every trace; answers the size each row should show.
-    QList<quint64> writeEveryTrace(PropertyList::Format format = PropertyList::Format::Binary)
+    // Writes every trace; answers the size each row should show, or nothing when a trace
+    // could not be written.
+    std::optional<QList<quint64>> writeEveryTrace(PropertyList::Format format = PropertyList::Format::Binary)
     {
         QList<quint64> sizes;
         for (int i = 0; i < traceCount; ++i) {
             const QString path = pathOf(i);
+            bool written = true;
             if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Dir")) {
                 const QByteArray a(100 + i, 'a'), b(3000 + i, 'b');
-                FakeHome::writeFileAt(path + QStringLiteral("/one"), a);
-                FakeHome::writeFileAt(path + QStringLiteral("/sub/two"), b);
+                written = FakeHome::writeFileAt(path + QStringLiteral("/one"), a)
+                          && FakeHome::writeFileAt(path + QStringLiteral("/sub/two"), b);
                 sizes.append(quint64(a.size() + b.size()));
             } else if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Plist")) {
                 if (!QFile::exists(path))
-                    home.writePlist(prefsPath, safariPrefs(), format);
+                    written = home.writePlist(prefsPath, safariPrefs(), format);
                 sizes.append(quint64(QFileInfo(path).size()));
             } else {
                 const QByteArray bytes(500 + 37 * i, char('A' + i));
-                FakeHome::writeFileAt(path, bytes);
+                written = FakeHome::writeFileAt(path, bytes);
                 sizes.append(quint64(bytes.size()));
             }
+            if (!written)
+                return std::nullopt;
         }
         return sizes;
     }
-
-    QList<resultItemPtr> scan()
-    {
-        results.removeAllObjects();
-        postLocationScan(QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"));
-        return results.arrangedObjects();
-    }
-
-    QStringList scannedNames() { return namesOf(scan()); }
 };
 
 } // namespace
@@ -155,7 +122,10 @@ private slots:
 void tst_Safari::scanGivesEveryRowInOrder()
 {
     Fixture f;
-    const QList<quint64> sizes = f.writeEveryTrace();
+    QCOMPARE(f.module.targetName(), QStringLiteral("Safari"));
+    QCOMPARE(f.module.identifierString(), QStringLiteral("com.apple.Safari"));
+    const auto sizes = f.writeEveryTrace();
+    QVERIFY(sizes);
     const QList<resultItemPtr> rows = f.scan();
     QCOMPARE(rows.size(), traceCount);
     for (int i = 0; i < traceCount; ++i) {
@@ -164,25 +134,21 @@ void tst_Safari::scanGivesEveryRowInOrder()
         QCOMPARE(row->resultItemType(), QString::fromLatin1(traces[i].kind));
         QCOMPARE(row->resultItemExtraInfo(), QString::fromLatin1(traces[i].extra));
         QCOMPARE(row->resultItemPath(), f.pathOf(i));
-        QCOMPARE(row->resultItemSize().value_or(0), sizes.at(i));
+        QCOMPARE(row->resultItemSize().value_or(0), sizes->at(i));
         QCOMPARE(row->resultItemAppName(), QStringLiteral("Safari"));
         QCOMPARE(row->resultItemIdentifier(), QStringLiteral("com.apple.Safari"));
     }
     // The master switch decides the location, not the scan of it.
     UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("scanSafari"));
-    QVERIFY(!f.safari.checkTarget());
+    QVERIFY(!f.module.checkTarget());
     UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanSafari"));
-    QVERIFY(f.safari.checkTarget());
+    QVERIFY(f.module.checkTarget());
 }
 
 void tst_Safari::switchingKeyOffRemovesItsRows_data()
 {
     QTest::addColumn<QStringList>("keysOff");
-    QStringList keys;
-    for (const Trace &t : traces) {
-        if (!keys.contains(QString::fromLatin1(t.key)))
-            keys.append(QString::fromLatin1(t.key));
-    }
+    const QStringList keys = switchKeys("scanSafari", traces).mid(1);
     for (const QString &key : keys)
         QTest::newRow(qPrintable(key)) << QStringList{key};
     QTest::newRow("cookies and DOM") << QStringList{QStringLiteral("safariCookies"), QStringLiteral("safariDOM")};
@@ -193,11 +159,10 @@ void tst_Safari::switchingKeyOffRemovesItsRows()
 {
     QFETCH(QStringList, keysOff);
     Fixture f;
-    f.writeEveryTrace();
-    for (const QString &key : keysOff)
-        UserDefaults::standardUserDefaults().setBool(false, key);
+    QVERIFY(f.writeEveryTrace());
+    f.setSwitches(keysOff, false);
     QStringList expected;
-    for (const Trace &t : traces) {
+    for (const TraceSpec &t : traces) {
         if (!keysOff.contains(QString::fromLatin1(t.key)))
             expected.append(QString::fromLatin1(t.name));
     }
@@ -269,7 +234,7 @@ void tst_Safari::cleaningMoveRow()
 {
     QFETCH(int, row);
     Fixture f;
-    f.writeEveryTrace();
+    QVERIFY(f.writeEveryTrace());
     const QString name = QString::fromLatin1(traces[row].name);
     const QString path = f.pathOf(row);
 

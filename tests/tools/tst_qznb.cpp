@@ -1,4 +1,5 @@
-// Black-box tests of the secure-removal tool: the real executable on real files.
+// Black-box tests of the secure-removal tool: the real executable on real files; the order in
+// which its writes and syncs reach the disk is followed in-process, through the Disk seam.
 #include <QtTest>
 
 #include "support/LinkFlipper.h"
@@ -12,9 +13,17 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 // The pass table is plain code; test it directly rather than through a hook in the tool.
 #include "tools/qznb/Passes.cpp"
+// The removal itself, with its calls to the disk recorded.
+#include "tools/qznb/Disk.cpp"
+#include "tools/qznb/Interrupt.cpp"
+#include "tools/qznb/Overwriter.cpp"
+#include "tools/qznb/Random.cpp"
+#include "tools/qznb/Remover.cpp"
+#include "tools/qznb/Reporter.cpp"
 
 namespace {
 
@@ -126,6 +135,91 @@ QString checkVerbose(const QByteArray &out, int expectedFiles, QStringList *remo
     return QString();
 }
 
+// Passes the tool's calls on to the real disk and follows each file by its inode: a pass (a
+// write at offset 0 onwards) may start only once the file's previous pass was synced, a sync
+// must find each dirty file's pass complete, and a name may go only when every pass is durable.
+class OrderCheckingDisk : public qznb::Disk
+{
+public:
+    explicit OrderCheckingDisk(int passes) : m_passes(passes) {}
+
+    struct File {
+        qint64 size = 0;
+        qint64 written = 0; // of the pass in hand
+        bool dirty = false;
+        int durablePasses = 0;
+    };
+    QHash<quint64, File> files;
+    QStringList problems;
+    int dataSyncs = 0;
+    int folderSyncs = 0;
+
+    ssize_t write(int fd, const void *data, std::size_t length, off_t offset) override
+    {
+        struct stat info = {};
+        fstat(fd, &info);
+        File &file = files[info.st_ino];
+        file.size = info.st_size;
+        if (offset == 0) {
+            if (file.dirty)
+                problems << QStringLiteral("inode %1: a pass began before the last one was synced").arg(info.st_ino);
+            file.written = 0;
+        }
+        file.dirty = true;
+        file.written += qint64(length);
+        return qznb::Disk::write(fd, data, length, offset);
+    }
+    int syncData(int fd) override
+    {
+        struct stat info = {};
+        fstat(fd, &info);
+        ++dataSyncs;
+        const int result = qznb::Disk::syncData(fd);
+        if (result == 0 && files.contains(info.st_ino))
+            settle(info.st_ino, files[info.st_ino]);
+        return result;
+    }
+    int syncFileSystem(int fd) override
+    {
+        ++dataSyncs;
+        const int result = qznb::Disk::syncFileSystem(fd);
+        if (result == 0)
+            for (auto it = files.begin(); it != files.end(); ++it)
+                settle(it.key(), it.value());
+        return result;
+    }
+    int syncFolder(int dirFd) override
+    {
+        ++folderSyncs;
+        return qznb::Disk::syncFolder(dirFd);
+    }
+    int unlink(int dirFd, const char *name, int flags) override
+    {
+        struct stat info = {};
+        if (flags == 0 && fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)
+            && info.st_size > 0) {
+            const File file = files.value(info.st_ino);
+            if (file.dirty || file.durablePasses != m_passes)
+                problems << QStringLiteral("inode %1 unlinked after %2 durable passes of %3")
+                                .arg(info.st_ino).arg(file.durablePasses).arg(m_passes);
+        }
+        return qznb::Disk::unlink(dirFd, name, flags);
+    }
+
+private:
+    void settle(quint64 inode, File &file)
+    {
+        if (!file.dirty)
+            return;
+        if (file.written != file.size)
+            problems << QStringLiteral("inode %1: a pass of %2 bytes synced after %3").arg(inode).arg(file.size).arg(file.written);
+        file.dirty = false;
+        ++file.durablePasses;
+    }
+
+    int m_passes;
+};
+
 } // namespace
 
 class TestQznb : public QObject
@@ -148,6 +242,8 @@ private slots:
     void deepTreeUnderDescriptorLimit();
     void interruptStopsMidPass_data();
     void interruptStopsMidPass();
+    void passesReachDiskInOrder_data();
+    void passesReachDiskInOrder();
 };
 
 void TestQznb::passTable_data()
@@ -495,6 +591,64 @@ void TestQznb::interruptStopsMidPass()
     QCOMPARE(process.exitCode(), 128 + signal);
     QVERIFY(!process.readAllStandardOutput().contains("done"));
     QVERIFY(exists(file));
+}
+
+void TestQznb::passesReachDiskInOrder_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QStringList>("folders"); // each gets `files` small files
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("largeFiles");      // beside them in the first folder, streamed one by one
+    QTest::newRow("many small files, seven passes")
+        << int(qznb::Level::Medium) << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}
+        << 150 << 0;
+    QTest::newRow("small and large files, one pass")
+        << int(qznb::Level::Simple) << QStringList{QStringLiteral(".")} << 60 << 2;
+    QTest::newRow("nested folders, thirty-five passes")
+        << int(qznb::Level::Gutmann) << QStringList{QStringLiteral("."), QStringLiteral("x/y/z")} << 12 << 1;
+}
+
+void TestQznb::passesReachDiskInOrder()
+{
+    QFETCH(int, level);
+    QFETCH(QStringList, folders);
+    QFETCH(int, files);
+    QFETCH(int, largeFiles);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString tree = dir.filePath(QStringLiteral("tree"));
+    int written = 0;
+    for (const QString &folder : folders) {
+        QVERIFY(QDir().mkpath(tree + QLatin1Char('/') + folder));
+        for (int i = 0; i < files; ++i)
+            QVERIFY(writeFile(QStringLiteral("%1/%2/f%3").arg(tree, folder).arg(i), noise(1 + i * 97, char(i))));
+        written += files;
+    }
+    for (int i = 0; i < largeFiles; ++i)
+        QVERIFY(writeFile(QStringLiteral("%1/%2/large%3").arg(tree, folders.first()).arg(i), noise((3 << 20) + i, 4)));
+    written += largeFiles;
+
+    qznb::Options options;
+    options.recursive = true;
+    options.level = qznb::Level(level);
+    const int passes = int(qznb::passesFor(options.level).size());
+    OrderCheckingDisk disk(passes);
+    qznb::Random random;
+    QVERIFY(random.seed());
+    qznb::Overwriter overwriter(random, disk);
+    const qznb::Reporter reporter(false);
+    qznb::Remover remover(options, reporter, overwriter, random, disk);
+    QVERIFY(remover.removePath(tree.toStdString()));
+
+    QVERIFY(!exists(tree));
+    QVERIFY2(disk.problems.isEmpty(), qPrintable(disk.problems.mid(0, 5).join(QLatin1Char('\n'))));
+    QCOMPARE(disk.files.size(), written);
+    for (const OrderCheckingDisk::File &file : std::as_const(disk.files))
+        QCOMPARE(file.durablePasses, passes);
+    // The small files of a folder share their syncs: one per pass, not one per pass and file.
+    const int batches = folders.size() + largeFiles;
+    QVERIFY2(disk.dataSyncs <= passes * batches, qPrintable(QString::number(disk.dataSyncs)));
+    QVERIFY2(disk.folderSyncs <= batches, qPrintable(QString::number(disk.folderSyncs)));
 }
 
 QTEST_GUILESS_MAIN(TestQznb)

@@ -30,10 +30,11 @@ struct About {
     FakeHome home;
     AboutWindow window;
     AboutWindowController control;
+    bool ready = false; // the shipped settings are registered
 
     About()
     {
-        registerBundleDefaults();
+        ready = registerBundleDefaults();
         control.setAboutWindow(&window);
         control.awakeFromNib();
     }
@@ -103,6 +104,7 @@ void tst_AboutWindow::links()
     QFETCH(QString, text);
     QFETCH(QString, page);
     About about;
+    QVERIFY(about.ready);
     QList<QUrl> opened;
     platform::Workspace::sharedWorkspace().setURLRecorder([&](const QUrl &url) { opened << url; });
     QLabel *link = label == QLatin1String("supportLink") ? about.control.supportLink() : about.control.companyLink();
@@ -129,6 +131,7 @@ void tst_AboutWindow::chainStopsOnClose()
     QFETCH(int, steps);
     QFETCH(bool, escape);
     About about;
+    QVERIFY(about.ready);
     for (int round = 0; round < 2; ++round) {
         about.control.showAboutWindow();
         QVERIFY(about.window.isVisible());
@@ -163,6 +166,7 @@ void tst_AboutWindow::chainStopsOnClose()
 void tst_AboutWindow::reopeningWhileRunningRestarts()
 {
     About about;
+    QVERIFY(about.ready);
     about.control.showAboutWindow();
     for (int i = 0; i < 5; ++i)
         QVERIFY(about.finishStep(i));

@@ -1,11 +1,23 @@
 #include "platform/ChildWindows.h"
+#include "platform/Compositing.h"
 #include "platform/WindowGeometry.h"
+#include "ui/animation/QZShredAnimationWindow.h"
 #include "ui/tips/MAAttachedWindow.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QTest>
+
+#if __has_include(<xcb/xcb.h>)
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#define HAVE_XCB_HEADERS 1
+#endif
 
 using platform::ChildWindows;
 using platform::WindowGeometry;
@@ -14,6 +26,7 @@ class tst_AttachedWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void noViewNoWindow();
     void viewIsLentAndGivenBack();
     void pointOfAWindow();
@@ -23,7 +36,15 @@ private slots:
     void followsAParentThatGrows();
     void drawnOncePerChange();
     void resizeLaysOutOnce();
+    void clearWindowsKeepTheDesktopColormap_data();
+    void clearWindowsKeepTheDesktopColormap();
 };
+
+void tst_AttachedWindow::initTestCase()
+{
+    // As the application does at start.
+    platform::shareDesktopColormapWithEveryWindow();
+}
 
 void tst_AttachedWindow::noViewNoWindow()
 {
@@ -185,6 +206,54 @@ void tst_AttachedWindow::resizeLaysOutOnce()
     window->resize(300, 300);
     QTRY_COMPARE(window->size(), QSize(104, 74));
     QCOMPARE(WindowGeometry::frame(window.get()).topLeft() + QPointF(52, 74), QPointF(400, 400));
+}
+
+void tst_AttachedWindow::clearWindowsKeepTheDesktopColormap_data()
+{
+    QTest::addColumn<bool>("tip"); // else the strips window
+    QTest::newRow("tip") << true;
+    QTest::newRow("strips window") << false;
+}
+
+// A screen capture reads a window with a colour map of its own as its whole rectangle, black
+// outside its shape; one with the desktop's visual and colour map is read as the screen shows it.
+void tst_AttachedWindow::clearWindowsKeepTheDesktopColormap()
+{
+#ifdef HAVE_XCB_HEADERS
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || platform::windowsAreComposited())
+        QSKIP("needs an X server without a compositor (Xvfb with QT_QPA_PLATFORM=xcb)");
+    QFETCH(bool, tip);
+    QWidget view;
+    view.resize(100, 40);
+    std::unique_ptr<QWidget> window;
+    if (tip)
+        window = MAAttachedWindow::initWithView(&view, QPointF(400, 400), 1);
+    else
+        window = std::make_unique<QZShredAnimationWindow>(QRect(100, 100, 140, 180));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    xcb_connection_t *connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto id = xcb_window_t(window->winId());
+    xcb_get_window_attributes_reply_t *attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr);
+    xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr);
+    QVERIFY(attributes && geometry);
+    const xcb_screen_t *screen = nullptr;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem && !screen; xcb_screen_next(&it)) {
+        if (it.data->root == geometry->root)
+            screen = it.data;
+    }
+    const xcb_visualid_t visual = attributes->visual;
+    const xcb_colormap_t colormap = attributes->colormap;
+    std::free(attributes);
+    std::free(geometry);
+    QVERIFY(screen);
+    QCOMPARE(visual, screen->root_visual);
+    QCOMPARE(colormap, screen->default_colormap);
+#else
+    QSKIP("built without the X C binding");
+#endif
 }
 
 QTEST_MAIN(tst_AttachedWindow)

@@ -207,17 +207,22 @@ void tst_Locations::scanPostsCheckedRowsInDisplayedOrder()
         if (unchecked.contains(row->locName()))
             row->setLocIsChecked(false);
 
-    QStringList posted;
+    QStringList posted, identifiers;
+    QList<const void *> senders;
     QObject observer;
     platform::NotificationCenter::defaultCenter().addObserver(
         &observer, QStringLiteral("CheckLocationItems"), [&](const platform::Notification &n) {
-            QCOMPARE(n.object, static_cast<const void *>(&list));
-            QCOMPARE(n.userInfo.value(QStringLiteral("targIdentifier")).toString(),
-                     QStringLiteral("id.") + n.userInfo.value(QStringLiteral("targName")).toString());
+            senders << n.object;
+            identifiers << n.userInfo.value(QStringLiteral("targIdentifier")).toString();
             posted << n.userInfo.value(QStringLiteral("targName")).toString();
         });
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("ScanLocations"));
     QCOMPARE(posted, expected);
+    QCOMPARE(senders, QList<const void *>(expected.size(), &list));
+    QStringList expectedIdentifiers;
+    for (const QString &name : std::as_const(expected))
+        expectedIdentifiers << QStringLiteral("id.") + name;
+    QCOMPARE(identifiers, expectedIdentifiers);
 }
 
 void tst_Locations::labelElided_data()

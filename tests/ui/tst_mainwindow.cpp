@@ -162,7 +162,7 @@ void tst_MainWindow::cleanup()
 void tst_MainWindow::displayMainWindow()
 {
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     Shell shell;
     QVERIFY(!shell.window.form().actionScan->isEnabled());
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("DisplayMainWindow"));
@@ -196,7 +196,7 @@ void tst_MainWindow::scanRefusedWithoutSelection()
 {
     QFETCH(bool, withRows);
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     Shell shell;
     if (withRows) {
         shell.offer(QStringLiteral("com.apple.Preview"), QStringLiteral("Preview"));
@@ -241,7 +241,7 @@ void tst_MainWindow::syncPanel()
     QFETCH(QStringList, synced);
     QFETCH(QStringList, listed);
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     if (synced.contains(QStringLiteral("chrome")))
         QVERIFY(home.writeFile(QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences"),
                                chromePrefs(R"({"tabs":true})")));
@@ -292,7 +292,7 @@ void tst_MainWindow::syncPanel()
 void tst_MainWindow::syncPanelNoGoesOn()
 {
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     QVERIFY(home.writeFile(QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences"),
                            chromePrefs(R"({"sessions":true})")));
     Shell shell;
@@ -318,7 +318,7 @@ void tst_MainWindow::syncGuideAddress()
 {
     QFETCH(QString, site);
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     platform::UserDefaults::standardUserDefaults().setObject(site, QStringLiteral("siteHost"));
     Shell shell;
     shell.app.showBrowserSyncInstructions();
@@ -451,7 +451,7 @@ void tst_MainWindow::safariSync()
 void tst_MainWindow::scanSwitchesToResults()
 {
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
     QVERIFY(home.writeFile(QStringLiteral("Library/Safari/History.plist"), QByteArray(9000, 'h')));
     QVERIFY(home.writeFile(QStringLiteral("Library/Safari/History.db"), QByteArray(100, 'd')));
@@ -567,7 +567,7 @@ void tst_MainWindow::closeQuestion()
     QFETCH(int, answer);
     QFETCH(bool, closes);
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     Shell shell;
     shell.showWindow();
     shell.results.m_isShowingScanResults = showing;
@@ -596,7 +596,7 @@ void tst_MainWindow::closeQuestion()
 void tst_MainWindow::tipsAroundResizeAndZoom()
 {
     FakeHome home;
-    registerBundleDefaults();
+    QVERIFY(registerBundleDefaults());
     Shell shell;
     auto &center = platform::NotificationCenter::defaultCenter();
     const QString start = QStringLiteral("NSWindowWillStartLiveResizeNotification");

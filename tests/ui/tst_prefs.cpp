@@ -79,10 +79,11 @@ struct Posts {
 // The settings are registered before any controller is made, as at launch.
 struct Environment {
     FakeHome home;
+    bool ready = false; // the system version and the shipped settings are in place
     Environment()
     {
-        home.setSystemVersion(QStringLiteral("10.14"));
-        registerBundleDefaults();
+        const bool versionSet = home.setSystemVersion(QStringLiteral("10.14"));
+        ready = registerBundleDefaults() && versionSet;
     }
 };
 
@@ -202,6 +203,8 @@ void tst_Prefs::paneOrder()
     QFETCH(QStringList, assistantOrder);
 
     Fixture fx;
+
+    QVERIFY(fx.ready);
     QVERIFY(fx.home.isValid());
     for (int i = 0; i < titles.size(); ++i) {
         if (titles[i] == QLatin1String("Safari Settings"))
@@ -224,6 +227,7 @@ void tst_Prefs::paneOrder()
 void tst_Prefs::popUpIcons()
 {
     Fixture fx;
+    QVERIFY(fx.ready);
     fx.addSafari();
     fx.addStandIn(PrefsController::kFlashCookiesIdentifier, QString(), QStringLiteral("Flash Cookies Settings"));
 
@@ -263,6 +267,8 @@ void tst_Prefs::startUpDecision()
     QFETCH(QString, firstPage);
 
     Fixture fx;
+
+    QVERIFY(fx.ready);
     fx.addSafari();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     if (firstLaunch.isValid())
@@ -320,6 +326,8 @@ void tst_Prefs::masterSwitchPosts()
     QFETCH(QStringList, posted);
 
     Fixture fx;
+
+    QVERIFY(fx.ready);
     fx.addSafari();
     fx.addStandIn(PrefsController::kFlashCookiesIdentifier, QString(), QStringLiteral("Flash Cookies Settings"));
     fx.addStandIn(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab"), QStringLiteral("iCab Settings"));
@@ -338,6 +346,7 @@ void tst_Prefs::masterSwitchPosts()
 void tst_Prefs::masterSwitchesAddAndRemoveLocations()
 {
     Fixture fx;
+    QVERIFY(fx.ready);
     LocationController locations;
     locations.awakeFromNib();
     fx.addSafari();
@@ -368,6 +377,7 @@ void tst_Prefs::masterSwitchesAddAndRemoveLocations()
 void tst_Prefs::reopeningGathersAndObservesAgain()
 {
     Fixture fx;
+    QVERIFY(fx.ready);
     fx.addSafari();
     Posts posts({"LoadPrefsViews", "RemovePrefsObservers", "PrefsTips", "PrefsTipsEnd", "AddLocationItem",
                  "RemoveLocationItem"});
@@ -397,6 +407,7 @@ void tst_Prefs::reopeningGathersAndObservesAgain()
 void tst_Prefs::openingTwiceDoesNothing()
 {
     Fixture fx;
+    QVERIFY(fx.ready);
     fx.addSafari();
     Posts posts({"LoadPrefsViews"});
     fx.prefs.showPrefsWindow();
@@ -413,6 +424,7 @@ void tst_Prefs::openingTwiceDoesNothing()
 void tst_Prefs::openingWithoutPanes()
 {
     Fixture fx;
+    QVERIFY(fx.ready);
     // A module whose application is not installed hands over nothing.
     fx.add<StandInModule>(QStringLiteral("org.example.absent"), QStringLiteral("scanAbsent"), QStringLiteral("Absent"),
                           QStringLiteral("Absent Settings"));
@@ -436,6 +448,7 @@ void tst_Prefs::paneSwitchResizesFromTheTop()
 {
     SKIP_UNDER_THREAD_CHECKER("Qt Gui's image work on Qt's global thread pool");
     Fixture fx;
+    QVERIFY(fx.ready);
     fx.addSafari(); // ten category switches
     fx.addStandIn(QStringLiteral("org.example.small"), QStringLiteral("Small"), QStringLiteral("A Small Settings"), 1);
     fx.prefs.showPrefsWindow();
@@ -479,6 +492,8 @@ void tst_Prefs::toggleTips()
     QFETCH(QStringList, posted);
 
     Fixture fx;
+
+    QVERIFY(fx.ready);
     fx.addSafari();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     defaults.setBool(tipsBefore, QStringLiteral("enableTips"));
@@ -512,6 +527,7 @@ void tst_Prefs::controlsFollowSettings()
 {
     QFETCH(QString, key);
     Fixture fx;
+    QVERIFY(fx.ready);
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     auto *box = fx.prefs.prefsWindow()->findChild<QCheckBox *>(key);
     QVERIFY(box);
@@ -527,6 +543,7 @@ void tst_Prefs::advancedOptionsSheet()
 {
     SKIP_UNDER_THREAD_CHECKER("Qt Gui's image work on Qt's global thread pool");
     Fixture fx;
+    QVERIFY(fx.ready);
     fx.addSafari();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     defaults.setBool(true, QStringLiteral("enableSecureDelete"));
@@ -573,6 +590,7 @@ void tst_Prefs::windowsOpenCentred()
 {
     QFETCH(bool, advanced);
     Fixture fx;
+    QVERIFY(fx.ready);
     fx.addSafari();
     fx.prefs.showPrefsWindow();
     QWidget *window = fx.prefs.prefsWindow();
@@ -602,6 +620,7 @@ void tst_Prefs::nothingSitsWhereTheSettingsTipPoints()
 {
     QFETCH(bool, withPane);
     Fixture fx;
+    QVERIFY(fx.ready);
     if (withPane)
         fx.addSafari();
     fx.prefs.showPrefsWindow();

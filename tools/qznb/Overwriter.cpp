@@ -1,5 +1,6 @@
 #include "Overwriter.h"
 
+#include "Disk.h"
 #include "Interrupt.h"
 #include "Random.h"
 #include "Reporter.h"
@@ -22,19 +23,42 @@ void startWriteback(int fd, std::uint64_t from, std::uint64_t to)
     sync_file_range(fd, static_cast<off_t>(from), static_cast<off_t>(to - from), SYNC_FILE_RANGE_WRITE);
 }
 
-int syncData(int fd)
+} // namespace
+
+int Overwriter::syncData(int fd)
 {
     for (;;) {
-        if (fdatasync(fd) == 0)
+        if (m_disk.syncData(fd) == 0)
             return 0;
-        if (errno == EINVAL)
-            return fsync(fd) == 0 ? 0 : errno;
         if (errno != EINTR || interrupted())
             return errno;
     }
 }
 
-} // namespace
+int Overwriter::syncTogether(std::vector<Target>& targets)
+{
+    Target* first = nullptr;
+    for (Target& target : targets) {
+        if (target.error == 0) {
+            first = &target;
+            break;
+        }
+    }
+    if (!first)
+        return 0;
+    // The files of a batch lie in one folder, so one file-system sync covers them all. When it
+    // fails we cannot tell whose data was lost: each file's own sync then says.
+    if (m_disk.syncFileSystem(first->fd) == 0)
+        return 0;
+    for (Target& target : targets) {
+        if (target.error != 0)
+            continue;
+        target.error = syncData(target.fd);
+        if (target.error == EINTR && interrupted())
+            return EINTR;
+    }
+    return 0;
+}
 
 Overwriter::~Overwriter()
 {
@@ -59,7 +83,7 @@ int Overwriter::writeBlock(int fd, const unsigned char* data, std::size_t length
     while (written < length) {
         if (interrupted())
             return EINTR;
-        const ssize_t n = pwrite(fd, data + written, length - written, static_cast<off_t>(offset + written));
+        const ssize_t n = m_disk.write(fd, data + written, length - written, static_cast<off_t>(offset + written));
         if (n > 0)
             written += static_cast<std::size_t>(n);
         else if (n == 0)
@@ -110,6 +134,41 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
             return EINTR;
         if (const int error = syncData(fd))
             return error;
+    }
+    return 0;
+}
+
+int Overwriter::overwriteTogether(std::vector<Target>& targets, const std::vector<Pass>& passes)
+{
+    if (!allocate())
+        return ENOMEM;
+    for (const Pass& pass : passes) {
+        if (!pass.random)
+            fillPattern(pass, m_buffer, BlockSize + 2);
+        for (Target& target : targets) {
+            if (target.error != 0)
+                continue;
+            for (std::uint64_t offset = 0; offset < target.size;) {
+                const std::size_t length = target.size - offset < BlockSize
+                                               ? static_cast<std::size_t>(target.size - offset)
+                                               : BlockSize;
+                const unsigned char* data = m_buffer;
+                if (pass.random)
+                    m_random.fill(m_buffer, length);
+                else
+                    data = m_buffer + offset % 3;
+                target.error = writeBlock(target.fd, data, length, offset);
+                if (target.error == EINTR && interrupted())
+                    return EINTR;
+                if (target.error != 0)
+                    break;
+                offset += length;
+            }
+        }
+        if (interrupted())
+            return EINTR;
+        if (syncTogether(targets) == EINTR)
+            return EINTR;
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "Remover.h"
 
+#include "Disk.h"
 #include "Interrupt.h"
 #include "Overwriter.h"
 #include "Random.h"
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace qznb {
@@ -29,6 +31,11 @@ public:
 private:
     int m_fd;
 };
+
+// What openToOverwrite answers instead of a descriptor.
+constexpr int Failed = -1;             // named on standard error already
+constexpr int NothingToOverwrite = -2; // gone, emptied or linked elsewhere meanwhile
+constexpr int OutOfDescriptors = -3;
 
 bool sameFile(const struct stat& a, const struct stat& b)
 {
@@ -73,10 +80,16 @@ bool listFolder(int dirFd, std::vector<std::string>& names, int& error)
 
 } // namespace
 
-Remover::Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random)
-    : m_options(options), m_reporter(reporter), m_overwriter(overwriter), m_random(random),
+Remover::Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random, Disk& disk)
+    : m_options(options), m_reporter(reporter), m_overwriter(overwriter), m_random(random), m_disk(disk),
       m_passes(passesFor(options.level))
 {
+    // A batch holds one descriptor per file: leave room for the open folder levels.
+    struct rlimit limit = {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        const rlim_t spare = limit.rlim_cur > OpenLevels + 64 ? limit.rlim_cur - OpenLevels - 64 : 1;
+        m_batchFiles = spare < BatchFiles ? static_cast<std::size_t>(spare) : BatchFiles;
+    }
 }
 
 bool Remover::removePath(const std::string& path)
@@ -125,6 +138,7 @@ bool Remover::removePath(const std::string& path)
     FdCloser closer(parentFd);
     Level root;
     root.fd = parentFd;
+    m_failed = false;
 
     struct stat info = {};
     if (fstatat(parentFd, base.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -134,7 +148,9 @@ bool Remover::removePath(const std::string& path)
         m_reporter.failure(path, error);
         return false;
     }
-    return removeEntry(root, base, path, info);
+    // Whatever still waits in the batch goes now, while the starting folder is open.
+    const bool removed = removeEntry(root, base, path, info);
+    return removeBatch() && removed;
 }
 
 bool Remover::removeEntry(Level& dir, const std::string& name, const std::string& display, const struct stat& info)
@@ -211,8 +227,33 @@ bool Remover::removeTree(Level& parent, const std::string& name, const std::stri
         return false;
     }
 
+    // The files first, small ones gathered into the batch; then the subfolders.
     bool ok = true;
+    std::vector<std::string> folders;
     for (const std::string& child : names) {
+        if (interrupted()) {
+            dropBatch();
+            return false;
+        }
+        const std::string shown = childDisplay(display, child);
+        struct stat childInfo = {};
+        if (fstatat(level.fd, child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) {
+                m_reporter.failure(shown, errno);
+                ok = false;
+            }
+            continue;
+        }
+        if (S_ISDIR(childInfo.st_mode) && m_options.recursive) {
+            folders.push_back(child);
+            continue;
+        }
+        const bool removed = batchable(childInfo) ? addToBatch(level, child, shown, childInfo)
+                                                  : removeEntry(level, child, shown, childInfo);
+        if (!removed)
+            ok = false;
+    }
+    for (const std::string& child : folders) {
         if (interrupted())
             return false;
         if (level.fd < 0) {
@@ -241,7 +282,17 @@ bool Remover::removeTree(Level& parent, const std::string& name, const std::stri
         m_reporter.failure(display, "changed while being removed");
         return false;
     }
-    if (unlinkat(parent.fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+    if (!m_batch.empty()) {
+        // Files of ours wait in the batch, maybe in here: the folder goes after them.
+        std::size_t index = 0;
+        if (batchFolder(parent, index)) {
+            m_batchRemovals.push_back({index, name, display});
+            return true;
+        }
+        if (!removeBatch())
+            return false;
+    }
+    if (m_disk.unlink(parent.fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
         m_reporter.failure(display, errno);
         return false;
     }
@@ -260,7 +311,7 @@ bool Remover::removeFile(int dirFd, const std::string& name, const std::string& 
     }
     if (interrupted())
         return false;
-    if (unlinkat(dirFd, current.c_str(), 0) != 0 && errno != ENOENT) {
+    if (m_disk.unlink(dirFd, current.c_str(), 0) != 0 && errno != ENOENT) {
         m_reporter.failure(display, errno);
         return false;
     }
@@ -269,6 +320,28 @@ bool Remover::removeFile(int dirFd, const std::string& name, const std::string& 
 }
 
 bool Remover::overwriteFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info)
+{
+    std::uint64_t size = 0;
+    const int fd = openToOverwrite(dirFd, name, display, info, size);
+    if (fd == NothingToOverwrite)
+        return true;
+    if (fd == OutOfDescriptors)
+        m_reporter.failure(display, EMFILE);
+    if (fd < 0)
+        return false;
+    FdCloser closer(fd);
+    const int error = m_overwriter.overwrite(fd, size, m_passes, m_reporter);
+    if (error == EINTR && interrupted())
+        return false;
+    if (error != 0) {
+        m_reporter.failure(display, error);
+        return false;
+    }
+    return true;
+}
+
+int Remover::openToOverwrite(int dirFd, const std::string& name, const std::string& display, const struct stat& info,
+                             std::uint64_t& size)
 {
     // O_NONBLOCK: should a fifo be swapped in, opening it must not hang.
     constexpr int WriteFlags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
@@ -288,28 +361,193 @@ bool Remover::overwriteFile(int dirFd, const std::string& name, const std::strin
     }
     if (fd < 0) {
         if (errno == ENOENT)
-            return true; // removed by someone else meanwhile: nothing left to overwrite
+            return NothingToOverwrite; // removed by someone else meanwhile
+        if (errno == EMFILE)
+            return OutOfDescriptors;
         m_reporter.failure(display, errno);
-        return false;
+        return Failed;
     }
-    FdCloser closer(fd);
-
     struct stat opened = {};
     if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || !sameFile(opened, info)) {
+        close(fd);
         m_reporter.failure(display, "changed while being removed");
-        return false;
+        return Failed;
     }
-    if (opened.st_nlink != 1 || opened.st_size <= 0)
-        return true; // a link appeared meanwhile, or it was emptied: nothing of ours to overwrite
+    if (opened.st_nlink != 1 || opened.st_size <= 0) {
+        close(fd); // a link appeared meanwhile, or it was emptied: nothing of ours to overwrite
+        return NothingToOverwrite;
+    }
+    size = static_cast<std::uint64_t>(opened.st_size);
+    return fd;
+}
 
-    const int error = m_overwriter.overwrite(fd, static_cast<std::uint64_t>(opened.st_size), m_passes, m_reporter);
-    if (error == EINTR && interrupted())
-        return false;
-    if (error != 0) {
-        m_reporter.failure(display, error);
+bool Remover::batchable(const struct stat& info) const
+{
+    return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size > 0
+           && static_cast<std::uint64_t>(info.st_size) <= BatchFileSize;
+}
+
+bool Remover::addToBatch(Level& dir, const std::string& name, const std::string& display, const struct stat& info)
+{
+    std::uint64_t size = 0;
+    bool ok = true;
+    std::size_t folder = 0;
+    if (!batchFolder(dir, folder)) {
+        ok = removeBatch();
+        if (!batchFolder(dir, folder)) {
+            m_reporter.failure(display, errno);
+            return false;
+        }
+    }
+    int fd = openToOverwrite(dir.fd, name, display, info, size);
+    if (fd == OutOfDescriptors && !m_batch.empty()) {
+        ok = removeBatch() && ok;
+        if (!batchFolder(dir, folder)) {
+            m_reporter.failure(display, errno);
+            return false;
+        }
+        fd = openToOverwrite(dir.fd, name, display, info, size);
+    }
+    if (fd == OutOfDescriptors) {
+        m_reporter.failure(display, EMFILE);
         return false;
     }
+    if (fd == Failed)
+        return false;
+    if (fd == NothingToOverwrite) // the one-file way looks at it afresh
+        return removeFile(dir.fd, name, display, info) && ok;
+    m_batch.push_back({fd, folder, name, display, size});
+    m_batchBytes += size;
+    if (batchFull())
+        ok = removeBatch() && ok;
+    return ok;
+}
+
+bool Remover::batchFull() const
+{
+    return m_batch.size() + m_batchFolders.size() >= m_batchFiles || m_batchBytes >= BatchBytes;
+}
+
+bool Remover::batchFolder(Level& dir, std::size_t& index)
+{
+    if (dir.batchGeneration == m_batchGeneration) {
+        index = dir.batchFolder;
+        return true;
+    }
+    const int fd = fcntl(dir.fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    m_batchFolders.push_back(fd);
+    dir.batchFolder = index = m_batchFolders.size() - 1;
+    dir.batchGeneration = m_batchGeneration;
     return true;
+}
+
+bool Remover::removeBatch()
+{
+    if (m_batch.empty() && m_batchRemovals.empty()) {
+        dropBatch();
+        return true;
+    }
+    std::vector<Overwriter::Target> targets;
+    targets.reserve(m_batch.size());
+    for (const Waiting& file : m_batch)
+        targets.push_back({file.fd, file.size, 0});
+    const int error = m_overwriter.overwriteTogether(targets, m_passes);
+    if (error != 0) {
+        if (!(error == EINTR && interrupted()))
+            for (const Waiting& file : m_batch)
+                m_reporter.failure(file.display, error);
+        m_failed = true;
+        dropBatch();
+        return false;
+    }
+    // Every pass of every file is durable now: only then do the names go, in the same order
+    // as for a single file (hidden, made durable, then unlinked).
+    bool ok = true;
+    std::vector<std::string> hidden(m_batch.size());
+    std::vector<bool> renamedIn(m_batchFolders.size(), false);
+    for (std::size_t i = 0; i < m_batch.size(); ++i) {
+        Waiting& file = m_batch[i];
+        close(file.fd);
+        file.fd = -1;
+        if (targets[i].error != 0) {
+            m_reporter.failure(file.display, targets[i].error);
+            ok = false;
+            continue;
+        }
+        hidden[i] = hideName(m_batchFolders[file.folder], file.name, false);
+        renamedIn[file.folder] = true;
+    }
+    syncRenames(renamedIn);
+    for (std::size_t i = 0; i < m_batch.size(); ++i) {
+        if (hidden[i].empty())
+            continue;
+        if (interrupted()) {
+            ok = false;
+            break;
+        }
+        const Waiting& file = m_batch[i];
+        m_reporter.removing(file.display);
+        if (m_disk.unlink(m_batchFolders[file.folder], hidden[i].c_str(), 0) != 0 && errno != ENOENT) {
+            m_reporter.failure(file.display, errno);
+            ok = false;
+            continue;
+        }
+        m_reporter.done();
+    }
+    if (!ok)
+        m_failed = true;
+    // The folders emptied meanwhile, deepest first as they were finished.
+    for (const WaitingFolder& folder : m_batchRemovals) {
+        if (interrupted()) {
+            ok = false;
+            break;
+        }
+        if (m_disk.unlink(m_batchFolders[folder.parent], folder.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+            // A folder that kept a file named above cannot go either; that is no news.
+            if (!(m_failed && (errno == ENOTEMPTY || errno == EEXIST)))
+                m_reporter.failure(folder.display, errno);
+            ok = false;
+        }
+    }
+    if (!ok)
+        m_failed = true;
+    dropBatch();
+    return ok;
+}
+
+void Remover::syncRenames(const std::vector<bool>& renamedIn)
+{
+    std::size_t folders = 0;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < renamedIn.size(); ++i)
+        if (renamedIn[i]) {
+            ++folders;
+            last = i;
+        }
+    if (folders == 0)
+        return;
+    // Several folders: one sync of the file system holds all their renames at once.
+    if (folders == 1 || m_disk.syncFileSystem(m_batchFolders[last]) != 0) {
+        for (std::size_t i = 0; i < renamedIn.size(); ++i)
+            if (renamedIn[i])
+                m_disk.syncFolder(m_batchFolders[i]);
+    }
+}
+
+void Remover::dropBatch()
+{
+    for (const Waiting& file : m_batch)
+        if (file.fd >= 0)
+            close(file.fd);
+    for (const int fd : m_batchFolders)
+        close(fd);
+    m_batch.clear();
+    m_batchRemovals.clear();
+    m_batchFolders.clear();
+    ++m_batchGeneration;
+    m_batchBytes = 0;
 }
 
 std::string Remover::randomNameLike(const std::string& name)
@@ -321,13 +559,14 @@ std::string Remover::randomNameLike(const std::string& name)
     return out;
 }
 
-std::string Remover::hideName(int dirFd, const std::string& name)
+std::string Remover::hideName(int dirFd, const std::string& name, bool durable)
 {
     // The old name is the last trace of the file; replace it by noise of the same length first.
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string hidden = randomNameLike(name);
-        if (renameat2(dirFd, name.c_str(), dirFd, hidden.c_str(), RENAME_NOREPLACE) == 0) {
-            fsync(dirFd);
+        if (m_disk.rename(dirFd, name.c_str(), hidden.c_str(), RENAME_NOREPLACE) == 0) {
+            if (durable)
+                m_disk.syncFolder(dirFd);
             return hidden;
         }
         if (errno == EEXIST)
@@ -337,8 +576,9 @@ std::string Remover::hideName(int dirFd, const std::string& name)
             struct stat existing = {};
             if (fstatat(dirFd, hidden.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
                 continue;
-            if (errno == ENOENT && renameat(dirFd, name.c_str(), dirFd, hidden.c_str()) == 0) {
-                fsync(dirFd);
+            if (errno == ENOENT && m_disk.rename(dirFd, name.c_str(), hidden.c_str(), 0) == 0) {
+                if (durable)
+                    m_disk.syncFolder(dirFd);
                 return hidden;
             }
         }

@@ -9,6 +9,8 @@ namespace qznb {
 //   removing <path>      before each file (anything but a folder) is touched
 //   <N>%                 overwrite progress of that file, N rising, at most once per percent
 //   done                 the file is gone
+// Small files inside a folder are overwritten in batches; each one's "removing" and "done"
+// lines then follow one another once it is gone.
 class Reporter {
 public:
     explicit Reporter(bool verbose) : m_verbose(verbose) {}

@@ -1,5 +1,6 @@
 // qznb: overwrites files before removing them. Driven by the removal engine with
 // "-v -f [-s|-m] [-r] -- PATH"; see Reporter.h for the verbose output it parses.
+#include "Disk.h"
 #include "Interrupt.h"
 #include "Options.h"
 #include "Overwriter.h"
@@ -49,7 +50,8 @@ int main(int argc, char** argv)
         writeError("cannot obtain random numbers from the system");
         return 1;
     }
-    qznb::Overwriter overwriter(random);
+    qznb::Disk disk;
+    qznb::Overwriter overwriter(random, disk);
     if (!overwriter.allocate()) {
         writeError("out of memory");
         return 1;
@@ -57,7 +59,7 @@ int main(int argc, char** argv)
     raiseDescriptorLimit();
 
     const qznb::Reporter reporter(options.verbose);
-    qznb::Remover remover(options, reporter, overwriter, random);
+    qznb::Remover remover(options, reporter, overwriter, random, disk);
     bool ok = true;
     for (const std::string& path : options.paths) {
         if (qznb::interrupted())

@@ -1,8 +1,8 @@
 #include "ui/about/AboutWindowController.h"
 
+#include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
-#include "ui/main/WebPages.h"
 #include "ui/about/QZScrewView.h"
 #include "ui/views/Hyperlink.h"
 
@@ -77,12 +77,12 @@ void AboutWindowController::awakeFromNib()
 void AboutWindowController::setupAboutWindow()
 {
     if (m_supportLink) {
-        m_supportLink->setText(hyperlinkFromString(QStringLiteral("Nimbrel Support"), WebPages::site(QStringLiteral("/support/"))));
+        m_supportLink->setText(hyperlinkFromString(QStringLiteral("Nimbrel Support"), platform::WebPages::site(QStringLiteral("/support/"))));
         m_supportLink->setAlignment(Qt::AlignCenter);
     }
     if (m_companyLink) {
         m_companyLink->setText(
-            hyperlinkFromString(QStringLiteral("Learn more about Mac Security"), WebPages::site(QStringLiteral("/"))));
+            hyperlinkFromString(QStringLiteral("Learn more about Mac Security"), platform::WebPages::site(QStringLiteral("/"))));
         m_companyLink->setAlignment(Qt::AlignCenter);
     }
     for (const auto &screw : std::as_const(m_screws)) {

@@ -1,5 +1,7 @@
 #include "ui/animation/QZShredAnimationWindow.h"
 
+#include "platform/Compositing.h"
+
 QZShredAnimationWindow::QZShredAnimationWindow(const QRect &contentRect, Qt::WindowFlags style, QWidget *parent)
     : QWidget(parent)
 {
@@ -7,7 +9,9 @@ QZShredAnimationWindow::QZShredAnimationWindow(const QRect &contentRect, Qt::Win
     // A tool window stays above the window it is attached to and takes no focus.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint | Qt::WindowTransparentForInput
                    | Qt::WindowDoesNotAcceptFocus);
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Without a compositor alpha blends with nothing: the strips view shapes this window to
+    // what it draws instead, and the window keeps the desktop's visual.
+    setAttribute(Qt::WA_TranslucentBackground, platform::windowsAreComposited());
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_ShowWithoutActivating);
     if (!contentRect.isNull())

@@ -4,9 +4,9 @@
 #include "platform/Image.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
+#include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
-#include "ui/main/WebPages.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>
@@ -61,7 +61,7 @@ void AlertTextPrompt::checkBrindlecoveInfoStatus()
         && qAbs(stamp.toDateTime().secsTo(QDateTime::currentDateTimeUtc())) < kWeekSeconds)
         return;
 
-    QNetworkRequest request(WebPages::download(QStringLiteral("/version/qzalert.txt")));
+    QNetworkRequest request(platform::WebPages::download(QStringLiteral("/version/qzalert.txt")));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(m_timeoutMs);
@@ -133,7 +133,7 @@ void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
 
 void AlertTextPrompt::openAndClose(const QString &path)
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(path + kCampaign));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(path + kCampaign));
     if (m_panel)
         m_panel->close();
 }

@@ -4,8 +4,8 @@
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/UserDefaults.h"
+#include "platform/WebPages.h"
 #include "platform/Workspace.h"
-#include "ui/main/WebPages.h"
 
 #include <QStringList>
 
@@ -61,23 +61,23 @@ int RatingPrompt::compareNewVersionNumber(const QString &newVersion, const QStri
     return 0;
 }
 
-bool RatingPrompt::checkAppRatingStatus()
+LaunchChain RatingPrompt::checkAppRatingStatus()
 {
     auto &defaults = platform::UserDefaults::standardUserDefaults();
     if (defaults.boolForKey(kRatedKey)) {
         const QString rated = defaults.stringForKey(kRatedVersionKey);
         if (!rated.isEmpty() && compareNewVersionNumber(m_version, rated) <= 0)
-            return true;
+            return LaunchChain::Next;
         // A newer version than the one rated (or no record of which): start counting again.
         defaults.setBool(false, kRatedKey);
         defaults.setInteger(0, keys::RunCount);
-        return false;
+        return LaunchChain::Stop;
     }
     if (!defaults.boolForKey(kDeclinedKey) && defaults.integerForKey(keys::RunCount) >= 5) {
         displayAppRatingAlert();
-        return false;
+        return LaunchChain::Stop;
     }
-    return true;
+    return LaunchChain::Next;
 }
 
 void RatingPrompt::displayAppRatingAlert()
@@ -100,12 +100,12 @@ void RatingPrompt::displayAppRatingAlert()
     if (answer == platform::Alert::FirstButtonReturn) {
         defaults.setBool(true, kRatedKey);
         defaults.setObject(m_version, kRatedVersionKey);
-        workspace.openURL(WebPages::rating(QStringLiteral("/mac/nimbrel/rate")));
+        workspace.openURL(platform::WebPages::rating(QStringLiteral("/mac/nimbrel/rate")));
     } else if (answer == platform::Alert::SecondButtonReturn) {
         defaults.setInteger(0, keys::RunCount);
     } else if (answer == platform::Alert::ThirdButtonReturn) {
         defaults.setInteger(0, keys::RunCount);
-        workspace.openURL(WebPages::site(QStringLiteral("/support/")));
+        workspace.openURL(platform::WebPages::site(QStringLiteral("/support/")));
     }
     if (alert.suppressionButtonState())
         defaults.setBool(true, kDeclinedKey);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/launch/LaunchChain.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -17,8 +19,9 @@ public:
     void setApplicationVersion(const QString &version) { m_version = version; }
     void setMainWindow(QWidget *window) { m_mainWindow = window; }
 
-    // True when the launch chain goes on to the next prompt.
-    bool checkAppRatingStatus();
+    // Whether the launch chain goes on: Stop when the alert was shown, or when a newer
+    // version than the rated one starts counting again.
+    LaunchChain checkAppRatingStatus();
     void displayAppRatingAlert();
 
     // 1 when `newVersion` is greater, -1 when smaller, 0 when equal, comparing major, minor

@@ -38,17 +38,17 @@ void TempCleaningPrompt::setTempCleaningPanel(TempCleaningPanel *panel)
         connect(panel->tempCleaningButton(), &QPushButton::clicked, this, &TempCleaningPrompt::hideTempCleaningPanel);
 }
 
-bool TempCleaningPrompt::checkTempDir()
+LaunchChain TempCleaningPrompt::checkTempDir()
 {
     if (!m_fileControl)
-        return false;
+        return LaunchChain::Next;
     // Every folder a run may have set items aside in, on any disk; empty ones go first.
     TemporaryFolder::removeEmptyFolders();
     bool leftovers = false;
     for (const QString &folder : TemporaryFolder::setAsideFolders())
         leftovers = leftovers || m_fileControl->itemCountForPath(folder) > 0;
     if (!leftovers)
-        return false;
+        return LaunchChain::Next;
     const int answer = platform::Alert::runAlertPanel(
         QStringLiteral("Temporary File Alert"),
         QStringLiteral("Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel to "
@@ -56,7 +56,7 @@ bool TempCleaningPrompt::checkTempDir()
         QStringLiteral("Yes"), QStringLiteral("No"));
     if (answer == platform::Alert::AlertDefaultReturn)
         showTempCleaningPanel();
-    return true;
+    return LaunchChain::Stop;
 }
 
 void TempCleaningPrompt::showTempCleaningPanel()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/launch/LaunchChain.h"
 #include "ui/launch/TempCleaningPanel.h"
 
 #include <QObject>
@@ -33,8 +34,8 @@ public:
     TempCleaningPanel *tempCleaningPanel() const { return m_panel; }
     void setMainWindow(QWidget *window) { m_mainWindow = window; }
 
-    // True when the folder held files and the user was asked (the launch chain ends here).
-    bool checkTempDir();
+    // Stop when the folder held files and the user was asked.
+    LaunchChain checkTempDir();
     // Returns when the panel has been closed.
     void showTempCleaningPanel();
     void hideTempCleaningPanel();

@@ -5,7 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
-#include "platform/VendorServices.h"
+#include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
 #include "ui/main/AlertController.h"
@@ -13,7 +13,6 @@
 #include "ui/main/MainWindow.h"
 #include "ui/results/QZRichTextCell.h"
 #include "ui/results/ResultsController.h"
-#include "ui/main/WebPages.h"
 #include "ui/launch/AlertTextPrompt.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/launch/TempCleaningPrompt.h"
@@ -153,34 +152,6 @@ void AppController::post(const QString &name)
     platform::NotificationCenter::defaultCenter().post(name, this);
 }
 
-bool AppController::isMainWindowKey() const
-{
-    return m_mainWindow && m_mainWindow->isActiveWindow();
-}
-
-bool AppController::showsMainView() const
-{
-    return m_mainWindow && m_mainView && m_mainWindow->contentView() == m_mainView;
-}
-
-bool AppController::showsResultsView() const
-{
-    return m_mainWindow && m_resultsView && m_mainWindow->contentView() == m_resultsView;
-}
-
-bool AppController::windowShouldZoom()
-{
-    if (!m_mainWindow || !m_mainWindow->hasChildWindows())
-        return true;
-    m_zoomInProgress = true;
-    sendStartResize();
-    if (!m_mainWindow->isZoomed())
-        platform::Timer::scheduledTimer(0.05, this, [this] { tipZoomTimerFire(); });
-    else
-        platform::Timer::scheduledTimer(0.15, this, [this] { tipUnZoomTimerFire(); });
-    return true;
-}
-
 void AppController::displayMainWindow()
 {
     if (!m_mainWindow)
@@ -206,20 +177,6 @@ void AppController::tipTimerFire()
     m_enableScanMenu = true;
     updateMenuItems();
     checkTempDir();
-}
-
-void AppController::tipUnZoomTimerFire()
-{
-    sendEndResize();
-    m_isZoomed = false;
-    m_zoomInProgress = false;
-}
-
-void AppController::tipZoomTimerFire()
-{
-    sendEndZoomResize();
-    m_isZoomed = true;
-    m_zoomInProgress = false;
 }
 
 void AppController::showNoAppsSelectedAlert()
@@ -318,72 +275,6 @@ void AppController::startScan()
     platform::Timer::scheduledTimer(0.15, this, [this] { resultsTipTimerFire(); });
 }
 
-void AppController::resultsTipTimerFire()
-{
-    post(QStringLiteral("ResultsTips"));
-}
-
-void AppController::startResizeCheck()
-{
-    if (!m_zoomInProgress)
-        sendStartResize();
-}
-
-void AppController::endResizeCheck()
-{
-    if (!m_zoomInProgress)
-        sendEndResize();
-}
-
-void AppController::sendStartResize()
-{
-    if (!isMainWindowKey() && !m_prefsTipToggle)
-        return;
-    if (!m_mainWindow || !m_mainWindow->hasChildWindows() || !m_setupComplete)
-        return;
-    if (showsMainView())
-        post(QStringLiteral("MainTipsEnd"));
-    else if (showsResultsView())
-        post(QStringLiteral("ResultsTipsEnd"));
-}
-
-void AppController::sendEndResize()
-{
-    if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
-        return;
-    if (showsMainView())
-        post(QStringLiteral("MainTips"));
-    else if (showsResultsView())
-        post(QStringLiteral("ResultsTips"));
-}
-
-void AppController::sendEndZoomResize()
-{
-    if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
-        return;
-    if (showsMainView())
-        post(QStringLiteral("MainTipsZoom"));
-    else if (showsResultsView())
-        post(QStringLiteral("ResultsTipsZoom"));
-}
-
-void AppController::tipsOn()
-{
-    m_prefsTipToggle = true;
-    if (m_isZoomed)
-        sendEndZoomResize();
-    else
-        sendEndResize();
-    m_prefsTipToggle = false;
-}
-
-void AppController::tipsOff()
-{
-    m_prefsTipToggle = true;
-    sendStartResize();
-    m_prefsTipToggle = false;
-}
-
 bool AppController::askQuitQuestion(bool &asked)
 {
     asked = false;
@@ -463,7 +354,7 @@ QStringList AppController::getSyncEnabledBrowsers() const
 void AppController::showBrowserSyncInstructions()
 {
     platform::Workspace::sharedWorkspace().openURL(
-        QUrl(platform::VendorServices::siteAddress() + QStringLiteral("/guide_nb#nb_browsersync")));
+        platform::WebPages::site(QStringLiteral("/guide_nb#nb_browsersync")));
 }
 
 void AppController::setFileControl(FileController *control)
@@ -488,13 +379,13 @@ void AppController::setQzPanel(PromoPanel *panel)
 
 void AppController::checkTempDir()
 {
-    if (!m_tempCleaningPrompt->checkTempDir())
+    if (m_tempCleaningPrompt->checkTempDir() == LaunchChain::Next)
         checkAppRatingStatus();
 }
 
 void AppController::checkAppRatingStatus()
 {
-    if (m_ratingPrompt->checkAppRatingStatus())
+    if (m_ratingPrompt->checkAppRatingStatus() == LaunchChain::Next)
         checkBrindlecoveInfoStatus();
 }
 
@@ -505,15 +396,15 @@ void AppController::checkBrindlecoveInfoStatus()
 
 void AppController::showGuide()
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/guide_nb")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/guide_nb")));
 }
 
 void AppController::showHelp()
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/support")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/support")));
 }
 
 void AppController::showPodcast()
 {
-    platform::Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/podcast")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/podcast")));
 }

@@ -27,7 +27,7 @@ class TempCleaningPrompt;
 
 // The controller of the main window: shows it, runs the Scan action with its checks, switches
 // to the results view, hides and re-shows the tips around resizes and zooms, and asks before
-// quitting while results wait or a cleaning runs.
+// quitting while results wait or a cleaning runs. The tips' part lives in AppControllerTips.cpp.
 class AppController : public QObject
 {
     Q_OBJECT

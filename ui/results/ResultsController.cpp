@@ -11,6 +11,7 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/VendorServices.h"
+#include "platform/WebPages.h"
 #include "ui/main/AlertController.h"
 #include "ui/results/QZStatusCell.h"
 #include "ui/results/ResultsColumns.h"
@@ -421,7 +422,7 @@ void ResultsController::displayShredResults()
 void ResultsController::setupTweetLink()
 {
     const CleaningSummary summary = runSummary();
-    const QString productPage = platform::VendorServices::siteAddress() + kProductPagePath;
+    const QString productPage = platform::WebPages::siteAddress() + kProductPagePath;
     const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(QStringLiteral("socialHost")), productPage);
     if (QLabel *link = m_tweetLink) {
         link->setAlignment(Qt::AlignCenter);

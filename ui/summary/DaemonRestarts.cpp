@@ -1,25 +1,6 @@
 #include "ui/summary/DaemonRestarts.h"
 
-#include "platform/Task.h"
-
-#include <QMutex>
-#include <QMutexLocker>
-
-namespace {
-
-QMutex toolMutex;
-QString &tool()
-{
-    static QString path = QStringLiteral("/usr/bin/killall");
-    return path;
-}
-
-} // namespace
-
-bool DaemonRestarts::cfprefsdApplies(int gestaltMajor, int gestaltMinor)
-{
-    return gestaltMajor > 10 || (gestaltMajor == 10 && gestaltMinor > 8);
-}
+#include "core/RestartTool.h"
 
 bool DaemonRestarts::sharedfilelistdApplies(const std::optional<platform::OperatingSystemVersion> &version)
 {
@@ -28,9 +9,7 @@ bool DaemonRestarts::sharedfilelistdApplies(const std::optional<platform::Operat
 
 bool DaemonRestarts::cfprefsdAppliesHere()
 {
-    using platform::Gestalt;
-    return cfprefsdApplies(Gestalt::value(Gestalt::gestaltSystemVersionMajor),
-                           Gestalt::value(Gestalt::gestaltSystemVersionMinor));
+    return platform::Gestalt::isTenNineOrLater();
 }
 
 bool DaemonRestarts::sharedfilelistdAppliesHere()
@@ -40,17 +19,5 @@ bool DaemonRestarts::sharedfilelistdAppliesHere()
 
 bool DaemonRestarts::restart(const QString &daemon)
 {
-    return platform::Task::launchDetached(toolPath(), {QStringLiteral("-SIGTERM"), daemon});
-}
-
-QString DaemonRestarts::toolPath()
-{
-    QMutexLocker lock(&toolMutex);
-    return tool();
-}
-
-void DaemonRestarts::setToolPath(const QString &path)
-{
-    QMutexLocker lock(&toolMutex);
-    tool() = path;
+    return RestartTool::signal(daemon, RestartTool::Signal::Term);
 }

@@ -6,7 +6,7 @@
 #include "platform/ProcessInfo.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
-#include "platform/VendorServices.h"
+#include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "ui/wizard/FirstResponder.h"
@@ -171,7 +171,7 @@ bool WizardController::displayViewController(const Page &page)
 
 QUrl WizardController::webPageURL()
 {
-    return QUrl(platform::VendorServices::siteAddress() + kWebPagePath);
+    return platform::WebPages::site(kWebPagePath);
 }
 
 void WizardController::webViewDidStartProvisionalLoadForFrame(platform::WebView *)

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// Paths are QStrings throughout the program, but file names on disk are bytes. Bytes that are
+// not valid UTF-8 decode to the lone surrogates U+DC80..U+DCFF (one per byte) and encode back
+// to the same bytes, so every name survives a round trip through a QString.
+QByteArray encodePath(const QString &path);
+QString decodePath(const QByteArray &bytes);
+
+} // namespace platform

@@ -1,0 +1,241 @@
+#include "platform/PlistNodes.h"
+
+#include "platform/PlistShape.h"
+#include "platform/PropertyList.h"
+
+#include <QDateTime>
+
+#include <cstring>
+#include <limits>
+
+namespace platform::plistnodes {
+
+namespace {
+
+// Property list dates count from 2001-01-01 00:00:00 UTC.
+constexpr qint64 kReferenceDateMSecs = Q_INT64_C(978307200000);
+
+// libplist keeps integers as 64 bits plus a hidden width; a value above the signed range is
+// either a negative number or a large unsigned one, and only the XML text tells which.
+bool isLargeUnsigned(plist_t node)
+{
+    uint64_t raw = 0;
+    plist_get_uint_val(node, &raw);
+    if (raw <= static_cast<uint64_t>(std::numeric_limits<qint64>::max()))
+        return false;
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    if (!xml)
+        return false;
+    const bool negative = QByteArray(xml, int(length)).contains("<integer>-");
+    plist_to_xml_free(xml);
+    return !negative;
+}
+
+plist_t newLargeUnsigned(quint64 value)
+{
+    const QByteArray xml = "<plist version=\"1.0\"><integer>" + QByteArray::number(value)
+                           + "</integer></plist>";
+    plist_t node = nullptr;
+    plist_from_xml(xml.constData(), uint32_t(xml.size()), &node);
+    return node ? node : plist_new_uint(value);
+}
+
+plist_t mapToNode(const QVariantMap &map, int depth)
+{
+    plist_t dict = plist_new_dict();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (plist_t child = variantToNode(it.value(), depth + 1))
+            plist_dict_set_item(dict, it.key().toUtf8().constData(), child);
+    }
+    return dict;
+}
+
+plist_t listToNode(const QVariantList &list, int depth)
+{
+    plist_t array = plist_new_array();
+    for (const QVariant &item : list) {
+        if (plist_t child = variantToNode(item, depth + 1))
+            plist_array_append_item(array, child);
+    }
+    return array;
+}
+
+plist_t dateToNode(const QDateTime &date)
+{
+    const qint64 msecs = date.toMSecsSinceEpoch() - kReferenceDateMSecs;
+    qint64 secs = msecs / 1000;
+    qint64 rest = msecs % 1000;
+    if (rest < 0) {
+        --secs;
+        rest += 1000;
+    }
+    return plist_new_date(int32_t(secs), int32_t(rest * 1000));
+}
+
+} // namespace
+
+std::vector<std::pair<QByteArray, plist_t>> childrenOf(plist_t node)
+{
+    std::vector<std::pair<QByteArray, plist_t>> children;
+    if (PLIST_IS_ARRAY(node)) {
+        const uint32_t n = plist_array_get_size(node);
+        for (uint32_t i = 0; i < n; ++i)
+            children.emplace_back(QByteArray(), plist_array_get_item(node, i));
+    } else if (PLIST_IS_DICT(node)) {
+        forEachDictItem(node, [&children](const char *key, plist_t child) {
+            children.emplace_back(QByteArray(key), child);
+        });
+    }
+    return children;
+}
+
+bool sameLeaf(plist_t a, plist_t b)
+{
+    const plist_type type = plist_get_node_type(a);
+    if (type != plist_get_node_type(b))
+        return false;
+    if (type == PLIST_STRING) {
+        uint64_t la = 0, lb = 0;
+        const char *sa = plist_get_string_ptr(a, &la);
+        const char *sb = plist_get_string_ptr(b, &lb);
+        return la == lb && (la == 0 || std::memcmp(sa, sb, size_t(la)) == 0);
+    }
+    if (type == PLIST_ARRAY || type == PLIST_DICT)
+        return true; // their children are compared one by one
+    return plist_compare_node_value(a, b) != 0;
+}
+
+plist_t variantToNode(const QVariant &value, int depth)
+{
+    if (depth > plistshape::maxDepth)
+        return nullptr;
+    if (!value.isValid())
+        return nullptr;
+    if (value.metaType() == QMetaType::fromType<PlistUid>())
+        return plist_new_uid(value.value<PlistUid>().value);
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        return plist_new_bool(value.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+        return plist_new_uint(uint64_t(value.toLongLong()));
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::UChar:
+    case QMetaType::ULongLong: {
+        const quint64 v = value.toULongLong();
+        if (v > quint64(std::numeric_limits<qint64>::max()))
+            return newLargeUnsigned(v);
+        return plist_new_uint(v);
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plist_new_real(value.toDouble());
+    case QMetaType::QString:
+        return plist_new_string(value.toString().toUtf8().constData());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return plist_new_data(bytes.constData(), uint64_t(bytes.size()));
+    }
+    case QMetaType::QDateTime:
+        return dateToNode(value.toDateTime());
+    case QMetaType::QVariantMap:
+        return mapToNode(value.toMap(), depth);
+    case QMetaType::QVariantHash: {
+        QVariantMap map;
+        const QVariantHash hash = value.toHash();
+        for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+            map.insert(it.key(), it.value());
+        return mapToNode(map, depth);
+    }
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+        return listToNode(value.toList(), depth);
+    default:
+        break;
+    }
+    return nullptr;
+}
+
+QVariant nodeToVariant(plist_t node, int depth)
+{
+    if (!node || depth > plistshape::maxDepth)
+        return {};
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return QVariant(b != 0);
+    }
+    case PLIST_UINT: {
+        uint64_t raw = 0;
+        plist_get_uint_val(node, &raw);
+        if (isLargeUnsigned(node))
+            return QVariant(quint64(raw));
+        return QVariant(qint64(raw));
+    }
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        return QVariant(d);
+    }
+    case PLIST_STRING: {
+        // The pointer form, because the copying getter aborts on a string holding a NUL.
+        uint64_t length = 0;
+        const char *s = plist_get_string_ptr(node, &length);
+        return s ? QString::fromUtf8(s, qsizetype(length)) : QString(QLatin1String(""));
+    }
+    case PLIST_KEY: {
+        char *s = nullptr;
+        plist_get_key_val(node, &s);
+        QString text = keyString(s ? s : "");
+        std::free(s);
+        return text;
+    }
+    case PLIST_DATA: {
+        char *bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        QByteArray data(bytes ? bytes : "", qsizetype(length));
+        std::free(bytes);
+        return data;
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        const qint64 msecs = kReferenceDateMSecs + qint64(sec) * 1000 + usec / 1000;
+        return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+    }
+    case PLIST_UID: {
+        uint64_t v = 0;
+        plist_get_uid_val(node, &v);
+        return QVariant::fromValue(PlistUid{v});
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t n = plist_array_get_size(node);
+        list.reserve(int(n));
+        for (uint32_t i = 0; i < n; ++i)
+            list.append(nodeToVariant(plist_array_get_item(node, i), depth + 1));
+        return list;
+    }
+    case PLIST_DICT: {
+        QVariantMap map;
+        forEachDictItem(node, [&map, depth](const char *key, plist_t child) {
+            map.insert(keyString(key), nodeToVariant(child, depth + 1));
+        });
+        return map;
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace platform::plistnodes

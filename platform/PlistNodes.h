@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+// PropertyList's own traffic with libplist nodes: walking a tree without recursing, comparing
+// leaves, and turning nodes into QVariants and back (no deeper than plistshape::maxDepth).
+namespace platform::plistnodes {
+
+inline QString keyString(const char *key)
+{
+    return QString::fromUtf8(key);
+}
+
+// Calls fn(key, child) for every entry of a dictionary node, in the list's own order.
+template <class Fn>
+void forEachDictItem(plist_t dict, Fn fn)
+{
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(dict, &it);
+    for (;;) {
+        char *key = nullptr;
+        plist_t child = nullptr;
+        plist_dict_next_item(dict, it, &key, &child);
+        if (!child) {
+            std::free(key);
+            break;
+        }
+        fn(static_cast<const char *>(key), child);
+        std::free(key);
+    }
+    std::free(it);
+}
+
+// The children of a container in order (a dictionary's values only, with their keys).
+std::vector<std::pair<QByteArray, plist_t>> childrenOf(plist_t node);
+
+// Calls fn(node) for every node depth first, children in order, without recursing.
+template <class Fn>
+void forEachNode(plist_t root, Fn fn)
+{
+    std::vector<plist_t> pending{root};
+    while (!pending.empty()) {
+        plist_t node = pending.back();
+        pending.pop_back();
+        fn(node);
+        const auto children = childrenOf(node);
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back(it->second);
+    }
+}
+
+// Same type and value, bit for bit where the type allows (a real's sign of zero, an
+// integer's width, a date's fraction).
+bool sameLeaf(plist_t a, plist_t b);
+
+// Nothing for values a property list cannot hold (an invalid QVariant among them).
+plist_t variantToNode(const QVariant &value, int depth = 0);
+// UIDs as PlistUid, dates as UTC QDateTime; nothing for a null node.
+QVariant nodeToVariant(plist_t node, int depth = 0);
+
+} // namespace platform::plistnodes

@@ -1,0 +1,115 @@
+#include "ui/main/AppController.h"
+
+#include "platform/Timer.h"
+#include "ui/main/MainWindow.h"
+
+// The tips are child windows of the main window: they are taken down while it is resized or
+// zoomed and shown again once it settles.
+
+bool AppController::isMainWindowKey() const
+{
+    return m_mainWindow && m_mainWindow->isActiveWindow();
+}
+
+bool AppController::showsMainView() const
+{
+    return m_mainWindow && m_mainView && m_mainWindow->contentView() == m_mainView;
+}
+
+bool AppController::showsResultsView() const
+{
+    return m_mainWindow && m_resultsView && m_mainWindow->contentView() == m_resultsView;
+}
+
+bool AppController::windowShouldZoom()
+{
+    if (!m_mainWindow || !m_mainWindow->hasChildWindows())
+        return true;
+    m_zoomInProgress = true;
+    sendStartResize();
+    if (!m_mainWindow->isZoomed())
+        platform::Timer::scheduledTimer(0.05, this, [this] { tipZoomTimerFire(); });
+    else
+        platform::Timer::scheduledTimer(0.15, this, [this] { tipUnZoomTimerFire(); });
+    return true;
+}
+
+void AppController::tipUnZoomTimerFire()
+{
+    sendEndResize();
+    m_isZoomed = false;
+    m_zoomInProgress = false;
+}
+
+void AppController::tipZoomTimerFire()
+{
+    sendEndZoomResize();
+    m_isZoomed = true;
+    m_zoomInProgress = false;
+}
+
+void AppController::resultsTipTimerFire()
+{
+    post(QStringLiteral("ResultsTips"));
+}
+
+void AppController::startResizeCheck()
+{
+    if (!m_zoomInProgress)
+        sendStartResize();
+}
+
+void AppController::endResizeCheck()
+{
+    if (!m_zoomInProgress)
+        sendEndResize();
+}
+
+void AppController::sendStartResize()
+{
+    if (!isMainWindowKey() && !m_prefsTipToggle)
+        return;
+    if (!m_mainWindow || !m_mainWindow->hasChildWindows() || !m_setupComplete)
+        return;
+    if (showsMainView())
+        post(QStringLiteral("MainTipsEnd"));
+    else if (showsResultsView())
+        post(QStringLiteral("ResultsTipsEnd"));
+}
+
+void AppController::sendEndResize()
+{
+    if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
+        return;
+    if (showsMainView())
+        post(QStringLiteral("MainTips"));
+    else if (showsResultsView())
+        post(QStringLiteral("ResultsTips"));
+}
+
+void AppController::sendEndZoomResize()
+{
+    if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
+        return;
+    if (showsMainView())
+        post(QStringLiteral("MainTipsZoom"));
+    else if (showsResultsView())
+        post(QStringLiteral("ResultsTipsZoom"));
+}
+
+void AppController::tipsOn()
+{
+    m_prefsTipToggle = true;
+    if (m_isZoomed)
+        sendEndZoomResize();
+    else
+        sendEndResize();
+    m_prefsTipToggle = false;
+}
+
+void AppController::tipsOff()
+{
+    m_prefsTipToggle = true;
+    sendStartResize();
+    m_prefsTipToggle = false;
+}
