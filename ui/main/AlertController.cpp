@@ -284,26 +284,27 @@ void AlertController::postContinue()
 {
     if (!m_alertParent)
         return;
+    QString name;
     switch (*m_alertParent) {
     case keys::AlertParent::AppControl:
-        return platform::NotificationCenter::defaultCenter().post(keys::StartScanNotification, this);
+        name = keys::StartScanNotification;
+        break;
     case keys::AlertParent::ResultsControl:
-        return platform::NotificationCenter::defaultCenter().post(keys::StartShredNotification, this);
+        name = keys::StartShredNotification;
+        break;
     case keys::AlertParent::ResultsControlSingleEntry:
-        return platform::NotificationCenter::defaultCenter().post(keys::ContinueShredNotification, this);
+        name = keys::ContinueShredNotification;
+        break;
     }
+    platform::NotificationCenter::defaultCenter().post(name, this);
 }
 
 void AlertController::postCancel()
 {
-    if (!m_alertParent)
+    // A scan's request needs no word back: the scan simply does not start.
+    if (!m_alertParent || *m_alertParent == keys::AlertParent::AppControl)
         return;
-    switch (*m_alertParent) {
-    case keys::AlertParent::AppControl:
-        return; // a scan has nothing to cancel once the alert is gone
-    case keys::AlertParent::ResultsControl:
-        return platform::NotificationCenter::defaultCenter().post(keys::CancelShredNotification, this);
-    case keys::AlertParent::ResultsControlSingleEntry:
-        return platform::NotificationCenter::defaultCenter().post(keys::SkipShredItemNotification, this);
-    }
+    const QString name = *m_alertParent == keys::AlertParent::ResultsControl ? keys::CancelShredNotification
+                                                                              : keys::SkipShredItemNotification;
+    platform::NotificationCenter::defaultCenter().post(name, this);
 }
