@@ -43,6 +43,8 @@
 
 #include <QCoreApplication>
 
+using namespace Qt::StringLiterals;
+
 std::unique_ptr<MainInterface> MainInterface::load()
 {
     // Settings first: every controller may read one while it is made or woken.
@@ -145,10 +147,10 @@ void MainInterface::wireOutlets()
     m_shredderAnimator->setMainWindow(m_mainWindow.get());
     m_shredderAnimator->setSlitView(form.shredderSlotView);
     auto *paperView = new platform::LayerView(m_mainWindow->resultsView());
-    paperView->setObjectName(QStringLiteral("paperView"));
+    paperView->setObjectName(u"paperView"_s);
     m_shredderAnimator->setPaperView(paperView);
     auto *stripsView = new QZStripsView(m_tearsAnimationWindow.get());
-    stripsView->setObjectName(QStringLiteral("animationView"));
+    stripsView->setObjectName(u"animationView"_s);
     stripsView->setGeometry(m_tearsAnimationWindow->rect());
     m_shredderAnimator->setAnimationView(stripsView);
     m_shredderAnimator->setTearsAnimationWindow(m_tearsAnimationWindow.get());

@@ -15,6 +15,8 @@
 
 #include <mutex>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
@@ -31,7 +33,7 @@ bool isHighSierraUpTo11()
 
 QVariantMap readDefaultsList(const QString &name)
 {
-    const QString path = platform::Bundle::mainBundle().pathForResource(name, QStringLiteral("plist"));
+    const QString path = platform::Bundle::mainBundle().pathForResource(name, u"plist"_s);
     const auto list = path.isEmpty() ? std::nullopt : platform::PropertyList::fromFile(path);
     if (!list || !list->isDictionary()) {
         // The list ships with the application; without it every setting reads NO or 0.
@@ -65,30 +67,30 @@ void NimbrelAppDelegate::registerDefaultsAndApplyRules()
 {
     const bool highSierra = isHighSierraUpTo11();
     const QVariantMap defaultsList =
-        readDefaultsList(highSierra ? QStringLiteral("HighSierraUserDefaults")
-                                    : QStringLiteral("UserDefaults"));
+        readDefaultsList(highSierra ? u"HighSierraUserDefaults"_s
+                                    : u"UserDefaults"_s);
 
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     defaults.registerDefaults(defaultsList);
     platform::UserDefaultsController::sharedUserDefaultsController().setInitialValues(defaultsList);
 
-    const QString level = QStringLiteral("secureDeleteLevel");
+    const QString level = u"secureDeleteLevel"_s;
     if (defaults.integerForKey(level) < 0)
         defaults.setInteger(0, level);
     else if (defaults.integerForKey(level) >= 3)
         defaults.setInteger(2, level);
 
     // The two old promotional switches live on in the new one; nothing here turns it off.
-    const QString alertSwitch = QStringLiteral("disableBrindlecoveAlert");
-    if (defaults.boolForKey(QStringLiteral("disableFW3Alert")))
+    const QString alertSwitch = u"disableBrindlecoveAlert"_s;
+    if (defaults.boolForKey(u"disableFW3Alert"_s))
         defaults.setBool(true, alertSwitch);
-    if (defaults.boolForKey(QStringLiteral("disablePodcastAlert")))
+    if (defaults.boolForKey(u"disablePodcastAlert"_s))
         defaults.setBool(true, alertSwitch);
 
     if (!isHighSierraUpTo11())
         return;
-    defaults.setBool(true, QStringLiteral("isHighSierra"));
-    for (const QString &key : {QStringLiteral("enableTips"), QStringLiteral("enableSFX"),
+    defaults.setBool(true, u"isHighSierra"_s);
+    for (const QString &key : {u"enableTips"_s, u"enableSFX"_s,
                                keys::EnableAnimations}) {
         if (defaults.boolForKey(key))
             defaults.setBool(false, key);
@@ -99,7 +101,7 @@ void NimbrelAppDelegate::applicationDidFinishLaunching()
 {
     if (!activity())
         setActivity(platform::ProcessInfo::processInfo().beginActivity(
-            kLaunchActivityOptions, QStringLiteral("App Launched")));
+            kLaunchActivityOptions, u"App Launched"_s));
 
     platform::VendorServices::sendTrackingReport();
     platform::VendorServices::setupIssuesController(true);
@@ -130,7 +132,7 @@ bool NimbrelAppDelegate::eventFilter(QObject *watched, QEvent *event)
 
 void NimbrelAppDelegate::testSound()
 {
-    platform::Sound::play(QStringLiteral("shredding-short"));
+    platform::Sound::play(u"shredding-short"_s);
 }
 
 void NimbrelAppDelegate::showFeedbackDialog()

@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
@@ -41,8 +43,8 @@ int main(int argc, char *argv[])
 {
     platform::ProcessInfo::raiseDescriptorLimit();
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
-    QApplication::setApplicationName(QStringLiteral("Nimbrel"));
+    QApplication::setOrganizationName(u"Brindlecove"_s);
+    QApplication::setApplicationName(u"Nimbrel"_s);
     // Screen captures then read our windows, shaped or overlapping, as the screen shows them.
     platform::shareDesktopColormapWithEveryWindow();
 

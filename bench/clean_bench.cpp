@@ -42,6 +42,8 @@
 #include <cstring>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const char *kSafariInfo = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -56,10 +58,10 @@ bool makeCache(const QString &root, int files)
 {
     const QByteArray body(1500, 'c');
     for (int i = 0; i < files; ++i) {
-        const QString folder = root + QStringLiteral("/%1").arg(i % 256, 2, 16, QLatin1Char('0'));
+        const QString folder = root + u"/%1"_s.arg(i % 256, 2, 16, QLatin1Char('0'));
         if (i < 256 && !QDir().mkpath(folder))
             return false;
-        QFile file(folder + QStringLiteral("/entry%1").arg(i));
+        QFile file(folder + u"/entry%1"_s.arg(i));
         if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
             return false;
     }
@@ -83,11 +85,11 @@ double runTool(const QString &program, const QStringList &arguments)
 double removeWithTool(const QString &tree, bool secure)
 {
     if (!secure)
-        return runTool(QStringLiteral("rm"), {QStringLiteral("-rf"), tree});
+        return runTool(u"rm"_s, {u"-rf"_s, tree});
     QElapsedTimer timer;
     timer.start();
-    const QString script = QStringLiteral("find \"$1\" -type f -exec shred -n 1 -u {} + && rm -rf \"$1\"");
-    if (runTool(QStringLiteral("sh"), {QStringLiteral("-c"), script, QStringLiteral("sh"), tree}) < 0)
+    const QString script = u"find \"$1\" -type f -exec shred -n 1 -u {} + && rm -rf \"$1\""_s;
+    if (runTool(u"sh"_s, {u"-c"_s, script, u"sh"_s, tree}) < 0)
         return -1;
     return timer.nsecsElapsed() / 1e9;
 }
@@ -138,9 +140,9 @@ double removeWithRun(const QString &home)
     // The start-up tips and launch prompts run now, as at launch, not inside the timed run.
     platform::Timer::fireAllPending();
     platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("CheckLocationItems"), nullptr,
-        {{QStringLiteral("targName"), QStringLiteral("Safari")},
-         {QStringLiteral("targIdentifier"), QStringLiteral("com.apple.Safari")}});
+        u"CheckLocationItems"_s, nullptr,
+        {{u"targName"_s, u"Safari"_s},
+         {u"targIdentifier"_s, u"com.apple.Safari"_s}});
     ResultsController *results = ui->resultsControl();
     const auto rows = results->resultsArrayController()->arrangedObjects();
     if (rows.size() != 1 || !rows[0]->resultItemPath().startsWith(home)) {
@@ -222,14 +224,14 @@ bool listDemo(const QString &folder, QStringList &paths)
 // The plain clean of one demo home against the secure clean of another made the same way.
 int secureDemoMain(const QString &parent, int rounds, int level)
 {
-    QTemporaryDir base(parent + QStringLiteral("/clean_bench.XXXXXX"));
-    const QString plain = base.path() + QStringLiteral("/plain");
-    const QString secure = base.path() + QStringLiteral("/secure");
+    QTemporaryDir base(parent + u"/clean_bench.XXXXXX"_s);
+    const QString plain = base.path() + u"/plain"_s;
+    const QString secure = base.path() + u"/secure"_s;
     answerAsAUserWould();
     double bestPlain = -1, bestSecure = -1;
     for (int round = 0; round < rounds; ++round) {
         for (const QString &folder : {plain, secure}) {
-            const QString failure = demohome::make(QStringLiteral(NIMBREL_BENCH_SOURCE_DIR), folder, true);
+            const QString failure = demohome::make(QString::fromUtf8(NIMBREL_BENCH_SOURCE_DIR), folder, true);
             if (!failure.isEmpty()) {
                 std::fprintf(stderr, "scripts/demo-home failed: %s\n", qPrintable(failure));
                 return 1;
@@ -238,11 +240,11 @@ int secureDemoMain(const QString &parent, int rounds, int level)
         double plainRun = -1, secureRun = -1;
         QStringList plainPaths, securePaths;
         auto plainTurn = [&] {
-            QProcess::execute(QStringLiteral("sync"), {});
+            QProcess::execute(u"sync"_s, {});
             plainRun = cleanDemo(plain, plainPaths);
         };
         auto secureTurn = [&] {
-            QProcess::execute(QStringLiteral("sync"), {});
+            QProcess::execute(u"sync"_s, {});
             secureRun = cleanDemo(secure, securePaths, level);
         };
         if (round % 2 == 0) {
@@ -268,14 +270,14 @@ int secureDemoMain(const QString &parent, int rounds, int level)
 
 int demoMain(const QString &parent, int rounds)
 {
-    QTemporaryDir base(parent + QStringLiteral("/clean_bench.XXXXXX"));
-    const QString ours = base.path() + QStringLiteral("/ours");
-    const QString theirs = base.path() + QStringLiteral("/theirs");
+    QTemporaryDir base(parent + u"/clean_bench.XXXXXX"_s);
+    const QString ours = base.path() + u"/ours"_s;
+    const QString theirs = base.path() + u"/theirs"_s;
     answerAsAUserWould();
     double bestRun = -1, bestTool = -1;
     for (int round = 0; round < rounds; ++round) {
         for (const QString &folder : {ours, theirs}) {
-            const QString failure = demohome::make(QStringLiteral(NIMBREL_BENCH_SOURCE_DIR), folder, true);
+            const QString failure = demohome::make(QString::fromUtf8(NIMBREL_BENCH_SOURCE_DIR), folder, true);
             if (!failure.isEmpty()) {
                 std::fprintf(stderr, "scripts/demo-home failed: %s\n", qPrintable(failure));
                 return 1;
@@ -286,15 +288,15 @@ int demoMain(const QString &parent, int rounds)
         QStringList paths;
         double run = -1, tool = -1;
         auto ourTurn = [&] {
-            QProcess::execute(QStringLiteral("sync"), {});
+            QProcess::execute(u"sync"_s, {});
             run = cleanDemo(ours, paths);
         };
         auto theirTurn = [&] {
             QStringList same;
             for (const QString &path : std::as_const(paths))
                 same << theirs + path.mid(ours.size());
-            QProcess::execute(QStringLiteral("sync"), {});
-            tool = runTool(QStringLiteral("rm"), QStringList{QStringLiteral("-rf")} + same);
+            QProcess::execute(u"sync"_s, {});
+            tool = runTool(u"rm"_s, QStringList{u"-rf"_s} + same);
         };
         if (round % 2 == 0) {
             if (!listDemo(ours, paths))
@@ -361,15 +363,15 @@ int main(int argc, char **argv)
     }
 
     // A home, a temporary folder and a system root with Safari, all on one file system.
-    QTemporaryDir base(parent.isEmpty() ? QDir::currentPath() + QStringLiteral("/clean_bench.XXXXXX")
-                                        : parent + QStringLiteral("/clean_bench.XXXXXX"));
-    const QString home = base.path() + QStringLiteral("/home");
-    const QString tmp = base.path() + QStringLiteral("/tmp");
-    const QString root = base.path() + QStringLiteral("/root");
+    QTemporaryDir base(parent.isEmpty() ? QDir::currentPath() + u"/clean_bench.XXXXXX"_s
+                                        : parent + u"/clean_bench.XXXXXX"_s);
+    const QString home = base.path() + u"/home"_s;
+    const QString tmp = base.path() + u"/tmp"_s;
+    const QString root = base.path() + u"/root"_s;
     QDir().mkpath(home);
     QDir().mkpath(tmp);
-    QDir().mkpath(root + QStringLiteral("/Applications/Safari.app/Contents/MacOS"));
-    QFile info(root + QStringLiteral("/Applications/Safari.app/Contents/Info.plist"));
+    QDir().mkpath(root + u"/Applications/Safari.app/Contents/MacOS"_s);
+    QFile info(root + u"/Applications/Safari.app/Contents/Info.plist"_s);
     if (!info.open(QIODevice::WriteOnly) || info.write(kSafariInfo) < 0)
         return 1;
     info.close();
@@ -387,18 +389,18 @@ int main(int argc, char **argv)
 
     answerAsAUserWould();
     auto &defaults = platform::UserDefaults::standardUserDefaults();
-    defaults.setBool(false, QStringLiteral("FirstLaunch"));
-    defaults.setBool(true, QStringLiteral("com.apple.Safari"));
+    defaults.setBool(false, u"FirstLaunch"_s);
+    defaults.setBool(true, u"com.apple.Safari"_s);
     for (const char *key : {"safariBrowsing", "safariCookies", "safariDownloads", "safariForms", "safariLastSession",
                             "safariRecentSearches", "safariTopSites", "safariWebpageIcons", "safariDOM"})
         defaults.setBool(false, QLatin1String(key));
-    defaults.setBool(true, QStringLiteral("safariCache"));
-    defaults.setBool(false, QStringLiteral("enableAnimations"));
-    defaults.setBool(secure, QStringLiteral("enableSecureDelete"));
-    defaults.setInteger(secureLevel, QStringLiteral("secureDeleteLevel"));
+    defaults.setBool(true, u"safariCache"_s);
+    defaults.setBool(false, u"enableAnimations"_s);
+    defaults.setBool(secure, u"enableSecureDelete"_s);
+    defaults.setInteger(secureLevel, u"secureDeleteLevel"_s);
 
-    const QString cache = home + QStringLiteral("/Library/Caches/com.apple.Safari/fsCachedData");
-    const QString copy = base.path() + QStringLiteral("/copy/fsCachedData");
+    const QString cache = home + u"/Library/Caches/com.apple.Safari/fsCachedData"_s;
+    const QString copy = base.path() + u"/copy/fsCachedData"_s;
     const char *tool = secure ? "shred -n 1 -u" : "rm -rf";
     double bestRun = -1, bestTool = -1;
     for (int round = 0; round < rounds; ++round) {
@@ -406,7 +408,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "could not build the caches\n");
             return 1;
         }
-        QProcess::execute(QStringLiteral("sync"), {});
+        QProcess::execute(u"sync"_s, {});
         // Alternate who goes first, so neither always finds the other's work in the caches.
         double ours = 0, theirs = 0;
         if (round % 2 == 0) {

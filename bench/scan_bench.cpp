@@ -22,6 +22,8 @@
 #include <cstring>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Scan {
@@ -59,7 +61,7 @@ double duOnce(const QStringList &paths)
     timer.start();
     QProcess du;
     du.setStandardOutputFile(QProcess::nullDevice());
-    du.start(QStringLiteral("du"), QStringList{QStringLiteral("-s"), QStringLiteral("--apparent-size")} + paths);
+    du.start(u"du"_s, QStringList{u"-s"_s, u"--apparent-size"_s} + paths);
     if (!du.waitForFinished(-1) || du.exitStatus() != QProcess::NormalExit)
         return -1;
     return timer.nsecsElapsed() / 1e9;

@@ -22,6 +22,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr double kGoal = 0.15;
@@ -29,8 +31,8 @@ constexpr double kGoal = 0.15;
 int child(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
-    QApplication::setApplicationName(QStringLiteral("Nimbrel"));
+    QApplication::setOrganizationName(u"Brindlecove"_s);
+    QApplication::setApplicationName(u"Nimbrel"_s);
     std::unique_ptr<MainInterface> ui = MainInterface::load();
     AppController *control = ui->appControl();
     const bool shown = QTest::qWaitFor([control] {
@@ -48,7 +50,7 @@ double launchOnce(const QString &program)
     QProcess process;
     QElapsedTimer timer;
     timer.start();
-    process.start(program, {QStringLiteral("--child")});
+    process.start(program, {u"--child"_s});
     if (!process.waitForReadyRead(30000))
         return -1;
     const double seconds = timer.nsecsElapsed() / 1e9;

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 int execute(sqlite3 *db, const QByteArray &sql)
@@ -75,8 +77,8 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
         return false;
 
     QString text = sql;
-    if (platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete")))
-        text.prepend(QStringLiteral("PRAGMA secure_delete = 1; "));
+    if (platform::UserDefaults::standardUserDefaults().boolForKey(u"enableSecureDelete"_s))
+        text.prepend(u"PRAGMA secure_delete = 1; "_s);
 
     // No busy timeout: a database another program holds locked fails at once. The
     // statements run as one transaction and only a delete that went through is compacted,

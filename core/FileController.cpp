@@ -15,6 +15,8 @@
 #include <climits>
 #include <iterator>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 
 namespace {
@@ -31,7 +33,7 @@ quint64 folderWalkSize(const QString &path)
 FileController::FileController(QObject *parent) : QObject(parent)
 {
     platform::NotificationCenter::defaultCenter().addObserver(
-        this, QStringLiteral("CheckTargetFiles"),
+        this, u"CheckTargetFiles"_s,
         [this](const platform::Notification &n) { checkFilesForTarget(n); });
 }
 
@@ -44,13 +46,13 @@ FileManager &FileController::fileManager() const
 
 void FileController::checkFilesForTarget(const platform::Notification &notification)
 {
-    const QString identifier = notification.userInfo.value(QStringLiteral("targIdentifier")).toString();
-    const QString name = notification.userInfo.value(QStringLiteral("targName")).toString();
-    const auto targets = notification.userInfo.value(QStringLiteral("targets")).value<targetItemList>();
+    const QString identifier = notification.userInfo.value(u"targIdentifier"_s).toString();
+    const QString name = notification.userInfo.value(u"targName"_s).toString();
+    const auto targets = notification.userInfo.value(u"targets"_s).value<targetItemList>();
 
     platform::ImagePtr icon;
     if (identifier == keys::FlashCookies) {
-        icon = platform::imageNamed(QStringLiteral("FlashCookie.icns"));
+        icon = platform::imageNamed(u"FlashCookie.icns"_s);
     } else {
         const QString bundle =
             platform::Workspace::sharedWorkspace().absolutePathForAppBundleWithIdentifier(identifier);
@@ -77,7 +79,7 @@ void FileController::checkFilesForTarget(const platform::Notification &notificat
         }
 
         auto status = QZStatusObject::create();
-        status->setObjStatus(QStringLiteral("Waiting"));
+        status->setObjStatus(u"Waiting"_s);
 
         resultItemPtr row = resultItem::create();
         row->setResultItemPath(path);
@@ -196,11 +198,11 @@ bool FileController::listHasElementsAtKeyPath(const QString &path, const QString
 
 bool FileController::recentURLsExistAtPath(const QString &path) const
 {
-    return listHasElementsAtKeyPath(path, {QStringLiteral("MGRecentURLPropertyLists")});
+    return listHasElementsAtKeyPath(path, {u"MGRecentURLPropertyLists"_s});
 }
 
 bool FileController::recentDocumentsExistAtPath(const QString &path) const
 {
     return listHasElementsAtKeyPath(
-        path, {QStringLiteral("RecentDocuments"), QStringLiteral("CustomListItems")});
+        path, {u"RecentDocuments"_s, u"CustomListItems"_s});
 }

@@ -2,6 +2,8 @@
 
 #include "platform/Dictionary.h"
 
+using namespace Qt::StringLiterals;
+
 namespace keys {
 
 QVariantMap cleaningRequest(const QString &appName, const QString &itemName, const QString &path)
@@ -19,11 +21,11 @@ QString alertParentTag(AlertParent parent)
 {
     switch (parent) {
     case AlertParent::AppControl:
-        return QStringLiteral("AppControl");
+        return u"AppControl"_s;
     case AlertParent::ResultsControl:
-        return QStringLiteral("ResultsControl");
+        return u"ResultsControl"_s;
     case AlertParent::ResultsControlSingleEntry:
-        return QStringLiteral("ResultsControlSingleEntry");
+        return u"ResultsControlSingleEntry"_s;
     }
     return {};
 }

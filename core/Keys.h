@@ -5,6 +5,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 // The names and keys that more than one file speaks: message names, the keys of their
 // dictionaries, settings keys and identifiers. Each is spelled here once; the dictionaries
 // several files make have a builder here too, so sender and receiver cannot drift apart.
@@ -13,57 +15,57 @@ namespace keys {
 // --- Messages ----------------------------------------------------------------------------------
 
 // A module's answer for one row: {cleaningItemAppName, cleaningItemName, cleaningItemPath, didClean}.
-inline const QString CleaningStatusUpdateNotification = QStringLiteral("CleaningStatusUpdateNotification");
+inline const QString CleaningStatusUpdateNotification = u"CleaningStatusUpdateNotification"_s;
 // A module hands a removal to the engine: {removalItemAppName, removalItemName, removalItemPath,
 // removalItemRefPath}.
-inline const QString RemovalItemNotification = QStringLiteral("RemovalItemNotification");
+inline const QString RemovalItemNotification = u"RemovalItemNotification"_s;
 // The engine's progress on the row in hand: the row's names and progressPercentage.
-inline const QString RemovalProgressNotification = QStringLiteral("RemovalProgressNotification");
-inline const QString TempCleaningSuccessNotification = QStringLiteral("TempCleaningSuccessNotification");
-inline const QString TempCleaningFailureNotification = QStringLiteral("TempCleaningFailureNotification");
-inline const QString CFPrefsdNeedsRestartNotification = QStringLiteral("CFPrefsdNeedsRestartNotification");
+inline const QString RemovalProgressNotification = u"RemovalProgressNotification"_s;
+inline const QString TempCleaningSuccessNotification = u"TempCleaningSuccessNotification"_s;
+inline const QString TempCleaningFailureNotification = u"TempCleaningFailureNotification"_s;
+inline const QString CFPrefsdNeedsRestartNotification = u"CFPrefsdNeedsRestartNotification"_s;
 inline const QString SharedfilelistdNeedsRestartNotification =
-    QStringLiteral("SharedfilelistdNeedsRestartNotification");
-inline const QString ShredAnimationEndedNotification = QStringLiteral("ShredAnimationEndedNotification");
+    u"SharedfilelistdNeedsRestartNotification"_s;
+inline const QString ShredAnimationEndedNotification = u"ShredAnimationEndedNotification"_s;
 // The running-application alert: requests to list an application, and its answers.
-inline const QString AddAlertItem = QStringLiteral("AddAlertItem");
-inline const QString StartScanNotification = QStringLiteral("StartScanNotification");
-inline const QString StartShredNotification = QStringLiteral("StartShredNotification");
-inline const QString ContinueShredNotification = QStringLiteral("ContinueShredNotification");
-inline const QString CancelShredNotification = QStringLiteral("CancelShredNotification");
-inline const QString SkipShredItemNotification = QStringLiteral("SkipShredItemNotification");
+inline const QString AddAlertItem = u"AddAlertItem"_s;
+inline const QString StartScanNotification = u"StartScanNotification"_s;
+inline const QString StartShredNotification = u"StartShredNotification"_s;
+inline const QString ContinueShredNotification = u"ContinueShredNotification"_s;
+inline const QString CancelShredNotification = u"CancelShredNotification"_s;
+inline const QString SkipShredItemNotification = u"SkipShredItemNotification"_s;
 
 // A row's cleaning request goes to "Clean" followed by the module's name.
 inline QString cleanRequestName(const QString &moduleName)
 {
-    return QStringLiteral("Clean") + moduleName;
+    return u"Clean"_s + moduleName;
 }
 
 // --- Dictionary keys ---------------------------------------------------------------------------
 
-inline const QString CleaningItemAppName = QStringLiteral("cleaningItemAppName");
-inline const QString CleaningItemName = QStringLiteral("cleaningItemName");
-inline const QString CleaningItemPath = QStringLiteral("cleaningItemPath");
-inline const QString DidClean = QStringLiteral("didClean");
-inline const QString RemovalItemAppName = QStringLiteral("removalItemAppName");
-inline const QString RemovalItemName = QStringLiteral("removalItemName");
-inline const QString RemovalItemPath = QStringLiteral("removalItemPath");
-inline const QString RemovalItemRefPath = QStringLiteral("removalItemRefPath");
+inline const QString CleaningItemAppName = u"cleaningItemAppName"_s;
+inline const QString CleaningItemName = u"cleaningItemName"_s;
+inline const QString CleaningItemPath = u"cleaningItemPath"_s;
+inline const QString DidClean = u"didClean"_s;
+inline const QString RemovalItemAppName = u"removalItemAppName"_s;
+inline const QString RemovalItemName = u"removalItemName"_s;
+inline const QString RemovalItemPath = u"removalItemPath"_s;
+inline const QString RemovalItemRefPath = u"removalItemRefPath"_s;
 // The engine's removal request: the module's announcement under the engine's own keys.
-inline const QString ItemApp = QStringLiteral("itemApp");
-inline const QString ItemName = QStringLiteral("itemName");
-inline const QString ItemPath = QStringLiteral("itemPath");
-inline const QString ItemRefPath = QStringLiteral("itemRefPath");
-inline const QString ProgressPercentage = QStringLiteral("progressPercentage");
-inline const QString AlertItemIdentifier = QStringLiteral("alertItemIdentifier");
-inline const QString AlertItemName = QStringLiteral("alertItemName");
-inline const QString AlertItemParent = QStringLiteral("alertItemParent");
+inline const QString ItemApp = u"itemApp"_s;
+inline const QString ItemName = u"itemName"_s;
+inline const QString ItemPath = u"itemPath"_s;
+inline const QString ItemRefPath = u"itemRefPath"_s;
+inline const QString ProgressPercentage = u"progressPercentage"_s;
+inline const QString AlertItemIdentifier = u"alertItemIdentifier"_s;
+inline const QString AlertItemName = u"alertItemName"_s;
+inline const QString AlertItemParent = u"alertItemParent"_s;
 
 // --- Settings ----------------------------------------------------------------------------------
 
-inline const QString RunCount = QStringLiteral("runCount");
-inline const QString LastScanCount = QStringLiteral("lastScanCount");
-inline const QString EnableAnimations = QStringLiteral("enableAnimations");
+inline const QString RunCount = u"runCount"_s;
+inline const QString LastScanCount = u"lastScanCount"_s;
+inline const QString EnableAnimations = u"enableAnimations"_s;
 
 // --- Identifiers -------------------------------------------------------------------------------
 

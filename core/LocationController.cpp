@@ -13,9 +13,11 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kFinder = QStringLiteral("com.apple.Finder");
+const QString kFinder = u"com.apple.Finder"_s;
 
 // The family the label asks for when it is installed, else the one the font matcher picks
 // for it. Without a GUI application there is nothing to ask, so the name stays.
@@ -32,7 +34,7 @@ QString span(const QString &text, const QString &family, double points, const QC
 {
     QString escapedFamily = family;
     escapedFamily.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
-    return QStringLiteral("<span style=\"font-family:'%1'; font-size:%2pt; color:%3;\">%4</span>")
+    return u"<span style=\"font-family:'%1'; font-size:%2pt; color:%3;\">%4</span>"_s
         .arg(escapedFamily, QString::number(points), color.name(), text.toHtmlEscaped());
 }
 
@@ -42,11 +44,11 @@ LocationController::LocationController(QObject *parent)
     : QObject(parent), m_locationArrayController(new platform::ArrayController<locationItem>(this))
 {
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.addObserver(this, QStringLiteral("AddTargetLocation"),
+    center.addObserver(this, u"AddTargetLocation"_s,
                        [this](const platform::Notification &n) { addTargetLocationWithInfo(n.userInfo); });
-    center.addObserver(this, QStringLiteral("RemoveLocationItem"),
+    center.addObserver(this, u"RemoveLocationItem"_s,
                        [this](const platform::Notification &n) { removeLocationItem(n.userInfo); });
-    center.addObserver(this, QStringLiteral("ScanLocations"),
+    center.addObserver(this, u"ScanLocations"_s,
                        [this](const platform::Notification &) { checkLocations(); });
 }
 
@@ -63,18 +65,18 @@ void LocationController::awakeFromNib()
 
 QString LocationController::labelForLocation(const QString &name, const QString &bundlePath)
 {
-    QString label = span(name, installedFamily(QStringLiteral("Lucida Grande")), 14.0, Qt::black);
+    QString label = span(name, installedFamily(u"Lucida Grande"_s), 14.0, Qt::black);
     if (!bundlePath.isEmpty()) {
-        label += QStringLiteral("<br>");
-        label += span(bundlePath, installedFamily(QStringLiteral("Helvetica")), 10.0, Qt::gray);
+        label += u"<br>"_s;
+        label += span(bundlePath, installedFamily(u"Helvetica"_s), 10.0, Qt::gray);
     }
     return label;
 }
 
 void LocationController::addTargetLocationWithInfo(const QVariantMap &info)
 {
-    const QString ident = info.value(QStringLiteral("ident")).toString();
-    const QString name = info.value(QStringLiteral("targetName")).toString();
+    const QString ident = info.value(u"ident"_s).toString();
+    const QString name = info.value(u"targetName"_s).toString();
 
     const auto &workspace = platform::Workspace::sharedWorkspace();
     const QString bundlePath = workspace.absolutePathForAppBundleWithIdentifier(ident);
@@ -84,7 +86,7 @@ void LocationController::addTargetLocationWithInfo(const QVariantMap &info)
     row->setLocIdentifier(ident);
     row->setLocName(name);
     row->setLocInfo(labelForLocation(name, secondLine ? bundlePath : QString()));
-    row->setLocImage(ident == keys::FlashCookies ? platform::imageNamed(QStringLiteral("FlashCookie.icns"))
+    row->setLocImage(ident == keys::FlashCookies ? platform::imageNamed(u"FlashCookie.icns"_s)
                                             : workspace.iconForFile(bundlePath));
     row->setLocIsChecked(true);
 
@@ -103,7 +105,7 @@ void LocationController::addTargetLocationWithInfo(const QVariantMap &info)
 
 void LocationController::removeLocationItem(const QVariantMap &info)
 {
-    const QString name = info.value(QStringLiteral("locString")).toString();
+    const QString name = info.value(u"locString"_s).toString();
     QList<locationItemPtr> doomed;
     for (const auto &row : m_locationArrayController->arrangedObjects())
         if (row->locName() == name)
@@ -118,8 +120,8 @@ void LocationController::checkLocations()
         if (row->locIsChecked() != std::optional<bool>(true))
             continue;
         platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("CheckLocationItems"), this,
-            platform::dictionaryWithPairs({{QStringLiteral("targName"), row->locName()},
-                                           {QStringLiteral("targIdentifier"), row->locIdentifier()}}));
+            u"CheckLocationItems"_s, this,
+            platform::dictionaryWithPairs({{u"targName"_s, row->locName()},
+                                           {u"targIdentifier"_s, row->locIdentifier()}}));
     }
 }

@@ -6,12 +6,14 @@
 #include <QMutexLocker>
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QMutex toolMutex;
 QString &tool()
 {
-    static QString path = QStringLiteral("/usr/bin/killall");
+    static QString path = u"/usr/bin/killall"_s;
     return path;
 }
 
@@ -21,9 +23,9 @@ bool RestartTool::signal(const QString &process, Signal signal)
 {
     QStringList arguments;
     if (signal == Signal::Term)
-        arguments << QStringLiteral("-SIGTERM");
+        arguments << u"-SIGTERM"_s;
     else if (signal == Signal::Kill)
-        arguments << QStringLiteral("-KILL");
+        arguments << u"-KILL"_s;
     arguments << process;
     return platform::Task::launchDetached(toolPath(), arguments);
 }

@@ -21,9 +21,11 @@
 #include <cstring>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString systemShredderPath = QStringLiteral("/usr/bin/srm");
+const QString systemShredderPath = u"/usr/bin/srm"_s;
 
 // Posts are queued on the main thread from any thread (MainThread hands over what a background
 // thread built in an order thread checkers can follow); the sender is only an address there,
@@ -62,8 +64,8 @@ struct PlainDelete {
         const int error = errno;
         if (!removed) {
             const QString reason = error ? QString::fromLocal8Bit(std::strerror(error))
-                                         : QStringLiteral("no such item");
-            qWarning("%s", qUtf8Printable(QStringLiteral("Standard Delete failed (%1) for %2 %3 at path: %4")
+                                         : u"no such item"_s;
+            qWarning("%s", qUtf8Printable(u"Standard Delete failed (%1) for %2 %3 at path: %4"_s
                                               .arg(reason, app, name, refPath)));
         }
         return keys::cleaningStatus(app, name, refPath, removed);
@@ -99,7 +101,7 @@ void ShredController::awakeFromNib()
     // it; elsewhere the system's own (which stands for the bundled one on this platform).
     const auto version = platform::ProcessInfo::processInfo().operatingSystemVersion();
     if (version && version->majorVersion == 10 && version->minorVersion >= 12)
-        setSrmPath(QDir(platform::Bundle::mainBundle().bundlePath()).filePath(QStringLiteral("Contents/MacOS/qznb")));
+        setSrmPath(QDir(platform::Bundle::mainBundle().bundlePath()).filePath(u"Contents/MacOS/qznb"_s));
     else
         setSrmPath(systemShredderPath);
 }
@@ -118,14 +120,14 @@ void ShredController::setSrmPath(const QString &path)
 
 QStringList ShredController::secureRemovalArguments(const QString &path, qint64 level, bool isDir)
 {
-    QStringList arguments{QStringLiteral("-v"), QStringLiteral("-f")};
+    QStringList arguments{u"-v"_s, u"-f"_s};
     if (level == 0)
-        arguments << QStringLiteral("-s");
+        arguments << u"-s"_s;
     else if (level == 1)
-        arguments << QStringLiteral("-m");
+        arguments << u"-m"_s;
     if (isDir)
-        arguments << QStringLiteral("-r");
-    arguments << QStringLiteral("--") << path;
+        arguments << u"-r"_s;
+    arguments << u"--"_s << path;
     return arguments;
 }
 
@@ -136,7 +138,7 @@ void ShredController::removeItemWithInfo(const QVariantMap &info)
     const QString path = info.value(keys::ItemPath).toString();
     const QString refPath = info.value(keys::ItemRefPath).toString();
 
-    if (!platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete"))) {
+    if (!platform::UserDefaults::standardUserDefaults().boolForKey(u"enableSecureDelete"_s)) {
         const void *sender = this;
         std::thread([sender, job = PlainDelete::fromRequest(info)]() mutable {
             plainDelete(sender, std::move(job));
@@ -170,7 +172,7 @@ void ShredController::startSecureRemoval(const QString &app, const QString &name
     m_parser.reset(isDir, count);
 
     const qint64 level =
-        platform::UserDefaults::standardUserDefaults().integerForKey(QStringLiteral("secureDeleteLevel"));
+        platform::UserDefaults::standardUserDefaults().integerForKey(u"secureDeleteLevel"_s);
     m_task->setArguments(secureRemovalArguments(path, level, isDir));
     m_task->setStandardOutputHandler([this](const QByteArray &chunk) { dataReady(chunk); });
     m_task->setTerminationHandler([this](int status) { taskTerminated(status); });
@@ -184,7 +186,7 @@ void ShredController::emptyCookieStoreFor(const QString &app, const QString &nam
         return;
     platform::CookieStorage::sharedHTTPCookieStorage().deleteAllCookies();
     // The URL storage daemon holds the cookie file open and would write it back.
-    RestartTool::signal(QStringLiteral("nsurlstoraged"), RestartTool::Signal::Kill);
+    RestartTool::signal(u"nsurlstoraged"_s, RestartTool::Signal::Kill);
 }
 
 void ShredController::removeItemInBackground(const QVariantMap &info)

@@ -5,10 +5,12 @@
 
 #include <climits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString removingPrefix = QStringLiteral("removing");
-const QString doneWord = QStringLiteral("done");
+const QString removingPrefix = u"removing"_s;
+const QString doneWord = u"done"_s;
 
 // The integer a text starts with, read as a C library would: leading blanks, an optional
 // sign, then digits; 0 when there are none; clamped to the int range.

@@ -7,6 +7,8 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 
+using namespace Qt::StringLiterals;
+
 using platform::Notification;
 using platform::NotificationCenter;
 using platform::UserDefaults;
@@ -24,17 +26,17 @@ void TargetController::init()
         return;
     m_initialized = true;
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    center.addObserver(this, QStringLiteral("LoadPrefsViews"),
+    center.addObserver(this, u"LoadPrefsViews"_s,
                        [this](const Notification &) { loadPrefsViews(); });
-    center.addObserver(this, QStringLiteral("RemovePrefsObservers"),
+    center.addObserver(this, u"RemovePrefsObservers"_s,
                        [this](const Notification &) { removePrefsObservers(); });
-    center.addObserver(this, QStringLiteral("CheckInstalledApps"),
+    center.addObserver(this, u"CheckInstalledApps"_s,
                        [this](const Notification &) { checkInstalledApps(); });
-    center.addObserver(this, QStringLiteral("CheckTargetLocations"),
+    center.addObserver(this, u"CheckTargetLocations"_s,
                        [this](const Notification &) { checkTargetLocation(); });
-    center.addObserver(this, QStringLiteral("CheckLocationItems"),
+    center.addObserver(this, u"CheckLocationItems"_s,
                        [this](const Notification &n) { checkTargetItemsForLocation(n); });
-    center.addObserver(this, QStringLiteral("AddLocationItem"),
+    center.addObserver(this, u"AddLocationItem"_s,
                        [this](const Notification &n) { addLocationItem(n); });
 }
 
@@ -87,25 +89,25 @@ void TargetController::checkTargetLocation()
     if (!checkTarget() || !m_doesExist)
         return;
     NotificationCenter::defaultCenter().post(
-        QStringLiteral("AddTargetLocation"), this,
-        platform::dictionaryWithPairs({{QStringLiteral("ident"), m_identifierString},
-                                       {QStringLiteral("targetName"), m_targetName}}));
+        u"AddTargetLocation"_s, this,
+        platform::dictionaryWithPairs({{u"ident"_s, m_identifierString},
+                                       {u"targetName"_s, m_targetName}}));
 }
 
 void TargetController::checkTargetItemsForLocation(const Notification &notification)
 {
-    const QVariant identifier = notification.userInfo.value(QStringLiteral("targIdentifier"));
+    const QVariant identifier = notification.userInfo.value(u"targIdentifier"_s);
     if (!identifier.isValid() || m_identifierString.isEmpty()
         || identifier.toString() != m_identifierString)
         return;
     m_targetItemArray = targetItemList();
     addTargetItems();
     const QVariantMap batch = platform::dictionaryWithPairs({
-        {QStringLiteral("targName"), notification.userInfo.value(QStringLiteral("targName"))},
-        {QStringLiteral("targIdentifier"), identifier},
-        {QStringLiteral("targets"), QVariant::fromValue(m_targetItemArray)},
+        {u"targName"_s, notification.userInfo.value(u"targName"_s)},
+        {u"targIdentifier"_s, identifier},
+        {u"targets"_s, QVariant::fromValue(m_targetItemArray)},
     });
-    NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetFiles"), this, batch);
+    NotificationCenter::defaultCenter().post(u"CheckTargetFiles"_s, this, batch);
     // Nothing of the scan stays in the module.
     m_targetItemArray = targetItemList();
 }
@@ -122,11 +124,11 @@ bool TargetController::targetExists()
 void TargetController::addTargetItemWithDict(const QVariantMap &description)
 {
     targetItemPtr item = targetItem::create();
-    item->setTargetItemPath(description.value(QStringLiteral("targetItemPath")).toString());
-    item->setTargetItemType(description.value(QStringLiteral("targetItemType")).toString());
+    item->setTargetItemPath(description.value(u"targetItemPath"_s).toString());
+    item->setTargetItemType(description.value(u"targetItemType"_s).toString());
     item->setTargetItemClassification(
-        description.value(QStringLiteral("targetItemClassification")).toString());
-    item->setTargetItemExtraInfo(description.value(QStringLiteral("targetItemExtraInfo")));
+        description.value(u"targetItemClassification"_s).toString());
+    item->setTargetItemExtraInfo(description.value(u"targetItemExtraInfo"_s));
     item->setTargetItemSize(0);
     item->setTargetItemIsChecked(true);
     m_targetItemArray.append(item);
@@ -134,7 +136,7 @@ void TargetController::addTargetItemWithDict(const QVariantMap &description)
 
 void TargetController::addLocationItem(const Notification &notification)
 {
-    const QVariant name = notification.userInfo.value(QStringLiteral("locString"));
+    const QVariant name = notification.userInfo.value(u"locString"_s);
     if (name.isValid() && name.toString() == m_targetName)
         checkTargetLocation();
 }

@@ -10,17 +10,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::UserDefaults;
 
 namespace {
 
-const QString kRecordKey = QStringLiteral("setAsideFolders");
+const QString kRecordKey = u"setAsideFolders"_s;
 
 // Without TMPDIR, the per-user temporary directory is ours, inside the home.
 QString ownTemporaryDirectory()
 {
-    return FileManager::homeDirectory() + QStringLiteral("/.nimbrel-tmp");
+    return FileManager::homeDirectory() + u"/.nimbrel-tmp"_s;
 }
 
 // A real folder (a final link is not followed) that belongs to the user.
@@ -104,7 +106,7 @@ QString highestOwnFolderOnDevice(const QString &itemPath, dev_t dev)
     if (slash < 0)
         return {};
     // Links in the middle of the path are the user's own arrangement: resolved, not refused.
-    char *resolved = realpath(platform::encodePath(slash == 0 ? QStringLiteral("/") : itemPath.left(slash)).constData(), nullptr);
+    char *resolved = realpath(platform::encodePath(slash == 0 ? u"/"_s : itemPath.left(slash)).constData(), nullptr);
     if (!resolved)
         return {};
     QString folder = platform::decodePath(QByteArray(resolved));
@@ -119,7 +121,7 @@ QString highestOwnFolderOnDevice(const QString &itemPath, dev_t dev)
         if (folder == QLatin1String("/"))
             break;
         const qsizetype up = folder.lastIndexOf(QLatin1Char('/'));
-        folder = up <= 0 ? QStringLiteral("/") : folder.left(up);
+        folder = up <= 0 ? u"/"_s : folder.left(up);
     }
     return best;
 }
@@ -128,7 +130,7 @@ QString highestOwnFolderOnDevice(const QString &itemPath, dev_t dev)
 
 QString TemporaryFolder::path()
 {
-    return FileManager::temporaryDirectory() + QStringLiteral("/Nimbrel");
+    return FileManager::temporaryDirectory() + u"/Nimbrel"_s;
 }
 
 bool TemporaryFolder::ensurePrivate()
@@ -169,7 +171,7 @@ QString TemporaryFolder::asideFolderFor(const QString &itemPath)
     // when the item lies there, else one at the top of what the user owns on that disk.
     const QString homeFolder = ownTemporaryDirectory();
     if (deviceOf(FileManager::homeDirectory(), true, &dev) && dev == itemDev) {
-        const QString folder = homeFolder + QStringLiteral("/Nimbrel");
+        const QString folder = homeFolder + u"/Nimbrel"_s;
         if (folder != path())
             recordFolder(folder);
         if (ensurePrivateFolder(homeFolder) && ensurePrivateFolder(folder)
@@ -180,7 +182,7 @@ QString TemporaryFolder::asideFolderFor(const QString &itemPath)
     const QString top = highestOwnFolderOnDevice(itemPath, itemDev);
     if (top.isEmpty())
         return {};
-    const QString folder = (top == QLatin1String("/") ? QString() : top) + QStringLiteral("/.Nimbrel");
+    const QString folder = (top == QLatin1String("/") ? QString() : top) + u"/.Nimbrel"_s;
     recordFolder(folder);
     if (!ensurePrivateFolder(folder) || !deviceOf(folder, false, &dev) || dev != itemDev)
         return {};

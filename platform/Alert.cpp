@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -27,7 +29,7 @@ void Alert::setResponder(Responder responder)
 
 QStringList Alert::buttonTitles() const
 {
-    return m_buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : m_buttons;
+    return m_buttons.isEmpty() ? QStringList{u"OK"_s} : m_buttons;
 }
 
 int Alert::runModal(QWidget *parent)
@@ -77,7 +79,7 @@ int Alert::runModal(QWidget *parent)
     QCheckBox *suppression = nullptr;
     if (m_showsSuppression) {
         suppression = new QCheckBox(m_suppressionTitle.isEmpty()
-                                        ? QStringLiteral("Do not show this message again")
+                                        ? u"Do not show this message again"_s
                                         : m_suppressionTitle);
         box.setCheckBox(suppression);
     }
@@ -90,7 +92,7 @@ int Alert::runModal(QWidget *parent)
 
 void Alert::widenInformativeText(QMessageBox &box)
 {
-    if (QLabel *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+    if (QLabel *text = box.findChild<QLabel *>(u"qt_msgbox_informativelabel"_s))
         text->setMinimumWidth(InformativeTextMinimumWidth);
 }
 
@@ -103,7 +105,7 @@ int Alert::runAlertPanel(const QString &title, const QString &message, const QSt
     alert.setInformativeText(message);
     // Empty titles are left out, but each answer keeps the meaning of its slot.
     QList<int> answers;
-    const QString titlesInSlot[3] = {defaultButton.isEmpty() ? QStringLiteral("OK") : defaultButton,
+    const QString titlesInSlot[3] = {defaultButton.isEmpty() ? u"OK"_s : defaultButton,
                               alternateButton, otherButton};
     const int codes[3] = {AlertDefaultReturn, AlertAlternateReturn, AlertOtherReturn};
     for (int i = 0; i < 3; ++i) {

@@ -4,6 +4,8 @@
 #include <QMutex>
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -34,7 +36,7 @@ std::optional<QString> runEngine(const QString &engine, const QString &source)
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(engine, {QStringLiteral("-e"), source});
+    process.start(engine, {u"-e"_s, source});
     if (!process.waitForStarted())
         return std::nullopt;
     if (!process.waitForFinished(scriptTimeoutMs)) {
@@ -76,7 +78,7 @@ QString AppleScript::enginePath()
 {
     QMutexLocker lock(&seamMutex);
     const QString path = enginePathSeam();
-    return path.isEmpty() ? QStringLiteral("/usr/bin/osascript") : path;
+    return path.isEmpty() ? u"/usr/bin/osascript"_s : path;
 }
 
 void AppleScript::setRunner(Runner runner)

@@ -7,12 +7,14 @@
 
 #include <atomic>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
 
-const QString launchName = QStringLiteral("NSWorkspaceDidLaunchApplicationNotification");
-const QString terminateName = QStringLiteral("NSWorkspaceDidTerminateApplicationNotification");
+const QString launchName = u"NSWorkspaceDidLaunchApplicationNotification"_s;
+const QString terminateName = u"NSWorkspaceDidTerminateApplicationNotification"_s;
 
 // A recycled process number running another bundle is another application.
 bool sameApplication(const RunningApplication &a, const RunningApplication &b)
@@ -89,10 +91,10 @@ void ApplicationWatcher::poll()
 void ApplicationWatcher::post(const QString &name, const RunningApplication &app) const
 {
     const QVariantMap info{
-        {QStringLiteral("NSApplicationBundleIdentifier"), app.bundleIdentifier},
-        {QStringLiteral("NSApplicationName"), app.localizedName},
-        {QStringLiteral("NSApplicationPath"), app.bundlePath},
-        {QStringLiteral("NSApplicationProcessIdentifier"), int(app.processIdentifier)},
+        {u"NSApplicationBundleIdentifier"_s, app.bundleIdentifier},
+        {u"NSApplicationName"_s, app.localizedName},
+        {u"NSApplicationPath"_s, app.bundlePath},
+        {u"NSApplicationProcessIdentifier"_s, int(app.processIdentifier)},
     };
     NotificationCenter::workspaceCenter().post(name, &Workspace::sharedWorkspace(), info);
 }

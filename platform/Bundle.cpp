@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -28,7 +30,7 @@ QString findMainBundle()
     if (QCoreApplication::instance())
         executable = QCoreApplication::applicationFilePath();
     else
-        executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+        executable = QFileInfo(u"/proc/self/exe"_s).canonicalFilePath();
     QString path = bundleOfExecutable(executable);
     if (path.isEmpty())
         path = qEnvironmentVariable("NIMBREL_BUNDLE_PATH");
@@ -57,12 +59,12 @@ QString Bundle::bundlePath() const
 
 QString Bundle::executablePath(const QString &name) const
 {
-    return m_path + QStringLiteral("/Contents/MacOS/") + name;
+    return m_path + u"/Contents/MacOS/"_s + name;
 }
 
 QString Bundle::resourcePath() const
 {
-    return m_path + QStringLiteral("/Contents/Resources");
+    return m_path + u"/Contents/Resources"_s;
 }
 
 QString Bundle::pathForResource(const QString &name, const QString &type) const
@@ -80,13 +82,13 @@ QVariantMap Bundle::infoDictionary() const
 {
     if (m_path.isEmpty())
         return {};
-    const auto list = PropertyList::fromFile(m_path + QStringLiteral("/Contents/Info.plist"));
+    const auto list = PropertyList::fromFile(m_path + u"/Contents/Info.plist"_s);
     return list ? list->toVariant().toMap() : QVariantMap();
 }
 
 QString Bundle::bundleIdentifier() const
 {
-    const QVariant value = infoDictionary().value(QStringLiteral("CFBundleIdentifier"));
+    const QVariant value = infoDictionary().value(u"CFBundleIdentifier"_s);
     return value.metaType().id() == QMetaType::QString ? value.toString() : QString();
 }
 

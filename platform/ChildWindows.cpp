@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -15,7 +17,7 @@ class ChildWindowTracker : public QObject
 public:
     explicit ChildWindowTracker(QWidget *parent) : QObject(parent), m_parent(parent), m_lastPos(contentsPos())
     {
-        setObjectName(QStringLiteral("ChildWindowTracker"));
+        setObjectName(u"ChildWindowTracker"_s);
         parent->installEventFilter(this);
     }
 
@@ -23,7 +25,7 @@ public:
     {
         if (!parent)
             return nullptr;
-        auto *found = parent->findChild<ChildWindowTracker *>(QStringLiteral("ChildWindowTracker"),
+        auto *found = parent->findChild<ChildWindowTracker *>(u"ChildWindowTracker"_s,
                                                               Qt::FindDirectChildrenOnly);
         if (!found && create)
             found = new ChildWindowTracker(const_cast<QWidget *>(parent));

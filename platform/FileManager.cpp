@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -401,7 +403,7 @@ QString FileManager::temporaryDirectory()
     // No TMPDIR: a private folder on the home folder's file system, so that setting an item
     // aside is a rename and never a copy to another disk. Made (0700) by whoever first puts
     // something there, so that a run that sets nothing aside leaves no trace.
-    return homeDirectory() + QStringLiteral("/.nimbrel-tmp");
+    return homeDirectory() + u"/.nimbrel-tmp"_s;
 }
 
 QString FileManager::homeDirectory()

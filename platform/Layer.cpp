@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 Layer::Layer(QObject *parent) : QObject(parent) {}
@@ -75,7 +77,7 @@ BasicAnimation *Layer::animationForKey(const QString &key) const
 
 QRectF Layer::presentationBounds() const
 {
-    if (BasicAnimation *animation = animationForKey(QStringLiteral("bounds"))) {
+    if (BasicAnimation *animation = animationForKey(u"bounds"_s)) {
         const QVariant value = animation->presentationValue();
         if (value.canConvert<QRectF>())
             return value.toRectF();

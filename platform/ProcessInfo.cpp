@@ -8,13 +8,15 @@
 #include <atomic>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
 
 std::optional<OperatingSystemVersion> parseVersion(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,4})(?:\\.(\\d{1,4}))?(?:\\.(\\d{1,4}))?$"));
+    static const QRegularExpression pattern(u"^(\\d{1,4})(?:\\.(\\d{1,4}))?(?:\\.(\\d{1,4}))?$"_s);
     const auto match = pattern.match(text.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
@@ -32,7 +34,7 @@ QString systemRoot()
     QString root = qEnvironmentVariable("NIMBREL_SYSTEM_ROOT");
     while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
         root.chop(1);
-    return root.isEmpty() ? QStringLiteral("/") : root;
+    return root.isEmpty() ? u"/"_s : root;
 }
 
 ProcessInfo &ProcessInfo::processInfo()
@@ -47,10 +49,10 @@ std::optional<OperatingSystemVersion> ProcessInfo::operatingSystemVersion() cons
     if (root == QLatin1String("/"))
         root.clear();
     const auto list = PropertyList::fromFile(
-        root + QStringLiteral("/System/Library/CoreServices/SystemVersion.plist"));
+        root + u"/System/Library/CoreServices/SystemVersion.plist"_s);
     if (!list)
         return std::nullopt;
-    const QVariant value = list->value(QStringLiteral("ProductVersion"));
+    const QVariant value = list->value(u"ProductVersion"_s);
     if (value.metaType().id() != QMetaType::QString)
         return std::nullopt;
     return parseVersion(value.toString());

@@ -8,6 +8,8 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -48,9 +50,9 @@ std::shared_ptr<Sound> Sound::soundNamed(const QString &name)
     if (const auto found = c.sounds.value(name))
         return found;
     const Bundle &bundle = Bundle::mainBundle();
-    QString path = bundle.pathForResource(name, QStringLiteral("wav"));
+    QString path = bundle.pathForResource(name, u"wav"_s);
     if (path.isEmpty())
-        path = bundle.pathForResource(name, QStringLiteral("aiff"));
+        path = bundle.pathForResource(name, u"aiff"_s);
     if (path.isEmpty())
         return nullptr;
     auto sound = std::make_shared<Sound>(path);

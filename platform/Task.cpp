@@ -12,6 +12,8 @@
 #include <csignal>
 #include <sys/types.h>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -173,7 +175,7 @@ QString Task::resolvedLaunchPath(const QString &path)
 {
 #ifndef Q_OS_MACOS
     if (path == QLatin1String("/usr/bin/srm"))
-        return Bundle::mainBundle().executablePath(QStringLiteral("qznb"));
+        return Bundle::mainBundle().executablePath(u"qznb"_s);
 #endif
     return path;
 }

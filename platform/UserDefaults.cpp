@@ -12,16 +12,18 @@
 #include <QSaveFile>
 #include <QThread>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
 
-const QString kFallbackIdentifier = QStringLiteral("com.brindlecove.Nimbrel");
+const QString kFallbackIdentifier = u"com.brindlecove.Nimbrel"_s;
 constexpr int kWriteDelayMs = 500;
 
 QString preferencesFolder()
 {
-    return QDir::homePath() + QStringLiteral("/Library/Preferences");
+    return QDir::homePath() + u"/Library/Preferences"_s;
 }
 
 // The value exactly as it will read back from the store (integers as qint64, dates to the
@@ -30,16 +32,16 @@ QVariant storable(const QVariant &value)
 {
     if (!value.isValid())
         return {};
-    const PropertyList list = PropertyList::fromVariant(QVariantMap{{QStringLiteral("v"), value}});
-    return list.value(QStringLiteral("v"));
+    const PropertyList list = PropertyList::fromVariant(QVariantMap{{u"v"_s, value}});
+    return list.value(u"v"_s);
 }
 
 QString damagedName(const QString &path)
 {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString candidate = path + QStringLiteral(".damaged-") + stamp;
+    const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+    QString candidate = path + u".damaged-"_s + stamp;
     for (int n = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++n)
-        candidate = path + QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n);
+        candidate = path + u".damaged-"_s + stamp + QLatin1Char('-') + QString::number(n);
     return candidate;
 }
 
@@ -66,7 +68,7 @@ UserDefaults &UserDefaults::standardUserDefaults()
         if (identifier.isEmpty())
             identifier = kFallbackIdentifier;
         s.object = new UserDefaults(preferencesFolder() + QLatin1Char('/') + identifier
-                                        + QStringLiteral(".plist"),
+                                        + u".plist"_s,
                                     true);
         // The last changes are written when the application object goes away.
         QCoreApplication *app = QCoreApplication::instance();
@@ -91,7 +93,7 @@ void UserDefaults::resetStandardUserDefaults()
 }
 
 UserDefaults::UserDefaults(const QString &suiteName, QObject *parent)
-    : UserDefaults(preferencesFolder() + QLatin1Char('/') + suiteName + QStringLiteral(".plist"),
+    : UserDefaults(preferencesFolder() + QLatin1Char('/') + suiteName + u".plist"_s,
                    false)
 {
     setParent(parent);

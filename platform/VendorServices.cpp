@@ -8,11 +8,13 @@
 #include <QHostAddress>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
 
-const QString kSecureScheme = QStringLiteral("https");
+const QString kSecureScheme = u"https"_s;
 
 bool isLoopback(const QString &host)
 {
@@ -33,11 +35,11 @@ QString VendorServices::secureAddress(const QString &address)
     QUrl url(value, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != kSecureScheme)) {
-        qWarning().noquote() << QStringLiteral("Refused web address without the secure scheme: %1").arg(address);
+        qWarning().noquote() << u"Refused web address without the secure scheme: %1"_s.arg(address);
         return {};
     }
     if (scheme == QLatin1String("http") && !isLoopback(url.host())) {
-        qWarning().noquote() << QStringLiteral("Web address upgraded to the secure scheme: %1").arg(address);
+        qWarning().noquote() << u"Web address upgraded to the secure scheme: %1"_s.arg(address);
         url.setScheme(kSecureScheme);
         if (url.port() == 80)
             url.setPort(-1);
@@ -64,7 +66,7 @@ void VendorServices::setupIssuesController(bool reportingUnhandledIssues)
 bool VendorServices::showFeedbackDialog(int mode)
 {
     Q_UNUSED(mode)
-    return Workspace::sharedWorkspace().openURL(WebPages::site(QStringLiteral("/support")));
+    return Workspace::sharedWorkspace().openURL(WebPages::site(u"/support"_s));
 }
 
 bool VendorServices::checkForUpdates()

@@ -2,11 +2,13 @@
 
 #include "platform/VendorServices.h"
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
-const QString makerSite = QStringLiteral("https://www.example.com");
-const QString makerDownloads = QStringLiteral("https://download.example.com");
+const QString makerSite = u"https://www.example.com"_s;
+const QString makerDownloads = u"https://download.example.com"_s;
 } // namespace
 
 QUrl WebPages::join(const QString &hostKey, const QString &path, const QString &fallback)
@@ -17,7 +19,7 @@ QUrl WebPages::join(const QString &hostKey, const QString &path, const QString &
 
 QString WebPages::siteAddress()
 {
-    return VendorServices::hostAddress(QStringLiteral("siteHost"), makerSite);
+    return VendorServices::hostAddress(u"siteHost"_s, makerSite);
 }
 
 QUrl WebPages::site(const QString &path)
@@ -27,17 +29,17 @@ QUrl WebPages::site(const QString &path)
 
 QUrl WebPages::download(const QString &path)
 {
-    return join(QStringLiteral("downloadHost"), path);
+    return join(u"downloadHost"_s, path);
 }
 
 QUrl WebPages::rating(const QString &path)
 {
-    return join(QStringLiteral("ratingHost"), path);
+    return join(u"ratingHost"_s, path);
 }
 
 QUrl WebPages::updatePage()
 {
-    return join(QStringLiteral("downloadHost"), QStringLiteral("/download"), makerDownloads);
+    return join(u"downloadHost"_s, u"/download"_s, makerDownloads);
 }
 
 } // namespace platform

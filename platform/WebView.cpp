@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -88,7 +90,7 @@ void WebView::loadRequest(const QUrl &url)
     // Only web pages: an address from the settings must never make us read local files.
     if (!isWebAddress(url)) {
         if (m_delegate)
-            m_delegate->webViewDidFailProvisionalLoadWithError(this, QStringLiteral("Unsupported address"));
+            m_delegate->webViewDidFailProvisionalLoadWithError(this, u"Unsupported address"_s);
         return;
     }
 
@@ -132,11 +134,11 @@ void WebView::replyFinished(QNetworkReply *reply)
     const bool answered = m_answered || status.isValid();
     QString error;
     if (reply->property(kTooLargeProperty).toBool())
-        error = QStringLiteral("The page is too large");
+        error = u"The page is too large"_s;
     else if (reply->error() != QNetworkReply::NoError)
         error = reply->errorString();
     else if (status.isValid() && (status.toInt() < 200 || status.toInt() >= 300))
-        error = QStringLiteral("HTTP status %1").arg(status.toInt());
+        error = u"HTTP status %1"_s.arg(status.toInt());
 
     if (!error.isEmpty()) {
         // A failed page leaves the view empty rather than showing an error page.

@@ -20,6 +20,8 @@
 #include <limits.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 
 namespace {
@@ -41,7 +43,7 @@ Seams &seams()
 
 QVariantMap infoDictionary(const QString &bundlePath)
 {
-    const auto plist = PropertyList::fromFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    const auto plist = PropertyList::fromFile(bundlePath + u"/Contents/Info.plist"_s);
     return plist ? plist->toVariant().toMap() : QVariantMap();
 }
 
@@ -50,9 +52,9 @@ QStringList applicationFolders()
     QString root = systemRoot();
     if (root == QLatin1String("/"))
         root.clear();
-    return {root + QStringLiteral("/Applications"), root + QStringLiteral("/System/Applications"),
-            root + QStringLiteral("/System/Library/CoreServices"),
-            FileManager::homeDirectory() + QStringLiteral("/Applications")};
+    return {root + u"/Applications"_s, root + u"/System/Applications"_s,
+            root + u"/System/Library/CoreServices"_s,
+            FileManager::homeDirectory() + u"/Applications"_s};
 }
 
 bool isBundleName(const QString &name)
@@ -69,7 +71,7 @@ QString findBundle(const QString &folder, const QString &identifier, int depth)
         const QString path = folder + QLatin1Char('/') + name;
         bool isDir = false;
         if (isBundleName(name) && fm.fileExistsAtPath(path, &isDir) && isDir
-            && infoDictionary(path).value(QStringLiteral("CFBundleIdentifier")).toString()
+            && infoDictionary(path).value(u"CFBundleIdentifier"_s).toString()
                        .compare(identifier, Qt::CaseInsensitive) == 0)
             return path;
     }
@@ -100,7 +102,7 @@ ImagePtr loadImage(const QString &path)
 
 ImagePtr genericIcon()
 {
-    if (ImagePtr icon = imageNamed(QStringLiteral("GenericApplicationIcon.png")))
+    if (ImagePtr icon = imageNamed(u"GenericApplicationIcon.png"_s))
         return icon;
     // Without the bundle's resources (a bare tool run), a plain tile still stands for an app.
     static const ImagePtr fallback = [] {
@@ -157,8 +159,8 @@ QList<RunningApplication> scanProcesses()
         RunningApplication app;
         app.processIdentifier = pid_t(pid);
         app.bundlePath = bundle;
-        app.bundleIdentifier = info.value(QStringLiteral("CFBundleIdentifier")).toString();
-        app.localizedName = info.value(QStringLiteral("CFBundleName")).toString();
+        app.bundleIdentifier = info.value(u"CFBundleIdentifier"_s).toString();
+        app.localizedName = info.value(u"CFBundleName"_s).toString();
         if (app.localizedName.isEmpty()) {
             const QString file = bundle.mid(bundle.lastIndexOf(QLatin1Char('/')) + 1);
             app.localizedName = file.left(file.size() - 4);
@@ -171,7 +173,7 @@ QList<RunningApplication> scanProcesses()
 
 bool processIsAlive(pid_t pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
     if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
         return false;
     const QByteArray line = stat.readAll();
@@ -213,12 +215,12 @@ QString Workspace::absolutePathForAppBundleWithIdentifier(const QString &bundleI
 
 ImagePtr Workspace::iconForFile(const QString &path) const
 {
-    QString icon = infoDictionary(path).value(QStringLiteral("CFBundleIconFile")).toString();
+    QString icon = infoDictionary(path).value(u"CFBundleIconFile"_s).toString();
     // Only a plain name inside the bundle's Resources is taken.
     if (!icon.isEmpty() && !icon.contains(QLatin1Char('/')) && icon != QLatin1String("..")) {
         if (!icon.contains(QLatin1Char('.')))
-            icon += QStringLiteral(".icns");
-        if (ImagePtr image = loadImage(path + QStringLiteral("/Contents/Resources/") + icon))
+            icon += u".icns"_s;
+        if (ImagePtr image = loadImage(path + u"/Contents/Resources/"_s + icon))
             return image;
     }
     return genericIcon();

@@ -1,5 +1,7 @@
 #include "core/records/RowState.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr RowState kStates[] = {RowState::Waiting,    RowState::Skipped, RowState::Cleaning,
@@ -17,26 +19,26 @@ QString rowStateText(RowState state, std::optional<int> percent)
     QString text;
     switch (state) {
     case RowState::Waiting:
-        text = QStringLiteral("- Waiting");
+        text = u"- Waiting"_s;
         break;
     case RowState::Skipped:
-        text = QStringLiteral("- Skipped");
+        text = u"- Skipped"_s;
         break;
     case RowState::Cleaning:
-        text = QStringLiteral("- Cleaning");
+        text = u"- Cleaning"_s;
         break;
     case RowState::Cancelling:
-        text = QStringLiteral("- Cancelling");
+        text = u"- Cancelling"_s;
         break;
     case RowState::Cleaned:
-        text = QStringLiteral("- Cleaned");
+        text = u"- Cleaned"_s;
         break;
     case RowState::NotCleaned:
-        text = QStringLiteral("- Could not clean");
+        text = u"- Could not clean"_s;
         break;
     }
     if (percent && carriesProgress(state))
-        text += QStringLiteral(" (%1%)").arg(*percent);
+        text += u" (%1%)"_s.arg(*percent);
     return text;
 }
 

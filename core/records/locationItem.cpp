@@ -3,6 +3,8 @@
 #include "core/records/RecordField.h"
 #include "platform/Dictionary.h"
 
+using namespace Qt::StringLiterals;
+
 std::shared_ptr<locationItem> locationItem::create()
 {
     return std::make_shared<locationItem>();
@@ -62,10 +64,10 @@ QVariantMap locationItem::summary() const
 {
     QMutexLocker lock(&m_mutex);
     return platform::dictionaryWithPairs({
-        {QStringLiteral("locName"), m_locName},
-        {QStringLiteral("locIdentifier"), m_locIdentifier},
-        {QStringLiteral("locInfo"), m_locInfo},
-        {QStringLiteral("locImage"), m_locImage ? QVariant::fromValue(m_locImage) : QVariant()},
-        {QStringLiteral("locIsChecked"), m_locIsChecked ? QVariant(*m_locIsChecked) : QVariant()},
+        {u"locName"_s, m_locName},
+        {u"locIdentifier"_s, m_locIdentifier},
+        {u"locInfo"_s, m_locInfo},
+        {u"locImage"_s, m_locImage ? QVariant::fromValue(m_locImage) : QVariant()},
+        {u"locIsChecked"_s, m_locIsChecked ? QVariant(*m_locIsChecked) : QVariant()},
     });
 }

@@ -3,6 +3,8 @@
 #include "core/records/RecordField.h"
 #include "platform/Dictionary.h"
 
+using namespace Qt::StringLiterals;
+
 std::shared_ptr<resultItem> resultItem::create()
 {
     return std::make_shared<resultItem>();
@@ -150,17 +152,17 @@ QVariantMap resultItem::summary() const
 {
     QMutexLocker lock(&m_mutex);
     return platform::dictionaryWithPairs({
-        {QStringLiteral("resultItemPath"), m_path},
-        {QStringLiteral("resultItemType"), m_type},
-        {QStringLiteral("resultItemName"), m_name},
-        {QStringLiteral("resultItemExtraInfo"), m_extraInfo},
-        {QStringLiteral("resultItemSize"), m_size ? QVariant::fromValue(*m_size) : QVariant()},
-        {QStringLiteral("resultItemConvertedSize"), m_convertedSize},
-        {QStringLiteral("resultItemIsChecked"), m_isChecked ? QVariant(*m_isChecked) : QVariant()},
-        {QStringLiteral("resultItemImage"), m_image ? QVariant::fromValue(m_image) : QVariant()},
-        {QStringLiteral("resultStatus"), m_status ? QVariant::fromValue(m_status) : QVariant()},
-        {QStringLiteral("resultItemStatusText"), m_statusText},
-        {QStringLiteral("resultItemIdentifier"), m_identifier},
-        {QStringLiteral("resultItemAppName"), m_appName},
+        {u"resultItemPath"_s, m_path},
+        {u"resultItemType"_s, m_type},
+        {u"resultItemName"_s, m_name},
+        {u"resultItemExtraInfo"_s, m_extraInfo},
+        {u"resultItemSize"_s, m_size ? QVariant::fromValue(*m_size) : QVariant()},
+        {u"resultItemConvertedSize"_s, m_convertedSize},
+        {u"resultItemIsChecked"_s, m_isChecked ? QVariant(*m_isChecked) : QVariant()},
+        {u"resultItemImage"_s, m_image ? QVariant::fromValue(m_image) : QVariant()},
+        {u"resultStatus"_s, m_status ? QVariant::fromValue(m_status) : QVariant()},
+        {u"resultItemStatusText"_s, m_statusText},
+        {u"resultItemIdentifier"_s, m_identifier},
+        {u"resultItemAppName"_s, m_appName},
     });
 }

@@ -3,6 +3,8 @@
 #include "core/records/RecordField.h"
 #include "platform/Dictionary.h"
 
+using namespace Qt::StringLiterals;
+
 std::shared_ptr<targetItem> targetItem::create()
 {
     return std::make_shared<targetItem>();
@@ -72,11 +74,11 @@ QVariantMap targetItem::summary() const
 {
     QMutexLocker lock(&m_mutex);
     return platform::dictionaryWithPairs({
-        {QStringLiteral("targetItemPath"), m_path},
-        {QStringLiteral("targetItemType"), m_type},
-        {QStringLiteral("targetItemClassification"), m_classification},
-        {QStringLiteral("targetItemExtraInfo"), m_extraInfo},
-        {QStringLiteral("targetItemSize"), m_size ? QVariant::fromValue(*m_size) : QVariant()},
-        {QStringLiteral("targetItemIsChecked"), m_isChecked ? QVariant(*m_isChecked) : QVariant()},
+        {u"targetItemPath"_s, m_path},
+        {u"targetItemType"_s, m_type},
+        {u"targetItemClassification"_s, m_classification},
+        {u"targetItemExtraInfo"_s, m_extraInfo},
+        {u"targetItemSize"_s, m_size ? QVariant::fromValue(*m_size) : QVariant()},
+        {u"targetItemIsChecked"_s, m_isChecked ? QVariant(*m_isChecked) : QVariant()},
     });
 }

@@ -13,6 +13,8 @@
 #include "targets/base/CountProbe.h"
 #include "targets/base/MasterPrefsViewController.h"
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::Notification;
 using platform::NotificationCenter;
@@ -40,7 +42,7 @@ void ModuleController::init()
         return;
     m_cleanRegistered = true;
     NotificationCenter::defaultCenter().addObserver(
-        this, QStringLiteral("Clean") + targetName(),
+        this, u"Clean"_s + targetName(),
         [this](const Notification &request) {
             if (m_cleaningHandler)
                 m_cleaningHandler(request);
@@ -64,8 +66,8 @@ void ModuleController::loadTargetPrefView()
         return;
     }
     prefControl()->addItemWithInfo(
-        {{QStringLiteral("ident"), identifierString()},
-         {QStringLiteral("vController"), QVariant::fromValue<QObject *>(pane)}});
+        {{u"ident"_s, identifierString()},
+         {u"vController"_s, QVariant::fromValue<QObject *>(pane)}});
 }
 
 void ModuleController::addTargetItems()
@@ -102,10 +104,10 @@ void ModuleController::offerRow(const TraceRow &row, const QString &path,
 {
     if (path.isEmpty())
         return;
-    addTargetItemWithDict({{QStringLiteral("targetItemPath"), path},
-                           {QStringLiteral("targetItemType"), row.kind},
-                           {QStringLiteral("targetItemClassification"), classification},
-                           {QStringLiteral("targetItemExtraInfo"), row.extraInfo}});
+    addTargetItemWithDict({{u"targetItemPath"_s, path},
+                           {u"targetItemType"_s, row.kind},
+                           {u"targetItemClassification"_s, classification},
+                           {u"targetItemExtraInfo"_s, row.extraInfo}});
 }
 
 bool ModuleController::keyNonEmpty(const QString &path, const QStringList &keyPath)

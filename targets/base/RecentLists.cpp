@@ -4,6 +4,8 @@
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
 
+using namespace Qt::StringLiterals;
+
 namespace recentlists {
 
 std::function<void(platform::PropertyList &)> clearItems(const QStringList &lists)
@@ -25,8 +27,8 @@ bool anyHasItems(const QString &path, const QStringList &lists)
 
 TraceRow recentDocumentsRow(const QString &categoryKey, const QString &relativePath)
 {
-    TraceRow row = traceRow(QStringLiteral("Recent Items"), categoryKey,
-                            tracepaths::home(relativePath), QStringLiteral("Plist"));
+    TraceRow row = traceRow(u"Recent Items"_s, categoryKey,
+                            tracepaths::home(relativePath), u"Plist"_s);
     row.extraInfo = recentDocuments;
     row.offer = TraceRow::Offer::KeyNonEmpty;
     row.keyPath = {recentDocuments, customListItems};
@@ -40,7 +42,7 @@ TraceRow sharedFileListRow(const QString &classification, const QString &categor
                            const QString &relativePath)
 {
     TraceRow row = traceRow(classification, categoryKey, tracepaths::home(relativePath),
-                            QStringLiteral("File"));
+                            u"File"_s);
     row.notice = TraceRow::Notice::SharedFileList;
     return row;
 }
@@ -49,13 +51,13 @@ TraceRow quarantineEventsRow(const QString &classification, const QString &categ
                              const QString &relativePath)
 {
     return sqlRow(classification, categoryKey, tracepaths::home(relativePath),
-                  QStringLiteral("SELECT count(*) FROM LSQuarantineEvent;"),
-                  QStringLiteral("DELETE FROM LSQuarantineEvent;"));
+                  u"SELECT count(*) FROM LSQuarantineEvent;"_s,
+                  u"DELETE FROM LSQuarantineEvent;"_s);
 }
 
 void removeLockFile(const QString &listPath)
 {
-    const QString lock = listPath + QStringLiteral(".lockfile");
+    const QString lock = listPath + u".lockfile"_s;
     const platform::FileManager &fm = platform::FileManager::defaultManager();
     const std::optional<platform::FileAttributes> attributes = fm.attributesOfItemAtPath(lock);
     // A folder of that name is not a lock file: nothing inside it is ours to delete.

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace platform {
 class PropertyList;
 }
@@ -17,8 +19,8 @@ class PropertyList;
 // such as "MaxAmount"; cleaning drops the entries and keeps everything else node for node.
 namespace recentlists {
 
-inline const QString customListItems = QStringLiteral("CustomListItems");
-inline const QString recentDocuments = QStringLiteral("RecentDocuments");
+inline const QString customListItems = u"CustomListItems"_s;
+inline const QString recentDocuments = u"RecentDocuments"_s;
 
 // The edit of the recent-list rewrite: removes "CustomListItems" from each named dictionary
 // of the root. A named value that is missing or is not a dictionary is left as it is.

@@ -2,6 +2,8 @@
 
 #include "platform/FileManager.h"
 
+using namespace Qt::StringLiterals;
+
 TraceRow traceRow(const QString &classification, const QString &categoryKey,
                   std::function<QString()> path, const QString &kind)
 {
@@ -17,7 +19,7 @@ TraceRow sqlRow(const QString &classification, const QString &categoryKey,
                 std::function<QString()> path, const QString &countStatement,
                 const QString &deleteStatement, TraceRow::Probe probe)
 {
-    TraceRow row = traceRow(classification, categoryKey, std::move(path), QStringLiteral("Sqlite"));
+    TraceRow row = traceRow(classification, categoryKey, std::move(path), u"Sqlite"_s);
     row.offer = TraceRow::Offer::Count;
     row.probe = probe;
     row.countStatement = countStatement;
@@ -29,7 +31,7 @@ TraceRow sqlRow(const QString &classification, const QString &categoryKey,
 TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,
                        std::function<QString()> path, const QString &key)
 {
-    TraceRow row = traceRow(classification, categoryKey, std::move(path), QStringLiteral("Plist"));
+    TraceRow row = traceRow(classification, categoryKey, std::move(path), u"Plist"_s);
     row.extraInfo = key;
     row.offer = TraceRow::Offer::KeyNonEmpty;
     row.keyPath = {key};

@@ -3,19 +3,21 @@
 #include "platform/UserDefaults.h"
 #include "targets/camino/CaminoTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 CaminoPrefsViewController::CaminoPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("CaminoPrefsView"), camino::paneSwitches(), parent)
+    : MasterPrefsViewController(u"CaminoPrefsView"_s, camino::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("Camino Settings"));
+    setTitle(u"Camino Settings"_s);
     setIdentifier(QString::fromLatin1(camino::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanCamino"), true},
-        {QStringLiteral("CaminoBrowsing"), true},
-        {QStringLiteral("CaminoCache"), true},
-        {QStringLiteral("CaminoCookies"), false},
-        {QStringLiteral("CaminoDownloads"), true},
-        {QStringLiteral("CaminoLastSession"), true},
-        {QStringLiteral("CaminoWebpageIcons"), true},
-        {QStringLiteral("CaminoDOM"), true},
+        {u"ScanCamino"_s, true},
+        {u"CaminoBrowsing"_s, true},
+        {u"CaminoCache"_s, true},
+        {u"CaminoCookies"_s, false},
+        {u"CaminoDownloads"_s, true},
+        {u"CaminoLastSession"_s, true},
+        {u"CaminoWebpageIcons"_s, true},
+        {u"CaminoDOM"_s, true},
     });
 }

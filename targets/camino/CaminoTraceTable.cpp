@@ -3,6 +3,8 @@
 #include "targets/mozilla/MozillaRows.h"
 #include "targets/mozilla/MozillaStatements.h"
 
+using namespace Qt::StringLiterals;
+
 namespace camino {
 
 using tracepaths::home;
@@ -11,40 +13,40 @@ namespace sql = mozilla::sql;
 QList<Category> categories()
 {
     return {
-        {QStringLiteral("caminoBrowsing"), QStringLiteral("Browsing History"), {}},
-        {QStringLiteral("caminoCache"), QStringLiteral("Cache"), {}},
-        {QStringLiteral("caminoCookies"), QStringLiteral("Cookies"), {}},
-        {QStringLiteral("caminoDownloads"), QStringLiteral("Download History"), {}},
-        {QStringLiteral("caminoLastSession"), QStringLiteral("Last Session"), {}},
-        {QStringLiteral("caminoWebpageIcons"), QStringLiteral("Webpage Icons"), {}},
-        {QStringLiteral("caminoDOM"), QStringLiteral("DOM Storage"), {}},
+        {u"caminoBrowsing"_s, u"Browsing History"_s, {}},
+        {u"caminoCache"_s, u"Cache"_s, {}},
+        {u"caminoCookies"_s, u"Cookies"_s, {}},
+        {u"caminoDownloads"_s, u"Download History"_s, {}},
+        {u"caminoLastSession"_s, u"Last Session"_s, {}},
+        {u"caminoWebpageIcons"_s, u"Webpage Icons"_s, {}},
+        {u"caminoDOM"_s, u"DOM Storage"_s, {}},
     };
 }
 
 QList<TraceRow> traceRows()
 {
-    const QString file = QStringLiteral("File");
-    const QString dir = QStringLiteral("Dir");
+    const QString file = u"File"_s;
+    const QString dir = u"Dir"_s;
     auto data = [](const char *name) {
-        return home(QStringLiteral("Library/Application Support/Camino/") + QLatin1String(name));
+        return home(u"Library/Application Support/Camino/"_s + QLatin1String(name));
     };
-    const QString lastSession = QStringLiteral("caminoLastSession");
+    const QString lastSession = u"caminoLastSession"_s;
     return {
-        mozilla::historyRow(QStringLiteral("Browsing History"), QStringLiteral("caminoBrowsing"), data("places.sqlite")),
-        traceRow(QStringLiteral("Cache"), QStringLiteral("caminoCache"), home(QStringLiteral("Library/Caches/Camino/Cache")), dir),
-        mozilla::sqlRow(QStringLiteral("Cookies"), QStringLiteral("caminoCookies"), data("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
-        traceRow(QStringLiteral("Download History"), QStringLiteral("caminoDownloads"), data("downloads.plist"), file),
-        traceRow(QStringLiteral("Last Session Information"), lastSession, data("WindowState.plist"), file),
-        traceRow(QStringLiteral("Open Windows"), lastSession, home(QStringLiteral("Library/Saved Application State/org.mozilla.camino.savedState")), dir),
-        traceRow(QStringLiteral("Webpage Icons"), QStringLiteral("caminoWebpageIcons"), home(QStringLiteral("Library/Caches/Camino/IconCache")), dir),
+        mozilla::historyRow(u"Browsing History"_s, u"caminoBrowsing"_s, data("places.sqlite")),
+        traceRow(u"Cache"_s, u"caminoCache"_s, home(u"Library/Caches/Camino/Cache"_s), dir),
+        mozilla::sqlRow(u"Cookies"_s, u"caminoCookies"_s, data("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
+        traceRow(u"Download History"_s, u"caminoDownloads"_s, data("downloads.plist"), file),
+        traceRow(u"Last Session Information"_s, lastSession, data("WindowState.plist"), file),
+        traceRow(u"Open Windows"_s, lastSession, home(u"Library/Saved Application State/org.mozilla.camino.savedState"_s), dir),
+        traceRow(u"Webpage Icons"_s, u"caminoWebpageIcons"_s, home(u"Library/Caches/Camino/IconCache"_s), dir),
         // An SQLite file, but removed whole.
-        traceRow(QStringLiteral("DOM Storage"), QStringLiteral("caminoDOM"), data("webappsstore.sqlite"), file),
+        traceRow(u"DOM Storage"_s, u"caminoDOM"_s, data("webappsstore.sqlite"), file),
     };
 }
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan Camino")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan Camino"_s}, categories());
 }
 
 } // namespace camino

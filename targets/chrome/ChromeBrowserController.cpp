@@ -2,6 +2,8 @@
 
 #include "core/Keys.h"
 
+using namespace Qt::StringLiterals;
+
 using tracepaths::home;
 
 ChromeBrowserController::ChromeBrowserController(const ChromeParameters &parameters, QObject *parent)
@@ -13,11 +15,11 @@ ChromeBrowserController::ChromeBrowserController(const ChromeParameters &paramet
 
 ChromiumSwitches ChromeBrowserController::switchesFor(const QString &name)
 {
-    return ChromiumSwitches(name, {QStringLiteral("Browsing"), QStringLiteral("Cache"),
-                                   QStringLiteral("Cookies"), QStringLiteral("Downloads"),
-                                   keys::FlashCookies, QStringLiteral("Forms"),
-                                   QStringLiteral("LastSession"), QStringLiteral("RecentSearches"),
-                                   QStringLiteral("WebpageIcons"), QStringLiteral("DOM")});
+    return ChromiumSwitches(name, {u"Browsing"_s, u"Cache"_s,
+                                   u"Cookies"_s, u"Downloads"_s,
+                                   keys::FlashCookies, u"Forms"_s,
+                                   u"LastSession"_s, u"RecentSearches"_s,
+                                   u"WebpageIcons"_s, u"DOM"_s});
 }
 
 ChromiumPane ChromeBrowserController::paneOf(const ChromeParameters &parameters)
@@ -30,22 +32,22 @@ QList<TraceRow> ChromeBrowserController::traceRows()
 {
     const ChromeParameters &p = m_parameters;
     const QString profile = p.profile;
-    const QString browsing = key(QStringLiteral("Browsing"));
-    const QString cache = key(QStringLiteral("Cache"));
+    const QString browsing = key(u"Browsing"_s);
+    const QString cache = key(u"Cache"_s);
     QList<TraceRow> rows = browsingRows(browsing, profile, true);
-    rows << profileRow(QStringLiteral("Visited Links History"), browsing, profile, QStringLiteral("Visited Links"))
-         << traceRow(QStringLiteral("Cache"), cache, home(p.cache), QStringLiteral("Dir"))
-         << profileRow(QStringLiteral("History Provider Cache"), cache, profile, QStringLiteral("History Provider Cache"))
-         << profileRow(QStringLiteral("Cookies"), key(QStringLiteral("Cookies")), profile, QStringLiteral("Cookies"));
-    rows << downloadRows(key(QStringLiteral("Downloads")), profile, true);
-    rows << profileRow(QStringLiteral("Flash Cookies"), key(keys::FlashCookies), profile,
-                       QStringLiteral("Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects"), QStringLiteral("Dir"))
-         << profileRow(QStringLiteral("Form Values"), key(QStringLiteral("Forms")), profile, QStringLiteral("Web Data"));
-    rows << sessionRows(key(QStringLiteral("LastSession")), profile);
-    rows << searchRow(key(QStringLiteral("RecentSearches")), profile)
-         << profileRow(QStringLiteral("Webpage Icons"), key(QStringLiteral("WebpageIcons")), profile, QStringLiteral("Favicons"))
+    rows << profileRow(u"Visited Links History"_s, browsing, profile, u"Visited Links"_s)
+         << traceRow(u"Cache"_s, cache, home(p.cache), u"Dir"_s)
+         << profileRow(u"History Provider Cache"_s, cache, profile, u"History Provider Cache"_s)
+         << profileRow(u"Cookies"_s, key(u"Cookies"_s), profile, u"Cookies"_s);
+    rows << downloadRows(key(u"Downloads"_s), profile, true);
+    rows << profileRow(u"Flash Cookies"_s, key(keys::FlashCookies), profile,
+                       u"Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects"_s, u"Dir"_s)
+         << profileRow(u"Form Values"_s, key(u"Forms"_s), profile, u"Web Data"_s);
+    rows << sessionRows(key(u"LastSession"_s), profile);
+    rows << searchRow(key(u"RecentSearches"_s), profile)
+         << profileRow(u"Webpage Icons"_s, key(u"WebpageIcons"_s), profile, u"Favicons"_s)
          << localStorageRow(
-                key(QStringLiteral("DOM")), tracepaths::join(profile, QStringLiteral("Local Storage")),
+                key(u"DOM"_s), tracepaths::join(profile, u"Local Storage"_s),
                 p.keptPrefixes);
     return rows;
 }

@@ -2,10 +2,12 @@
 
 #include "platform/UserDefaults.h"
 
+using namespace Qt::StringLiterals;
+
 ChromiumLayoutPrefsViewController::ChromiumLayoutPrefsViewController(const ChromiumPane &pane, QObject *parent)
     : MasterPrefsViewController(pane.nibName, pane.switches.paneSwitches(), parent)
 {
-    setTitle(pane.appName + QStringLiteral(" Settings"));
+    setTitle(pane.appName + u" Settings"_s);
     setIdentifier(pane.identifier);
     platform::UserDefaults::standardUserDefaults().registerDefaults(pane.switches.paneDefaults());
 }

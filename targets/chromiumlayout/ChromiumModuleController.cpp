@@ -5,11 +5,13 @@
 #include "targets/chromiumlayout/HistoryIndexSweep.h"
 #include "targets/chromiumlayout/LocalStorageKeepList.h"
 
+using namespace Qt::StringLiterals;
+
 using tracepaths::home;
 
 namespace {
 
-const QString historyFile = QStringLiteral("History");
+const QString historyFile = u"History"_s;
 
 } // namespace
 
@@ -38,12 +40,12 @@ TraceRow ChromiumModuleController::countRow(const QString &classification, const
                                             std::function<QString()> database, const QString &table,
                                             TraceRow::Probe probe)
 {
-    TraceRow row = traceRow(classification, key, std::move(database), QStringLiteral("Sqlite"));
+    TraceRow row = traceRow(classification, key, std::move(database), u"Sqlite"_s);
     row.offer = TraceRow::Offer::Count;
     row.probe = probe;
-    row.countStatement = QStringLiteral("SELECT count(*) FROM %1;").arg(table);
+    row.countStatement = u"SELECT count(*) FROM %1;"_s.arg(table);
     row.route = TraceRow::Route::Sql;
-    row.statement = QStringLiteral("DELETE FROM %1;").arg(table);
+    row.statement = u"DELETE FROM %1;"_s.arg(table);
     return row;
 }
 
@@ -52,13 +54,13 @@ QList<TraceRow> ChromiumModuleController::browsingRows(const QString &key, const
 {
     const auto history = inProfile(profile, historyFile);
     QList<TraceRow> rows = {
-        countRow(QStringLiteral("Browsing History"), key, history, QStringLiteral("urls")),
-        countRow(QStringLiteral("History Segments"), key, history, QStringLiteral("segments"),
+        countRow(u"Browsing History"_s, key, history, u"urls"_s),
+        countRow(u"History Segments"_s, key, history, u"segments"_s,
                  TraceRow::Probe::SameConnection),
     };
     if (archived) {
-        rows.append(countRow(QStringLiteral("Archived Browsing History"), key,
-                             inProfile(profile, QStringLiteral("Archived History")), QStringLiteral("urls")));
+        rows.append(countRow(u"Archived Browsing History"_s, key,
+                             inProfile(profile, u"Archived History"_s), u"urls"_s));
     }
     rows.append(historyIndexRow(key, profile));
     return rows;
@@ -68,39 +70,39 @@ QList<TraceRow> ChromiumModuleController::downloadRows(const QString &key, const
                                                        bool urlChains)
 {
     const auto history = inProfile(profile, historyFile);
-    QList<TraceRow> rows = {countRow(QStringLiteral("Download History"), key, history, QStringLiteral("downloads"))};
+    QList<TraceRow> rows = {countRow(u"Download History"_s, key, history, u"downloads"_s)};
     if (urlChains) {
-        rows.append(countRow(QStringLiteral("Download History URL Chains"), key, history,
-                             QStringLiteral("downloads_url_chains"), TraceRow::Probe::SameConnection));
+        rows.append(countRow(u"Download History URL Chains"_s, key, history,
+                             u"downloads_url_chains"_s, TraceRow::Probe::SameConnection));
     }
     return rows;
 }
 
 TraceRow ChromiumModuleController::searchRow(const QString &key, const QString &profile)
 {
-    return countRow(QStringLiteral("Recent Searches"), key, inProfile(profile, historyFile),
-                    QStringLiteral("keyword_search_terms"));
+    return countRow(u"Recent Searches"_s, key, inProfile(profile, historyFile),
+                    u"keyword_search_terms"_s);
 }
 
 TraceRow ChromiumModuleController::openWindowsRow(const QString &key) const
 {
-    return traceRow(QStringLiteral("Open Windows"), key,
-                    home(QStringLiteral("Library/Saved Application State/%1.savedState").arg(identifierString())),
-                    QStringLiteral("Dir"));
+    return traceRow(u"Open Windows"_s, key,
+                    home(u"Library/Saved Application State/%1.savedState"_s.arg(identifierString())),
+                    u"Dir"_s);
 }
 
 QList<TraceRow> ChromiumModuleController::sessionRows(const QString &key, const QString &profile) const
 {
     return {
-        profileRow(QStringLiteral("Last Session Information"), key, profile, QStringLiteral("Current Session")),
-        profileRow(QStringLiteral("Last Session Tabs"), key, profile, QStringLiteral("Current Tabs")),
+        profileRow(u"Last Session Information"_s, key, profile, u"Current Session"_s),
+        profileRow(u"Last Session Tabs"_s, key, profile, u"Current Tabs"_s),
         openWindowsRow(key),
     };
 }
 
 TraceRow ChromiumModuleController::historyIndexRow(const QString &key, const QString &profile)
 {
-    TraceRow row = traceRow(QStringLiteral("Monthly History Index"), key, home(profile), QStringLiteral("File"));
+    TraceRow row = traceRow(u"Monthly History Index"_s, key, home(profile), u"File"_s);
     row.offer = TraceRow::Offer::Custom;
     row.route = TraceRow::Route::Custom;
     // The sweep runs whether or not the History files exist, open or hold rows.
@@ -117,7 +119,7 @@ TraceRow ChromiumModuleController::historyIndexRow(const QString &key, const QSt
 TraceRow ChromiumModuleController::localStorageRow(const QString &key, const QString &folder,
                                                    const QStringList &keptPrefixes)
 {
-    TraceRow row = traceRow(QStringLiteral("DOM Storage"), key, home(folder), QStringLiteral("Dir"));
+    TraceRow row = traceRow(u"DOM Storage"_s, key, home(folder), u"Dir"_s);
     row.offer = TraceRow::Offer::Custom;
     row.route = TraceRow::Route::Custom;
     row.collect = [this, row, keptPrefixes] {

@@ -3,6 +3,8 @@
 #include "targets/base/ModuleController.h"
 #include "targets/chromiumlayout/ChromiumLayoutPrefsViewController.h"
 
+using namespace Qt::StringLiterals;
+
 // The base of the modules whose browsers keep a Chromium-layout profile (Chrome, Chromium,
 // Opera, Flock): the rows those profiles share, built from a profile folder, and the two
 // mechanisms of that layout, the history-index sweep and the Local Storage keep-list. Each
@@ -23,7 +25,7 @@ protected:
     // A row moved whole, at `relative` inside the profile.
     static TraceRow profileRow(const QString &classification, const QString &key,
                                const QString &profile, const QString &relative,
-                               const QString &kind = QStringLiteral("File"));
+                               const QString &kind = u"File"_s);
     // A row offered while `table` of the database holds rows and cleaned by emptying it.
     static TraceRow countRow(const QString &classification, const QString &key,
                              std::function<QString()> database, const QString &table,

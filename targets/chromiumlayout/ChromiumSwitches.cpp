@@ -2,6 +2,8 @@
 
 #include "core/Keys.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct SwitchWord {
@@ -44,7 +46,7 @@ ChromiumSwitches::ChromiumSwitches(const QString &appName, const QStringList &wo
 
 QString ChromiumSwitches::scanKey() const
 {
-    return QStringLiteral("scan") + m_appName;
+    return u"scan"_s + m_appName;
 }
 
 QString ChromiumSwitches::key(const QString &word) const
@@ -64,12 +66,12 @@ QList<Category> ChromiumSwitches::categories() const
 
 PaneSwitches ChromiumSwitches::paneSwitches() const
 {
-    return paneSwitchesFor({scanKey(), QStringLiteral("Scan ") + m_appName}, categories());
+    return paneSwitchesFor({scanKey(), u"Scan "_s + m_appName}, categories());
 }
 
 QVariantMap ChromiumSwitches::paneDefaults() const
 {
-    QVariantMap defaults{{QStringLiteral("Scan") + m_appName, true}};
+    QVariantMap defaults{{u"Scan"_s + m_appName, true}};
     for (const QString &word : m_words) {
         const SwitchWord *w = switchWord(word);
         defaults.insert(m_appName + word, !w || w->paneDefault);

@@ -3,7 +3,9 @@
 #include "platform/FileManager.h"
 #include "targets/base/TraceTable.h"
 
-const QString HistoryIndexSweep::namePrefix = QStringLiteral("History Index");
+using namespace Qt::StringLiterals;
+
+const QString HistoryIndexSweep::namePrefix = u"History Index"_s;
 
 QStringList HistoryIndexSweep::entriesIn(const QString &profileFolder)
 {

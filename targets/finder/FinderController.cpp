@@ -9,6 +9,8 @@
 #include "targets/finder/FinderTraceTable.h"
 #include "targets/finder/RecentItemLimits.h"
 
+using namespace Qt::StringLiterals;
+
 FinderController::FinderController(QObject *parent)
     : ModuleController(parent)
 {
@@ -86,10 +88,10 @@ void FinderController::removeFinderRecentFolders()
 
 void FinderController::restartCFPrefsd()
 {
-    RestartTool::signal(QStringLiteral("cfprefsd"), RestartTool::Signal::Term);
+    RestartTool::signal(u"cfprefsd"_s, RestartTool::Signal::Term);
 }
 
 void FinderController::restartFinder()
 {
-    RestartTool::signal(QStringLiteral("Finder"), RestartTool::Signal::Default);
+    RestartTool::signal(u"Finder"_s, RestartTool::Signal::Default);
 }

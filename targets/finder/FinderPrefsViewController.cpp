@@ -3,15 +3,17 @@
 #include "platform/UserDefaults.h"
 #include "targets/finder/FinderTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 FinderPrefsViewController::FinderPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("FinderPrefsView"), finder::paneSwitches(), parent)
+    : MasterPrefsViewController(u"FinderPrefsView"_s, finder::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("Finder Settings"));
+    setTitle(u"Finder Settings"_s);
     setIdentifier(QString::fromLatin1(finder::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanFinder"), true},
-        {QStringLiteral("FinderRecentItems"), true},
-        {QStringLiteral("FinderQuarantineEvents"), true},
-        {QStringLiteral("FinderRecentFolders"), true},
+        {u"ScanFinder"_s, true},
+        {u"FinderRecentItems"_s, true},
+        {u"FinderQuarantineEvents"_s, true},
+        {u"FinderRecentFolders"_s, true},
     });
 }

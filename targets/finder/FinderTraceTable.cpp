@@ -2,55 +2,57 @@
 
 #include "targets/base/RecentLists.h"
 
+using namespace Qt::StringLiterals;
+
 namespace finder {
 
 using recentlists::quarantineEventsRow;
 using recentlists::sharedFileListRow;
 
 namespace {
-const QString recentItemsKey = QStringLiteral("finderRecentItems");
-const QString quarantineKey = QStringLiteral("finderQuarantineEvents");
-const QString recentFoldersCategory = QStringLiteral("finderRecentFolders");
-const QString sfl = QStringLiteral("Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.");
+const QString recentItemsKey = u"finderRecentItems"_s;
+const QString quarantineKey = u"finderQuarantineEvents"_s;
+const QString recentFoldersCategory = u"finderRecentFolders"_s;
+const QString sfl = u"Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList."_s;
 } // namespace
 
 QList<Category> categories()
 {
     return {
-        {recentItemsKey, QStringLiteral("Recent Items"), {}},
-        {quarantineKey, QStringLiteral("Download Quarantine History"), {}},
-        {recentFoldersCategory, QStringLiteral("Recent Folders"), {}},
+        {recentItemsKey, u"Recent Items"_s, {}},
+        {quarantineKey, u"Download Quarantine History"_s, {}},
+        {recentFoldersCategory, u"Recent Folders"_s, {}},
     };
 }
 
 QList<TraceRow> traceRows()
 {
-    TraceRow recentItems = traceRow(QStringLiteral("Recent Items"), recentItemsKey,
-                                    tracepaths::home(recentItemsList), QStringLiteral("Plist"));
-    recentItems.extraInfo = QStringLiteral("RecentItems");
+    TraceRow recentItems = traceRow(u"Recent Items"_s, recentItemsKey,
+                                    tracepaths::home(recentItemsList), u"Plist"_s);
+    recentItems.extraInfo = u"RecentItems"_s;
     recentItems.offer = TraceRow::Offer::Custom;
     recentItems.route = TraceRow::Route::Custom;
 
-    TraceRow recentFolders = traceRow(QStringLiteral("Recent Folders"), recentFoldersCategory,
-                                      tracepaths::home(finderList), QStringLiteral("Plist"));
-    recentFolders.extraInfo = QStringLiteral("RecentFolders");
+    TraceRow recentFolders = traceRow(u"Recent Folders"_s, recentFoldersCategory,
+                                      tracepaths::home(finderList), u"Plist"_s);
+    recentFolders.extraInfo = u"RecentFolders"_s;
     recentFolders.offer = TraceRow::Offer::KeyNonEmpty;
     recentFolders.keyPath = {recentFoldersKey};
     recentFolders.route = TraceRow::Route::Custom;
 
     QList<TraceRow> rows = {
         recentItems,
-        sharedFileListRow(QStringLiteral("Legacy Recent Applications Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentApplications.sfl")),
-        sharedFileListRow(QStringLiteral("Legacy Recent Documents Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentDocuments.sfl")),
-        sharedFileListRow(QStringLiteral("Legacy Recent Hosts Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentHosts.sfl")),
-        sharedFileListRow(QStringLiteral("Legacy Recent Servers Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentServers.sfl")),
-        sharedFileListRow(QStringLiteral("Recent Applications Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentApplications.sfl2")),
-        sharedFileListRow(QStringLiteral("Recent Documents Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentDocuments.sfl2")),
-        sharedFileListRow(QStringLiteral("Recent Hosts Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentHosts.sfl2")),
-        sharedFileListRow(QStringLiteral("Recent Servers Shared File List"), recentItemsKey, sfl + QStringLiteral("RecentServers.sfl2")),
+        sharedFileListRow(u"Legacy Recent Applications Shared File List"_s, recentItemsKey, sfl + u"RecentApplications.sfl"_s),
+        sharedFileListRow(u"Legacy Recent Documents Shared File List"_s, recentItemsKey, sfl + u"RecentDocuments.sfl"_s),
+        sharedFileListRow(u"Legacy Recent Hosts Shared File List"_s, recentItemsKey, sfl + u"RecentHosts.sfl"_s),
+        sharedFileListRow(u"Legacy Recent Servers Shared File List"_s, recentItemsKey, sfl + u"RecentServers.sfl"_s),
+        sharedFileListRow(u"Recent Applications Shared File List"_s, recentItemsKey, sfl + u"RecentApplications.sfl2"_s),
+        sharedFileListRow(u"Recent Documents Shared File List"_s, recentItemsKey, sfl + u"RecentDocuments.sfl2"_s),
+        sharedFileListRow(u"Recent Hosts Shared File List"_s, recentItemsKey, sfl + u"RecentHosts.sfl2"_s),
+        sharedFileListRow(u"Recent Servers Shared File List"_s, recentItemsKey, sfl + u"RecentServers.sfl2"_s),
         // Both databases are counted in one pass: a failed count on the older one ends it.
-        quarantineEventsRow(QStringLiteral("Legacy Download Quarantine History"), quarantineKey, QStringLiteral("Library/Preferences/com.apple.LaunchServices.QuarantineEvents")),
-        quarantineEventsRow(QStringLiteral("Download Quarantine History"), quarantineKey, QStringLiteral("Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2")),
+        quarantineEventsRow(u"Legacy Download Quarantine History"_s, quarantineKey, u"Library/Preferences/com.apple.LaunchServices.QuarantineEvents"_s),
+        quarantineEventsRow(u"Download Quarantine History"_s, quarantineKey, u"Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2"_s),
         recentFolders,
     };
     Q_ASSERT(rows.at(recentItemsRow).extraInfo == recentItems.extraInfo);
@@ -60,7 +62,7 @@ QList<TraceRow> traceRows()
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan Finder")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan Finder"_s}, categories());
 }
 
 } // namespace finder

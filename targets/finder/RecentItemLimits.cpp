@@ -5,10 +5,12 @@
 #include <array>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString prefix = QStringLiteral(
-    "tell application \"System Events\" to tell appearance preferences to ");
+const QString prefix = 
+    u"tell application \"System Events\" to tell appearance preferences to "_s;
 
 void run(const QString &source)
 {
@@ -19,19 +21,19 @@ void run(const QString &source)
 
 const QStringList &RecentItemLimits::lists()
 {
-    static const QStringList names = {QStringLiteral("applications"), QStringLiteral("documents"),
-                                      QStringLiteral("servers")};
+    static const QStringList names = {u"applications"_s, u"documents"_s,
+                                      u"servers"_s};
     return names;
 }
 
 QString RecentItemLimits::getScript(const QString &list)
 {
-    return prefix + QStringLiteral("get recent %1 limit").arg(list);
+    return prefix + u"get recent %1 limit"_s.arg(list);
 }
 
 QString RecentItemLimits::setScript(const QString &list, int limit)
 {
-    return prefix + QStringLiteral("set recent %1 limit to %2").arg(list).arg(limit);
+    return prefix + u"set recent %1 limit to %2"_s.arg(list).arg(limit);
 }
 
 void RecentItemLimits::reset()

@@ -3,21 +3,23 @@
 #include "platform/UserDefaults.h"
 #include "targets/firefox/FirefoxTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 FirefoxPrefsViewController::FirefoxPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("FirefoxPrefsView"), firefox::paneSwitches(), parent)
+    : MasterPrefsViewController(u"FirefoxPrefsView"_s, firefox::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("Firefox Settings"));
+    setTitle(u"Firefox Settings"_s);
     setIdentifier(QString::fromLatin1(firefox::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanFirefox"), true},
-        {QStringLiteral("FirefoxBrowsing"), true},
-        {QStringLiteral("FirefoxCache"), true},
-        {QStringLiteral("FirefoxCookies"), false},
-        {QStringLiteral("FirefoxDownloads"), true},
-        {QStringLiteral("FirefoxForms"), true},
-        {QStringLiteral("FirefoxLastSession"), true},
-        {QStringLiteral("FirefoxRecentSearches"), true},
-        {QStringLiteral("FirefoxWebpageIcons"), true},
-        {QStringLiteral("FirefoxDOM"), true},
+        {u"ScanFirefox"_s, true},
+        {u"FirefoxBrowsing"_s, true},
+        {u"FirefoxCache"_s, true},
+        {u"FirefoxCookies"_s, false},
+        {u"FirefoxDownloads"_s, true},
+        {u"FirefoxForms"_s, true},
+        {u"FirefoxLastSession"_s, true},
+        {u"FirefoxRecentSearches"_s, true},
+        {u"FirefoxWebpageIcons"_s, true},
+        {u"FirefoxDOM"_s, true},
     });
 }

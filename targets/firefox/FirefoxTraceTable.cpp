@@ -4,6 +4,8 @@
 #include "targets/mozilla/MozillaRows.h"
 #include "targets/mozilla/MozillaStatements.h"
 
+using namespace Qt::StringLiterals;
+
 namespace firefox {
 
 using mozilla::existingRow;
@@ -13,29 +15,29 @@ namespace sql = mozilla::sql;
 QString profilePath()
 {
     return mozilla::firstEntryContaining(
-        tracepaths::home(QStringLiteral("Library/Application Support/Firefox/Profiles"))(),
-        QStringLiteral(".default"));
+        tracepaths::home(u"Library/Application Support/Firefox/Profiles"_s)(),
+        u".default"_s);
 }
 
 QString cachePath()
 {
     return mozilla::firstEntryContaining(
-        tracepaths::home(QStringLiteral("Library/Caches/Firefox/Profiles"))(),
-        QStringLiteral(".default"));
+        tracepaths::home(u"Library/Caches/Firefox/Profiles"_s)(),
+        u".default"_s);
 }
 
 QList<Category> categories()
 {
     return {
-        {QStringLiteral("firefoxBrowsing"), QStringLiteral("Browsing History"), {}},
-        {QStringLiteral("firefoxCache"), QStringLiteral("Cache"), {}},
-        {QStringLiteral("firefoxCookies"), QStringLiteral("Cookies"), {}},
-        {QStringLiteral("firefoxDownloads"), QStringLiteral("Download History"), {}},
-        {QStringLiteral("firefoxForms"), QStringLiteral("Form Values"), {}},
-        {QStringLiteral("firefoxLastSession"), QStringLiteral("Last Session"), {}},
-        {QStringLiteral("firefoxRecentSearches"), QStringLiteral("Recent Searches"), {}},
-        {QStringLiteral("firefoxWebpageIcons"), QStringLiteral("Webpage Icons"), {}},
-        {QStringLiteral("firefoxDOM"), QStringLiteral("DOM Storage"), {}},
+        {u"firefoxBrowsing"_s, u"Browsing History"_s, {}},
+        {u"firefoxCache"_s, u"Cache"_s, {}},
+        {u"firefoxCookies"_s, u"Cookies"_s, {}},
+        {u"firefoxDownloads"_s, u"Download History"_s, {}},
+        {u"firefoxForms"_s, u"Form Values"_s, {}},
+        {u"firefoxLastSession"_s, u"Last Session"_s, {}},
+        {u"firefoxRecentSearches"_s, u"Recent Searches"_s, {}},
+        {u"firefoxWebpageIcons"_s, u"Webpage Icons"_s, {}},
+        {u"firefoxDOM"_s, u"DOM Storage"_s, {}},
     };
 }
 
@@ -47,47 +49,47 @@ QList<TraceRow> traceRows()
     auto cache = [](const char *relative) {
         return mozilla::inProfile(&cachePath, QString::fromLatin1(relative));
     };
-    const QString file = QStringLiteral("File");
-    const QString dir = QStringLiteral("Dir");
-    const QString browsing = QStringLiteral("firefoxBrowsing");
-    const QString caches = QStringLiteral("firefoxCache");
-    const QString downloads = QStringLiteral("firefoxDownloads");
-    const QString lastSession = QStringLiteral("firefoxLastSession");
-    const QString icons = QStringLiteral("firefoxWebpageIcons");
-    const QString dom = QStringLiteral("firefoxDOM");
+    const QString file = u"File"_s;
+    const QString dir = u"Dir"_s;
+    const QString browsing = u"firefoxBrowsing"_s;
+    const QString caches = u"firefoxCache"_s;
+    const QString downloads = u"firefoxDownloads"_s;
+    const QString lastSession = u"firefoxLastSession"_s;
+    const QString icons = u"firefoxWebpageIcons"_s;
+    const QString dom = u"firefoxDOM"_s;
     // The history probes are their own: a failure withholds only their row.
     const auto own = TraceRow::Probe::OwnConnection;
     return {
-        mozilla::historyRow(QStringLiteral("Browsing History"), browsing, prof("places.sqlite"), own),
-        sqlRow(QStringLiteral("URL Autocomplete History"), browsing, prof("places.sqlite"), sql::hostCount, sql::hostDelete, own),
-        existingRow(QStringLiteral("Cache"), caches, cache("Cache"), dir),
-        existingRow(QStringLiteral("Cache2"), caches, cache("cache2"), dir),
-        existingRow(QStringLiteral("Offline Cache"), caches, cache("OfflineCache"), dir),
-        existingRow(QStringLiteral("Cache Thumbnails"), caches, cache("thumbnails"), dir),
-        sqlRow(QStringLiteral("Cookies"), QStringLiteral("firefoxCookies"), prof("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
+        mozilla::historyRow(u"Browsing History"_s, browsing, prof("places.sqlite"), own),
+        sqlRow(u"URL Autocomplete History"_s, browsing, prof("places.sqlite"), sql::hostCount, sql::hostDelete, own),
+        existingRow(u"Cache"_s, caches, cache("Cache"), dir),
+        existingRow(u"Cache2"_s, caches, cache("cache2"), dir),
+        existingRow(u"Offline Cache"_s, caches, cache("OfflineCache"), dir),
+        existingRow(u"Cache Thumbnails"_s, caches, cache("thumbnails"), dir),
+        sqlRow(u"Cookies"_s, u"firefoxCookies"_s, prof("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
         // A failed count of the legacy downloads ends the collector: the places row below
         // is then not offered either.
-        sqlRow(QStringLiteral("Legacy Download History"), downloads, prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
-        sqlRow(QStringLiteral("Download History"), downloads, prof("places.sqlite"), sql::downloadAnnoCount, sql::downloadAnnoDelete),
-        sqlRow(QStringLiteral("Form Values"), QStringLiteral("firefoxForms"), prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
-        existingRow(QStringLiteral("Last Session Information"), lastSession, prof("sessionstore.jsonlz4"), file),
-        existingRow(QStringLiteral("Legacy Last Session Information"), lastSession, prof("sessionstore.js"), file),
-        existingRow(QStringLiteral("Last Session Information Backup"), lastSession, prof("sessionstore-backups"), dir),
-        existingRow(QStringLiteral("Legacy Last Session Information Backup"), lastSession, prof("sessionstore.bak"), file),
-        traceRow(QStringLiteral("Open Windows"), lastSession, tracepaths::home(QStringLiteral("Library/Saved Application State/org.mozilla.firefox.savedState")), dir),
-        sqlRow(QStringLiteral("Recent Searches"), QStringLiteral("firefoxRecentSearches"), prof("formhistory.sqlite"), sql::searchBarCount, sql::searchBarDelete),
+        sqlRow(u"Legacy Download History"_s, downloads, prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
+        sqlRow(u"Download History"_s, downloads, prof("places.sqlite"), sql::downloadAnnoCount, sql::downloadAnnoDelete),
+        sqlRow(u"Form Values"_s, u"firefoxForms"_s, prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
+        existingRow(u"Last Session Information"_s, lastSession, prof("sessionstore.jsonlz4"), file),
+        existingRow(u"Legacy Last Session Information"_s, lastSession, prof("sessionstore.js"), file),
+        existingRow(u"Last Session Information Backup"_s, lastSession, prof("sessionstore-backups"), dir),
+        existingRow(u"Legacy Last Session Information Backup"_s, lastSession, prof("sessionstore.bak"), file),
+        traceRow(u"Open Windows"_s, lastSession, tracepaths::home(u"Library/Saved Application State/org.mozilla.firefox.savedState"_s), dir),
+        sqlRow(u"Recent Searches"_s, u"firefoxRecentSearches"_s, prof("formhistory.sqlite"), sql::searchBarCount, sql::searchBarDelete),
         // A failed count of the icons in places (current profiles have no such table) ends
         // the collector: the icons database below is then not offered.
-        sqlRow(QStringLiteral("Webpage Icons"), icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete),
-        existingRow(QStringLiteral("Webpage Icons Database"), icons, prof("favicons.sqlite"), file),
-        existingRow(QStringLiteral("DOM Storage"), dom, prof("webappsstore.sqlite"), file),
-        existingRow(QStringLiteral("Web Storage"), dom, prof("storage/default"), dir),
+        sqlRow(u"Webpage Icons"_s, icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete),
+        existingRow(u"Webpage Icons Database"_s, icons, prof("favicons.sqlite"), file),
+        existingRow(u"DOM Storage"_s, dom, prof("webappsstore.sqlite"), file),
+        existingRow(u"Web Storage"_s, dom, prof("storage/default"), dir),
     };
 }
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan Firefox")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan Firefox"_s}, categories());
 }
 
 } // namespace firefox

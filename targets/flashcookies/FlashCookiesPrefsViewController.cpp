@@ -3,14 +3,16 @@
 #include "platform/UserDefaults.h"
 #include "targets/flashcookies/FlashCookiesTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 FlashCookiesPrefsViewController::FlashCookiesPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("FlashCookiesPrefsView"), flashcookies::paneSwitches(), parent)
+    : MasterPrefsViewController(u"FlashCookiesPrefsView"_s, flashcookies::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("Flash Cookies Settings"));
+    setTitle(u"Flash Cookies Settings"_s);
     setIdentifier(QString::fromLatin1(flashcookies::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanFlashCookies"), true},
-        {QStringLiteral("FlashCookieHistory"), true},
-        {QStringLiteral("FlashCookieSharedObjects"), true},
+        {u"ScanFlashCookies"_s, true},
+        {u"FlashCookieHistory"_s, true},
+        {u"FlashCookieSharedObjects"_s, true},
     });
 }

@@ -1,5 +1,7 @@
 #include "targets/flashcookies/FlashCookiesTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 namespace flashcookies {
 
 static std::function<QString()> player(const QString &relative)
@@ -11,23 +13,23 @@ static std::function<QString()> player(const QString &relative)
 QList<Category> categories()
 {
     return {
-        {QStringLiteral("flashCookieHistory"), QStringLiteral("History"), {}},
-        {QStringLiteral("flashCookieSharedObjects"), QStringLiteral("Shared Objects"), {}},
+        {u"flashCookieHistory"_s, u"History"_s, {}},
+        {u"flashCookieSharedObjects"_s, u"Shared Objects"_s, {}},
     };
 }
 
 QList<TraceRow> traceRows()
 {
-    const QString dir = QStringLiteral("Dir");
+    const QString dir = u"Dir"_s;
     return {
-        traceRow(QStringLiteral("History"), QStringLiteral("flashCookieHistory"), player(QStringLiteral("macromedia.com")), dir),
-        traceRow(QStringLiteral("Shared Objects"), QStringLiteral("flashCookieSharedObjects"), player(QStringLiteral("#SharedObjects")), dir),
+        traceRow(u"History"_s, u"flashCookieHistory"_s, player(u"macromedia.com"_s), dir),
+        traceRow(u"Shared Objects"_s, u"flashCookieSharedObjects"_s, player(u"#SharedObjects"_s), dir),
     };
 }
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan Flash Cookies")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan Flash Cookies"_s}, categories());
 }
 
 } // namespace flashcookies

@@ -1,20 +1,22 @@
 #include "targets/flock/FlockController.h"
 
+using namespace Qt::StringLiterals;
+
 using tracepaths::home;
 
 namespace {
 
-const QString identifier = QStringLiteral("com.flock.Flock");
-const QString userData = QStringLiteral("Library/Application Support/Flock/User Data");
-const QString profile = userData + QStringLiteral("/Default");
+const QString identifier = u"com.flock.Flock"_s;
+const QString userData = u"Library/Application Support/Flock/User Data"_s;
+const QString profile = userData + u"/Default"_s;
 
 ChromiumSwitches flockSwitches()
 {
-    return ChromiumSwitches(QStringLiteral("Flock"),
-                            {QStringLiteral("Browsing"), QStringLiteral("Cache"), QStringLiteral("Cookies"),
-                             QStringLiteral("Downloads"), QStringLiteral("Forms"), QStringLiteral("LastSession"),
-                             QStringLiteral("RecentSearches"), QStringLiteral("WebpageIcons"),
-                             QStringLiteral("DOM")});
+    return ChromiumSwitches(u"Flock"_s,
+                            {u"Browsing"_s, u"Cache"_s, u"Cookies"_s,
+                             u"Downloads"_s, u"Forms"_s, u"LastSession"_s,
+                             u"RecentSearches"_s, u"WebpageIcons"_s,
+                             u"DOM"_s});
 }
 
 } // namespace
@@ -28,25 +30,25 @@ FlockController::FlockController(QObject *parent)
 
 ChromiumPane FlockController::pane()
 {
-    return {QStringLiteral("FlockPrefsView"), QStringLiteral("Flock"), identifier, flockSwitches()};
+    return {u"FlockPrefsView"_s, u"Flock"_s, identifier, flockSwitches()};
 }
 
 // In offer order.
 QList<TraceRow> FlockController::traceRows()
 {
-    const QString session = key(QStringLiteral("LastSession"));
-    QList<TraceRow> rows = browsingRows(key(QStringLiteral("Browsing")), profile, false);
-    rows << traceRow(QStringLiteral("Cache"), key(QStringLiteral("Cache")),
-                     home(QStringLiteral("Library/Caches/Flock/User Data/Default/Cache")), QStringLiteral("Dir"))
-         << profileRow(QStringLiteral("Cookies"), key(QStringLiteral("Cookies")), profile, QStringLiteral("Cookies"));
-    rows << downloadRows(key(QStringLiteral("Downloads")), profile, false);
-    rows << profileRow(QStringLiteral("Form Values"), key(QStringLiteral("Forms")), profile, QStringLiteral("Web Data"))
+    const QString session = key(u"LastSession"_s);
+    QList<TraceRow> rows = browsingRows(key(u"Browsing"_s), profile, false);
+    rows << traceRow(u"Cache"_s, key(u"Cache"_s),
+                     home(u"Library/Caches/Flock/User Data/Default/Cache"_s), u"Dir"_s)
+         << profileRow(u"Cookies"_s, key(u"Cookies"_s), profile, u"Cookies"_s);
+    rows << downloadRows(key(u"Downloads"_s), profile, false);
+    rows << profileRow(u"Form Values"_s, key(u"Forms"_s), profile, u"Web Data"_s)
          // The browser's shared state, one level above the profile.
-         << profileRow(QStringLiteral("Last Session Local State"), session, userData, QStringLiteral("Local State"));
+         << profileRow(u"Last Session Local State"_s, session, userData, u"Local State"_s);
     rows << sessionRows(session, profile);
-    rows << searchRow(key(QStringLiteral("RecentSearches")), profile)
-         << profileRow(QStringLiteral("Webpage Icons"), key(QStringLiteral("WebpageIcons")), profile, QStringLiteral("Thumbnails"))
-         << profileRow(QStringLiteral("DOM Storage"), key(QStringLiteral("DOM")), profile,
-                       QStringLiteral("Local Storage"), QStringLiteral("Dir"));
+    rows << searchRow(key(u"RecentSearches"_s), profile)
+         << profileRow(u"Webpage Icons"_s, key(u"WebpageIcons"_s), profile, u"Thumbnails"_s)
+         << profileRow(u"DOM Storage"_s, key(u"DOM"_s), profile,
+                       u"Local Storage"_s, u"Dir"_s);
     return rows;
 }

@@ -3,21 +3,23 @@
 #include "platform/UserDefaults.h"
 #include "targets/icab/iCabTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 iCabPrefsViewController::iCabPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("iCabPrefsView"), icab::paneSwitches(), parent)
+    : MasterPrefsViewController(u"iCabPrefsView"_s, icab::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("iCab Settings"));
+    setTitle(u"iCab Settings"_s);
     setIdentifier(QString::fromLatin1(icab::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScaniCab"), true},
-        {QStringLiteral("iCabBrowsing"), true},
-        {QStringLiteral("iCabCache"), true},
-        {QStringLiteral("iCabCookies"), false},
-        {QStringLiteral("iCabDownloads"), true},
-        {QStringLiteral("iCabLastSession"), true},
-        {QStringLiteral("iCabRecentSearches"), true},
-        {QStringLiteral("iCabTopSites"), true},
-        {QStringLiteral("iCabWebpageIcons"), true},
-        {QStringLiteral("iCabDOM"), true},
+        {u"ScaniCab"_s, true},
+        {u"iCabBrowsing"_s, true},
+        {u"iCabCache"_s, true},
+        {u"iCabCookies"_s, false},
+        {u"iCabDownloads"_s, true},
+        {u"iCabLastSession"_s, true},
+        {u"iCabRecentSearches"_s, true},
+        {u"iCabTopSites"_s, true},
+        {u"iCabWebpageIcons"_s, true},
+        {u"iCabDOM"_s, true},
     });
 }

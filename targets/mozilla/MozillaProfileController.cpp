@@ -4,6 +4,8 @@
 #include "targets/mozilla/MozillaProfiles.h"
 #include "targets/mozilla/MozillaStatements.h"
 
+using namespace Qt::StringLiterals;
+
 MozillaProfileController::MozillaProfileController(std::function<QString()> profile,
                                                    std::function<QString()> cacheProfile,
                                                    QObject *parent)
@@ -15,7 +17,7 @@ MozillaProfileController::MozillaProfileController(std::function<QString()> prof
 
 QString MozillaProfileController::placesPath() const
 {
-    return mozilla::inProfile(m_profile, QStringLiteral("places.sqlite"))();
+    return mozilla::inProfile(m_profile, u"places.sqlite"_s)();
 }
 
 bool MozillaProfileController::historyItemsExist()

@@ -3,18 +3,20 @@
 #include "platform/UserDefaults.h"
 #include "targets/omniweb/OmniWebTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 OmniWebPrefsViewController::OmniWebPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("OmniWebPrefsView"), omniweb::paneSwitches(), parent)
+    : MasterPrefsViewController(u"OmniWebPrefsView"_s, omniweb::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("OmniWeb Settings"));
+    setTitle(u"OmniWeb Settings"_s);
     setIdentifier(QString::fromLatin1(omniweb::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanOmniWeb"), true},
-        {QStringLiteral("OmniWebBrowsing"), true},
-        {QStringLiteral("OmniWebCache"), true},
-        {QStringLiteral("OmniWebCookies"), false},
-        {QStringLiteral("OmniWebDownloads"), true},
-        {QStringLiteral("OmniWebForms"), true},
-        {QStringLiteral("OmniWebWebpageIcons"), true},
+        {u"ScanOmniWeb"_s, true},
+        {u"OmniWebBrowsing"_s, true},
+        {u"OmniWebCache"_s, true},
+        {u"OmniWebCookies"_s, false},
+        {u"OmniWebDownloads"_s, true},
+        {u"OmniWebForms"_s, true},
+        {u"OmniWebWebpageIcons"_s, true},
     });
 }

@@ -1,26 +1,28 @@
 #include "targets/opera/OperaController.h"
 
+using namespace Qt::StringLiterals;
+
 using tracepaths::home;
 
 namespace {
 
-const QString identifier = QStringLiteral("com.operasoftware.Opera");
-const QString profile = QStringLiteral("Library/Application Support/com.operasoftware.Opera");
+const QString identifier = u"com.operasoftware.Opera"_s;
+const QString profile = u"Library/Application Support/com.operasoftware.Opera"_s;
 
 ChromiumSwitches operaSwitches()
 {
-    return ChromiumSwitches(QStringLiteral("Opera"),
-                            {QStringLiteral("Browsing"), QStringLiteral("Cache"), QStringLiteral("Cookies"),
-                             QStringLiteral("Downloads"), QStringLiteral("LastSession"),
-                             QStringLiteral("RecentSearches"), QStringLiteral("WebpageIcons"),
-                             QStringLiteral("DOM")});
+    return ChromiumSwitches(u"Opera"_s,
+                            {u"Browsing"_s, u"Cache"_s, u"Cookies"_s,
+                             u"Downloads"_s, u"LastSession"_s,
+                             u"RecentSearches"_s, u"WebpageIcons"_s,
+                             u"DOM"_s});
 }
 
 // A file or folder of the older Opera, somewhere below the home folder.
 TraceRow legacyRow(const QString &classification, const QString &key, const QString &relative,
-                   const QString &kind = QStringLiteral("File"))
+                   const QString &kind = u"File"_s)
 {
-    return traceRow(QStringLiteral("Legacy ") + classification, key, home(relative), kind);
+    return traceRow(u"Legacy "_s + classification, key, home(relative), kind);
 }
 
 } // namespace
@@ -34,50 +36,50 @@ OperaController::OperaController(QObject *parent)
 
 ChromiumPane OperaController::pane()
 {
-    return {QStringLiteral("OperaPrefsView"), QStringLiteral("Opera"), identifier, operaSwitches()};
+    return {u"OperaPrefsView"_s, u"Opera"_s, identifier, operaSwitches()};
 }
 
 // In offer order: each category's current rows, then its legacy rows.
 QList<TraceRow> OperaController::traceRows()
 {
-    const QString dir = QStringLiteral("Dir");
-    const QString browsing = key(QStringLiteral("Browsing"));
-    const QString cache = key(QStringLiteral("Cache"));
-    const QString cookies = key(QStringLiteral("Cookies"));
-    const QString downloads = key(QStringLiteral("Downloads"));
-    const QString session = key(QStringLiteral("LastSession"));
-    const QString searches = key(QStringLiteral("RecentSearches"));
-    const QString icons = key(QStringLiteral("WebpageIcons"));
-    const QString dom = key(QStringLiteral("DOM"));
-    const QString oldCaches = QStringLiteral("Library/Caches/Opera/");
+    const QString dir = u"Dir"_s;
+    const QString browsing = key(u"Browsing"_s);
+    const QString cache = key(u"Cache"_s);
+    const QString cookies = key(u"Cookies"_s);
+    const QString downloads = key(u"Downloads"_s);
+    const QString session = key(u"LastSession"_s);
+    const QString searches = key(u"RecentSearches"_s);
+    const QString icons = key(u"WebpageIcons"_s);
+    const QString dom = key(u"DOM"_s);
+    const QString oldCaches = u"Library/Caches/Opera/"_s;
 
     QList<TraceRow> rows = browsingRows(browsing, profile, true);
-    rows << legacyRow(QStringLiteral("Browsing History"), browsing, QStringLiteral("Library/Opera/global_history.dat"))
-         << legacyRow(QStringLiteral("Typed History"), browsing, QStringLiteral("Library/Opera/typed_history.xml"))
-         << traceRow(QStringLiteral("Cache"), cache, home(QStringLiteral("Library/Caches/com.operasoftware.Opera/Cache")), dir)
-         << profileRow(QStringLiteral("History Provider Cache"), cache, profile, QStringLiteral("History Provider Cache"))
-         << legacyRow(QStringLiteral("Cache"), cache, oldCaches + QStringLiteral("cache"), dir)
-         << legacyRow(QStringLiteral("VPS Cache"), cache, oldCaches + QStringLiteral("vps"), dir)
-         << legacyRow(QStringLiteral("Cache Index"), cache, oldCaches + QStringLiteral("opcache"), dir)
-         << legacyRow(QStringLiteral("Cache Thumbnails"), cache, oldCaches + QStringLiteral("thumbnails"), dir)
-         << profileRow(QStringLiteral("Cookies"), cookies, profile, QStringLiteral("Cookies"))
-         << legacyRow(QStringLiteral("Cookies"), cookies, QStringLiteral("Library/Opera/cookies4.dat"));
+    rows << legacyRow(u"Browsing History"_s, browsing, u"Library/Opera/global_history.dat"_s)
+         << legacyRow(u"Typed History"_s, browsing, u"Library/Opera/typed_history.xml"_s)
+         << traceRow(u"Cache"_s, cache, home(u"Library/Caches/com.operasoftware.Opera/Cache"_s), dir)
+         << profileRow(u"History Provider Cache"_s, cache, profile, u"History Provider Cache"_s)
+         << legacyRow(u"Cache"_s, cache, oldCaches + u"cache"_s, dir)
+         << legacyRow(u"VPS Cache"_s, cache, oldCaches + u"vps"_s, dir)
+         << legacyRow(u"Cache Index"_s, cache, oldCaches + u"opcache"_s, dir)
+         << legacyRow(u"Cache Thumbnails"_s, cache, oldCaches + u"thumbnails"_s, dir)
+         << profileRow(u"Cookies"_s, cookies, profile, u"Cookies"_s)
+         << legacyRow(u"Cookies"_s, cookies, u"Library/Opera/cookies4.dat"_s);
     rows << downloadRows(downloads, profile, true);
-    rows << legacyRow(QStringLiteral("Download History"), downloads, QStringLiteral("Library/Opera/download.dat"))
-         << profileRow(QStringLiteral("Last Session Information"), session, profile, QStringLiteral("session.db"))
-         << profileRow(QStringLiteral("Last Session Information Backup"), session, profile, QStringLiteral("session.dbak"))
-         << legacyRow(QStringLiteral("Last Session Information"), session, QStringLiteral("Library/Opera/sessions/autosave.win"))
-         << legacyRow(QStringLiteral("Last Session Information Backup"), session,
-                      QStringLiteral("Library/Opera/sessions/autosave.win.bak"))
+    rows << legacyRow(u"Download History"_s, downloads, u"Library/Opera/download.dat"_s)
+         << profileRow(u"Last Session Information"_s, session, profile, u"session.db"_s)
+         << profileRow(u"Last Session Information Backup"_s, session, profile, u"session.dbak"_s)
+         << legacyRow(u"Last Session Information"_s, session, u"Library/Opera/sessions/autosave.win"_s)
+         << legacyRow(u"Last Session Information Backup"_s, session,
+                      u"Library/Opera/sessions/autosave.win.bak"_s)
          << openWindowsRow(session)
          << searchRow(searches, profile)
-         << legacyRow(QStringLiteral("Recent Searches"), searches, QStringLiteral("Library/Opera/search_field_history.dat"))
-         << profileRow(QStringLiteral("Webpage Icons"), icons, profile, QStringLiteral("Thumbnails"))
-         << legacyRow(QStringLiteral("Webpage Icons"), icons, oldCaches + QStringLiteral("icons"), dir)
+         << legacyRow(u"Recent Searches"_s, searches, u"Library/Opera/search_field_history.dat"_s)
+         << profileRow(u"Webpage Icons"_s, icons, profile, u"Thumbnails"_s)
+         << legacyRow(u"Webpage Icons"_s, icons, oldCaches + u"icons"_s, dir)
          // The browser's own start page and discovery feed keep their storage, as do extensions.
-         << localStorageRow(dom, tracepaths::join(profile, QStringLiteral("Local Storage")),
-                            {QStringLiteral("chrome-extension_"), QStringLiteral("opera_discover_"),
-                             QStringLiteral("opera_startpage_")})
-         << legacyRow(QStringLiteral("DOM Storage"), dom, QStringLiteral("Library/Application Support/Opera/pstorage"), dir);
+         << localStorageRow(dom, tracepaths::join(profile, u"Local Storage"_s),
+                            {u"chrome-extension_"_s, u"opera_discover_"_s,
+                             u"opera_startpage_"_s})
+         << legacyRow(u"DOM Storage"_s, dom, u"Library/Application Support/Opera/pstorage"_s, dir);
     return rows;
 }

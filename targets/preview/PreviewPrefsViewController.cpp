@@ -3,13 +3,15 @@
 #include "platform/UserDefaults.h"
 #include "targets/preview/PreviewTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 PreviewPrefsViewController::PreviewPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("PreviewPrefsView"), preview::paneSwitches(), parent)
+    : MasterPrefsViewController(u"PreviewPrefsView"_s, preview::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("Preview Settings"));
+    setTitle(u"Preview Settings"_s);
     setIdentifier(QString::fromLatin1(preview::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanPreview"), true},
-        {QStringLiteral("PreviewRecentItems"), true},
+        {u"ScanPreview"_s, true},
+        {u"PreviewRecentItems"_s, true},
     });
 }

@@ -2,31 +2,33 @@
 
 #include "targets/base/RecentLists.h"
 
+using namespace Qt::StringLiterals;
+
 namespace preview {
 
 namespace {
-const QString recentKey = QStringLiteral("previewRecentItems");
-const QString sfl = QStringLiteral("Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/");
+const QString recentKey = u"previewRecentItems"_s;
+const QString sfl = u"Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"_s;
 } // namespace
 
 QList<Category> categories()
 {
-    return {{recentKey, QStringLiteral("Recent Items"), {}}};
+    return {{recentKey, u"Recent Items"_s, {}}};
 }
 
 QList<TraceRow> traceRows()
 {
     return {
-        recentlists::recentDocumentsRow(recentKey, QStringLiteral("Library/Preferences/com.apple.Preview.LSSharedFileList.plist")),
-        recentlists::sharedFileListRow(QStringLiteral("Legacy Recent Items Shared File List"), recentKey, sfl + QStringLiteral("com.apple.preview.sfl")),
-        recentlists::sharedFileListRow(QStringLiteral("Recent Items Shared File List"), recentKey, sfl + QStringLiteral("com.apple.preview.sfl2")),
-        traceRow(QStringLiteral("Open Windows"), recentKey, tracepaths::home(QStringLiteral("Library/Containers/com.apple.Preview/Data/Library/Saved Application State/com.apple.Preview.savedState")), QStringLiteral("Dir")),
+        recentlists::recentDocumentsRow(recentKey, u"Library/Preferences/com.apple.Preview.LSSharedFileList.plist"_s),
+        recentlists::sharedFileListRow(u"Legacy Recent Items Shared File List"_s, recentKey, sfl + u"com.apple.preview.sfl"_s),
+        recentlists::sharedFileListRow(u"Recent Items Shared File List"_s, recentKey, sfl + u"com.apple.preview.sfl2"_s),
+        traceRow(u"Open Windows"_s, recentKey, tracepaths::home(u"Library/Containers/com.apple.Preview/Data/Library/Saved Application State/com.apple.Preview.savedState"_s), u"Dir"_s),
     };
 }
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan Preview")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan Preview"_s}, categories());
 }
 
 } // namespace preview

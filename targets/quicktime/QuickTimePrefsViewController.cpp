@@ -3,15 +3,17 @@
 #include "platform/UserDefaults.h"
 #include "targets/quicktime/QuickTimeTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 QuickTimePrefsViewController::QuickTimePrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("QuickTimePrefsView"), quicktime::paneSwitches(), parent)
+    : MasterPrefsViewController(u"QuickTimePrefsView"_s, quicktime::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("QuickTime Settings"));
+    setTitle(u"QuickTime Settings"_s);
     setIdentifier(QString::fromLatin1(quicktime::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanQuickTime"), true},
-        {QStringLiteral("QuickTimeCache"), true},
-        {QStringLiteral("QuickTimeQuarantineEvents"), true},
-        {QStringLiteral("QuickTimeRecentItems"), true},
+        {u"ScanQuickTime"_s, true},
+        {u"QuickTimeCache"_s, true},
+        {u"QuickTimeQuarantineEvents"_s, true},
+        {u"QuickTimeRecentItems"_s, true},
     });
 }

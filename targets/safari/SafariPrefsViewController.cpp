@@ -3,22 +3,24 @@
 #include "platform/UserDefaults.h"
 #include "targets/safari/SafariTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 SafariPrefsViewController::SafariPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("SafariPrefsView"), safari::paneSwitches(), parent)
+    : MasterPrefsViewController(u"SafariPrefsView"_s, safari::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("Safari Settings"));
+    setTitle(u"Safari Settings"_s);
     setIdentifier(QString::fromLatin1(safari::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanSafari"), true},
-        {QStringLiteral("SafariBrowsing"), true},
-        {QStringLiteral("SafariCache"), true},
-        {QStringLiteral("SafariCookies"), false},
-        {QStringLiteral("SafariDownloads"), true},
-        {QStringLiteral("SafariForms"), true},
-        {QStringLiteral("SafariLastSession"), true},
-        {QStringLiteral("SafariRecentSearches"), true},
-        {QStringLiteral("SafariTopSites"), true},
-        {QStringLiteral("SafariWebpageIcons"), true},
-        {QStringLiteral("SafariDOM"), true},
+        {u"ScanSafari"_s, true},
+        {u"SafariBrowsing"_s, true},
+        {u"SafariCache"_s, true},
+        {u"SafariCookies"_s, false},
+        {u"SafariDownloads"_s, true},
+        {u"SafariForms"_s, true},
+        {u"SafariLastSession"_s, true},
+        {u"SafariRecentSearches"_s, true},
+        {u"SafariTopSites"_s, true},
+        {u"SafariWebpageIcons"_s, true},
+        {u"SafariDOM"_s, true},
     });
 }

@@ -1,5 +1,7 @@
 #include "targets/safari/SafariTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 namespace safari {
 
 using tracepaths::home;
@@ -7,16 +9,16 @@ using tracepaths::home;
 QList<Category> categories()
 {
     return {
-        {QStringLiteral("safariBrowsing"), QStringLiteral("Browsing History"), {}},
-        {QStringLiteral("safariCache"), QStringLiteral("Cache"), {}},
-        {QStringLiteral("safariCookies"), QStringLiteral("Cookies"), {}},
-        {QStringLiteral("safariDownloads"), QStringLiteral("Download History"), {}},
-        {QStringLiteral("safariForms"), QStringLiteral("Form Values"), {}},
-        {QStringLiteral("safariLastSession"), QStringLiteral("Last Session"), {}},
-        {QStringLiteral("safariRecentSearches"), QStringLiteral("Recent Searches"), {}},
-        {QStringLiteral("safariTopSites"), QStringLiteral("Top Sites"), {}},
-        {QStringLiteral("safariWebpageIcons"), QStringLiteral("Webpage Icons"), {}},
-        {QStringLiteral("safariDOM"), QStringLiteral("DOM Storage"), {}},
+        {u"safariBrowsing"_s, u"Browsing History"_s, {}},
+        {u"safariCache"_s, u"Cache"_s, {}},
+        {u"safariCookies"_s, u"Cookies"_s, {}},
+        {u"safariDownloads"_s, u"Download History"_s, {}},
+        {u"safariForms"_s, u"Form Values"_s, {}},
+        {u"safariLastSession"_s, u"Last Session"_s, {}},
+        {u"safariRecentSearches"_s, u"Recent Searches"_s, {}},
+        {u"safariTopSites"_s, u"Top Sites"_s, {}},
+        {u"safariWebpageIcons"_s, u"Webpage Icons"_s, {}},
+        {u"safariDOM"_s, u"DOM Storage"_s, {}},
     };
 }
 
@@ -25,52 +27,52 @@ QList<Category> categories()
 // reread the file.
 static TraceRow recentSearchRow(const QString &classification, const QString &key)
 {
-    TraceRow row = keyRewriteRow(classification, QStringLiteral("safariRecentSearches"),
-                                 home(QStringLiteral("Library/Preferences/com.apple.Safari.plist")), key);
+    TraceRow row = keyRewriteRow(classification, u"safariRecentSearches"_s,
+                                 home(u"Library/Preferences/com.apple.Safari.plist"_s), key);
     row.notice = TraceRow::Notice::PrefsDaemon;
     return row;
 }
 
 QList<TraceRow> traceRows()
 {
-    const QString file = QStringLiteral("File");
-    const QString dir = QStringLiteral("Dir");
-    const QString browsing = QStringLiteral("safariBrowsing");
-    const QString cache = QStringLiteral("safariCache");
-    const QString cookies = QStringLiteral("safariCookies");
-    const QString lastSession = QStringLiteral("safariLastSession");
-    const QString dom = QStringLiteral("safariDOM");
+    const QString file = u"File"_s;
+    const QString dir = u"Dir"_s;
+    const QString browsing = u"safariBrowsing"_s;
+    const QString cache = u"safariCache"_s;
+    const QString cookies = u"safariCookies"_s;
+    const QString lastSession = u"safariLastSession"_s;
+    const QString dom = u"safariDOM"_s;
     return {
-        traceRow(QStringLiteral("Browsing History"), browsing, home(QStringLiteral("Library/Safari/History.plist")), file),
-        traceRow(QStringLiteral("Browsing History Database"), browsing, home(QStringLiteral("Library/Safari/History.db")), file),
-        traceRow(QStringLiteral("History Index"), browsing, home(QStringLiteral("Library/Safari/HistoryIndex.sk")), file),
-        traceRow(QStringLiteral("Recently Closed Tabs"), browsing, home(QStringLiteral("Library/Safari/RecentlyClosedTabs.plist")), file),
-        traceRow(QStringLiteral("Cache"), cache, home(QStringLiteral("Library/Caches/com.apple.Safari/Cache.db")), file),
-        traceRow(QStringLiteral("Metadata Cache"), cache, home(QStringLiteral("Library/Caches/Metadata/Safari/History")), file),
-        traceRow(QStringLiteral("Data Cache"), cache, home(QStringLiteral("Library/Caches/com.apple.Safari/fsCachedData")), dir),
-        traceRow(QStringLiteral("WebKit Cache"), cache, home(QStringLiteral("Library/Caches/com.apple.Safari/WebKitCache")), dir),
+        traceRow(u"Browsing History"_s, browsing, home(u"Library/Safari/History.plist"_s), file),
+        traceRow(u"Browsing History Database"_s, browsing, home(u"Library/Safari/History.db"_s), file),
+        traceRow(u"History Index"_s, browsing, home(u"Library/Safari/HistoryIndex.sk"_s), file),
+        traceRow(u"Recently Closed Tabs"_s, browsing, home(u"Library/Safari/RecentlyClosedTabs.plist"_s), file),
+        traceRow(u"Cache"_s, cache, home(u"Library/Caches/com.apple.Safari/Cache.db"_s), file),
+        traceRow(u"Metadata Cache"_s, cache, home(u"Library/Caches/Metadata/Safari/History"_s), file),
+        traceRow(u"Data Cache"_s, cache, home(u"Library/Caches/com.apple.Safari/fsCachedData"_s), dir),
+        traceRow(u"WebKit Cache"_s, cache, home(u"Library/Caches/com.apple.Safari/WebKitCache"_s), dir),
         // The media cache lives under the per-user temporary directory, not the home folder.
-        traceRow(QStringLiteral("Webkit Media Cache"), cache, tracepaths::temporaryDirectory(QStringLiteral("/com.apple.Safari/Webkit/MediaCache")), dir),
-        traceRow(QStringLiteral("Webpage Previews Cache"), cache, home(QStringLiteral("Library/Caches/com.apple.Safari/Webpage Previews")), dir),
-        traceRow(QStringLiteral("Cookies"), cookies, home(QStringLiteral("Library/Cookies/Cookies.plist")), file),
+        traceRow(u"Webkit Media Cache"_s, cache, tracepaths::temporaryDirectory(u"/com.apple.Safari/Webkit/MediaCache"_s), dir),
+        traceRow(u"Webpage Previews Cache"_s, cache, home(u"Library/Caches/com.apple.Safari/Webpage Previews"_s), dir),
+        traceRow(u"Cookies"_s, cookies, home(u"Library/Cookies/Cookies.plist"_s), file),
         // The removal engine also empties the shared cookie store when it destroys this one.
-        traceRow(QStringLiteral("Binary Cookies"), cookies, home(QStringLiteral("Library/Cookies/Cookies.binarycookies")), file),
-        traceRow(QStringLiteral("Download History"), QStringLiteral("safariDownloads"), home(QStringLiteral("Library/Safari/Downloads.plist")), file),
-        traceRow(QStringLiteral("Form Values"), QStringLiteral("safariForms"), home(QStringLiteral("Library/Safari/Form Values")), file),
-        traceRow(QStringLiteral("Last Session Information"), lastSession, home(QStringLiteral("Library/Safari/LastSession.plist")), file),
-        traceRow(QStringLiteral("Open Windows"), lastSession, home(QStringLiteral("Library/Saved Application State/com.apple.Safari.savedState")), dir),
-        recentSearchRow(QStringLiteral("Recent Searches"), QStringLiteral("RecentSearchStrings")),
-        recentSearchRow(QStringLiteral("Recent Web Searches"), QStringLiteral("RecentWebSearches")),
-        traceRow(QStringLiteral("Top Sites"), QStringLiteral("safariTopSites"), home(QStringLiteral("Library/Safari/TopSites.plist")), file),
-        traceRow(QStringLiteral("Webpage Icons"), QStringLiteral("safariWebpageIcons"), home(QStringLiteral("Library/Safari/WebpageIcons.db")), file),
-        traceRow(QStringLiteral("DOM Storage"), dom, home(QStringLiteral("Library/Safari/LocalStorage")), file),
-        traceRow(QStringLiteral("Website Databases"), dom, home(QStringLiteral("Library/Safari/Databases")), dir),
+        traceRow(u"Binary Cookies"_s, cookies, home(u"Library/Cookies/Cookies.binarycookies"_s), file),
+        traceRow(u"Download History"_s, u"safariDownloads"_s, home(u"Library/Safari/Downloads.plist"_s), file),
+        traceRow(u"Form Values"_s, u"safariForms"_s, home(u"Library/Safari/Form Values"_s), file),
+        traceRow(u"Last Session Information"_s, lastSession, home(u"Library/Safari/LastSession.plist"_s), file),
+        traceRow(u"Open Windows"_s, lastSession, home(u"Library/Saved Application State/com.apple.Safari.savedState"_s), dir),
+        recentSearchRow(u"Recent Searches"_s, u"RecentSearchStrings"_s),
+        recentSearchRow(u"Recent Web Searches"_s, u"RecentWebSearches"_s),
+        traceRow(u"Top Sites"_s, u"safariTopSites"_s, home(u"Library/Safari/TopSites.plist"_s), file),
+        traceRow(u"Webpage Icons"_s, u"safariWebpageIcons"_s, home(u"Library/Safari/WebpageIcons.db"_s), file),
+        traceRow(u"DOM Storage"_s, dom, home(u"Library/Safari/LocalStorage"_s), file),
+        traceRow(u"Website Databases"_s, dom, home(u"Library/Safari/Databases"_s), dir),
     };
 }
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan Safari")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan Safari"_s}, categories());
 }
 
 } // namespace safari

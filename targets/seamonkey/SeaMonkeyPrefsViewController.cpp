@@ -3,19 +3,21 @@
 #include "platform/UserDefaults.h"
 #include "targets/seamonkey/SeaMonkeyTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 SeaMonkeyPrefsViewController::SeaMonkeyPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("SeaMonkeyPrefsView"), seamonkey::paneSwitches(), parent)
+    : MasterPrefsViewController(u"SeaMonkeyPrefsView"_s, seamonkey::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("SeaMonkey Settings"));
+    setTitle(u"SeaMonkey Settings"_s);
     setIdentifier(QString::fromLatin1(seamonkey::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanSeaMonkey"), true},
-        {QStringLiteral("SeaMonkeyBrowsing"), true},
-        {QStringLiteral("SeaMonkeyCache"), true},
-        {QStringLiteral("SeaMonkeyCookies"), false},
-        {QStringLiteral("SeaMonkeyDownloads"), true},
-        {QStringLiteral("SeaMonkeyForms"), true},
-        {QStringLiteral("SeaMonkeyLastSession"), true},
-        {QStringLiteral("SeaMonkeyDOM"), true},
+        {u"ScanSeaMonkey"_s, true},
+        {u"SeaMonkeyBrowsing"_s, true},
+        {u"SeaMonkeyCache"_s, true},
+        {u"SeaMonkeyCookies"_s, false},
+        {u"SeaMonkeyDownloads"_s, true},
+        {u"SeaMonkeyForms"_s, true},
+        {u"SeaMonkeyLastSession"_s, true},
+        {u"SeaMonkeyDOM"_s, true},
     });
 }

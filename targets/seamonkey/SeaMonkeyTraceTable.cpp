@@ -4,6 +4,8 @@
 #include "targets/mozilla/MozillaRows.h"
 #include "targets/mozilla/MozillaStatements.h"
 
+using namespace Qt::StringLiterals;
+
 namespace seamonkey {
 
 using mozilla::existingRow;
@@ -13,27 +15,27 @@ namespace sql = mozilla::sql;
 QString profilePath()
 {
     return mozilla::firstEntryWithExtension(
-        tracepaths::home(QStringLiteral("Library/Application Support/SeaMonkey/Profiles"))(),
-        QStringLiteral("default"));
+        tracepaths::home(u"Library/Application Support/SeaMonkey/Profiles"_s)(),
+        u"default"_s);
 }
 
 QString cachePath()
 {
     return mozilla::firstEntryWithExtension(
-        tracepaths::home(QStringLiteral("Library/Caches/SeaMonkey/Profiles"))(),
-        QStringLiteral("default"));
+        tracepaths::home(u"Library/Caches/SeaMonkey/Profiles"_s)(),
+        u"default"_s);
 }
 
 QList<Category> categories()
 {
     return {
-        {QStringLiteral("seaMonkeyBrowsing"), QStringLiteral("Browsing History"), {}},
-        {QStringLiteral("seaMonkeyCache"), QStringLiteral("Cache"), {}},
-        {QStringLiteral("seaMonkeyCookies"), QStringLiteral("Cookies"), {}},
-        {QStringLiteral("seaMonkeyDownloads"), QStringLiteral("Download History"), {}},
-        {QStringLiteral("seaMonkeyForms"), QStringLiteral("Form Values"), {}},
-        {QStringLiteral("seaMonkeyLastSession"), QStringLiteral("Last Session"), {}},
-        {QStringLiteral("seaMonkeyDOM"), QStringLiteral("DOM Storage"), {}},
+        {u"seaMonkeyBrowsing"_s, u"Browsing History"_s, {}},
+        {u"seaMonkeyCache"_s, u"Cache"_s, {}},
+        {u"seaMonkeyCookies"_s, u"Cookies"_s, {}},
+        {u"seaMonkeyDownloads"_s, u"Download History"_s, {}},
+        {u"seaMonkeyForms"_s, u"Form Values"_s, {}},
+        {u"seaMonkeyLastSession"_s, u"Last Session"_s, {}},
+        {u"seaMonkeyDOM"_s, u"DOM Storage"_s, {}},
     };
 }
 
@@ -42,30 +44,30 @@ QList<TraceRow> traceRows()
     auto prof = [](const char *relative) {
         return mozilla::inProfile(&profilePath, QString::fromLatin1(relative));
     };
-    const QString file = QStringLiteral("File");
-    const QString browsing = QStringLiteral("seaMonkeyBrowsing");
-    const QString lastSession = QStringLiteral("seaMonkeyLastSession");
+    const QString file = u"File"_s;
+    const QString browsing = u"seaMonkeyBrowsing"_s;
+    const QString lastSession = u"seaMonkeyLastSession"_s;
     const auto own = TraceRow::Probe::OwnConnection;
     return {
-        mozilla::historyRow(QStringLiteral("Browsing History"), browsing, prof("places.sqlite"), own),
-        sqlRow(QStringLiteral("URL Autocomplete History"), browsing, prof("places.sqlite"), sql::hostCount, sql::hostDelete, own),
+        mozilla::historyRow(u"Browsing History"_s, browsing, prof("places.sqlite"), own),
+        sqlRow(u"URL Autocomplete History"_s, browsing, prof("places.sqlite"), sql::hostCount, sql::hostDelete, own),
         // Offered without a test, but only while there is a profile to hold it.
-        traceRow(QStringLiteral("Typed History"), browsing, prof("urlbarhistory.sqlite"), file),
-        existingRow(QStringLiteral("Cache"), QStringLiteral("seaMonkeyCache"), mozilla::inProfile(&cachePath, QStringLiteral("Cache")), QStringLiteral("Dir")),
-        sqlRow(QStringLiteral("Cookies"), QStringLiteral("seaMonkeyCookies"), prof("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
-        sqlRow(QStringLiteral("Download History"), QStringLiteral("seaMonkeyDownloads"), prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
-        sqlRow(QStringLiteral("Form Values"), QStringLiteral("seaMonkeyForms"), prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
-        existingRow(QStringLiteral("Last Session Information"), lastSession, prof("sessionstore.json"), file),
-        existingRow(QStringLiteral("Last Session Information Backup"), lastSession, prof("sessionstore.bak"), file),
+        traceRow(u"Typed History"_s, browsing, prof("urlbarhistory.sqlite"), file),
+        existingRow(u"Cache"_s, u"seaMonkeyCache"_s, mozilla::inProfile(&cachePath, u"Cache"_s), u"Dir"_s),
+        sqlRow(u"Cookies"_s, u"seaMonkeyCookies"_s, prof("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
+        sqlRow(u"Download History"_s, u"seaMonkeyDownloads"_s, prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
+        sqlRow(u"Form Values"_s, u"seaMonkeyForms"_s, prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
+        existingRow(u"Last Session Information"_s, lastSession, prof("sessionstore.json"), file),
+        existingRow(u"Last Session Information Backup"_s, lastSession, prof("sessionstore.bak"), file),
         // Saved with capitals, unlike the identifier.
-        traceRow(QStringLiteral("Open Windows"), lastSession, tracepaths::home(QStringLiteral("Library/Saved Application State/org.mozilla.SeaMonkey.savedState")), QStringLiteral("Dir")),
-        existingRow(QStringLiteral("DOM Storage"), QStringLiteral("seaMonkeyDOM"), prof("webappsstore.sqlite"), file),
+        traceRow(u"Open Windows"_s, lastSession, tracepaths::home(u"Library/Saved Application State/org.mozilla.SeaMonkey.savedState"_s), u"Dir"_s),
+        existingRow(u"DOM Storage"_s, u"seaMonkeyDOM"_s, prof("webappsstore.sqlite"), file),
     };
 }
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan SeaMonkey")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan SeaMonkey"_s}, categories());
 }
 
 } // namespace seamonkey

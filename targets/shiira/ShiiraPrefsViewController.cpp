@@ -3,18 +3,20 @@
 #include "platform/UserDefaults.h"
 #include "targets/shiira/ShiiraTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 ShiiraPrefsViewController::ShiiraPrefsViewController(QObject *parent)
-    : MasterPrefsViewController(QStringLiteral("ShiiraPrefsView"), shiira::paneSwitches(), parent)
+    : MasterPrefsViewController(u"ShiiraPrefsView"_s, shiira::paneSwitches(), parent)
 {
-    setTitle(QStringLiteral("Shiira Settings"));
+    setTitle(u"Shiira Settings"_s);
     setIdentifier(QString::fromLatin1(shiira::identifier));
     platform::UserDefaults::standardUserDefaults().registerDefaults({
-        {QStringLiteral("ScanShiira"), true},
-        {QStringLiteral("ShiiraBrowsing"), true},
-        {QStringLiteral("ShiiraCache"), true},
-        {QStringLiteral("ShiiraCookies"), false},
-        {QStringLiteral("ShiiraDownloads"), true},
-        {QStringLiteral("ShiiraLastSession"), true},
-        {QStringLiteral("ShiiraWebpageIcons"), true},
+        {u"ScanShiira"_s, true},
+        {u"ShiiraBrowsing"_s, true},
+        {u"ShiiraCache"_s, true},
+        {u"ShiiraCookies"_s, false},
+        {u"ShiiraDownloads"_s, true},
+        {u"ShiiraLastSession"_s, true},
+        {u"ShiiraWebpageIcons"_s, true},
     });
 }

@@ -1,5 +1,7 @@
 #include "targets/shiira/ShiiraTraceTable.h"
 
+using namespace Qt::StringLiterals;
+
 namespace shiira {
 
 using tracepaths::home;
@@ -7,39 +9,39 @@ using tracepaths::home;
 QList<Category> categories()
 {
     return {
-        {QStringLiteral("shiiraBrowsing"), QStringLiteral("Browsing History"), {}},
-        {QStringLiteral("shiiraCache"), QStringLiteral("Cache"), {}},
-        {QStringLiteral("shiiraCookies"), QStringLiteral("Cookies"), {}},
-        {QStringLiteral("shiiraDownloads"), QStringLiteral("Download History"), {}},
-        {QStringLiteral("shiiraLastSession"), QStringLiteral("Last Session"), {}},
-        {QStringLiteral("shiiraWebpageIcons"), QStringLiteral("Webpage Icons"), {}},
+        {u"shiiraBrowsing"_s, u"Browsing History"_s, {}},
+        {u"shiiraCache"_s, u"Cache"_s, {}},
+        {u"shiiraCookies"_s, u"Cookies"_s, {}},
+        {u"shiiraDownloads"_s, u"Download History"_s, {}},
+        {u"shiiraLastSession"_s, u"Last Session"_s, {}},
+        {u"shiiraWebpageIcons"_s, u"Webpage Icons"_s, {}},
     };
 }
 
 QList<TraceRow> traceRows()
 {
-    const QString file = QStringLiteral("File");
-    const QString lastSession = QStringLiteral("shiiraLastSession");
+    const QString file = u"File"_s;
+    const QString lastSession = u"shiiraLastSession"_s;
     return {
-        traceRow(QStringLiteral("Browsing History"), QStringLiteral("shiiraBrowsing"), home(QStringLiteral("Library/Application Support/Shiira/History.plist")), file),
-        traceRow(QStringLiteral("Cache"), QStringLiteral("shiiraCache"), home(QStringLiteral("Library/Caches/jp.hmdt.shiira/Cache.db")), file),
+        traceRow(u"Browsing History"_s, u"shiiraBrowsing"_s, home(u"Library/Application Support/Shiira/History.plist"_s), file),
+        traceRow(u"Cache"_s, u"shiiraCache"_s, home(u"Library/Caches/jp.hmdt.shiira/Cache.db"_s), file),
         // The same file as Safari's cookies: whichever row is cleaned second finds it gone.
-        traceRow(QStringLiteral("Cookies"), QStringLiteral("shiiraCookies"), home(QStringLiteral("Library/Cookies/Cookies.plist")), file),
+        traceRow(u"Cookies"_s, u"shiiraCookies"_s, home(u"Library/Cookies/Cookies.plist"_s), file),
         // The download list is the ZDOWNLOADITEM table of Shiira's Core Data store: its rows
         // go, the store stays.
-        sqlRow(QStringLiteral("Download History"), QStringLiteral("shiiraDownloads"),
-               home(QStringLiteral("Library/Application Support/Shiira/Shiira.sql")),
-               QStringLiteral("SELECT count(*) FROM ZDOWNLOADITEM;"), QStringLiteral("DELETE FROM ZDOWNLOADITEM;")),
-        keyRewriteRow(QStringLiteral("Last Session Information"), lastSession,
-                      home(QStringLiteral("Library/Preferences/jp.hmdt.shiira.plist")), QStringLiteral("generalLastPages")),
-        traceRow(QStringLiteral("Open Windows"), lastSession, home(QStringLiteral("Library/Saved Application State/jp.hmdt.shiira.savedState")), QStringLiteral("Dir")),
-        traceRow(QStringLiteral("Webpage Icons"), QStringLiteral("shiiraWebpageIcons"), home(QStringLiteral("Library/Application Support/Shiira/IconDatabase/WebpageIcons.db")), file),
+        sqlRow(u"Download History"_s, u"shiiraDownloads"_s,
+               home(u"Library/Application Support/Shiira/Shiira.sql"_s),
+               u"SELECT count(*) FROM ZDOWNLOADITEM;"_s, u"DELETE FROM ZDOWNLOADITEM;"_s),
+        keyRewriteRow(u"Last Session Information"_s, lastSession,
+                      home(u"Library/Preferences/jp.hmdt.shiira.plist"_s), u"generalLastPages"_s),
+        traceRow(u"Open Windows"_s, lastSession, home(u"Library/Saved Application State/jp.hmdt.shiira.savedState"_s), u"Dir"_s),
+        traceRow(u"Webpage Icons"_s, u"shiiraWebpageIcons"_s, home(u"Library/Application Support/Shiira/IconDatabase/WebpageIcons.db"_s), file),
     };
 }
 
 PaneSwitches paneSwitches()
 {
-    return paneSwitchesFor({QString::fromLatin1(scanKey), QStringLiteral("Scan Shiira")}, categories());
+    return paneSwitchesFor({QString::fromLatin1(scanKey), u"Scan Shiira"_s}, categories());
 }
 
 } // namespace shiira

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
@@ -47,10 +49,10 @@ void tst_ChromiumWiring::installedBrowsersAreOfferedAndScanned_data()
 {
     QTest::addColumn<QStringList>("installed");
     QTest::newRow("none") << QStringList{};
-    QTest::newRow("Chrome and Opera") << QStringList{QStringLiteral("Chrome"), QStringLiteral("Opera")};
-    QTest::newRow("Chromium and Flock") << QStringList{QStringLiteral("Chromium"), QStringLiteral("Flock")};
-    QTest::newRow("all four") << QStringList{QStringLiteral("Chrome"), QStringLiteral("Chromium"),
-                                             QStringLiteral("Opera"), QStringLiteral("Flock")};
+    QTest::newRow("Chrome and Opera") << QStringList{u"Chrome"_s, u"Opera"_s};
+    QTest::newRow("Chromium and Flock") << QStringList{u"Chromium"_s, u"Flock"_s};
+    QTest::newRow("all four") << QStringList{u"Chrome"_s, u"Chromium"_s,
+                                             u"Opera"_s, u"Flock"_s};
 }
 
 // Each module is made, wired and offered only where its application is installed; a scan
@@ -61,7 +63,7 @@ void tst_ChromiumWiring::installedBrowsersAreOfferedAndScanned()
     FakeHome home;
     NimbrelAppDelegate::registerDefaultsAndApplyRules();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(false, QStringLiteral("FirstLaunch"));
+    defaults.setBool(false, u"FirstLaunch"_s);
     for (const Browser &b : browsers) {
         defaults.setBool(true, QString::fromLatin1(b.identifier)); // pane offered before
         QVERIFY(home.writeFile(QString::fromLatin1(b.history), "not yet a database"));
@@ -70,9 +72,9 @@ void tst_ChromiumWiring::installedBrowsersAreOfferedAndScanned()
         home.addApplication(QString::fromLatin1(b.identifier), QString::fromLatin1(b.name));
         QVERIFY(QFile::remove(home.path(QString::fromLatin1(b.history))));
         QVERIFY(home.createSqlite(QString::fromLatin1(b.history),
-                                  QStringLiteral("CREATE TABLE urls(id INTEGER PRIMARY KEY,url LONGVARCHAR);"
+                                  u"CREATE TABLE urls(id INTEGER PRIMARY KEY,url LONGVARCHAR);"
                                                  "CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);"
-                                                 "INSERT INTO urls VALUES(1,'https://www.example.org/');")));
+                                                 "INSERT INTO urls VALUES(1,'https://www.example.org/');"_s));
     }
     std::unique_ptr<MainInterface> ui = MainInterface::load();
     QVERIFY(ui->chromeController() && ui->chromiumController() && ui->operaController() && ui->flockController());
@@ -93,7 +95,7 @@ void tst_ChromiumWiring::installedBrowsersAreOfferedAndScanned()
         found.append(row->resultItemName());
     QStringList expected;
     for (const QString &name : std::as_const(installed))
-        expected.append(name + QStringLiteral(" Browsing History"));
+        expected.append(name + u" Browsing History"_s);
     found.sort();
     expected.sort();
     QCOMPARE(found, expected);

@@ -22,6 +22,8 @@
 #include <QTextDocumentFragment>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
@@ -48,9 +50,9 @@ public:
     Shell()
     {
         // Safari is installed (and its pane was offered before), so there is a place to scan.
-        home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
-        UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("com.apple.Safari"));
-        UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("FirstLaunch"));
+        home.addApplication(u"com.apple.Safari"_s, u"Safari"_s);
+        UserDefaults::standardUserDefaults().setBool(true, u"com.apple.Safari"_s);
+        UserDefaults::standardUserDefaults().setBool(false, u"FirstLaunch"_s);
         NimbrelAppDelegate::registerDefaultsAndApplyRules();
         platform::Alert::setResponder([this](const platform::Alert &alert, bool &suppress) {
             alerts.append({alert.messageText(), alert.informativeText(), alert.buttonTitles(),
@@ -74,7 +76,7 @@ public:
                 &observer, QLatin1String(name),
                 [this](const platform::Notification &n) {
                     posted << n.name;
-                    if (n.userInfo.value(QStringLiteral("alertItemParent")) == QStringLiteral("ResultsControl"))
+                    if (n.userInfo.value(u"alertItemParent"_s) == u"ResultsControl"_s)
                         runRequests << n.userInfo;
                 });
     }
@@ -95,7 +97,7 @@ public:
             row->setResultItemName(r.name);
             row->setResultItemAppName(r.appName);
             row->setResultItemIdentifier(r.identifier);
-            row->setResultItemPath(home.path(QStringLiteral("Library/") + r.name));
+            row->setResultItemPath(home.path(u"Library/"_s + r.name));
             row->setResultItemIsChecked(r.checked);
             results()->resultsArrayController()->addObject(row);
         }
@@ -123,7 +125,7 @@ public:
     // The summary's window runs from the main loop once the summary is written.
     bool waitForSummaryEnd()
     {
-        return QTest::qWaitFor([this] { return posted.contains(QStringLiteral("CleanSystemTipEnd")); }, 30000);
+        return QTest::qWaitFor([this] { return posted.contains(u"CleanSystemTipEnd"_s); }, 30000);
     }
 
     FakeHome home;
@@ -139,8 +141,8 @@ public:
     std::unique_ptr<MainInterface> ui;
 };
 
-const QString kCookieMessage = QStringLiteral("Cookie Cleaning Alert");
-const QString kRecentMessage = QStringLiteral("Finder Recent Folders Cleaning Alert");
+const QString kCookieMessage = u"Cookie Cleaning Alert"_s;
+const QString kRecentMessage = u"Finder Recent Folders Cleaning Alert"_s;
 
 } // namespace
 
@@ -227,7 +229,7 @@ void tst_cleaningchecks::warnings()
     QFETCH(bool, skipAfter);
 
     Shell shell;
-    const QString key = cookieWarning ? QStringLiteral("CookieAlertSuppress") : QStringLiteral("recentFolderAlertSuppress");
+    const QString key = cookieWarning ? u"CookieAlertSuppress"_s : u"recentFolderAlertSuppress"_s;
     UserDefaults::standardUserDefaults().setBool(suppressed, key);
     shell.addRows(rows);
     shell.answer = answer;
@@ -242,10 +244,10 @@ void tst_cleaningchecks::warnings()
     if (asked) {
         const ShownAlert &alert = shell.alerts.first();
         QCOMPARE(alert.message, cookieWarning ? kCookieMessage : kRecentMessage);
-        QVERIFY(alert.informative.endsWith(cookieWarning ? QStringLiteral("continue cleaning cookie files?")
-                                                         : QStringLiteral("continue cleaning Finder recent folders?")));
-        QCOMPARE(alert.buttons, QStringList({QStringLiteral("Yes"), cookieWarning ? QStringLiteral("Skip cookie cleaning")
-                                                                  : QStringLiteral("Skip recent folders cleaning")}));
+        QVERIFY(alert.informative.endsWith(cookieWarning ? u"continue cleaning cookie files?"_s
+                                                         : u"continue cleaning Finder recent folders?"_s));
+        QCOMPARE(alert.buttons, QStringList({u"Yes"_s, cookieWarning ? u"Skip cookie cleaning"_s
+                                                                  : u"Skip recent folders cleaning"_s}));
         QVERIFY(alert.suppressionBox);
     }
     QCOMPARE(shell.checkedStates(), checkedAfter);
@@ -276,9 +278,9 @@ void tst_cleaningchecks::emptyScanSummary()
 
     Shell shell;
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setInteger(3, QStringLiteral("runCount"));
+    defaults.setInteger(3, u"runCount"_s);
     if (lastScanCount.isValid())
-        defaults.setInteger(lastScanCount.toLongLong(), QStringLiteral("lastScanCount"));
+        defaults.setInteger(lastScanCount.toLongLong(), u"lastScanCount"_s);
     AppController *app = shell.ui->appControl();
     QVERIFY(shell.waitForLocations());
 
@@ -286,8 +288,8 @@ void tst_cleaningchecks::emptyScanSummary()
     shell.hideMainWindow();
     ResultsController *results = shell.results();
     QCOMPARE(results->resultsArrayController()->count(), 0);
-    QCOMPARE(defaults.integerForKey(QStringLiteral("runCount")), qint64(4));
-    QCOMPARE(defaults.integerForKey(QStringLiteral("lastScanCount")), lastScanCountAfter);
+    QCOMPARE(defaults.integerForKey(u"runCount"_s), qint64(4));
+    QCOMPARE(defaults.integerForKey(u"lastScanCount"_s), lastScanCountAfter);
     QCOMPARE(results->shouldShowCleanSystemTip(), tip);
     QVERIFY(!results->showingScanResults());
     QVERIFY(results->isDoneCleaning());
@@ -295,16 +297,16 @@ void tst_cleaningchecks::emptyScanSummary()
     QVERIFY(results->cleanSystemImageView()->isVisibleTo(app->mainWindow()));
     QVERIFY(!results->cleanSystemImageView()->pixmap().isNull());
 
-    QCOMPARE(results->cleaningStatusTextField()->text(), QStringLiteral("System Is Clean"));
+    QCOMPARE(results->cleaningStatusTextField()->text(), u"System Is Clean"_s);
     QVERIFY(!results->cleaningStatusImage()->pixmap().isNull());
     QCOMPARE(results->cleaningOutput()->text(),
-             QStringLiteral("0 threats cleaned\n0 threats skipped\nApproximately 0.0 KB of files cleaned\n"));
+             u"0 threats cleaned\n0 threats skipped\nApproximately 0.0 KB of files cleaned\n"_s);
     QLabel *link = results->tweetLink();
     QVERIFY(!link->isHidden());
-    QVERIFY(link->text().contains(QStringLiteral("Tweet Scan Results")));
-    QVERIFY(link->text().contains(QStringLiteral(
-        "https://social.example.com/home?status=I'm+protecting+my+Mac+from+privacy+threats+with+%40Nimbrel,"
-        "+and+my+system+is+clean!++https://www.example.com/")));
+    QVERIFY(link->text().contains(u"Tweet Scan Results"_s));
+    QVERIFY(link->text().contains(
+        u"https://social.example.com/home?status=I'm+protecting+my+Mac+from+privacy+threats+with+%40Nimbrel,"
+        "+and+my+system+is+clean!++https://www.example.com/"_s));
     QVERIFY(link->alignment() & Qt::AlignHCenter);
     // Following the link opens the status page in the browser, the status exactly as written.
     QList<QUrl> opened;
@@ -313,17 +315,17 @@ void tst_cleaningchecks::emptyScanSummary()
     const QString href = link->text().section(QLatin1Char('"'), 1, 1);
     emit link->linkActivated(QTextDocumentFragment::fromHtml(href).toPlainText());
     QCOMPARE(opened.size(), 1);
-    QVERIFY(opened.first().toString(QUrl::FullyEncoded).endsWith(QStringLiteral("is+clean!++https://www.example.com/nimbrel")));
+    QVERIFY(opened.first().toString(QUrl::FullyEncoded).endsWith(u"is+clean!++https://www.example.com/nimbrel"_s));
 
     // The tips come before the window, their ends after it.
     QVERIFY(shell.waitForSummaryEnd());
-    QCOMPARE(shell.modalWindows, QStringList{QStringLiteral("cleaningResultsWindow")});
+    QCOMPARE(shell.modalWindows, QStringList{u"cleaningResultsWindow"_s});
     QStringList expected;
     if (tip)
-        expected << QStringLiteral("CleanSystemTip");
-    expected << QStringLiteral("CleaningStatusTips") << QStringLiteral("CleaningStatusTipsEnd")
-             << QStringLiteral("CleanSystemTipEnd");
-    shell.posted.removeAll(QStringLiteral("AddAlertItem"));
+        expected << u"CleanSystemTip"_s;
+    expected << u"CleaningStatusTips"_s << u"CleaningStatusTipsEnd"_s
+             << u"CleanSystemTipEnd"_s;
+    shell.posted.removeAll(u"AddAlertItem"_s);
     QCOMPARE(shell.posted, expected);
     QVERIFY(!results->cleaningResultsWindow()->isVisible());
     QVERIFY(shell.launches.isEmpty());
@@ -354,20 +356,20 @@ void tst_cleaningchecks::daemonRestarts()
     if (!systemVersion.isEmpty())
         QVERIFY(shell.home.setSystemVersion(systemVersion));
     // Never the real tool, even if the recorder were bypassed.
-    const QString harmless = QStandardPaths::findExecutable(QStringLiteral("true"));
+    const QString harmless = QStandardPaths::findExecutable(u"true"_s);
     QVERIFY(!harmless.isEmpty());
     RestartTool::setToolPath(harmless);
-    const auto restoreTool = qScopeGuard([] { RestartTool::setToolPath(QStringLiteral("/usr/bin/killall")); });
+    const auto restoreTool = qScopeGuard([] { RestartTool::setToolPath(u"/usr/bin/killall"_s); });
 
     // As the modules ask, during a run.
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.post(QStringLiteral("CFPrefsdNeedsRestartNotification"));
-    center.post(QStringLiteral("SharedfilelistdNeedsRestartNotification"));
+    center.post(u"CFPrefsdNeedsRestartNotification"_s);
+    center.post(u"SharedfilelistdNeedsRestartNotification"_s);
     shell.results()->displayShredResults();
 
     QList<QStringList> expected;
     for (const QString &daemon : restarted)
-        expected.append({harmless, QStringLiteral("-SIGTERM"), daemon});
+        expected.append({harmless, u"-SIGTERM"_s, daemon});
     QCOMPARE(shell.launches, expected);
     QVERIFY(shell.waitForSummaryEnd());
 }
@@ -407,12 +409,12 @@ void tst_cleaningchecks::runningApplicationRequests()
     // The test answers for the modules of these rows, as a module cleaning in place does; the
     // Flash row goes to the real Flash cookies module, which answers for its own rows.
     QObject modules;
-    for (const QString &app : {QStringLiteral("Tester"), QStringLiteral("Other")})
+    for (const QString &app : {u"Tester"_s, u"Other"_s})
         platform::NotificationCenter::defaultCenter().addObserver(
-            &modules, QStringLiteral("Clean") + app, [](const platform::Notification &n) {
+            &modules, u"Clean"_s + app, [](const platform::Notification &n) {
                 QVariantMap answer = n.userInfo;
-                answer.insert(QStringLiteral("didClean"), true);
-                platform::NotificationCenter::defaultCenter().post(QStringLiteral("CleaningStatusUpdateNotification"),
+                answer.insert(u"didClean"_s, true);
+                platform::NotificationCenter::defaultCenter().post(u"CleaningStatusUpdateNotification"_s,
                                                                    nullptr, answer);
             });
     ResultsController *results = shell.results();
@@ -422,11 +424,11 @@ void tst_cleaningchecks::runningApplicationRequests()
 
     QStringList asked;
     for (const QVariantMap &request : std::as_const(shell.runRequests))
-        asked << request.value(QStringLiteral("alertItemIdentifier")).toString() + QLatin1Char('/')
-                     + request.value(QStringLiteral("alertItemName")).toString();
+        asked << request.value(u"alertItemIdentifier"_s).toString() + QLatin1Char('/')
+                     + request.value(u"alertItemName"_s).toString();
     QCOMPARE(asked, requested);
     QCOMPARE(results->isShredButtonClicked(), runs);
-    QCOMPARE(!shell.alerts.isEmpty() && shell.alerts.last().message == QStringLiteral("No Items Selected"), !runs);
+    QCOMPARE(!shell.alerts.isEmpty() && shell.alerts.last().message == u"No Items Selected"_s, !runs);
     if (!runs)
         return;
     QVERIFY(shell.waitForSummaryEnd());
@@ -480,9 +482,9 @@ void tst_cleaningchecks::cleanRun()
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     for (const char *key : {"safariBrowsing", "safariDownloads", "safariCookies"})
         defaults.setBool(true, QLatin1String(key));
-    defaults.setBool(false, QStringLiteral("enableSecureDelete"));
+    defaults.setBool(false, u"enableSecureDelete"_s);
     for (const QString &file : files)
-        QVERIFY(shell.home.writeFile(QStringLiteral("Library/") + file, QByteArray(5000, 'x')));
+        QVERIFY(shell.home.writeFile(u"Library/"_s + file, QByteArray(5000, 'x')));
     AppController *app = shell.ui->appControl();
     QVERIFY(shell.waitForLocations());
     app->scan();
@@ -502,10 +504,10 @@ void tst_cleaningchecks::cleanRun()
     results->shredButton()->click();
 
     if (!runs) {
-        QCOMPARE(shell.alerts.last().message, QStringLiteral("No Items Selected"));
+        QCOMPARE(shell.alerts.last().message, u"No Items Selected"_s);
         QCOMPARE(shell.alerts.last().informative,
-                 QStringLiteral("Please make sure at least one item is selected for cleaning."));
-        QCOMPARE(shell.alerts.last().buttons, QStringList{QStringLiteral("OK")});
+                 u"Please make sure at least one item is selected for cleaning."_s);
+        QCOMPARE(shell.alerts.last().buttons, QStringList{u"OK"_s});
         QVERIFY(!results->isShredButtonClicked());
         QVERIFY(shell.runRequests.isEmpty());
         // The rows stay as they were left (unticked by the user or the warning), statuses untouched.
@@ -521,9 +523,9 @@ void tst_cleaningchecks::cleanRun()
 
     // One request per application before the run, none for rows that are not ticked.
     QCOMPARE(shell.runRequests.size(), 1);
-    QCOMPARE(shell.runRequests.first().value(QStringLiteral("alertItemIdentifier")).toString(),
-             QStringLiteral("com.apple.Safari"));
-    QCOMPARE(shell.runRequests.first().value(QStringLiteral("alertItemName")).toString(), QStringLiteral("Safari"));
+    QCOMPARE(shell.runRequests.first().value(u"alertItemIdentifier"_s).toString(),
+             u"com.apple.Safari"_s);
+    QCOMPARE(shell.runRequests.first().value(u"alertItemName"_s).toString(), u"Safari"_s);
     QVERIFY(shell.waitForSummaryEnd());
     QVERIFY(results->isDoneCleaning());
     QCOMPARE(results->cleaningStatusTextField()->text(), heading);
@@ -532,18 +534,18 @@ void tst_cleaningchecks::cleanRun()
     QCOMPARE(lines.mid(0, 2), countLines);
     const quint64 total = results->shreddedItemTotalSize();
     QVERIFY(total >= 5000);
-    QCOMPARE(lines[2], QStringLiteral("Approximately %1 of files cleaned").arg(CleaningSummary::sizeText(total)));
+    QCOMPARE(lines[2], u"Approximately %1 of files cleaned"_s.arg(CleaningSummary::sizeText(total)));
     QCOMPARE(lines[3], QString());
     const QString converted = CleaningSummary::sizeText(total).replace(QLatin1Char(' '), QLatin1Char('+'));
     QCOMPARE(results->shreddedItemTotalSizeConverted(), converted);
-    QVERIFY(results->tweetLink()->text().contains(QStringLiteral("privacy+threat")
+    QVERIFY(results->tweetLink()->text().contains(u"privacy+threat"_s
                                                   + QLatin1String(results->shreddedItemCount() == 1 ? "+that+was" : "s+that+were")
-                                                  + QStringLiteral("+taking+up+") + converted));
+                                                  + u"+taking+up+"_s + converted));
     QVERIFY(!results->tweetLink()->isHidden());
-    QCOMPARE(shell.modalWindows, QStringList{QStringLiteral("cleaningResultsWindow")});
+    QCOMPARE(shell.modalWindows, QStringList{u"cleaningResultsWindow"_s});
     int left = 0;
     for (const QString &file : files)
-        left += QFileInfo::exists(shell.home.path(QStringLiteral("Library/") + file));
+        left += QFileInfo::exists(shell.home.path(u"Library/"_s + file));
     QCOMPARE(left, files.size() - results->shreddedItemCount());
 }
 

@@ -21,14 +21,16 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::NotificationCenter;
 using platform::UserDefaults;
 
 namespace {
 
-const QString kSafari = QStringLiteral("com.apple.Safari");
-const QString kTester = QStringLiteral("org.example.Tester");
-const QString kFlash = QStringLiteral("FlashCookies");
+const QString kSafari = u"com.apple.Safari"_s;
+const QString kTester = u"org.example.Tester"_s;
+const QString kFlash = u"FlashCookies"_s;
 constexpr int kFileSize = 20000;
 
 // A module of the test's own. Each row's category names what its clean handler does:
@@ -46,28 +48,28 @@ public:
     void init() override
     {
         TargetController::init();
-        NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("Clean") + targetName(),
+        NotificationCenter::defaultCenter().addObserver(this, u"Clean"_s + targetName(),
                                                         [this](const platform::Notification &n) { clean(n); });
     }
     // Rows by "<Behaviour> <n>"; a folder when the behaviour is Folder-moved ("Tree").
-    void addRow(const QString &classification, const QString &path, const QString &type = QStringLiteral("File"))
+    void addRow(const QString &classification, const QString &path, const QString &type = u"File"_s)
     {
         m_rows.append({classification, path, type});
     }
     void addTargetItems() override
     {
         for (const auto &row : std::as_const(m_rows))
-            addTargetItemWithDict({{QStringLiteral("targetItemPath"), row[1]},
-                                   {QStringLiteral("targetItemType"), row[2]},
-                                   {QStringLiteral("targetItemClassification"), row[0]}});
+            addTargetItemWithDict({{u"targetItemPath"_s, row[1]},
+                                   {u"targetItemType"_s, row[2]},
+                                   {u"targetItemClassification"_s, row[0]}});
     }
     std::function<void()> launch;
 
 private:
     void clean(const platform::Notification &n)
     {
-        const QString name = n.userInfo.value(QStringLiteral("cleaningItemName")).toString();
-        const QString path = n.userInfo.value(QStringLiteral("cleaningItemPath")).toString();
+        const QString name = n.userInfo.value(u"cleaningItemName"_s).toString();
+        const QString path = n.userInfo.value(u"cleaningItemPath"_s).toString();
         const QString behaviour = name.mid(targetName().size() + 1).section(QLatin1Char(' '), 0, 0);
         if (behaviour == QLatin1String("Move") || behaviour == QLatin1String("Tree")) {
             const QString moved = fileControl()->temporaryPathForFile(path);
@@ -101,7 +103,7 @@ struct Run {
     FakeHome home;
     RunningApps apps{home};
     std::unique_ptr<MainInterface> ui;
-    Tester tester{kTester, QStringLiteral("Tester")};
+    Tester tester{kTester, u"Tester"_s};
     QHash<QString, QStringList> texts; // row name -> texts in the order shown
     std::function<void(const resultItemPtr &row, const QString &text)> onText;
     bool ready = false; // the shipped settings are registered
@@ -109,20 +111,20 @@ struct Run {
     Run()
     {
         ready = registerBundleDefaults();
-        home.addRunnableApplication(kSafari, QStringLiteral("Safari"));
-        home.addApplication(kTester, QStringLiteral("Tester"));
+        home.addRunnableApplication(kSafari, u"Safari"_s);
+        home.addApplication(kTester, u"Tester"_s);
         UserDefaults &d = UserDefaults::standardUserDefaults();
-        d.setBool(false, QStringLiteral("FirstLaunch"));
-        for (const QString &key : {kSafari, kTester, QStringLiteral("safariBrowsing"), QStringLiteral("safariCache"),
-                                   QStringLiteral("safariRecentSearches"), QStringLiteral("flashCookieSharedObjects")})
+        d.setBool(false, u"FirstLaunch"_s);
+        for (const QString &key : {kSafari, kTester, u"safariBrowsing"_s, u"safariCache"_s,
+                                   u"safariRecentSearches"_s, u"flashCookieSharedObjects"_s})
             d.setBool(true, key);
-        d.setBool(false, QStringLiteral("enableSecureDelete"));
+        d.setBool(false, u"enableSecureDelete"_s);
         ui = MainInterface::load();
         // The start-up tips and launch prompts run now, as at launch, not in the middle of a test.
         platform::Timer::fireAllPending();
         tester.setFileControl(ui->fileControl());
         tester.init();
-        tester.launch = [this] { apps.launch(kSafari, QStringLiteral("Safari")); };
+        tester.launch = [this] { apps.launch(kSafari, u"Safari"_s); };
         QObject::connect(results()->resultsArrayController(), &QAbstractItemModel::dataChanged, [this] {
             for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects()) {
                 QStringList &list = texts[row->resultItemName()];
@@ -147,13 +149,13 @@ struct Run {
     }
     void testerRow(Tester &module, const QString &classification)
     {
-        module.addRow(classification, file(QStringLiteral("traces/") + classification));
+        module.addRow(classification, file(u"traces/"_s + classification));
     }
     void scan(const QString &identifier, const QString &name)
     {
-        NotificationCenter::defaultCenter().post(QStringLiteral("CheckLocationItems"), nullptr,
-                                                 {{QStringLiteral("targName"), name},
-                                                  {QStringLiteral("targIdentifier"), identifier}});
+        NotificationCenter::defaultCenter().post(u"CheckLocationItems"_s, nullptr,
+                                                 {{u"targName"_s, name},
+                                                  {u"targIdentifier"_s, identifier}});
     }
     // Puts the rows in the order of their names; false when not every name is one row.
     bool arrange(const QStringList &names)
@@ -191,11 +193,11 @@ struct Run {
     }
 };
 
-const QString kWaiting = QStringLiteral("- Waiting");
-const QString kCleaning = QStringLiteral("- Cleaning");
-const QString kCleaned = QStringLiteral("- Cleaned");
-const QString kNotCleaned = QStringLiteral("- Could not clean");
-const QString kSkipped = QStringLiteral("- Skipped");
+const QString kWaiting = u"- Waiting"_s;
+const QString kCleaning = u"- Cleaning"_s;
+const QString kCleaned = u"- Cleaned"_s;
+const QString kNotCleaned = u"- Could not clean"_s;
+const QString kSkipped = u"- Skipped"_s;
 
 } // namespace
 
@@ -245,14 +247,14 @@ void tst_CleaningRun::cleanRun()
     Run run;
     QVERIFY(run.ready);
     QStringList names;
-    auto marked = [](const QString &spec) { return !spec.isEmpty() && QStringLiteral("-!~").contains(spec.front()); };
+    auto marked = [](const QString &spec) { return !spec.isEmpty() && u"-!~"_s.contains(spec.front()); };
     for (const QString &spec : rows)
         run.testerRow(run.tester, spec.mid(marked(spec)));
-    const QString bystander = run.file(QStringLiteral("traces/not chosen"));
-    run.scan(kTester, QStringLiteral("Tester"));
+    const QString bystander = run.file(u"traces/not chosen"_s);
+    run.scan(kTester, u"Tester"_s);
     QStringList untickLater;
     for (const QString &spec : rows) {
-        const QString name = QStringLiteral("Tester ") + spec.mid(marked(spec));
+        const QString name = u"Tester "_s + spec.mid(marked(spec));
         names << name;
         if (spec.startsWith(QLatin1Char('~')))
             untickLater << name;
@@ -268,13 +270,13 @@ void tst_CleaningRun::cleanRun()
         if (row->resultItemName() != names.first() || text != kCleaning)
             return;
         auto *table = run.results()->resultsArrayController();
-        const int check = table->columnWithIdentifier(QStringLiteral("checkColumn"));
+        const int check = table->columnWithIdentifier(u"checkColumn"_s);
         for (const QString &name : std::as_const(untickLater)) {
             const int at = int(table->arrangedObjects().indexOf(run.row(name)));
             unticked = table->setData(table->index(at, check), Qt::Unchecked, Qt::CheckStateRole) && unticked;
         }
     };
-    const qint64 runCount = UserDefaults::standardUserDefaults().integerForKey(QStringLiteral("runCount"));
+    const qint64 runCount = UserDefaults::standardUserDefaults().integerForKey(u"runCount"_s);
 
     QVERIFY(run.clean());
     QVERIFY(unticked);
@@ -302,10 +304,10 @@ void tst_CleaningRun::cleanRun()
 
     // The end of the run: settings, the Clean menu off for good, the animator told.
     UserDefaults &d = UserDefaults::standardUserDefaults();
-    QCOMPARE(d.integerForKey(QStringLiteral("runCount")), runCount + 1);
-    QCOMPARE(d.integerForKey(QStringLiteral("lastScanCount")), qint64(rows.size()));
+    QCOMPARE(d.integerForKey(u"runCount"_s), runCount + 1);
+    QCOMPARE(d.integerForKey(u"lastScanCount"_s), qint64(rows.size()));
     QVERIFY(!run.results()->shredMenuItem()->isEnabled());
-    QCOMPARE(run.results()->shredMenuItem()->text(), QStringLiteral("Cancel Cleaning"));
+    QCOMPARE(run.results()->shredMenuItem()->text(), u"Cancel Cleaning"_s);
     QVERIFY(run.ui->shredderAnimator()->animationIsDone());
     // One paper stage was asked for, a second after the start (the ending stand-in never
     // asks for the next one).
@@ -322,16 +324,16 @@ void tst_CleaningRun::safariTraces()
 {
     Run run;
     QVERIFY(run.ready);
-    const QString history = run.file(QStringLiteral("Library/Safari/History.plist"));
-    const QString historyDb = run.file(QStringLiteral("Library/Safari/History.db"));
-    const QString cache = run.home.path(QStringLiteral("Library/Caches/com.apple.Safari/fsCachedData"));
+    const QString history = run.file(u"Library/Safari/History.plist"_s);
+    const QString historyDb = run.file(u"Library/Safari/History.db"_s);
+    const QString cache = run.home.path(u"Library/Caches/com.apple.Safari/fsCachedData"_s);
     for (int i = 0; i < 30; ++i)
-        FakeHome::writeFileAt(cache + QStringLiteral("/sub%1/f%2").arg(i % 3).arg(i), QByteArray(5000, 'c'));
-    const QString prefs = QStringLiteral("Library/Preferences/com.apple.Safari.plist");
+        FakeHome::writeFileAt(cache + u"/sub%1/f%2"_s.arg(i % 3).arg(i), QByteArray(5000, 'c'));
+    const QString prefs = u"Library/Preferences/com.apple.Safari.plist"_s;
     QVERIFY(run.home.writePlist(prefs, QVariantMap{{"RecentSearchStrings", QVariantList{"weather", "news"}},
                                                    {"HomePage", "https://example.org/"}}));
     const qint64 prefsSize = QFileInfo(run.home.path(prefs)).size();
-    run.scan(kSafari, QStringLiteral("Safari"));
+    run.scan(kSafari, u"Safari"_s);
     const QStringList names{"Safari Browsing History", "Safari Browsing History Database", "Safari Data Cache",
                             "Safari Recent Searches"};
     QVERIFY(run.arrange(names));
@@ -346,7 +348,7 @@ void tst_CleaningRun::safariTraces()
     // The list is written back without the searches: the row counts what it lost.
     const auto list = platform::PropertyList::fromFile(run.home.path(prefs));
     QVERIFY(list);
-    QCOMPARE(list->toVariant().toMap().value("HomePage").toString(), QStringLiteral("https://example.org/"));
+    QCOMPARE(list->toVariant().toMap().value("HomePage").toString(), u"https://example.org/"_s);
     QVERIFY(!list->toVariant().toMap().contains("RecentSearchStrings"));
     const quint64 shrunk = quint64(prefsSize - QFileInfo(run.home.path(prefs)).size());
     QCOMPARE(run.row(names[3])->resultItemSize(), std::optional<quint64>(shrunk));
@@ -387,19 +389,19 @@ void tst_CleaningRun::runningApplication()
     QFETCH(QStringList, expected);
     Run run;
     QVERIFY(run.ready);
-    run.file(QStringLiteral("Library/Safari/History.plist"));
-    run.file(QStringLiteral("Library/Safari/History.db"));
-    run.testerRow(run.tester, QStringLiteral("Launch 1"));
-    run.testerRow(run.tester, QStringLiteral("Move 1"));
-    run.file(QStringLiteral("Library/Preferences/Macromedia/Flash Player/#SharedObjects/AB12/example.org/s.sol"));
+    run.file(u"Library/Safari/History.plist"_s);
+    run.file(u"Library/Safari/History.db"_s);
+    run.testerRow(run.tester, u"Launch 1"_s);
+    run.testerRow(run.tester, u"Move 1"_s);
+    run.file(u"Library/Preferences/Macromedia/Flash Player/#SharedObjects/AB12/example.org/s.sol"_s);
     if (flashRunning) {
         // Even a running application with that identifier is not asked to quit.
-        run.home.addRunnableApplication(kFlash, QStringLiteral("Flash Player"));
-        QVERIFY(run.apps.launch(kFlash, QStringLiteral("Flash Player")));
+        run.home.addRunnableApplication(kFlash, u"Flash Player"_s);
+        QVERIFY(run.apps.launch(kFlash, u"Flash Player"_s));
     }
-    run.scan(kTester, QStringLiteral("Tester"));
-    run.scan(kSafari, QStringLiteral("Safari"));
-    run.scan(kFlash, QStringLiteral("Flash Cookies"));
+    run.scan(kTester, u"Tester"_s);
+    run.scan(kSafari, u"Safari"_s);
+    run.scan(kFlash, u"Flash Cookies"_s);
     QVERIFY(run.arrange(names));
 
     QStringList shown;
@@ -437,14 +439,14 @@ void tst_CleaningRun::cancel()
     QFETCH(QStringList, expected);
     Run run;
     QVERIFY(run.ready);
-    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("enableSecureDelete"));
-    UserDefaults::standardUserDefaults().setInteger(0, QStringLiteral("secureDeleteLevel"));
-    run.testerRow(run.tester, QStringLiteral("Move 1"));
-    const QString tree = run.home.path(QStringLiteral("traces/tree"));
+    UserDefaults::standardUserDefaults().setBool(true, u"enableSecureDelete"_s);
+    UserDefaults::standardUserDefaults().setInteger(0, u"secureDeleteLevel"_s);
+    run.testerRow(run.tester, u"Move 1"_s);
+    const QString tree = run.home.path(u"traces/tree"_s);
     for (int i = 0; i < 40; ++i)
-        FakeHome::writeFileAt(tree + QStringLiteral("/f%1").arg(i), QByteArray(64 * 1024, 't'));
-    run.tester.addRow(QStringLiteral("Tree 1"), tree, QStringLiteral("Dir"));
-    run.scan(kTester, QStringLiteral("Tester"));
+        FakeHome::writeFileAt(tree + u"/f%1"_s.arg(i), QByteArray(64 * 1024, 't'));
+    run.tester.addRow(u"Tree 1"_s, tree, u"Dir"_s);
+    run.scan(kTester, u"Tester"_s);
     const QStringList names{"Tester Move 1", "Tester Tree 1"};
     QVERIFY(run.arrange(names));
     run.onText = [&](const resultItemPtr &row, const QString &text) {
@@ -464,7 +466,7 @@ void tst_CleaningRun::cancel()
         const QStringList progress = shown.mid(2, shown.size() - 3);
         QVERIFY(!progress.isEmpty());
         for (const QString &text : progress)
-            QVERIFY2(QRegularExpression(QStringLiteral("^- Cancelling \\(\\d+%\\)$")).match(text).hasMatch(),
+            QVERIFY2(QRegularExpression(u"^- Cancelling \\(\\d+%\\)$"_s).match(text).hasMatch(),
                      qPrintable(text));
     }
 }
@@ -473,9 +475,9 @@ void tst_CleaningRun::nothingChecked()
 {
     Run run;
     QVERIFY(run.ready);
-    run.testerRow(run.tester, QStringLiteral("Keep 1"));
-    run.scan(kTester, QStringLiteral("Tester"));
-    run.row(QStringLiteral("Tester Keep 1"))->setResultItemIsChecked(false);
+    run.testerRow(run.tester, u"Keep 1"_s);
+    run.scan(kTester, u"Tester"_s);
+    run.row(u"Tester Keep 1"_s)->setResultItemIsChecked(false);
     QStringList messages;
     platform::Alert::setResponder([&](const platform::Alert &alert, bool &) {
         messages << alert.messageText() + QLatin1Char('|') + alert.informativeText();
@@ -487,7 +489,7 @@ void tst_CleaningRun::nothingChecked()
     QCOMPARE(messages, QStringList{"No Items Selected|Please make sure at least one item is selected for cleaning."});
     QVERIFY(!run.results()->isShredButtonClicked());
     QVERIFY(!run.results()->isDoneCleaning());
-    QCOMPARE(run.results()->shredButton()->text(), QStringLiteral("Clean"));
+    QCOMPARE(run.results()->shredButton()->text(), u"Clean"_s);
 }
 
 QTEST_MAIN(tst_CleaningRun)

@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
@@ -49,7 +51,7 @@ void tst_MozillaWiring::modulesOfferTheirLocationAndCleanInPlace()
     FakeHome home;
     QVERIFY(!home.addApplication(identifier, name).isEmpty());
     QVERIFY(home.createSqlite(cookies, QString::fromLatin1(cookieStore)));
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("FirstLaunch"));
+    UserDefaults::standardUserDefaults().setBool(false, u"FirstLaunch"_s);
     UserDefaults::standardUserDefaults().setBool(true, identifier); // pane offered before
     NimbrelAppDelegate::registerDefaultsAndApplyRules();
     const std::unique_ptr<MainInterface> ui = MainInterface::load();
@@ -65,17 +67,17 @@ void tst_MozillaWiring::modulesOfferTheirLocationAndCleanInPlace()
     QList<QVariantMap> statuses;
     QObject observer;
     platform::NotificationCenter::defaultCenter().addObserver(
-        &observer, QStringLiteral("CleaningStatusUpdateNotification"),
+        &observer, u"CleaningStatusUpdateNotification"_s,
         [&statuses](const platform::Notification &n) { statuses.append(n.userInfo); });
     const QString path = home.path(cookies);
     platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("Clean") + name, nullptr,
-        {{QStringLiteral("cleaningItemAppName"), name},
-         {QStringLiteral("cleaningItemName"), name + QStringLiteral(" Cookies")},
-         {QStringLiteral("cleaningItemPath"), path}});
+        u"Clean"_s + name, nullptr,
+        {{u"cleaningItemAppName"_s, name},
+         {u"cleaningItemName"_s, name + u" Cookies"_s},
+         {u"cleaningItemPath"_s, path}});
     QCOMPARE(statuses.size(), 1);
-    QCOMPARE(statuses.first().value(QStringLiteral("cleaningItemPath")).toString(), path);
-    QCOMPARE(statuses.first().value(QStringLiteral("didClean")).toBool(), true);
+    QCOMPARE(statuses.first().value(u"cleaningItemPath"_s).toString(), path);
+    QCOMPARE(statuses.first().value(u"didClean"_s).toBool(), true);
 }
 
 QTEST_MAIN(tst_MozillaWiring)

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 // The shredder as the launched program drives it through a real cleaning run of Safari's
@@ -39,16 +41,16 @@ void tst_ShredderLoop::cleaningRun()
     QFETCH(bool, animations);
     FakeHome home;
     QVERIFY(registerBundleDefaults());
-    const QString safari = QStringLiteral("com.apple.Safari");
-    home.addApplication(safari, QStringLiteral("Safari"));
-    FakeHome::writeFileAt(home.path(QStringLiteral("Library/Safari/History.plist")), QByteArray(5000, 'h'));
+    const QString safari = u"com.apple.Safari"_s;
+    home.addApplication(safari, u"Safari"_s);
+    FakeHome::writeFileAt(home.path(u"Library/Safari/History.plist"_s), QByteArray(5000, 'h'));
     UserDefaults &d = UserDefaults::standardUserDefaults();
-    d.setBool(false, QStringLiteral("FirstLaunch"));
+    d.setBool(false, u"FirstLaunch"_s);
     d.setBool(true, safari);
-    d.setBool(true, QStringLiteral("safariBrowsing"));
-    d.setBool(false, QStringLiteral("enableSecureDelete"));
-    d.setBool(animations, QStringLiteral("enableAnimations"));
-    d.setBool(true, QStringLiteral("enableSFX"));
+    d.setBool(true, u"safariBrowsing"_s);
+    d.setBool(false, u"enableSecureDelete"_s);
+    d.setBool(animations, u"enableAnimations"_s);
+    d.setBool(true, u"enableSFX"_s);
     QStringList sounds;
     platform::Sound::setPlayRecorder([&sounds](const QString &path) { sounds << path; });
     // The summary at the end of the run is a modal window: close it as a user would.
@@ -64,11 +66,11 @@ void tst_ShredderLoop::cleaningRun()
     int notices = 0;
     QObject owner;
     platform::NotificationCenter::defaultCenter().addObserver(
-        &owner, QStringLiteral("ShredAnimationEndedNotification"), [&notices](const auto &) { ++notices; });
+        &owner, u"ShredAnimationEndedNotification"_s, [&notices](const auto &) { ++notices; });
 
     platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("CheckLocationItems"), nullptr,
-        {{QStringLiteral("targName"), QStringLiteral("Safari")}, {QStringLiteral("targIdentifier"), safari}});
+        u"CheckLocationItems"_s, nullptr,
+        {{u"targName"_s, u"Safari"_s}, {u"targIdentifier"_s, safari}});
     ResultsController *results = ui->resultsControl();
     QVERIFY(results->resultsArrayController()->count() > 0);
     results->setShowingScanResults(true);

@@ -18,6 +18,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 using platform::ChildWindows;
 using platform::UserDefaults;
 
@@ -46,10 +48,10 @@ private:
 
 std::unique_ptr<MainInterface> tst_TipWiring::launch(FakeHome &home)
 {
-    home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
-    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("com.apple.Safari"));
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("FirstLaunch"));
-    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("enableTips"));
+    home.addApplication(u"com.apple.Safari"_s, u"Safari"_s);
+    UserDefaults::standardUserDefaults().setBool(true, u"com.apple.Safari"_s);
+    UserDefaults::standardUserDefaults().setBool(false, u"FirstLaunch"_s);
+    UserDefaults::standardUserDefaults().setBool(true, u"enableTips"_s);
     NimbrelAppDelegate::registerDefaultsAndApplyRules();
     return MainInterface::load();
 }
@@ -80,9 +82,9 @@ void tst_TipWiring::startUpTipsOnTheMainWindow()
 
     // A resize hides them and shows them again.
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.post(QStringLiteral("NSWindowWillStartLiveResizeNotification"));
+    center.post(u"NSWindowWillStartLiveResizeNotification"_s);
     QVERIFY(!window->hasChildWindows());
-    center.post(QStringLiteral("NSWindowDidEndLiveResizeNotification"));
+    center.post(u"NSWindowDidEndLiveResizeNotification"_s);
     QCOMPARE(ChildWindows::childWindows(window).size(), 3);
 }
 

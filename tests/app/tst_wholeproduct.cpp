@@ -22,6 +22,8 @@
 #include <sqlite3.h>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Every value of every row a query gives, as text: enough to tell that no row changed.
@@ -39,13 +41,13 @@ QString rowsOf(const QString &database, const QString &query)
         }, &text, nullptr);
     }
     sqlite3_close(db);
-    return text.isEmpty() ? QStringLiteral("(nothing read)") : text;
+    return text.isEmpty() ? u"(nothing read)"_s : text;
 }
 
 QVariant keyOf(const QString &list, const QString &key)
 {
     const auto parsed = platform::PropertyList::fromFile(list);
-    return parsed ? parsed->toVariant().toMap().value(key) : QVariant(QStringLiteral("(unreadable)"));
+    return parsed ? parsed->toVariant().toMap().value(key) : QVariant(u"(unreadable)"_s);
 }
 
 QByteArray bytesOf(const QString &path)
@@ -55,7 +57,7 @@ QByteArray bytesOf(const QString &path)
 }
 
 // What the readers below answer when there was nothing to read.
-const QStringList unread{QStringLiteral("(missing)"), QStringLiteral("(nothing read)"), QStringLiteral("(unreadable)")};
+const QStringList unread{u"(missing)"_s, u"(nothing read)"_s, u"(unreadable)"_s};
 
 // What must stay as it was, read before and after a clean: "file", "rows" or "key" with
 // its path (relative to the home) and what was read there.
@@ -64,22 +66,22 @@ using Snapshot = QMap<QString, QVariant>;
 Snapshot snapshot(const QString &folder)
 {
     const QJsonObject keep = demohome::keepList(folder);
-    const QString home = folder + QStringLiteral("/home/");
+    const QString home = folder + u"/home/"_s;
     Snapshot shot;
-    for (const QJsonValue &file : keep.value(QStringLiteral("files")).toArray())
-        shot.insert(QStringLiteral("file ") + file.toString(), bytesOf(home + file.toString()));
-    for (const QJsonValue &row : keep.value(QStringLiteral("rows")).toArray()) {
+    for (const QJsonValue &file : keep.value(u"files"_s).toArray())
+        shot.insert(u"file "_s + file.toString(), bytesOf(home + file.toString()));
+    for (const QJsonValue &row : keep.value(u"rows"_s).toArray()) {
         const QJsonArray pair = row.toArray();
-        shot.insert(QStringLiteral("rows ") + pair[0].toString() + QLatin1Char(' ') + pair[1].toString(),
+        shot.insert(u"rows "_s + pair[0].toString() + QLatin1Char(' ') + pair[1].toString(),
                     rowsOf(home + pair[0].toString(), pair[1].toString()));
     }
-    for (const QJsonValue &key : keep.value(QStringLiteral("keys")).toArray()) {
+    for (const QJsonValue &key : keep.value(u"keys"_s).toArray()) {
         const QJsonArray pair = key.toArray();
-        shot.insert(QStringLiteral("key ") + pair[0].toString() + QLatin1Char(' ') + pair[1].toString(),
+        shot.insert(u"key "_s + pair[0].toString() + QLatin1Char(' ') + pair[1].toString(),
                     keyOf(home + pair[0].toString(), pair[1].toString()));
     }
     for (const char *canary : {"outside/canary.txt", "outside/canary-folder/keep.txt"})
-        shot.insert(QStringLiteral("canary ") + QLatin1String(canary), bytesOf(folder + QLatin1Char('/') + QLatin1String(canary)));
+        shot.insert(u"canary "_s + QLatin1String(canary), bytesOf(folder + QLatin1Char('/') + QLatin1String(canary)));
     return shot;
 }
 
@@ -107,7 +109,7 @@ struct SavedEnvironment {
 struct Product {
     SavedEnvironment environment;
     QTemporaryDir base;
-    QString folder = base.path() + QStringLiteral("/demo");
+    QString folder = base.path() + u"/demo"_s;
     std::unique_ptr<MainInterface> ui;
     int alerts = 0;
     QList<QStringList> launches;
@@ -117,12 +119,12 @@ struct Product {
     {
         if (!base.isValid())
             return false;
-        const QString failure = demohome::make(QStringLiteral(NIMBREL_TEST_SOURCE_DIR), folder);
+        const QString failure = demohome::make(QString::fromUtf8(NIMBREL_TEST_SOURCE_DIR), folder);
         if (!failure.isEmpty()) {
             qWarning("%s", qPrintable(failure));
             return false;
         }
-        const QString linked = base.path() + QStringLiteral("/linked");
+        const QString linked = base.path() + u"/linked"_s;
         if (throughLink && !QFile::link(folder, linked))
             return false;
         demohome::useFolder(throughLink ? linked : folder);
@@ -265,12 +267,12 @@ private slots:
             if (row->resultItemName() == QLatin1String("Chrome Browsing History"))
                 unticked = row;
         QVERIFY(unticked && unticked != rows.first());
-        const QString urls = rowsOf(unticked->resultItemPath(), QStringLiteral("SELECT * FROM urls ORDER BY id;"));
+        const QString urls = rowsOf(unticked->resultItemPath(), u"SELECT * FROM urls ORDER BY id;"_s);
         QVERIFY(!unread.contains(urls));
 
         // Unticked in the table, as a click does, while the first row is being cleaned.
         auto *table = product.ui->fileControl()->resultsArrayController();
-        const int check = table->columnWithIdentifier(QStringLiteral("checkColumn"));
+        const int check = table->columnWithIdentifier(u"checkColumn"_s);
         const int at = int(rows.indexOf(unticked));
         QStringList texts; // the unticked row's, as the table showed them
         QObject watcher; // goes before what the connection uses
@@ -290,7 +292,7 @@ private slots:
         QCOMPARE(texts, (QStringList{"- Waiting", "- Skipped"}));
         QCOMPARE(results->skippedItemCount(), 1);
         QCOMPARE(results->shreddedItemCount(), rows.size() - 2); // and Shiira's shared cookie list
-        QCOMPARE(rowsOf(unticked->resultItemPath(), QStringLiteral("SELECT * FROM urls ORDER BY id;")), urls);
+        QCOMPARE(rowsOf(unticked->resultItemPath(), u"SELECT * FROM urls ORDER BY id;"_s), urls);
         const Snapshot after = snapshot(product.folder);
         for (auto it = before.cbegin(); it != before.cend(); ++it)
             QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
@@ -351,12 +353,12 @@ private slots:
         for (const resultItemPtr &row : rows) {
             const QString path = row->resultItemPath();
             if (row->resultItemType() == QLatin1String("Sqlite"))
-                QCOMPARE(rowsOf(path, QStringLiteral("PRAGMA integrity_check;")), QStringLiteral("ok|\n"));
+                QCOMPARE(rowsOf(path, u"PRAGMA integrity_check;"_s), u"ok|\n"_s);
             else if (row->resultItemType() != QLatin1String("Plist") && !row->resultItemName().endsWith(QLatin1String("DOM Storage")))
                 QVERIFY2(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink(), qPrintable(path));
         }
         // Nothing left set aside.
-        QCOMPARE(QDir(product.folder + QStringLiteral("/tmp/Nimbrel")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+        QCOMPARE(QDir(product.folder + u"/tmp/Nimbrel"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
                  QStringList());
     }
 

@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 
 namespace {
@@ -108,21 +110,21 @@ void tst_DatabaseController::statementsRun_data()
     QTest::addColumn<int>("rowsA");
     QTest::addColumn<int>("rowsB");
 
-    const QString pragma = QStringLiteral("PRAGMA secure_delete = 1");
-    const QString begin = QStringLiteral("BEGIN");
-    const QString commit = QStringLiteral("COMMIT");
-    const QString rollback = QStringLiteral("ROLLBACK");
-    const QString vacuum = QStringLiteral("VACUUM");
-    QTest::newRow("plain delete") << false << QStringLiteral("DELETE FROM a;") << true
-                                  << QStringList{begin, QStringLiteral("DELETE FROM a"), commit, vacuum} << 0 << 3;
-    QTest::newRow("secure delete: pragma first") << true << QStringLiteral("DELETE FROM b WHERE id = 2;")
-        << true << QStringList{begin, pragma, QStringLiteral("DELETE FROM b WHERE id = 2"), commit, vacuum} << 150 << 2;
-    QTest::newRow("two statements") << false << QStringLiteral("DELETE FROM a; DELETE FROM b;") << true
-        << QStringList{begin, QStringLiteral("DELETE FROM a"), QStringLiteral("DELETE FROM b"), commit, vacuum} << 0 << 0;
+    const QString pragma = u"PRAGMA secure_delete = 1"_s;
+    const QString begin = u"BEGIN"_s;
+    const QString commit = u"COMMIT"_s;
+    const QString rollback = u"ROLLBACK"_s;
+    const QString vacuum = u"VACUUM"_s;
+    QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
+                                  << QStringList{begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
+    QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
+        << true << QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
+    QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
+        << QStringList{begin, u"DELETE FROM a"_s, u"DELETE FROM b"_s, commit, vacuum} << 0 << 0;
     // A delete that fails part-way is undone, and the file is not compacted either.
-    QTest::newRow("fails part-way") << true << QStringLiteral("DELETE FROM a; DELETE FROM nope; DELETE FROM b;")
-        << false << QStringList{begin, pragma, QStringLiteral("DELETE FROM a"), rollback} << 150 << 3;
-    QTest::newRow("missing table") << false << QStringLiteral("DELETE FROM nope;") << false
+    QTest::newRow("fails part-way") << true << u"DELETE FROM a; DELETE FROM nope; DELETE FROM b;"_s
+        << false << QStringList{begin, pragma, u"DELETE FROM a"_s, rollback} << 150 << 3;
+    QTest::newRow("missing table") << false << u"DELETE FROM nope;"_s << false
                                    << QStringList{begin, rollback} << 150 << 3;
 }
 
@@ -136,11 +138,11 @@ void tst_DatabaseController::statementsRun()
     QFETCH(int, rowsB);
 
     FakeHome home;
-    QVERIFY(home.createSqlite(QStringLiteral("Library/db.sqlite"), QString::fromLatin1(schema)));
-    const QString path = home.path(QStringLiteral("Library/db.sqlite"));
+    QVERIFY(home.createSqlite(u"Library/db.sqlite"_s, QString::fromLatin1(schema)));
+    const QString path = home.path(u"Library/db.sqlite"_s);
     QVERIFY(probe(path).freePages > 0);
     const QByteArray bytes = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
-    platform::UserDefaults::standardUserDefaults().setBool(secure, QStringLiteral("enableSecureDelete"));
+    platform::UserDefaults::standardUserDefaults().setBool(secure, u"enableSecureDelete"_s);
 
     DatabaseController db;
     g_statements.clear();
@@ -151,7 +153,7 @@ void tst_DatabaseController::statementsRun()
         QCOMPARE(g_statements.size(), ran.size());
 
     const Probe after = probe(path);
-    QCOMPARE(after.integrity, QStringLiteral("ok"));
+    QCOMPARE(after.integrity, u"ok"_s);
     QCOMPARE(after.rowsA, rowsA);
     QCOMPARE(after.rowsB, rowsB);
     if (answer)
@@ -179,26 +181,26 @@ void tst_DatabaseController::refusedInputLeavesFileIntact()
     QFETCH(QByteArray, contents);
     QFETCH(bool, folder);
     FakeHome home;
-    const QString path = home.path(QStringLiteral("Library/broken.db"));
-    QVERIFY(folder ? home.makeDir(QStringLiteral("Library/broken.db"))
-                   : home.writeFile(QStringLiteral("Library/broken.db"), contents));
+    const QString path = home.path(u"Library/broken.db"_s);
+    QVERIFY(folder ? home.makeDir(u"Library/broken.db"_s)
+                   : home.writeFile(u"Library/broken.db"_s, contents));
 
     DatabaseController db;
-    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"), path));
+    QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
     if (folder) {
         bool isDir = false;
         QVERIFY(FileManager::defaultManager().fileExistsAtPath(path, &isDir) && isDir);
     } else {
         QCOMPARE(FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray()), contents);
     }
-    QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+    QVERIFY(!QFile::exists(path + u"-journal"_s));
 }
 
 void tst_DatabaseController::lockedDatabaseIsLeftAlone()
 {
     FakeHome home;
-    QVERIFY(home.createSqlite(QStringLiteral("Library/db.sqlite"), QString::fromLatin1(schema)));
-    const QString path = home.path(QStringLiteral("Library/db.sqlite"));
+    QVERIFY(home.createSqlite(u"Library/db.sqlite"_s, QString::fromLatin1(schema)));
+    const QString path = home.path(u"Library/db.sqlite"_s);
 
     // Another connection in the middle of a write transaction.
     sqlite3 *other = nullptr;
@@ -207,14 +209,14 @@ void tst_DatabaseController::lockedDatabaseIsLeftAlone()
              SQLITE_OK);
 
     DatabaseController db;
-    const bool answer = db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"), path);
+    const bool answer = db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path);
 
     QCOMPARE(sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(other);
 
     QVERIFY(!answer);
     const Probe after = probe(path);
-    QCOMPARE(after.integrity, QStringLiteral("ok"));
+    QCOMPARE(after.integrity, u"ok"_s);
     QCOMPARE(after.rowsA, 150);
     QCOMPARE(after.rowsB, 3);
 }
@@ -222,31 +224,31 @@ void tst_DatabaseController::lockedDatabaseIsLeftAlone()
 void tst_DatabaseController::missingFileIsNotCreated()
 {
     FakeHome home;
-    QVERIFY(home.makeDir(QStringLiteral("Library")));
-    const QString path = home.path(QStringLiteral("Library/gone.db"));
-    QVERIFY(QFile::link(QStringLiteral("nothing-here.db"), home.path(QStringLiteral("Library/dangling.db"))));
+    QVERIFY(home.makeDir(u"Library"_s));
+    const QString path = home.path(u"Library/gone.db"_s);
+    QVERIFY(QFile::link(u"nothing-here.db"_s, home.path(u"Library/dangling.db"_s)));
 
     DatabaseController db;
     g_statements.clear();
-    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"), path));
-    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM a;"),
-                                         home.path(QStringLiteral("Library/dangling.db"))));
+    QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
+    QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s,
+                                         home.path(u"Library/dangling.db"_s)));
     QVERIFY(g_statements.isEmpty());
     QVERIFY(!QFileInfo::exists(path));
-    QVERIFY(!QFileInfo::exists(home.path(QStringLiteral("Library/nothing-here.db"))));
+    QVERIFY(!QFileInfo::exists(home.path(u"Library/nothing-here.db"_s)));
 }
 
 void tst_DatabaseController::immutableFlagClearedEvenOnFailure()
 {
     FakeHome home;
-    QVERIFY(home.createSqlite(QStringLiteral("Library/db.sqlite"), QString::fromLatin1(schema)));
-    const QString path = home.path(QStringLiteral("Library/db.sqlite"));
+    QVERIFY(home.createSqlite(u"Library/db.sqlite"_s, QString::fromLatin1(schema)));
+    const QString path = home.path(u"Library/db.sqlite"_s);
     const FileManager &fm = FileManager::defaultManager();
     if (!fm.setImmutable(path, true) || !fm.attributesOfItemAtPath(path)->immutable)
         QSKIP("the immutable flag cannot be set here (file system or privileges)");
 
     DatabaseController db;
-    QVERIFY(!db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM nope;"), path));
+    QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM nope;"_s, path));
     QVERIFY(!fm.attributesOfItemAtPath(path)->immutable);
     QCOMPARE(probe(path).rowsA, 150);
 }
@@ -268,18 +270,18 @@ void tst_DatabaseController::linksOnTheWay()
     QFETCH(QString, target);
     QFETCH(bool, cleaned);
     FakeHome home;
-    const QString real = home.path(QStringLiteral("Elsewhere/History.db"));
-    QVERIFY(home.createSqlite(QStringLiteral("Elsewhere/History.db"),
-                              QStringLiteral("CREATE TABLE visits(id); INSERT INTO visits VALUES(1);")));
+    const QString real = home.path(u"Elsewhere/History.db"_s);
+    QVERIFY(home.createSqlite(u"Elsewhere/History.db"_s,
+                              u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s));
     if (linkAt == QLatin1String("Library"))
-        QVERIFY(QDir(home.path(QStringLiteral("Library"))).removeRecursively()); // none yet
+        QVERIFY(QDir(home.path(u"Library"_s)).removeRecursively()); // none yet
     else
-        QVERIFY(home.makeDir(QStringLiteral("Library")));
+        QVERIFY(home.makeDir(u"Library"_s));
     QVERIFY(QFile::link(home.path(target), home.path(linkAt)));
 
     DatabaseController db;
-    QCOMPARE(db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM visits;"),
-                                         home.path(QStringLiteral("Library/History.db"))),
+    QCOMPARE(db.didDeleteRecordsWithInfo(u"DELETE FROM visits;"_s,
+                                         home.path(u"Library/History.db"_s)),
              cleaned);
     sqlite3 *handle = nullptr;
     QCOMPARE(sqlite3_open_v2(QFile::encodeName(real).constData(), &handle, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
@@ -295,12 +297,12 @@ void tst_DatabaseController::linksOnTheWay()
 void tst_DatabaseController::pathThatIsNotUtf8()
 {
     FakeHome home;
-    const QString name = QStringLiteral("Library/") + platform::decodePath("caf\xe9-\xff.db");
+    const QString name = u"Library/"_s + platform::decodePath("caf\xe9-\xff.db");
     QVERIFY(home.createSqlite(name, QString::fromLatin1(schema)));
     const QString path = home.path(name);
 
     DatabaseController db;
-    QVERIFY(db.didDeleteRecordsWithInfo(QStringLiteral("DELETE FROM b;"), path));
+    QVERIFY(db.didDeleteRecordsWithInfo(u"DELETE FROM b;"_s, path));
     QCOMPARE(probe(path).rowsB, 0);
     FileManager::defaultManager().removeItemAtPath(path); // a name QDir could not remove
 }

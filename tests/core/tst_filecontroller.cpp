@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::decodePath;
 using platform::encodePath;
@@ -39,10 +41,10 @@ targetItemPtr candidate(const QString &path, const QString &type, const QString 
 void postBatch(const QString &name, const QString &identifier, const targetItemList &targets)
 {
     platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("CheckTargetFiles"), nullptr,
-        {{QStringLiteral("targName"), name},
-         {QStringLiteral("targIdentifier"), identifier},
-         {QStringLiteral("targets"), QVariant::fromValue(targets)}});
+        u"CheckTargetFiles"_s, nullptr,
+        {{u"targName"_s, name},
+         {u"targIdentifier"_s, identifier},
+         {u"targets"_s, QVariant::fromValue(targets)}});
 }
 
 mode_t modeOf(const QString &path)
@@ -117,18 +119,18 @@ void tst_FileController::convertFileSize_data()
 {
     QTest::addColumn<quint64>("bytes");
     QTest::addColumn<QString>("text");
-    QTest::newRow("0 bytes") << 0ULL << QStringLiteral(" 4.0 KB");
-    QTest::newRow("4096") << 4096ULL << QStringLiteral(" 4.0 KB");
-    QTest::newRow("4097") << 4097ULL << QStringLiteral(" 4.0 KB");
-    QTest::newRow("10240") << 10240ULL << QStringLiteral("10.0 KB");
-    QTest::newRow("1 MiB stays KB") << 1048576ULL << QStringLiteral("1024.0 KB");
-    QTest::newRow("1 MiB + 1") << 1048577ULL << QStringLiteral(" 1.0 MB");
-    QTest::newRow("1.9 MB") << 2000000ULL << QStringLiteral(" 1.9 MB");
-    QTest::newRow("5 GiB") << 5368709120ULL << QStringLiteral(" 5.0 GB");
-    QTest::newRow("1 TiB + 1") << (1ULL << 40) + 1 << QStringLiteral(" 1.0 TB");
-    QTest::newRow("1024 TiB") << (1ULL << 50) << QStringLiteral("1024.0 TB");
-    QTest::newRow("beyond the last unit") << (1ULL << 52) << QStringLiteral("4096.0 TB");
-    QTest::newRow("largest count") << ~0ULL << QStringLiteral("16777216.0 TB");
+    QTest::newRow("0 bytes") << 0ULL << u" 4.0 KB"_s;
+    QTest::newRow("4096") << 4096ULL << u" 4.0 KB"_s;
+    QTest::newRow("4097") << 4097ULL << u" 4.0 KB"_s;
+    QTest::newRow("10240") << 10240ULL << u"10.0 KB"_s;
+    QTest::newRow("1 MiB stays KB") << 1048576ULL << u"1024.0 KB"_s;
+    QTest::newRow("1 MiB + 1") << 1048577ULL << u" 1.0 MB"_s;
+    QTest::newRow("1.9 MB") << 2000000ULL << u" 1.9 MB"_s;
+    QTest::newRow("5 GiB") << 5368709120ULL << u" 5.0 GB"_s;
+    QTest::newRow("1 TiB + 1") << (1ULL << 40) + 1 << u" 1.0 TB"_s;
+    QTest::newRow("1024 TiB") << (1ULL << 50) << u"1024.0 TB"_s;
+    QTest::newRow("beyond the last unit") << (1ULL << 52) << u"4096.0 TB"_s;
+    QTest::newRow("largest count") << ~0ULL << u"16777216.0 TB"_s;
 }
 
 void tst_FileController::convertFileSize()
@@ -141,32 +143,32 @@ void tst_FileController::convertFileSize()
 void tst_FileController::checkFilesForTargetMakesRows()
 {
     FakeHome home;
-    const QString bundle = home.addApplication(QStringLiteral("com.example.Browser"), QStringLiteral("Browser"));
+    const QString bundle = home.addApplication(u"com.example.Browser"_s, u"Browser"_s);
     QVERIFY(!bundle.isEmpty());
-    QVERIFY(home.writeFile(QStringLiteral("Library/History.db"), QByteArray(5000, 'h')));
-    QVERIFY(home.writeFile(QStringLiteral("Library/Caches/Browser/a/one"), QByteArray(3000, 'c')));
-    QVERIFY(home.writeFile(QStringLiteral("Library/Caches/Browser/a/b/two"), QByteArray(9000, 'c')));
-    QVERIFY(home.writeFile(QStringLiteral("Library/Caches/Browser/.three"), QByteArray(100, 'c')));
-    QVERIFY(home.writeFile(QStringLiteral("Library/NotAFolder"), QByteArray(70000, 'n')));
-    QVERIFY(home.writePlist(QStringLiteral("Library/Preferences/com.example.Browser.plist"),
-                            QVariantMap{{QStringLiteral("Recent"), QVariantList{1, 2}}}));
+    QVERIFY(home.writeFile(u"Library/History.db"_s, QByteArray(5000, 'h')));
+    QVERIFY(home.writeFile(u"Library/Caches/Browser/a/one"_s, QByteArray(3000, 'c')));
+    QVERIFY(home.writeFile(u"Library/Caches/Browser/a/b/two"_s, QByteArray(9000, 'c')));
+    QVERIFY(home.writeFile(u"Library/Caches/Browser/.three"_s, QByteArray(100, 'c')));
+    QVERIFY(home.writeFile(u"Library/NotAFolder"_s, QByteArray(70000, 'n')));
+    QVERIFY(home.writePlist(u"Library/Preferences/com.example.Browser.plist"_s,
+                            QVariantMap{{u"Recent"_s, QVariantList{1, 2}}}));
 
     platform::ArrayController<resultItem> results;
     FileController files;
     files.setResultsArrayController(&results);
     results.addObject(resultItem::create()); // rows are appended after what is there
 
-    postBatch(QStringLiteral("Browser"), QStringLiteral("com.example.Browser"),
-              {candidate(home.path(QStringLiteral("Library/History.db")), QStringLiteral("Sqlite"),
-                         QStringLiteral("History")),
-               candidate(home.path(QStringLiteral("Library/Missing")), QStringLiteral("File"),
-                         QStringLiteral("Gone")),
-               candidate(home.path(QStringLiteral("Library/Caches/Browser")), QStringLiteral("Dir"),
-                         QStringLiteral("Cache")),
-               candidate(home.path(QStringLiteral("Library/NotAFolder")), QStringLiteral("Dir"),
-                         QStringLiteral("Odd")),
-               candidate(home.path(QStringLiteral("Library/Preferences/com.example.Browser.plist")),
-                         QStringLiteral("Plist"), QStringLiteral("Recents"), QStringLiteral("Recent"))});
+    postBatch(u"Browser"_s, u"com.example.Browser"_s,
+              {candidate(home.path(u"Library/History.db"_s), u"Sqlite"_s,
+                         u"History"_s),
+               candidate(home.path(u"Library/Missing"_s), u"File"_s,
+                         u"Gone"_s),
+               candidate(home.path(u"Library/Caches/Browser"_s), u"Dir"_s,
+                         u"Cache"_s),
+               candidate(home.path(u"Library/NotAFolder"_s), u"Dir"_s,
+                         u"Odd"_s),
+               candidate(home.path(u"Library/Preferences/com.example.Browser.plist"_s),
+                         u"Plist"_s, u"Recents"_s, u"Recent"_s)});
 
     const QList<resultItemPtr> rows = results.arrangedObjects();
     QCOMPARE(rows.size(), 5);
@@ -175,37 +177,37 @@ void tst_FileController::checkFilesForTargetMakesRows()
         quint64 size;
     };
     const quint64 plistSize = FileManager::defaultManager()
-                                  .attributesOfItemAtPath(home.path(QStringLiteral("Library/Preferences/com.example.Browser.plist")))
+                                  .attributesOfItemAtPath(home.path(u"Library/Preferences/com.example.Browser.plist"_s))
                                   ->size;
     const Expected expected[] = {
-        {home.path(QStringLiteral("Library/History.db")), QStringLiteral("Sqlite"), QStringLiteral("History"), QString(), 5000},
-        {home.path(QStringLiteral("Library/Caches/Browser")), QStringLiteral("Dir"), QStringLiteral("Cache"), QString(), 12100},
+        {home.path(u"Library/History.db"_s), u"Sqlite"_s, u"History"_s, QString(), 5000},
+        {home.path(u"Library/Caches/Browser"_s), u"Dir"_s, u"Cache"_s, QString(), 12100},
         // A "Dir" candidate that is a plain file measures nothing.
-        {home.path(QStringLiteral("Library/NotAFolder")), QStringLiteral("Dir"), QStringLiteral("Odd"), QString(), 0},
-        {home.path(QStringLiteral("Library/Preferences/com.example.Browser.plist")), QStringLiteral("Plist"),
-         QStringLiteral("Recents"), QStringLiteral("Recent"), plistSize},
+        {home.path(u"Library/NotAFolder"_s), u"Dir"_s, u"Odd"_s, QString(), 0},
+        {home.path(u"Library/Preferences/com.example.Browser.plist"_s), u"Plist"_s,
+         u"Recents"_s, u"Recent"_s, plistSize},
     };
-    const QColor iconColor = FakeHome::iconColor(QStringLiteral("com.example.Browser"));
+    const QColor iconColor = FakeHome::iconColor(u"com.example.Browser"_s);
     for (int i = 0; i < 4; ++i) {
         const resultItemPtr &row = rows[i + 1];
         const Expected &e = expected[i];
         QCOMPARE(row->resultItemPath(), e.path);
         QCOMPARE(row->resultItemType(), e.type);
-        QCOMPARE(row->resultItemName(), QStringLiteral("Browser ") + e.classification);
+        QCOMPARE(row->resultItemName(), u"Browser "_s + e.classification);
         QCOMPARE(row->resultItemExtraInfo(), e.extraInfo);
         QCOMPARE(row->resultItemSize(), std::optional<quint64>(e.size));
         QCOMPARE(row->resultItemConvertedSize(), FileController::convertFileSize(e.size));
         QCOMPARE(row->resultItemIsChecked(), std::optional<bool>(true));
         QVERIFY(row->resultStatus());
-        QCOMPARE(row->resultStatus()->objStatus(), QStringLiteral("Waiting"));
-        QCOMPARE(row->resultItemStatusText(), QStringLiteral("- Cleaning (100%)"));
-        QCOMPARE(row->resultItemIdentifier(), QStringLiteral("com.example.Browser"));
-        QCOMPARE(row->resultItemAppName(), QStringLiteral("Browser"));
+        QCOMPARE(row->resultStatus()->objStatus(), u"Waiting"_s);
+        QCOMPARE(row->resultItemStatusText(), u"- Cleaning (100%)"_s);
+        QCOMPARE(row->resultItemIdentifier(), u"com.example.Browser"_s);
+        QCOMPARE(row->resultItemAppName(), u"Browser"_s);
         QVERIFY(row->resultItemImage());
         const QImage &image = *row->resultItemImage();
         QCOMPARE(image.pixelColor(image.width() / 2, image.height() / 2).rgb(), iconColor.rgb());
     }
-    QCOMPARE(rows[3]->resultItemConvertedSize(), QStringLiteral(" 4.0 KB"));
+    QCOMPARE(rows[3]->resultItemConvertedSize(), u" 4.0 KB"_s);
     // Every row shows the very same image, and each has a status object of its own.
     QCOMPARE(rows[1]->resultItemImage(), rows[2]->resultItemImage());
     QVERIFY(rows[1]->resultStatus() != rows[2]->resultStatus());
@@ -214,45 +216,45 @@ void tst_FileController::checkFilesForTargetMakesRows()
 void tst_FileController::checkFilesForTargetWithoutApplication()
 {
     FakeHome home;
-    QVERIFY(home.writeFile(QStringLiteral("Library/History.db"), QByteArray(10, 'h')));
+    QVERIFY(home.writeFile(u"Library/History.db"_s, QByteArray(10, 'h')));
     platform::ArrayController<resultItem> results;
     FileController files;
     files.setResultsArrayController(&results);
-    postBatch(QStringLiteral("Browser"), QStringLiteral("com.example.Uninstalled"),
-              {candidate(home.path(QStringLiteral("Library/History.db")), QStringLiteral("File"),
-                         QStringLiteral("History"))});
+    postBatch(u"Browser"_s, u"com.example.Uninstalled"_s,
+              {candidate(home.path(u"Library/History.db"_s), u"File"_s,
+                         u"History"_s)});
     QCOMPARE(results.count(), 0);
 }
 
 void tst_FileController::checkFilesForFlashCookies()
 {
     FakeHome home;
-    QVERIFY(home.writeFile(QStringLiteral("Library/Preferences/Macromedia/Flash Player/#SharedObjects/x.sol"),
+    QVERIFY(home.writeFile(u"Library/Preferences/Macromedia/Flash Player/#SharedObjects/x.sol"_s,
                            QByteArray(600, 's')));
     platform::ArrayController<resultItem> results;
     FileController files;
     files.setResultsArrayController(&results);
-    postBatch(QStringLiteral("Flash Cookies"), QStringLiteral("FlashCookies"),
-              {candidate(home.path(QStringLiteral("Library/Preferences/Macromedia")), QStringLiteral("Dir"),
-                         QStringLiteral("Cookies"))});
+    postBatch(u"Flash Cookies"_s, u"FlashCookies"_s,
+              {candidate(home.path(u"Library/Preferences/Macromedia"_s), u"Dir"_s,
+                         u"Cookies"_s)});
     QCOMPARE(results.count(), 1);
     const resultItemPtr row = results.objectAt(0);
-    QCOMPARE(row->resultItemName(), QStringLiteral("Flash Cookies Cookies"));
+    QCOMPARE(row->resultItemName(), u"Flash Cookies Cookies"_s);
     QCOMPARE(row->resultItemSize(), std::optional<quint64>(600));
     QVERIFY(row->resultItemImage());
-    QCOMPARE(row->resultItemImage(), platform::imageNamed(QStringLiteral("FlashCookie.icns")));
+    QCOMPARE(row->resultItemImage(), platform::imageNamed(u"FlashCookie.icns"_s));
 }
 
 void tst_FileController::fileSizeForPath_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<quint64>("size");
-    QTest::newRow("missing") << QStringLiteral("missing") << 0ULL;
-    QTest::newRow("file") << QStringLiteral("file") << 1234ULL;
-    QTest::newRow("folder tree") << QStringLiteral("folder") << 1234ULL + 4321ULL + 7ULL;
-    QTest::newRow("link to folder: the link only") << QStringLiteral("link") << quint64(strlen("folder"));
-    QTest::newRow("dangling link") << QStringLiteral("dangling") << 0ULL;
-    QTest::newRow("sparse beyond 4 GiB") << QStringLiteral("sparse") << (5ULL << 30) + 3;
+    QTest::newRow("missing") << u"missing"_s << 0ULL;
+    QTest::newRow("file") << u"file"_s << 1234ULL;
+    QTest::newRow("folder tree") << u"folder"_s << 1234ULL + 4321ULL + 7ULL;
+    QTest::newRow("link to folder: the link only") << u"link"_s << quint64(strlen("folder"));
+    QTest::newRow("dangling link") << u"dangling"_s << 0ULL;
+    QTest::newRow("sparse beyond 4 GiB") << u"sparse"_s << (5ULL << 30) + 3;
     QTest::newRow("name not UTF-8") << decodePath("\xff\xfe-dir") << 99ULL;
 }
 
@@ -261,31 +263,31 @@ void tst_FileController::fileSizeForPath()
     QFETCH(QString, name);
     QFETCH(quint64, size);
     FakeHome home;
-    QVERIFY(home.writeFile(QStringLiteral("t/file"), QByteArray(1234, 'f')));
-    QVERIFY(home.writeFile(QStringLiteral("t/folder/a"), QByteArray(1234, 'a')));
-    QVERIFY(home.writeFile(QStringLiteral("t/folder/sub/b"), QByteArray(4321, 'b')));
-    QVERIFY(home.writeFile(QStringLiteral("t/folder/sub/.c"), QByteArray(7, 'c')));
-    QVERIFY(QFile::link(QStringLiteral("folder"), home.path(QStringLiteral("t/link"))));
-    QVERIFY(QFile::link(QStringLiteral("nowhere"), home.path(QStringLiteral("t/dangling"))));
-    QVERIFY(home.writeFile(QStringLiteral("t/sparse"), {}));
-    QCOMPARE(truncate(encodePath(home.path(QStringLiteral("t/sparse"))).constData(), (5LL << 30) + 3), 0);
-    QVERIFY(home.writeFile(QStringLiteral("t/") + decodePath("\xff\xfe-dir/\x80\x81"), QByteArray(99, 'u')));
+    QVERIFY(home.writeFile(u"t/file"_s, QByteArray(1234, 'f')));
+    QVERIFY(home.writeFile(u"t/folder/a"_s, QByteArray(1234, 'a')));
+    QVERIFY(home.writeFile(u"t/folder/sub/b"_s, QByteArray(4321, 'b')));
+    QVERIFY(home.writeFile(u"t/folder/sub/.c"_s, QByteArray(7, 'c')));
+    QVERIFY(QFile::link(u"folder"_s, home.path(u"t/link"_s)));
+    QVERIFY(QFile::link(u"nowhere"_s, home.path(u"t/dangling"_s)));
+    QVERIFY(home.writeFile(u"t/sparse"_s, {}));
+    QCOMPARE(truncate(encodePath(home.path(u"t/sparse"_s)).constData(), (5LL << 30) + 3), 0);
+    QVERIFY(home.writeFile(u"t/"_s + decodePath("\xff\xfe-dir/\x80\x81"), QByteArray(99, 'u')));
 
     FileController files;
-    const QString path = home.path(QStringLiteral("t/") + name);
+    const QString path = home.path(u"t/"_s + name);
     QCOMPARE(files.fileSizeForPath(path), size);
-    FileManager::defaultManager().removeItemAtPath(home.path(QStringLiteral("t"))); // odd names too
+    FileManager::defaultManager().removeItemAtPath(home.path(u"t"_s)); // odd names too
 }
 
 void tst_FileController::itemCountForPath_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("count");
-    QTest::newRow("missing") << QStringLiteral("missing") << 0;
-    QTest::newRow("single file") << QStringLiteral("n0/f0") << 0;
-    QTest::newRow("empty folder") << QStringLiteral("empty") << 0;
+    QTest::newRow("missing") << u"missing"_s << 0;
+    QTest::newRow("single file") << u"n0/f0"_s << 0;
+    QTest::newRow("empty folder") << u"empty"_s << 0;
     QTest::newRow("100 files in nested folders") << QString() << 100;
-    QTest::newRow("sub-tree") << QStringLiteral("n0/n1") << 80;
+    QTest::newRow("sub-tree") << u"n0/n1"_s << 80;
 }
 
 void tst_FileController::itemCountForPath()
@@ -294,15 +296,15 @@ void tst_FileController::itemCountForPath()
     QFETCH(int, count);
     FakeHome home;
     // 20 files at each of five levels: n0, n0/n1, ... n0/.../n4.
-    QString level = QStringLiteral("t");
+    QString level = u"t"_s;
     for (int depth = 0; depth < 5; ++depth) {
-        level += QStringLiteral("/n%1").arg(depth);
+        level += u"/n%1"_s.arg(depth);
         for (int i = 0; i < 20; ++i)
-            QVERIFY(home.writeFile(level + QStringLiteral("/f%1").arg(i), QByteArray(i, 'x')));
+            QVERIFY(home.writeFile(level + u"/f%1"_s.arg(i), QByteArray(i, 'x')));
     }
-    QVERIFY(home.makeDir(QStringLiteral("t/empty")));
+    QVERIFY(home.makeDir(u"t/empty"_s));
     FileController files;
-    const QString path = name.isEmpty() ? home.path(QStringLiteral("t")) : home.path(QStringLiteral("t/") + name);
+    const QString path = name.isEmpty() ? home.path(u"t"_s) : home.path(u"t/"_s + name);
     QCOMPARE(files.itemCountForPath(path), count);
 }
 
@@ -335,9 +337,9 @@ void tst_FileController::temporaryPathForFile()
     QTemporaryDir base;
     FakeHome home;
     QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
-    const QString tmp = base.path() + QStringLiteral("/tmp");
-    const QString items = base.path() + QStringLiteral("/items");
-    const QString elsewhere = base.path() + QStringLiteral("/elsewhere");
+    const QString tmp = base.path() + u"/tmp"_s;
+    const QString items = base.path() + u"/items"_s;
+    const QString elsewhere = base.path() + u"/elsewhere"_s;
     TmpDirOverride tmpdir(tmp);
 
     std::optional<AsNobody> nobody;
@@ -349,28 +351,28 @@ void tst_FileController::temporaryPathForFile()
     QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && fm.createDirectoryAtPath(items, 0755));
     QVERIFY(fm.createDirectoryAtPath(elsewhere, 0755));
     const QString folder = FileController::temporaryFolderPath();
-    QCOMPARE(folder, tmp + QStringLiteral("/Nimbrel"));
+    QCOMPARE(folder, tmp + u"/Nimbrel"_s);
 
-    QString item = items + QStringLiteral("/item");
+    QString item = items + u"/item"_s;
     const QByteArray contents("secret contents");
     switch (TempSetup(setup)) {
     case MissingItem:
         break;
     case Folder:
     case ReadOnlyFolder:
-        QVERIFY(FakeHome::writeFileAt(item + QStringLiteral("/inner"), contents));
+        QVERIFY(FakeHome::writeFileAt(item + u"/inner"_s, contents));
         if (setup == ReadOnlyFolder)
             QCOMPARE(chmod(encodePath(item).constData(), 0500), 0);
         break;
     case DanglingLink:
-        QVERIFY(QFile::link(items + QStringLiteral("/nothing"), item));
+        QVERIFY(QFile::link(items + u"/nothing"_s, item));
         break;
     case LinkToFile:
     case LinkToReadOnlyFile:
-        QVERIFY(FakeHome::writeFileAt(items + QStringLiteral("/target"), contents));
-        QVERIFY(QFile::link(QStringLiteral("target"), item));
+        QVERIFY(FakeHome::writeFileAt(items + u"/target"_s, contents));
+        QVERIFY(QFile::link(u"target"_s, item));
         if (setup == LinkToReadOnlyFile)
-            QCOMPARE(chmod(encodePath(items + QStringLiteral("/target")).constData(), 0400), 0);
+            QCOMPARE(chmod(encodePath(items + u"/target"_s).constData(), 0400), 0);
         break;
     case TempFolderIsLink:
         QVERIFY(QFile::link(elsewhere, folder));
@@ -427,11 +429,11 @@ void tst_FileController::temporaryPathForFile()
 
     switch (TempSetup(setup)) {
     case Folder:
-        QCOMPARE(fm.contentsAtPath(moved + QStringLiteral("/inner")).value_or(QByteArray()), contents);
+        QCOMPARE(fm.contentsAtPath(moved + u"/inner"_s).value_or(QByteArray()), contents);
         break;
     case ReadOnlyFolder:
         QCOMPARE(modeOf(moved), mode_t(0700));
-        QCOMPARE(fm.contentsAtPath(moved + QStringLiteral("/inner")).value_or(QByteArray()), contents);
+        QCOMPARE(fm.contentsAtPath(moved + u"/inner"_s).value_or(QByteArray()), contents);
         break;
     case ReadOnlyFile:
         QCOMPARE(modeOf(moved), mode_t(0600));
@@ -440,8 +442,8 @@ void tst_FileController::temporaryPathForFile()
     case LinkToFile:
     case LinkToReadOnlyFile:
         QVERIFY(attributes->isSymbolicLink);
-        QCOMPARE(fm.contentsAtPath(items + QStringLiteral("/target")).value_or(QByteArray()), contents);
-        QCOMPARE(modeOf(items + QStringLiteral("/target")), mode_t(setup == LinkToFile ? 0644 : 0400));
+        QCOMPARE(fm.contentsAtPath(items + u"/target"_s).value_or(QByteArray()), contents);
+        QCOMPARE(modeOf(items + u"/target"_s), mode_t(setup == LinkToFile ? 0644 : 0400));
         break;
     default:
         QCOMPARE(fm.contentsAtPath(moved).value_or(QByteArray()), contents);
@@ -463,20 +465,20 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
     QFETCH(QString, layout);
     QFETCH(bool, moves);
     FakeHome home;
-    ScratchDisk disk(home.path(QStringLiteral("disk")));
+    ScratchDisk disk(home.path(u"disk"_s));
     if (!disk.mounted())
         QSKIP("no second file system: mounting a tmpfs needs privileges this run lacks");
     const FileManager &fm = FileManager::defaultManager();
-    const QString diskPath = home.path(QStringLiteral("disk"));
+    const QString diskPath = home.path(u"disk"_s);
     std::optional<TmpDirOverride> tmpdir;
-    QString item = home.path(QStringLiteral("Library/Caches/item"));
+    QString item = home.path(u"Library/Caches/item"_s);
     if (layout == "tmp elsewhere") {
-        QVERIFY(fm.createDirectoryAtPath(diskPath + QStringLiteral("/tmp"), 0700));
-        tmpdir.emplace(diskPath + QStringLiteral("/tmp"));
+        QVERIFY(fm.createDirectoryAtPath(diskPath + u"/tmp"_s, 0700));
+        tmpdir.emplace(diskPath + u"/tmp"_s);
     } else {
-        item = diskPath + QStringLiteral("/Caches/item");
+        item = diskPath + u"/Caches/item"_s;
     }
-    QVERIFY(FakeHome::writeFileAt(item + QStringLiteral("/inner"), "contents"));
+    QVERIFY(FakeHome::writeFileAt(item + u"/inner"_s, "contents"));
     const dev_t itemDisk = deviceOf(item);
     if (layout == "read-only" && !disk.makeReadOnly())
         QSKIP("the scratch disk cannot be made read-only here");
@@ -485,7 +487,7 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
     QCOMPARE(!moved.isEmpty(), moves);
     if (!moves) {
         // Refused before anything was touched: no copy anywhere, the item as it was.
-        QCOMPARE(fm.contentsAtPath(item + QStringLiteral("/inner")).value_or(QByteArray()), QByteArray("contents"));
+        QCOMPARE(fm.contentsAtPath(item + u"/inner"_s).value_or(QByteArray()), QByteArray("contents"));
         QVERIFY(!fm.fileExistsAtPath(FileController::temporaryFolderPath())
                 || fm.contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).isEmpty());
         return;
@@ -493,7 +495,7 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
     // A rename on the item's own disk, into a private folder there.
     QCOMPARE(deviceOf(moved), itemDisk);
     QVERIFY(!fm.attributesOfItemAtPath(item));
-    QCOMPARE(fm.contentsAtPath(moved + QStringLiteral("/inner")).value_or(QByteArray()), QByteArray("contents"));
+    QCOMPARE(fm.contentsAtPath(moved + u"/inner"_s).value_or(QByteArray()), QByteArray("contents"));
     QCOMPARE(modeOf(moved.section(QLatin1Char('/'), 0, -2)), mode_t(0700));
     QVERIFY(!moved.startsWith(FileController::temporaryFolderPath()));
 }
@@ -501,17 +503,17 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
 void tst_FileController::temporaryNamesAreUnique()
 {
     FakeHome home;
-    QVERIFY(home.writeFile(QStringLiteral("one"), "1"));
-    QVERIFY(home.writeFile(QStringLiteral("two"), "2"));
-    QVERIFY(FakeHome::writeFileAt(FileController::temporaryFolderPath() + QStringLiteral("/earlier"), "e"));
+    QVERIFY(home.writeFile(u"one"_s, "1"));
+    QVERIFY(home.writeFile(u"two"_s, "2"));
+    QVERIFY(FakeHome::writeFileAt(FileController::temporaryFolderPath() + u"/earlier"_s, "e"));
     FileController files;
-    const QString first = files.temporaryPathForFile(home.path(QStringLiteral("one")));
-    const QString second = files.temporaryPathForFile(home.path(QStringLiteral("two")));
+    const QString first = files.temporaryPathForFile(home.path(u"one"_s));
+    const QString second = files.temporaryPathForFile(home.path(u"two"_s));
     QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
     const FileManager &fm = FileManager::defaultManager();
     QCOMPARE(fm.contentsAtPath(first).value_or(QByteArray()), QByteArray("1"));
     QCOMPARE(fm.contentsAtPath(second).value_or(QByteArray()), QByteArray("2"));
-    QCOMPARE(fm.contentsAtPath(FileController::temporaryFolderPath() + QStringLiteral("/earlier"))
+    QCOMPARE(fm.contentsAtPath(FileController::temporaryFolderPath() + u"/earlier"_s)
                  .value_or(QByteArray()),
              QByteArray("e"));
 }
@@ -535,12 +537,12 @@ void tst_FileController::storeGoesAsideWithItsSideFiles()
     QFETCH(bool, withWal);
     QFETCH(bool, asideUsable);
     FakeHome home;
-    const QString store = home.path(QStringLiteral("Profile/webappsstore.sqlite"));
-    const QString schema = QStringLiteral("CREATE TABLE webappsstore2 (originKey TEXT, key TEXT, value TEXT);");
-    const QString rows = QStringLiteral("INSERT INTO webappsstore2 VALUES ('gro.elpmaxe.:https:443', 'k', 'v-secret');");
+    const QString store = home.path(u"Profile/webappsstore.sqlite"_s);
+    const QString schema = u"CREATE TABLE webappsstore2 (originKey TEXT, key TEXT, value TEXT);"_s;
+    const QString rows = u"INSERT INTO webappsstore2 VALUES ('gro.elpmaxe.:https:443', 'k', 'v-secret');"_s;
     if (withWal) {
-        QVERIFY(mozstores::writeWithWal(store, home.path(QStringLiteral("staging/s.sqlite")), schema, rows));
-        sides.prepend(QStringLiteral("-wal"));
+        QVERIFY(mozstores::writeWithWal(store, home.path(u"staging/s.sqlite"_s), schema, rows));
+        sides.prepend(u"-wal"_s);
     } else {
         QVERIFY(mozstores::run(store, schema + rows));
     }
@@ -576,52 +578,52 @@ void tst_FileController::storeGoesAsideWithItsSideFiles()
     inside.sort();
     QStringList expected;
     for (const QString &suffix : names)
-        expected.append(QStringLiteral("webappsstore.sqlite") + suffix);
+        expected.append(u"webappsstore.sqlite"_s + suffix);
     expected.sort();
     QCOMPARE(inside, expected);
     for (const QString &suffix : names)
-        QCOMPARE(FileManager::defaultManager().contentsAtPath(moved + QStringLiteral("/webappsstore.sqlite") + suffix).value_or(QByteArray()),
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(moved + u"/webappsstore.sqlite"_s + suffix).value_or(QByteArray()),
                  before.value(suffix));
 }
 
 void tst_FileController::moveFilesWithName()
 {
     FakeHome home;
-    const QString aside = home.path(QStringLiteral("aside"));
-    const QString back = home.path(QStringLiteral("Local Storage"));
-    QVERIFY(home.writeFile(QStringLiteral("aside/keep1"), "k1"));
-    QVERIFY(home.writeFile(QStringLiteral("aside/keepdir/inner"), "in"));
-    QVERIFY(home.writeFile(QStringLiteral("aside/other1/keep2"), "k2"));
-    QVERIFY(home.writeFile(QStringLiteral("aside/keep3"), "new"));
-    QVERIFY(home.writeFile(QStringLiteral("Local Storage/keep3"), "old"));
+    const QString aside = home.path(u"aside"_s);
+    const QString back = home.path(u"Local Storage"_s);
+    QVERIFY(home.writeFile(u"aside/keep1"_s, "k1"));
+    QVERIFY(home.writeFile(u"aside/keepdir/inner"_s, "in"));
+    QVERIFY(home.writeFile(u"aside/other1/keep2"_s, "k2"));
+    QVERIFY(home.writeFile(u"aside/keep3"_s, "new"));
+    QVERIFY(home.writeFile(u"Local Storage/keep3"_s, "old"));
 
     FileController files;
-    files.moveFilesWithName(QStringLiteral("keep"), aside, back);
+    files.moveFilesWithName(u"keep"_s, aside, back);
 
     const FileManager &fm = FileManager::defaultManager();
-    QCOMPARE(fm.contentsAtPath(back + QStringLiteral("/keep1")).value_or(QByteArray()), QByteArray("k1"));
-    QCOMPARE(fm.contentsAtPath(back + QStringLiteral("/keepdir/inner")).value_or(QByteArray()), QByteArray("in"));
-    QVERIFY(fm.fileExistsAtPath(aside + QStringLiteral("/other1/keep2")));
-    QVERIFY(!fm.fileExistsAtPath(back + QStringLiteral("/keep2")));
-    QVERIFY(!fm.fileExistsAtPath(back + QStringLiteral("/other1")));
+    QCOMPARE(fm.contentsAtPath(back + u"/keep1"_s).value_or(QByteArray()), QByteArray("k1"));
+    QCOMPARE(fm.contentsAtPath(back + u"/keepdir/inner"_s).value_or(QByteArray()), QByteArray("in"));
+    QVERIFY(fm.fileExistsAtPath(aside + u"/other1/keep2"_s));
+    QVERIFY(!fm.fileExistsAtPath(back + u"/keep2"_s));
+    QVERIFY(!fm.fileExistsAtPath(back + u"/other1"_s));
     // Never replaces: the entry already there stays, the one set aside stays aside.
-    QCOMPARE(fm.contentsAtPath(back + QStringLiteral("/keep3")).value_or(QByteArray()), QByteArray("old"));
-    QCOMPARE(fm.contentsAtPath(aside + QStringLiteral("/keep3")).value_or(QByteArray()), QByteArray("new"));
+    QCOMPARE(fm.contentsAtPath(back + u"/keep3"_s).value_or(QByteArray()), QByteArray("old"));
+    QCOMPARE(fm.contentsAtPath(aside + u"/keep3"_s).value_or(QByteArray()), QByteArray("new"));
 }
 
 void tst_FileController::moveFilesWithNameFromMissingFolder()
 {
     FakeHome home;
-    const QString back = home.path(QStringLiteral("Local Storage"));
+    const QString back = home.path(u"Local Storage"_s);
     FileController files;
-    files.moveFilesWithName(QStringLiteral("keep"), home.path(QStringLiteral("gone")), back);
+    files.moveFilesWithName(u"keep"_s, home.path(u"gone"_s), back);
     QVERIFY(!QFileInfo::exists(back));
 
     // The destination comes back when it is missing.
-    QVERIFY(home.writeFile(QStringLiteral("aside/keep1"), "k1"));
-    files.moveFilesWithName(QStringLiteral("keep"), home.path(QStringLiteral("aside")), back);
+    QVERIFY(home.writeFile(u"aside/keep1"_s, "k1"));
+    files.moveFilesWithName(u"keep"_s, home.path(u"aside"_s), back);
     QVERIFY(QFileInfo(back).isDir());
-    QVERIFY(QFileInfo::exists(back + QStringLiteral("/keep1")));
+    QVERIFY(QFileInfo::exists(back + u"/keep1"_s));
 }
 
 void tst_FileController::recentProbes_data()
@@ -631,9 +633,9 @@ void tst_FileController::recentProbes_data()
     QTest::addColumn<bool>("urls");
     QTest::addColumn<bool>("documents");
 
-    const QString urlsKey = QStringLiteral("MGRecentURLPropertyLists");
-    const QVariantMap withDocs{{QStringLiteral("RecentDocuments"),
-                                QVariantMap{{QStringLiteral("CustomListItems"), QVariantList{QVariantMap{}}}}}};
+    const QString urlsKey = u"MGRecentURLPropertyLists"_s;
+    const QVariantMap withDocs{{u"RecentDocuments"_s,
+                                QVariantMap{{u"CustomListItems"_s, QVariantList{QVariantMap{}}}}}};
     QTest::newRow("missing file") << QVariant() << false << false << false;
     QTest::newRow("garbage") << QVariant(QByteArray("bplist00 but not really")) << false << false << false;
     QTest::newRow("one recent URL") << QVariant(QVariantMap{{urlsKey, QVariantList{QByteArray("x")}}}) << false
@@ -641,14 +643,14 @@ void tst_FileController::recentProbes_data()
     QTest::newRow("one recent URL, XML") << QVariant(QVariantMap{{urlsKey, QVariantList{QByteArray("x")}}}) << true
                                          << true << false;
     QTest::newRow("empty URL list") << QVariant(QVariantMap{{urlsKey, QVariantList{}}}) << false << false << false;
-    QTest::newRow("URL value is a string") << QVariant(QVariantMap{{urlsKey, QStringLiteral("abc")}}) << false
+    QTest::newRow("URL value is a string") << QVariant(QVariantMap{{urlsKey, u"abc"_s}}) << false
                                            << false << false;
     QTest::newRow("one recent document") << QVariant(withDocs) << false << false << true;
     QTest::newRow("documents not a dictionary")
-        << QVariant(QVariantMap{{QStringLiteral("RecentDocuments"), QStringLiteral("x")}}) << false << false << false;
+        << QVariant(QVariantMap{{u"RecentDocuments"_s, u"x"_s}}) << false << false << false;
     QTest::newRow("empty document list")
-        << QVariant(QVariantMap{{QStringLiteral("RecentDocuments"),
-                                 QVariantMap{{QStringLiteral("CustomListItems"), QVariantList{}}}}})
+        << QVariant(QVariantMap{{u"RecentDocuments"_s,
+                                 QVariantMap{{u"CustomListItems"_s, QVariantList{}}}}})
         << false << false << false;
     QTest::newRow("top level is an array") << QVariant(QVariantList{1, 2}) << false << false << false;
 }
@@ -660,7 +662,7 @@ void tst_FileController::recentProbes()
     QFETCH(bool, urls);
     QFETCH(bool, documents);
     FakeHome home;
-    const QString rel = QStringLiteral("Library/Preferences/list.plist");
+    const QString rel = u"Library/Preferences/list.plist"_s;
     if (contents.typeId() == QMetaType::QByteArray)
         QVERIFY(home.writeFile(rel, contents.toByteArray()));
     else if (contents.isValid())

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Totals {
@@ -51,10 +53,10 @@ bool makeLink(const QByteArray &target, const QByteArray &path)
 Totals findRecount(const QByteArray &root)
 {
     QProcess find;
-    find.start(QStringLiteral("find"), {QString::fromUtf8(root), QStringLiteral("-mindepth"),
-                                        QStringLiteral("1"), QStringLiteral("!"),
-                                        QStringLiteral("-type"), QStringLiteral("d"),
-                                        QStringLiteral("-printf"), QStringLiteral("%s\\n")});
+    find.start(u"find"_s, {QString::fromUtf8(root), u"-mindepth"_s,
+                                        u"1"_s, u"!"_s,
+                                        u"-type"_s, u"d"_s,
+                                        u"-printf"_s, u"%s\\n"_s});
     Totals totals;
     if (!find.waitForFinished(120000))
         return totals;

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_Keys : public QObject
 {
     Q_OBJECT
@@ -59,7 +61,7 @@ void tst_Keys::cleaningStatus()
     QFETCH(QString, item);
     QFETCH(QString, path);
     QFETCH(QVariantMap, expected);
-    QCOMPARE(keys::cleaningStatus(QStringLiteral("Safari"), item, path, true), expected);
+    QCOMPARE(keys::cleaningStatus(u"Safari"_s, item, path, true), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_Keys)

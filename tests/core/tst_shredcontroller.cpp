@@ -18,6 +18,8 @@
 #include <mutex>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::NotificationCenter;
 using platform::UserDefaults;
 
@@ -36,10 +38,10 @@ class PostLog
 public:
     PostLog()
     {
-        for (const QString &name : {QStringLiteral("CleaningStatusUpdateNotification"),
-                                    QStringLiteral("RemovalProgressNotification"),
-                                    QStringLiteral("TempCleaningSuccessNotification"),
-                                    QStringLiteral("TempCleaningFailureNotification")}) {
+        for (const QString &name : {u"CleaningStatusUpdateNotification"_s,
+                                    u"RemovalProgressNotification"_s,
+                                    u"TempCleaningSuccessNotification"_s,
+                                    u"TempCleaningFailureNotification"_s}) {
             NotificationCenter::defaultCenter().addObserver(&m_owner, name, [this](const platform::Notification &n) {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_posts.append({n.name, n.userInfo, platform::MainThread::isMainThread(), n.object});
@@ -55,11 +57,11 @@ public:
                 out << p;
         return out;
     }
-    QList<Post> statuses() const { return posts(QStringLiteral("CleaningStatusUpdateNotification")); }
+    QList<Post> statuses() const { return posts(u"CleaningStatusUpdateNotification"_s); }
     QList<int> percentages() const
     {
         QList<int> out;
-        for (const Post &p : posts(QStringLiteral("RemovalProgressNotification")))
+        for (const Post &p : posts(u"RemovalProgressNotification"_s))
             out << p.info.value("progressPercentage").toInt();
         return out;
     }
@@ -434,7 +436,7 @@ private slots:
     {
         QFETCH(QString, recorded);
         QFETCH(bool, swept);
-        const QString holder = m_home->path(QStringLiteral("Volume/") + recorded);
+        const QString holder = m_home->path(u"Volume/"_s + recorded);
         QVERIFY(FakeHome::writeFileAt(m_home->path("Documents/precious"), "keep"));
         QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/.Nimbrel/left"), "left"));
         QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/nobody/.Nimbrel/left"), "left"));

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_PlatformAlert : public QObject
 {
     Q_OBJECT
@@ -49,11 +51,11 @@ void tst_PlatformAlert::panelAnswers()
         panel = alert.isPanel();
         return pressed;
     });
-    QCOMPARE(platform::Alert::runAlertPanel(QStringLiteral("Title"), QStringLiteral("Text"), titles[0], titles[1], titles[2]),
+    QCOMPARE(platform::Alert::runAlertPanel(u"Title"_s, u"Text"_s, titles[0], titles[1], titles[2]),
              expected);
     QCOMPARE(seen, shown);
-    QCOMPARE(message, QStringLiteral("Title"));
-    QCOMPARE(informative, QStringLiteral("Text"));
+    QCOMPARE(message, u"Title"_s);
+    QCOMPARE(informative, u"Text"_s);
     QVERIFY(panel);
 }
 
@@ -61,13 +63,13 @@ void tst_PlatformAlert::alertAnswersByOrder()
 {
     platform::Alert alert;
     QCOMPARE(alert.buttonTitles(), QStringList({"OK"}));
-    alert.addButtonWithTitle(QStringLiteral("Clean"));
-    alert.addButtonWithTitle(QStringLiteral("Skip"));
-    alert.addButtonWithTitle(QStringLiteral("Cancel"));
+    alert.addButtonWithTitle(u"Clean"_s);
+    alert.addButtonWithTitle(u"Skip"_s);
+    alert.addButtonWithTitle(u"Cancel"_s);
     int calls = 0;
     platform::Alert::setResponder([&](const platform::Alert &shown, bool &) {
         ++calls;
-        return platform::Alert::FirstButtonReturn + int(shown.buttonTitles().indexOf(QStringLiteral("Cancel")));
+        return platform::Alert::FirstButtonReturn + int(shown.buttonTitles().indexOf(u"Cancel"_s));
     });
     QCOMPARE(alert.runModal(), platform::Alert::ThirdButtonReturn);
     QVERIFY(!alert.isPanel());
@@ -104,10 +106,10 @@ void tst_PlatformAlert::offscreenWithoutResponderTakesDefault()
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QSKIP("only without a screen");
     platform::Alert alert;
-    alert.addButtonWithTitle(QStringLiteral("Yes"));
-    alert.addButtonWithTitle(QStringLiteral("No"));
+    alert.addButtonWithTitle(u"Yes"_s);
+    alert.addButtonWithTitle(u"No"_s);
     QCOMPARE(alert.runModal(), platform::Alert::FirstButtonReturn);
-    QCOMPARE(platform::Alert::runAlertPanel(QStringLiteral("T"), QString(), QStringLiteral("Cancel"), QStringLiteral("Quit")),
+    QCOMPARE(platform::Alert::runAlertPanel(u"T"_s, QString(), u"Cancel"_s, u"Quit"_s),
              platform::Alert::AlertDefaultReturn);
 }
 
@@ -135,10 +137,10 @@ void tst_PlatformAlert::informativeTextIsNotSqueezed()
     QMessageBox box;
     box.setText(message);
     box.setInformativeText(informative);
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.addButton(u"OK"_s, QMessageBox::AcceptRole);
     platform::Alert::widenInformativeText(box);
     box.show(); // the box settles its size as it is shown
-    const auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+    const auto *text = box.findChild<QLabel *>(u"qt_msgbox_informativelabel"_s);
     QVERIFY(text);
     QVERIFY2(text->width() >= platform::Alert::InformativeTextMinimumWidth, qPrintable(QString::number(text->width())));
     // At that width the text takes few lines, not a narrow column.

@@ -6,6 +6,8 @@
 
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using platform::AppleScript;
 
 // The script engine is a real child process: here a stand-in that takes the engine's command
@@ -25,17 +27,17 @@ private slots:
         QTest::addColumn<QByteArray>("engine"); // the stand-in's body; empty: no engine at all
         QTest::addColumn<QString>("source");
         QTest::addColumn<QVariant>("result");   // null: no result
-        const QString get = QStringLiteral("tell application \"System Events\" to get \"x\"");
+        const QString get = u"tell application \"System Events\" to get \"x\""_s;
         QTest::newRow("source reaches the engine whole")
             << QByteArray("[ \"$1\" = -e ] && printf '%s\\n' \"$2\"") << get << QVariant(get);
         QTest::newRow("one line end dropped, inner ones kept")
-            << QByteArray("printf '10\\n20\\n'") << QStringLiteral("s") << QVariant(QStringLiteral("10\n20"));
+            << QByteArray("printf '10\\n20\\n'") << u"s"_s << QVariant(u"10\n20"_s);
         QTest::newRow("script error") << QByteArray("echo 'execution error' >&2; exit 1")
-                                      << QStringLiteral("s") << QVariant();
-        QTest::newRow("output but failed") << QByteArray("echo 5; exit 2") << QStringLiteral("s") << QVariant();
-        QTest::newRow("no result") << QByteArray("exit 0") << QStringLiteral("s") << QVariant();
-        QTest::newRow("killed") << QByteArray("echo 7; kill -9 $$") << QStringLiteral("s") << QVariant();
-        QTest::newRow("no engine") << QByteArray() << QStringLiteral("s") << QVariant();
+                                      << u"s"_s << QVariant();
+        QTest::newRow("output but failed") << QByteArray("echo 5; exit 2") << u"s"_s << QVariant();
+        QTest::newRow("no result") << QByteArray("exit 0") << u"s"_s << QVariant();
+        QTest::newRow("killed") << QByteArray("echo 7; kill -9 $$") << u"s"_s << QVariant();
+        QTest::newRow("no engine") << QByteArray() << u"s"_s << QVariant();
     }
     void engineAnswers()
     {
@@ -43,7 +45,7 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QVariant, result);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("osascript"));
+        const QString path = dir.filePath(u"osascript"_s);
         if (!engine.isEmpty()) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -68,14 +70,14 @@ private slots:
         QStringList seen;
         AppleScript::setRunner([&seen](const QString &source) -> std::optional<QString> {
             seen.append(source);
-            return source == QLatin1String("a") ? std::optional<QString>(QStringLiteral("1")) : std::nullopt;
+            return source == QLatin1String("a") ? std::optional<QString>(u"1"_s) : std::nullopt;
         });
-        AppleScript::setEnginePath(QStringLiteral("/bin/false"));
-        QCOMPARE(AppleScript(QStringLiteral("a")).executeAndReturnError(), std::optional<QString>(QStringLiteral("1")));
-        QCOMPARE(AppleScript(QStringLiteral("b")).executeAndReturnError(), std::nullopt);
-        QCOMPARE(seen, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        AppleScript::setEnginePath(u"/bin/false"_s);
+        QCOMPARE(AppleScript(u"a"_s).executeAndReturnError(), std::optional<QString>(u"1"_s));
+        QCOMPARE(AppleScript(u"b"_s).executeAndReturnError(), std::nullopt);
+        QCOMPARE(seen, (QStringList{u"a"_s, u"b"_s}));
         AppleScript::setEnginePath({});
-        QCOMPARE(AppleScript::enginePath(), QStringLiteral("/usr/bin/osascript"));
+        QCOMPARE(AppleScript::enginePath(), u"/usr/bin/osascript"_s);
     }
 };
 

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::DirectoryBatch;
 
 Q_DECLARE_METATYPE(DirectoryBatch::Method)
@@ -67,7 +69,7 @@ private slots:
             close(file);
             expected.insert(name, DT_REG);
         }
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
         expected.insert("sub", DT_DIR);
         QVERIFY(symlink("/etc/hostname", (base + "/link").constData()) == 0);
         expected.insert("link", DT_LNK);

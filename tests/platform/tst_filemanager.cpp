@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::decodePath;
 using platform::encodePath;
@@ -106,7 +108,7 @@ void tst_FileManager::oddNamesSurviveWalkMoveRemove()
     FakeHome fake;
     QVERIFY(fake.isValid());
     const FileManager &fm = FileManager::defaultManager();
-    const QByteArray folder = encodePath(fake.path(QStringLiteral("odd")));
+    const QByteArray folder = encodePath(fake.path(u"odd"_s));
     QCOMPARE(mkdir(folder.constData(), 0755), 0);
     QCOMPARE(mkdir((folder + '/' + name).constData(), 0755), 0);
     const int fd = open((folder + '/' + name + '/' + name).constData(), O_CREAT | O_WRONLY, 0644);
@@ -132,9 +134,9 @@ void tst_FileManager::oddNamesSurviveWalkMoveRemove()
 void tst_FileManager::moveNeverReplaces_data()
 {
     QTest::addColumn<QString>("existing");
-    QTest::newRow("file") << QStringLiteral("file");
-    QTest::newRow("folder") << QStringLiteral("folder");
-    QTest::newRow("dangling link") << QStringLiteral("link");
+    QTest::newRow("file") << u"file"_s;
+    QTest::newRow("folder") << u"folder"_s;
+    QTest::newRow("dangling link") << u"link"_s;
 }
 
 void tst_FileManager::moveNeverReplaces()
@@ -142,62 +144,62 @@ void tst_FileManager::moveNeverReplaces()
     QFETCH(QString, existing);
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
-    QVERIFY(fake.writeFile(QStringLiteral("source/item"), "mine"));
-    const QString target = fake.path(QStringLiteral("target"));
+    QVERIFY(fake.writeFile(u"source/item"_s, "mine"));
+    const QString target = fake.path(u"target"_s);
     if (existing == QLatin1String("file"))
-        QVERIFY(fake.writeFile(QStringLiteral("target"), "theirs"));
+        QVERIFY(fake.writeFile(u"target"_s, "theirs"));
     else if (existing == QLatin1String("folder"))
-        QVERIFY(fake.writeFile(QStringLiteral("target/inside"), "theirs"));
+        QVERIFY(fake.writeFile(u"target/inside"_s, "theirs"));
     else
         QCOMPARE(symlink("nowhere", encodePath(target).constData()), 0);
 
-    QVERIFY(!fm.moveItemAtPath(fake.path(QStringLiteral("source")), target));
-    QVERIFY(!fm.moveItemAtPath(fake.path(QStringLiteral("source/item")), target));
-    QCOMPARE(readBytes(fake.path(QStringLiteral("source/item"))), QByteArray("mine"));
+    QVERIFY(!fm.moveItemAtPath(fake.path(u"source"_s), target));
+    QVERIFY(!fm.moveItemAtPath(fake.path(u"source/item"_s), target));
+    QCOMPARE(readBytes(fake.path(u"source/item"_s)), QByteArray("mine"));
     if (existing == QLatin1String("file"))
         QCOMPARE(readBytes(target), QByteArray("theirs"));
     else if (existing == QLatin1String("folder"))
-        QCOMPARE(fm.contentsOfDirectoryAtPath(target), QStringList{QStringLiteral("inside")});
+        QCOMPARE(fm.contentsOfDirectoryAtPath(target), QStringList{u"inside"_s});
     else
         QVERIFY(fm.attributesOfItemAtPath(target)->isSymbolicLink);
 
     // A free name takes the item, contents and all.
-    QVERIFY(fm.moveItemAtPath(fake.path(QStringLiteral("source")), fake.path(QStringLiteral("free"))));
-    QCOMPARE(readBytes(fake.path(QStringLiteral("free/item"))), QByteArray("mine"));
-    QVERIFY(!fm.fileExistsAtPath(fake.path(QStringLiteral("source"))));
+    QVERIFY(fm.moveItemAtPath(fake.path(u"source"_s), fake.path(u"free"_s)));
+    QCOMPARE(readBytes(fake.path(u"free/item"_s)), QByteArray("mine"));
+    QVERIFY(!fm.fileExistsAtPath(fake.path(u"source"_s)));
 }
 
 void tst_FileManager::moveAcrossFileSystems()
 {
     FakeHome fake;
-    QTemporaryDir other(QStringLiteral("/dev/shm/nimbrel-test-XXXXXX"));
+    QTemporaryDir other(u"/dev/shm/nimbrel-test-XXXXXX"_s);
     struct stat a, b;
     if (!other.isValid() || stat("/dev/shm", &a) != 0 || stat(encodePath(fake.home()).constData(), &b) != 0
         || a.st_dev == b.st_dev)
         QSKIP("no second file system to move to");
     const FileManager &fm = FileManager::defaultManager();
-    QVERIFY(fake.writeFile(QStringLiteral("tree/sub/secret"), "payload"));
-    QVERIFY(fake.writeFile(QStringLiteral("outside/keep"), "outside"));
-    QVERIFY(fm.setPosixPermissions(fake.path(QStringLiteral("tree/sub/secret")), 0600));
-    QVERIFY(fm.setPosixPermissions(fake.path(QStringLiteral("tree/sub")), 0750));
-    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("outside"))).constData(),
-                     encodePath(fake.path(QStringLiteral("tree/link"))).constData()), 0);
+    QVERIFY(fake.writeFile(u"tree/sub/secret"_s, "payload"));
+    QVERIFY(fake.writeFile(u"outside/keep"_s, "outside"));
+    QVERIFY(fm.setPosixPermissions(fake.path(u"tree/sub/secret"_s), 0600));
+    QVERIFY(fm.setPosixPermissions(fake.path(u"tree/sub"_s), 0750));
+    QCOMPARE(symlink(encodePath(fake.path(u"outside"_s)).constData(),
+                     encodePath(fake.path(u"tree/link"_s)).constData()), 0);
 
-    const QString moved = other.path() + QStringLiteral("/tree");
-    QVERIFY(fm.moveItemAtPath(fake.path(QStringLiteral("tree")), moved));
-    QVERIFY(!fm.fileExistsAtPath(fake.path(QStringLiteral("tree"))));
-    QCOMPARE(readBytes(moved + QStringLiteral("/sub/secret")), QByteArray("payload"));
-    QCOMPARE(fm.attributesOfItemAtPath(moved + QStringLiteral("/sub/secret"))->permissions, mode_t(0600));
-    QCOMPARE(fm.attributesOfItemAtPath(moved + QStringLiteral("/sub"))->permissions, mode_t(0750));
-    QVERIFY(fm.attributesOfItemAtPath(moved + QStringLiteral("/link"))->isSymbolicLink);
+    const QString moved = other.path() + u"/tree"_s;
+    QVERIFY(fm.moveItemAtPath(fake.path(u"tree"_s), moved));
+    QVERIFY(!fm.fileExistsAtPath(fake.path(u"tree"_s)));
+    QCOMPARE(readBytes(moved + u"/sub/secret"_s), QByteArray("payload"));
+    QCOMPARE(fm.attributesOfItemAtPath(moved + u"/sub/secret"_s)->permissions, mode_t(0600));
+    QCOMPARE(fm.attributesOfItemAtPath(moved + u"/sub"_s)->permissions, mode_t(0750));
+    QVERIFY(fm.attributesOfItemAtPath(moved + u"/link"_s)->isSymbolicLink);
     // The linked folder was neither copied nor removed.
-    QCOMPARE(readBytes(fake.path(QStringLiteral("outside/keep"))), QByteArray("outside"));
+    QCOMPARE(readBytes(fake.path(u"outside/keep"_s)), QByteArray("outside"));
 
     // Across file systems an existing name is refused too.
-    QVERIFY(fake.writeFile(QStringLiteral("again"), "x"));
-    QVERIFY(!fm.moveItemAtPath(fake.path(QStringLiteral("again")), moved));
-    QVERIFY(fm.fileExistsAtPath(fake.path(QStringLiteral("again"))));
-    QCOMPARE(readBytes(moved + QStringLiteral("/sub/secret")), QByteArray("payload"));
+    QVERIFY(fake.writeFile(u"again"_s, "x"));
+    QVERIFY(!fm.moveItemAtPath(fake.path(u"again"_s), moved));
+    QVERIFY(fm.fileExistsAtPath(fake.path(u"again"_s)));
+    QCOMPARE(readBytes(moved + u"/sub/secret"_s), QByteArray("payload"));
 }
 
 void tst_FileManager::removeNeverFollowsLinks_data()
@@ -216,15 +218,15 @@ void tst_FileManager::removeNeverFollowsLinks()
     QFETCH(QString, removePath);
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
-    QVERIFY(fake.writeFile(QStringLiteral("outside/precious"), "keep me"));
-    QVERIFY(fake.makeDir(QStringLiteral("folder/a/b")));
-    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("outside"))).constData(),
+    QVERIFY(fake.writeFile(u"outside/precious"_s, "keep me"));
+    QVERIFY(fake.makeDir(u"folder/a/b"_s));
+    QCOMPARE(symlink(encodePath(fake.path(u"outside"_s)).constData(),
                      encodePath(fake.path(linkPath)).constData()), 0);
 
     QVERIFY(fm.removeItemAtPath(fake.path(removePath)));
-    QCOMPARE(readBytes(fake.path(QStringLiteral("outside/precious"))), QByteArray("keep me"));
+    QCOMPARE(readBytes(fake.path(u"outside/precious"_s)), QByteArray("keep me"));
     QVERIFY(!lexists(encodePath(fake.path(linkPath))));
-    QVERIFY(!fm.removeItemAtPath(fake.path(QStringLiteral("missing"))));
+    QVERIFY(!fm.removeItemAtPath(fake.path(u"missing"_s)));
 }
 
 void tst_FileManager::enumeratorOrderAndLinks()
@@ -233,10 +235,10 @@ void tst_FileManager::enumeratorOrderAndLinks()
     const FileManager &fm = FileManager::defaultManager();
     for (const char *file : {"top/f1", "top/a/f2", "top/a/b/f3", "top/c/f4", "elsewhere/hidden"})
         QVERIFY(fake.writeFile(QString::fromLatin1(file), "x"));
-    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("elsewhere"))).constData(),
-                     encodePath(fake.path(QStringLiteral("top/a/linked"))).constData()), 0);
+    QCOMPARE(symlink(encodePath(fake.path(u"elsewhere"_s)).constData(),
+                     encodePath(fake.path(u"top/a/linked"_s)).constData()), 0);
 
-    const QStringList entries = fm.enumeratorAtPath(fake.path(QStringLiteral("top")));
+    const QStringList entries = fm.enumeratorAtPath(fake.path(u"top"_s));
     QStringList expected{"f1", "a", "a/f2", "a/b", "a/b/f3", "a/linked", "c", "c/f4"};
     QStringList sortedEntries = entries;
     sortedEntries.sort();
@@ -254,37 +256,37 @@ void tst_FileManager::enumeratorOrderAndLinks()
         if (!entry.contains(QLatin1Char('/')))
             topLevel.append(entry);
     }
-    QCOMPARE(topLevel, fm.contentsOfDirectoryAtPath(fake.path(QStringLiteral("top"))));
+    QCOMPARE(topLevel, fm.contentsOfDirectoryAtPath(fake.path(u"top"_s)));
 
-    QVERIFY(fm.enumeratorAtPath(fake.path(QStringLiteral("missing"))).isEmpty());
-    QVERIFY(fm.enumeratorAtPath(fake.path(QStringLiteral("top/f1"))).isEmpty());
+    QVERIFY(fm.enumeratorAtPath(fake.path(u"missing"_s)).isEmpty());
+    QVERIFY(fm.enumeratorAtPath(fake.path(u"top/f1"_s)).isEmpty());
     // The walk does not start through a link either.
-    QVERIFY(fm.enumeratorAtPath(fake.path(QStringLiteral("top/a/linked"))).isEmpty());
+    QVERIFY(fm.enumeratorAtPath(fake.path(u"top/a/linked"_s)).isEmpty());
 }
 
 void tst_FileManager::attributesOfLinkAreItsOwn()
 {
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
-    QVERIFY(fake.writeFile(QStringLiteral("big"), QByteArray(100000, 'x')));
-    const QByteArray target = encodePath(fake.path(QStringLiteral("big")));
-    QCOMPARE(symlink(target.constData(), encodePath(fake.path(QStringLiteral("link"))).constData()), 0);
-    QCOMPARE(symlink("gone", encodePath(fake.path(QStringLiteral("dangling"))).constData()), 0);
+    QVERIFY(fake.writeFile(u"big"_s, QByteArray(100000, 'x')));
+    const QByteArray target = encodePath(fake.path(u"big"_s));
+    QCOMPARE(symlink(target.constData(), encodePath(fake.path(u"link"_s)).constData()), 0);
+    QCOMPARE(symlink("gone", encodePath(fake.path(u"dangling"_s)).constData()), 0);
 
-    const auto link = fm.attributesOfItemAtPath(fake.path(QStringLiteral("link")));
+    const auto link = fm.attributesOfItemAtPath(fake.path(u"link"_s));
     QVERIFY(link);
     QVERIFY(link->isSymbolicLink);
     QVERIFY(!link->isRegularFile);
     QCOMPARE(link->size, quint64(target.size()));
-    QCOMPARE(fm.attributesOfItemAtPath(fake.path(QStringLiteral("big")))->size, quint64(100000));
+    QCOMPARE(fm.attributesOfItemAtPath(fake.path(u"big"_s))->size, quint64(100000));
 
     // Existence follows links; attributes do not.
     bool isDir = true;
-    QVERIFY(fm.fileExistsAtPath(fake.path(QStringLiteral("link")), &isDir));
+    QVERIFY(fm.fileExistsAtPath(fake.path(u"link"_s), &isDir));
     QVERIFY(!isDir);
-    QVERIFY(!fm.fileExistsAtPath(fake.path(QStringLiteral("dangling"))));
-    QVERIFY(fm.attributesOfItemAtPath(fake.path(QStringLiteral("dangling"))));
-    QVERIFY(!fm.attributesOfItemAtPath(fake.path(QStringLiteral("missing"))));
+    QVERIFY(!fm.fileExistsAtPath(fake.path(u"dangling"_s)));
+    QVERIFY(fm.attributesOfItemAtPath(fake.path(u"dangling"_s)));
+    QVERIFY(!fm.attributesOfItemAtPath(fake.path(u"missing"_s)));
     QVERIFY(!fm.attributesOfItemAtPath(QString()));
 }
 
@@ -292,32 +294,32 @@ void tst_FileManager::permissions()
 {
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
-    QVERIFY(fake.writeFile(QStringLiteral("file"), "x"));
-    const QString file = fake.path(QStringLiteral("file"));
+    QVERIFY(fake.writeFile(u"file"_s, "x"));
+    const QString file = fake.path(u"file"_s);
     QVERIFY(fm.setPosixPermissions(file, 01224));
     QCOMPARE(fm.attributesOfItemAtPath(file)->permissions, mode_t(01224));
     QVERIFY(fm.setPosixPermissions(file, 0600));
     QCOMPARE(fm.attributesOfItemAtPath(file)->permissions, mode_t(0600));
 
     // Through a link nothing changes: the target is not the link's to give away.
-    QCOMPARE(symlink(encodePath(file).constData(), encodePath(fake.path(QStringLiteral("link"))).constData()), 0);
-    QVERIFY(!fm.setPosixPermissions(fake.path(QStringLiteral("link")), 0777));
+    QCOMPARE(symlink(encodePath(file).constData(), encodePath(fake.path(u"link"_s)).constData()), 0);
+    QVERIFY(!fm.setPosixPermissions(fake.path(u"link"_s), 0777));
     QCOMPARE(fm.attributesOfItemAtPath(file)->permissions, mode_t(0600));
 
-    QVERIFY(fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
-    QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("one"))));
-    QVERIFY(!fm.createDirectoryAtPath(fake.path(QStringLiteral("two/three"))));
+    QVERIFY(fm.createDirectoryAtPath(fake.path(u"one"_s)));
+    QVERIFY(!fm.createDirectoryAtPath(fake.path(u"one"_s)));
+    QVERIFY(!fm.createDirectoryAtPath(fake.path(u"two/three"_s)));
 }
 
 void tst_FileManager::permissionsNeverReachALinkSwappedIn()
 {
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
-    QVERIFY(fake.writeFile(QStringLiteral("canary"), "keep my mode"));
-    const QString canary = fake.path(QStringLiteral("canary"));
+    QVERIFY(fake.writeFile(u"canary"_s, "keep my mode"));
+    const QString canary = fake.path(u"canary"_s);
     QVERIFY(fm.setPosixPermissions(canary, 0644));
-    const QString item = fake.path(QStringLiteral("item"));
-    QVERIFY(fake.writeFile(QStringLiteral("item"), "x"));
+    const QString item = fake.path(u"item"_s);
+    QVERIFY(fake.writeFile(u"item"_s, "x"));
 
     QVERIFY(fm.setPosixPermissions(item, 0600)); // a plain file is changed
     {
@@ -336,8 +338,8 @@ void tst_FileManager::writableAnswersForALinkItself()
     AsNobody nobody; // root may write anything: the bits only bite for a plain user
     if (!nobody.ok())
         QSKIP("running as root without the right to become nobody");
-    const QString locked = base.path() + QStringLiteral("/locked");
-    const QString link = base.path() + QStringLiteral("/link");
+    const QString locked = base.path() + u"/locked"_s;
+    const QString link = base.path() + u"/link"_s;
     QVERIFY(FakeHome::writeFileAt(locked, "x"));
     QVERIFY(fm.setPosixPermissions(locked, 0444));
     QCOMPARE(symlink("locked", encodePath(link).constData()), 0);
@@ -351,7 +353,7 @@ void tst_FileManager::deepTreeRemovedUnderDescriptorLimit()
     QVERIFY(makeDeepTree(fake.home(), 1500, 100));
 
     // The removal runs in a child held to 1,024 descriptors, soft and hard alike.
-    const QByteArray top = encodePath(fake.path(QStringLiteral("d")));
+    const QByteArray top = encodePath(fake.path(u"d"_s));
     const pid_t child = fork();
     QVERIFY(child >= 0);
     if (child == 0) {
@@ -364,15 +366,15 @@ void tst_FileManager::deepTreeRemovedUnderDescriptorLimit()
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
-    QVERIFY(!FileManager::defaultManager().attributesOfItemAtPath(fake.path(QStringLiteral("d"))));
+    QVERIFY(!FileManager::defaultManager().attributesOfItemAtPath(fake.path(u"d"_s)));
 }
 
 void tst_FileManager::immutableFlag()
 {
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
-    QVERIFY(fake.writeFile(QStringLiteral("locked"), "x"));
-    const QString file = fake.path(QStringLiteral("locked"));
+    QVERIFY(fake.writeFile(u"locked"_s, "x"));
+    const QString file = fake.path(u"locked"_s);
     QVERIFY(!fm.attributesOfItemAtPath(file)->immutable);
     QVERIFY(fm.setImmutable(file, false)); // already so: fine everywhere
     if (!fm.setImmutable(file, true))
@@ -390,35 +392,35 @@ void tst_FileManager::writeAtomically()
 {
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
-    const QString fresh = fake.path(QStringLiteral("prefs/fresh.plist"));
-    QVERIFY(fake.makeDir(QStringLiteral("prefs")));
+    const QString fresh = fake.path(u"prefs/fresh.plist"_s);
+    QVERIFY(fake.makeDir(u"prefs"_s));
     QVERIFY(fm.writeAtomically(fresh, "one"));
     QCOMPARE(readBytes(fresh), QByteArray("one"));
     QCOMPARE(fm.attributesOfItemAtPath(fresh)->permissions, mode_t(0600));
 
-    QVERIFY(fake.writeFile(QStringLiteral("prefs/shared.plist"), "old"));
-    const QString shared = fake.path(QStringLiteral("prefs/shared.plist"));
+    QVERIFY(fake.writeFile(u"prefs/shared.plist"_s, "old"));
+    const QString shared = fake.path(u"prefs/shared.plist"_s);
     QVERIFY(fm.setPosixPermissions(shared, 0644));
     QVERIFY(fm.writeAtomically(shared, "new"));
     QCOMPARE(readBytes(shared), QByteArray("new"));
     QCOMPARE(fm.attributesOfItemAtPath(shared)->permissions, mode_t(0644));
 
     // A link in the way is replaced; the file it pointed to is left alone.
-    QVERIFY(fake.writeFile(QStringLiteral("outside"), "outside"));
-    const QString link = fake.path(QStringLiteral("prefs/link.plist"));
-    QCOMPARE(symlink(encodePath(fake.path(QStringLiteral("outside"))).constData(), encodePath(link).constData()), 0);
+    QVERIFY(fake.writeFile(u"outside"_s, "outside"));
+    const QString link = fake.path(u"prefs/link.plist"_s);
+    QCOMPARE(symlink(encodePath(fake.path(u"outside"_s)).constData(), encodePath(link).constData()), 0);
     QVERIFY(fm.writeAtomically(link, "replaced"));
-    QCOMPARE(readBytes(fake.path(QStringLiteral("outside"))), QByteArray("outside"));
+    QCOMPARE(readBytes(fake.path(u"outside"_s)), QByteArray("outside"));
     QVERIFY(!fm.attributesOfItemAtPath(link)->isSymbolicLink);
 
     // A name too long for a temporary name beside it still gets written.
-    const QString longName = fake.path(QStringLiteral("prefs/") + QString(250, QLatin1Char('n')));
+    const QString longName = fake.path(u"prefs/"_s + QString(250, QLatin1Char('n')));
     QVERIFY(fm.writeAtomically(longName, "long"));
     QCOMPARE(readBytes(longName), QByteArray("long"));
     QVERIFY(fm.removeItemAtPath(longName));
 
-    QVERIFY(!fm.writeAtomically(fake.path(QStringLiteral("nofolder/x.plist")), "x"));
-    QStringList names = fm.contentsOfDirectoryAtPath(fake.path(QStringLiteral("prefs")));
+    QVERIFY(!fm.writeAtomically(fake.path(u"nofolder/x.plist"_s), "x"));
+    QStringList names = fm.contentsOfDirectoryAtPath(fake.path(u"prefs"_s));
     names.sort();
     QCOMPARE(names, QStringList({"fresh.plist", "link.plist", "shared.plist"})); // no leftovers
 }
@@ -445,7 +447,7 @@ void tst_FileManager::checkTemporaryDirectory(const FakeHome &fake)
 
     qunsetenv("TMPDIR");
     const QString own = FileManager::temporaryDirectory();
-    QCOMPARE(own, fake.path(QStringLiteral(".nimbrel-tmp")));
+    QCOMPARE(own, fake.path(u".nimbrel-tmp"_s));
     // Only named: it is made when something is first set aside there.
     QVERIFY(!FileManager::defaultManager().attributesOfItemAtPath(own));
     QCOMPARE(FileManager::homeDirectory(), fake.home());

@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using platform::Task;
 
 namespace {
@@ -184,7 +186,7 @@ private slots:
         logged.clear();
         QTemporaryFile terminal;
         QVERIFY(terminal.open());
-        QLoggingCategory::setFilterRules(QStringLiteral("nimbrel.tools.debug=true"));
+        QLoggingCategory::setFilterRules(u"nimbrel.tools.debug=true"_s);
         const QtMessageHandler previous = qInstallMessageHandler(
             [](QtMsgType, const QMessageLogContext &context, const QString &message) {
                 // Only our tool's: a tool of an earlier case may end meanwhile.

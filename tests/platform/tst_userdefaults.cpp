@@ -19,6 +19,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::PropertyList;
 using platform::UserDefaults;
 
@@ -244,8 +246,8 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn_data()
     QTest::addColumn<QString>("suite"); // empty: the program's own store
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("keptBeside");
-    for (const QString &suite : {QString(), QStringLiteral("MobileMeAccounts")}) {
-        const QString who = suite.isEmpty() ? QStringLiteral("own store, ") : QStringLiteral("suite, ");
+    for (const QString &suite : {QString(), u"MobileMeAccounts"_s}) {
+        const QString who = suite.isEmpty() ? u"own store, "_s : u"suite, "_s;
         QTest::newRow(qPrintable(who + "fifo")) << suite << "fifo" << false;
         QTest::newRow(qPrintable(who + "link to /dev/zero")) << suite << "zero" << false;
         QTest::newRow(qPrintable(who + "nested 29000 deep")) << suite << "deep" << suite.isEmpty();
@@ -261,7 +263,7 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
     QFETCH(QString, kind);
     QFETCH(bool, keptBeside);
     const QString folder = m_home->path() + "/Library/Preferences";
-    const QString name = suite.isEmpty() ? QStringLiteral("com.brindlecove.Nimbrel.plist") : suite + ".plist";
+    const QString name = suite.isEmpty() ? u"com.brindlecove.Nimbrel.plist"_s : suite + ".plist";
     const QString path = folder + "/" + name;
     QVERIFY(QDir().mkpath(folder));
     if (kind == "fifo") {

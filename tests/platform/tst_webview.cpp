@@ -8,6 +8,8 @@
 
 #include "support/ThreadChecker.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Serves one canned answer to every request, then hangs up.
@@ -31,7 +33,7 @@ public:
     }
     QUrl url(const QString &path) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path));
+        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(serverPort()).arg(path));
     }
     QByteArray request() const { return m_request; }
 
@@ -52,13 +54,13 @@ class Recorder : public platform::WebFrameLoadDelegate
 {
 public:
     QStringList events;
-    void webViewDidStartProvisionalLoadForFrame(platform::WebView *) override { events << QStringLiteral("start"); }
-    void webViewDidFinishLoadForFrame(platform::WebView *) override { events << QStringLiteral("finish"); }
+    void webViewDidStartProvisionalLoadForFrame(platform::WebView *) override { events << u"start"_s; }
+    void webViewDidFinishLoadForFrame(platform::WebView *) override { events << u"finish"_s; }
     void webViewDidFailProvisionalLoadWithError(platform::WebView *, const QString &) override
     {
-        events << QStringLiteral("failProvisional");
+        events << u"failProvisional"_s;
     }
-    void webViewDidFailLoadWithError(platform::WebView *, const QString &) override { events << QStringLiteral("fail"); }
+    void webViewDidFailLoadWithError(platform::WebView *, const QString &) override { events << u"fail"_s; }
 };
 
 } // namespace
@@ -84,11 +86,11 @@ void tst_WebView::loadsAgainstServer_data()
 
     QTest::newRow("page") << httpAnswer(200, "text/html; charset=utf-8",
                                         "<html><body><p>Stay <b>updated</b> \xc3\xa9</p></body></html>")
-                          << QStringList{"start", "finish"} << QStringLiteral("Stay updated \u00e9");
+                          << QStringList{"start", "finish"} << u"Stay updated \u00e9"_s;
     QTest::newRow("latin-1 page") << httpAnswer(200, "text/html; charset=iso-8859-1", "<p>caf\xe9</p>")
-                                  << QStringList{"start", "finish"} << QStringLiteral("caf\u00e9");
+                                  << QStringList{"start", "finish"} << u"caf\u00e9"_s;
     QTest::newRow("plain text") << httpAnswer(200, "text/plain", "<b>not markup</b>")
-                                << QStringList{"start", "finish"} << QStringLiteral("<b>not markup</b>");
+                                << QStringList{"start", "finish"} << u"<b>not markup</b>"_s;
     QTest::newRow("not found") << httpAnswer(404, "text/html", "<p>Missing page</p>")
                                << QStringList{"start", "fail"} << QString();
     QTest::newRow("server error") << httpAnswer(500, "text/html", "<p>Broken</p>")
@@ -109,7 +111,7 @@ void tst_WebView::loadsAgainstServer()
     platform::WebView view;
     Recorder recorder;
     view.setFrameLoadDelegate(&recorder);
-    view.loadRequest(server.url(QStringLiteral("/nb-stay-updated")));
+    view.loadRequest(server.url(u"/nb-stay-updated"_s));
     QCOMPARE(recorder.events, QStringList{"start"});
     QVERIFY(view.isLoading());
 
@@ -131,7 +133,7 @@ void tst_WebView::closedPortFailsProvisionally()
     platform::WebView view;
     Recorder recorder;
     view.setFrameLoadDelegate(&recorder);
-    view.loadRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/nb-stay-updated").arg(port)));
+    view.loadRequest(QUrl(u"http://127.0.0.1:%1/nb-stay-updated"_s.arg(port)));
     QTRY_COMPARE(recorder.events.size(), 2);
     QCOMPARE(recorder.events, (QStringList{"start", "failProvisional"}));
     QVERIFY(view.toPlainText().isEmpty());
@@ -140,10 +142,10 @@ void tst_WebView::closedPortFailsProvisionally()
 void tst_WebView::onlyWebAddressesAreFetched_data()
 {
     QTest::addColumn<QUrl>("url");
-    QTest::newRow("local file") << QUrl(QStringLiteral("file:///etc/hostname"));
-    QTest::newRow("no host") << QUrl(QStringLiteral("/nb-stay-updated"));
+    QTest::newRow("local file") << QUrl(u"file:///etc/hostname"_s);
+    QTest::newRow("no host") << QUrl(u"/nb-stay-updated"_s);
     QTest::newRow("empty") << QUrl();
-    QTest::newRow("data") << QUrl(QStringLiteral("data:text/html,<p>hi</p>"));
+    QTest::newRow("data") << QUrl(u"data:text/html,<p>hi</p>"_s);
 }
 
 void tst_WebView::onlyWebAddressesAreFetched()
@@ -167,7 +169,7 @@ void tst_WebView::stoppedLoadTellsNothing()
     platform::WebView view;
     Recorder recorder;
     view.setFrameLoadDelegate(&recorder);
-    view.loadRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort())));
+    view.loadRequest(QUrl(u"http://127.0.0.1:%1/"_s.arg(silent.serverPort())));
     QTRY_VERIFY(silent.hasPendingConnections());
     view.stopLoading();
     QVERIFY(!view.isLoading());
@@ -175,10 +177,10 @@ void tst_WebView::stoppedLoadTellsNothing()
     // A second load replaces the first without a word about it.
     OneAnswerServer server(httpAnswer(200, "text/html", "<p>second</p>"));
     QVERIFY(server.listen(QHostAddress::LocalHost));
-    view.loadRequest(server.url(QStringLiteral("/")));
+    view.loadRequest(server.url(u"/"_s));
     QTRY_COMPARE(recorder.events.size(), 3);
     QCOMPARE(recorder.events, (QStringList{"start", "start", "finish"}));
-    QCOMPARE(view.toPlainText().trimmed(), QStringLiteral("second"));
+    QCOMPARE(view.toPlainText().trimmed(), u"second"_s);
 }
 
 void tst_WebView::linksOpenInTheBrowser()
@@ -191,13 +193,13 @@ void tst_WebView::linksOpenInTheBrowser()
     platform::WebView view;
     Recorder recorder;
     view.setFrameLoadDelegate(&recorder);
-    view.loadRequest(server.url(QStringLiteral("/page")));
+    view.loadRequest(server.url(u"/page"_s));
     QTRY_COMPARE(recorder.events.size(), 2);
 
-    emit view.anchorClicked(QUrl(QStringLiteral("/more")));
-    emit view.anchorClicked(QUrl(QStringLiteral("file:///etc")));
+    emit view.anchorClicked(QUrl(u"/more"_s));
+    emit view.anchorClicked(QUrl(u"file:///etc"_s));
     platform::Workspace::sharedWorkspace().setURLRecorder({});
-    QCOMPARE(opened, QList<QUrl>{server.url(QStringLiteral("/more"))});
+    QCOMPARE(opened, QList<QUrl>{server.url(u"/more"_s)});
 }
 
 QTEST_MAIN(tst_WebView)

@@ -12,12 +12,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace platform;
 
 namespace {
 
-const QString launchName = QStringLiteral("NSWorkspaceDidLaunchApplicationNotification");
-const QString terminateName = QStringLiteral("NSWorkspaceDidTerminateApplicationNotification");
+const QString launchName = u"NSWorkspaceDidLaunchApplicationNotification"_s;
+const QString terminateName = u"NSWorkspaceDidTerminateApplicationNotification"_s;
 
 bool listsProcess(const QList<RunningApplication> &apps, qint64 pid)
 {
@@ -28,7 +30,7 @@ bool listsProcess(const QList<RunningApplication> &apps, qint64 pid)
 bool noticed(const QList<QVariantMap> &notices, qint64 pid)
 {
     return std::any_of(notices.begin(), notices.end(), [pid](const QVariantMap &info) {
-        return info.value(QStringLiteral("NSApplicationProcessIdentifier")).toLongLong() == pid;
+        return info.value(u"NSApplicationProcessIdentifier"_s).toLongLong() == pid;
     });
 }
 
@@ -36,7 +38,7 @@ QList<QVariantMap> forProcess(const QList<QVariantMap> &notices, qint64 pid)
 {
     QList<QVariantMap> matching;
     for (const QVariantMap &info : notices) {
-        if (info.value(QStringLiteral("NSApplicationProcessIdentifier")).toLongLong() == pid)
+        if (info.value(u"NSApplicationProcessIdentifier"_s).toLongLong() == pid)
             matching.append(info);
     }
     return matching;
@@ -89,8 +91,8 @@ void tst_Workspace::bundleLookup()
     QFETCH(QString, query);
     FakeHome fake;
     QVERIFY(fake.isValid());
-    QVERIFY(!fake.addApplication(QStringLiteral("com.example.Other"), QStringLiteral("Other")).isEmpty());
-    const QString bundle = fake.addApplication(QStringLiteral("com.example.Browser"), QStringLiteral("Browser"),
+    QVERIFY(!fake.addApplication(u"com.example.Other"_s, u"Other"_s).isEmpty());
+    const QString bundle = fake.addApplication(u"com.example.Browser"_s, u"Browser"_s,
                                                folder, binary);
     QVERIFY(!bundle.isEmpty());
     QCOMPARE(Workspace::sharedWorkspace().absolutePathForAppBundleWithIdentifier(query), bundle);
@@ -102,19 +104,19 @@ void tst_Workspace::bundleLookupMisses()
     {
         FakeHome fake;
         // A bundle inside another bundle is not an installed application.
-        const QString outer = fake.addApplication(QStringLiteral("com.example.Outer"), QStringLiteral("Outer"));
-        QVERIFY(!fake.addApplication(QStringLiteral("com.example.Inner"), QStringLiteral("Inner"),
-                                     QStringLiteral("Applications/Outer.app/Contents/Helpers")).isEmpty());
-        QVERIFY(fake.writeFile(fake.rootPath(QStringLiteral("Applications/Broken.app/Contents/Info.plist")), "<plist><dict><key>"));
-        QVERIFY(fake.makeDir(fake.rootPath(QStringLiteral("Applications/Empty.app"))));
-        QCOMPARE(ws.absolutePathForAppBundleWithIdentifier(QStringLiteral("com.example.Outer")), outer);
-        QVERIFY(ws.absolutePathForAppBundleWithIdentifier(QStringLiteral("com.example.Inner")).isEmpty());
-        QVERIFY(ws.absolutePathForAppBundleWithIdentifier(QStringLiteral("com.example.Missing")).isEmpty());
+        const QString outer = fake.addApplication(u"com.example.Outer"_s, u"Outer"_s);
+        QVERIFY(!fake.addApplication(u"com.example.Inner"_s, u"Inner"_s,
+                                     u"Applications/Outer.app/Contents/Helpers"_s).isEmpty());
+        QVERIFY(fake.writeFile(fake.rootPath(u"Applications/Broken.app/Contents/Info.plist"_s), "<plist><dict><key>"));
+        QVERIFY(fake.makeDir(fake.rootPath(u"Applications/Empty.app"_s)));
+        QCOMPARE(ws.absolutePathForAppBundleWithIdentifier(u"com.example.Outer"_s), outer);
+        QVERIFY(ws.absolutePathForAppBundleWithIdentifier(u"com.example.Inner"_s).isEmpty());
+        QVERIFY(ws.absolutePathForAppBundleWithIdentifier(u"com.example.Missing"_s).isEmpty());
         QVERIFY(ws.absolutePathForAppBundleWithIdentifier(QString()).isEmpty());
     }
     // The system root is read on every call.
     FakeHome other;
-    QVERIFY(ws.absolutePathForAppBundleWithIdentifier(QStringLiteral("com.example.Outer")).isEmpty());
+    QVERIFY(ws.absolutePathForAppBundleWithIdentifier(u"com.example.Outer"_s).isEmpty());
 }
 
 void tst_Workspace::icons_data()
@@ -133,19 +135,19 @@ void tst_Workspace::icons()
     QFETCH(QString, iconFile);
     QFETCH(bool, ownIcon);
     FakeHome fake;
-    const QString bundle = fake.addApplication(QStringLiteral("com.example.Browser"), QStringLiteral("Browser"));
+    const QString bundle = fake.addApplication(u"com.example.Browser"_s, u"Browser"_s);
     if (iconFile != QLatin1String("-")) {
-        QVariantMap info{{QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.example.Browser")}};
+        QVariantMap info{{u"CFBundleIdentifier"_s, u"com.example.Browser"_s}};
         if (!iconFile.isEmpty())
-            info.insert(QStringLiteral("CFBundleIconFile"), iconFile);
-        QVERIFY(fake.writePlist(bundle + QStringLiteral("/Contents/Info.plist"), info));
+            info.insert(u"CFBundleIconFile"_s, iconFile);
+        QVERIFY(fake.writePlist(bundle + u"/Contents/Info.plist"_s, info));
     }
     const ImagePtr icon = Workspace::sharedWorkspace().iconForFile(bundle);
     QVERIFY(icon && !icon->isNull());
-    const bool isOwn = icon->pixel(64, 64) == FakeHome::iconColor(QStringLiteral("com.example.Browser")).rgba();
+    const bool isOwn = icon->pixel(64, 64) == FakeHome::iconColor(u"com.example.Browser"_s).rgba();
     QCOMPARE(isOwn, ownIcon);
 
-    const ImagePtr none = Workspace::sharedWorkspace().iconForFile(fake.path(QStringLiteral("missing.app")));
+    const ImagePtr none = Workspace::sharedWorkspace().iconForFile(fake.path(u"missing.app"_s));
     QVERIFY(none && !none->isNull());
 }
 
@@ -156,16 +158,16 @@ void tst_Workspace::bundledImages()
         QVERIFY2(image && !image->isNull(), name);
         QCOMPARE(imageNamed(QString::fromLatin1(name)), image); // one shared image per resource
     }
-    QVERIFY(!imageNamed(QStringLiteral("NoSuchImage.png")));
-    QVERIFY(!imageNamed(QStringLiteral("../Info.plist")));
+    QVERIFY(!imageNamed(u"NoSuchImage.png"_s));
+    QVERIFY(!imageNamed(u"../Info.plist"_s));
 }
 
 void tst_Workspace::realProcessIsRunningAndNoticed()
 {
     FakeHome fake;
     // Other test programs may run the same fixture at the same time.
-    const QString identifier = QStringLiteral("com.example.Runner%1").arg(QCoreApplication::applicationPid());
-    const QString bundle = fake.addRunnableApplication(identifier, QStringLiteral("Runner"));
+    const QString identifier = u"com.example.Runner%1"_s.arg(QCoreApplication::applicationPid());
+    const QString bundle = fake.addRunnableApplication(identifier, u"Runner"_s);
     QVERIFY(!bundle.isEmpty());
     const Workspace &ws = Workspace::sharedWorkspace();
 
@@ -178,7 +180,7 @@ void tst_Workspace::realProcessIsRunningAndNoticed()
     QTRY_VERIFY_WITH_TIMEOUT(ApplicationWatcher::instance().isWatching(), 10000);
 
     QProcess process;
-    process.start(FakeHome::executableOf(bundle), {QStringLiteral("60")});
+    process.start(FakeHome::executableOf(bundle), {u"60"_s});
     QVERIFY(process.waitForStarted());
     const qint64 pid = process.processId();
 
@@ -187,7 +189,7 @@ void tst_Workspace::realProcessIsRunningAndNoticed()
     QCOMPARE(matching.size(), 1);
     QCOMPARE(matching.first().processIdentifier, pid_t(pid));
     QCOMPARE(matching.first().bundlePath, bundle);
-    QCOMPARE(matching.first().localizedName, QStringLiteral("Runner"));
+    QCOMPARE(matching.first().localizedName, u"Runner"_s);
     QVERIFY(ws.runningApplicationsWithBundleIdentifier(identifier.toLower()).isEmpty());
     QVERIFY(ws.isRunning(pid_t(pid)));
 
@@ -197,15 +199,15 @@ void tst_Workspace::realProcessIsRunningAndNoticed()
     QVERIFY(!ws.isRunning(pid_t(pid)));
     QTRY_VERIFY_WITH_TIMEOUT(noticed(terminated, pid), 10000);
     const QVariantMap info = forProcess(terminated, pid).first();
-    QCOMPARE(info.value(QStringLiteral("NSApplicationBundleIdentifier")).toString(), identifier);
-    QCOMPARE(info.value(QStringLiteral("NSApplicationName")).toString(), QStringLiteral("Runner"));
-    QCOMPARE(info.value(QStringLiteral("NSApplicationPath")).toString(), bundle);
+    QCOMPARE(info.value(u"NSApplicationBundleIdentifier"_s).toString(), identifier);
+    QCOMPARE(info.value(u"NSApplicationName"_s).toString(), u"Runner"_s);
+    QCOMPARE(info.value(u"NSApplicationPath"_s).toString(), bundle);
 }
 
 void tst_Workspace::zombieIsNotRunning()
 {
     FakeHome fake;
-    const QString bundle = fake.addRunnableApplication(QStringLiteral("com.example.Zombie"), QStringLiteral("Zombie"));
+    const QString bundle = fake.addRunnableApplication(u"com.example.Zombie"_s, u"Zombie"_s);
     QVERIFY(!bundle.isEmpty());
     const QByteArray exe = encodePath(FakeHome::executableOf(bundle));
     const pid_t pid = fork();
@@ -228,8 +230,8 @@ void tst_Workspace::noticesFromSource()
     QList<RunningApplication> apps;
     Workspace &ws = Workspace::sharedWorkspace();
     ws.setRunningApplicationSource([&apps] { return apps; });
-    RunningApplication safari{4242, QStringLiteral("com.apple.Safari"), QStringLiteral("/Applications/Safari.app"),
-                              QStringLiteral("Safari")};
+    RunningApplication safari{4242, u"com.apple.Safari"_s, u"/Applications/Safari.app"_s,
+                              u"Safari"_s};
 
     QObject owner;
     QList<QVariantMap> launched, terminated;
@@ -241,21 +243,21 @@ void tst_Workspace::noticesFromSource()
 
     apps.append(safari);
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(launched, 4242).size(), 1, 10000);
-    QCOMPARE(forProcess(launched, 4242).first().value(QStringLiteral("NSApplicationBundleIdentifier")).toString(),
+    QCOMPARE(forProcess(launched, 4242).first().value(u"NSApplicationBundleIdentifier"_s).toString(),
              safari.bundleIdentifier);
-    QCOMPARE(forProcess(launched, 4242).first().value(QStringLiteral("NSApplicationPath")).toString(), safari.bundlePath);
+    QCOMPARE(forProcess(launched, 4242).first().value(u"NSApplicationPath"_s).toString(), safari.bundlePath);
     QVERIFY(ws.isRunning(4242));
 
     // The same number now running another bundle: one ended, another began.
-    apps.first().bundlePath = QStringLiteral("/Applications/Other.app");
+    apps.first().bundlePath = u"/Applications/Other.app"_s;
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(terminated, 4242).size(), 1, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(launched, 4242).size(), 2, 10000);
-    QCOMPARE(forProcess(terminated, 4242).first().value(QStringLiteral("NSApplicationName")).toString(),
-             QStringLiteral("Safari"));
+    QCOMPARE(forProcess(terminated, 4242).first().value(u"NSApplicationName"_s).toString(),
+             u"Safari"_s);
     apps.clear();
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(terminated, 4242).size(), 2, 10000);
-    QCOMPARE(forProcess(terminated, 4242).last().value(QStringLiteral("NSApplicationPath")).toString(),
-             QStringLiteral("/Applications/Other.app"));
+    QCOMPARE(forProcess(terminated, 4242).last().value(u"NSApplicationPath"_s).toString(),
+             u"/Applications/Other.app"_s);
     QVERIFY(!ws.isRunning(4242));
 }
 
@@ -263,8 +265,8 @@ void tst_Workspace::urlRecorder()
 {
     QList<QUrl> opened;
     Workspace::sharedWorkspace().setURLRecorder([&opened](const QUrl &url) { opened.append(url); });
-    QVERIFY(Workspace::sharedWorkspace().openURL(QUrl(QStringLiteral("https://www.example.com/guide"))));
-    QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.example.com/guide"))});
+    QVERIFY(Workspace::sharedWorkspace().openURL(QUrl(u"https://www.example.com/guide"_s)));
+    QCOMPARE(opened, QList<QUrl>{QUrl(u"https://www.example.com/guide"_s)});
 }
 
 QTEST_MAIN(tst_Workspace)

@@ -25,6 +25,8 @@
 #include <cstring>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // The folder scripts/demo-home makes (home/, root/, tmp/, outside/, keep.json), shared by the
 // whole-product tests and the benchmarks, so both meet the product as a newcomer does.
 namespace demohome {
@@ -33,14 +35,14 @@ namespace demohome {
 inline const QStringList &moduleIdentifiers()
 {
     static const QStringList identifiers{
-        QStringLiteral("com.apple.Safari"),        QStringLiteral("org.mozilla.firefox"),
-        QStringLiteral("com.google.Chrome"),       QStringLiteral("org.chromium.Chromium"),
-        QStringLiteral("com.operasoftware.Opera"), QStringLiteral("org.mozilla.camino"),
-        QStringLiteral("com.flock.Flock"),         QStringLiteral("de.icab.iCab"),
-        QStringLiteral("com.omnigroup.OmniWeb5"),  QStringLiteral("org.mozilla.seamonkey"),
-        QStringLiteral("jp.hmdt.shiira"),          QStringLiteral("com.apple.Finder"),
-        QStringLiteral("com.apple.Preview"),       QStringLiteral("com.apple.QuickTimePlayerX"),
-        QStringLiteral("FlashCookies")};
+        u"com.apple.Safari"_s,        u"org.mozilla.firefox"_s,
+        u"com.google.Chrome"_s,       u"org.chromium.Chromium"_s,
+        u"com.operasoftware.Opera"_s, u"org.mozilla.camino"_s,
+        u"com.flock.Flock"_s,         u"de.icab.iCab"_s,
+        u"com.omnigroup.OmniWeb5"_s,  u"org.mozilla.seamonkey"_s,
+        u"jp.hmdt.shiira"_s,          u"com.apple.Finder"_s,
+        u"com.apple.Preview"_s,       u"com.apple.QuickTimePlayerX"_s,
+        u"FlashCookies"_s};
     return identifiers;
 }
 
@@ -48,10 +50,10 @@ inline const QStringList &moduleIdentifiers()
 inline QString make(const QString &sourceDir, const QString &folder, bool big = false)
 {
     QProcess script;
-    QStringList arguments{sourceDir + QStringLiteral("/scripts/demo-home"), folder};
+    QStringList arguments{sourceDir + u"/scripts/demo-home"_s, folder};
     if (big)
-        arguments << QStringLiteral("--big");
-    script.start(QStringLiteral("python3"), arguments);
+        arguments << u"--big"_s;
+    script.start(u"python3"_s, arguments);
     if (!script.waitForFinished(-1) || script.exitStatus() != QProcess::NormalExit || script.exitCode() != 0)
         return QString::fromLocal8Bit(script.readAllStandardError()) + script.errorString();
     return {};
@@ -61,10 +63,10 @@ inline QString make(const QString &sourceDir, const QString &folder, bool big = 
 // started from this root counts as running.
 inline void useFolder(const QString &folder)
 {
-    qputenv("HOME", QFile::encodeName(folder + QStringLiteral("/home")));
-    qputenv("TMPDIR", QFile::encodeName(folder + QStringLiteral("/tmp")));
-    qputenv("NIMBREL_SYSTEM_ROOT", QFile::encodeName(folder + QStringLiteral("/root")));
-    countOnlyApplicationsUnder(folder + QStringLiteral("/root/"));
+    qputenv("HOME", QFile::encodeName(folder + u"/home"_s));
+    qputenv("TMPDIR", QFile::encodeName(folder + u"/tmp"_s));
+    qputenv("NIMBREL_SYSTEM_ROOT", QFile::encodeName(folder + u"/root"_s));
+    countOnlyApplicationsUnder(folder + u"/root/"_s);
 }
 
 // Defaults of a user who has seen every pane and switched every category on, cookies too;
@@ -73,17 +75,17 @@ inline void switchEverythingOn(bool secureDelete = false, int level = 0)
 {
     NimbrelAppDelegate::registerDefaultsAndApplyRules();
     platform::UserDefaults &d = platform::UserDefaults::standardUserDefaults();
-    d.setBool(false, QStringLiteral("FirstLaunch"));
+    d.setBool(false, u"FirstLaunch"_s);
     for (const QString &identifier : moduleIdentifiers())
         d.setBool(true, identifier);
     const QVariantMap registered = d.registeredDefaults();
     for (auto it = registered.cbegin(); it != registered.cend(); ++it)
         if (it.key().endsWith(QLatin1String("Cookies")) && it.value().typeId() == QMetaType::Bool)
             d.setBool(true, it.key());
-    d.setBool(false, QStringLiteral("enableAnimations"));
-    d.setBool(false, QStringLiteral("enableSFX"));
-    d.setBool(secureDelete, QStringLiteral("enableSecureDelete"));
-    d.setInteger(level, QStringLiteral("secureDeleteLevel"));
+    d.setBool(false, u"enableAnimations"_s);
+    d.setBool(false, u"enableSFX"_s);
+    d.setBool(secureDelete, u"enableSecureDelete"_s);
+    d.setInteger(level, u"secureDeleteLevel"_s);
 }
 
 // Launched as the application is, up to the main window with its fifteen locations; null
@@ -115,7 +117,7 @@ inline QString folderArgument(int argc, char **argv, int &rounds)
         else
             off = true;
     }
-    if (off || folder.isEmpty() || !QFileInfo(folder + QStringLiteral("/home")).isDir()) {
+    if (off || folder.isEmpty() || !QFileInfo(folder + u"/home"_s).isDir()) {
         std::fprintf(stderr, "usage: %s FOLDER [--rounds R]  (FOLDER made by scripts/demo-home)\n", argv[0]);
         return {};
     }
@@ -126,7 +128,7 @@ inline QString folderArgument(int argc, char **argv, int &rounds)
 // keep.json: {"files": [rel...], "rows": [[rel, query]...], "keys": [[rel, key]...]}.
 inline QJsonObject keepList(const QString &folder)
 {
-    QFile file(folder + QStringLiteral("/keep.json"));
+    QFile file(folder + u"/keep.json"_s);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QJsonDocument::fromJson(file.readAll()).object();

@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 using platform::encodePath;
@@ -33,7 +35,7 @@ QString joined(const QString &base, const QString &rel)
 QString parentOf(const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+    return slash <= 0 ? u"/"_s : path.left(slash);
 }
 
 } // namespace
@@ -44,9 +46,9 @@ FakeHome::FakeHome()
         m_saved.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
     if (!m_base.isValid())
         return;
-    m_home = m_base.path() + QStringLiteral("/home");
-    m_root = m_base.path() + QStringLiteral("/root");
-    m_tmp = m_base.path() + QStringLiteral("/tmp");
+    m_home = m_base.path() + u"/home"_s;
+    m_root = m_base.path() + u"/root"_s;
+    m_tmp = m_base.path() + u"/tmp"_s;
     m_valid = makePath(m_home) && makePath(m_root) && makePath(m_tmp)
               && chmod(encodePath(m_tmp).constData(), 0700) == 0;
     qputenv("HOME", encodePath(m_home));
@@ -128,30 +130,30 @@ QByteArray FakeHome::icnsData(const QImage &image)
 QString FakeHome::executableOf(const QString &bundlePath)
 {
     const QString file = bundlePath.mid(bundlePath.lastIndexOf(QLatin1Char('/')) + 1);
-    return bundlePath + QStringLiteral("/Contents/MacOS/") + file.left(file.size() - 4);
+    return bundlePath + u"/Contents/MacOS/"_s + file.left(file.size() - 4);
 }
 
 QString FakeHome::addApplication(const QString &bundleId, const QString &name,
                                  const QString &folder, bool binaryInfoPlist)
 {
     const QString base = folder.startsWith(QLatin1String("~/")) ? path(folder.mid(2)) : rootPath(folder);
-    const QString bundle = base + QLatin1Char('/') + name + QStringLiteral(".app");
+    const QString bundle = base + QLatin1Char('/') + name + u".app"_s;
     const QVariantMap info{
-        {QStringLiteral("CFBundleIdentifier"), bundleId},
-        {QStringLiteral("CFBundleName"), name},
-        {QStringLiteral("CFBundleExecutable"), name},
-        {QStringLiteral("CFBundleIconFile"), name},
-        {QStringLiteral("CFBundlePackageType"), QStringLiteral("APPL")},
-        {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.0")},
+        {u"CFBundleIdentifier"_s, bundleId},
+        {u"CFBundleName"_s, name},
+        {u"CFBundleExecutable"_s, name},
+        {u"CFBundleIconFile"_s, name},
+        {u"CFBundlePackageType"_s, u"APPL"_s},
+        {u"CFBundleShortVersionString"_s, u"1.0"_s},
     };
     const auto format = binaryInfoPlist ? PropertyList::Format::Binary : PropertyList::Format::Xml;
     const auto plist = PropertyList::fromVariant(info, format).toData();
     QImage icon(128, 128, QImage::Format_ARGB32);
     icon.fill(iconColor(bundleId));
-    const bool ok = plist && makePath(bundle + QStringLiteral("/Contents/MacOS"))
-                    && writeFileAt(bundle + QStringLiteral("/Contents/Info.plist"), *plist)
-                    && writeFileAt(bundle + QStringLiteral("/Contents/Resources/") + name
-                                       + QStringLiteral(".icns"), icnsData(icon));
+    const bool ok = plist && makePath(bundle + u"/Contents/MacOS"_s)
+                    && writeFileAt(bundle + u"/Contents/Info.plist"_s, *plist)
+                    && writeFileAt(bundle + u"/Contents/Resources/"_s + name
+                                       + u".icns"_s, icnsData(icon));
     return ok ? bundle : QString();
 }
 
@@ -161,7 +163,7 @@ QString FakeHome::addRunnableApplication(const QString &bundleId, const QString 
     const QString bundle = addApplication(bundleId, name, folder);
     const FileManager &fm = FileManager::defaultManager();
     // A copy, not a link: the process's executable is the resolved file.
-    const auto program = fm.contentsAtPath(QStringLiteral("/bin/sleep"));
+    const auto program = fm.contentsAtPath(u"/bin/sleep"_s);
     const QString exe = executableOf(bundle);
     if (bundle.isEmpty() || !program || !writeFileAt(exe, *program) || !fm.setPosixPermissions(exe, 0755))
         return {};
@@ -170,15 +172,15 @@ QString FakeHome::addRunnableApplication(const QString &bundleId, const QString 
 
 bool FakeHome::setSystemVersion(const QString &productVersion)
 {
-    const QVariantMap info{{QStringLiteral("ProductName"), QStringLiteral("Mac OS X")},
-                           {QStringLiteral("ProductVersion"), productVersion}};
+    const QVariantMap info{{u"ProductName"_s, u"Mac OS X"_s},
+                           {u"ProductVersion"_s, productVersion}};
     const auto data = PropertyList::fromVariant(info, PropertyList::Format::Xml).toData();
-    return data && writeFileAt(rootPath(QStringLiteral("System/Library/CoreServices/SystemVersion.plist")), *data);
+    return data && writeFileAt(rootPath(u"System/Library/CoreServices/SystemVersion.plist"_s), *data);
 }
 
 bool FakeHome::setDamagedSystemVersion()
 {
-    return writeFileAt(rootPath(QStringLiteral("System/Library/CoreServices/SystemVersion.plist")),
+    return writeFileAt(rootPath(u"System/Library/CoreServices/SystemVersion.plist"_s),
                        QByteArray("<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n<key>Product"));
 }
 

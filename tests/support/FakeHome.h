@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+using namespace Qt::StringLiterals;
+
 // A throw-away home folder and system root for one test.
 //
 // While it lives, HOME, TMPDIR and NIMBREL_SYSTEM_ROOT point into one temporary folder:
@@ -43,12 +45,12 @@ public:
     // Resources/<name>.icns filled with iconColor(bundleId). A folder starting with "~/" lies
     // in the home folder ("~/Applications"). Answers the bundle path, empty on failure.
     QString addApplication(const QString &bundleId, const QString &name,
-                           const QString &folder = QStringLiteral("Applications"),
+                           const QString &folder = u"Applications"_s,
                            bool binaryInfoPlist = false);
     // The same, plus an executable copy of /bin/sleep as Contents/MacOS/<name>: a process
     // started from it ("<exe> 60") is listed as a running application with bundleId.
     QString addRunnableApplication(const QString &bundleId, const QString &name,
-                                   const QString &folder = QStringLiteral("Applications"));
+                                   const QString &folder = u"Applications"_s);
     static QString executableOf(const QString &bundlePath);
     static QColor iconColor(const QString &bundleId);
 

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 // Real processes started from the fake bundles' Contents/MacOS/.
 class RunningApps
 {
@@ -24,11 +26,11 @@ public:
     }
     QProcess *launch(const QString &bundleId, const QString &name)
     {
-        QString bundle = m_home.rootPath(QStringLiteral("Applications/%1.app").arg(name));
+        QString bundle = m_home.rootPath(u"Applications/%1.app"_s.arg(name));
         if (!QFileInfo::exists(bundle))
             bundle = m_home.addRunnableApplication(bundleId, name);
         auto process = std::make_unique<QProcess>();
-        process->start(FakeHome::executableOf(bundle), {QStringLiteral("60")});
+        process->start(FakeHome::executableOf(bundle), {u"60"_s});
         if (!process->waitForStarted())
             return nullptr;
         m_processes.push_back(std::move(process));

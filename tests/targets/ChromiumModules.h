@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // The four Chromium-layout modules as the tests drive them: their rows as the user sees
 // them, and a home folder with one of them installed.
 namespace chromiummodules {
@@ -132,29 +134,29 @@ struct Browser {
 
 inline Browser chrome()
 {
-    return {QStringLiteral("Chrome"), QStringLiteral("com.google.Chrome"), "scanChrome",
-            QStringLiteral("Library/Application Support/Google/Chrome/Default"), chromeTraces,
+    return {u"Chrome"_s, u"com.google.Chrome"_s, "scanChrome",
+            u"Library/Application Support/Google/Chrome/Default"_s, chromeTraces,
             [] { return std::make_unique<ChromeController>(); }};
 }
 
 inline Browser chromium()
 {
-    return {QStringLiteral("Chromium"), QStringLiteral("org.chromium.Chromium"), "scanChromium",
-            QStringLiteral("Library/Application Support/Chromium/Default"), chromiumTraces,
+    return {u"Chromium"_s, u"org.chromium.Chromium"_s, "scanChromium",
+            u"Library/Application Support/Chromium/Default"_s, chromiumTraces,
             [] { return std::make_unique<ChromiumController>(); }};
 }
 
 inline Browser opera()
 {
-    return {QStringLiteral("Opera"), QStringLiteral("com.operasoftware.Opera"), "scanOpera",
-            QStringLiteral("Library/Application Support/com.operasoftware.Opera"), operaTraces,
+    return {u"Opera"_s, u"com.operasoftware.Opera"_s, "scanOpera",
+            u"Library/Application Support/com.operasoftware.Opera"_s, operaTraces,
             [] { return std::make_unique<OperaController>(); }};
 }
 
 inline Browser flock()
 {
-    return {QStringLiteral("Flock"), QStringLiteral("com.flock.Flock"), "scanFlock",
-            QStringLiteral("Library/Application Support/Flock/User Data/Default"), flockTraces,
+    return {u"Flock"_s, u"com.flock.Flock"_s, "scanFlock",
+            u"Library/Application Support/Flock/User Data/Default"_s, flockTraces,
             [] { return std::make_unique<FlockController>(); }};
 }
 
@@ -210,23 +212,23 @@ struct Fixture : ModuleFixture<ModuleController> {
             else if (at.contains(QLatin1String("/History Index ")))
                 written = home.createSqlite(at, chromiumprofiles::historyIndex());
             else if (at.endsWith(QLatin1String("/Local Storage")))
-                written = home.createSqlite(at + QStringLiteral("/chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage"),
+                written = home.createSqlite(at + u"/chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage"_s,
                                             chromiumprofiles::localStorageFile())
-                          && home.createSqlite(at + QStringLiteral("/https_www.example.org_0.localstorage"),
+                          && home.createSqlite(at + u"/https_www.example.org_0.localstorage"_s,
                                                chromiumprofiles::localStorageFile());
             else if (kind == QLatin1String("Dir"))
-                written = home.writeFile(at + QStringLiteral("/data_1"), QByteArray(3000, 'd'))
-                          && home.writeFile(at + QStringLiteral("/sub/f_000001"), QByteArray(5000, 'f'));
+                written = home.writeFile(at + u"/data_1"_s, QByteArray(3000, 'd'))
+                          && home.writeFile(at + u"/sub/f_000001"_s, QByteArray(5000, 'f'));
             else if (kind == QLatin1String("File"))
                 written = home.writeFile(at, QByteArray(t.name).repeated(40));
             if (!written)
                 return false;
         }
-        return home.writeFile(inProfile(QStringLiteral("Preferences")), R"({"profile":{"name":"Person 1"}})")
-               && home.writeFile(inProfile(QStringLiteral("Bookmarks")), R"({"roots":{"bookmark_bar":{"children":[]}}})")
-               && home.createSqlite(inProfile(QStringLiteral("Login Data")),
-                                    QStringLiteral("CREATE TABLE logins (origin_url VARCHAR NOT NULL, username_value VARCHAR);"
-                                                   "INSERT INTO logins VALUES ('https://www.example.org/', 'me');"));
+        return home.writeFile(inProfile(u"Preferences"_s), R"({"profile":{"name":"Person 1"}})")
+               && home.writeFile(inProfile(u"Bookmarks"_s), R"({"roots":{"bookmark_bar":{"children":[]}}})")
+               && home.createSqlite(inProfile(u"Login Data"_s),
+                                    u"CREATE TABLE logins (origin_url VARCHAR NOT NULL, username_value VARCHAR);"
+                                                   "INSERT INTO logins VALUES ('https://www.example.org/', 'me');"_s);
     }
 };
 

@@ -7,19 +7,21 @@
 
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 // Chromium-layout profiles as the browsers write them, for the module tests.
 namespace chromiumprofiles {
 
 // One transaction: a statement each would wait on the disk once per statement.
 inline QString inTransaction(const QString &sql)
 {
-    return QStringLiteral("BEGIN;") + sql + QStringLiteral("COMMIT;");
+    return u"BEGIN;"_s + sql + u"COMMIT;"_s;
 }
 
 // The History database of a current Chrome, with a few rows in every table.
 inline QString currentHistory()
 {
-    return inTransaction(QStringLiteral(R"(
+    return inTransaction(uR"(
 CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
 CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);
 CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL,incremented_omnibox_typed_score BOOLEAN DEFAULT FALSE NOT NULL,opener_visit INTEGER,originator_cache_guid TEXT,originator_visit_id INTEGER,originator_from_visit INTEGER,originator_opener_visit INTEGER,is_known_to_sync BOOLEAN DEFAULT FALSE NOT NULL,consider_for_ntp_most_visited BOOLEAN DEFAULT FALSE NOT NULL,external_referrer_url TEXT,visited_link_id INTEGER);
@@ -53,13 +55,13 @@ INSERT INTO downloads_slices VALUES(1,0,1048576,1);
 INSERT INTO segments VALUES(1,'http://example.org/',1);
 INSERT INTO segment_usage VALUES(1,1,13349980800000000,3);
 INSERT INTO typed_url_sync_metadata VALUES(1,X'0a01');
-)"));
+)"_s);
 }
 
 // The History database of an early Chrome: no URL chains yet, downloads in one table.
 inline QString oldHistory()
 {
-    return inTransaction(QStringLiteral(R"(
+    return inTransaction(uR"(
 CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
 CREATE TABLE downloads (id INTEGER PRIMARY KEY,full_path LONGVARCHAR NOT NULL,url LONGVARCHAR NOT NULL,start_time INTEGER NOT NULL,received_bytes INTEGER NOT NULL,total_bytes INTEGER NOT NULL,state INTEGER NOT NULL);
 CREATE TABLE presentation(url_id INTEGER PRIMARY KEY,pres_index INTEGER NOT NULL);
@@ -78,13 +80,13 @@ INSERT INTO visits VALUES(1,1,12950000000000000,0,1,1,1);
 INSERT INTO keyword_search_terms VALUES(2,1,'otters','otters');
 INSERT INTO segments VALUES(1,'http://example.org/',1,-1);
 INSERT INTO segment_usage VALUES(1,1,12949920000000000,1);
-)"));
+)"_s);
 }
 
 // Archived History: the old visits Chrome moves out of History after some months.
 inline QString archivedHistory()
 {
-    return inTransaction(QStringLiteral(R"(
+    return inTransaction(uR"(
 CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
 CREATE TABLE urls(id INTEGER PRIMARY KEY,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL,favicon_id INTEGER DEFAULT 0 NOT NULL);
 CREATE TABLE visits(id INTEGER PRIMARY KEY,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,is_indexed BOOLEAN,visit_duration INTEGER DEFAULT 0 NOT NULL);
@@ -92,38 +94,38 @@ CREATE TABLE visit_source(id INTEGER PRIMARY KEY,source INTEGER NOT NULL);
 INSERT INTO meta VALUES('version','4'),('last_compatible_version','1');
 INSERT INTO urls VALUES(1,'https://archive.example.org/','Old',1,0,12900000000000000,0,0);
 INSERT INTO visits VALUES(1,1,12900000000000000,0,1,0,1,0);
-)"));
+)"_s);
 }
 
 // A monthly full-text index ("History Index 2012-05").
 inline QString historyIndex()
 {
-    return inTransaction(QStringLiteral(R"(
+    return inTransaction(uR"(
 CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
 CREATE VIRTUAL TABLE pages USING fts3(url LONGVARCHAR, title LONGVARCHAR, body LONGVARCHAR);
 CREATE TABLE info(time INTEGER NOT NULL);
 INSERT INTO meta VALUES('version','2');
 INSERT INTO pages VALUES('https://www.example.org/','Example','tide tables for the harbour');
 INSERT INTO info VALUES(12950000000000000);
-)"));
+)"_s);
 }
 
 // A storage file of the older Local Storage layout, one per site.
 inline QString localStorageFile()
 {
-    return inTransaction(QStringLiteral("CREATE TABLE ItemTable (key TEXT UNIQUE ON CONFLICT REPLACE, value BLOB NOT NULL ON CONFLICT FAIL);"
-                                        "INSERT INTO ItemTable VALUES('theme', X'6400610072006B00');"));
+    return inTransaction(u"CREATE TABLE ItemTable (key TEXT UNIQUE ON CONFLICT REPLACE, value BLOB NOT NULL ON CONFLICT FAIL);"
+                                        "INSERT INTO ItemTable VALUES('theme', X'6400610072006B00');"_s);
 }
 
 // The current Local Storage layout: one leveldb folder for every site.
 inline bool writeLevelDb(const FakeHome &home, const QString &localStorage)
 {
-    const QString db = localStorage + QStringLiteral("/leveldb/");
-    return home.writeFile(db + QStringLiteral("CURRENT"), "MANIFEST-000001\n")
-           && home.writeFile(db + QStringLiteral("LOCK"), "")
-           && home.writeFile(db + QStringLiteral("LOG"), "2024/01/02-03:04:05.678 1 Recovering log #3\n")
-           && home.writeFile(db + QStringLiteral("MANIFEST-000001"), QByteArray("V\x00\x01\x02leveldb.BytewiseComparator", 30))
-           && home.writeFile(db + QStringLiteral("000003.log"), QByteArray("_https://www.example.org\x00\x01theme", 33));
+    const QString db = localStorage + u"/leveldb/"_s;
+    return home.writeFile(db + u"CURRENT"_s, "MANIFEST-000001\n")
+           && home.writeFile(db + u"LOCK"_s, "")
+           && home.writeFile(db + u"LOG"_s, "2024/01/02-03:04:05.678 1 Recovering log #3\n")
+           && home.writeFile(db + u"MANIFEST-000001"_s, QByteArray("V\x00\x01\x02leveldb.BytewiseComparator", 30))
+           && home.writeFile(db + u"000003.log"_s, QByteArray("_https://www.example.org\x00\x01theme", 33));
 }
 
 // Answers "ok" for a sound database.
@@ -160,7 +162,7 @@ inline QStringList tableCounts(const QString &path)
                  &tables, nullptr);
     for (const QString &table : tables) {
         QString n;
-        const QByteArray sql = QStringLiteral("SELECT count(*) FROM \"%1\";").arg(table).toUtf8();
+        const QByteArray sql = u"SELECT count(*) FROM \"%1\";"_s.arg(table).toUtf8();
         sqlite3_exec(db, sql.constData(),
                      [](void *out, int, char **values, char **) {
                          *static_cast<QString *>(out) = QString::fromUtf8(values[0]);

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 // Records, in order, what cleaning code posts: status updates, removal announcements and the
 // two daemon notices. `onEvent` may look at the disk at the moment of each post.
 class CleaningRecorder : public QObject
@@ -21,11 +23,11 @@ public:
         QVariant snapshot;
     };
 
-    static inline const QString status = QStringLiteral("CleaningStatusUpdateNotification");
-    static inline const QString removal = QStringLiteral("RemovalItemNotification");
-    static inline const QString prefsDaemon = QStringLiteral("CFPrefsdNeedsRestartNotification");
+    static inline const QString status = u"CleaningStatusUpdateNotification"_s;
+    static inline const QString removal = u"RemovalItemNotification"_s;
+    static inline const QString prefsDaemon = u"CFPrefsdNeedsRestartNotification"_s;
     static inline const QString sharedFileList =
-        QStringLiteral("SharedfilelistdNeedsRestartNotification");
+        u"SharedfilelistdNeedsRestartNotification"_s;
 
     CleaningRecorder()
     {
@@ -63,8 +65,8 @@ public:
 inline void postLocationScan(const QString &appName, const QString &identifier)
 {
     platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("CheckLocationItems"), nullptr,
-        {{QStringLiteral("targName"), appName}, {QStringLiteral("targIdentifier"), identifier}});
+        u"CheckLocationItems"_s, nullptr,
+        {{u"targName"_s, appName}, {u"targIdentifier"_s, identifier}});
 }
 
 // The item names of result rows, in their order.
@@ -81,8 +83,8 @@ inline void postCleaningRequest(const QString &appName, const QString &itemName,
                                 const QString &path)
 {
     platform::NotificationCenter::defaultCenter().post(
-        QStringLiteral("Clean") + appName, nullptr,
-        {{QStringLiteral("cleaningItemAppName"), appName},
-         {QStringLiteral("cleaningItemName"), itemName},
-         {QStringLiteral("cleaningItemPath"), path}});
+        u"Clean"_s + appName, nullptr,
+        {{u"cleaningItemAppName"_s, appName},
+         {u"cleaningItemName"_s, itemName},
+         {u"cleaningItemPath"_s, path}});
 }

@@ -19,6 +19,8 @@
 #include <memory>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 // One row of a module's table as a test states it.
 struct TraceSpec {
     const char *name;
@@ -47,7 +49,7 @@ inline void addKeysOffRows(const QStringList &keys)
     QTest::newRow("every key on") << QStringList{};
     const QStringList categories = keys.mid(1);
     for (const QString &key : categories)
-        QTest::newRow(qPrintable(key + QStringLiteral(" off"))) << QStringList{key};
+        QTest::newRow(qPrintable(key + u" off"_s)) << QStringList{key};
     QTest::newRow("every key off") << categories;
 }
 
@@ -119,7 +121,7 @@ struct ModuleFixture {
             if (QFile::exists(path))
                 continue;
             const bool written = QLatin1String(table.at(i).kind) == QLatin1String("Dir")
-                                     ? FakeHome::writeFileAt(path + QStringLiteral("/entry"), QByteArray(600 + i, 'd'))
+                                     ? FakeHome::writeFileAt(path + u"/entry"_s, QByteArray(600 + i, 'd'))
                                      : FakeHome::writeFileAt(path, QByteArray(800 + i, 'f'));
             if (!written)
                 return false;
@@ -138,9 +140,9 @@ struct ModuleFixture {
     {
         results.removeAllObjects();
         platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("CheckLocationItems"), nullptr,
-            {{QStringLiteral("targName"), module.targetName()},
-             {QStringLiteral("targIdentifier"), module.identifierString()}});
+            u"CheckLocationItems"_s, nullptr,
+            {{u"targName"_s, module.targetName()},
+             {u"targIdentifier"_s, module.identifierString()}});
         return results.arrangedObjects();
     }
 
@@ -159,8 +161,8 @@ struct ModuleFixture {
         QObject guard;
         const QString prefix = module.targetName() + QLatin1Char(' ');
         platform::NotificationCenter::defaultCenter().addObserver(
-            &guard, QStringLiteral("CheckTargetFiles"), [&names, prefix](const platform::Notification &n) {
-                for (const targetItemPtr &item : n.userInfo.value(QStringLiteral("targets")).value<targetItemList>())
+            &guard, u"CheckTargetFiles"_s, [&names, prefix](const platform::Notification &n) {
+                for (const targetItemPtr &item : n.userInfo.value(u"targets"_s).value<targetItemList>())
                     names.append(prefix + item->targetItemClassification());
             });
         scan();
@@ -213,9 +215,9 @@ struct ModuleFixture {
     {
         const QList<CleaningRecorder::Event> events = clean(itemName, path);
         if (events.size() != 1 || events.first().name != CleaningRecorder::status
-            || events.first().info.value(QStringLiteral("cleaningItemName")).toString() != itemName)
+            || events.first().info.value(u"cleaningItemName"_s).toString() != itemName)
             return std::nullopt;
-        return events.first().info.value(QStringLiteral("didClean")).toBool();
+        return events.first().info.value(u"didClean"_s).toBool();
     }
 
     // Cleans every row, one request at a time; answers one line per request:
@@ -234,13 +236,13 @@ struct ModuleFixture {
             }
             const QVariantMap info = events.first().info;
             if (events.first().name == CleaningRecorder::status)
-                answers << answer(QStringLiteral("status"), info.value(QStringLiteral("cleaningItemName")).toString(),
-                                  info.value(QStringLiteral("cleaningItemPath")).toString(),
-                                  info.value(QStringLiteral("didClean")).toBool(), QFile::exists(path));
+                answers << answer(u"status"_s, info.value(u"cleaningItemName"_s).toString(),
+                                  info.value(u"cleaningItemPath"_s).toString(),
+                                  info.value(u"didClean"_s).toBool(), QFile::exists(path));
             else
-                answers << answer(events.first().name == CleaningRecorder::removal ? QStringLiteral("removal") : events.first().name,
-                                  info.value(QStringLiteral("removalItemName")).toString(),
-                                  info.value(QStringLiteral("removalItemRefPath")).toString(), std::nullopt,
+                answers << answer(events.first().name == CleaningRecorder::removal ? u"removal"_s : events.first().name,
+                                  info.value(u"removalItemName"_s).toString(),
+                                  info.value(u"removalItemRefPath"_s).toString(), std::nullopt,
                                   QFile::exists(path));
         }
         return answers;
@@ -258,11 +260,11 @@ struct ModuleFixture {
             const QString name = rows.at(i)->resultItemName();
             const QString path = rows.at(i)->resultItemPath();
             if (foldersGone && t.base != 'H')
-                answers << answer(QStringLiteral("status"), name, path, false, false);
+                answers << answer(u"status"_s, name, path, false, false);
             else if (QLatin1String(t.kind) == QLatin1String("Sqlite"))
-                answers << answer(QStringLiteral("status"), name, path, true, true);
+                answers << answer(u"status"_s, name, path, true, true);
             else
-                answers << answer(QStringLiteral("removal"), name, path, std::nullopt,
+                answers << answer(u"removal"_s, name, path, std::nullopt,
                                   QLatin1String(t.kind) == QLatin1String("Plist"));
         }
         return answers;
@@ -291,8 +293,8 @@ private:
     {
         QStringList parts{notice, name, path};
         if (cleaned)
-            parts << (*cleaned ? QStringLiteral("cleaned") : QStringLiteral("not cleaned"));
-        parts << (present ? QStringLiteral("present") : QStringLiteral("gone"));
+            parts << (*cleaned ? u"cleaned"_s : u"not cleaned"_s);
+        parts << (present ? u"present"_s : u"gone"_s);
         return parts.join(QLatin1Char('|'));
     }
 };

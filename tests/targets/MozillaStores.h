@@ -11,6 +11,8 @@
 #include <optional>
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 // The SQLite stores of a Mozilla profile, with the tables and columns the browsers write, and
 // a few rows each. Every private value carries a "-secret" marker so a test can look for it
 // in the bytes of a store and of its side files.
@@ -202,24 +204,24 @@ inline std::optional<QString> value(const QString &path, const QString &sql)
 
 inline int count(const QString &path, const QString &sql)
 {
-    return value(path, sql).value_or(QStringLiteral("-1")).toInt();
+    return value(path, sql).value_or(u"-1"_s).toInt();
 }
 
 inline QString integrity(const QString &path)
 {
-    return value(path, QStringLiteral("PRAGMA integrity_check;")).value_or(QStringLiteral("no answer"));
+    return value(path, u"PRAGMA integrity_check;"_s).value_or(u"no answer"_s);
 }
 
 // Bookmarks whose page is gone.
 inline int danglingBookmarks(const QString &path)
 {
-    return count(path, QStringLiteral("SELECT count(*) FROM moz_bookmarks WHERE fk IS NOT NULL AND fk NOT IN (SELECT id FROM moz_places);"));
+    return count(path, u"SELECT count(*) FROM moz_bookmarks WHERE fk IS NOT NULL AND fk NOT IN (SELECT id FROM moz_places);"_s);
 }
 
 // The store and the side files SQLite keeps beside it.
 inline QStringList storeFiles(const QString &path)
 {
-    return {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm"), path + QStringLiteral("-journal")};
+    return {path, path + u"-wal"_s, path + u"-shm"_s, path + u"-journal"_s};
 }
 
 // The files of the store in which `marker` can be read, free pages and stale frames included.
@@ -240,7 +242,7 @@ inline QStringList filesShowing(const QString &path, const QByteArray &marker)
 inline bool writeWithWal(const QString &path, const QString &staging, const QString &mainRows,
                          const QString &walRows)
 {
-    if (!run(staging, QStringLiteral("PRAGMA journal_mode=WAL;") + mainRows))
+    if (!run(staging, u"PRAGMA journal_mode=WAL;"_s + mainRows))
         return false;
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(platform::encodePath(staging).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -250,7 +252,7 @@ inline bool writeWithWal(const QString &path, const QString &staging, const QStr
     bool ok = sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr) == SQLITE_OK
               && sqlite3_exec(db, walRows.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     const platform::FileManager &fm = platform::FileManager::defaultManager();
-    for (const QString &suffix : {QString(), QStringLiteral("-wal")}) {
+    for (const QString &suffix : {QString(), u"-wal"_s}) {
         const auto bytes = fm.contentsAtPath(staging + suffix);
         ok = ok && bytes && FakeHome::writeFileAt(path + suffix, *bytes);
     }
@@ -275,7 +277,7 @@ inline bool writeLegacyPlaces(const QString &path)
 
 inline bool writeCookies(const QString &path, bool withRows = true)
 {
-    return run(path, QStringLiteral("PRAGMA journal_mode=WAL;") + QString::fromLatin1(cookiesSchema)
+    return run(path, u"PRAGMA journal_mode=WAL;"_s + QString::fromLatin1(cookiesSchema)
                          + (withRows ? QString::fromLatin1(cookieRows) : QString()));
 }
 

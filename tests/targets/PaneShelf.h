@@ -9,15 +9,17 @@
 #include <memory>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 // Takes the panes the way the preferences controller does.
 class PaneShelf : public PrefsPaneHost
 {
 public:
     void addItemWithInfo(const QVariantMap &info) override
     {
-        idents.append(info.value(QStringLiteral("ident")).toString());
+        idents.append(info.value(u"ident"_s).toString());
         panes.emplace_back(qobject_cast<MasterPrefsViewController *>(
-            info.value(QStringLiteral("vController")).value<QObject *>()));
+            info.value(u"vController"_s).value<QObject *>()));
     }
     void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
 

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
@@ -20,8 +22,8 @@ const QList<TraceSpec> traces = {
     {"Camino Webpage Icons", "caminoWebpageIcons", 'H', "Library/Caches/Camino/IconCache", "Dir"},
     {"Camino DOM Storage", "caminoDOM", 'H', "Library/Application Support/Camino/webappsstore.sqlite", "File"},
 };
-const QString places = QStringLiteral("Library/Application Support/Camino/places.sqlite");
-const QString cookies = QStringLiteral("Library/Application Support/Camino/cookies.sqlite");
+const QString places = u"Library/Application Support/Camino/places.sqlite"_s;
+const QString cookies = u"Library/Application Support/Camino/cookies.sqlite"_s;
 
 struct Fixture : ModuleFixture<CaminoController> {
     Fixture()
@@ -70,18 +72,18 @@ void tst_Camino::countRules_data()
     QTest::addColumn<QString>("placesSql");
     QTest::addColumn<QString>("cookiesSql");
     QTest::addColumn<QStringList>("expected");
-    const QString history = QStringLiteral("Camino Browsing History");
-    const QString cookieRow = QStringLiteral("Camino Cookies");
+    const QString history = u"Camino Browsing History"_s;
+    const QString cookieRow = u"Camino Cookies"_s;
     const QString legacy = QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows);
     const QString cookieTable = QString::fromLatin1(mozstores::cookiesSchema);
     // Every visit counts, also one of a bookmarked place.
     QTest::newRow("visits of bookmarked places only") << legacy << cookieTable + QString::fromLatin1(mozstores::cookieRows)
                                                       << QStringList{history, cookieRow};
     QTest::newRow("empty cookie table") << legacy << cookieTable << QStringList{history};
-    QTest::newRow("no visits") << legacy + QStringLiteral("DELETE FROM moz_historyvisits;")
+    QTest::newRow("no visits") << legacy + u"DELETE FROM moz_historyvisits;"_s
                                << cookieTable + QString::fromLatin1(mozstores::cookieRows) << QStringList{cookieRow};
     // Each collector offers one row: a failed count loses only that row.
-    QTest::newRow("places without its tables") << QStringLiteral("CREATE TABLE other (x);")
+    QTest::newRow("places without its tables") << u"CREATE TABLE other (x);"_s
                                                << cookieTable + QString::fromLatin1(mozstores::cookieRows) << QStringList{cookieRow};
 }
 
@@ -101,12 +103,12 @@ void tst_Camino::historyKeepsBookmarkedPlaces()
     Fixture f;
     const QString path = f.home.path(places);
     QVERIFY(mozstores::run(path, QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows)));
-    QCOMPARE(f.scannedNames(), QStringList{QStringLiteral("Camino Browsing History")});
-    QCOMPARE(f.cleanInPlace(QStringLiteral("Camino Browsing History"), path), true);
-    QCOMPARE(mozstores::count(path, QStringLiteral("SELECT count(*) FROM moz_historyvisits")), 0);
-    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
+    QCOMPARE(f.scannedNames(), QStringList{u"Camino Browsing History"_s});
+    QCOMPARE(f.cleanInPlace(u"Camino Browsing History"_s, path), true);
+    QCOMPARE(mozstores::count(path, u"SELECT count(*) FROM moz_historyvisits"_s), 0);
+    QCOMPARE(mozstores::value(path, u"SELECT group_concat(id) FROM moz_places"_s), QString("1,4"));
     QCOMPARE(mozstores::danglingBookmarks(path), 0);
-    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    QCOMPARE(mozstores::integrity(path), u"ok"_s);
 }
 
 void tst_Camino::everyRequestAnsweredOnce()
@@ -117,11 +119,11 @@ void tst_Camino::everyRequestAnsweredOnce()
     QCOMPARE(rows.size(), f.table.size());
     QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, false));
     for (const QString &store : {places, cookies})
-        QCOMPARE(mozstores::integrity(f.home.path(store)), QStringLiteral("ok"));
+        QCOMPARE(mozstores::integrity(f.home.path(store)), u"ok"_s);
     QVERIFY(f.scannedNames().isEmpty());
     // A row cleaned again once its file is gone is answered not cleaned.
     const QString dom = f.pathOf(traces.last());
-    QCOMPARE(f.cleanInPlace(QStringLiteral("Camino DOM Storage"), dom), false);
+    QCOMPARE(f.cleanInPlace(u"Camino DOM Storage"_s, dom), false);
 }
 
 QTEST_MAIN(tst_Camino)

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 using namespace chromiummodules;
 using platform::FileManager;
 
@@ -69,12 +71,12 @@ void tst_ChromiumLayout::historyProbes_data()
     QTest::addColumn<int>("history");
     QTest::addColumn<QStringList>("expected");
 
-    const QString bh = QStringLiteral("Browsing History"), hs = QStringLiteral("History Segments"),
-                  abh = QStringLiteral("Archived Browsing History"), mhi = QStringLiteral("Monthly History Index"),
-                  vl = QStringLiteral("Visited Links History"), lbh = QStringLiteral("Legacy Browsing History"),
-                  lth = QStringLiteral("Legacy Typed History"), dh = QStringLiteral("Download History"),
-                  dhc = QStringLiteral("Download History URL Chains"), ldh = QStringLiteral("Legacy Download History"),
-                  rs = QStringLiteral("Recent Searches"), lrs = QStringLiteral("Legacy Recent Searches");
+    const QString bh = u"Browsing History"_s, hs = u"History Segments"_s,
+                  abh = u"Archived Browsing History"_s, mhi = u"Monthly History Index"_s,
+                  vl = u"Visited Links History"_s, lbh = u"Legacy Browsing History"_s,
+                  lth = u"Legacy Typed History"_s, dh = u"Download History"_s,
+                  dhc = u"Download History URL Chains"_s, ldh = u"Legacy Download History"_s,
+                  rs = u"Recent Searches"_s, lrs = u"Legacy Recent Searches"_s;
     const QStringList browsingAfterProbes{abh, mhi, mhi, mhi, vl, lbh, lth};
     const QStringList downloadsAndSearches{dh, dhc, ldh, rs, lrs};
     const struct {
@@ -93,7 +95,7 @@ void tst_ChromiumLayout::historyProbes_data()
         {"not a database", HistoryFile::NotADatabase, {}},
         {"locked by the browser", HistoryFile::Locked, {}},
     };
-    for (const QString app : {QStringLiteral("Chrome"), QStringLiteral("Opera"), QStringLiteral("Flock")}) {
+    for (const QString app : {u"Chrome"_s, u"Opera"_s, u"Flock"_s}) {
         const Browser m = named(app);
         for (const auto &c : cases) {
             QStringList expected;
@@ -112,8 +114,8 @@ void tst_ChromiumLayout::historyProbes()
     QFETCH(int, history);
     QFETCH(QStringList, expected);
     Fixture f(named(app));
-    f.onlyKeys({QStringLiteral("Browsing"), QStringLiteral("Downloads"), QStringLiteral("RecentSearches")});
-    const QString historyPath = f.browser.profile + QStringLiteral("/History");
+    f.onlyKeys({u"Browsing"_s, u"Downloads"_s, u"RecentSearches"_s});
+    const QString historyPath = f.browser.profile + u"/History"_s;
     QString sql;
     switch (HistoryFile(history)) {
     case HistoryFile::Current:
@@ -121,13 +123,13 @@ void tst_ChromiumLayout::historyProbes()
         sql = chromiumprofiles::currentHistory();
         break;
     case HistoryFile::UrlsEmpty:
-        sql = chromiumprofiles::currentHistory() + QStringLiteral("DELETE FROM urls;");
+        sql = chromiumprofiles::currentHistory() + u"DELETE FROM urls;"_s;
         break;
     case HistoryFile::NoUrls:
-        sql = chromiumprofiles::currentHistory() + QStringLiteral("DROP TABLE urls;");
+        sql = chromiumprofiles::currentHistory() + u"DROP TABLE urls;"_s;
         break;
     case HistoryFile::NoSegments:
-        sql = chromiumprofiles::currentHistory() + QStringLiteral("DROP TABLE segments;");
+        sql = chromiumprofiles::currentHistory() + u"DROP TABLE segments;"_s;
         break;
     case HistoryFile::Old:
         sql = chromiumprofiles::oldHistory();
@@ -140,12 +142,12 @@ void tst_ChromiumLayout::historyProbes()
     }
     if (!sql.isEmpty())
         QVERIFY(f.home.createSqlite(historyPath, sql));
-    QVERIFY(f.home.createSqlite(f.browser.profile + QStringLiteral("/Archived History"), chromiumprofiles::archivedHistory()));
+    QVERIFY(f.home.createSqlite(f.browser.profile + u"/Archived History"_s, chromiumprofiles::archivedHistory()));
     for (const char *index : {"History Index 2024-01", "History Index 2024-02", "History Index 2024-02-journal"})
         QVERIFY(f.home.writeFile(f.browser.profile + QLatin1Char('/') + QLatin1String(index), "index"));
-    QVERIFY(f.home.writeFile(f.browser.profile + QStringLiteral("/Visited Links"), "links"));
+    QVERIFY(f.home.writeFile(f.browser.profile + u"/Visited Links"_s, "links"));
     for (const char *legacy : {"global_history.dat", "typed_history.xml", "download.dat", "search_field_history.dat"})
-        QVERIFY(f.home.writeFile(QStringLiteral("Library/Opera/") + QLatin1String(legacy), "legacy"));
+        QVERIFY(f.home.writeFile(u"Library/Opera/"_s + QLatin1String(legacy), "legacy"));
 
     sqlite3 *lock = nullptr;
     if (HistoryFile(history) == HistoryFile::Locked) {
@@ -163,8 +165,8 @@ void tst_ChromiumLayout::historyProbes()
     sortedExpected.sort();
     QCOMPARE(sortedNames, sortedExpected);
     QStringList withoutIndex = names, expectedWithoutIndex = expected;
-    withoutIndex.removeAll(app + QStringLiteral(" Monthly History Index"));
-    expectedWithoutIndex.removeAll(app + QStringLiteral(" Monthly History Index"));
+    withoutIndex.removeAll(app + u" Monthly History Index"_s);
+    expectedWithoutIndex.removeAll(app + u" Monthly History Index"_s);
     QCOMPARE(withoutIndex, expectedWithoutIndex);
     // A probe never makes a database that was not there.
     if (HistoryFile(history) == HistoryFile::Missing)
@@ -184,20 +186,20 @@ void tst_ChromiumLayout::historyIndexSweep()
 {
     QFETCH(QString, app);
     Fixture f(named(app));
-    f.onlyKeys({QStringLiteral("Browsing")});
+    f.onlyKeys({u"Browsing"_s});
     const QString p = f.browser.profile + QLatin1Char('/');
-    const QStringList indexes = {QStringLiteral("History Index 2024-01"), QStringLiteral("History Index 2024-02"),
-                                 QStringLiteral("History Index 2024-02-journal")};
+    const QStringList indexes = {u"History Index 2024-01"_s, u"History Index 2024-02"_s,
+                                 u"History Index 2024-02-journal"_s};
     for (const QString &name : indexes)
         QVERIFY(f.home.createSqlite(p + name, chromiumprofiles::historyIndex()));
     for (const char *other : {"Sub/History Index 2024-03", "history index 2024-04", "Old History Index", "Preferences"})
         QVERIFY(f.home.writeFile(p + QLatin1String(other), "not an index of this profile"));
 
-    const QString itemName = app + QStringLiteral(" Monthly History Index");
+    const QString itemName = app + u" Monthly History Index"_s;
     QSet<QString> offered;
     for (const resultItemPtr &row : f.scan()) {
         QCOMPARE(row->resultItemName(), itemName);
-        QCOMPARE(row->resultItemType(), QStringLiteral("File"));
+        QCOMPARE(row->resultItemType(), u"File"_s);
         offered.insert(row->resultItemPath());
     }
     QCOMPARE(offered, (QSet<QString>{f.path(p + indexes[0]), f.path(p + indexes[1]), f.path(p + indexes[2])}));
@@ -205,24 +207,24 @@ void tst_ChromiumLayout::historyIndexSweep()
     // Cleaning one moves that one only.
     f.clean(itemName, f.path(p + indexes[1]));
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("removalItemRefPath")).toString(), f.path(p + indexes[1]));
+    QCOMPARE(f.recorder.events.first().info.value(u"removalItemRefPath"_s).toString(), f.path(p + indexes[1]));
     QVERIFY(!QFileInfo::exists(f.path(p + indexes[1])));
     QVERIFY(QFileInfo::exists(f.path(p + indexes[0])) && QFileInfo::exists(f.path(p + indexes[2])));
     QCOMPARE(f.scan().size(), 2);
 
     // A request under this name for anything the sweep would not offer moves nothing; one
     // whose file has gone is not cleaned either.
-    const QStringList refused = {f.path(p + QStringLiteral("Preferences")), f.path(p + QStringLiteral("Sub/History Index 2024-03")),
-                                 f.path(QStringLiteral("History Index 2024-01")), f.path(p + indexes[1]),
-                                 f.path(p + QStringLiteral("Sub/../History Index 2024-01"))};
+    const QStringList refused = {f.path(p + u"Preferences"_s), f.path(p + u"Sub/History Index 2024-03"_s),
+                                 f.path(u"History Index 2024-01"_s), f.path(p + indexes[1]),
+                                 f.path(p + u"Sub/../History Index 2024-01"_s)};
     for (const QString &path : refused) {
         f.recorder.clear();
         f.clean(itemName, path);
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-        QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-        QVERIFY(!f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
+        QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(), path);
+        QVERIFY(!f.recorder.events.first().info.value(u"didClean"_s).toBool());
     }
-    QVERIFY(QFileInfo::exists(f.path(p + QStringLiteral("Preferences"))));
+    QVERIFY(QFileInfo::exists(f.path(p + u"Preferences"_s)));
     QVERIFY(QFileInfo::exists(f.path(p + indexes[0])));
 }
 
@@ -233,24 +235,24 @@ void tst_ChromiumLayout::localStorageKeepList_data()
     QTest::addColumn<bool>("offered");
     QTest::addColumn<QStringList>("left"); // what the folder holds after cleaning
 
-    const QString ext = QStringLiteral("chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage");
-    const QString extJournal = ext + QStringLiteral("-journal");
-    const QString site = QStringLiteral("https_www.example.org_0.localstorage");
-    const QString extFolder = QStringLiteral("chrome-extension_fhbjgbiflinjbdggehcddcbncdddomop/");
-    const QString startPage = QStringLiteral("opera_startpage_0.localstorage");
-    const QString discover = QStringLiteral("opera_discover_0.localstorage");
-    const QStringList leveldb = {QStringLiteral("leveldb/"), QStringLiteral("leveldb/CURRENT"),
-                                 QStringLiteral("leveldb/000003.log"), QStringLiteral("leveldb/MANIFEST-000001")};
+    const QString ext = u"chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage"_s;
+    const QString extJournal = ext + u"-journal"_s;
+    const QString site = u"https_www.example.org_0.localstorage"_s;
+    const QString extFolder = u"chrome-extension_fhbjgbiflinjbdggehcddcbncdddomop/"_s;
+    const QString startPage = u"opera_startpage_0.localstorage"_s;
+    const QString discover = u"opera_discover_0.localstorage"_s;
+    const QStringList leveldb = {u"leveldb/"_s, u"leveldb/CURRENT"_s,
+                                 u"leveldb/000003.log"_s, u"leveldb/MANIFEST-000001"_s};
     const QStringList extensions{ext, extJournal};
 
-    for (const QString app : {QStringLiteral("Chrome"), QStringLiteral("Chromium"), QStringLiteral("Opera")}) {
+    for (const QString app : {u"Chrome"_s, u"Chromium"_s, u"Opera"_s}) {
         const bool opera = app == QLatin1String("Opera");
         const QByteArray name = app.toLatin1();
         const char *a = name.constData();
         QTest::addRow("%s, extensions only", a) << app << extensions << false << extensions;
         QTest::addRow("%s, one other site", a) << app << extensions + QStringList{site} << true << extensions;
         QTest::addRow("%s, other name inside a kept folder", a)
-            << app << QStringList{ext, extFolder, extFolder + QStringLiteral("000003.log")} << true
+            << app << QStringList{ext, extFolder, extFolder + u"000003.log"_s} << true
             << QStringList{ext, extFolder.chopped(1)};
         QTest::addRow("%s, current leveldb layout", a) << app << extensions + leveldb << true << extensions;
         QTest::addRow("%s, only a site", a) << app << QStringList{site} << true << QStringList{};
@@ -260,8 +262,8 @@ void tst_ChromiumLayout::localStorageKeepList_data()
         QTest::addRow("%s, empty folder", a) << app << QStringList{} << false << QStringList{};
     }
     // Flock keeps nothing: its folder goes whole, whatever the entries are named.
-    QTest::newRow("Flock, extensions only") << QStringLiteral("Flock") << extensions << true << QStringList{};
-    QTest::newRow("Flock, leveldb layout") << QStringLiteral("Flock") << extensions + leveldb << true << QStringList{};
+    QTest::newRow("Flock, extensions only") << u"Flock"_s << extensions << true << QStringList{};
+    QTest::newRow("Flock, leveldb layout") << u"Flock"_s << extensions + leveldb << true << QStringList{};
 }
 
 void tst_ChromiumLayout::localStorageKeepList()
@@ -271,29 +273,29 @@ void tst_ChromiumLayout::localStorageKeepList()
     QFETCH(bool, offered);
     QFETCH(QStringList, left);
     Fixture f(named(app));
-    f.onlyKeys({QStringLiteral("DOM")});
-    const QString folder = f.browser.profile + QStringLiteral("/Local Storage");
+    f.onlyKeys({u"DOM"_s});
+    const QString folder = f.browser.profile + u"/Local Storage"_s;
     const QString path = f.path(folder);
     QVERIFY(f.scannedNames().isEmpty()); // no folder, no row
     QVERIFY(writeEntries(f, folder, entries));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QStringList before = readTree(path);
 
-    const QString itemName = app + QStringLiteral(" DOM Storage");
+    const QString itemName = app + u" DOM Storage"_s;
     const QList<resultItemPtr> rows = f.scan();
     QCOMPARE(rows.size(), offered ? 1 : 0);
     if (!offered)
         return;
     QCOMPARE(rows.first()->resultItemName(), itemName);
     QCOMPARE(rows.first()->resultItemPath(), path);
-    QCOMPARE(rows.first()->resultItemType(), QStringLiteral("Dir"));
+    QCOMPARE(rows.first()->resultItemType(), u"Dir"_s);
 
     f.clean(itemName, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     const QVariantMap info = f.recorder.events.first().info;
-    QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), itemName);
-    QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-    const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(info.value(u"removalItemName"_s).toString(), itemName);
+    QCOMPARE(info.value(u"removalItemRefPath"_s).toString(), path);
+    const QString moved = info.value(u"removalItemPath"_s).toString();
     QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
 
     QStringList sortedLeft = left;
@@ -331,19 +333,19 @@ void tst_ChromiumLayout::localStorageGoneOrLinkedAtCleaning()
     QFETCH(QString, app);
     QFETCH(bool, link);
     Fixture f(named(app));
-    const QString path = f.inProfile(QStringLiteral("Local Storage"));
-    const QString elsewhere = f.path(QStringLiteral("Elsewhere"));
-    QVERIFY(writeEntries(f, QStringLiteral("Elsewhere"),
-                         {QStringLiteral("chrome-extension_x_0.localstorage"), QStringLiteral("https_a.example_0.localstorage")}));
+    const QString path = f.inProfile(u"Local Storage"_s);
+    const QString elsewhere = f.path(u"Elsewhere"_s);
+    QVERIFY(writeEntries(f, u"Elsewhere"_s,
+                         {u"chrome-extension_x_0.localstorage"_s, u"https_a.example_0.localstorage"_s}));
     const QStringList elsewhereBefore = readTree(elsewhere);
     QVERIFY(f.home.makeDir(f.browser.profile));
     if (link)
         QVERIFY(QFile::link(elsewhere, path));
 
-    f.clean(app + QStringLiteral(" DOM Storage"), path);
+    f.clean(app + u" DOM Storage"_s, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-    QVERIFY(!f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
+    QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(), path);
+    QVERIFY(!f.recorder.events.first().info.value(u"didClean"_s).toBool());
     QCOMPARE(readTree(elsewhere), elsewhereBefore);
     QCOMPARE(QFileInfo(path).isSymLink(), link);
 }

@@ -6,6 +6,8 @@
 
 #include <QCheckBox>
 
+using namespace Qt::StringLiterals;
+
 using namespace chromiummodules;
 using platform::FileManager;
 using platform::UserDefaults;
@@ -22,8 +24,8 @@ class PaneShelf : public PrefsPaneHost
 public:
     void addItemWithInfo(const QVariantMap &info) override
     {
-        ident = info.value(QStringLiteral("ident")).toString();
-        pane.reset(qobject_cast<MasterPrefsViewController *>(info.value(QStringLiteral("vController")).value<QObject *>()));
+        ident = info.value(u"ident"_s).toString();
+        pane.reset(qobject_cast<MasterPrefsViewController *>(info.value(u"vController"_s).value<QObject *>()));
     }
     void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
 
@@ -117,8 +119,8 @@ void tst_ChromiumModules::cleaningEveryRow()
     const TraceSpec t = f.table.at(row);
     const QString name = QLatin1String(t.name), kind = QLatin1String(t.kind);
     const QString path = f.pathOf(t);
-    const QStringList keptFiles = {f.inProfile(QStringLiteral("Preferences")), f.inProfile(QStringLiteral("Bookmarks")),
-                                   f.inProfile(QStringLiteral("Login Data"))};
+    const QStringList keptFiles = {f.inProfile(u"Preferences"_s), f.inProfile(u"Bookmarks"_s),
+                                   f.inProfile(u"Login Data"_s)};
     QList<QByteArray> keptBytes;
     for (const QString &file : keptFiles)
         keptBytes.append(bytesOf(file));
@@ -129,10 +131,10 @@ void tst_ChromiumModules::cleaningEveryRow()
     if (kind == QLatin1String("Sqlite")) {
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
         const QVariantMap info = f.recorder.events.first().info;
-        QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), name);
-        QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-        QVERIFY(info.value(QStringLiteral("didClean")).toBool());
-        QCOMPARE(chromiumprofiles::integrityCheck(path), QStringLiteral("ok"));
+        QCOMPARE(info.value(u"cleaningItemName"_s).toString(), name);
+        QCOMPARE(info.value(u"cleaningItemPath"_s).toString(), path);
+        QVERIFY(info.value(u"didClean"_s).toBool());
+        QCOMPARE(chromiumprofiles::integrityCheck(path), u"ok"_s);
         // Exactly one table emptied.
         const QStringList tablesAfter = chromiumprofiles::tableCounts(path);
         QCOMPARE(tablesAfter.size(), tablesBefore.size());
@@ -147,10 +149,10 @@ void tst_ChromiumModules::cleaningEveryRow()
     } else {
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
         const QVariantMap info = f.recorder.events.first().info;
-        QCOMPARE(info.value(QStringLiteral("removalItemAppName")).toString(), app);
-        QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), name);
-        QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-        const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
+        QCOMPARE(info.value(u"removalItemAppName"_s).toString(), app);
+        QCOMPARE(info.value(u"removalItemName"_s).toString(), name);
+        QCOMPARE(info.value(u"removalItemRefPath"_s).toString(), path);
+        const QString moved = info.value(u"removalItemPath"_s).toString();
         QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
         QVERIFY(QFileInfo::exists(moved));
     }
@@ -258,40 +260,40 @@ void tst_ChromiumModules::paneRegistersItsDefaults()
 // notifications and files are each their own.
 void tst_ChromiumModules::chromeAndChromiumStayApart()
 {
-    Fixture chrome(named(QStringLiteral("Chrome")));
-    const Browser chromiumModule = named(QStringLiteral("Chromium"));
+    Fixture chrome(named(u"Chrome"_s));
+    const Browser chromiumModule = named(u"Chromium"_s);
     std::unique_ptr<ModuleController> chromium = chromiumModule.make();
     chrome.home.addApplication(chromiumModule.identifier, chromiumModule.app);
     chromium->setFileControl(&chrome.files);
     chromium->setDbControl(&chrome.db);
     chromium->init();
     QVERIFY(chrome.writeEveryTrace());
-    QVERIFY(chrome.home.createSqlite(chromiumModule.profile + QStringLiteral("/History"),
+    QVERIFY(chrome.home.createSqlite(chromiumModule.profile + u"/History"_s,
                                      chromiumprofiles::currentHistory()));
     for (const QString &key : chromiumModule.keys())
         UserDefaults::standardUserDefaults().setBool(false, key);
-    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("chromiumBrowsing"));
+    UserDefaults::standardUserDefaults().setBool(true, u"chromiumBrowsing"_s);
 
     // Chrome's scan finds Chrome's rows only, with Chromium's browsing switch alone on.
-    chrome.setSwitches({QStringLiteral("chromeBrowsing")}, false);
-    QCOMPARE(chrome.offeredRows(), chrome.tableRows({QStringLiteral("chromeBrowsing")}));
+    chrome.setSwitches({u"chromeBrowsing"_s}, false);
+    QCOMPARE(chrome.offeredRows(), chrome.tableRows({u"chromeBrowsing"_s}));
 
     // Chromium's scan finds its two History rows and nothing of Chrome's.
     chrome.results.removeAllObjects();
     postLocationScan(chromiumModule.app, chromiumModule.identifier);
-    QCOMPARE(namesOf(chrome.results.arrangedObjects()), (QStringList{QStringLiteral("Chromium Browsing History"), QStringLiteral("Chromium History Segments")}));
+    QCOMPARE(namesOf(chrome.results.arrangedObjects()), (QStringList{u"Chromium Browsing History"_s, u"Chromium History Segments"_s}));
 
     // Cleaning Chromium's history leaves Chrome's; a Chromium name sent to Chrome is not Chrome's.
-    const QString chromeHistory = chrome.inProfile(QStringLiteral("History"));
-    const QString chromiumHistory = chrome.path(chromiumModule.profile + QStringLiteral("/History"));
+    const QString chromeHistory = chrome.inProfile(u"History"_s);
+    const QString chromiumHistory = chrome.path(chromiumModule.profile + u"/History"_s);
     const QStringList chromeTables = chromiumprofiles::tableCounts(chromeHistory);
-    postCleaningRequest(QStringLiteral("Chromium"), QStringLiteral("Chromium Browsing History"), chromiumHistory);
+    postCleaningRequest(u"Chromium"_s, u"Chromium Browsing History"_s, chromiumHistory);
     QCOMPARE(chromiumprofiles::tableCounts(chromeHistory), chromeTables);
-    QVERIFY(chromiumprofiles::tableCounts(chromiumHistory).contains(QStringLiteral("urls=0")));
+    QVERIFY(chromiumprofiles::tableCounts(chromiumHistory).contains(u"urls=0"_s));
     chrome.recorder.clear();
-    postCleaningRequest(QStringLiteral("Chrome"), QStringLiteral("Chromium Browsing History"), chromeHistory);
+    postCleaningRequest(u"Chrome"_s, u"Chromium Browsing History"_s, chromeHistory);
     QCOMPARE(chrome.recorder.names(), QStringList{CleaningRecorder::status});
-    QVERIFY(!chrome.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
+    QVERIFY(!chrome.recorder.events.first().info.value(u"didClean"_s).toBool());
     QCOMPARE(chromiumprofiles::tableCounts(chromeHistory), chromeTables);
 }
 
@@ -314,14 +316,14 @@ void tst_ChromiumModules::storesBehindLinkedFolders()
     QFETCH(bool, homeLinked);
     Fixture f(named(app));
     QVERIFY(f.writeEveryTrace());
-    QString history = f.inProfile(QStringLiteral("History"));
+    QString history = f.inProfile(u"History"_s);
     if (!moved.isEmpty()) {
-        const QString elsewhere = QFileInfo(f.home.home()).path() + QStringLiteral("/elsewhere");
+        const QString elsewhere = QFileInfo(f.home.home()).path() + u"/elsewhere"_s;
         QVERIFY(QDir().rename(f.path(moved), elsewhere));
         QVERIFY(QFile::link(elsewhere, f.path(moved)));
     }
     if (homeLinked) {
-        const QString via = QFileInfo(f.home.home()).path() + QStringLiteral("/via");
+        const QString via = QFileInfo(f.home.home()).path() + u"/via"_s;
         QVERIFY(QFile::link(f.home.home(), via));
         qputenv("HOME", QFile::encodeName(via)); // the fake home puts it back
         history = via + history.mid(f.home.home().size());
@@ -331,10 +333,10 @@ void tst_ChromiumModules::storesBehindLinkedFolders()
         expected.append(QLatin1String(t.name));
     QCOMPARE(f.scannedNames(), expected);
 
-    f.clean(app + QStringLiteral(" Browsing History"), history);
+    f.clean(app + u" Browsing History"_s, history);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QVERIFY(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool());
-    QVERIFY(chromiumprofiles::tableCounts(history).contains(QStringLiteral("urls=0")));
+    QVERIFY(f.recorder.events.first().info.value(u"didClean"_s).toBool());
+    QVERIFY(chromiumprofiles::tableCounts(history).contains(u"urls=0"_s));
 }
 
 QTEST_MAIN(tst_ChromiumModules)

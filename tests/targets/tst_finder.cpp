@@ -12,6 +12,8 @@
 #include <atomic>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 using platform::UserDefaults;
@@ -43,7 +45,7 @@ constexpr int quarantine = 10;
 const QString recentItemsPath = QString::fromLatin1(traces[0].path);
 const QString finderPath = QString::fromLatin1(traces[11].path);
 
-const QString script = QStringLiteral("tell application \"System Events\" to tell appearance preferences to ");
+const QString script = u"tell application \"System Events\" to tell appearance preferences to "_s;
 
 struct Launch {
     QString path;
@@ -61,7 +63,7 @@ struct Fixture : ModuleFixture<FinderController> {
         : ModuleFixture("scanFinder", traces)
     {
         // Nothing here may ever reach a real killall.
-        tool = home.path(QStringLiteral("bin/restart-stand-in"));
+        tool = home.path(u"bin/restart-stand-in"_s);
         // It leaves one finished file per run, named after its process.
         FakeHome::writeFileAt(tool, "#!/bin/sh\nprintf '%s\\n' \"$*\" > \"$0.part.$$\" && mv \"$0.part.$$\" \"$0.ran.$$\"\n");
         QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -69,11 +71,11 @@ struct Fixture : ModuleFixture<FinderController> {
         platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
             launches.append({path, arguments, platform::MainThread::isMainThread()});
         });
-        answerLimits({QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("5")});
+        answerLimits({u"10"_s, u"20"_s, u"5"_s});
     }
     ~Fixture()
     {
-        RestartTool::setToolPath(QStringLiteral("/usr/bin/killall"));
+        RestartTool::setToolPath(u"/usr/bin/killall"_s);
         platform::Task::setLaunchRecorder({});
         platform::AppleScript::setRunner({});
     }
@@ -84,9 +86,9 @@ struct Fixture : ModuleFixture<FinderController> {
     {
         platform::AppleScript::setRunner([this, values](const QString &source) -> std::optional<QString> {
             scripts.append(source);
-            const QStringList lists = {QStringLiteral("applications"), QStringLiteral("documents"), QStringLiteral("servers")};
+            const QStringList lists = {u"applications"_s, u"documents"_s, u"servers"_s};
             for (int i = 0; i < 3; ++i) {
-                if (source == script + QStringLiteral("get recent %1 limit").arg(lists[i]) && !values[i].isEmpty())
+                if (source == script + u"get recent %1 limit"_s.arg(lists[i]) && !values[i].isEmpty())
                     return values[i];
             }
             return std::nullopt;
@@ -99,13 +101,13 @@ struct Fixture : ModuleFixture<FinderController> {
     {
         for (int i = 0; i < traceCount; ++i) {
             const QString kind = QString::fromLatin1(traces[i].kind);
-            if (kind == QStringLiteral("File") && !FakeHome::writeFileAt(pathOf(i), QByteArray(700 + i, 's')))
+            if (kind == u"File"_s && !FakeHome::writeFileAt(pathOf(i), QByteArray(700 + i, 's')))
                 return false;
-            if (kind == QStringLiteral("Sqlite") && !home.createSqlite(pathOf(i), quarantineDatabase(i - 7)))
+            if (kind == u"Sqlite"_s && !home.createSqlite(pathOf(i), quarantineDatabase(i - 7)))
                 return false;
         }
         return home.writePlist(recentItemsPath, recentItems(), format)
-               && home.writePlist(finderPath, finderPrefs(recentFolders({QStringLiteral("Downloads"), QStringLiteral("Taxes")})), format);
+               && home.writePlist(finderPath, finderPrefs(recentFolders({u"Downloads"_s, u"Taxes"_s})), format);
     }
 
     void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }
@@ -113,11 +115,11 @@ struct Fixture : ModuleFixture<FinderController> {
 
 QStringList limitScripts(const QList<std::pair<QString, int>> &sets)
 {
-    QStringList expected = {script + QStringLiteral("get recent applications limit"),
-                            script + QStringLiteral("get recent documents limit"),
-                            script + QStringLiteral("get recent servers limit")};
+    QStringList expected = {script + u"get recent applications limit"_s,
+                            script + u"get recent documents limit"_s,
+                            script + u"get recent servers limit"_s};
     for (const auto &[list, value] : sets)
-        expected.append(script + QStringLiteral("set recent %1 limit to %2").arg(list).arg(value));
+        expected.append(script + u"set recent %1 limit to %2"_s.arg(list).arg(value));
     return expected;
 }
 
@@ -181,12 +183,12 @@ void tst_Finder::recentItemsOfferFollowsTheThreeLists_data()
     QTest::addColumn<QByteArray>("bytes"); // empty: the variant below, binary
     QTest::addColumn<QVariant>("list");
     QTest::addColumn<bool>("offered");
-    const QVariant one = customListItems({QStringLiteral("a.txt")});
+    const QVariant one = customListItems({u"a.txt"_s});
     const QVariantMap empty = recentList(QVariantList{});
     auto three = [&](const QVariant &apps, const QVariant &docs, const QVariant &servers) {
-        return QVariantMap{{QStringLiteral("RecentApplications"), recentList(apps)},
-                           {QStringLiteral("RecentDocuments"), recentList(docs)},
-                           {QStringLiteral("RecentServers"), recentList(servers)}};
+        return QVariantMap{{u"RecentApplications"_s, recentList(apps)},
+                           {u"RecentDocuments"_s, recentList(docs)},
+                           {u"RecentServers"_s, recentList(servers)}};
     };
     QTest::newRow("applications only") << QByteArray() << QVariant(three(one, QVariantList{}, QVariantList{})) << true;
     QTest::newRow("documents only") << QByteArray() << QVariant(three(QVariantList{}, one, QVariant())) << true;
@@ -194,10 +196,10 @@ void tst_Finder::recentItemsOfferFollowsTheThreeLists_data()
     QTest::newRow("all empty") << QByteArray() << QVariant(three(QVariantList{}, QVariantList{}, QVariantList{})) << false;
     QTest::newRow("no CustomListItems") << QByteArray() << QVariant(three(QVariant(), QVariant(), QVariant())) << false;
     QVariantMap other = three(QVariantList{}, QVariantList{}, QVariantList{});
-    other.insert(QStringLiteral("Hosts"), recentList(one));
+    other.insert(u"Hosts"_s, recentList(one));
     QTest::newRow("only another root key has items") << QByteArray() << QVariant(other) << false;
     QTest::newRow("documents not a dictionary") << QByteArray()
-        << QVariant(QVariantMap{{QStringLiteral("RecentDocuments"), QVariantList{one}}}) << false;
+        << QVariant(QVariantMap{{u"RecentDocuments"_s, QVariantList{one}}}) << false;
     QTest::newRow("system's own list") << QByteArray() << QVariant(recentItems()) << true;
     QTest::newRow("damaged") << QByteArray("bplist00\x08\x09 cut short", 21) << QVariant() << false;
     QTest::newRow("no file") << QByteArray() << QVariant() << false;
@@ -245,7 +247,7 @@ void tst_Finder::quarantineOffersFollowCounts_data()
     QTest::newRow("neither file") << none << none << QStringList{};
     QTest::newRow("legacy does not open") << QVariant(true) << QVariant(2) << QStringList{c};
     QTest::newRow("legacy count fails") << notADatabase << QVariant(2) << QStringList{};
-    QTest::newRow("legacy without the table") << QVariant(QStringLiteral("CREATE TABLE other(x);")) << QVariant(2)
+    QTest::newRow("legacy without the table") << QVariant(u"CREATE TABLE other(x);"_s) << QVariant(2)
                                               << QStringList{};
     QTest::newRow("current count fails") << QVariant(1) << notADatabase << QStringList{l};
 }
@@ -268,7 +270,7 @@ void tst_Finder::quarantineOffersFollowCounts()
         else if (content.typeId() == QMetaType::Bool)
             QVERIFY(f.home.makeDir(path));
     }
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("finderRecentItems"));
+    UserDefaults::standardUserDefaults().setBool(false, u"finderRecentItems"_s);
     QCOMPARE(f.offered(), expected);
 }
 
@@ -288,10 +290,10 @@ void tst_Finder::cleaningQuarantineDeletesEventsInPlace()
     const QString before = eventCount(other);
     f.clean(row);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), true);
-    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("cleaningItemPath")).toString(), f.pathOf(row));
-    QCOMPARE(eventCount(f.pathOf(row)), QStringLiteral("0"));
-    QCOMPARE(integrity(f.pathOf(row)), QStringLiteral("ok"));
+    QCOMPARE(f.recorder.events[0].info.value(u"didClean"_s).toBool(), true);
+    QCOMPARE(f.recorder.events[0].info.value(u"cleaningItemPath"_s).toString(), f.pathOf(row));
+    QCOMPARE(eventCount(f.pathOf(row)), u"0"_s);
+    QCOMPARE(integrity(f.pathOf(row)), u"ok"_s);
     QCOMPARE(eventCount(other), before);
     QVERIFY(f.temporaryFolderEmpty());
 }
@@ -316,11 +318,11 @@ void tst_Finder::cleaningSharedFileList()
     f.clean(row);
     if (!present) {
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-        QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), false);
+        QCOMPARE(f.recorder.events[0].info.value(u"didClean"_s).toBool(), false);
         return;
     }
     QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::sharedFileList}));
-    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("removalItemRefPath")).toString(), f.pathOf(row));
+    QCOMPARE(f.recorder.events[0].info.value(u"removalItemRefPath"_s).toString(), f.pathOf(row));
     QVERIFY(!QFile::exists(f.pathOf(row)));
 }
 
@@ -331,11 +333,11 @@ void tst_Finder::recentItemsRewrite_data()
     for (auto format : {PropertyList::Format::Binary, PropertyList::Format::Xml}) {
         const char *name = format == PropertyList::Format::Binary ? "binary" : "XML";
         QTest::addRow("%s", name) << int(format) << QString();
-        QTest::addRow("%s with a lock file", name) << int(format) << QStringLiteral("file");
+        QTest::addRow("%s with a lock file", name) << int(format) << u"file"_s;
     }
     // Only the lock itself goes: never what a link points at, nor a folder's contents.
-    QTest::newRow("lock is a link") << int(PropertyList::Format::Binary) << QStringLiteral("link");
-    QTest::newRow("lock is a folder") << int(PropertyList::Format::Xml) << QStringLiteral("folder");
+    QTest::newRow("lock is a link") << int(PropertyList::Format::Binary) << u"link"_s;
+    QTest::newRow("lock is a folder") << int(PropertyList::Format::Xml) << u"folder"_s;
 }
 
 void tst_Finder::recentItemsRewrite()
@@ -345,21 +347,21 @@ void tst_Finder::recentItemsRewrite()
     Fixture f;
     QVERIFY(f.home.writePlist(recentItemsPath, recentItems(), PropertyList::Format(format)));
     const QString path = f.home.path(recentItemsPath);
-    const QString lockPath = path + QStringLiteral(".lockfile");
-    const QString kept = f.home.path(QStringLiteral("Documents/kept.txt"));
+    const QString lockPath = path + u".lockfile"_s;
+    const QString kept = f.home.path(u"Documents/kept.txt"_s);
     QVERIFY(FakeHome::writeFileAt(kept, "mine"));
     if (lock == QLatin1String("file"))
         QVERIFY(FakeHome::writeFileAt(lockPath, ""));
     else if (lock == QLatin1String("link"))
         QVERIFY(QFile::link(kept, lockPath));
     else if (lock == QLatin1String("folder"))
-        QVERIFY(FakeHome::writeFileAt(lockPath + QStringLiteral("/inside"), "inside"));
+        QVERIFY(FakeHome::writeFileAt(lockPath + u"/inside"_s, "inside"));
     auto lockLeft = [&] { return QFileInfo(lockPath).isSymLink() || QFileInfo::exists(lockPath); };
     QVERIFY(FileManager::defaultManager().setPosixPermissions(path, 0640));
     const QByteArray original = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
     // At the announcement the emptied list is in place and the lock file gone.
     f.recorder.onEvent = [&](const platform::Notification &) -> QVariant {
-        return QStringList{nodesOfFile(path).join(QLatin1Char('\n')), lockLeft() ? QStringLiteral("lock") : QString()};
+        return QStringList{nodesOfFile(path).join(QLatin1Char('\n')), lockLeft() ? u"lock"_s : QString()};
     };
 
     f.clean(0);
@@ -367,24 +369,24 @@ void tst_Finder::recentItemsRewrite()
     QVariantMap expected = recentItems();
     for (const char *list : {"RecentApplications", "RecentDocuments", "RecentServers"}) {
         QVariantMap inner = expected.value(QLatin1String(list)).toMap();
-        inner.remove(QStringLiteral("CustomListItems"));
+        inner.remove(u"CustomListItems"_s);
         expected.insert(QLatin1String(list), inner);
     }
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     const bool folder = lock == QLatin1String("folder");
     QCOMPARE(f.recorder.events[0].snapshot.toStringList(),
-             (QStringList{nodes(expected).join(QLatin1Char('\n')), folder ? QStringLiteral("lock") : QString()}));
+             (QStringList{nodes(expected).join(QLatin1Char('\n')), folder ? u"lock"_s : QString()}));
     QCOMPARE(lockLeft(), folder);
     QVERIFY(QFile::exists(kept));
-    QVERIFY(!folder || QFile::exists(lockPath + QStringLiteral("/inside")));
+    QVERIFY(!folder || QFile::exists(lockPath + u"/inside"_s));
     QCOMPARE(nodesOfFile(path), nodes(expected));
     QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
     QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->permissions, mode_t(0640));
-    const QString moved = f.recorder.events[0].info.value(QStringLiteral("removalItemPath")).toString();
+    const QString moved = f.recorder.events[0].info.value(u"removalItemPath"_s).toString();
     QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
-    QCOMPARE(f.scripts, limitScripts({{QStringLiteral("applications"), 0}, {QStringLiteral("documents"), 0},
-                                      {QStringLiteral("servers"), 0}, {QStringLiteral("applications"), 10},
-                                      {QStringLiteral("documents"), 20}, {QStringLiteral("servers"), 5}}));
+    QCOMPARE(f.scripts, limitScripts({{u"applications"_s, 0}, {u"documents"_s, 0},
+                                      {u"servers"_s, 0}, {u"applications"_s, 10},
+                                      {u"documents"_s, 20}, {u"servers"_s, 5}}));
     QVERIFY(f.launches.isEmpty());
     // Emptied lists are no longer offered; the other root key's list was never the row's.
     QVERIFY(!f.offered().contains(QString::fromLatin1(traces[0].name)));
@@ -394,13 +396,13 @@ void tst_Finder::recentItemLimits_data()
 {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("expected");
-    const QString a = QStringLiteral("applications"), d = QStringLiteral("documents"), s = QStringLiteral("servers");
+    const QString a = u"applications"_s, d = u"documents"_s, s = u"servers"_s;
     QTest::newRow("no script engine") << QStringList{QString(), QString(), QString()} << limitScripts({});
     QTest::newRow("documents give nothing")
-        << QStringList{QStringLiteral("10"), QString(), QStringLiteral("0")}
+        << QStringList{u"10"_s, QString(), u"0"_s}
         << limitScripts({{a, 0}, {s, 0}, {a, 10}, {s, 0}});
     QTest::newRow("not a number is no limit")
-        << QStringList{QStringLiteral("missing value"), QStringLiteral(" 30\n"), QStringLiteral("")}
+        << QStringList{u"missing value"_s, u" 30\n"_s, u""_s}
         << limitScripts({{d, 0}, {d, 30}});
 }
 
@@ -423,10 +425,10 @@ void tst_Finder::recentFoldersRewriteAndRestarts_data()
     QTest::addColumn<bool>("lockFile");
     QTest::addColumn<bool>("daemonFirst");
     const auto binary = int(PropertyList::Format::Binary), xml = int(PropertyList::Format::Xml);
-    QTest::newRow("10.8, Finder only") << binary << QStringLiteral("10.8.5") << true << false;
-    QTest::newRow("10.9, daemon then Finder") << xml << QStringLiteral("10.9") << false << true;
-    QTest::newRow("10.15") << binary << QStringLiteral("10.15.7") << false << true;
-    QTest::newRow("11") << xml << QStringLiteral("11.2.3") << true << true;
+    QTest::newRow("10.8, Finder only") << binary << u"10.8.5"_s << true << false;
+    QTest::newRow("10.9, daemon then Finder") << xml << u"10.9"_s << false << true;
+    QTest::newRow("10.15") << binary << u"10.15.7"_s << false << true;
+    QTest::newRow("11") << xml << u"11.2.3"_s << true << true;
     QTest::newRow("unknown version") << binary << QString() << false << false;
 }
 
@@ -439,10 +441,10 @@ void tst_Finder::recentFoldersRewriteAndRestarts()
     Fixture f;
     if (!version.isEmpty())
         QVERIFY(f.home.setSystemVersion(version));
-    const QVariantMap prefs = finderPrefs(recentFolders({QStringLiteral("Downloads"), QStringLiteral("Projects")}));
+    const QVariantMap prefs = finderPrefs(recentFolders({u"Downloads"_s, u"Projects"_s}));
     QVERIFY(f.home.writePlist(finderPath, prefs, PropertyList::Format(format)));
     const QString path = f.home.path(finderPath);
-    const QString lock = path + QStringLiteral(".lockfile");
+    const QString lock = path + u".lockfile"_s;
     if (lockFile)
         QVERIFY(FakeHome::writeFileAt(lock, ""));
     QCOMPARE(f.scannedNames(), QStringList{QString::fromLatin1(traces[11].name)});
@@ -457,7 +459,7 @@ void tst_Finder::recentFoldersRewriteAndRestarts()
     worker.join();
 
     QVariantMap expected = prefs;
-    expected.remove(QStringLiteral("FXRecentFolders"));
+    expected.remove(u"FXRecentFolders"_s);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     QCOMPARE(nodesOfFile(path), nodes(expected));
     QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
@@ -470,8 +472,8 @@ void tst_Finder::recentFoldersRewriteAndRestarts()
     }
     QList<QStringList> expectedLaunches;
     if (daemonFirst)
-        expectedLaunches.append({QStringLiteral("-SIGTERM"), QStringLiteral("cfprefsd")});
-    expectedLaunches.append({QStringLiteral("Finder")});
+        expectedLaunches.append({u"-SIGTERM"_s, u"cfprefsd"_s});
+    expectedLaunches.append({u"Finder"_s});
     QCOMPARE(arguments, expectedLaunches);
     QVERIFY(f.scripts.isEmpty());
 }
@@ -479,10 +481,10 @@ void tst_Finder::recentFoldersRewriteAndRestarts()
 void tst_Finder::recentFoldersGoneBeforeCleaning()
 {
     Fixture f;
-    QVERIFY(f.home.setSystemVersion(QStringLiteral("10.14")));
+    QVERIFY(f.home.setSystemVersion(u"10.14"_s));
     const QVariantMap prefs = finderPrefs(QVariant());
     QVERIFY(f.home.writePlist(finderPath, prefs, PropertyList::Format::Xml));
-    const QString lock = f.pathOf(11) + QStringLiteral(".lockfile");
+    const QString lock = f.pathOf(11) + u".lockfile"_s;
     QVERIFY(FakeHome::writeFileAt(lock, ""));
     f.clean(11);
     // Written back as it was; the Finder has nothing to forget.
@@ -495,11 +497,11 @@ void tst_Finder::restartsRunTheToolForReal()
 {
     Fixture f;
     platform::Task::setLaunchRecorder({});
-    QVERIFY(f.home.setSystemVersion(QStringLiteral("12.1")));
-    QVERIFY(f.home.writePlist(finderPath, finderPrefs(recentFolders({QStringLiteral("Music")}))));
+    QVERIFY(f.home.setSystemVersion(u"12.1"_s));
+    QVERIFY(f.home.writePlist(finderPath, finderPrefs(recentFolders({u"Music"_s}))));
     f.clean(11);
     const QDir bin(QFileInfo(f.tool).absolutePath());
-    const QStringList filter = {QFileInfo(f.tool).fileName() + QStringLiteral(".ran.*")};
+    const QStringList filter = {QFileInfo(f.tool).fileName() + u".ran.*"_s};
     QTRY_COMPARE_WITH_TIMEOUT(bin.entryList(filter, QDir::Files).size(), 2, 60000);
     QStringList ran;
     for (const QString &name : bin.entryList(filter, QDir::Files)) {
@@ -508,7 +510,7 @@ void tst_Finder::restartsRunTheToolForReal()
         ran.append(QString::fromUtf8(out.readAll()).trimmed());
     }
     ran.sort();
-    QCOMPARE(ran, (QStringList{QStringLiteral("-SIGTERM cfprefsd"), QStringLiteral("Finder")}));
+    QCOMPARE(ran, (QStringList{u"-SIGTERM cfprefsd"_s, u"Finder"_s}));
 }
 
 void tst_Finder::damagedOrMissingListsStayInPlace_data()
@@ -527,16 +529,16 @@ void tst_Finder::damagedOrMissingListsStayInPlace()
     QFETCH(int, row);
     QFETCH(QByteArray, bytes);
     Fixture f;
-    QVERIFY(f.home.setSystemVersion(QStringLiteral("11.0")));
-    const QString lock = f.pathOf(row) + QStringLiteral(".lockfile");
+    QVERIFY(f.home.setSystemVersion(u"11.0"_s));
+    const QString lock = f.pathOf(row) + u".lockfile"_s;
     QVERIFY(FakeHome::writeFileAt(lock, "held"));
     if (!bytes.isEmpty())
         QVERIFY(f.home.writeFile(QString::fromLatin1(traces[row].path), bytes));
     QVERIFY(!f.offered().contains(QString::fromLatin1(traces[row].name)));
     f.clean(row);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), false);
-    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("cleaningItemPath")).toString(), f.pathOf(row));
+    QCOMPARE(f.recorder.events[0].info.value(u"didClean"_s).toBool(), false);
+    QCOMPARE(f.recorder.events[0].info.value(u"cleaningItemPath"_s).toString(), f.pathOf(row));
     if (!bytes.isEmpty())
         QCOMPARE(FileManager::defaultManager().contentsAtPath(f.pathOf(row)).value_or(QByteArray()), bytes);
     QVERIFY(QFile::exists(lock));
@@ -551,8 +553,8 @@ void tst_Finder::bundleFoundWhateverTheCase()
     FakeHome home;
     FinderController finder;
     QVERIFY(!finder.targetExists());
-    QVERIFY(!home.addApplication(QStringLiteral("com.apple.finder"), QStringLiteral("Finder"),
-                                 QStringLiteral("System/Library/CoreServices")).isEmpty());
+    QVERIFY(!home.addApplication(u"com.apple.finder"_s, u"Finder"_s,
+                                 u"System/Library/CoreServices"_s).isEmpty());
     QVERIFY(finder.targetExists());
 }
 

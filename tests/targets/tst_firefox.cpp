@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::UserDefaults;
 
@@ -35,8 +37,8 @@ const QList<TraceSpec> traces = {
     {"Firefox Web Storage", "firefoxDOM", 'P', "storage/default", "Dir"},
 };
 
-const QString profilesRel = QStringLiteral("Library/Application Support/Firefox/Profiles");
-const QString cachesRel = QStringLiteral("Library/Caches/Firefox/Profiles");
+const QString profilesRel = u"Library/Application Support/Firefox/Profiles"_s;
+const QString cachesRel = u"Library/Caches/Firefox/Profiles"_s;
 
 QStringList allKeys()
 {
@@ -56,10 +58,10 @@ struct Fixture : ModuleFixture<FirefoxController> {
     {
         for (const char *name : {"r4nd0m.default-release", "0ld1.default"})
             home.makeDir(profilesRel + QLatin1Char('/') + QLatin1String(name));
-        home.makeDir(cachesRel + QStringLiteral("/r4nd0m.default-release"));
+        home.makeDir(cachesRel + u"/r4nd0m.default-release"_s);
         profile = firstListed(home.path(profilesRel));
-        other = profile.endsWith(QLatin1String("default")) ? home.path(profilesRel + QStringLiteral("/r4nd0m.default-release"))
-                                                           : home.path(profilesRel + QStringLiteral("/0ld1.default"));
+        other = profile.endsWith(QLatin1String("default")) ? home.path(profilesRel + u"/r4nd0m.default-release"_s)
+                                                           : home.path(profilesRel + u"/0ld1.default"_s);
         cache = firstListed(home.path(cachesRel));
     }
 
@@ -80,11 +82,11 @@ struct Fixture : ModuleFixture<FirefoxController> {
         using namespace mozstores;
         switch (kind) {
         case Places::None: return true;
-        case Places::Current: return writeCurrentPlaces(places, home.path(QStringLiteral("staging/places.sqlite")));
+        case Places::Current: return writeCurrentPlaces(places, home.path(u"staging/places.sqlite"_s));
         case Places::Legacy: return writeLegacyPlaces(places);
         case Places::LegacyUnvisited:
             return run(places, QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows)
-                                   + QStringLiteral("DELETE FROM moz_historyvisits;"));
+                                   + u"DELETE FROM moz_historyvisits;"_s);
         case Places::LegacyVisitsOnlyBookmarked:
             return run(places, QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows));
         case Places::Garbage: return FakeHome::writeFileAt(places, QByteArray(3000, 'g'));
@@ -147,14 +149,14 @@ void tst_Firefox::countRules_data()
     QTest::addColumn<QString>("forms");         // "forms", "search", "both" or empty (none)
     QTest::addColumn<QStringList>("expected");
 
-    const QString history = QStringLiteral("Firefox Browsing History");
-    const QString hosts = QStringLiteral("Firefox URL Autocomplete History");
-    const QString legacyDownloads = QStringLiteral("Firefox Legacy Download History");
-    const QString downloads = QStringLiteral("Firefox Download History");
-    const QString formValues = QStringLiteral("Firefox Form Values");
-    const QString searches = QStringLiteral("Firefox Recent Searches");
-    const QString icons = QStringLiteral("Firefox Webpage Icons");
-    const QString iconsDb = QStringLiteral("Firefox Webpage Icons Database");
+    const QString history = u"Firefox Browsing History"_s;
+    const QString hosts = u"Firefox URL Autocomplete History"_s;
+    const QString legacyDownloads = u"Firefox Legacy Download History"_s;
+    const QString downloads = u"Firefox Download History"_s;
+    const QString formValues = u"Firefox Form Values"_s;
+    const QString searches = u"Firefox Recent Searches"_s;
+    const QString icons = u"Firefox Webpage Icons"_s;
+    const QString iconsDb = u"Firefox Webpage Icons Database"_s;
 
     // Current profiles have no moz_hosts and no moz_favicons: the failed icon count ends
     // its collector, so favicons.sqlite is not offered either.
@@ -176,11 +178,11 @@ void tst_Firefox::countRules_data()
                                                  << QStringList{history, hosts, icons, iconsDb};
     QTest::newRow("downloads not a database") << int(Places::Legacy) << QByteArray("garbage") << QString()
                                               << QStringList{history, hosts, icons, iconsDb};
-    QTest::newRow("search-bar entries only") << int(Places::None) << QByteArray() << QStringLiteral("search")
+    QTest::newRow("search-bar entries only") << int(Places::None) << QByteArray() << u"search"_s
                                              << QStringList{searches, iconsDb};
-    QTest::newRow("form entries only") << int(Places::None) << QByteArray() << QStringLiteral("forms")
+    QTest::newRow("form entries only") << int(Places::None) << QByteArray() << u"forms"_s
                                        << QStringList{formValues, iconsDb};
-    QTest::newRow("both kinds of entries") << int(Places::None) << QByteArray() << QStringLiteral("both")
+    QTest::newRow("both kinds of entries") << int(Places::None) << QByteArray() << u"both"_s
                                            << QStringList{formValues, searches, iconsDb};
 }
 
@@ -197,7 +199,7 @@ void tst_Firefox::countRules()
     if (downloads == "rows")
         QVERIFY(mozstores::writeDownloads(downloadsPath));
     else if (downloads == "no table")
-        QVERIFY(mozstores::run(downloadsPath, QStringLiteral("CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value);")));
+        QVERIFY(mozstores::run(downloadsPath, u"CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value);"_s));
     else if (downloads == "garbage")
         QVERIFY(FakeHome::writeFileAt(downloadsPath, QByteArray(3000, 'x')));
     if (!forms.isEmpty()) {
@@ -208,9 +210,9 @@ void tst_Firefox::countRules()
 
     QCOMPARE(f.scannedNames(), expected);
     // The module's own probe methods agree with the rows they stand for.
-    QCOMPARE(f.module.firefoxHistoryItemsExist(), expected.contains(QStringLiteral("Firefox Browsing History")));
+    QCOMPARE(f.module.firefoxHistoryItemsExist(), expected.contains(u"Firefox Browsing History"_s));
     QCOMPARE(f.module.firefoxURLAutocompleteHistoryItemsExist(),
-             expected.contains(QStringLiteral("Firefox URL Autocomplete History")));
+             expected.contains(u"Firefox URL Autocomplete History"_s));
     // A probe never creates a database that is not there.
     if (Places(places) == Places::None)
         QVERIFY(!QFile::exists(f.inProfile("places.sqlite")));
@@ -231,8 +233,8 @@ void tst_Firefox::firstListedProfileWins()
     ModuleFixture<FirefoxController> f("scanFirefox", traces); // no profiles but these
     const QString base = f.home.path(profilesRel);
     for (const QString &name : folders) {
-        QVERIFY(mozstores::writeCookies(base + QLatin1Char('/') + name + QStringLiteral("/cookies.sqlite")));
-        QVERIFY(FakeHome::writeFileAt(f.home.path(cachesRel + QLatin1Char('/') + name + QStringLiteral("/cache2/entry")), "c"));
+        QVERIFY(mozstores::writeCookies(base + QLatin1Char('/') + name + u"/cookies.sqlite"_s));
+        QVERIFY(FakeHome::writeFileAt(f.home.path(cachesRel + QLatin1Char('/') + name + u"/cache2/entry"_s), "c"));
     }
     QString chosen;
     for (const QString &name : FileManager::defaultManager().contentsOfDirectoryAtPath(base)) {
@@ -253,14 +255,14 @@ void tst_Firefox::firstListedProfileWins()
     QStringList paths;
     for (const resultItemPtr &row : rows)
         paths.append(row->resultItemPath());
-    QCOMPARE(paths, (QStringList{f.home.path(cachesRel + QLatin1Char('/') + chosen + QStringLiteral("/cache2")),
-                                 profile + QStringLiteral("/cookies.sqlite")}));
+    QCOMPARE(paths, (QStringList{f.home.path(cachesRel + QLatin1Char('/') + chosen + u"/cache2"_s),
+                                 profile + u"/cookies.sqlite"_s}));
 
     // Cleaning looks the profile up again and touches no other.
-    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Cookies"), profile + QStringLiteral("/cookies.sqlite")), true);
+    QCOMPARE(f.cleanInPlace(u"Firefox Cookies"_s, profile + u"/cookies.sqlite"_s), true);
     for (const QString &name : folders) {
-        const QString cookies = base + QLatin1Char('/') + name + QStringLiteral("/cookies.sqlite");
-        QCOMPARE(mozstores::count(cookies, QStringLiteral("SELECT count(*) FROM moz_cookies")), name == chosen ? 0 : 1);
+        const QString cookies = base + QLatin1Char('/') + name + u"/cookies.sqlite"_s;
+        QCOMPARE(mozstores::count(cookies, u"SELECT count(*) FROM moz_cookies"_s), name == chosen ? 0 : 1);
     }
 }
 
@@ -296,17 +298,17 @@ void tst_Firefox::downloadAnnotationsFoundByName()
     const QString path = f.inProfile("places.sqlite");
     if (!renumber.isEmpty())
         QVERIFY(mozstores::run(path, renumber));
-    const QString row = QStringLiteral("Firefox Download History");
+    const QString row = u"Firefox Download History"_s;
     QVERIFY(f.scannedNames().contains(row));
 
     QCOMPARE(f.cleanInPlace(row, path), true);
-    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    QCOMPARE(mozstores::integrity(path), u"ok"_s);
     QCOMPARE(mozstores::danglingBookmarks(path), 0);
     // The downloaded file's page goes, with its annotations and its download visit; other
     // pages and annotations stay, and other visits stay for the history row.
-    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(place_id || ':' || content) FROM (SELECT * FROM moz_annos ORDER BY id)")), annotations);
-    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)")), pages);
-    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM moz_historyvisits")), QString("1,2,3"));
+    QCOMPARE(mozstores::value(path, u"SELECT group_concat(place_id || ':' || content) FROM (SELECT * FROM moz_annos ORDER BY id)"_s), annotations);
+    QCOMPARE(mozstores::value(path, u"SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)"_s), pages);
+    QCOMPARE(mozstores::value(path, u"SELECT group_concat(id) FROM moz_historyvisits"_s), QString("1,2,3"));
     QVERIFY(!f.scannedNames().contains(row));
 }
 
@@ -315,8 +317,8 @@ void tst_Firefox::historyTakesWhatOnlyItUsed_data()
     QTest::addColumn<int>("places");
     QTest::addColumn<QString>("change"); // run on the places file before the clean
     QTest::addColumn<QStringList>("left"); // origins, typed input, reading records, searches
-    const QString none = QStringLiteral("no table");
-    const QString origins = QStringLiteral("bookmarked.example,unvisited.example");
+    const QString none = u"no table"_s;
+    const QString origins = u"bookmarked.example,unvisited.example"_s;
     QTest::newRow("current places, log not folded back")
         << int(Places::Current) << QString() << QStringList{origins, "1:bookm", "3", "kept query"};
     QTest::newRow("current places without reading records")
@@ -338,16 +340,16 @@ void tst_Firefox::historyTakesWhatOnlyItUsed()
     if (!change.isEmpty())
         QVERIFY(mozstores::run(path, change));
 
-    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Browsing History"), path), true);
-    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    QCOMPARE(f.cleanInPlace(u"Firefox Browsing History"_s, path), true);
+    QCOMPARE(mozstores::integrity(path), u"ok"_s);
     QCOMPARE(mozstores::danglingBookmarks(path), 0);
-    QCOMPARE(mozstores::value(path, QStringLiteral("SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)")), QString("1,4"));
+    QCOMPARE(mozstores::value(path, u"SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)"_s), QString("1,4"));
     QStringList found;
     for (const char *query : {"SELECT group_concat(host) FROM (SELECT host FROM moz_origins ORDER BY id)",
                               "SELECT group_concat(place_id || ':' || input) FROM (SELECT * FROM moz_inputhistory ORDER BY place_id)",
                               "SELECT group_concat(id) FROM (SELECT id FROM moz_places_metadata ORDER BY id)",
                               "SELECT group_concat(terms) FROM (SELECT terms FROM moz_places_metadata_search_queries ORDER BY id)"})
-        found << mozstores::value(path, QLatin1String(query)).value_or(QStringLiteral("no table"));
+        found << mozstores::value(path, QLatin1String(query)).value_or(u"no table"_s);
     QCOMPARE(found, left);
 }
 
@@ -359,7 +361,7 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable_data()
     QTest::addColumn<QByteArrayList>("gone");
     QTest::addColumn<QString>("kept"); // a count that must stay 1
 
-    const QString bookmark = QStringLiteral("SELECT count(*) FROM moz_places WHERE id = 1");
+    const QString bookmark = u"SELECT count(*) FROM moz_places WHERE id = 1"_s;
     const QByteArrayList visited{"visited-secret.example/history", "History-secret title", "files-secret.example/report.pdf"};
     const QByteArrayList downloaded{"files-secret.example/report.pdf", "download-secret.pdf", "meta-secret"};
     QTest::newRow("history, rows in the log only") << "Firefox Browsing History" << int(Places::Current) << "places.sqlite"
@@ -401,14 +403,14 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable()
         const QStringList where = mozstores::filesShowing(path, marker);
         QVERIFY2(!where.isEmpty(), marker.constData());
         if (Places(places) == Places::Current)
-            QCOMPARE(where, QStringList{QStringLiteral("places.sqlite-wal")});
+            QCOMPARE(where, QStringList{u"places.sqlite-wal"_s});
     }
 
-    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("enableSecureDelete"));
+    UserDefaults::standardUserDefaults().setBool(true, u"enableSecureDelete"_s);
     QCOMPARE(f.cleanInPlace(item, path), true);
     for (const QByteArray &marker : gone)
         QVERIFY2(mozstores::filesShowing(path, marker).isEmpty(), marker.constData());
-    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    QCOMPARE(mozstores::integrity(path), u"ok"_s);
     if (!kept.isEmpty())
         QCOMPARE(mozstores::count(path, kept), 1);
 }
@@ -416,13 +418,13 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable()
 void tst_Firefox::linkedStoreIsNeitherOfferedNorCleaned()
 {
     Fixture f;
-    const QString elsewhere = f.home.path(QStringLiteral("Documents/keep.sqlite"));
+    const QString elsewhere = f.home.path(u"Documents/keep.sqlite"_s);
     QVERIFY(mozstores::writeCookies(elsewhere));
     const QString link = f.inProfile("cookies.sqlite");
     QVERIFY(QFile::link(elsewhere, link));
     QVERIFY(f.scannedNames().isEmpty());
-    QCOMPARE(f.cleanInPlace(QStringLiteral("Firefox Cookies"), link), false);
-    QCOMPARE(mozstores::count(elsewhere, QStringLiteral("SELECT count(*) FROM moz_cookies")), 1);
+    QCOMPARE(f.cleanInPlace(u"Firefox Cookies"_s, link), false);
+    QCOMPARE(mozstores::count(elsewhere, u"SELECT count(*) FROM moz_cookies"_s), 1);
     QVERIFY(QFileInfo(link).isSymLink());
 }
 
@@ -443,7 +445,7 @@ void tst_Firefox::everyRequestAnsweredOnce()
         // Both profiles go, and the cache profile: no name holds ".default" any more.
         int n = 0;
         for (const QString &folder : {f.profile, f.other, f.cache})
-            QVERIFY(QDir().rename(folder, QFileInfo(folder).path() + QStringLiteral("/moved") + QString::number(++n)));
+            QVERIFY(QDir().rename(folder, QFileInfo(folder).path() + u"/moved"_s + QString::number(++n)));
     }
     QCOMPARE(rows.size(), f.table.size());
     QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, profileGone));
@@ -452,17 +454,17 @@ void tst_Firefox::everyRequestAnsweredOnce()
         return;
     }
     for (const char *store : {"places.sqlite", "cookies.sqlite", "downloads.sqlite", "formhistory.sqlite"})
-        QCOMPARE(mozstores::integrity(f.inProfile(store)), QStringLiteral("ok"));
+        QCOMPARE(mozstores::integrity(f.inProfile(store)), u"ok"_s);
     // The four places rows ran one after the other on the file, which stays with every
     // bookmark, its page and the page's own annotation.
     const QString places = f.inProfile("places.sqlite");
     for (const char *table : {"moz_historyvisits", "moz_hosts", "moz_favicons"})
-        QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table)), 0);
-    QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(place_id || ':' || content) FROM moz_annos")),
+        QCOMPARE(mozstores::count(places, u"SELECT count(*) FROM "_s + QLatin1String(table)), 0);
+    QCOMPARE(mozstores::value(places, u"SELECT group_concat(place_id || ':' || content) FROM moz_annos"_s),
              QString("1:windows-1252"));
-    QCOMPARE(mozstores::count(places, QStringLiteral("SELECT count(*) FROM moz_bookmarks")), 6);
+    QCOMPARE(mozstores::count(places, u"SELECT count(*) FROM moz_bookmarks"_s), 6);
     QCOMPARE(mozstores::danglingBookmarks(places), 0);
-    QCOMPARE(mozstores::value(places, QStringLiteral("SELECT group_concat(id) FROM moz_places")), QString("1,4"));
+    QCOMPARE(mozstores::value(places, u"SELECT group_concat(id) FROM moz_places"_s), QString("1,4"));
     QVERIFY(f.scannedNames().isEmpty());
 }
 

@@ -6,12 +6,14 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::NotificationCenter;
 using platform::UserDefaults;
 
 namespace {
 
-const QString player = QStringLiteral("Library/Preferences/Macromedia/Flash Player");
+const QString player = u"Library/Preferences/Macromedia/Flash Player"_s;
 
 const QList<TraceSpec> traces = {
     {"Flash Cookies History", "flashCookieHistory", 'H', "Library/Preferences/Macromedia/Flash Player/macromedia.com", "Dir"},
@@ -67,30 +69,30 @@ private slots:
         QFETCH(bool, installed);
         QFETCH(int, resultRows);
         Fixture f;
-        if (layout == QStringLiteral("folder"))
+        if (layout == u"folder"_s)
             QVERIFY(f.home.makeDir(player));
-        else if (layout == QStringLiteral("file"))
+        else if (layout == u"file"_s)
             QVERIFY(f.home.writeFile(player, "not a folder"));
-        else if (layout == QStringLiteral("traces"))
+        else if (layout == u"traces"_s)
             QVERIFY(f.writeMissingTraces());
-        UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanFlashCookies"));
+        UserDefaults::standardUserDefaults().setBool(true, u"scanFlashCookies"_s);
 
         PaneShelf tray;
         f.module.setPrefControl(&tray);
-        NotificationCenter::defaultCenter().post(QStringLiteral("CheckInstalledApps"), nullptr);
+        NotificationCenter::defaultCenter().post(u"CheckInstalledApps"_s, nullptr);
         QCOMPARE(tray.panes.size(), size_t(installed ? 1 : 0));
         if (installed) // the settings window finds the pane's small image by this identifier
-            QCOMPARE(tray.panes.front()->identifier(), QStringLiteral("FlashCookies"));
-        QCOMPARE(UserDefaults::standardUserDefaults().objectForKey(QStringLiteral("FlashCookies")),
+            QCOMPARE(tray.panes.front()->identifier(), u"FlashCookies"_s);
+        QCOMPARE(UserDefaults::standardUserDefaults().objectForKey(u"FlashCookies"_s),
                  installed ? QVariant(true) : QVariant());
 
         LocationController locations;
-        NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"), nullptr);
+        NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s, nullptr);
         const QList<locationItemPtr> rows = locations.locationArrayController()->arrangedObjects();
         QCOMPARE(rows.size(), installed ? 1 : 0);
         if (installed) {
-            QCOMPARE(rows.first()->locName(), QStringLiteral("Flash Cookies"));
-            QCOMPARE(rows.first()->locIdentifier(), QStringLiteral("FlashCookies"));
+            QCOMPARE(rows.first()->locName(), u"Flash Cookies"_s);
+            QCOMPARE(rows.first()->locIdentifier(), u"FlashCookies"_s);
         }
 
         // Both rows are offered without a test; the file service keeps those on disk.

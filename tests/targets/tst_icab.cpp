@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::PropertyList;
 using platform::UserDefaults;
 
@@ -28,10 +30,10 @@ const TraceSpec &searches = traces[6];
 
 QVariantMap iCabPrefs()
 {
-    return {{QStringLiteral("RecentSearches"), QVariantList{QStringLiteral("train times"), QStringLiteral("recipes")}},
-            {QStringLiteral("HomePage"), QStringLiteral("https://example.org/")},
-            {QStringLiteral("WindowFrame"), QVariantMap{{QStringLiteral("x"), 12}, {QStringLiteral("scale"), 1.5}}},
-            {QStringLiteral("Launched"), QDateTime(QDate(2022, 1, 2), QTime(3, 4, 5), Qt::UTC)}};
+    return {{u"RecentSearches"_s, QVariantList{u"train times"_s, u"recipes"_s}},
+            {u"HomePage"_s, u"https://example.org/"_s},
+            {u"WindowFrame"_s, QVariantMap{{u"x"_s, 12}, {u"scale"_s, 1.5}}},
+            {u"Launched"_s, QDateTime(QDate(2022, 1, 2), QTime(3, 4, 5), Qt::UTC)}};
 }
 
 struct Fixture : ModuleFixture<iCabController> {
@@ -78,12 +80,12 @@ private slots:
         UserDefaults &d = UserDefaults::standardUserDefaults();
         for (const QString &key : switchKeys("scaniCab", traces))
             d.removeObjectForKey(key);
-        d.registerDefaults({{QStringLiteral("iCabCookies"), true}});
+        d.registerDefaults({{u"iCabCookies"_s, true}});
         QCOMPARE(f.scannedNames(), QStringList{QLatin1String(cookies.name)});
 
         iCabPrefsViewController pane;
-        QCOMPARE(pane.title(), QStringLiteral("iCab Settings"));
-        QCOMPARE(pane.identifier(), QStringLiteral("de.icab.iCab"));
+        QCOMPARE(pane.title(), u"iCab Settings"_s);
+        QCOMPARE(pane.identifier(), u"de.icab.iCab"_s);
         QStringList expected;
         for (const TraceSpec &t : traces) {
             if (&t != &cookies && &t != &searches) // the list written is no property list
@@ -91,8 +93,8 @@ private slots:
         }
         QCOMPARE(f.scannedNames(), expected);
         // "ScaniCab" is the pane's own name; the master switch keeps its own default.
-        QVERIFY(d.registeredDefaults().value(QStringLiteral("ScaniCab")).toBool());
-        QVERIFY(!d.registeredDefaults().contains(QStringLiteral("scaniCab")));
+        QVERIFY(d.registeredDefaults().value(u"ScaniCab"_s).toBool());
+        QVERIFY(!d.registeredDefaults().contains(u"scaniCab"_s));
     }
 
     void cleaningSearchesKeepsTheRest_data()
@@ -111,7 +113,7 @@ private slots:
         Fixture f;
         QVariantMap prefs = iCabPrefs();
         if (!withKey)
-            prefs.remove(QStringLiteral("RecentSearches"));
+            prefs.remove(u"RecentSearches"_s);
         // The old list goes aside whole and the list comes back, in its format, without the
         // row's key and with everything else. No daemon notice follows.
         const QString path = f.pathOf(searches);
@@ -121,7 +123,7 @@ private slots:
         QVERIFY(written);
         QCOMPARE(written->format(), PropertyList::Format(format));
         QVariantMap expected = prefs;
-        expected.remove(QStringLiteral("RecentSearches"));
+        expected.remove(u"RecentSearches"_s);
         QCOMPARE(written->toVariant().toMap(), expected);
     }
 };

@@ -17,13 +17,15 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 
 namespace {
 
-const QString prefs = QStringLiteral("Library/Preferences/org.example.rewrite.plist");
-const QString itemName = QStringLiteral("Rewrite Recent");
+const QString prefs = u"Library/Preferences/org.example.rewrite.plist"_s;
+const QString itemName = u"Rewrite Recent"_s;
 
 // One row: the key "Recent" is taken out of the list by the module base's rewrite.
 class RewriteModule : public ModuleController
@@ -34,11 +36,11 @@ public:
 
     RewriteModule()
     {
-        setIdentity(QStringLiteral("org.example.rewrite"), QStringLiteral("scanRewrite"),
-                    QStringLiteral("Rewrite"));
-        TraceRow row = traceRow(QStringLiteral("Recent"), QStringLiteral("rewriteLists"),
-                                tracepaths::home(prefs), QStringLiteral("Plist"));
-        row.keyPath = {QStringLiteral("Recent")};
+        setIdentity(u"org.example.rewrite"_s, u"scanRewrite"_s,
+                    u"Rewrite"_s);
+        TraceRow row = traceRow(u"Recent"_s, u"rewriteLists"_s,
+                                tracepaths::home(prefs), u"Plist"_s);
+        row.keyPath = {u"Recent"_s};
         row.offer = TraceRow::Offer::KeyNonEmpty;
         row.route = TraceRow::Route::KeyRewrite;
         row.beforeWrite = [this] {
@@ -48,7 +50,7 @@ public:
         setTraceTable({row});
     }
     // The offer test the scan runs on the row.
-    static bool offered(const QString &path) { return keyNonEmpty(path, {QStringLiteral("Recent")}); }
+    static bool offered(const QString &path) { return keyNonEmpty(path, {u"Recent"_s}); }
 
 protected:
     MasterPrefsViewController *createPane() override { return nullptr; }
@@ -65,15 +67,15 @@ struct Fixture {
         module.setFileControl(&files);
         module.init();
     }
-    void clean() { postCleaningRequest(QStringLiteral("Rewrite"), itemName, home.path(prefs)); }
+    void clean() { postCleaningRequest(u"Rewrite"_s, itemName, home.path(prefs)); }
     bool lastCleaned() const
     {
         return !recorder.events.isEmpty() && recorder.events.last().name == CleaningRecorder::removal;
     }
 };
 
-const QVariantMap withRecent{{QStringLiteral("Recent"), QVariantList{QStringLiteral("a.txt")}},
-                             {QStringLiteral("Keep"), QStringLiteral("stays")}};
+const QVariantMap withRecent{{u"Recent"_s, QVariantList{u"a.txt"_s}},
+                             {u"Keep"_s, u"stays"_s}};
 
 QByteArray listBytes(const QVariantMap &map)
 {
@@ -125,9 +127,9 @@ void tst_KeyRewrite::linkedListIsNotRewritten()
     QFETCH(QString, layout);
     Fixture f;
     const QString path = f.home.path(prefs);
-    const QString outside = f.home.path(QStringLiteral("Elsewhere/shared.plist"));
-    QVERIFY(f.home.writePlist(QStringLiteral("Elsewhere/shared.plist"), withRecent));
-    QVERIFY(f.home.makeDir(QStringLiteral("Library/Preferences")));
+    const QString outside = f.home.path(u"Elsewhere/shared.plist"_s);
+    QVERIFY(f.home.writePlist(u"Elsewhere/shared.plist"_s, withRecent));
+    QVERIFY(f.home.makeDir(u"Library/Preferences"_s));
     const QByteArray p = QFile::encodeName(path);
     if (layout == "symlink")
         QCOMPARE(symlink(QFile::encodeName(outside).constData(), p.constData()), 0);
@@ -138,7 +140,7 @@ void tst_KeyRewrite::linkedListIsNotRewritten()
 
     f.clean();
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
     // Nothing moved, nothing cut loose: the shared list still holds its key, under both names.
     QCOMPARE(PropertyList::fromFile(outside)->toVariant().toMap(), withRecent);
     struct stat st;
@@ -190,7 +192,7 @@ void tst_KeyRewrite::hostileListStaysInPlace()
 
     QVERIFY(peakBytes() - before < qint64(300) << 20);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
     QVERIFY(FileManager::defaultManager().contentsAtPath(path) == bytes);
 }
 
@@ -217,7 +219,7 @@ void tst_KeyRewrite::readerNeverFindsTheListMissing()
     QVariantMap expectedOld = withRecent;
     int cleaned = 0;
     for (int round = 0; round < 150; ++round) {
-        expectedOld[QStringLiteral("Round")] = round;
+        expectedOld[u"Round"_s] = round;
         QVERIFY(FileManager::defaultManager().writeAtomically(path, listBytes(expectedOld)));
         f.recorder.clear();
         f.clean();
@@ -225,7 +227,7 @@ void tst_KeyRewrite::readerNeverFindsTheListMissing()
             continue;
         ++cleaned;
         // The old contents reach the removal engine whole.
-        const QString aside = f.recorder.events.last().info.value(QStringLiteral("removalItemPath")).toString();
+        const QString aside = f.recorder.events.last().info.value(u"removalItemPath"_s).toString();
         QCOMPARE(PropertyList::fromFile(aside)->toVariant().toMap(), expectedOld);
     }
     stop = true;
@@ -234,7 +236,7 @@ void tst_KeyRewrite::readerNeverFindsTheListMissing()
     QCOMPARE(missing.load(), 0);
     QCOMPARE(partial.load(), 0);
     QVariantMap expectedNew = expectedOld;
-    expectedNew.remove(QStringLiteral("Recent"));
+    expectedNew.remove(u"Recent"_s);
     QCOMPARE(PropertyList::fromFile(path)->toVariant().toMap(), expectedNew);
     QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->permissions, mode_t(0640));
 }
@@ -243,8 +245,8 @@ void tst_KeyRewrite::linkSwappedInNeverChangesItsTarget()
 {
     Fixture f;
     const QString path = f.home.path(prefs);
-    const QString outside = f.home.path(QStringLiteral("Elsewhere/canary.plist"));
-    QVERIFY(f.home.writePlist(QStringLiteral("Elsewhere/canary.plist"), withRecent));
+    const QString outside = f.home.path(u"Elsewhere/canary.plist"_s);
+    QVERIFY(f.home.writePlist(u"Elsewhere/canary.plist"_s, withRecent));
     QVERIFY(f.home.writePlist(prefs, withRecent));
     const QByteArray canary = FileManager::defaultManager().contentsAtPath(outside).value();
 
@@ -274,11 +276,11 @@ void tst_KeyRewrite::changeJustBeforeTheSwapStopsTheRewrite()
     QFETCH(QString, change);
     Fixture f;
     const QString path = f.home.path(prefs);
-    const QString other = f.home.path(QStringLiteral("Elsewhere/other.plist"));
+    const QString other = f.home.path(u"Elsewhere/other.plist"_s);
     QVERIFY(f.home.writePlist(prefs, withRecent));
-    QVERIFY(f.home.makeDir(QStringLiteral("Elsewhere")));
+    QVERIFY(f.home.makeDir(u"Elsewhere"_s));
     QVariantMap saved = withRecent;
-    saved[QStringLiteral("Saved")] = true;
+    saved[u"Saved"_s] = true;
     bool changed = false;
     f.module.interfere = [&] {
         if (change == "hardlink")

@@ -15,22 +15,24 @@
 
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 using platform::UserDefaults;
 
 namespace {
 
-const QString dbA = QStringLiteral("Probe/History");
-const QString dbB = QStringLiteral("Probe/Archive");
-const QString dbD = QStringLiteral("Probe/Forms");
-const QString prefs = QStringLiteral("Library/Preferences/org.example.probe.plist");
+const QString dbA = u"Probe/History"_s;
+const QString dbB = u"Probe/Archive"_s;
+const QString dbD = u"Probe/Forms"_s;
+const QString prefs = u"Library/Preferences/org.example.probe.plist"_s;
 
 class ProbePane : public MasterPrefsViewController
 {
 public:
     ProbePane(const PaneSwitches &switches)
-        : MasterPrefsViewController(QStringLiteral("ProbePrefsView"), switches)
+        : MasterPrefsViewController(u"ProbePrefsView"_s, switches)
     {
     }
 };
@@ -44,11 +46,11 @@ public:
     ProbeModule()
     {
         using tracepaths::home;
-        setIdentity(QStringLiteral("org.example.probe"), QStringLiteral("scanProbe"),
-                    QStringLiteral("Probe"));
+        setIdentity(u"org.example.probe"_s, u"scanProbe"_s,
+                    u"Probe"_s);
         auto countRow = [](const QString &cls, const QString &key, const QString &rel,
                            const QString &count, const QString &del, TraceRow::Probe probe) {
-            TraceRow row = traceRow(cls, key, home(rel), QStringLiteral("Sqlite"));
+            TraceRow row = traceRow(cls, key, home(rel), u"Sqlite"_s);
             row.offer = TraceRow::Offer::Count;
             row.probe = probe;
             row.countStatement = count;
@@ -56,62 +58,62 @@ public:
             row.statement = del;
             return row;
         };
-        const QString history = QStringLiteral("probeHistory");
-        const QString forms = QStringLiteral("probeForms");
-        const QString lists = QStringLiteral("probeLists");
-        const QString other = QStringLiteral("probeOther");
+        const QString history = u"probeHistory"_s;
+        const QString forms = u"probeForms"_s;
+        const QString lists = u"probeLists"_s;
+        const QString other = u"probeOther"_s;
 
-        TraceRow recent = traceRow(QStringLiteral("Recent"), lists, home(prefs), QStringLiteral("Plist"));
+        TraceRow recent = traceRow(u"Recent"_s, lists, home(prefs), u"Plist"_s);
         recent.offer = TraceRow::Offer::KeyNonEmpty;
-        recent.keyPath = {QStringLiteral("Recent")};
-        recent.extraInfo = QStringLiteral("Recent");
+        recent.keyPath = {u"Recent"_s};
+        recent.extraInfo = u"Recent"_s;
         recent.route = TraceRow::Route::KeyRewrite;
         recent.notice = TraceRow::Notice::PrefsDaemon;
 
-        TraceRow nested = traceRow(QStringLiteral("Nested"), lists, home(prefs), QStringLiteral("Plist"));
+        TraceRow nested = traceRow(u"Nested"_s, lists, home(prefs), u"Plist"_s);
         nested.offer = TraceRow::Offer::KeyNonEmpty;
-        nested.keyPath = {QStringLiteral("Outer"), QStringLiteral("List")};
+        nested.keyPath = {u"Outer"_s, u"List"_s};
         nested.route = TraceRow::Route::KeyRewrite;
         nested.edit = [](PropertyList &list) {
-            list.removeKeyPath({QStringLiteral("Outer"), QStringLiteral("List")});
+            list.removeKeyPath({u"Outer"_s, u"List"_s});
         };
         nested.beforeWrite = [] {
             FileManager::defaultManager().removeItemAtPath(
-                FileManager::homeDirectory() + QLatin1Char('/') + prefs + QStringLiteral(".lockfile"));
+                FileManager::homeDirectory() + QLatin1Char('/') + prefs + u".lockfile"_s);
         };
 
-        TraceRow shared = traceRow(QStringLiteral("Shared List"), other,
-                                   home(QStringLiteral("Probe/list.sfl2")), QStringLiteral("File"));
+        TraceRow shared = traceRow(u"Shared List"_s, other,
+                                   home(u"Probe/list.sfl2"_s), u"File"_s);
         shared.notice = TraceRow::Notice::SharedFileList;
 
-        TraceRow index = traceRow(QStringLiteral("Index"), other, {}, QStringLiteral("File"));
+        TraceRow index = traceRow(u"Index"_s, other, {}, u"File"_s);
         index.offer = TraceRow::Offer::Custom;
         index.route = TraceRow::Route::MoveAtRequestPath;
 
-        TraceRow custom = traceRow(QStringLiteral("Custom"), other, home(QStringLiteral("Probe/custom")),
-                                   QStringLiteral("File"));
+        TraceRow custom = traceRow(u"Custom"_s, other, home(u"Probe/custom"_s),
+                                   u"File"_s);
         custom.route = TraceRow::Route::Custom;
         custom.remove = [this](const QString &requestPath) {
             removedAtPaths.append(requestPath);
-            sendCleaningStatusUpdateNotificationForItem(QStringLiteral("Probe Custom"), requestPath, true);
+            sendCleaningStatusUpdateNotificationForItem(u"Probe Custom"_s, requestPath, true);
         };
 
-        TraceRow gone = traceRow(QStringLiteral("Gone"), other, [] { return QString(); },
-                                 QStringLiteral("File"));
+        TraceRow gone = traceRow(u"Gone"_s, other, [] { return QString(); },
+                                 u"File"_s);
 
         QList<TraceRow> rows = {
-            countRow(QStringLiteral("History"), history, dbA, QStringLiteral("SELECT count(*) FROM visits;"),
-                     QStringLiteral("DELETE FROM visits;"), TraceRow::Probe::Inline),
-            countRow(QStringLiteral("Segments"), history, dbA, QStringLiteral("SELECT count(*) FROM segments;"),
-                     QStringLiteral("DELETE FROM segments;"), TraceRow::Probe::SameConnection),
-            countRow(QStringLiteral("Archive"), history, dbB, QStringLiteral("SELECT count(*) FROM visits;"),
-                     QStringLiteral("DELETE FROM visits;"), TraceRow::Probe::Inline),
-            traceRow(QStringLiteral("Notes"), history, home(QStringLiteral("Probe/notes")), QStringLiteral("File")),
-            countRow(QStringLiteral("Forms"), forms, dbD, QStringLiteral("SELECT count(*) FROM forms;"),
-                     QStringLiteral("DELETE FROM forms;"), TraceRow::Probe::OwnConnection),
-            countRow(QStringLiteral("Searches"), forms, dbD, QStringLiteral("SELECT count(*) FROM searches;"),
-                     QStringLiteral("DELETE FROM searches;"), TraceRow::Probe::OwnConnection),
-            traceRow(QStringLiteral("Form Backup"), forms, home(QStringLiteral("Probe/forms.bak")), QStringLiteral("File")),
+            countRow(u"History"_s, history, dbA, u"SELECT count(*) FROM visits;"_s,
+                     u"DELETE FROM visits;"_s, TraceRow::Probe::Inline),
+            countRow(u"Segments"_s, history, dbA, u"SELECT count(*) FROM segments;"_s,
+                     u"DELETE FROM segments;"_s, TraceRow::Probe::SameConnection),
+            countRow(u"Archive"_s, history, dbB, u"SELECT count(*) FROM visits;"_s,
+                     u"DELETE FROM visits;"_s, TraceRow::Probe::Inline),
+            traceRow(u"Notes"_s, history, home(u"Probe/notes"_s), u"File"_s),
+            countRow(u"Forms"_s, forms, dbD, u"SELECT count(*) FROM forms;"_s,
+                     u"DELETE FROM forms;"_s, TraceRow::Probe::OwnConnection),
+            countRow(u"Searches"_s, forms, dbD, u"SELECT count(*) FROM searches;"_s,
+                     u"DELETE FROM searches;"_s, TraceRow::Probe::OwnConnection),
+            traceRow(u"Form Backup"_s, forms, home(u"Probe/forms.bak"_s), u"File"_s),
             recent,
             nested,
             shared,
@@ -122,17 +124,17 @@ public:
         rows[6].offer = TraceRow::Offer::Exists;
         // The index sweep: one row per matching file, all under one name.
         rows[10].collect = [this] {
-            const QString folder = FileManager::homeDirectory() + QStringLiteral("/Probe");
+            const QString folder = FileManager::homeDirectory() + u"/Probe"_s;
             for (const QString &name : FileManager::defaultManager().contentsOfDirectoryAtPath(folder)) {
-                if (name.startsWith(QStringLiteral("Index")))
+                if (name.startsWith(u"Index"_s))
                     offerRow(traceTable().at(10), folder + QLatin1Char('/') + name);
             }
         };
         setTraceTable(rows);
-        setCategories({{history, QStringLiteral("History"), {}},
-                       {forms, QStringLiteral("Forms"), {}},
-                       {lists, QStringLiteral("Lists"), {}},
-                       {other, QStringLiteral("Other"), {}}});
+        setCategories({{history, u"History"_s, {}},
+                       {forms, u"Forms"_s, {}},
+                       {lists, u"Lists"_s, {}},
+                       {other, u"Other"_s, {}}});
     }
 
     QStringList scan()
@@ -140,22 +142,22 @@ public:
         QStringList offered;
         QObject guard;
         platform::NotificationCenter::defaultCenter().addObserver(
-            &guard, QStringLiteral("CheckTargetFiles"), [&offered](const platform::Notification &n) {
-                const auto items = n.userInfo.value(QStringLiteral("targets")).value<targetItemList>();
+            &guard, u"CheckTargetFiles"_s, [&offered](const platform::Notification &n) {
+                const auto items = n.userInfo.value(u"targets"_s).value<targetItemList>();
                 for (const targetItemPtr &item : items)
                     offered.append(item->targetItemClassification());
             });
         platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("CheckLocationItems"), nullptr,
-            {{QStringLiteral("targName"), targetName()},
-             {QStringLiteral("targIdentifier"), identifierString()}});
+            u"CheckLocationItems"_s, nullptr,
+            {{u"targName"_s, targetName()},
+             {u"targIdentifier"_s, identifierString()}});
         return offered;
     }
 
 protected:
     MasterPrefsViewController *createPane() override
     {
-        return new ProbePane(paneSwitches(QStringLiteral("Scan Probe")));
+        return new ProbePane(paneSwitches(u"Scan Probe"_s));
     }
 };
 
@@ -174,7 +176,7 @@ struct Fixture {
         UserDefaults &d = UserDefaults::standardUserDefaults();
         for (const char *key : {"probeHistory", "probeForms", "probeLists"})
             d.setBool(true, QString::fromLatin1(key));
-        d.setBool(false, QStringLiteral("probeOther"));
+        d.setBool(false, u"probeOther"_s);
     }
 };
 
@@ -193,12 +195,12 @@ qint64 rows(const QString &db, const QString &table)
     return n;
 }
 
-const QString fullTables = QStringLiteral(
-    "CREATE TABLE visits(id INTEGER); CREATE TABLE segments(id INTEGER);"
-    "INSERT INTO visits VALUES(1); INSERT INTO visits VALUES(2); INSERT INTO segments VALUES(1);");
-const QString formTables = QStringLiteral(
-    "CREATE TABLE forms(id INTEGER); CREATE TABLE searches(id INTEGER);"
-    "INSERT INTO forms VALUES(1); INSERT INTO searches VALUES(1);");
+const QString fullTables = 
+    u"CREATE TABLE visits(id INTEGER); CREATE TABLE segments(id INTEGER);"
+    "INSERT INTO visits VALUES(1); INSERT INTO visits VALUES(2); INSERT INTO segments VALUES(1);"_s;
+const QString formTables = 
+    u"CREATE TABLE forms(id INTEGER); CREATE TABLE searches(id INTEGER);"
+    "INSERT INTO forms VALUES(1); INSERT INTO searches VALUES(1);"_s;
 
 } // namespace
 
@@ -257,24 +259,24 @@ void tst_ModuleBase::countProbeForms_data()
     QTest::addColumn<QString>("archiveSql");
     QTest::addColumn<QString>("formsSql");
     QTest::addColumn<QStringList>("expected");
-    const QString archive = QStringLiteral("CREATE TABLE visits(id); INSERT INTO visits VALUES(1);");
-    const QStringList forms = {QStringLiteral("Forms"), QStringLiteral("Searches")};
+    const QString archive = u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s;
+    const QStringList forms = {u"Forms"_s, u"Searches"_s};
     QTest::newRow("every count above 0")
         << fullTables << archive << formTables
         << (QStringList{"History", "Segments", "Archive", "Notes"} + forms);
     QTest::newRow("zero count skips only its row")
-        << QStringLiteral("CREATE TABLE visits(id); CREATE TABLE segments(id); INSERT INTO segments VALUES(1);")
+        << u"CREATE TABLE visits(id); CREATE TABLE segments(id); INSERT INTO segments VALUES(1);"_s
         << archive << formTables << (QStringList{"Segments", "Archive", "Notes"} + forms);
     // The second statement on the shared connection fails: the collector ends there.
     QTest::newRow("failed inline statement ends the collector")
-        << QStringLiteral("CREATE TABLE visits(id); INSERT INTO visits VALUES(1);") << archive
+        << u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s << archive
         << formTables << (QStringList{"History"} + forms);
     QTest::newRow("failed first statement ends the collector")
-        << QStringLiteral("CREATE TABLE other(id);") << archive << formTables << forms;
+        << u"CREATE TABLE other(id);"_s << archive << formTables << forms;
     // A probe of its own only withholds its own row.
     QTest::newRow("failed probe method withholds one row")
         << fullTables << archive
-        << QStringLiteral("CREATE TABLE searches(id); INSERT INTO searches VALUES(1);")
+        << u"CREATE TABLE searches(id); INSERT INTO searches VALUES(1);"_s
         << QStringList{"History", "Segments", "Archive", "Notes", "Searches"};
 }
 
@@ -294,17 +296,17 @@ void tst_ModuleBase::countProbeForms()
 void tst_ModuleBase::missingDatabaseIsNotCreated()
 {
     Fixture f;
-    QVERIFY(f.home.makeDir(QStringLiteral("Probe")));
+    QVERIFY(f.home.makeDir(u"Probe"_s));
     QVERIFY(f.home.writeFile(dbA, "this is not an sqlite file, it is only text"));
-    QVERIFY(f.home.writeFile(QStringLiteral("Probe/notes"), "n"));
-    QVERIFY(f.home.writeFile(QStringLiteral("Probe/forms.bak"), "b"));
+    QVERIFY(f.home.writeFile(u"Probe/notes"_s, "n"));
+    QVERIFY(f.home.writeFile(u"Probe/forms.bak"_s, "b"));
     // History is not a database: the collector ends; Archive is missing and stays missing.
-    QCOMPARE(f.module.scan(), QStringList{QStringLiteral("Form Backup")});
+    QCOMPARE(f.module.scan(), QStringList{u"Form Backup"_s});
     QVERIFY(!QFile::exists(f.home.path(dbB)));
     QVERIFY(!QFile::exists(f.home.path(dbD)));
 
     QVERIFY(QFile::remove(f.home.path(dbA)));
-    QCOMPARE(f.module.scan(), (QStringList{QStringLiteral("Notes"), QStringLiteral("Form Backup")}));
+    QCOMPARE(f.module.scan(), (QStringList{u"Notes"_s, u"Form Backup"_s}));
     QVERIFY(!QFile::exists(f.home.path(dbA)));
 }
 
@@ -313,9 +315,9 @@ void tst_ModuleBase::switchedOffCategoryOffersNothing()
     Fixture f;
     QVERIFY(f.home.createSqlite(dbA, fullTables));
     QVERIFY(f.home.createSqlite(dbD, formTables));
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("probeHistory"));
-    QCOMPARE(f.module.scan(), (QStringList{QStringLiteral("Forms"), QStringLiteral("Searches")}));
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("probeForms"));
+    UserDefaults::standardUserDefaults().setBool(false, u"probeHistory"_s);
+    QCOMPARE(f.module.scan(), (QStringList{u"Forms"_s, u"Searches"_s}));
+    UserDefaults::standardUserDefaults().setBool(false, u"probeForms"_s);
     QVERIFY(f.module.scan().isEmpty());
 }
 
@@ -323,19 +325,19 @@ void tst_ModuleBase::keyNonEmpty_data()
 {
     QTest::addColumn<QVariant>("list");
     QTest::addColumn<QStringList>("expected");
-    const QVariantMap outer{{QStringLiteral("List"), QVariantList{1}}};
+    const QVariantMap outer{{u"List"_s, QVariantList{1}}};
     QTest::newRow("both non-empty")
-        << QVariant(QVariantMap{{QStringLiteral("Recent"), QVariantList{QStringLiteral("a")}},
-                                {QStringLiteral("Outer"), outer}})
+        << QVariant(QVariantMap{{u"Recent"_s, QVariantList{u"a"_s}},
+                                {u"Outer"_s, outer}})
         << QStringList{"Recent", "Nested"};
-    QTest::newRow("empty array") << QVariant(QVariantMap{{QStringLiteral("Recent"), QVariantList{}}})
+    QTest::newRow("empty array") << QVariant(QVariantMap{{u"Recent"_s, QVariantList{}}})
                                  << QStringList{};
-    QTest::newRow("absent keys") << QVariant(QVariantMap{{QStringLiteral("Other"), 1}}) << QStringList{};
+    QTest::newRow("absent keys") << QVariant(QVariantMap{{u"Other"_s, 1}}) << QStringList{};
     QTest::newRow("non-empty dictionary")
-        << QVariant(QVariantMap{{QStringLiteral("Recent"), QVariantMap{{QStringLiteral("k"), 1}}}})
+        << QVariant(QVariantMap{{u"Recent"_s, QVariantMap{{u"k"_s, 1}}}})
         << QStringList{"Recent"};
     QTest::newRow("empty nested")
-        << QVariant(QVariantMap{{QStringLiteral("Outer"), QVariantMap{{QStringLiteral("List"), QVariantList{}}}}})
+        << QVariant(QVariantMap{{u"Outer"_s, QVariantMap{{u"List"_s, QVariantList{}}}}})
         << QStringList{};
     QTest::newRow("root is an array") << QVariant(QVariantList{1, 2}) << QStringList{};
 }
@@ -358,10 +360,10 @@ void tst_ModuleBase::sqlRoute_data()
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("schema");
     QTest::addColumn<bool>("cleaned");
-    QTest::newRow("delete runs") << QStringLiteral("Probe History") << fullTables << true;
-    QTest::newRow("missing table") << QStringLiteral("Probe Segments")
-                                   << QStringLiteral("CREATE TABLE visits(id);") << false;
-    QTest::newRow("missing file") << QStringLiteral("Probe History") << QString() << false;
+    QTest::newRow("delete runs") << u"Probe History"_s << fullTables << true;
+    QTest::newRow("missing table") << u"Probe Segments"_s
+                                   << u"CREATE TABLE visits(id);"_s << false;
+    QTest::newRow("missing file") << u"Probe History"_s << QString() << false;
 }
 
 void tst_ModuleBase::sqlRoute()
@@ -373,34 +375,34 @@ void tst_ModuleBase::sqlRoute()
     const QString path = f.home.path(dbA);
     if (!schema.isNull())
         QVERIFY(f.home.createSqlite(dbA, schema));
-    postCleaningRequest(QStringLiteral("Probe"), item, path);
+    postCleaningRequest(u"Probe"_s, item, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
     const QVariantMap info = f.recorder.events.first().info;
-    QCOMPARE(info.value(QStringLiteral("cleaningItemAppName")).toString(), QStringLiteral("Probe"));
-    QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), item);
-    QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-    QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), cleaned);
+    QCOMPARE(info.value(u"cleaningItemAppName"_s).toString(), u"Probe"_s);
+    QCOMPARE(info.value(u"cleaningItemName"_s).toString(), item);
+    QCOMPARE(info.value(u"cleaningItemPath"_s).toString(), path);
+    QCOMPARE(info.value(u"didClean"_s).toBool(), cleaned);
     if (cleaned) {
-        QCOMPARE(rows(path, QStringLiteral("visits")), 0);
-        QCOMPARE(rows(path, QStringLiteral("segments")), 1); // in place: the file stays
+        QCOMPARE(rows(path, u"visits"_s), 0);
+        QCOMPARE(rows(path, u"segments"_s), 1); // in place: the file stays
     }
 }
 
 void tst_ModuleBase::unknownNameIsAnsweredNotCleaned()
 {
     Fixture f;
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Nothing Like This"),
-                        QStringLiteral("/some/where"));
+    postCleaningRequest(u"Probe"_s, u"Probe Nothing Like This"_s,
+                        u"/some/where"_s);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
     const QVariantMap info = f.recorder.events.first().info;
-    QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), QStringLiteral("Probe Nothing Like This"));
-    QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), QStringLiteral("/some/where"));
-    QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(info.value(u"cleaningItemName"_s).toString(), u"Probe Nothing Like This"_s);
+    QCOMPARE(info.value(u"cleaningItemPath"_s).toString(), u"/some/where"_s);
+    QCOMPARE(info.value(u"didClean"_s).toBool(), false);
     // Names compare exactly, case included.
     f.recorder.clear();
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe notes"), f.home.path("Probe/notes"));
+    postCleaningRequest(u"Probe"_s, u"Probe notes"_s, f.home.path("Probe/notes"));
     QCOMPARE(f.recorder.events.size(), 1);
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
 }
 
 void tst_ModuleBase::rowsOfOneNameAreCleanedByRequestPath()
@@ -408,16 +410,16 @@ void tst_ModuleBase::rowsOfOneNameAreCleanedByRequestPath()
     Fixture f;
     for (const char *key : {"probeHistory", "probeForms", "probeLists"})
         UserDefaults::standardUserDefaults().setBool(false, QString::fromLatin1(key));
-    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("probeOther"));
-    QVERIFY(f.home.writeFile(QStringLiteral("Probe/Index-1"), "1"));
-    QVERIFY(f.home.writeFile(QStringLiteral("Probe/Index-2"), "2"));
-    QCOMPARE(f.module.scan().count(QStringLiteral("Index")), 2);
+    UserDefaults::standardUserDefaults().setBool(true, u"probeOther"_s);
+    QVERIFY(f.home.writeFile(u"Probe/Index-1"_s, "1"));
+    QVERIFY(f.home.writeFile(u"Probe/Index-2"_s, "2"));
+    QCOMPARE(f.module.scan().count(u"Index"_s), 2);
 
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Index"), f.home.path("Probe/Index-2"));
+    postCleaningRequest(u"Probe"_s, u"Probe Index"_s, f.home.path("Probe/Index-2"));
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     const QVariantMap info = f.recorder.events.first().info;
-    QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), f.home.path("Probe/Index-2"));
-    QVERIFY(QFile::exists(info.value(QStringLiteral("removalItemPath")).toString()));
+    QCOMPARE(info.value(u"removalItemRefPath"_s).toString(), f.home.path("Probe/Index-2"));
+    QVERIFY(QFile::exists(info.value(u"removalItemPath"_s).toString()));
     QVERIFY(!QFile::exists(f.home.path("Probe/Index-2")));
     QVERIFY(QFile::exists(f.home.path("Probe/Index-1")));
 }
@@ -425,31 +427,31 @@ void tst_ModuleBase::rowsOfOneNameAreCleanedByRequestPath()
 void tst_ModuleBase::customRemoverGetsRequestPath()
 {
     Fixture f;
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Custom"), QStringLiteral("/req/path"));
-    QCOMPARE(f.module.removedAtPaths, QStringList{QStringLiteral("/req/path")});
+    postCleaningRequest(u"Probe"_s, u"Probe Custom"_s, u"/req/path"_s);
+    QCOMPARE(f.module.removedAtPaths, QStringList{u"/req/path"_s});
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
 }
 
 void tst_ModuleBase::pathThatCannotBeWorkedOutReportsRequestPath()
 {
     Fixture f;
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Gone"), QStringLiteral("/was/here"));
+    postCleaningRequest(u"Probe"_s, u"Probe Gone"_s, u"/was/here"_s);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(),
-             QStringLiteral("/was/here"));
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(),
+             u"/was/here"_s);
+    QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
 }
 
 void tst_ModuleBase::sharedFileListNoticeOnlyAfterMove()
 {
     Fixture f;
-    const QString path = f.home.path(QStringLiteral("Probe/list.sfl2"));
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Shared List"), path);
+    const QString path = f.home.path(u"Probe/list.sfl2"_s);
+    postCleaningRequest(u"Probe"_s, u"Probe Shared List"_s, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
 
     f.recorder.clear();
-    QVERIFY(f.home.writeFile(QStringLiteral("Probe/list.sfl2"), "list"));
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Shared List"), path);
+    QVERIFY(f.home.writeFile(u"Probe/list.sfl2"_s, "list"));
+    postCleaningRequest(u"Probe"_s, u"Probe Shared List"_s, path);
     QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::sharedFileList}));
     QVERIFY(!QFile::exists(path));
 }
@@ -458,41 +460,41 @@ void tst_ModuleBase::sharedFileListNoticeOnlyAfterMove()
 void tst_ModuleBase::movedStoreTakesItsSideFiles()
 {
     Fixture f;
-    QVERIFY(f.home.createSqlite(QStringLiteral("Probe/notes"), fullTables));
+    QVERIFY(f.home.createSqlite(u"Probe/notes"_s, fullTables));
     for (const char *side : {"Probe/notes-wal", "Probe/notes-shm"})
         QVERIFY(f.home.writeFile(QLatin1String(side), QByteArray(4096, 'w')));
-    const QString path = f.home.path(QStringLiteral("Probe/notes"));
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Notes"), path);
+    const QString path = f.home.path(u"Probe/notes"_s);
+    postCleaningRequest(u"Probe"_s, u"Probe Notes"_s, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
-    const QString moved = f.recorder.events.first().info.value(QStringLiteral("removalItemPath")).toString();
+    const QString moved = f.recorder.events.first().info.value(u"removalItemPath"_s).toString();
     QStringList inside = FileManager::defaultManager().contentsOfDirectoryAtPath(moved);
     inside.sort();
     QCOMPARE(inside, (QStringList{"notes", "notes-shm", "notes-wal"}));
-    QCOMPARE(FileManager::defaultManager().contentsOfDirectoryAtPath(f.home.path(QStringLiteral("Probe"))), QStringList{});
+    QCOMPARE(FileManager::defaultManager().contentsOfDirectoryAtPath(f.home.path(u"Probe"_s)), QStringList{});
 }
 
 void tst_ModuleBase::nestedRewriteRunsHookBeforeWriting()
 {
     Fixture f;
-    const QVariantMap list{{QStringLiteral("Outer"), QVariantMap{{QStringLiteral("List"), QVariantList{1, 2}},
-                                                                  {QStringLiteral("Keep"), 3}}},
-                           {QStringLiteral("Top"), QStringLiteral("stays")}};
+    const QVariantMap list{{u"Outer"_s, QVariantMap{{u"List"_s, QVariantList{1, 2}},
+                                                                  {u"Keep"_s, 3}}},
+                           {u"Top"_s, u"stays"_s}};
     QVERIFY(f.home.writePlist(prefs, list, PropertyList::Format::Xml));
-    QVERIFY(f.home.writeFile(prefs + QStringLiteral(".lockfile"), ""));
+    QVERIFY(f.home.writeFile(prefs + u".lockfile"_s, ""));
     const QString path = f.home.path(prefs);
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Nested"), path);
+    postCleaningRequest(u"Probe"_s, u"Probe Nested"_s, path);
 
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal}); // no notice for this row
-    QVERIFY(!QFile::exists(path + QStringLiteral(".lockfile")));
+    QVERIFY(!QFile::exists(path + u".lockfile"_s));
     const auto written = PropertyList::fromFile(path);
     QVERIFY(written);
     QCOMPARE(written->format(), PropertyList::Format::Xml);
     QCOMPARE(written->toVariant().toMap(),
-             (QVariantMap{{QStringLiteral("Outer"), QVariantMap{{QStringLiteral("Keep"), 3}}},
-                          {QStringLiteral("Top"), QStringLiteral("stays")}}));
+             (QVariantMap{{u"Outer"_s, QVariantMap{{u"Keep"_s, 3}}},
+                          {u"Top"_s, u"stays"_s}}));
     // The old file went aside whole, for the removal engine.
     const auto old = PropertyList::fromFile(
-        f.recorder.events.first().info.value(QStringLiteral("removalItemPath")).toString());
+        f.recorder.events.first().info.value(u"removalItemPath"_s).toString());
     QVERIFY(old);
     QCOMPARE(old->toVariant().toMap(), list);
 }
@@ -502,21 +504,21 @@ void tst_ModuleBase::unparsableListIsLeftAlone()
     Fixture f;
     const QByteArray damaged = "bplist00 damaged beyond repair";
     QVERIFY(f.home.writeFile(prefs, damaged));
-    QVERIFY(f.home.writeFile(prefs + QStringLiteral(".lockfile"), ""));
+    QVERIFY(f.home.writeFile(prefs + u".lockfile"_s, ""));
     const QString path = f.home.path(prefs);
-    postCleaningRequest(QStringLiteral("Probe"), QStringLiteral("Probe Nested"), path);
+    postCleaningRequest(u"Probe"_s, u"Probe Nested"_s, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
     QCOMPARE(FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray()), damaged);
-    QVERIFY(QFile::exists(path + QStringLiteral(".lockfile"))); // no rewritten data, no deletion
+    QVERIFY(QFile::exists(path + u".lockfile"_s)); // no rewritten data, no deletion
 }
 
 void tst_ModuleBase::cleaningNotificationNameHasDisplayName()
 {
     Fixture f;
-    QCOMPARE(platform::NotificationCenter::defaultCenter().observerCount(QStringLiteral("CleanProbe")), 1);
+    QCOMPARE(platform::NotificationCenter::defaultCenter().observerCount(u"CleanProbe"_s), 1);
     f.module.init(); // a second init registers nothing more
-    QCOMPARE(platform::NotificationCenter::defaultCenter().observerCount(QStringLiteral("CleanProbe")), 1);
+    QCOMPARE(platform::NotificationCenter::defaultCenter().observerCount(u"CleanProbe"_s), 1);
 }
 
 QTEST_MAIN(tst_ModuleBase)

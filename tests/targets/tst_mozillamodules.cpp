@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
@@ -151,26 +153,26 @@ void tst_MozillaModules::storesBehindLinkedFolders()
     const QString outside = QFileInfo(home).path();
     const QString profiles = home + QLatin1Char('/') + QLatin1String(store.profiles);
     const QString profileRel = QLatin1String(store.profile);
-    const QString cookies = profiles + QLatin1Char('/') + profileRel + QStringLiteral("/cookies.sqlite");
+    const QString cookies = profiles + QLatin1Char('/') + profileRel + u"/cookies.sqlite"_s;
     if (linked == QLatin1String("Profiles")) {
-        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/Profiles/") + profileRel + QStringLiteral("/cookies.sqlite")));
+        QVERIFY(mozstores::writeCookies(outside + u"/Profiles/"_s + profileRel + u"/cookies.sqlite"_s));
         QVERIFY(FakeHome::makePath(QFileInfo(profiles).path()));
-        QVERIFY(QFile::link(outside + QStringLiteral("/Profiles"), profiles));
+        QVERIFY(QFile::link(outside + u"/Profiles"_s, profiles));
     } else if (linked == QLatin1String("store")) {
-        QVERIFY(mozstores::writeCookies(outside + QStringLiteral("/keep.sqlite")));
+        QVERIFY(mozstores::writeCookies(outside + u"/keep.sqlite"_s));
         QVERIFY(FakeHome::makePath(QFileInfo(cookies).path()));
-        QVERIFY(QFile::link(outside + QStringLiteral("/keep.sqlite"), cookies));
+        QVERIFY(QFile::link(outside + u"/keep.sqlite"_s, cookies));
     } else {
         QVERIFY(mozstores::writeCookies(cookies));
     }
-    QVERIFY(QFile::link(home, outside + QStringLiteral("/via")));
-    qputenv("HOME", QFile::encodeName(outside + QStringLiteral("/via"))); // the fake home puts it back
-    const QString seen = outside + QStringLiteral("/via") + cookies.mid(home.size());
+    QVERIFY(QFile::link(home, outside + u"/via"_s));
+    qputenv("HOME", QFile::encodeName(outside + u"/via"_s)); // the fake home puts it back
+    const QString seen = outside + u"/via"_s + cookies.mid(home.size());
 
-    const QString row = name + QStringLiteral(" Cookies");
+    const QString row = name + u" Cookies"_s;
     QCOMPARE(f.scannedNames(), offered ? QStringList{row} : QStringList{});
     QCOMPARE(f.cleanInPlace(row, seen), std::optional<bool>(offered));
-    QCOMPARE(mozstores::count(seen, QStringLiteral("SELECT count(*) FROM moz_cookies")), offered ? 0 : 1);
+    QCOMPARE(mozstores::count(seen, u"SELECT count(*) FROM moz_cookies"_s), offered ? 0 : 1);
     QCOMPARE(QFileInfo(seen).isSymLink(), !offered);
 }
 

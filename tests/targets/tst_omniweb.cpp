@@ -6,14 +6,16 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 
 namespace {
 
-const QString prefsPath = QStringLiteral("Library/Preferences/com.omnigroup.OmniWeb5.plist");
-const QString fossils = QStringLiteral("OWPersistentDownloadedFileFossils");
-const QString autoFill = QStringLiteral("OWFormAutoFillSets");
+const QString prefsPath = u"Library/Preferences/com.omnigroup.OmniWeb5.plist"_s;
+const QString fossils = u"OWPersistentDownloadedFileFossils"_s;
+const QString autoFill = u"OWFormAutoFillSets"_s;
 
 // OmniWeb's rows as the user sees them, in offer order.
 const QList<TraceSpec> traces = {
@@ -26,16 +28,16 @@ const QList<TraceSpec> traces = {
     {"OmniWeb Form Values", "omniWebForms", 'H', "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWFormAutoFillSets"},
     {"OmniWeb Webpage Icons", "omniWebWebpageIcons", 'H', "Library/Application Support/OmniWeb 5/Icons/WebpageIcons.db", "File"},
 };
-const QString downloadsRow = QStringLiteral("OmniWeb Download History");
-const QString formsRow = QStringLiteral("OmniWeb Form Values");
+const QString downloadsRow = u"OmniWeb Download History"_s;
+const QString formsRow = u"OmniWeb Form Values"_s;
 
 QVariantMap omniWebPrefs()
 {
-    return {{fossils, QVariantList{QVariantMap{{QStringLiteral("URL"), QStringLiteral("https://example.org/a.zip")},
-                                               {QStringLiteral("Size"), qint64(5000000000)}}}},
-            {autoFill, QVariantMap{{QStringLiteral("Home"), QVariantMap{{QStringLiteral("email"), QStringLiteral("me@example.org")}}}}},
-            {QStringLiteral("OWHomePage"), QStringLiteral("https://example.org/")},
-            {QStringLiteral("OWFontScale"), 1.0}};
+    return {{fossils, QVariantList{QVariantMap{{u"URL"_s, u"https://example.org/a.zip"_s},
+                                               {u"Size"_s, qint64(5000000000)}}}},
+            {autoFill, QVariantMap{{u"Home"_s, QVariantMap{{u"email"_s, u"me@example.org"_s}}}}},
+            {u"OWHomePage"_s, u"https://example.org/"_s},
+            {u"OWFontScale"_s, 1.0}};
 }
 
 struct Fixture : ModuleFixture<OmniWebController> {
@@ -81,8 +83,8 @@ private slots:
         QTest::addColumn<QVariant>("fossilsValue");
         QTest::addColumn<QVariant>("autoFillValue");
         QTest::addColumn<QStringList>("expected");
-        const QVariant list = QVariantList{QStringLiteral("x")};
-        const QVariant map = QVariantMap{{QStringLiteral("k"), 1}};
+        const QVariant list = QVariantList{u"x"_s};
+        const QVariant map = QVariantMap{{u"k"_s, 1}};
         QTest::newRow("both") << list << map << QStringList{downloadsRow, formsRow};
         QTest::newRow("downloads empty") << QVariant(QVariantList{}) << map << QStringList{formsRow};
         QTest::newRow("form sets empty") << list << QVariant(QVariantMap{}) << QStringList{downloadsRow};
@@ -94,7 +96,7 @@ private slots:
         QFETCH(QVariant, autoFillValue);
         QFETCH(QStringList, expected);
         Fixture f;
-        QVariantMap prefs{{QStringLiteral("OWHomePage"), QStringLiteral("https://example.org/")}};
+        QVariantMap prefs{{u"OWHomePage"_s, u"https://example.org/"_s}};
         if (fossilsValue.isValid())
             prefs.insert(fossils, fossilsValue);
         if (autoFillValue.isValid())

@@ -16,17 +16,19 @@
 #include <memory>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
 
 const QStringList safariKeys = {
-    QStringLiteral("scanSafari"),        QStringLiteral("safariBrowsing"),
-    QStringLiteral("safariCache"),       QStringLiteral("safariCookies"),
-    QStringLiteral("safariDownloads"),   QStringLiteral("safariForms"),
-    QStringLiteral("safariLastSession"), QStringLiteral("safariRecentSearches"),
-    QStringLiteral("safariTopSites"),    QStringLiteral("safariWebpageIcons"),
-    QStringLiteral("safariDOM"),
+    u"scanSafari"_s,        u"safariBrowsing"_s,
+    u"safariCache"_s,       u"safariCookies"_s,
+    u"safariDownloads"_s,   u"safariForms"_s,
+    u"safariLastSession"_s, u"safariRecentSearches"_s,
+    u"safariTopSites"_s,    u"safariWebpageIcons"_s,
+    u"safariDOM"_s,
 };
 
 } // namespace
@@ -51,14 +53,14 @@ void tst_Panes::safariPaneIdentity()
     FakeHome home;
     QVERIFY(home.isValid());
     SafariPrefsViewController pane;
-    QCOMPARE(pane.title(), QStringLiteral("Safari Settings"));
-    QCOMPARE(pane.identifier(), QStringLiteral("com.apple.Safari"));
-    QCOMPARE(pane.nibName(), QStringLiteral("SafariPrefsView"));
+    QCOMPARE(pane.title(), u"Safari Settings"_s);
+    QCOMPARE(pane.identifier(), u"com.apple.Safari"_s);
+    QCOMPARE(pane.nibName(), u"SafariPrefsView"_s);
     QVERIFY(!pane.isViewLoaded());
     QWidget *view = pane.view();
     QVERIFY(view);
     QCOMPARE(view, pane.view());
-    QCOMPARE(view->objectName(), QStringLiteral("SafariPrefsView"));
+    QCOMPARE(view->objectName(), u"SafariPrefsView"_s);
 
     // One check box per key the module reads, in its order, and no other.
     QStringList names;
@@ -73,12 +75,12 @@ void tst_Panes::safariPaneRegistersItsDefaults()
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     SafariPrefsViewController pane;
     const QVariantMap expected = {
-        {QStringLiteral("ScanSafari"), true},        {QStringLiteral("SafariBrowsing"), true},
-        {QStringLiteral("SafariCache"), true},       {QStringLiteral("SafariCookies"), false},
-        {QStringLiteral("SafariDownloads"), true},   {QStringLiteral("SafariForms"), true},
-        {QStringLiteral("SafariLastSession"), true}, {QStringLiteral("SafariRecentSearches"), true},
-        {QStringLiteral("SafariTopSites"), true},    {QStringLiteral("SafariWebpageIcons"), true},
-        {QStringLiteral("SafariDOM"), true},
+        {u"ScanSafari"_s, true},        {u"SafariBrowsing"_s, true},
+        {u"SafariCache"_s, true},       {u"SafariCookies"_s, false},
+        {u"SafariDownloads"_s, true},   {u"SafariForms"_s, true},
+        {u"SafariLastSession"_s, true}, {u"SafariRecentSearches"_s, true},
+        {u"SafariTopSites"_s, true},    {u"SafariWebpageIcons"_s, true},
+        {u"SafariDOM"_s, true},
     };
     const QVariantMap registered = defaults.registeredDefaults();
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
@@ -86,8 +88,8 @@ void tst_Panes::safariPaneRegistersItsDefaults()
         QCOMPARE(registered.value(it.key()).toBool(), it.value().toBool());
     }
     // Its names are its own: the module's keys are not given defaults by the pane.
-    QVERIFY(!registered.contains(QStringLiteral("scanSafari")));
-    QVERIFY(!registered.contains(QStringLiteral("safariCookies")));
+    QVERIFY(!registered.contains(u"scanSafari"_s));
+    QVERIFY(!registered.contains(u"safariCookies"_s));
 }
 
 void tst_Panes::checkBoxEditsItsKey_data()
@@ -125,16 +127,16 @@ void tst_Panes::defaultChangeMovesCheckBox()
 {
     FakeHome home;
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(false, QStringLiteral("safariCookies"));
+    defaults.setBool(false, u"safariCookies"_s);
     SafariPrefsViewController pane;
-    auto *box = pane.view()->findChild<QCheckBox *>(QStringLiteral("safariCookies"));
+    auto *box = pane.view()->findChild<QCheckBox *>(u"safariCookies"_s);
     QVERIFY(box && !box->isChecked());
 
-    defaults.setBool(true, QStringLiteral("safariCookies"));
+    defaults.setBool(true, u"safariCookies"_s);
     QVERIFY(box->isChecked());
 
     // A change made on another thread reaches the check box through the main thread.
-    std::thread worker([&defaults] { defaults.setBool(false, QStringLiteral("safariCookies")); });
+    std::thread worker([&defaults] { defaults.setBool(false, u"safariCookies"_s); });
     worker.join();
     QTRY_VERIFY(!box->isChecked());
 }
@@ -143,12 +145,12 @@ void tst_Panes::removedUserValueShowsRegisteredValue()
 {
     FakeHome home;
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.registerDefaults({{QStringLiteral("safariDOM"), true}});
-    defaults.setBool(false, QStringLiteral("safariDOM"));
+    defaults.registerDefaults({{u"safariDOM"_s, true}});
+    defaults.setBool(false, u"safariDOM"_s);
     SafariPrefsViewController pane;
-    auto *box = pane.view()->findChild<QCheckBox *>(QStringLiteral("safariDOM"));
+    auto *box = pane.view()->findChild<QCheckBox *>(u"safariDOM"_s);
     QVERIFY(box && !box->isChecked());
-    defaults.removeObjectForKey(QStringLiteral("safariDOM"));
+    defaults.removeObjectForKey(u"safariDOM"_s);
     QVERIFY(box->isChecked());
 }
 
@@ -161,18 +163,18 @@ void tst_Panes::moduleHandsPaneToHost()
         safari.setPrefControl(&shelf);
         safari.loadTargetPrefView();
     }
-    QCOMPARE(shelf.idents, QStringList{QStringLiteral("com.apple.Safari")});
+    QCOMPARE(shelf.idents, QStringList{u"com.apple.Safari"_s});
     QCOMPARE(shelf.panes.size(), size_t(1));
     QVERIFY(shelf.panes.front());
-    QCOMPARE(shelf.panes.front()->title(), QStringLiteral("Safari Settings"));
+    QCOMPARE(shelf.panes.front()->title(), u"Safari Settings"_s);
 
     // The pane outlives the module that made it, and so does the binding of its view.
     QPointer<QWidget> view = shelf.panes.front()->view();
-    auto *master = view->findChild<QCheckBox *>(QStringLiteral("scanSafari"));
+    auto *master = view->findChild<QCheckBox *>(u"scanSafari"_s);
     QVERIFY(master);
-    const bool before = UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("scanSafari"));
+    const bool before = UserDefaults::standardUserDefaults().boolForKey(u"scanSafari"_s);
     master->click();
-    QCOMPARE(UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("scanSafari")), !before);
+    QCOMPARE(UserDefaults::standardUserDefaults().boolForKey(u"scanSafari"_s), !before);
     shelf.panes.clear();
     QVERIFY(view.isNull());
 }

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 using namespace systemlists;
 
@@ -29,10 +31,10 @@ struct Fixture : ModuleFixture<PreviewController> {
 
     bool writeEveryTrace()
     {
-        return home.writePlist(pathOf(0), sharedFileListPrefs(customListItems({QStringLiteral("scan.pdf")})))
+        return home.writePlist(pathOf(0), sharedFileListPrefs(customListItems({u"scan.pdf"_s})))
                && FakeHome::writeFileAt(pathOf(1), "sfl")
                && FakeHome::writeFileAt(pathOf(2), "sfl2")
-               && FakeHome::writeFileAt(pathOf(3) + QStringLiteral("/windows.plist"), QByteArray(900, 'w'));
+               && FakeHome::writeFileAt(pathOf(3) + u"/windows.plist"_s, QByteArray(900, 'w'));
     }
 };
 
@@ -65,7 +67,7 @@ void tst_Preview::scanGivesEveryRowInOrder()
     QVERIFY(f.writeEveryTrace());
     if (!withDocuments)
         QVERIFY(f.home.writePlist(f.pathOf(0), sharedFileListPrefs(QVariantList{})));
-    UserDefaults::standardUserDefaults().setBool(keyOn, QStringLiteral("previewRecentItems"));
+    UserDefaults::standardUserDefaults().setBool(keyOn, u"previewRecentItems"_s);
     const QList<resultItemPtr> rows = f.scan();
     const int first = withDocuments ? 0 : 1;
     QStringList expected, shown;

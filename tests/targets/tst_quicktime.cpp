@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 using platform::UserDefaults;
@@ -35,16 +37,16 @@ QVariantMap playerPrefs(const QVariant &urls)
 {
     QVariantMap root = typedNodes();
     if (urls.isValid())
-        root.insert(QStringLiteral("MGRecentURLPropertyLists"), urls);
-    root.insert(QStringLiteral("MGPlaybackVolume"), 0.75);
-    root.insert(QStringLiteral("NSWindow Frame MGPlayer"), QStringLiteral("100 200 640 360 0 0 1440 877 "));
+        root.insert(u"MGRecentURLPropertyLists"_s, urls);
+    root.insert(u"MGPlaybackVolume"_s, 0.75);
+    root.insert(u"NSWindow Frame MGPlayer"_s, u"100 200 640 360 0 0 1440 877 "_s);
     return root;
 }
 
 QVariantList recentURLs()
 {
-    return {QVariantMap{{QStringLiteral("URL"), QStringLiteral("https://media.example.com/talk.mov")},
-                        {QStringLiteral("Bookmark"), bookmark(QStringLiteral("talk.mov"))}}};
+    return {QVariantMap{{u"URL"_s, u"https://media.example.com/talk.mov"_s},
+                        {u"Bookmark"_s, bookmark(u"talk.mov"_s)}}};
 }
 
 struct Fixture : ModuleFixture<QuickTimeController> {
@@ -58,12 +60,12 @@ struct Fixture : ModuleFixture<QuickTimeController> {
     bool writeEveryTrace()
     {
         for (int i : {Cache, OpenWindows}) {
-            if (!FakeHome::writeFileAt(pathOf(i) + QStringLiteral("/one"), QByteArray(300 + i, 'd'))
-                || !FakeHome::writeFileAt(pathOf(i) + QStringLiteral("/sub/two"), QByteArray(5000, 'e')))
+            if (!FakeHome::writeFileAt(pathOf(i) + u"/one"_s, QByteArray(300 + i, 'd'))
+                || !FakeHome::writeFileAt(pathOf(i) + u"/sub/two"_s, QByteArray(5000, 'e')))
                 return false;
         }
         return home.createSqlite(pathOf(Quarantine), quarantineDatabase(3))
-               && home.writePlist(pathOf(RecentItems), sharedFileListPrefs(customListItems({QStringLiteral("clip.mov")})))
+               && home.writePlist(pathOf(RecentItems), sharedFileListPrefs(customListItems({u"clip.mov"_s})))
                && FakeHome::writeFileAt(pathOf(LegacySfl), "sfl")
                && FakeHome::writeFileAt(pathOf(Sfl), "sfl2")
                && home.writePlist(pathOf(RecentURLs), playerPrefs(recentURLs()))
@@ -126,7 +128,7 @@ void tst_QuickTime::quarantineFollowsCount_data()
     QTest::addColumn<bool>("offered");
     QTest::newRow("events") << quarantineDatabase(2) << true;
     QTest::newRow("no events") << quarantineDatabase(0) << false;
-    QTest::newRow("no table") << QStringLiteral("CREATE TABLE other(x);") << false;
+    QTest::newRow("no table") << u"CREATE TABLE other(x);"_s << false;
     QTest::newRow("no file") << QString() << false;
 }
 
@@ -136,11 +138,11 @@ void tst_QuickTime::quarantineFollowsCount()
     QFETCH(bool, offered);
     Fixture f;
     // The system-wide store is the Finder's, never this module's.
-    QVERIFY(f.home.createSqlite(QStringLiteral("Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2"),
+    QVERIFY(f.home.createSqlite(u"Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2"_s,
                                 quarantineDatabase(5)));
     if (!sql.isEmpty())
         QVERIFY(f.home.createSqlite(f.pathOf(Quarantine), sql));
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("quickTimeRecentItems"));
+    UserDefaults::standardUserDefaults().setBool(false, u"quickTimeRecentItems"_s);
     const QStringList expected = offered ? QStringList{QString::fromLatin1(traces[Quarantine].name)} : QStringList{};
     QCOMPARE(f.scannedNames(), expected);
     QCOMPARE(QFile::exists(f.pathOf(Quarantine)), !sql.isEmpty());
@@ -152,9 +154,9 @@ void tst_QuickTime::cleaningQuarantineDeletesInPlace()
     QVERIFY(f.writeEveryTrace());
     f.clean(Quarantine);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), true);
-    QCOMPARE(eventCount(f.pathOf(Quarantine)), QStringLiteral("0"));
-    QCOMPARE(integrity(f.pathOf(Quarantine)), QStringLiteral("ok"));
+    QCOMPARE(f.recorder.events[0].info.value(u"didClean"_s).toBool(), true);
+    QCOMPARE(eventCount(f.pathOf(Quarantine)), u"0"_s);
+    QCOMPARE(integrity(f.pathOf(Quarantine)), u"ok"_s);
 }
 
 void tst_QuickTime::recentURLRows_data()
@@ -179,7 +181,7 @@ void tst_QuickTime::recentURLRows()
     Fixture f;
     QVERIFY(f.home.writePlist(f.pathOf(RecentURLs), playerPrefs(container)));
     QVERIFY(f.home.writePlist(f.pathOf(LegacyRecentURLs), playerPrefs(legacy)));
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("quickTimeCache"));
+    UserDefaults::standardUserDefaults().setBool(false, u"quickTimeCache"_s);
     QCOMPARE(f.scannedNames(), expected);
 }
 
@@ -212,7 +214,7 @@ void tst_QuickTime::cleaningRecentURLs()
     f.clean(row);
     QCOMPARE(f.recorder.names(), notices);
     QVariantMap expected = prefs;
-    expected.remove(QStringLiteral("MGRecentURLPropertyLists"));
+    expected.remove(u"MGRecentURLPropertyLists"_s);
     QCOMPARE(nodesOfFile(f.pathOf(row)), nodes(expected));
     QCOMPARE(PropertyList::fromFile(f.pathOf(row))->format(), PropertyList::Format(format));
 }
@@ -245,7 +247,7 @@ void tst_QuickTime::cleaningMoveRows()
     QCOMPARE(f.recorder.names(), notices);
     QVERIFY(!QFile::exists(f.pathOf(row)));
     if (!present)
-        QCOMPARE(f.recorder.events[0].info.value(QStringLiteral("didClean")).toBool(), false);
+        QCOMPARE(f.recorder.events[0].info.value(u"didClean"_s).toBool(), false);
 }
 
 QTEST_MAIN(tst_QuickTime)

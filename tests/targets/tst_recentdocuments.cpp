@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 using platform::UserDefaults;
@@ -42,7 +44,7 @@ Outcome scanAndClean(const char *scanKey, const QList<TraceSpec> &table, const Q
         f.home.writePlist(list, tree, format);
     Outcome outcome;
     outcome.offered = f.offered();
-    f.clean(f.module.targetName() + QStringLiteral(" Recent Items"), f.home.path(list));
+    f.clean(f.module.targetName() + u" Recent Items"_s, f.home.path(list));
     outcome.notices = f.recorder.names();
     if (!f.recorder.events.isEmpty())
         outcome.statusOrRemoval = f.recorder.events.first().info;
@@ -53,7 +55,7 @@ Outcome scanAndClean(const char *scanKey, const QList<TraceSpec> &table, const Q
 Outcome scanAndClean(const QString &module, const QVariant &tree, const QByteArray &bytes = {},
                      PropertyList::Format format = PropertyList::Format::Binary)
 {
-    if (module == QStringLiteral("QuickTime"))
+    if (module == u"QuickTime"_s)
         return scanAndClean<QuickTimeController>("scanQuickTime", quickTimeRow, quickTimeList, tree, bytes, format);
     return scanAndClean<PreviewController>("scanPreview", previewRow, previewList, tree, bytes, format);
 }
@@ -78,11 +80,11 @@ void tst_RecentDocuments::offeredWhileDocumentsHaveEntries_data()
     QTest::addColumn<QVariant>("tree");
     QTest::addColumn<bool>("offered");
     QVariantMap noItems = sharedFileListPrefs(QVariant());
-    QVariantMap otherList{{QStringLiteral("RecentDocuments"), recentList(QVariantList{})},
-                          {QStringLiteral("RecentServers"), recentList(customListItems({QStringLiteral("smb://a")}))}};
+    QVariantMap otherList{{u"RecentDocuments"_s, recentList(QVariantList{})},
+                          {u"RecentServers"_s, recentList(customListItems({u"smb://a"_s}))}};
     for (const char *module : {"QuickTime", "Preview"}) {
         QTest::addRow("%s, entries", module) << QString::fromLatin1(module)
-            << QVariant(sharedFileListPrefs(customListItems({QStringLiteral("a.mov")}))) << true;
+            << QVariant(sharedFileListPrefs(customListItems({u"a.mov"_s}))) << true;
         QTest::addRow("%s, empty CustomListItems", module) << QString::fromLatin1(module)
             << QVariant(sharedFileListPrefs(QVariantList{})) << false;
         QTest::addRow("%s, no CustomListItems", module) << QString::fromLatin1(module) << QVariant(noItems) << false;
@@ -97,7 +99,7 @@ void tst_RecentDocuments::offeredWhileDocumentsHaveEntries()
     QFETCH(QVariant, tree);
     QFETCH(bool, offered);
     const Outcome outcome = scanAndClean(module, tree);
-    QCOMPARE(outcome.offered.contains(module + QStringLiteral(" Recent Items")), offered);
+    QCOMPARE(outcome.offered.contains(module + u" Recent Items"_s), offered);
 }
 
 void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries_data()
@@ -121,10 +123,10 @@ void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries()
     QFETCH(int, format);
     QFETCH(bool, withEntries);
     const QVariantMap tree = sharedFileListPrefs(
-        withEntries ? QVariant(customListItems({QStringLiteral("a.mov"), QStringLiteral("b.pdf")})) : QVariant());
-    const QString list = module == QStringLiteral("QuickTime") ? quickTimeList : previewList;
+        withEntries ? QVariant(customListItems({u"a.mov"_s, u"b.pdf"_s})) : QVariant());
+    const QString list = module == u"QuickTime"_s ? quickTimeList : previewList;
 
-    const bool quickTime = module == QStringLiteral("QuickTime");
+    const bool quickTime = module == u"QuickTime"_s;
     ModuleFixture<ModuleController> f(
         [quickTime]() -> std::unique_ptr<ModuleController> {
             if (quickTime)
@@ -135,22 +137,22 @@ void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries()
     QCOMPARE(f.module.targetName(), module);
     QVERIFY(f.home.writePlist(list, tree, PropertyList::Format(format)));
     // A lock file is the Finder's business only.
-    QVERIFY(f.home.writeFile(list + QStringLiteral(".lockfile"), "held"));
+    QVERIFY(f.home.writeFile(list + u".lockfile"_s, "held"));
     const QString path = f.home.path(list);
     const QByteArray original = FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray());
-    f.clean(module + QStringLiteral(" Recent Items"), path);
+    f.clean(module + u" Recent Items"_s, path);
 
     QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
     QVariantMap expected = tree;
-    QVariantMap documents = expected.value(QStringLiteral("RecentDocuments")).toMap();
-    documents.remove(QStringLiteral("CustomListItems"));
-    expected.insert(QStringLiteral("RecentDocuments"), documents);
+    QVariantMap documents = expected.value(u"RecentDocuments"_s).toMap();
+    documents.remove(u"CustomListItems"_s);
+    expected.insert(u"RecentDocuments"_s, documents);
     QCOMPARE(nodesOfFile(path), nodes(expected));
     QCOMPARE(PropertyList::fromFile(path)->format(), PropertyList::Format(format));
-    QVERIFY(QFile::exists(path + QStringLiteral(".lockfile")));
-    const QString moved = f.recorder.events[0].info.value(QStringLiteral("removalItemPath")).toString();
+    QVERIFY(QFile::exists(path + u".lockfile"_s));
+    const QString moved = f.recorder.events[0].info.value(u"removalItemPath"_s).toString();
     QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
-    QVERIFY(!f.offered().contains(module + QStringLiteral(" Recent Items")));
+    QVERIFY(!f.offered().contains(module + u" Recent Items"_s));
 }
 
 void tst_RecentDocuments::unusableListStaysInPlace_data()
@@ -169,10 +171,10 @@ void tst_RecentDocuments::unusableListStaysInPlace()
     QFETCH(QString, module);
     QFETCH(QByteArray, bytes);
     const Outcome outcome = scanAndClean(module, QVariant(), bytes);
-    QVERIFY(!outcome.offered.contains(module + QStringLiteral(" Recent Items")));
+    QVERIFY(!outcome.offered.contains(module + u" Recent Items"_s));
     // Not cleaned, no daemon notice, nothing set aside.
     QCOMPARE(outcome.notices, QStringList{CleaningRecorder::status});
-    QCOMPARE(outcome.statusOrRemoval.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(outcome.statusOrRemoval.value(u"didClean"_s).toBool(), false);
     QVERIFY(outcome.temporaryFolderEmpty);
 }
 

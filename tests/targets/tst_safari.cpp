@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::PropertyList;
 using platform::UserDefaults;
@@ -42,25 +44,25 @@ const QList<TraceSpec> traces = {
 };
 const int traceCount = int(traces.size());
 
-const QString prefsPath = QStringLiteral("Library/Preferences/com.apple.Safari.plist");
+const QString prefsPath = u"Library/Preferences/com.apple.Safari.plist"_s;
 
 QVariantMap safariPrefs()
 {
     const QDateTime when(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC);
     return {
-        {QStringLiteral("RecentSearchStrings"), QVariantList{QStringLiteral("weather"), QStringLiteral("news")}},
-        {QStringLiteral("RecentWebSearches"),
-         QVariantList{QVariantMap{{QStringLiteral("SearchString"), QStringLiteral("maps")},
-                                  {QStringLiteral("Date"), when}}}},
-        {QStringLiteral("HomePage"), QStringLiteral("https://example.org/")},
-        {QStringLiteral("LastVersion"), qint64(13)},
-        {QStringLiteral("Zoom"), 1.25},
-        {QStringLiteral("Whole"), 2.0},
-        {QStringLiteral("Flag"), true},
-        {QStringLiteral("Blob"), QByteArray("\x00\x01\xfe", 3)},
-        {QStringLiteral("Stamp"), when},
-        {QStringLiteral("Archive"), QVariantMap{{QStringLiteral("$top"), QVariant::fromValue(platform::PlistUid{7})},
-                                               {QStringLiteral("List"), QVariantList{1, QStringLiteral("two"), QVariantList{}}}}},
+        {u"RecentSearchStrings"_s, QVariantList{u"weather"_s, u"news"_s}},
+        {u"RecentWebSearches"_s,
+         QVariantList{QVariantMap{{u"SearchString"_s, u"maps"_s},
+                                  {u"Date"_s, when}}}},
+        {u"HomePage"_s, u"https://example.org/"_s},
+        {u"LastVersion"_s, qint64(13)},
+        {u"Zoom"_s, 1.25},
+        {u"Whole"_s, 2.0},
+        {u"Flag"_s, true},
+        {u"Blob"_s, QByteArray("\x00\x01\xfe", 3)},
+        {u"Stamp"_s, when},
+        {u"Archive"_s, QVariantMap{{u"$top"_s, QVariant::fromValue(platform::PlistUid{7})},
+                                               {u"List"_s, QVariantList{1, u"two"_s, QVariantList{}}}}},
     };
 }
 
@@ -77,12 +79,12 @@ struct Fixture : ModuleFixture<SafariController> {
         for (int i = 0; i < traceCount; ++i) {
             const QString path = pathOf(i);
             bool written = true;
-            if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Dir")) {
+            if (QString::fromLatin1(traces[i].kind) == u"Dir"_s) {
                 const QByteArray a(100 + i, 'a'), b(3000 + i, 'b');
-                written = FakeHome::writeFileAt(path + QStringLiteral("/one"), a)
-                          && FakeHome::writeFileAt(path + QStringLiteral("/sub/two"), b);
+                written = FakeHome::writeFileAt(path + u"/one"_s, a)
+                          && FakeHome::writeFileAt(path + u"/sub/two"_s, b);
                 sizes.append(quint64(a.size() + b.size()));
-            } else if (QString::fromLatin1(traces[i].kind) == QStringLiteral("Plist")) {
+            } else if (QString::fromLatin1(traces[i].kind) == u"Plist"_s) {
                 if (!QFile::exists(path))
                     written = home.writePlist(prefsPath, safariPrefs(), format);
                 sizes.append(quint64(QFileInfo(path).size()));
@@ -122,8 +124,8 @@ private slots:
 void tst_Safari::scanGivesEveryRowInOrder()
 {
     Fixture f;
-    QCOMPARE(f.module.targetName(), QStringLiteral("Safari"));
-    QCOMPARE(f.module.identifierString(), QStringLiteral("com.apple.Safari"));
+    QCOMPARE(f.module.targetName(), u"Safari"_s);
+    QCOMPARE(f.module.identifierString(), u"com.apple.Safari"_s);
     const auto sizes = f.writeEveryTrace();
     QVERIFY(sizes);
     const QList<resultItemPtr> rows = f.scan();
@@ -135,13 +137,13 @@ void tst_Safari::scanGivesEveryRowInOrder()
         QCOMPARE(row->resultItemExtraInfo(), QString::fromLatin1(traces[i].extra));
         QCOMPARE(row->resultItemPath(), f.pathOf(i));
         QCOMPARE(row->resultItemSize().value_or(0), sizes->at(i));
-        QCOMPARE(row->resultItemAppName(), QStringLiteral("Safari"));
-        QCOMPARE(row->resultItemIdentifier(), QStringLiteral("com.apple.Safari"));
+        QCOMPARE(row->resultItemAppName(), u"Safari"_s);
+        QCOMPARE(row->resultItemIdentifier(), u"com.apple.Safari"_s);
     }
     // The master switch decides the location, not the scan of it.
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("scanSafari"));
+    UserDefaults::standardUserDefaults().setBool(false, u"scanSafari"_s);
     QVERIFY(!f.module.checkTarget());
-    UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanSafari"));
+    UserDefaults::standardUserDefaults().setBool(true, u"scanSafari"_s);
     QVERIFY(f.module.checkTarget());
 }
 
@@ -151,7 +153,7 @@ void tst_Safari::switchingKeyOffRemovesItsRows_data()
     const QStringList keys = switchKeys("scanSafari", traces).mid(1);
     for (const QString &key : keys)
         QTest::newRow(qPrintable(key)) << QStringList{key};
-    QTest::newRow("cookies and DOM") << QStringList{QStringLiteral("safariCookies"), QStringLiteral("safariDOM")};
+    QTest::newRow("cookies and DOM") << QStringList{u"safariCookies"_s, u"safariDOM"_s};
     QTest::newRow("every key") << keys;
 }
 
@@ -173,16 +175,16 @@ void tst_Safari::recentSearchRowsFollowCounts_data()
 {
     QTest::addColumn<QVariant>("prefs");
     QTest::addColumn<QStringList>("expected");
-    const QVariantList one{QStringLiteral("x")};
-    const QString r = QStringLiteral("RecentSearchStrings"), w = QStringLiteral("RecentWebSearches");
-    const QString rowR = QStringLiteral("Safari Recent Searches"), rowW = QStringLiteral("Safari Recent Web Searches");
+    const QVariantList one{u"x"_s};
+    const QString r = u"RecentSearchStrings"_s, w = u"RecentWebSearches"_s;
+    const QString rowR = u"Safari Recent Searches"_s, rowW = u"Safari Recent Web Searches"_s;
     QTest::newRow("both") << QVariant(QVariantMap{{r, one}, {w, one}}) << QStringList{rowR, rowW};
     QTest::newRow("searches only, web key absent") << QVariant(QVariantMap{{r, one}}) << QStringList{rowR};
     QTest::newRow("web only, searches empty") << QVariant(QVariantMap{{r, QVariantList{}}, {w, one}})
                                               << QStringList{rowW};
     QTest::newRow("both empty") << QVariant(QVariantMap{{r, QVariantList{}}, {w, QVariantList{}}})
                                 << QStringList{};
-    QTest::newRow("neither key") << QVariant(QVariantMap{{QStringLiteral("Other"), one}}) << QStringList{};
+    QTest::newRow("neither key") << QVariant(QVariantMap{{u"Other"_s, one}}) << QStringList{};
     QTest::newRow("no file") << QVariant() << QStringList{};
 }
 
@@ -201,20 +203,20 @@ void tst_Safari::recentSearchRowsFollowCounts()
 void tst_Safari::mediaCacheIsOnlyLookedForUnderTemporaryDirectory()
 {
     Fixture f;
-    const QString rel = QStringLiteral("com.apple.Safari/Webkit/MediaCache/entry");
+    const QString rel = u"com.apple.Safari/Webkit/MediaCache/entry"_s;
     QVERIFY(f.home.writeFile(rel, "in the home folder"));
-    QVERIFY(f.home.writeFile(QStringLiteral("Library/Caches/") + rel, "in the caches"));
+    QVERIFY(f.home.writeFile(u"Library/Caches/"_s + rel, "in the caches"));
     QVERIFY(f.scannedNames().isEmpty());
 
     QVERIFY(FakeHome::writeFileAt(f.home.tmp() + QLatin1Char('/') + rel, "in the temporary directory"));
     const QList<resultItemPtr> rows = f.scan();
     QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows.first()->resultItemName(), QStringLiteral("Safari Webkit Media Cache"));
+    QCOMPARE(rows.first()->resultItemName(), u"Safari Webkit Media Cache"_s);
     QCOMPARE(rows.first()->resultItemPath(),
-             f.home.tmp() + QStringLiteral("/com.apple.Safari/Webkit/MediaCache"));
+             f.home.tmp() + u"/com.apple.Safari/Webkit/MediaCache"_s);
 
     // Cleaning looks there again.
-    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Webkit Media Cache"),
+    postCleaningRequest(u"Safari"_s, u"Safari Webkit Media Cache"_s,
                         rows.first()->resultItemPath());
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     QVERIFY(QFile::exists(f.home.path(rel)));
@@ -225,7 +227,7 @@ void tst_Safari::cleaningMoveRow_data()
 {
     QTest::addColumn<int>("row");
     for (int i = 0; i < traceCount; ++i) {
-        if (QString::fromLatin1(traces[i].kind) != QStringLiteral("Plist"))
+        if (QString::fromLatin1(traces[i].kind) != u"Plist"_s)
             QTest::newRow(traces[i].name) << i;
     }
 }
@@ -238,13 +240,13 @@ void tst_Safari::cleaningMoveRow()
     const QString name = QString::fromLatin1(traces[row].name);
     const QString path = f.pathOf(row);
 
-    postCleaningRequest(QStringLiteral("Safari"), name, path);
+    postCleaningRequest(u"Safari"_s, name, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     const QVariantMap info = f.recorder.events.first().info;
-    QCOMPARE(info.value(QStringLiteral("removalItemAppName")).toString(), QStringLiteral("Safari"));
-    QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), name);
-    QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-    const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(info.value(u"removalItemAppName"_s).toString(), u"Safari"_s);
+    QCOMPARE(info.value(u"removalItemName"_s).toString(), name);
+    QCOMPARE(info.value(u"removalItemRefPath"_s).toString(), path);
+    const QString moved = info.value(u"removalItemPath"_s).toString();
     QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
     QVERIFY(QFile::exists(moved));
     QVERIFY(!QFile::exists(path));
@@ -253,10 +255,10 @@ void tst_Safari::cleaningMoveRow()
 
     // Once it is gone, the same request is answered not cleaned.
     f.recorder.clear();
-    postCleaningRequest(QStringLiteral("Safari"), name, path);
+    postCleaningRequest(u"Safari"_s, name, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(), path);
+    QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
 }
 
 void tst_Safari::cleaningRecentSearchRow_data()
@@ -266,10 +268,10 @@ void tst_Safari::cleaningRecentSearchRow_data()
     QTest::addColumn<QString>("key");
     for (auto format : {PropertyList::Format::Binary, PropertyList::Format::Xml}) {
         const char *f = format == PropertyList::Format::Binary ? "binary" : "XML";
-        QTest::addRow("%s searches", f) << int(format) << QStringLiteral("Safari Recent Searches")
-                                        << QStringLiteral("RecentSearchStrings");
-        QTest::addRow("%s web searches", f) << int(format) << QStringLiteral("Safari Recent Web Searches")
-                                            << QStringLiteral("RecentWebSearches");
+        QTest::addRow("%s searches", f) << int(format) << u"Safari Recent Searches"_s
+                                        << u"RecentSearchStrings"_s;
+        QTest::addRow("%s web searches", f) << int(format) << u"Safari Recent Web Searches"_s
+                                            << u"RecentWebSearches"_s;
     }
 }
 
@@ -290,7 +292,7 @@ void tst_Safari::cleaningRecentSearchRow()
         const auto list = PropertyList::fromFile(path);
         return list ? QVariant(list->toVariant().toMap()) : QVariant();
     };
-    postCleaningRequest(QStringLiteral("Safari"), item, path);
+    postCleaningRequest(u"Safari"_s, item, path);
 
     QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
     QVariantMap expected = before;
@@ -303,15 +305,15 @@ void tst_Safari::cleaningRecentSearchRow()
     QCOMPARE(written->format(), fmt);
     QCOMPARE(written->toVariant().toMap(), expected);
     QVERIFY(!written->contains(key));
-    QVERIFY(written->value(QStringLiteral("Zoom")).typeId() == QMetaType::Double);
-    QVERIFY(written->value(QStringLiteral("Whole")).typeId() == QMetaType::Double);
-    QVERIFY(written->value(QStringLiteral("LastVersion")).typeId() != QMetaType::Double);
+    QVERIFY(written->value(u"Zoom"_s).typeId() == QMetaType::Double);
+    QVERIFY(written->value(u"Whole"_s).typeId() == QMetaType::Double);
+    QVERIFY(written->value(u"LastVersion"_s).typeId() != QMetaType::Double);
 
     // The old file went aside whole, to be destroyed.
     const QVariantMap info = f.recorder.events.first().info;
-    QCOMPARE(info.value(QStringLiteral("removalItemName")).toString(), item);
-    QCOMPARE(info.value(QStringLiteral("removalItemRefPath")).toString(), path);
-    const QString moved = info.value(QStringLiteral("removalItemPath")).toString();
+    QCOMPARE(info.value(u"removalItemName"_s).toString(), item);
+    QCOMPARE(info.value(u"removalItemRefPath"_s).toString(), path);
+    const QString moved = info.value(u"removalItemPath"_s).toString();
     QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
     QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
 }
@@ -321,21 +323,21 @@ void tst_Safari::cleaningBothRecentSearchRows()
     Fixture f;
     QVERIFY(f.home.writePlist(prefsPath, safariPrefs(), PropertyList::Format::Xml));
     const QString path = f.home.path(prefsPath);
-    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Recent Searches"), path);
-    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Recent Web Searches"), path);
+    postCleaningRequest(u"Safari"_s, u"Safari Recent Searches"_s, path);
+    postCleaningRequest(u"Safari"_s, u"Safari Recent Web Searches"_s, path);
     QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon,
                                               CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
     const auto written = PropertyList::fromFile(path);
     QVERIFY(written);
     QCOMPARE(written->format(), PropertyList::Format::Xml);
     QVariantMap expected = safariPrefs();
-    expected.remove(QStringLiteral("RecentSearchStrings"));
-    expected.remove(QStringLiteral("RecentWebSearches"));
+    expected.remove(u"RecentSearchStrings"_s);
+    expected.remove(u"RecentWebSearches"_s);
     QCOMPARE(written->toVariant().toMap(), expected);
     // The second request set aside the copy the first one wrote.
-    const auto second = PropertyList::fromFile(f.recorder.events.at(2).info.value(QStringLiteral("removalItemPath")).toString());
-    QVERIFY(second && !second->contains(QStringLiteral("RecentSearchStrings"))
-            && second->contains(QStringLiteral("RecentWebSearches")));
+    const auto second = PropertyList::fromFile(f.recorder.events.at(2).info.value(u"removalItemPath"_s).toString());
+    QVERIFY(second && !second->contains(u"RecentSearchStrings"_s)
+            && second->contains(u"RecentWebSearches"_s));
 }
 
 void tst_Safari::damagedPreferencesStayInPlace()
@@ -347,12 +349,12 @@ void tst_Safari::damagedPreferencesStayInPlace()
     const QString path = f.home.path(prefsPath);
     for (const char *item : {"Safari Recent Searches", "Safari Recent Web Searches"}) {
         f.recorder.clear();
-        postCleaningRequest(QStringLiteral("Safari"), QString::fromLatin1(item), path);
+        postCleaningRequest(u"Safari"_s, QString::fromLatin1(item), path);
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
         const QVariantMap info = f.recorder.events.first().info;
-        QCOMPARE(info.value(QStringLiteral("cleaningItemName")).toString(), QString::fromLatin1(item));
-        QCOMPARE(info.value(QStringLiteral("cleaningItemPath")).toString(), path);
-        QCOMPARE(info.value(QStringLiteral("didClean")).toBool(), false);
+        QCOMPARE(info.value(u"cleaningItemName"_s).toString(), QString::fromLatin1(item));
+        QCOMPARE(info.value(u"cleaningItemPath"_s).toString(), path);
+        QCOMPARE(info.value(u"didClean"_s).toBool(), false);
         QCOMPARE(FileManager::defaultManager().contentsAtPath(path).value_or(QByteArray()), damaged);
     }
     QVERIFY(FileManager::defaultManager().contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).isEmpty());
@@ -362,9 +364,9 @@ void tst_Safari::vanishedPreferencesAreNotCleaned()
 {
     Fixture f;
     const QString path = f.home.path(prefsPath);
-    postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Recent Searches"), path);
+    postCleaningRequest(u"Safari"_s, u"Safari Recent Searches"_s, path);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("didClean")).toBool(), false);
+    QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
     QVERIFY(!QFile::exists(path));
 }
 

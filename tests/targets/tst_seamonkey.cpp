@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 namespace {
@@ -25,16 +27,16 @@ const QList<TraceSpec> traces = {
     {"SeaMonkey DOM Storage", "seaMonkeyDOM", 'P', "webappsstore.sqlite", "File"},
 };
 
-const QString profilesRel = QStringLiteral("Library/Application Support/SeaMonkey/Profiles");
-const QString cachesRel = QStringLiteral("Library/Caches/SeaMonkey/Profiles");
+const QString profilesRel = u"Library/Application Support/SeaMonkey/Profiles"_s;
+const QString cachesRel = u"Library/Caches/SeaMonkey/Profiles"_s;
 
 struct Fixture : ModuleFixture<SeaMonkeyController> {
     Fixture()
         : ModuleFixture("scanSeaMonkey", traces)
     {
         // Profiles sit one level down in SeaMonkey's folder.
-        profile = home.path(profilesRel + QStringLiteral("/x1/ab12cd34.default"));
-        cache = home.path(cachesRel + QStringLiteral("/x1/ab12cd34.default"));
+        profile = home.path(profilesRel + u"/x1/ab12cd34.default"_s);
+        cache = home.path(cachesRel + u"/x1/ab12cd34.default"_s);
         home.makeDir(profile);
         home.makeDir(cache);
     }
@@ -104,7 +106,7 @@ void tst_SeaMonkey::profileLookup()
     ModuleFixture<SeaMonkeyController> f("scanSeaMonkey", traces);
     const QString base = f.home.path(profilesRel);
     for (const QString &entry : entries)
-        QVERIFY(f.home.writeFile(profilesRel + QLatin1Char('/') + entry + QStringLiteral("/urlbarhistory.sqlite"), "u"));
+        QVERIFY(f.home.writeFile(profilesRel + QLatin1Char('/') + entry + u"/urlbarhistory.sqlite"_s, "u"));
     if (expected == QLatin1String("first listed")) {
         const QStringList listed = platform::FileManager::defaultManager().contentsOfDirectoryAtPath(base);
         QCOMPARE(listed.size(), 2);
@@ -115,7 +117,7 @@ void tst_SeaMonkey::profileLookup()
     // The same rule finds the cache profile, in its own folder.
     QCOMPARE(f.module.getSeaMonkeyCachePath(), QString());
 
-    const QStringList expectedPaths = profile.isEmpty() ? QStringList{} : QStringList{profile + QStringLiteral("/urlbarhistory.sqlite")};
+    const QStringList expectedPaths = profile.isEmpty() ? QStringList{} : QStringList{profile + u"/urlbarhistory.sqlite"_s};
     QStringList paths;
     for (const resultItemPtr &row : f.scan())
         paths.append(row->resultItemPath());
@@ -127,14 +129,14 @@ void tst_SeaMonkey::countRules_data()
     QTest::addColumn<QString>("placesSql");
     QTest::addColumn<bool>("searchBarOnly");
     QTest::addColumn<QStringList>("expected");
-    const QString history = QStringLiteral("SeaMonkey Browsing History");
-    const QString hosts = QStringLiteral("SeaMonkey URL Autocomplete History");
-    const QString typed = QStringLiteral("SeaMonkey Typed History");
-    const QString forms = QStringLiteral("SeaMonkey Form Values");
+    const QString history = u"SeaMonkey Browsing History"_s;
+    const QString hosts = u"SeaMonkey URL Autocomplete History"_s;
+    const QString typed = u"SeaMonkey Typed History"_s;
+    const QString forms = u"SeaMonkey Form Values"_s;
     const QString legacy = QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows);
     QTest::newRow("visits and hosts") << legacy + QString::fromLatin1(mozstores::historyRows) + QString::fromLatin1(mozstores::legacyExtraRows)
                                       << false << QStringList{history, hosts, typed, forms};
-    QTest::newRow("no visits, no hosts") << legacy + QStringLiteral("DELETE FROM moz_historyvisits;") << false
+    QTest::newRow("no visits, no hosts") << legacy + u"DELETE FROM moz_historyvisits;"_s << false
                                          << QStringList{typed, forms};
     // A failed second probe withholds its own row only.
     QTest::newRow("no moz_hosts table") << QString::fromLatin1(mozstores::currentPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows)
@@ -152,9 +154,9 @@ void tst_SeaMonkey::countRules()
     QVERIFY(f.home.writeFile(f.inProfile("urlbarhistory.sqlite"), "typed"));
     QVERIFY(mozstores::writeFormHistory(f.inProfile("formhistory.sqlite"), !searchBarOnly, true));
     QCOMPARE(f.scannedNames(), expected);
-    QCOMPARE(f.module.seaMonkeyHistoryItemsExist(), expected.contains(QStringLiteral("SeaMonkey Browsing History")));
+    QCOMPARE(f.module.seaMonkeyHistoryItemsExist(), expected.contains(u"SeaMonkey Browsing History"_s));
     QCOMPARE(f.module.seaMonkeyURLAutocompleteHistoryItemsExist(),
-             expected.contains(QStringLiteral("SeaMonkey URL Autocomplete History")));
+             expected.contains(u"SeaMonkey URL Autocomplete History"_s));
 }
 
 void tst_SeaMonkey::cleaningSqlRow_data()
@@ -192,7 +194,7 @@ void tst_SeaMonkey::cleaningSqlRow()
     QCOMPARE(f.cleanInPlace(item, path), true);
     QCOMPARE(mozstores::count(path, goneCount), 0);
     QCOMPARE(mozstores::count(path, keptCount), kept);
-    QCOMPARE(mozstores::integrity(path), QStringLiteral("ok"));
+    QCOMPARE(mozstores::integrity(path), u"ok"_s);
     if (store == QLatin1String("places.sqlite"))
         QCOMPARE(mozstores::danglingBookmarks(path), 0);
     QVERIFY(!f.scannedNames().contains(item));
@@ -204,12 +206,12 @@ void tst_SeaMonkey::vanishedProfileAnswersNotCleaned()
     QVERIFY(f.writeEveryTrace());
     const QList<resultItemPtr> rows = f.scan();
     // The profile and the cache profile lose their ".default": neither is found any more.
-    QVERIFY(QDir().rename(f.profile, f.profile + QStringLiteral("-old")));
-    QVERIFY(QDir().rename(f.cache, f.cache + QStringLiteral("-old")));
+    QVERIFY(QDir().rename(f.profile, f.profile + u"-old"_s));
+    QVERIFY(QDir().rename(f.cache, f.cache + u"-old"_s));
     QCOMPARE(rows.size(), f.table.size());
     QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, true));
     // Nothing was made or moved in the old profile.
-    QCOMPARE(mozstores::count(f.profile + QStringLiteral("-old/cookies.sqlite"), QStringLiteral("SELECT count(*) FROM moz_cookies")), 1);
+    QCOMPARE(mozstores::count(f.profile + u"-old/cookies.sqlite"_s, u"SELECT count(*) FROM moz_cookies"_s), 1);
     QVERIFY(!QFile::exists(f.profile));
 }
 

@@ -6,12 +6,14 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::PropertyList;
 
 namespace {
 
-const QString storePath = QStringLiteral("Library/Application Support/Shiira/Shiira.sql");
-const QString prefsPath = QStringLiteral("Library/Preferences/jp.hmdt.shiira.plist");
+const QString storePath = u"Library/Application Support/Shiira/Shiira.sql"_s;
+const QString prefsPath = u"Library/Preferences/jp.hmdt.shiira.plist"_s;
 
 // Shiira's rows as the user sees them, in offer order.
 const QList<TraceSpec> traces = {
@@ -29,22 +31,22 @@ const TraceSpec &openWindows = traces[5];
 
 // Shiira's store as Core Data writes it: the entity table with its Z_ columns, and the
 // store's own key and metadata tables.
-const QString coreDataSchema = QStringLiteral(
-    "CREATE TABLE ZDOWNLOADITEM ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, ZSTATUS INTEGER,"
+const QString coreDataSchema = 
+    u"CREATE TABLE ZDOWNLOADITEM ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, ZSTATUS INTEGER,"
     " ZDATE TIMESTAMP, ZFILENAME VARCHAR, ZPATH VARCHAR, ZURLSTRING VARCHAR );"
     "CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME VARCHAR, Z_SUPER INTEGER, Z_MAX INTEGER);"
     "CREATE TABLE Z_METADATA (Z_VERSION INTEGER PRIMARY KEY, Z_UUID VARCHAR(255), Z_PLIST BLOB);"
     "INSERT INTO Z_PRIMARYKEY VALUES (1, 'DownloadItem', 0, 2);"
-    "INSERT INTO Z_METADATA VALUES (1, '6F1C2B1E-0D7A-4C55-9E43-3A1B8E0F5D21', x'62706c6973743030d2010203045f10204e5353746f72654d6f64656c56657273696f6e48617368657356657273696f6e5b4e5353746f72655479706510035653514c697465080d303c3e0000000000000101000000000000000500000000000000000000000000000045');");
-const QString twoDownloads = QStringLiteral(
-    "INSERT INTO ZDOWNLOADITEM VALUES (1, 1, 1, 2, 300000000.0, 'a.dmg', '/Users/me/Downloads/a.dmg', 'https://example.org/a.dmg');"
-    "INSERT INTO ZDOWNLOADITEM VALUES (2, 1, 1, 2, 300000100.0, 'b.zip', '/Users/me/Downloads/b.zip', 'https://example.org/b.zip');");
+    "INSERT INTO Z_METADATA VALUES (1, '6F1C2B1E-0D7A-4C55-9E43-3A1B8E0F5D21', x'62706c6973743030d2010203045f10204e5353746f72654d6f64656c56657273696f6e48617368657356657273696f6e5b4e5353746f72655479706510035653514c697465080d303c3e0000000000000101000000000000000500000000000000000000000000000045');"_s;
+const QString twoDownloads = 
+    u"INSERT INTO ZDOWNLOADITEM VALUES (1, 1, 1, 2, 300000000.0, 'a.dmg', '/Users/me/Downloads/a.dmg', 'https://example.org/a.dmg');"
+    "INSERT INTO ZDOWNLOADITEM VALUES (2, 1, 1, 2, 300000100.0, 'b.zip', '/Users/me/Downloads/b.zip', 'https://example.org/b.zip');"_s;
 
 QVariantMap shiiraPrefs()
 {
-    return {{QStringLiteral("generalLastPages"), QVariantList{QStringLiteral("https://example.org/mail")}},
-            {QStringLiteral("generalHomePage"), QStringLiteral("https://example.org/")},
-            {QStringLiteral("tabsOpenInBackground"), true}};
+    return {{u"generalLastPages"_s, QVariantList{u"https://example.org/mail"_s}},
+            {u"generalHomePage"_s, u"https://example.org/"_s},
+            {u"tabsOpenInBackground"_s, true}};
 }
 
 struct Fixture : ModuleFixture<ShiiraController> {
@@ -82,7 +84,7 @@ private slots:
         const QList<resultItemPtr> rows = f.scan();
         QCOMPARE(rows.size(), f.table.size());
         QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, false));
-        QCOMPARE(mozstores::integrity(f.store()), QStringLiteral("ok"));
+        QCOMPARE(mozstores::integrity(f.store()), u"ok"_s);
     }
 
     // The store is offered while its download table holds rows, and cleaned in place: the
@@ -95,7 +97,7 @@ private slots:
         QTest::addColumn<bool>("cleaned");
         QTest::newRow("two downloads") << coreDataSchema + twoDownloads << QByteArray() << true << true;
         QTest::newRow("no downloads") << coreDataSchema << QByteArray() << false << true;
-        QTest::newRow("no download table") << QStringLiteral("CREATE TABLE Z_METADATA (Z_VERSION INTEGER PRIMARY KEY);")
+        QTest::newRow("no download table") << u"CREATE TABLE Z_METADATA (Z_VERSION INTEGER PRIMARY KEY);"_s
                                            << QByteArray() << false << false;
         QTest::newRow("no store") << QString() << QByteArray() << false << false;
         QTest::newRow("not a database") << QString() << QByteArray(4096, 'x') << false << false;
@@ -116,13 +118,13 @@ private slots:
         QCOMPARE(QFile::exists(f.store()), existed);
 
         QCOMPARE(f.cleanInPlace(downloads, f.store()), std::optional<bool>(cleaned));
-        QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemPath")).toString(), f.store());
+        QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(), f.store());
         QCOMPARE(QFile::exists(f.store()), existed);
         if (cleaned) {
-            QCOMPARE(mozstores::count(f.store(), QStringLiteral("SELECT count(*) FROM ZDOWNLOADITEM")), 0);
-            QCOMPARE(mozstores::count(f.store(), QStringLiteral("SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_NAME = 'DownloadItem'")), 2);
-            QCOMPARE(mozstores::count(f.store(), QStringLiteral("SELECT count(*) FROM Z_METADATA")), 1);
-            QCOMPARE(mozstores::integrity(f.store()), QStringLiteral("ok"));
+            QCOMPARE(mozstores::count(f.store(), u"SELECT count(*) FROM ZDOWNLOADITEM"_s), 0);
+            QCOMPARE(mozstores::count(f.store(), u"SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_NAME = 'DownloadItem'"_s), 2);
+            QCOMPARE(mozstores::count(f.store(), u"SELECT count(*) FROM Z_METADATA"_s), 1);
+            QCOMPARE(mozstores::integrity(f.store()), u"ok"_s);
         }
     }
 
@@ -131,7 +133,7 @@ private slots:
     {
         QTest::addColumn<QVariant>("pages");
         QTest::addColumn<bool>("offered");
-        QTest::newRow("one page") << QVariant(QVariantList{QStringLiteral("https://example.org/")}) << true;
+        QTest::newRow("one page") << QVariant(QVariantList{u"https://example.org/"_s}) << true;
         QTest::newRow("empty") << QVariant(QVariantList{}) << false;
         QTest::newRow("absent") << QVariant() << false;
     }
@@ -141,11 +143,11 @@ private slots:
         QFETCH(bool, offered);
         Fixture f;
         QVariantMap prefs = shiiraPrefs();
-        prefs.remove(QStringLiteral("generalLastPages"));
+        prefs.remove(u"generalLastPages"_s);
         if (pages.isValid())
-            prefs.insert(QStringLiteral("generalLastPages"), pages);
+            prefs.insert(u"generalLastPages"_s, pages);
         QVERIFY(f.home.writePlist(prefsPath, prefs));
-        QVERIFY(f.home.writeFile(QLatin1String(openWindows.path) + QStringLiteral("/data.data"), "w"));
+        QVERIFY(f.home.writeFile(QLatin1String(openWindows.path) + u"/data.data"_s, "w"));
         QStringList expected{QLatin1String(openWindows.name)};
         if (offered)
             expected.prepend(QLatin1String(lastSession.name));
@@ -164,7 +166,7 @@ private slots:
         QVERIFY(written);
         QCOMPARE(written->format(), PropertyList::Format::Xml);
         QVariantMap expected = shiiraPrefs();
-        expected.remove(QStringLiteral("generalLastPages"));
+        expected.remove(u"generalLastPages"_s);
         QCOMPARE(written->toVariant().toMap(), expected);
     }
 
@@ -173,15 +175,15 @@ private slots:
     {
         Fixture f;
         SafariController safari;
-        f.home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+        f.home.addApplication(u"com.apple.Safari"_s, u"Safari"_s);
         safari.setFileControl(&f.files);
         safari.init();
-        const QString cookies = f.home.path(QStringLiteral("Library/Cookies/Cookies.plist"));
-        QVERIFY(f.home.writePlist(cookies, QVariantList{QVariantMap{{QStringLiteral("Domain"), QStringLiteral(".example.org")}}}));
-        postCleaningRequest(QStringLiteral("Safari"), QStringLiteral("Safari Cookies"), cookies);
+        const QString cookies = f.home.path(u"Library/Cookies/Cookies.plist"_s);
+        QVERIFY(f.home.writePlist(cookies, QVariantList{QVariantMap{{u"Domain"_s, u".example.org"_s}}}));
+        postCleaningRequest(u"Safari"_s, u"Safari Cookies"_s, cookies);
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
-        QCOMPARE(f.cleanInPlace(QStringLiteral("Shiira Cookies"), cookies), std::optional<bool>(false));
-        QCOMPARE(f.recorder.events.first().info.value(QStringLiteral("cleaningItemAppName")).toString(), QStringLiteral("Shiira"));
+        QCOMPARE(f.cleanInPlace(u"Shiira Cookies"_s, cookies), std::optional<bool>(false));
+        QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemAppName"_s).toString(), u"Shiira"_s);
     }
 };
 

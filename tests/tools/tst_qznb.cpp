@@ -25,6 +25,8 @@
 #include "tools/qznb/Remover.cpp"
 #include "tools/qznb/Reporter.cpp"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Run {
@@ -45,7 +47,7 @@ Run runQznb(const QStringList &arguments, const QString &workingDirectory = QStr
             setrlimit(RLIMIT_NOFILE, &limit);
         });
     }
-    process.start(QStringLiteral(NIMBREL_TEST_QZNB), arguments);
+    process.start(QString::fromUtf8(NIMBREL_TEST_QZNB), arguments);
     Run run;
     if (!process.waitForStarted() || !process.waitForFinished(120000)
         || process.exitStatus() != QProcess::NormalExit)
@@ -87,7 +89,7 @@ QString describe(const std::vector<qznb::Pass> &passes)
     QStringList parts;
     for (const qznb::Pass &pass : passes) {
         if (pass.random)
-            parts << QStringLiteral("R");
+            parts << u"R"_s;
         else if (pass.pattern[0] == pass.pattern[1] && pass.pattern[1] == pass.pattern[2])
             parts << QString::asprintf("%02X", pass.pattern[0]);
         else
@@ -99,10 +101,10 @@ QString describe(const std::vector<qznb::Pass> &passes)
 // Checks the verbose protocol; returns an empty string when it holds, else what broke.
 QString checkVerbose(const QByteArray &out, int expectedFiles, QStringList *removed)
 {
-    static const QRegularExpression percentLine(QStringLiteral("^([0-9]+)%$"));
+    static const QRegularExpression percentLine(u"^([0-9]+)%$"_s);
     const QList<QByteArray> lines = out.split('\n');
     if (!out.endsWith('\n'))
-        return QStringLiteral("output does not end with a line end");
+        return u"output does not end with a line end"_s;
     bool inFile = false;
     int last = 0;
     int files = 0;
@@ -110,28 +112,28 @@ QString checkVerbose(const QByteArray &out, int expectedFiles, QStringList *remo
         const QString line = QString::fromUtf8(lines.at(i));
         if (line.startsWith(QLatin1String("removing "))) {
             if (inFile)
-                return QStringLiteral("removing before done: ") + line;
+                return u"removing before done: "_s + line;
             inFile = true;
             last = 0;
             *removed << line.mid(9);
         } else if (line == QLatin1String("done")) {
             if (!inFile)
-                return QStringLiteral("done without removing");
+                return u"done without removing"_s;
             inFile = false;
             ++files;
         } else if (const auto match = percentLine.match(line); match.hasMatch()) {
             const int value = match.captured(1).toInt();
             if (!inFile || value <= last || value > 100)
-                return QStringLiteral("percent out of order: ") + line;
+                return u"percent out of order: "_s + line;
             last = value;
         } else {
-            return QStringLiteral("unexpected line: ") + line;
+            return u"unexpected line: "_s + line;
         }
     }
     if (inFile)
-        return QStringLiteral("last file not done");
+        return u"last file not done"_s;
     if (files != expectedFiles)
-        return QStringLiteral("%1 files done, expected %2").arg(files).arg(expectedFiles);
+        return u"%1 files done, expected %2"_s.arg(files).arg(expectedFiles);
     return QString();
 }
 
@@ -162,7 +164,7 @@ public:
         file.size = info.st_size;
         if (offset == 0) {
             if (file.dirty)
-                problems << QStringLiteral("inode %1: a pass began before the last one was synced").arg(info.st_ino);
+                problems << u"inode %1: a pass began before the last one was synced"_s.arg(info.st_ino);
             file.written = 0;
         }
         file.dirty = true;
@@ -200,7 +202,7 @@ public:
             && info.st_size > 0) {
             const File file = files.value(info.st_ino);
             if (file.dirty || file.durablePasses != m_passes)
-                problems << QStringLiteral("inode %1 unlinked after %2 durable passes of %3")
+                problems << u"inode %1 unlinked after %2 durable passes of %3"_s
                                 .arg(info.st_ino).arg(file.durablePasses).arg(m_passes);
         }
         return qznb::Disk::unlink(dirFd, name, flags);
@@ -212,7 +214,7 @@ private:
         if (!file.dirty)
             return;
         if (file.written != file.size)
-            problems << QStringLiteral("inode %1: a pass of %2 bytes synced after %3").arg(inode).arg(file.size).arg(file.written);
+            problems << u"inode %1: a pass of %2 bytes synced after %3"_s.arg(inode).arg(file.size).arg(file.written);
         file.dirty = false;
         ++file.durablePasses;
     }
@@ -250,11 +252,11 @@ void TestQznb::passTable_data()
 {
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("simple") << int(qznb::Level::Simple) << QStringLiteral("R");
-    QTest::newRow("medium") << int(qznb::Level::Medium) << QStringLiteral("F6 00 FF R 00 FF R");
+    QTest::newRow("simple") << int(qznb::Level::Simple) << u"R"_s;
+    QTest::newRow("medium") << int(qznb::Level::Medium) << u"F6 00 FF R 00 FF R"_s;
     QTest::newRow("gutmann") << int(qznb::Level::Gutmann)
-                             << QStringLiteral("R R R R 55 AA 924924 492492 249249 00 11 22 33 44 55 66 77 88 99 "
-                                               "AA BB CC DD EE FF 924924 492492 249249 6DB6DB B6DB6D DB6DB6 R R R R");
+                             << u"R R R R 55 AA 924924 492492 249249 00 11 22 33 44 55 66 77 88 99 "
+                                               "AA BB CC DD EE FF 924924 492492 249249 6DB6DB B6DB6D DB6DB6 R R R R"_s;
 }
 
 void TestQznb::passTable()
@@ -283,14 +285,14 @@ void TestQznb::levels_data()
     QTest::addColumn<QStringList>("flags");
     QTest::addColumn<int>("size");
     const QList<QPair<const char *, QStringList>> levels = {
-        {"simple", {QStringLiteral("-s")}}, {"medium", {QStringLiteral("-m")}}, {"gutmann", {}}};
+        {"simple", {u"-s"_s}}, {"medium", {u"-m"_s}}, {"gutmann", {}}};
     for (const auto &level : levels) {
         for (const int size : {0, 1, 4097, (1 << 20) + 5}) {
             const QByteArray name = QByteArray(level.first) + ' ' + QByteArray::number(size);
             QTest::newRow(name.constData()) << level.second << size;
         }
     }
-    QTest::newRow("grouped flags") << QStringList{QStringLiteral("-vfm")} << 3000;
+    QTest::newRow("grouped flags") << QStringList{u"-vfm"_s} << 3000;
 }
 
 void TestQznb::levels()
@@ -299,10 +301,10 @@ void TestQznb::levels()
     QFETCH(int, size);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("secret.txt"));
+    const QString file = dir.filePath(u"secret.txt"_s);
     QVERIFY(writeFile(file, noise(size, 7)));
 
-    const Run run = runQznb(flags + QStringList{QStringLiteral("--"), file});
+    const Run run = runQznb(flags + QStringList{u"--"_s, file});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.isEmpty(), run.err.constData());
     QVERIFY(!exists(file));
@@ -314,33 +316,33 @@ void TestQznb::linksKeepTheirTargets()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString outsideLinked = dir.filePath(QStringLiteral("linked.bin"));
-    const QString outsideHard = dir.filePath(QStringLiteral("hard.bin"));
-    const QString outsideFolder = dir.filePath(QStringLiteral("keep"));
+    const QString outsideLinked = dir.filePath(u"linked.bin"_s);
+    const QString outsideHard = dir.filePath(u"hard.bin"_s);
+    const QString outsideFolder = dir.filePath(u"keep"_s);
     const QByteArray linkedBytes = noise(200000, 1);
     const QByteArray hardBytes = noise(300000, 2);
     QVERIFY(writeFile(outsideLinked, linkedBytes));
     QVERIFY(writeFile(outsideHard, hardBytes));
     QVERIFY(QDir().mkpath(outsideFolder));
-    QVERIFY(writeFile(outsideFolder + QStringLiteral("/inner.bin"), linkedBytes));
+    QVERIFY(writeFile(outsideFolder + u"/inner.bin"_s, linkedBytes));
 
-    const QString victim = dir.filePath(QStringLiteral("victim"));
-    QVERIFY(QDir().mkpath(victim + QStringLiteral("/sub/deeper")));
-    QVERIFY(writeFile(victim + QStringLiteral("/own.bin"), noise(5000, 3)));
-    QVERIFY(writeFile(victim + QStringLiteral("/sub/deeper/own2.bin"), noise(70000, 4)));
-    QVERIFY(QFile::link(outsideLinked, victim + QStringLiteral("/sub/link-to-file")));
-    QVERIFY(QFile::link(outsideFolder, victim + QStringLiteral("/link-to-folder")));
-    QVERIFY(QProcess::execute(QStringLiteral("ln"), {outsideHard, victim + QStringLiteral("/sub/hardlink")}) == 0);
+    const QString victim = dir.filePath(u"victim"_s);
+    QVERIFY(QDir().mkpath(victim + u"/sub/deeper"_s));
+    QVERIFY(writeFile(victim + u"/own.bin"_s, noise(5000, 3)));
+    QVERIFY(writeFile(victim + u"/sub/deeper/own2.bin"_s, noise(70000, 4)));
+    QVERIFY(QFile::link(outsideLinked, victim + u"/sub/link-to-file"_s));
+    QVERIFY(QFile::link(outsideFolder, victim + u"/link-to-folder"_s));
+    QVERIFY(QProcess::execute(u"ln"_s, {outsideHard, victim + u"/sub/hardlink"_s}) == 0);
     // Opening a fifo for writing would hang; it must only be unlinked.
-    QVERIFY(QProcess::execute(QStringLiteral("mkfifo"), {victim + QStringLiteral("/sub/fifo")}) == 0);
+    QVERIFY(QProcess::execute(u"mkfifo"_s, {victim + u"/sub/fifo"_s}) == 0);
 
-    const Run run = runQznb({QStringLiteral("-v"), QStringLiteral("-f"), QStringLiteral("-s"), QStringLiteral("-r"),
-                             QStringLiteral("--"), victim});
+    const Run run = runQznb({u"-v"_s, u"-f"_s, u"-s"_s, u"-r"_s,
+                             u"--"_s, victim});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(!exists(victim));
     QCOMPARE(readFile(outsideLinked), linkedBytes);
     QCOMPARE(readFile(outsideHard), hardBytes);
-    QCOMPARE(readFile(outsideFolder + QStringLiteral("/inner.bin")), linkedBytes);
+    QCOMPARE(readFile(outsideFolder + u"/inner.bin"_s), linkedBytes);
 }
 
 void TestQznb::linkGivenAsPath_data()
@@ -359,18 +361,18 @@ void TestQznb::linkGivenAsPath()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QByteArray bytes = noise(10000, 5);
-    QString target = dir.filePath(QStringLiteral("target.bin"));
+    QString target = dir.filePath(u"target.bin"_s);
     QString content = target;
     if (toFolder) {
-        target = dir.filePath(QStringLiteral("folder"));
+        target = dir.filePath(u"folder"_s);
         QVERIFY(QDir().mkpath(target));
-        content = target + QStringLiteral("/inside.bin");
+        content = target + u"/inside.bin"_s;
     }
     QVERIFY(writeFile(content, bytes));
-    const QString link = dir.filePath(QStringLiteral("link"));
+    const QString link = dir.filePath(u"link"_s);
     QVERIFY(QFile::link(target, link));
 
-    const Run run = runQznb({QStringLiteral("-r"), QStringLiteral("--"),
+    const Run run = runQznb({u"-r"_s, u"--"_s,
                              trailingSlash ? link + QLatin1Char('/') : link});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(!exists(link));
@@ -384,16 +386,16 @@ void TestQznb::verboseOutput_data()
     QTest::addColumn<QString>("removed");     // the path given, relative
     QTest::addColumn<QStringList>("expectedNames");
 
-    const QString big = QStringLiteral("big.bin");
-    QTest::newRow("one file, one pass") << QStringList{QStringLiteral("-s")} << QStringList{big} << big
+    const QString big = u"big.bin"_s;
+    QTest::newRow("one file, one pass") << QStringList{u"-s"_s} << QStringList{big} << big
                                         << QStringList{big};
-    QTest::newRow("one file, seven passes") << QStringList{QStringLiteral("-m")} << QStringList{big} << big
+    QTest::newRow("one file, seven passes") << QStringList{u"-m"_s} << QStringList{big} << big
                                             << QStringList{big};
     QTest::newRow("folder with a line end in a name")
-        << QStringList{QStringLiteral("-r")}
-        << QStringList{QStringLiteral("d/a"), QStringLiteral("d/s/b"), QStringLiteral("d/new\nline")}
-        << QStringLiteral("d")
-        << QStringList{QStringLiteral("d/a"), QStringLiteral("d/s/b"), QStringLiteral("d/new\\012line")};
+        << QStringList{u"-r"_s}
+        << QStringList{u"d/a"_s, u"d/s/b"_s, u"d/new\nline"_s}
+        << u"d"_s
+        << QStringList{u"d/a"_s, u"d/s/b"_s, u"d/new\\012line"_s};
 }
 
 void TestQznb::verboseOutput()
@@ -411,13 +413,13 @@ void TestQznb::verboseOutput()
         QVERIFY(writeFile(path, noise(files.size() == 1 ? (20 << 20) + 3 : 1000, 9)));
     }
     if (files.size() > 1) // folders get no lines of their own
-        QVERIFY(QDir().mkpath(dir.filePath(removed + QStringLiteral("/empty-folder"))));
+        QVERIFY(QDir().mkpath(dir.filePath(removed + u"/empty-folder"_s)));
 
-    const Run run = runQznb(QStringList{QStringLiteral("-v")} + flags + QStringList{QStringLiteral("--"), dir.filePath(removed)});
+    const Run run = runQznb(QStringList{u"-v"_s} + flags + QStringList{u"--"_s, dir.filePath(removed)});
     QCOMPARE(run.exitCode, 0);
     QStringList names;
     const QString problem = checkVerbose(run.out, files.size(), &names);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem + QStringLiteral("\n") + QString::fromUtf8(run.out)));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem + u"\n"_s + QString::fromUtf8(run.out)));
     QStringList expected;
     for (const QString &name : expectedNames)
         expected << dir.filePath(name);
@@ -439,34 +441,34 @@ void TestQznb::arguments_data()
     QTest::addColumn<QString>("survivor"); // relative path that must still exist, or empty
     QTest::addColumn<QStringList>("gone"); // relative paths that must be gone
 
-    const QString missing = QStringLiteral("@/missing");
-    const QString file = QStringLiteral("file");
-    const QString inside = QStringLiteral("folder/inside");
-    QTest::newRow("missing with -f") << QStringList{QStringLiteral("-f"), QStringLiteral("--"), missing} << true
+    const QString missing = u"@/missing"_s;
+    const QString file = u"file"_s;
+    const QString inside = u"folder/inside"_s;
+    QTest::newRow("missing with -f") << QStringList{u"-f"_s, u"--"_s, missing} << true
                                      << file << QStringList{};
-    QTest::newRow("missing without -f") << QStringList{QStringLiteral("--"), missing} << false << file << QStringList{};
+    QTest::newRow("missing without -f") << QStringList{u"--"_s, missing} << false << file << QStringList{};
     QTest::newRow("missing below a file, with -f")
-        << QStringList{QStringLiteral("-f"), QStringLiteral("@/file/x")} << true << file << QStringList{};
-    QTest::newRow("folder without -r") << QStringList{QStringLiteral("-f"), QStringLiteral("@/folder")} << false
+        << QStringList{u"-f"_s, u"@/file/x"_s} << true << file << QStringList{};
+    QTest::newRow("folder without -r") << QStringList{u"-f"_s, u"@/folder"_s} << false
                                        << inside << QStringList{};
-    QTest::newRow("dot refused") << QStringList{QStringLiteral("-rf"), QStringLiteral("@/folder/.")} << false
+    QTest::newRow("dot refused") << QStringList{u"-rf"_s, u"@/folder/."_s} << false
                                  << inside << QStringList{};
-    QTest::newRow("-s with -m") << QStringList{QStringLiteral("-s"), QStringLiteral("-m"), QStringLiteral("@/file")}
+    QTest::newRow("-s with -m") << QStringList{u"-s"_s, u"-m"_s, u"@/file"_s}
                                 << false << file << QStringList{};
-    QTest::newRow("unknown flag") << QStringList{QStringLiteral("-x"), QStringLiteral("@/file")} << false << file
+    QTest::newRow("unknown flag") << QStringList{u"-x"_s, u"@/file"_s} << false << file
                                   << QStringList{};
-    QTest::newRow("no path") << QStringList{QStringLiteral("-f"), QStringLiteral("--")} << false << file
+    QTest::newRow("no path") << QStringList{u"-f"_s, u"--"_s} << false << file
                              << QStringList{};
-    QTest::newRow("flag-like name after --") << QStringList{QStringLiteral("--"), QStringLiteral("-r")} << true
-                                            << inside << QStringList{QStringLiteral("-r")};
+    QTest::newRow("flag-like name after --") << QStringList{u"--"_s, u"-r"_s} << true
+                                            << inside << QStringList{u"-r"_s};
     QTest::newRow("options end at the first path")
-        << QStringList{QStringLiteral("file"), QStringLiteral("-r")} << true << inside
-        << QStringList{file, QStringLiteral("-r")};
+        << QStringList{u"file"_s, u"-r"_s} << true << inside
+        << QStringList{file, u"-r"_s};
     QTest::newRow("relative path with trailing slashes")
-        << QStringList{QStringLiteral("-r"), QStringLiteral("folder//")} << true << file << QStringList{inside};
+        << QStringList{u"-r"_s, u"folder//"_s} << true << file << QStringList{inside};
     QTest::newRow("several paths, failure in between")
-        << QStringList{QStringLiteral("@/file"), QStringLiteral("@/folder"), QStringLiteral("@/-r")} << false << inside
-        << QStringList{file, QStringLiteral("-r")};
+        << QStringList{u"@/file"_s, u"@/folder"_s, u"@/-r"_s} << false << inside
+        << QStringList{file, u"-r"_s};
 }
 
 void TestQznb::arguments()
@@ -477,10 +479,10 @@ void TestQznb::arguments()
     QFETCH(QStringList, gone);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("file")), "data"));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("-r")), "data"));
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("folder"))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("folder/inside")), "data"));
+    QVERIFY(writeFile(dir.filePath(u"file"_s), "data"));
+    QVERIFY(writeFile(dir.filePath(u"-r"_s), "data"));
+    QVERIFY(QDir().mkpath(dir.filePath(u"folder"_s)));
+    QVERIFY(writeFile(dir.filePath(u"folder/inside"_s), "data"));
     for (QString &argument : arguments)
         argument.replace(QLatin1Char('@'), dir.path());
 
@@ -501,15 +503,15 @@ void TestQznb::failureNamesPathAndGoesOn()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString victim = dir.filePath(QStringLiteral("victim"));
-    const QString locked = victim + QStringLiteral("/locked");
-    const QString kept = locked + QStringLiteral("/kept");
+    const QString victim = dir.filePath(u"victim"_s);
+    const QString locked = victim + u"/locked"_s;
+    const QString kept = locked + u"/kept"_s;
     QVERIFY(QDir().mkpath(locked));
     QVERIFY(writeFile(kept, noise(4000, 6)));
-    QVERIFY(writeFile(victim + QStringLiteral("/a.bin"), noise(4000, 7)));
-    QVERIFY(QDir().mkpath(victim + QStringLiteral("/z/sub")));
-    QVERIFY(writeFile(victim + QStringLiteral("/z/sub/b.bin"), noise(4000, 8)));
-    const QString later = dir.filePath(QStringLiteral("later.bin"));
+    QVERIFY(writeFile(victim + u"/a.bin"_s, noise(4000, 7)));
+    QVERIFY(QDir().mkpath(victim + u"/z/sub"_s));
+    QVERIFY(writeFile(victim + u"/z/sub/b.bin"_s, noise(4000, 8)));
+    const QString later = dir.filePath(u"later.bin"_s);
     QVERIFY(writeFile(later, noise(4000, 9)));
 
     // A read-only folder stops an ordinary user; the superuser ignores it, so use an immutable
@@ -518,23 +520,23 @@ void TestQznb::failureNamesPathAndGoesOn()
     bool immutable = false;
     if (QFileInfo(locked).isWritable()) {
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), kept}) != 0)
+        if (QProcess::execute(u"chattr"_s, {u"+i"_s, kept}) != 0)
             QSKIP("running as the superuser and chattr +i is not available here");
         immutable = true;
     }
     auto restore = qScopeGuard([&] {
         if (immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), kept});
+            QProcess::execute(u"chattr"_s, {u"-i"_s, kept});
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
 
-    const Run run = runQznb({QStringLiteral("-f"), QStringLiteral("-s"), QStringLiteral("-r"), QStringLiteral("--"),
+    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s,
                              victim, later});
     QVERIFY(run.exitCode > 0);
     QVERIFY2(run.err.contains("qznb: " + kept.toUtf8() + ": "), run.err.constData());
     QVERIFY(exists(kept));
-    QVERIFY(!exists(victim + QStringLiteral("/a.bin")));
-    QVERIFY(!exists(victim + QStringLiteral("/z")));
+    QVERIFY(!exists(victim + u"/a.bin"_s));
+    QVERIFY(!exists(victim + u"/z"_s));
     QVERIFY(!exists(later));
     if (immutable) // the immutable file cannot even be opened for writing, so it is untouched
         QCOMPARE(readFile(kept), noise(4000, 6));
@@ -546,11 +548,11 @@ void TestQznb::deepTreeUnderDescriptorLimit()
     QVERIFY(dir.isValid());
     QVERIFY(makeDeepTree(dir.path(), 1500, 100));
 
-    const Run run = runQznb({QStringLiteral("-f"), QStringLiteral("-s"), QStringLiteral("-r"), QStringLiteral("--"),
-                             dir.filePath(QStringLiteral("d"))},
+    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s,
+                             dir.filePath(u"d"_s)},
                             QString(), 1024);
     QVERIFY2(run.exitCode == 0, run.err.constData());
-    QVERIFY(!exists(dir.filePath(QStringLiteral("d"))));
+    QVERIFY(!exists(dir.filePath(u"d"_s)));
 }
 
 void TestQznb::interruptStopsMidPass_data()
@@ -565,7 +567,7 @@ void TestQznb::interruptStopsMidPass()
     QFETCH(int, signal);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("large.bin"));
+    const QString file = dir.filePath(u"large.bin"_s);
     {
         QFile sparse(file);
         QVERIFY(sparse.open(QIODevice::WriteOnly));
@@ -573,7 +575,7 @@ void TestQznb::interruptStopsMidPass()
     }
 
     QProcess process;
-    process.start(QStringLiteral(NIMBREL_TEST_QZNB), {QStringLiteral("-v"), QStringLiteral("--"), file});
+    process.start(QString::fromUtf8(NIMBREL_TEST_QZNB), {u"-v"_s, u"--"_s, file});
     QVERIFY(process.waitForStarted());
     QByteArray out;
     QDeadlineTimer limit(60000);
@@ -600,12 +602,12 @@ void TestQznb::passesReachDiskInOrder_data()
     QTest::addColumn<int>("files");
     QTest::addColumn<int>("largeFiles");      // beside them in the first folder, streamed one by one
     QTest::newRow("many small files, seven passes")
-        << int(qznb::Level::Medium) << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}
+        << int(qznb::Level::Medium) << QStringList{u"a"_s, u"b"_s, u"c"_s}
         << 150 << 0;
     QTest::newRow("small and large files, one pass")
-        << int(qznb::Level::Simple) << QStringList{QStringLiteral(".")} << 60 << 2;
+        << int(qznb::Level::Simple) << QStringList{u"."_s} << 60 << 2;
     QTest::newRow("nested folders, thirty-five passes")
-        << int(qznb::Level::Gutmann) << QStringList{QStringLiteral("."), QStringLiteral("x/y/z")} << 12 << 1;
+        << int(qznb::Level::Gutmann) << QStringList{u"."_s, u"x/y/z"_s} << 12 << 1;
 }
 
 void TestQznb::passesReachDiskInOrder()
@@ -616,16 +618,16 @@ void TestQznb::passesReachDiskInOrder()
     QFETCH(int, largeFiles);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString tree = dir.filePath(QStringLiteral("tree"));
+    const QString tree = dir.filePath(u"tree"_s);
     int written = 0;
     for (const QString &folder : folders) {
         QVERIFY(QDir().mkpath(tree + QLatin1Char('/') + folder));
         for (int i = 0; i < files; ++i)
-            QVERIFY(writeFile(QStringLiteral("%1/%2/f%3").arg(tree, folder).arg(i), noise(1 + i * 97, char(i))));
+            QVERIFY(writeFile(u"%1/%2/f%3"_s.arg(tree, folder).arg(i), noise(1 + i * 97, char(i))));
         written += files;
     }
     for (int i = 0; i < largeFiles; ++i)
-        QVERIFY(writeFile(QStringLiteral("%1/%2/large%3").arg(tree, folders.first()).arg(i), noise((3 << 20) + i, 4)));
+        QVERIFY(writeFile(u"%1/%2/large%3"_s.arg(tree, folders.first()).arg(i), noise((3 << 20) + i, 4)));
     written += largeFiles;
 
     qznb::Options options;

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 // A small HTTP server on 127.0.0.1 for one test: it answers every request with the status
 // and body it was given, or, when told to stay silent, accepts the connection and never
 // answers. It keeps the head of every request it received.
@@ -27,7 +29,7 @@ public:
         listen(QHostAddress::LocalHost);
     }
 
-    QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
+    QString address() const { return u"http://127.0.0.1:%1"_s.arg(serverPort()); }
 
     // An address on this machine where nothing listens.
     static QString refusingAddress()
@@ -36,7 +38,7 @@ public:
         probe.listen(QHostAddress::LocalHost);
         const quint16 port = probe.serverPort();
         probe.close();
-        return QStringLiteral("http://127.0.0.1:%1").arg(port);
+        return u"http://127.0.0.1:%1"_s.arg(port);
     }
 
 private:

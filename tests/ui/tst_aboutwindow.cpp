@@ -12,6 +12,8 @@
 
 #include <numbers>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The chain's animations in order: name, screw, animated property.
@@ -111,7 +113,7 @@ void tst_AboutWindow::links()
     QVERIFY(link);
     QCOMPARE(link->objectName(), label);
     QVERIFY(link->alignment() & Qt::AlignHCenter);
-    QCOMPARE(link->text(), QStringLiteral("<a href=\"%1\">%2</a>").arg(page, text));
+    QCOMPARE(link->text(), u"<a href=\"%1\">%2</a>"_s.arg(page, text));
     emit link->linkActivated(page);
     platform::Workspace::sharedWorkspace().setURLRecorder({});
     QCOMPARE(opened, QList<QUrl>{QUrl(page)});

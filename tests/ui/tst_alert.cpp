@@ -21,17 +21,19 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kSafari = QStringLiteral("com.apple.Safari");
-const QString kFirefox = QStringLiteral("org.mozilla.firefox");
+const QString kSafari = u"com.apple.Safari"_s;
+const QString kFirefox = u"org.mozilla.firefox"_s;
 
 void request(const QString &identifier, const QString &name, const QString &parent = QString())
 {
-    QVariantMap info{{QStringLiteral("alertItemIdentifier"), identifier}, {QStringLiteral("alertItemName"), name}};
+    QVariantMap info{{u"alertItemIdentifier"_s, identifier}, {u"alertItemName"_s, name}};
     if (!parent.isEmpty())
-        info.insert(QStringLiteral("alertItemParent"), parent);
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("AddAlertItem"), nullptr, info);
+        info.insert(u"alertItemParent"_s, parent);
+    platform::NotificationCenter::defaultCenter().post(u"AddAlertItem"_s, nullptr, info);
 }
 
 QStringList rowNames(const AlertController &alert)
@@ -104,16 +106,16 @@ void tst_Alert::whenModal(std::function<void(QWidget *)> script)
 void tst_Alert::requestForIdleApplicationListsNothing()
 {
     FakeHome home;
-    home.addApplication(kSafari, QStringLiteral("Safari"));
+    home.addApplication(kSafari, u"Safari"_s);
     AlertController alert;
     alert.awakeFromNib();
-    request(kSafari, QStringLiteral("Safari"), QStringLiteral("AppControl"));
-    request(kSafari, QStringLiteral("Safari"));
+    request(kSafari, u"Safari"_s, u"AppControl"_s);
+    request(kSafari, u"Safari"_s);
     QVERIFY(!alert.shouldDisplayAlertWindow());
     QCOMPARE(alert.alertItemArrayController()->count(), 0);
     // remembered once, for a launch while the alert is up
     QCOMPARE(alert.appArray().size(), 1);
-    QCOMPARE(alert.alertParent(), QStringLiteral("AppControl"));
+    QCOMPARE(alert.alertParent(), u"AppControl"_s);
 }
 
 void tst_Alert::cancelTitle_data()
@@ -132,10 +134,10 @@ void tst_Alert::cancelTitle()
     QFETCH(QString, title);
     FakeHome home;
     RunningApps apps(home);
-    QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
+    QVERIFY(apps.launch(kFirefox, u"Firefox"_s));
     AlertController alert;
     alert.awakeFromNib();
-    request(kFirefox, QStringLiteral("Firefox"), parent);
+    request(kFirefox, u"Firefox"_s, parent);
     QVERIFY(alert.shouldDisplayAlertWindow());
     QCOMPARE(alert.alertCancelButton()->text(), title);
 }
@@ -144,16 +146,16 @@ void tst_Alert::listsEveryInstanceSorted()
 {
     FakeHome home;
     RunningApps apps(home);
-    QVERIFY(apps.launch(kSafari, QStringLiteral("Safari")));
-    QVERIFY(apps.launch(kSafari, QStringLiteral("Safari")));
-    QVERIFY(apps.launch(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab")));
-    QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
+    QVERIFY(apps.launch(kSafari, u"Safari"_s));
+    QVERIFY(apps.launch(kSafari, u"Safari"_s));
+    QVERIFY(apps.launch(u"de.icab.iCab"_s, u"iCab"_s));
+    QVERIFY(apps.launch(kFirefox, u"Firefox"_s));
     AlertController alert;
     alert.awakeFromNib();
-    request(kSafari, QStringLiteral("Safari"), QStringLiteral("AppControl"));
-    request(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab"));
-    request(kFirefox, QStringLiteral("Firefox"));
-    request(kSafari, QStringLiteral("Safari")); // already listed: ignored
+    request(kSafari, u"Safari"_s, u"AppControl"_s);
+    request(u"de.icab.iCab"_s, u"iCab"_s);
+    request(kFirefox, u"Firefox"_s);
+    request(kSafari, u"Safari"_s); // already listed: ignored
     QCOMPARE(rowNames(alert), QStringList({"Firefox", "iCab", "Safari", "Safari"}));
     const auto rows = alert.alertItemArrayController()->arrangedObjects();
     QVERIFY(rows[2]->alertItemApp()->processIdentifier != rows[3]->alertItemApp()->processIdentifier);
@@ -172,11 +174,11 @@ void tst_Alert::scanWaitsForApplicationToQuit()
 {
     FakeHome home;
     RunningApps apps(home);
-    QProcess *safari = apps.launch(kSafari, QStringLiteral("Safari"));
+    QProcess *safari = apps.launch(kSafari, u"Safari"_s);
     QVERIFY(safari);
-    QVERIFY(home.writeFile(QStringLiteral("Library/Safari/History.plist"), QByteArray(5000, 'h')));
-    platform::UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("scanSafari"));
-    platform::UserDefaults::standardUserDefaults().setBool(true, QStringLiteral("safariBrowsing"));
+    QVERIFY(home.writeFile(u"Library/Safari/History.plist"_s, QByteArray(5000, 'h')));
+    platform::UserDefaults::standardUserDefaults().setBool(true, u"scanSafari"_s);
+    platform::UserDefaults::standardUserDefaults().setBool(true, u"safariBrowsing"_s);
 
     LocationController locations;
     locations.awakeFromNib();
@@ -193,7 +195,7 @@ void tst_Alert::scanWaitsForApplicationToQuit()
     app.setResultsControl(&results);
     SafariController module;
     module.init();
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"));
+    platform::NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
     QCOMPARE(locations.locationArrayController()->count(), 1);
     app.displayMainWindow();
     platform::Timer::fireAllPending();
@@ -206,7 +208,7 @@ void tst_Alert::scanWaitsForApplicationToQuit()
         QCOMPARE(window, static_cast<QWidget *>(alert.alertWindow()));
         listed = rowNames(alert);
         cancelTitle = alert.alertCancelButton()->text();
-        scannedEarly = posted.names.contains(QStringLiteral("ScanLocations"));
+        scannedEarly = posted.names.contains(u"ScanLocations"_s);
         RunningApps::quit(safari);
     });
     app.scan();
@@ -215,10 +217,10 @@ void tst_Alert::scanWaitsForApplicationToQuit()
 
     QVERIFY(!m_watchdogFired);
     QCOMPARE(listed, QStringList({"Safari"}));
-    QCOMPARE(cancelTitle, QStringLiteral("Cancel Scan"));
+    QCOMPARE(cancelTitle, u"Cancel Scan"_s);
     QVERIFY(!scannedEarly);
-    QCOMPARE(posted.names.count(QStringLiteral("StartScanNotification")), 1);
-    QCOMPARE(posted.names.count(QStringLiteral("ScanLocations")), 1);
+    QCOMPARE(posted.names.count(u"StartScanNotification"_s), 1);
+    QCOMPARE(posted.names.count(u"ScanLocations"_s), 1);
     QVERIFY(!alert.alertWindow()->isVisible());
     QVERIFY(alert.appArray().isEmpty());
     QCOMPARE(window.contentView(), window.resultsView());
@@ -229,13 +231,13 @@ void tst_Alert::twoInstancesMustBothQuit()
 {
     FakeHome home;
     RunningApps apps(home);
-    QProcess *first = apps.launch(kSafari, QStringLiteral("Safari"));
-    QProcess *second = apps.launch(kSafari, QStringLiteral("Safari"));
+    QProcess *first = apps.launch(kSafari, u"Safari"_s);
+    QProcess *second = apps.launch(kSafari, u"Safari"_s);
     QVERIFY(first && second);
     AlertController alert;
     alert.awakeFromNib();
     Posted posted;
-    request(kSafari, QStringLiteral("Safari"), QStringLiteral("ResultsControl"));
+    request(kSafari, u"Safari"_s, u"ResultsControl"_s);
     QCOMPARE(alert.alertItemArrayController()->count(), 2);
 
     bool stillUp = false;
@@ -272,11 +274,11 @@ void tst_Alert::cancel()
     QFETCH(QStringList, expected);
     FakeHome home;
     RunningApps apps(home);
-    QVERIFY(apps.launch(kFirefox, QStringLiteral("Firefox")));
+    QVERIFY(apps.launch(kFirefox, u"Firefox"_s));
     AlertController alert;
     alert.awakeFromNib();
     Posted posted;
-    request(kFirefox, QStringLiteral("Firefox"), parent);
+    request(kFirefox, u"Firefox"_s, parent);
     whenModal([&](QWidget *) { alert.alertCancelButton()->click(); });
     alert.showAlertWindow();
     QVERIFY(!m_watchdogFired);
@@ -290,21 +292,21 @@ void tst_Alert::relaunchIsListedAgain()
 {
     FakeHome home;
     RunningApps apps(home);
-    QProcess *safari = apps.launch(kSafari, QStringLiteral("Safari"));
-    QProcess *firefox = apps.launch(kFirefox, QStringLiteral("Firefox"));
+    QProcess *safari = apps.launch(kSafari, u"Safari"_s);
+    QProcess *firefox = apps.launch(kFirefox, u"Firefox"_s);
     QVERIFY(safari && firefox);
     AlertController alert;
     alert.awakeFromNib();
     Posted posted;
-    request(kSafari, QStringLiteral("Safari"), QStringLiteral("ResultsControl"));
-    request(kFirefox, QStringLiteral("Firefox"), QStringLiteral("ResultsControl"));
+    request(kSafari, u"Safari"_s, u"ResultsControl"_s);
+    request(kFirefox, u"Firefox"_s, u"ResultsControl"_s);
 
     QStringList afterQuit, afterRelaunch;
     whenModal([&](QWidget *) {
         RunningApps::quit(safari);
         QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Firefox"}), 20000);
         afterQuit = rowNames(alert);
-        QProcess *again = apps.launch(kSafari, QStringLiteral("Safari"));
+        QProcess *again = apps.launch(kSafari, u"Safari"_s);
         QVERIFY(again);
         QTRY_COMPARE_WITH_TIMEOUT(rowNames(alert), QStringList({"Firefox", "Safari"}), 20000);
         afterRelaunch = rowNames(alert);

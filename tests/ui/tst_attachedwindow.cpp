@@ -16,6 +16,8 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+
+using namespace Qt::StringLiterals;
 #define HAVE_XCB_HEADERS 1
 #endif
 
@@ -134,7 +136,7 @@ void tst_AttachedWindow::followsAParentThatGrows()
     parent.setGeometry(100, 100, 300, 200);
     auto *layout = new QVBoxLayout(&parent);
     layout->addStretch();
-    auto *anchor = new QPushButton(QStringLiteral("Scan"), &parent); // held at the bottom
+    auto *anchor = new QPushButton(u"Scan"_s, &parent); // held at the bottom
     layout->addWidget(anchor, 0, Qt::AlignLeft);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
@@ -158,7 +160,7 @@ void tst_AttachedWindow::followsAParentThatGrows()
     parent.setGeometry(later);
     QTRY_COMPARE(parent.geometry(), later);
     QTRY_VERIFY2((arrowTip() - anchorOnScreen()).manhattanLength() <= 1,
-                 qPrintable(QStringLiteral("arrow at %1,%2, anchor at %3,%4")
+                 qPrintable(u"arrow at %1,%2, anchor at %3,%4"_s
                                 .arg(arrowTip().x()).arg(arrowTip().y())
                                 .arg(anchorOnScreen().x()).arg(anchorOnScreen().y())));
 }

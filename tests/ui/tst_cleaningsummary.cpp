@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using Heading = CleaningSummary::Heading;
 Q_DECLARE_METATYPE(std::optional<Heading>)
 
@@ -116,7 +118,7 @@ void TestCleaningSummary::shareUrl_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("url");
 
-    const QString page = QStringLiteral("https://www.example.com/nimbrel");
+    const QString page = u"https://www.example.com/nimbrel"_s;
     QTest::newRow("clean system") << 0 << quint64(0) << "https://social.example.com"
         << "https://social.example.com/home?status=I'm+protecting+my+Mac+from+privacy+threats+with+"
            "%40Nimbrel,+and+my+system+is+clean!++" + page;
@@ -136,10 +138,10 @@ void TestCleaningSummary::shareUrl()
     QFETCH(quint64, bytes);
     QFETCH(QString, host);
     QFETCH(QString, url);
-    const QUrl share = CleaningSummary(cleaned, 0, 0, bytes).shareUrl(host, QStringLiteral("https://www.example.com/nimbrel"));
+    const QUrl share = CleaningSummary(cleaned, 0, 0, bytes).shareUrl(host, u"https://www.example.com/nimbrel"_s);
     QVERIFY(share.isValid());
     QCOMPARE(share.toString(QUrl::FullyEncoded), url);
-    QCOMPARE(share.path(), QStringLiteral("/home"));
+    QCOMPARE(share.path(), u"/home"_s);
 }
 
 QTEST_MAIN(TestCleaningSummary)

@@ -40,6 +40,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 using platform::UserDefaults;
 
@@ -88,7 +90,7 @@ struct Shell {
           }())
     {
         ready = registerBundleDefaults();
-        defaults().setObject(server.address(), QStringLiteral("downloadHost"));
+        defaults().setObject(server.address(), u"downloadHost"_s);
         shred.setFileControl(&files);
         app.setMainWindow(&window);
         app.setFileControl(&files);
@@ -96,7 +98,7 @@ struct Shell {
         app.setTempCleaningPanel(&tempPanel);
         app.setQzPanel(&promo);
         app.setTerminator([] {});
-        app.ratingPrompt()->setApplicationVersion(QStringLiteral("2.1"));
+        app.ratingPrompt()->setApplicationVersion(u"2.1"_s);
         for (const char *name : {"TempCleaningFailTip", "TempCleaningFailTipEnd", "MainTips"})
             platform::NotificationCenter::defaultCenter().addObserver(
                 &observer, QLatin1String(name), [this](const platform::Notification &n) {
@@ -109,16 +111,16 @@ struct Shell {
     static UserDefaults &defaults() { return UserDefaults::standardUserDefaults(); }
     void setState(bool rated, const QString &ratedVersion, bool declined, int runCount)
     {
-        defaults().setBool(rated, QStringLiteral("versionIsRated"));
+        defaults().setBool(rated, u"versionIsRated"_s);
         if (!ratedVersion.isEmpty())
-            defaults().setObject(ratedVersion, QStringLiteral("ratedVersionNumber"));
-        defaults().setBool(declined, QStringLiteral("declinedRating"));
-        defaults().setInteger(runCount, QStringLiteral("runCount"));
+            defaults().setObject(ratedVersion, u"ratedVersionNumber"_s);
+        defaults().setBool(declined, u"declinedRating"_s);
+        defaults().setInteger(runCount, u"runCount"_s);
     }
     // Shows the main window and lets its start-up timer run the launch prompts.
     void launch()
     {
-        platform::NotificationCenter::defaultCenter().post(QStringLiteral("DisplayMainWindow"));
+        platform::NotificationCenter::defaultCenter().post(u"DisplayMainWindow"_s);
         platform::Timer::fireAllPending();
     }
     // Waits for the reply of the alert-text fetch that is running (true when it was handled).
@@ -308,8 +310,8 @@ void tst_LaunchPrompts::ratingStatus()
     if (fetch)
         QVERIFY(shell.waitForAlertText());
     QCOMPARE(shell.server.requests.size(), fetch ? 1 : 0);
-    QCOMPARE(Shell::defaults().boolForKey(QStringLiteral("versionIsRated")), ratedAfter);
-    QCOMPARE(Shell::defaults().integerForKey(QStringLiteral("runCount")), qint64(runCountAfter));
+    QCOMPARE(Shell::defaults().boolForKey(u"versionIsRated"_s), ratedAfter);
+    QCOMPARE(Shell::defaults().integerForKey(u"runCount"_s), qint64(runCountAfter));
     QVERIFY(m_urls.isEmpty());
 }
 
@@ -347,17 +349,17 @@ void tst_LaunchPrompts::ratingAlert()
 
     shell.launch();
     QCOMPARE(m_shown.size(), 1);
-    QCOMPARE(m_shown[0].message, QStringLiteral("Rate Nimbrel"));
-    QVERIFY(m_shown[0].informative.startsWith(QStringLiteral("If you like Nimbrel, please take a moment to rate it.")));
+    QCOMPARE(m_shown[0].message, u"Rate Nimbrel"_s);
+    QVERIFY(m_shown[0].informative.startsWith(u"If you like Nimbrel, please take a moment to rate it."_s));
     QCOMPARE(m_shown[0].buttons, QStringList({"Rate App", "Not Now", "Contact Support"}));
     QVERIFY(m_shown[0].suppressionBox);
     QVERIFY(!m_shown[0].panel);
     QCOMPARE(m_shown[0].style, platform::Alert::Style::Warning);
 
-    QCOMPARE(Shell::defaults().boolForKey(QStringLiteral("versionIsRated")), ratedAfter);
-    QCOMPARE(Shell::defaults().stringForKey(QStringLiteral("ratedVersionNumber")), ratedVersionAfter);
-    QCOMPARE(Shell::defaults().integerForKey(QStringLiteral("runCount")), qint64(runCountAfter));
-    QCOMPARE(Shell::defaults().boolForKey(QStringLiteral("declinedRating")), tick);
+    QCOMPARE(Shell::defaults().boolForKey(u"versionIsRated"_s), ratedAfter);
+    QCOMPARE(Shell::defaults().stringForKey(u"ratedVersionNumber"_s), ratedVersionAfter);
+    QCOMPARE(Shell::defaults().integerForKey(u"runCount"_s), qint64(runCountAfter));
+    QCOMPARE(Shell::defaults().boolForKey(u"declinedRating"_s), tick);
     QCOMPARE(m_urls, page.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(page)});
     QVERIFY(!shell.app.alertTextPrompt()->isFetching());
 }
@@ -375,7 +377,7 @@ void tst_LaunchPrompts::alertTextDue_data()
     QTest::newRow("eight days ahead") << 12 << QVariant(now.addDays(8)) << true;
     QTest::newRow("six days ahead") << 12 << QVariant(now.addDays(6)) << false;
     QTest::newRow("never stamped") << 10 << QVariant() << true;
-    QTest::newRow("not a date") << 12 << QVariant(QStringLiteral("yesterday")) << true;
+    QTest::newRow("not a date") << 12 << QVariant(u"yesterday"_s) << true;
     QTest::newRow("nine runs") << 9 << QVariant(now.addDays(-30)) << false;
 }
 
@@ -388,8 +390,8 @@ void tst_LaunchPrompts::alertTextDue()
     Shell shell;
     QVERIFY(shell.ready);
     shell.server.body = "0";
-    shell.setState(true, QStringLiteral("2.1"), false, runCount);
-    Shell::defaults().setObject(lastAlert, QStringLiteral("QZLastAlertTime"));
+    shell.setState(true, u"2.1"_s, false, runCount);
+    Shell::defaults().setObject(lastAlert, u"QZLastAlertTime"_s);
 
     shell.launch();
     QCOMPARE(shell.app.alertTextPrompt()->isFetching(), fetch);
@@ -404,7 +406,7 @@ void tst_LaunchPrompts::alertTextDue()
         QVERIFY(shell.server.requests.isEmpty());
     }
     // A "0" stamps nothing either way.
-    QCOMPARE(Shell::defaults().objectForKey(QStringLiteral("QZLastAlertTime")), lastAlert);
+    QCOMPARE(Shell::defaults().objectForKey(u"QZLastAlertTime"_s), lastAlert);
     QVERIFY(m_shown.isEmpty());
     QVERIFY(shell.promo.isHidden());
 }
@@ -437,22 +439,22 @@ void tst_LaunchPrompts::alertTextReply()
     QFETCH(bool, shown);
     Shell shell;
     QVERIFY(shell.ready);
-    QVERIFY(shell.home.setSystemVersion(QStringLiteral("10.9")));
+    QVERIFY(shell.home.setSystemVersion(u"10.9"_s));
     shell.server.status = status;
     shell.server.body = body;
     shell.server.silent = server == QLatin1String("silent");
     if (server == QLatin1String("refusing"))
-        Shell::defaults().setObject(LocalHttpServer::refusingAddress(), QStringLiteral("downloadHost"));
+        Shell::defaults().setObject(LocalHttpServer::refusingAddress(), u"downloadHost"_s);
     QCOMPARE(shell.app.alertTextPrompt()->timeout(), 30000);
     shell.app.alertTextPrompt()->setTimeout(1000); // the silent server is given up on sooner
-    shell.setState(true, QStringLiteral("2.1"), false, 12);
+    shell.setState(true, u"2.1"_s, false, 12);
     const QDateTime before = QDateTime::currentDateTimeUtc();
 
     shell.app.checkBrindlecoveInfoStatus();
     QVERIFY(shell.waitForAlertText());
     QCOMPARE(shell.server.requests.size(), server == QLatin1String("refusing") ? 0 : 1);
     QCOMPARE(shell.promo.isVisible(), shown);
-    const QVariant stamp = Shell::defaults().objectForKey(QStringLiteral("QZLastAlertTime"));
+    const QVariant stamp = Shell::defaults().objectForKey(u"QZLastAlertTime"_s);
     if (shown) {
         QVERIFY(stamp.toDateTime() >= before.addSecs(-1));
         QVERIFY(stamp.toDateTime() <= QDateTime::currentDateTimeUtc().addSecs(1));
@@ -490,16 +492,16 @@ void tst_LaunchPrompts::promotionalFace()
     if (!system.isEmpty())
         QVERIFY(shell.home.setSystemVersion(system));
     if (installed)
-        QVERIFY(!shell.home.addApplication(QStringLiteral("com.brindlecove.Ferrowatch3"), QStringLiteral("Ferrowatch"))
+        QVERIFY(!shell.home.addApplication(u"com.brindlecove.Ferrowatch3"_s, u"Ferrowatch"_s)
                      .isEmpty());
-    Shell::defaults().setBool(switchedOff, QStringLiteral("disableBrindlecoveAlert"));
+    Shell::defaults().setBool(switchedOff, u"disableBrindlecoveAlert"_s);
     shell.server.body = "1";
-    shell.setState(true, QStringLiteral("2.1"), false, 12);
+    shell.setState(true, u"2.1"_s, false, 12);
 
     shell.launch();
     QVERIFY(shell.waitForAlertText());
     QCOMPARE(shell.promo.isVisible(), !face.isEmpty());
-    QCOMPARE(Shell::defaults().objectForKey(QStringLiteral("QZLastAlertTime")).isValid(), !face.isEmpty());
+    QCOMPARE(Shell::defaults().objectForKey(u"QZLastAlertTime"_s).isValid(), !face.isEmpty());
     if (face.isEmpty())
         return;
     const bool product = face == QLatin1String("FW3.png");
@@ -514,7 +516,7 @@ void tst_LaunchPrompts::pages_data()
 {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("page");
-    const QString campaign = QStringLiteral("?utm_source=personal&utm_medium=banner&utm_campaign=nbinapp");
+    const QString campaign = u"?utm_source=personal&utm_medium=banner&utm_campaign=nbinapp"_s;
     QTest::newRow("guide") << "actionGuide" << "https://www.example.com/guide_nb";
     QTest::newRow("help") << "actionHelp" << "https://www.example.com/support";
     QTest::newRow("podcast") << "actionPodcast" << "https://www.example.com/podcast";
@@ -540,7 +542,7 @@ void tst_LaunchPrompts::pages()
         QVERIFY(!shell.promo.isVisible());
     }
     QCOMPARE(m_urls, QList<QUrl>{QUrl(page)});
-    QCOMPARE(m_urls.first().scheme(), QStringLiteral("https"));
+    QCOMPARE(m_urls.first().scheme(), u"https"_s);
 }
 
 void tst_LaunchPrompts::leftoverFiles_data()
@@ -569,13 +571,13 @@ void tst_LaunchPrompts::leftoverFiles()
     shell.setState(false, QString(), false, 12);
     const QString folder = shell.temporaryFolder();
     if (leftovers == QLatin1String("files")) {
-        QVERIFY(shell.home.writeFile(QStringLiteral("Library/Caches/a.db"), "cache"));
-        QVERIFY(shell.home.writeFile(QStringLiteral("Library/Caches/Site/b/c.bin"), "data"));
-        QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(QStringLiteral("Library/Caches/a.db"))).isEmpty());
-        QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(QStringLiteral("Library/Caches/Site"))).isEmpty());
+        QVERIFY(shell.home.writeFile(u"Library/Caches/a.db"_s, "cache"));
+        QVERIFY(shell.home.writeFile(u"Library/Caches/Site/b/c.bin"_s, "data"));
+        QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(u"Library/Caches/a.db"_s)).isEmpty());
+        QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(u"Library/Caches/Site"_s)).isEmpty());
     } else if (leftovers == QLatin1String("empty folders")) {
-        QVERIFY(FakeHome::makePath(folder + QStringLiteral("/one/two")));
-        QVERIFY(FakeHome::makePath(folder + QStringLiteral("/three")));
+        QVERIFY(FakeHome::makePath(folder + u"/one/two"_s));
+        QVERIFY(FakeHome::makePath(folder + u"/three"_s));
     }
     const bool prompted = leftovers == QLatin1String("files");
     if (vanish)
@@ -593,15 +595,15 @@ void tst_LaunchPrompts::leftoverFiles()
     QVERIFY(!shell.tempPanel.isVisible());
     if (prompted) {
         QCOMPARE(m_shown.size(), 1); // the chain ends with this prompt
-        QCOMPARE(m_shown[0].message, QStringLiteral("Temporary File Alert"));
+        QCOMPARE(m_shown[0].message, u"Temporary File Alert"_s);
         QCOMPARE(m_shown[0].informative,
-                 QStringLiteral("Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel "
-                                "to remove these files at this time?"));
+                 u"Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel "
+                                "to remove these files at this time?"_s);
         QCOMPARE(m_shown[0].buttons, QStringList({"Yes", "No"}));
         QVERIFY(m_shown[0].panel);
     } else {
         QCOMPARE(m_shown.size(), 1);
-        QCOMPARE(m_shown[0].message, QStringLiteral("Rate Nimbrel"));
+        QCOMPARE(m_shown[0].message, u"Rate Nimbrel"_s);
     }
     QVERIFY(!shell.app.alertTextPrompt()->isFetching());
     // Only a cleaning run takes the folder away (or it was gone before the answer).
@@ -610,10 +612,10 @@ void tst_LaunchPrompts::leftoverFiles()
     const bool failed = text == QLatin1String("Temporary file cleaning failed.");
     QStringList tips;
     if (failed)
-        tips << QStringLiteral("TempCleaningFailTip");
+        tips << u"TempCleaningFailTip"_s;
     if (!text.isEmpty())
-        tips << QStringLiteral("TempCleaningFailTipEnd");
-    shell.posted.removeAll(QStringLiteral("MainTips"));
+        tips << u"TempCleaningFailTipEnd"_s;
+    shell.posted.removeAll(u"MainTips"_s);
     QCOMPARE(shell.posted, tips);
     if (text.isEmpty())
         return;
@@ -621,7 +623,7 @@ void tst_LaunchPrompts::leftoverFiles()
     QVERIFY(seen.finished);
     QCOMPARE(seen.text, text);
     QVERIFY(seen.imageShown);
-    QCOMPARE(seen.image, resource(failed ? QStringLiteral("fail.png") : QStringLiteral("success.png")));
+    QCOMPARE(seen.image, resource(failed ? u"fail.png"_s : u"success.png"_s));
     QVERIFY(!seen.progressShown);
     QVERIFY(!shell.tempPanel.isProgressAnimating());
 }
@@ -669,15 +671,15 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
     QTemporaryDir base;
     std::optional<ScratchDisk> disk;
     if (layout.endsWith(QLatin1String("on disk"))) {
-        disk.emplace(base.path() + QStringLiteral("/disk"));
+        disk.emplace(base.path() + u"/disk"_s);
         if (!disk->mounted())
             QSKIP("no second file system: mounting a tmpfs needs privileges this run lacks");
     }
-    const QString diskPath = base.path() + QStringLiteral("/disk");
-    const QVariantMap oldMap{{QStringLiteral("Recent"), QVariantList{QStringLiteral("a.txt")}},
-                             {QStringLiteral("Keep"), QStringLiteral("stays")}};
+    const QString diskPath = base.path() + u"/disk"_s;
+    const QVariantMap oldMap{{u"Recent"_s, QVariantList{u"a.txt"_s}},
+                             {u"Keep"_s, u"stays"_s}};
     const QByteArray oldList = xmlList(oldMap);
-    const QByteArray newList = xmlList({{QStringLiteral("Keep"), QStringLiteral("stays")}});
+    const QByteArray newList = xmlList({{u"Keep"_s, u"stays"_s}});
     QString item;  // what the killed clean worked on
     QString aside; // where its leftover must be, and nowhere else
     bool killed = !prompted;
@@ -686,12 +688,12 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
     Shell shell([&](const FakeHome &home) {
         if (layout.startsWith(QLatin1String("no TMPDIR"))) {
             qunsetenv("TMPDIR");
-            aside = home.path(QStringLiteral(".nimbrel-tmp"));
-            ready = !layout.endsWith(QLatin1String("empty")) || FakeHome::makePath(aside + QStringLiteral("/Nimbrel"));
+            aside = home.path(u".nimbrel-tmp"_s);
+            ready = !layout.endsWith(QLatin1String("empty")) || FakeHome::makePath(aside + u"/Nimbrel"_s);
             return;
         }
         if (layout == QLatin1String("list")) {
-            item = home.path(QStringLiteral("Library/Preferences/com.example.list.plist"));
+            item = home.path(u"Library/Preferences/com.example.list.plist"_s);
             aside = FileController::temporaryFolderPath();
             ready = FakeHome::writeFileAt(item, oldList);
             killed = ready && killedDuring([&] {
@@ -703,15 +705,15 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
         }
         if (layout == QLatin1String("home on disk")) {
             // The home itself on the second disk, the temporary directory on the first.
-            qputenv("HOME", QFile::encodeName(diskPath + QStringLiteral("/home")));
+            qputenv("HOME", QFile::encodeName(diskPath + u"/home"_s));
             UserDefaults::resetStandardUserDefaults();
-            item = diskPath + QStringLiteral("/home/Library/Caches/item");
-            aside = diskPath + QStringLiteral("/home/.nimbrel-tmp/Nimbrel");
+            item = diskPath + u"/home/Library/Caches/item"_s;
+            aside = diskPath + u"/home/.nimbrel-tmp/Nimbrel"_s;
         } else {
-            item = diskPath + QStringLiteral("/Caches/item");
-            aside = diskPath + QStringLiteral("/.Nimbrel");
+            item = diskPath + u"/Caches/item"_s;
+            aside = diskPath + u"/.Nimbrel"_s;
         }
-        ready = FakeHome::writeFileAt(item + QStringLiteral("/inner"), "private");
+        ready = FakeHome::writeFileAt(item + u"/inner"_s, "private");
         killed = ready && killedDuring([&] {
             if (!FileController().temporaryPathForFile(item).isEmpty())
                 raise(SIGKILL);
@@ -743,16 +745,16 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
     shell.launch();
 
     QCOMPARE(m_shown.size(), 1);
-    QCOMPARE(m_shown[0].message, prompted ? QStringLiteral("Temporary File Alert") : QStringLiteral("Rate Nimbrel"));
+    QCOMPARE(m_shown[0].message, prompted ? u"Temporary File Alert"_s : u"Rate Nimbrel"_s);
     QCOMPARE(modalRuns, prompted ? 1 : 0);
     if (prompted)
-        QCOMPARE(seen.text, QStringLiteral("Temporary files were cleaned successfully."));
+        QCOMPARE(seen.text, u"Temporary files were cleaned successfully."_s);
     // The leftover is gone, and so is the folder of ours that held it.
     QVERIFY(!fm.attributesOfItemAtPath(aside));
     QVERIFY(!fm.attributesOfItemAtPath(FileController::temporaryFolderPath()));
     if (layout == QLatin1String("list")) {
         const QStringList beside = entriesOf(QFileInfo(item).absolutePath());
-        QVERIFY(beside.filter(QRegularExpression(QStringLiteral("^\\."))).isEmpty());
+        QVERIFY(beside.filter(QRegularExpression(u"^\\."_s)).isEmpty());
         QCOMPARE(fm.contentsAtPath(item).value_or(QByteArray()), newList);
     }
 }

@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Line {
@@ -46,9 +48,9 @@ QList<Line> labelLines(const QString &html)
 
 void offer(const QString &ident, const QString &name)
 {
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("AddTargetLocation"), nullptr,
-                                                      {{QStringLiteral("ident"), ident},
-                                                       {QStringLiteral("targetName"), name}});
+    platform::NotificationCenter::defaultCenter().post(u"AddTargetLocation"_s, nullptr,
+                                                      {{u"ident"_s, ident},
+                                                       {u"targetName"_s, name}});
 }
 
 QStringList names(const LocationController &list)
@@ -98,7 +100,7 @@ void tst_Locations::label()
     QFETCH(bool, twoLines);
     FakeHome home;
     QVERIFY(home.isValid());
-    const QString bundle = installed ? home.addApplication(ident, QStringLiteral("Bundle")) : QString();
+    const QString bundle = installed ? home.addApplication(ident, u"Bundle"_s) : QString();
     LocationController list;
     list.awakeFromNib();
     offer(ident, name);
@@ -128,21 +130,21 @@ void tst_Locations::label()
 void tst_Locations::icons()
 {
     FakeHome home;
-    home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    home.addApplication(u"com.apple.Safari"_s, u"Safari"_s);
     LocationController list;
     list.awakeFromNib();
-    offer(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
-    offer(QStringLiteral("FlashCookies"), QStringLiteral("Flash Cookies"));
+    offer(u"com.apple.Safari"_s, u"Safari"_s);
+    offer(u"FlashCookies"_s, u"Flash Cookies"_s);
     const auto rows = list.locationArrayController()->arrangedObjects();
     QCOMPARE(rows.size(), 2);
     // the bundle's own icon
     const platform::ImagePtr safari = rows[1]->locImage();
     QVERIFY(safari && !safari->isNull());
     QCOMPARE(safari->pixelColor(safari->width() / 2, safari->height() / 2).rgb(),
-             FakeHome::iconColor(QStringLiteral("com.apple.Safari")).rgb());
+             FakeHome::iconColor(u"com.apple.Safari"_s).rgb());
     // the bundled Flash cookies image, the very one the resource gives
     QVERIFY(rows[0]->locImage());
-    QCOMPARE(rows[0]->locImage(), platform::imageNamed(QStringLiteral("FlashCookie.icns")));
+    QCOMPARE(rows[0]->locImage(), platform::imageNamed(u"FlashCookie.icns"_s));
 }
 
 void tst_Locations::sortsWithoutRegardToCase()
@@ -151,7 +153,7 @@ void tst_Locations::sortsWithoutRegardToCase()
     LocationController list;
     list.awakeFromNib();
     for (const char *name : {"OmniWeb", "iCab", "Safari", "Flock", "camino", "Chrome"})
-        offer(QStringLiteral("id.") + QLatin1String(name), QLatin1String(name));
+        offer(u"id."_s + QLatin1String(name), QLatin1String(name));
     QCOMPARE(names(list), QStringList({"camino", "Chrome", "Flock", "iCab", "OmniWeb", "Safari"}));
 }
 
@@ -160,11 +162,11 @@ void tst_Locations::duplicateNameKeepsFirst()
     FakeHome home;
     LocationController list;
     list.awakeFromNib();
-    offer(QStringLiteral("first.id"), QStringLiteral("Opera"));
-    offer(QStringLiteral("second.id"), QStringLiteral("Opera"));
-    offer(QStringLiteral("third.id"), QStringLiteral("opera")); // another name: case counts here
+    offer(u"first.id"_s, u"Opera"_s);
+    offer(u"second.id"_s, u"Opera"_s);
+    offer(u"third.id"_s, u"opera"_s); // another name: case counts here
     QCOMPARE(names(list), QStringList({"Opera", "opera"}));
-    QCOMPARE(list.locationArrayController()->objectAt(0)->locIdentifier(), QStringLiteral("first.id"));
+    QCOMPARE(list.locationArrayController()->objectAt(0)->locIdentifier(), u"first.id"_s);
 }
 
 void tst_Locations::removeAndAddBack()
@@ -172,15 +174,15 @@ void tst_Locations::removeAndAddBack()
     FakeHome home;
     LocationController list;
     list.awakeFromNib();
-    offer(QStringLiteral("a"), QStringLiteral("Flock"));
-    offer(QStringLiteral("b"), QStringLiteral("iCab"));
+    offer(u"a"_s, u"Flock"_s);
+    offer(u"b"_s, u"iCab"_s);
     list.locationArrayController()->objectAt(1)->setLocIsChecked(false);
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.post(QStringLiteral("RemoveLocationItem"), nullptr, {{QStringLiteral("locString"), QStringLiteral("Nothing")}});
+    center.post(u"RemoveLocationItem"_s, nullptr, {{u"locString"_s, u"Nothing"_s}});
     QCOMPARE(names(list), QStringList({"Flock", "iCab"}));
-    center.post(QStringLiteral("RemoveLocationItem"), nullptr, {{QStringLiteral("locString"), QStringLiteral("iCab")}});
+    center.post(u"RemoveLocationItem"_s, nullptr, {{u"locString"_s, u"iCab"_s}});
     QCOMPARE(names(list), QStringList({"Flock"}));
-    offer(QStringLiteral("b"), QStringLiteral("iCab"));
+    offer(u"b"_s, u"iCab"_s);
     QCOMPARE(names(list), QStringList({"Flock", "iCab"}));
     QCOMPARE(list.locationArrayController()->objectAt(1)->locIsChecked(), std::optional<bool>(true));
 }
@@ -202,7 +204,7 @@ void tst_Locations::scanPostsCheckedRowsInDisplayedOrder()
     LocationController list;
     list.awakeFromNib();
     for (const char *name : {"Safari", "iCab", "Firefox", "Chrome"})
-        offer(QStringLiteral("id.") + QLatin1String(name), QLatin1String(name));
+        offer(u"id."_s + QLatin1String(name), QLatin1String(name));
     for (const auto &row : list.locationArrayController()->arrangedObjects())
         if (unchecked.contains(row->locName()))
             row->setLocIsChecked(false);
@@ -211,17 +213,17 @@ void tst_Locations::scanPostsCheckedRowsInDisplayedOrder()
     QList<const void *> senders;
     QObject observer;
     platform::NotificationCenter::defaultCenter().addObserver(
-        &observer, QStringLiteral("CheckLocationItems"), [&](const platform::Notification &n) {
+        &observer, u"CheckLocationItems"_s, [&](const platform::Notification &n) {
             senders << n.object;
-            identifiers << n.userInfo.value(QStringLiteral("targIdentifier")).toString();
-            posted << n.userInfo.value(QStringLiteral("targName")).toString();
+            identifiers << n.userInfo.value(u"targIdentifier"_s).toString();
+            posted << n.userInfo.value(u"targName"_s).toString();
         });
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("ScanLocations"));
+    platform::NotificationCenter::defaultCenter().post(u"ScanLocations"_s);
     QCOMPARE(posted, expected);
     QCOMPARE(senders, QList<const void *>(expected.size(), &list));
     QStringList expectedIdentifiers;
     for (const QString &name : std::as_const(expected))
-        expectedIdentifiers << QStringLiteral("id.") + name;
+        expectedIdentifiers << u"id."_s + name;
     QCOMPARE(identifiers, expectedIdentifiers);
 }
 
@@ -230,8 +232,8 @@ void tst_Locations::labelElided_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<qreal>("width");
     QTest::addColumn<bool>("elided");
-    const QString longPath = QStringLiteral("/Applications/Utilities/Some Rather Long Folder Name/Safari.app");
-    QTest::newRow("fits") << QStringLiteral("/Applications/Safari.app") << 400.0 << false;
+    const QString longPath = u"/Applications/Utilities/Some Rather Long Folder Name/Safari.app"_s;
+    QTest::newRow("fits") << u"/Applications/Safari.app"_s << 400.0 << false;
     QTest::newRow("too wide") << longPath << 150.0 << true;
     QTest::newRow("far too wide") << longPath << 40.0 << true;
 }
@@ -243,11 +245,11 @@ void tst_Locations::labelElided()
     QFETCH(qreal, width);
     QFETCH(bool, elided);
     QTextDocument doc;
-    doc.setHtml(LocationController::labelForLocation(QStringLiteral("Safari"), path));
+    doc.setHtml(LocationController::labelForLocation(u"Safari"_s, path));
     QZRichTextCell::elideLines(doc, width);
     const QList<Line> lines = labelLines(doc.toHtml());
     QCOMPARE(lines.size(), 2);
-    QCOMPARE(lines[0].text == QStringLiteral("Safari"), width > 100);
+    QCOMPARE(lines[0].text == u"Safari"_s, width > 100);
     QCOMPARE(lines[1].format.fontPointSize(), 10.0);
     QCOMPARE(lines[1].format.foreground().color(), QColor(Qt::gray));
     QCOMPARE(lines[1].text.contains(QChar(0x2026)), elided);
@@ -258,8 +260,8 @@ void tst_Locations::labelElided()
     const QFontMetricsF metrics(lines[1].format.font().resolve(doc.defaultFont()));
     QVERIFY(metrics.horizontalAdvance(lines[1].text) <= width);
     if (width > 100) {
-        QVERIFY(lines[1].text.startsWith(QStringLiteral("/App")));
-        QVERIFY(lines[1].text.endsWith(QStringLiteral(".app")));
+        QVERIFY(lines[1].text.startsWith(u"/App"_s));
+        QVERIFY(lines[1].text.endsWith(u".app"_s));
     }
 }
 

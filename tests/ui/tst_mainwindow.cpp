@@ -29,15 +29,17 @@
 #include <future>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kQuitTitle = QStringLiteral("Are you sure you want to quit?");
-const QString kRunningText = QStringLiteral(
-    "Privacy threat cleaning is in progress. Once cleaning is complete, you will be notified of the results.");
-const QString kWaitingText = QStringLiteral(
-    "There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button");
-const QString kSyncTitle = QStringLiteral(
-    "When browser sync is enabled, your browsing data will continue to appear even after cleaning with Nimbrel.");
+const QString kQuitTitle = u"Are you sure you want to quit?"_s;
+const QString kRunningText = 
+    u"Privacy threat cleaning is in progress. Once cleaning is complete, you will be notified of the results."_s;
+const QString kWaitingText = 
+    u"There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button"_s;
+const QString kSyncTitle = 
+    u"When browser sync is enabled, your browsing data will continue to appear even after cleaning with Nimbrel."_s;
 
 struct Shown {
     QString message;
@@ -84,8 +86,8 @@ struct Shell {
     void offer(const QString &ident, const QString &name)
     {
         platform::NotificationCenter::defaultCenter().post(
-            QStringLiteral("AddTargetLocation"), nullptr,
-            {{QStringLiteral("ident"), ident}, {QStringLiteral("targetName"), name}});
+            u"AddTargetLocation"_s, nullptr,
+            {{u"ident"_s, ident}, {u"targetName"_s, name}});
     }
     void checkOnly(const QStringList &identifiers)
     {
@@ -94,7 +96,7 @@ struct Shell {
     }
     void showWindow()
     {
-        platform::NotificationCenter::defaultCenter().post(QStringLiteral("DisplayMainWindow"));
+        platform::NotificationCenter::defaultCenter().post(u"DisplayMainWindow"_s);
         platform::Timer::fireAllPending();
     }
 };
@@ -165,7 +167,7 @@ void tst_MainWindow::displayMainWindow()
     QVERIFY(registerBundleDefaults());
     Shell shell;
     QVERIFY(!shell.window.form().actionScan->isEnabled());
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("DisplayMainWindow"));
+    platform::NotificationCenter::defaultCenter().post(u"DisplayMainWindow"_s);
     QVERIFY(shell.window.isVisible());
     QCOMPARE(shell.window.contentView(), shell.window.mainView());
     QVERIFY(shell.app.betaBranding()->isHidden());
@@ -176,7 +178,7 @@ void tst_MainWindow::displayMainWindow()
     const auto timers = platform::Timer::pendingTimers();
     QCOMPARE(timers.size(), 1);
     QCOMPARE(timers[0]->timeInterval(), 0.15);
-    QVERIFY(!shell.posted.contains(QStringLiteral("MainTips")));
+    QVERIFY(!shell.posted.contains(u"MainTips"_s));
     QVERIFY(!shell.app.setupComplete());
     QVERIFY(!shell.app.validateMenuItem(shell.app.scanMenuItem()));
     platform::Timer::fireAllPending();
@@ -199,8 +201,8 @@ void tst_MainWindow::scanRefusedWithoutSelection()
     QVERIFY(registerBundleDefaults());
     Shell shell;
     if (withRows) {
-        shell.offer(QStringLiteral("com.apple.Preview"), QStringLiteral("Preview"));
-        shell.offer(QStringLiteral("com.google.Chrome"), QStringLiteral("Chrome"));
+        shell.offer(u"com.apple.Preview"_s, u"Preview"_s);
+        shell.offer(u"com.google.Chrome"_s, u"Chrome"_s);
         shell.checkOnly({});
     }
     shell.showWindow();
@@ -208,9 +210,9 @@ void tst_MainWindow::scanRefusedWithoutSelection()
     shell.window.form().scanButton->click();
 
     QCOMPARE(m_shown.size(), 1);
-    QCOMPARE(m_shown[0].message, QStringLiteral("No Apps Selected"));
+    QCOMPARE(m_shown[0].message, u"No Apps Selected"_s);
     QCOMPARE(m_shown[0].informative,
-             QStringLiteral("Please make sure at least one app is selected to scan for privacy threats."));
+             u"Please make sure at least one app is selected to scan for privacy threats."_s);
     QCOMPARE(m_shown[0].buttons, QStringList({"OK"}));
     QVERIFY(!m_shown[0].panel);
     QVERIFY(shell.posted.isEmpty()); // no alert request, no scan
@@ -242,67 +244,67 @@ void tst_MainWindow::syncPanel()
     QFETCH(QStringList, listed);
     FakeHome home;
     QVERIFY(registerBundleDefaults());
-    if (synced.contains(QStringLiteral("chrome")))
-        QVERIFY(home.writeFile(QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences"),
+    if (synced.contains(u"chrome"_s))
+        QVERIFY(home.writeFile(u"Library/Application Support/Google/Chrome/Default/Preferences"_s,
                                chromePrefs(R"({"tabs":true})")));
-    if (synced.contains(QStringLiteral("chromium")))
-        QVERIFY(home.writeFile(QStringLiteral("Library/Application Support/Chromium/Default/Preferences"),
+    if (synced.contains(u"chromium"_s))
+        QVERIFY(home.writeFile(u"Library/Application Support/Chromium/Default/Preferences"_s,
                                chromePrefs(R"({"keep_everything_synced":true})")));
-    if (synced.contains(QStringLiteral("firefox")))
-        QVERIFY(home.writeFile(QStringLiteral("Library/Application Support/Firefox/Profiles/ab12.default/prefs.js"),
+    if (synced.contains(u"firefox"_s))
+        QVERIFY(home.writeFile(u"Library/Application Support/Firefox/Profiles/ab12.default/prefs.js"_s,
                                "user_pref(\"services.sync.account\", \"me@example.com\");\n"));
     Shell shell;
-    shell.offer(QStringLiteral("com.google.Chrome"), QStringLiteral("Chrome"));
-    shell.offer(QStringLiteral("org.chromium.Chromium"), QStringLiteral("Chromium"));
-    shell.offer(QStringLiteral("org.mozilla.firefox"), QStringLiteral("Firefox"));
-    shell.offer(QStringLiteral("com.apple.Preview"), QStringLiteral("Preview"));
+    shell.offer(u"com.google.Chrome"_s, u"Chrome"_s);
+    shell.offer(u"org.chromium.Chromium"_s, u"Chromium"_s);
+    shell.offer(u"org.mozilla.firefox"_s, u"Firefox"_s);
+    shell.offer(u"com.apple.Preview"_s, u"Preview"_s);
     shell.checkOnly(checked);
     shell.showWindow();
     shell.posted.clear();
 
     shell.app.scan();
     // Every checked row is put to the alert first, whatever follows.
-    QCOMPARE(shell.posted.count(QStringLiteral("AddAlertItem")), checked.size());
+    QCOMPARE(shell.posted.count(u"AddAlertItem"_s), checked.size());
     if (listed.isEmpty()) {
         QVERIFY(m_shown.isEmpty());
         QVERIFY(m_urls.isEmpty());
-        QVERIFY(shell.posted.contains(QStringLiteral("ScanLocations")));
+        QVERIFY(shell.posted.contains(u"ScanLocations"_s));
         return;
     }
     QCOMPARE(m_shown.size(), 1);
     QVERIFY(m_shown[0].panel);
     QCOMPARE(m_shown[0].message, kSyncTitle);
-    QString text = QStringLiteral("Browser sync is enabled for the following browser%1:\n\n")
+    QString text = u"Browser sync is enabled for the following browser%1:\n\n"_s
                        .arg(listed.size() == 1 ? "" : "s");
     for (const QString &name : listed)
         text += name + "\n";
-    text += QStringLiteral("\nWould you like to view instructions on disabling browser sync?");
+    text += u"\nWould you like to view instructions on disabling browser sync?"_s;
     QCOMPARE(m_shown[0].informative, text);
     QCOMPARE(m_shown[0].buttons, QStringList({"Yes", "No"}));
 
     // "Yes" opens the guide and starts nothing; the next Scan asks again.
-    QCOMPARE(m_urls, QList<QUrl>({QUrl(QStringLiteral("https://www.example.com/guide_nb#nb_browsersync"))}));
-    QVERIFY(!shell.posted.contains(QStringLiteral("ScanLocations")));
+    QCOMPARE(m_urls, QList<QUrl>({QUrl(u"https://www.example.com/guide_nb#nb_browsersync"_s)}));
+    QVERIFY(!shell.posted.contains(u"ScanLocations"_s));
     QCOMPARE(shell.window.contentView(), shell.window.mainView());
     shell.app.scan();
     QCOMPARE(m_shown.size(), 2);
-    QVERIFY(!shell.posted.contains(QStringLiteral("ScanLocations")));
+    QVERIFY(!shell.posted.contains(u"ScanLocations"_s));
 }
 
 void tst_MainWindow::syncPanelNoGoesOn()
 {
     FakeHome home;
     QVERIFY(registerBundleDefaults());
-    QVERIFY(home.writeFile(QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences"),
+    QVERIFY(home.writeFile(u"Library/Application Support/Google/Chrome/Default/Preferences"_s,
                            chromePrefs(R"({"sessions":true})")));
     Shell shell;
-    shell.offer(QStringLiteral("com.google.Chrome"), QStringLiteral("Chrome"));
+    shell.offer(u"com.google.Chrome"_s, u"Chrome"_s);
     shell.showWindow();
     m_answers = {platform::Alert::SecondButtonReturn};
     shell.app.scan();
     QCOMPARE(m_shown.size(), 1);
     QVERIFY(m_urls.isEmpty());
-    QVERIFY(shell.posted.contains(QStringLiteral("ScanLocations")));
+    QVERIFY(shell.posted.contains(u"ScanLocations"_s));
     QCOMPARE(shell.window.contentView(), shell.window.resultsView());
 }
 
@@ -319,10 +321,10 @@ void tst_MainWindow::syncGuideAddress()
     QFETCH(QString, site);
     FakeHome home;
     QVERIFY(registerBundleDefaults());
-    platform::UserDefaults::standardUserDefaults().setObject(site, QStringLiteral("siteHost"));
+    platform::UserDefaults::standardUserDefaults().setObject(site, u"siteHost"_s);
     Shell shell;
     shell.app.showBrowserSyncInstructions();
-    QCOMPARE(m_urls, QList<QUrl>({QUrl(QStringLiteral("http://127.0.0.1:9/guide_nb#nb_browsersync"))}));
+    QCOMPARE(m_urls, QList<QUrl>({QUrl(u"http://127.0.0.1:9/guide_nb#nb_browsersync"_s)}));
 }
 
 void tst_MainWindow::syncTests_data()
@@ -330,9 +332,9 @@ void tst_MainWindow::syncTests_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("expected");
-    const QString chrome = QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences");
-    const QString chromium = QStringLiteral("Library/Application Support/Chromium/Default/Preferences");
-    const QString firefox = QStringLiteral("Library/Application Support/Firefox/Profiles/x1y2.default-release/prefs.js");
+    const QString chrome = u"Library/Application Support/Google/Chrome/Default/Preferences"_s;
+    const QString chromium = u"Library/Application Support/Chromium/Default/Preferences"_s;
+    const QString firefox = u"Library/Application Support/Firefox/Profiles/x1y2.default-release/prefs.js"_s;
     const QStringList none;
     const QStringList chromeOnly{"com.google.Chrome"};
     const QStringList firefoxOnly{"org.mozilla.firefox"};
@@ -372,7 +374,7 @@ void tst_MainWindow::syncTests_data()
         << firefox << QByteArray("// prefs\r" + account.trimmed() + "\r") << firefoxOnly;
     QTest::newRow("firefox no account") << firefox << (historyOff + tabsOff) << none;
     QTest::newRow("firefox profile not default")
-        << QStringLiteral("Library/Application Support/Firefox/Profiles/x1y2.work/prefs.js") << account << none;
+        << u"Library/Application Support/Firefox/Profiles/x1y2.work/prefs.js"_s << account << none;
 }
 
 void tst_MainWindow::syncTests()
@@ -389,8 +391,8 @@ void tst_MainWindow::syncTests()
 void tst_MainWindow::syncTestsSkipPipes_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::newRow("chrome") << QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences");
-    QTest::newRow("firefox") << QStringLiteral("Library/Application Support/Firefox/Profiles/ab12.default/prefs.js");
+    QTest::newRow("chrome") << u"Library/Application Support/Google/Chrome/Default/Preferences"_s;
+    QTest::newRow("firefox") << u"Library/Application Support/Firefox/Profiles/ab12.default/prefs.js"_s;
 }
 
 // A settings file that is a named pipe is not text: the Scan must not wait for a writer.
@@ -441,7 +443,7 @@ void tst_MainWindow::safariSync()
                                 QVariantMap{{"Name", "BOOKMARKS"}, {"Enabled", bookmarks}}};
     const QVariantList accounts{QVariantMap{{"LoggedIn", false}},
                                 QVariantMap{{"LoggedIn", loggedIn}, {"Services", services}}};
-    QVERIFY(home.writePlist(QStringLiteral("Library/Preferences/MobileMeAccounts.plist"),
+    QVERIFY(home.writePlist(u"Library/Preferences/MobileMeAccounts.plist"_s,
                             QVariantMap{{"Accounts", accounts}}));
     Shell shell;
     QCOMPARE(shell.app.getSyncEnabledBrowsers(),
@@ -452,14 +454,14 @@ void tst_MainWindow::scanSwitchesToResults()
 {
     FakeHome home;
     QVERIFY(registerBundleDefaults());
-    home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
-    QVERIFY(home.writeFile(QStringLiteral("Library/Safari/History.plist"), QByteArray(9000, 'h')));
-    QVERIFY(home.writeFile(QStringLiteral("Library/Safari/History.db"), QByteArray(100, 'd')));
+    home.addApplication(u"com.apple.Safari"_s, u"Safari"_s);
+    QVERIFY(home.writeFile(u"Library/Safari/History.plist"_s, QByteArray(9000, 'h')));
+    QVERIFY(home.writeFile(u"Library/Safari/History.db"_s, QByteArray(100, 'd')));
     // cookies are off by default: their file is not offered
-    QVERIFY(home.writeFile(QStringLiteral("Library/Cookies/Cookies.plist"), QByteArray(100, 'c')));
+    QVERIFY(home.writeFile(u"Library/Cookies/Cookies.plist"_s, QByteArray(100, 'c')));
     Shell shell;
-    shell.offer(QStringLiteral("com.apple.Preview"), QStringLiteral("Preview")); // installed nowhere
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"));
+    shell.offer(u"com.apple.Preview"_s, u"Preview"_s); // installed nowhere
+    platform::NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
     QCOMPARE(shell.locations.locationArrayController()->count(), 2);
     shell.showWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&shell.window));
@@ -469,11 +471,11 @@ void tst_MainWindow::scanSwitchesToResults()
     shell.posted.clear();
 
     shell.window.form().actionScan->trigger();
-    QCOMPARE(shell.posted.count(QStringLiteral("ScanLocations")), 1);
+    QCOMPARE(shell.posted.count(u"ScanLocations"_s), 1);
     QCOMPARE(shell.window.contentView(), shell.window.resultsView());
     QStringList rows;
     for (const auto &row : shell.results.resultsArrayController()->arrangedObjects()) {
-        QCOMPARE(row->resultItemAppName(), QStringLiteral("Safari"));
+        QCOMPARE(row->resultItemAppName(), u"Safari"_s);
         rows << row->resultItemName();
     }
     QCOMPARE(rows, QStringList({"Safari Browsing History", "Safari Browsing History Database"}));
@@ -490,9 +492,9 @@ void tst_MainWindow::scanSwitchesToResults()
     QCOMPARE(shell.window.resultsView()->minimumSize(), QSize(600, 400));
 
     // The results tips follow after the timer; the Scan command stays off for good.
-    QVERIFY(!shell.posted.contains(QStringLiteral("ResultsTips")));
+    QVERIFY(!shell.posted.contains(u"ResultsTips"_s));
     platform::Timer::fireAllPending();
-    QVERIFY(shell.posted.contains(QStringLiteral("ResultsTips")));
+    QVERIFY(shell.posted.contains(u"ResultsTips"_s));
     QVERIFY(!shell.window.form().actionScan->isEnabled());
     QVERIFY(!shell.app.validateMenuItem(shell.app.scanMenuItem()));
     emit shell.window.form().menuFile->aboutToShow();
@@ -599,8 +601,8 @@ void tst_MainWindow::tipsAroundResizeAndZoom()
     QVERIFY(registerBundleDefaults());
     Shell shell;
     auto &center = platform::NotificationCenter::defaultCenter();
-    const QString start = QStringLiteral("NSWindowWillStartLiveResizeNotification");
-    const QString end = QStringLiteral("NSWindowDidEndLiveResizeNotification");
+    const QString start = u"NSWindowWillStartLiveResizeNotification"_s;
+    const QString end = u"NSWindowDidEndLiveResizeNotification"_s;
     shell.showWindow();
     QVERIFY(QTest::qWaitForWindowActive(&shell.window));
 
@@ -636,8 +638,8 @@ void tst_MainWindow::tipsAroundResizeAndZoom()
 
     // The settings' tips switch works whether or not the window is key.
     shell.posted.clear();
-    center.post(QStringLiteral("ToggleTipsOff"));
-    center.post(QStringLiteral("ToggleTipsOn"));
+    center.post(u"ToggleTipsOff"_s);
+    center.post(u"ToggleTipsOn"_s);
     QCOMPARE(shell.posted, QStringList({"MainTipsEnd", "MainTipsZoom"}));
 }
 

@@ -24,6 +24,8 @@
 #include <QScreen>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::NotificationCenter;
 using platform::UserDefaults;
 
@@ -40,7 +42,7 @@ public:
         setIdentity(identifier, scanKey, name);
         QList<Category> list;
         for (int i = 0; i < categories; ++i)
-            list.append({scanKey + QStringLiteral("Category%1").arg(i), QStringLiteral("Category %1").arg(i), {}});
+            list.append({scanKey + u"Category%1"_s.arg(i), u"Category %1"_s.arg(i), {}});
         setCategories(list);
         UserDefaults::standardUserDefaults().registerDefaults({{scanKey, true}});
     }
@@ -52,7 +54,7 @@ public:
 protected:
     MasterPrefsViewController *createPane() override
     {
-        return new StandInPane(m_paneTitle, identifierString(), paneSwitches(QStringLiteral("Scan")));
+        return new StandInPane(m_paneTitle, identifierString(), paneSwitches(u"Scan"_s));
     }
 
 private:
@@ -67,7 +69,7 @@ struct Posts {
     {
         for (const QString &name : names)
             NotificationCenter::defaultCenter().addObserver(&owner, name, [this](const platform::Notification &n) {
-                const QString loc = n.userInfo.value(QStringLiteral("locString")).toString();
+                const QString loc = n.userInfo.value(u"locString"_s).toString();
                 seen << (loc.isEmpty() ? n.name : n.name + QLatin1Char(':') + loc);
             });
     }
@@ -82,7 +84,7 @@ struct Environment {
     bool ready = false; // the system version and the shipped settings are in place
     Environment()
     {
-        const bool versionSet = home.setSystemVersion(QStringLiteral("10.14"));
+        const bool versionSet = home.setSystemVersion(u"10.14"_s);
         ready = registerBundleDefaults() && versionSet;
     }
 };
@@ -111,14 +113,14 @@ struct Fixture : Environment {
         if (identifier != PrefsController::kFlashCookiesIdentifier)
             home.addApplication(identifier, appName);
         const QString scanKey = identifier == PrefsController::kFlashCookiesIdentifier
-            ? QStringLiteral("scanFlashCookies")
-            : QStringLiteral("scan") + appName;
-        const QString name = identifier == PrefsController::kFlashCookiesIdentifier ? QStringLiteral("Flash Cookies") : appName;
+            ? u"scanFlashCookies"_s
+            : u"scan"_s + appName;
+        const QString name = identifier == PrefsController::kFlashCookiesIdentifier ? u"Flash Cookies"_s : appName;
         return add<StandInModule>(identifier, scanKey, name, paneTitle, categories);
     }
     SafariController *addSafari()
     {
-        home.addApplication(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+        home.addApplication(u"com.apple.Safari"_s, u"Safari"_s);
         return add<SafariController>();
     }
 
@@ -210,7 +212,7 @@ void tst_Prefs::paneOrder()
         if (titles[i] == QLatin1String("Safari Settings"))
             fx.addSafari();
         else
-            fx.addStandIn(QStringLiteral("org.example.app%1").arg(i), QStringLiteral("App%1").arg(i), titles[i]);
+            fx.addStandIn(u"org.example.app%1"_s.arg(i), u"App%1"_s.arg(i), titles[i]);
     }
 
     fx.prefs.awakeFromNib();
@@ -229,18 +231,18 @@ void tst_Prefs::popUpIcons()
     Fixture fx;
     QVERIFY(fx.ready);
     fx.addSafari();
-    fx.addStandIn(PrefsController::kFlashCookiesIdentifier, QString(), QStringLiteral("Flash Cookies Settings"));
+    fx.addStandIn(PrefsController::kFlashCookiesIdentifier, QString(), u"Flash Cookies Settings"_s);
 
     fx.prefs.showPrefsWindow();
     QCOMPARE(fx.popUpTitles(), (QStringList{"Flash Cookies Settings", "Safari Settings"}));
     QCOMPARE(fx.prefs.popUp()->iconSize(), QSize(16, 16));
 
-    const platform::ImagePtr small = platform::imageNamed(QStringLiteral("FlashCookieSmall.png"));
+    const platform::ImagePtr small = platform::imageNamed(u"FlashCookieSmall.png"_s);
     QVERIFY(small);
     const QColor flash = small->scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation).pixelColor(8, 8);
     QCOMPARE(centreOf(fx.prefs.popUp()->itemIcon(0)).rgba(), flash.rgba());
     // The application's own icon, as found in its bundle.
-    QCOMPARE(centreOf(fx.prefs.popUp()->itemIcon(1)).rgba(), FakeHome::iconColor(QStringLiteral("com.apple.Safari")).rgba());
+    QCOMPARE(centreOf(fx.prefs.popUp()->itemIcon(1)).rgba(), FakeHome::iconColor(u"com.apple.Safari"_s).rgba());
 }
 
 void tst_Prefs::startUpDecision_data()
@@ -251,9 +253,9 @@ void tst_Prefs::startUpDecision_data()
     QTest::addColumn<QString>("firstPage");
 
     QTest::newRow("first launch") << QVariant() << false << QStringList{"LoadPrefsViews"}
-                                  << QStringLiteral("Welcome to Nimbrel!");
+                                  << u"Welcome to Nimbrel!"_s;
     QTest::newRow("later launch, new application") << QVariant(false) << false << QStringList{"CheckInstalledApps"}
-                                                   << QStringLiteral("New Application Detected!");
+                                                   << u"New Application Detected!"_s;
     QTest::newRow("later launch, nothing new")
         << QVariant(false) << true << QStringList{"CheckInstalledApps", "DisplayMainWindow", "CheckTargetLocations"}
         << QString();
@@ -272,9 +274,9 @@ void tst_Prefs::startUpDecision()
     fx.addSafari();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     if (firstLaunch.isValid())
-        defaults.setBool(firstLaunch.toBool(), QStringLiteral("FirstLaunch"));
+        defaults.setBool(firstLaunch.toBool(), u"FirstLaunch"_s);
     if (offeredBefore)
-        defaults.setBool(true, QStringLiteral("com.apple.Safari"));
+        defaults.setBool(true, u"com.apple.Safari"_s);
     Posts posts({"LoadPrefsViews", "CheckInstalledApps", "DisplayMainWindow", "CheckTargetLocations"});
 
     fx.prefs.awakeFromNib();
@@ -289,8 +291,8 @@ void tst_Prefs::startUpDecision()
         QCOMPARE(platform::Timer::pendingTimers().size(), 1);
         QCOMPARE(platform::Timer::pendingTimers().first()->timeInterval(), 0.15);
     }
-    QCOMPARE(defaults.boolForKey(QStringLiteral("FirstLaunch")), false);
-    QVERIFY(defaults.boolForKey(QStringLiteral("com.apple.Safari")));
+    QCOMPARE(defaults.boolForKey(u"FirstLaunch"_s), false);
+    QVERIFY(defaults.boolForKey(u"com.apple.Safari"_s));
 
     // The first launch is recorded on disk at once.
     if (!firstLaunch.isValid()) {
@@ -298,7 +300,7 @@ void tst_Prefs::startUpDecision()
         QVERIFY(store.open(QIODevice::ReadOnly));
         const auto list = platform::PropertyList::fromData(store.readAll());
         QVERIFY(list);
-        QCOMPARE(list->toVariant().toMap().value(QStringLiteral("FirstLaunch")), QVariant(false));
+        QCOMPARE(list->toVariant().toMap().value(u"FirstLaunch"_s), QVariant(false));
     }
 }
 
@@ -314,7 +316,7 @@ void tst_Prefs::masterSwitchPosts_data()
                                       << QStringList{"AddLocationItem:Flash Cookies"};
     QTest::newRow("iCab off as a number") << "scaniCab" << QVariant(qint64(0)) << QStringList{"RemoveLocationItem:iCab"};
     QTest::newRow("other number") << "scanSafari" << QVariant(qint64(2)) << QStringList{};
-    QTest::newRow("text") << "scanSafari" << QVariant(QStringLiteral("1")) << QStringList{};
+    QTest::newRow("text") << "scanSafari" << QVariant(u"1"_s) << QStringList{};
     // A removed user value leaves the registered one, which is on.
     QTest::newRow("removed") << "scanSafari" << QVariant() << QStringList{"AddLocationItem:Safari"};
 }
@@ -329,10 +331,10 @@ void tst_Prefs::masterSwitchPosts()
 
     QVERIFY(fx.ready);
     fx.addSafari();
-    fx.addStandIn(PrefsController::kFlashCookiesIdentifier, QString(), QStringLiteral("Flash Cookies Settings"));
-    fx.addStandIn(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab"), QStringLiteral("iCab Settings"));
+    fx.addStandIn(PrefsController::kFlashCookiesIdentifier, QString(), u"Flash Cookies Settings"_s);
+    fx.addStandIn(u"de.icab.iCab"_s, u"iCab"_s, u"iCab Settings"_s);
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(true, QStringLiteral("scanSafari"));
+    defaults.setBool(true, u"scanSafari"_s);
     fx.prefs.showPrefsWindow();
 
     Posts posts({"AddLocationItem", "RemoveLocationItem"});
@@ -350,19 +352,19 @@ void tst_Prefs::masterSwitchesAddAndRemoveLocations()
     LocationController locations;
     locations.awakeFromNib();
     fx.addSafari();
-    fx.addStandIn(QStringLiteral("de.icab.iCab"), QStringLiteral("iCab"), QStringLiteral("iCab Settings"));
+    fx.addStandIn(u"de.icab.iCab"_s, u"iCab"_s, u"iCab Settings"_s);
     auto names = [&locations] {
         QStringList list;
         for (const auto &row : locations.locationArrayController()->arrangedObjects())
             list << row->locName();
         return list;
     };
-    NotificationCenter::defaultCenter().post(QStringLiteral("CheckTargetLocations"));
+    NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
     QCOMPARE(names(), (QStringList{"iCab", "Safari"}));
 
     fx.prefs.showPrefsWindow();
     // The pane's master check box is what the user clicks.
-    QCheckBox *master = fx.prefs.box()->findChild<QCheckBox *>(QStringLiteral("scaniCab"));
+    QCheckBox *master = fx.prefs.box()->findChild<QCheckBox *>(u"scaniCab"_s);
     QVERIFY(master);
     QVERIFY(master->isChecked());
     master->click();
@@ -370,7 +372,7 @@ void tst_Prefs::masterSwitchesAddAndRemoveLocations()
     master->click();
     QCOMPARE(names(), (QStringList{"iCab", "Safari"}));
 
-    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("scanSafari"));
+    UserDefaults::standardUserDefaults().setBool(false, u"scanSafari"_s);
     QCOMPARE(names(), QStringList{"iCab"});
 }
 
@@ -382,26 +384,26 @@ void tst_Prefs::reopeningGathersAndObservesAgain()
     Posts posts({"LoadPrefsViews", "RemovePrefsObservers", "PrefsTips", "PrefsTipsEnd", "AddLocationItem",
                  "RemoveLocationItem"});
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(false, QStringLiteral("enableTips"));
+    defaults.setBool(false, u"enableTips"_s);
 
     fx.prefs.showPrefsWindow();
     QVERIFY(fx.prefs.prefsWindowLoaded());
     QCOMPARE(fx.prefs.viewControllers().size(), 1);
     QPointer<MasterPrefsViewController> first = fx.prefs.viewControllers().first().get();
-    defaults.setBool(true, QStringLiteral("scanSafari"));
+    defaults.setBool(true, u"scanSafari"_s);
     QCOMPARE(posts.take(), (QStringList{"LoadPrefsViews", "PrefsTips", "AddLocationItem:Safari"}));
 
     QVERIFY(fx.prefs.prefsWindow()->close());
     QVERIFY(!fx.prefs.prefsWindowLoaded());
-    defaults.setBool(true, QStringLiteral("scanSafari"));
+    defaults.setBool(true, u"scanSafari"_s);
     QCOMPARE(posts.take(), QStringList{"RemovePrefsObservers"});
 
     fx.prefs.showPrefsWindow();
     QCOMPARE(fx.prefs.viewControllers().size(), 1);
     QVERIFY(first.isNull()); // the old pane went with the old gathering
-    defaults.setBool(false, QStringLiteral("scanSafari"));
+    defaults.setBool(false, u"scanSafari"_s);
     QCOMPARE(posts.take(), (QStringList{"LoadPrefsViews", "PrefsTips", "RemoveLocationItem:Safari"}));
-    QCOMPARE(fx.prefs.box()->findChildren<QCheckBox *>(QStringLiteral("scanSafari")).size(), 1);
+    QCOMPARE(fx.prefs.box()->findChildren<QCheckBox *>(u"scanSafari"_s).size(), 1);
 }
 
 void tst_Prefs::openingTwiceDoesNothing()
@@ -426,13 +428,13 @@ void tst_Prefs::openingWithoutPanes()
     Fixture fx;
     QVERIFY(fx.ready);
     // A module whose application is not installed hands over nothing.
-    fx.add<StandInModule>(QStringLiteral("org.example.absent"), QStringLiteral("scanAbsent"), QStringLiteral("Absent"),
-                          QStringLiteral("Absent Settings"));
+    fx.add<StandInModule>(u"org.example.absent"_s, u"scanAbsent"_s, u"Absent"_s,
+                          u"Absent Settings"_s);
     fx.prefs.showPrefsWindow();
     QVERIFY(fx.prefs.viewControllers().isEmpty());
     QCOMPARE(fx.prefs.popUp()->count(), 0);
     QVERIFY(!fx.prefs.popUp()->isEnabled());
-    QVERIFY(fx.prefs.box()->findChild<QLabel *>(QStringLiteral("noPanesLabel"))->isVisible());
+    QVERIFY(fx.prefs.box()->findChild<QLabel *>(u"noPanesLabel"_s)->isVisible());
     QVERIFY(!fx.prefs.shownPane());
 
     // An application that appears later gets its pane at the next opening.
@@ -441,7 +443,7 @@ void tst_Prefs::openingWithoutPanes()
     fx.prefs.showPrefsWindow();
     QCOMPARE(fx.popUpTitles(), QStringList{"Safari Settings"});
     QVERIFY(fx.prefs.popUp()->isEnabled());
-    QVERIFY(!fx.prefs.box()->findChild<QLabel *>(QStringLiteral("noPanesLabel"))->isVisible());
+    QVERIFY(!fx.prefs.box()->findChild<QLabel *>(u"noPanesLabel"_s)->isVisible());
 }
 
 void tst_Prefs::paneSwitchResizesFromTheTop()
@@ -450,7 +452,7 @@ void tst_Prefs::paneSwitchResizesFromTheTop()
     Fixture fx;
     QVERIFY(fx.ready);
     fx.addSafari(); // ten category switches
-    fx.addStandIn(QStringLiteral("org.example.small"), QStringLiteral("Small"), QStringLiteral("A Small Settings"), 1);
+    fx.addStandIn(u"org.example.small"_s, u"Small"_s, u"A Small Settings"_s, 1);
     fx.prefs.showPrefsWindow();
     QCOMPARE(fx.popUpTitles(), (QStringList{"A Small Settings", "Safari Settings"}));
     QWidget *window = fx.prefs.prefsWindow();
@@ -496,15 +498,15 @@ void tst_Prefs::toggleTips()
     QVERIFY(fx.ready);
     fx.addSafari();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(tipsBefore, QStringLiteral("enableTips"));
+    defaults.setBool(tipsBefore, u"enableTips"_s);
     fx.prefs.showPrefsWindow();
-    auto *tips = fx.prefs.prefsWindow()->findChild<QCheckBox *>(QStringLiteral("enableTips"));
+    auto *tips = fx.prefs.prefsWindow()->findChild<QCheckBox *>(u"enableTips"_s);
     QVERIFY(tips);
     QCOMPARE(tips->isChecked(), tipsBefore);
 
     Posts posts({"PrefsTips", "PrefsTipsEnd", "ToggleTipsOn", "ToggleTipsOff", "RemovePrefsObservers"});
     tips->click();
-    QCOMPARE(defaults.boolForKey(QStringLiteral("enableTips")), !tipsBefore);
+    QCOMPARE(defaults.boolForKey(u"enableTips"_s), !tipsBefore);
     QCOMPARE(posts.take(), posted);
 
     // Closing ends the settings tips only while tips are on.
@@ -546,8 +548,8 @@ void tst_Prefs::advancedOptionsSheet()
     QVERIFY(fx.ready);
     fx.addSafari();
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(true, QStringLiteral("enableSecureDelete"));
-    defaults.setInteger(0, QStringLiteral("secureDeleteLevel"));
+    defaults.setBool(true, u"enableSecureDelete"_s);
+    defaults.setInteger(0, u"secureDeleteLevel"_s);
     fx.prefs.showPrefsWindow();
 
     QList<std::pair<QWidget *, bool>> begun;
@@ -560,16 +562,16 @@ void tst_Prefs::advancedOptionsSheet()
     QCOMPARE(panel->parentWidget(), fx.prefs.prefsWindow());
 
     // The level chosen in the sheet is the level the window shows.
-    auto *level = fx.prefs.prefsWindow()->findChild<QComboBox *>(QStringLiteral("secureDeleteLevel"));
-    auto *mostSecure = panel->findChild<QRadioButton *>(QStringLiteral("secureDeleteLevel_2"));
+    auto *level = fx.prefs.prefsWindow()->findChild<QComboBox *>(u"secureDeleteLevel"_s);
+    auto *mostSecure = panel->findChild<QRadioButton *>(u"secureDeleteLevel_2"_s);
     QVERIFY(level && mostSecure);
     QVERIFY(mostSecure->isEnabled());
     QCOMPARE(level->count(), 3);
     mostSecure->click();
-    QCOMPARE(defaults.integerForKey(QStringLiteral("secureDeleteLevel")), 2);
+    QCOMPARE(defaults.integerForKey(u"secureDeleteLevel"_s), 2);
     QCOMPARE(level->currentIndex(), 2);
     // Without secure removal the level is not offered.
-    defaults.setBool(false, QStringLiteral("enableSecureDelete"));
+    defaults.setBool(false, u"enableSecureDelete"_s);
     QVERIFY(!mostSecure->isEnabled());
     QVERIFY(!level->isEnabled());
 
@@ -602,7 +604,7 @@ void tst_Prefs::windowsOpenCentred()
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     // Placed before it is shown: the frame it gets then may shift it by its own width.
     QVERIFY2((window->frameGeometry().center() - screenCentre).manhattanLength() <= 8,
-             qPrintable(QStringLiteral("%1,%2 %3x%4 screen %5,%6").arg(window->frameGeometry().center().x()).arg(window->frameGeometry().center().y()).arg(window->width()).arg(window->height()).arg(screenCentre.x()).arg(screenCentre.y())));
+             qPrintable(u"%1,%2 %3x%4 screen %5,%6"_s.arg(window->frameGeometry().center().x()).arg(window->frameGeometry().center().y()).arg(window->width()).arg(window->height()).arg(screenCentre.x()).arg(screenCentre.y())));
     if (advanced)
         fx.prefs.hideAdvancedOptionsPanel();
 }

@@ -16,6 +16,8 @@
 
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using platform::BasicAnimation;
 using platform::Timer;
 
@@ -45,7 +47,7 @@ struct Shredder {
         animator.setAnimationView(strips);
         animator.awakeFromNib();
         platform::NotificationCenter::defaultCenter().addObserver(
-            &animator, QStringLiteral("ShredAnimationEndedNotification"),
+            &animator, u"ShredAnimationEndedNotification"_s,
             [this](const platform::Notification &n) { noticeSenders << n.object; });
         platform::Sound::setPlayRecorder([this](const QString &path) { sounds << QFileInfo(path).fileName(); });
     }
@@ -214,7 +216,7 @@ void tst_Shredder::paperSinksFromTheTop()
 {
     QFETCH(qreal, height);
     FakeHome home;
-    const platform::ImagePtr picture = platform::imageNamed(QStringLiteral("dragimage.png"));
+    const platform::ImagePtr picture = platform::imageNamed(u"dragimage.png"_s);
     QVERIFY(picture);
     QCOMPARE(picture->size(), QSize(108, 126));
     const QRgb heading = picture->pixel(20, 12);
@@ -246,7 +248,7 @@ void tst_Shredder::cycle_data()
     QTest::addColumn<bool>("stripsShown");
     QTest::addColumn<QStringList>("sounds");
     QTest::addColumn<bool>("fromWorker"); // the cycle is asked for on another thread
-    const QStringList shredding{QStringLiteral("shredding-short.wav")};
+    const QStringList shredding{u"shredding-short.wav"_s};
     QTest::newRow("whole cycle with sound") << "never" << true << true << shredding << false;
     QTest::newRow("whole cycle, sound effects off") << "never" << false << true << QStringList() << false;
     QTest::newRow("asked for on a worker") << "never" << true << true << shredding << true;
@@ -262,7 +264,7 @@ void tst_Shredder::cycle()
     QFETCH(QStringList, sounds);
     QFETCH(bool, fromWorker);
     Shredder s;
-    platform::UserDefaults::standardUserDefaults().setBool(sfx, QStringLiteral("enableSFX"));
+    platform::UserDefaults::standardUserDefaults().setBool(sfx, u"enableSFX"_s);
     QVERIFY(s.strips->frameCount() > 1);
 
     // Idle: ending the strips posts nothing.
@@ -280,7 +282,7 @@ void tst_Shredder::cycle()
     const auto &sheet = s.paper->layer()->sublayers().front();
     QCOMPARE(sheet->bounds(), QRectF(0, 0, 108, 126));
     QCOMPARE(sheet->contents().size(), QSize(108, 126));
-    BasicAnimation *sink = sheet->animationForKey(QStringLiteral("bounds"));
+    BasicAnimation *sink = sheet->animationForKey(u"bounds"_s);
     QVERIFY(sink && sink->isRunning());
     QCOMPARE(sink->duration(), 1.1);
     QCOMPARE(sink->toValue().toRectF(), QRectF(0, 0, 108, 0));
@@ -336,7 +338,7 @@ void tst_Shredder::stripsWithoutComposition()
     // A missing composition renders nothing, but the strips stage still ends and says so:
     // the next cycle depends on it.
     Shredder s;
-    QVERIFY(!s.strips->loadComposition(QStringLiteral("no-such-composition")));
+    QVERIFY(!s.strips->loadComposition(u"no-such-composition"_s));
     QCOMPARE(s.strips->frameCount(), 0);
     s.animator.showConfetti();
     QVERIFY(s.strips->isRendering());

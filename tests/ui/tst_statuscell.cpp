@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::ProgressIndicator;
 
 namespace {
@@ -22,7 +24,7 @@ struct Table {
     {
         results.setResultsTableView(&view);
         results.awakeFromNib();
-        row->setResultItemName(QStringLiteral("Safari Cache"));
+        row->setResultItemName(u"Safari Cache"_s);
         row->setResultStatus(QZStatusObject::create());
         row->setResultItemIsChecked(checked);
         row->setResultItemStatusText(text);
@@ -34,7 +36,7 @@ struct Table {
     QModelIndex statusIndex() const
     {
         return results.resultsArrayController()->index(
-            0, results.resultsArrayController()->columnWithIdentifier(QStringLiteral("statusColumn")));
+            0, results.resultsArrayController()->columnWithIdentifier(u"statusColumn"_s));
     }
 };
 

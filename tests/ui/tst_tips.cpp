@@ -18,6 +18,8 @@
 #include <functional>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using platform::ChildWindows;
 
 namespace {
@@ -234,7 +236,7 @@ void tst_Tips::placement()
     QVERIFY(anchor);
     const QPoint p = anchorPoint(anchor, point);
     QVERIFY2(touches(window, p, side, distance),
-             qPrintable(QStringLiteral("tip at %1,%2 %3x%4, point %5,%6")
+             qPrintable(u"tip at %1,%2 %3x%4, point %5,%6"_s
                             .arg(window->x()).arg(window->y()).arg(window->width()).arg(window->height())
                             .arg(p.x()).arg(p.y())));
 }
@@ -249,7 +251,7 @@ void tst_Tips::cleanupFailureLeavesThePanelInView()
     fail.fill(Qt::red);
     panel.tempCleaningStatusImage()->setPixmap(fail);
     panel.stopProgress();
-    panel.tempCleaningProgressText()->setText(QStringLiteral("Temporary file cleaning failed."));
+    panel.tempCleaningProgressText()->setText(u"Temporary file cleaning failed."_s);
     shelf.tips.setTempCleaningFailTextField(panel.tempCleaningProgressText());
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -271,7 +273,7 @@ void tst_Tips::cleanupFailureLeavesThePanelInView()
                                             shelf.tips.mainHelpButtonWindow()}) {
         QVERIFY(!tip->geometry().intersects(mainTip->geometry()));
         QVERIFY2(!panel.geometry().intersects(mainTip->geometry()), // nor the panel itself
-                 qPrintable(QStringLiteral("panel %1,%2 %3x%4, tip %5,%6 %7x%8")
+                 qPrintable(u"panel %1,%2 %3x%4, tip %5,%6 %7x%8"_s
                                 .arg(panel.x()).arg(panel.y()).arg(panel.width()).arg(panel.height())
                                 .arg(mainTip->x()).arg(mainTip->y()).arg(mainTip->width()).arg(mainTip->height())));
     }
@@ -441,7 +443,7 @@ void tst_Tips::cancelText()
     const QString before = shelf.views.resultsShredButtonTextField()->text();
     Shelf::setTipsEnabled(false);
     Shelf::post("CancelShredTipText");
-    const QString cancel = QStringLiteral("Click here to cancel privacy threat cleaning");
+    const QString cancel = u"Click here to cancel privacy threat cleaning"_s;
     QCOMPARE(shelf.views.resultsShredButtonTextField()->text(), cancel);
     QVERIFY(before != cancel);
 

@@ -12,6 +12,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+using namespace Qt::StringLiterals;
+
 class TestViews : public QObject
 {
     Q_OBJECT
@@ -37,12 +39,12 @@ void TestViews::hyperlinks_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QUrl>("url");
 
-    const QUrl page(QStringLiteral("http://www.nimbrel.example/"));
-    QTest::newRow("plain") << QStringLiteral("Visit Website") << page;
-    QTest::newRow("markup in text") << QStringLiteral("<b>A & B</b> \"q\"") << page;
-    QTest::newRow("query and quote in url") << QStringLiteral("Tweet Scan Results")
-        << QUrl(QStringLiteral("https://twitter.example/intent?status=I cleaned \"3\" items&x=<y>"));
-    QTest::newRow("non-latin") << QStringLiteral("Nettoyé ✓") << page;
+    const QUrl page(u"http://www.nimbrel.example/"_s);
+    QTest::newRow("plain") << u"Visit Website"_s << page;
+    QTest::newRow("markup in text") << u"<b>A & B</b> \"q\""_s << page;
+    QTest::newRow("query and quote in url") << u"Tweet Scan Results"_s
+        << QUrl(u"https://twitter.example/intent?status=I cleaned \"3\" items&x=<y>"_s);
+    QTest::newRow("non-latin") << u"Nettoyé ✓"_s << page;
 }
 
 // Both builders must round-trip: what the label shows is the text, and what it opens is the URL.
@@ -66,13 +68,13 @@ void TestViews::hyperlinks()
     styled.setHtml(hyperlinkFromTextString(text, url));
     const QTextCharFormat format = styled.firstBlock().begin().fragment().charFormat();
     QCOMPARE(format.fontPointSize(), 13.0);
-    QVERIFY(format.fontFamilies().toStringList().contains(QStringLiteral("Lucida Grande")));
+    QVERIFY(format.fontFamilies().toStringList().contains(u"Lucida Grande"_s));
 }
 
 // A label given an empty anchor would still be clickable in a zero-width strip.
 void TestViews::emptyLinkText()
 {
-    const QUrl url(QStringLiteral("http://www.nimbrel.example/"));
+    const QUrl url(u"http://www.nimbrel.example/"_s);
     QCOMPARE(hyperlinkFromTextString(QString(), url), QString());
     QCOMPARE(hyperlinkFromString(QString(), url), QString());
 }
@@ -172,7 +174,7 @@ void TestViews::highlightedTextIsWhite()
 {
     QFETCH(bool, selected);
     QStandardItemModel model(1, 1);
-    model.setItem(0, 0, new QStandardItem(QStringLiteral("MMMM Cookies")));
+    model.setItem(0, 0, new QStandardItem(u"MMMM Cookies"_s));
     QTableView table;
     table.setModel(&model);
     table.resize(300, 200);
@@ -212,7 +214,7 @@ void TestViews::highlightedTextIsWhite()
     else
         QVERIFY(dark > 20);
     // Capital letters: the ink's middle lies within a few pixels of the cell's middle.
-    QVERIFY2(qAbs((top + bottom) / 2.0 - 15) <= 3, qPrintable(QStringLiteral("%1..%2").arg(top).arg(bottom)));
+    QVERIFY2(qAbs((top + bottom) / 2.0 - 15) <= 3, qPrintable(u"%1..%2"_s.arg(top).arg(bottom)));
 }
 
 void TestViews::bareCellDrawsNoFocusFrame_data()

@@ -25,6 +25,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using platform::NotificationCenter;
 using platform::UserDefaults;
 
@@ -35,15 +37,15 @@ class StandInModule : public ModuleController
 public:
     StandInModule(const QString &identifier, const QString &name)
     {
-        setIdentity(identifier, QStringLiteral("scan") + name, name);
+        setIdentity(identifier, u"scan"_s + name, name);
         UserDefaults::standardUserDefaults().registerDefaults({{scanString(), true}});
     }
 
 protected:
     MasterPrefsViewController *createPane() override
     {
-        return new StandInPane(targetName() + QStringLiteral(" Settings"), identifierString(),
-                               paneSwitches(QStringLiteral("Scan")));
+        return new StandInPane(targetName() + u" Settings"_s, identifierString(),
+                               paneSwitches(u"Scan"_s));
     }
 };
 
@@ -80,7 +82,7 @@ struct Shell : Environment {
     std::function<void()> script;
     bool stillRunningAfterScript = false;
 
-    explicit Shell(const QString &version = QStringLiteral("10.14"))
+    explicit Shell(const QString &version = u"10.14"_s)
         : Environment(version)
     {
         locations.awakeFromNib();
@@ -216,8 +218,8 @@ void tst_Wizard::firstLaunchPages()
     Shell shell(version);
 
     QVERIFY(shell.ready);
-    shell.addModule(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
-    shell.addModule(QStringLiteral("com.apple.finder"), QStringLiteral("Finder"));
+    shell.addModule(u"com.apple.Safari"_s, u"Safari"_s);
+    shell.addModule(u"com.apple.finder"_s, u"Finder"_s);
 
     QStringList expected{"Welcome to Nimbrel!", "File Cleaning"};
     for (int i = 0; i < settingsPages; ++i)
@@ -245,7 +247,7 @@ void tst_Wizard::firstLaunchPages()
     for (int i = 0; i < pages.size(); ++i) {
         QCOMPARE(pages[i].prevEnabled, i > 0);
         QVERIFY(pages[i].nextEnabled);
-        QCOMPARE(pages[i].next, i == pages.size() - 1 ? QStringLiteral("Done") : QStringLiteral("Next"));
+        QCOMPARE(pages[i].next, i == pages.size() - 1 ? u"Done"_s : u"Next"_s);
     }
     // With two settings pages, each shows its own half.
     const auto &list = shell.wizard.wizardViewControllers();
@@ -267,7 +269,7 @@ void tst_Wizard::firstLaunchPages()
     QCOMPARE(shell.posted, (QStringList{"DisplayMainWindow", "CheckTargetLocations"}));
     QVERIFY(shell.window.isVisible());
     QCOMPARE(shell.locationNames(), (QStringList{"Finder", "Safari"}));
-    QVERIFY(!UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("FirstLaunch")));
+    QVERIFY(!UserDefaults::standardUserDefaults().boolForKey(u"FirstLaunch"_s));
 }
 
 void tst_Wizard::newAppAssistant_data()
@@ -291,12 +293,12 @@ void tst_Wizard::newAppAssistant()
 
     QVERIFY(shell.ready);
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(false, QStringLiteral("FirstLaunch"));
+    defaults.setBool(false, u"FirstLaunch"_s);
     // An application offered before is not new.
-    shell.addModule(QStringLiteral("org.example.old"), QStringLiteral("Oldie"));
-    defaults.setBool(true, QStringLiteral("org.example.old"));
+    shell.addModule(u"org.example.old"_s, u"Oldie"_s);
+    defaults.setBool(true, u"org.example.old"_s);
     for (const QString &app : apps)
-        shell.addModule(app == QLatin1String("Safari") ? QStringLiteral("com.apple.Safari") : QStringLiteral("com.apple.finder"),
+        shell.addModule(app == QLatin1String("Safari") ? u"com.apple.Safari"_s : u"com.apple.finder"_s,
                         app);
 
     QStringList seen;
@@ -317,13 +319,13 @@ void tst_Wizard::previousFromFinalPage()
     SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     Shell shell;
     QVERIFY(shell.ready);
-    shell.addModule(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
-    UserDefaults::standardUserDefaults().setObject(QStringLiteral("http://127.0.0.1:9"), QStringLiteral("siteHost"));
+    shell.addModule(u"com.apple.Safari"_s, u"Safari"_s);
+    UserDefaults::standardUserDefaults().setObject(u"http://127.0.0.1:9"_s, u"siteHost"_s);
 
     shell.script = [&] {
         WizardController &wizard = shell.wizard;
         shell.walkToEnd();
-        QCOMPARE(wizard.titleText()->text(), QStringLiteral("Setup Complete!"));
+        QCOMPARE(wizard.titleText()->text(), u"Setup Complete!"_s);
         QPointer<platform::WebView> web = wizard.webView();
         QVERIFY(web);
         QWidget *finalView = wizard.wizardViewControllers().last().view();
@@ -332,22 +334,22 @@ void tst_Wizard::previousFromFinalPage()
         QCOMPARE(web->geometry(), QRect(17, finalView->height() - 76 - 75, 380, 75));
 
         wizard.prevButton()->click();
-        QCOMPARE(wizard.titleText()->text(), QStringLiteral("Safari Settings"));
-        QCOMPARE(wizard.nextButton()->text(), QStringLiteral("Next"));
+        QCOMPARE(wizard.titleText()->text(), u"Safari Settings"_s);
+        QCOMPARE(wizard.nextButton()->text(), u"Next"_s);
         QCOMPARE(wizard.nextButtonAction(), WizardController::NextAction::Next);
         QVERIFY(wizard.nextButton()->isEnabled());
         QVERIFY(wizard.prevButton()->isEnabled());
 
         wizard.nextButton()->click();
-        QCOMPARE(wizard.titleText()->text(), QStringLiteral("Setup Complete!"));
-        QCOMPARE(wizard.nextButton()->text(), QStringLiteral("Done"));
+        QCOMPARE(wizard.titleText()->text(), u"Setup Complete!"_s);
+        QCOMPARE(wizard.nextButton()->text(), u"Done"_s);
         QCOMPARE(wizard.webView(), web.data());
         QCOMPARE(finalView->findChildren<platform::WebView *>().size(), 1);
 
         // Back to the start: Previous goes off on the first page.
         while (wizard.viewPosition() > 0)
             wizard.prevButton()->click();
-        QCOMPARE(wizard.titleText()->text(), QStringLiteral("Welcome to Nimbrel!"));
+        QCOMPARE(wizard.titleText()->text(), u"Welcome to Nimbrel!"_s);
         QVERIFY(!wizard.prevButton()->isEnabled());
         wizard.cancelButton()->click();
     };
@@ -374,7 +376,7 @@ void tst_Wizard::cancelShowsAlertThenMainWindow()
     Shell shell;
 
     QVERIFY(shell.ready);
-    shell.addModule(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    shell.addModule(u"com.apple.Safari"_s, u"Safari"_s);
     QList<QStringList> alerts;
     QStringList postedWhenAsked;
     platform::Alert::setResponder([&](const platform::Alert &alert, bool &) {
@@ -408,9 +410,9 @@ void tst_Wizard::nextWritesSettings()
 {
     Shell shell;
     QVERIFY(shell.ready);
-    shell.addModule(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    shell.addModule(u"com.apple.Safari"_s, u"Safari"_s);
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    const bool sfx = defaults.boolForKey(QStringLiteral("enableSFX"));
+    const bool sfx = defaults.boolForKey(u"enableSFX"_s);
     auto stored = [&defaults]() -> QVariantMap {
         QFile file(defaults.storePath());
         if (!file.open(QIODevice::ReadOnly))
@@ -423,12 +425,12 @@ void tst_Wizard::nextWritesSettings()
     shell.script = [&] {
         shell.wizard.nextButton()->click();
         shell.wizard.nextButton()->click();
-        QCOMPARE(shell.wizard.titleText()->text(), QStringLiteral("Program Settings"));
-        auto *box = shell.wizard.wizardBox()->findChild<QCheckBox *>(QStringLiteral("enableSFX"));
+        QCOMPARE(shell.wizard.titleText()->text(), u"Program Settings"_s);
+        auto *box = shell.wizard.wizardBox()->findChild<QCheckBox *>(u"enableSFX"_s);
         QVERIFY(box);
         QCOMPARE(box->isChecked(), sfx);
         box->click();
-        QVERIFY(!stored().contains(QStringLiteral("enableSFX")));
+        QVERIFY(!stored().contains(u"enableSFX"_s));
         shell.wizard.nextButton()->click();
         afterNext = stored();
         shell.wizard.cancelButton()->click();
@@ -438,9 +440,9 @@ void tst_Wizard::nextWritesSettings()
     if (QTest::currentTestFailed()) // a check in the script failed
         return;
     QVERIFY(!shell.stillRunningAfterScript);
-    QCOMPARE(afterNext.value(QStringLiteral("enableSFX")), QVariant(!sfx));
+    QCOMPARE(afterNext.value(u"enableSFX"_s), QVariant(!sfx));
     // Cancel keeps what was chosen.
-    QCOMPARE(defaults.boolForKey(QStringLiteral("enableSFX")), !sfx);
+    QCOMPARE(defaults.boolForKey(u"enableSFX"_s), !sfx);
 }
 
 void tst_Wizard::finalPageWebView_data()
@@ -458,15 +460,15 @@ void tst_Wizard::finalPageWebView()
     Shell shell;
 
     QVERIFY(shell.ready);
-    shell.addModule(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    shell.addModule(u"com.apple.Safari"_s, u"Safari"_s);
     PageServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     const quint16 port = server.serverPort();
     if (!serverUp)
         server.close();
-    UserDefaults::standardUserDefaults().setObject(QStringLiteral("http://127.0.0.1:%1/").arg(port),
-                                                   QStringLiteral("siteHost"));
-    QCOMPARE(WizardController::webPageURL(), QUrl(QStringLiteral("http://127.0.0.1:%1/nb-stay-updated").arg(port)));
+    UserDefaults::standardUserDefaults().setObject(u"http://127.0.0.1:%1/"_s.arg(port),
+                                                   u"siteHost"_s);
+    QCOMPARE(WizardController::webPageURL(), QUrl(u"http://127.0.0.1:%1/nb-stay-updated"_s.arg(port)));
 
     QString shown;
     bool spunWhileLoading = false;
@@ -489,7 +491,7 @@ void tst_Wizard::finalPageWebView()
     QVERIFY(!stillSpinning);
     if (serverUp) {
         QVERIFY(server.requests.startsWith("GET /nb-stay-updated HTTP/1.1\r\n"));
-        QCOMPARE(shown, QStringLiteral("Stay in the loop."));
+        QCOMPARE(shown, u"Stay in the loop."_s);
     } else {
         QVERIFY(shown.isEmpty());
     }

@@ -12,6 +12,8 @@
 #include <numbers>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The next step of the chain after the named animation: its name, whether it is a fade, and
@@ -26,10 +28,10 @@ struct Step {
 std::optional<Step> stepAfter(const QString &name)
 {
     for (int n = 1; n <= 4; ++n) {
-        if (name == QStringLiteral("fade%1Animation").arg(n))
-            return Step{QStringLiteral("screw%1Animation").arg(n), false, n};
-        if (name == QStringLiteral("screw%1Animation").arg(n) && n < 4)
-            return Step{QStringLiteral("fade%1Animation").arg(n + 1), true, n + 1};
+        if (name == u"fade%1Animation"_s.arg(n))
+            return Step{u"screw%1Animation"_s.arg(n), false, n};
+        if (name == u"screw%1Animation"_s.arg(n) && n < 4)
+            return Step{u"fade%1Animation"_s.arg(n + 1), true, n + 1};
     }
     return std::nullopt;
 }
@@ -77,12 +79,12 @@ void AboutWindowController::awakeFromNib()
 void AboutWindowController::setupAboutWindow()
 {
     if (m_supportLink) {
-        m_supportLink->setText(hyperlinkFromString(QStringLiteral("Nimbrel Support"), platform::WebPages::site(QStringLiteral("/support/"))));
+        m_supportLink->setText(hyperlinkFromString(u"Nimbrel Support"_s, platform::WebPages::site(u"/support/"_s)));
         m_supportLink->setAlignment(Qt::AlignCenter);
     }
     if (m_companyLink) {
         m_companyLink->setText(
-            hyperlinkFromString(QStringLiteral("Learn more about Mac Security"), platform::WebPages::site(QStringLiteral("/"))));
+            hyperlinkFromString(u"Learn more about Mac Security"_s, platform::WebPages::site(u"/"_s)));
         m_companyLink->setAlignment(Qt::AlignCenter);
     }
     for (const auto &screw : std::as_const(m_screws)) {
@@ -105,7 +107,7 @@ void AboutWindowController::showAboutWindow()
     removeAllAnimations();
     setupAboutWindow();
     if (QZScrewView *first = screw(1))
-        addFade(QStringLiteral("fade1Animation"), first);
+        addFade(u"fade1Animation"_s, first);
 }
 
 void AboutWindowController::animationDidStop(const QString &name, bool finished)

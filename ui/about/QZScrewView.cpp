@@ -6,6 +6,8 @@
 
 #include <numbers>
 
+using namespace Qt::StringLiterals;
+
 QZScrewView::QZScrewView(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(sizeHint());
@@ -25,7 +27,7 @@ void QZScrewView::setRotation(qreal radians)
 
 void QZScrewView::paintEvent(QPaintEvent *)
 {
-    const platform::ImagePtr image = platform::imageNamed(QStringLiteral("screw.png"));
+    const platform::ImagePtr image = platform::imageNamed(u"screw.png"_s);
     if (!image || m_opacity <= 0.0)
         return;
     QPainter painter(this);

@@ -17,6 +17,8 @@
 #include <QImageReader>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr qreal kPaperWidth = 108;
 constexpr qreal kPaperHeight = 126;
@@ -24,7 +26,7 @@ constexpr qreal kPaperHeight = 126;
 // The first picture of the sheet's resource; none when it is missing or unreadable.
 QImage paperImage()
 {
-    const QString path = platform::Bundle::mainBundle().pathForResource(QStringLiteral("dragimage"), QStringLiteral("png"));
+    const QString path = platform::Bundle::mainBundle().pathForResource(u"dragimage"_s, u"png"_s);
     if (path.isEmpty())
         return {};
     QImageReader reader(path);
@@ -43,7 +45,7 @@ void QZShredderAnimator::awakeFromNib()
 {
     if (m_animationView) {
         m_animationView->setEraseColor(Qt::transparent);
-        m_animationView->loadComposition(QStringLiteral("shred"));
+        m_animationView->loadComposition(u"shred"_s);
     }
     m_animationIsDone = false;
 }
@@ -71,7 +73,7 @@ void QZShredderAnimator::displayPaperAnimation()
     paper->setContentsGravity(platform::Layer::ContentsGravity::Top);
     m_paperView->layer()->addSublayer(paper);
 
-    auto *sink = new platform::BasicAnimation(QStringLiteral("bounds"));
+    auto *sink = new platform::BasicAnimation(u"bounds"_s);
     sink->setDuration(paperDuration);
     sink->setFromValue(full);
     sink->setToValue(QRectF(0, 0, kPaperWidth, 0));
@@ -81,7 +83,7 @@ void QZShredderAnimator::displayPaperAnimation()
         if (guard)
             guard->animationDidStop(animation, finished);
     });
-    paper->addAnimation(sink, QStringLiteral("bounds"));
+    paper->addAnimation(sink, u"bounds"_s);
 }
 
 void QZShredderAnimator::animationDidStop(platform::BasicAnimation *, bool)
@@ -116,7 +118,7 @@ void QZShredderAnimator::showConfetti()
     }
     if (m_slitView)
         m_slitView->setIsShredding(true);
-    if (platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSFX")))
+    if (platform::UserDefaults::standardUserDefaults().boolForKey(u"enableSFX"_s))
         playSound();
     if (m_animationView)
         m_animationView->startRendering();
@@ -145,7 +147,7 @@ void QZShredderAnimator::setAnimationDone()
 
 void QZShredderAnimator::playSound()
 {
-    platform::Sound::play(QStringLiteral("shredding-short"));
+    platform::Sound::play(u"shredding-short"_s);
 }
 
 void QZShredderAnimator::cancelDelayedRequests()

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QPainter>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QSizeF sizeOf(const platform::ImagePtr &image)
@@ -27,11 +29,11 @@ void QZShredderSlitView::setIsShredding(bool shredding)
 
 const QZShredderSlitView::Images &QZShredderSlitView::initialize()
 {
-    static const Images images{platform::imageNamed(QStringLiteral("slit-left.png")),
-                               platform::imageNamed(QStringLiteral("slit-led-on.png")),
-                               platform::imageNamed(QStringLiteral("slit-led-off.png")),
-                               platform::imageNamed(QStringLiteral("slit-middle.png")),
-                               platform::imageNamed(QStringLiteral("slit-right.png"))};
+    static const Images images{platform::imageNamed(u"slit-left.png"_s),
+                               platform::imageNamed(u"slit-led-on.png"_s),
+                               platform::imageNamed(u"slit-led-off.png"_s),
+                               platform::imageNamed(u"slit-middle.png"_s),
+                               platform::imageNamed(u"slit-right.png"_s)};
     return images;
 }
 

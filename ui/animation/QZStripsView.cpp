@@ -5,6 +5,8 @@
 #include <QBitmap>
 #include <QPainter>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr int kFramesPerSecond = 12;
 // More frames than any loop of ours: a damaged resource folder must not make us load forever.
@@ -30,7 +32,7 @@ bool QZStripsView::loadComposition(const QString &name)
     m_shapes.clear();
     m_frame = 0;
     for (int i = 0; i < kMaxFrames; ++i) {
-        const platform::ImagePtr frame = platform::imageNamed(name + QStringLiteral("-%1.png").arg(i, 2, 10, QLatin1Char('0')));
+        const platform::ImagePtr frame = platform::imageNamed(name + u"-%1.png"_s.arg(i, 2, 10, QLatin1Char('0')));
         if (!frame)
             break;
         m_frames.append(*frame);

@@ -17,13 +17,15 @@
 #include <QPixmap>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kLastAlertKey = QStringLiteral("QZLastAlertTime");
+const QString kLastAlertKey = u"QZLastAlertTime"_s;
 constexpr qint64 kWeekSeconds = 604800;
 // The only useful answer is one byte; anything much longer is not worth reading.
 constexpr qint64 kMaximumBody = 64;
-const QString kCampaign = QStringLiteral("?utm_source=personal&utm_medium=banner&utm_campaign=nbinapp");
+const QString kCampaign = u"?utm_source=personal&utm_medium=banner&utm_campaign=nbinapp"_s;
 
 } // namespace
 
@@ -61,7 +63,7 @@ void AlertTextPrompt::checkBrindlecoveInfoStatus()
         && qAbs(stamp.toDateTime().secsTo(QDateTime::currentDateTimeUtc())) < kWeekSeconds)
         return;
 
-    QNetworkRequest request(platform::WebPages::download(QStringLiteral("/version/qzalert.txt")));
+    QNetworkRequest request(platform::WebPages::download(u"/version/qzalert.txt"_s));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(m_timeoutMs);
@@ -91,10 +93,10 @@ void AlertTextPrompt::showAlertText()
     const int major = Gestalt::value(Gestalt::gestaltSystemVersionMajor);
     const int minor = Gestalt::value(Gestalt::gestaltSystemVersionMinor);
     const bool disabled =
-        platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("disableBrindlecoveAlert"));
+        platform::UserDefaults::standardUserDefaults().boolForKey(u"disableBrindlecoveAlert"_s);
     if (major == 10 && minor >= 8) {
         const bool installed = !platform::Workspace::sharedWorkspace()
-                                    .absolutePathForAppBundleWithIdentifier(QStringLiteral("com.brindlecove.Ferrowatch3"))
+                                    .absolutePathForAppBundleWithIdentifier(u"com.brindlecove.Ferrowatch3"_s)
                                     .isEmpty();
         if (!disabled && !installed) {
             showFW3Panel();
@@ -107,12 +109,12 @@ void AlertTextPrompt::showAlertText()
 
 void AlertTextPrompt::showFW3Panel()
 {
-    showPanelFace(QStringLiteral("FW3.png"), true);
+    showPanelFace(u"FW3.png"_s, true);
 }
 
 void AlertTextPrompt::showPodcastPanel()
 {
-    showPanelFace(QStringLiteral("Podcast.png"), false);
+    showPanelFace(u"Podcast.png"_s, false);
 }
 
 void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
@@ -140,15 +142,15 @@ void AlertTextPrompt::openAndClose(const QString &path)
 
 void AlertTextPrompt::showFW3LearnMorePage()
 {
-    openAndClose(QStringLiteral("/ferrowatch"));
+    openAndClose(u"/ferrowatch"_s);
 }
 
 void AlertTextPrompt::showFW3PurchasePage()
 {
-    openAndClose(QStringLiteral("/purchase-fw"));
+    openAndClose(u"/purchase-fw"_s);
 }
 
 void AlertTextPrompt::showPodcastPage()
 {
-    openAndClose(QStringLiteral("/podcast"));
+    openAndClose(u"/podcast"_s);
 }

@@ -12,11 +12,13 @@
 #include <array>
 #include <climits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kRatedKey = QStringLiteral("versionIsRated");
-const QString kRatedVersionKey = QStringLiteral("ratedVersionNumber");
-const QString kDeclinedKey = QStringLiteral("declinedRating");
+const QString kRatedKey = u"versionIsRated"_s;
+const QString kRatedVersionKey = u"ratedVersionNumber"_s;
+const QString kDeclinedKey = u"declinedRating"_s;
 
 // The integer a component starts with, as a C conversion reads it: leading blanks, an
 // optional sign, then digits; 0 when there are none. Huge values are held at the int range.
@@ -46,7 +48,7 @@ std::array<long long, 3> components(const QString &version)
 } // namespace
 
 RatingPrompt::RatingPrompt()
-    : m_version(platform::Bundle::mainBundle().infoDictionary().value(QStringLiteral("CFBundleShortVersionString")).toString())
+    : m_version(platform::Bundle::mainBundle().infoDictionary().value(u"CFBundleShortVersionString"_s).toString())
 {
 }
 
@@ -84,14 +86,14 @@ void RatingPrompt::displayAppRatingAlert()
 {
     platform::Alert alert;
     alert.setAlertStyle(platform::Alert::Style::Warning);
-    alert.setMessageText(QStringLiteral("Rate Nimbrel"));
-    alert.setInformativeText(QStringLiteral(
-        "If you like Nimbrel, please take a moment to rate it. Thank you for showing your support for Brindlecove "
+    alert.setMessageText(u"Rate Nimbrel"_s);
+    alert.setInformativeText(
+        u"If you like Nimbrel, please take a moment to rate it. Thank you for showing your support for Brindlecove "
         "and Nimbrel! If you have any questions about Nimbrel or are encountering problems, contact us for support "
-        "and we'd be happy to help."));
-    alert.addButtonWithTitle(QStringLiteral("Rate App"));
-    alert.addButtonWithTitle(QStringLiteral("Not Now"));
-    alert.addButtonWithTitle(QStringLiteral("Contact Support"));
+        "and we'd be happy to help."_s);
+    alert.addButtonWithTitle(u"Rate App"_s);
+    alert.addButtonWithTitle(u"Not Now"_s);
+    alert.addButtonWithTitle(u"Contact Support"_s);
     alert.setShowsSuppressionButton(true);
     const int answer = alert.runModal(m_mainWindow);
 
@@ -100,12 +102,12 @@ void RatingPrompt::displayAppRatingAlert()
     if (answer == platform::Alert::FirstButtonReturn) {
         defaults.setBool(true, kRatedKey);
         defaults.setObject(m_version, kRatedVersionKey);
-        workspace.openURL(platform::WebPages::rating(QStringLiteral("/mac/nimbrel/rate")));
+        workspace.openURL(platform::WebPages::rating(u"/mac/nimbrel/rate"_s));
     } else if (answer == platform::Alert::SecondButtonReturn) {
         defaults.setInteger(0, keys::RunCount);
     } else if (answer == platform::Alert::ThirdButtonReturn) {
         defaults.setInteger(0, keys::RunCount);
-        workspace.openURL(platform::WebPages::site(QStringLiteral("/support/")));
+        workspace.openURL(platform::WebPages::site(u"/support/"_s));
     }
     if (alert.suppressionButtonState())
         defaults.setBool(true, kDeclinedKey);

@@ -16,6 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 TempCleaningPrompt::TempCleaningPrompt(const void *poster, QObject *parent) : QObject(parent), m_poster(poster)
 {
     auto &center = platform::NotificationCenter::defaultCenter();
@@ -50,10 +52,10 @@ LaunchChain TempCleaningPrompt::checkTempDir()
     if (!leftovers)
         return LaunchChain::Next;
     const int answer = platform::Alert::runAlertPanel(
-        QStringLiteral("Temporary File Alert"),
-        QStringLiteral("Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel to "
-                       "remove these files at this time?"),
-        QStringLiteral("Yes"), QStringLiteral("No"));
+        u"Temporary File Alert"_s,
+        u"Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel to "
+                       "remove these files at this time?"_s,
+        u"Yes"_s, u"No"_s);
     if (answer == platform::Alert::AlertDefaultReturn)
         showTempCleaningPanel();
     return LaunchChain::Stop;
@@ -70,7 +72,7 @@ void TempCleaningPrompt::showTempCleaningPanel()
     platform::Modal::beginSheet(m_panel, m_mainWindow);
     m_panel->tempCleaningStatusImage()->hide();
     m_panel->startProgress();
-    m_panel->tempCleaningProgressText()->setText(QStringLiteral("Cleaning temporary files..."));
+    m_panel->tempCleaningProgressText()->setText(u"Cleaning temporary files..."_s);
     m_panel->tempCleaningButton()->setEnabled(false);
     m_resultPoll.start();
     m_shredControl->removeTemporaryItems();
@@ -86,7 +88,7 @@ void TempCleaningPrompt::hideTempCleaningPanel()
 {
     if (m_panel)
         platform::Modal::endModalForWindow(m_panel);
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("TempCleaningFailTipEnd"), m_poster);
+    platform::NotificationCenter::defaultCenter().post(u"TempCleaningFailTipEnd"_s, m_poster);
 }
 
 void TempCleaningPrompt::setTempCleaningSuccess()
@@ -121,15 +123,15 @@ void TempCleaningPrompt::showResult()
         return;
     m_resultPoll.stop();
     m_panel->stopProgress();
-    const platform::ImagePtr image = platform::imageNamed(*result ? QStringLiteral("success.png")
-                                                                  : QStringLiteral("fail.png"));
+    const platform::ImagePtr image = platform::imageNamed(*result ? u"success.png"_s
+                                                                  : u"fail.png"_s);
     m_panel->tempCleaningStatusImage()->setPixmap(image ? QPixmap::fromImage(*image) : QPixmap());
     m_panel->tempCleaningStatusImage()->show();
     if (*result) {
-        m_panel->tempCleaningProgressText()->setText(QStringLiteral("Temporary files were cleaned successfully."));
+        m_panel->tempCleaningProgressText()->setText(u"Temporary files were cleaned successfully."_s);
     } else {
-        m_panel->tempCleaningProgressText()->setText(QStringLiteral("Temporary file cleaning failed."));
-        platform::NotificationCenter::defaultCenter().post(QStringLiteral("TempCleaningFailTip"), m_poster);
+        m_panel->tempCleaningProgressText()->setText(u"Temporary file cleaning failed."_s);
+        platform::NotificationCenter::defaultCenter().post(u"TempCleaningFailTip"_s, m_poster);
     }
     m_panel->tempCleaningButton()->setEnabled(true);
 }

@@ -17,10 +17,12 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kLaunched = QStringLiteral("NSWorkspaceDidLaunchApplicationNotification");
-const QString kTerminated = QStringLiteral("NSWorkspaceDidTerminateApplicationNotification");
+const QString kLaunched = u"NSWorkspaceDidLaunchApplicationNotification"_s;
+const QString kTerminated = u"NSWorkspaceDidTerminateApplicationNotification"_s;
 
 bool nameLessThan(const alertItemPtr &a, const alertItemPtr &b)
 {
@@ -67,7 +69,7 @@ void AlertController::awakeFromNib()
 {
     using Column = platform::ArrayController<alertItem>::Column;
     Column icon;
-    icon.identifier = QStringLiteral("alertItemImage");
+    icon.identifier = u"alertItemImage"_s;
     icon.data = [](const alertItem &row, int role) -> QVariant {
         const platform::ImagePtr image = row.alertItemImage();
         if (role == Qt::DecorationRole && image && !image->isNull())
@@ -75,7 +77,7 @@ void AlertController::awakeFromNib()
         return {};
     };
     Column name;
-    name.identifier = QStringLiteral("alertItemName");
+    name.identifier = u"alertItemName"_s;
     name.data = [](const alertItem &row, int role) -> QVariant {
         return role == Qt::DisplayRole ? QVariant(row.alertItemName()) : QVariant();
     };
@@ -90,10 +92,10 @@ void AlertController::awakeFromNib()
 QString AlertController::cancelTitleForParent(std::optional<keys::AlertParent> parent, const QString &appName)
 {
     if (parent == keys::AlertParent::AppControl)
-        return QStringLiteral("Cancel Scan");
+        return u"Cancel Scan"_s;
     if (parent == keys::AlertParent::ResultsControlSingleEntry)
-        return QStringLiteral("Skip %1").arg(appName);
-    return QStringLiteral("Cancel Removal");
+        return u"Skip %1"_s.arg(appName);
+    return u"Cancel Removal"_s;
 }
 
 void AlertController::addAlertItemWithInfo(const QVariantMap &info)
@@ -154,10 +156,10 @@ void AlertController::watchTerminations(bool on)
         return;
     }
     center.addObserver(this, kTerminated, [this](const platform::Notification &n) {
-        const pid_t pid = pid_t(n.userInfo.value(QStringLiteral("NSApplicationProcessIdentifier")).toLongLong());
+        const pid_t pid = pid_t(n.userInfo.value(u"NSApplicationProcessIdentifier"_s).toLongLong());
         platform::MainThread::dispatch([guard = QPointer<AlertController>(this), pid] {
             if (guard)
-                guard->observeValueForKeyPath(QStringLiteral("isTerminated"), pid);
+                guard->observeValueForKeyPath(u"isTerminated"_s, pid);
         });
     });
     platform::ApplicationWatcher::ensureStarted();
@@ -207,7 +209,7 @@ void AlertController::pruneVanishedApplications()
     for (const auto &row : m_alertItemArrayController->arrangedObjects()) {
         const auto app = row->alertItemApp();
         if (app && !workspace.isRunning(app->processIdentifier))
-            observeValueForKeyPath(QStringLiteral("isTerminated"), app->processIdentifier);
+            observeValueForKeyPath(u"isTerminated"_s, app->processIdentifier);
     }
     if (m_shown && m_alertItemArrayController->count() == 0) {
         closeAlertWindow();
@@ -266,7 +268,7 @@ void AlertController::checkApps(const platform::Notification &notification)
 {
     if (!m_shown)
         return;
-    const QString identifier = notification.userInfo.value(QStringLiteral("NSApplicationBundleIdentifier")).toString();
+    const QString identifier = notification.userInfo.value(u"NSApplicationBundleIdentifier"_s).toString();
     const QList<QVariantMap> pairs = m_appArray;
     for (const QVariantMap &pair : pairs)
         if (pair.value(keys::AlertItemIdentifier).toString() == identifier)

@@ -28,12 +28,14 @@
 #include <QPixmap>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString kQuitTitle = QStringLiteral("Are you sure you want to quit?");
-const QString kRunningText = QStringLiteral(
-    "Privacy threat cleaning is in progress. Once cleaning is complete, you will be notified of the results.");
-const QString kWaitingText = QStringLiteral(
-    "There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button");
+const QString kQuitTitle = u"Are you sure you want to quit?"_s;
+const QString kRunningText = 
+    u"Privacy threat cleaning is in progress. Once cleaning is complete, you will be notified of the results."_s;
+const QString kWaitingText = 
+    u"There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button"_s;
 } // namespace
 
 AppController::AppController(QObject *parent)
@@ -46,14 +48,14 @@ AppController::AppController(QObject *parent)
     auto observe = [&](const QString &name, void (AppController::*handler)()) {
         center.addObserver(this, name, [this, handler](const platform::Notification &) { (this->*handler)(); });
     };
-    observe(QStringLiteral("NSWindowWillStartLiveResizeNotification"), &AppController::startResizeCheck);
-    observe(QStringLiteral("NSWindowDidEndLiveResizeNotification"), &AppController::endResizeCheck);
-    observe(QStringLiteral("ToggleTipsOn"), &AppController::tipsOn);
-    observe(QStringLiteral("ToggleTipsOff"), &AppController::tipsOff);
+    observe(u"NSWindowWillStartLiveResizeNotification"_s, &AppController::startResizeCheck);
+    observe(u"NSWindowDidEndLiveResizeNotification"_s, &AppController::endResizeCheck);
+    observe(u"ToggleTipsOn"_s, &AppController::tipsOn);
+    observe(u"ToggleTipsOff"_s, &AppController::tipsOff);
     observe(keys::StartScanNotification, &AppController::startScan);
     // "TempCleaningSuccessNotification" and "TempCleaningFailureNotification" are observed
     // by the temporary-files prompt, whose panel they update.
-    observe(QStringLiteral("DisplayMainWindow"), &AppController::displayMainWindow);
+    observe(u"DisplayMainWindow"_s, &AppController::displayMainWindow);
 }
 
 AppController::~AppController()
@@ -118,11 +120,11 @@ void AppController::setLocationArrayController(platform::ArrayController<locatio
         return;
     using Column = platform::ArrayController<locationItem>::Column;
     Column check;
-    check.identifier = QStringLiteral("locIsChecked");
+    check.identifier = u"locIsChecked"_s;
     check.isChecked = [](const locationItem &row) { return row.locIsChecked() == std::optional<bool>(true); };
     check.setChecked = [](locationItem &row, bool checked) { row.setLocIsChecked(checked); };
     Column icon;
-    icon.identifier = QStringLiteral("locImage");
+    icon.identifier = u"locImage"_s;
     icon.data = [](const locationItem &row, int role) -> QVariant {
         const platform::ImagePtr image = row.locImage();
         if (role == Qt::DecorationRole && image && !image->isNull())
@@ -130,7 +132,7 @@ void AppController::setLocationArrayController(platform::ArrayController<locatio
         return {};
     };
     Column label;
-    label.identifier = QStringLiteral("locInfo");
+    label.identifier = u"locInfo"_s;
     label.data = [](const locationItem &row, int role) -> QVariant {
         if (role == Qt::DisplayRole)
             return row.locInfo();
@@ -172,7 +174,7 @@ void AppController::displayMainWindow()
 
 void AppController::tipTimerFire()
 {
-    post(QStringLiteral("MainTips"));
+    post(u"MainTips"_s);
     m_setupComplete = true;
     m_enableScanMenu = true;
     updateMenuItems();
@@ -182,10 +184,10 @@ void AppController::tipTimerFire()
 void AppController::showNoAppsSelectedAlert()
 {
     platform::Alert alert;
-    alert.setMessageText(QStringLiteral("No Apps Selected"));
-    alert.addButtonWithTitle(QStringLiteral("OK"));
+    alert.setMessageText(u"No Apps Selected"_s);
+    alert.addButtonWithTitle(u"OK"_s);
     alert.setInformativeText(
-        QStringLiteral("Please make sure at least one app is selected to scan for privacy threats."));
+        u"Please make sure at least one app is selected to scan for privacy threats."_s);
     alert.runModal(m_mainWindow);
 }
 
@@ -221,15 +223,15 @@ void AppController::scan()
             if (synced.contains(identifier) && checkedBrowsers.contains(identifier))
                 names.append(BrowserSync::browserName(identifier));
         if (!names.isEmpty()) {
-            QString message = QStringLiteral("Browser sync is enabled for the following browser%1:\n\n")
-                                  .arg(names.size() == 1 ? QString() : QStringLiteral("s"));
+            QString message = u"Browser sync is enabled for the following browser%1:\n\n"_s
+                                  .arg(names.size() == 1 ? QString() : u"s"_s);
             for (const QString &name : names)
                 message += name + QLatin1Char('\n');
-            message += QStringLiteral("\nWould you like to view instructions on disabling browser sync?");
+            message += u"\nWould you like to view instructions on disabling browser sync?"_s;
             const int answer = platform::Alert::runAlertPanel(
-                QStringLiteral("When browser sync is enabled, your browsing data will continue to appear even after "
-                               "cleaning with Nimbrel."),
-                message, QStringLiteral("Yes"), QStringLiteral("No"));
+                u"When browser sync is enabled, your browsing data will continue to appear even after "
+                               "cleaning with Nimbrel."_s,
+                message, u"Yes"_s, u"No"_s);
             if (answer == platform::Alert::AlertDefaultReturn) {
                 showBrowserSyncInstructions();
                 return;
@@ -245,7 +247,7 @@ void AppController::scan()
 
 void AppController::startScan()
 {
-    post(QStringLiteral("ScanLocations"));
+    post(u"ScanLocations"_s);
     m_switchingView = true;
     m_enableScanMenu = false;
     updateMenuItems();
@@ -254,7 +256,7 @@ void AppController::startScan()
         return;
     }
     if (m_mainWindow->hasChildWindows() && m_setupComplete)
-        post(QStringLiteral("MainTipsEnd"));
+        post(u"MainTipsEnd"_s);
 
     // The top edge stays where it is, the window grows by the difference between the views,
     // and its left edge moves a fixed 172 points to the left.
@@ -286,7 +288,7 @@ bool AppController::askQuitQuestion(bool &asked)
     else
         return true;
     asked = true;
-    return platform::Alert::runAlertPanel(kQuitTitle, text, QStringLiteral("Cancel"), QStringLiteral("Quit"))
+    return platform::Alert::runAlertPanel(kQuitTitle, text, u"Cancel"_s, u"Quit"_s)
         == platform::Alert::AlertAlternateReturn;
 }
 
@@ -354,7 +356,7 @@ QStringList AppController::getSyncEnabledBrowsers() const
 void AppController::showBrowserSyncInstructions()
 {
     platform::Workspace::sharedWorkspace().openURL(
-        platform::WebPages::site(QStringLiteral("/guide_nb#nb_browsersync")));
+        platform::WebPages::site(u"/guide_nb#nb_browsersync"_s));
 }
 
 void AppController::setFileControl(FileController *control)
@@ -396,15 +398,15 @@ void AppController::checkBrindlecoveInfoStatus()
 
 void AppController::showGuide()
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/guide_nb")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(u"/guide_nb"_s));
 }
 
 void AppController::showHelp()
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/support")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(u"/support"_s));
 }
 
 void AppController::showPodcast()
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(QStringLiteral("/podcast")));
+    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(u"/podcast"_s));
 }

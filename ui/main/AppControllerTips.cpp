@@ -3,6 +3,8 @@
 #include "platform/Timer.h"
 #include "ui/main/MainWindow.h"
 
+using namespace Qt::StringLiterals;
+
 // The tips are child windows of the main window: they are taken down while it is resized or
 // zoomed and shown again once it settles.
 
@@ -50,7 +52,7 @@ void AppController::tipZoomTimerFire()
 
 void AppController::resultsTipTimerFire()
 {
-    post(QStringLiteral("ResultsTips"));
+    post(u"ResultsTips"_s);
 }
 
 void AppController::startResizeCheck()
@@ -72,9 +74,9 @@ void AppController::sendStartResize()
     if (!m_mainWindow || !m_mainWindow->hasChildWindows() || !m_setupComplete)
         return;
     if (showsMainView())
-        post(QStringLiteral("MainTipsEnd"));
+        post(u"MainTipsEnd"_s);
     else if (showsResultsView())
-        post(QStringLiteral("ResultsTipsEnd"));
+        post(u"ResultsTipsEnd"_s);
 }
 
 void AppController::sendEndResize()
@@ -82,9 +84,9 @@ void AppController::sendEndResize()
     if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
         return;
     if (showsMainView())
-        post(QStringLiteral("MainTips"));
+        post(u"MainTips"_s);
     else if (showsResultsView())
-        post(QStringLiteral("ResultsTips"));
+        post(u"ResultsTips"_s);
 }
 
 void AppController::sendEndZoomResize()
@@ -92,9 +94,9 @@ void AppController::sendEndZoomResize()
     if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
         return;
     if (showsMainView())
-        post(QStringLiteral("MainTipsZoom"));
+        post(u"MainTipsZoom"_s);
     else if (showsResultsView())
-        post(QStringLiteral("ResultsTipsZoom"));
+        post(u"ResultsTipsZoom"_s);
 }
 
 void AppController::tipsOn()

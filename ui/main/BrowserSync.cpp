@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString homePath(const QString &relPath)
@@ -44,15 +46,15 @@ bool variantTrue(const QVariant &value)
 
 const QStringList &BrowserSync::browserIdentifiers()
 {
-    static const QStringList ids{QStringLiteral("com.google.Chrome"), QStringLiteral("org.chromium.Chromium"),
-                                 QStringLiteral("org.mozilla.firefox"), QStringLiteral("com.apple.Safari")};
+    static const QStringList ids{u"com.google.Chrome"_s, u"org.chromium.Chromium"_s,
+                                 u"org.mozilla.firefox"_s, u"com.apple.Safari"_s};
     return ids;
 }
 
 QString BrowserSync::browserName(const QString &identifier)
 {
-    static const QStringList names{QStringLiteral("Chrome"), QStringLiteral("Chromium"), QStringLiteral("Firefox"),
-                                   QStringLiteral("Safari")};
+    static const QStringList names{u"Chrome"_s, u"Chromium"_s, u"Firefox"_s,
+                                   u"Safari"_s};
     const qsizetype at = browserIdentifiers().indexOf(identifier);
     return at < 0 ? QString() : names[at];
 }
@@ -81,7 +83,7 @@ QString BrowserSync::stringForBrowserPrefsFileAtPath(const QString &path)
     if (decoder.hasError())
         return {};
     if (text.isNull())
-        text = QStringLiteral(""); // an empty file is still a string
+        text = u""_s; // an empty file is still a string
     return text;
 }
 
@@ -94,21 +96,21 @@ bool BrowserSync::chromiumPreferencesSyncEnabled(const QString &text)
     const QJsonObject root = doc.object();
 
     // Somebody is signed in: an account entry with an "account_id" (any value).
-    const QJsonValue accounts = root.value(QStringLiteral("account_info"));
+    const QJsonValue accounts = root.value(u"account_info"_s);
     if (!accounts.isArray())
         return false;
     bool signedIn = false;
     for (const QJsonValue &account : accounts.toArray())
-        if (account.isObject() && account.toObject().contains(QStringLiteral("account_id")))
+        if (account.isObject() && account.toObject().contains(u"account_id"_s))
             signedIn = true;
     if (!signedIn)
         return false;
 
-    const QJsonValue syncValue = root.value(QStringLiteral("sync"));
+    const QJsonValue syncValue = root.value(u"sync"_s);
     if (!syncValue.isObject())
         return false;
     const QJsonObject sync = syncValue.toObject();
-    if (jsonTrue(sync.value(QStringLiteral("suppress_start"))))
+    if (jsonTrue(sync.value(u"suppress_start"_s)))
         return false;
     for (const char *key : {"keep_everything_synced", "history_delete_directives", "tabs", "typed_urls", "sessions"})
         if (jsonTrue(sync.value(QLatin1String(key))))
@@ -119,14 +121,14 @@ bool BrowserSync::chromiumPreferencesSyncEnabled(const QString &text)
 bool BrowserSync::chromeSyncEnabled()
 {
     const QString text =
-        stringForBrowserPrefsFileAtPath(homePath(QStringLiteral("Library/Application Support/Google/Chrome/Default/Preferences")));
+        stringForBrowserPrefsFileAtPath(homePath(u"Library/Application Support/Google/Chrome/Default/Preferences"_s));
     return !text.isNull() && chromiumPreferencesSyncEnabled(text);
 }
 
 bool BrowserSync::chromiumSyncEnabled()
 {
     const QString text =
-        stringForBrowserPrefsFileAtPath(homePath(QStringLiteral("Library/Application Support/Chromium/Default/Preferences")));
+        stringForBrowserPrefsFileAtPath(homePath(u"Library/Application Support/Chromium/Default/Preferences"_s));
     return !text.isNull() && chromiumPreferencesSyncEnabled(text);
 }
 
@@ -138,7 +140,7 @@ QString BrowserSync::firefoxPath()
 bool BrowserSync::firefoxPrefsSyncEnabled(const QString &text)
 {
     // Every newline character splits, as the line tests are anchored at each line's start.
-    static const QRegularExpression newline(QStringLiteral("[\\n\\x0B\\f\\r\\x{0085}\\x{2028}\\x{2029}]"));
+    static const QRegularExpression newline(u"[\\n\\x0B\\f\\r\\x{0085}\\x{2028}\\x{2029}]"_s);
     bool account = false, historyOff = false, tabsOff = false;
     for (const QString &line : text.split(newline)) {
         account = account || line.startsWith(QLatin1String("user_pref(\"services.sync.account\""), Qt::CaseInsensitive);
@@ -154,7 +156,7 @@ bool BrowserSync::firefoxSyncEnabled()
     const QString profile = firefoxPath();
     if (profile.isEmpty())
         return false;
-    const QString text = stringForBrowserPrefsFileAtPath(profile + QStringLiteral("/prefs.js"));
+    const QString text = stringForBrowserPrefsFileAtPath(profile + u"/prefs.js"_s);
     return !text.isNull() && firefoxPrefsSyncEnabled(text);
 }
 
@@ -163,19 +165,19 @@ bool BrowserSync::safariSyncEnabled()
     const auto version = platform::ProcessInfo::processInfo().operatingSystemVersion();
     if (!version || version->majorVersion != 10 || version->minorVersion < 10)
         return false;
-    const platform::UserDefaults suite(QStringLiteral("MobileMeAccounts"));
-    const QVariant accounts = suite.objectForKey(QStringLiteral("Accounts"));
+    const platform::UserDefaults suite(u"MobileMeAccounts"_s);
+    const QVariant accounts = suite.objectForKey(u"Accounts"_s);
     if (accounts.typeId() != QMetaType::QVariantList)
         return false;
     bool enabled = false;
     for (const QVariant &accountValue : accounts.toList()) {
         const QVariantMap account = accountValue.toMap();
-        if (!variantTrue(account.value(QStringLiteral("LoggedIn"))))
+        if (!variantTrue(account.value(u"LoggedIn"_s)))
             continue;
-        for (const QVariant &serviceValue : account.value(QStringLiteral("Services")).toList()) {
+        for (const QVariant &serviceValue : account.value(u"Services"_s).toList()) {
             const QVariantMap service = serviceValue.toMap();
-            if (service.value(QStringLiteral("Name")).toString() == QLatin1String("BOOKMARKS")
-                && variantTrue(service.value(QStringLiteral("Enabled"))))
+            if (service.value(u"Name"_s).toString() == QLatin1String("BOOKMARKS")
+                && variantTrue(service.value(u"Enabled"_s)))
                 enabled = true;
         }
     }

@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 void LiveResizeNotifier::watch(QWidget *window)
 {
     if (window)
@@ -28,7 +30,7 @@ bool LiveResizeNotifier::eventFilter(QObject *watched, QEvent *event)
         if (!m_resizing) {
             m_resizing = true;
             platform::NotificationCenter::defaultCenter().post(
-                QStringLiteral("NSWindowWillStartLiveResizeNotification"), m_window);
+                u"NSWindowWillStartLiveResizeNotification"_s, m_window);
         }
         m_settle.start();
     }
@@ -40,6 +42,6 @@ void LiveResizeNotifier::end()
     if (!m_resizing)
         return;
     m_resizing = false;
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("NSWindowDidEndLiveResizeNotification"),
+    platform::NotificationCenter::defaultCenter().post(u"NSWindowDidEndLiveResizeNotification"_s,
                                                       m_window);
 }

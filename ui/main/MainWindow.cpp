@@ -10,6 +10,8 @@
 #include <QDialog>
 #include <QMenu>
 
+using namespace Qt::StringLiterals;
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_ackUi(std::make_unique<Ui::AcknowledgementsWindow>())
 {
@@ -26,7 +28,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     // The separator under Acknowledgements is hidden along with it until launch shows both.
     m_acknowledgementsSeparator = new QAction(this);
-    m_acknowledgementsSeparator->setObjectName(QStringLiteral("acknowledgementsSeparatorMenuItem"));
+    m_acknowledgementsSeparator->setObjectName(u"acknowledgementsSeparatorMenuItem"_s);
     m_acknowledgementsSeparator->setSeparator(true);
     m_acknowledgementsSeparator->setVisible(false);
     m_ui->menuNimbrel->insertAction(m_ui->actionPreferences, m_acknowledgementsSeparator);

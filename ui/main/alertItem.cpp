@@ -3,6 +3,8 @@
 #include "core/records/RecordField.h"
 #include "platform/Dictionary.h"
 
+using namespace Qt::StringLiterals;
+
 std::shared_ptr<alertItem> alertItem::create()
 {
     return std::make_shared<alertItem>();
@@ -29,9 +31,9 @@ QVariantMap alertItem::summary() const
 {
     QMutexLocker lock(&m_mutex);
     return platform::dictionaryWithPairs({
-        {QStringLiteral("alertItemName"), m_name},
-        {QStringLiteral("alertItemIdentifier"), m_identifier},
-        {QStringLiteral("alertItemImage"), m_image ? QVariant::fromValue(m_image) : QVariant()},
-        {QStringLiteral("alertItemApp"), m_app ? QVariant(m_app->localizedName) : QVariant()},
+        {u"alertItemName"_s, m_name},
+        {u"alertItemIdentifier"_s, m_identifier},
+        {u"alertItemImage"_s, m_image ? QVariant::fromValue(m_image) : QVariant()},
+        {u"alertItemApp"_s, m_app ? QVariant(m_app->localizedName) : QVariant()},
     });
 }

@@ -25,14 +25,16 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 using platform::UserDefaults;
 
 const QString PrefsController::kFlashCookiesIdentifier = keys::FlashCookies;
 
 namespace {
 
-const QString kFirstLaunch = QStringLiteral("FirstLaunch");
-const QString kEnableTips = QStringLiteral("enableTips");
+const QString kFirstLaunch = u"FirstLaunch"_s;
+const QString kEnableTips = u"enableTips"_s;
 
 // A number equal to `n` (a switch stored as a boolean counts as 0 or 1); anything else is not.
 bool isNumberEqualTo(const QVariant &value, int n)
@@ -44,7 +46,7 @@ QIcon smallIconFor(const QString &identifier)
 {
     platform::ImagePtr image;
     if (identifier == PrefsController::kFlashCookiesIdentifier) {
-        image = platform::imageNamed(QStringLiteral("FlashCookieSmall.png"));
+        image = platform::imageNamed(u"FlashCookieSmall.png"_s);
     } else {
         const platform::Workspace &workspace = platform::Workspace::sharedWorkspace();
         image = workspace.iconForFile(workspace.absolutePathForAppBundleWithIdentifier(identifier));
@@ -106,7 +108,7 @@ void PrefsController::post(const QString &name, const QVariantMap &userInfo)
 
 void PrefsController::addItemWithInfo(const QVariantMap &info)
 {
-    auto *pane = qobject_cast<MasterPrefsViewController *>(info.value(QStringLiteral("vController")).value<QObject *>());
+    auto *pane = qobject_cast<MasterPrefsViewController *>(info.value(u"vController"_s).value<QObject *>());
     if (!pane)
         return;
     pane->setParent(nullptr);
@@ -128,14 +130,14 @@ void PrefsController::awakeFromNib()
 {
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     if (defaults.boolForKey(kFirstLaunch)) {
-        post(QStringLiteral("LoadPrefsViews"));
+        post(u"LoadPrefsViews"_s);
         sortByTitle(Qt::CaseSensitive);
         if (m_wizardControl) {
             m_wizardControl->initWizardWithViews(PaneList(m_viewControllers));
         } else {
             // Nothing to guide the user through: go straight to the main window.
-            post(QStringLiteral("DisplayMainWindow"));
-            post(QStringLiteral("CheckTargetLocations"));
+            post(u"DisplayMainWindow"_s);
+            post(u"CheckTargetLocations"_s);
         }
         // Cleared as the assistant starts, so a launch that ends inside it does not repeat it.
         defaults.setBool(false, kFirstLaunch);
@@ -143,10 +145,10 @@ void PrefsController::awakeFromNib()
         return;
     }
 
-    post(QStringLiteral("CheckInstalledApps"));
+    post(u"CheckInstalledApps"_s);
     if (m_viewControllers.isEmpty() || !m_wizardControl) {
-        post(QStringLiteral("DisplayMainWindow"));
-        post(QStringLiteral("CheckTargetLocations"));
+        post(u"DisplayMainWindow"_s);
+        post(u"CheckTargetLocations"_s);
         return;
     }
     sortByTitle(Qt::CaseSensitive);
@@ -159,7 +161,7 @@ void PrefsController::showPrefsWindow()
         return;
     m_prefsWindowLoaded = true;
     m_viewControllers.clear();
-    post(QStringLiteral("LoadPrefsViews"));
+    post(u"LoadPrefsViews"_s);
 
     m_popUp->clear();
     sortByTitle(Qt::CaseInsensitive);
@@ -178,7 +180,7 @@ void PrefsController::showPrefsWindow()
     m_prefsWindow->show();
     m_prefsWindow->raise();
     m_prefsWindow->activateWindow();
-    post(QStringLiteral("PrefsTips"));
+    post(u"PrefsTips"_s);
 }
 
 void PrefsController::fillPopUp()
@@ -262,11 +264,11 @@ void PrefsController::changeViewController(int tag)
 void PrefsController::toggleTips()
 {
     if (UserDefaults::standardUserDefaults().boolForKey(kEnableTips)) {
-        post(QStringLiteral("PrefsTips"));
-        post(QStringLiteral("ToggleTipsOn"));
+        post(u"PrefsTips"_s);
+        post(u"ToggleTipsOn"_s);
     } else {
-        post(QStringLiteral("PrefsTipsEnd"));
-        post(QStringLiteral("ToggleTipsOff"));
+        post(u"PrefsTipsEnd"_s);
+        post(u"ToggleTipsOff"_s);
     }
 }
 
@@ -275,8 +277,8 @@ void PrefsController::windowWillClose()
     if (!m_prefsWindowLoaded)
         return;
     if (UserDefaults::standardUserDefaults().boolForKey(kEnableTips))
-        post(QStringLiteral("PrefsTipsEnd"));
-    post(QStringLiteral("RemovePrefsObservers"));
+        post(u"PrefsTipsEnd"_s);
+    post(u"RemovePrefsObservers"_s);
     m_prefsWindowLoaded = false;
 }
 
@@ -285,12 +287,12 @@ void PrefsController::observeValueForKeyPath(const QString &key, int kind, const
 {
     if (kind != 1)
         return;
-    const QString name = key == QLatin1String("scanFlashCookies") ? QStringLiteral("Flash Cookies") : key.mid(4);
-    const QVariantMap info{{QStringLiteral("locString"), name}};
+    const QString name = key == QLatin1String("scanFlashCookies") ? u"Flash Cookies"_s : key.mid(4);
+    const QVariantMap info{{u"locString"_s, name}};
     if (isNumberEqualTo(newValue, 1))
-        post(QStringLiteral("AddLocationItem"), info);
+        post(u"AddLocationItem"_s, info);
     else if (isNumberEqualTo(newValue, 0))
-        post(QStringLiteral("RemoveLocationItem"), info);
+        post(u"RemoveLocationItem"_s, info);
 }
 
 void PrefsController::showAdvancedOptionsPanel()

@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Asks the alert to list the application of {"appIdentifier", "appName"} if it runs.
@@ -21,7 +23,7 @@ void postAlertRequest(const void *sender, const QVariantMap &entry, keys::AlertP
 {
     platform::NotificationCenter::defaultCenter().post(
         keys::AddAlertItem, sender,
-        keys::alertItem(entry.value(QStringLiteral("appIdentifier")), entry.value(QStringLiteral("appName")), parent));
+        keys::alertItem(entry.value(u"appIdentifier"_s), entry.value(u"appName"_s), parent));
 }
 
 void onMain(const std::function<void()> &fn)
@@ -154,8 +156,8 @@ void CleaningRun::updateInterface(const resultItemPtr &row)
         skip = true;
     } else {
         setFlag(m_skipItem, false);
-        checkRunningAppsForEntry({{QStringLiteral("appIdentifier"), row->resultItemIdentifier()},
-                                  {QStringLiteral("appName"), appName}});
+        checkRunningAppsForEntry({{u"appIdentifier"_s, row->resultItemIdentifier()},
+                                  {u"appName"_s, appName}});
         waitFor([this] { return !m_paused; });
         // Going away while the alert was up: the application may still be running.
         if (isStopping())
@@ -191,13 +193,13 @@ bool CleaningRun::checkRunningApps()
     for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
         if (!isChecked(row))
             continue;
-        const QVariantMap pair{{QStringLiteral("appIdentifier"), row->resultItemIdentifier()},
-                               {QStringLiteral("appName"), row->resultItemAppName()}};
+        const QVariantMap pair{{u"appIdentifier"_s, row->resultItemIdentifier()},
+                               {u"appName"_s, row->resultItemAppName()}};
         if (!pairs.contains(pair))
             pairs.append(pair);
     }
     for (const QVariantMap &pair : std::as_const(pairs)) {
-        if (pair.value(QStringLiteral("appIdentifier")).toString() == keys::FlashCookies)
+        if (pair.value(u"appIdentifier"_s).toString() == keys::FlashCookies)
             continue;
         postAlertRequest(&m_results, pair, keys::AlertParent::ResultsControl);
     }
@@ -206,7 +208,7 @@ bool CleaningRun::checkRunningApps()
 
 void CleaningRun::checkRunningAppsForEntry(const QVariantMap &entry)
 {
-    const QString identifier = entry.value(QStringLiteral("appIdentifier")).toString();
+    const QString identifier = entry.value(u"appIdentifier"_s).toString();
     if (identifier != keys::FlashCookies)
         postAlertRequest(&m_results, entry, keys::AlertParent::ResultsControlSingleEntry);
     AlertController *alert = m_results.alertControl();

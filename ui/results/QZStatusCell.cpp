@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QPainter>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr int kIndent = 12;
 }
@@ -67,13 +69,13 @@ QString QZStatusCell::imageNameForStatus(int status)
 {
     switch (status) {
     case Blue:
-        return QStringLiteral("blue");
+        return u"blue"_s;
     case Green:
-        return QStringLiteral("green");
+        return u"green"_s;
     case Red:
-        return QStringLiteral("red");
+        return u"red"_s;
     default:
-        return status >= Yellow ? QStringLiteral("yellow") : QString();
+        return status >= Yellow ? u"yellow"_s : QString();
     }
 }
 
@@ -85,7 +87,7 @@ QPixmap QZStatusCell::imageForStatus(int status)
     static QHash<QString, QPixmap> cache;
     auto it = cache.find(name);
     if (it == cache.end()) {
-        const QString path = platform::Bundle::mainBundle().pathForResource(name, QStringLiteral("png"));
+        const QString path = platform::Bundle::mainBundle().pathForResource(name, u"png"_s);
         it = cache.insert(name, path.isEmpty() ? QPixmap() : QPixmap(path));
     }
     return *it;

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QTableView>
 
+using namespace Qt::StringLiterals;
+
 QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
 {
     using Column = platform::ArrayController<resultItem>::Column;
@@ -14,11 +16,11 @@ QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
         };
     };
     Column check;
-    check.identifier = QStringLiteral("checkColumn");
+    check.identifier = u"checkColumn"_s;
     check.isChecked = [](const resultItem &row) { return row.resultItemIsChecked() == std::optional<bool>(true); };
     check.setChecked = [](resultItem &row, bool checked) { row.setResultItemIsChecked(checked); };
     Column icon;
-    icon.identifier = QStringLiteral("iconColumn");
+    icon.identifier = u"iconColumn"_s;
     icon.data = [](const resultItem &row, int role) -> QVariant {
         const platform::ImagePtr image = row.resultItemImage();
         if (role == Qt::DecorationRole && image && !image->isNull())
@@ -26,12 +28,12 @@ QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
         return {};
     };
     Column name;
-    name.identifier = QStringLiteral("nameColumn");
-    name.title = QStringLiteral("Item");
+    name.identifier = u"nameColumn"_s;
+    name.title = u"Item"_s;
     name.data = text(&resultItem::resultItemName);
     Column size;
-    size.identifier = QStringLiteral("sizeColumn");
-    size.title = QStringLiteral("Size");
+    size.identifier = u"sizeColumn"_s;
+    size.title = u"Size"_s;
     size.data = [](const resultItem &row, int role) -> QVariant {
         if (role == Qt::DisplayRole)
             return row.resultItemConvertedSize();
@@ -41,11 +43,11 @@ QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
     };
     // The dot or spinner; the text has its own column.
     Column status;
-    status.identifier = QStringLiteral("statusColumn");
+    status.identifier = u"statusColumn"_s;
     status.hidden = true;
     Column statusText;
-    statusText.identifier = QStringLiteral("statusTextColumn");
-    statusText.title = QStringLiteral("Status");
+    statusText.identifier = u"statusTextColumn"_s;
+    statusText.title = u"Status"_s;
     statusText.data = text(&resultItem::resultItemStatusText);
     statusText.hidden = true;
     return {check, icon, name, size, status, statusText};

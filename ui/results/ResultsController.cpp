@@ -27,10 +27,12 @@
 #include <QIcon>
 #include <QTableView>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The product's page on the maker's site ("siteHost"), which the share text points to.
-const QString kProductPagePath = QStringLiteral("/nimbrel");
+const QString kProductPagePath = u"/nimbrel"_s;
 
 } // namespace
 
@@ -162,15 +164,15 @@ void ResultsController::turnIntoCancel()
 {
     if (m_shredMenuItem) {
         disconnect(m_menuAction);
-        m_shredMenuItem->setText(QStringLiteral("Cancel Cleaning"));
+        m_shredMenuItem->setText(u"Cancel Cleaning"_s);
         m_menuAction = connect(m_shredMenuItem, &QAction::triggered, this, &ResultsController::cancelAction);
     }
     if (m_shredButton) {
         disconnect(m_buttonAction);
-        const QString image = platform::Bundle::mainBundle().pathForResource(QStringLiteral("cancel"), QStringLiteral("png"));
+        const QString image = platform::Bundle::mainBundle().pathForResource(u"cancel"_s, u"png"_s);
         m_shredButton->setIcon(QIcon(image));
-        m_shredButton->setText(QStringLiteral("Cancel"));
-        m_shredButton->setToolTip(QStringLiteral("Cancel Cleaning"));
+        m_shredButton->setText(u"Cancel"_s);
+        m_shredButton->setToolTip(u"Cancel Cleaning"_s);
         m_buttonAction = connect(m_shredButton, &QPushButton::clicked, this, &ResultsController::cancelAction);
     }
 }
@@ -195,7 +197,7 @@ void ResultsController::shred()
 {
     m_run->prepare();
     turnIntoCancel();
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("CancelShredTipText"), this);
+    platform::NotificationCenter::defaultCenter().post(u"CancelShredTipText"_s, this);
     if (platform::UserDefaults::standardUserDefaults().boolForKey(keys::EnableAnimations))
         startShredAnimation();
     m_run->start();
@@ -307,9 +309,9 @@ void ResultsController::checkRunningApps()
 {
     if (!m_run->checkRunningApps()) {
         platform::Alert alert;
-        alert.setMessageText(QStringLiteral("No Items Selected"));
-        alert.addButtonWithTitle(QStringLiteral("OK"));
-        alert.setInformativeText(QStringLiteral("Please make sure at least one item is selected for cleaning."));
+        alert.setMessageText(u"No Items Selected"_s);
+        alert.addButtonWithTitle(u"OK"_s);
+        alert.setInformativeText(u"Please make sure at least one item is selected for cleaning."_s);
         alert.runModal();
         m_isShredding = false;
         return;
@@ -339,7 +341,7 @@ void ResultsController::setShowingScanResults(bool showing)
         m_isShowingScanResults = false;
         m_doneShredding = true;
         if (QLabel *view = m_cleanSystemImageView) {
-            if (const platform::ImagePtr icon = platform::imageNamed(QStringLiteral("NSApplicationIcon")))
+            if (const platform::ImagePtr icon = platform::imageNamed(u"NSApplicationIcon"_s))
                 view->setPixmap(QPixmap::fromImage(*icon));
             view->setHidden(false);
         }
@@ -353,12 +355,12 @@ void ResultsController::setShowingScanResults(bool showing)
 
 void ResultsController::restartCFPrefsd()
 {
-    DaemonRestarts::restart(QStringLiteral("cfprefsd"));
+    DaemonRestarts::restart(u"cfprefsd"_s);
 }
 
 void ResultsController::restartSharedfilelistd()
 {
-    DaemonRestarts::restart(QStringLiteral("sharedfilelistd"));
+    DaemonRestarts::restart(u"sharedfilelistd"_s);
 }
 
 void ResultsController::displayShredResults()
@@ -397,8 +399,8 @@ void ResultsController::displayShredResults()
 
         auto &center = platform::NotificationCenter::defaultCenter();
         if (m_shouldShowCleanSystemTip)
-            center.post(QStringLiteral("CleanSystemTip"), this);
-        center.post(QStringLiteral("CleaningStatusTips"), this);
+            center.post(u"CleanSystemTip"_s, this);
+        center.post(u"CleaningStatusTips"_s, this);
     });
 
     MainThread::dispatch([this, guard = QPointer<ResultsController>(this)] {
@@ -414,8 +416,8 @@ void ResultsController::displayShredResults()
             window->hide();
         }
         auto &center = platform::NotificationCenter::defaultCenter();
-        center.post(QStringLiteral("CleaningStatusTipsEnd"), this);
-        center.post(QStringLiteral("CleanSystemTipEnd"), this);
+        center.post(u"CleaningStatusTipsEnd"_s, this);
+        center.post(u"CleanSystemTipEnd"_s, this);
     });
 }
 
@@ -423,10 +425,10 @@ void ResultsController::setupTweetLink()
 {
     const CleaningSummary summary = runSummary();
     const QString productPage = platform::WebPages::siteAddress() + kProductPagePath;
-    const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(QStringLiteral("socialHost")), productPage);
+    const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(u"socialHost"_s), productPage);
     if (QLabel *link = m_tweetLink) {
         link->setAlignment(Qt::AlignCenter);
-        link->setText(hyperlinkFromTextString(QStringLiteral("Tweet Scan Results"), url));
+        link->setText(hyperlinkFromTextString(u"Tweet Scan Results"_s, url));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ui/summary/CleaningSummary.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString counted(qint32 count, const char *singular, const char *plural)
@@ -18,14 +20,14 @@ std::optional<CleaningSummary::Heading> CleaningSummary::heading() const
 {
     if (m_cleaned == 0) {
         if (m_problems > 0)
-            return Heading{QStringLiteral("fail.png"), QStringLiteral("Could Not Clean")};
+            return Heading{u"fail.png"_s, u"Could Not Clean"_s};
         if (m_skipped == 0)
-            return Heading{QStringLiteral("success.png"), QStringLiteral("System Is Clean")};
+            return Heading{u"success.png"_s, u"System Is Clean"_s};
         return std::nullopt;
     }
     if (m_problems > 0)
-        return Heading{QStringLiteral("warning.png"), QStringLiteral("Cleaning Problems Occurred")};
-    return Heading{QStringLiteral("success.png"), QStringLiteral("Cleaning Successful")};
+        return Heading{u"warning.png"_s, u"Cleaning Problems Occurred"_s};
+    return Heading{u"success.png"_s, u"Cleaning Successful"_s};
 }
 
 QString CleaningSummary::sizeText(quint64 bytes)
@@ -58,7 +60,7 @@ QStringList CleaningSummary::lines() const
     return {
         counted(m_cleaned, "%1 threat cleaned", "%1 threats cleaned"),
         counted(m_skipped, "%1 threat skipped", "%1 threats skipped"),
-        QStringLiteral("Approximately %1 of files cleaned").arg(sizeText()),
+        u"Approximately %1 of files cleaned"_s.arg(sizeText()),
         m_problems <= 0 ? QString()
                         : counted(m_problems, "%1 threat could not be cleaned", "%1 threats could not be cleaned"),
     };
@@ -75,13 +77,13 @@ QString CleaningSummary::shareStatus(const QString &productPage) const
     const QString count = QString::number(m_cleaned);
     QString status;
     if (m_cleaned == 1)
-        status = QStringLiteral("I+cleaned+") + count + QStringLiteral("+privacy+threat+that+was+taking+up+")
-            + convertedSizeText() + QStringLiteral("+of+space+on+my+Mac+with+%40Nimbrel:++");
+        status = u"I+cleaned+"_s + count + u"+privacy+threat+that+was+taking+up+"_s
+            + convertedSizeText() + u"+of+space+on+my+Mac+with+%40Nimbrel:++"_s;
     else if (m_cleaned > 1)
-        status = QStringLiteral("I+cleaned+") + count + QStringLiteral("+privacy+threats+that+were+taking+up+")
-            + convertedSizeText() + QStringLiteral("+of+space+on+my+Mac+with+%40Nimbrel:++");
+        status = u"I+cleaned+"_s + count + u"+privacy+threats+that+were+taking+up+"_s
+            + convertedSizeText() + u"+of+space+on+my+Mac+with+%40Nimbrel:++"_s;
     else
-        status = QStringLiteral("I'm+protecting+my+Mac+from+privacy+threats+with+%40Nimbrel,+and+my+system+is+clean!++");
+        status = u"I'm+protecting+my+Mac+from+privacy+threats+with+%40Nimbrel,+and+my+system+is+clean!++"_s;
     return status + productPage;
 }
 
@@ -91,6 +93,6 @@ QUrl CleaningSummary::shareUrl(const QString &socialHost, const QString &product
     while (host.endsWith(QLatin1Char('/')))
         host.chop(1);
     // The status is already written the way the query wants it ("+" for blanks, "%40").
-    return QUrl::fromEncoded((host + QStringLiteral("/home?status=") + shareStatus(productPage)).toUtf8(),
+    return QUrl::fromEncoded((host + u"/home?status="_s + shareStatus(productPage)).toUtf8(),
                              QUrl::TolerantMode);
 }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 CleaningWarning::CleaningWarning(QString key, QString message, QString informative, QString skipTitle,
                                  std::function<bool(const resultItem &)> belongs)
     : suppressionKey(std::move(key)), messageText(std::move(message)), informativeText(std::move(informative)),
@@ -15,12 +17,12 @@ CleaningWarning::CleaningWarning(QString key, QString message, QString informati
 const CleaningWarning &CleaningWarning::recentFolders()
 {
     static const CleaningWarning warning(
-        QStringLiteral("recentFolderAlertSuppress"), QStringLiteral("Finder Recent Folders Cleaning Alert"),
-        QStringLiteral("Finder recent folders are selected for cleaning. Cleaning recent folders will relaunch the "
+        u"recentFolderAlertSuppress"_s, u"Finder Recent Folders Cleaning Alert"_s,
+        u"Finder recent folders are selected for cleaning. Cleaning recent folders will relaunch the "
                        "Finder, which can interrupt Finder activity. Finish any Finder tasks (such as copying files) "
-                       "before continuing. Do you want to continue cleaning Finder recent folders?"),
-        QStringLiteral("Skip recent folders cleaning"),
-        [](const resultItem &row) { return row.resultItemName().endsWith(QStringLiteral("Recent Folders")); });
+                       "before continuing. Do you want to continue cleaning Finder recent folders?"_s,
+        u"Skip recent folders cleaning"_s,
+        [](const resultItem &row) { return row.resultItemName().endsWith(u"Recent Folders"_s); });
     return warning;
 }
 
@@ -28,13 +30,13 @@ const CleaningWarning &CleaningWarning::cookies()
 {
     // Every row of the Flash cookies module is a cookie, whatever its category is called.
     static const CleaningWarning warning(
-        QStringLiteral("CookieAlertSuppress"), QStringLiteral("Cookie Cleaning Alert"),
-        QStringLiteral("Web browser cookie files are selected for cleaning. Cleaning cookie files can reduce tracking "
+        u"CookieAlertSuppress"_s, u"Cookie Cleaning Alert"_s,
+        u"Web browser cookie files are selected for cleaning. Cleaning cookie files can reduce tracking "
                        "and enhance privacy, but may also log you out from websites. Do you want to continue cleaning "
-                       "cookie files?"),
-        QStringLiteral("Skip cookie cleaning"), [](const resultItem &row) {
-            return row.resultItemName().endsWith(QStringLiteral("Cookies"))
-                || row.resultItemAppName().startsWith(QStringLiteral("Flash Cookies"));
+                       "cookie files?"_s,
+        u"Skip cookie cleaning"_s, [](const resultItem &row) {
+            return row.resultItemName().endsWith(u"Cookies"_s)
+                || row.resultItemAppName().startsWith(u"Flash Cookies"_s);
         });
     return warning;
 }
@@ -58,7 +60,7 @@ void CleaningWarning::run(platform::ArrayController<resultItem> &rows, bool &ski
     alert.setAlertStyle(platform::Alert::Style::Warning);
     alert.setMessageText(messageText);
     alert.setInformativeText(informativeText);
-    alert.addButtonWithTitle(QStringLiteral("Yes"));
+    alert.addButtonWithTitle(u"Yes"_s);
     alert.addButtonWithTitle(skipButtonTitle);
     alert.setShowsSuppressionButton(true);
     skip = alert.runModal(parent) == platform::Alert::SecondButtonReturn;

@@ -8,12 +8,14 @@
 #include "platform/WindowGeometry.h"
 #include "ui/tips/MAAttachedWindow.h"
 
+using namespace Qt::StringLiterals;
+
 using platform::WindowGeometry;
 
 namespace {
-const QString kProblemsHeading = QStringLiteral("Cleaning Problems Occurred");
-const QString kCouldNotCleanHeading = QStringLiteral("Could Not Clean");
-const QString kCancelText = QStringLiteral("Click here to cancel privacy threat cleaning");
+const QString kProblemsHeading = u"Cleaning Problems Occurred"_s;
+const QString kCouldNotCleanHeading = u"Could Not Clean"_s;
+const QString kCancelText = u"Click here to cancel privacy threat cleaning"_s;
 constexpr double kDelayedTipSeconds = 0.1;
 } // namespace
 
@@ -52,7 +54,7 @@ TipController::~TipController()
 
 bool TipController::tipsEnabled()
 {
-    return platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableTips"));
+    return platform::UserDefaults::standardUserDefaults().boolForKey(u"enableTips"_s);
 }
 
 QPointF TipController::anchorPoint(const QWidget *anchor, AnchorPoint point)

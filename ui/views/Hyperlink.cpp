@@ -1,5 +1,7 @@
 #include "ui/views/Hyperlink.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString anchor(const QString &text, const QUrl &url, const QString &style)
@@ -7,15 +9,15 @@ QString anchor(const QString &text, const QUrl &url, const QString &style)
     if (text.isEmpty())
         return {};
     const QString href = url.toString(QUrl::FullyEncoded).toHtmlEscaped();
-    const QString styleAttribute = style.isEmpty() ? QString() : QStringLiteral(" style=\"%1\"").arg(style);
-    return QStringLiteral("<a href=\"%1\"%2>%3</a>").arg(href, styleAttribute, text.toHtmlEscaped());
+    const QString styleAttribute = style.isEmpty() ? QString() : u" style=\"%1\""_s.arg(style);
+    return u"<a href=\"%1\"%2>%3</a>"_s.arg(href, styleAttribute, text.toHtmlEscaped());
 }
 
 } // namespace
 
 QString hyperlinkFromTextString(const QString &text, const QUrl &url)
 {
-    return anchor(text, url, QStringLiteral("font-family:'Lucida Grande'; font-size:13pt"));
+    return anchor(text, url, u"font-family:'Lucida Grande'; font-size:13pt"_s);
 }
 
 QString hyperlinkFromString(const QString &text, const QUrl &url)

@@ -14,10 +14,12 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kLevelKey = QStringLiteral("secureDeleteLevel");
-const QString kSecureKey = QStringLiteral("enableSecureDelete");
+const QString kLevelKey = u"secureDeleteLevel"_s;
+const QString kSecureKey = u"enableSecureDelete"_s;
 
 // Runs `apply` on the main thread whenever `key` changes, for as long as `control` lives.
 void follow(QWidget *control, const QString &key, std::function<void()> apply)
@@ -95,7 +97,7 @@ void SettingsBindings::bindChildren(QWidget *form)
 {
     if (!form)
         return;
-    static const QStringList switches = {kSecureKey, QStringLiteral("enableTips"), QStringLiteral("enableSFX"),
+    static const QStringList switches = {kSecureKey, u"enableTips"_s, u"enableSFX"_s,
                                          keys::EnableAnimations};
     for (QCheckBox *box : form->findChildren<QCheckBox *>()) {
         if (switches.contains(box->objectName()))

@@ -2,8 +2,10 @@
 
 #include "ui_WizardCleaningView.h"
 
+using namespace Qt::StringLiterals;
+
 WizardCleaningViewController::WizardCleaningViewController(QObject *parent)
-    : WizardPageController(QStringLiteral("WizardCleaningView"), QStringLiteral("File Cleaning"), parent)
+    : WizardPageController(u"WizardCleaningView"_s, u"File Cleaning"_s, parent)
 {
     loadForm<Ui::WizardCleaningView>();
 }

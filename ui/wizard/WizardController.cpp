@@ -22,7 +22,9 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
-const QString WizardController::kWebPagePath = QStringLiteral("/nb-stay-updated");
+using namespace Qt::StringLiterals;
+
+const QString WizardController::kWebPagePath = u"/nb-stay-updated"_s;
 
 namespace {
 // The web view's frame on the final page, measured from the page's bottom-left corner.
@@ -209,7 +211,7 @@ void WizardController::stopLoadingIndicator()
 void WizardController::setNextAction(NextAction action)
 {
     m_nextAction = action;
-    m_nextButton->setText(action == NextAction::Done ? QStringLiteral("Done") : QStringLiteral("Next"));
+    m_nextButton->setText(action == NextAction::Done ? u"Done"_s : u"Next"_s);
 }
 
 void WizardController::nextButtonClicked()
@@ -298,8 +300,8 @@ void WizardController::hideWizardWindow()
     platform::Modal::endSheet(m_wizardWindow);
     m_wizardWindow->hide();
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.post(QStringLiteral("DisplayMainWindow"), this);
-    center.post(QStringLiteral("CheckTargetLocations"), this);
+    center.post(u"DisplayMainWindow"_s, this);
+    center.post(u"CheckTargetLocations"_s, this);
 }
 
 void WizardController::closeWizardWindow()
@@ -310,10 +312,10 @@ void WizardController::closeWizardWindow()
 void WizardController::cancelWizardWindow()
 {
     platform::Alert alert;
-    alert.setMessageText(QStringLiteral("Cancel Setup Assistant"));
-    alert.addButtonWithTitle(QStringLiteral("OK"));
+    alert.setMessageText(u"Cancel Setup Assistant"_s);
+    alert.addButtonWithTitle(u"OK"_s);
     alert.setInformativeText(
-        QStringLiteral("Nimbrel will use the default recommendations for any unconfigured settings."));
+        u"Nimbrel will use the default recommendations for any unconfigured settings."_s);
     alert.runModal(m_wizardWindow);
     hideWizardWindow();
 }

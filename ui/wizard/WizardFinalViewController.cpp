@@ -2,8 +2,10 @@
 
 #include "ui_WizardFinalView.h"
 
+using namespace Qt::StringLiterals;
+
 WizardFinalViewController::WizardFinalViewController(QObject *parent)
-    : WizardPageController(QStringLiteral("WizardFinalView"), QStringLiteral("Setup Complete!"), parent)
+    : WizardPageController(u"WizardFinalView"_s, u"Setup Complete!"_s, parent)
 {
     loadForm<Ui::WizardFinalView>();
 }

@@ -2,8 +2,10 @@
 
 #include "ui_WizardNewAppView.h"
 
+using namespace Qt::StringLiterals;
+
 WizardNewAppViewController::WizardNewAppViewController(QObject *parent)
-    : WizardPageController(QStringLiteral("WizardNewAppView"), QStringLiteral("New Application Detected!"), parent)
+    : WizardPageController(u"WizardNewAppView"_s, u"New Application Detected!"_s, parent)
 {
     loadForm<Ui::WizardNewAppView>();
 }

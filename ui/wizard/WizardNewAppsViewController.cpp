@@ -2,8 +2,10 @@
 
 #include "ui_WizardNewAppsView.h"
 
+using namespace Qt::StringLiterals;
+
 WizardNewAppsViewController::WizardNewAppsViewController(QObject *parent)
-    : WizardPageController(QStringLiteral("WizardNewAppsView"), QStringLiteral("New Applications Detected!"), parent)
+    : WizardPageController(u"WizardNewAppsView"_s, u"New Applications Detected!"_s, parent)
 {
     loadForm<Ui::WizardNewAppsView>();
 }

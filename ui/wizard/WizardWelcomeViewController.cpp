@@ -2,8 +2,10 @@
 
 #include "ui_WizardWelcomeView.h"
 
+using namespace Qt::StringLiterals;
+
 WizardWelcomeViewController::WizardWelcomeViewController(QObject *parent)
-    : WizardPageController(QStringLiteral("WizardWelcomeView"), QStringLiteral("Welcome to Nimbrel!"), parent)
+    : WizardPageController(u"WizardWelcomeView"_s, u"Welcome to Nimbrel!"_s, parent)
 {
     loadForm<Ui::WizardWelcomeView>();
 }
