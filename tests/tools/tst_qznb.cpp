@@ -18,8 +18,10 @@
 // The pass table is plain code; test it directly rather than through a hook in the tool.
 #include "tools/qznb/Passes.cpp"
 // The removal itself, with its calls to the disk recorded.
+#include "tools/qznb/Batch.cpp"
 #include "tools/qznb/Disk.cpp"
 #include "tools/qznb/Interrupt.cpp"
+#include "tools/qznb/NameHider.cpp"
 #include "tools/qznb/Overwriter.cpp"
 #include "tools/qznb/Random.cpp"
 #include "tools/qznb/Remover.cpp"
