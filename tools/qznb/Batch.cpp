@@ -6,12 +6,22 @@
 #include "Overwriter.h"
 #include "Reporter.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace qznb {
+
+namespace {
+
+constexpr int NotTried = -1; // interrupted before its turn
+
+} // namespace
 
 Batch::Batch(const std::vector<Pass>& passes, const Reporter& reporter, Overwriter& overwriter, Disk& disk,
              NameHider& hider)
@@ -104,17 +114,18 @@ bool Batch::remove()
         renamedIn[file.folder] = true;
     }
     syncRenames(renamedIn);
+    const std::vector<int> errors = unlinkTogether(hidden);
     for (std::size_t i = 0; i < m_files.size(); ++i) {
         if (hidden[i].empty())
             continue;
-        if (interrupted()) {
+        if (errors[i] == NotTried) {
             ok = false;
-            break;
+            continue;
         }
         const Waiting& file = m_files[i];
         m_reporter.removing(file.display);
-        if (m_disk.unlink(m_folders[file.folder], hidden[i].c_str(), 0) != 0 && errno != ENOENT) {
-            m_reporter.failure(file.display, errno);
+        if (errors[i] != 0) {
+            m_reporter.failure(file.display, errors[i]);
             ok = false;
             continue;
         }
@@ -139,6 +150,38 @@ bool Batch::remove()
         m_failed = true;
     drop();
     return ok;
+}
+
+std::vector<int> Batch::unlinkTogether(const std::vector<std::string>& hidden)
+{
+    // Freeing a file's blocks can wait on the device (a discard, say), and the wait happens
+    // after the folder is unlocked: several files in flight keep the device busy, even within
+    // one folder.
+    std::vector<int> errors(hidden.size(), NotTried);
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < hidden.size(); i = next++) {
+            if (hidden[i].empty())
+                continue;
+            if (interrupted())
+                return;
+            const bool gone = m_disk.unlink(m_folders[m_files[i].folder], hidden[i].c_str(), 0) == 0 || errno == ENOENT;
+            errors[i] = gone ? 0 : errno;
+        }
+    };
+    const std::size_t helpers = std::min<std::size_t>(UnlinkThreads - 1, hidden.size() / 64);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // fewer helpers, same result
+        }
+    }
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    return errors;
 }
 
 void Batch::syncRenames(const std::vector<bool>& renamedIn)

@@ -64,9 +64,12 @@ private:
     static constexpr std::uint64_t FileSize = 1u << 20;
     static constexpr std::uint64_t Bytes = 64u << 20;
     static constexpr std::size_t Files = 4096;
+    static constexpr std::size_t UnlinkThreads = 8;
     static constexpr int SpareDescriptors = 96; // the walk's open folder levels and a little more
 
     void syncRenames(const std::vector<bool>& renamedIn);
+    // Unlinks the hidden names (an empty one is skipped); errno per file, 0 when gone.
+    std::vector<int> unlinkTogether(const std::vector<std::string>& hidden);
 
     const std::vector<Pass>& m_passes;
     const Reporter& m_reporter;
