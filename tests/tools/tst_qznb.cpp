@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <mutex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -160,7 +161,7 @@ public:
     {
         struct stat info = {};
         fstat(fd, &info);
-        const QMutexLocker locker(&m_lock);
+        const std::lock_guard locker(m_lock);
         File &file = files[info.st_ino];
         file.size = info.st_size;
         if (offset == 0) {
@@ -201,7 +202,7 @@ public:
         struct stat info = {};
         if (flags == 0 && fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)
             && info.st_size > 0) {
-            const QMutexLocker locker(&m_lock);
+            const std::lock_guard locker(m_lock);
             const File file = files.value(info.st_ino);
             if (file.dirty || file.durablePasses != m_passes)
                 problems << QStringLiteral("inode %1 unlinked after %2 durable passes of %3")
@@ -222,7 +223,7 @@ private:
     }
 
     int m_passes;
-    QMutex m_lock; // writes and unlinks come from several threads at once
+    std::mutex m_lock; // writes and unlinks come from several threads at once (seen by the thread checker)
 };
 
 } // namespace
