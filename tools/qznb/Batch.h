@@ -64,7 +64,7 @@ private:
     static constexpr std::uint64_t FileSize = 1u << 20;
     static constexpr std::uint64_t Bytes = 64u << 20;
     static constexpr std::size_t Files = 4096;
-    static constexpr std::size_t UnlinkThreads = 8;
+    static constexpr std::size_t UnlinkThreads = 16;
     static constexpr int SpareDescriptors = 96; // the walk's open folder levels and a little more
 
     void syncRenames(const std::vector<bool>& renamedIn);
