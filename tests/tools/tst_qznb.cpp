@@ -12,14 +12,17 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <mutex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 // The pass table is plain code; test it directly rather than through a hook in the tool.
 #include "tools/qznb/Passes.cpp"
 // The removal itself, with its calls to the disk recorded.
+#include "tools/qznb/Batch.cpp"
 #include "tools/qznb/Disk.cpp"
 #include "tools/qznb/Interrupt.cpp"
+#include "tools/qznb/NameHider.cpp"
 #include "tools/qznb/Overwriter.cpp"
 #include "tools/qznb/Random.cpp"
 #include "tools/qznb/Remover.cpp"
@@ -160,6 +163,7 @@ public:
     {
         struct stat info = {};
         fstat(fd, &info);
+        const std::lock_guard locker(m_lock);
         File &file = files[info.st_ino];
         file.size = info.st_size;
         if (offset == 0) {
@@ -200,6 +204,7 @@ public:
         struct stat info = {};
         if (flags == 0 && fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)
             && info.st_size > 0) {
+            const std::lock_guard locker(m_lock);
             const File file = files.value(info.st_ino);
             if (file.dirty || file.durablePasses != m_passes)
                 problems << u"inode %1 unlinked after %2 durable passes of %3"_s
@@ -220,6 +225,7 @@ private:
     }
 
     int m_passes;
+    std::mutex m_lock; // writes and unlinks come from several threads at once (seen by the thread checker)
 };
 
 } // namespace

@@ -1,12 +1,15 @@
 #include "Interrupt.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace qznb {
 
 namespace {
 
-volatile std::sig_atomic_t g_signal = 0;
+// Read by the helper threads too; a lock-free atomic is safe to set from a handler.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void onSignal(int signal)
 {
@@ -40,7 +43,7 @@ bool interrupted()
 
 int interruptStatus()
 {
-    return 128 + static_cast<int>(g_signal);
+    return 128 + g_signal;
 }
 
 } // namespace qznb

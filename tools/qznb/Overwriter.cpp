@@ -5,9 +5,14 @@
 #include "Random.h"
 #include "Reporter.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace qznb {
@@ -63,17 +68,39 @@ int Overwriter::syncTogether(std::vector<Target>& targets)
 Overwriter::~Overwriter()
 {
     std::free(m_buffer);
+    for (const Lane& lane : m_lanes)
+        std::free(lane.buffer);
+}
+
+unsigned char* Overwriter::allocateBlock()
+{
+    void* memory = nullptr;
+    // A little slack past the block lets pattern passes start at any of the 3 phases.
+    if (posix_memalign(&memory, 4096, BlockSize + 64) != 0)
+        return nullptr;
+    return static_cast<unsigned char*>(memory);
 }
 
 bool Overwriter::allocate()
 {
     if (m_buffer)
         return true;
-    void* memory = nullptr;
-    // A little slack past the block lets pattern passes start at any of the 3 phases.
-    if (posix_memalign(&memory, 4096, BlockSize + 64) != 0)
+    m_buffer = allocateBlock();
+    if (!m_buffer)
         return false;
-    m_buffer = static_cast<unsigned char*>(memory);
+    // The helpers' lanes are a bonus: without them the calling thread writes everything.
+    m_lanes.reserve(WriteThreads - 1);
+    while (m_lanes.size() < WriteThreads - 1) {
+        Lane lane;
+        lane.buffer = allocateBlock();
+        if (!lane.buffer)
+            break;
+        if (!lane.random.seed()) {
+            std::free(lane.buffer);
+            break;
+        }
+        m_lanes.push_back(lane);
+    }
     return true;
 }
 
@@ -138,33 +165,60 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
     return 0;
 }
 
+int Overwriter::writeTarget(const Target& target, const Pass& pass, Random& random, unsigned char* buffer)
+{
+    for (std::uint64_t offset = 0; offset < target.size;) {
+        const std::size_t length =
+            target.size - offset < BlockSize ? static_cast<std::size_t>(target.size - offset) : BlockSize;
+        const unsigned char* data = buffer;
+        if (pass.random)
+            random.fill(buffer, length);
+        else
+            data = buffer + offset % 3;
+        if (const int error = writeBlock(target.fd, data, length, offset))
+            return error;
+        offset += length;
+    }
+    return 0;
+}
+
+void Overwriter::writePass(std::vector<Target>& targets, const Pass& pass)
+{
+    // Filling the page cache costs more than the system calls around it: a few threads write
+    // a pass side by side, each file whole by one of them, all done before the pass is synced.
+    std::atomic<std::size_t> next{0};
+    const auto work = [&](Random& random, unsigned char* buffer) {
+        if (!pass.random)
+            fillPattern(pass, buffer, BlockSize + 2);
+        for (std::size_t i = next++; i < targets.size(); i = next++) {
+            Target& target = targets[i];
+            if (target.error != 0)
+                continue;
+            target.error = writeTarget(target, pass, random, buffer);
+            if (target.error == EINTR && interrupted())
+                return;
+        }
+    };
+    const std::size_t helpers = std::min(m_lanes.size(), targets.size() / FilesPerThread);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) {
+        try {
+            threads.emplace_back(work, std::ref(m_lanes[i].random), m_lanes[i].buffer);
+        } catch (const std::system_error&) {
+            break; // fewer helpers, same result
+        }
+    }
+    work(m_random, m_buffer);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
 int Overwriter::overwriteTogether(std::vector<Target>& targets, const std::vector<Pass>& passes)
 {
     if (!allocate())
         return ENOMEM;
     for (const Pass& pass : passes) {
-        if (!pass.random)
-            fillPattern(pass, m_buffer, BlockSize + 2);
-        for (Target& target : targets) {
-            if (target.error != 0)
-                continue;
-            for (std::uint64_t offset = 0; offset < target.size;) {
-                const std::size_t length = target.size - offset < BlockSize
-                                               ? static_cast<std::size_t>(target.size - offset)
-                                               : BlockSize;
-                const unsigned char* data = m_buffer;
-                if (pass.random)
-                    m_random.fill(m_buffer, length);
-                else
-                    data = m_buffer + offset % 3;
-                target.error = writeBlock(target.fd, data, length, offset);
-                if (target.error == EINTR && interrupted())
-                    return EINTR;
-                if (target.error != 0)
-                    break;
-                offset += length;
-            }
-        }
+        writePass(targets, pass);
         if (interrupted())
             return EINTR;
         if (syncTogether(targets) == EINTR)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Passes.h"
+#include "Random.h"
 
 #include <cstdint>
 #include <vector>
@@ -8,7 +9,6 @@
 namespace qznb {
 
 class Disk;
-class Random;
 class Reporter;
 
 // Overwrites an open regular file in place, pass after pass, over its whole logical length.
@@ -37,6 +37,17 @@ public:
     static constexpr std::size_t BlockSize = 1u << 20;
 
 private:
+    // What a helper thread needs to write its share of a pass: a block and random stream of its own.
+    struct Lane {
+        Random random;
+        unsigned char* buffer = nullptr;
+    };
+    static constexpr std::size_t WriteThreads = 4;
+    static constexpr std::size_t FilesPerThread = 256;
+
+    static unsigned char* allocateBlock();
+    void writePass(std::vector<Target>& targets, const Pass& pass);
+    int writeTarget(const Target& target, const Pass& pass, Random& random, unsigned char* buffer);
     int writeBlock(int fd, const unsigned char* data, std::size_t length, std::uint64_t offset);
     int syncData(int fd);
     int syncTogether(std::vector<Target>& targets);
@@ -44,6 +55,7 @@ private:
     Random& m_random;
     Disk& m_disk;
     unsigned char* m_buffer = nullptr;
+    std::vector<Lane> m_lanes;
 };
 
 } // namespace qznb

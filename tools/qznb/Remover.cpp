@@ -3,14 +3,12 @@
 #include "Disk.h"
 #include "Interrupt.h"
 #include "Overwriter.h"
-#include "Random.h"
 #include "Reporter.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace qznb {
@@ -81,15 +79,9 @@ bool listFolder(int dirFd, std::vector<std::string>& names, int& error)
 } // namespace
 
 Remover::Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random, Disk& disk)
-    : m_options(options), m_reporter(reporter), m_overwriter(overwriter), m_random(random), m_disk(disk),
-      m_passes(passesFor(options.level))
+    : m_options(options), m_reporter(reporter), m_overwriter(overwriter), m_disk(disk),
+      m_passes(passesFor(options.level)), m_hider(random, disk), m_batch(m_passes, reporter, overwriter, disk, m_hider)
 {
-    // A batch holds one descriptor per file: leave room for the open folder levels.
-    struct rlimit limit = {};
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-        const rlim_t spare = limit.rlim_cur > OpenLevels + 64 ? limit.rlim_cur - OpenLevels - 64 : 1;
-        m_batchFiles = spare < BatchFiles ? static_cast<std::size_t>(spare) : BatchFiles;
-    }
 }
 
 bool Remover::removePath(const std::string& path)
@@ -138,7 +130,7 @@ bool Remover::removePath(const std::string& path)
     FdCloser closer(parentFd);
     Level root;
     root.fd = parentFd;
-    m_failed = false;
+    m_batch.forgetFailures();
 
     struct stat info = {};
     if (fstatat(parentFd, base.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -150,7 +142,7 @@ bool Remover::removePath(const std::string& path)
     }
     // Whatever still waits in the batch goes now, while the starting folder is open.
     const bool removed = removeEntry(root, base, path, info);
-    return removeBatch() && removed;
+    return m_batch.remove() && removed;
 }
 
 bool Remover::removeEntry(Level& dir, const std::string& name, const std::string& display, const struct stat& info)
@@ -232,7 +224,7 @@ bool Remover::removeTree(Level& parent, const std::string& name, const std::stri
     std::vector<std::string> folders;
     for (const std::string& child : names) {
         if (interrupted()) {
-            dropBatch();
+            m_batch.drop();
             return false;
         }
         const std::string shown = childDisplay(display, child);
@@ -248,7 +240,7 @@ bool Remover::removeTree(Level& parent, const std::string& name, const std::stri
             folders.push_back(child);
             continue;
         }
-        const bool removed = batchable(childInfo) ? addToBatch(level, child, shown, childInfo)
+        const bool removed = Batch::takes(childInfo) ? addToBatch(level, child, shown, childInfo)
                                                   : removeEntry(level, child, shown, childInfo);
         if (!removed)
             ok = false;
@@ -282,14 +274,14 @@ bool Remover::removeTree(Level& parent, const std::string& name, const std::stri
         m_reporter.failure(display, "changed while being removed");
         return false;
     }
-    if (!m_batch.empty()) {
+    if (m_batch.hasFiles()) {
         // Files of ours wait in the batch, maybe in here: the folder goes after them.
         std::size_t index = 0;
-        if (batchFolder(parent, index)) {
-            m_batchRemovals.push_back({index, name, display});
+        if (m_batch.folder(parent.fd, parent.batchSlot, index)) {
+            m_batch.addFolderRemoval(index, name, display);
             return true;
         }
-        if (!removeBatch())
+        if (!m_batch.remove())
             return false;
     }
     if (m_disk.unlink(parent.fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
@@ -307,7 +299,7 @@ bool Remover::removeFile(int dirFd, const std::string& name, const std::string& 
     if (S_ISREG(info.st_mode) && info.st_nlink == 1) {
         if (info.st_size > 0 && !overwriteFile(dirFd, name, display, info))
             return false;
-        current = hideName(dirFd, name);
+        current = m_hider.hide(dirFd, name);
     }
     if (interrupted())
         return false;
@@ -381,28 +373,22 @@ int Remover::openToOverwrite(int dirFd, const std::string& name, const std::stri
     return fd;
 }
 
-bool Remover::batchable(const struct stat& info) const
-{
-    return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size > 0
-           && static_cast<std::uint64_t>(info.st_size) <= BatchFileSize;
-}
-
 bool Remover::addToBatch(Level& dir, const std::string& name, const std::string& display, const struct stat& info)
 {
     std::uint64_t size = 0;
     bool ok = true;
     std::size_t folder = 0;
-    if (!batchFolder(dir, folder)) {
-        ok = removeBatch();
-        if (!batchFolder(dir, folder)) {
+    if (!m_batch.folder(dir.fd, dir.batchSlot, folder)) {
+        ok = m_batch.remove();
+        if (!m_batch.folder(dir.fd, dir.batchSlot, folder)) {
             m_reporter.failure(display, errno);
             return false;
         }
     }
     int fd = openToOverwrite(dir.fd, name, display, info, size);
-    if (fd == OutOfDescriptors && !m_batch.empty()) {
-        ok = removeBatch() && ok;
-        if (!batchFolder(dir, folder)) {
+    if (fd == OutOfDescriptors && m_batch.hasFiles()) {
+        ok = m_batch.remove() && ok;
+        if (!m_batch.folder(dir.fd, dir.batchSlot, folder)) {
             m_reporter.failure(display, errno);
             return false;
         }
@@ -416,175 +402,10 @@ bool Remover::addToBatch(Level& dir, const std::string& name, const std::string&
         return false;
     if (fd == NothingToOverwrite) // the one-file way looks at it afresh
         return removeFile(dir.fd, name, display, info) && ok;
-    m_batch.push_back({fd, folder, name, display, size});
-    m_batchBytes += size;
-    if (batchFull())
-        ok = removeBatch() && ok;
+    m_batch.add(fd, folder, name, display, size);
+    if (m_batch.full())
+        ok = m_batch.remove() && ok;
     return ok;
-}
-
-bool Remover::batchFull() const
-{
-    return m_batch.size() + m_batchFolders.size() >= m_batchFiles || m_batchBytes >= BatchBytes;
-}
-
-bool Remover::batchFolder(Level& dir, std::size_t& index)
-{
-    if (dir.batchGeneration == m_batchGeneration) {
-        index = dir.batchFolder;
-        return true;
-    }
-    const int fd = fcntl(dir.fd, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    m_batchFolders.push_back(fd);
-    dir.batchFolder = index = m_batchFolders.size() - 1;
-    dir.batchGeneration = m_batchGeneration;
-    return true;
-}
-
-bool Remover::removeBatch()
-{
-    if (m_batch.empty() && m_batchRemovals.empty()) {
-        dropBatch();
-        return true;
-    }
-    std::vector<Overwriter::Target> targets;
-    targets.reserve(m_batch.size());
-    for (const Waiting& file : m_batch)
-        targets.push_back({file.fd, file.size, 0});
-    const int error = m_overwriter.overwriteTogether(targets, m_passes);
-    if (error != 0) {
-        if (!(error == EINTR && interrupted()))
-            for (const Waiting& file : m_batch)
-                m_reporter.failure(file.display, error);
-        m_failed = true;
-        dropBatch();
-        return false;
-    }
-    // Every pass of every file is durable now: only then do the names go, in the same order
-    // as for a single file (hidden, made durable, then unlinked).
-    bool ok = true;
-    std::vector<std::string> hidden(m_batch.size());
-    std::vector<bool> renamedIn(m_batchFolders.size(), false);
-    for (std::size_t i = 0; i < m_batch.size(); ++i) {
-        Waiting& file = m_batch[i];
-        close(file.fd);
-        file.fd = -1;
-        if (targets[i].error != 0) {
-            m_reporter.failure(file.display, targets[i].error);
-            ok = false;
-            continue;
-        }
-        hidden[i] = hideName(m_batchFolders[file.folder], file.name, false);
-        renamedIn[file.folder] = true;
-    }
-    syncRenames(renamedIn);
-    for (std::size_t i = 0; i < m_batch.size(); ++i) {
-        if (hidden[i].empty())
-            continue;
-        if (interrupted()) {
-            ok = false;
-            break;
-        }
-        const Waiting& file = m_batch[i];
-        m_reporter.removing(file.display);
-        if (m_disk.unlink(m_batchFolders[file.folder], hidden[i].c_str(), 0) != 0 && errno != ENOENT) {
-            m_reporter.failure(file.display, errno);
-            ok = false;
-            continue;
-        }
-        m_reporter.done();
-    }
-    if (!ok)
-        m_failed = true;
-    // The folders emptied meanwhile, deepest first as they were finished.
-    for (const WaitingFolder& folder : m_batchRemovals) {
-        if (interrupted()) {
-            ok = false;
-            break;
-        }
-        if (m_disk.unlink(m_batchFolders[folder.parent], folder.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
-            // A folder that kept a file named above cannot go either; that is no news.
-            if (!(m_failed && (errno == ENOTEMPTY || errno == EEXIST)))
-                m_reporter.failure(folder.display, errno);
-            ok = false;
-        }
-    }
-    if (!ok)
-        m_failed = true;
-    dropBatch();
-    return ok;
-}
-
-void Remover::syncRenames(const std::vector<bool>& renamedIn)
-{
-    std::size_t folders = 0;
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < renamedIn.size(); ++i)
-        if (renamedIn[i]) {
-            ++folders;
-            last = i;
-        }
-    if (folders == 0)
-        return;
-    // Several folders: one sync of the file system holds all their renames at once.
-    if (folders == 1 || m_disk.syncFileSystem(m_batchFolders[last]) != 0) {
-        for (std::size_t i = 0; i < renamedIn.size(); ++i)
-            if (renamedIn[i])
-                m_disk.syncFolder(m_batchFolders[i]);
-    }
-}
-
-void Remover::dropBatch()
-{
-    for (const Waiting& file : m_batch)
-        if (file.fd >= 0)
-            close(file.fd);
-    for (const int fd : m_batchFolders)
-        close(fd);
-    m_batch.clear();
-    m_batchRemovals.clear();
-    m_batchFolders.clear();
-    ++m_batchGeneration;
-    m_batchBytes = 0;
-}
-
-std::string Remover::randomNameLike(const std::string& name)
-{
-    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::string out(name.size(), 'x');
-    for (char& ch : out)
-        ch = Alphabet[m_random.next() % (sizeof Alphabet - 1)];
-    return out;
-}
-
-std::string Remover::hideName(int dirFd, const std::string& name, bool durable)
-{
-    // The old name is the last trace of the file; replace it by noise of the same length first.
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string hidden = randomNameLike(name);
-        if (m_disk.rename(dirFd, name.c_str(), hidden.c_str(), RENAME_NOREPLACE) == 0) {
-            if (durable)
-                m_disk.syncFolder(dirFd);
-            return hidden;
-        }
-        if (errno == EEXIST)
-            continue;
-        if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) {
-            // No atomic no-replace here: take a name that is free right now.
-            struct stat existing = {};
-            if (fstatat(dirFd, hidden.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
-                continue;
-            if (errno == ENOENT && m_disk.rename(dirFd, name.c_str(), hidden.c_str(), 0) == 0) {
-                if (durable)
-                    m_disk.syncFolder(dirFd);
-                return hidden;
-            }
-        }
-        break;
-    }
-    return name; // the data is gone already; removing the entry under its old name still counts
 }
 
 } // namespace qznb

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Batch.h"
+#include "NameHider.h"
 #include "Options.h"
 #include "Passes.h"
 
@@ -36,28 +38,9 @@ private:
         ino_t ino = 0;
         Level* parent = nullptr;
         int depth = 0;
-        std::size_t batchFolder = 0; // its handle in the batch, valid in batch generation:
-        unsigned batchGeneration = 0;
+        Batch::Slot batchSlot;
     };
     static constexpr int OpenLevels = 32;
-
-    // Small files, open and waiting to be overwritten together, and the folders that can go
-    // only after them; each names its folder by a handle the batch holds.
-    struct Waiting {
-        int fd = -1;
-        std::size_t folder = 0;
-        std::string name;
-        std::string display;
-        std::uint64_t size = 0;
-    };
-    struct WaitingFolder {
-        std::size_t parent = 0;
-        std::string name;
-        std::string display;
-    };
-    static constexpr std::uint64_t BatchFileSize = 1u << 20;
-    static constexpr std::uint64_t BatchBytes = 64u << 20;
-    static constexpr std::size_t BatchFiles = 4096;
 
     bool removeEntry(Level& dir, const std::string& name, const std::string& display, const struct stat& info);
     bool removeTree(Level& parent, const std::string& name, const std::string& display, const struct stat& info);
@@ -66,29 +49,15 @@ private:
     bool overwriteFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
     int openToOverwrite(int dirFd, const std::string& name, const std::string& display, const struct stat& info,
                         std::uint64_t& size);
-    bool batchable(const struct stat& info) const;
     bool addToBatch(Level& dir, const std::string& name, const std::string& display, const struct stat& info);
-    bool removeBatch();
-    bool batchFolder(Level& dir, std::size_t& index);
-    bool batchFull() const;
-    void syncRenames(const std::vector<bool>& renamedIn);
-    void dropBatch();
-    std::string hideName(int dirFd, const std::string& name, bool durable = true);
-    std::string randomNameLike(const std::string& name);
 
     const Options& m_options;
     const Reporter& m_reporter;
     Overwriter& m_overwriter;
-    Random& m_random;
     Disk& m_disk;
     std::vector<Pass> m_passes;
-    std::vector<Waiting> m_batch;
-    std::vector<WaitingFolder> m_batchRemovals;
-    std::vector<int> m_batchFolders;
-    unsigned m_batchGeneration = 1;
-    std::uint64_t m_batchBytes = 0;
-    bool m_failed = false; // something was named as not removed in this path
-    std::size_t m_batchFiles = BatchFiles;
+    NameHider m_hider;
+    Batch m_batch;
 };
 
 } // namespace qznb
