@@ -5,8 +5,6 @@
 
 #include <sqlite3.h>
 
-#include <climits>
-#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -20,25 +18,6 @@ int execute(sqlite3 *db, const QByteArray &sql)
     return result;
 }
 
-// SQLite's no-follow flag refuses a link anywhere in the name, but links in the middle of a
-// path (a folder the user moved to another disk) are the user's own arrangement: resolve the
-// folder, so that only the final component is refused when it is a link.
-QByteArray withResolvedFolder(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return path;
-    const QByteArray folder = slash == 0 ? QByteArray("/") : path.left(slash);
-    char *resolved = realpath(folder.constData(), nullptr);
-    if (!resolved)
-        return {};
-    QByteArray out(resolved);
-    std::free(resolved);
-    if (!out.endsWith('/'))
-        out += '/';
-    return out + path.mid(slash + 1);
-}
-
 } // namespace
 
 DatabaseController::DatabaseController(QObject *parent) : QObject(parent) {}
@@ -47,8 +26,11 @@ sqlite3 *DatabaseController::openStore(const QString &path)
 {
     // Never create the file: one that vanished since the caller looked must not come back as
     // an empty database. Never through a final link either: the rows are this file's.
+    // SQLite's no-follow flag refuses a link anywhere in the name, so the folders are resolved
+    // first and only the store itself is refused when it is a link.
     sqlite3 *db = nullptr;
-    const QByteArray file = withResolvedFolder(platform::encodePath(path));
+    const QString resolved = platform::FileManager::withResolvedFolders(path);
+    const QByteArray file = resolved.isEmpty() ? QByteArray() : platform::encodePath(resolved);
     if (file.isEmpty()
         || sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
                            nullptr) != SQLITE_OK) {

@@ -6,7 +6,6 @@
 
 #include <QMutex>
 
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,11 +105,9 @@ QString highestOwnFolderOnDevice(const QString &itemPath, dev_t dev)
     if (slash < 0)
         return {};
     // Links in the middle of the path are the user's own arrangement: resolved, not refused.
-    char *resolved = realpath(platform::encodePath(slash == 0 ? u"/"_s : itemPath.left(slash)).constData(), nullptr);
-    if (!resolved)
+    QString folder = FileManager::resolvedPath(slash == 0 ? u"/"_s : itemPath.left(slash));
+    if (folder.isEmpty())
         return {};
-    QString folder = platform::decodePath(QByteArray(resolved));
-    std::free(resolved);
     QString best;
     for (;;) {
         struct stat st;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -390,6 +391,27 @@ QString FileManager::firstEntryBelow(const QString &path,
         });
     }
     return found;
+}
+
+QString FileManager::resolvedPath(const QString &path)
+{
+    char *resolved = realpath(osPath(path).constData(), nullptr);
+    if (!resolved)
+        return {};
+    const QString out = decodePath(QByteArray(resolved));
+    std::free(resolved);
+    return out;
+}
+
+QString FileManager::withResolvedFolders(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return path;
+    const QString folder = resolvedPath(slash == 0 ? u"/"_s : path.left(slash));
+    if (folder.isEmpty())
+        return {};
+    return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + path.mid(slash + 1);
 }
 
 QString FileManager::temporaryDirectory()

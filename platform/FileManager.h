@@ -100,6 +100,13 @@ public:
     QString firstEntryBelow(const QString &path,
                             const std::function<bool(const QString &relative)> &matches) const;
 
+    // The path with every link on its way followed; empty when it cannot be resolved.
+    static QString resolvedPath(const QString &path);
+    // The path with the links of its folders followed and its final name kept as it is, so
+    // that a link there is still seen as a link: folders above an item are the user's own
+    // arrangement, the item itself is not. Empty when the folders cannot be resolved.
+    static QString withResolvedFolders(const QString &path);
+
     // The per-user temporary directory: $TMPDIR when set, else a private (0700) folder
     // inside the home folder's file system (~/.nimbrel-tmp), not made here. Always ends
     // without a slash.

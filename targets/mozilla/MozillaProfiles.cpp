@@ -3,24 +3,7 @@
 #include "platform/FileManager.h"
 #include "targets/base/TraceTable.h"
 
-#include <cstdlib>
-
 using platform::FileManager;
-
-namespace {
-
-// The folder itself with every link on its way followed; empty when it cannot be resolved.
-QString resolvedFolder(const QString &folder)
-{
-    char *resolved = realpath(platform::encodePath(folder).constData(), nullptr);
-    if (!resolved)
-        return {};
-    const QString path = platform::decodePath(QByteArray(resolved));
-    std::free(resolved);
-    return path;
-}
-
-} // namespace
 
 namespace mozilla {
 
@@ -48,7 +31,7 @@ QString firstEntryWithExtension(const QString &base, const QString &extension)
 {
     // The Profiles folder lies above the stores: one the user moved elsewhere and linked back
     // is entered, as Firefox's listing enters it. Links below it are still not walked into.
-    const QString walked = base.isEmpty() ? QString() : resolvedFolder(base);
+    const QString walked = base.isEmpty() ? QString() : FileManager::resolvedPath(base);
     if (walked.isEmpty())
         return {};
     const QString found = FileManager::defaultManager().firstEntryBelow(
