@@ -1,5 +1,6 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
+#include "platform/Alert.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
@@ -71,6 +72,7 @@ private slots:
     void cancelTitle();
     void listsEveryInstanceSorted();
     void scanWaitsForApplicationToQuit();
+    void abandonedScanIsForgotten();
     void twoInstancesMustBothQuit();
     void cancel_data();
     void cancel();
@@ -225,6 +227,60 @@ void tst_Alert::scanWaitsForApplicationToQuit()
     QVERIFY(alert.appArray().isEmpty());
     QCOMPARE(window.contentView(), window.resultsView());
     QCOMPARE(results.resultsArrayController()->count(), 1);
+}
+
+// A Scan given up at the sync question ("Yes") leaves its running application behind: the next
+// Scan, of another application only, must not ask about it.
+void tst_Alert::abandonedScanIsForgotten()
+{
+    FakeHome home;
+    RunningApps apps(home);
+    QVERIFY(apps.launch(u"com.google.Chrome"_s, u"Chrome"_s));
+    QVERIFY(home.writeFile(u"Library/Application Support/Google/Chrome/Default/Preferences"_s,
+                           R"({"account_info":[{"account_id":"1"}],"sync":{"tabs":true}})"));
+    home.addApplication(kSafari, u"Safari"_s);
+    LocationController locations;
+    locations.awakeFromNib();
+    FileController files;
+    ResultsController results;
+    AlertController alert;
+    alert.awakeFromNib();
+    files.setResultsArrayController(results.resultsArrayController());
+    MainWindow window;
+    AppController app;
+    app.setMainWindow(&window);
+    app.setLocationArrayController(locations.locationArrayController());
+    app.setAlertControl(&alert);
+    app.setResultsControl(&results);
+    for (const auto &[ident, name] : {std::pair{u"com.google.Chrome"_s, u"Chrome"_s}, std::pair{kSafari, u"Safari"_s}})
+        platform::NotificationCenter::defaultCenter().post(u"AddTargetLocation"_s, nullptr,
+                                                           {{u"ident"_s, ident}, {u"targetName"_s, name}});
+    QCOMPARE(locations.locationArrayController()->count(), 2);
+    app.displayMainWindow();
+    platform::Timer::fireAllPending();
+    auto checkOnly = [&](const QString &identifier) {
+        for (const auto &row : locations.locationArrayController()->arrangedObjects())
+            row->setLocIsChecked(row->locIdentifier() == identifier);
+    };
+    platform::Workspace::sharedWorkspace().setURLRecorder([](const QUrl &) {});
+    platform::Alert::setResponder([](const platform::Alert &, bool &) { return platform::Alert::FirstButtonReturn; });
+    QStringList asked;
+    whenModal([&](QWidget *) {
+        asked << rowNames(alert);
+        alert.cancelAlertWindow();
+    });
+    Posted posted;
+
+    checkOnly(u"com.google.Chrome"_s);
+    app.scan(); // the sync question answered "Yes": no scan
+    checkOnly(kSafari);
+    app.scan();
+    platform::Alert::setResponder({});
+    platform::Workspace::sharedWorkspace().setURLRecorder({});
+
+    QVERIFY(asked.isEmpty());
+    QCOMPARE(posted.names.count(u"ScanLocations"_s), 1);
+    QCOMPARE(window.contentView(), window.resultsView());
 }
 
 void tst_Alert::twoInstancesMustBothQuit()
