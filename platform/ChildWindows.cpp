@@ -1,8 +1,8 @@
 #include "platform/ChildWindows.h"
 
 #include "platform/FrameWatch.h"
+#include "platform/WindowStack.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
@@ -150,22 +150,12 @@ void ChildWindows::addChildWindow(QWidget *parent, QWidget *child)
 
 void ChildWindows::showAboveParent(QWidget *child)
 {
-    // A tool window of a parent stays above it; shown after it, it starts out on top of every
-    // window. Whatever the user works in (the settings window over the main one) goes back
-    // above it, with its own attached windows.
+    // A window shown afresh lands above every other one, over whatever the user has brought
+    // in front of the parent (the settings window over the main one): it goes back to its
+    // parent's level.
     child->show();
-    QWidget *active = QApplication::activeWindow();
-    QWidget *parent = child->parentWidget() ? child->parentWidget()->window() : nullptr;
-    if (!active || !parent || active == parent || active == child || active->parentWidget() == parent)
-        return;
-    if (active->windowType() == Qt::Tool && active->parentWidget())
-        active = active->parentWidget()->window();
-    if (active == parent)
-        return;
-    active->raise();
-    for (QWidget *own : childWindows(active))
-        if (own->isVisible())
-            own->raise();
+    if (QWidget *parent = child->parentWidget() ? child->parentWidget()->window() : nullptr)
+        WindowStack::placeAbove(child, parent);
 }
 
 void ChildWindows::removeChildWindow(QWidget *parent, QWidget *child)

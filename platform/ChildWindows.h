@@ -20,8 +20,7 @@ public:
     // not a child of `parent`.
     static void removeChildWindow(QWidget *parent, QWidget *child);
     static QList<QWidget *> childWindows(const QWidget *parent);
-    // Shows a child window above its parent and below the window the user works in, when
-    // that is another one (with that window's own children above it).
+    // Shows a child window directly above its parent, under any window in front of the parent.
     static void showAboveParent(QWidget *child);
 
     // Sent to every child window when its parent has moved, been resized or shown, ignored. A

@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 
-#ifdef NIMBREL_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
+#include "platform/X11.h"
 
+#ifdef NIMBREL_HAVE_XCB
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -18,14 +18,6 @@ namespace platform {
 
 #ifdef NIMBREL_HAVE_XCB
 namespace {
-
-xcb_connection_t *x11Connection()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
 
 class FrameFilter : public QAbstractNativeEventFilter
 {
