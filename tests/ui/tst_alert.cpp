@@ -58,6 +58,26 @@ struct Posted {
     }
 };
 
+// The main window's Scan with the controllers it talks to, wired as the interface file does.
+struct Scanner {
+    LocationController locations;
+    FileController files;
+    ResultsController results;
+    AlertController alert;
+    MainWindow window;
+    AppController app;
+    Scanner()
+    {
+        locations.awakeFromNib();
+        alert.awakeFromNib();
+        files.setResultsArrayController(results.resultsArrayController());
+        app.setMainWindow(&window);
+        app.setLocationArrayController(locations.locationArrayController());
+        app.setAlertControl(&alert);
+        app.setResultsControl(&results);
+    }
+};
+
 } // namespace
 
 class tst_Alert : public QObject
@@ -182,19 +202,12 @@ void tst_Alert::scanWaitsForApplicationToQuit()
     platform::UserDefaults::standardUserDefaults().setBool(true, u"scanSafari"_s);
     platform::UserDefaults::standardUserDefaults().setBool(true, u"safariBrowsing"_s);
 
-    LocationController locations;
-    locations.awakeFromNib();
-    FileController files;
-    ResultsController results;
-    AlertController alert;
-    alert.awakeFromNib();
-    files.setResultsArrayController(results.resultsArrayController());
-    MainWindow window;
-    AppController app;
-    app.setMainWindow(&window);
-    app.setLocationArrayController(locations.locationArrayController());
-    app.setAlertControl(&alert);
-    app.setResultsControl(&results);
+    Scanner scanner;
+    LocationController &locations = scanner.locations;
+    ResultsController &results = scanner.results;
+    AlertController &alert = scanner.alert;
+    MainWindow &window = scanner.window;
+    AppController &app = scanner.app;
     SafariController module;
     module.init();
     platform::NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
@@ -239,19 +252,11 @@ void tst_Alert::abandonedScanIsForgotten()
     QVERIFY(home.writeFile(u"Library/Application Support/Google/Chrome/Default/Preferences"_s,
                            R"({"account_info":[{"account_id":"1"}],"sync":{"tabs":true}})"));
     home.addApplication(kSafari, u"Safari"_s);
-    LocationController locations;
-    locations.awakeFromNib();
-    FileController files;
-    ResultsController results;
-    AlertController alert;
-    alert.awakeFromNib();
-    files.setResultsArrayController(results.resultsArrayController());
-    MainWindow window;
-    AppController app;
-    app.setMainWindow(&window);
-    app.setLocationArrayController(locations.locationArrayController());
-    app.setAlertControl(&alert);
-    app.setResultsControl(&results);
+    Scanner scanner;
+    LocationController &locations = scanner.locations;
+    AlertController &alert = scanner.alert;
+    MainWindow &window = scanner.window;
+    AppController &app = scanner.app;
     for (const auto &[ident, name] : {std::pair{u"com.google.Chrome"_s, u"Chrome"_s}, std::pair{kSafari, u"Safari"_s}})
         platform::NotificationCenter::defaultCenter().post(u"AddTargetLocation"_s, nullptr,
                                                            {{u"ident"_s, ident}, {u"targetName"_s, name}});
