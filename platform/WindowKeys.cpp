@@ -28,17 +28,16 @@ public:
         QWidget *window = widget->window();
         if (window->windowType() == Qt::Popup) // a menu or a list that drops down closes itself
             return false;
-        const bool close = key->matches(QKeySequence::Close);
-        const bool escape = key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier
-                            && !qobject_cast<QMainWindow *>(window);
-        if (!close && !escape)
-            return false;
-        // Escape in a dialog is the dialog's own (its cancel or reject).
-        if (escape && window->inherits("QDialog"))
-            return false;
-        // An attached window closes the window it belongs to.
+        // An attached window stands for the window it belongs to.
         if (window->windowType() == Qt::Tool && window->parentWidget())
             window = window->parentWidget()->window();
+        const bool close = key->matches(QKeySequence::Close);
+        // Escape closes what it closes here: not a main window, and a dialog by itself (its
+        // cancel or reject).
+        const bool escape = key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier
+                            && !qobject_cast<QMainWindow *>(window) && !window->inherits("QDialog");
+        if (!close && !escape)
+            return false;
         window->close();
         return true;
     }
