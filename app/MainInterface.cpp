@@ -6,6 +6,7 @@
 #include "core/LocationController.h"
 #include "core/ShredController.h"
 #include "platform/Layer.h"
+#include "platform/WindowKeys.h"
 #include "targets/chrome/ChromeController.h"
 #include "targets/chromium/ChromiumController.h"
 #include "targets/flock/FlockController.h"
@@ -49,6 +50,7 @@ std::unique_ptr<MainInterface> MainInterface::load()
 {
     // Settings first: every controller may read one while it is made or woken.
     NimbrelAppDelegate::initialize();
+    platform::WindowKeys::install();
 
     std::unique_ptr<MainInterface> ui(new MainInterface);
     ui->createControllers();

@@ -40,11 +40,12 @@ int Alert::runModal(QWidget *parent)
         QMutexLocker lock(&responderMutex);
         responder = responderSlot();
     }
+    m_withdrawn = false;
     if (responder) {
         bool suppress = false;
         const int answer = responder(*this, suppress);
         m_suppressed = m_showsSuppression && suppress;
-        return answer;
+        return m_withdrawn ? WithdrawnReturn : answer;
     }
     // Without a screen nobody could answer: take the default button rather than hang.
     if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
@@ -83,7 +84,11 @@ int Alert::runModal(QWidget *parent)
                                         : m_suppressionTitle);
         box.setCheckBox(suppression);
     }
+    m_box = &box;
     box.exec();
+    m_box = nullptr;
+    if (m_withdrawn)
+        return WithdrawnReturn;
     m_suppressed = suppression && suppression->isChecked();
     const int index = int(buttons.indexOf(box.clickedButton()));
     // Closed without a button (no escape button): the default answer.
@@ -96,26 +101,48 @@ void Alert::widenInformativeText(QMessageBox &box)
         text->setMinimumWidth(InformativeTextMinimumWidth);
 }
 
-int Alert::runAlertPanel(const QString &title, const QString &message, const QString &defaultButton,
-                         const QString &alternateButton, const QString &otherButton)
+void Alert::withdraw()
 {
-    Alert alert;
-    alert.m_isPanel = true;
-    alert.setMessageText(title);
-    alert.setInformativeText(message);
+    m_withdrawn = true;
+    if (m_box)
+        m_box->done(0);
+}
+
+void Alert::setPanel(const QString &title, const QString &message, const QString &defaultButton,
+                     const QString &alternateButton, const QString &otherButton)
+{
+    m_isPanel = true;
+    setMessageText(title);
+    setInformativeText(message);
+    m_buttons.clear();
+    m_panelAnswers.clear();
     // Empty titles are left out, but each answer keeps the meaning of its slot.
-    QList<int> answers;
     const QString titlesInSlot[3] = {defaultButton.isEmpty() ? u"OK"_s : defaultButton,
                               alternateButton, otherButton};
     const int codes[3] = {AlertDefaultReturn, AlertAlternateReturn, AlertOtherReturn};
     for (int i = 0; i < 3; ++i) {
         if (titlesInSlot[i].isEmpty())
             continue;
-        alert.addButtonWithTitle(titlesInSlot[i]);
-        answers.append(codes[i]);
+        addButtonWithTitle(titlesInSlot[i]);
+        m_panelAnswers.append(codes[i]);
     }
-    const int index = alert.runModal() - FirstButtonReturn;
-    return index >= 0 && index < answers.size() ? answers[index] : AlertDefaultReturn;
+}
+
+int Alert::runPanel()
+{
+    const int answer = runModal();
+    if (answer == WithdrawnReturn)
+        return WithdrawnReturn;
+    const int index = answer - FirstButtonReturn;
+    return index >= 0 && index < m_panelAnswers.size() ? m_panelAnswers[index] : AlertDefaultReturn;
+}
+
+int Alert::runAlertPanel(const QString &title, const QString &message, const QString &defaultButton,
+                         const QString &alternateButton, const QString &otherButton)
+{
+    Alert alert;
+    alert.setPanel(title, message, defaultButton, alternateButton, otherButton);
+    return alert.runPanel();
 }
 
 } // namespace platform

@@ -27,6 +27,8 @@ public:
     static constexpr int AlertDefaultReturn = 1;
     static constexpr int AlertAlternateReturn = 0;
     static constexpr int AlertOtherReturn = -1;
+    // What runModal and the panel answer when the alert was withdrawn while it was up.
+    static constexpr int WithdrawnReturn = -1001;
 
     enum class Style { Warning, Informational, Critical };
 
@@ -55,6 +57,17 @@ public:
     // Shows the alert application-modally and returns the answer (1000, 1001, ...).
     int runModal(QWidget *parent = nullptr);
 
+    // Takes the alert down while it is up: what it asks about no longer holds. runModal then
+    // answers WithdrawnReturn, whatever button (or test responder) answered.
+    void withdraw();
+    bool isWithdrawn() const { return m_withdrawn; }
+
+    // Makes this alert the older panel (see runAlertPanel); runPanel shows it and answers as
+    // the panel does (or WithdrawnReturn).
+    void setPanel(const QString &title, const QString &message, const QString &defaultButton,
+                  const QString &alternateButton = {}, const QString &otherButton = {});
+    int runPanel();
+
     // The older panel call: the title in bold, the message below, then the default, alternate
     // and other buttons (empty titles are left out). Answers 1 (default), 0 (alternate) or
     // -1 (other).
@@ -81,6 +94,9 @@ private:
     QString m_suppressionTitle;
     bool m_suppressed = false;
     bool m_isPanel = false;
+    bool m_withdrawn = false;
+    QList<int> m_panelAnswers;
+    QMessageBox *m_box = nullptr; // while it is up
 };
 
 } // namespace platform

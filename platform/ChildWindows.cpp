@@ -1,5 +1,8 @@
 #include "platform/ChildWindows.h"
 
+#include "platform/FrameWatch.h"
+#include "platform/WindowStack.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
@@ -19,6 +22,9 @@ public:
     {
         setObjectName(u"ChildWindowTracker"_s);
         parent->installEventFilter(this);
+        // Dragged by a window manager that says where it went only at the end: follow the
+        // frame as it goes.
+        FrameWatch::watch(parent, [this](const QPoint &contentsPos) { followTo(contentsPos); });
     }
 
     static ChildWindowTracker *of(const QWidget *parent, bool create)
@@ -66,7 +72,7 @@ protected:
             break;
         case QEvent::Show:
             for (QWidget *child : children())
-                child->show();
+                ChildWindows::showAboveParent(child);
             scheduleFollow();
             break;
         case QEvent::Hide:
@@ -91,6 +97,18 @@ private:
             return;
         m_followPending = true;
         QMetaObject::invokeMethod(this, [this] { follow(); }, Qt::QueuedConnection);
+    }
+
+    // The parent's contents are at `contentsPos` now, though Qt may not know it yet: the
+    // children go along by as much.
+    void followTo(const QPoint &contentsPos)
+    {
+        const QPoint delta = contentsPos - m_lastPos;
+        m_lastPos = contentsPos;
+        if (delta.isNull())
+            return;
+        for (QWidget *child : children())
+            child->move(child->pos() + delta);
     }
 
     void follow()
@@ -126,9 +144,18 @@ void ChildWindows::addChildWindow(QWidget *parent, QWidget *child)
         child->move(where); // setParent forgets a window's place
     }
     ChildWindowTracker::of(parent, true)->add(child);
-    // A tool window of a parent stays above it; shown after it, it starts out on top.
     if (parent->isVisible())
-        child->show();
+        showAboveParent(child);
+}
+
+void ChildWindows::showAboveParent(QWidget *child)
+{
+    // A window shown afresh lands above every other one, over whatever the user has brought
+    // in front of the parent (the settings window over the main one): it goes back to its
+    // parent's level.
+    child->show();
+    if (QWidget *parent = child->parentWidget() ? child->parentWidget()->window() : nullptr)
+        WindowStack::placeAbove(child, parent);
 }
 
 void ChildWindows::removeChildWindow(QWidget *parent, QWidget *child)

@@ -20,6 +20,8 @@ public:
     // not a child of `parent`.
     static void removeChildWindow(QWidget *parent, QWidget *child);
     static QList<QWidget *> childWindows(const QWidget *parent);
+    // Shows a child window directly above its parent, under any window in front of the parent.
+    static void showAboveParent(QWidget *child);
 
     // Sent to every child window when its parent has moved, been resized or shown, ignored. A
     // child that accepts it places itself again; any other is moved by as much as the parent's

@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QWindow>
 
-#ifdef NIMBREL_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
+#include "platform/X11.h"
 
+#ifdef NIMBREL_HAVE_XCB
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -42,8 +42,7 @@ bool windowsAreComposited()
 #ifdef NIMBREL_HAVE_XCB
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return true;
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *connection = x11Connection();
     if (!connection)
         return false;
     // A compositing manager owns the selection _NET_WM_CM_S<screen>.
@@ -67,10 +66,7 @@ bool windowsAreComposited()
 void shareDesktopColormap(WId window)
 {
 #ifdef NIMBREL_HAVE_XCB
-    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *connection = window ? x11Connection() : nullptr;
     if (!connection)
         return;
     const auto id = xcb_window_t(window);

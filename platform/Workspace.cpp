@@ -32,6 +32,7 @@ constexpr int maxFolderDepth = 3;
 struct Seams {
     QMutex mutex;
     std::function<void(const QUrl &)> urlRecorder;
+    std::function<bool(const QUrl &)> urlOpener;
     std::function<QList<RunningApplication>()> runningSource;
 };
 
@@ -270,10 +271,14 @@ bool Workspace::isRunning(pid_t processIdentifier) const
 bool Workspace::openURL(const QUrl &url) const
 {
     std::function<void(const QUrl &)> recorder;
+    std::function<bool(const QUrl &)> opener;
     {
         QMutexLocker lock(&seams().mutex);
         recorder = seams().urlRecorder;
+        opener = seams().urlOpener;
     }
+    if (opener)
+        return opener(url);
     if (recorder) {
         recorder(url);
         return true;
@@ -285,6 +290,12 @@ void Workspace::setURLRecorder(std::function<void(const QUrl &)> recorder)
 {
     QMutexLocker lock(&seams().mutex);
     seams().urlRecorder = std::move(recorder);
+}
+
+void Workspace::setURLOpener(std::function<bool(const QUrl &)> opener)
+{
+    QMutexLocker lock(&seams().mutex);
+    seams().urlOpener = std::move(opener);
 }
 
 void Workspace::setRunningApplicationSource(std::function<QList<RunningApplication>()> source)

@@ -52,6 +52,8 @@ public:
 
     // Test seams, set only by tests.
     void setURLRecorder(std::function<void(const QUrl &)> recorder);
+    // Like the recorder, but answers whether a browser took the page.
+    void setURLOpener(std::function<bool(const QUrl &)> opener);
     void setRunningApplicationSource(std::function<QList<RunningApplication>()> source);
 };
 

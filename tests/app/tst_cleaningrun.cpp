@@ -11,6 +11,8 @@
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
 #include "ui/main/AlertController.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
 #include "ui/results/ResultsController.h"
 #include "ui/animation/QZShredderAnimator.h"
 
@@ -213,6 +215,7 @@ private slots:
     void cancel_data();
     void cancel();
     void nothingChecked();
+    void quitQuestionWithdrawnWhenTheRunEnds();
 };
 
 void tst_CleaningRun::cleanRun_data()
@@ -426,9 +429,12 @@ void tst_CleaningRun::runningApplication()
 void tst_CleaningRun::cancel_data()
 {
     QTest::addColumn<int>("cancelAt"); // the row whose start cancels the run
+    QTest::addColumn<bool>("launch"); // the first row starts Safari, whose row comes last
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("during the last row's removal") << 1 << QStringList{kCleaned, kCleaned};
-    QTest::newRow("at the first row") << 0 << QStringList{kCleaned, kSkipped};
+    QTest::newRow("during the last row's removal") << 1 << false << QStringList{kCleaned, kCleaned};
+    QTest::newRow("at the first row") << 0 << false << QStringList{kCleaned, kSkipped};
+    QTest::newRow("a running application's row after the cancel")
+        << 0 << true << QStringList{kCleaned, kSkipped, kSkipped};
 }
 
 // Secure removal of a folder reports progress; cancelling lets the row in hand finish and
@@ -436,25 +442,41 @@ void tst_CleaningRun::cancel_data()
 void tst_CleaningRun::cancel()
 {
     QFETCH(int, cancelAt);
+    QFETCH(bool, launch);
     QFETCH(QStringList, expected);
     Run run;
     QVERIFY(run.ready);
     UserDefaults::standardUserDefaults().setBool(true, u"enableSecureDelete"_s);
     UserDefaults::standardUserDefaults().setInteger(0, u"secureDeleteLevel"_s);
-    run.testerRow(run.tester, u"Move 1"_s);
+    run.testerRow(run.tester, launch ? u"Launch 1"_s : u"Move 1"_s);
     const QString tree = run.home.path(u"traces/tree"_s);
     for (int i = 0; i < 40; ++i)
         FakeHome::writeFileAt(tree + u"/f%1"_s.arg(i), QByteArray(64 * 1024, 't'));
     run.tester.addRow(u"Tree 1"_s, tree, u"Dir"_s);
     run.scan(kTester, u"Tester"_s);
-    const QStringList names{"Tester Move 1", "Tester Tree 1"};
+    QStringList names{launch ? "Tester Launch 1" : "Tester Move 1", "Tester Tree 1"};
+    if (launch) {
+        run.file(u"Library/Safari/History.plist"_s);
+        run.scan(kSafari, u"Safari"_s);
+        names << u"Safari Browsing History"_s;
+    }
     QVERIFY(run.arrange(names));
     run.onText = [&](const resultItemPtr &row, const QString &text) {
         if (row->resultItemName() == names[cancelAt] && text == kCleaning)
             run.results()->cancelAction();
     };
+    // Once cancelled, every later row is skipped whatever the user would answer: nobody is asked.
+    QStringList asked;
+    AlertController *alert = run.ui->alertControl();
+    platform::Modal::setObserver([&](QWidget *window, bool) {
+        if (window != alert->alertWindow())
+            return;
+        asked << alert->alertCancelButton()->text();
+        alert->cancelAlertWindow();
+    });
 
     QVERIFY(run.clean());
+    QCOMPARE(asked, QStringList());
     QCOMPARE(run.finalTexts(), expected);
     QCOMPARE(run.results()->skippedItemCount(), int(expected.count(kSkipped)));
     QCOMPARE(QFile::exists(tree), expected[1] == kSkipped);
@@ -490,6 +512,54 @@ void tst_CleaningRun::nothingChecked()
     QVERIFY(!run.results()->isShredButtonClicked());
     QVERIFY(!run.results()->isDoneCleaning());
     QCOMPARE(run.results()->shredButton()->text(), u"Clean"_s);
+}
+
+// The user closes the window while the clean runs and is still reading the question when it
+// ends: the question no longer holds, so it is taken down before the summary shows, and its
+// answer does not close anything.
+void tst_CleaningRun::quitQuestionWithdrawnWhenTheRunEnds()
+{
+    Run run;
+    QVERIFY(run.ready);
+    run.testerRow(run.tester, u"Move 1"_s);
+    run.scan(kTester, u"Tester"_s);
+    const platform::Alert *question = nullptr; // while it is up
+    QStringList asked;
+    int summaries = 0;
+    bool staleUnderSummary = false;
+    bool withdrawn = false;
+    platform::Modal::setObserver([&](QWidget *window, bool) {
+        if (window != run.results()->cleaningResultsWindow())
+            return;
+        ++summaries;
+        staleUnderSummary = staleUnderSummary || (question && !question->isWithdrawn());
+        platform::Modal::endModalForWindow(window);
+    });
+    platform::Alert::setResponder([&](const platform::Alert &alert, bool &) {
+        asked << alert.informativeText();
+        question = &alert;
+        // Still reading when the run ends.
+        while (!run.results()->isDoneCleaning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        withdrawn = alert.isWithdrawn();
+        question = nullptr;
+        return platform::Alert::SecondButtonReturn; // "Quit"
+    });
+    run.results()->setShowingScanResults(true);
+    run.results()->shredButton()->click();
+    QVERIFY(!run.results()->isDoneCleaning());
+    const bool closes = run.ui->appControl()->windowShouldClose();
+    platform::Alert::setResponder({});
+
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].startsWith(u"Privacy threat cleaning is in progress."_s));
+    QVERIFY(withdrawn);
+    QVERIFY(!closes);
+    QVERIFY(!run.ui->appControl()->isTerminateNow());
+    QVERIFY(QTest::qWaitFor([&] { return summaries > 0; }, 120000));
+    QCOMPARE(summaries, 1);
+    QVERIFY(!staleUnderSummary);
+    QCOMPARE(run.finalTexts(), QStringList{kCleaned});
 }
 
 QTEST_MAIN(tst_CleaningRun)

@@ -41,6 +41,8 @@ private slots:
     void startUpTipsOnTheMainWindow();
     void tipsOnTheirWindows_data();
     void tipsOnTheirWindows();
+    void keysReachEveryWindow_data();
+    void keysReachEveryWindow();
 
 private:
     std::unique_ptr<MainInterface> launch(FakeHome &home);
@@ -86,6 +88,61 @@ void tst_TipWiring::startUpTipsOnTheMainWindow()
     QVERIFY(!window->hasChildWindows());
     center.post(u"NSWindowDidEndLiveResizeNotification"_s);
     QCOMPARE(ChildWindows::childWindows(window).size(), 3);
+
+    // They go with the window as it moves.
+    const QPoint scanTip = tips->mainScanButtonWindow()->pos();
+    window->move(window->pos() + QPoint(40, 25));
+    QTRY_COMPARE(tips->mainScanButtonWindow()->pos(), scanTip + QPoint(40, 25));
+
+    // A window manager that holds the keyboard while the user pauses before letting go ends
+    // the resize with the window not key: the tips come back all the same, against the new size.
+    center.post(u"NSWindowWillStartLiveResizeNotification"_s, window);
+    QVERIFY(!window->hasChildWindows());
+    window->resize(window->size() + QSize(60, 80));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(!window->isActiveWindow());
+    center.post(u"NSWindowDidEndLiveResizeNotification"_s, window);
+    QCOMPARE(ChildWindows::childWindows(window).size(), 3);
+    const MAAttachedWindow *listAgain = tips->mainAppsListWindow();
+    QVERIFY(qAbs(listAgain->geometry().center().y() - window->frameGeometry().center().y()) <= 1);
+    QCOMPARE(listAgain->x() + listAgain->width(), form.locationTableView->mapToGlobal(QPoint(0, 0)).x());
+}
+
+void tst_TipWiring::keysReachEveryWindow_data()
+{
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::addColumn<bool>("closes"); // the settings window
+    QTest::addColumn<int>("quits");
+    QTest::newRow("close shortcut") << QKeyCombination(Qt::ControlModifier, Qt::Key_W) << true << 0;
+    QTest::newRow("escape") << QKeyCombination(Qt::Key_Escape) << true << 0;
+    QTest::newRow("quit from the settings window") << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << 1;
+}
+
+// The settings window closes on the platform's keys, and the application's own keys work in it.
+void tst_TipWiring::keysReachEveryWindow()
+{
+    QFETCH(QKeyCombination, key);
+    QFETCH(bool, closes);
+    QFETCH(int, quits);
+    FakeHome home;
+    auto ui = launch(home);
+    platform::Timer::fireAllPending();
+    int terminations = 0;
+    ui->appControl()->setTerminator([&] { ++terminations; });
+    MainWindow *main = ui->appControl()->mainWindow();
+    PrefsController *prefs = ui->prefControl();
+    prefs->showPrefsWindow();
+    QWidget *window = prefs->prefsWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    QTest::keyClick(window, key.key(), key.keyboardModifiers());
+    QCOMPARE(window->isVisible(), !closes);
+    QCOMPARE(prefs->prefsWindowLoaded(), !closes);
+    QCOMPARE(terminations, quits);
+    QVERIFY(main->isVisible());
 }
 
 void tst_TipWiring::tipsOnTheirWindows_data()

@@ -1,5 +1,6 @@
 #include "core/FileController.h"
 #include "core/LocationController.h"
+#include "platform/Alert.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
@@ -57,6 +58,26 @@ struct Posted {
     }
 };
 
+// The main window's Scan with the controllers it talks to, wired as the interface file does.
+struct Scanner {
+    LocationController locations;
+    FileController files;
+    ResultsController results;
+    AlertController alert;
+    MainWindow window;
+    AppController app;
+    Scanner()
+    {
+        locations.awakeFromNib();
+        alert.awakeFromNib();
+        files.setResultsArrayController(results.resultsArrayController());
+        app.setMainWindow(&window);
+        app.setLocationArrayController(locations.locationArrayController());
+        app.setAlertControl(&alert);
+        app.setResultsControl(&results);
+    }
+};
+
 } // namespace
 
 class tst_Alert : public QObject
@@ -71,6 +92,7 @@ private slots:
     void cancelTitle();
     void listsEveryInstanceSorted();
     void scanWaitsForApplicationToQuit();
+    void abandonedScanIsForgotten();
     void twoInstancesMustBothQuit();
     void cancel_data();
     void cancel();
@@ -180,19 +202,12 @@ void tst_Alert::scanWaitsForApplicationToQuit()
     platform::UserDefaults::standardUserDefaults().setBool(true, u"scanSafari"_s);
     platform::UserDefaults::standardUserDefaults().setBool(true, u"safariBrowsing"_s);
 
-    LocationController locations;
-    locations.awakeFromNib();
-    FileController files;
-    ResultsController results;
-    AlertController alert;
-    alert.awakeFromNib();
-    files.setResultsArrayController(results.resultsArrayController());
-    MainWindow window;
-    AppController app;
-    app.setMainWindow(&window);
-    app.setLocationArrayController(locations.locationArrayController());
-    app.setAlertControl(&alert);
-    app.setResultsControl(&results);
+    Scanner scanner;
+    LocationController &locations = scanner.locations;
+    ResultsController &results = scanner.results;
+    AlertController &alert = scanner.alert;
+    MainWindow &window = scanner.window;
+    AppController &app = scanner.app;
     SafariController module;
     module.init();
     platform::NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
@@ -225,6 +240,52 @@ void tst_Alert::scanWaitsForApplicationToQuit()
     QVERIFY(alert.appArray().isEmpty());
     QCOMPARE(window.contentView(), window.resultsView());
     QCOMPARE(results.resultsArrayController()->count(), 1);
+}
+
+// A Scan given up at the sync question ("Yes") leaves its running application behind: the next
+// Scan, of another application only, must not ask about it.
+void tst_Alert::abandonedScanIsForgotten()
+{
+    FakeHome home;
+    RunningApps apps(home);
+    QVERIFY(apps.launch(u"com.google.Chrome"_s, u"Chrome"_s));
+    QVERIFY(home.writeFile(u"Library/Application Support/Google/Chrome/Default/Preferences"_s,
+                           R"({"account_info":[{"account_id":"1"}],"sync":{"tabs":true}})"));
+    home.addApplication(kSafari, u"Safari"_s);
+    Scanner scanner;
+    LocationController &locations = scanner.locations;
+    AlertController &alert = scanner.alert;
+    MainWindow &window = scanner.window;
+    AppController &app = scanner.app;
+    for (const auto &[ident, name] : {std::pair{u"com.google.Chrome"_s, u"Chrome"_s}, std::pair{kSafari, u"Safari"_s}})
+        platform::NotificationCenter::defaultCenter().post(u"AddTargetLocation"_s, nullptr,
+                                                           {{u"ident"_s, ident}, {u"targetName"_s, name}});
+    QCOMPARE(locations.locationArrayController()->count(), 2);
+    app.displayMainWindow();
+    platform::Timer::fireAllPending();
+    auto checkOnly = [&](const QString &identifier) {
+        for (const auto &row : locations.locationArrayController()->arrangedObjects())
+            row->setLocIsChecked(row->locIdentifier() == identifier);
+    };
+    platform::Workspace::sharedWorkspace().setURLRecorder([](const QUrl &) {});
+    platform::Alert::setResponder([](const platform::Alert &, bool &) { return platform::Alert::FirstButtonReturn; });
+    QStringList asked;
+    whenModal([&](QWidget *) {
+        asked << rowNames(alert);
+        alert.cancelAlertWindow();
+    });
+    Posted posted;
+
+    checkOnly(u"com.google.Chrome"_s);
+    app.scan(); // the sync question answered "Yes": no scan
+    checkOnly(kSafari);
+    app.scan();
+    platform::Alert::setResponder({});
+    platform::Workspace::sharedWorkspace().setURLRecorder({});
+
+    QVERIFY(asked.isEmpty());
+    QCOMPARE(posted.names.count(u"ScanLocations"_s), 1);
+    QCOMPARE(window.contentView(), window.resultsView());
 }
 
 void tst_Alert::twoInstancesMustBothQuit()

@@ -230,6 +230,7 @@ void tst_LaunchPrompts::cleanup()
     platform::Alert::setResponder({});
     platform::Modal::setObserver({});
     platform::Workspace::sharedWorkspace().setURLRecorder({});
+    platform::Workspace::sharedWorkspace().setURLOpener({});
 }
 
 void tst_LaunchPrompts::compareVersions_data()
@@ -516,21 +517,30 @@ void tst_LaunchPrompts::pages_data()
 {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("page");
+    QTest::addColumn<bool>("browser"); // a web browser takes the page
     const QString campaign = u"?utm_source=personal&utm_medium=banner&utm_campaign=nbinapp"_s;
-    QTest::newRow("guide") << "actionGuide" << "https://www.example.com/guide_nb";
-    QTest::newRow("help") << "actionHelp" << "https://www.example.com/support";
-    QTest::newRow("podcast") << "actionPodcast" << "https://www.example.com/podcast";
-    QTest::newRow("learn more") << "learnMoreButton" << "https://www.example.com/ferrowatch" + campaign;
-    QTest::newRow("upgrade") << "upgradeButton" << "https://www.example.com/purchase-fw" + campaign;
-    QTest::newRow("listen now") << "listenNowButton" << "https://www.example.com/podcast" + campaign;
+    QTest::newRow("guide") << "actionGuide" << "https://www.example.com/guide_nb" << true;
+    QTest::newRow("help") << "actionHelp" << "https://www.example.com/support" << true;
+    QTest::newRow("podcast") << "actionPodcast" << "https://www.example.com/podcast" << true;
+    QTest::newRow("learn more") << "learnMoreButton" << "https://www.example.com/ferrowatch" + campaign << true;
+    QTest::newRow("upgrade") << "upgradeButton" << "https://www.example.com/purchase-fw" + campaign << true;
+    QTest::newRow("listen now") << "listenNowButton" << "https://www.example.com/podcast" + campaign << true;
+    QTest::newRow("help, no browser") << "actionHelp" << "https://www.example.com/support" << false;
+    QTest::newRow("guide, no browser") << "actionGuide" << "https://www.example.com/guide_nb" << false;
 }
 
 void tst_LaunchPrompts::pages()
 {
     QFETCH(QString, control);
     QFETCH(QString, page);
+    QFETCH(bool, browser);
     Shell shell;
     QVERIFY(shell.ready);
+    if (!browser)
+        platform::Workspace::sharedWorkspace().setURLOpener([this](const QUrl &url) {
+            m_urls.append(url);
+            return false;
+        });
     if (auto *action = shell.window.findChild<QAction *>(control)) {
         QVERIFY(action->isEnabled());
         action->trigger();
@@ -543,6 +553,12 @@ void tst_LaunchPrompts::pages()
     }
     QCOMPARE(m_urls, QList<QUrl>{QUrl(page)});
     QCOMPARE(m_urls.first().scheme(), u"https"_s);
+    // Without a browser nothing would show: the user is told, with the address to open.
+    QCOMPARE(m_shown.size(), browser ? 0 : 1);
+    if (!browser) {
+        QCOMPARE(m_shown[0].message, u"The page could not be opened"_s);
+        QVERIFY2(m_shown[0].informative.endsWith(page), qPrintable(m_shown[0].informative));
+    }
 }
 
 void tst_LaunchPrompts::leftoverFiles_data()

@@ -583,19 +583,33 @@ void tst_Prefs::advancedOptionsSheet()
 void tst_Prefs::windowsOpenCentred_data()
 {
     QTest::addColumn<bool>("advanced");
-    QTest::newRow("preferences") << false;
-    QTest::newRow("advanced options") << true;
+    QTest::addColumn<bool>("reopen"); // moved by the user, closed and opened again
+    QTest::newRow("preferences") << false << false;
+    QTest::newRow("advanced options") << true << false;
+    QTest::newRow("preferences, opened again") << false << true;
 }
 
 // Without a window manager a new window would sit at the screen's corner.
 void tst_Prefs::windowsOpenCentred()
 {
     QFETCH(bool, advanced);
+    QFETCH(bool, reopen);
     Fixture fx;
     QVERIFY(fx.ready);
     fx.addSafari();
     fx.prefs.showPrefsWindow();
     QWidget *window = fx.prefs.prefsWindow();
+    if (reopen) {
+        // Only the first opening is centred: later it opens where the user left it.
+        const QPoint left = window->pos() + QPoint(-120, 70);
+        window->move(left);
+        window->close();
+        QVERIFY(!fx.prefs.prefsWindowLoaded());
+        fx.prefs.showPrefsWindow();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->pos(), left);
+        return;
+    }
     if (advanced) {
         fx.prefs.showAdvancedOptionsPanel();
         window = fx.prefs.advancedOptionsPanel();

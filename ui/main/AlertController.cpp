@@ -89,6 +89,15 @@ void AlertController::awakeFromNib()
     m_alertItemArrayController->sortUsing(&nameLessThan);
 }
 
+void AlertController::beginRequests()
+{
+    if (m_shown)
+        return;
+    watchTerminations(false);
+    m_alertItemArrayController->removeAllObjects();
+    m_appArray.clear();
+}
+
 QString AlertController::cancelTitleForParent(std::optional<keys::AlertParent> parent, const QString &appName)
 {
     if (parent == keys::AlertParent::AppControl)

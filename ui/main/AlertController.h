@@ -43,6 +43,9 @@ public:
     QString alertParent() const { return m_alertParent ? keys::alertParentTag(*m_alertParent) : QString(); }
 
     void awakeFromNib();
+    // A requester starts a new set of requests: rows and requests of an earlier set that never
+    // showed the alert (the requester stopped before asking) are forgotten.
+    void beginRequests();
     // Runs the alert modally on the main thread; returns when it has closed. Called from
     // another thread it is queued to the main thread and returns at once.
     void showAlertWindow();

@@ -113,6 +113,15 @@ void AppController::setMainWindow(MainWindow *window)
     updateMenuItems();
 }
 
+void AppController::setResultsControl(ResultsController *control)
+{
+    if (m_resultsControl)
+        disconnect(m_resultsControl, nullptr, this, nullptr);
+    m_resultsControl = control;
+    if (control)
+        connect(control, &ResultsController::cleaningDidEnd, this, &AppController::withdrawRunningQuitQuestion);
+}
+
 void AppController::setLocationArrayController(platform::ArrayController<locationItem> *controller)
 {
     m_locationArrayController = controller;
@@ -200,6 +209,10 @@ void AppController::scan()
         return;
     }
 
+    // Applications listed for a request that was given up (the sync question answered "Yes")
+    // are no part of this one.
+    if (m_alertControl)
+        m_alertControl->beginRequests();
     bool rowChecked = false;
     QStringList checkedBrowsers;
     for (const auto &row : rows) {
@@ -288,8 +301,21 @@ bool AppController::askQuitQuestion(bool &asked)
     else
         return true;
     asked = true;
-    return platform::Alert::runAlertPanel(kQuitTitle, text, u"Cancel"_s, u"Quit"_s)
-        == platform::Alert::AlertAlternateReturn;
+    platform::Alert question;
+    question.setPanel(kQuitTitle, text, u"Cancel"_s, u"Quit"_s);
+    platform::Alert *outer = m_runningQuitQuestion;
+    if (text == kRunningText)
+        m_runningQuitQuestion = &question;
+    // Withdrawn, the question is as good as cancelled: the user sees the summary first.
+    const bool quit = question.runPanel() == platform::Alert::AlertAlternateReturn;
+    m_runningQuitQuestion = outer;
+    return quit;
+}
+
+void AppController::withdrawRunningQuitQuestion()
+{
+    if (m_runningQuitQuestion)
+        m_runningQuitQuestion->withdraw();
 }
 
 bool AppController::shouldAppQuit()
@@ -355,8 +381,22 @@ QStringList AppController::getSyncEnabledBrowsers() const
 
 void AppController::showBrowserSyncInstructions()
 {
-    platform::Workspace::sharedWorkspace().openURL(
-        platform::WebPages::site(u"/guide_nb#nb_browsersync"_s));
+    openPage(u"/guide_nb#nb_browsersync"_s);
+}
+
+void AppController::openPage(const QString &path)
+{
+    const QUrl page = platform::WebPages::site(path);
+    if (platform::Workspace::sharedWorkspace().openURL(page))
+        return;
+    // Without a web browser nothing would happen at all: give the user the address instead.
+    platform::Alert alert;
+    alert.setMessageText(u"The page could not be opened"_s);
+    alert.setInformativeText(
+        u"No web browser could be started to show it. You can open this address in a web browser:\n\n%1"_s
+            .arg(page.toString()));
+    alert.addButtonWithTitle(u"OK"_s);
+    alert.runModal(m_mainWindow);
 }
 
 void AppController::setFileControl(FileController *control)
@@ -398,15 +438,15 @@ void AppController::checkBrindlecoveInfoStatus()
 
 void AppController::showGuide()
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(u"/guide_nb"_s));
+    openPage(u"/guide_nb"_s);
 }
 
 void AppController::showHelp()
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(u"/support"_s));
+    openPage(u"/support"_s);
 }
 
 void AppController::showPodcast()
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(u"/podcast"_s));
+    openPage(u"/podcast"_s);
 }

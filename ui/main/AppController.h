@@ -24,6 +24,7 @@ class ResultsController;
 class ShredController;
 class TempCleaningPanel;
 class TempCleaningPrompt;
+namespace platform { class Alert; }
 
 // The controller of the main window: shows it, runs the Scan action with its checks, switches
 // to the results view, hides and re-shows the tips around resizes and zooms, and asks before
@@ -46,7 +47,7 @@ public:
     AlertController *alertControl() const { return m_alertControl; }
     void setAlertControl(AlertController *control) { m_alertControl = control; }
     ResultsController *resultsControl() const { return m_resultsControl; }
-    void setResultsControl(ResultsController *control) { m_resultsControl = control; }
+    void setResultsControl(ResultsController *control);
     QAction *scanMenuItem() const { return m_scanMenuItem; }
     QLabel *betaBranding() const { return m_betaBranding; }
     QDialog *acknowledgementsWindow() const { return m_acknowledgementsWindow; }
@@ -117,6 +118,10 @@ private:
     // Answers YES to go on quitting; NO when the user cancelled. `asked` says whether a
     // question was put at all.
     bool askQuitQuestion(bool &asked);
+    // The run the quit question speaks of has ended: the question no longer holds.
+    void withdrawRunningQuitQuestion();
+    // Opens a page of the maker's site; without a browser, says so and gives its address.
+    void openPage(const QString &path);
     void showNoAppsSelectedAlert();
 
     QPointer<MainWindow> m_mainWindow;
@@ -129,10 +134,14 @@ private:
     bool m_prefsTipToggle = false;
     bool m_isZoomed = false;
     bool m_zoomInProgress = false;
+    // A live resize took the tips down; its end puts them back.
+    bool m_liveResizeHidTips = false;
     ResultsController *m_resultsControl = nullptr;
     bool m_terminateNow = false;
     // Quitting was agreed to: the windows then close without a second question.
     bool m_quitApproved = false;
+    // The quit question that speaks of a running clean, while it is up.
+    platform::Alert *m_runningQuitQuestion = nullptr;
     QPointer<QAction> m_scanMenuItem;
     bool m_enableScanMenu = false;
     QPointer<QLabel> m_betaBranding;

@@ -1,7 +1,12 @@
 #include "ui/main/AppController.h"
 
+#include "platform/ChildWindows.h"
 #include "platform/Timer.h"
 #include "ui/main/MainWindow.h"
+
+#include <QApplication>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -10,7 +15,12 @@ using namespace Qt::StringLiterals;
 
 bool AppController::isMainWindowKey() const
 {
-    return m_mainWindow && m_mainWindow->isActiveWindow();
+    if (!m_mainWindow)
+        return false;
+    // A tip can take the keyboard (a click on it); it is still the main window's.
+    const QWidget *active = QApplication::activeWindow();
+    return m_mainWindow->isActiveWindow()
+           || (active && platform::ChildWindows::childWindows(m_mainWindow).contains(active));
 }
 
 bool AppController::showsMainView() const
@@ -57,14 +67,25 @@ void AppController::resultsTipTimerFire()
 
 void AppController::startResizeCheck()
 {
-    if (!m_zoomInProgress)
-        sendStartResize();
+    if (m_zoomInProgress)
+        return;
+    const bool hadTips = m_mainWindow && m_mainWindow->hasChildWindows();
+    sendStartResize();
+    m_liveResizeHidTips = m_liveResizeHidTips || (hadTips && !m_mainWindow->hasChildWindows());
 }
 
 void AppController::endResizeCheck()
 {
-    if (!m_zoomInProgress)
-        sendEndResize();
+    if (m_zoomInProgress)
+        return;
+    // Tips this resize took down come back however it ends: a window manager that holds the
+    // keyboard while the user pauses before letting go leaves the window without the keyboard
+    // just then.
+    const bool hidTips = std::exchange(m_liveResizeHidTips, false);
+    const bool keep = m_prefsTipToggle;
+    m_prefsTipToggle = keep || hidTips;
+    sendEndResize();
+    m_prefsTipToggle = keep;
 }
 
 void AppController::sendStartResize()

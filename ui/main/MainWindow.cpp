@@ -37,6 +37,13 @@ MainWindow::MainWindow(QWidget *parent)
     m_ackUi->setupUi(m_acknowledgementsWindow);
 
     connect(m_ui->actionClose, &QAction::triggered, this, &QWidget::close);
+    // The menu bar belongs to the application: its commands answer their keys in every window
+    // (Ctrl+Q from the settings window). Close Window closes this one; the others close
+    // themselves on the same key.
+    for (QAction *action : findChildren<QAction *>()) {
+        if (action != m_ui->actionClose && !action->shortcut().isEmpty())
+            action->setShortcutContext(Qt::ApplicationShortcut);
+    }
     connect(m_ui->actionZoom, &QAction::triggered, this, &MainWindow::zoom);
     LiveResizeNotifier::watch(this);
 }

@@ -176,7 +176,11 @@ void PrefsController::showPrefsWindow()
         m_prefsWindow->adjustSize();
     if (m_popUp->count() > 0)
         m_popUp->setCurrentIndex(0);
-    platform::centerOnScreen(m_prefsWindow);
+    // Centred the first time only: later it opens where the user last left it.
+    if (!m_placed) {
+        platform::centerOnScreen(m_prefsWindow);
+        m_placed = true;
+    }
     m_prefsWindow->show();
     m_prefsWindow->raise();
     m_prefsWindow->activateWindow();

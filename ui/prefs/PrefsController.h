@@ -77,6 +77,7 @@ private:
 
     PaneList m_viewControllers;
     bool m_prefsWindowLoaded = false;
+    bool m_placed = false;
     QPointer<QComboBox> m_popUp;
     QPointer<QWidget> m_prefsWindow;
     QPointer<QFrame> m_box;

@@ -150,6 +150,11 @@ void CleaningRun::updateInterface(const resultItemPtr &row)
         skipRow(row);
         return;
     }
+    // After Cancel every later row is skipped whatever the answer: there is nothing to ask.
+    if (m_cancelled) {
+        skipRow(row);
+        return;
+    }
     const QString appName = row->resultItemAppName();
     bool skip = false;
     if (m_skipItem && appName == skippedItemAppName()) {

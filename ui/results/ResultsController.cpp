@@ -238,6 +238,7 @@ void ResultsController::endRun()
     defaults.setInteger(m_resultsArrayController->count(), keys::LastScanCount);
     countRun();
     TemporaryFolder::removeEmptyFolders(); // every copy is destroyed by now
+    emit cleaningDidEnd();
     displayShredResults();
 }
 
@@ -307,6 +308,8 @@ void ResultsController::checkCookies()
 
 void ResultsController::checkRunningApps()
 {
+    if (m_alertControl)
+        m_alertControl->beginRequests();
     if (!m_run->checkRunningApps()) {
         platform::Alert alert;
         alert.setMessageText(u"No Items Selected"_s);

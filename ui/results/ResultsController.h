@@ -128,6 +128,10 @@ public:
     qint32 problemItemCount() const;
     quint64 shreddedItemTotalSize() const;
 
+signals:
+    // The run has ended; its summary is about to be shown (main thread).
+    void cleaningDidEnd();
+
 private:
     // The quit questions are tested in every state of a run before the run itself exists.
     friend class tst_MainWindow;
