@@ -180,8 +180,8 @@ void tst_ChromiumLayout::historyIndexSweep_data()
         QTest::newRow(app) << QString::fromLatin1(app);
 }
 
-// One row per entry of the profile whose own name begins "History Index", each cleaned on
-// its own; nothing else is moved under that name.
+// One row per index file of the profile ("History Index YYYY-MM" and its journal), each
+// cleaned on its own; nothing else is moved under that name, lookalikes, folders and links.
 void tst_ChromiumLayout::historyIndexSweep()
 {
     QFETCH(QString, app);
@@ -192,8 +192,14 @@ void tst_ChromiumLayout::historyIndexSweep()
                                  u"History Index 2024-02-journal"_s};
     for (const QString &name : indexes)
         QVERIFY(f.home.createSqlite(p + name, chromiumprofiles::historyIndex()));
-    for (const char *other : {"Sub/History Index 2024-03", "history index 2024-04", "Old History Index", "Preferences"})
+    for (const char *other : {"Sub/History Index 2024-03", "history index 2024-04", "Old History Index", "Preferences",
+                              "History Index notes.txt", "History Index folder/notes", "History Index 2024-05/x",
+                              "History Index 2024-2", "History Index 2024-03-journal.bak"})
         QVERIFY(f.home.writeFile(p + QLatin1String(other), "not an index of this profile"));
+    // Links named as an index, to a file and to a folder: what they point at is not the profile's.
+    QVERIFY(f.home.writeFile(u"Elsewhere/History Index 2024-06"_s, "the user's own"));
+    QVERIFY(QFile::link(f.path(u"Elsewhere/History Index 2024-06"_s), f.path(p + u"History Index 2024-06"_s)));
+    QVERIFY(QFile::link(f.path(u"Elsewhere"_s), f.path(p + u"History Index 2024-07"_s)));
 
     const QString itemName = app + u" Monthly History Index"_s;
     QSet<QString> offered;
@@ -216,7 +222,10 @@ void tst_ChromiumLayout::historyIndexSweep()
     // whose file has gone is not cleaned either.
     const QStringList refused = {f.path(p + u"Preferences"_s), f.path(p + u"Sub/History Index 2024-03"_s),
                                  f.path(u"History Index 2024-01"_s), f.path(p + indexes[1]),
-                                 f.path(p + u"Sub/../History Index 2024-01"_s)};
+                                 f.path(p + u"Sub/../History Index 2024-01"_s),
+                                 f.path(p + u"History Index notes.txt"_s), f.path(p + u"History Index folder"_s),
+                                 f.path(p + u"History Index 2024-05"_s), f.path(p + u"History Index 2024-06"_s),
+                                 f.path(p + u"History Index 2024-07"_s)};
     for (const QString &path : refused) {
         f.recorder.clear();
         f.clean(itemName, path);
@@ -226,6 +235,11 @@ void tst_ChromiumLayout::historyIndexSweep()
     }
     QVERIFY(QFileInfo::exists(f.path(p + u"Preferences"_s)));
     QVERIFY(QFileInfo::exists(f.path(p + indexes[0])));
+    for (const char *kept : {"History Index notes.txt", "History Index folder/notes", "History Index 2024-05/x"})
+        QVERIFY2(QFileInfo::exists(f.path(p + QLatin1String(kept))), kept);
+    QVERIFY(QFileInfo(f.path(p + u"History Index 2024-06"_s)).isSymLink());
+    QVERIFY(QFileInfo(f.path(p + u"History Index 2024-07"_s)).isSymLink());
+    QVERIFY(QFileInfo::exists(f.path(u"Elsewhere/History Index 2024-06"_s)));
 }
 
 void tst_ChromiumLayout::localStorageKeepList_data()
