@@ -2,6 +2,7 @@
 
 #include "core/FileController.h"
 #include "platform/FileManager.h"
+#include "targets/base/CountProbe.h"
 #include "targets/chromiumlayout/HistoryIndexSweep.h"
 #include "targets/chromiumlayout/LocalStorageKeepList.h"
 
@@ -12,6 +13,21 @@ using tracepaths::home;
 namespace {
 
 const QString historyFile = u"History"_s;
+
+// The form history's rows, and their dates where an older schema keeps them apart; the rest
+// of the file (cards, addresses, search engines) is not the form history.
+QString formValuesDeleteFor(const QString &path)
+{
+    QString statement = u"DELETE FROM autofill;"_s;
+    QList<int> counts;
+    CountProbe probe(counts);
+    // A file that does not open gets the plain delete, which then fails on its own.
+    if (probe.open(path)
+        && probe.count(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'autofill_dates';"_s)
+                   .value_or(0) > 0)
+        statement += u" DELETE FROM autofill_dates;"_s;
+    return statement;
+}
 
 } // namespace
 
@@ -82,6 +98,13 @@ TraceRow ChromiumModuleController::searchRow(const QString &key, const QString &
 {
     return countRow(u"Recent Searches"_s, key, inProfile(profile, historyFile),
                     u"keyword_search_terms"_s);
+}
+
+TraceRow ChromiumModuleController::formValuesRow(const QString &key, const QString &profile)
+{
+    TraceRow row = countRow(u"Form Values"_s, key, inProfile(profile, u"Web Data"_s), u"autofill"_s);
+    row.statementFor = &formValuesDeleteFor;
+    return row;
 }
 
 TraceRow ChromiumModuleController::openWindowsRow(const QString &key) const

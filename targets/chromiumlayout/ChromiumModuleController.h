@@ -38,6 +38,9 @@ protected:
     // connection.
     static QList<TraceRow> downloadRows(const QString &key, const QString &profile, bool urlChains);
     static TraceRow searchRow(const QString &key, const QString &profile);
+    // "Form Values": the form history inside Web Data, offered while it holds rows and
+    // deleted in place; the file's cards, addresses and search engines stay.
+    static TraceRow formValuesRow(const QString &key, const QString &profile);
     // The browser's saved windows ("Library/Saved Application State/<identifier>.savedState").
     TraceRow openWindowsRow(const QString &key) const;
     // "Last Session Information", "Last Session Tabs", then "Open Windows".
