@@ -1,7 +1,6 @@
 #include "targets/chromiumlayout/ChromiumModuleController.h"
 
 #include "core/FileController.h"
-#include "platform/FileManager.h"
 #include "targets/base/CountProbe.h"
 #include "targets/chromiumlayout/HistoryIndexSweep.h"
 #include "targets/chromiumlayout/LocalStorageKeepList.h"
@@ -172,17 +171,11 @@ void ChromiumModuleController::removeMonthlyHistoryIndexAtPath(const QString &it
 void ChromiumModuleController::removeDOMStorage(const QString &itemName, const QString &folder,
                                                 const QStringList &keptPrefixes)
 {
-    // The kept entries are moved back out of what was set aside; were the folder a link by
-    // now, that would move them out of wherever it points.
-    const std::optional<platform::FileAttributes> attributes =
-        platform::FileManager::defaultManager().attributesOfItemAtPath(folder);
-    const bool realFolder = attributes && attributes->isDirectory && !attributes->isSymbolicLink;
-    const QString moved = realFolder && fileControl() ? fileControl()->temporaryPathForFile(folder) : QString();
+    const QString moved = fileControl() ? LocalStorageKeepList::setAside(*fileControl(), folder, keptPrefixes)
+                                        : QString();
     if (moved.isEmpty()) {
         sendCleaningStatusUpdateNotificationForItem(itemName, folder, false);
         return;
     }
-    for (const QString &prefix : keptPrefixes)
-        fileControl()->moveFilesWithName(prefix, moved, folder);
     sendRemovalNotificationForItem(itemName, moved, folder);
 }

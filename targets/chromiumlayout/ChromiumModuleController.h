@@ -55,7 +55,7 @@ protected:
     // Moves the one index entry the request names aside and announces it.
     void removeMonthlyHistoryIndexAtPath(const QString &itemName, const QString &profileFolder,
                                          const QString &path);
-    // Sets the whole folder aside, moves the kept entries back and announces the rest.
+    // Sets the whole folder aside, puts back what the keep-list keeps and announces the rest.
     void removeDOMStorage(const QString &itemName, const QString &folder, const QStringList &keptPrefixes);
 
 private:

@@ -5,6 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+
+#include <leveldb/comparator.h>
+#include <leveldb/db.h>
+#include <leveldb/iterator.h>
+
+#include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
@@ -162,15 +172,60 @@ inline QString localStorageFile()
                                         "INSERT INTO ItemTable VALUES('theme', X'6400610072006B00');"_s);
 }
 
-// The current Local Storage layout: one leveldb folder for every site.
-inline bool writeLevelDb(const FakeHome &home, const QString &localStorage)
+// The current Local Storage layout: one store for every origin, as the browser keys it.
+using StoreRecords = QMap<QByteArray, QByteArray>;
+
+// The store's version record and, for each origin, its two meta records and two items.
+inline StoreRecords localStorageRecords(const QList<QByteArray> &origins)
 {
-    const QString db = localStorage + u"/leveldb/"_s;
-    return home.writeFile(db + u"CURRENT"_s, "MANIFEST-000001\n")
-           && home.writeFile(db + u"LOCK"_s, "")
-           && home.writeFile(db + u"LOG"_s, "2024/01/02-03:04:05.678 1 Recovering log #3\n")
-           && home.writeFile(db + u"MANIFEST-000001"_s, QByteArray("V\x00\x01\x02leveldb.BytewiseComparator", 30))
-           && home.writeFile(db + u"000003.log"_s, QByteArray("_https://www.example.org\x00\x01theme", 33));
+    StoreRecords records{{"VERSION", "1"}};
+    for (const QByteArray &origin : origins) {
+        records.insert("META:" + origin, QByteArray("\x08\x80\xe0\xa6\xe7\xb5\xa1\xe3\x17\x10\x2a", 11));
+        records.insert("METAACCESS:" + origin, QByteArray("\x08\x80\xe0\xa6\xe7\xb5\xa1\xe3\x17", 9));
+        records.insert("_" + origin + QByteArray("\x00\x01theme", 7), QByteArray("\x01" "dark"));
+        records.insert("_" + origin + QByteArray("\x00\x01settings", 10),
+                       "\x01{\"origin\":\"" + origin + "\",\"n\":" + QByteArray::number(origin.size()) + "}");
+    }
+    return records;
+}
+
+// Written through the library: the first half compacted into a table, the rest left in the
+// log, as a store in use holds them. `comparator` stands for a store ordered another way.
+inline bool writeStore(const QString &path, const StoreRecords &records,
+                       const leveldb::Comparator *comparator = nullptr)
+{
+    leveldb::Options options;
+    options.create_if_missing = true;
+    if (comparator)
+        options.comparator = comparator;
+    leveldb::DB *db = nullptr;
+    if (!QDir().mkpath(QFileInfo(path).path()) || !leveldb::DB::Open(options, path.toStdString(), &db).ok())
+        return false;
+    bool ok = true;
+    int i = 0;
+    for (auto it = records.cbegin(); it != records.cend() && ok; ++it, ++i) {
+        ok = db->Put({}, it.key().toStdString(), it.value().toStdString()).ok();
+        if (i == int(records.size()) / 2)
+            db->CompactRange(nullptr, nullptr);
+    }
+    delete db;
+    return ok;
+}
+
+// Every record of the store; nothing when it does not open.
+inline std::optional<StoreRecords> readStore(const QString &path)
+{
+    leveldb::DB *db = nullptr;
+    if (!leveldb::DB::Open({}, path.toStdString(), &db).ok())
+        return std::nullopt;
+    StoreRecords records;
+    std::unique_ptr<leveldb::Iterator> it(db->NewIterator({}));
+    for (it->SeekToFirst(); it->Valid(); it->Next())
+        records.insert(QByteArray(it->key().data(), qsizetype(it->key().size())),
+                       QByteArray(it->value().data(), qsizetype(it->value().size())));
+    it.reset();
+    delete db;
+    return records;
 }
 
 // Answers "ok" for a sound database.
