@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QScopeGuard>
+
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -134,7 +136,14 @@ bool LocalStorageLevelDb::writeKeptRecords(const QString &store, const QString &
 {
     if (store.isEmpty() || into.isEmpty())
         return false;
-    std::unique_ptr<leveldb::DB> old = open(store, false);
+    // The store is read through the folder that was checked: the library joins its file
+    // names to the name it is given, which here names the open folder, never the path again.
+    const int folder = ::open(platform::encodePath(store).constData(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return false;
+    const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
+    std::unique_ptr<leveldb::DB> old = open(u"/proc/self/fd/%1"_s.arg(folder), false);
     if (!old)
         return false;
     if (platform::FileManager::defaultManager().attributesOfItemAtPath(into))

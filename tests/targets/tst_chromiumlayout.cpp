@@ -3,6 +3,8 @@
 #include "platform/FileManager.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -391,12 +393,23 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
         QVERIFY(log.open(QIODevice::ReadWrite) && log.size() > 40);
         QVERIFY(log.seek(log.size() / 2) && log.write("XXXX") == 4);
     }
-    std::unique_ptr<leveldb::DB> browser; // the running browser holds its store open
+    // The running browser: another process holding the store's lock as the library takes it.
+    QProcess browser;
     if (Store(store) == Store::Locked) {
-        leveldb::DB *open = nullptr;
-        QVERIFY(leveldb::DB::Open({}, db.toStdString(), &open).ok());
-        browser.reset(open);
+        browser.start(u"python3"_s, {u"-c"_s, u"import fcntl, sys\n"
+                                              "f = open(sys.argv[1], 'r+')\n"
+                                              "fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)\n"
+                                              "print('locked', flush=True)\n"
+                                              "sys.stdin.read()\n"_s, db + u"/LOCK"_s});
+        QVERIFY(browser.waitForStarted());
+        while (!browser.canReadLine() && browser.waitForReadyRead(60000)) {
+        }
+        QCOMPARE(browser.readLine(), QByteArray("locked\n"));
     }
+    const auto stopBrowser = qScopeGuard([&browser] {
+        browser.closeWriteChannel();
+        browser.waitForFinished();
+    });
     const QStringList before = readTree(folder) + readTree(elsewhere);
 
     const QString itemName = app + u" DOM Storage"_s;
