@@ -15,8 +15,8 @@ class LocalStorageKeepList
 public:
     static bool isKept(const QString &name, const QStringList &prefixes);
 
-    // The offer test: a readable store is always offered (it holds the sites' records);
-    // otherwise the folder is walked to every depth (links are not entered) for an entry,
+    // The offer test: a store (a real folder) is always offered, since it holds the sites'
+    // records and a scan never opens it; otherwise the folder is walked to every depth (links are not entered) for an entry,
     // file or folder, that is not kept. A missing, unreadable or empty folder has nothing to
     // offer; nor has a folder that is itself a link, or whose store is a link or no folder.
     static bool holdsEntryToRemove(const QString &folder, const QStringList &prefixes);

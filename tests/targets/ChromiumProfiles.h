@@ -189,8 +189,10 @@ inline StoreRecords localStorageRecords(const QList<QByteArray> &origins)
     return records;
 }
 
-// Written through the library: the first half compacted into a table, the rest left in the
-// log, as a store in use holds them. `comparator` stands for a store ordered another way.
+// Written through the library in two sessions, as a store in use holds its records: the
+// first half turned into a table when the store is opened again, the rest left in the log.
+// `comparator` stands for a store ordered another way. (Each session is small enough that
+// the library never compacts in its background thread.)
 inline bool writeStore(const QString &path, const StoreRecords &records,
                        const leveldb::Comparator *comparator = nullptr)
 {
@@ -198,18 +200,21 @@ inline bool writeStore(const QString &path, const StoreRecords &records,
     options.create_if_missing = true;
     if (comparator)
         options.comparator = comparator;
-    leveldb::DB *db = nullptr;
-    if (!QDir().mkpath(QFileInfo(path).path()) || !leveldb::DB::Open(options, path.toStdString(), &db).ok())
+    if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
-    bool ok = true;
-    int i = 0;
-    for (auto it = records.cbegin(); it != records.cend() && ok; ++it, ++i) {
-        ok = db->Put({}, it.key().toStdString(), it.value().toStdString()).ok();
-        if (i == int(records.size()) / 2)
-            db->CompactRange(nullptr, nullptr);
+    const QList<QByteArray> keys = records.keys();
+    for (const auto &[from, to] : {std::pair{qsizetype(0), keys.size() / 2}, std::pair{keys.size() / 2, keys.size()}}) {
+        leveldb::DB *db = nullptr;
+        if (!leveldb::DB::Open(options, path.toStdString(), &db).ok())
+            return false;
+        bool ok = true;
+        for (qsizetype i = from; i < to && ok; ++i)
+            ok = db->Put({}, keys.at(i).toStdString(), records.value(keys.at(i)).toStdString()).ok();
+        delete db;
+        if (!ok)
+            return false;
     }
-    delete db;
-    return ok;
+    return true;
 }
 
 // Every record of the store; nothing when it does not open.
