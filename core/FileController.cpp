@@ -9,6 +9,7 @@
 #include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PlistShape.h"
 #include "platform/PropertyList.h"
 #include "platform/Workspace.h"
 
@@ -180,9 +181,15 @@ void FileController::moveFilesWithName(const QString &name, const QString &tempP
 
 bool FileController::listHasElementsAtKeyPath(const QString &path, const QStringList &keyPath)
 {
-    if (path.isEmpty() || keyPath.isEmpty() || !FileManager::defaultManager().fileExistsAtPath(path))
+    if (path.isEmpty() || keyPath.isEmpty())
         return false;
-    const std::optional<platform::PropertyList> list = platform::PropertyList::fromFile(path);
+    // Read as the rewrite reads it: a list that is a link, or shares its data with another
+    // name, is never rewritten, so it is not offered either.
+    const std::optional<platform::RegularFile> file = FileManager::defaultManager().readRegularFile(
+        path, platform::plistshape::maxFileBytes, false);
+    if (!file || file->linkCount != 1)
+        return false;
+    const std::optional<platform::PropertyList> list = platform::PropertyList::fromData(file->data);
     if (!list || !list->isDictionary())
         return false;
     const QVariant value = list->valueForKeyPath(keyPath);

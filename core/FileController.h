@@ -71,7 +71,8 @@ public:
     // "MGRecentURLPropertyLists" / under "RecentDocuments" -> "CustomListItems"?
     bool recentURLsExistAtPath(const QString &path) const;
     bool recentDocumentsExistAtPath(const QString &path) const;
-    // The common probe: the file parses as a dictionary and the value at `keyPath` is a
+    // The common probe: the file is one the key rewrite would take (a regular file, not a
+    // link, with no other name) and parses as a dictionary, and the value at `keyPath` is a
     // collection with at least one element (an absent value counts as none).
     static bool listHasElementsAtKeyPath(const QString &path, const QStringList &keyPath);
 

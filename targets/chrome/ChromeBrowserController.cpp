@@ -42,7 +42,7 @@ QList<TraceRow> ChromeBrowserController::traceRows()
     rows << downloadRows(key(u"Downloads"_s), profile, true);
     rows << profileRow(u"Flash Cookies"_s, key(keys::FlashCookies), profile,
                        u"Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects"_s, u"Dir"_s)
-         << profileRow(u"Form Values"_s, key(u"Forms"_s), profile, u"Web Data"_s);
+         << formValuesRow(key(u"Forms"_s), profile);
     rows << sessionRows(key(u"LastSession"_s), profile);
     rows << searchRow(key(u"RecentSearches"_s), profile)
          << profileRow(u"Webpage Icons"_s, key(u"WebpageIcons"_s), profile, u"Favicons"_s)

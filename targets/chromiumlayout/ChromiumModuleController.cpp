@@ -1,7 +1,7 @@
 #include "targets/chromiumlayout/ChromiumModuleController.h"
 
 #include "core/FileController.h"
-#include "platform/FileManager.h"
+#include "targets/base/CountProbe.h"
 #include "targets/chromiumlayout/HistoryIndexSweep.h"
 #include "targets/chromiumlayout/LocalStorageKeepList.h"
 
@@ -12,6 +12,21 @@ using tracepaths::home;
 namespace {
 
 const QString historyFile = u"History"_s;
+
+// The form history's rows, and their dates where an older schema keeps them apart; the rest
+// of the file (cards, addresses, search engines) is not the form history.
+QString formValuesDeleteFor(const QString &path)
+{
+    QString statement = u"DELETE FROM autofill;"_s;
+    QList<int> counts;
+    CountProbe probe(counts);
+    // A file that does not open gets the plain delete, which then fails on its own.
+    if (probe.open(path)
+        && probe.count(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'autofill_dates';"_s)
+                   .value_or(0) > 0)
+        statement += u" DELETE FROM autofill_dates;"_s;
+    return statement;
+}
 
 } // namespace
 
@@ -84,6 +99,13 @@ TraceRow ChromiumModuleController::searchRow(const QString &key, const QString &
                     u"keyword_search_terms"_s);
 }
 
+TraceRow ChromiumModuleController::formValuesRow(const QString &key, const QString &profile)
+{
+    TraceRow row = countRow(u"Form Values"_s, key, inProfile(profile, u"Web Data"_s), u"autofill"_s);
+    row.statementFor = &formValuesDeleteFor;
+    return row;
+}
+
 TraceRow ChromiumModuleController::openWindowsRow(const QString &key) const
 {
     return traceRow(u"Open Windows"_s, key,
@@ -149,17 +171,11 @@ void ChromiumModuleController::removeMonthlyHistoryIndexAtPath(const QString &it
 void ChromiumModuleController::removeDOMStorage(const QString &itemName, const QString &folder,
                                                 const QStringList &keptPrefixes)
 {
-    // The kept entries are moved back out of what was set aside; were the folder a link by
-    // now, that would move them out of wherever it points.
-    const std::optional<platform::FileAttributes> attributes =
-        platform::FileManager::defaultManager().attributesOfItemAtPath(folder);
-    const bool realFolder = attributes && attributes->isDirectory && !attributes->isSymbolicLink;
-    const QString moved = realFolder && fileControl() ? fileControl()->temporaryPathForFile(folder) : QString();
+    const QString moved = fileControl() ? LocalStorageKeepList::setAside(*fileControl(), folder, keptPrefixes)
+                                        : QString();
     if (moved.isEmpty()) {
         sendCleaningStatusUpdateNotificationForItem(itemName, folder, false);
         return;
     }
-    for (const QString &prefix : keptPrefixes)
-        fileControl()->moveFilesWithName(prefix, moved, folder);
     sendRemovalNotificationForItem(itemName, moved, folder);
 }

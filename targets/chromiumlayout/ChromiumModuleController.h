@@ -38,6 +38,9 @@ protected:
     // connection.
     static QList<TraceRow> downloadRows(const QString &key, const QString &profile, bool urlChains);
     static TraceRow searchRow(const QString &key, const QString &profile);
+    // "Form Values": the form history inside Web Data, offered while it holds rows and
+    // deleted in place; the file's cards, addresses and search engines stay.
+    static TraceRow formValuesRow(const QString &key, const QString &profile);
     // The browser's saved windows ("Library/Saved Application State/<identifier>.savedState").
     TraceRow openWindowsRow(const QString &key) const;
     // "Last Session Information", "Last Session Tabs", then "Open Windows".
@@ -52,7 +55,7 @@ protected:
     // Moves the one index entry the request names aside and announces it.
     void removeMonthlyHistoryIndexAtPath(const QString &itemName, const QString &profileFolder,
                                          const QString &path);
-    // Sets the whole folder aside, moves the kept entries back and announces the rest.
+    // Sets the whole folder aside, puts back what the keep-list keeps and announces the rest.
     void removeDOMStorage(const QString &itemName, const QString &folder, const QStringList &keptPrefixes);
 
 private:

@@ -9,13 +9,18 @@
 class HistoryIndexSweep
 {
 public:
-    static const QString namePrefix; // "History Index", case-sensitive
+    // "History Index YYYY-MM" or "History Index YYYY-MM-journal", exactly.
+    static bool isIndexName(const QString &name);
 
-    // Entries directly inside `profileFolder` whose own name begins with the prefix, as full
-    // paths in the file system's listing order. A missing or unreadable folder gives none.
+    // Regular files directly inside `profileFolder` named as an index, as full paths in the
+    // file system's listing order. A missing or unreadable folder gives none; folders and
+    // links of such a name are not the browser's index.
     static QStringList entriesIn(const QString &profileFolder);
 
-    // Is `path` such an entry: named with the prefix and lying directly inside the folder?
-    // A cleaning request naming anything else is not this row's to move.
+    // Is `path` such an entry: an index file lying directly inside the folder? A cleaning
+    // request naming anything else is not this row's to move.
     static bool isEntryOf(const QString &profileFolder, const QString &path);
+
+private:
+    static bool isIndexFile(const QString &path);
 };

@@ -42,7 +42,7 @@ QList<TraceRow> FlockController::traceRows()
                      home(u"Library/Caches/Flock/User Data/Default/Cache"_s), u"Dir"_s)
          << profileRow(u"Cookies"_s, key(u"Cookies"_s), profile, u"Cookies"_s);
     rows << downloadRows(key(u"Downloads"_s), profile, false);
-    rows << profileRow(u"Form Values"_s, key(u"Forms"_s), profile, u"Web Data"_s)
+    rows << formValuesRow(key(u"Forms"_s), profile)
          // The browser's shared state, one level above the profile.
          << profileRow(u"Last Session Local State"_s, session, userData, u"Local State"_s);
     rows << sessionRows(session, profile);

@@ -33,7 +33,7 @@ inline const QList<TraceSpec> chromeTraces = {
     {"Chrome Download History", "chromeDownloads", 'P', "History", "Sqlite", ""},
     {"Chrome Download History URL Chains", "chromeDownloads", 'P', "History", "Sqlite", ""},
     {"Chrome Flash Cookies", "chromeFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir", ""},
-    {"Chrome Form Values", "chromeForms", 'P', "Web Data", "File", ""},
+    {"Chrome Form Values", "chromeForms", 'P', "Web Data", "Sqlite", ""},
     {"Chrome Last Session Information", "chromeLastSession", 'P', "Current Session", "File", ""},
     {"Chrome Last Session Tabs", "chromeLastSession", 'P', "Current Tabs", "File", ""},
     {"Chrome Open Windows", "chromeLastSession", 'H', "Library/Saved Application State/com.google.Chrome.savedState", "Dir", ""},
@@ -54,7 +54,7 @@ inline const QList<TraceSpec> chromiumTraces = {
     {"Chromium Download History", "chromiumDownloads", 'P', "History", "Sqlite", ""},
     {"Chromium Download History URL Chains", "chromiumDownloads", 'P', "History", "Sqlite", ""},
     {"Chromium Flash Cookies", "chromiumFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir", ""},
-    {"Chromium Form Values", "chromiumForms", 'P', "Web Data", "File", ""},
+    {"Chromium Form Values", "chromiumForms", 'P', "Web Data", "Sqlite", ""},
     {"Chromium Last Session Information", "chromiumLastSession", 'P', "Current Session", "File", ""},
     {"Chromium Last Session Tabs", "chromiumLastSession", 'P', "Current Tabs", "File", ""},
     {"Chromium Open Windows", "chromiumLastSession", 'H', "Library/Saved Application State/org.chromium.Chromium.savedState", "Dir", ""},
@@ -101,7 +101,7 @@ inline const QList<TraceSpec> flockTraces = {
     {"Flock Cache", "flockCache", 'H', "Library/Caches/Flock/User Data/Default/Cache", "Dir", ""},
     {"Flock Cookies", "flockCookies", 'P', "Cookies", "File", ""},
     {"Flock Download History", "flockDownloads", 'P', "History", "Sqlite", ""},
-    {"Flock Form Values", "flockForms", 'P', "Web Data", "File", ""},
+    {"Flock Form Values", "flockForms", 'P', "Web Data", "Sqlite", ""},
     {"Flock Last Session Local State", "flockLastSession", 'H', "Library/Application Support/Flock/User Data/Local State", "File", ""},
     {"Flock Last Session Information", "flockLastSession", 'P', "Current Session", "File", ""},
     {"Flock Last Session Tabs", "flockLastSession", 'P', "Current Tabs", "File", ""},
@@ -205,7 +205,9 @@ struct Fixture : ModuleFixture<ModuleController> {
             const QString at = pathOf(t);
             const QString kind = QLatin1String(t.kind);
             bool written = true;
-            if (at.endsWith(QLatin1String("/Archived History")))
+            if (at.endsWith(QLatin1String("/Web Data")))
+                written = home.createSqlite(at, chromiumprofiles::currentWebData());
+            else if (at.endsWith(QLatin1String("/Archived History")))
                 written = home.createSqlite(at, chromiumprofiles::archivedHistory());
             else if (kind == QLatin1String("Sqlite") && !QFile::exists(at))
                 written = home.createSqlite(at, chromiumprofiles::currentHistory());

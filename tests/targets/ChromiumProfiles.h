@@ -5,6 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+
+#include <leveldb/comparator.h>
+#include <leveldb/db.h>
+#include <leveldb/iterator.h>
+
+#include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
@@ -110,6 +120,51 @@ INSERT INTO info VALUES(12950000000000000);
 )"_s);
 }
 
+// The Web Data database of a current Chrome: the form history beside what the user keeps
+// (search engines, cards, addresses, the sync's bookkeeping), a few rows in each.
+inline QString currentWebData()
+{
+    return inTransaction(uR"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE keywords (id INTEGER PRIMARY KEY,short_name VARCHAR NOT NULL,keyword VARCHAR NOT NULL,favicon_url VARCHAR NOT NULL,url VARCHAR NOT NULL,safe_for_autoreplace INTEGER,originating_url VARCHAR,date_created INTEGER DEFAULT 0,usage_count INTEGER DEFAULT 0,input_encodings VARCHAR,suggest_url VARCHAR,prepopulate_id INTEGER DEFAULT 0,created_by_policy INTEGER DEFAULT 0,last_modified INTEGER DEFAULT 0,sync_guid VARCHAR,alternate_urls VARCHAR,image_url VARCHAR,search_url_post_params VARCHAR,suggest_url_post_params VARCHAR,image_url_post_params VARCHAR,new_tab_url VARCHAR,last_visited INTEGER DEFAULT 0, created_from_play_api INTEGER DEFAULT 0, is_active INTEGER DEFAULT 0, starter_pack_id INTEGER DEFAULT 0, enforced_by_policy INTEGER DEFAULT 0, featured_by_policy INTEGER DEFAULT 0);
+CREATE TABLE autofill (name VARCHAR, value VARCHAR, value_lower VARCHAR, date_created INTEGER DEFAULT 0, date_last_used INTEGER DEFAULT 0, count INTEGER DEFAULT 1, PRIMARY KEY (name, value));
+CREATE TABLE credit_cards ( guid VARCHAR PRIMARY KEY, name_on_card VARCHAR, expiration_month INTEGER, expiration_year INTEGER, card_number_encrypted BLOB, date_modified INTEGER NOT NULL DEFAULT 0, origin VARCHAR DEFAULT '', use_count INTEGER NOT NULL DEFAULT 0, use_date INTEGER NOT NULL DEFAULT 0, billing_address_id VARCHAR, nickname VARCHAR);
+CREATE TABLE local_addresses (guid VARCHAR PRIMARY KEY, use_count INTEGER NOT NULL DEFAULT 0, use_date INTEGER NOT NULL DEFAULT 0, date_modified INTEGER NOT NULL DEFAULT 0, language_code VARCHAR, label VARCHAR, initial_creator_id INTEGER DEFAULT 0, last_modifier_id INTEGER DEFAULT 0);
+CREATE TABLE local_addresses_type_tokens (guid VARCHAR, type INTEGER, value VARCHAR, verification_status INTEGER DEFAULT 0, observations BLOB, PRIMARY KEY (guid, type));
+CREATE TABLE autofill_sync_metadata (model_type INTEGER NOT NULL, storage_key VARCHAR NOT NULL, value BLOB, PRIMARY KEY (model_type, storage_key));
+CREATE TABLE token_service (service VARCHAR PRIMARY KEY NOT NULL,encrypted_token BLOB);
+CREATE INDEX autofill_name ON autofill (name);
+CREATE INDEX autofill_name_value_lower ON autofill (name, value_lower);
+INSERT INTO meta VALUES('mmap_status','-1'),('version','134'),('last_compatible_version','134');
+INSERT INTO keywords(id,short_name,keyword,favicon_url,url,safe_for_autoreplace,date_created,usage_count,sync_guid) VALUES(2,'Tide Search','tides.example','https://tides.example/favicon.ico','https://tides.example/?q={searchTerms}',0,13350000000000000,4,'5c3e0d1a-0000-4000-8000-000000000002');
+INSERT INTO autofill VALUES('email','me@example.org','me@example.org',1700000000,1700000500,3),('q','tide tables','tide tables',1700000100,1700000100,1);
+INSERT INTO credit_cards VALUES('7d1c2f3e-1111-4222-8333-444455556666','A. Person',4,2031,X'763130A1B2C3D4',1700000000,'',2,1700000000,'',NULL);
+INSERT INTO local_addresses VALUES('0a1b2c3d-aaaa-4bbb-8ccc-dddddddddddd',1,1700000000,1700000000,'','',0,0);
+INSERT INTO local_addresses_type_tokens VALUES('0a1b2c3d-aaaa-4bbb-8ccc-dddddddddddd',77,'1 Harbour Road',0,NULL);
+INSERT INTO autofill_sync_metadata VALUES(4,'card-7d1c',X'0a02');
+INSERT INTO token_service VALUES('AccountId-1',X'763130');
+)"_s);
+}
+
+// Web Data of an early Chromium-layout browser: form values and their dates in two tables.
+inline QString oldWebData()
+{
+    return inTransaction(uR"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE keywords (id INTEGER PRIMARY KEY,short_name VARCHAR NOT NULL,keyword VARCHAR NOT NULL,favicon_url VARCHAR NOT NULL,url VARCHAR NOT NULL,show_in_default_list INTEGER,safe_for_autoreplace INTEGER,originating_url VARCHAR,date_created INTEGER DEFAULT 0,usage_count INTEGER DEFAULT 0,input_encodings VARCHAR,suggest_url VARCHAR,prepopulate_id INTEGER DEFAULT 0,autogenerate_keyword INTEGER DEFAULT 0);
+CREATE TABLE autofill (name VARCHAR, value VARCHAR, value_lower VARCHAR, pair_id INTEGER PRIMARY KEY, count INTEGER DEFAULT 1);
+CREATE TABLE autofill_dates ( pair_id INTEGER DEFAULT 0, date_created INTEGER DEFAULT 0);
+CREATE TABLE web_apps (url LONGVARCHAR UNIQUE, has_all_images INTEGER NOT NULL);
+CREATE INDEX autofill_name ON autofill (name);
+CREATE INDEX autofill_dates_pair_id ON autofill_dates (pair_id);
+INSERT INTO meta VALUES('version','25'),('last_compatible_version','25');
+INSERT INTO keywords(id,short_name,keyword,favicon_url,url,show_in_default_list,safe_for_autoreplace) VALUES(2,'Tide Search','tides.example','','https://tides.example/?q={searchTerms}',1,0);
+INSERT INTO autofill VALUES('email','me@example.org','me@example.org',1,3);
+INSERT INTO autofill_dates VALUES(1,1250000000);
+INSERT INTO web_apps VALUES('https://mail.example.net/',1);
+)"_s);
+}
+
 // A storage file of the older Local Storage layout, one per site.
 inline QString localStorageFile()
 {
@@ -117,15 +172,65 @@ inline QString localStorageFile()
                                         "INSERT INTO ItemTable VALUES('theme', X'6400610072006B00');"_s);
 }
 
-// The current Local Storage layout: one leveldb folder for every site.
-inline bool writeLevelDb(const FakeHome &home, const QString &localStorage)
+// The current Local Storage layout: one store for every origin, as the browser keys it.
+using StoreRecords = QMap<QByteArray, QByteArray>;
+
+// The store's version record and, for each origin, its two meta records and two items.
+inline StoreRecords localStorageRecords(const QList<QByteArray> &origins)
 {
-    const QString db = localStorage + u"/leveldb/"_s;
-    return home.writeFile(db + u"CURRENT"_s, "MANIFEST-000001\n")
-           && home.writeFile(db + u"LOCK"_s, "")
-           && home.writeFile(db + u"LOG"_s, "2024/01/02-03:04:05.678 1 Recovering log #3\n")
-           && home.writeFile(db + u"MANIFEST-000001"_s, QByteArray("V\x00\x01\x02leveldb.BytewiseComparator", 30))
-           && home.writeFile(db + u"000003.log"_s, QByteArray("_https://www.example.org\x00\x01theme", 33));
+    StoreRecords records{{"VERSION", "1"}};
+    for (const QByteArray &origin : origins) {
+        records.insert("META:" + origin, QByteArray("\x08\x80\xe0\xa6\xe7\xb5\xa1\xe3\x17\x10\x2a", 11));
+        records.insert("METAACCESS:" + origin, QByteArray("\x08\x80\xe0\xa6\xe7\xb5\xa1\xe3\x17", 9));
+        records.insert("_" + origin + QByteArray("\x00\x01theme", 7), QByteArray("\x01" "dark"));
+        records.insert("_" + origin + QByteArray("\x00\x01settings", 10),
+                       "\x01{\"origin\":\"" + origin + "\",\"n\":" + QByteArray::number(origin.size()) + "}");
+    }
+    return records;
+}
+
+// Written through the library in two sessions, as a store in use holds its records: the
+// first half turned into a table when the store is opened again, the rest left in the log.
+// `comparator` stands for a store ordered another way. (Each session is small enough that
+// the library never compacts in its background thread.)
+inline bool writeStore(const QString &path, const StoreRecords &records,
+                       const leveldb::Comparator *comparator = nullptr)
+{
+    leveldb::Options options;
+    options.create_if_missing = true;
+    if (comparator)
+        options.comparator = comparator;
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return false;
+    const QList<QByteArray> keys = records.keys();
+    for (const auto &[from, to] : {std::pair{qsizetype(0), keys.size() / 2}, std::pair{keys.size() / 2, keys.size()}}) {
+        leveldb::DB *db = nullptr;
+        if (!leveldb::DB::Open(options, path.toStdString(), &db).ok())
+            return false;
+        bool ok = true;
+        for (qsizetype i = from; i < to && ok; ++i)
+            ok = db->Put({}, keys.at(i).toStdString(), records.value(keys.at(i)).toStdString()).ok();
+        delete db;
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// Every record of the store; nothing when it does not open.
+inline std::optional<StoreRecords> readStore(const QString &path)
+{
+    leveldb::DB *db = nullptr;
+    if (!leveldb::DB::Open({}, path.toStdString(), &db).ok())
+        return std::nullopt;
+    StoreRecords records;
+    std::unique_ptr<leveldb::Iterator> it(db->NewIterator({}));
+    for (it->SeekToFirst(); it->Valid(); it->Next())
+        records.insert(QByteArray(it->key().data(), qsizetype(it->key().size())),
+                       QByteArray(it->value().data(), qsizetype(it->value().size())));
+    it.reset();
+    delete db;
+    return records;
 }
 
 // Answers "ok" for a sound database.
@@ -173,6 +278,33 @@ inline QStringList tableCounts(const QString &path)
     }
     sqlite3_close(db);
     return counts;
+}
+
+// Every row of every table, "table|value|value..." (blobs in hex), in name and row order.
+inline QStringList tableRows(const QString &path)
+{
+    QStringList rows;
+    for (const QString &count : tableCounts(path)) {
+        const QString table = count.section(QLatin1Char('='), 0, 0);
+        sqlite3 *db = nullptr;
+        sqlite3_stmt *statement = nullptr;
+        const QByteArray sql = u"SELECT * FROM \"%1\" ORDER BY rowid;"_s.arg(table).toUtf8();
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
+            && sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                QString row = table;
+                for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                    const QByteArray value(static_cast<const char *>(sqlite3_column_blob(statement, i)),
+                                           sqlite3_column_bytes(statement, i));
+                    row += QLatin1Char('|') + QString::fromLatin1(value.toHex());
+                }
+                rows.append(row);
+            }
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+    return rows;
 }
 
 } // namespace chromiumprofiles

@@ -3,6 +3,8 @@
 #include "platform/FileManager.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -61,6 +63,8 @@ private slots:
     void historyIndexSweep();
     void localStorageKeepList_data();
     void localStorageKeepList();
+    void localStorageStoreKeptByOrigin_data();
+    void localStorageStoreKeptByOrigin();
     void localStorageGoneOrLinkedAtCleaning_data();
     void localStorageGoneOrLinkedAtCleaning();
 };
@@ -180,8 +184,8 @@ void tst_ChromiumLayout::historyIndexSweep_data()
         QTest::newRow(app) << QString::fromLatin1(app);
 }
 
-// One row per entry of the profile whose own name begins "History Index", each cleaned on
-// its own; nothing else is moved under that name.
+// One row per index file of the profile ("History Index YYYY-MM" and its journal), each
+// cleaned on its own; nothing else is moved under that name, lookalikes, folders and links.
 void tst_ChromiumLayout::historyIndexSweep()
 {
     QFETCH(QString, app);
@@ -192,8 +196,14 @@ void tst_ChromiumLayout::historyIndexSweep()
                                  u"History Index 2024-02-journal"_s};
     for (const QString &name : indexes)
         QVERIFY(f.home.createSqlite(p + name, chromiumprofiles::historyIndex()));
-    for (const char *other : {"Sub/History Index 2024-03", "history index 2024-04", "Old History Index", "Preferences"})
+    for (const char *other : {"Sub/History Index 2024-03", "history index 2024-04", "Old History Index", "Preferences",
+                              "History Index notes.txt", "History Index folder/notes", "History Index 2024-05/x",
+                              "History Index 2024-2", "History Index 2024-03-journal.bak"})
         QVERIFY(f.home.writeFile(p + QLatin1String(other), "not an index of this profile"));
+    // Links named as an index, to a file and to a folder: what they point at is not the profile's.
+    QVERIFY(f.home.writeFile(u"Elsewhere/History Index 2024-06"_s, "the user's own"));
+    QVERIFY(QFile::link(f.path(u"Elsewhere/History Index 2024-06"_s), f.path(p + u"History Index 2024-06"_s)));
+    QVERIFY(QFile::link(f.path(u"Elsewhere"_s), f.path(p + u"History Index 2024-07"_s)));
 
     const QString itemName = app + u" Monthly History Index"_s;
     QSet<QString> offered;
@@ -216,7 +226,10 @@ void tst_ChromiumLayout::historyIndexSweep()
     // whose file has gone is not cleaned either.
     const QStringList refused = {f.path(p + u"Preferences"_s), f.path(p + u"Sub/History Index 2024-03"_s),
                                  f.path(u"History Index 2024-01"_s), f.path(p + indexes[1]),
-                                 f.path(p + u"Sub/../History Index 2024-01"_s)};
+                                 f.path(p + u"Sub/../History Index 2024-01"_s),
+                                 f.path(p + u"History Index notes.txt"_s), f.path(p + u"History Index folder"_s),
+                                 f.path(p + u"History Index 2024-05"_s), f.path(p + u"History Index 2024-06"_s),
+                                 f.path(p + u"History Index 2024-07"_s)};
     for (const QString &path : refused) {
         f.recorder.clear();
         f.clean(itemName, path);
@@ -226,6 +239,11 @@ void tst_ChromiumLayout::historyIndexSweep()
     }
     QVERIFY(QFileInfo::exists(f.path(p + u"Preferences"_s)));
     QVERIFY(QFileInfo::exists(f.path(p + indexes[0])));
+    for (const char *kept : {"History Index notes.txt", "History Index folder/notes", "History Index 2024-05/x"})
+        QVERIFY2(QFileInfo::exists(f.path(p + QLatin1String(kept))), kept);
+    QVERIFY(QFileInfo(f.path(p + u"History Index 2024-06"_s)).isSymLink());
+    QVERIFY(QFileInfo(f.path(p + u"History Index 2024-07"_s)).isSymLink());
+    QVERIFY(QFileInfo::exists(f.path(u"Elsewhere/History Index 2024-06"_s)));
 }
 
 void tst_ChromiumLayout::localStorageKeepList_data()
@@ -254,7 +272,6 @@ void tst_ChromiumLayout::localStorageKeepList_data()
         QTest::addRow("%s, other name inside a kept folder", a)
             << app << QStringList{ext, extFolder, extFolder + u"000003.log"_s} << true
             << QStringList{ext, extFolder.chopped(1)};
-        QTest::addRow("%s, current leveldb layout", a) << app << extensions + leveldb << true << extensions;
         QTest::addRow("%s, only a site", a) << app << QStringList{site} << true << QStringList{};
         QTest::addRow("%s, browser's own pages", a)
             << app << QStringList{ext, startPage, discover} << !opera
@@ -314,6 +331,113 @@ void tst_ChromiumLayout::localStorageKeepList()
     QCOMPARE(after, before);
     for (const QString &name : std::as_const(left))
         QVERIFY2(!QFileInfo::exists(moved + QLatin1Char('/') + name), qPrintable(name));
+}
+
+// Bytewise order under another name, as a store of another kind is ordered.
+class OtherComparator : public leveldb::Comparator
+{
+public:
+    int Compare(const leveldb::Slice &a, const leveldb::Slice &b) const override { return a.compare(b); }
+    const char *Name() const override { return "idb_cmp1"; }
+    void FindShortestSeparator(std::string *, const leveldb::Slice &) const override {}
+    void FindShortSuccessor(std::string *) const override {}
+};
+
+enum class Store { Readable, Locked, Damaged, OtherOrder, Linked };
+
+void tst_ChromiumLayout::localStorageStoreKeptByOrigin_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<int>("store");
+    for (const char *app : {"Chrome", "Chromium", "Opera"}) {
+        QTest::addRow("%s, sites and extensions", app) << QString::fromLatin1(app) << int(Store::Readable);
+        QTest::addRow("%s, locked by the browser", app) << QString::fromLatin1(app) << int(Store::Locked);
+        QTest::addRow("%s, damaged log", app) << QString::fromLatin1(app) << int(Store::Damaged);
+        QTest::addRow("%s, another comparator", app) << QString::fromLatin1(app) << int(Store::OtherOrder);
+        QTest::addRow("%s, store is a link", app) << QString::fromLatin1(app) << int(Store::Linked);
+    }
+}
+
+// The current layout keeps every origin in one store: the kept origins' records are written
+// to a new store in its place, the old one goes aside whole. A store that cannot be read
+// whole is not touched, and the row is not cleaned.
+void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
+{
+    QFETCH(QString, app);
+    QFETCH(int, store);
+    Fixture f(named(app));
+    f.onlyKeys({u"DOM"_s});
+    const QString folder = f.inProfile(u"Local Storage"_s), db = folder + u"/leveldb"_s;
+    const QString ext = u"chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage"_s;
+    const QString site = u"https_www.example.org_0.localstorage"_s;
+    const QList<QByteArray> extensions = {"chrome-extension://aapocclcgogkmnckokdopfmhonfmgoek",
+                                          "chrome-extension://fhbjgbiflinjbdggehcddcbncdddomop"};
+    const QList<QByteArray> sites = {"https://www.example.org", "http://localhost:8080",
+                                     "https://chrome-extension.example.com", "file://"};
+    const auto all = chromiumprofiles::localStorageRecords(extensions + sites);
+    const auto kept = chromiumprofiles::localStorageRecords(extensions);
+    const QString elsewhere = f.path(u"Elsewhere/leveldb"_s);
+    OtherComparator otherOrder;
+    QVERIFY(chromiumprofiles::writeStore(Store(store) == Store::Linked ? elsewhere : db, all,
+                                         Store(store) == Store::OtherOrder ? &otherOrder : nullptr));
+    if (Store(store) == Store::Linked)
+        QVERIFY(f.home.makeDir(f.browser.profile + u"/Local Storage"_s) && QFile::link(elsewhere, db));
+    QVERIFY(f.home.createSqlite(f.browser.profile + u"/Local Storage/"_s + ext, chromiumprofiles::localStorageFile()));
+    QVERIFY(FakeHome::writeFileAt(folder + QLatin1Char('/') + site, "site"));
+    for (const QString &made : {folder, db})
+        QVERIFY(QFile::setPermissions(made, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    if (Store(store) == Store::Damaged) {
+        const QStringList logs = QDir(db).entryList({u"*.log"_s});
+        QCOMPARE(logs.size(), 1);
+        QFile log(db + QLatin1Char('/') + logs.first());
+        QVERIFY(log.open(QIODevice::ReadWrite) && log.size() > 40);
+        QVERIFY(log.seek(log.size() / 2) && log.write("XXXX") == 4);
+    }
+    // The running browser: another process holding the store's lock as the library takes it.
+    QProcess browser;
+    if (Store(store) == Store::Locked) {
+        browser.start(u"python3"_s, {u"-c"_s, u"import fcntl, sys\n"
+                                              "f = open(sys.argv[1], 'r+')\n"
+                                              "fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)\n"
+                                              "print('locked', flush=True)\n"
+                                              "sys.stdin.read()\n"_s, db + u"/LOCK"_s});
+        QVERIFY(browser.waitForStarted());
+        while (!browser.canReadLine() && browser.waitForReadyRead(60000)) {
+        }
+        QCOMPARE(browser.readLine(), QByteArray("locked\n"));
+    }
+    const auto stopBrowser = qScopeGuard([&browser] {
+        browser.closeWriteChannel();
+        browser.waitForFinished();
+    });
+    const QStringList before = readTree(folder) + readTree(elsewhere);
+
+    const QString itemName = app + u" DOM Storage"_s;
+    const bool linked = Store(store) == Store::Linked;
+    QCOMPARE(f.scannedNames(), linked ? QStringList{} : QStringList{itemName});
+    f.clean(itemName, folder);
+    if (Store(store) != Store::Readable) {
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QVERIFY(!f.recorder.events.first().info.value(u"didClean"_s).toBool());
+        QCOMPARE(readTree(folder) + readTree(elsewhere), before);
+        QCOMPARE(QDir(FileController::temporaryFolderPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        return;
+    }
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    const QString moved = f.recorder.events.first().info.value(u"removalItemPath"_s).toString();
+    QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
+    // Only the kept origins' records, read back unchanged, with the store's version.
+    QCOMPARE(chromiumprofiles::readStore(db), std::optional(kept));
+    QCOMPARE(topNames(folder), (QStringList{ext, u"leveldb"_s}));
+    QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(db)->permissions, mode_t(0700));
+    // The old store went aside whole, beside the other site's file, for the removal engine.
+    QCOMPARE(chromiumprofiles::readStore(moved + u"/leveldb"_s), std::optional(all));
+    QCOMPARE(topNames(moved), (QStringList{site, u"leveldb"_s}));
+    // A second clean finds nothing more to take and keeps the same records.
+    f.recorder.clear();
+    f.clean(itemName, folder);
+    QCOMPARE(chromiumprofiles::readStore(db), std::optional(kept));
 }
 
 void tst_ChromiumLayout::localStorageGoneOrLinkedAtCleaning_data()

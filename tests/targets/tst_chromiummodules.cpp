@@ -45,6 +45,8 @@ private slots:
     void switchingKeyOffRemovesItsRows();
     void cleaningEveryRow_data();
     void cleaningEveryRow();
+    void formValuesKeepTheRestOfWebData_data();
+    void formValuesKeepTheRestOfWebData();
     void paneRegistersItsDefaults_data();
     void paneRegistersItsDefaults();
     void chromeAndChromiumStayApart();
@@ -168,6 +170,54 @@ void tst_ChromiumModules::cleaningEveryRow()
     QCOMPARE(after, expected);
     for (int i = 0; i < keptFiles.size(); ++i)
         QCOMPARE(bytesOf(keptFiles.at(i)), keptBytes.at(i));
+}
+
+void tst_ChromiumModules::formValuesKeepTheRestOfWebData_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("emptied"); // empty: not offered
+    const QString current = chromiumprofiles::currentWebData();
+    const QString old = chromiumprofiles::oldWebData();
+    for (const char *app : {"Chrome", "Chromium", "Flock"}) {
+        QTest::addRow("%s, current schema", app) << QString::fromLatin1(app) << current << QStringList{u"autofill"_s};
+        QTest::addRow("%s, dates apart", app) << QString::fromLatin1(app) << old
+                                              << QStringList{u"autofill"_s, u"autofill_dates"_s};
+        QTest::addRow("%s, no form history kept", app) << QString::fromLatin1(app)
+                                                       << current + u"DELETE FROM autofill;"_s << QStringList{};
+        QTest::addRow("%s, no form history table", app) << QString::fromLatin1(app)
+                                                        << old + u"DROP TABLE autofill;"_s << QStringList{};
+    }
+}
+
+// Web Data holds the cards, addresses and search engines too: only the form history goes,
+// in place, and the file stays sound.
+void tst_ChromiumModules::formValuesKeepTheRestOfWebData()
+{
+    QFETCH(QString, app);
+    QFETCH(QString, sql);
+    QFETCH(QStringList, emptied);
+    Fixture f(named(app));
+    f.onlyKeys({u"Forms"_s});
+    const QString path = f.inProfile(u"Web Data"_s);
+    QVERIFY(f.home.createSqlite(path, sql));
+    const QStringList before = chromiumprofiles::tableRows(path);
+    const QString name = app + u" Form Values"_s;
+    QCOMPARE(f.scannedNames(), emptied.isEmpty() ? QStringList{} : QStringList{name});
+    if (emptied.isEmpty())
+        return;
+
+    f.clean(name, path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QVERIFY(f.recorder.events.first().info.value(u"didClean"_s).toBool());
+    QCOMPARE(chromiumprofiles::integrityCheck(path), u"ok"_s);
+    QStringList expected;
+    for (const QString &row : before) {
+        if (!emptied.contains(row.section(QLatin1Char('|'), 0, 0)))
+            expected.append(row);
+    }
+    QCOMPARE(chromiumprofiles::tableRows(path), expected);
+    QVERIFY(expected.size() >= 4); // what is kept was read, not an empty list
 }
 
 void tst_ChromiumModules::paneRegistersItsDefaults_data()

@@ -163,26 +163,41 @@ void tst_QuickTime::recentURLRows_data()
 {
     QTest::addColumn<QVariant>("container");
     QTest::addColumn<QVariant>("legacy");
+    QTest::addColumn<bool>("linked"); // the container's list is a link to the legacy one
     QTest::addColumn<QStringList>("expected");
     const QString c = QString::fromLatin1(traces[RecentURLs].name);
     const QString l = QString::fromLatin1(traces[LegacyRecentURLs].name);
     const QVariant urls = recentURLs();
-    QTest::newRow("both") << urls << urls << QStringList{c, l};
-    QTest::newRow("container only") << urls << QVariant(QVariantList{}) << QStringList{c};
-    QTest::newRow("legacy only") << QVariant() << urls << QStringList{l};
-    QTest::newRow("empty and absent") << QVariant(QVariantList{}) << QVariant() << QStringList{};
+    QTest::newRow("both") << urls << urls << false << QStringList{c, l};
+    QTest::newRow("container only") << urls << QVariant(QVariantList{}) << false << QStringList{c};
+    QTest::newRow("legacy only") << QVariant() << urls << false << QStringList{l};
+    QTest::newRow("empty and absent") << QVariant(QVariantList{}) << QVariant() << false << QStringList{};
+    // The rewrite never goes through a link, so the linked list is not offered at all.
+    QTest::newRow("container linked to the legacy list") << QVariant() << urls << true << QStringList{l};
 }
 
 void tst_QuickTime::recentURLRows()
 {
     QFETCH(QVariant, container);
     QFETCH(QVariant, legacy);
+    QFETCH(bool, linked);
     QFETCH(QStringList, expected);
     Fixture f;
-    QVERIFY(f.home.writePlist(f.pathOf(RecentURLs), playerPrefs(container)));
     QVERIFY(f.home.writePlist(f.pathOf(LegacyRecentURLs), playerPrefs(legacy)));
+    if (linked) {
+        QVERIFY(QDir().mkpath(QFileInfo(f.pathOf(RecentURLs)).absolutePath()));
+        QVERIFY(QFile::link(f.pathOf(LegacyRecentURLs), f.pathOf(RecentURLs)));
+    } else {
+        QVERIFY(f.home.writePlist(f.pathOf(RecentURLs), playerPrefs(container)));
+    }
     UserDefaults::standardUserDefaults().setBool(false, u"quickTimeCache"_s);
     QCOMPARE(f.scannedNames(), expected);
+    if (linked) { // and the clean of the row, asked all the same, leaves both lists alone
+        f.clean(RecentURLs);
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QVERIFY(QFileInfo(f.pathOf(RecentURLs)).isSymLink());
+        QCOMPARE(nodesOfFile(f.pathOf(LegacyRecentURLs)), nodes(playerPrefs(legacy)));
+    }
 }
 
 void tst_QuickTime::cleaningRecentURLs_data()

@@ -1,0 +1,173 @@
+#include "targets/chromiumlayout/LocalStorageLevelDb.h"
+
+#include "platform/FileManager.h"
+
+#include <leveldb/db.h>
+#include <leveldb/env.h>
+#include <leveldb/iterator.h>
+#include <leveldb/options.h>
+#include <leveldb/write_batch.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QScopeGuard>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+const QString LocalStorageLevelDb::folderName = u"leveldb"_s;
+
+namespace {
+
+constexpr std::string_view versionKey = "VERSION";
+constexpr std::string_view metaPrefixes[] = {"META:", "METAACCESS:"};
+// Records are written in batches of about this many bytes: a large store is never held whole.
+constexpr size_t batchBytes = size_t(4) << 20;
+
+std::string nativePath(const QString &path)
+{
+    const QByteArray bytes = platform::encodePath(path);
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+// The origin a record belongs to; empty for a record of no origin.
+std::string_view originOf(std::string_view key)
+{
+    for (std::string_view prefix : metaPrefixes) {
+        if (key.starts_with(prefix))
+            return key.substr(prefix.size());
+    }
+    if (key.starts_with('_')) {
+        const size_t end = key.find('\0');
+        // A data record always ends its origin with NUL; one without is no record of ours.
+        return end == std::string_view::npos ? std::string_view() : key.substr(1, end - 1);
+    }
+    return {};
+}
+
+// Without a logger of its own the library rotates the store's log files on every open, even
+// one that then fails: a store we only read, or cannot read, would not be left as it was.
+class SilentLogger : public leveldb::Logger
+{
+public:
+    void Logv(const char *, va_list) override {}
+};
+
+std::unique_ptr<leveldb::DB> open(const QString &path, bool create)
+{
+    static SilentLogger silent;
+    leveldb::Options options;
+    options.info_log = &silent;
+    options.create_if_missing = create;
+    options.error_if_exists = create;
+    // Damage found anywhere stops the open, rather than being skipped over.
+    options.paranoid_checks = true;
+    leveldb::DB *db = nullptr;
+    if (!leveldb::DB::Open(options, nativePath(path), &db).ok())
+        return nullptr;
+    return std::unique_ptr<leveldb::DB>(db);
+}
+
+bool copyKept(leveldb::DB &from, leveldb::DB &to, const QStringList &prefixes)
+{
+    leveldb::ReadOptions read;
+    read.verify_checksums = true;
+    read.fill_cache = false;
+    leveldb::WriteOptions write;
+    write.sync = true;
+    const std::unique_ptr<leveldb::Iterator> it(from.NewIterator(read));
+    leveldb::WriteBatch batch;
+    for (it->SeekToFirst(); it->Valid(); it->Next()) {
+        const std::string_view key(it->key().data(), it->key().size());
+        if (!LocalStorageLevelDb::isKeptKey(key, prefixes))
+            continue;
+        batch.Put(it->key(), it->value());
+        if (batch.ApproximateSize() >= batchBytes) {
+            if (!to.Write(write, &batch).ok())
+                return false;
+            batch.Clear();
+        }
+    }
+    // A record the iterator could not read ends the walk early: the copy is then not whole.
+    return it->status().ok() && to.Write(write, &batch).ok();
+}
+
+} // namespace
+
+QByteArray LocalStorageLevelDb::fileNameFormOf(std::string_view origin)
+{
+    const size_t schemeEnd = origin.find("://");
+    if (schemeEnd == std::string_view::npos || schemeEnd == 0)
+        return {};
+    const std::string_view scheme = origin.substr(0, schemeEnd);
+    std::string_view host = origin.substr(schemeEnd + 3);
+    std::string_view port = "0";
+    const size_t colon = host.rfind(':');
+    if (colon != std::string_view::npos && host.find(']', colon) == std::string_view::npos) {
+        port = host.substr(colon + 1);
+        host = host.substr(0, colon);
+    }
+    QByteArray name(scheme.data(), qsizetype(scheme.size()));
+    name += '_';
+    name += QByteArrayView(host.data(), qsizetype(host.size()));
+    name += '_';
+    name += QByteArrayView(port.data(), qsizetype(port.size()));
+    return name;
+}
+
+bool LocalStorageLevelDb::isKeptKey(std::string_view key, const QStringList &prefixes)
+{
+    if (key == versionKey)
+        return true;
+    const QByteArray name = fileNameFormOf(originOf(key));
+    if (name.isEmpty())
+        return false;
+    for (const QString &prefix : prefixes) {
+        if (name.startsWith(prefix.toUtf8()))
+            return true;
+    }
+    return false;
+}
+
+bool LocalStorageLevelDb::writeKeptRecords(const QString &store, const QString &into,
+                                           const QStringList &prefixes)
+{
+    if (store.isEmpty() || into.isEmpty())
+        return false;
+    // The store is read through the folder that was checked: the library joins its file
+    // names to the name it is given, which here names the open folder, never the path again.
+    const int folder = ::open(platform::encodePath(store).constData(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return false;
+    const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
+    std::unique_ptr<leveldb::DB> old = open(u"/proc/self/fd/%1"_s.arg(folder), false);
+    if (!old)
+        return false;
+    if (platform::FileManager::defaultManager().attributesOfItemAtPath(into))
+        return false; // never written over
+    bool written = false;
+    if (std::unique_ptr<leveldb::DB> fresh = open(into, true))
+        written = copyKept(*old, *fresh, prefixes);
+    // Both closed (their background work done) before the new one is used or removed.
+    old.reset();
+    if (!written)
+        platform::FileManager::defaultManager().removeItemAtPath(into);
+    return written;
+}
+
+bool LocalStorageLevelDb::isLockedByAnotherProcess(const QString &store)
+{
+    const QByteArray lockFile = platform::encodePath(store + u"/LOCK"_s);
+    const int fd = ::open(lockFile.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false; // no lock file, no lock
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    const bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return locked;
+}
