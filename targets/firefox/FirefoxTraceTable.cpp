@@ -78,9 +78,9 @@ QList<TraceRow> traceRows()
         existingRow(u"Legacy Last Session Information Backup"_s, lastSession, prof("sessionstore.bak"), file),
         traceRow(u"Open Windows"_s, lastSession, tracepaths::home(u"Library/Saved Application State/org.mozilla.firefox.savedState"_s), dir),
         sqlRow(u"Recent Searches"_s, u"firefoxRecentSearches"_s, prof("formhistory.sqlite"), sql::searchBarCount, sql::searchBarDelete),
-        // A failed count of the icons in places (current profiles have no such table) ends
-        // the collector: the icons database below is then not offered.
-        sqlRow(u"Webpage Icons"_s, icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete),
+        // Current profiles keep their icons in favicons.sqlite and have no such table in
+        // places: the failed count withholds this row only, and the icons database is offered.
+        sqlRow(u"Webpage Icons"_s, icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete, own),
         existingRow(u"Webpage Icons Database"_s, icons, prof("favicons.sqlite"), file),
         existingRow(u"DOM Storage"_s, dom, prof("webappsstore.sqlite"), file),
         existingRow(u"Web Storage"_s, dom, prof("storage/default"), dir),
