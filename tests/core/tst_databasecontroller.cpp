@@ -98,6 +98,7 @@ private slots:
     void statementsRun();
     void refusedInputLeavesFileIntact_data();
     void refusedInputLeavesFileIntact();
+    void lockedDatabaseIsLeftAlone_data();
     void lockedDatabaseIsLeftAlone();
     void missingFileIsNotCreated();
     void immutableFlagClearedEvenOnFailure();
@@ -207,8 +208,18 @@ void tst_DatabaseController::refusedInputLeavesFileIntact()
     QVERIFY(!QFile::exists(path + u"-journal"_s));
 }
 
+void tst_DatabaseController::lockedDatabaseIsLeftAlone_data()
+{
+    QTest::addColumn<bool>("secure");
+    QTest::newRow("plain") << false;
+    // The other program's journal is its own: never overwritten.
+    QTest::newRow("secure") << true;
+}
+
 void tst_DatabaseController::lockedDatabaseIsLeftAlone()
 {
+    QFETCH(bool, secure);
+    platform::UserDefaults::standardUserDefaults().setBool(secure, u"enableSecureDelete"_s);
     FakeHome home;
     QVERIFY(home.createSqlite(u"Library/db.sqlite"_s, QString::fromLatin1(schema)));
     const QString path = home.path(u"Library/db.sqlite"_s);
@@ -219,8 +230,11 @@ void tst_DatabaseController::lockedDatabaseIsLeftAlone()
     QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM b WHERE id = 1;", nullptr, nullptr, nullptr),
              SQLITE_OK);
 
+    const QByteArray journal = FileManager::defaultManager().contentsAtPath(path + u"-journal"_s).value_or(QByteArray());
+    QVERIFY(!journal.isEmpty());
     DatabaseController db;
     const bool answer = db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path);
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(path + u"-journal"_s).value_or(QByteArray()), journal);
 
     QCOMPARE(sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(other);
