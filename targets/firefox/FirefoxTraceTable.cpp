@@ -70,7 +70,7 @@ QList<TraceRow> traceRows()
         // A failed count of the legacy downloads ends the collector: the places row below
         // is then not offered either.
         sqlRow(u"Legacy Download History"_s, downloads, prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
-        sqlRow(u"Download History"_s, downloads, prof("places.sqlite"), sql::downloadAnnoCount, sql::downloadAnnoDelete),
+        mozilla::downloadAnnotationRow(u"Download History"_s, downloads, prof("places.sqlite")),
         sqlRow(u"Form Values"_s, u"firefoxForms"_s, prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
         existingRow(u"Last Session Information"_s, lastSession, prof("sessionstore.jsonlz4"), file),
         existingRow(u"Legacy Last Session Information"_s, lastSession, prof("sessionstore.js"), file),

@@ -104,4 +104,10 @@ QString historyClearFor(const QString &path)
     return statements.join(u' ');
 }
 
+QString unreferencedPagesIn(const QString &path)
+{
+    Schema schema(path);
+    return schema.isOpen() ? removedPages(schema) : QString();
+}
+
 } // namespace mozilla

@@ -16,4 +16,8 @@ namespace mozilla {
 // the file does not open or has no moz_places and moz_historyvisits to clear.
 QString historyClearFor(const QString &path);
 
+// The condition, on moz_places, of the pages nothing else refers to in the file at `path` (no
+// bookmark, no keyword, no reference counted); empty when the file does not open.
+QString unreferencedPagesIn(const QString &path);
+
 } // namespace mozilla

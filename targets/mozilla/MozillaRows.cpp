@@ -28,6 +28,24 @@ QString historyDeleteFor(const QString &path)
     return clear.isEmpty() ? QString::fromLatin1(sql::historyDelete) : clear;
 }
 
+TraceRow downloadAnnotationRow(const QString &classification, const QString &categoryKey,
+                               std::function<QString()> path)
+{
+    TraceRow row = sqlRow(classification, categoryKey, std::move(path), sql::downloadAnnoCount, "");
+    row.statement = QLatin1String(sql::downloadPagesWhere) + QLatin1String(sql::notBookmarked)
+                    + QLatin1String(sql::downloadVisitsAndAnnosDelete);
+    row.statementFor = &downloadDeleteFor;
+    return row;
+}
+
+QString downloadDeleteFor(const QString &path)
+{
+    const QString unreferenced = unreferencedPagesIn(path);
+    return QLatin1String(sql::downloadPagesWhere)
+           + (unreferenced.isEmpty() ? QLatin1String(sql::notBookmarked) : unreferenced)
+           + QLatin1String(sql::downloadVisitsAndAnnosDelete);
+}
+
 TraceRow existingRow(const QString &classification, const QString &categoryKey,
                      std::function<QString()> path, const QString &kind)
 {

@@ -20,6 +20,12 @@ TraceRow historyRow(const QString &classification, const QString &categoryKey,
                     std::function<QString()> path, TraceRow::Probe probe = TraceRow::Probe::Inline);
 // The history clear for the places file at `path`; the plain delete when its schema cannot be read.
 QString historyDeleteFor(const QString &path);
+// The downloads kept in a places.sqlite as page annotations: sqlRow with the download
+// statements, the pages removed only where nothing else refers to them.
+TraceRow downloadAnnotationRow(const QString &classification, const QString &categoryKey,
+                               std::function<QString()> path);
+// The download delete for the places file at `path`.
+QString downloadDeleteFor(const QString &path);
 // Offered when something exists at the path; moved aside whole.
 TraceRow existingRow(const QString &classification, const QString &categoryKey,
                      std::function<QString()> path, const QString &kind);

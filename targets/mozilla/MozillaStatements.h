@@ -28,18 +28,21 @@ inline constexpr auto downloadDelete = "DELETE FROM moz_downloads;";
 
 // places.sqlite: downloads kept as page annotations and visits of type 7. A profile numbers
 // its annotation attributes in the order it first used them, so the download ones are found
-// by name. A page that a bookmark refers to keeps its place, or the bookmark would be left
+// by name. The pages go only where nothing else refers to them (the condition the file's
+// schema allows is put between the two parts), or a bookmark or keyword would be left
 // pointing at nothing.
 inline constexpr auto downloadAnnoCount =
     "SELECT count(*) FROM moz_annos WHERE anno_attribute_id IN "
     "(SELECT id FROM moz_anno_attributes WHERE name GLOB 'downloads/*');";
-inline constexpr auto downloadAnnoDelete =
+inline constexpr auto downloadPagesWhere =
     "DELETE FROM moz_places WHERE id IN (SELECT DISTINCT place_id FROM moz_annos WHERE "
-    "anno_attribute_id IN (SELECT id FROM moz_anno_attributes WHERE name GLOB 'downloads/*')) "
-    "AND id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL); "
-    "DELETE FROM moz_historyvisits WHERE visit_type = 7; "
+    "anno_attribute_id IN (SELECT id FROM moz_anno_attributes WHERE name GLOB 'downloads/*')) AND ";
+inline constexpr auto downloadVisitsAndAnnosDelete =
+    "; DELETE FROM moz_historyvisits WHERE visit_type = 7; "
     "DELETE FROM moz_annos WHERE anno_attribute_id IN "
     "(SELECT id FROM moz_anno_attributes WHERE name GLOB 'downloads/*');";
+// The condition where the schema cannot be read: no bookmark refers to the page.
+inline constexpr auto notBookmarked = "id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)";
 
 // formhistory.sqlite: form values, and the search bar's entries apart from them.
 inline constexpr auto formValueCount =

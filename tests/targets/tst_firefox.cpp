@@ -293,6 +293,11 @@ void tst_Firefox::downloadAnnotationsFoundByName_data()
            "INSERT INTO moz_places (id, url, title, rev_host, guid) VALUES (5, 'https://unrelated.example/', 'Unrelated', 'elpmaxe.detalernu.', 'placeUnrel05'); "
            "INSERT INTO moz_annos (id, place_id, anno_attribute_id, content) VALUES (4, 5, 10, 'UTF-8');"
         << "1:windows-1252,5:UTF-8" << "1,2,4,5";
+    // A keyword keeps the downloaded file's page; its download annotations and visit go.
+    QTest::newRow("downloaded page kept by a keyword")
+        << int(Places::Current)
+        << "INSERT INTO moz_keywords (keyword, place_id) VALUES ('report', 3); UPDATE moz_places SET foreign_count = 1 WHERE id = 3;"
+        << "1:windows-1252" << "1,2,3,4";
 }
 
 void tst_Firefox::downloadAnnotationsFoundByName()
