@@ -107,8 +107,11 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     bool wal = false;
     if (secure) {
         execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));
-        wal = journalMode(db) == "wal";
-        if (!wal)
+        const QByteArray mode = journalMode(db);
+        wal = mode == "wal";
+        // Only a journal the file system would otherwise free is kept; a mode not read is
+        // never changed (changing a log's mode would convert the store).
+        if (mode == "delete" || mode == "truncate")
             execute(db, QByteArrayLiteral("PRAGMA journal_mode = PERSIST;"));
     }
     QString text = sql;
