@@ -18,14 +18,17 @@ public:
     // Runs `sql` (one or more statements) on the database at `path` as one transaction and,
     // when they all ran, compacts it. True when every statement ran; otherwise the file is
     // left as it was. A missing file, one that is not a database, one that another
-    // connection holds locked and a failed statement all answer false; with
-    // "enableSecureDelete" on, deleted rows are overwritten too.
+    // connection holds locked and a failed statement all answer false. With
+    // "enableSecureDelete" on, deleted rows are overwritten in the file, and its log or
+    // journal is overwritten before it is emptied and removed, so no deleted row stays
+    // readable in any file of the store.
     bool didDeleteRecordsWithInfo(const QString &sql, const QString &path);
 
-    // Opens an application's store read-write as the application does, for the scan's counts
-    // as for the deletes, so both reach the same stores: folders above it are followed (the
-    // user may have moved one elsewhere and linked it back), the store itself never is when
-    // it is a link, and a missing file is never created. Null when it does not open; the
-    // caller closes it.
-    static sqlite3 *openStore(const QString &path);
+    enum class Access { ReadWrite, ReadOnly };
+    // Opens an application's store as the application does, read-write for the deletes and
+    // read-only for the scan's counts (a read-only connection never folds a store's log back
+    // or removes it): folders above it are followed (the user may have moved one elsewhere
+    // and linked it back), the store itself never is when it is a link, and a missing file is
+    // never created. Null when it does not open; the caller closes it.
+    static sqlite3 *openStore(const QString &path, Access access = Access::ReadWrite);
 };

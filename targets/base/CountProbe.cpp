@@ -43,9 +43,9 @@ CountProbe::~CountProbe()
 bool CountProbe::open(const QString &path)
 {
     close();
-    // Opened exactly as the database service opens it, so a row is offered only where it
-    // can be cleaned.
-    m_db = DatabaseController::openStore(path);
+    // Found as the database service finds it, so a row is offered only where it can be
+    // cleaned; read-only, so that a scan never writes a store nor folds its log back.
+    m_db = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
     return m_db != nullptr;
 }
 

@@ -203,10 +203,11 @@ void ModuleController::cleanRow(const TraceRow &row, const QString &requestPath)
         return;
     }
 
-    // The path is worked out again; a base that has gone (a profile folder) leaves only the
-    // request's path to report on.
+    // The path is worked out again, and the row cleans only the item the user chose: a base
+    // that has gone, or now names another folder (a profile removed, so the rule finds the
+    // next one), is answered not cleaned on the request's path and nothing is touched.
     const QString path = row.path ? row.path() : QString();
-    if (path.isEmpty()) {
+    if (path.isEmpty() || path != requestPath) {
         sendCleaningStatusUpdateNotificationForItem(itemName, requestPath, false);
         return;
     }

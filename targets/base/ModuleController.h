@@ -88,7 +88,8 @@ protected:
     // Hands one row to addTargetItemWithDict with the given path (nothing for an empty path).
     void offerRow(const TraceRow &row, const QString &path);
     void offerRow(const TraceRow &row, const QString &path, const QString &classification);
-    // Runs a row's route.
+    // Runs a row's route. Routes that work their path out again clean it only while it is still
+    // the path the request carries.
     void cleanRow(const TraceRow &row, const QString &requestPath);
 
     // Offer test of "key non-empty": the list at path parses and the value at keyPath is a

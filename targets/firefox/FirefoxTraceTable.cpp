@@ -70,7 +70,7 @@ QList<TraceRow> traceRows()
         // A failed count of the legacy downloads ends the collector: the places row below
         // is then not offered either.
         sqlRow(u"Legacy Download History"_s, downloads, prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
-        sqlRow(u"Download History"_s, downloads, prof("places.sqlite"), sql::downloadAnnoCount, sql::downloadAnnoDelete),
+        mozilla::downloadAnnotationRow(u"Download History"_s, downloads, prof("places.sqlite")),
         sqlRow(u"Form Values"_s, u"firefoxForms"_s, prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
         existingRow(u"Last Session Information"_s, lastSession, prof("sessionstore.jsonlz4"), file),
         existingRow(u"Legacy Last Session Information"_s, lastSession, prof("sessionstore.js"), file),
@@ -78,9 +78,9 @@ QList<TraceRow> traceRows()
         existingRow(u"Legacy Last Session Information Backup"_s, lastSession, prof("sessionstore.bak"), file),
         traceRow(u"Open Windows"_s, lastSession, tracepaths::home(u"Library/Saved Application State/org.mozilla.firefox.savedState"_s), dir),
         sqlRow(u"Recent Searches"_s, u"firefoxRecentSearches"_s, prof("formhistory.sqlite"), sql::searchBarCount, sql::searchBarDelete),
-        // A failed count of the icons in places (current profiles have no such table) ends
-        // the collector: the icons database below is then not offered.
-        sqlRow(u"Webpage Icons"_s, icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete),
+        // Current profiles keep their icons in favicons.sqlite and have no such table in
+        // places: the failed count withholds this row only, and the icons database is offered.
+        sqlRow(u"Webpage Icons"_s, icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete, own),
         existingRow(u"Webpage Icons Database"_s, icons, prof("favicons.sqlite"), file),
         existingRow(u"DOM Storage"_s, dom, prof("webappsstore.sqlite"), file),
         existingRow(u"Web Storage"_s, dom, prof("storage/default"), dir),

@@ -1,6 +1,6 @@
 #include "targets/mozilla/MozillaRows.h"
 
-#include "targets/base/CountProbe.h"
+#include "targets/mozilla/MozillaHistoryClear.h"
 #include "targets/mozilla/MozillaStatements.h"
 
 namespace mozilla {
@@ -24,17 +24,26 @@ TraceRow historyRow(const QString &classification, const QString &categoryKey,
 
 QString historyDeleteFor(const QString &path)
 {
-    QString statement = QString::fromLatin1(sql::historyDelete);
-    QList<int> counts;
-    CountProbe probe(counts);
-    // A file that does not open gets the plain delete, which then fails on its own.
-    if (!probe.open(path))
-        return statement;
-    for (const sql::Sweep &sweep : sql::historyOrphans) {
-        if (probe.count(QString::fromLatin1(sweep.tablesPresent)).value_or(0) > 0)
-            statement += QLatin1Char(' ') + QString::fromLatin1(sweep.statement);
-    }
-    return statement;
+    const QString clear = historyClearFor(path);
+    return clear.isEmpty() ? QString::fromLatin1(sql::historyDelete) : clear;
+}
+
+TraceRow downloadAnnotationRow(const QString &classification, const QString &categoryKey,
+                               std::function<QString()> path)
+{
+    TraceRow row = sqlRow(classification, categoryKey, std::move(path), sql::downloadAnnoCount, "");
+    row.statement = QLatin1String(sql::downloadPagesWhere) + QLatin1String(sql::notBookmarked)
+                    + QLatin1String(sql::downloadVisitsAndAnnosDelete);
+    row.statementFor = &downloadDeleteFor;
+    return row;
+}
+
+QString downloadDeleteFor(const QString &path)
+{
+    const QString unreferenced = unreferencedPagesIn(path);
+    return QLatin1String(sql::downloadPagesWhere)
+           + (unreferenced.isEmpty() ? QLatin1String(sql::notBookmarked) : unreferenced)
+           + QLatin1String(sql::downloadVisitsAndAnnosDelete);
 }
 
 TraceRow existingRow(const QString &classification, const QString &categoryKey,

@@ -18,6 +18,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -38,7 +39,9 @@ constexpr int kFileSize = 20000;
 // A module of the test's own. Each row's category names what its clean handler does:
 // Move (the move route), Keep (says cleaned, changes nothing), Shrink (cuts the file to
 // 1000 bytes, says cleaned), Fail (says not cleaned), Drop (never answers), Twice (says
-// cleaned twice), Launch (starts Safari, says cleaned).
+// cleaned twice), Launch (starts Safari, says cleaned), Astray (sets aside the file beside its
+// own, "<path> beside", and announces that under its name), Late (says not cleaned, then sets
+// its file aside and announces it).
 class Tester : public TargetController
 {
 public:
@@ -79,6 +82,12 @@ private:
                 sendCleaningStatusUpdateNotificationForItem(name, path, false);
             else
                 sendRemovalNotificationForItem(name, moved, path);
+        } else if (behaviour == QLatin1String("Astray")) {
+            const QString beside = path + u" beside"_s;
+            sendRemovalNotificationForItem(name, fileControl()->temporaryPathForFile(beside), beside);
+        } else if (behaviour == QLatin1String("Late")) {
+            sendCleaningStatusUpdateNotificationForItem(name, path, false);
+            sendRemovalNotificationForItem(name, fileControl()->temporaryPathForFile(path), path);
         } else if (behaviour == QLatin1String("Shrink")) {
             QFile::resize(path, 1000);
             sendCleaningStatusUpdateNotificationForItem(name, path, true);
@@ -233,6 +242,10 @@ void tst_CleaningRun::cleanRun_data()
     QTest::newRow("a dropped request is answered")
         << QStringList{"Drop 1", "Move 1", "Drop 2"} << QStringList{kNotCleaned, kCleaned, kNotCleaned}
         << QList<int>{1, 0, 2} << quint64(kFileSize);
+    // What a row set aside after it was answered, or under another path, is never destroyed.
+    QTest::newRow("a removal not for the row awaiting its answer")
+        << QStringList{"Astray 1", "Move 1", "Late 1"} << QStringList{kNotCleaned, kCleaned, kNotCleaned}
+        << QList<int>{1, 0, 2} << quint64(kFileSize);
     QTest::newRow("rows unticked while they wait")
         << QStringList{"Move 1", "~Move 2", "~Keep 1", "Move 3"} << QStringList{kCleaned, kSkipped, kSkipped, kCleaned}
         << QList<int>{2, 2, 0} << quint64(2 * kFileSize);
@@ -251,8 +264,13 @@ void tst_CleaningRun::cleanRun()
     QVERIFY(run.ready);
     QStringList names;
     auto marked = [](const QString &spec) { return !spec.isEmpty() && u"-!~"_s.contains(spec.front()); };
-    for (const QString &spec : rows)
+    int setAside = 0; // files a row moved aside that must not be destroyed
+    for (const QString &spec : rows) {
         run.testerRow(run.tester, spec.mid(marked(spec)));
+        if (spec.startsWith(QLatin1String("Astray")))
+            run.file(u"traces/"_s + spec + u" beside"_s);
+        setAside += spec.startsWith(QLatin1String("Astray")) || spec.startsWith(QLatin1String("Late"));
+    }
     const QString bystander = run.file(u"traces/not chosen"_s);
     run.scan(kTester, u"Tester"_s);
     QStringList untickLater;
@@ -298,12 +316,23 @@ void tst_CleaningRun::cleanRun()
             QCOMPARE(shown, QStringList{kSkipped});
         else
             QCOMPARE(shown, (QStringList{kWaiting, kCleaning, expected[i]}));
-        const bool gone = rows[i].startsWith(QLatin1String("Move")) || rows[i].startsWith(QLatin1Char('!'));
+        const bool gone = rows[i].startsWith(QLatin1String("Move")) || rows[i].startsWith(QLatin1Char('!'))
+                          || rows[i].startsWith(QLatin1String("Late"));
         QCOMPARE(QFile::exists(run.row(names[i])->resultItemPath()), !gone);
     }
     QVERIFY(QFile::exists(bystander));
-    // The moved copies are destroyed, and the emptied folder that held them is not left behind.
-    QTRY_VERIFY(!QFileInfo::exists(FileController::temporaryFolderPath()));
+    // The moved copies are destroyed, and the emptied folder that held them is not left
+    // behind; what was set aside without the run's consent is still whole there.
+    if (setAside == 0)
+        QTRY_VERIFY(!QFileInfo::exists(FileController::temporaryFolderPath()));
+    auto keptAside = [] {
+        int whole = 0;
+        QDirIterator it(FileController::temporaryFolderPath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            whole += QFileInfo(it.next()).size() == kFileSize;
+        return whole;
+    };
+    QTRY_COMPARE(keptAside(), setAside);
 
     // The end of the run: settings, the Clean menu off for good, the animator told.
     UserDefaults &d = UserDefaults::standardUserDefaults();

@@ -5,9 +5,14 @@
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 #include <sqlite3.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -93,12 +98,15 @@ private slots:
     void statementsRun();
     void refusedInputLeavesFileIntact_data();
     void refusedInputLeavesFileIntact();
+    void lockedDatabaseIsLeftAlone_data();
     void lockedDatabaseIsLeftAlone();
     void missingFileIsNotCreated();
     void immutableFlagClearedEvenOnFailure();
     void pathThatIsNotUtf8();
     void linksOnTheWay_data();
     void linksOnTheWay();
+    void secureDeleteLeavesNoRowOnTheDisk_data();
+    void secureDeleteLeavesNoRowOnTheDisk();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -117,13 +125,17 @@ void tst_DatabaseController::statementsRun_data()
     const QString vacuum = u"VACUUM"_s;
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
                                   << QStringList{begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
+    // Securely, the connection keeps the store to itself and its journal to be overwritten.
+    const QStringList secureSetUp{u"PRAGMA locking_mode = EXCLUSIVE"_s, u"PRAGMA temp_store = MEMORY"_s,
+                                  u"PRAGMA journal_mode"_s, u"PRAGMA journal_mode = PERSIST"_s};
     QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
-        << true << QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
+        << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
         << QStringList{begin, u"DELETE FROM a"_s, u"DELETE FROM b"_s, commit, vacuum} << 0 << 0;
     // A delete that fails part-way is undone, and the file is not compacted either.
     QTest::newRow("fails part-way") << true << u"DELETE FROM a; DELETE FROM nope; DELETE FROM b;"_s
-        << false << QStringList{begin, pragma, u"DELETE FROM a"_s, rollback} << 150 << 3;
+        << false << secureSetUp + QStringList{begin, pragma, u"DELETE FROM a"_s, rollback, u"BEGIN EXCLUSIVE"_s, commit}
+        << 150 << 3;
     QTest::newRow("missing table") << false << u"DELETE FROM nope;"_s << false
                                    << QStringList{begin, rollback} << 150 << 3;
 }
@@ -196,8 +208,18 @@ void tst_DatabaseController::refusedInputLeavesFileIntact()
     QVERIFY(!QFile::exists(path + u"-journal"_s));
 }
 
+void tst_DatabaseController::lockedDatabaseIsLeftAlone_data()
+{
+    QTest::addColumn<bool>("secure");
+    QTest::newRow("plain") << false;
+    // The other program's journal is its own: never overwritten.
+    QTest::newRow("secure") << true;
+}
+
 void tst_DatabaseController::lockedDatabaseIsLeftAlone()
 {
+    QFETCH(bool, secure);
+    platform::UserDefaults::standardUserDefaults().setBool(secure, u"enableSecureDelete"_s);
     FakeHome home;
     QVERIFY(home.createSqlite(u"Library/db.sqlite"_s, QString::fromLatin1(schema)));
     const QString path = home.path(u"Library/db.sqlite"_s);
@@ -208,8 +230,11 @@ void tst_DatabaseController::lockedDatabaseIsLeftAlone()
     QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM b WHERE id = 1;", nullptr, nullptr, nullptr),
              SQLITE_OK);
 
+    const QByteArray journal = FileManager::defaultManager().contentsAtPath(path + u"-journal"_s).value_or(QByteArray());
+    QVERIFY(!journal.isEmpty());
     DatabaseController db;
     const bool answer = db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path);
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(path + u"-journal"_s).value_or(QByteArray()), journal);
 
     QCOMPARE(sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(other);
@@ -305,6 +330,81 @@ void tst_DatabaseController::pathThatIsNotUtf8()
     QVERIFY(db.didDeleteRecordsWithInfo(u"DELETE FROM b;"_s, path));
     QCOMPARE(probe(path).rowsB, 0);
     FileManager::defaultManager().removeItemAtPath(path); // a name QDir could not remove
+}
+
+void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk_data()
+{
+    QTest::addColumn<bool>("wal"); // the private rows sit in the log only, as a browser leaves them
+    QTest::newRow("rows in the log") << true;
+    QTest::newRow("rows in the file, rollback journal") << false;
+}
+
+// A real ext4 file system in an image file, read back raw once unmounted: what SQLite freed
+// without overwriting (a log or journal it truncated or removed) would still show there.
+void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
+{
+    QFETCH(bool, wal);
+    if (::geteuid() != 0)
+        QSKIP("mounting a file-system image needs root");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString image = dir.filePath(u"disk.img"_s);
+    const QString mountPoint = dir.filePath(u"mnt"_s);
+    QVERIFY(QDir().mkpath(mountPoint));
+    QFile disk(image);
+    QVERIFY(disk.open(QIODevice::WriteOnly) && disk.resize(16 * 1024 * 1024));
+    disk.close();
+    auto run = [](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image}))
+        QSKIP("mkfs.ext4 cannot make a file system here");
+    if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
+        QSKIP("a loop device cannot be mounted here");
+    struct Unmount {
+        std::function<void()> fn;
+        ~Unmount() { fn(); }
+    } unmount{[&] { run(u"umount"_s, {mountPoint}); }};
+
+    // 300 private rows and one that stays, in the log or in the file itself.
+    const QByteArray rows = "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT);"
+                            "INSERT INTO t (v) VALUES ('kept-row-marker');";
+    const QByteArray privateRows = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                                   "INSERT INTO t (v) SELECT printf('private-row-marker-%03d', i) FROM n;";
+    const QString path = mountPoint + u"/store.sqlite"_s;
+    const QString built = wal ? dir.filePath(u"staging.sqlite"_s) : path;
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(built).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, (wal ? "PRAGMA journal_mode = WAL;" + rows : rows + privateRows).constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    if (wal) {
+        // Copied into place while the writer still holds its log, which is never folded back.
+        QCOMPARE(sqlite3_exec(db, "PRAGMA wal_autocheckpoint = 0;" + privateRows, nullptr, nullptr, nullptr), SQLITE_OK);
+        for (const QString &suffix : {QString(), u"-wal"_s})
+            QVERIFY(QFile::copy(built + suffix, path + suffix));
+    }
+    sqlite3_close(db);
+    ::sync();
+    auto onDisk = [&image](const QByteArray &marker) {
+        QFile raw(image);
+        return raw.open(QIODevice::ReadOnly) ? int(raw.readAll().count(marker)) : -1;
+    };
+    QVERIFY(onDisk("private-row-marker-") >= 300);
+
+    platform::UserDefaults::standardUserDefaults().setBool(true, u"enableSecureDelete"_s);
+    DatabaseController controller;
+    QVERIFY(controller.didDeleteRecordsWithInfo(u"DELETE FROM t WHERE v GLOB 'private-*';"_s, path));
+    sqlite3 *check = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QCOMPARE(single(check, "PRAGMA integrity_check"), u"ok"_s);
+    QCOMPARE(single(check, "SELECT group_concat(v) FROM t"), u"kept-row-marker"_s);
+    sqlite3_close(check);
+
+    unmount.fn();
+    unmount.fn = [] {};
+    QCOMPARE(onDisk("private-row-marker-"), 0);
+    QVERIFY(onDisk("kept-row-marker") > 0); // the image is read as it lies
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)

@@ -35,6 +35,8 @@ CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value NOT NULL) WITHOUT ROWID;
 CREATE TABLE moz_places_metadata (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL, referrer_place_id INTEGER, created_at INTEGER NOT NULL DEFAULT 0, updated_at INTEGER NOT NULL DEFAULT 0, total_view_time INTEGER NOT NULL DEFAULT 0, typing_time INTEGER NOT NULL DEFAULT 0, key_presses INTEGER NOT NULL DEFAULT 0, scrolling_time INTEGER NOT NULL DEFAULT 0, scrolling_distance INTEGER NOT NULL DEFAULT 0, document_type INTEGER NOT NULL DEFAULT 0, search_query_id INTEGER, FOREIGN KEY (place_id) REFERENCES moz_places(id) ON DELETE CASCADE, FOREIGN KEY (referrer_place_id) REFERENCES moz_places(id) ON DELETE CASCADE, FOREIGN KEY(search_query_id) REFERENCES moz_places_metadata_search_queries(id) ON DELETE CASCADE CHECK(place_id != referrer_place_id));
 CREATE TABLE moz_places_metadata_search_queries ( id INTEGER PRIMARY KEY, terms TEXT NOT NULL UNIQUE );
 CREATE TABLE moz_previews_tombstones (hash TEXT PRIMARY KEY) WITHOUT ROWID;
+CREATE TABLE moz_places_extra (place_id INTEGER PRIMARY KEY NOT NULL, sync_json TEXT, FOREIGN KEY (place_id) REFERENCES moz_places(id) ON DELETE CASCADE);
+CREATE TABLE moz_historyvisits_extra (visit_id INTEGER PRIMARY KEY NOT NULL, sync_json TEXT, FOREIGN KEY (visit_id) REFERENCES moz_historyvisits(id) ON DELETE CASCADE);
 CREATE INDEX moz_places_url_hashindex ON moz_places (url_hash);
 CREATE INDEX moz_places_hostindex ON moz_places (rev_host);
 CREATE INDEX moz_places_visitcount ON moz_places (visit_count);
@@ -86,6 +88,7 @@ INSERT INTO moz_anno_attributes VALUES (1, 'bookmarkProperties/description'), (1
 INSERT INTO moz_places (id, url, title, rev_host, visit_count, guid, foreign_count) VALUES
  (1, 'https://bookmarked.example/page', 'Bookmarked Page', 'elpmaxe.dekramkoob.', 1, 'placeBookmk1', 1),
  (4, 'https://unvisited.example/', 'Unvisited Bookmark', 'elpmaxe.detisivnu.', 0, 'placeUnvis04', 1);
+UPDATE moz_places SET typed = 1, frecency = 2000, last_visit_date = 1700000000000000 WHERE id = 1;
 INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES
  (1, 2, NULL, 0, 0, '', 'root________'), (2, 2, NULL, 1, 0, 'menu', 'menu________'),
  (3, 2, NULL, 1, 1, 'toolbar', 'toolbar_____'), (10, 1, 1, 3, 0, 'Bookmarked Page', 'bookmarkAAAA'),
@@ -119,7 +122,7 @@ INSERT INTO moz_keywords (keyword, place_id) VALUES ('bm', 1);
 )";
 // Current profiles: what lies beside the private history, the origin of its pages, what was
 // typed to reach them and how they were read (one record read the bookmarked page coming from
-// a private one).
+// a private one), the sync data of a private page and visit, and a preview left to expire.
 inline const char *currentHistoryRows = R"(
 INSERT INTO moz_origins VALUES (3, 'https://', 'origin-secret.example', 10, 0, NULL, 0);
 UPDATE moz_places SET origin_id = 3 WHERE id IN (2, 3);
@@ -127,6 +130,9 @@ INSERT INTO moz_inputhistory VALUES (2, 'typed-secret input', 3);
 INSERT INTO moz_places_metadata_search_queries VALUES (1, 'search-secret terms');
 INSERT INTO moz_places_metadata (id, place_id, referrer_place_id, created_at, updated_at, total_view_time, search_query_id) VALUES
  (1, 2, NULL, 1700000100000, 1700000200000, 5000, 1), (2, 1, 2, 1700000300000, 1700000300000, 800, NULL);
+INSERT INTO moz_places_extra VALUES (1, '{"kept":1}'), (2, '{"note":"extra-secret"}');
+INSERT INTO moz_historyvisits_extra VALUES (2, '{"note":"visit-extra-secret"}');
+INSERT INTO moz_previews_tombstones VALUES ('preview-secret-hash');
 )";
 inline const char *legacyExtraRows = R"(
 INSERT INTO moz_hosts VALUES (1, 'visited-secret-host.example', 100, 1, 'https://');

@@ -158,10 +158,10 @@ void tst_Firefox::countRules_data()
     const QString icons = u"Firefox Webpage Icons"_s;
     const QString iconsDb = u"Firefox Webpage Icons Database"_s;
 
-    // Current profiles have no moz_hosts and no moz_favicons: the failed icon count ends
-    // its collector, so favicons.sqlite is not offered either.
+    // Current profiles have no moz_hosts and no moz_favicons: the failed icon count withholds
+    // that row alone, and favicons.sqlite is offered.
     QTest::newRow("current places") << int(Places::Current) << QByteArray() << QString()
-                                    << QStringList{history, downloads};
+                                    << QStringList{history, downloads, iconsDb};
     QTest::newRow("legacy places") << int(Places::Legacy) << QByteArray() << QString()
                                    << QStringList{history, hosts, downloads, icons, iconsDb};
     // Places without a visit do not count, nor does an annotation that is not a download's.
@@ -169,10 +169,10 @@ void tst_Firefox::countRules_data()
                                            << QStringList{iconsDb};
     QTest::newRow("visits, empty hosts and icons") << int(Places::LegacyVisitsOnlyBookmarked) << QByteArray()
                                                    << QString() << QStringList{history, iconsDb};
-    QTest::newRow("places not a database") << int(Places::Garbage) << QByteArray() << QString() << QStringList{};
+    QTest::newRow("places not a database") << int(Places::Garbage) << QByteArray() << QString() << QStringList{iconsDb};
     QTest::newRow("no places") << int(Places::None) << QByteArray() << QString() << QStringList{iconsDb};
     QTest::newRow("legacy downloads") << int(Places::Current) << QByteArray("rows") << QString()
-                                      << QStringList{history, legacyDownloads, downloads};
+                                      << QStringList{history, legacyDownloads, downloads, iconsDb};
     // A failed count of the legacy downloads ends its collector before places is counted.
     QTest::newRow("downloads without its table") << int(Places::Legacy) << QByteArray("no table") << QString()
                                                  << QStringList{history, hosts, icons, iconsDb};
@@ -208,7 +208,15 @@ void tst_Firefox::countRules()
                                             both || forms == QLatin1String("search")));
     }
 
+    const platform::FileManager &fm = FileManager::defaultManager();
+    const QString placesPath = f.inProfile("places.sqlite");
+    const auto placesBytes = [&] {
+        return QList<std::optional<QByteArray>>{fm.contentsAtPath(placesPath), fm.contentsAtPath(placesPath + u"-wal"_s)};
+    };
+    const auto before = placesBytes();
     QCOMPARE(f.scannedNames(), expected);
+    // A scan writes no store, nor folds a log back into it.
+    QVERIFY(placesBytes() == before);
     // The module's own probe methods agree with the rows they stand for.
     QCOMPARE(f.module.firefoxHistoryItemsExist(), expected.contains(u"Firefox Browsing History"_s));
     QCOMPARE(f.module.firefoxURLAutocompleteHistoryItemsExist(),
@@ -285,6 +293,11 @@ void tst_Firefox::downloadAnnotationsFoundByName_data()
            "INSERT INTO moz_places (id, url, title, rev_host, guid) VALUES (5, 'https://unrelated.example/', 'Unrelated', 'elpmaxe.detalernu.', 'placeUnrel05'); "
            "INSERT INTO moz_annos (id, place_id, anno_attribute_id, content) VALUES (4, 5, 10, 'UTF-8');"
         << "1:windows-1252,5:UTF-8" << "1,2,4,5";
+    // A keyword keeps the downloaded file's page; its download annotations and visit go.
+    QTest::newRow("downloaded page kept by a keyword")
+        << int(Places::Current)
+        << "INSERT INTO moz_keywords (keyword, place_id) VALUES ('report', 3); UPDATE moz_places SET foreign_count = 1 WHERE id = 3;"
+        << "1:windows-1252" << "1,2,3,4";
 }
 
 void tst_Firefox::downloadAnnotationsFoundByName()
@@ -312,23 +325,62 @@ void tst_Firefox::downloadAnnotationsFoundByName()
     QVERIFY(!f.scannedNames().contains(row));
 }
 
+// What the history clear leaves, one query each: pages, their history fields, annotations,
+// origins, typed input, reading records, searches, sync data of pages and of visits, preview
+// tombstones, keywords that point at nothing.
+static const char *const historyLeft[] = {
+    "SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)",
+    "SELECT group_concat(id || ':' || visit_count || ':' || ifnull(last_visit_date, '-') || ':' || typed || ':' || frecency) "
+    "FROM (SELECT * FROM moz_places ORDER BY id)",
+    "SELECT group_concat(place_id || ':' || content) FROM (SELECT * FROM moz_annos ORDER BY id)",
+    "SELECT group_concat(host) FROM (SELECT host FROM moz_origins ORDER BY id)",
+    "SELECT group_concat(place_id || ':' || input) FROM (SELECT * FROM moz_inputhistory ORDER BY place_id)",
+    "SELECT group_concat(id) FROM (SELECT id FROM moz_places_metadata ORDER BY id)",
+    "SELECT group_concat(terms) FROM (SELECT terms FROM moz_places_metadata_search_queries ORDER BY id)",
+    "SELECT group_concat(place_id) FROM (SELECT place_id FROM moz_places_extra ORDER BY place_id)",
+    "SELECT group_concat(visit_id) FROM moz_historyvisits_extra",
+    "SELECT group_concat(hash) FROM moz_previews_tombstones",
+    "SELECT count(*) FROM moz_keywords WHERE place_id NOT IN (SELECT id FROM moz_places)",
+    "SELECT group_concat(url) FROM moz_favicons",
+};
+
 void tst_Firefox::historyTakesWhatOnlyItUsed_data()
 {
     QTest::addColumn<int>("places");
     QTest::addColumn<QString>("change"); // run on the places file before the clean
-    QTest::addColumn<QStringList>("left"); // origins, typed input, reading records, searches
+    QTest::addColumn<QStringList>("left"); // one answer per query of historyLeft
     const QString none = u"no table"_s;
+    const QString kept = u"1,4"_s;
+    const QString reset = u"1:0:-:0:-1,4:0:-:0:-1"_s;
+    const QString annotation = u"1:windows-1252"_s;
     const QString origins = u"bookmarked.example,unvisited.example"_s;
     QTest::newRow("current places, log not folded back")
-        << int(Places::Current) << QString() << QStringList{origins, "1:bookm", "3", "kept query"};
+        << int(Places::Current) << QString()
+        << QStringList{kept, reset, annotation, origins, "", "", "", "1", "", "", "0", none};
     QTest::newRow("current places without reading records")
         << int(Places::Current) << "DROP TABLE moz_places_metadata; DROP TABLE moz_places_metadata_search_queries;"
-        << QStringList{origins, "1:bookm", none, none};
-    QTest::newRow("legacy places") << int(Places::Legacy) << QString() << QStringList{none, "1:bookm", none, none};
+        << QStringList{kept, reset, annotation, origins, "", none, none, "1", "", "", "0", none};
+    // A keyword is a reference of its own: its page stays, without its history.
+    QTest::newRow("page kept by a keyword alone")
+        << int(Places::Current)
+        << "INSERT INTO moz_places (id, url, title, visit_count, typed, frecency, last_visit_date, foreign_count) VALUES "
+           "(6, 'https://search.example/?q=%s', 'Search', 3, 1, 900, 1700000500000000, 1); "
+           "INSERT INTO moz_keywords (keyword, place_id) VALUES ('s', 6); "
+           "INSERT INTO moz_historyvisits (place_id, visit_date, visit_type) VALUES (6, 1700000500000000, 2);"
+        << QStringList{"1,4,6", reset + u",6:0:-:0:-1"_s, annotation, origins, "", "", "", "1", "", "", "0", none};
+    QTest::newRow("legacy places")
+        << int(Places::Legacy) << QString()
+        << QStringList{kept, reset, annotation, none, "", none, none, none, none, none, "0", ""};
+    // Files older still count no references: a bookmark keeps its page, nothing else does.
+    QTest::newRow("places without reference counts")
+        << int(Places::Legacy)
+        << "ALTER TABLE moz_places DROP COLUMN foreign_count; "
+           "INSERT INTO moz_places (id, url, title) VALUES (7, 'https://typed-only.example/', 'Typed');"
+        << QStringList{kept, reset, annotation, none, "", none, none, none, none, none, "0", ""};
 }
 
-// What the history delete leaves without a place goes with it; what a remaining page or a
-// bookmark still uses stays.
+// Every visit, typed input and reading record goes; pages a bookmark or keyword refers to
+// stay without their history, every other page goes with what only it used.
 void tst_Firefox::historyTakesWhatOnlyItUsed()
 {
     QFETCH(int, places);
@@ -339,18 +391,20 @@ void tst_Firefox::historyTakesWhatOnlyItUsed()
     const QString path = f.inProfile("places.sqlite");
     if (!change.isEmpty())
         QVERIFY(mozstores::run(path, change));
+    const int bookmarks = mozstores::count(path, u"SELECT count(*) FROM moz_bookmarks"_s);
+    const int keywords = mozstores::count(path, u"SELECT count(*) FROM moz_keywords"_s);
 
     QCOMPARE(f.cleanInPlace(u"Firefox Browsing History"_s, path), true);
     QCOMPARE(mozstores::integrity(path), u"ok"_s);
+    QCOMPARE(mozstores::count(path, u"SELECT count(*) FROM moz_historyvisits"_s), 0);
+    QCOMPARE(mozstores::count(path, u"SELECT count(*) FROM moz_bookmarks"_s), bookmarks);
+    QCOMPARE(mozstores::count(path, u"SELECT count(*) FROM moz_keywords"_s), keywords);
     QCOMPARE(mozstores::danglingBookmarks(path), 0);
-    QCOMPARE(mozstores::value(path, u"SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)"_s), QString("1,4"));
     QStringList found;
-    for (const char *query : {"SELECT group_concat(host) FROM (SELECT host FROM moz_origins ORDER BY id)",
-                              "SELECT group_concat(place_id || ':' || input) FROM (SELECT * FROM moz_inputhistory ORDER BY place_id)",
-                              "SELECT group_concat(id) FROM (SELECT id FROM moz_places_metadata ORDER BY id)",
-                              "SELECT group_concat(terms) FROM (SELECT terms FROM moz_places_metadata_search_queries ORDER BY id)"})
+    for (const char *query : historyLeft)
         found << mozstores::value(path, QLatin1String(query)).value_or(u"no table"_s);
     QCOMPARE(found, left);
+    QVERIFY(!f.scannedNames().contains(u"Firefox Browsing History"_s));
 }
 
 void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable_data()
@@ -365,7 +419,8 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable_data()
     const QByteArrayList visited{"visited-secret.example/history", "History-secret title", "files-secret.example/report.pdf"};
     const QByteArrayList downloaded{"files-secret.example/report.pdf", "download-secret.pdf", "meta-secret"};
     QTest::newRow("history, rows in the log only") << "Firefox Browsing History" << int(Places::Current) << "places.sqlite"
-                                                   << visited + QByteArrayList{"origin-secret.example", "typed-secret input", "search-secret terms"}
+                                                   << visited + QByteArrayList{"origin-secret.example", "typed-secret input", "search-secret terms",
+                                                                               "extra-secret", "visit-extra-secret", "preview-secret-hash"}
                                                    << bookmark;
     QTest::newRow("download history, rows in the log only") << "Firefox Download History" << int(Places::Current) << "places.sqlite" << downloaded << bookmark;
     QTest::newRow("legacy history") << "Firefox Browsing History" << int(Places::Legacy) << "places.sqlite" << visited << bookmark;
@@ -430,26 +485,56 @@ void tst_Firefox::linkedStoreIsNeitherOfferedNorCleaned()
 
 void tst_Firefox::everyRequestAnsweredOnce_data()
 {
-    QTest::addColumn<bool>("profileGone");
-    QTest::newRow("profile in place") << false;
-    QTest::newRow("profile moved away after the scan") << true;
+    QTest::addColumn<QString>("gone"); // after the scan: "", "all" or "scanned" profile
+    QTest::newRow("profile in place") << QString();
+    QTest::newRow("profile moved away after the scan") << u"all"_s;
+    QTest::newRow("scanned profile removed, the other one found now") << u"scanned"_s;
+}
+
+// Every file below a folder with its bytes.
+static QMap<QString, QByteArray> contentsBelow(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable"));
+    }
+    return files;
 }
 
 void tst_Firefox::everyRequestAnsweredOnce()
 {
-    QFETCH(bool, profileGone);
+    QFETCH(QString, gone);
     Fixture f;
+    std::swap(f.profile, f.other);
+    QVERIFY(f.writeEveryTrace()); // the profile the browser does not use holds traces too
+    std::swap(f.profile, f.other);
     QVERIFY(f.writeEveryTrace());
+    const QMap<QString, QByteArray> otherBefore = contentsBelow(f.other);
     const QList<resultItemPtr> rows = f.scan();
-    if (profileGone) {
+    if (gone == QLatin1String("all")) {
         // Both profiles go, and the cache profile: no name holds ".default" any more.
         int n = 0;
         for (const QString &folder : {f.profile, f.other, f.cache})
             QVERIFY(QDir().rename(folder, QFileInfo(folder).path() + u"/moved"_s + QString::number(++n)));
+    } else if (gone == QLatin1String("scanned")) {
+        QVERIFY(QDir(f.profile).removeRecursively());
     }
     QCOMPARE(rows.size(), f.table.size());
-    QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, profileGone));
-    if (profileGone) {
+    QStringList expected = f.expectedAnswers(rows, gone == QLatin1String("all"));
+    if (gone == QLatin1String("scanned")) {
+        // Only the rows in the removed profile fail; they touch nothing in the other one.
+        const QStringList failed = f.expectedAnswers(rows, true);
+        for (int i = 0; i < expected.size(); ++i) {
+            if (traces.at(i).base == 'P')
+                expected[i] = failed.at(i);
+        }
+    }
+    QCOMPARE(f.answersToEachRow(rows), expected);
+    if (gone != QLatin1String("all"))
+        QVERIFY(contentsBelow(f.other) == otherBefore);
+    if (!gone.isEmpty()) {
         QVERIFY(!QFile::exists(f.profile)); // nothing was made where the profile used to be
         return;
     }

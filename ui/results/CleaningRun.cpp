@@ -276,20 +276,29 @@ bool CleaningRun::isRowInHand(const QString &app, const QString &name, const QSt
            && m_rowInHand->resultItemPath() == path;
 }
 
-QList<resultItemPtr> CleaningRun::rowsAwaiting(const QVariantMap &info) const
+resultItemPtr CleaningRun::rowAwaiting(const QString &app, const QString &name, const QString &path) const
 {
-    // Only the row whose request is out takes an answer: a late or repeated post for a row
-    // that has had its answer must not count it twice.
     resultItemPtr row;
     {
         std::lock_guard lock(m_handMutex);
         row = m_rowInHand;
     }
-    if (!row || !isRowInHand(info.value(keys::CleaningItemAppName).toString(), info.value(keys::CleaningItemName).toString(),
-                             info.value(keys::CleaningItemPath).toString()))
+    if (!row || !isRowInHand(app, name, path))
         return {};
     const std::optional<RowState> state = row->resultItemState();
     if (state != RowState::Cleaning && state != RowState::Cancelling)
+        return {};
+    return row;
+}
+
+QList<resultItemPtr> CleaningRun::rowsAwaiting(const QVariantMap &info) const
+{
+    // Only the row whose request is out takes an answer: a late or repeated post for a row
+    // that has had its answer must not count it twice.
+    const resultItemPtr row = rowAwaiting(info.value(keys::CleaningItemAppName).toString(),
+                                          info.value(keys::CleaningItemName).toString(),
+                                          info.value(keys::CleaningItemPath).toString());
+    if (!row)
         return {};
     return {row};
 }
@@ -367,11 +376,15 @@ void CleaningRun::processItemForRemoval(const platform::Notification &notificati
     ShredController *engine = m_results.shredControl();
     if (!engine)
         return;
-    // The engine answers what it is handed, under the announced names; only an announcement
-    // for the row in hand stands for that row's answer.
-    if (isRowInHand(app, name, refPath))
-        m_removalHandedOver = true;
-    onMain([engine, &request] { engine->removeItemWithInfo(request); });
+    // Only the row in hand, still awaiting its answer, may have something destroyed: an
+    // announcement under another name or path, or after the row was answered, is not what
+    // the user chose, and what it set aside stays where it was put.
+    onMain([&] {
+        if (rowAwaiting(app, name, refPath)) {
+            m_removalHandedOver = true;
+            engine->removeItemWithInfo(request);
+        }
+    });
 }
 
 void CleaningRun::updateProgress(const platform::Notification &notification)

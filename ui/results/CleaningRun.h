@@ -28,7 +28,9 @@ struct Notification;
 // - one answer per row: every row ends cleaned, not cleaned or skipped, counted once; a late or
 //   repeated answer for a row that has had its own is ignored;
 // - never waits on a dead module: a module that neither answered nor handed a removal to the
-//   engine never will, so its row is answered "not cleaned" here.
+//   engine never will, so its row is answered "not cleaned" here;
+// - destroys only what the user chose: a removal goes to the engine only when it is announced
+//   for the row in hand, under its name and path, before that row has its answer.
 // Row texts, counters and table reloads belong to the main thread; the worker hands them over
 // and waits. It reads its rows, services and alert through the results controller it serves.
 class CleaningRun : public QObject
@@ -91,6 +93,8 @@ private:
     // Answered skipped (worker thread).
     void skipRow(const resultItemPtr &row);
     void applyStatus(const resultItemPtr &row, bool didClean);
+    // The row in hand when the names and path are its own and it has no answer yet (main thread).
+    resultItemPtr rowAwaiting(const QString &app, const QString &name, const QString &path) const;
     // Rows awaiting the answer that a status or progress post names.
     QList<resultItemPtr> rowsAwaiting(const QVariantMap &info) const;
     bool isRowInHand(const QString &app, const QString &name, const QString &path) const;
