@@ -1,6 +1,8 @@
 #include "platform/UnlinkPool.h"
 
+#include <cerrno>
 #include <fcntl.h>
+#include <utility>
 #include <system_error>
 #include <unistd.h>
 
@@ -10,6 +12,17 @@ namespace {
 
 // Batches waiting per thread before the walker waits for room.
 constexpr size_t queuedPerThread = 4;
+
+// Unlinks every name, going on past failures; 0, or why the first that failed did.
+int unlinkAll(int dirFd, const std::vector<QByteArray> &names)
+{
+    int error = 0;
+    for (const QByteArray &name : names) {
+        if (unlinkat(dirFd, name.constData(), 0) != 0 && error == 0)
+            error = errno;
+    }
+    return error;
+}
 
 } // namespace
 
@@ -46,11 +59,10 @@ void UnlinkPool::add(const FolderPtr &folder, std::vector<QByteArray> names)
 {
     if (m_threads.empty()) {
         // No thread could be started: the caller's thread does the work.
-        bool ok = true;
-        for (const QByteArray &name : names)
-            ok = unlinkat(folder->fd(), name.constData(), 0) == 0 && ok;
+        const int error = unlinkAll(folder->fd(), names);
         std::lock_guard lock(m_mutex);
-        m_failed = m_failed || !ok;
+        if (m_error == 0)
+            m_error = error;
         return;
     }
     std::unique_lock lock(m_mutex);
@@ -64,9 +76,10 @@ bool UnlinkPool::finish()
 {
     std::unique_lock lock(m_mutex);
     m_settled.wait(lock, [this] { return m_queue.empty() && m_busy == 0; });
-    const bool ok = !m_failed;
-    m_failed = false;
-    return ok;
+    if (m_error == 0)
+        return true;
+    errno = std::exchange(m_error, 0);
+    return false;
 }
 
 void UnlinkPool::work()
@@ -81,13 +94,12 @@ void UnlinkPool::work()
         ++m_busy;
         lock.unlock();
         m_settled.notify_all(); // room in the queue
-        bool ok = true;
-        for (const QByteArray &name : batch.names)
-            ok = unlinkat(batch.folder->fd(), name.constData(), 0) == 0 && ok;
+        const int error = unlinkAll(batch.folder->fd(), batch.names);
         batch = {}; // the folder's handle goes with its last batch
         lock.lock();
         --m_busy;
-        m_failed = m_failed || !ok;
+        if (m_error == 0)
+            m_error = error;
         if (m_queue.empty() && m_busy == 0)
             m_settled.notify_all();
     }

@@ -42,7 +42,7 @@ public:
     // names listed ahead stay bounded.
     void add(const FolderPtr &folder, std::vector<QByteArray> names);
     // Waits until every name queued so far has been tried; false when any was not removed
-    // (since the last call).
+    // (since the last call), with errno set to why the first of them was not.
     bool finish();
 
     static constexpr size_t batchSize = 128;
@@ -59,7 +59,7 @@ private:
     std::condition_variable m_settled; // the walker: room in the queue, or all done
     std::deque<Batch> m_queue;
     size_t m_busy = 0; // batches taken and not yet done
-    bool m_failed = false;
+    int m_error = 0; // of the first name not removed
     bool m_stop = false;
     std::vector<std::thread> m_threads;
 };

@@ -63,7 +63,7 @@ private:
     };
     static constexpr std::uint64_t FileSize = 1u << 20;
     static constexpr std::uint64_t Bytes = 64u << 20;
-    static constexpr std::size_t Files = 4096;
+    static constexpr std::size_t Files = 16384; // each pass of a batch costs one sync of the file system
     static constexpr std::size_t TextBytes = 16u << 20; // names shown: long in a deep tree
     static constexpr std::size_t UnlinkThreads = 16;
     static constexpr int SpareDescriptors = 96; // the walk's open folder levels and a little more

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <functional>
 #include <system_error>
 #include <thread>
@@ -49,6 +50,14 @@ bool nextData(int fd, std::uint64_t from, std::uint64_t size, std::uint64_t& beg
     begin = static_cast<std::uint64_t>(data);
     end = hole < 0 || static_cast<std::uint64_t>(hole) > size ? size : static_cast<std::uint64_t>(hole);
     return begin < end;
+}
+
+// Whether the file has fewer blocks than its length needs; only then are its holes looked for,
+// which costs a few calls per stretch and pass.
+bool mayHaveHoles(int fd, std::uint64_t size)
+{
+    struct stat info = {};
+    return fstat(fd, &info) != 0 || static_cast<std::uint64_t>(info.st_blocks) * 512 < size;
 }
 
 std::uint64_t dataBytes(int fd, std::uint64_t size)
@@ -153,11 +162,20 @@ int Overwriter::writeBlock(int fd, const unsigned char* data, std::size_t length
     return 0;
 }
 
-int Overwriter::writeData(int fd, std::uint64_t size, const Pass& pass, Random& random, unsigned char* buffer,
-                           const std::function<void(std::uint64_t, std::size_t)>& wrote)
+int Overwriter::writeData(int fd, std::uint64_t size, bool holes, const Pass& pass, Random& random,
+                           unsigned char* buffer, const std::function<void(std::uint64_t, std::size_t)>& wrote)
 {
     std::uint64_t begin = 0;
-    for (std::uint64_t end = 0; nextData(fd, end, size, begin, end);) {
+    std::uint64_t end = 0;
+    const auto next = [&] {
+        if (holes)
+            return nextData(fd, end, size, begin, end);
+        if (end != 0 || size == 0)
+            return false;
+        end = size; // all of it, from 0
+        return true;
+    };
+    while (next()) {
         for (std::uint64_t offset = begin; offset < end;) {
             const std::size_t length = end - offset < BlockSize ? static_cast<std::size_t>(end - offset) : BlockSize;
             const unsigned char* data = buffer;
@@ -180,7 +198,8 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
     if (!allocate())
         return ENOMEM;
     __extension__ using Wide = unsigned __int128;
-    const Wide total = static_cast<Wide>(dataBytes(fd, size)) * passes.size();
+    const bool holes = mayHaveHoles(fd, size);
+    const Wide total = static_cast<Wide>(holes ? dataBytes(fd, size) : size) * passes.size();
     if (total == 0)
         return 0; // holes only: nothing of the file lies on the disk
     Wide written = 0;
@@ -202,7 +221,7 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
                 lastPercent = percent;
             }
         };
-        if (const int error = writeData(fd, size, pass, m_random, m_buffer, wrote))
+        if (const int error = writeData(fd, size, holes, pass, m_random, m_buffer, wrote))
             return error;
         if (interrupted())
             return EINTR;
@@ -224,7 +243,7 @@ void Overwriter::writePass(std::vector<Target>& targets, const Pass& pass)
             Target& target = targets[i];
             if (target.error != 0)
                 continue;
-            target.error = writeData(target.fd, target.size, pass, random, buffer, {});
+            target.error = writeData(target.fd, target.size, target.holes, pass, random, buffer, {});
             if (target.error == EINTR && interrupted())
                 return;
         }
@@ -247,6 +266,8 @@ int Overwriter::overwriteTogether(std::vector<Target>& targets, const std::vecto
 {
     if (!allocate())
         return ENOMEM;
+    for (Target& target : targets)
+        target.holes = mayHaveHoles(target.fd, target.size);
     for (const Pass& pass : passes) {
         writePass(targets, pass);
         if (interrupted())

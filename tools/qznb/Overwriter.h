@@ -30,6 +30,7 @@ public:
         int fd = -1;
         std::uint64_t size = 0;
         int error = 0;
+        bool holes = true; // may have holes: its data is looked up stretch by stretch
     };
     // Pass k goes over every target, one sync makes all of it durable, then pass k+1 begins, so
     // each pass of each file still reaches the disk before its next one at a fraction of the
@@ -50,7 +51,7 @@ private:
     static unsigned char* allocateBlock();
     void writePass(std::vector<Target>& targets, const Pass& pass);
     // One pass over the data of a file; `wrote` hears of each block (its end and length).
-    int writeData(int fd, std::uint64_t size, const Pass& pass, Random& random, unsigned char* buffer,
+    int writeData(int fd, std::uint64_t size, bool holes, const Pass& pass, Random& random, unsigned char* buffer,
                   const std::function<void(std::uint64_t, std::size_t)>& wrote);
     int writeBlock(int fd, const unsigned char* data, std::size_t length, std::uint64_t offset);
     int syncData(int fd);
