@@ -8,12 +8,11 @@
 // measured again, moved aside by Safari's module, handed to the removal engine and removed.
 // With --demo, the whole demo home of scripts/demo-home --big (all fifteen modules, about
 // 200,000 cache files) is cleaned at once, secure removal off, against `rm -rf` of the same
-// result paths in a second demo home made the same way; with --secure LEVEL, the second home
-// is cleaned by the cleaning run too, with secure removal at that level, and compared with the
-// plain clean of the first.
+// result paths in a second demo home made the same way; with --secure LEVEL, a third home is
+// cleaned by the cleaning run too, with secure removal at that level, and compared with both.
 // The last lines are the peak memory of this process (the application's side; the removal
-// tool runs as a child) and ratio=N.NN (our best time over the tool's best time, or the secure
-// clean's best over the plain clean's best).
+// tool runs as a child), with --secure the plain clean's and the secure clean's ratios, and
+// ratio=N.NN: our best time over rm -rf's best time (with --secure, the secure clean's).
 #include "app/MainInterface.h"
 #include "core/FileController.h"
 #include "platform/Alert.h"
@@ -221,62 +220,22 @@ bool listDemo(const QString &folder, QStringList &paths)
     return !paths.isEmpty();
 }
 
-// The plain clean of one demo home against the secure clean of another made the same way.
-int secureDemoMain(const QString &parent, int rounds, int level)
-{
-    QTemporaryDir base(parent + u"/clean_bench.XXXXXX"_s);
-    const QString plain = base.path() + u"/plain"_s;
-    const QString secure = base.path() + u"/secure"_s;
-    answerAsAUserWould();
-    double bestPlain = -1, bestSecure = -1;
-    for (int round = 0; round < rounds; ++round) {
-        for (const QString &folder : {plain, secure}) {
-            const QString failure = demohome::make(QString::fromUtf8(NIMBREL_BENCH_SOURCE_DIR), folder, true);
-            if (!failure.isEmpty()) {
-                std::fprintf(stderr, "scripts/demo-home failed: %s\n", qPrintable(failure));
-                return 1;
-            }
-        }
-        double plainRun = -1, secureRun = -1;
-        QStringList plainPaths, securePaths;
-        auto plainTurn = [&] {
-            QProcess::execute(u"sync"_s, {});
-            plainRun = cleanDemo(plain, plainPaths);
-        };
-        auto secureTurn = [&] {
-            QProcess::execute(u"sync"_s, {});
-            secureRun = cleanDemo(secure, securePaths, level);
-        };
-        if (round % 2 == 0) {
-            plainTurn();
-            secureTurn();
-        } else {
-            secureTurn();
-            plainTurn();
-        }
-        if (plainRun < 0 || secureRun < 0)
-            return 1;
-        std::printf("round %d: plain clean %.3f s, level %d clean %.3f s (%d paths)\n", round + 1, plainRun, level,
-                    secureRun, int(securePaths.size()));
-        std::fflush(stdout);
-        bestPlain = bestPlain < 0 ? plainRun : qMin(bestPlain, plainRun);
-        bestSecure = bestSecure < 0 ? secureRun : qMin(bestSecure, secureRun);
-    }
-    std::printf("demo home --big best: plain clean %.3f s, level %d clean %.3f s\n", bestPlain, level, bestSecure);
-    printPeakMemory();
-    std::printf("ratio=%.2f\n", bestSecure / bestPlain);
-    return 0;
-}
-
-int demoMain(const QString &parent, int rounds)
+// A full clean of one demo home against `rm -rf` of the same paths in another made the same
+// way; with a secure level, the secure clean of a third home too, against both.
+int demoMain(const QString &parent, int rounds, int secureLevel)
 {
     QTemporaryDir base(parent + u"/clean_bench.XXXXXX"_s);
     const QString ours = base.path() + u"/ours"_s;
     const QString theirs = base.path() + u"/theirs"_s;
+    const QString secure = base.path() + u"/secure"_s;
+    QStringList folders{ours, theirs};
+    if (secureLevel >= 0)
+        folders << secure;
     answerAsAUserWould();
-    double bestRun = -1, bestTool = -1;
+    double bestRun = -1, bestTool = -1, bestSecure = -1;
+    const auto keepBest = [](double &best, double seconds) { best = best < 0 ? seconds : qMin(best, seconds); };
     for (int round = 0; round < rounds; ++round) {
-        for (const QString &folder : {ours, theirs}) {
+        for (const QString &folder : std::as_const(folders)) {
             const QString failure = demohome::make(QString::fromUtf8(NIMBREL_BENCH_SOURCE_DIR), folder, true);
             if (!failure.isEmpty()) {
                 std::fprintf(stderr, "scripts/demo-home failed: %s\n", qPrintable(failure));
@@ -284,41 +243,60 @@ int demoMain(const QString &parent, int rounds)
             }
         }
         // The scan alone names the paths, so rm -rf is given the same ones; who goes first
-        // alternates, and each starts with nothing left to write back.
+        // turns with the rounds, and each starts with nothing left to write back.
         QStringList paths;
-        double run = -1, tool = -1;
-        auto ourTurn = [&] {
-            QProcess::execute(u"sync"_s, {});
-            run = cleanDemo(ours, paths);
-        };
-        auto theirTurn = [&] {
+        double run = -1, tool = -1, secureRun = -1;
+        std::vector<std::function<void()>> turns;
+        turns.push_back([&] {
+            if (paths.isEmpty() && !listDemo(ours, paths))
+                return;
             QStringList same;
             for (const QString &path : std::as_const(paths))
                 same << theirs + path.mid(ours.size());
             QProcess::execute(u"sync"_s, {});
             tool = runTool(u"rm"_s, QStringList{u"-rf"_s} + same);
-        };
-        if (round % 2 == 0) {
-            if (!listDemo(ours, paths))
-                return 1;
-            theirTurn();
-            paths.clear();
-            ourTurn();
-        } else {
-            ourTurn();
-            theirTurn();
+        });
+        turns.push_back([&] {
+            QProcess::execute(u"sync"_s, {});
+            QStringList cleaned;
+            run = cleanDemo(ours, cleaned);
+            if (paths.isEmpty())
+                paths = cleaned;
+        });
+        if (secureLevel >= 0) {
+            turns.push_back([&] {
+                QProcess::execute(u"sync"_s, {});
+                QStringList cleaned;
+                secureRun = cleanDemo(secure, cleaned, secureLevel);
+            });
         }
-        if (run < 0 || tool < 0)
+        for (size_t i = 0; i < turns.size(); ++i)
+            turns[(size_t(round) + i) % turns.size()]();
+        if (run < 0 || tool < 0 || (secureLevel >= 0 && secureRun < 0))
             return 1;
-        std::printf("round %d: cleaning run %.3f s, rm -rf %.3f s (%d paths)\n", round + 1, run, tool,
-                    int(paths.size()));
+        std::printf("round %d: cleaning run %.3f s, rm -rf %.3f s", round + 1, run, tool);
+        if (secureLevel >= 0)
+            std::printf(", level %d clean %.3f s", secureLevel, secureRun);
+        std::printf(" (%d paths)\n", int(paths.size()));
         std::fflush(stdout);
-        bestRun = bestRun < 0 ? run : qMin(bestRun, run);
-        bestTool = bestTool < 0 ? tool : qMin(bestTool, tool);
+        keepBest(bestRun, run);
+        keepBest(bestTool, tool);
+        if (secureLevel >= 0)
+            keepBest(bestSecure, secureRun);
     }
-    std::printf("demo home --big best: cleaning run %.3f s, rm -rf %.3f s\n", bestRun, bestTool);
+    std::printf("demo home --big best: cleaning run %.3f s, rm -rf %.3f s", bestRun, bestTool);
+    if (secureLevel >= 0)
+        std::printf(", level %d clean %.3f s", secureLevel, bestSecure);
+    std::printf("\n");
     printPeakMemory();
-    std::printf("ratio=%.2f\n", bestRun / bestTool);
+    if (secureLevel < 0) {
+        std::printf("ratio=%.2f\n", bestRun / bestTool);
+        return 0;
+    }
+    std::printf("plain clean against rm -rf: %.2f\n", bestRun / bestTool);
+    std::printf("level %d clean against the plain clean: %.2f\n", secureLevel, bestSecure / bestRun);
+    std::printf("level %d clean against rm -rf:\n", secureLevel);
+    std::printf("ratio=%.2f\n", bestSecure / bestTool);
     return 0;
 }
 
@@ -359,7 +337,7 @@ int main(int argc, char **argv)
             qputenv("NIMBREL_BUNDLE_PATH", NIMBREL_BENCH_BUNDLE);
         QApplication app(argc, argv);
         const QString where = parent.isEmpty() ? QDir::currentPath() : parent;
-        return secure ? secureDemoMain(where, rounds, secureLevel) : demoMain(where, rounds);
+        return demoMain(where, rounds, secure ? secureLevel : -1);
     }
 
     // A home, a temporary folder and a system root with Safari, all on one file system.

@@ -68,7 +68,7 @@ public:
     // links) and then removes the source.
     bool moveItemAtPath(const QString &from, const QString &to) const;
     // Removes an item and, for a folder, everything inside it; links are removed, never
-    // followed.
+    // followed. Folders the user owns but may not change are given u+rwx first.
     bool removeItemAtPath(const QString &path) const;
 
     std::optional<QByteArray> contentsAtPath(const QString &path) const;

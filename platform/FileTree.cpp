@@ -1,6 +1,8 @@
 #include "platform/FileTree.h"
 
 #include "platform/FileManager.h"
+#include "platform/OwnerAccess.h"
+#include "platform/UnlinkPool.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,11 +11,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace platform::filetree {
 
 namespace {
+
+// Files a walk meets before its unlinks are shared out to threads, and how many threads.
+constexpr size_t unlinkThreadsFrom = 1024;
+constexpr int unlinkThreads = 16;
+// Emptied folders that may wait for the threads at a time (each may hold a handle).
+constexpr size_t deferredFolders = 128;
 
 bool isDotOrDotDot(const char *name)
 {
@@ -190,12 +200,58 @@ bool removeTree(int dirFd, const char *name)
         ino_t ino = 0;
         std::vector<DirEntry> entries; // read whole before anything in it is removed
         size_t next = 0;
+        UnlinkPool::FolderPtr shared; // its handle for the unlink threads, once they need it
     };
     constexpr size_t openLevels = 32;
     std::vector<Level> stack;
     bool ok = true;
 
+    // A big tree's files are unlinked by a few threads; a folder then goes only once they are
+    // done with it, so its removal waits in a list (each holding its parent's handle) until
+    // the threads have caught up.
+    struct Deferred {
+        UnlinkPool::FolderPtr parent;
+        QByteArray name;
+    };
+    std::unique_ptr<UnlinkPool> pool;
+    std::vector<Deferred> deferred;
+    size_t filesSeen = 0;
+    auto catchUp = [&] {
+        if (!pool)
+            return;
+        ok = pool->finish() && ok;
+        for (const Deferred &folder : deferred)
+            ok = unlinkat(folder.parent->fd(), folder.name.constData(), AT_REMOVEDIR) == 0 && ok;
+        deferred.clear();
+    };
+    auto sharedHandle = [](Level &level) -> const UnlinkPool::FolderPtr & {
+        if (!level.shared)
+            level.shared = std::make_shared<const UnlinkPool::Folder>(fcntl(level.fd, F_DUPFD_CLOEXEC, 0));
+        return level.shared;
+    };
+    // Hands what the listing says is a file (or link, or anything but a folder) to the threads;
+    // unlinkat never follows a link, and refuses a folder that took the name meanwhile.
+    auto shareFiles = [&](Level &level) {
+        std::vector<DirEntry> kept;
+        std::vector<QByteArray> batch;
+        for (DirEntry &entry : level.entries) {
+            if (entry.type == DT_DIR || entry.type == DT_UNKNOWN) {
+                kept.push_back(std::move(entry));
+                continue;
+            }
+            batch.push_back(std::move(entry.name));
+            if (batch.size() == UnlinkPool::batchSize)
+                pool->add(sharedHandle(level), std::exchange(batch, {}));
+        }
+        if (!batch.empty())
+            pool->add(sharedHandle(level), std::move(batch));
+        level.entries = std::move(kept);
+    };
+
     auto enter = [&](int parentFd, const QByteArray &childName, const struct stat &seen) {
+        // Our own folder that we may not list or change: give ourselves the right first, as
+        // `chmod u+rwx` would (a folder of someone else's is left as it is).
+        grantOwner(parentFd, childName.constData(), seen, S_IRWXU);
         const int fd = openSameFolder(parentFd, childName.constData(), seen.st_dev, seen.st_ino);
         if (fd < 0)
             return false;
@@ -205,6 +261,12 @@ bool removeTree(int dirFd, const char *name)
         level.dev = seen.st_dev;
         level.ino = seen.st_ino;
         level.entries = entriesIn(fd);
+        for (const DirEntry &entry : level.entries)
+            filesSeen += entry.type != DT_DIR;
+        if (!pool && filesSeen >= unlinkThreadsFrom)
+            pool = std::make_unique<UnlinkPool>(unlinkThreads);
+        if (pool)
+            shareFiles(level);
         stack.push_back(std::move(level));
         if (stack.size() > openLevels + 1) {
             Level &oldest = stack[stack.size() - openLevels - 1];
@@ -239,8 +301,6 @@ bool removeTree(int dirFd, const char *name)
         if (top.next < top.entries.size()) {
             const DirEntry &entry = top.entries[top.next++];
             const QByteArray child = entry.name;
-            // What the listing says is not a folder is unlinked without a look of its own:
-            // unlinkat never follows a link, and refuses a folder that took the name meanwhile.
             if (entry.type != DT_DIR && entry.type != DT_UNKNOWN) {
                 if (unlinkat(top.fd, child.constData(), 0) == 0)
                     continue;
@@ -271,8 +331,16 @@ bool removeTree(int dirFd, const char *name)
                 if (level.fd >= 0)
                     close(level.fd);
             }
+            catchUp();
             return false;
         }
+        if (pool && !stack.empty()) {
+            deferred.push_back({sharedHandle(stack.back()), doneName});
+            if (deferred.size() >= deferredFolders)
+                catchUp();
+            continue;
+        }
+        catchUp();
         ok = unlinkat(parentFd, doneName.constData(), AT_REMOVEDIR) == 0 && ok;
     }
     return ok;

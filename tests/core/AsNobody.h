@@ -62,6 +62,17 @@ public:
         return geteuid() != 0 || (chown(folder, uid, gid) == 0 && chmod(folder, 0700) == 0);
     }
 
+    // In a child process (after fork, before exec or _exit): runs as nobody from here on when
+    // root, for good; an ordinary user stays who it is. False when root cannot become nobody.
+    static bool becomeForGood()
+    {
+        if (geteuid() != 0)
+            return true;
+        return setgroups(0, nullptr) == 0 && setresgid(gid, gid, gid) == 0 && setresuid(uid, uid, uid) == 0;
+    }
+    // What such a child exits with when it could not become nobody.
+    static constexpr int cannotBecomeNobody = 77;
+
 private:
     void restoreGroups() { setgroups(m_groups.size(), m_groups.data()); }
 

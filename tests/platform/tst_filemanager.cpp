@@ -3,6 +3,7 @@
 #include "platform/PropertyList.h"
 #include "support/FakeHome.h"
 #include "support/LinkFlipper.h"
+#include "support/LockedCache.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -54,6 +55,7 @@ private slots:
     void permissionsNeverReachALinkSwappedIn();
     void writableAnswersForALinkItself();
     void deepTreeRemovedUnderDescriptorLimit();
+    void removeEmptiesTheOwnersLockedFolders();
     void immutableFlag();
     void writeAtomically();
     void temporaryDirectory();
@@ -206,20 +208,27 @@ void tst_FileManager::removeNeverFollowsLinks_data()
 {
     QTest::addColumn<QString>("linkPath");   // relative to the home
     QTest::addColumn<QString>("removePath"); // what is removed
-    QTest::newRow("the item is a link") << "item" << "item";
-    QTest::newRow("the item is a link, trailing slash") << "item" << "item/";
-    QTest::newRow("link inside the folder") << "folder/link" << "folder";
-    QTest::newRow("link deep inside") << "folder/a/b/link" << "folder";
+    QTest::addColumn<int>("files");          // beside the link, spread over four folders
+    QTest::newRow("the item is a link") << "item" << "item" << 0;
+    QTest::newRow("the item is a link, trailing slash") << "item" << "item/" << 0;
+    QTest::newRow("link inside the folder") << "folder/link" << "folder" << 0;
+    QTest::newRow("link deep inside") << "folder/a/b/link" << "folder" << 0;
+    // Enough files for the unlinks to be shared out to threads.
+    QTest::newRow("link among 3,000 files") << "folder/a/b/link" << "folder" << 3000;
 }
 
 void tst_FileManager::removeNeverFollowsLinks()
 {
     QFETCH(QString, linkPath);
     QFETCH(QString, removePath);
+    QFETCH(int, files);
     FakeHome fake;
     const FileManager &fm = FileManager::defaultManager();
     QVERIFY(fake.writeFile(u"outside/precious"_s, "keep me"));
     QVERIFY(fake.makeDir(u"folder/a/b"_s));
+    static const char *const folders[] = {"folder", "folder/a", "folder/a/b", "folder/c"};
+    for (int i = 0; i < files; ++i)
+        QVERIFY(fake.writeFile(u"%1/f%2"_s.arg(QLatin1String(folders[i % 4])).arg(i), "cache"));
     QCOMPARE(symlink(encodePath(fake.path(u"outside"_s)).constData(),
                      encodePath(fake.path(linkPath)).constData()), 0);
 
@@ -367,6 +376,33 @@ void tst_FileManager::deepTreeRemovedUnderDescriptorLimit()
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
     QVERIFY(!FileManager::defaultManager().attributesOfItemAtPath(fake.path(u"d"_s)));
+}
+
+// What `chmod -R u+rwx` and `rm -rf` remove, the removal removes too: folders and files of the
+// user's own, whatever modes the user gave them.
+void tst_FileManager::removeEmptiesTheOwnersLockedFolders()
+{
+    QTemporaryDir base;
+    QVERIFY(base.isValid());
+    QVERIFY(AsNobody::handOver(encodePath(base.path()).constData()));
+    const QString cache = makeLockedCache(base.path());
+    QVERIFY(!cache.isEmpty());
+    auto unlock = qScopeGuard([&] { unlockTree(cache); });
+
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (!AsNobody::becomeForGood())
+            _exit(AsNobody::cannotBecomeNobody);
+        _exit(FileManager::defaultManager().removeItemAtPath(cache) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == AsNobody::cannotBecomeNobody)
+        QSKIP("running as root without the right to become nobody: root may write anything");
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(!lexists(encodePath(cache)));
 }
 
 void tst_FileManager::immutableFlag()

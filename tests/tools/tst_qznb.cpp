@@ -2,7 +2,11 @@
 // which its writes and syncs reach the disk is followed in-process, through the Disk seam.
 #include <QtTest>
 
+#include "core/AsNobody.h"
+#include "platform/FileManager.h"
 #include "support/LinkFlipper.h"
+#include "support/LockedCache.h"
+#include "support/ScratchDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +17,7 @@
 
 #include <csignal>
 #include <mutex>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -39,17 +44,19 @@ struct Run {
 };
 
 Run runQznb(const QStringList &arguments, const QString &workingDirectory = QString(),
-           int descriptorLimit = 0)
+           int descriptorLimit = 0, bool asNobody = false)
 {
     QProcess process;
     process.setWorkingDirectory(workingDirectory);
-    if (descriptorLimit > 0) {
-        // Soft and hard alike, as `ulimit -n` sets them: the tool cannot raise its way out.
-        process.setChildProcessModifier([descriptorLimit] {
+    process.setChildProcessModifier([descriptorLimit, asNobody] {
+        if (descriptorLimit > 0) {
+            // Soft and hard alike, as `ulimit -n` sets them: the tool cannot raise its way out.
             const struct rlimit limit = {rlim_t(descriptorLimit), rlim_t(descriptorLimit)};
             setrlimit(RLIMIT_NOFILE, &limit);
-        });
-    }
+        }
+        if (asNobody && !AsNobody::becomeForGood())
+            _exit(AsNobody::cannotBecomeNobody);
+    });
     process.start(QString::fromUtf8(NIMBREL_TEST_QZNB), arguments);
     Run run;
     if (!process.waitForStarted() || !process.waitForFinished(120000)
@@ -155,6 +162,7 @@ public:
         int durablePasses = 0;
     };
     QHash<quint64, File> files;
+    QHash<quint64, qint64> dataBytes; // what a pass writes of a sparse file: its data, never its holes
     QStringList problems;
     int dataSyncs = 0;
     int folderSyncs = 0;
@@ -218,8 +226,9 @@ private:
     {
         if (!file.dirty)
             return;
-        if (file.written != file.size)
-            problems << u"inode %1: a pass of %2 bytes synced after %3"_s.arg(inode).arg(file.size).arg(file.written);
+        const qint64 expected = dataBytes.value(inode, file.size);
+        if (file.written != expected)
+            problems << u"inode %1: a pass of %2 bytes synced after %3"_s.arg(inode).arg(expected).arg(file.written);
         file.dirty = false;
         ++file.durablePasses;
     }
@@ -247,7 +256,9 @@ private slots:
     void arguments_data();
     void arguments();
     void failureNamesPathAndGoesOn();
+    void deepTreeUnderDescriptorLimit_data();
     void deepTreeUnderDescriptorLimit();
+    void ownersLockedFoldersAreEmptied();
     void interruptStopsMidPass_data();
     void interruptStopsMidPass();
     void passesReachDiskInOrder_data();
@@ -520,21 +531,12 @@ void TestQznb::failureNamesPathAndGoesOn()
     const QString later = dir.filePath(u"later.bin"_s);
     QVERIFY(writeFile(later, noise(4000, 9)));
 
-    // A read-only folder stops an ordinary user; the superuser ignores it, so use an immutable
-    // file there, when the file system and our privileges allow it.
-    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-    bool immutable = false;
-    if (QFileInfo(locked).isWritable()) {
-        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        if (QProcess::execute(u"chattr"_s, {u"+i"_s, kept}) != 0)
-            QSKIP("running as the superuser and chattr +i is not available here");
-        immutable = true;
-    }
-    auto restore = qScopeGuard([&] {
-        if (immutable)
-            QProcess::execute(u"chattr"_s, {u"-i"_s, kept});
-        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    });
+    // A folder of one's own no longer stops the tool (it gives itself the rights, as
+    // `chmod -R u+rwx` would), so what stops it is an immutable file, which only the superuser
+    // can make.
+    if (QProcess::execute(u"chattr"_s, {u"+i"_s, kept}) != 0)
+        QSKIP("chattr +i is not available here (file system, or not the superuser)");
+    auto restore = qScopeGuard([&] { QProcess::execute(u"chattr"_s, {u"-i"_s, kept}); });
 
     const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s,
                              victim, later});
@@ -544,21 +546,51 @@ void TestQznb::failureNamesPathAndGoesOn()
     QVERIFY(!exists(victim + u"/a.bin"_s));
     QVERIFY(!exists(victim + u"/z"_s));
     QVERIFY(!exists(later));
-    if (immutable) // the immutable file cannot even be opened for writing, so it is untouched
-        QCOMPARE(readFile(kept), noise(4000, 6));
+    // The immutable file cannot even be opened for writing, so it is untouched.
+    QCOMPARE(readFile(kept), noise(4000, 6));
+}
+
+void TestQznb::deepTreeUnderDescriptorLimit_data()
+{
+    QTest::addColumn<int>("levels");
+    QTest::addColumn<int>("descriptorLimit"); // 0: the tool's own
+    QTest::newRow("1,500 levels, 1,024 descriptors") << 1500 << 1024;
+    QTest::newRow("20,000 levels") << 20000 << 0;
 }
 
 void TestQznb::deepTreeUnderDescriptorLimit()
 {
+    QFETCH(int, levels);
+    QFETCH(int, descriptorLimit);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(makeDeepTree(dir.path(), 1500, 100));
+    const QString top = dir.filePath(u"d"_s);
+    // Whatever is left is removed without recursion, before the folder's own cleanup meets it.
+    auto cleanup = qScopeGuard([&] { platform::FileManager::defaultManager().removeItemAtPath(top); });
+    QVERIFY(makeDeepTree(dir.path(), levels, 100));
 
-    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s,
-                             dir.filePath(u"d"_s)},
-                            QString(), 1024);
+    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, top}, QString(), descriptorLimit);
+    QVERIFY2(run.exitCode == 0, run.err.left(2000).constData());
+    QVERIFY(!exists(top));
+}
+
+// What `chmod -R u+rwx` and `rm -rf` remove, the tool removes too: folders and files of the
+// user's own, whatever modes the user gave them.
+void TestQznb::ownersLockedFoldersAreEmptied()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(AsNobody::handOver(QFile::encodeName(dir.path()).constData()));
+    const QString cache = makeLockedCache(dir.path());
+    QVERIFY(!cache.isEmpty());
+    auto unlock = qScopeGuard([&] { unlockTree(cache); });
+
+    const Run run = runQznb({u"-v"_s, u"-f"_s, u"-m"_s, u"-r"_s, u"--"_s, cache}, QString(), 0, true);
+    if (run.exitCode == AsNobody::cannotBecomeNobody)
+        QSKIP("running as root without the right to become nobody: root may write anything");
     QVERIFY2(run.exitCode == 0, run.err.constData());
-    QVERIFY(!exists(dir.filePath(u"d"_s)));
+    QVERIFY(!exists(cache));
+    QCOMPARE(run.out.count("done\n"), 7); // every file was overwritten and removed
 }
 
 void TestQznb::interruptStopsMidPass_data()
@@ -575,9 +607,12 @@ void TestQznb::interruptStopsMidPass()
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"large.bin"_s);
     {
-        QFile sparse(file);
-        QVERIFY(sparse.open(QIODevice::WriteOnly));
-        QVERIFY(sparse.resize(qint64(512) << 20));
+        // Real data, many passes of it: holes would not be written at all.
+        QFile large(file);
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        const QByteArray block = noise(1 << 20, 3);
+        for (int i = 0; i < 64; ++i)
+            QCOMPARE(large.write(block), block.size());
     }
 
     QProcess process;
@@ -607,13 +642,16 @@ void TestQznb::passesReachDiskInOrder_data()
     QTest::addColumn<QStringList>("folders"); // each gets `files` small files
     QTest::addColumn<int>("files");
     QTest::addColumn<int>("largeFiles");      // beside them in the first folder, streamed one by one
+    QTest::addColumn<bool>("sparse");         // and a sparse file far larger than its disk
     QTest::newRow("many small files, seven passes")
         << int(qznb::Level::Medium) << QStringList{u"a"_s, u"b"_s, u"c"_s}
-        << 150 << 0;
+        << 150 << 0 << false;
     QTest::newRow("small and large files, one pass")
-        << int(qznb::Level::Simple) << QStringList{u"."_s} << 60 << 2;
+        << int(qznb::Level::Simple) << QStringList{u"."_s} << 60 << 2 << false;
     QTest::newRow("nested folders, thirty-five passes")
-        << int(qznb::Level::Gutmann) << QStringList{u"."_s, u"x/y/z"_s} << 12 << 1;
+        << int(qznb::Level::Gutmann) << QStringList{u"."_s, u"x/y/z"_s} << 12 << 1 << false;
+    QTest::newRow("sparse file of 1 GiB on a 4 MiB disk, seven passes")
+        << int(qznb::Level::Medium) << QStringList{u"."_s} << 12 << 0 << true;
 }
 
 void TestQznb::passesReachDiskInOrder()
@@ -622,9 +660,17 @@ void TestQznb::passesReachDiskInOrder()
     QFETCH(QStringList, folders);
     QFETCH(int, files);
     QFETCH(int, largeFiles);
+    QFETCH(bool, sparse);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString tree = dir.filePath(u"tree"_s);
+    std::optional<ScratchDisk> disk4m;
+    QString tree = dir.filePath(u"tree"_s);
+    if (sparse) {
+        disk4m.emplace(dir.filePath(u"disk"_s));
+        if (!disk4m->mounted())
+            QSKIP("a small disk of its own is mounted only as root");
+        tree = dir.filePath(u"disk/tree"_s);
+    }
     int written = 0;
     for (const QString &folder : folders) {
         QVERIFY(QDir().mkpath(tree + QLatin1Char('/') + folder));
@@ -635,12 +681,30 @@ void TestQznb::passesReachDiskInOrder()
     for (int i = 0; i < largeFiles; ++i)
         QVERIFY(writeFile(u"%1/%2/large%3"_s.arg(tree, folders.first()).arg(i), noise((3 << 20) + i, 4)));
     written += largeFiles;
+    quint64 sparseInode = 0;
+    const qint64 sparseData = 2 << 20; // 1 MiB at the start, 1 MiB half-way
+    if (sparse) {
+        const QString path = tree + u"/"_s + folders.first() + u"/sparse"_s;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(noise(1 << 20, 5)), qint64(1 << 20));
+        QVERIFY(file.seek(qint64(512) << 20));
+        QCOMPARE(file.write(noise(1 << 20, 6)), qint64(1 << 20));
+        QVERIFY(file.resize(qint64(1) << 30));
+        file.close();
+        struct stat info = {};
+        QCOMPARE(stat(QFile::encodeName(path).constData(), &info), 0);
+        sparseInode = info.st_ino;
+        ++written;
+    }
 
     qznb::Options options;
     options.recursive = true;
     options.level = qznb::Level(level);
     const int passes = int(qznb::passesFor(options.level).size());
     OrderCheckingDisk disk(passes);
+    if (sparse)
+        disk.dataBytes.insert(sparseInode, sparseData);
     qznb::Random random;
     QVERIFY(random.seed());
     qznb::Overwriter overwriter(random, disk);
@@ -654,7 +718,7 @@ void TestQznb::passesReachDiskInOrder()
     for (const OrderCheckingDisk::File &file : std::as_const(disk.files))
         QCOMPARE(file.durablePasses, passes);
     // The small files of a folder share their syncs: one per pass, not one per pass and file.
-    const int batches = folders.size() + largeFiles;
+    const int batches = folders.size() + largeFiles + (sparse ? 1 : 0);
     QVERIFY2(disk.dataSyncs <= passes * batches, qPrintable(QString::number(disk.dataSyncs)));
     QVERIFY2(disk.folderSyncs <= batches, qPrintable(QString::number(disk.folderSyncs)));
 }

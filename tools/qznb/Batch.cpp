@@ -48,7 +48,7 @@ bool Batch::takes(const struct stat& info)
 
 bool Batch::full() const
 {
-    return m_files.size() + m_folders.size() >= m_maxFiles || m_bytes >= Bytes;
+    return m_files.size() + m_folders.size() >= m_maxFiles || m_bytes >= Bytes || m_textBytes >= TextBytes;
 }
 
 bool Batch::folder(int dirFd, Slot& slot, std::size_t& index)
@@ -70,11 +70,13 @@ void Batch::add(int fd, std::size_t folder, const std::string& name, const std::
 {
     m_files.push_back({fd, folder, name, display, size});
     m_bytes += size;
+    m_textBytes += name.size() + display.size();
 }
 
 void Batch::addFolderRemoval(std::size_t parent, const std::string& name, const std::string& display)
 {
     m_removals.push_back({parent, name, display});
+    m_textBytes += name.size() + display.size();
 }
 
 bool Batch::remove()
@@ -215,6 +217,7 @@ void Batch::drop()
     m_folders.clear();
     ++m_generation;
     m_bytes = 0;
+    m_textBytes = 0;
 }
 
 } // namespace qznb

@@ -63,7 +63,8 @@ private:
     };
     static constexpr std::uint64_t FileSize = 1u << 20;
     static constexpr std::uint64_t Bytes = 64u << 20;
-    static constexpr std::size_t Files = 4096;
+    static constexpr std::size_t Files = 16384; // each pass of a batch costs one sync of the file system
+    static constexpr std::size_t TextBytes = 16u << 20; // names shown: long in a deep tree
     static constexpr std::size_t UnlinkThreads = 16;
     static constexpr int SpareDescriptors = 96; // the walk's open folder levels and a little more
 
@@ -81,6 +82,7 @@ private:
     std::vector<int> m_folders;
     unsigned m_generation = 1;
     std::uint64_t m_bytes = 0;
+    std::size_t m_textBytes = 0;
     std::size_t m_maxFiles = Files;
     bool m_failed = false; // something was named as not removed in this path
 };

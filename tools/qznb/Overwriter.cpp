@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <functional>
 #include <system_error>
 #include <thread>
@@ -26,6 +27,46 @@ constexpr std::uint64_t WritebackStride = 8u << 20;
 void startWriteback(int fd, std::uint64_t from, std::uint64_t to)
 {
     sync_file_range(fd, static_cast<off_t>(from), static_cast<off_t>(to - from), SYNC_FILE_RANGE_WRITE);
+}
+
+// The next stretch of the file that holds data, at or after `from` and before `size`; false
+// when only holes are left. A hole holds none of the file's old data, and writing it would
+// allocate it: a large sparse file could fill its disk.
+bool nextData(int fd, std::uint64_t from, std::uint64_t size, std::uint64_t& begin, std::uint64_t& end)
+{
+    if (from >= size)
+        return false;
+    const off_t data = lseek(fd, static_cast<off_t>(from), SEEK_DATA);
+    if (data < 0) {
+        if (errno == ENXIO)
+            return false; // a hole up to the end
+        begin = from;     // the file system cannot tell: all of it is data
+        end = size;
+        return true;
+    }
+    if (static_cast<std::uint64_t>(data) >= size)
+        return false;
+    const off_t hole = lseek(fd, data, SEEK_HOLE);
+    begin = static_cast<std::uint64_t>(data);
+    end = hole < 0 || static_cast<std::uint64_t>(hole) > size ? size : static_cast<std::uint64_t>(hole);
+    return begin < end;
+}
+
+// Whether the file has fewer blocks than its length needs; only then are its holes looked for,
+// which costs a few calls per stretch and pass.
+bool mayHaveHoles(int fd, std::uint64_t size)
+{
+    struct stat info = {};
+    return fstat(fd, &info) != 0 || static_cast<std::uint64_t>(info.st_blocks) * 512 < size;
+}
+
+std::uint64_t dataBytes(int fd, std::uint64_t size)
+{
+    std::uint64_t total = 0;
+    std::uint64_t begin = 0;
+    for (std::uint64_t end = 0; nextData(fd, end, size, begin, end);)
+        total += end - begin;
+    return total;
 }
 
 } // namespace
@@ -121,12 +162,46 @@ int Overwriter::writeBlock(int fd, const unsigned char* data, std::size_t length
     return 0;
 }
 
+int Overwriter::writeData(int fd, std::uint64_t size, bool holes, const Pass& pass, Random& random,
+                           unsigned char* buffer, const std::function<void(std::uint64_t, std::size_t)>& wrote)
+{
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+    const auto next = [&] {
+        if (holes)
+            return nextData(fd, end, size, begin, end);
+        if (end != 0 || size == 0)
+            return false;
+        end = size; // all of it, from 0
+        return true;
+    };
+    while (next()) {
+        for (std::uint64_t offset = begin; offset < end;) {
+            const std::size_t length = end - offset < BlockSize ? static_cast<std::size_t>(end - offset) : BlockSize;
+            const unsigned char* data = buffer;
+            if (pass.random)
+                random.fill(buffer, length);
+            else
+                data = buffer + offset % 3; // keep the 3-byte pattern continuous across blocks
+            if (const int error = writeBlock(fd, data, length, offset))
+                return error;
+            offset += length;
+            if (wrote)
+                wrote(offset, length);
+        }
+    }
+    return 0;
+}
+
 int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& passes, const Reporter& reporter)
 {
     if (!allocate())
         return ENOMEM;
     __extension__ using Wide = unsigned __int128;
-    const Wide total = static_cast<Wide>(size) * passes.size();
+    const bool holes = mayHaveHoles(fd, size);
+    const Wide total = static_cast<Wide>(holes ? dataBytes(fd, size) : size) * passes.size();
+    if (total == 0)
+        return 0; // holes only: nothing of the file lies on the disk
     Wide written = 0;
     int lastPercent = 0;
 
@@ -134,18 +209,7 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
         if (!pass.random)
             fillPattern(pass, m_buffer, BlockSize + 2);
         std::uint64_t writebackFrom = 0;
-        for (std::uint64_t offset = 0; offset < size;) {
-            if (interrupted())
-                return EINTR;
-            const std::size_t length = size - offset < BlockSize ? static_cast<std::size_t>(size - offset) : BlockSize;
-            const unsigned char* data = m_buffer;
-            if (pass.random)
-                m_random.fill(m_buffer, length);
-            else
-                data = m_buffer + offset % 3; // keep the 3-byte pattern continuous across blocks
-            if (const int error = writeBlock(fd, data, length, offset))
-                return error;
-            offset += length;
+        const auto wrote = [&](std::uint64_t offset, std::size_t length) {
             written += length;
             if (offset - writebackFrom >= WritebackStride) {
                 startWriteback(fd, writebackFrom, offset);
@@ -156,28 +220,13 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
                 reporter.percent(percent);
                 lastPercent = percent;
             }
-        }
+        };
+        if (const int error = writeData(fd, size, holes, pass, m_random, m_buffer, wrote))
+            return error;
         if (interrupted())
             return EINTR;
         if (const int error = syncData(fd))
             return error;
-    }
-    return 0;
-}
-
-int Overwriter::writeTarget(const Target& target, const Pass& pass, Random& random, unsigned char* buffer)
-{
-    for (std::uint64_t offset = 0; offset < target.size;) {
-        const std::size_t length =
-            target.size - offset < BlockSize ? static_cast<std::size_t>(target.size - offset) : BlockSize;
-        const unsigned char* data = buffer;
-        if (pass.random)
-            random.fill(buffer, length);
-        else
-            data = buffer + offset % 3;
-        if (const int error = writeBlock(target.fd, data, length, offset))
-            return error;
-        offset += length;
     }
     return 0;
 }
@@ -194,7 +243,7 @@ void Overwriter::writePass(std::vector<Target>& targets, const Pass& pass)
             Target& target = targets[i];
             if (target.error != 0)
                 continue;
-            target.error = writeTarget(target, pass, random, buffer);
+            target.error = writeData(target.fd, target.size, target.holes, pass, random, buffer, {});
             if (target.error == EINTR && interrupted())
                 return;
         }
@@ -217,6 +266,8 @@ int Overwriter::overwriteTogether(std::vector<Target>& targets, const std::vecto
 {
     if (!allocate())
         return ENOMEM;
+    for (Target& target : targets)
+        target.holes = mayHaveHoles(target.fd, target.size);
     for (const Pass& pass : passes) {
         writePass(targets, pass);
         if (interrupted())

@@ -4,6 +4,7 @@
 #include "Random.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace qznb {
@@ -11,7 +12,8 @@ namespace qznb {
 class Disk;
 class Reporter;
 
-// Overwrites an open regular file in place, pass after pass, over its whole logical length.
+// Overwrites an open regular file in place, pass after pass, over every stretch that holds
+// data; the holes of a sparse file are left holes.
 class Overwriter {
 public:
     Overwriter(Random& random, Disk& disk) : m_random(random), m_disk(disk) {}
@@ -28,6 +30,7 @@ public:
         int fd = -1;
         std::uint64_t size = 0;
         int error = 0;
+        bool holes = true; // may have holes: its data is looked up stretch by stretch
     };
     // Pass k goes over every target, one sync makes all of it durable, then pass k+1 begins, so
     // each pass of each file still reaches the disk before its next one at a fraction of the
@@ -47,7 +50,9 @@ private:
 
     static unsigned char* allocateBlock();
     void writePass(std::vector<Target>& targets, const Pass& pass);
-    int writeTarget(const Target& target, const Pass& pass, Random& random, unsigned char* buffer);
+    // One pass over the data of a file; `wrote` hears of each block (its end and length).
+    int writeData(int fd, std::uint64_t size, bool holes, const Pass& pass, Random& random, unsigned char* buffer,
+                  const std::function<void(std::uint64_t, std::size_t)>& wrote);
     int writeBlock(int fd, const unsigned char* data, std::size_t length, std::uint64_t offset);
     int syncData(int fd);
     int syncTogether(std::vector<Target>& targets);

@@ -4,6 +4,7 @@
 #include "Interrupt.h"
 #include "Overwriter.h"
 #include "Reporter.h"
+#include "platform/OwnerAccess.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -38,13 +39,6 @@ constexpr int OutOfDescriptors = -3;
 bool sameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-std::string childDisplay(const std::string& parent, const std::string& name)
-{
-    if (!parent.empty() && parent.back() == '/')
-        return parent + name;
-    return parent + '/' + name;
 }
 
 // The names of a folder, read completely before anything in it is renamed or removed, so the
@@ -128,8 +122,6 @@ bool Remover::removePath(const std::string& path)
         return false;
     }
     FdCloser closer(parentFd);
-    Level root;
-    root.fd = parentFd;
     m_batch.forgetFailures();
 
     struct stat info = {};
@@ -140,30 +132,163 @@ bool Remover::removePath(const std::string& path)
         m_reporter.failure(path, error);
         return false;
     }
+    m_levels.clear();
+    Level root;
+    root.fd = parentFd;
+    m_levels.push_back(std::move(root));
+    m_display = path;
+    bool removed = false;
+    if (S_ISDIR(info.st_mode) && m_options.recursive)
+        removed = removeTree(base, info);
+    else
+        removed = removeEntry(parentFd, base, path, info);
+    m_levels.clear();
     // Whatever still waits in the batch goes now, while the starting folder is open.
-    const bool removed = removeEntry(root, base, path, info);
     return m_batch.remove() && removed;
 }
 
-bool Remover::removeEntry(Level& dir, const std::string& name, const std::string& display, const struct stat& info)
+bool Remover::removeEntry(int dirFd, const std::string& name, const std::string& display, const struct stat& info)
 {
     if (interrupted())
         return false;
     if (S_ISDIR(info.st_mode)) {
-        if (!m_options.recursive) {
-            m_reporter.failure(display, "is a directory");
-            return false;
-        }
-        return removeTree(dir, name, display, info);
+        m_reporter.failure(display, "is a directory");
+        return false;
     }
-    return removeFile(dir.fd, name, display, info);
+    return removeFile(dirFd, name, display, info);
 }
 
-bool Remover::reopenParent(Level& child)
+std::string Remover::childDisplay(const std::string& name) const
 {
-    Level& parent = *child.parent;
+    if (!m_display.empty() && m_display.back() == '/')
+        return m_display + name;
+    return m_display + '/' + name;
+}
+
+bool Remover::removeTree(const std::string& name, const struct stat& info)
+{
+    m_levels.front().ok = true;
+    if (!enter(name, info))
+        return false;
+    while (m_levels.size() > 1) {
+        if (interrupted()) {
+            m_batch.drop();
+            closeLevels();
+            return false;
+        }
+        Level& top = m_levels.back();
+        if (top.next >= top.folders.size()) {
+            leave();
+            continue;
+        }
+        if (top.fd < 0) {
+            // A child could not find its way back here: this folder is no longer ours to empty.
+            m_reporter.failure(m_display, "changed while being removed");
+            top.ok = false;
+            top.next = top.folders.size();
+            continue;
+        }
+        const std::string child = top.folders[top.next++];
+        struct stat childInfo = {};
+        if (fstatat(top.fd, child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) {
+                m_reporter.failure(childDisplay(child), errno);
+                top.ok = false;
+            }
+            continue;
+        }
+        const bool walked = S_ISDIR(childInfo.st_mode) ? enter(child, childInfo)
+                                                       : removeFile(top.fd, child, childDisplay(child), childInfo);
+        if (!walked)
+            top.ok = false; // not entered, so `top` is still the top level
+    }
+    return m_levels.front().ok && !interrupted();
+}
+
+bool Remover::enter(const std::string& name, const struct stat& info)
+{
+    Level& parent = m_levels.back();
+    // The given folder shows as given; below it, each level adds its name.
+    const std::string display = m_levels.size() == 1 ? m_display : childDisplay(name);
+    // Our own folder that we may not list or change: give ourselves the right, as `chmod u+rwx` would.
+    platform::grantOwner(parent.fd, name.c_str(), info, S_IRWXU);
+    const int fd = openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        m_reporter.failure(display, errno);
+        return false;
+    }
+    struct stat opened = {};
+    if (fstat(fd, &opened) != 0 || !sameFile(opened, info)) {
+        close(fd);
+        m_reporter.failure(display, "changed while being removed");
+        return false;
+    }
+    std::vector<std::string> names;
+    int error = 0;
+    if (!listFolder(fd, names, error)) {
+        close(fd);
+        m_reporter.failure(display, error);
+        return false;
+    }
+    Level level;
+    level.fd = fd;
+    level.dev = opened.st_dev;
+    level.ino = opened.st_ino;
+    level.name = name;
+    level.displayAbove = m_display.size();
+    m_display = display;
+    m_levels.push_back(std::move(level));
+    // Deep down, the ancestor OpenLevels above lets go of its descriptor (the starting folder
+    // and the given one never do).
+    const std::size_t depth = m_levels.size() - 1;
+    if (depth > OpenLevels + 1) {
+        Level& ancestor = m_levels[depth - OpenLevels];
+        if (ancestor.fd >= 0) {
+            close(ancestor.fd);
+            ancestor.fd = -1;
+        }
+    }
+    removeFiles(m_levels.back(), names);
+    return true;
+}
+
+void Remover::removeFiles(Level& level, const std::vector<std::string>& names)
+{
+    // The files first, small ones gathered into the batch; the subfolders are walked after.
+    for (const std::string& child : names) {
+        if (interrupted()) {
+            m_batch.drop();
+            level.ok = false;
+            return;
+        }
+        const std::string shown = childDisplay(child);
+        struct stat childInfo = {};
+        if (fstatat(level.fd, child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) {
+                m_reporter.failure(shown, errno);
+                level.ok = false;
+            }
+            continue;
+        }
+        if (S_ISDIR(childInfo.st_mode)) {
+            level.folders.push_back(child);
+            continue;
+        }
+        const bool removed = Batch::takes(childInfo) ? addToBatch(level, child, shown, childInfo)
+                                                     : removeFile(level.fd, child, shown, childInfo);
+        if (!removed)
+            level.ok = false;
+    }
+}
+
+bool Remover::reopenParent()
+{
+    Level& child = m_levels.back();
+    Level& parent = m_levels[m_levels.size() - 2];
     if (parent.fd >= 0)
         return true;
+    if (child.fd < 0)
+        return false;
     const int fd = openat(child.fd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat opened = {};
     if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_dev != parent.dev || opened.st_ino != parent.ino) {
@@ -175,120 +300,57 @@ bool Remover::reopenParent(Level& child)
     return true;
 }
 
-bool Remover::removeTree(Level& parent, const std::string& name, const std::string& display, const struct stat& info)
+void Remover::leave()
 {
-    Level level;
-    level.parent = &parent;
-    level.depth = parent.depth + 1;
-    level.fd = openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (level.fd < 0) {
-        m_reporter.failure(display, errno);
-        return false;
-    }
-    struct LevelCloser {
-        Level& level;
-        ~LevelCloser()
-        {
-            if (level.fd >= 0)
-                close(level.fd);
-        }
-    } closer{level};
-    struct stat opened = {};
-    if (fstat(level.fd, &opened) != 0 || !sameFile(opened, info)) {
-        m_reporter.failure(display, "changed while being removed");
-        return false;
-    }
-    level.dev = opened.st_dev;
-    level.ino = opened.st_ino;
-    // Deep down, the ancestor OpenLevels above lets go of its descriptor (the walk's own
-    // starting folder never does).
-    if (level.depth > OpenLevels + 1) {
-        Level* ancestor = &level;
-        for (int i = 0; i < OpenLevels; ++i)
-            ancestor = ancestor->parent;
-        if (ancestor->fd >= 0) {
-            close(ancestor->fd);
-            ancestor->fd = -1;
-        }
-    }
-
-    std::vector<std::string> names;
-    int error = 0;
-    if (!listFolder(level.fd, names, error)) {
-        m_reporter.failure(display, error);
-        return false;
-    }
-
-    // The files first, small ones gathered into the batch; then the subfolders.
-    bool ok = true;
-    std::vector<std::string> folders;
-    for (const std::string& child : names) {
-        if (interrupted()) {
-            m_batch.drop();
-            return false;
-        }
-        const std::string shown = childDisplay(display, child);
-        struct stat childInfo = {};
-        if (fstatat(level.fd, child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT) {
-                m_reporter.failure(shown, errno);
-                ok = false;
-            }
-            continue;
-        }
-        if (S_ISDIR(childInfo.st_mode) && m_options.recursive) {
-            folders.push_back(child);
-            continue;
-        }
-        const bool removed = Batch::takes(childInfo) ? addToBatch(level, child, shown, childInfo)
-                                                  : removeEntry(level, child, shown, childInfo);
-        if (!removed)
-            ok = false;
-    }
-    for (const std::string& child : folders) {
-        if (interrupted())
-            return false;
-        if (level.fd < 0) {
-            // A child could not find its way back here: this folder is no longer ours to empty.
-            m_reporter.failure(display, "changed while being removed");
-            return false;
-        }
-        const std::string shown = childDisplay(display, child);
-        struct stat childInfo = {};
-        if (fstatat(level.fd, child.c_str(), &childInfo, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT) {
-                m_reporter.failure(shown, errno);
-                ok = false;
-            }
-            continue;
-        }
-        if (!removeEntry(level, child, shown, childInfo))
-            ok = false;
-    }
     // The way back up is taken also after a failure, so the folders above can go on.
-    const bool back = level.fd >= 0 && reopenParent(level);
+    const bool back = reopenParent();
+    Level& top = m_levels.back();
+    const bool ok = top.ok && !interrupted();
+    const std::string name = std::move(top.name);
+    const std::string display = m_display;
+    if (top.fd >= 0)
+        close(top.fd);
+    m_display.resize(top.displayAbove);
+    m_levels.pop_back();
+    Level& parent = m_levels.back();
     // Whatever could not be removed has been named already; the folder then cannot go either.
-    if (!ok || interrupted())
-        return false;
+    if (!ok) {
+        parent.ok = false;
+        return;
+    }
     if (!back) {
         m_reporter.failure(display, "changed while being removed");
-        return false;
+        parent.ok = false;
+        return;
     }
     if (m_batch.hasFiles()) {
         // Files of ours wait in the batch, maybe in here: the folder goes after them.
         std::size_t index = 0;
         if (m_batch.folder(parent.fd, parent.batchSlot, index)) {
             m_batch.addFolderRemoval(index, name, display);
-            return true;
+            // Each folder waiting holds a descriptor: a long way up must not use them all.
+            if (m_batch.full() && !m_batch.remove())
+                parent.ok = false;
+            return;
         }
-        if (!m_batch.remove())
-            return false;
+        if (!m_batch.remove()) {
+            parent.ok = false;
+            return;
+        }
     }
     if (m_disk.unlink(parent.fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
         m_reporter.failure(display, errno);
-        return false;
+        parent.ok = false;
     }
-    return true;
+}
+
+void Remover::closeLevels()
+{
+    // The starting folder belongs to removePath.
+    for (std::size_t i = 1; i < m_levels.size(); ++i)
+        if (m_levels[i].fd >= 0)
+            close(m_levels[i].fd);
+    m_levels.resize(1);
 }
 
 bool Remover::removeFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info)
@@ -338,18 +400,13 @@ int Remover::openToOverwrite(int dirFd, const std::string& name, const std::stri
     // O_NONBLOCK: should a fifo be swapped in, opening it must not hang.
     constexpr int WriteFlags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int fd = openat(dirFd, name.c_str(), WriteFlags);
-    if (fd < 0 && errno == EACCES && info.st_uid == geteuid()) {
-        // Our own read-only file: give ourselves write permission, on the very file we checked.
-        const int readFd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (readFd >= 0) {
-            struct stat opened = {};
-            if (fstat(readFd, &opened) == 0 && sameFile(opened, info))
-                fchmod(readFd, (opened.st_mode & 07777) | S_IWUSR);
-            close(readFd);
+    if (fd < 0 && errno == EACCES) {
+        // Our own file that we may not write: give ourselves the right, as `chmod u+w` would,
+        // on the very file we checked.
+        if (platform::grantOwner(dirFd, name.c_str(), info, S_IWUSR))
             fd = openat(dirFd, name.c_str(), WriteFlags);
-        } else {
+        else
             errno = EACCES;
-        }
     }
     if (fd < 0) {
         if (errno == ENOENT)

@@ -29,22 +29,33 @@ public:
     bool removePath(const std::string& path);
 
 private:
-    // A folder being emptied. Only the deepest levels keep their descriptors open, so any
+    // A folder being emptied; the walk keeps them on a stack of its own, so no depth can
+    // overflow the thread's stack. Only the deepest levels keep their descriptors open, so any
     // depth fits under a small descriptor limit: a closed level is reopened through ".." from
     // its child, and only when it is still the very folder that was left.
     struct Level {
         int fd = -1;
         dev_t dev = 0;
         ino_t ino = 0;
-        Level* parent = nullptr;
-        int depth = 0;
+        std::string name;                 // in the level above
+        std::size_t displayAbove = 0;     // length of m_display for the level above
+        std::vector<std::string> folders; // subfolders, walked after the files
+        std::size_t next = 0;
+        bool ok = true;                   // nothing below has failed
         Batch::Slot batchSlot;
     };
-    static constexpr int OpenLevels = 32;
+    static constexpr std::size_t OpenLevels = 32;
 
-    bool removeEntry(Level& dir, const std::string& name, const std::string& display, const struct stat& info);
-    bool removeTree(Level& parent, const std::string& name, const std::string& display, const struct stat& info);
-    static bool reopenParent(Level& child);
+    bool removeEntry(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
+    bool removeTree(const std::string& name, const struct stat& info);
+    // Opens a folder below the top level and removes its files; false when it cannot be walked.
+    bool enter(const std::string& name, const struct stat& info);
+    void removeFiles(Level& level, const std::vector<std::string>& names);
+    // Closes the top level and removes its folder (or leaves it to the batch) in the level above.
+    void leave();
+    bool reopenParent();
+    void closeLevels();
+    std::string childDisplay(const std::string& name) const;
     bool removeFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
     bool overwriteFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info);
     int openToOverwrite(int dirFd, const std::string& name, const std::string& display, const struct stat& info,
@@ -58,6 +69,8 @@ private:
     std::vector<Pass> m_passes;
     NameHider m_hider;
     Batch m_batch;
+    std::vector<Level> m_levels; // [0] is the folder holding the given path
+    std::string m_display;       // the path of the top level, as given plus the names below it
 };
 
 } // namespace qznb
