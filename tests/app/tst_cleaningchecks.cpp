@@ -106,7 +106,7 @@ public:
     {
         QList<bool> states;
         for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects())
-            states << (row->resultItemIsChecked() == std::optional<bool>(true));
+            states << row->isTicked();
         return states;
     }
     // The main window is up and its location list filled, as the user finds it before Scan.
