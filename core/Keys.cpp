@@ -17,6 +17,43 @@ QVariantMap cleaningStatus(const QString &appName, const QString &itemName, cons
         {{CleaningItemAppName, appName}, {CleaningItemName, itemName}, {CleaningItemPath, path}, {DidClean, didClean}});
 }
 
+QVariantMap targetLocation(const QString &identifier, const QString &targetName)
+{
+    return platform::dictionaryWithPairs({{Ident, identifier}, {TargetName, targetName}});
+}
+
+QVariantMap locationItem(const QString &name)
+{
+    return {{LocString, name}};
+}
+
+QVariantMap prefsPane(const QString &identifier, QObject *pane)
+{
+    return {{Ident, identifier}, {VController, QVariant::fromValue(pane)}};
+}
+
+QVariantMap locationScan(const QVariant &name, const QVariant &identifier)
+{
+    return platform::dictionaryWithPairs({{TargName, name}, {TargIdentifier, identifier}});
+}
+
+QVariantMap targetFiles(const QVariant &name, const QVariant &identifier, const QVariant &targets)
+{
+    return platform::dictionaryWithPairs({{TargName, name}, {TargIdentifier, identifier}, {Targets, targets}});
+}
+
+QVariantMap targetItemDescription(const QString &path, const QString &type, const QString &classification,
+                                  const QVariant &extraInfo)
+{
+    return {{TargetItemPath, path}, {TargetItemType, type}, {TargetItemClassification, classification},
+            {TargetItemExtraInfo, extraInfo}};
+}
+
+QVariantMap runningApp(const QString &identifier, const QString &name)
+{
+    return {{AppIdentifier, identifier}, {AppName, name}};
+}
+
 QString alertParentTag(AlertParent parent)
 {
     switch (parent) {

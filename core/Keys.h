@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QVariantMap>
 
@@ -34,6 +35,44 @@ inline const QString StartShredNotification = u"StartShredNotification"_s;
 inline const QString ContinueShredNotification = u"ContinueShredNotification"_s;
 inline const QString CancelShredNotification = u"CancelShredNotification"_s;
 inline const QString SkipShredItemNotification = u"SkipShredItemNotification"_s;
+// The locations list and the modules: a module offers its location when its application is
+// installed (AddTargetLocation, {Ident, TargetName}), the settings add or withdraw one
+// (AddLocationItem, RemoveLocationItem, {LocString}), a scan asks the module of each checked
+// location for its candidates (ScanLocations, then CheckLocationItems, {TargName, TargIdentifier}),
+// and the module hands them to the file service (CheckTargetFiles, the same and Targets).
+inline const QString AddTargetLocation = u"AddTargetLocation"_s;
+inline const QString AddLocationItem = u"AddLocationItem"_s;
+inline const QString RemoveLocationItem = u"RemoveLocationItem"_s;
+inline const QString ScanLocations = u"ScanLocations"_s;
+inline const QString CheckLocationItems = u"CheckLocationItems"_s;
+inline const QString CheckTargetFiles = u"CheckTargetFiles"_s;
+inline const QString CheckTargetLocations = u"CheckTargetLocations"_s;
+// The settings window and the modules' panes ({Ident, VController}).
+inline const QString CheckInstalledApps = u"CheckInstalledApps"_s;
+inline const QString LoadPrefsViews = u"LoadPrefsViews"_s;
+inline const QString RemovePrefsObservers = u"RemovePrefsObservers"_s;
+inline const QString DisplayMainWindow = u"DisplayMainWindow"_s;
+// A window's live resize, as the main window hears it.
+inline const QString WindowWillStartLiveResizeNotification = u"NSWindowWillStartLiveResizeNotification"_s;
+inline const QString WindowDidEndLiveResizeNotification = u"NSWindowDidEndLiveResizeNotification"_s;
+// Tips: each shown by its name and hidden by the name with "End".
+inline const QString ToggleTipsOn = u"ToggleTipsOn"_s;
+inline const QString ToggleTipsOff = u"ToggleTipsOff"_s;
+inline const QString PrefsTips = u"PrefsTips"_s;
+inline const QString PrefsTipsEnd = u"PrefsTipsEnd"_s;
+inline const QString MainTips = u"MainTips"_s;
+inline const QString MainTipsEnd = u"MainTipsEnd"_s;
+inline const QString MainTipsZoom = u"MainTipsZoom"_s;
+inline const QString ResultsTips = u"ResultsTips"_s;
+inline const QString ResultsTipsEnd = u"ResultsTipsEnd"_s;
+inline const QString ResultsTipsZoom = u"ResultsTipsZoom"_s;
+inline const QString CleaningStatusTips = u"CleaningStatusTips"_s;
+inline const QString CleaningStatusTipsEnd = u"CleaningStatusTipsEnd"_s;
+inline const QString CleanSystemTip = u"CleanSystemTip"_s;
+inline const QString CleanSystemTipEnd = u"CleanSystemTipEnd"_s;
+inline const QString TempCleaningFailTip = u"TempCleaningFailTip"_s;
+inline const QString TempCleaningFailTipEnd = u"TempCleaningFailTipEnd"_s;
+inline const QString CancelShredTipText = u"CancelShredTipText"_s;
 
 // A row's cleaning request goes to "Clean" followed by the module's name.
 inline QString cleanRequestName(const QString &moduleName)
@@ -60,6 +99,22 @@ inline const QString ProgressPercentage = u"progressPercentage"_s;
 inline const QString AlertItemIdentifier = u"alertItemIdentifier"_s;
 inline const QString AlertItemName = u"alertItemName"_s;
 inline const QString AlertItemParent = u"alertItemParent"_s;
+inline const QString Ident = u"ident"_s;
+inline const QString TargetName = u"targetName"_s;
+inline const QString VController = u"vController"_s;
+inline const QString LocString = u"locString"_s;
+inline const QString TargName = u"targName"_s;
+inline const QString TargIdentifier = u"targIdentifier"_s;
+// QVariant::fromValue(targetItemList).
+inline const QString Targets = u"targets"_s;
+// A module's description of one candidate.
+inline const QString TargetItemPath = u"targetItemPath"_s;
+inline const QString TargetItemType = u"targetItemType"_s;
+inline const QString TargetItemClassification = u"targetItemClassification"_s;
+inline const QString TargetItemExtraInfo = u"targetItemExtraInfo"_s;
+// A row's application, as the cleaning run asks the alert about it.
+inline const QString AppIdentifier = u"appIdentifier"_s;
+inline const QString AppName = u"appName"_s;
 
 // --- Settings ----------------------------------------------------------------------------------
 
@@ -81,6 +136,21 @@ inline const QString FlashCookies = QString::fromLatin1(FlashCookiesId);
 QVariantMap cleaningRequest(const QString &appName, const QString &itemName, const QString &path);
 // A module's answer for a row: the request's names and whether the row was cleaned.
 QVariantMap cleaningStatus(const QString &appName, const QString &itemName, const QString &path, bool didClean);
+
+// A module's location offer, and the settings' request to add or withdraw a location.
+QVariantMap targetLocation(const QString &identifier, const QString &targetName);
+QVariantMap locationItem(const QString &name);
+// A module's settings pane, handed to the settings window.
+QVariantMap prefsPane(const QString &identifier, QObject *pane);
+// A scan of one location; the batch of candidates its module answers with (`targets` is
+// QVariant::fromValue(targetItemList)).
+QVariantMap locationScan(const QVariant &name, const QVariant &identifier);
+QVariantMap targetFiles(const QVariant &name, const QVariant &identifier, const QVariant &targets);
+// One candidate as a module describes it.
+QVariantMap targetItemDescription(const QString &path, const QString &type, const QString &classification,
+                                  const QVariant &extraInfo = {});
+// A row's application: {AppIdentifier, AppName}.
+QVariantMap runningApp(const QString &identifier, const QString &name);
 
 // Who asked the running-application alert, and so what its buttons answer.
 enum class AlertParent { AppControl, ResultsControl, ResultsControlSingleEntry };

@@ -1,7 +1,6 @@
 #include "core/LocationController.h"
 
 #include "core/Keys.h"
-#include "platform/Dictionary.h"
 #include "platform/Image.h"
 #include "platform/Workspace.h"
 
@@ -44,11 +43,11 @@ LocationController::LocationController(QObject *parent)
     : QObject(parent), m_locationArrayController(new platform::ArrayController<locationItem>(this))
 {
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.addObserver(this, u"AddTargetLocation"_s,
+    center.addObserver(this, keys::AddTargetLocation,
                        [this](const platform::Notification &n) { addTargetLocationWithInfo(n.userInfo); });
-    center.addObserver(this, u"RemoveLocationItem"_s,
+    center.addObserver(this, keys::RemoveLocationItem,
                        [this](const platform::Notification &n) { removeLocationItem(n.userInfo); });
-    center.addObserver(this, u"ScanLocations"_s,
+    center.addObserver(this, keys::ScanLocations,
                        [this](const platform::Notification &) { checkLocations(); });
 }
 
@@ -75,8 +74,8 @@ QString LocationController::labelForLocation(const QString &name, const QString 
 
 void LocationController::addTargetLocationWithInfo(const QVariantMap &info)
 {
-    const QString ident = info.value(u"ident"_s).toString();
-    const QString name = info.value(u"targetName"_s).toString();
+    const QString ident = info.value(keys::Ident).toString();
+    const QString name = info.value(keys::TargetName).toString();
 
     const auto &workspace = platform::Workspace::sharedWorkspace();
     const QString bundlePath = workspace.absolutePathForAppBundleWithIdentifier(ident);
@@ -105,7 +104,7 @@ void LocationController::addTargetLocationWithInfo(const QVariantMap &info)
 
 void LocationController::removeLocationItem(const QVariantMap &info)
 {
-    const QString name = info.value(u"locString"_s).toString();
+    const QString name = info.value(keys::LocString).toString();
     QList<locationItemPtr> doomed;
     for (const auto &row : m_locationArrayController->arrangedObjects())
         if (row->locName() == name)
@@ -117,11 +116,10 @@ void LocationController::removeLocationItem(const QVariantMap &info)
 void LocationController::checkLocations()
 {
     for (const auto &row : m_locationArrayController->arrangedObjects()) {
-        if (row->locIsChecked() != std::optional<bool>(true))
+        if (!row->isTicked())
             continue;
         platform::NotificationCenter::defaultCenter().post(
-            u"CheckLocationItems"_s, this,
-            platform::dictionaryWithPairs({{u"targName"_s, row->locName()},
-                                           {u"targIdentifier"_s, row->locIdentifier()}}));
+            keys::CheckLocationItems, this,
+            keys::locationScan(row->locName(), row->locIdentifier()));
     }
 }

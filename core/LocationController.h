@@ -8,9 +8,9 @@
 #include <QString>
 
 // The list of scan locations shown in the main window: one row per installed module whose
-// master switch is on. Modules offer themselves ("AddTargetLocation"), the settings withdraw
-// a row ("RemoveLocationItem"), and a scan ("ScanLocations") asks the module of each checked
-// row, in the displayed order, to scan.
+// master switch is on. Modules offer themselves (keys::AddTargetLocation), the settings withdraw
+// a row (keys::RemoveLocationItem), and a scan (keys::ScanLocations) asks the module of each
+// checked row, in the displayed order, to scan.
 class LocationController : public QObject
 {
     Q_OBJECT

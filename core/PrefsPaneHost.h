@@ -11,8 +11,7 @@ class PrefsPaneHost
 public:
     virtual ~PrefsPaneHost() = default;
 
-    // Pane registration: {"ident": the module's identifier,
-    //                     "vController": QVariant::fromValue<QObject *>(pane)}.
+    // Pane registration: keys::prefsPane(the module's identifier, the pane).
     // The host keeps the pane.
     virtual void addItemWithInfo(const QVariantMap &info) = 0;
 

@@ -26,17 +26,17 @@ void TargetController::init()
         return;
     m_initialized = true;
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    center.addObserver(this, u"LoadPrefsViews"_s,
+    center.addObserver(this, keys::LoadPrefsViews,
                        [this](const Notification &) { loadPrefsViews(); });
-    center.addObserver(this, u"RemovePrefsObservers"_s,
+    center.addObserver(this, keys::RemovePrefsObservers,
                        [this](const Notification &) { removePrefsObservers(); });
-    center.addObserver(this, u"CheckInstalledApps"_s,
+    center.addObserver(this, keys::CheckInstalledApps,
                        [this](const Notification &) { checkInstalledApps(); });
-    center.addObserver(this, u"CheckTargetLocations"_s,
+    center.addObserver(this, keys::CheckTargetLocations,
                        [this](const Notification &) { checkTargetLocation(); });
-    center.addObserver(this, u"CheckLocationItems"_s,
+    center.addObserver(this, keys::CheckLocationItems,
                        [this](const Notification &n) { checkTargetItemsForLocation(n); });
-    center.addObserver(this, u"AddLocationItem"_s,
+    center.addObserver(this, keys::AddLocationItem,
                        [this](const Notification &n) { addLocationItem(n); });
 }
 
@@ -89,25 +89,21 @@ void TargetController::checkTargetLocation()
     if (!checkTarget() || !m_doesExist)
         return;
     NotificationCenter::defaultCenter().post(
-        u"AddTargetLocation"_s, this,
-        platform::dictionaryWithPairs({{u"ident"_s, m_identifierString},
-                                       {u"targetName"_s, m_targetName}}));
+        keys::AddTargetLocation, this,
+        keys::targetLocation(m_identifierString, m_targetName));
 }
 
 void TargetController::checkTargetItemsForLocation(const Notification &notification)
 {
-    const QVariant identifier = notification.userInfo.value(u"targIdentifier"_s);
+    const QVariant identifier = notification.userInfo.value(keys::TargIdentifier);
     if (!identifier.isValid() || m_identifierString.isEmpty()
         || identifier.toString() != m_identifierString)
         return;
     m_targetItemArray = targetItemList();
     addTargetItems();
-    const QVariantMap batch = platform::dictionaryWithPairs({
-        {u"targName"_s, notification.userInfo.value(u"targName"_s)},
-        {u"targIdentifier"_s, identifier},
-        {u"targets"_s, QVariant::fromValue(m_targetItemArray)},
-    });
-    NotificationCenter::defaultCenter().post(u"CheckTargetFiles"_s, this, batch);
+    const QVariantMap batch = keys::targetFiles(notification.userInfo.value(keys::TargName), identifier,
+                                                QVariant::fromValue(m_targetItemArray));
+    NotificationCenter::defaultCenter().post(keys::CheckTargetFiles, this, batch);
     // Nothing of the scan stays in the module.
     m_targetItemArray = targetItemList();
 }
@@ -124,11 +120,11 @@ bool TargetController::targetExists()
 void TargetController::addTargetItemWithDict(const QVariantMap &description)
 {
     targetItemPtr item = targetItem::create();
-    item->setTargetItemPath(description.value(u"targetItemPath"_s).toString());
-    item->setTargetItemType(description.value(u"targetItemType"_s).toString());
+    item->setTargetItemPath(description.value(keys::TargetItemPath).toString());
+    item->setTargetItemType(description.value(keys::TargetItemType).toString());
     item->setTargetItemClassification(
-        description.value(u"targetItemClassification"_s).toString());
-    item->setTargetItemExtraInfo(description.value(u"targetItemExtraInfo"_s));
+        description.value(keys::TargetItemClassification).toString());
+    item->setTargetItemExtraInfo(description.value(keys::TargetItemExtraInfo));
     item->setTargetItemSize(0);
     item->setTargetItemIsChecked(true);
     m_targetItemArray.append(item);
@@ -136,7 +132,7 @@ void TargetController::addTargetItemWithDict(const QVariantMap &description)
 
 void TargetController::addLocationItem(const Notification &notification)
 {
-    const QVariant name = notification.userInfo.value(u"locString"_s);
+    const QVariant name = notification.userInfo.value(keys::LocString);
     if (name.isValid() && name.toString() == m_targetName)
         checkTargetLocation();
 }

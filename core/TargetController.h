@@ -26,8 +26,8 @@ public:
     explicit TargetController(QObject *parent = nullptr);
     ~TargetController() override;
 
-    // Registers the six notifications ("LoadPrefsViews", "RemovePrefsObservers",
-    // "CheckInstalledApps", "CheckTargetLocations", "CheckLocationItems", "AddLocationItem")
+    // Registers the six notifications (keys::LoadPrefsViews, RemovePrefsObservers,
+    // CheckInstalledApps, CheckTargetLocations, CheckLocationItems, AddLocationItem)
     // for any sender. They stay until the module is destroyed. A second call does nothing.
     virtual void init();
 
@@ -52,8 +52,8 @@ public:
     bool doesExist() const { return m_doesExist; }
 
     // Handlers of the notifications init() registers. A location scan request for this
-    // module's identifier posts "CheckTargetFiles" with {"targName", "targIdentifier",
-    // "targets": QVariant::fromValue(targetItemList)}, also when no candidate was offered.
+    // module's identifier posts keys::CheckTargetFiles with keys::targetFiles(the request's
+    // name and identifier, QVariant::fromValue(targetItemList)), also when no candidate was offered.
     void checkInstalledApps();
     void loadPrefsViews();
     void removePrefsObservers();

@@ -13,8 +13,8 @@ namespace platform {
 
 namespace {
 
-const QString launchName = u"NSWorkspaceDidLaunchApplicationNotification"_s;
-const QString terminateName = u"NSWorkspaceDidTerminateApplicationNotification"_s;
+const QString &launchName = Workspace::DidLaunchApplicationNotification;
+const QString &terminateName = Workspace::DidTerminateApplicationNotification;
 
 // A recycled process number running another bundle is another application.
 bool sameApplication(const RunningApplication &a, const RunningApplication &b)
@@ -91,10 +91,10 @@ void ApplicationWatcher::poll()
 void ApplicationWatcher::post(const QString &name, const RunningApplication &app) const
 {
     const QVariantMap info{
-        {u"NSApplicationBundleIdentifier"_s, app.bundleIdentifier},
-        {u"NSApplicationName"_s, app.localizedName},
-        {u"NSApplicationPath"_s, app.bundlePath},
-        {u"NSApplicationProcessIdentifier"_s, int(app.processIdentifier)},
+        {Workspace::ApplicationBundleIdentifierKey, app.bundleIdentifier},
+        {Workspace::ApplicationNameKey, app.localizedName},
+        {Workspace::ApplicationPathKey, app.bundlePath},
+        {Workspace::ApplicationProcessIdentifierKey, int(app.processIdentifier)},
     };
     NotificationCenter::workspaceCenter().post(name, &Workspace::sharedWorkspace(), info);
 }

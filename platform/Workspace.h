@@ -25,14 +25,20 @@ struct RunningApplication {
 // system root (NIMBREL_SYSTEM_ROOT, default "/"): Applications, System/Applications,
 // System/Library/CoreServices, and in ~/Applications.
 //
-// Launch and termination notices are posted on NotificationCenter::workspaceCenter() as
-// "NSWorkspaceDidLaunchApplicationNotification" and
-// "NSWorkspaceDidTerminateApplicationNotification", with the user-info keys
-// "NSApplicationBundleIdentifier", "NSApplicationName", "NSApplicationPath" and
-// "NSApplicationProcessIdentifier", found by polling while anyone observes them.
+// Launch and termination notices are posted on NotificationCenter::workspaceCenter() under
+// the names and user-info keys below, found by polling while anyone observes them.
 class Workspace
 {
 public:
+    static inline const QString DidLaunchApplicationNotification =
+        QStringLiteral("NSWorkspaceDidLaunchApplicationNotification");
+    static inline const QString DidTerminateApplicationNotification =
+        QStringLiteral("NSWorkspaceDidTerminateApplicationNotification");
+    static inline const QString ApplicationBundleIdentifierKey = QStringLiteral("NSApplicationBundleIdentifier");
+    static inline const QString ApplicationNameKey = QStringLiteral("NSApplicationName");
+    static inline const QString ApplicationPathKey = QStringLiteral("NSApplicationPath");
+    static inline const QString ApplicationProcessIdentifierKey = QStringLiteral("NSApplicationProcessIdentifier");
+
     static Workspace &sharedWorkspace();
 
     // The bundle whose Contents/Info.plist has this CFBundleIdentifier, compared without

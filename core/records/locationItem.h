@@ -30,6 +30,8 @@ public:
     // A scan covers the rows whose value equals YES (an empty value does not).
     std::optional<bool> locIsChecked() const;
     void setLocIsChecked(std::optional<bool> checked);
+    // The value is YES: the row is part of a scan.
+    bool isTicked() const { return locIsChecked().value_or(false); }
 
     QVariantMap summary() const;
 

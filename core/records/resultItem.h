@@ -37,6 +37,8 @@ public:
     void setResultItemConvertedSize(const QString &size);
     std::optional<bool> resultItemIsChecked() const;
     void setResultItemIsChecked(std::optional<bool> checked);
+    // The value is YES: the row is part of a cleaning run (an empty value is not).
+    bool isTicked() const { return resultItemIsChecked().value_or(false); }
     // Shared: changing the image changes what the row shows.
     platform::ImagePtr resultItemImage() const;
     void setResultItemImage(const platform::ImagePtr &image);

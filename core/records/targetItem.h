@@ -47,5 +47,5 @@ private:
 };
 
 using targetItemPtr = std::shared_ptr<targetItem>;
-// The "targets" value of a "CheckTargetFiles" batch: QVariant::fromValue(targetItemList).
+// The keys::Targets value of a keys::CheckTargetFiles batch: QVariant::fromValue(targetItemList).
 using targetItemList = QList<targetItemPtr>;

@@ -42,7 +42,7 @@ void ModuleController::init()
         return;
     m_cleanRegistered = true;
     NotificationCenter::defaultCenter().addObserver(
-        this, u"Clean"_s + targetName(),
+        this, keys::cleanRequestName(targetName()),
         [this](const Notification &request) {
             if (m_cleaningHandler)
                 m_cleaningHandler(request);
@@ -65,9 +65,7 @@ void ModuleController::loadTargetPrefView()
         delete pane;
         return;
     }
-    prefControl()->addItemWithInfo(
-        {{u"ident"_s, identifierString()},
-         {u"vController"_s, QVariant::fromValue<QObject *>(pane)}});
+    prefControl()->addItemWithInfo(keys::prefsPane(identifierString(), pane));
 }
 
 void ModuleController::addTargetItems()
@@ -104,10 +102,7 @@ void ModuleController::offerRow(const TraceRow &row, const QString &path,
 {
     if (path.isEmpty())
         return;
-    addTargetItemWithDict({{u"targetItemPath"_s, path},
-                           {u"targetItemType"_s, row.kind},
-                           {u"targetItemClassification"_s, classification},
-                           {u"targetItemExtraInfo"_s, row.extraInfo}});
+    addTargetItemWithDict(keys::targetItemDescription(path, row.kind, classification, row.extraInfo));
 }
 
 bool ModuleController::keyNonEmpty(const QString &path, const QStringList &keyPath)

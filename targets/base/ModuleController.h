@@ -18,7 +18,7 @@ struct Notification;
 // The shape every application module shares, written once. A module sets its identity, its
 // category switches and its trace table, says which pane it shows, and adds functions only
 // for what its table cannot express. Everything else lives here:
-// - init registers the cleaning notification "Clean" + targetName;
+// - init registers the cleaning notification keys::cleanRequestName(targetName);
 // - checkTarget reads the master switch; loadTargetPrefView hands the pane over;
 // - addTargetItems runs the collector of every category switched on, in table order;
 // - the cleaning handler the module registers ("cleanSafari" ...) finds the row by its exact

@@ -1,5 +1,6 @@
 #include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
+#include "core/Keys.h"
 #include "core/RestartTool.h"
 #include "core/records/resultItem.h"
 #include "platform/Alert.h"
@@ -106,7 +107,7 @@ public:
     {
         QList<bool> states;
         for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects())
-            states << (row->resultItemIsChecked() == std::optional<bool>(true));
+            states << row->isTicked();
         return states;
     }
     // The main window is up and its location list filled, as the user finds it before Scan.
@@ -411,7 +412,7 @@ void tst_cleaningchecks::runningApplicationRequests()
     QObject modules;
     for (const QString &app : {u"Tester"_s, u"Other"_s})
         platform::NotificationCenter::defaultCenter().addObserver(
-            &modules, u"Clean"_s + app, [](const platform::Notification &n) {
+            &modules, keys::cleanRequestName(app), [](const platform::Notification &n) {
                 QVariantMap answer = n.userInfo;
                 answer.insert(u"didClean"_s, true);
                 platform::NotificationCenter::defaultCenter().post(u"CleaningStatusUpdateNotification"_s,

@@ -1,4 +1,5 @@
 #include "app/MainInterface.h"
+#include "core/Keys.h"
 #include "core/FileController.h"
 #include "core/TargetController.h"
 #include "platform/Alert.h"
@@ -13,6 +14,8 @@
 #include "ui/main/AlertController.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
+#include "ui/results/CleaningRun.h"
+#include "ui/results/CleaningRunHost.h"
 #include "ui/results/ResultsController.h"
 #include "ui/animation/QZShredderAnimator.h"
 
@@ -53,7 +56,7 @@ public:
     void init() override
     {
         TargetController::init();
-        NotificationCenter::defaultCenter().addObserver(this, u"Clean"_s + targetName(),
+        NotificationCenter::defaultCenter().addObserver(this, keys::cleanRequestName(targetName()),
                                                         [this](const platform::Notification &n) { clean(n); });
     }
     // Rows by "<Behaviour> <n>"; a folder when the behaviour is Folder-moved ("Tree").
@@ -164,9 +167,8 @@ struct Run {
     }
     void scan(const QString &identifier, const QString &name)
     {
-        NotificationCenter::defaultCenter().post(u"CheckLocationItems"_s, nullptr,
-                                                 {{u"targName"_s, name},
-                                                  {u"targIdentifier"_s, identifier}});
+        NotificationCenter::defaultCenter().post(keys::CheckLocationItems, nullptr,
+                                                 keys::locationScan(name, identifier));
     }
     // Puts the rows in the order of their names; false when not every name is one row.
     bool arrange(const QStringList &names)
@@ -204,6 +206,34 @@ struct Run {
     }
 };
 
+// A run's host with nothing but rows: no window, no file service, no engine, no alert.
+struct BareHost : CleaningRunHost {
+    platform::ArrayController<resultItem> rows;
+    CleaningRun run{*this};
+    bool ended = false;
+
+    BareHost()
+    {
+        NotificationCenter::defaultCenter().addObserver(
+            static_cast<const void *>(this), keys::CleaningStatusUpdateNotification,
+            [this](const platform::Notification &n) { run.updateStatus(n); });
+    }
+    ~BareHost() override
+    {
+        NotificationCenter::defaultCenter().removeObserver(static_cast<const void *>(this));
+        run.stop();
+    }
+    platform::ArrayController<resultItem> *resultsArrayController() const override
+    {
+        return const_cast<platform::ArrayController<resultItem> *>(&rows);
+    }
+    FileController *fileControl() const override { return nullptr; }
+    ShredController *shredControl() const override { return nullptr; }
+    AlertController *alertControl() const override { return nullptr; }
+    const void *runPostSender() const override { return this; }
+    void observeOperationCount(int count) override { ended = ended || count == 0; }
+};
+
 const QString kWaiting = u"- Waiting"_s;
 const QString kCleaning = u"- Cleaning"_s;
 const QString kCleaned = u"- Cleaned"_s;
@@ -225,6 +255,7 @@ private slots:
     void cancel();
     void nothingChecked();
     void quitQuestionWithdrawnWhenTheRunEnds();
+    void runStandsAlone();
 };
 
 void tst_CleaningRun::cleanRun_data()
@@ -589,6 +620,49 @@ void tst_CleaningRun::quitQuestionWithdrawnWhenTheRunEnds()
     QCOMPARE(summaries, 1);
     QVERIFY(!staleUnderSummary);
     QCOMPARE(run.finalTexts(), QStringList{kCleaned});
+}
+
+// A run needs only its host: a module's answer, a module's silence and an unticked row each
+// give their row one answer, counted once.
+void tst_CleaningRun::runStandsAlone()
+{
+    BareHost host;
+    const QString module = u"Bare"_s;
+    QStringList asked;
+    NotificationCenter::defaultCenter().addObserver(
+        static_cast<const void *>(&asked), keys::cleanRequestName(module), [&](const platform::Notification &n) {
+            const QString name = n.userInfo.value(keys::CleaningItemName).toString();
+            asked << name;
+            if (name.endsWith(u"answers"_s))
+                NotificationCenter::defaultCenter().post(
+                    keys::CleaningStatusUpdateNotification, nullptr,
+                    keys::cleaningStatus(module, name, n.userInfo.value(keys::CleaningItemPath).toString(), true));
+        });
+    QList<resultItemPtr> rows;
+    for (const QString &name : {u"Bare answers"_s, u"Bare stays silent"_s, u"Bare unticked"_s}) {
+        resultItemPtr row = resultItem::create();
+        row->setResultItemAppName(module);
+        row->setResultItemIdentifier(u"org.example.Bare"_s);
+        row->setResultItemName(name);
+        row->setResultItemPath(u"/nowhere/"_s + name);
+        row->setResultItemSize(100);
+        row->setResultItemIsChecked(!name.endsWith(u"unticked"_s));
+        rows << row;
+    }
+    host.rows.setContent(rows);
+    host.run.prepare();
+    host.run.markRows();
+    host.run.start();
+    QVERIFY(QTest::qWaitFor([&] { return host.ended; }, 60000));
+    NotificationCenter::defaultCenter().removeObserver(static_cast<const void *>(&asked));
+    QCOMPARE(asked, (QStringList{u"Bare answers"_s, u"Bare stays silent"_s}));
+    QCOMPARE(rows[0]->resultItemState(), std::optional(RowState::Cleaned));
+    QCOMPARE(rows[1]->resultItemState(), std::optional(RowState::NotCleaned));
+    QCOMPARE(rows[2]->resultItemState(), std::optional(RowState::Skipped));
+    QCOMPARE(host.run.shreddedItemCount(), 1);
+    QCOMPARE(host.run.problemItemCount(), 1);
+    QCOMPARE(host.run.skippedItemCount(), 1);
+    QCOMPARE(host.run.shreddedItemTotalSize(), quint64(100));
 }
 
 QTEST_MAIN(tst_CleaningRun)

@@ -1,5 +1,6 @@
 #include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
+#include "core/Keys.h"
 #include "core/LocationController.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -71,7 +72,7 @@ void tst_MozillaWiring::modulesOfferTheirLocationAndCleanInPlace()
         [&statuses](const platform::Notification &n) { statuses.append(n.userInfo); });
     const QString path = home.path(cookies);
     platform::NotificationCenter::defaultCenter().post(
-        u"Clean"_s + name, nullptr,
+        keys::cleanRequestName(name), nullptr,
         {{u"cleaningItemAppName"_s, name},
          {u"cleaningItemName"_s, name + u" Cookies"_s},
          {u"cleaningItemPath"_s, path}});

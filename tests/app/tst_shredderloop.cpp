@@ -1,4 +1,5 @@
 #include "app/MainInterface.h"
+#include "core/Keys.h"
 #include "platform/BasicAnimation.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
@@ -69,8 +70,8 @@ void tst_ShredderLoop::cleaningRun()
         &owner, u"ShredAnimationEndedNotification"_s, [&notices](const auto &) { ++notices; });
 
     platform::NotificationCenter::defaultCenter().post(
-        u"CheckLocationItems"_s, nullptr,
-        {{u"targName"_s, u"Safari"_s}, {u"targIdentifier"_s, safari}});
+        keys::CheckLocationItems, nullptr,
+        keys::locationScan(u"Safari"_s, safari));
     ResultsController *results = ui->resultsControl();
     QVERIFY(results->resultsArrayController()->count() > 0);
     results->setShowingScanResults(true);

@@ -283,7 +283,7 @@ private slots:
             if (!text.isEmpty() && (texts.isEmpty() || texts.last() != text))
                 texts << text;
             if (rows.first()->resultItemStatusText() == QLatin1String("- Cleaning")
-                && unticked->resultItemIsChecked() == std::optional<bool>(true))
+                && unticked->isTicked())
                 table->setData(table->index(at, check), Qt::Unchecked, Qt::CheckStateRole);
         });
         ResultsController *results = product.ui->resultsControl();

@@ -3,6 +3,7 @@
 // restore and the recent-list probes.
 #include "AsNobody.h"
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/records/targetItem.h"
 #include "platform/FileManager.h"
 #include "platform/Image.h"
@@ -41,10 +42,10 @@ targetItemPtr candidate(const QString &path, const QString &type, const QString 
 void postBatch(const QString &name, const QString &identifier, const targetItemList &targets)
 {
     platform::NotificationCenter::defaultCenter().post(
-        u"CheckTargetFiles"_s, nullptr,
-        {{u"targName"_s, name},
-         {u"targIdentifier"_s, identifier},
-         {u"targets"_s, QVariant::fromValue(targets)}});
+        keys::CheckTargetFiles, nullptr,
+        {{keys::TargName, name},
+         {keys::TargIdentifier, identifier},
+         {keys::Targets, QVariant::fromValue(targets)}});
 }
 
 mode_t modeOf(const QString &path)

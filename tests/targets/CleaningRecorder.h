@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Keys.h"
 #include "core/records/resultItem.h"
 #include "platform/NotificationCenter.h"
 
@@ -65,8 +66,8 @@ public:
 inline void postLocationScan(const QString &appName, const QString &identifier)
 {
     platform::NotificationCenter::defaultCenter().post(
-        u"CheckLocationItems"_s, nullptr,
-        {{u"targName"_s, appName}, {u"targIdentifier"_s, identifier}});
+        keys::CheckLocationItems, nullptr,
+        keys::locationScan(appName, identifier));
 }
 
 // The item names of result rows, in their order.
@@ -83,7 +84,7 @@ inline void postCleaningRequest(const QString &appName, const QString &itemName,
                                 const QString &path)
 {
     platform::NotificationCenter::defaultCenter().post(
-        u"Clean"_s + appName, nullptr,
+        keys::cleanRequestName(appName), nullptr,
         {{u"cleaningItemAppName"_s, appName},
          {u"cleaningItemName"_s, itemName},
          {u"cleaningItemPath"_s, path}});

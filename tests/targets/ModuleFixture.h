@@ -4,6 +4,7 @@
 
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/records/targetItem.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
@@ -140,9 +141,8 @@ struct ModuleFixture {
     {
         results.removeAllObjects();
         platform::NotificationCenter::defaultCenter().post(
-            u"CheckLocationItems"_s, nullptr,
-            {{u"targName"_s, module.targetName()},
-             {u"targIdentifier"_s, module.identifierString()}});
+            keys::CheckLocationItems, nullptr,
+            keys::locationScan(module.targetName(), module.identifierString()));
         return results.arrangedObjects();
     }
 
@@ -161,8 +161,8 @@ struct ModuleFixture {
         QObject guard;
         const QString prefix = module.targetName() + QLatin1Char(' ');
         platform::NotificationCenter::defaultCenter().addObserver(
-            &guard, u"CheckTargetFiles"_s, [&names, prefix](const platform::Notification &n) {
-                for (const targetItemPtr &item : n.userInfo.value(u"targets"_s).value<targetItemList>())
+            &guard, keys::CheckTargetFiles, [&names, prefix](const platform::Notification &n) {
+                for (const targetItemPtr &item : n.userInfo.value(keys::Targets).value<targetItemList>())
                     names.append(prefix + item->targetItemClassification());
             });
         scan();

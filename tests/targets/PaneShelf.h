@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Keys.h"
 #include "core/PrefsPaneHost.h"
 #include "targets/base/MasterPrefsViewController.h"
 
@@ -17,9 +18,9 @@ class PaneShelf : public PrefsPaneHost
 public:
     void addItemWithInfo(const QVariantMap &info) override
     {
-        idents.append(info.value(u"ident"_s).toString());
+        idents.append(info.value(keys::Ident).toString());
         panes.emplace_back(qobject_cast<MasterPrefsViewController *>(
-            info.value(u"vController"_s).value<QObject *>()));
+            info.value(keys::VController).value<QObject *>()));
     }
     void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
 

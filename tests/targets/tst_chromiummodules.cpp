@@ -1,5 +1,6 @@
 #include "ChromiumModules.h"
 
+#include "core/Keys.h"
 #include "core/PrefsPaneHost.h"
 #include "platform/FileManager.h"
 #include "targets/base/MasterPrefsViewController.h"
@@ -24,8 +25,8 @@ class PaneShelf : public PrefsPaneHost
 public:
     void addItemWithInfo(const QVariantMap &info) override
     {
-        ident = info.value(u"ident"_s).toString();
-        pane.reset(qobject_cast<MasterPrefsViewController *>(info.value(u"vController"_s).value<QObject *>()));
+        ident = info.value(keys::Ident).toString();
+        pane.reset(qobject_cast<MasterPrefsViewController *>(info.value(keys::VController).value<QObject *>()));
     }
     void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
 

@@ -1,6 +1,7 @@
 #include "ModuleFixture.h"
 #include "PaneShelf.h"
 
+#include "core/Keys.h"
 #include "core/LocationController.h"
 #include "targets/flashcookies/FlashCookiesController.h"
 
@@ -79,7 +80,7 @@ private slots:
 
         PaneShelf tray;
         f.module.setPrefControl(&tray);
-        NotificationCenter::defaultCenter().post(u"CheckInstalledApps"_s, nullptr);
+        NotificationCenter::defaultCenter().post(keys::CheckInstalledApps, nullptr);
         QCOMPARE(tray.panes.size(), size_t(installed ? 1 : 0));
         if (installed) // the settings window finds the pane's small image by this identifier
             QCOMPARE(tray.panes.front()->identifier(), u"FlashCookies"_s);
@@ -87,7 +88,7 @@ private slots:
                  installed ? QVariant(true) : QVariant());
 
         LocationController locations;
-        NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s, nullptr);
+        NotificationCenter::defaultCenter().post(keys::CheckTargetLocations, nullptr);
         const QList<locationItemPtr> rows = locations.locationArrayController()->arrangedObjects();
         QCOMPARE(rows.size(), installed ? 1 : 0);
         if (installed) {

@@ -2,6 +2,7 @@
 
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
@@ -142,15 +143,14 @@ public:
         QStringList offered;
         QObject guard;
         platform::NotificationCenter::defaultCenter().addObserver(
-            &guard, u"CheckTargetFiles"_s, [&offered](const platform::Notification &n) {
-                const auto items = n.userInfo.value(u"targets"_s).value<targetItemList>();
+            &guard, keys::CheckTargetFiles, [&offered](const platform::Notification &n) {
+                const auto items = n.userInfo.value(keys::Targets).value<targetItemList>();
                 for (const targetItemPtr &item : items)
                     offered.append(item->targetItemClassification());
             });
         platform::NotificationCenter::defaultCenter().post(
-            u"CheckLocationItems"_s, nullptr,
-            {{u"targName"_s, targetName()},
-             {u"targIdentifier"_s, identifierString()}});
+            keys::CheckLocationItems, nullptr,
+            keys::locationScan(targetName(), identifierString()));
         return offered;
     }
 

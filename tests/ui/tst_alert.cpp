@@ -1,4 +1,5 @@
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/LocationController.h"
 #include "platform/Alert.h"
 #include "platform/Modal.h"
@@ -210,7 +211,7 @@ void tst_Alert::scanWaitsForApplicationToQuit()
     AppController &app = scanner.app;
     SafariController module;
     module.init();
-    platform::NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
+    platform::NotificationCenter::defaultCenter().post(keys::CheckTargetLocations);
     QCOMPARE(locations.locationArrayController()->count(), 1);
     app.displayMainWindow();
     platform::Timer::fireAllPending();
@@ -223,7 +224,7 @@ void tst_Alert::scanWaitsForApplicationToQuit()
         QCOMPARE(window, static_cast<QWidget *>(alert.alertWindow()));
         listed = rowNames(alert);
         cancelTitle = alert.alertCancelButton()->text();
-        scannedEarly = posted.names.contains(u"ScanLocations"_s);
+        scannedEarly = posted.names.contains(keys::ScanLocations);
         RunningApps::quit(safari);
     });
     app.scan();
@@ -235,7 +236,7 @@ void tst_Alert::scanWaitsForApplicationToQuit()
     QCOMPARE(cancelTitle, u"Cancel Scan"_s);
     QVERIFY(!scannedEarly);
     QCOMPARE(posted.names.count(u"StartScanNotification"_s), 1);
-    QCOMPARE(posted.names.count(u"ScanLocations"_s), 1);
+    QCOMPARE(posted.names.count(keys::ScanLocations), 1);
     QVERIFY(!alert.alertWindow()->isVisible());
     QVERIFY(alert.appArray().isEmpty());
     QCOMPARE(window.contentView(), window.resultsView());
@@ -258,8 +259,8 @@ void tst_Alert::abandonedScanIsForgotten()
     MainWindow &window = scanner.window;
     AppController &app = scanner.app;
     for (const auto &[ident, name] : {std::pair{u"com.google.Chrome"_s, u"Chrome"_s}, std::pair{kSafari, u"Safari"_s}})
-        platform::NotificationCenter::defaultCenter().post(u"AddTargetLocation"_s, nullptr,
-                                                           {{u"ident"_s, ident}, {u"targetName"_s, name}});
+        platform::NotificationCenter::defaultCenter().post(keys::AddTargetLocation, nullptr,
+                                                           {{keys::Ident, ident}, {keys::TargetName, name}});
     QCOMPARE(locations.locationArrayController()->count(), 2);
     app.displayMainWindow();
     platform::Timer::fireAllPending();
@@ -284,7 +285,7 @@ void tst_Alert::abandonedScanIsForgotten()
     platform::Workspace::sharedWorkspace().setURLRecorder({});
 
     QVERIFY(asked.isEmpty());
-    QCOMPARE(posted.names.count(u"ScanLocations"_s), 1);
+    QCOMPARE(posted.names.count(keys::ScanLocations), 1);
     QCOMPARE(window.contentView(), window.resultsView());
 }
 

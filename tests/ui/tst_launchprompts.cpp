@@ -1,5 +1,6 @@
 #include "core/AtomicReplace.h"
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/ShredController.h"
 #include "platform/Alert.h"
 #include "platform/FileManager.h"
@@ -120,7 +121,7 @@ struct Shell {
     // Shows the main window and lets its start-up timer run the launch prompts.
     void launch()
     {
-        platform::NotificationCenter::defaultCenter().post(u"DisplayMainWindow"_s);
+        platform::NotificationCenter::defaultCenter().post(keys::DisplayMainWindow);
         platform::Timer::fireAllPending();
     }
     // Waits for the reply of the alert-text fetch that is running (true when it was handled).

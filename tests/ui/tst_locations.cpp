@@ -1,3 +1,4 @@
+#include "core/Keys.h"
 #include "core/LocationController.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
@@ -48,9 +49,9 @@ QList<Line> labelLines(const QString &html)
 
 void offer(const QString &ident, const QString &name)
 {
-    platform::NotificationCenter::defaultCenter().post(u"AddTargetLocation"_s, nullptr,
-                                                      {{u"ident"_s, ident},
-                                                       {u"targetName"_s, name}});
+    platform::NotificationCenter::defaultCenter().post(keys::AddTargetLocation, nullptr,
+                                                      {{keys::Ident, ident},
+                                                       {keys::TargetName, name}});
 }
 
 QStringList names(const LocationController &list)
@@ -178,9 +179,9 @@ void tst_Locations::removeAndAddBack()
     offer(u"b"_s, u"iCab"_s);
     list.locationArrayController()->objectAt(1)->setLocIsChecked(false);
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.post(u"RemoveLocationItem"_s, nullptr, {{u"locString"_s, u"Nothing"_s}});
+    center.post(keys::RemoveLocationItem, nullptr, {{keys::LocString, u"Nothing"_s}});
     QCOMPARE(names(list), QStringList({"Flock", "iCab"}));
-    center.post(u"RemoveLocationItem"_s, nullptr, {{u"locString"_s, u"iCab"_s}});
+    center.post(keys::RemoveLocationItem, nullptr, {{keys::LocString, u"iCab"_s}});
     QCOMPARE(names(list), QStringList({"Flock"}));
     offer(u"b"_s, u"iCab"_s);
     QCOMPARE(names(list), QStringList({"Flock", "iCab"}));
@@ -213,12 +214,12 @@ void tst_Locations::scanPostsCheckedRowsInDisplayedOrder()
     QList<const void *> senders;
     QObject observer;
     platform::NotificationCenter::defaultCenter().addObserver(
-        &observer, u"CheckLocationItems"_s, [&](const platform::Notification &n) {
+        &observer, keys::CheckLocationItems, [&](const platform::Notification &n) {
             senders << n.object;
-            identifiers << n.userInfo.value(u"targIdentifier"_s).toString();
-            posted << n.userInfo.value(u"targName"_s).toString();
+            identifiers << n.userInfo.value(keys::TargIdentifier).toString();
+            posted << n.userInfo.value(keys::TargName).toString();
         });
-    platform::NotificationCenter::defaultCenter().post(u"ScanLocations"_s);
+    platform::NotificationCenter::defaultCenter().post(keys::ScanLocations);
     QCOMPARE(posted, expected);
     QCOMPARE(senders, QList<const void *>(expected.size(), &list));
     QStringList expectedIdentifiers;

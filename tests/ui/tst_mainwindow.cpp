@@ -1,4 +1,5 @@
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/LocationController.h"
 #include "platform/Alert.h"
 #include "platform/ChildWindows.h"
@@ -86,8 +87,8 @@ struct Shell {
     void offer(const QString &ident, const QString &name)
     {
         platform::NotificationCenter::defaultCenter().post(
-            u"AddTargetLocation"_s, nullptr,
-            {{u"ident"_s, ident}, {u"targetName"_s, name}});
+            keys::AddTargetLocation, nullptr,
+            {{keys::Ident, ident}, {keys::TargetName, name}});
     }
     void checkOnly(const QStringList &identifiers)
     {
@@ -96,7 +97,7 @@ struct Shell {
     }
     void showWindow()
     {
-        platform::NotificationCenter::defaultCenter().post(u"DisplayMainWindow"_s);
+        platform::NotificationCenter::defaultCenter().post(keys::DisplayMainWindow);
         platform::Timer::fireAllPending();
     }
 };
@@ -167,7 +168,7 @@ void tst_MainWindow::displayMainWindow()
     QVERIFY(registerBundleDefaults());
     Shell shell;
     QVERIFY(!shell.window.form().actionScan->isEnabled());
-    platform::NotificationCenter::defaultCenter().post(u"DisplayMainWindow"_s);
+    platform::NotificationCenter::defaultCenter().post(keys::DisplayMainWindow);
     QVERIFY(shell.window.isVisible());
     QCOMPARE(shell.window.contentView(), shell.window.mainView());
     QVERIFY(shell.app.betaBranding()->isHidden());
@@ -268,7 +269,7 @@ void tst_MainWindow::syncPanel()
     if (listed.isEmpty()) {
         QVERIFY(m_shown.isEmpty());
         QVERIFY(m_urls.isEmpty());
-        QVERIFY(shell.posted.contains(u"ScanLocations"_s));
+        QVERIFY(shell.posted.contains(keys::ScanLocations));
         return;
     }
     QCOMPARE(m_shown.size(), 1);
@@ -284,11 +285,11 @@ void tst_MainWindow::syncPanel()
 
     // "Yes" opens the guide and starts nothing; the next Scan asks again.
     QCOMPARE(m_urls, QList<QUrl>({QUrl(u"https://www.example.com/guide_nb#nb_browsersync"_s)}));
-    QVERIFY(!shell.posted.contains(u"ScanLocations"_s));
+    QVERIFY(!shell.posted.contains(keys::ScanLocations));
     QCOMPARE(shell.window.contentView(), shell.window.mainView());
     shell.app.scan();
     QCOMPARE(m_shown.size(), 2);
-    QVERIFY(!shell.posted.contains(u"ScanLocations"_s));
+    QVERIFY(!shell.posted.contains(keys::ScanLocations));
 }
 
 void tst_MainWindow::syncPanelNoGoesOn()
@@ -304,7 +305,7 @@ void tst_MainWindow::syncPanelNoGoesOn()
     shell.app.scan();
     QCOMPARE(m_shown.size(), 1);
     QVERIFY(m_urls.isEmpty());
-    QVERIFY(shell.posted.contains(u"ScanLocations"_s));
+    QVERIFY(shell.posted.contains(keys::ScanLocations));
     QCOMPARE(shell.window.contentView(), shell.window.resultsView());
 }
 
@@ -461,7 +462,7 @@ void tst_MainWindow::scanSwitchesToResults()
     QVERIFY(home.writeFile(u"Library/Cookies/Cookies.plist"_s, QByteArray(100, 'c')));
     Shell shell;
     shell.offer(u"com.apple.Preview"_s, u"Preview"_s); // installed nowhere
-    platform::NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
+    platform::NotificationCenter::defaultCenter().post(keys::CheckTargetLocations);
     QCOMPARE(shell.locations.locationArrayController()->count(), 2);
     shell.showWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&shell.window));
@@ -471,7 +472,7 @@ void tst_MainWindow::scanSwitchesToResults()
     shell.posted.clear();
 
     shell.window.form().actionScan->trigger();
-    QCOMPARE(shell.posted.count(u"ScanLocations"_s), 1);
+    QCOMPARE(shell.posted.count(keys::ScanLocations), 1);
     QCOMPARE(shell.window.contentView(), shell.window.resultsView());
     QStringList rows;
     for (const auto &row : shell.results.resultsArrayController()->arrangedObjects()) {

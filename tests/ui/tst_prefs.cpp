@@ -1,3 +1,4 @@
+#include "core/Keys.h"
 #include "core/LocationController.h"
 #include "platform/Bundle.h"
 #include "platform/Image.h"
@@ -69,7 +70,7 @@ struct Posts {
     {
         for (const QString &name : names)
             NotificationCenter::defaultCenter().addObserver(&owner, name, [this](const platform::Notification &n) {
-                const QString loc = n.userInfo.value(u"locString"_s).toString();
+                const QString loc = n.userInfo.value(keys::LocString).toString();
                 seen << (loc.isEmpty() ? n.name : n.name + QLatin1Char(':') + loc);
             });
     }
@@ -359,7 +360,7 @@ void tst_Prefs::masterSwitchesAddAndRemoveLocations()
             list << row->locName();
         return list;
     };
-    NotificationCenter::defaultCenter().post(u"CheckTargetLocations"_s);
+    NotificationCenter::defaultCenter().post(keys::CheckTargetLocations);
     QCOMPARE(names(), (QStringList{"iCab", "Safari"}));
 
     fx.prefs.showPrefsWindow();

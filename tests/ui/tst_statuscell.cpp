@@ -91,10 +91,10 @@ void tst_StatusCell::stateFromRow()
     auto held = std::make_shared<ProgressIndicator>();
     held->startAnimation();
     cell->setProgress(held);
-    cell->setCurrentStatus(7);
+    cell->setCurrentStatus(QZStatusCell::State(7));
 
     table.results.willDisplayStatusCell(cell, 0);
-    QCOMPARE(cell->currentStatus(), state);
+    QCOMPARE(int(cell->currentStatus()), state);
     const auto own = table.row->resultStatus()->progressSpinner();
     if (spinner == QLatin1String("row's stopped")) {
         QVERIFY(!own->isAnimating());
@@ -138,7 +138,7 @@ void tst_StatusCell::layout()
     auto spinner = std::make_shared<ProgressIndicator>();
     spinner->setControlSize(ProgressIndicator::SmallControlSize);
     cell.setProgress(spinner);
-    cell.setCurrentStatus(state);
+    cell.setCurrentStatus(QZStatusCell::State(state));
     const QZStatusCell::Layout layout = cell.layoutFor(QRect(10, 20, 200, 18));
     QCOMPARE(layout.image, image);
     QCOMPARE(layout.text.left(), textLeft);

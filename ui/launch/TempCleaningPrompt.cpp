@@ -88,7 +88,7 @@ void TempCleaningPrompt::hideTempCleaningPanel()
 {
     if (m_panel)
         platform::Modal::endModalForWindow(m_panel);
-    platform::NotificationCenter::defaultCenter().post(u"TempCleaningFailTipEnd"_s, m_poster);
+    platform::NotificationCenter::defaultCenter().post(keys::TempCleaningFailTipEnd, m_poster);
 }
 
 void TempCleaningPrompt::setTempCleaningSuccess()
@@ -131,7 +131,7 @@ void TempCleaningPrompt::showResult()
         m_panel->tempCleaningProgressText()->setText(u"Temporary files were cleaned successfully."_s);
     } else {
         m_panel->tempCleaningProgressText()->setText(u"Temporary file cleaning failed."_s);
-        platform::NotificationCenter::defaultCenter().post(u"TempCleaningFailTip"_s, m_poster);
+        platform::NotificationCenter::defaultCenter().post(keys::TempCleaningFailTip, m_poster);
     }
     m_panel->tempCleaningButton()->setEnabled(true);
 }

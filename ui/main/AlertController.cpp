@@ -4,6 +4,7 @@
 #include "platform/MainThread.h"
 #include "platform/Modal.h"
 #include "platform/Timer.h"
+#include "platform/Workspace.h"
 #include "ui/views/QZBareCell.h"
 
 #include "ui_AlertWindow.h"
@@ -21,8 +22,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kLaunched = u"NSWorkspaceDidLaunchApplicationNotification"_s;
-const QString kTerminated = u"NSWorkspaceDidTerminateApplicationNotification"_s;
+const QString &kLaunched = platform::Workspace::DidLaunchApplicationNotification;
+const QString &kTerminated = platform::Workspace::DidTerminateApplicationNotification;
 
 bool nameLessThan(const alertItemPtr &a, const alertItemPtr &b)
 {
@@ -165,7 +166,7 @@ void AlertController::watchTerminations(bool on)
         return;
     }
     center.addObserver(this, kTerminated, [this](const platform::Notification &n) {
-        const pid_t pid = pid_t(n.userInfo.value(u"NSApplicationProcessIdentifier"_s).toLongLong());
+        const pid_t pid = pid_t(n.userInfo.value(platform::Workspace::ApplicationProcessIdentifierKey).toLongLong());
         platform::MainThread::dispatch([guard = QPointer<AlertController>(this), pid] {
             if (guard)
                 guard->observeValueForKeyPath(u"isTerminated"_s, pid);
@@ -277,7 +278,7 @@ void AlertController::checkApps(const platform::Notification &notification)
 {
     if (!m_shown)
         return;
-    const QString identifier = notification.userInfo.value(u"NSApplicationBundleIdentifier"_s).toString();
+    const QString identifier = notification.userInfo.value(platform::Workspace::ApplicationBundleIdentifierKey).toString();
     const QList<QVariantMap> pairs = m_appArray;
     for (const QVariantMap &pair : pairs)
         if (pair.value(keys::AlertItemIdentifier).toString() == identifier)

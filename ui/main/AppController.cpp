@@ -48,14 +48,14 @@ AppController::AppController(QObject *parent)
     auto observe = [&](const QString &name, void (AppController::*handler)()) {
         center.addObserver(this, name, [this, handler](const platform::Notification &) { (this->*handler)(); });
     };
-    observe(u"NSWindowWillStartLiveResizeNotification"_s, &AppController::startResizeCheck);
-    observe(u"NSWindowDidEndLiveResizeNotification"_s, &AppController::endResizeCheck);
-    observe(u"ToggleTipsOn"_s, &AppController::tipsOn);
-    observe(u"ToggleTipsOff"_s, &AppController::tipsOff);
+    observe(keys::WindowWillStartLiveResizeNotification, &AppController::startResizeCheck);
+    observe(keys::WindowDidEndLiveResizeNotification, &AppController::endResizeCheck);
+    observe(keys::ToggleTipsOn, &AppController::tipsOn);
+    observe(keys::ToggleTipsOff, &AppController::tipsOff);
     observe(keys::StartScanNotification, &AppController::startScan);
     // "TempCleaningSuccessNotification" and "TempCleaningFailureNotification" are observed
     // by the temporary-files prompt, whose panel they update.
-    observe(u"DisplayMainWindow"_s, &AppController::displayMainWindow);
+    observe(keys::DisplayMainWindow, &AppController::displayMainWindow);
 }
 
 AppController::~AppController()
@@ -130,7 +130,7 @@ void AppController::setLocationArrayController(platform::ArrayController<locatio
     using Column = platform::ArrayController<locationItem>::Column;
     Column check;
     check.identifier = u"locIsChecked"_s;
-    check.isChecked = [](const locationItem &row) { return row.locIsChecked() == std::optional<bool>(true); };
+    check.isChecked = [](const locationItem &row) { return row.isTicked(); };
     check.setChecked = [](locationItem &row, bool checked) { row.setLocIsChecked(checked); };
     Column icon;
     icon.identifier = u"locImage"_s;
@@ -183,7 +183,7 @@ void AppController::displayMainWindow()
 
 void AppController::tipTimerFire()
 {
-    post(u"MainTips"_s);
+    post(keys::MainTips);
     m_setupComplete = true;
     m_enableScanMenu = true;
     updateMenuItems();
@@ -216,7 +216,7 @@ void AppController::scan()
     bool rowChecked = false;
     QStringList checkedBrowsers;
     for (const auto &row : rows) {
-        if (row->locIsChecked() != std::optional<bool>(true))
+        if (!row->isTicked())
             continue;
         rowChecked = true;
         if (BrowserSync::browserIdentifiers().contains(row->locIdentifier()))
@@ -260,7 +260,7 @@ void AppController::scan()
 
 void AppController::startScan()
 {
-    post(u"ScanLocations"_s);
+    post(keys::ScanLocations);
     m_switchingView = true;
     m_enableScanMenu = false;
     updateMenuItems();
@@ -269,7 +269,7 @@ void AppController::startScan()
         return;
     }
     if (m_mainWindow->hasChildWindows() && m_setupComplete)
-        post(u"MainTipsEnd"_s);
+        post(keys::MainTipsEnd);
 
     // The top edge stays where it is, the window grows by the difference between the views,
     // and its left edge moves a fixed 172 points to the left.

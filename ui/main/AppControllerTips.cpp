@@ -1,5 +1,6 @@
 #include "ui/main/AppController.h"
 
+#include "core/Keys.h"
 #include "platform/ChildWindows.h"
 #include "platform/Timer.h"
 #include "ui/main/MainWindow.h"
@@ -62,7 +63,7 @@ void AppController::tipZoomTimerFire()
 
 void AppController::resultsTipTimerFire()
 {
-    post(u"ResultsTips"_s);
+    post(keys::ResultsTips);
 }
 
 void AppController::startResizeCheck()
@@ -95,9 +96,9 @@ void AppController::sendStartResize()
     if (!m_mainWindow || !m_mainWindow->hasChildWindows() || !m_setupComplete)
         return;
     if (showsMainView())
-        post(u"MainTipsEnd"_s);
+        post(keys::MainTipsEnd);
     else if (showsResultsView())
-        post(u"ResultsTipsEnd"_s);
+        post(keys::ResultsTipsEnd);
 }
 
 void AppController::sendEndResize()
@@ -105,9 +106,9 @@ void AppController::sendEndResize()
     if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
         return;
     if (showsMainView())
-        post(u"MainTips"_s);
+        post(keys::MainTips);
     else if (showsResultsView())
-        post(u"ResultsTips"_s);
+        post(keys::ResultsTips);
 }
 
 void AppController::sendEndZoomResize()
@@ -115,9 +116,9 @@ void AppController::sendEndZoomResize()
     if (m_switchingView || !m_setupComplete || (!isMainWindowKey() && !m_prefsTipToggle))
         return;
     if (showsMainView())
-        post(u"MainTipsZoom"_s);
+        post(keys::MainTipsZoom);
     else if (showsResultsView())
-        post(u"ResultsTipsZoom"_s);
+        post(keys::ResultsTipsZoom);
 }
 
 void AppController::tipsOn()

@@ -1,5 +1,6 @@
 #include "ui/main/LiveResizeNotifier.h"
 
+#include "core/Keys.h"
 #include "platform/NotificationCenter.h"
 
 #include <QEvent>
@@ -30,7 +31,7 @@ bool LiveResizeNotifier::eventFilter(QObject *watched, QEvent *event)
         if (!m_resizing) {
             m_resizing = true;
             platform::NotificationCenter::defaultCenter().post(
-                u"NSWindowWillStartLiveResizeNotification"_s, m_window);
+                keys::WindowWillStartLiveResizeNotification, m_window);
         }
         m_settle.start();
     }
@@ -42,6 +43,6 @@ void LiveResizeNotifier::end()
     if (!m_resizing)
         return;
     m_resizing = false;
-    platform::NotificationCenter::defaultCenter().post(u"NSWindowDidEndLiveResizeNotification"_s,
+    platform::NotificationCenter::defaultCenter().post(keys::WindowDidEndLiveResizeNotification,
                                                       m_window);
 }

@@ -5,8 +5,8 @@
 
 class QWidget;
 
-// Posts "NSWindowWillStartLiveResizeNotification" when the user starts dragging a window's
-// size and "NSWindowDidEndLiveResizeNotification" once the size has stopped changing, on the
+// Posts keys::WindowWillStartLiveResizeNotification when the user starts dragging a window's
+// size and keys::WindowDidEndLiveResizeNotification once the size has stopped changing, on the
 // default centre with the window as object. Qt has no live-resize events, so a burst of
 // resizes from the window system counts as one live resize.
 class LiveResizeNotifier : public QObject

@@ -108,7 +108,7 @@ void PrefsController::post(const QString &name, const QVariantMap &userInfo)
 
 void PrefsController::addItemWithInfo(const QVariantMap &info)
 {
-    auto *pane = qobject_cast<MasterPrefsViewController *>(info.value(u"vController"_s).value<QObject *>());
+    auto *pane = qobject_cast<MasterPrefsViewController *>(info.value(keys::VController).value<QObject *>());
     if (!pane)
         return;
     pane->setParent(nullptr);
@@ -130,14 +130,14 @@ void PrefsController::awakeFromNib()
 {
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     if (defaults.boolForKey(kFirstLaunch)) {
-        post(u"LoadPrefsViews"_s);
+        post(keys::LoadPrefsViews);
         sortByTitle(Qt::CaseSensitive);
         if (m_wizardControl) {
             m_wizardControl->initWizardWithViews(PaneList(m_viewControllers));
         } else {
             // Nothing to guide the user through: go straight to the main window.
-            post(u"DisplayMainWindow"_s);
-            post(u"CheckTargetLocations"_s);
+            post(keys::DisplayMainWindow);
+            post(keys::CheckTargetLocations);
         }
         // Cleared as the assistant starts, so a launch that ends inside it does not repeat it.
         defaults.setBool(false, kFirstLaunch);
@@ -145,10 +145,10 @@ void PrefsController::awakeFromNib()
         return;
     }
 
-    post(u"CheckInstalledApps"_s);
+    post(keys::CheckInstalledApps);
     if (m_viewControllers.isEmpty() || !m_wizardControl) {
-        post(u"DisplayMainWindow"_s);
-        post(u"CheckTargetLocations"_s);
+        post(keys::DisplayMainWindow);
+        post(keys::CheckTargetLocations);
         return;
     }
     sortByTitle(Qt::CaseSensitive);
@@ -161,7 +161,7 @@ void PrefsController::showPrefsWindow()
         return;
     m_prefsWindowLoaded = true;
     m_viewControllers.clear();
-    post(u"LoadPrefsViews"_s);
+    post(keys::LoadPrefsViews);
 
     m_popUp->clear();
     sortByTitle(Qt::CaseInsensitive);
@@ -184,7 +184,7 @@ void PrefsController::showPrefsWindow()
     m_prefsWindow->show();
     m_prefsWindow->raise();
     m_prefsWindow->activateWindow();
-    post(u"PrefsTips"_s);
+    post(keys::PrefsTips);
 }
 
 void PrefsController::fillPopUp()
@@ -268,11 +268,11 @@ void PrefsController::changeViewController(int tag)
 void PrefsController::toggleTips()
 {
     if (UserDefaults::standardUserDefaults().boolForKey(kEnableTips)) {
-        post(u"PrefsTips"_s);
-        post(u"ToggleTipsOn"_s);
+        post(keys::PrefsTips);
+        post(keys::ToggleTipsOn);
     } else {
-        post(u"PrefsTipsEnd"_s);
-        post(u"ToggleTipsOff"_s);
+        post(keys::PrefsTipsEnd);
+        post(keys::ToggleTipsOff);
     }
 }
 
@@ -281,8 +281,8 @@ void PrefsController::windowWillClose()
     if (!m_prefsWindowLoaded)
         return;
     if (UserDefaults::standardUserDefaults().boolForKey(kEnableTips))
-        post(u"PrefsTipsEnd"_s);
-    post(u"RemovePrefsObservers"_s);
+        post(keys::PrefsTipsEnd);
+    post(keys::RemovePrefsObservers);
     m_prefsWindowLoaded = false;
 }
 
@@ -292,11 +292,11 @@ void PrefsController::observeValueForKeyPath(const QString &key, int kind, const
     if (kind != 1)
         return;
     const QString name = key == QLatin1String("scanFlashCookies") ? u"Flash Cookies"_s : key.mid(4);
-    const QVariantMap info{{u"locString"_s, name}};
+    const QVariantMap info = keys::locationItem(name);
     if (isNumberEqualTo(newValue, 1))
-        post(u"AddLocationItem"_s, info);
+        post(keys::AddLocationItem, info);
     else if (isNumberEqualTo(newValue, 0))
-        post(u"RemoveLocationItem"_s, info);
+        post(keys::RemoveLocationItem, info);
 }
 
 void PrefsController::showAdvancedOptionsPanel()

@@ -18,8 +18,8 @@
 class WizardController;
 
 // The settings window and the collector of the modules' settings panes. Modules whose
-// application is present hand their pane over when asked ("LoadPrefsViews",
-// "CheckInstalledApps"). At start-up the gathered panes decide between the first-launch
+// application is present hand their pane over when asked (keys::LoadPrefsViews,
+// keys::CheckInstalledApps). At start-up the gathered panes decide between the first-launch
 // assistant, the new-application assistant and the main window at once; in the settings
 // window they are shown one at a time, chosen from a pop-up list. The modules' master
 // switches, which this controller watches, become requests to add or remove location rows.
@@ -35,7 +35,7 @@ public:
     explicit PrefsController(QObject *parent = nullptr);
     ~PrefsController() override;
 
-    // PrefsPaneHost: takes over the pane under "vController".
+    // PrefsPaneHost: takes over the pane under keys::VController.
     void addItemWithInfo(const QVariantMap &info) override;
     void observeValueForKeyPath(const QString &key, int kind, const QVariant &oldValue,
                                 const QVariant &newValue) override;

@@ -3,13 +3,13 @@
 #include "core/FileController.h"
 #include "core/Keys.h"
 #include "core/ShredController.h"
+#include "platform/ArrayController.h"
 #include "platform/Dictionary.h"
 #include "platform/FileManager.h"
 #include "platform/MainThread.h"
 #include "platform/NotificationCenter.h"
 #include "platform/OperationQueue.h"
 #include "ui/main/AlertController.h"
-#include "ui/results/ResultsController.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -18,12 +18,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Asks the alert to list the application of {"appIdentifier", "appName"} if it runs.
+// Asks the alert to list the application of a keys::runningApp entry if it runs.
 void postAlertRequest(const void *sender, const QVariantMap &entry, keys::AlertParent parent)
 {
     platform::NotificationCenter::defaultCenter().post(
         keys::AddAlertItem, sender,
-        keys::alertItem(entry.value(u"appIdentifier"_s), entry.value(u"appName"_s), parent));
+        keys::alertItem(entry.value(keys::AppIdentifier), entry.value(keys::AppName), parent));
 }
 
 void onMain(const std::function<void()> &fn)
@@ -33,7 +33,7 @@ void onMain(const std::function<void()> &fn)
 
 } // namespace
 
-CleaningRun::CleaningRun(ResultsController &results) : m_results(results) {}
+CleaningRun::CleaningRun(CleaningRunHost &host) : m_host(host) {}
 
 CleaningRun::~CleaningRun()
 {
@@ -97,8 +97,8 @@ void CleaningRun::setSkippedItemAppName(const QString &name)
 
 void CleaningRun::markRows()
 {
-    for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
-        if (!isChecked(row))
+    for (const resultItemPtr &row : m_host.resultsArrayController()->arrangedObjects()) {
+        if (!row->isTicked())
             answerRow(row, RowState::Skipped);
         else
             row->setResultItemState(RowState::Waiting);
@@ -121,8 +121,8 @@ void CleaningRun::start()
     }
     m_operationQueue = std::make_unique<platform::OperationQueue>();
     platform::OperationQueue *queue = m_operationQueue.get();
-    for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
-        if (isChecked(row))
+    for (const resultItemPtr &row : m_host.resultsArrayController()->arrangedObjects()) {
+        if (row->isTicked())
             queue->addOperation([this, row] { updateInterface(row); });
     }
     queue->setOperationCountObserver([this, queue](int count) {
@@ -130,14 +130,14 @@ void CleaningRun::start()
             return;
         platform::MainThread::dispatch([guard = QPointer<CleaningRun>(this), queue] {
             if (guard && guard->m_operationQueue.get() == queue)
-                guard->m_results.observeOperationCount(0);
+                guard->m_host.observeOperationCount(0);
         });
     });
     // A run without a checked row ends at once.
     if (queue->operationCount() == 0)
         platform::MainThread::dispatch([guard = QPointer<CleaningRun>(this)] {
             if (guard)
-                guard->m_results.observeOperationCount(0);
+                guard->m_host.observeOperationCount(0);
         });
     queue->setSuspended(false);
 }
@@ -146,7 +146,7 @@ void CleaningRun::updateInterface(const resultItemPtr &row)
 {
     // The user's choice is final: a row unticked while it waited is not cleaned, and its
     // application is not asked to quit for it.
-    if (!isChecked(row)) {
+    if (!row->isTicked()) {
         skipRow(row);
         return;
     }
@@ -161,8 +161,7 @@ void CleaningRun::updateInterface(const resultItemPtr &row)
         skip = true;
     } else {
         setFlag(m_skipItem, false);
-        checkRunningAppsForEntry({{u"appIdentifier"_s, row->resultItemIdentifier()},
-                                  {u"appName"_s, appName}});
+        checkRunningAppsForEntry(keys::runningApp(row->resultItemIdentifier(), appName));
         waitFor([this] { return !m_paused; });
         // Going away while the alert was up: the application may still be running.
         if (isStopping())
@@ -172,16 +171,11 @@ void CleaningRun::updateInterface(const resultItemPtr &row)
     if (skip)
         setSkippedItemAppName(appName);
     // A row unticked while the alert asked about its application is skipped as well.
-    if (skip || m_cancelled || !isChecked(row)) {
+    if (skip || m_cancelled || !row->isTicked()) {
         skipRow(row);
         return;
     }
     cleanRow(row);
-}
-
-bool CleaningRun::isChecked(const resultItemPtr &row)
-{
-    return row->resultItemIsChecked() == std::optional<bool>(true);
 }
 
 void CleaningRun::skipRow(const resultItemPtr &row)
@@ -195,28 +189,27 @@ void CleaningRun::skipRow(const resultItemPtr &row)
 bool CleaningRun::checkRunningApps()
 {
     QList<QVariantMap> pairs;
-    for (const resultItemPtr &row : m_results.resultsArrayController()->arrangedObjects()) {
-        if (!isChecked(row))
+    for (const resultItemPtr &row : m_host.resultsArrayController()->arrangedObjects()) {
+        if (!row->isTicked())
             continue;
-        const QVariantMap pair{{u"appIdentifier"_s, row->resultItemIdentifier()},
-                               {u"appName"_s, row->resultItemAppName()}};
+        const QVariantMap pair = keys::runningApp(row->resultItemIdentifier(), row->resultItemAppName());
         if (!pairs.contains(pair))
             pairs.append(pair);
     }
     for (const QVariantMap &pair : std::as_const(pairs)) {
-        if (pair.value(u"appIdentifier"_s).toString() == keys::FlashCookies)
+        if (pair.value(keys::AppIdentifier).toString() == keys::FlashCookies)
             continue;
-        postAlertRequest(&m_results, pair, keys::AlertParent::ResultsControl);
+        postAlertRequest(m_host.runPostSender(), pair, keys::AlertParent::ResultsControl);
     }
     return !pairs.isEmpty();
 }
 
 void CleaningRun::checkRunningAppsForEntry(const QVariantMap &entry)
 {
-    const QString identifier = entry.value(u"appIdentifier"_s).toString();
+    const QString identifier = entry.value(keys::AppIdentifier).toString();
     if (identifier != keys::FlashCookies)
-        postAlertRequest(&m_results, entry, keys::AlertParent::ResultsControlSingleEntry);
-    AlertController *alert = m_results.alertControl();
+        postAlertRequest(m_host.runPostSender(), entry, keys::AlertParent::ResultsControlSingleEntry);
+    AlertController *alert = m_host.alertControl();
     if (alert && alert->shouldDisplayAlertWindow()) {
         setFlag(m_paused, true);
         alert->showAlertWindow();
@@ -245,7 +238,7 @@ void CleaningRun::cleanRow(const resultItemPtr &row)
     const QString appName = row->resultItemAppName();
     const QString name = row->resultItemName();
     const QString path = row->resultItemPath();
-    FileController *files = m_results.fileControl();
+    FileController *files = m_host.fileControl();
     if (files && platform::FileManager::defaultManager().fileExistsAtPath(path)) {
         const quint64 size = files->fileSizeForPath(path);
         row->setResultItemSize(size);
@@ -254,15 +247,16 @@ void CleaningRun::cleanRow(const resultItemPtr &row)
     onMain([&] { setRowState(row, RowState::Cleaning); });
 
     const QVariantMap request = keys::cleaningRequest(appName, name, path);
-    platform::NotificationCenter::defaultCenter().post(keys::cleanRequestName(appName), &m_results, request);
+    platform::NotificationCenter::defaultCenter().post(keys::cleanRequestName(appName), m_host.runPostSender(),
+                                                       request);
 
     // Every request gets exactly one answer: a module that neither answered nor handed a
     // removal to the engine never will, so the row is answered here.
     if (!m_itemDone && !m_removalHandedOver) {
         QVariantMap answer = request;
         answer.insert(keys::DidClean, false);
-        platform::NotificationCenter::defaultCenter().post(keys::CleaningStatusUpdateNotification, &m_results,
-                                                           answer);
+        platform::NotificationCenter::defaultCenter().post(keys::CleaningStatusUpdateNotification,
+                                                           m_host.runPostSender(), answer);
     }
     waitFor([this] { return bool(m_itemDone); });
     std::lock_guard lock(m_handMutex);
@@ -326,7 +320,7 @@ void CleaningRun::applyStatus(const resultItemPtr &row, bool didClean)
         return;
     }
     // What is left of a cleaned item was not cleaned; a file emptied in place counts a block.
-    FileController *files = m_results.fileControl();
+    FileController *files = m_host.fileControl();
     const QString path = row->resultItemPath();
     if (files && platform::FileManager::defaultManager().fileExistsAtPath(path)) {
         const quint64 remaining = files->fileSizeForPath(path);
@@ -373,7 +367,7 @@ void CleaningRun::processItemForRemoval(const platform::Notification &notificati
         {keys::ItemPath, info.value(keys::RemovalItemPath)},
         {keys::ItemRefPath, refPath},
     });
-    ShredController *engine = m_results.shredControl();
+    ShredController *engine = m_host.shredControl();
     if (!engine)
         return;
     // Only the row in hand, still awaiting its answer, may have something destroyed: an
@@ -407,5 +401,5 @@ void CleaningRun::setRowState(const resultItemPtr &row, RowState state, std::opt
 
 void CleaningRun::reloadTable()
 {
-    m_results.resultsArrayController()->reload();
+    m_host.resultsArrayController()->reload();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/records/resultItem.h"
+#include "ui/results/CleaningRunHost.h"
 
 #include <QList>
 #include <QObject>
@@ -14,7 +15,6 @@
 #include <mutex>
 #include <vector>
 
-class ResultsController;
 namespace platform {
 class OperationQueue;
 struct Notification;
@@ -32,19 +32,19 @@ struct Notification;
 // - destroys only what the user chose: a removal goes to the engine only when it is announced
 //   for the row in hand, under its name and path, before that row has its answer.
 // Row texts, counters and table reloads belong to the main thread; the worker hands them over
-// and waits. It reads its rows, services and alert through the results controller it serves.
+// and waits. It reads its rows, services and alert through its host, and tells the host its end.
 class CleaningRun : public QObject
 {
     Q_OBJECT
 public:
-    explicit CleaningRun(ResultsController &results);
+    explicit CleaningRun(CleaningRunHost &host);
     // Lets the row in hand finish and stops the worker.
     ~CleaningRun() override;
     void stop();
 
     // A new run: not cancelled, nothing cleaned or failed yet (main thread).
     void prepare();
-    // Starts a worker over the checked rows; the results controller hears the count reach 0.
+    // Starts a worker over the checked rows; the host hears the count reach 0.
     void start();
     // The user asked to stop: the rows not yet started are skipped.
     void cancel() { setFlag(m_cancelled, true); }
@@ -60,7 +60,7 @@ public:
 
     // The worker's step for one row (worker thread).
     void updateInterface(const resultItemPtr &row);
-    // The worker's running-application check for one row: {"appIdentifier", "appName"}.
+    // The worker's running-application check for one row: keys::runningApp.
     void checkRunningAppsForEntry(const QVariantMap &entry);
     // Before the run: asks the alert about every application of a checked row; false when no
     // row is checked.
@@ -89,7 +89,6 @@ private:
     void answerRow(const resultItemPtr &row, RowState answer);
     void reloadTable();
     void cleanRow(const resultItemPtr &row);
-    static bool isChecked(const resultItemPtr &row);
     // Answered skipped (worker thread).
     void skipRow(const resultItemPtr &row);
     void applyStatus(const resultItemPtr &row, bool didClean);
@@ -99,7 +98,7 @@ private:
     QList<resultItemPtr> rowsAwaiting(const QVariantMap &info) const;
     bool isRowInHand(const QString &app, const QString &name, const QString &path) const;
 
-    ResultsController &m_results;
+    CleaningRunHost &m_host;
     std::unique_ptr<platform::OperationQueue> m_operationQueue;
     // An earlier queue may still be finishing its row: it is kept until we go.
     std::vector<std::unique_ptr<platform::OperationQueue>> m_retiredQueues;

@@ -65,7 +65,7 @@ void QZStatusCell::addProgressToView(QWidget *view)
     new QZSpinnerView(m_progress, view);
 }
 
-QString QZStatusCell::imageNameForStatus(int status)
+QString QZStatusCell::imageNameForStatus(State status)
 {
     switch (status) {
     case Blue:
@@ -79,7 +79,7 @@ QString QZStatusCell::imageNameForStatus(int status)
     }
 }
 
-QPixmap QZStatusCell::imageForStatus(int status)
+QPixmap QZStatusCell::imageForStatus(State status)
 {
     const QString name = imageNameForStatus(status);
     if (name.isEmpty())

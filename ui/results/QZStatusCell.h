@@ -18,7 +18,8 @@ class QZStatusCell : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    enum State { NoImage = -2, Blue = -1, Green = 0, Red = 1, Spinner = 2, Yellow = 3 };
+    // Held as an int underneath, so a value past Yellow stays well defined (it draws yellow).
+    enum State : int { NoImage = -2, Blue = -1, Green = 0, Red = 1, Spinner = 2, Yellow = 3 };
 
     explicit QZStatusCell(QObject *parent = nullptr);
     ~QZStatusCell() override;
@@ -28,8 +29,8 @@ public:
     platform::ProgressIndicatorPtr progress() const { return m_progress; }
     void startSpinning();
     void stopSpinning();
-    void setCurrentStatus(int status) { m_currentStatus = status; }
-    int currentStatus() const { return m_currentStatus; }
+    void setCurrentStatus(State status) { m_currentStatus = status; }
+    State currentStatus() const { return m_currentStatus; }
     // Puts the held spinner into `view` (once; later calls only show it again).
     void addProgressToView(QWidget *view);
     // The view showing the spinner, when it has been put into one.
@@ -45,8 +46,8 @@ public:
     };
     Layout layoutFor(const QRect &frame) const;
     // The dot of a state, from the bundle's "<name>.png"; null for the spinner and below -1.
-    static QPixmap imageForStatus(int status);
-    static QString imageNameForStatus(int status);
+    static QPixmap imageForStatus(State status);
+    static QString imageNameForStatus(State status);
 
     // The frame the cell lays itself out in: the row's rectangle cut to the height of a line
     // and centred in it, so that the dots sit beside the text as in a plain text cell.
@@ -58,5 +59,5 @@ private:
 
     platform::ProgressIndicatorPtr m_progress;
     QSize m_progressSize;
-    int m_currentStatus = Blue;
+    State m_currentStatus = Blue;
 };

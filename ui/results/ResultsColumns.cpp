@@ -17,7 +17,7 @@ QList<platform::ArrayController<resultItem>::Column> ResultsColumns::columns()
     };
     Column check;
     check.identifier = u"checkColumn"_s;
-    check.isChecked = [](const resultItem &row) { return row.resultItemIsChecked() == std::optional<bool>(true); };
+    check.isChecked = [](const resultItem &row) { return row.isTicked(); };
     check.setChecked = [](resultItem &row, bool checked) { row.setResultItemIsChecked(checked); };
     Column icon;
     icon.identifier = u"iconColumn"_s;

@@ -13,6 +13,7 @@
 #include "platform/VendorServices.h"
 #include "platform/WebPages.h"
 #include "ui/main/AlertController.h"
+#include "ui/results/CleaningRun.h"
 #include "ui/results/QZStatusCell.h"
 #include "ui/results/ResultsColumns.h"
 #include "ui/animation/QZShredderAnimator.h"
@@ -197,7 +198,7 @@ void ResultsController::shred()
 {
     m_run->prepare();
     turnIntoCancel();
-    platform::NotificationCenter::defaultCenter().post(u"CancelShredTipText"_s, this);
+    platform::NotificationCenter::defaultCenter().post(keys::CancelShredTipText, this);
     if (platform::UserDefaults::standardUserDefaults().boolForKey(keys::EnableAnimations))
         startShredAnimation();
     m_run->start();
@@ -247,7 +248,7 @@ void ResultsController::willDisplayStatusCell(QZStatusCell *cell, int index)
     const resultItemPtr row = m_resultsArrayController->objectAt(index);
     if (!m_isShredding || !cell || !row)
         return;
-    if (row->resultItemIsChecked() != std::optional<bool>(true)) {
+    if (!row->isTicked()) {
         cell->setCurrentStatus(QZStatusCell::Blue);
         return;
     }
@@ -402,8 +403,8 @@ void ResultsController::displayShredResults()
 
         auto &center = platform::NotificationCenter::defaultCenter();
         if (m_shouldShowCleanSystemTip)
-            center.post(u"CleanSystemTip"_s, this);
-        center.post(u"CleaningStatusTips"_s, this);
+            center.post(keys::CleanSystemTip, this);
+        center.post(keys::CleaningStatusTips, this);
     });
 
     MainThread::dispatch([this, guard = QPointer<ResultsController>(this)] {
@@ -419,8 +420,8 @@ void ResultsController::displayShredResults()
             window->hide();
         }
         auto &center = platform::NotificationCenter::defaultCenter();
-        center.post(u"CleaningStatusTipsEnd"_s, this);
-        center.post(u"CleanSystemTipEnd"_s, this);
+        center.post(keys::CleaningStatusTipsEnd, this);
+        center.post(keys::CleanSystemTipEnd, this);
     });
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/records/resultItem.h"
 #include "platform/ArrayController.h"
-#include "ui/results/CleaningRun.h"
+#include "ui/results/CleaningRunHost.h"
 #include "ui/summary/CleaningResultsWindow.h"
 #include "ui/summary/CleaningSummary.h"
 #include "ui/animation/QZShredderAnimator.h"
@@ -21,6 +21,7 @@
 #include <memory>
 
 class AlertController;
+class CleaningRun;
 class FileController;
 class QZStatusCell;
 class ShredController;
@@ -29,8 +30,9 @@ struct Notification;
 }
 
 // The results table that a scan fills, the buttons that start and cancel its cleaning, and
-// the summary of a run. The run itself is a CleaningRun; its steps stay reachable here.
-class ResultsController : public QObject
+// the summary of a run. The run itself is a CleaningRun, whose host this is; its steps stay
+// reachable here.
+class ResultsController : public QObject, public CleaningRunHost
 {
     Q_OBJECT
 public:
@@ -41,18 +43,18 @@ public:
     // Outlets.
     QTableView *resultsTableView() const { return m_resultsTableView; }
     void setResultsTableView(QTableView *view);
-    platform::ArrayController<resultItem> *resultsArrayController() const { return m_resultsArrayController; }
+    platform::ArrayController<resultItem> *resultsArrayController() const override { return m_resultsArrayController; }
     // The rows live in the array controller the file service fills; by default our own.
     void setResultsArrayController(platform::ArrayController<resultItem> *controller);
     QZShredderAnimator *shredderAnimator() const { return m_shredderAnimator; }
     void setShredderAnimator(QZShredderAnimator *animator) { m_shredderAnimator = animator; }
-    AlertController *alertControl() const { return m_alertControl; }
+    AlertController *alertControl() const override { return m_alertControl; }
     void setAlertControl(AlertController *control) { m_alertControl = control; }
     QPushButton *shredButton() const { return m_shredButton; }
     void setShredButton(QPushButton *button);
-    ShredController *shredControl() const { return m_shredControl; }
+    ShredController *shredControl() const override { return m_shredControl; }
     void setShredControl(ShredController *control) { m_shredControl = control; }
-    FileController *fileControl() const { return m_fileControl; }
+    FileController *fileControl() const override { return m_fileControl; }
     void setFileControl(FileController *control) { m_fileControl = control; }
     QLabel *cleanSystemImageView() const { return m_cleanSystemImageView; }
     void setCleanSystemImageView(QLabel *view) { m_cleanSystemImageView = view; }
@@ -87,7 +89,7 @@ public:
     void startShredAnimation();
     // The worker's step for one row (worker thread).
     void updateInterface(const resultItemPtr &row);
-    // The worker's running-application check for one row: {"appIdentifier", "appName"}.
+    // The worker's running-application check for one row: keys::runningApp.
     void checkRunningAppsForEntry(const QVariantMap &entry);
     // Outcomes of the per-row alert.
     void continueShred();
@@ -98,7 +100,9 @@ public:
     void processItemForRemoval(const platform::Notification &notification);
     void updateProgress(const platform::Notification &notification);
     // The queue's count went down to `count`; at 0 the run ends.
-    void observeOperationCount(int count);
+    void observeOperationCount(int count) override;
+    // The run's posts go out under the results controller.
+    const void *runPostSender() const override { return this; }
     bool validateMenuItem(QAction *item) const;
     // The status cell's state for a row, just before it is drawn.
     void willDisplayStatusCell(QZStatusCell *cell, int row);

@@ -45,7 +45,7 @@ void CleaningWarning::run(platform::ArrayController<resultItem> &rows, bool &ski
 {
     const QList<resultItemPtr> all = rows.arrangedObjects();
     const bool asked = std::any_of(all.begin(), all.end(), [this](const resultItemPtr &row) {
-        return row->resultItemIsChecked() == std::optional<bool>(true) && belongsTo(*row);
+        return row->isTicked() && belongsTo(*row);
     });
     if (!asked)
         return;

@@ -1,5 +1,6 @@
 #include "ui/tips/TipController.h"
 
+#include "core/Keys.h"
 #include "platform/ChildWindows.h"
 #include "platform/MainThread.h"
 #include "platform/NotificationCenter.h"
@@ -22,24 +23,24 @@ constexpr double kDelayedTipSeconds = 0.1;
 TipController::TipController(QObject *parent) : QObject(parent)
 {
     auto &center = platform::NotificationCenter::defaultCenter();
-    auto observe = [&](const char *name, void (TipController::*handler)()) {
-        center.addObserver(this, QLatin1String(name), [this, handler](const platform::Notification &) { (this->*handler)(); });
+    auto observe = [&](const QString &name, void (TipController::*handler)()) {
+        center.addObserver(this, name, [this, handler](const platform::Notification &) { (this->*handler)(); });
     };
-    observe("PrefsTips", &TipController::showPrefsTips);
-    observe("MainTips", &TipController::showMainTips);
-    observe("ResultsTips", &TipController::showResultsTips);
-    observe("CleaningStatusTips", &TipController::showCleaningStatusTips);
-    observe("CleanSystemTip", &TipController::showCleanSystemTip);
-    observe("TempCleaningFailTip", &TipController::showTempCleaningFailTip);
-    observe("PrefsTipsEnd", &TipController::hidePrefsTips);
-    observe("MainTipsEnd", &TipController::hideMainTips);
-    observe("ResultsTipsEnd", &TipController::hideResultsTips);
-    observe("CleaningStatusTipsEnd", &TipController::hideCleaningStatusTips);
-    observe("CleanSystemTipEnd", &TipController::hideCleanSystemTip);
-    observe("TempCleaningFailTipEnd", &TipController::hideTempCleaningFailTip);
-    observe("MainTipsZoom", &TipController::showMainTipsZoom);
-    observe("ResultsTipsZoom", &TipController::showResultsTipsZoom);
-    observe("CancelShredTipText", &TipController::changeShredTipText);
+    observe(keys::PrefsTips, &TipController::showPrefsTips);
+    observe(keys::MainTips, &TipController::showMainTips);
+    observe(keys::ResultsTips, &TipController::showResultsTips);
+    observe(keys::CleaningStatusTips, &TipController::showCleaningStatusTips);
+    observe(keys::CleanSystemTip, &TipController::showCleanSystemTip);
+    observe(keys::TempCleaningFailTip, &TipController::showTempCleaningFailTip);
+    observe(keys::PrefsTipsEnd, &TipController::hidePrefsTips);
+    observe(keys::MainTipsEnd, &TipController::hideMainTips);
+    observe(keys::ResultsTipsEnd, &TipController::hideResultsTips);
+    observe(keys::CleaningStatusTipsEnd, &TipController::hideCleaningStatusTips);
+    observe(keys::CleanSystemTipEnd, &TipController::hideCleanSystemTip);
+    observe(keys::TempCleaningFailTipEnd, &TipController::hideTempCleaningFailTip);
+    observe(keys::MainTipsZoom, &TipController::showMainTipsZoom);
+    observe(keys::ResultsTipsZoom, &TipController::showResultsTipsZoom);
+    observe(keys::CancelShredTipText, &TipController::changeShredTipText);
 }
 
 TipController::~TipController()

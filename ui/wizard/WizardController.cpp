@@ -1,5 +1,6 @@
 #include "ui/wizard/WizardController.h"
 
+#include "core/Keys.h"
 #include "platform/Alert.h"
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
@@ -300,8 +301,8 @@ void WizardController::hideWizardWindow()
     platform::Modal::endSheet(m_wizardWindow);
     m_wizardWindow->hide();
     auto &center = platform::NotificationCenter::defaultCenter();
-    center.post(u"DisplayMainWindow"_s, this);
-    center.post(u"CheckTargetLocations"_s, this);
+    center.post(keys::DisplayMainWindow, this);
+    center.post(keys::CheckTargetLocations, this);
 }
 
 void WizardController::closeWizardWindow()
