@@ -55,7 +55,8 @@ public:
     static QString temporaryFolderPath();
     // Moves the item, by a rename, into the private aside folder on its own file system (the
     // temporary folder when it lies there) under a unique name; the new path, or an empty
-    // string when the item is missing or could not be moved (it is then untouched).
+    // string when the item is missing or could not be moved (it is then untouched), and when
+    // it could not be removed as a whole once moved (see TemporaryFolder::moveItemAside).
     QString temporaryPathForFile(const QString &path) const;
     // The same for an item that may be an SQLite store: a file with side files beside it
     // (-wal, -journal, -shm) takes them along, and the path answered is then a private folder

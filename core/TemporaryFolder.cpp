@@ -288,6 +288,15 @@ bool isOwnFolder(const QString &folder)
            && st.st_uid == geteuid();
 }
 
+// ~/.nimbrel-tmp, made when missing: a real folder of the user's, closed to everybody else.
+bool ensureOwnTemporaryDirectory()
+{
+    const QString own = ownTemporaryDirectory();
+    const QByteArray p = platform::encodePath(own);
+    mkdir(p.constData(), 0700);
+    return isOwnFolder(own) && chmod(p.constData(), 0700) == 0;
+}
+
 } // namespace
 
 QString TemporaryFolder::path()
@@ -297,13 +306,8 @@ QString TemporaryFolder::path()
 
 bool TemporaryFolder::ensurePrivate()
 {
-    const QString base = baseDirectory();
-    if (base == ownTemporaryDirectory()) {
-        const QByteArray own = platform::encodePath(base);
-        mkdir(own.constData(), 0700);
-        if (!isOwnFolder(base) || chmod(own.constData(), 0700) != 0)
-            return false;
-    }
+    if (baseDirectory() == ownTemporaryDirectory() && !ensureOwnTemporaryDirectory())
+        return false;
     const int fd = openRecorded(path());
     if (fd < 0)
         return false;
@@ -338,15 +342,16 @@ int TemporaryFolder::openAsideFolderFor(const QString &itemPath, QString *folder
     // fails the checks is a refusal, not a reason to look elsewhere.
     const QString base = baseDirectory();
     dev_t dev = 0;
-    if (deviceOf(base, true, &dev) && dev == itemDev)
-        return ensurePrivate() ? answer(path(), openOurFolder(path(), Open::Existing)) : -1;
+    if (deviceOf(base, true, &dev) && dev == itemDev) {
+        if (base == ownTemporaryDirectory() && !ensureOwnTemporaryDirectory())
+            return -1;
+        return answer(path(), openRecorded(path()));
+    }
     // Another file system than the temporary folder's: the home folder's own private folder
     // when the item lies there, else one at the top of what the user owns on that disk.
     const QString homeFolder = ownTemporaryDirectory();
     if (deviceOf(FileManager::homeDirectory(), true, &dev) && dev == itemDev) {
-        const QByteArray own = platform::encodePath(homeFolder);
-        mkdir(own.constData(), 0700);
-        if (!isOwnFolder(homeFolder) || chmod(own.constData(), 0700) != 0)
+        if (!ensureOwnTemporaryDirectory())
             return -1;
         const QString folder = homeFolder + u"/Nimbrel"_s;
         return answer(folder, openRecorded(folder));
