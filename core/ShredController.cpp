@@ -18,14 +18,14 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
-#include <cstring>
-#include <thread>
 
 using namespace Qt::StringLiterals;
 
