@@ -125,12 +125,14 @@ bool isNamedAsOurs(const QString &folder)
     return name == QLatin1String("Nimbrel") || name == QLatin1String(".Nimbrel");
 }
 
+int markerState(int folderFd);
+
 bool writeMarker(int folderFd)
 {
     unlinkat(folderFd, kMarkerName, 0);
     const int fd = openat(folderFd, kMarkerName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
+        return errno == EEXIST && markerState(folderFd) == 1; // another thread of ours was first
     const QByteArray id = markerId();
     const bool ok = write(fd, id.constData(), size_t(id.size())) == id.size();
     return close(fd) == 0 && ok;
