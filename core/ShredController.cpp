@@ -134,9 +134,10 @@ void cleanTemporaryFolder(const void *sender, const QString &tool)
     }
     for (const QString &line : result.left)
         qWarning("%s", qUtf8Printable(u"Temporary item left in place: "_s + line));
-    platform::NotificationCenter::defaultCenter().post(
-        keys::TempCleaningFailureNotification, sender,
-        platform::dictionaryWithPairs({{keys::TempCleaningLeftItems, result.left.join(QLatin1Char('\n'))}}));
+    QVariantMap info;
+    if (!result.left.isEmpty())
+        info.insert(keys::TempCleaningLeftItems, result.left.join(QLatin1Char('\n')));
+    platform::NotificationCenter::defaultCenter().post(keys::TempCleaningFailureNotification, sender, info);
 }
 
 } // namespace
