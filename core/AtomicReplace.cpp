@@ -3,6 +3,7 @@
 #include "core/TemporaryFolder.h"
 #include "platform/ExchangeItems.h"
 #include "platform/ProcessInfo.h"
+#include "platform/UserDefaults.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -70,6 +71,16 @@ bool keepOld(const QByteArray &path, const QByteArray &aside, const RegularFile 
     return ok;
 }
 
+// With secure removal on, the old contents are overwritten once set aside: a list this user
+// could not overwrite (another user's, not writable) is not rewritten at all, or its old
+// contents would stay readable in the aside folder.
+bool oldCopyCanBeOverwritten(const QByteArray &path, const RegularFile &original)
+{
+    if (!platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete")))
+        return true;
+    return geteuid() == 0 || original.owner == geteuid() || faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
+}
+
 } // namespace
 
 QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile &original,
@@ -81,6 +92,9 @@ QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile 
     const FileManager &fm = FileManager::defaultManager();
     const QByteArray target = platform::encodePath(path);
 
+    outcome = Result::NotOverwritable;
+    if (!oldCopyCanBeOverwritten(target, original))
+        return {};
     const QString folder = TemporaryFolder::asideFolderFor(path);
     outcome = Result::NoAside;
     if (folder.isEmpty())
@@ -94,6 +108,10 @@ QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile 
     if (newFile.isEmpty())
         return {};
     const QByteArray newBytes = platform::encodePath(newFile);
+    // A list of a shared group stays in it; the mode is set again, as a change of owner
+    // clears its set-id bits.
+    keepOwnerAndGroup(newBytes, original.owner, original.group);
+    fchmodat(AT_FDCWD, newBytes.constData(), original.permissions & 07777, 0);
     auto giveUp = [&](Result why) {
         unlink(newBytes.constData());
         outcome = why;
@@ -139,6 +157,12 @@ QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile 
     fm.syncFolderOf(newFile);
     outcome = Result::Replaced;
     return newFile;
+}
+
+void AtomicReplace::keepOwnerAndGroup(const QByteArray &path, uid_t owner, gid_t group)
+{
+    if (fchownat(AT_FDCWD, path.constData(), owner, group, AT_SYMLINK_NOFOLLOW) != 0)
+        fchownat(AT_FDCWD, path.constData(), uid_t(-1), group, AT_SYMLINK_NOFOLLOW);
 }
 
 void AtomicReplace::setAfterSwapHook(std::function<void()> hook)

@@ -22,15 +22,21 @@ public:
         NoAside,     // the old contents could not be kept: nothing changed
         Changed,     // the file at the path is no longer the one read: nothing changed
         WriteFailed, // the new contents could not be written: nothing changed
+        NotOverwritable, // secure removal could not overwrite the old contents: nothing changed
     };
 
     // `original` is what was read at `path` (its identity, and that it has no other name, is
     // checked again before and at the swap). `beforeRename` runs just before the new contents
-    // take the path. Answers the path of the old contents in the aside folder, or empty.
+    // take the path. The new file keeps the old one's mode and group (and its owner where
+    // this user may set it). Answers the path of the old contents in the aside folder, or empty.
     static QString replaceKeepingOld(const QString &path, const platform::RegularFile &original,
                                      const QByteArray &data,
                                      const std::function<void()> &beforeRename = {},
                                      Result *result = nullptr);
+
+    // Gives what takes an item's place the item's owner and group, as far as this user may:
+    // the group alone when the owner cannot be given.
+    static void keepOwnerAndGroup(const QByteArray &path, uid_t owner, gid_t group);
 
     // Tests only: runs right after the swap, before anything is tidied up.
     static void setAfterSwapHook(std::function<void()> hook);

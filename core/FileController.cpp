@@ -1,5 +1,6 @@
 #include "core/FileController.h"
 
+#include "core/AtomicReplace.h"
 #include "core/FolderWalk.h"
 #include "core/Keys.h"
 #include "core/StoreAside.h"
@@ -14,6 +15,7 @@
 #include "platform/Workspace.h"
 
 #include <climits>
+#include <sys/stat.h>
 #include <iterator>
 
 using namespace Qt::StringLiterals;
@@ -21,7 +23,6 @@ using namespace Qt::StringLiterals;
 using platform::FileManager;
 
 namespace {
-
 
 // The item at `path` as one size: the tree's total for a real folder, else its own size.
 quint64 folderWalkSize(const QString &path)
@@ -34,7 +35,7 @@ quint64 folderWalkSize(const QString &path)
 FileController::FileController(QObject *parent) : QObject(parent)
 {
     platform::NotificationCenter::defaultCenter().addObserver(
-        this, u"CheckTargetFiles"_s,
+        this, keys::CheckTargetFiles,
         [this](const platform::Notification &n) { checkFilesForTarget(n); });
 }
 
@@ -47,9 +48,9 @@ FileManager &FileController::fileManager() const
 
 void FileController::checkFilesForTarget(const platform::Notification &notification)
 {
-    const QString identifier = notification.userInfo.value(u"targIdentifier"_s).toString();
-    const QString name = notification.userInfo.value(u"targName"_s).toString();
-    const auto targets = notification.userInfo.value(u"targets"_s).value<targetItemList>();
+    const QString identifier = notification.userInfo.value(keys::TargIdentifier).toString();
+    const QString name = notification.userInfo.value(keys::TargName).toString();
+    const auto targets = notification.userInfo.value(keys::Targets).value<targetItemList>();
 
     platform::ImagePtr icon;
     if (identifier == keys::FlashCookies) {
@@ -163,11 +164,16 @@ void FileController::moveFilesWithName(const QString &name, const QString &tempP
         return;
     if (!fm.fileExistsAtPath(originalPath)) {
         // Made again as private as the folder set aside, never more open even for a moment:
-        // the umask can only narrow the mode, which is then set back exactly.
-        const auto aside = fm.attributesOfItemAtPath(tempPath);
-        const mode_t mode = aside ? aside->permissions : mode_t(0700);
-        if (fm.createDirectoryAtPath(originalPath, mode & 0777))
+        // the umask can only narrow the mode, which is then set back exactly, after the
+        // folder's group (and owner, where this user may give it) is set back too.
+        struct stat aside;
+        const bool known = lstat(platform::encodePath(tempPath).constData(), &aside) == 0;
+        const mode_t mode = known ? aside.st_mode & 07777 : mode_t(0700);
+        if (fm.createDirectoryAtPath(originalPath, mode & 0777)) {
+            if (known)
+                AtomicReplace::keepOwnerAndGroup(platform::encodePath(originalPath), aside.st_uid, aside.st_gid);
             fm.setPosixPermissions(originalPath, mode);
+        }
     }
     // Only entries directly inside the folder set aside ever go back: a deeper entry with a
     // matching name travels with its folder or stays.

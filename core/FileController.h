@@ -24,7 +24,7 @@ class FileController : public QObject
 public:
     using ResultsArrayController = platform::ArrayController<resultItem>;
 
-    // Registers checkFilesForTarget() for "CheckTargetFiles" (any sender) until destroyed.
+    // Registers checkFilesForTarget() for keys::CheckTargetFiles (any sender) until destroyed.
     explicit FileController(QObject *parent = nullptr);
     ~FileController() override;
 
@@ -37,7 +37,7 @@ public:
         m_resultsArrayController = controller;
     }
 
-    // One row per candidate of the batch ("targName", "targIdentifier", "targets") whose
+    // One row per candidate of the batch (keys::TargName, TargIdentifier, Targets) whose
     // path exists, appended in candidate order. No rows when the application is gone.
     void checkFilesForTarget(const platform::Notification &notification);
 
@@ -55,7 +55,8 @@ public:
     static QString temporaryFolderPath();
     // Moves the item, by a rename, into the private aside folder on its own file system (the
     // temporary folder when it lies there) under a unique name; the new path, or an empty
-    // string when the item is missing or could not be moved (it is then untouched).
+    // string when the item is missing or could not be moved (it is then untouched), and when
+    // it could not be removed as a whole once moved (see TemporaryFolder::moveItemAside).
     QString temporaryPathForFile(const QString &path) const;
     // The same for an item that may be an SQLite store: a file with side files beside it
     // (-wal, -journal, -shm) takes them along, and the path answered is then a private folder

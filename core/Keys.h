@@ -24,6 +24,8 @@ inline const QString RemovalItemNotification = u"RemovalItemNotification"_s;
 inline const QString RemovalProgressNotification = u"RemovalProgressNotification"_s;
 inline const QString TempCleaningSuccessNotification = u"TempCleaningSuccessNotification"_s;
 inline const QString TempCleaningFailureNotification = u"TempCleaningFailureNotification"_s;
+// In the failure's user info: one line per leftover that stayed, with why.
+inline const QString TempCleaningLeftItems = u"TempCleaningLeftItems"_s;
 inline const QString CFPrefsdNeedsRestartNotification = u"CFPrefsdNeedsRestartNotification"_s;
 inline const QString SharedfilelistdNeedsRestartNotification =
     u"SharedfilelistdNeedsRestartNotification"_s;

@@ -19,7 +19,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -82,11 +88,56 @@ void plainDelete(const void *sender, PlainDelete &&request)
     queuePost(sender, keys::CleaningStatusUpdateNotification, std::move(info));
 }
 
-void cleanTemporaryFolder(const void *sender)
+// Runs the secure-removal tool on one leftover and waits for it; its output is not needed.
+bool secureRemove(const QString &tool, const QString &path, qint64 level)
 {
-    const bool removed = TemporaryFolder::removeAllFolders();
-    platform::NotificationCenter::defaultCenter().post(
-        removed ? keys::TempCleaningSuccessNotification : keys::TempCleaningFailureNotification, sender);
+    struct stat st;
+    const QByteArray p = platform::encodePath(path);
+    const bool isDir = lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    QList<QByteArray> args{platform::encodePath(tool)};
+    for (const QString &argument : ShredController::secureRemovalArguments(path, level, isDir))
+        args.append(platform::encodePath(argument));
+    std::vector<char *> argv;
+    for (QByteArray &argument : args)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Leftovers go as a clean's items would: overwritten at the level in force when secure
+// removal is on.
+void cleanTemporaryFolder(const void *sender, const QString &tool)
+{
+    const auto &defaults = platform::UserDefaults::standardUserDefaults();
+    const bool secure = defaults.boolForKey(u"enableSecureDelete"_s);
+    const qint64 level = defaults.integerForKey(u"secureDeleteLevel"_s);
+    const auto result = TemporaryFolder::removeAllFolders(
+        [&](const QString &path) {
+            return secure ? secureRemove(tool, path, level)
+                          : platform::FileManager::defaultManager().removeItemAtPath(path);
+        },
+        secure);
+    if (result.removed) {
+        platform::NotificationCenter::defaultCenter().post(keys::TempCleaningSuccessNotification, sender);
+        return;
+    }
+    for (const QString &line : result.left)
+        qWarning("%s", qUtf8Printable(u"Temporary item left in place: "_s + line));
+    QVariantMap info;
+    if (!result.left.isEmpty())
+        info.insert(keys::TempCleaningLeftItems, result.left.join(QLatin1Char('\n')));
+    platform::NotificationCenter::defaultCenter().post(keys::TempCleaningFailureNotification, sender, info);
 }
 
 } // namespace
@@ -245,10 +296,10 @@ void ShredController::taskTerminated(int terminationStatus)
 void ShredController::removeTemporaryItems()
 {
     const void *sender = this;
-    std::thread([sender] { cleanTemporaryFolder(sender); }).detach();
+    std::thread([sender, tool = srmPath()] { cleanTemporaryFolder(sender, tool); }).detach();
 }
 
 void ShredController::removeTemporaryItemsInBackground()
 {
-    cleanTemporaryFolder(this);
+    cleanTemporaryFolder(this, srmPath());
 }

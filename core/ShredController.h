@@ -50,8 +50,10 @@ public:
     void dataReady(const QByteArray &chunk);
     void taskTerminated(int terminationStatus);
 
-    // Empties the whole temporary folder on a background thread, then posts
-    // "TempCleaningSuccessNotification" or "TempCleaningFailureNotification" on that thread.
+    // Removes what earlier runs left in the set-aside folders on a background thread, with
+    // the secure-removal tool at the level in force when secure removal is on, then posts
+    // "TempCleaningSuccessNotification" or "TempCleaningFailureNotification" on that thread;
+    // a failure names in "TempCleaningLeftItems" what stayed, and why.
     void removeTemporaryItems();
     void removeTemporaryItemsInBackground();
 

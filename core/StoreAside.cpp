@@ -4,7 +4,9 @@
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
 
-#include <utility>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::FileManager;
 
@@ -36,35 +38,42 @@ QString StoreAside::moveAside(const QString &path)
     if (sides.isEmpty())
         return TemporaryFolder::moveItemAside(path);
 
-    const QString folder = TemporaryFolder::asideFolderFor(path);
-    if (folder.isEmpty())
+    QString folder;
+    const int folderFd = TemporaryFolder::openAsideFolderFor(path, &folder);
+    if (folderFd < 0)
         return {};
-    const QString item = folder + QLatin1Char('/') + platform::ProcessInfo::processInfo().globallyUniqueString();
-    if (!fm.createDirectoryAtPath(item, 0700))
+    // One private folder for the store and its side files, made and entered through the
+    // checked descriptor of the aside folder.
+    const QString itemName = platform::ProcessInfo::processInfo().globallyUniqueString();
+    const QByteArray itemBytes = platform::encodePath(itemName);
+    const int itemFd = mkdirat(folderFd, itemBytes.constData(), 0700) == 0
+                           ? openat(folderFd, itemBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                           : -1;
+    if (itemFd < 0) {
+        unlinkat(folderFd, itemBytes.constData(), AT_REMOVEDIR);
+        close(folderFd);
         return {};
+    }
 
     // The side files go first: stopped half-way, a -wal already waits where the launch check
     // sweeps, and is never left beside a name whose store went on without it.
-    QList<std::pair<QString, QString>> moved; // from, to
-    auto putBack = [&] {
-        for (auto it = moved.crbegin(); it != moved.crend(); ++it)
-            fm.renameItemAtPath(it->second, it->first);
-        if (fm.contentsOfDirectoryAtPath(item).isEmpty())
-            fm.removeItemAtPath(item);
-        return QString();
+    QStringList moved;
+    auto finish = [&](bool ok) {
+        for (auto it = moved.crbegin(); !ok && it != moved.crend(); ++it)
+            renameat(itemFd, platform::encodePath(nameOf(*it)).constData(), AT_FDCWD,
+                     platform::encodePath(*it).constData());
+        close(itemFd);
+        if (!ok)
+            unlinkat(folderFd, itemBytes.constData(), AT_REMOVEDIR); // only when emptied again
+        close(folderFd);
+        return ok ? folder + QLatin1Char('/') + itemName : QString();
     };
     for (const QString &from : sides + QStringList{path}) {
         if (from != path && !fm.attributesOfItemAtPath(from))
             continue; // gone since it was seen: SQLite removes a -journal when it commits
-        const QString aside = TemporaryFolder::moveItemAside(from);
-        if (aside.isEmpty())
-            return putBack();
-        const QString to = item + QLatin1Char('/') + nameOf(from);
-        if (!fm.renameItemAtPath(aside, to)) {
-            fm.renameItemAtPath(aside, from);
-            return putBack();
-        }
-        moved.append({from, to});
+        if (!TemporaryFolder::moveItemInto(itemFd, from, nameOf(from)))
+            return finish(false);
+        moved.append(from);
     }
-    return item;
+    return finish(true);
 }

@@ -1,11 +1,16 @@
 #include "core/TemporaryFolder.h"
 
+#include "core/RemovalCheck.h"
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
 
 #include <QMutex>
 
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,28 +22,11 @@ using platform::UserDefaults;
 namespace {
 
 const QString kRecordKey = u"setAsideFolders"_s;
-
-// Without TMPDIR, the per-user temporary directory is ours, inside the home.
-QString ownTemporaryDirectory()
-{
-    return FileManager::homeDirectory() + u"/.nimbrel-tmp"_s;
-}
-
-// A real folder (a final link is not followed) that belongs to the user.
-bool isOwnFolder(const QString &folder)
-{
-    struct stat st;
-    return lstat(platform::encodePath(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-           && st.st_uid == geteuid();
-}
-
-// The record comes from disk like anything else: only absolute paths of folders named as
-// ours are taken from it.
-bool isNamedAsOurs(const QString &folder)
-{
-    const QString name = folder.section(QLatin1Char('/'), -1);
-    return folder.startsWith(QLatin1Char('/')) && (name == QLatin1String("Nimbrel") || name == QLatin1String(".Nimbrel"));
-}
+const QString kMarkerKey = u"setAsideMarker"_s;
+const QString kLeftKey = u"setAsideLeftInPlace"_s;
+// Written inside every folder we make: the proof, checked before the launch sweep, that the
+// folder is ours.
+constexpr char kMarkerName[] = ".nimbrel-folder";
 
 QMutex &recordMutex()
 {
@@ -46,31 +34,191 @@ QMutex &recordMutex()
     return mutex;
 }
 
-QStringList recordedFolders()
+QStringList stringsForKey(const QString &key)
 {
-    return UserDefaults::standardUserDefaults().objectForKey(kRecordKey).toStringList();
+    return UserDefaults::standardUserDefaults().objectForKey(key).toStringList();
 }
 
-void setRecordedFolders(const QStringList &folders)
+void setStrings(const QString &key, const QStringList &strings)
 {
     QVariantList list;
-    for (const QString &folder : folders)
-        list.append(folder);
-    UserDefaults::standardUserDefaults().setObject(list.isEmpty() ? QVariant() : QVariant(list), kRecordKey);
+    for (const QString &s : strings)
+        list.append(s);
+    UserDefaults::standardUserDefaults().setObject(list.isEmpty() ? QVariant() : QVariant(list), key);
 }
 
-// Folders taken away are forgotten. One that is missing stays recorded: its disk may only be
-// away for now, with items on it.
-void forgetFolders(const QStringList &removed)
+// The id our markers hold, made once and kept in the settings.
+QByteArray markerId()
 {
-    const QStringList recorded = recordedFolders();
-    QStringList kept;
-    for (const QString &folder : recorded) {
-        if (!removed.contains(folder) && !kept.contains(folder) && isNamedAsOurs(folder))
-            kept.append(folder);
+    static QMutex mutex;
+    QMutexLocker lock(&mutex);
+    UserDefaults &defaults = UserDefaults::standardUserDefaults();
+    QString id = defaults.stringForKey(kMarkerKey);
+    if (id.isEmpty()) {
+        id = platform::ProcessInfo::processInfo().globallyUniqueString();
+        defaults.setObject(id, kMarkerKey);
+        defaults.synchronize();
     }
-    if (kept != recorded)
-        setRecordedFolders(kept);
+    return id.toLatin1();
+}
+
+QString resolvedOr(const QString &path)
+{
+    const QString resolved = FileManager::resolvedPath(path);
+    return resolved.isEmpty() ? path : resolved;
+}
+
+// Without TMPDIR (or with one that is not safe), the per-user temporary directory is ours,
+// inside the home.
+QString ownTemporaryDirectory()
+{
+    return resolvedOr(FileManager::homeDirectory()) + u"/.nimbrel-tmp"_s;
+}
+
+// No folder on the way to `resolved` lets others rename what it holds: one that others may
+// write in has the sticky bit.
+bool othersCannotSwap(const QString &resolved)
+{
+    const QByteArray path = platform::encodePath(resolved);
+    if (!path.startsWith('/'))
+        return false;
+    for (qsizetype end = 0; end >= 0;) {
+        end = path.indexOf('/', end + 1);
+        const QByteArray prefix = end < 0 ? path : path.left(qMax<qsizetype>(end, 1));
+        struct stat st;
+        if (lstat(prefix.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return false;
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX))
+            return false;
+    }
+    return true;
+}
+
+QString baseDirectory()
+{
+    const QByteArray env = qgetenv("TMPDIR");
+    if (!env.isEmpty()) {
+        const QString resolved = FileManager::resolvedPath(platform::decodePath(env));
+        if (!resolved.isEmpty() && othersCannotSwap(resolved))
+            return resolved;
+    }
+    return ownTemporaryDirectory();
+}
+
+// The components of an absolute path that names nothing twice: no empty, "." or ".." part.
+std::optional<QList<QByteArray>> canonicalParts(const QString &folder)
+{
+    const QByteArray path = platform::encodePath(folder);
+    if (!path.startsWith('/') || path.size() < 2)
+        return std::nullopt;
+    const QList<QByteArray> parts = path.mid(1).split('/');
+    for (const QByteArray &part : parts) {
+        if (part.isEmpty() || part == "." || part == "..")
+            return std::nullopt;
+    }
+    return parts;
+}
+
+bool isNamedAsOurs(const QString &folder)
+{
+    const QString name = folder.section(QLatin1Char('/'), -1);
+    return name == QLatin1String("Nimbrel") || name == QLatin1String(".Nimbrel");
+}
+
+int markerState(int folderFd);
+
+bool writeMarker(int folderFd)
+{
+    unlinkat(folderFd, kMarkerName, 0);
+    const int fd = openat(folderFd, kMarkerName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST && markerState(folderFd) == 1; // another thread of ours was first
+    const QByteArray id = markerId();
+    const bool ok = write(fd, id.constData(), size_t(id.size())) == id.size();
+    return close(fd) == 0 && ok;
+}
+
+// 1: our marker; 0: none at all; -1: something else under its name.
+int markerState(int folderFd)
+{
+    const int fd = openat(folderFd, kMarkerName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? 0 : -1;
+    struct stat st;
+    char buffer[128];
+    ssize_t n = -1;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid())
+        n = read(fd, buffer, sizeof buffer);
+    close(fd);
+    return n > 0 && QByteArray(buffer, int(n)) == markerId() ? 1 : -1;
+}
+
+// Whether the open folder holds nothing but, perhaps, our marker.
+bool holdsNothing(int folderFd)
+{
+    const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    bool empty = true;
+    while (dirent *e = readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name != "." && name != ".." && name != kMarkerName) {
+            empty = false;
+            break;
+        }
+    }
+    closedir(dir);
+    return empty;
+}
+
+enum class Open { Existing, CreateOrAdopt };
+
+// Opens the folder through every component without following a link anywhere, and answers
+// its descriptor only when it is ours: a real folder of the user's, with our name and our
+// marker (made with it, or given to a folder we may adopt), closed to everybody else.
+int openOurFolder(const QString &folder, Open how)
+{
+    const auto parts = canonicalParts(folder);
+    if (!parts || !isNamedAsOurs(folder))
+        return -1;
+    int fd = open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (qsizetype i = 0; fd >= 0 && i + 1 < parts->size(); ++i) {
+        const int next = openat(fd, parts->at(i).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        close(fd);
+        fd = next;
+    }
+    if (fd < 0)
+        return -1;
+    const QByteArray name = parts->last();
+    const bool made = how == Open::CreateOrAdopt && mkdirat(fd, name.constData(), 0700) == 0;
+    const int folderFd = openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(fd);
+    if (folderFd < 0)
+        return -1;
+    struct stat st;
+    bool ok = fstat(folderFd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+    if (ok) {
+        const int marker = markerState(folderFd);
+        if (marker != 1) {
+            // A folder of ours from before markers, or whose settings were lost: taken only
+            // when it holds nothing or was already closed to everybody else.
+            const bool adoptable = how == Open::CreateOrAdopt
+                                   && (made || holdsNothing(folderFd) || (st.st_mode & 0777) == 0700);
+            ok = adoptable && writeMarker(folderFd);
+        }
+    }
+    // Ours, but left open to others (an older umask, a copy): closed before use.
+    if (ok && (st.st_mode & 077) != 0)
+        ok = fchmod(folderFd, 0700) == 0;
+    if (!ok) {
+        close(folderFd);
+        return -1;
+    }
+    return folderFd;
 }
 
 // Written to disk before the folder is made: a kill at any later point leaves nothing in a
@@ -78,12 +226,18 @@ void forgetFolders(const QStringList &removed)
 void recordFolder(const QString &folder)
 {
     QMutexLocker lock(&recordMutex());
-    QStringList folders = recordedFolders();
+    QStringList folders = stringsForKey(kRecordKey);
     if (folders.contains(folder))
         return;
     folders.append(folder);
-    setRecordedFolders(folders);
+    setStrings(kRecordKey, folders);
     UserDefaults::standardUserDefaults().synchronize();
+}
+
+int openRecorded(const QString &folder)
+{
+    recordFolder(folder);
+    return openOurFolder(folder, Open::CreateOrAdopt);
 }
 
 // The device of the item (a final link followed or not); false when it is missing.
@@ -123,134 +277,254 @@ QString highestOwnFolderOnDevice(const QString &itemPath, dev_t dev)
     return best;
 }
 
+bool onDevice(int fd, dev_t dev)
+{
+    struct stat st;
+    return fstat(fd, &st) == 0 && st.st_dev == dev;
+}
+
+bool isOwnFolder(const QString &folder)
+{
+    struct stat st;
+    return lstat(platform::encodePath(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && st.st_uid == geteuid();
+}
+
+// ~/.nimbrel-tmp, made when missing: a real folder of the user's, closed to everybody else.
+bool ensureOwnTemporaryDirectory()
+{
+    const QString own = ownTemporaryDirectory();
+    const QByteArray p = platform::encodePath(own);
+    mkdir(p.constData(), 0700);
+    return isOwnFolder(own) && chmod(p.constData(), 0700) == 0;
+}
+
 } // namespace
 
 QString TemporaryFolder::path()
 {
-    return FileManager::temporaryDirectory() + u"/Nimbrel"_s;
+    return baseDirectory() + u"/Nimbrel"_s;
 }
 
 bool TemporaryFolder::ensurePrivate()
 {
-    const QString parent = FileManager::temporaryDirectory();
-    if (parent == ownTemporaryDirectory() && !ensurePrivateFolder(parent))
+    if (baseDirectory() == ownTemporaryDirectory() && !ensureOwnTemporaryDirectory())
         return false;
-    return ensurePrivateFolder(path());
+    const int fd = openRecorded(path());
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
 }
 
 bool TemporaryFolder::ensurePrivateFolder(const QString &folder)
 {
-    const FileManager &fm = FileManager::defaultManager();
-    if (!fm.attributesOfItemAtPath(folder))
-        fm.createDirectoryAtPath(folder, 0700); // a lost race is caught by the checks below
-
-    const auto attributes = fm.attributesOfItemAtPath(folder);
-    if (!attributes || attributes->isSymbolicLink || !attributes->isDirectory
-        || attributes->owner != geteuid())
+    const int fd = openOurFolder(folder, Open::CreateOrAdopt);
+    if (fd < 0)
         return false;
-    // Our own folder left open to others (an older umask, a copy): close it before use.
-    if ((attributes->permissions & 077) != 0 && !fm.setPosixPermissions(folder, 0700))
-        return false;
+    close(fd);
     return true;
 }
 
-QString TemporaryFolder::asideFolderFor(const QString &itemPath)
+int TemporaryFolder::openAsideFolderFor(const QString &itemPath, QString *folderPath)
 {
     dev_t itemDev = 0;
     if (itemPath.isEmpty() || !deviceOf(itemPath, false, &itemDev))
-        return {};
+        return -1;
+    auto answer = [&](const QString &folder, int fd) {
+        if (fd >= 0 && !onDevice(fd, itemDev)) {
+            close(fd);
+            fd = -1;
+        }
+        if (fd >= 0 && folderPath)
+            *folderPath = folder;
+        return fd;
+    };
     // The temporary folder, whenever it lies on the item's file system: a folder there that
     // fails the checks is a refusal, not a reason to look elsewhere.
+    const QString base = baseDirectory();
     dev_t dev = 0;
-    if (deviceOf(FileManager::temporaryDirectory(), true, &dev) && dev == itemDev)
-        return ensurePrivate() && deviceOf(path(), false, &dev) && dev == itemDev ? path() : QString();
+    if (deviceOf(base, true, &dev) && dev == itemDev) {
+        if (base == ownTemporaryDirectory() && !ensureOwnTemporaryDirectory())
+            return -1;
+        return answer(path(), openRecorded(path()));
+    }
     // Another file system than the temporary folder's: the home folder's own private folder
     // when the item lies there, else one at the top of what the user owns on that disk.
     const QString homeFolder = ownTemporaryDirectory();
     if (deviceOf(FileManager::homeDirectory(), true, &dev) && dev == itemDev) {
+        if (!ensureOwnTemporaryDirectory())
+            return -1;
         const QString folder = homeFolder + u"/Nimbrel"_s;
-        if (folder != path())
-            recordFolder(folder);
-        if (ensurePrivateFolder(homeFolder) && ensurePrivateFolder(folder)
-            && deviceOf(folder, false, &dev) && dev == itemDev)
-            return folder;
-        return {};
+        return answer(folder, openRecorded(folder));
     }
     const QString top = highestOwnFolderOnDevice(itemPath, itemDev);
     if (top.isEmpty())
-        return {};
+        return -1;
     const QString folder = (top == QLatin1String("/") ? QString() : top) + u"/.Nimbrel"_s;
-    recordFolder(folder);
-    if (!ensurePrivateFolder(folder) || !deviceOf(folder, false, &dev) || dev != itemDev)
+    return answer(folder, openRecorded(folder));
+}
+
+QString TemporaryFolder::asideFolderFor(const QString &itemPath)
+{
+    QString folder;
+    const int fd = openAsideFolderFor(itemPath, &folder);
+    if (fd < 0)
         return {};
+    close(fd);
     return folder;
+}
+
+bool TemporaryFolder::moveItemInto(int folderFd, const QString &itemPath, const QString &name)
+{
+    const FileManager &fm = FileManager::defaultManager();
+    const auto attributes = fm.attributesOfItemAtPath(itemPath);
+    if (!attributes)
+        return false;
+    const bool wasImmutable = attributes->immutable;
+    if (wasImmutable)
+        fm.setImmutable(itemPath, false);
+    // Checked before anything else is changed: what could not be removed whole stays whole.
+    const bool overwrite = UserDefaults::standardUserDefaults().boolForKey(u"enableSecureDelete"_s);
+    if (const auto why = RemovalCheck::obstacle(itemPath, overwrite)) {
+        qWarning("%s", qUtf8Printable(u"Left in place, it could not be removed: %1 (%2)"_s.arg(itemPath, *why)));
+        if (wasImmutable)
+            fm.setImmutable(itemPath, true);
+        return false;
+    }
+    if (!fm.isWritableFileAtPath(itemPath)) {
+        // Owner only: the copy waits in the temporary folder and must not be readable by
+        // others. A folder keeps its search bit, or its contents could not be removed.
+        fm.setPosixPermissions(itemPath, attributes->isDirectory ? 0700 : 0600);
+        if (!fm.isWritableFileAtPath(itemPath))
+            return false;
+    }
+    const QByteArray from = platform::encodePath(itemPath);
+    const QByteArray to = platform::encodePath(name);
+    if (renameat2(AT_FDCWD, from.constData(), folderFd, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system that cannot refuse an existing name: the name is new, checked once more.
+    struct stat st;
+    if (fstatat(folderFd, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+        return false;
+    return renameat(AT_FDCWD, from.constData(), folderFd, to.constData()) == 0;
 }
 
 QString TemporaryFolder::moveItemAside(const QString &itemPath)
 {
-    const FileManager &fm = FileManager::defaultManager();
-    if (itemPath.isEmpty() || !fm.fileExistsAtPath(itemPath))
+    if (itemPath.isEmpty() || !FileManager::defaultManager().fileExistsAtPath(itemPath))
         return {};
     // Decided before anything is touched: without a folder on the item's own file system
     // the item stays exactly as it was.
-    const QString folder = asideFolderFor(itemPath);
-    if (folder.isEmpty())
+    QString folder;
+    const int fd = openAsideFolderFor(itemPath, &folder);
+    if (fd < 0)
         return {};
-
-    const QString target =
-        folder + QLatin1Char('/') + platform::ProcessInfo::processInfo().globallyUniqueString();
-
-    const auto attributes = fm.attributesOfItemAtPath(itemPath);
-    if (attributes && attributes->immutable)
-        fm.setImmutable(itemPath, false);
-    if (!fm.isWritableFileAtPath(itemPath)) {
-        // Owner only: the copy waits in the temporary folder and must not be readable by
-        // others. A folder keeps its search bit, or its contents could not be removed.
-        const bool isFolder = attributes && attributes->isDirectory;
-        fm.setPosixPermissions(itemPath, isFolder ? 0700 : 0600);
-        if (!fm.isWritableFileAtPath(itemPath))
-            return {};
-    }
-    return fm.renameItemAtPath(itemPath, target) ? target : QString();
+    const QString name = platform::ProcessInfo::processInfo().globallyUniqueString();
+    const bool moved = moveItemInto(fd, itemPath, name);
+    close(fd);
+    return moved ? folder + QLatin1Char('/') + name : QString();
 }
 
 QStringList TemporaryFolder::setAsideFolders()
 {
     QStringList folders;
-    for (const QString &folder : QStringList{path()} + recordedFolders()) {
-        if (!folders.contains(folder) && isNamedAsOurs(folder) && isOwnFolder(folder))
+    QStringList refused;
+    const QStringList recorded = stringsForKey(kRecordKey);
+    for (const QString &folder : QStringList{path()} + recorded) {
+        if (folders.contains(folder) || refused.contains(folder))
+            continue;
+        const int fd = openOurFolder(folder, Open::Existing);
+        if (fd >= 0) {
+            close(fd);
             folders.append(folder);
+            continue;
+        }
+        // One that is missing stays recorded: its disk may only be away for now, with items
+        // on it. Anything else there is not ours and is forgotten.
+        struct stat st;
+        if (lstat(platform::encodePath(folder).constData(), &st) == 0 || errno != ENOENT
+            || !canonicalParts(folder) || !isNamedAsOurs(folder))
+            refused.append(folder);
     }
+    QMutexLocker lock(&recordMutex());
+    QStringList kept = stringsForKey(kRecordKey);
+    if (kept.removeIf([&](const QString &f) { return refused.contains(f); }) > 0)
+        setStrings(kRecordKey, kept);
     return folders;
+}
+
+QStringList TemporaryFolder::leftovers()
+{
+    const QStringList stuck = stringsForKey(kLeftKey);
+    QStringList entries;
+    QStringList stillThere;
+    for (const QString &folder : setAsideFolders()) {
+        for (const QString &name : FileManager::defaultManager().contentsOfDirectoryAtPath(folder)) {
+            if (name == QLatin1String(kMarkerName))
+                continue;
+            const QString entry = folder + QLatin1Char('/') + name;
+            (stuck.contains(entry) ? stillThere : entries).append(entry);
+        }
+    }
+    if (stillThere.size() != stuck.size())
+        setStrings(kLeftKey, stillThere); // what went meanwhile is forgotten
+    return entries;
 }
 
 void TemporaryFolder::removeEmptyFolders()
 {
+    const QStringList folders = setAsideFolders();
     QMutexLocker lock(&recordMutex());
-    // Only an empty folder can be taken away this way, whatever lands in it meanwhile.
+    // Only a folder holding nothing but its marker is taken away, whatever lands in it
+    // meanwhile: a folder that gained an item keeps its marker.
     QStringList removed;
-    for (const QString &folder : setAsideFolders()) {
-        if (rmdir(platform::encodePath(folder).constData()) == 0)
-            removed.append(folder);
+    for (const QString &folder : folders) {
+        const int fd = openOurFolder(folder, Open::Existing);
+        if (fd < 0)
+            continue;
+        if (holdsNothing(fd) && unlinkat(fd, kMarkerName, 0) == 0) {
+            if (rmdir(platform::encodePath(folder).constData()) == 0)
+                removed.append(folder);
+            else
+                writeMarker(fd);
+        }
+        close(fd);
     }
     const QString own = ownTemporaryDirectory();
     if (isOwnFolder(own))
         rmdir(platform::encodePath(own).constData());
-    forgetFolders(removed);
+    if (!removed.isEmpty()) {
+        QStringList kept = stringsForKey(kRecordKey);
+        kept.removeIf([&](const QString &f) { return removed.contains(f); });
+        setStrings(kRecordKey, kept);
+    }
 }
 
-bool TemporaryFolder::removeAllFolders()
+TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(
+    const std::function<bool(const QString &)> &remove, bool overwrite)
 {
-    const QStringList folders = setAsideFolders();
-    QStringList removed;
-    for (const QString &folder : folders) {
-        if (FileManager::defaultManager().removeItemAtPath(folder))
-            removed.append(folder);
+    SweepResult result;
+    const QStringList entries = leftovers();
+    QStringList stuck = stringsForKey(kLeftKey);
+    for (const QString &entry : entries) {
+        const QByteArray p = platform::encodePath(entry);
+        struct stat st;
+        if (remove(entry) || (lstat(p.constData(), &st) != 0 && errno == ENOENT))
+            continue;
+        const auto why = RemovalCheck::obstacle(entry, overwrite);
+        // The obstacle names its entry relative to the leftover, "." for the leftover itself.
+        const QString where = why && !why->startsWith(u".:"_s) ? entry + QLatin1Char('/') + *why
+                                                                 : entry + (why ? why->mid(1) : u": could not be removed"_s);
+        result.left.append(where);
+        stuck.append(entry);
     }
-    {
-        QMutexLocker lock(&recordMutex());
-        forgetFolders(removed);
-    }
+    if (!result.left.isEmpty())
+        setStrings(kLeftKey, stuck);
     removeEmptyFolders();
-    return !folders.isEmpty() && removed.size() == folders.size();
+    UserDefaults::standardUserDefaults().synchronize();
+    result.removed = !entries.isEmpty() && result.left.isEmpty();
+    return result;
 }

@@ -3,44 +3,64 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The private folder "Nimbrel" inside the per-user temporary directory, where items are set
-// aside before they are destroyed. It must stay private: it is made with mode 0700, and a
-// folder of that name that is a symbolic link, not a folder or not the user's own is never
-// used. An item on another file system is set aside in a private folder of the same kind on
-// its own file system, so that setting aside is always a rename. Each of those is recorded in
-// the settings before it is made, so that the launch check finds what a kill left there; all
-// are made when an item first needs one and removed once empty.
+// aside before they are destroyed. It must stay private: it is opened once, and used only
+// when that descriptor is a real folder of the user's with mode 0700; items go in by a rename
+// relative to it. A temporary directory that others may write in without the sticky bit (or
+// below such a folder) is not used: the home's own ~/.nimbrel-tmp is, as without TMPDIR.
+// An item on another file system is set aside in a private folder of the same kind on its
+// own file system, so that setting aside is always a rename. Every such folder is recorded in
+// the settings before it is made and carries a marker file holding an id the settings also
+// hold: the launch check sweeps only a folder whose canonical path is recorded, that bears
+// our exact name and whose marker matches.
 class TemporaryFolder
 {
 public:
-    // <temporary directory>/Nimbrel, without a trailing slash.
+    // <temporary directory>/Nimbrel, without a trailing slash, its folders resolved.
     static QString path();
 
-    // Makes the folder when it is missing (and our own temporary directory ~/.nimbrel-tmp
-    // that holds it, without TMPDIR). True when it is a real folder owned by the user, closed
-    // to everybody else.
+    // Makes the folder when it is missing (with its marker, and our own temporary directory
+    // ~/.nimbrel-tmp that holds it when that is the one used). True when it is a real folder
+    // owned by the user, closed to everybody else.
     static bool ensurePrivate();
-    // The same for any folder meant to hold items set aside.
+    // The same for any folder meant to hold items set aside. An existing folder without our
+    // marker is taken only when it is empty or already closed to everybody else.
     static bool ensurePrivateFolder(const QString &folder);
 
     // The private folder, made when missing, where the item at `itemPath` is set aside: on
     // the item's own file system. Empty when there is no such folder that passes the checks.
     static QString asideFolderFor(const QString &itemPath);
+    // The same, opened: the descriptor of the checked folder (the caller closes it), or -1.
+    static int openAsideFolderFor(const QString &itemPath, QString *folderPath);
 
     // Moves the item at `itemPath` into the aside folder under a new globally unique name,
     // first clearing its immutable flag and, when it is not writable, giving it owner-only
-    // permissions. Never replaces an existing item and never copies. Answers the new path, or
-    // an empty string when the item is missing or could not be moved; an item with no aside
-    // folder on its file system is not touched at all.
+    // permissions. An item that this user could not then remove as a whole (something inside
+    // it another user's, or immutable; with secure removal on, a file that cannot be
+    // overwritten) is left exactly as it was. Never replaces an existing item and never
+    // copies. Answers the new path, or an empty string when the item stays where it was.
     static QString moveItemAside(const QString &itemPath);
+    // The same move into the open folder `folderFd` under `name`. False: left in place.
+    static bool moveItemInto(int folderFd, const QString &itemPath, const QString &name);
 
-    // Every folder items may have been set aside in that is there and passes the checks
-    // (a real folder of the user's, not a link): this one and the others recorded.
+    // Every folder items may have been set aside in that passes the checks: this one and the
+    // others recorded. A recorded path that is there but fails them is dropped from the record.
     static QStringList setAsideFolders();
+    // What lies in those folders (files and folders alike, the marker apart), but for what an
+    // earlier sweep could not remove: that is never offered again.
+    static QStringList leftovers();
     // Removes those that hold nothing, and our own temporary directory when it is left
     // empty; the record forgets what was removed.
     static void removeEmptyFolders();
-    // Removes every set-aside folder with all it holds. False when there was none or one of
-    // them could not be removed.
-    static bool removeAllFolders();
+
+    struct SweepResult {
+        bool removed = false; // something was there, and all of it went
+        QStringList left;     // "<entry>: <why>" for each entry that stayed
+    };
+    // Hands every leftover to `remove`, then removes the folders left empty. What stays is
+    // recorded and never offered again.
+    static SweepResult removeAllFolders(const std::function<bool(const QString &)> &remove,
+                                        bool overwrite);
 };

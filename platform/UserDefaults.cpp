@@ -359,8 +359,10 @@ bool UserDefaults::synchronize()
     const auto bytes = PropertyList::fromVariant(snapshot, PropertyList::Format::Binary).toData();
     if (bytes && QDir().mkpath(QFileInfo(m_storePath).absolutePath())) {
         QSaveFile file(m_storePath);
-        ok = file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size()
-             && file.commit();
+        // Owner only: the settings name the folders items are set aside in.
+        ok = file.open(QIODevice::WriteOnly)
+             && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+             && file.write(*bytes) == bytes->size() && file.commit();
     }
     if (!ok) {
         QMutexLocker lock(&m_mutex);

@@ -4,6 +4,7 @@
 #include "AsNobody.h"
 #include "core/FileController.h"
 #include "core/Keys.h"
+#include "core/TemporaryFolder.h"
 #include "core/records/targetItem.h"
 #include "platform/FileManager.h"
 #include "platform/Image.h"
@@ -85,6 +86,11 @@ enum TempSetup {
     TempFolderIsFile,
     TempFolderNotOurs,
     TempFolderOpenToOthers,
+    TmpDirWritableByOthers,
+    TmpDirSticky,
+    FolderHoldingRootsFolder,
+    FolderHoldingImmutableFile,
+    OthersFolderInTmpDir,
 };
 
 } // namespace
@@ -326,6 +332,11 @@ void tst_FileController::temporaryPathForFile_data()
     QTest::newRow("temporary folder is a file") << int(TempFolderIsFile) << false;
     QTest::newRow("temporary folder not ours") << int(TempFolderNotOurs) << false;
     QTest::newRow("temporary folder open to others") << int(TempFolderOpenToOthers) << true;
+    QTest::newRow("TMPDIR others may write: the home's own is used") << int(TmpDirWritableByOthers) << true;
+    QTest::newRow("TMPDIR others may write, sticky") << int(TmpDirSticky) << true;
+    QTest::newRow("a folder of root's inside stays in place") << int(FolderHoldingRootsFolder) << false;
+    QTest::newRow("an immutable file inside stays in place") << int(FolderHoldingImmutableFile) << false;
+    QTest::newRow("someone's full folder named as ours is not used") << int(OthersFolderInTmpDir) << false;
 }
 
 void tst_FileController::temporaryPathForFile()
@@ -343,19 +354,31 @@ void tst_FileController::temporaryPathForFile()
     const QString elsewhere = base.path() + u"/elsewhere"_s;
     TmpDirOverride tmpdir(tmp);
 
+    QString item = items + u"/item"_s;
+    const QByteArray contents("secret contents");
+    if (setup == FolderHoldingRootsFolder) {
+        // As after a browser ran once as root: a folder of root's inside the user's cache.
+        if (geteuid() != 0)
+            QSKIP("only root can leave a folder of its own in the user's cache");
+        QVERIFY(FakeHome::writeFileAt(item + u"/mine"_s, contents));
+        QVERIFY(FakeHome::writeFileAt(item + u"/roots/inner"_s, contents));
+        for (const QString &own : {items, item, item + u"/mine"_s})
+            QCOMPARE(chown(encodePath(own).constData(), AsNobody::uid, AsNobody::gid), 0);
+    }
     std::optional<AsNobody> nobody;
-    if (setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile) {
+    if (setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile
+        || setup == FolderHoldingRootsFolder) {
         nobody.emplace();
         if (!nobody->ok())
             QSKIP("running as root without the right to become nobody: root may write anything");
     }
-    QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && fm.createDirectoryAtPath(items, 0755));
+    QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && (fm.createDirectoryAtPath(items, 0755) || setup == FolderHoldingRootsFolder));
     QVERIFY(fm.createDirectoryAtPath(elsewhere, 0755));
+    if (setup == TmpDirWritableByOthers || setup == TmpDirSticky)
+        QCOMPARE(chmod(encodePath(tmp).constData(), setup == TmpDirSticky ? 01777 : 0777), 0);
     const QString folder = FileController::temporaryFolderPath();
-    QCOMPARE(folder, tmp + u"/Nimbrel"_s);
+    QCOMPARE(folder, setup == TmpDirWritableByOthers ? home.path(u".nimbrel-tmp/Nimbrel"_s) : tmp + u"/Nimbrel"_s);
 
-    QString item = items + u"/item"_s;
-    const QByteArray contents("secret contents");
     switch (TempSetup(setup)) {
     case MissingItem:
         break;
@@ -401,8 +424,23 @@ void tst_FileController::temporaryPathForFile()
         if (!fm.setImmutable(item, true) || !fm.attributesOfItemAtPath(item)->immutable)
             QSKIP("the immutable flag cannot be set here (file system or privileges)");
         break;
+    case FolderHoldingRootsFolder:
+        break;
+    case FolderHoldingImmutableFile:
+        QVERIFY(FakeHome::writeFileAt(item + u"/mine"_s, contents));
+        QVERIFY(FakeHome::writeFileAt(item + u"/fixed"_s, contents));
+        if (!fm.setImmutable(item + u"/fixed"_s, true) || !fm.attributesOfItemAtPath(item + u"/fixed"_s)->immutable)
+            QSKIP("the immutable flag cannot be set here (file system or privileges)");
+        break;
+    case OthersFolderInTmpDir:
+        QVERIFY(FakeHome::writeFileAt(folder + u"/thesis.tex"_s, "work"));
+        QCOMPARE(chmod(encodePath(folder).constData(), 0755), 0);
+        QVERIFY(FakeHome::writeFileAt(item, contents));
+        break;
     case PlainFile:
     case ReadOnlyFile:
+    case TmpDirWritableByOthers:
+    case TmpDirSticky:
         QVERIFY(FakeHome::writeFileAt(item, contents));
         if (setup == ReadOnlyFile)
             QCOMPARE(chmod(encodePath(item).constData(), 0400), 0);
@@ -417,12 +455,24 @@ void tst_FileController::temporaryPathForFile()
         QVERIFY(moved.isEmpty());
         QCOMPARE(fm.attributesOfItemAtPath(item).has_value(), existedBefore); // left in place
         QVERIFY(fm.contentsOfDirectoryAtPath(elsewhere).isEmpty());
+        if (setup == FolderHoldingRootsFolder || setup == FolderHoldingImmutableFile) {
+            // Whole: nothing of it emptied, nothing of it opened up.
+            QCOMPARE(fm.contentsAtPath(item + u"/mine"_s).value_or(QByteArray()), contents);
+            QCOMPARE(modeOf(item), mode_t(0755));
+            QCOMPARE(fm.contentsOfDirectoryAtPath(folder).filter(QRegularExpression(u"^[^.]"_s)), QStringList());
+        }
+        if (setup == FolderHoldingImmutableFile)
+            QVERIFY(fm.setImmutable(item + u"/fixed"_s, false));
+        if (setup == OthersFolderInTmpDir)
+            QCOMPARE(fm.contentsOfDirectoryAtPath(folder), QStringList{u"thesis.tex"_s});
         return;
     }
     QVERIFY(!moved.isEmpty());
     QCOMPARE(moved.section(QLatin1Char('/'), 0, -2), folder);
     QVERIFY(!moved.section(QLatin1Char('/'), -1).isEmpty());
     QVERIFY(!fm.attributesOfItemAtPath(item));
+    // Nothing ever lands in a folder others may change.
+    QCOMPARE(fm.contentsOfDirectoryAtPath(tmp).contains(u"Nimbrel"_s), setup != TmpDirWritableByOthers);
     const auto attributes = fm.attributesOfItemAtPath(moved);
     QVERIFY(attributes);
     QCOMPARE(modeOf(folder), mode_t(0700));
@@ -506,6 +556,7 @@ void tst_FileController::temporaryNamesAreUnique()
     FakeHome home;
     QVERIFY(home.writeFile(u"one"_s, "1"));
     QVERIFY(home.writeFile(u"two"_s, "2"));
+    QVERIFY(TemporaryFolder::ensurePrivate()); // an earlier run's folder, with what it left
     QVERIFY(FakeHome::writeFileAt(FileController::temporaryFolderPath() + u"/earlier"_s, "e"));
     FileController files;
     const QString first = files.temporaryPathForFile(home.path(u"one"_s));
@@ -620,11 +671,22 @@ void tst_FileController::moveFilesWithNameFromMissingFolder()
     files.moveFilesWithName(u"keep"_s, home.path(u"gone"_s), back);
     QVERIFY(!QFileInfo::exists(back));
 
-    // The destination comes back when it is missing.
+    // The destination comes back when it is missing, with the mode, group and (where this
+    // user may give it) owner of the folder set aside.
     QVERIFY(home.writeFile(u"aside/keep1"_s, "k1"));
+    const QByteArray aside = encodePath(home.path(u"aside"_s));
+    QCOMPARE(chmod(aside.constData(), 0750), 0);
+    const bool root = geteuid() == 0;
+    if (root)
+        QCOMPARE(chown(aside.constData(), AsNobody::uid, AsNobody::gid), 0);
     files.moveFilesWithName(u"keep"_s, home.path(u"aside"_s), back);
     QVERIFY(QFileInfo(back).isDir());
     QVERIFY(QFileInfo::exists(back + u"/keep1"_s));
+    struct stat st;
+    QCOMPARE(lstat(encodePath(back).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0750));
+    QCOMPARE(st.st_gid, root ? AsNobody::gid : getegid());
+    QCOMPARE(st.st_uid, root ? AsNobody::uid : geteuid());
 }
 
 void tst_FileController::recentProbes_data()

@@ -1,5 +1,7 @@
 #include "core/FileController.h"
 #include "core/ShredController.h"
+#include "core/TemporaryFolder.h"
+#include "AsNobody.h"
 #include "platform/CookieStorage.h"
 #include "platform/FileManager.h"
 #include "platform/MainThread.h"
@@ -15,6 +17,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <unistd.h>
 
@@ -396,18 +399,27 @@ private slots:
     void temporaryFolderCleanup_data()
     {
         QTest::addColumn<bool>("present");
+        QTest::addColumn<bool>("secure");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("leftovers") << true << "TempCleaningSuccessNotification";
-        QTest::newRow("no folder") << false << "TempCleaningFailureNotification";
+        QTest::newRow("leftovers") << true << false << "TempCleaningSuccessNotification";
+        QTest::newRow("leftovers, secure removal on") << true << true << "TempCleaningSuccessNotification";
+        QTest::newRow("no folder") << false << false << "TempCleaningFailureNotification";
     }
     void temporaryFolderCleanup()
     {
         QFETCH(bool, present);
+        QFETCH(bool, secure);
         QFETCH(QString, notice);
-        setSecure(true, 0); // the cleanup is a plain removal either way
+        setSecure(secure, 0);
+        // The tool records each run and removes what it was given, as the real one does.
+        const QString argsFile = m_home->tmp() + "/args";
+        m_shred->setSrmPath(fakeTool(QString("printf '%s\\n' \"$@\" >> '%1'\n"
+                                             "for a; do last=$a; done; rm -rf -- \"$last\"")
+                                         .arg(argsFile)));
+        QStringList copies;
         if (present) {
-            QVERIFY(!movedCopy("Library/a").isEmpty());
-            QVERIFY(!movedCopy("Library/b", 3).isEmpty());
+            copies << movedCopy("Library/a") << movedCopy("Library/b", 3);
+            QVERIFY(!copies.contains(QString()));
         }
         QCOMPARE(exists(FileController::temporaryFolderPath()), present);
 
@@ -419,6 +431,16 @@ private slots:
         QVERIFY(!post.onMainThread);
         QCOMPARE(post.sender, static_cast<const void *>(m_shred.get()));
         QVERIFY(!exists(FileController::temporaryFolderPath()));
+        // With secure removal on, leftovers are overwritten at the level in force.
+        QFile file(argsFile);
+        QCOMPARE(file.open(QIODevice::ReadOnly), secure);
+        if (secure) {
+            QStringList runs = QString::fromUtf8(file.readAll()).split(u"-v\n"_s, Qt::SkipEmptyParts);
+            runs.sort();
+            QStringList expected{"-f\n-s\n--\n" + copies[0] + '\n', "-f\n-s\n-r\n--\n" + copies[1] + '\n'};
+            expected.sort();
+            QCOMPARE(runs, expected);
+        }
     }
 
     // The record of set-aside folders comes from the settings store, which anyone running as
@@ -427,28 +449,39 @@ private slots:
     {
         QTest::addColumn<QString>("recorded");
         QTest::addColumn<bool>("swept");
-        QTest::newRow("a set-aside folder on another disk") << ".Nimbrel" << true;
+        QTest::newRow("a set-aside folder on another disk") << "Volume/.Nimbrel" << true;
         QTest::newRow("a folder not named as ours") << "Documents" << false;
-        QTest::newRow("a link named as ours") << "link/.Nimbrel" << false;
-        QTest::newRow("another user's folder") << "nobody/.Nimbrel" << false;
+        QTest::newRow("a link named as ours") << "Volume/link/.Nimbrel" << false;
+        QTest::newRow("another user's folder") << "Volume/nobody/.Nimbrel" << false;
+        QTest::newRow("our folder reached through a link") << "linked/.Nimbrel" << false;
+        QTest::newRow("a path holding ..") << "Volume/nobody/../.Nimbrel" << false;
+        QTest::newRow("the user's folder named as ours") << "Documents/Projects/Nimbrel" << false;
+        QTest::newRow("a folder of ours with another marker") << "Volume/other/.Nimbrel" << false;
     }
     void recordedFoldersCleanup()
     {
         QFETCH(QString, recorded);
         QFETCH(bool, swept);
-        const QString holder = m_home->path(u"Volume/"_s + recorded);
         QVERIFY(FakeHome::writeFileAt(m_home->path("Documents/precious"), "keep"));
+        QVERIFY(FakeHome::writeFileAt(m_home->path("Documents/Projects/Nimbrel/thesis.tex"), "work"));
+        QVERIFY(m_home->makeDir("Volume"));
+        QVERIFY(TemporaryFolder::ensurePrivateFolder(m_home->path("Volume/.Nimbrel")));
         QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/.Nimbrel/left"), "left"));
         QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/nobody/.Nimbrel/left"), "left"));
+        QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/other/.Nimbrel/.nimbrel-folder"), "another id"));
+        QVERIFY(FakeHome::writeFileAt(m_home->path("Volume/other/.Nimbrel/left"), "left"));
+        QCOMPARE(chmod(QFile::encodeName(m_home->path("Volume/other/.Nimbrel")).constData(), 0700), 0);
         QVERIFY(m_home->makeDir("Volume/link"));
         QCOMPARE(symlink("../.Nimbrel", QFile::encodeName(m_home->path("Volume/link/.Nimbrel")).constData()), 0);
-        if (recorded.startsWith("nobody")) {
+        QCOMPARE(symlink("Volume", QFile::encodeName(m_home->path("linked")).constData()), 0);
+        if (recorded.startsWith("Volume/nobody/.")) {
             if (geteuid() != 0)
                 QSKIP("only root can make a folder that belongs to someone else");
-            QCOMPARE(chown(QFile::encodeName(holder).constData(), 65534, 65534), 0);
+            QCOMPARE(chown(QFile::encodeName(m_home->path(recorded)).constData(), 65534, 65534), 0);
         }
-        const QString entry = recorded == "Documents" ? m_home->path("Documents") : holder;
-        platform::UserDefaults::standardUserDefaults().setObject(QVariantList{entry}, "setAsideFolders");
+        const QString entry = m_home->path(recorded);
+        auto &defaults = platform::UserDefaults::standardUserDefaults();
+        defaults.setObject(QVariantList{entry}, "setAsideFolders");
 
         m_shred->removeTemporaryItems();
         QTRY_COMPARE(m_log->posts().size(), 1);
@@ -456,7 +489,50 @@ private slots:
                  swept ? "TempCleaningSuccessNotification" : "TempCleaningFailureNotification");
         QCOMPARE(exists(m_home->path("Volume/.Nimbrel/left")), !swept);
         QVERIFY(exists(m_home->path("Documents/precious")));
+        QVERIFY(exists(m_home->path("Documents/Projects/Nimbrel/thesis.tex")));
         QVERIFY(exists(m_home->path("Volume/nobody/.Nimbrel/left")));
+        QVERIFY(exists(m_home->path("Volume/other/.Nimbrel/left")));
+        // Swept and gone, or never ours: either way no longer recorded.
+        QVERIFY(!defaults.objectForKey("setAsideFolders").toStringList().contains(entry));
+    }
+
+    // An item that cannot be removed is not offered again, and the failure says once which
+    // and why.
+    void stuckLeftoversAreNotOfferedAgain()
+    {
+        if (geteuid() != 0)
+            QSKIP("an entry this user cannot remove needs root to make it");
+        // A temporary directory of nobody's, holding a set-aside folder of ours with one
+        // leftover that can go and one folder of root's that cannot.
+        QTemporaryDir base(u"/tmp/nimbrel-stuck-XXXXXX"_s); // outside the fake home, closed to nobody
+        QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(base.path()));
+        const QString folder = base.path() + "/Nimbrel";
+        QVERIFY(TemporaryFolder::ensurePrivateFolder(folder));
+        QVERIFY(FakeHome::writeFileAt(folder + "/stuck/inner", "root's"));
+        QVERIFY(FakeHome::writeFileAt(folder + "/gone", "nobody's"));
+        for (const QString &own : {folder, folder + "/.nimbrel-folder", folder + "/gone"})
+            QCOMPARE(chown(QFile::encodeName(own).constData(), AsNobody::uid, AsNobody::gid), 0);
+        QStringList offeredBefore;
+        QStringList offeredAfter;
+        {
+            AsNobody nobody;
+            if (!nobody.ok())
+                QSKIP("running as root without the right to become nobody");
+            offeredBefore = TemporaryFolder::leftovers();
+            m_shred->removeTemporaryItemsInBackground();
+            offeredAfter = TemporaryFolder::leftovers();
+        }
+        qputenv("TMPDIR", oldTmp);
+        QCOMPARE(offeredBefore.size(), 2);
+        QCOMPARE(m_log->posts().size(), 1);
+        QCOMPARE(m_log->posts().first().name, "TempCleaningFailureNotification");
+        QCOMPARE(m_log->posts().first().info.value("TempCleaningLeftItems").toString(),
+                 folder + "/stuck: owned by another user");
+        QCOMPARE(offeredAfter, QStringList());
+        QVERIFY(exists(folder + "/stuck/inner"));
+        QVERIFY(!exists(folder + "/gone"));
     }
 };
 

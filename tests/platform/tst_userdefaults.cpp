@@ -205,6 +205,8 @@ void tst_UserDefaults::valuesSurviveReload()
     }
     UserDefaults::resetStandardUserDefaults(); // the final write happens here
     UserDefaults &d = UserDefaults::standardUserDefaults();
+    // Owner only: the settings name the folders items are set aside in.
+    QCOMPARE(QFileInfo(d.storePath()).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         QCOMPARE(d.objectForKey(it.key()).metaType(), it.value().metaType());
         QCOMPARE(d.objectForKey(it.key()), it.value());

@@ -1,8 +1,10 @@
 #include "CleaningRecorder.h"
 
+#include "core/AsNobody.h"
 #include "core/FileController.h"
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "support/LinkFlipper.h"
 #include "targets/base/MasterPrefsViewController.h"
@@ -11,6 +13,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <optional>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -112,6 +115,8 @@ private slots:
     void linkSwappedInNeverChangesItsTarget();
     void changeJustBeforeTheSwapStopsTheRewrite_data();
     void changeJustBeforeTheSwapStopsTheRewrite();
+    void listOwnershipAndOverwrite_data();
+    void listOwnershipAndOverwrite();
 };
 
 void tst_KeyRewrite::linkedListIsNotRewritten_data()
@@ -294,9 +299,75 @@ void tst_KeyRewrite::changeJustBeforeTheSwapStopsTheRewrite()
     QVERIFY(!f.lastCleaned());
     // What is at the path now is left as it is, and nothing of the attempt stays aside.
     QCOMPARE(PropertyList::fromFile(path)->toVariant().toMap(), change == "hardlink" ? withRecent : saved);
-    QVERIFY(FileManager::defaultManager().contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).isEmpty());
+    QCOMPARE(FileManager::defaultManager().contentsOfDirectoryAtPath(FileController::temporaryFolderPath()),
+             QStringList{u".nimbrel-folder"_s}); // our folder's marker alone
     if (change == "hardlink")
         QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->linkCount, nlink_t(2));
+}
+
+void tst_KeyRewrite::listOwnershipAndOverwrite_data()
+{
+    QTest::addColumn<uid_t>("owner");
+    QTest::addColumn<gid_t>("group");
+    QTest::addColumn<bool>("asNobody"); // nobody runs the clean, with secure removal on
+    QTest::newRow("a list of another group keeps it") << uid_t(0) << AsNobody::gid << false;
+    QTest::newRow("another user's list keeps its owner") << AsNobody::uid << AsNobody::gid << false;
+    QTest::newRow("secure removal on, a list of root's nobody cannot overwrite")
+        << uid_t(0) << gid_t(0) << true;
+}
+
+void tst_KeyRewrite::listOwnershipAndOverwrite()
+{
+    QFETCH(uid_t, owner);
+    QFETCH(gid_t, group);
+    QFETCH(bool, asNobody);
+    if (geteuid() != 0)
+        QSKIP("lists of other owners and groups need root to make them");
+    Fixture f;
+    const QString path = f.home.path(prefs);
+    QVERIFY(f.home.writePlist(prefs, withRecent));
+    const QByteArray p = QFile::encodeName(path);
+    QCOMPARE(chmod(p.constData(), 0640), 0);
+    QCOMPARE(chown(p.constData(), owner, group), 0);
+    const QByteArray before = FileManager::defaultManager().contentsAtPath(path).value();
+    // For nobody: a way into the home, a folder of the lists it may write in, and a temporary
+    // directory of its own.
+    QTemporaryDir tmp(u"/tmp/nimbrel-rewrite-XXXXXX"_s);
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    if (asNobody) {
+        const QString base = QFileInfo(f.home.path(QString())).absolutePath();
+        for (const QString &folder : {base, f.home.path(QString()), f.home.path(u"Library"_s)})
+            QCOMPARE(chmod(QFile::encodeName(folder).constData(), 0755), 0);
+        QVERIFY(AsNobody::handOver(QFile::encodeName(f.home.path(u"Library/Preferences"_s)).constData()));
+        QVERIFY(AsNobody::handOver(QFile::encodeName(tmp.path()).constData()));
+        QCOMPARE(chmod(p.constData(), 0644), 0);
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        platform::UserDefaults::standardUserDefaults().setBool(true, u"enableSecureDelete"_s);
+    }
+    {
+        std::optional<AsNobody> nobody;
+        if (asNobody && !nobody.emplace().ok())
+            QSKIP("running as root without the right to become nobody");
+        f.clean();
+    }
+    qputenv("TMPDIR", oldTmp);
+
+    struct stat st;
+    QCOMPARE(lstat(p.constData(), &st), 0);
+    if (asNobody) {
+        // Not cleaned, and said so: the list as it was, nothing of it set aside.
+        QVERIFY(!f.lastCleaned());
+        QCOMPARE(FileManager::defaultManager().contentsAtPath(path).value(), before);
+        QCOMPARE(st.st_uid, uid_t(0));
+        const QString aside = tmp.path() + u"/Nimbrel"_s;
+        QVERIFY(FileManager::defaultManager().contentsOfDirectoryAtPath(aside).filter(QRegularExpression(u"^[^.]"_s)).isEmpty());
+        return;
+    }
+    QVERIFY(f.lastCleaned());
+    QCOMPARE(PropertyList::fromFile(path)->toVariant().toMap(), QVariantMap({{u"Keep"_s, u"stays"_s}}));
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QCOMPARE(st.st_uid, owner);
+    QCOMPARE(st.st_gid, group);
 }
 
 QTEST_MAIN(tst_KeyRewrite)

@@ -1,6 +1,7 @@
 #include "core/AtomicReplace.h"
 #include "core/FileController.h"
 #include "core/Keys.h"
+#include "core/TemporaryFolder.h"
 #include "core/ShredController.h"
 #include "platform/Alert.h"
 #include "platform/FileManager.h"
@@ -166,6 +167,14 @@ QByteArray xmlList(const QVariantMap &map)
 QStringList entriesOf(const QString &folder)
 {
     return platform::FileManager::defaultManager().contentsOfDirectoryAtPath(folder);
+}
+
+// What was set aside in a folder of ours: its entries but the marker that proves it ours.
+QStringList setAsideIn(const QString &folder)
+{
+    QStringList entries = entriesOf(folder);
+    entries.removeAll(u".nimbrel-folder"_s);
+    return entries;
 }
 
 } // namespace
@@ -571,7 +580,8 @@ void tst_LaunchPrompts::leftoverFiles_data()
     QTest::newRow("cleaned") << "files" << 1000 << false << "Temporary files were cleaned successfully.";
     QTest::newRow("cleaning fails") << "files" << 1000 << true << "Temporary file cleaning failed.";
     QTest::newRow("declined") << "files" << 1001 << false << "";
-    QTest::newRow("only empty folders") << "empty folders" << 1000 << false << "";
+    QTest::newRow("only empty folders: their names are private") << "empty folders" << 1000 << false
+                                                                  << "Temporary files were cleaned successfully.";
     QTest::newRow("no folder") << "none" << 1000 << false << "";
 }
 
@@ -593,10 +603,11 @@ void tst_LaunchPrompts::leftoverFiles()
         QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(u"Library/Caches/a.db"_s)).isEmpty());
         QVERIFY(!shell.files.temporaryPathForFile(shell.home.path(u"Library/Caches/Site"_s)).isEmpty());
     } else if (leftovers == QLatin1String("empty folders")) {
+        QVERIFY(TemporaryFolder::ensurePrivate());
         QVERIFY(FakeHome::makePath(folder + u"/one/two"_s));
         QVERIFY(FakeHome::makePath(folder + u"/three"_s));
     }
-    const bool prompted = leftovers == QLatin1String("files");
+    const bool prompted = leftovers != QLatin1String("none");
     if (vanish)
         m_beforeAnswer = [folder] { QVERIFY(QDir(folder).removeRecursively()); };
     m_answers = {answer};
@@ -678,6 +689,7 @@ void tst_LaunchPrompts::leftoversOfAKilledClean_data()
     QTest::newRow("item on a second disk, killed mid-clean") << "item on disk" << true;
     QTest::newRow("no TMPDIR, nothing set aside") << "no TMPDIR" << false;
     QTest::newRow("no TMPDIR, an empty folder of ours left") << "no TMPDIR, empty" << false;
+    QTest::newRow("killed without TMPDIR, launched with it") << "killed without TMPDIR" << true;
 }
 
 void tst_LaunchPrompts::leftoversOfAKilledClean()
@@ -706,7 +718,7 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
         if (layout.startsWith(QLatin1String("no TMPDIR"))) {
             qunsetenv("TMPDIR");
             aside = home.path(u".nimbrel-tmp"_s);
-            ready = !layout.endsWith(QLatin1String("empty")) || FakeHome::makePath(aside + u"/Nimbrel"_s);
+            ready = !layout.endsWith(QLatin1String("empty")) || TemporaryFolder::ensurePrivate();
             return;
         }
         if (layout == QLatin1String("list")) {
@@ -726,6 +738,10 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
             UserDefaults::resetStandardUserDefaults();
             item = diskPath + u"/home/Library/Caches/item"_s;
             aside = diskPath + u"/home/.nimbrel-tmp/Nimbrel"_s;
+        } else if (layout == QLatin1String("killed without TMPDIR")) {
+            qunsetenv("TMPDIR");
+            item = home.path(u"Library/Caches/item"_s);
+            aside = home.path(u".nimbrel-tmp/Nimbrel"_s);
         } else {
             item = diskPath + u"/Caches/item"_s;
             aside = diskPath + u"/.Nimbrel"_s;
@@ -735,6 +751,7 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
             if (!FileController().temporaryPathForFile(item).isEmpty())
                 raise(SIGKILL);
         });
+        qputenv("TMPDIR", QFile::encodeName(home.tmp()));
     });
 
     QVERIFY(shell.ready);
@@ -743,11 +760,14 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
     const FileManager &fm = FileManager::defaultManager();
     if (!item.isEmpty()) {
         // Nothing private outside the set-aside folder, at the moment of the kill.
-        QCOMPARE(entriesOf(aside).size(), 1);
+        QCOMPARE(setAsideIn(aside).size(), 1);
         if (layout == QLatin1String("list")) {
-            QCOMPARE(entriesOf(QFileInfo(item).absolutePath()), QStringList{QFileInfo(item).fileName()});
+            // Beside the list, only our own settings, which record where items are set aside.
+            QStringList beside = entriesOf(QFileInfo(item).absolutePath());
+            beside.removeAll(u"com.brindlecove.Nimbrel.plist"_s);
+            QCOMPARE(beside, QStringList{QFileInfo(item).fileName()});
             QCOMPARE(fm.contentsAtPath(item).value_or(QByteArray()), newList);
-            QCOMPARE(fm.contentsAtPath(aside + QLatin1Char('/') + entriesOf(aside).first()).value_or(QByteArray()),
+            QCOMPARE(fm.contentsAtPath(aside + QLatin1Char('/') + setAsideIn(aside).first()).value_or(QByteArray()),
                      oldList);
         } else {
             QVERIFY(!fm.attributesOfItemAtPath(item));

@@ -24,7 +24,9 @@ TempCleaningPrompt::TempCleaningPrompt(const void *poster, QObject *parent) : QO
     center.addObserver(this, keys::TempCleaningSuccessNotification,
                        [this](const platform::Notification &) { setTempCleaningSuccess(); });
     center.addObserver(this, keys::TempCleaningFailureNotification,
-                       [this](const platform::Notification &) { setTempCleaningFailure(); });
+                       [this](const platform::Notification &n) {
+                           setTempCleaningFailure(n.userInfo.value(keys::TempCleaningLeftItems).toString());
+                       });
     m_resultPoll.setInterval(20);
     connect(&m_resultPoll, &QTimer::timeout, this, &TempCleaningPrompt::showResult);
 }
@@ -44,12 +46,11 @@ LaunchChain TempCleaningPrompt::checkTempDir()
 {
     if (!m_fileControl)
         return LaunchChain::Next;
-    // Every folder a run may have set items aside in, on any disk; empty ones go first.
+    // Every folder a run may have set items aside in, on any disk; empty ones go first. A
+    // folder holding only empty folders is offered too: their names are private. What an
+    // earlier sweep could not remove is not offered again.
     TemporaryFolder::removeEmptyFolders();
-    bool leftovers = false;
-    for (const QString &folder : TemporaryFolder::setAsideFolders())
-        leftovers = leftovers || m_fileControl->itemCountForPath(folder) > 0;
-    if (!leftovers)
+    if (TemporaryFolder::leftovers().isEmpty())
         return LaunchChain::Next;
     const int answer = platform::Alert::runAlertPanel(
         u"Temporary File Alert"_s,
@@ -96,17 +97,18 @@ void TempCleaningPrompt::setTempCleaningSuccess()
     receiveResult(true);
 }
 
-void TempCleaningPrompt::setTempCleaningFailure()
+void TempCleaningPrompt::setTempCleaningFailure(const QString &leftItems)
 {
-    receiveResult(false);
+    receiveResult(false, leftItems);
 }
 
-void TempCleaningPrompt::receiveResult(bool success)
+void TempCleaningPrompt::receiveResult(bool success, const QString &leftItems)
 {
     // Handed over under our own lock; the main thread picks it up (see m_resultPoll).
     {
         std::lock_guard lock(m_resultMutex);
         m_result = success;
+        m_leftItems = leftItems;
     }
     if (platform::MainThread::isMainThread())
         QMetaObject::invokeMethod(this, [this] { showResult(); }, Qt::QueuedConnection);
@@ -115,9 +117,11 @@ void TempCleaningPrompt::receiveResult(bool success)
 void TempCleaningPrompt::showResult()
 {
     std::optional<bool> result;
+    QString leftItems;
     {
         std::lock_guard lock(m_resultMutex);
         result.swap(m_result);
+        leftItems.swap(m_leftItems);
     }
     if (!result || !m_panel)
         return;
@@ -130,7 +134,12 @@ void TempCleaningPrompt::showResult()
     if (*result) {
         m_panel->tempCleaningProgressText()->setText(u"Temporary files were cleaned successfully."_s);
     } else {
-        m_panel->tempCleaningProgressText()->setText(u"Temporary file cleaning failed."_s);
+        // Said once: these stay where they are and are not offered again.
+        const QString text = leftItems.isEmpty()
+                                 ? u"Temporary file cleaning failed."_s
+                                 : u"Temporary file cleaning failed. These items could not be removed and "
+                                   "were left in place:\n"_s + leftItems;
+        m_panel->tempCleaningProgressText()->setText(text);
         platform::NotificationCenter::defaultCenter().post(keys::TempCleaningFailTip, m_poster);
     }
     m_panel->tempCleaningButton()->setEnabled(true);

@@ -34,17 +34,18 @@ public:
     TempCleaningPanel *tempCleaningPanel() const { return m_panel; }
     void setMainWindow(QWidget *window) { m_mainWindow = window; }
 
-    // Stop when the folder held files and the user was asked.
+    // Stop when the folders held anything to offer and the user was asked.
     LaunchChain checkTempDir();
     // Returns when the panel has been closed.
     void showTempCleaningPanel();
     void hideTempCleaningPanel();
     // The engine's outcome; any thread.
     void setTempCleaningSuccess();
-    void setTempCleaningFailure();
+    // `leftItems`: one line per item that could not be removed, with why.
+    void setTempCleaningFailure(const QString &leftItems = {});
 
 private:
-    void receiveResult(bool success);
+    void receiveResult(bool success, const QString &leftItems = {});
     void showResult();
 
     const void *m_poster;
@@ -57,5 +58,6 @@ private:
     // checker's sight.
     std::mutex m_resultMutex;
     std::optional<bool> m_result;
+    QString m_leftItems;
     QTimer m_resultPoll;
 };
