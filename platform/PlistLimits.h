@@ -10,8 +10,10 @@ namespace platform::plistlimits {
 // Nesting deeper than this (containers; the outermost is level one) marks a list as damaged.
 constexpr int maxDepth = 512;
 // Nodes a list may expand to: every value and every dictionary key, a binary list's shared
-// references counted each time they are used.
-constexpr quint64 maxNodes = quint64(1) << 20;
+// references counted each time they are used. A list at the budget is read, rewritten and
+// read back in seconds and well under 300 MB; libplist's binary writer, whose object table
+// grows slower than linearly, sets the pace.
+constexpr quint64 maxNodes = quint64(1) << 18;
 // Files above this size are not read as property lists at all.
 constexpr qint64 maxFileBytes = qint64(64) << 20;
 // Bytes of strings, keys and data a list may expand to, each counted at every reference.
