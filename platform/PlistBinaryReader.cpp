@@ -1,5 +1,6 @@
 #include "platform/PlistBinaryReader.h"
 
+#include "platform/PathEncoding.h"
 #include "platform/PlistNodes.h"
 #include "platform/PlistTreeBuilder.h"
 
@@ -19,25 +20,6 @@ quint64 readBigEndian(const uchar *p, int size)
     for (int i = 0; i < size; ++i)
         v = (v << 8) | p[i];
     return v;
-}
-
-void appendUtf8(QByteArray &out, char32_t c)
-{
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xC0 | (c >> 6)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.append(char(0xE0 | (c >> 12)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (c >> 18)));
-        out.append(char(0x80 | ((c >> 12) & 0x3F)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    }
 }
 
 class Reader
