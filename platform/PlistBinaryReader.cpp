@@ -48,15 +48,9 @@ public:
             }
             const Frame frame = m_frames[f];
             ++m_frames[f].next;
-            quint64 child = 0;
-            if (frame.dictionary) {
-                quint64 keyRef = 0;
-                if (!reference(frame.first, frame.next, &keyRef) || !key(keyRef)
-                    || !reference(frame.first, frame.count + frame.next, &child))
-                    return nullptr;
-            } else if (!reference(frame.first, frame.next, &child)) {
+            if (frame.dictionary && !key(reference(frame.first, frame.next)))
                 return nullptr;
-            }
+            const quint64 child = reference(frame.first, frame.dictionary ? frame.count + frame.next : frame.next);
             if (!value(child))
                 return nullptr;
         }
@@ -96,10 +90,11 @@ private:
         return *at >= 8 && *at < m_tableStart;
     }
 
-    bool reference(quint64 first, quint64 index, quint64 *ref) const
+    // The `index`-th reference of a container whose references start at `first` (checked to
+    // lie inside the object area when the container was opened).
+    quint64 reference(quint64 first, quint64 index) const
     {
-        *ref = readBigEndian(m_bytes + first + index * quint64(m_refSize), m_refSize);
-        return true;
+        return readBigEndian(m_bytes + first + index * quint64(m_refSize), m_refSize);
     }
 
     // The count in a marker's low nibble, or the integer object after it; `*pos` moves past.
