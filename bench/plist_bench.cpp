@@ -69,7 +69,8 @@ bool run(const QByteArray &bytes, const char *name)
     list->removeKey("Recent");
     const std::optional<QByteArray> written = list->toData();
     const qint64 writeMs = step.restart();
-    const std::optional<PropertyList> readBack = written ? PropertyList::fromData(*written) : std::nullopt;
+    const std::optional<PropertyList> readBack =
+        written ? PropertyList::fromData(*written) : std::nullopt;
     const bool same = readBack && readBack->isIdenticalTo(*list);
     const qint64 readBackMs = step.restart();
     std::printf("%s: %lld bytes, read %lld ms, check %lld ms, write %lld ms (%lld bytes), "

@@ -50,7 +50,8 @@ public:
             ++m_frames[f].next;
             if (frame.dictionary && !key(reference(frame.first, frame.next)))
                 return nullptr;
-            const quint64 child = reference(frame.first, frame.dictionary ? frame.count + frame.next : frame.next);
+            const quint64 index = frame.dictionary ? frame.count + frame.next : frame.next;
+            const quint64 child = reference(frame.first, index);
             if (!value(child))
                 return nullptr;
         }

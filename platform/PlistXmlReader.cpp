@@ -129,7 +129,8 @@ bool dataNode(PlistTreeBuilder &tree, const QString &text)
 {
     QByteArray base64 = text.toLatin1();
     base64.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
-    const auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
+    const auto decoded =
+        QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
     return decoded && tree.data(decoded.decoded.constData(), quint64(decoded.decoded.size()));
 }
 
