@@ -3,6 +3,7 @@
 #include "platform/PlistNodes.h"
 #include "platform/PlistTreeBuilder.h"
 
+#include <QBuffer>
 #include <QXmlStreamReader>
 
 #include <plist/plist.h>
@@ -177,7 +178,13 @@ bool element(QXmlStreamReader &xml, PlistTreeBuilder &tree)
 
 plist_t read(const QByteArray &text)
 {
-    QXmlStreamReader xml(text);
+    // Read through a device, so the reader decodes the text a block at a time rather than
+    // holding all of it again as UTF-16.
+    QBuffer device;
+    device.setData(text);
+    if (!device.open(QIODevice::ReadOnly))
+        return nullptr;
+    QXmlStreamReader xml(&device);
     PlistTreeBuilder tree(PlistTreeBuilder::Uids::FromDictionaries);
     bool inPlist = false;
     while (!xml.atEnd()) {
