@@ -11,8 +11,8 @@ namespace platform::plistlimits {
 constexpr int maxDepth = 512;
 // Nodes a list may expand to: every value and every dictionary key, a binary list's shared
 // references counted each time they are used. A list at the budget is read, rewritten and
-// read back in seconds and well under 300 MB; libplist's binary writer, whose object table
-// grows slower than linearly, sets the pace.
+// read back in seconds and well under 300 MB; libplist's binary writer, whose time grows
+// faster than the list, sets the pace.
 constexpr quint64 maxNodes = quint64(1) << 18;
 // Files above this size are not read as property lists at all.
 constexpr qint64 maxFileBytes = qint64(64) << 20;
