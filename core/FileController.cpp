@@ -10,7 +10,6 @@
 #include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
-#include "platform/PlistShape.h"
 #include "platform/PropertyList.h"
 #include "platform/Workspace.h"
 

@@ -39,6 +39,8 @@ int validSequenceLength(const unsigned char *p, qsizetype left, char32_t *out)
     return len;
 }
 
+} // namespace
+
 void appendUtf8(QByteArray &out, char32_t cp)
 {
     if (cp < 0x80) {
@@ -57,8 +59,6 @@ void appendUtf8(QByteArray &out, char32_t cp)
         out.append(char(0x80 | (cp & 0x3F)));
     }
 }
-
-} // namespace
 
 QByteArray encodePath(const QString &path)
 {

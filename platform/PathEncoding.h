@@ -11,4 +11,7 @@ namespace platform {
 QByteArray encodePath(const QString &path);
 QString decodePath(const QByteArray &bytes);
 
+// Appends a code point as UTF-8; a surrogate is written as if it were a character.
+void appendUtf8(QByteArray &out, char32_t cp);
+
 } // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/PlistNodes.h"
 
-#include "platform/PlistShape.h"
+#include "platform/PlistLimits.h"
 #include "platform/PropertyList.h"
 
 #include <QDateTime>
@@ -33,15 +33,6 @@ bool isLargeUnsigned(plist_t node)
     return !negative;
 }
 
-plist_t newLargeUnsigned(quint64 value)
-{
-    const QByteArray xml = "<plist version=\"1.0\"><integer>" + QByteArray::number(value)
-                           + "</integer></plist>";
-    plist_t node = nullptr;
-    plist_from_xml(xml.constData(), uint32_t(xml.size()), &node);
-    return node ? node : plist_new_uint(value);
-}
-
 plist_t mapToNode(const QVariantMap &map, int depth)
 {
     plist_t dict = plist_new_dict();
@@ -65,24 +56,58 @@ plist_t listToNode(const QVariantList &list, int depth)
 plist_t dateToNode(const QDateTime &date)
 {
     const qint64 msecs = date.toMSecsSinceEpoch() - kReferenceDateMSecs;
-    qint64 secs = msecs / 1000;
-    qint64 rest = msecs % 1000;
-    if (rest < 0) {
-        --secs;
-        rest += 1000;
-    }
-    return plist_new_date(int32_t(secs), int32_t(rest * 1000));
+    return newDate(double(msecs) / 1000.0);
+}
+
+// A one-object binary list holding `object`: libplist's own reader makes the node, with the
+// width or precision its constructors cannot set.
+plist_t nodeFromObject(const QByteArray &object)
+{
+    QByteArray list("bplist00");
+    list.append(object);
+    list.append(char(8)); // the offset table: the object starts right after the magic
+    QByteArray trailer(32, '\0');
+    trailer[6] = 1;
+    trailer[7] = 1;
+    trailer[15] = 1;
+    trailer[31] = char(8 + object.size());
+    list.append(trailer);
+    plist_t node = nullptr;
+    plist_from_bin(list.constData(), uint32_t(list.size()), &node);
+    return node;
+}
+
+QByteArray bigEndian(quint64 value)
+{
+    QByteArray out(8, '\0');
+    for (int i = 7; i >= 0; --i, value >>= 8)
+        out[i] = char(value & 0xFF);
+    return out;
 }
 
 } // namespace
+
+plist_t newLargeUnsigned(quint64 value)
+{
+    plist_t node = nodeFromObject("\x14" + QByteArray(8, '\0') + bigEndian(value));
+    return node ? node : plist_new_uint(value);
+}
+
+plist_t newDate(double secondsSince2001)
+{
+    quint64 bits = 0;
+    std::memcpy(&bits, &secondsSince2001, sizeof bits);
+    plist_t node = nodeFromObject("\x33" + bigEndian(bits));
+    return node ? node : plist_new_date(0, 0);
+}
 
 std::vector<std::pair<QByteArray, plist_t>> childrenOf(plist_t node)
 {
     std::vector<std::pair<QByteArray, plist_t>> children;
     if (PLIST_IS_ARRAY(node)) {
-        const uint32_t n = plist_array_get_size(node);
-        for (uint32_t i = 0; i < n; ++i)
-            children.emplace_back(QByteArray(), plist_array_get_item(node, i));
+        forEachArrayItem(node, [&children](plist_t child) {
+            children.emplace_back(QByteArray(), child);
+        });
     } else if (PLIST_IS_DICT(node)) {
         forEachDictItem(node, [&children](const char *key, plist_t child) {
             children.emplace_back(QByteArray(key), child);
@@ -109,7 +134,7 @@ bool sameLeaf(plist_t a, plist_t b)
 
 plist_t variantToNode(const QVariant &value, int depth)
 {
-    if (depth > plistshape::maxDepth)
+    if (depth > plistlimits::maxDepth)
         return nullptr;
     if (!value.isValid())
         return nullptr;
@@ -166,7 +191,7 @@ plist_t variantToNode(const QVariant &value, int depth)
 
 QVariant nodeToVariant(plist_t node, int depth)
 {
-    if (!node || depth > plistshape::maxDepth)
+    if (!node || depth > plistlimits::maxDepth)
         return {};
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
@@ -220,10 +245,10 @@ QVariant nodeToVariant(plist_t node, int depth)
     }
     case PLIST_ARRAY: {
         QVariantList list;
-        const uint32_t n = plist_array_get_size(node);
-        list.reserve(int(n));
-        for (uint32_t i = 0; i < n; ++i)
-            list.append(nodeToVariant(plist_array_get_item(node, i), depth + 1));
+        list.reserve(qsizetype(plist_array_get_size(node)));
+        forEachArrayItem(node, [&list, depth](plist_t child) {
+            list.append(nodeToVariant(child, depth + 1));
+        });
         return list;
     }
     case PLIST_DICT: {

@@ -11,7 +11,7 @@
 #include <vector>
 
 // PropertyList's own traffic with libplist nodes: walking a tree without recursing, comparing
-// leaves, and turning nodes into QVariants and back (no deeper than plistshape::maxDepth).
+// leaves, and turning nodes into QVariants and back (no deeper than plistlimits::maxDepth).
 namespace platform::plistnodes {
 
 inline QString keyString(const char *key)
@@ -39,6 +39,23 @@ void forEachDictItem(plist_t dict, Fn fn)
     std::free(it);
 }
 
+// Calls fn(child) for every item of an array node in order. Items are followed from one to
+// the next: fetching them by index costs a walk from the front for arrays read from disk.
+template <class Fn>
+void forEachArrayItem(plist_t array, Fn fn)
+{
+    plist_array_iter it = nullptr;
+    plist_array_new_iter(array, &it);
+    for (;;) {
+        plist_t child = nullptr;
+        plist_array_next_item(array, it, &child);
+        if (!child)
+            break;
+        fn(child);
+    }
+    std::free(it);
+}
+
 // The children of a container in order (a dictionary's values only, with their keys).
 std::vector<std::pair<QByteArray, plist_t>> childrenOf(plist_t node);
 
@@ -60,6 +77,11 @@ void forEachNode(plist_t root, Fn fn)
 // Same type and value, bit for bit where the type allows (a real's sign of zero, an
 // integer's width, a date's fraction).
 bool sameLeaf(plist_t a, plist_t b);
+
+// Leaves the node constructors of libplist cannot make exactly: an integer above the signed
+// range that must stay unsigned, and a date with every bit of its seconds since 2001.
+plist_t newLargeUnsigned(quint64 value);
+plist_t newDate(double secondsSince2001);
 
 // Nothing for values a property list cannot hold (an invalid QVariant among them).
 plist_t variantToNode(const QVariant &value, int depth = 0);

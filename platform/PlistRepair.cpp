@@ -1,8 +1,8 @@
 #include "platform/PlistRepair.h"
 
 #include "platform/PlistNodes.h"
-#include "platform/PlistShape.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -10,77 +10,29 @@ namespace platform::plistrepair {
 
 namespace {
 
-const QByteArray kUidKey = QByteArrayLiteral("CF$UID");
+// Raw control bytes only come from string and key text: the writer indents with tabs and
+// ends lines with line feeds, which survive a re-read, and escapes the markup characters.
+void escapeControlCharacters(QByteArray &xml)
+{
+    auto needsReference = [](char c) { return uchar(c) < 0x20 && c != '\t' && c != '\n'; };
+    if (std::none_of(xml.cbegin(), xml.cend(), needsReference))
+        return;
+    QByteArray out;
+    out.reserve(xml.size() + 64);
+    for (const char c : std::as_const(xml)) {
+        if (needsReference(c))
+            out.append("&#" + QByteArray::number(int(uchar(c))) + ';');
+        else
+            out.append(c);
+    }
+    xml = out;
+}
 
 } // namespace
 
-void restoreUids(plist_t node, int depth)
-{
-    if (depth > plistshape::maxDepth)
-        return;
-    const plist_type type = plist_get_node_type(node);
-    if (type == PLIST_ARRAY) {
-        const uint32_t n = plist_array_get_size(node);
-        for (uint32_t i = 0; i < n; ++i) {
-            plist_t child = plist_array_get_item(node, i);
-            if (plist_get_node_type(child) == PLIST_DICT && plist_dict_get_size(child) == 1
-                && PLIST_IS_UINT(plist_dict_get_item(child, kUidKey.constData()))) {
-                uint64_t v = 0;
-                plist_get_uint_val(plist_dict_get_item(child, kUidKey.constData()), &v);
-                plist_array_set_item(node, plist_new_uid(v), i);
-            } else {
-                restoreUids(child, depth + 1);
-            }
-        }
-    } else if (type == PLIST_DICT) {
-        QList<QByteArray> uidKeys;
-        plistnodes::forEachDictItem(node, [&uidKeys, depth](const char *key, plist_t child) {
-            if (plist_get_node_type(child) == PLIST_DICT && plist_dict_get_size(child) == 1
-                && PLIST_IS_UINT(plist_dict_get_item(child, kUidKey.constData())))
-                uidKeys.append(QByteArray(key));
-            else
-                restoreUids(child, depth + 1);
-        });
-        for (const QByteArray &key : uidKeys) {
-            uint64_t v = 0;
-            plist_get_uint_val(plist_dict_get_item(plist_dict_get_item(node, key.constData()),
-                                                   kUidKey.constData()),
-                               &v);
-            plist_dict_set_item(node, key.constData(), plist_new_uid(v));
-        }
-    }
-}
-
-bool restoreLoneSurrogates(plist_t root, const QByteArray &data)
-{
-    bool inKey = false;
-    const auto strings = plistshape::binaryStringsWithLoneSurrogates(data, &inKey);
-    if (inKey)
-        return false;
-    if (strings.empty())
-        return true;
-    quint64 position = 0;
-    size_t next = 0;
-    bool aligned = true;
-    plistnodes::forEachNode(root, [&](plist_t node) {
-        if (!PLIST_IS_STRING(node))
-            return;
-        if (next < strings.size() && strings[next].position == position) {
-            uint64_t length = 0;
-            const char *s = plist_get_string_ptr(node, &length);
-            if (QByteArray(s, qsizetype(length)) == strings[next].dropped)
-                plist_set_string_val(node, strings[next].kept.constData());
-            else
-                aligned = false;
-            ++next;
-        }
-        ++position;
-    });
-    return aligned && next == strings.size();
-}
-
 void mendXmlText(plist_t root, QByteArray &xml)
 {
+    escapeControlCharacters(xml);
     const QByteArray dateTag("<date>");
     for (qsizetype at = xml.indexOf(dateTag); at >= 0; at = xml.indexOf(dateTag, at + 1)) {
         const qsizetype year = at + dateTag.size();

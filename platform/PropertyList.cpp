@@ -1,9 +1,11 @@
 #include "platform/PropertyList.h"
 
 #include "platform/FileManager.h"
+#include "platform/PlistBinaryReader.h"
+#include "platform/PlistLimits.h"
 #include "platform/PlistNodes.h"
 #include "platform/PlistRepair.h"
-#include "platform/PlistShape.h"
+#include "platform/PlistXmlReader.h"
 
 #include <plist/plist.h>
 
@@ -81,29 +83,18 @@ PropertyList &PropertyList::operator=(PropertyList &&other) noexcept
 
 std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
 {
-    if (data.isEmpty() || data.size() > plistshape::maxFileBytes)
+    if (data.isEmpty() || data.size() > plistlimits::maxFileBytes)
         return std::nullopt;
     plist_t root = nullptr;
     Format format = Format::Xml;
     if (data.startsWith("bplist00")) {
         format = Format::Binary;
-        if (!plistshape::binaryWithinLimits(data) || plistshape::binaryHasStringWithNul(data))
-            return std::nullopt;
-        plist_from_bin(data.constData(), uint32_t(data.size()), &root);
-        if (root && !plistrepair::restoreLoneSurrogates(root, data)) {
-            plist_free(root);
-            return std::nullopt;
-        }
+        root = plistbinary::read(data);
     } else {
         // Only text that looks like XML goes to the XML reader.
-        QByteArray text = data;
-        if (text.startsWith("\xEF\xBB\xBF"))
-            text.remove(0, 3);
-        if (!text.left(256).trimmed().startsWith('<') || !plistshape::xmlWithinLimits(text))
-            return std::nullopt;
-        plist_from_xml(text.constData(), uint32_t(text.size()), &root);
-        if (root)
-            plistrepair::restoreUids(root);
+        const qsizetype bom = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        if (data.mid(bom, 256).trimmed().startsWith('<'))
+            root = plistxml::read(data);
     }
     if (!root)
         return std::nullopt;
@@ -120,12 +111,12 @@ std::optional<PropertyList> PropertyList::fromFile(const QString &path, ReadFail
     ReadFailure ignored;
     ReadFailure &why = failure ? *failure : ignored;
     const std::optional<RegularFile> file =
-        FileManager::defaultManager().readRegularFile(path, plistshape::maxFileBytes, true, &why);
+        FileManager::defaultManager().readRegularFile(path, plistlimits::maxFileBytes, true, &why);
     if (!file)
         return std::nullopt;
     std::optional<PropertyList> list = fromData(file->data);
     if (!list)
-        why = file->data.size() > plistshape::maxFileBytes ? ReadFailure::TooLarge
+        why = file->data.size() > plistlimits::maxFileBytes ? ReadFailure::TooLarge
                                                            : ReadFailure::Malformed;
     return list;
 }

@@ -36,8 +36,9 @@ public:
     PropertyList(PropertyList &&other) noexcept;
     PropertyList &operator=(PropertyList &&other) noexcept;
 
-    // Nothing when the bytes are not a property list of a supported format, or are one
-    // beyond the limits of PlistShape.h (size, nesting depth, expanded nodes).
+    // Nothing when the bytes are not a property list of a supported format, hold a value the
+    // tree cannot keep exactly, or pass the limits of PlistLimits.h (size, nesting depth,
+    // expanded nodes and bytes), which the readers count as they build the tree.
     static std::optional<PropertyList> fromData(const QByteArray &data);
     // The one reader of lists on disk: regular files only (a final link is followed), opened
     // without blocking, within the size cap, then fromData. Nothing when the file is

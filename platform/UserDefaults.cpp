@@ -357,7 +357,9 @@ bool UserDefaults::synchronize()
     }
     bool ok = false;
     const auto bytes = PropertyList::fromVariant(snapshot, PropertyList::Format::Binary).toData();
-    if (bytes && QDir().mkpath(QFileInfo(m_storePath).absolutePath())) {
+    // A store the next launch would refuse (past a reader's limits) would cost every setting.
+    const bool readable = bytes && PropertyList::fromData(*bytes).has_value();
+    if (readable && QDir().mkpath(QFileInfo(m_storePath).absolutePath())) {
         QSaveFile file(m_storePath);
         // Owner only: the settings name the folders items are set aside in.
         ok = file.open(QIODevice::WriteOnly)

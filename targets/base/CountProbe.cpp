@@ -30,6 +30,21 @@ int countRowCallback(void *context, int columns, char **values, char ** /*names*
     return 0;
 }
 
+namespace {
+
+// A store can make a count run for ever (a view in a table's place that recurses without end):
+// a statement is stopped after ten million steps of SQLite's machine. The modules count whole
+// tables, which SQLite does in a handful of steps however many rows there are.
+constexpr int kStepsPerCall = 1000;
+constexpr int kMaxCalls = 10000;
+
+int stopAfterBudget(void *context)
+{
+    return ++*static_cast<int *>(context) > kMaxCalls ? 1 : 0;
+}
+
+} // namespace
+
 CountProbe::CountProbe(QList<int> &counts)
     : m_counts(counts)
 {
@@ -63,7 +78,11 @@ std::optional<int> CountProbe::count(const QString &statement)
         return std::nullopt;
     m_counts.clear();
     const QByteArray sql = statement.toUtf8();
-    if (sqlite3_exec(m_db, sql.constData(), countRowCallback, &m_counts, nullptr) != SQLITE_OK) {
+    int calls = 0;
+    sqlite3_progress_handler(m_db, kStepsPerCall, stopAfterBudget, &calls);
+    const int result = sqlite3_exec(m_db, sql.constData(), countRowCallback, &m_counts, nullptr);
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    if (result != SQLITE_OK) {
         close();
         return std::nullopt;
     }

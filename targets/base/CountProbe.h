@@ -30,7 +30,8 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     void close();
 
-    // The count the statement gives; nothing when it fails (the connection is closed then).
+    // The count the statement gives; nothing when it fails or runs past a budget of steps
+    // (the connection is closed then).
     std::optional<int> count(const QString &statement);
 
     // The probe-method form: its own connection, opened and closed here. True when the file

@@ -7,7 +7,7 @@
 #include "core/PrefsPaneHost.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
-#include "platform/PlistShape.h"
+#include "platform/PlistLimits.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "targets/base/CountProbe.h"
@@ -266,7 +266,7 @@ ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
     // cut it loose from what it points to or shares.
     platform::ReadFailure failure = platform::ReadFailure::None;
     const std::optional<platform::RegularFile> file = FileManager::defaultManager().readRegularFile(
-        path, platform::plistshape::maxFileBytes, false, &failure);
+        path, platform::plistlimits::maxFileBytes, false, &failure);
     if (!file) {
         if (failure == platform::ReadFailure::Missing)
             return notCleaned(RewriteOutcome::Missing);
@@ -284,8 +284,10 @@ ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
     const std::optional<QByteArray> data = list->toData(); // in the format it was read in
     if (!data || data->isEmpty())
         return notCleaned(RewriteOutcome::NotSerialised);
-    // A writer that cannot hold a value would change it silently: the new list must read
-    // back as the edited one, node for node, before it may take the old one's place.
+    // A writer that cannot hold a value would change it silently: the new bytes, read back by
+    // the reader that read the file (a standard XML reader for XML), must give the edited
+    // tree node for node before they may take the old list's place. That tree holds the file's
+    // values exactly: a list holding one the reader cannot keep was refused above.
     const std::optional<PropertyList> readBack = PropertyList::fromData(*data);
     if (!readBack || !readBack->isIdenticalTo(*list))
         return notCleaned(RewriteOutcome::NotSerialised);

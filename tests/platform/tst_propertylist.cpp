@@ -1,7 +1,8 @@
 #include "platform/PropertyList.h"
 
 #include "platform/FileManager.h"
-#include "platform/PlistShape.h"
+#include "platform/PlistLimits.h"
+#include "support/HostileLists.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -347,7 +348,8 @@ void tst_PropertyList::systemListsKeepEveryValue_data()
          {"<date>0000-12-30T00:00:00Z</date>", "<date>0999-01-01T00:00:00Z</date>",
           "<date>2024-02-29T23:59:59Z</date>", "<real>-0.0</real>", "<real>-2.5</real>",
           "<integer>-9223372036854775808</integer>", "<integer>18446744073709551615</integer>",
-          "<integer>4294967296</integer>", "<string>\xf0\x9f\x98\x80 \xc3\xa9</string>"})
+          "<integer>4294967296</integer>", "<string>\xf0\x9f\x98\x80 \xc3\xa9</string>",
+          "<string>a&#13;b</string>", "<string>&#13;\n&#13;</string>"})
         QTest::addRow("xml %s", element) << xmlKeeping(element) << QByteArray(element);
     const QByteArray uidXml("<dict>\n\t\t<key>CF$UID</key>\n\t\t<integer>258</integer>\n\t</dict>");
     QTest::newRow("xml uid") << xmlKeeping(uidXml) << uidXml;
@@ -429,6 +431,10 @@ void tst_PropertyList::malformedGivesNothing_data()
     QVERIFY(nulText.contains(utf16z + utf16z));
     nulText.replace(utf16z + utf16z, QByteArray(4, '\0'));
     QTest::newRow("utf-16 string holding a NUL") << nulText;
+    // Values the tree cannot hold exactly are not read at all, so they are never rewritten.
+    QTest::newRow("integer beyond 64 bits") << QByteArray("<plist><integer>18446744073709551616</integer></plist>");
+    QTest::newRow("integer below 64 bits") << QByteArray("<plist><integer>-9223372036854775809</integer></plist>");
+    QTest::newRow("a date that does not exist") << QByteArray("<plist><date>2023-02-29T00:00:00Z</date></plist>");
 }
 
 void tst_PropertyList::malformedGivesNothing()
@@ -470,7 +476,7 @@ void tst_PropertyList::hostileShapes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("accepted");
-    const int limit = platform::plistshape::maxDepth;
+    const int limit = platform::plistlimits::maxDepth;
     // Levels counted as containers: the outermost is level one.
     QTest::newRow("binary at the depth limit") << deepBinary(limit) << true;
     QTest::newRow("binary one past the limit") << deepBinary(limit + 1) << false;
@@ -504,8 +510,8 @@ void tst_PropertyList::hostileShapes_data()
         openers.append("<array>");
     QTest::newRow("xml with opening tags in a comment") << deepXmlAfter("<!--" + openers + "-->", 3) << true;
     QByteArray wide("<plist><array>");
-    wide.reserve(qsizetype(platform::plistshape::maxNodes) * 7 + 64);
-    for (quint64 i = 0; i < platform::plistshape::maxNodes; ++i)
+    wide.reserve(qsizetype(platform::plistlimits::maxNodes) * 7 + 64);
+    for (quint64 i = 0; i < platform::plistlimits::maxNodes; ++i)
         wide.append("<true/>");
     QTest::newRow("xml one node past the budget") << wide.append("</array></plist>") << false;
 
@@ -520,6 +526,15 @@ void tst_PropertyList::hostileShapes_data()
     sharedFew.last() = QList<quint32>{10, 10};
     QTest::newRow("shared references within budget") << binaryList(sharedFew, QByteArray(1, '\x09')) << true;
     QTest::newRow("array holding itself") << binaryList({QList<quint32>{0}}, QByteArray(1, '\x09')) << false;
+
+    // A quote in the text of <true> or <false> is only text.
+    QTest::newRow("quote in true before 300000 levels") << hostilelists::quoteBeforeDeepNesting("true") << false;
+    QTest::newRow("quote in false before 300000 levels") << hostilelists::quoteBeforeDeepNesting("false") << false;
+    QTest::newRow("unclosed quote in true before 300000 levels")
+        << hostilelists::quoteBeforeDeepNesting("true", false) << false;
+    // Each reference to a string or data object counts its bytes again.
+    QTest::newRow("one megabyte referred to 65 times") << hostilelists::sharedData(1 << 20, 65) << false;
+    QTest::newRow("one megabyte referred to 60 times") << hostilelists::sharedData(1 << 20, 60) << true;
 }
 
 void tst_PropertyList::hostileShapes()
@@ -560,7 +575,7 @@ void tst_PropertyList::readerRefusesWhatIsNotAFile()
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         QVERIFY(f.write("bplist00") == 8);
-        QVERIFY(f.resize(platform::plistshape::maxFileBytes + 1)); // sparse: costs no disk
+        QVERIFY(f.resize(platform::plistlimits::maxFileBytes + 1)); // sparse: costs no disk
     } else if (kind == "garbage") {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));

@@ -1,5 +1,7 @@
+#include "platform/PlistLimits.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
+#include "support/HostileLists.h"
 
 #include <QDir>
 #include <QFile>
@@ -256,6 +258,11 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn_data()
         QTest::newRow(qPrintable(who + "nested 300000 deep behind a comment"))
             << suite << "comment" << suite.isEmpty();
         QTest::newRow(qPrintable(who + "eight million nodes")) << suite << "nodes" << suite.isEmpty();
+        QTest::newRow(qPrintable(who + "quote in true before 300000 levels")) << suite << "true" << suite.isEmpty();
+        QTest::newRow(qPrintable(who + "quote in false before 300000 levels")) << suite << "false" << suite.isEmpty();
+        QTest::newRow(qPrintable(who + "unclosed quote before 300000 levels"))
+            << suite << "unclosed" << suite.isEmpty();
+        QTest::newRow(qPrintable(who + "16 MB referred to 64 times")) << suite << "shared" << suite.isEmpty();
     }
 }
 
@@ -277,6 +284,11 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
         for (int i = 0; i < 29000; ++i)
             deep.append("<array>");
         QVERIFY(writeFile(path, deep));
+    } else if (kind == "true" || kind == "false" || kind == "unclosed") {
+        QVERIFY(writeFile(path, hostilelists::quoteBeforeDeepNesting(kind == "false" ? "false" : "true",
+                                                                     kind != "unclosed")));
+    } else if (kind == "shared") {
+        QVERIFY(writeFile(path, hostilelists::sharedData(16 << 20, 64)));
     } else {
         // Closing tags inside a comment are not tags; eight million elements pass the budget.
         const bool comment = kind == "comment";
@@ -290,7 +302,8 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
             list.append("<array>" + unit.repeated(count));
         QVERIFY(writeFile(path, list + "</array></plist>"));
     }
-    const QByteArray written = kind == "comment" || kind == "nodes" ? readAll(path) : QByteArray();
+    const bool regular = kind != "fifo" && kind != "zero" && kind != "deep";
+    const QByteArray written = regular ? readAll(path) : QByteArray();
 
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
@@ -305,7 +318,7 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
     QCOMPARE(d.synchronize(), keptBeside);
     const QStringList beside = QDir(folder).entryList({name + ".damaged-*"}, QDir::Files);
     QCOMPARE(beside.size(), keptBeside ? 1 : 0);
-    if (kind == "comment" || kind == "nodes")
+    if (regular)
         QCOMPARE(readAll(folder + "/" + (keptBeside ? beside.first() : name)), written);
     const QFileInfo info(path);
     if (kind == "fifo")
@@ -320,6 +333,18 @@ void tst_UserDefaults::unsupportedValueIsRefused()
     d.setInteger(1, "k");
     d.setObject(QVariant::fromValue(QPoint(1, 2)), "k");
     QCOMPARE(d.objectForKey("k"), QVariant(qint64(1)));
+
+    // A store past the readers' byte budget would be set aside at the next launch, every
+    // setting with it: it is not written, and the last good one stays.
+    QVERIFY(d.synchronize());
+    const QString path = d.storePath();
+    const QByteArray good = readAll(path);
+    QVERIFY(!good.isEmpty());
+    d.setObject(QByteArray(qsizetype(platform::plistlimits::maxExpandedBytes) + 1, 'x'), "huge");
+    QVERIFY(!d.synchronize());
+    QCOMPARE(readAll(path), good);
+    d.removeObjectForKey("huge");
+    QVERIFY(d.synchronize());
 }
 
 void tst_UserDefaults::observers()

@@ -6,6 +6,7 @@
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "support/HostileLists.h"
 #include "support/LinkFlipper.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "targets/base/ModuleController.h"
@@ -172,7 +173,16 @@ void tst_KeyRewrite::hostileListStaysInPlace_data()
     for (int i = 0; i < 8 * 1000 * 1000; ++i)
         many.append("<true/>");
     QTest::newRow("eight million nodes") << xmlWithRecent(QByteArray(), many) << false;
-    // A string marked ASCII holding a Latin-1 byte: libplist's writer would drop the byte.
+    QTest::newRow("quote in true before 300000 levels") << hostilelists::quoteBeforeDeepNesting("true") << false;
+    QTest::newRow("quote in false before 300000 levels") << hostilelists::quoteBeforeDeepNesting("false") << false;
+    QTest::newRow("unclosed quote before 300000 levels") << hostilelists::quoteBeforeDeepNesting("true", false)
+                                                          << false;
+    QTest::newRow("8 MB referred to 96 times") << hostilelists::sharedData(8 << 20, 96) << false;
+    // Read as it stands, the integer would come back clamped to 64 bits.
+    QTest::newRow("integer beyond 64 bits")
+        << xmlWithRecent(QByteArray(), "<integer>18446744073709551616</integer>") << false;
+    // A string marked ASCII holding a Latin-1 byte: libplist's writer would drop the byte, and
+    // the reader, like the system's, refuses the list.
     const uchar latin[] = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0xD2, 1, 2, 3, 4,
                            0x56, 'R', 'e', 'c', 'e', 'n', 't', 0x54, 'K', 'e', 'e', 'p',
                            0xA1, 2, 0x54, 'c', 'a', 'f', 0xE9,
@@ -180,7 +190,7 @@ void tst_KeyRewrite::hostileListStaysInPlace_data()
                            0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 5,
                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32};
     QTest::newRow("a kept value the writer would change")
-        << QByteArray(reinterpret_cast<const char *>(latin), sizeof latin) << true;
+        << QByteArray(reinterpret_cast<const char *>(latin), sizeof latin) << false;
 }
 
 void tst_KeyRewrite::hostileListStaysInPlace()

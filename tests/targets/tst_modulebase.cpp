@@ -273,6 +273,10 @@ void tst_ModuleBase::countProbeForms_data()
         << formTables << (QStringList{"History"} + forms);
     QTest::newRow("failed first statement ends the collector")
         << u"CREATE TABLE other(id);"_s << archive << formTables << forms;
+    // A view in the table's place that never ends is stopped, as a failed statement.
+    QTest::newRow("endless view ends the collector")
+        << u"CREATE VIEW visits AS WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n FROM c) SELECT n FROM c;"_s
+        << archive << formTables << forms;
     // A probe of its own only withholds its own row.
     QTest::newRow("failed probe method withholds one row")
         << fullTables << archive

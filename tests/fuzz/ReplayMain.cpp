@@ -1,0 +1,37 @@
+// Runs a fuzz target's function over saved inputs (files, or folders of them), for builds
+// without libFuzzer: the corpus is replayed by every compiler the suite builds with.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+int main(int argc, char **argv)
+{
+    std::vector<std::filesystem::path> inputs;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path arg(argv[i]);
+        if (std::filesystem::is_directory(arg)) {
+            for (const auto &entry : std::filesystem::directory_iterator(arg)) {
+                if (entry.is_regular_file())
+                    inputs.push_back(entry.path());
+            }
+        } else {
+            inputs.push_back(arg);
+        }
+    }
+    std::sort(inputs.begin(), inputs.end());
+    for (const auto &input : inputs) {
+        std::ifstream in(input, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+    }
+    std::printf("replayed %zu inputs\n", inputs.size());
+    return inputs.empty() ? 1 : 0;
+}
