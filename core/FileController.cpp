@@ -10,6 +10,7 @@
 #include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PlistLimits.h"
 #include "platform/PropertyList.h"
 #include "platform/Workspace.h"
 
@@ -191,7 +192,7 @@ bool FileController::listHasElementsAtKeyPath(const QString &path, const QString
     // Read as the rewrite reads it: a list that is a link, or shares its data with another
     // name, is never rewritten, so it is not offered either.
     const std::optional<platform::RegularFile> file = FileManager::defaultManager().readRegularFile(
-        path, platform::plistshape::maxFileBytes, false);
+        path, platform::plistlimits::maxFileBytes, false);
     if (!file || file->linkCount != 1)
         return false;
     const std::optional<platform::PropertyList> list = platform::PropertyList::fromData(file->data);
