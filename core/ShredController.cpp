@@ -23,7 +23,6 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -191,9 +190,9 @@ void ShredController::removeItemWithInfo(const QVariantMap &info)
 
     if (!platform::UserDefaults::standardUserDefaults().boolForKey(u"enableSecureDelete"_s)) {
         const void *sender = this;
-        std::thread([sender, job = PlainDelete::fromRequest(info)]() mutable {
+        m_threads.start([sender, job = PlainDelete::fromRequest(info)]() mutable {
             plainDelete(sender, std::move(job));
-        }).detach();
+        });
     } else if (m_task) {
         // One secure removal at a time: a request arriving now stops the running one. It is
         // not carried out, but it still gets its answer so that nobody waits for it forever.
@@ -296,7 +295,7 @@ void ShredController::taskTerminated(int terminationStatus)
 void ShredController::removeTemporaryItems()
 {
     const void *sender = this;
-    std::thread([sender, tool = srmPath()] { cleanTemporaryFolder(sender, tool); }).detach();
+    m_threads.start([sender, tool = srmPath()] { cleanTemporaryFolder(sender, tool); });
 }
 
 void ShredController::removeTemporaryItemsInBackground()

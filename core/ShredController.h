@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OwnedThreads.h"
 #include "core/ShredOutputParser.h"
 
 #include <QMutex>
@@ -20,7 +21,8 @@ class FileController;
 //
 // A request is removed with a plain delete on a thread of its own, or, when
 // "enableSecureDelete" is on, by the secure-removal tool as a child process whose verbose
-// output drives the progress. Only one secure removal runs at a time.
+// output drives the progress. Only one secure removal runs at a time. The engine owns its
+// background threads (plain deletes, the set-aside cleanup): destroying it waits for them.
 //
 // Used on the main thread, except where a method says otherwise.
 class ShredController : public QObject
@@ -90,4 +92,6 @@ private:
     FileController *m_fileControl = nullptr;
     mutable QMutex m_srmPathMutex;
     QString m_srmPath;
+    // Last, so that it goes first: the background jobs end before anything else here does.
+    OwnedThreads m_threads;
 };
