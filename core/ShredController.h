@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/OwnedThreads.h"
+#include "core/Settings.h"
 #include "core/ShredOutputParser.h"
 
 #include <QMutex>
@@ -20,7 +21,7 @@ class FileController;
 // (and progress with "RemovalProgressNotification"), always posted from the main queue.
 //
 // A request is removed with a plain delete on a thread of its own, or, when
-// "enableSecureDelete" is on, by the secure-removal tool as a child process whose verbose
+// secure removal is on, by the secure-removal tool as a child process whose verbose
 // output drives the progress. Only one secure removal runs at a time. The engine owns its
 // background threads (plain deletes, the set-aside cleanup): destroying it waits for them.
 //
@@ -75,7 +76,7 @@ public:
     int currentCount() const { return m_parser.currentCount(); }
 
     // The secure-removal arguments for a copy, a level and whether it is a folder.
-    static QStringList secureRemovalArguments(const QString &path, qint64 level, bool isDir);
+    static QStringList secureRemovalArguments(const QString &path, SecureLevel level, bool isDir);
 
 private:
     void startSecureRemoval(const QString &app, const QString &name, const QString &path,

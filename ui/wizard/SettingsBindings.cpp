@@ -1,6 +1,6 @@
 #include "ui/wizard/SettingsBindings.h"
 
-#include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 #include "targets/base/PrefsPaneBuilder.h"
@@ -18,8 +18,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kLevelKey = u"secureDeleteLevel"_s;
-const QString kSecureKey = u"enableSecureDelete"_s;
+const QString &levelKey()
+{
+    return Settings::name(Settings::Key::SecureDeleteLevel);
+}
 
 // Runs `apply` on the main thread whenever `key` changes, for as long as `control` lives.
 void follow(QWidget *control, const QString &key, std::function<void()> apply)
@@ -45,24 +47,23 @@ void follow(QWidget *control, const QString &key, std::function<void()> apply)
 
 qint64 level()
 {
-    return platform::UserDefaults::standardUserDefaults().integerForKey(kLevelKey);
+    return Settings::integer(Settings::Key::SecureDeleteLevel);
 }
 
 void setLevel(qint64 value)
 {
-    platform::UserDefaults &defaults = platform::UserDefaults::standardUserDefaults();
-    if (defaults.integerForKey(kLevelKey) != value || !defaults.objectForKey(kLevelKey).isValid())
-        defaults.setInteger(value, kLevelKey);
+    if (level() != value || !Settings::value(Settings::Key::SecureDeleteLevel).isValid())
+        Settings::setInteger(Settings::Key::SecureDeleteLevel, value);
 }
 
 // The level control follows the secure-removal switch: without it the level means nothing.
 void enableWithSecureRemoval(QWidget *control)
 {
     auto apply = [control] {
-        control->setEnabled(platform::UserDefaults::standardUserDefaults().boolForKey(kSecureKey));
+        control->setEnabled(Settings::boolValue(Settings::Key::EnableSecureDelete));
     };
     apply();
-    follow(control, kSecureKey, apply);
+    follow(control, Settings::name(Settings::Key::EnableSecureDelete), apply);
 }
 
 void bindLevelComboBox(QComboBox *box)
@@ -74,7 +75,7 @@ void bindLevelComboBox(QComboBox *box)
     };
     show();
     QObject::connect(box, &QComboBox::activated, box, [](int index) { setLevel(index); });
-    follow(box, kLevelKey, show);
+    follow(box, levelKey(), show);
     enableWithSecureRemoval(box);
 }
 
@@ -87,7 +88,7 @@ void bindLevelRadioButton(QRadioButton *button, int value)
     };
     show();
     QObject::connect(button, &QAbstractButton::clicked, button, [value] { setLevel(value); });
-    follow(button, kLevelKey, show);
+    follow(button, levelKey(), show);
     enableWithSecureRemoval(button);
 }
 
@@ -97,17 +98,18 @@ void SettingsBindings::bindChildren(QWidget *form)
 {
     if (!form)
         return;
-    static const QStringList switches = {kSecureKey, u"enableTips"_s, u"enableSFX"_s,
-                                         keys::EnableAnimations};
+    using Key = Settings::Key;
+    static const QStringList switches = {Settings::name(Key::EnableSecureDelete), Settings::name(Key::EnableTips),
+                                         Settings::name(Key::EnableSFX), Settings::name(Key::EnableAnimations)};
     for (QCheckBox *box : form->findChildren<QCheckBox *>()) {
         if (switches.contains(box->objectName()))
             PrefsPaneBuilder::bind(box, box->objectName());
     }
     for (QComboBox *box : form->findChildren<QComboBox *>()) {
-        if (box->objectName() == kLevelKey)
+        if (box->objectName() == levelKey())
             bindLevelComboBox(box);
     }
-    const QString radioPrefix = kLevelKey + QLatin1Char('_');
+    const QString radioPrefix = levelKey() + QLatin1Char('_');
     for (QRadioButton *button : form->findChildren<QRadioButton *>()) {
         bool ok = false;
         const int value = button->objectName().startsWith(radioPrefix)
