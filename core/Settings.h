@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <span>
+#include <utility>
 
 // How hard secure removal overwrites: the stored "secure level" 0..2, in the order the
 // settings list them. The secure-removal tool's flag for each is chosen in toolFlag().

@@ -45,15 +45,17 @@ void follow(QWidget *control, const QString &key, std::function<void()> apply)
     });
 }
 
-qint64 level()
+SecureLevel level()
 {
-    return Settings::integer(Settings::Key::SecureDeleteLevel);
+    return Settings::secureLevel();
 }
 
-void setLevel(qint64 value)
+// A control's index or number is a level; one past the levels there are is held to the last.
+void setLevel(int value)
 {
-    if (level() != value || !Settings::value(Settings::Key::SecureDeleteLevel).isValid())
-        Settings::setInteger(Settings::Key::SecureDeleteLevel, value);
+    const SecureLevel chosen = SecureLevel(value);
+    if (level() != chosen || !Settings::value(Settings::Key::SecureDeleteLevel).isValid())
+        Settings::setSecureLevel(chosen);
 }
 
 // The level control follows the secure-removal switch: without it the level means nothing.
@@ -69,7 +71,7 @@ void enableWithSecureRemoval(QWidget *control)
 void bindLevelComboBox(QComboBox *box)
 {
     auto show = [box] {
-        const int index = int(std::clamp<qint64>(level(), 0, qMax(0, box->count() - 1)));
+        const int index = std::clamp(int(level()), 0, qMax(0, box->count() - 1));
         if (box->currentIndex() != index)
             box->setCurrentIndex(index);
     };
@@ -82,7 +84,7 @@ void bindLevelComboBox(QComboBox *box)
 void bindLevelRadioButton(QRadioButton *button, int value)
 {
     auto show = [button, value] {
-        const bool on = level() == value;
+        const bool on = int(level()) == value;
         if (button->isChecked() != on)
             button->setChecked(on);
     };
