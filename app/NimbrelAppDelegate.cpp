@@ -1,6 +1,6 @@
 #include "app/NimbrelAppDelegate.h"
 
-#include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/Bundle.h"
 #include "platform/ProcessInfo.h"
 #include "platform/PropertyList.h"
@@ -74,26 +74,22 @@ void NimbrelAppDelegate::registerDefaultsAndApplyRules()
     defaults.registerDefaults(defaultsList);
     platform::UserDefaultsController::sharedUserDefaultsController().setInitialValues(defaultsList);
 
-    const QString level = u"secureDeleteLevel"_s;
-    if (defaults.integerForKey(level) < 0)
-        defaults.setInteger(0, level);
-    else if (defaults.integerForKey(level) >= 3)
-        defaults.setInteger(2, level);
+    // The secure level is held to the levels there are.
+    Settings::clampStored();
 
     // The two old promotional switches live on in the new one; nothing here turns it off.
-    const QString alertSwitch = u"disableBrindlecoveAlert"_s;
-    if (defaults.boolForKey(u"disableFW3Alert"_s))
-        defaults.setBool(true, alertSwitch);
-    if (defaults.boolForKey(u"disablePodcastAlert"_s))
-        defaults.setBool(true, alertSwitch);
+    using Key = Settings::Key;
+    if (Settings::boolValue(Key::DisableFW3Alert))
+        Settings::setBool(Key::DisableBrindlecoveAlert, true);
+    if (Settings::boolValue(Key::DisablePodcastAlert))
+        Settings::setBool(Key::DisableBrindlecoveAlert, true);
 
     if (!isHighSierraUpTo11())
         return;
-    defaults.setBool(true, u"isHighSierra"_s);
-    for (const QString &key : {u"enableTips"_s, u"enableSFX"_s,
-                               keys::EnableAnimations}) {
-        if (defaults.boolForKey(key))
-            defaults.setBool(false, key);
+    Settings::setBool(Key::IsHighSierra, true);
+    for (const Key key : {Key::EnableTips, Key::EnableSFX, Key::EnableAnimations}) {
+        if (Settings::boolValue(key))
+            Settings::setBool(key, false);
     }
 }
 

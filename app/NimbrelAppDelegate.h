@@ -24,7 +24,7 @@ public:
     // Defaults start-up, once per process, before any controller reads a setting.
     static void initialize();
     // The start-up itself: register the defaults list that suits the system, clamp
-    // "secureDeleteLevel", fold the old alert switches and apply the 10.13-up-to-11 rules.
+    // the secure level, fold the old alert switches and apply the 10.13-up-to-11 rules.
     // initialize() runs it once; tests run it again after changing the machine.
     static void registerDefaultsAndApplyRules();
 

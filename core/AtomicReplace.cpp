@@ -1,9 +1,9 @@
 #include "core/AtomicReplace.h"
 
+#include "core/Settings.h"
 #include "core/TemporaryFolder.h"
 #include "platform/ExchangeItems.h"
 #include "platform/ProcessInfo.h"
-#include "platform/UserDefaults.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -76,7 +76,7 @@ bool keepOld(const QByteArray &path, const QByteArray &aside, const RegularFile 
 // contents would stay readable in the aside folder.
 bool oldCopyCanBeOverwritten(const QByteArray &path, const RegularFile &original)
 {
-    if (!platform::UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("enableSecureDelete")))
+    if (!Settings::boolValue(Settings::Key::EnableSecureDelete))
         return true;
     return geteuid() == 0 || original.owner == geteuid() || faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
 }

@@ -1,7 +1,7 @@
 #include "core/DatabaseController.h"
 
+#include "core/Settings.h"
 #include "platform/FileManager.h"
-#include "platform/UserDefaults.h"
 
 #include <sqlite3.h>
 
@@ -103,7 +103,7 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     // Securely, the deleted rows must not outlive the delete anywhere the store keeps pages:
     // freed pages are zeroed, temporary files stay in memory, and the log or journal is kept
     // (the lock is held to the end, so no one else uses it meanwhile) to be overwritten below.
-    const bool secure = platform::UserDefaults::standardUserDefaults().boolForKey(u"enableSecureDelete"_s);
+    const bool secure = Settings::boolValue(Settings::Key::EnableSecureDelete);
     bool wal = false;
     if (secure) {
         execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));

@@ -19,7 +19,7 @@ public:
     // when they all ran, compacts it. True when every statement ran; otherwise the file is
     // left as it was. A missing file, one that is not a database, one that another
     // connection holds locked and a failed statement all answer false. With
-    // "enableSecureDelete" on, deleted rows are overwritten in the file, and its log or
+    // secure removal on, deleted rows are overwritten in the file, and its log or
     // journal is overwritten before it is emptied and removed, so no deleted row stays
     // readable in any file of the store.
     bool didDeleteRecordsWithInfo(const QString &sql, const QString &path);

@@ -9,8 +9,9 @@
 using namespace Qt::StringLiterals;
 
 // The names and keys that more than one file speaks: message names, the keys of their
-// dictionaries, settings keys and identifiers. Each is spelled here once; the dictionaries
-// several files make have a builder here too, so sender and receiver cannot drift apart.
+// dictionaries and identifiers (the settings' keys are in Settings.h). Each is spelled here
+// once; the dictionaries several files make have a builder here too, so sender and receiver
+// cannot drift apart.
 namespace keys {
 
 // --- Messages ----------------------------------------------------------------------------------
@@ -117,12 +118,6 @@ inline const QString TargetItemExtraInfo = u"targetItemExtraInfo"_s;
 // A row's application, as the cleaning run asks the alert about it.
 inline const QString AppIdentifier = u"appIdentifier"_s;
 inline const QString AppName = u"appName"_s;
-
-// --- Settings ----------------------------------------------------------------------------------
-
-inline const QString RunCount = u"runCount"_s;
-inline const QString LastScanCount = u"lastScanCount"_s;
-inline const QString EnableAnimations = u"enableAnimations"_s;
 
 // --- Identifiers -------------------------------------------------------------------------------
 

@@ -12,7 +12,6 @@
 #include "platform/NotificationCenter.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Task.h"
-#include "platform/UserDefaults.h"
 
 #include <QDir>
 #include <QStringList>
@@ -23,7 +22,6 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -89,7 +87,7 @@ void plainDelete(const void *sender, PlainDelete &&request)
 }
 
 // Runs the secure-removal tool on one leftover and waits for it; its output is not needed.
-bool secureRemove(const QString &tool, const QString &path, qint64 level)
+bool secureRemove(const QString &tool, const QString &path, SecureLevel level)
 {
     struct stat st;
     const QByteArray p = platform::encodePath(path);
@@ -119,9 +117,8 @@ bool secureRemove(const QString &tool, const QString &path, qint64 level)
 // removal is on.
 void cleanTemporaryFolder(const void *sender, const QString &tool)
 {
-    const auto &defaults = platform::UserDefaults::standardUserDefaults();
-    const bool secure = defaults.boolForKey(u"enableSecureDelete"_s);
-    const qint64 level = defaults.integerForKey(u"secureDeleteLevel"_s);
+    const bool secure = Settings::boolValue(Settings::Key::EnableSecureDelete);
+    const SecureLevel level = Settings::secureLevel();
     const auto result = TemporaryFolder::removeAllFolders(
         [&](const QString &path) {
             return secure ? secureRemove(tool, path, level)
@@ -169,13 +166,11 @@ void ShredController::setSrmPath(const QString &path)
     m_srmPath = path;
 }
 
-QStringList ShredController::secureRemovalArguments(const QString &path, qint64 level, bool isDir)
+QStringList ShredController::secureRemovalArguments(const QString &path, SecureLevel level, bool isDir)
 {
     QStringList arguments{u"-v"_s, u"-f"_s};
-    if (level == 0)
-        arguments << u"-s"_s;
-    else if (level == 1)
-        arguments << u"-m"_s;
+    if (const QString flag = Settings::toolFlag(level); !flag.isEmpty())
+        arguments << flag;
     if (isDir)
         arguments << u"-r"_s;
     arguments << u"--"_s << path;
@@ -189,11 +184,11 @@ void ShredController::removeItemWithInfo(const QVariantMap &info)
     const QString path = info.value(keys::ItemPath).toString();
     const QString refPath = info.value(keys::ItemRefPath).toString();
 
-    if (!platform::UserDefaults::standardUserDefaults().boolForKey(u"enableSecureDelete"_s)) {
+    if (!Settings::boolValue(Settings::Key::EnableSecureDelete)) {
         const void *sender = this;
-        std::thread([sender, job = PlainDelete::fromRequest(info)]() mutable {
+        m_threads.start([sender, job = PlainDelete::fromRequest(info)]() mutable {
             plainDelete(sender, std::move(job));
-        }).detach();
+        });
     } else if (m_task) {
         // One secure removal at a time: a request arriving now stops the running one. It is
         // not carried out, but it still gets its answer so that nobody waits for it forever.
@@ -222,9 +217,7 @@ void ShredController::startSecureRemoval(const QString &app, const QString &name
     const int count = isDir && m_fileControl ? m_fileControl->itemCountForPath(path) : 0;
     m_parser.reset(isDir, count);
 
-    const qint64 level =
-        platform::UserDefaults::standardUserDefaults().integerForKey(u"secureDeleteLevel"_s);
-    m_task->setArguments(secureRemovalArguments(path, level, isDir));
+    m_task->setArguments(secureRemovalArguments(path, Settings::secureLevel(), isDir));
     m_task->setStandardOutputHandler([this](const QByteArray &chunk) { dataReady(chunk); });
     m_task->setTerminationHandler([this](int status) { taskTerminated(status); });
     // A tool that is missing or cannot start ends like a failed one, through taskTerminated.
@@ -296,7 +289,7 @@ void ShredController::taskTerminated(int terminationStatus)
 void ShredController::removeTemporaryItems()
 {
     const void *sender = this;
-    std::thread([sender, tool = srmPath()] { cleanTemporaryFolder(sender, tool); }).detach();
+    m_threads.start([sender, tool = srmPath()] { cleanTemporaryFolder(sender, tool); });
 }
 
 void ShredController::removeTemporaryItemsInBackground()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/OwnedThreads.h"
+#include "core/Settings.h"
 #include "core/ShredOutputParser.h"
 
 #include <QMutex>
@@ -19,8 +21,9 @@ class FileController;
 // (and progress with "RemovalProgressNotification"), always posted from the main queue.
 //
 // A request is removed with a plain delete on a thread of its own, or, when
-// "enableSecureDelete" is on, by the secure-removal tool as a child process whose verbose
-// output drives the progress. Only one secure removal runs at a time.
+// secure removal is on, by the secure-removal tool as a child process whose verbose
+// output drives the progress. Only one secure removal runs at a time. The engine owns its
+// background threads (plain deletes, the set-aside cleanup): destroying it waits for them.
 //
 // Used on the main thread, except where a method says otherwise.
 class ShredController : public QObject
@@ -73,7 +76,7 @@ public:
     int currentCount() const { return m_parser.currentCount(); }
 
     // The secure-removal arguments for a copy, a level and whether it is a folder.
-    static QStringList secureRemovalArguments(const QString &path, qint64 level, bool isDir);
+    static QStringList secureRemovalArguments(const QString &path, SecureLevel level, bool isDir);
 
 private:
     void startSecureRemoval(const QString &app, const QString &name, const QString &path,
@@ -90,4 +93,6 @@ private:
     FileController *m_fileControl = nullptr;
     mutable QMutex m_srmPathMutex;
     QString m_srmPath;
+    // Last, so that it goes first: the background jobs end before anything else here does.
+    OwnedThreads m_threads;
 };

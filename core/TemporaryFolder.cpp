@@ -1,6 +1,7 @@
 #include "core/TemporaryFolder.h"
 
 #include "core/RemovalCheck.h"
+#include "core/Settings.h"
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
@@ -21,9 +22,6 @@ using platform::UserDefaults;
 
 namespace {
 
-const QString kRecordKey = u"setAsideFolders"_s;
-const QString kMarkerKey = u"setAsideMarker"_s;
-const QString kLeftKey = u"setAsideLeftInPlace"_s;
 // Written inside every folder we make: the proof, checked before the launch sweep, that the
 // folder is ours.
 constexpr char kMarkerName[] = ".nimbrel-folder";
@@ -34,17 +32,17 @@ QMutex &recordMutex()
     return mutex;
 }
 
-QStringList stringsForKey(const QString &key)
+QStringList stringsForKey(Settings::Key key)
 {
-    return UserDefaults::standardUserDefaults().objectForKey(key).toStringList();
+    return Settings::value(key).toStringList();
 }
 
-void setStrings(const QString &key, const QStringList &strings)
+void setStrings(Settings::Key key, const QStringList &strings)
 {
     QVariantList list;
     for (const QString &s : strings)
         list.append(s);
-    UserDefaults::standardUserDefaults().setObject(list.isEmpty() ? QVariant() : QVariant(list), key);
+    Settings::setValue(key, list.isEmpty() ? QVariant() : QVariant(list));
 }
 
 // The id our markers hold, made once and kept in the settings.
@@ -52,12 +50,11 @@ QByteArray markerId()
 {
     static QMutex mutex;
     QMutexLocker lock(&mutex);
-    UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    QString id = defaults.stringForKey(kMarkerKey);
+    QString id = Settings::string(Settings::Key::SetAsideMarker);
     if (id.isEmpty()) {
         id = platform::ProcessInfo::processInfo().globallyUniqueString();
-        defaults.setObject(id, kMarkerKey);
-        defaults.synchronize();
+        Settings::setValue(Settings::Key::SetAsideMarker, id);
+        UserDefaults::standardUserDefaults().synchronize();
     }
     return id.toLatin1();
 }
@@ -226,11 +223,11 @@ int openOurFolder(const QString &folder, Open how)
 void recordFolder(const QString &folder)
 {
     QMutexLocker lock(&recordMutex());
-    QStringList folders = stringsForKey(kRecordKey);
+    QStringList folders = stringsForKey(Settings::Key::SetAsideFolders);
     if (folders.contains(folder))
         return;
     folders.append(folder);
-    setStrings(kRecordKey, folders);
+    setStrings(Settings::Key::SetAsideFolders, folders);
     UserDefaults::standardUserDefaults().synchronize();
 }
 
@@ -385,7 +382,7 @@ bool TemporaryFolder::moveItemInto(int folderFd, const QString &itemPath, const 
     if (wasImmutable)
         fm.setImmutable(itemPath, false);
     // Checked before anything else is changed: what could not be removed whole stays whole.
-    const bool overwrite = UserDefaults::standardUserDefaults().boolForKey(u"enableSecureDelete"_s);
+    const bool overwrite = Settings::boolValue(Settings::Key::EnableSecureDelete);
     if (const auto why = RemovalCheck::obstacle(itemPath, overwrite)) {
         qWarning("%s", qUtf8Printable(u"Left in place, it could not be removed: %1 (%2)"_s.arg(itemPath, *why)));
         if (wasImmutable)
@@ -432,7 +429,7 @@ QStringList TemporaryFolder::setAsideFolders()
 {
     QStringList folders;
     QStringList refused;
-    const QStringList recorded = stringsForKey(kRecordKey);
+    const QStringList recorded = stringsForKey(Settings::Key::SetAsideFolders);
     for (const QString &folder : QStringList{path()} + recorded) {
         if (folders.contains(folder) || refused.contains(folder))
             continue;
@@ -450,15 +447,15 @@ QStringList TemporaryFolder::setAsideFolders()
             refused.append(folder);
     }
     QMutexLocker lock(&recordMutex());
-    QStringList kept = stringsForKey(kRecordKey);
+    QStringList kept = stringsForKey(Settings::Key::SetAsideFolders);
     if (kept.removeIf([&](const QString &f) { return refused.contains(f); }) > 0)
-        setStrings(kRecordKey, kept);
+        setStrings(Settings::Key::SetAsideFolders, kept);
     return folders;
 }
 
 QStringList TemporaryFolder::leftovers()
 {
-    const QStringList stuck = stringsForKey(kLeftKey);
+    const QStringList stuck = stringsForKey(Settings::Key::SetAsideLeftInPlace);
     QStringList entries;
     QStringList stillThere;
     for (const QString &folder : setAsideFolders()) {
@@ -470,7 +467,7 @@ QStringList TemporaryFolder::leftovers()
         }
     }
     if (stillThere.size() != stuck.size())
-        setStrings(kLeftKey, stillThere); // what went meanwhile is forgotten
+        setStrings(Settings::Key::SetAsideLeftInPlace, stillThere); // what went meanwhile is forgotten
     return entries;
 }
 
@@ -497,9 +494,9 @@ void TemporaryFolder::removeEmptyFolders()
     if (isOwnFolder(own))
         rmdir(platform::encodePath(own).constData());
     if (!removed.isEmpty()) {
-        QStringList kept = stringsForKey(kRecordKey);
+        QStringList kept = stringsForKey(Settings::Key::SetAsideFolders);
         kept.removeIf([&](const QString &f) { return removed.contains(f); });
-        setStrings(kRecordKey, kept);
+        setStrings(Settings::Key::SetAsideFolders, kept);
     }
 }
 
@@ -508,7 +505,7 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(
 {
     SweepResult result;
     const QStringList entries = leftovers();
-    QStringList stuck = stringsForKey(kLeftKey);
+    QStringList stuck = stringsForKey(Settings::Key::SetAsideLeftInPlace);
     for (const QString &entry : entries) {
         const QByteArray p = platform::encodePath(entry);
         struct stat st;
@@ -522,7 +519,7 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(
         stuck.append(entry);
     }
     if (!result.left.isEmpty())
-        setStrings(kLeftKey, stuck);
+        setStrings(Settings::Key::SetAsideLeftInPlace, stuck);
     removeEmptyFolders();
     UserDefaults::standardUserDefaults().synchronize();
     result.removed = !entries.isEmpty() && result.left.isEmpty();

@@ -1,4 +1,6 @@
 #include "core/Keys.h"
+#include "core/Settings.h"
+#include "platform/PropertyList.h"
 
 #include <QtTest>
 
@@ -12,6 +14,8 @@ private slots:
     void alertParentTags();
     void cleaningStatus_data();
     void cleaningStatus();
+    void settingsTableAgreesWithTheBundledDefaults_data();
+    void settingsTableAgreesWithTheBundledDefaults();
 };
 
 void tst_Keys::alertParentTags_data()
@@ -62,6 +66,36 @@ void tst_Keys::cleaningStatus()
     QFETCH(QString, path);
     QFETCH(QVariantMap, expected);
     QCOMPARE(keys::cleaningStatus(u"Safari"_s, item, path, true), expected);
+}
+
+void tst_Keys::settingsTableAgreesWithTheBundledDefaults_data()
+{
+    QTest::addColumn<int>("key");
+    for (const Settings::Entry &row : Settings::table())
+        QTest::newRow(qPrintable(row.name)) << int(row.key);
+}
+
+// Start-up registers the bundled list, not the table: the two must say the same, in the
+// same types, or a setting reads one default in one place and another elsewhere.
+void tst_Keys::settingsTableAgreesWithTheBundledDefaults()
+{
+    QFETCH(int, key);
+    const Settings::Entry &row = Settings::entry(Settings::Key(key));
+    QCOMPARE(int(row.key), key);
+    const auto list = platform::PropertyList::fromFile(QStringLiteral(NIMBREL_TEST_SOURCE_DIR)
+                                                       + u"/resources/UserDefaults.plist"_s);
+    QVERIFY(list);
+    const QVariantMap bundled = list->toVariant().toMap();
+    QCOMPARE(bundled.contains(row.name), row.defaultValue.isValid());
+    if (!row.defaultValue.isValid())
+        return;
+    const QVariant value = bundled.value(row.name);
+    QCOMPARE(value.metaType().id(), int(row.type));
+    QCOMPARE(value, row.defaultValue);
+    if (row.range) {
+        QVERIFY(row.range->first <= value.toLongLong());
+        QVERIFY(value.toLongLong() <= row.range->second);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Keys)

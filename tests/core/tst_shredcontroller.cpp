@@ -443,6 +443,32 @@ private slots:
         }
     }
 
+    // Quitting destroys the engine: a removal still running on its thread finishes first, so
+    // nothing is cut off half-removed and unreported when the process ends.
+    void destroyingTheEngineWaitsForItsRemovals_data()
+    {
+        QTest::addColumn<bool>("setAside");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("plain delete") << false << "CleaningStatusUpdateNotification";
+        QTest::newRow("set-aside cleanup") << true << "TempCleaningSuccessNotification";
+    }
+    void destroyingTheEngineWaitsForItsRemovals()
+    {
+        QFETCH(bool, setAside);
+        QFETCH(QString, notice);
+        setSecure(false);
+        const QString copy = movedCopy("Library/Caches/big", 4000, 16);
+        QVERIFY(!copy.isEmpty());
+
+        if (setAside)
+            m_shred->removeTemporaryItems();
+        else
+            m_shred->removeItemWithInfo(request("Safari", "Safari Cache", copy, m_home->path("Library/Caches/big")));
+        m_shred.reset();
+        QVERIFY(!exists(copy));
+        QTRY_COMPARE(m_log->posts(notice).size(), 1);
+    }
+
     // The record of set-aside folders comes from the settings store, which anyone running as
     // the user can edit: only a real folder of ours, named as ours, is ever swept.
     void recordedFoldersCleanup_data()

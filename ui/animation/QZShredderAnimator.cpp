@@ -1,6 +1,7 @@
 #include "ui/animation/QZShredderAnimator.h"
 
 #include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/BasicAnimation.h"
 #include "platform/ChildWindows.h"
 #include "platform/Bundle.h"
@@ -9,7 +10,6 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Sound.h"
 #include "platform/Timer.h"
-#include "platform/UserDefaults.h"
 #include "ui/animation/QZShredAnimationWindow.h"
 #include "ui/animation/QZShredderSlitView.h"
 #include "ui/animation/QZStripsView.h"
@@ -118,7 +118,7 @@ void QZShredderAnimator::showConfetti()
     }
     if (m_slitView)
         m_slitView->setIsShredding(true);
-    if (platform::UserDefaults::standardUserDefaults().boolForKey(u"enableSFX"_s))
+    if (Settings::boolValue(Settings::Key::EnableSFX))
         playSound();
     if (m_animationView)
         m_animationView->startRendering();

@@ -1,9 +1,8 @@
 #include "ui/launch/AlertTextPrompt.h"
 
-#include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/Image.h"
 #include "platform/ProcessInfo.h"
-#include "platform/UserDefaults.h"
 #include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
@@ -21,7 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kLastAlertKey = u"QZLastAlertTime"_s;
 constexpr qint64 kWeekSeconds = 604800;
 // The only useful answer is one byte; anything much longer is not worth reading.
 constexpr qint64 kMaximumBody = 64;
@@ -54,10 +52,9 @@ void AlertTextPrompt::setQzPanel(PromoPanel *panel)
 
 void AlertTextPrompt::checkBrindlecoveInfoStatus()
 {
-    auto &defaults = platform::UserDefaults::standardUserDefaults();
-    if (defaults.integerForKey(keys::RunCount) < 10 || m_reply)
+    if (Settings::integer(Settings::Key::RunCount) < 10 || m_reply)
         return;
-    const QVariant stamp = defaults.objectForKey(kLastAlertKey);
+    const QVariant stamp = Settings::value(Settings::Key::LastAlertTime);
     // Anything but a date counts as the distant past; a date ahead of the clock counts too.
     if (stamp.metaType().id() == QMetaType::QDateTime && stamp.toDateTime().isValid()
         && qAbs(stamp.toDateTime().secsTo(QDateTime::currentDateTimeUtc())) < kWeekSeconds)
@@ -92,8 +89,7 @@ void AlertTextPrompt::showAlertText()
     using platform::Gestalt;
     const int major = Gestalt::value(Gestalt::gestaltSystemVersionMajor);
     const int minor = Gestalt::value(Gestalt::gestaltSystemVersionMinor);
-    const bool disabled =
-        platform::UserDefaults::standardUserDefaults().boolForKey(u"disableBrindlecoveAlert"_s);
+    const bool disabled = Settings::boolValue(Settings::Key::DisableBrindlecoveAlert);
     if (major == 10 && minor >= 8) {
         const bool installed = !platform::Workspace::sharedWorkspace()
                                     .absolutePathForAppBundleWithIdentifier(u"com.brindlecove.Ferrowatch3"_s)
@@ -119,7 +115,7 @@ void AlertTextPrompt::showPodcastPanel()
 
 void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
 {
-    platform::UserDefaults::standardUserDefaults().setObject(QDateTime::currentDateTimeUtc(), kLastAlertKey);
+    Settings::setValue(Settings::Key::LastAlertTime, QDateTime::currentDateTimeUtc());
     if (!m_panel)
         return;
     const platform::ImagePtr picture = platform::imageNamed(image);

@@ -11,7 +11,7 @@ class QNetworkReply;
 // The third launch prompt: at most once a week, once the application has been used ten
 // times, a small text file on the maker's download server says whether the promotional
 // panel is to be shown. Only the exact body "1" shows it; showing it stamps
-// "QZLastAlertTime", anything else (errors, time-outs, other text) stamps nothing, so the
+// the last alert time, anything else (errors, time-outs, other text) stamps nothing, so the
 // file is asked for again at the next launch.
 class AlertTextPrompt : public QObject
 {

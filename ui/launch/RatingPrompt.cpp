@@ -1,9 +1,8 @@
 #include "ui/launch/RatingPrompt.h"
 
-#include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
-#include "platform/UserDefaults.h"
 #include "platform/WebPages.h"
 #include "platform/Workspace.h"
 
@@ -15,10 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString kRatedKey = u"versionIsRated"_s;
-const QString kRatedVersionKey = u"ratedVersionNumber"_s;
-const QString kDeclinedKey = u"declinedRating"_s;
 
 // The integer a component starts with, as a C conversion reads it: leading blanks, an
 // optional sign, then digits; 0 when there are none. Huge values are held at the int range.
@@ -65,17 +60,17 @@ int RatingPrompt::compareNewVersionNumber(const QString &newVersion, const QStri
 
 LaunchChain RatingPrompt::checkAppRatingStatus()
 {
-    auto &defaults = platform::UserDefaults::standardUserDefaults();
-    if (defaults.boolForKey(kRatedKey)) {
-        const QString rated = defaults.stringForKey(kRatedVersionKey);
+    using Key = Settings::Key;
+    if (Settings::boolValue(Key::VersionIsRated)) {
+        const QString rated = Settings::string(Key::RatedVersionNumber);
         if (!rated.isEmpty() && compareNewVersionNumber(m_version, rated) <= 0)
             return LaunchChain::Next;
         // A newer version than the one rated (or no record of which): start counting again.
-        defaults.setBool(false, kRatedKey);
-        defaults.setInteger(0, keys::RunCount);
+        Settings::setBool(Key::VersionIsRated, false);
+        Settings::setInteger(Key::RunCount, 0);
         return LaunchChain::Stop;
     }
-    if (!defaults.boolForKey(kDeclinedKey) && defaults.integerForKey(keys::RunCount) >= 5) {
+    if (!Settings::boolValue(Key::DeclinedRating) && Settings::integer(Key::RunCount) >= 5) {
         displayAppRatingAlert();
         return LaunchChain::Stop;
     }
@@ -97,18 +92,18 @@ void RatingPrompt::displayAppRatingAlert()
     alert.setShowsSuppressionButton(true);
     const int answer = alert.runModal(m_mainWindow);
 
-    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    using Key = Settings::Key;
     auto &workspace = platform::Workspace::sharedWorkspace();
     if (answer == platform::Alert::FirstButtonReturn) {
-        defaults.setBool(true, kRatedKey);
-        defaults.setObject(m_version, kRatedVersionKey);
+        Settings::setBool(Key::VersionIsRated, true);
+        Settings::setValue(Key::RatedVersionNumber, m_version);
         workspace.openURL(platform::WebPages::rating(u"/mac/nimbrel/rate"_s));
     } else if (answer == platform::Alert::SecondButtonReturn) {
-        defaults.setInteger(0, keys::RunCount);
+        Settings::setInteger(Key::RunCount, 0);
     } else if (answer == platform::Alert::ThirdButtonReturn) {
-        defaults.setInteger(0, keys::RunCount);
+        Settings::setInteger(Key::RunCount, 0);
         workspace.openURL(platform::WebPages::site(u"/support/"_s));
     }
     if (alert.suppressionButtonState())
-        defaults.setBool(true, kDeclinedKey);
+        Settings::setBool(Key::DeclinedRating, true);
 }

@@ -7,8 +7,8 @@
 #include <QWidget>
 
 // The second launch prompt: once a version has been used for a while, ask for a rating.
-// The answer is kept in the settings "versionIsRated", "ratedVersionNumber",
-// "declinedRating" and "runCount"; a newer version than the rated one asks again later.
+// The answer is kept in the settings (VersionIsRated, RatedVersionNumber, DeclinedRating and
+// RunCount); a newer version than the rated one asks again later.
 class RatingPrompt
 {
 public:

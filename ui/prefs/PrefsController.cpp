@@ -1,6 +1,7 @@
 #include "ui/prefs/PrefsController.h"
 
 #include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/Dictionary.h"
 #include "platform/Image.h"
 #include "platform/Modal.h"
@@ -33,9 +34,6 @@ const QString PrefsController::kFlashCookiesIdentifier = keys::FlashCookies;
 
 namespace {
 
-const QString kFirstLaunch = u"FirstLaunch"_s;
-const QString kEnableTips = u"enableTips"_s;
-
 // A number equal to `n` (a switch stored as a boolean counts as 0 or 1); anything else is not.
 bool isNumberEqualTo(const QVariant &value, int n)
 {
@@ -61,7 +59,8 @@ QIcon smallIconFor(const QString &identifier)
 PrefsController::PrefsController(QObject *parent)
     : QObject(parent)
 {
-    UserDefaults::standardUserDefaults().registerDefaults({{kFirstLaunch, true}});
+    const Settings::Entry &firstLaunch = Settings::entry(Settings::Key::FirstLaunch);
+    UserDefaults::standardUserDefaults().registerDefaults({{firstLaunch.name, firstLaunch.defaultValue}});
 
     auto *window = new QWidget(nullptr, Qt::Window);
     Ui::PrefsWindow form;
@@ -128,8 +127,7 @@ void PrefsController::sortByTitle(Qt::CaseSensitivity sensitivity)
 
 void PrefsController::awakeFromNib()
 {
-    UserDefaults &defaults = UserDefaults::standardUserDefaults();
-    if (defaults.boolForKey(kFirstLaunch)) {
+    if (Settings::boolValue(Settings::Key::FirstLaunch)) {
         post(keys::LoadPrefsViews);
         sortByTitle(Qt::CaseSensitive);
         if (m_wizardControl) {
@@ -140,8 +138,8 @@ void PrefsController::awakeFromNib()
             post(keys::CheckTargetLocations);
         }
         // Cleared as the assistant starts, so a launch that ends inside it does not repeat it.
-        defaults.setBool(false, kFirstLaunch);
-        defaults.synchronize();
+        Settings::setBool(Settings::Key::FirstLaunch, false);
+        UserDefaults::standardUserDefaults().synchronize();
         return;
     }
 
@@ -267,7 +265,7 @@ void PrefsController::changeViewController(int tag)
 
 void PrefsController::toggleTips()
 {
-    if (UserDefaults::standardUserDefaults().boolForKey(kEnableTips)) {
+    if (Settings::boolValue(Settings::Key::EnableTips)) {
         post(keys::PrefsTips);
         post(keys::ToggleTipsOn);
     } else {
@@ -280,7 +278,7 @@ void PrefsController::windowWillClose()
 {
     if (!m_prefsWindowLoaded)
         return;
-    if (UserDefaults::standardUserDefaults().boolForKey(kEnableTips))
+    if (Settings::boolValue(Settings::Key::EnableTips))
         post(keys::PrefsTipsEnd);
     post(keys::RemovePrefsObservers);
     m_prefsWindowLoaded = false;

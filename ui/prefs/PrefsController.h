@@ -31,7 +31,7 @@ public:
 
     static const QString kFlashCookiesIdentifier;
 
-    // Registers "FirstLaunch" YES and loads the settings window and the advanced options.
+    // Registers the first-launch switch on and loads the settings window and the advanced options.
     explicit PrefsController(QObject *parent = nullptr);
     ~PrefsController() override;
 

@@ -1,6 +1,7 @@
 #include "ui/results/ResultsController.h"
 
 #include "core/Keys.h"
+#include "core/Settings.h"
 #include "core/TemporaryFolder.h"
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
@@ -9,7 +10,6 @@
 #include "platform/Modal.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
-#include "platform/UserDefaults.h"
 #include "platform/VendorServices.h"
 #include "platform/WebPages.h"
 #include "ui/main/AlertController.h"
@@ -199,7 +199,7 @@ void ResultsController::shred()
     m_run->prepare();
     turnIntoCancel();
     platform::NotificationCenter::defaultCenter().post(keys::CancelShredTipText, this);
-    if (platform::UserDefaults::standardUserDefaults().boolForKey(keys::EnableAnimations))
+    if (Settings::boolValue(Settings::Key::EnableAnimations))
         startShredAnimation();
     m_run->start();
 }
@@ -235,8 +235,7 @@ void ResultsController::endRun()
         m_shredderAnimator->setAnimationDone();
         m_shredderAnimator->_stop();
     }
-    auto &defaults = platform::UserDefaults::standardUserDefaults();
-    defaults.setInteger(m_resultsArrayController->count(), keys::LastScanCount);
+    Settings::setInteger(Settings::Key::LastScanCount, m_resultsArrayController->count());
     countRun();
     TemporaryFolder::removeEmptyFolders(); // every copy is destroyed by now
     emit cleaningDidEnd();
@@ -331,16 +330,15 @@ void ResultsController::setShowingScanResults(bool showing)
     m_isShowingScanResults = showing;
     if (m_resultsArrayController->count() == 0) {
         countRun();
-        auto &defaults = platform::UserDefaults::standardUserDefaults();
         // The tip is for a system found clean last time too (or never scanned before); a clean
         // result after findings only resets the count.
-        const qint64 lastScanCount = defaults.integerForKey(keys::LastScanCount);
+        const qint64 lastScanCount = Settings::integer(Settings::Key::LastScanCount);
         if (lastScanCount <= 0) {
             if (lastScanCount < 0)
-                defaults.setInteger(0, keys::LastScanCount);
+                Settings::setInteger(Settings::Key::LastScanCount, 0);
             m_shouldShowCleanSystemTip = true;
         } else {
-            defaults.setInteger(0, keys::LastScanCount);
+            Settings::setInteger(Settings::Key::LastScanCount, 0);
         }
         m_isShowingScanResults = false;
         m_doneShredding = true;
@@ -429,7 +427,7 @@ void ResultsController::setupTweetLink()
 {
     const CleaningSummary summary = runSummary();
     const QString productPage = platform::WebPages::siteAddress() + kProductPagePath;
-    const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(u"socialHost"_s), productPage);
+    const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(Settings::name(Settings::Key::SocialHost)), productPage);
     if (QLabel *link = m_tweetLink) {
         link->setAlignment(Qt::AlignCenter);
         link->setText(hyperlinkFromTextString(u"Tweet Scan Results"_s, url));
@@ -443,8 +441,7 @@ CleaningSummary ResultsController::runSummary() const
 
 void ResultsController::countRun()
 {
-    auto &defaults = platform::UserDefaults::standardUserDefaults();
-    defaults.setInteger(defaults.integerForKey(keys::RunCount) + 1, keys::RunCount);
+    Settings::setInteger(Settings::Key::RunCount, Settings::integer(Settings::Key::RunCount) + 1);
 }
 
 // --- The run's face --------------------------------------------------------------------------

@@ -143,7 +143,7 @@ private:
 
     void reloadTable();
     CleaningSummary runSummary() const;
-    // One more run (or scan found clean) in "runCount".
+    // One more run (or scan found clean) in the run count.
     void countRun();
     void endRun();
     void updateShredMenuItem();

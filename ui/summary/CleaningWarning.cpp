@@ -1,15 +1,14 @@
 #include "ui/summary/CleaningWarning.h"
 
 #include "platform/Alert.h"
-#include "platform/UserDefaults.h"
 
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 
-CleaningWarning::CleaningWarning(QString key, QString message, QString informative, QString skipTitle,
+CleaningWarning::CleaningWarning(Settings::Key key, QString message, QString informative, QString skipTitle,
                                  std::function<bool(const resultItem &)> belongs)
-    : suppressionKey(std::move(key)), messageText(std::move(message)), informativeText(std::move(informative)),
+    : suppressionKey(key), messageText(std::move(message)), informativeText(std::move(informative)),
       skipButtonTitle(std::move(skipTitle)), m_belongs(std::move(belongs))
 {
 }
@@ -17,7 +16,7 @@ CleaningWarning::CleaningWarning(QString key, QString message, QString informati
 const CleaningWarning &CleaningWarning::recentFolders()
 {
     static const CleaningWarning warning(
-        u"recentFolderAlertSuppress"_s, u"Finder Recent Folders Cleaning Alert"_s,
+        Settings::Key::RecentFolderAlertSuppress, u"Finder Recent Folders Cleaning Alert"_s,
         u"Finder recent folders are selected for cleaning. Cleaning recent folders will relaunch the "
                        "Finder, which can interrupt Finder activity. Finish any Finder tasks (such as copying files) "
                        "before continuing. Do you want to continue cleaning Finder recent folders?"_s,
@@ -30,7 +29,7 @@ const CleaningWarning &CleaningWarning::cookies()
 {
     // Every row of the Flash cookies module is a cookie, whatever its category is called.
     static const CleaningWarning warning(
-        u"CookieAlertSuppress"_s, u"Cookie Cleaning Alert"_s,
+        Settings::Key::CookieAlertSuppress, u"Cookie Cleaning Alert"_s,
         u"Web browser cookie files are selected for cleaning. Cleaning cookie files can reduce tracking "
                        "and enhance privacy, but may also log you out from websites. Do you want to continue cleaning "
                        "cookie files?"_s,
@@ -50,8 +49,7 @@ void CleaningWarning::run(platform::ArrayController<resultItem> &rows, bool &ski
     if (!asked)
         return;
 
-    platform::UserDefaults &defaults = platform::UserDefaults::standardUserDefaults();
-    if (defaults.boolForKey(suppressionKey)) {
+    if (Settings::boolValue(suppressionKey)) {
         skip = false;
         return;
     }
@@ -65,7 +63,7 @@ void CleaningWarning::run(platform::ArrayController<resultItem> &rows, bool &ski
     alert.setShowsSuppressionButton(true);
     skip = alert.runModal(parent) == platform::Alert::SecondButtonReturn;
     if (alert.suppressionButtonState())
-        defaults.setBool(true, suppressionKey);
+        Settings::setBool(suppressionKey, true);
 
     if (!skip)
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Settings.h"
 #include "core/records/resultItem.h"
 #include "platform/ArrayController.h"
 
@@ -25,13 +26,13 @@ public:
     // set, every row of the warning, checked or not, is unchecked.
     void run(platform::ArrayController<resultItem> &rows, bool &skip, QWidget *parent = nullptr) const;
 
-    const QString suppressionKey;
+    const Settings::Key suppressionKey;
     const QString messageText;
     const QString informativeText;
     const QString skipButtonTitle;
 
 private:
-    CleaningWarning(QString key, QString message, QString informative, QString skipTitle,
+    CleaningWarning(Settings::Key key, QString message, QString informative, QString skipTitle,
                     std::function<bool(const resultItem &)> belongs);
 
     const std::function<bool(const resultItem &)> m_belongs;

@@ -1,11 +1,11 @@
 #include "ui/tips/TipController.h"
 
 #include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/ChildWindows.h"
 #include "platform/MainThread.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
-#include "platform/UserDefaults.h"
 #include "platform/WindowGeometry.h"
 #include "ui/tips/MAAttachedWindow.h"
 
@@ -55,7 +55,7 @@ TipController::~TipController()
 
 bool TipController::tipsEnabled()
 {
-    return platform::UserDefaults::standardUserDefaults().boolForKey(u"enableTips"_s);
+    return Settings::boolValue(Settings::Key::EnableTips);
 }
 
 QPointF TipController::anchorPoint(const QWidget *anchor, AnchorPoint point)

@@ -14,7 +14,7 @@
 // Shows and hides the help tips: attached windows whose arrows point at controls of the main
 // window, the settings window, the cleaning results window and the temporary-file cleanup
 // panel. The controllers of those windows say when by notifications; each name shows or hides
-// one fixed set of tips. Shows do nothing while "enableTips" is off; hides always run.
+// one fixed set of tips. Shows do nothing while tips are off; hides always run.
 class TipController : public QObject
 {
     Q_OBJECT

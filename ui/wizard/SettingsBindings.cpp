@@ -1,6 +1,6 @@
 #include "ui/wizard/SettingsBindings.h"
 
-#include "core/Keys.h"
+#include "core/Settings.h"
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 #include "targets/base/PrefsPaneBuilder.h"
@@ -18,8 +18,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kLevelKey = u"secureDeleteLevel"_s;
-const QString kSecureKey = u"enableSecureDelete"_s;
+const QString &levelKey()
+{
+    return Settings::name(Settings::Key::SecureDeleteLevel);
+}
 
 // Runs `apply` on the main thread whenever `key` changes, for as long as `control` lives.
 void follow(QWidget *control, const QString &key, std::function<void()> apply)
@@ -43,51 +45,52 @@ void follow(QWidget *control, const QString &key, std::function<void()> apply)
     });
 }
 
-qint64 level()
+SecureLevel level()
 {
-    return platform::UserDefaults::standardUserDefaults().integerForKey(kLevelKey);
+    return Settings::secureLevel();
 }
 
-void setLevel(qint64 value)
+// A control's index or number is a level; one past the levels there are is held to the last.
+void setLevel(int value)
 {
-    platform::UserDefaults &defaults = platform::UserDefaults::standardUserDefaults();
-    if (defaults.integerForKey(kLevelKey) != value || !defaults.objectForKey(kLevelKey).isValid())
-        defaults.setInteger(value, kLevelKey);
+    const SecureLevel chosen = SecureLevel(value);
+    if (level() != chosen || !Settings::value(Settings::Key::SecureDeleteLevel).isValid())
+        Settings::setSecureLevel(chosen);
 }
 
 // The level control follows the secure-removal switch: without it the level means nothing.
 void enableWithSecureRemoval(QWidget *control)
 {
     auto apply = [control] {
-        control->setEnabled(platform::UserDefaults::standardUserDefaults().boolForKey(kSecureKey));
+        control->setEnabled(Settings::boolValue(Settings::Key::EnableSecureDelete));
     };
     apply();
-    follow(control, kSecureKey, apply);
+    follow(control, Settings::name(Settings::Key::EnableSecureDelete), apply);
 }
 
 void bindLevelComboBox(QComboBox *box)
 {
     auto show = [box] {
-        const int index = int(std::clamp<qint64>(level(), 0, qMax(0, box->count() - 1)));
+        const int index = std::clamp(int(level()), 0, qMax(0, box->count() - 1));
         if (box->currentIndex() != index)
             box->setCurrentIndex(index);
     };
     show();
     QObject::connect(box, &QComboBox::activated, box, [](int index) { setLevel(index); });
-    follow(box, kLevelKey, show);
+    follow(box, levelKey(), show);
     enableWithSecureRemoval(box);
 }
 
 void bindLevelRadioButton(QRadioButton *button, int value)
 {
     auto show = [button, value] {
-        const bool on = level() == value;
+        const bool on = int(level()) == value;
         if (button->isChecked() != on)
             button->setChecked(on);
     };
     show();
     QObject::connect(button, &QAbstractButton::clicked, button, [value] { setLevel(value); });
-    follow(button, kLevelKey, show);
+    follow(button, levelKey(), show);
     enableWithSecureRemoval(button);
 }
 
@@ -97,17 +100,18 @@ void SettingsBindings::bindChildren(QWidget *form)
 {
     if (!form)
         return;
-    static const QStringList switches = {kSecureKey, u"enableTips"_s, u"enableSFX"_s,
-                                         keys::EnableAnimations};
+    using Key = Settings::Key;
+    static const QStringList switches = {Settings::name(Key::EnableSecureDelete), Settings::name(Key::EnableTips),
+                                         Settings::name(Key::EnableSFX), Settings::name(Key::EnableAnimations)};
     for (QCheckBox *box : form->findChildren<QCheckBox *>()) {
         if (switches.contains(box->objectName()))
             PrefsPaneBuilder::bind(box, box->objectName());
     }
     for (QComboBox *box : form->findChildren<QComboBox *>()) {
-        if (box->objectName() == kLevelKey)
+        if (box->objectName() == levelKey())
             bindLevelComboBox(box);
     }
-    const QString radioPrefix = kLevelKey + QLatin1Char('_');
+    const QString radioPrefix = levelKey() + QLatin1Char('_');
     for (QRadioButton *button : form->findChildren<QRadioButton *>()) {
         bool ok = false;
         const int value = button->objectName().startsWith(radioPrefix)
