@@ -1,6 +1,6 @@
 #include "core/FileController.h"
 
-#include "core/FolderWalk.h"
+#include "core/walk/FolderWalk.h"
 #include "core/Keys.h"
 #include "core/StoreAside.h"
 #include "core/TemporaryFolder.h"

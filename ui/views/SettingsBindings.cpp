@@ -1,4 +1,4 @@
-#include "ui/wizard/SettingsBindings.h"
+#include "ui/views/SettingsBindings.h"
 
 #include "core/Keys.h"
 #include "platform/MainThread.h"
