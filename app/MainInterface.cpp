@@ -22,7 +22,7 @@
 #include "targets/safari/SafariController.h"
 #include "targets/seamonkey/SeaMonkeyController.h"
 #include "targets/shiira/ShiiraController.h"
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/prefs/PrefsController.h"

@@ -2,7 +2,7 @@
 //   walk_bench size PATH   -> bytes=N
 //   walk_bench count PATH  -> files=N
 // WALK_THREADS=n caps the threads one walk may use.
-#include "core/FolderWalk.h"
+#include "core/walk/FolderWalk.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,12 +1,12 @@
 #include "core/FileController.h"
 
 #include "core/AtomicReplace.h"
-#include "core/FolderWalk.h"
 #include "core/Keys.h"
 #include "core/StoreAside.h"
 #include "core/TemporaryFolder.h"
 #include "core/records/QZStatusObject.h"
 #include "core/records/targetItem.h"
+#include "core/walk/FolderWalk.h"
 #include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"

@@ -16,9 +16,10 @@ T lockedGet(QMutex &mutex, const T &field)
 template <class T, class V>
 void lockedSet(QMutex &mutex, T &field, V &&value)
 {
-    T copy(std::forward<V>(value)); // made outside the lock
+    // Assigned in place: a copy made first and swapped in makes GCC warn that an empty
+    // optional's payload may be read uninitialised.
     QMutexLocker lock(&mutex);
-    std::swap(field, copy);
+    [[maybe_unused]] T old = std::exchange(field, std::forward<V>(value));
     lock.unlock();
     // the old value is released here, outside the lock (it may be a status object whose
     // release takes its spinner out of a view)

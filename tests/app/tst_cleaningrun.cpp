@@ -11,7 +11,7 @@
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/results/CleaningRun.h"

@@ -5,6 +5,7 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "support/ThreadChecker.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/prefs/PrefsController.h"
@@ -127,6 +128,7 @@ void tst_TipWiring::keysReachEveryWindow()
     QFETCH(QKeyCombination, key);
     QFETCH(bool, closes);
     QFETCH(int, quits);
+    SKIP_UNDER_THREAD_CHECKER("Qt Gui's image work for the settings window on Qt's global thread pool");
     FakeHome home;
     auto ui = launch(home);
     platform::Timer::fireAllPending();

@@ -1,8 +1,8 @@
 // The size and count walks over real trees, checked against `find` run on the same tree
 // (links not followed, folders not counted).
 #include "AsNobody.h"
-#include "core/DirectoryWalker.h"
-#include "core/FolderWalk.h"
+#include "core/walk/DirectoryWalker.h"
+#include "core/walk/FolderWalk.h"
 #include "platform/FileManager.h"
 
 #include <QProcess>

@@ -99,7 +99,7 @@ void tst_ChromiumLayout::historyProbes_data()
         {"not a database", HistoryFile::NotADatabase, {}},
         {"locked by the browser", HistoryFile::Locked, {}},
     };
-    for (const QString app : {u"Chrome"_s, u"Opera"_s, u"Flock"_s}) {
+    for (const QString &app : {u"Chrome"_s, u"Opera"_s, u"Flock"_s}) {
         const Browser m = named(app);
         for (const auto &c : cases) {
             QStringList expected;
@@ -263,7 +263,7 @@ void tst_ChromiumLayout::localStorageKeepList_data()
                                  u"leveldb/000003.log"_s, u"leveldb/MANIFEST-000001"_s};
     const QStringList extensions{ext, extJournal};
 
-    for (const QString app : {u"Chrome"_s, u"Chromium"_s, u"Opera"_s}) {
+    for (const QString &app : {u"Chrome"_s, u"Chromium"_s, u"Opera"_s}) {
         const bool opera = app == QLatin1String("Opera");
         const QByteArray name = app.toLatin1();
         const char *a = name.constData();

@@ -10,7 +10,7 @@
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
 #include "targets/safari/SafariController.h"
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/results/ResultsController.h"

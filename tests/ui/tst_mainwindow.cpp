@@ -12,7 +12,7 @@
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/safari/SafariController.h"
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 #include "ui/main/AppController.h"
 #include "ui/main/BrowserSync.h"
 #include "ui/main/MainWindow.h"

@@ -94,13 +94,10 @@ bool Remover::removePath(const std::string& path)
         return false;
     }
 
-    std::string parent;
-    std::string base;
+    std::string parent(".");
+    std::string base = trimmed;
     const std::size_t slash = trimmed.rfind('/');
-    if (slash == std::string::npos) {
-        parent = ".";
-        base = trimmed;
-    } else {
+    if (slash != std::string::npos) {
         parent = slash == 0 ? "/" : trimmed.substr(0, slash);
         base = trimmed.substr(slash + 1);
     }

@@ -8,7 +8,7 @@
 #include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 #include "ui/main/BrowserSync.h"
 #include "ui/main/MainWindow.h"
 #include "ui/results/QZRichTextCell.h"

@@ -12,7 +12,7 @@
 #include "targets/base/MasterPrefsViewController.h"
 #include "ui/wizard/WizardController.h"
 #include "ui/wizard/FirstResponder.h"
-#include "ui/wizard/SettingsBindings.h"
+#include "ui/views/SettingsBindings.h"
 
 #include "ui_AdvancedOptionsPanel.h"
 #include "ui_PrefsWindow.h"

@@ -9,7 +9,7 @@
 #include "platform/MainThread.h"
 #include "platform/NotificationCenter.h"
 #include "platform/OperationQueue.h"
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -12,7 +12,7 @@
 #include "platform/Timer.h"
 #include "platform/VendorServices.h"
 #include "platform/WebPages.h"
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 #include "ui/results/CleaningRun.h"
 #include "ui/results/QZStatusCell.h"
 #include "ui/results/ResultsColumns.h"

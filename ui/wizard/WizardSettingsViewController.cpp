@@ -1,6 +1,6 @@
 #include "ui/wizard/WizardSettingsViewController.h"
 
-#include "ui/wizard/SettingsBindings.h"
+#include "ui/views/SettingsBindings.h"
 
 #include "ui_WizardSettingsView.h"
 

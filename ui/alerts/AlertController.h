@@ -3,7 +3,7 @@
 #include "core/Keys.h"
 #include "platform/ArrayController.h"
 #include "platform/NotificationCenter.h"
-#include "ui/main/alertItem.h"
+#include "ui/alerts/alertItem.h"
 
 #include <QObject>
 #include <QPointer>

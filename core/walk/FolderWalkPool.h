@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/DirectoryWalker.h"
+#include "core/walk/DirectoryWalker.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "core/FolderWalkPool.h"
+#include "core/walk/FolderWalkPool.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
-#include "core/FolderWalk.h"
+#include "core/walk/FolderWalk.h"
 
-#include "core/FolderWalkPool.h"
+#include "core/walk/FolderWalkPool.h"
 
 #include <algorithm>
 #include <atomic>

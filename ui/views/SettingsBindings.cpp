@@ -1,4 +1,4 @@
-#include "ui/wizard/SettingsBindings.h"
+#include "ui/views/SettingsBindings.h"
 
 #include "core/Settings.h"
 #include "platform/MainThread.h"

@@ -1,4 +1,4 @@
-#include "ui/main/alertItem.h"
+#include "ui/alerts/alertItem.h"
 
 #include "core/records/RecordField.h"
 #include "platform/Dictionary.h"

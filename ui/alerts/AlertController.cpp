@@ -1,4 +1,4 @@
-#include "ui/main/AlertController.h"
+#include "ui/alerts/AlertController.h"
 
 #include "platform/ApplicationWatcher.h"
 #include "platform/MainThread.h"

@@ -1,6 +1,6 @@
-#include "core/DirectoryWalker.h"
+#include "core/walk/DirectoryWalker.h"
 
-#include "core/FolderWalkPool.h"
+#include "core/walk/FolderWalkPool.h"
 
 #include <cerrno>
 #include <dirent.h>
