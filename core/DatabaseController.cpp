@@ -106,8 +106,12 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     const bool secure = Settings::boolValue(Settings::Key::EnableSecureDelete);
     bool wal = false;
     if (secure) {
-        execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));
+        // The mode is read before the lock is taken for good: a log store first opened with
+        // that lock keeps its index in memory and never takes up the one the browser left
+        // beside it, which would then outlive the clean. Opened this way SQLite takes up the
+        // left index, rebuilds it from the log and removes both at the close.
         const QByteArray mode = journalMode(db);
+        execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));
         wal = mode == "wal";
         // Only a journal the file system would otherwise free is kept; a mode not read is
         // never changed (changing a log's mode would convert the store).

@@ -107,6 +107,8 @@ private slots:
     void linksOnTheWay();
     void secureDeleteLeavesNoRowOnTheDisk_data();
     void secureDeleteLeavesNoRowOnTheDisk();
+    void sideFilesGoAsAtACleanClose_data();
+    void sideFilesGoAsAtACleanClose();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -126,8 +128,8 @@ void tst_DatabaseController::statementsRun_data()
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
                                   << QStringList{begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
     // Securely, the connection keeps the store to itself and its journal to be overwritten.
-    const QStringList secureSetUp{u"PRAGMA locking_mode = EXCLUSIVE"_s, u"PRAGMA temp_store = MEMORY"_s,
-                                  u"PRAGMA journal_mode"_s, u"PRAGMA journal_mode = PERSIST"_s};
+    const QStringList secureSetUp{u"PRAGMA journal_mode"_s, u"PRAGMA locking_mode = EXCLUSIVE"_s,
+                                  u"PRAGMA temp_store = MEMORY"_s, u"PRAGMA journal_mode = PERSIST"_s};
     QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
         << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
@@ -405,6 +407,48 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
     unmount.fn = [] {};
     QCOMPARE(onDisk("private-row-marker-"), 0);
     QVERIFY(onDisk("kept-row-marker") > 0); // the image is read as it lies
+}
+
+void tst_DatabaseController::sideFilesGoAsAtACleanClose_data()
+{
+    QTest::addColumn<bool>("secure");
+    QTest::addColumn<bool>("wal");
+    QTest::newRow("plain, log left by a browser not closed") << false << true;
+    QTest::newRow("secure, log left by a browser not closed") << true << true;
+    QTest::newRow("secure, rollback journal") << true << false;
+}
+
+// A store's side files are gone after the clean, as SQLite leaves them after a clean close,
+// also when a browser that did not close left its log and the log's index beside the store.
+void tst_DatabaseController::sideFilesGoAsAtACleanClose()
+{
+    QFETCH(bool, secure);
+    QFETCH(bool, wal);
+    FakeHome home;
+    const QString path = home.path(u"Library/cookies.sqlite"_s);
+    if (wal) {
+        const QString built = home.path(u"staging.sqlite"_s);
+        sqlite3 *writer = nullptr;
+        QCOMPARE(sqlite3_open(platform::encodePath(built).constData(), &writer), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(writer, QByteArray("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + schema,
+                              nullptr, nullptr, nullptr), SQLITE_OK);
+        QVERIFY(home.makeDir(u"Library"_s));
+        for (const QString &suffix : {QString(), u"-wal"_s, u"-shm"_s})
+            QVERIFY(QFile::copy(built + suffix, path + suffix));
+        sqlite3_close(writer);
+    } else {
+        QVERIFY(home.createSqlite(u"Library/cookies.sqlite"_s, QString::fromLatin1(schema)));
+    }
+    platform::UserDefaults::standardUserDefaults().setBool(secure, u"enableSecureDelete"_s);
+
+    DatabaseController db;
+    QVERIFY(db.didDeleteRecordsWithInfo(u"DELETE FROM b;"_s, path));
+    for (const QString &suffix : {u"-wal"_s, u"-shm"_s, u"-journal"_s})
+        QVERIFY2(!QFile::exists(path + suffix), qPrintable(suffix));
+    const Probe after = probe(path);
+    QCOMPARE(after.integrity, u"ok"_s);
+    QCOMPARE(after.rowsA, 150);
+    QCOMPARE(after.rowsB, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)
