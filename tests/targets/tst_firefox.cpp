@@ -610,11 +610,23 @@ void tst_Firefox::profilesIniChoosesTheProfile()
     const QString base = f.home.path(profilesRel);
     const QString data = f.home.path(u"Library/Application Support/Firefox"_s);
     const QString elsewhere = f.home.path(u"Elsewhere/m0v3d.default"_s);
-    const QStringList profiles{base + u"/0ld1.default"_s, base + u"/r4nd0m.default-release"_s, elsewhere};
-    for (const QString &profile : profiles)
-        QVERIFY(mozstores::writeCookies(profile + u"/cookies.sqlite"_s));
-    for (const char *name : {"0ld1.default", "r4nd0m.default-release"})
-        QVERIFY(f.home.makeDir(cachesRel + QLatin1Char('/') + QLatin1String(name) + u"/cache2"_s));
+    // The old profile is named so that the folder rule would take it: only the file's choice
+    // can then find the newer one.
+    QVERIFY(mozstores::writeCookies(base + u"/r4nd0m.default-release/cookies.sqlite"_s));
+    QString oldName;
+    for (int n = 1; n < 64 && !Fixture::firstListed(base).endsWith(oldName + u".default"_s); ++n) {
+        if (!oldName.isEmpty())
+            QVERIFY(QDir(base + QLatin1Char('/') + oldName + u".default"_s).removeRecursively());
+        oldName = u"0ld"_s + QString::number(n);
+        QVERIFY(mozstores::writeCookies(base + QLatin1Char('/') + oldName + u".default/cookies.sqlite"_s));
+    }
+    QVERIFY(Fixture::firstListed(base).endsWith(oldName + u".default"_s));
+    ini.replace("0ld1", oldName.toLatin1());
+    const QString oldProfile = base + QLatin1Char('/') + oldName + u".default"_s;
+    const QStringList profiles{oldProfile, base + u"/r4nd0m.default-release"_s, elsewhere};
+    QVERIFY(mozstores::writeCookies(elsewhere + u"/cookies.sqlite"_s));
+    for (const QString &name : {oldName + u".default"_s, u"r4nd0m.default-release"_s})
+        QVERIFY(f.home.makeDir(cachesRel + QLatin1Char('/') + name + u"/cache2"_s));
     if (ini.contains("l1nk"))
         QVERIFY(QFile::link(elsewhere, base + u"/l1nk.default"_s));
     ini.replace("%HOME%", QFile::encodeName(f.home.path(QString())));
@@ -630,7 +642,7 @@ void tst_Firefox::profilesIniChoosesTheProfile()
 
     QString profile;
     if (expected == QLatin1String("release") || expected == QLatin1String("old"))
-        profile = base + (expected == QLatin1String("old") ? u"/0ld1.default"_s : u"/r4nd0m.default-release"_s);
+        profile = expected == QLatin1String("old") ? oldProfile : base + u"/r4nd0m.default-release"_s;
     else if (expected == QLatin1String("elsewhere"))
         profile = elsewhere;
     else if (expected == QLatin1String("folder rule"))
@@ -650,7 +662,7 @@ void tst_Firefox::profilesIniChoosesTheProfile()
         before.insert(other, contentsBelow(other));
     if (switchAfterScan)
         QVERIFY(FakeHome::writeFileAt(iniPath, QByteArray(ini).replace("Default=Profiles/r4nd0m.default-release",
-                                                                        "Default=Profiles/0ld1.default")));
+                                                                        "Default=Profiles/" + oldName.toLatin1() + ".default")));
     // A row cleans only the profile it scanned.
     QCOMPARE(f.cleanInPlace(u"Firefox Cookies"_s, profile + u"/cookies.sqlite"_s), !switchAfterScan);
     for (const QString &other : profiles) {
