@@ -107,9 +107,10 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     bool wal = false;
     if (secure) {
         // The mode is read before the lock is taken for good: a log store first opened with
-        // that lock keeps its index in memory and never takes up the one the browser left
-        // beside it, which would then outlive the clean. Opened this way SQLite takes up the
-        // left index, rebuilds it from the log and removes both at the close.
+        // that lock keeps its index in memory and never takes up the index file left beside
+        // it (by a browser, or by the scan's read-only count), which would then outlive the
+        // clean. Opened this way SQLite takes that file up and removes it with the log at the
+        // close, as after any clean close.
         const QByteArray mode = journalMode(db);
         execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));
         wal = mode == "wal";
