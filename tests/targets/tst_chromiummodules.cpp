@@ -34,6 +34,20 @@ public:
     std::unique_ptr<MasterPrefsViewController> pane;
 };
 
+// What the rows that clear more than one table empty in the stores the browsers write: the
+// whole history, as the browser's own "clear history" does (meta, the search terms, the
+// segments' names and the downloads stay for their own rows), and the download list with
+// its slices. In name order.
+const QMap<QString, QStringList> emptiedTables = {
+    {u"Browsing History"_s,
+     {u"cluster_keywords"_s, u"cluster_visit_duplicates"_s, u"clusters"_s, u"clusters_and_visits"_s,
+      u"content_annotations"_s, u"context_annotations"_s, u"history_sync_metadata"_s,
+      u"journey_continuation_queries"_s, u"journey_history_entries"_s, u"journey_sync_metadata"_s,
+      u"journeys"_s, u"segment_usage"_s, u"urls"_s, u"visit_source"_s, u"visited_links"_s, u"visits"_s}},
+    {u"Archived Browsing History"_s, {u"urls"_s, u"visits"_s}},
+    {u"Download History"_s, {u"downloads"_s, u"downloads_slices"_s}},
+};
+
 } // namespace
 
 class tst_ChromiumModules : public QObject
@@ -138,17 +152,21 @@ void tst_ChromiumModules::cleaningEveryRow()
         QCOMPARE(info.value(u"cleaningItemPath"_s).toString(), path);
         QVERIFY(info.value(u"didClean"_s).toBool());
         QCOMPARE(chromiumprofiles::integrityCheck(path), u"ok"_s);
-        // Exactly one table emptied.
+        // The row's own tables emptied, nothing else: one table for most rows.
         const QStringList tablesAfter = chromiumprofiles::tableCounts(path);
         QCOMPARE(tablesAfter.size(), tablesBefore.size());
-        int changed = 0;
+        QStringList changed;
         for (int i = 0; i < tablesAfter.size(); ++i) {
             if (tablesAfter.at(i) != tablesBefore.at(i)) {
-                ++changed;
+                changed.append(tablesAfter.at(i).section(QLatin1Char('='), 0, 0));
                 QVERIFY2(tablesAfter.at(i).endsWith(QLatin1String("=0")), qPrintable(tablesAfter.at(i)));
             }
         }
-        QCOMPARE(changed, 1);
+        const QString classification = name.mid(app.size() + 1);
+        if (emptiedTables.contains(classification))
+            QCOMPARE(changed, emptiedTables.value(classification));
+        else
+            QCOMPARE(changed.size(), 1);
     } else {
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
         const QVariantMap info = f.recorder.events.first().info;
