@@ -86,7 +86,17 @@ QList<TraceRow> ChromiumModuleController::browsingRows(const QString &key, const
         countRow(u"History Segments"_s, key, history, u"segments"_s,
                  TraceRow::Probe::SameConnection),
     };
-    rows.first().statementFor = &browsingHistoryDeleteFor;
+    TraceRow &pages = rows.first();
+    pages.route = TraceRow::Route::Custom;
+    const auto topSites = inProfile(profile, HistoryTables::mostVisitedFile);
+    pages.remove = [this, pages, topSites](const QString &requestPath) {
+        const QString path = pages.path();
+        // As every row: only the file the user chose, still at the path scanned.
+        if (path.isEmpty() || path != requestPath)
+            sendCleaningStatusUpdateNotificationForItem(itemFullName(pages), requestPath, false);
+        else
+            removeBrowsingHistory(itemFullName(pages), path, topSites());
+    };
     if (archived) {
         rows.append(countRow(u"Archived Browsing History"_s, key,
                              inProfile(profile, u"Archived History"_s), u"urls"_s));
@@ -237,6 +247,22 @@ void ChromiumModuleController::removeDOMStorage(const QString &itemName, const Q
         return;
     }
     sendRemovalNotificationForItem(itemName, moved, folder);
+}
+
+void ChromiumModuleController::removeBrowsingHistory(const QString &itemName, const QString &history,
+                                                     const QString &topSites)
+{
+    // The most-visited list is only what the browser worked out from the history, so it goes
+    // first: were History then not cleared, nothing the browser cannot work out again is lost.
+    const QString mostVisited = topSites.isEmpty() ? QString()
+                                                   : HistoryTables::deleteStatementFor(
+                                                         topSites, HistoryTables::mostVisited,
+                                                         HistoryTables::First::LikeTheRest);
+    if (!mostVisited.isEmpty() && !(dbControl() && dbControl()->didDeleteRecordsWithInfo(mostVisited, topSites))) {
+        sendCleaningStatusUpdateNotificationForItem(itemName, history, false);
+        return;
+    }
+    sqlRoute(itemName, history, browsingHistoryDeleteFor(history));
 }
 
 void ChromiumModuleController::removeDownloadHistory(const QString &itemName, const QString &history,

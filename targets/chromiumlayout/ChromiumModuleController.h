@@ -59,6 +59,9 @@ protected:
                                          const QString &path);
     // Sets the whole folder aside, puts back what the keep-list keeps and announces the rest.
     void removeDOMStorage(const QString &itemName, const QString &folder, const QStringList &keptPrefixes);
+    // Empties the history tables of History, and the most-visited list the browser keeps
+    // apart from it in `topSites` when there is one.
+    void removeBrowsingHistory(const QString &itemName, const QString &history, const QString &topSites);
     // Empties the download list in History and takes the downloads' records out of the
     // download store `store`, both or neither as far as the store goes: a store that cannot
     // be read leaves History as it was too.

@@ -29,31 +29,33 @@ const QStringList HistoryTables::browsing = {
 
 const QStringList HistoryTables::downloads = {u"downloads"_s, u"downloads_slices"_s};
 
-QStringList HistoryTables::presentIn(const QString &path, const QStringList &tables)
+const QString HistoryTables::mostVisitedFile = u"Top Sites"_s;
+const QStringList HistoryTables::mostVisited = {u"top_sites"_s, u"thumbnails"_s};
+
+QStringList HistoryTables::presentIn(const QString &path, const QStringList &tables, First first)
 {
-    // The first table is the row's own: always named, so a file without it fails the
-    // statement rather than losing the rest quietly.
-    QStringList present = tables.mid(0, 1);
+    const QStringList required = first == First::Required ? tables.mid(0, 1) : QStringList();
+    QStringList present = required;
     QList<int> counts;
     CountProbe probe(counts);
     if (tables.isEmpty() || !probe.open(path))
-        return present;
-    for (const QString &table : tables.mid(1)) {
+        return required;
+    for (const QString &table : tables.mid(present.size())) {
         // The names are ours, never the file's: nothing read from it reaches the statement.
         const std::optional<int> n = probe.count(
             u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '%1';"_s.arg(table));
         if (!n)
-            return tables.mid(0, 1);
+            return required;
         if (*n > 0)
             present.append(table);
     }
     return present;
 }
 
-QString HistoryTables::deleteStatementFor(const QString &path, const QStringList &tables)
+QString HistoryTables::deleteStatementFor(const QString &path, const QStringList &tables, First first)
 {
     QString statement;
-    for (const QString &table : presentIn(path, tables))
+    for (const QString &table : presentIn(path, tables, first))
         statement += u"DELETE FROM %1;"_s.arg(table);
     return statement;
 }

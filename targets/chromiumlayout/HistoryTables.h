@@ -17,10 +17,18 @@ public:
     // The download list's tables that "Download History" empties (its URL chains have a row
     // of their own).
     static const QStringList downloads;
+    // The most-visited list the browser shows at start, kept apart in "Top Sites" and emptied
+    // with the history; older files kept it with thumbnails.
+    static const QString mostVisitedFile;
+    static const QStringList mostVisited;
 
-    // The first of `tables`, then those of the others that the database at `path` holds, in
-    // their order; the first alone when the schema cannot be read.
-    static QStringList presentIn(const QString &path, const QStringList &tables);
+    // Whether a statement names the first table whatever the file holds: a row's own table,
+    // whose absence must fail the statement rather than let the rest go quietly.
+    enum class First { Required, LikeTheRest };
+    // The tables of `tables` that the database at `path` holds, in their order (the first
+    // always when it is required); the first alone, or none, when the schema cannot be read.
+    static QStringList presentIn(const QString &path, const QStringList &tables, First first = First::Required);
     // "DELETE FROM t;" for each table present, run by the caller as one transaction.
-    static QString deleteStatementFor(const QString &path, const QStringList &tables);
+    static QString deleteStatementFor(const QString &path, const QStringList &tables,
+                                      First first = First::Required);
 };

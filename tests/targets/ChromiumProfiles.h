@@ -97,6 +97,18 @@ INSERT INTO journey_sync_metadata VALUES('j1',X'0a01');
 )"_s);
 }
 
+// Top Sites of a current Chromium: the most-visited list it shows at start, worked out from
+// the history.
+inline QString topSites()
+{
+    return inTransaction(uR"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE top_sites(url TEXT NOT NULL PRIMARY KEY,url_rank INTEGER NOT NULL,title TEXT NOT NULL);
+INSERT INTO meta VALUES('mmap_status','-1'),('version','5'),('last_compatible_version','5');
+INSERT INTO top_sites VALUES('https://www.example.org/',0,'Example'),('https://search.example.com/?q=tide+tables',1,'tide tables');
+)"_s);
+}
+
 // The History database of an early Chrome: no URL chains yet, downloads in one table.
 inline QString oldHistory()
 {

@@ -142,6 +142,10 @@ void tst_ChromiumModules::cleaningEveryRow()
     for (const QString &file : keptFiles)
         keptBytes.append(bytesOf(file));
     const QStringList tablesBefore = chromiumprofiles::tableCounts(path);
+    // The most-visited list goes with the whole history only.
+    const QString topSites = f.inProfile(u"Top Sites"_s);
+    const QByteArray topSitesBefore = bytesOf(topSites);
+    QVERIFY(chromiumprofiles::tableCounts(topSites).contains(u"top_sites=2"_s));
 
     f.clean(name, path);
 
@@ -163,6 +167,10 @@ void tst_ChromiumModules::cleaningEveryRow()
             }
         }
         const QString classification = name.mid(app.size() + 1);
+        if (classification == QLatin1String("Browsing History"))
+            QVERIFY(chromiumprofiles::tableCounts(topSites).contains(u"top_sites=0"_s));
+        else
+            QCOMPARE(bytesOf(topSites), topSitesBefore);
         if (emptiedTables.contains(classification))
             QCOMPARE(changed, emptiedTables.value(classification));
         else
