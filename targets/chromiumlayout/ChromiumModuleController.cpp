@@ -75,6 +75,19 @@ TraceRow ChromiumModuleController::countRow(const QString &classification, const
     return row;
 }
 
+std::function<void(const QString &)> ChromiumModuleController::atScannedPath(
+    const TraceRow &row, std::function<void(const QString &itemName, const QString &path)> clean)
+{
+    return [this, row, clean](const QString &requestPath) {
+        const QString path = row.path();
+        // As every row: only the file the user chose, still at the path scanned.
+        if (path.isEmpty() || path != requestPath)
+            sendCleaningStatusUpdateNotificationForItem(itemFullName(row), requestPath, false);
+        else
+            clean(itemFullName(row), path);
+    };
+}
+
 QList<TraceRow> ChromiumModuleController::browsingRows(const QString &key, const QString &profile,
                                                        bool archived)
 {
@@ -89,14 +102,9 @@ QList<TraceRow> ChromiumModuleController::browsingRows(const QString &key, const
     TraceRow &pages = rows.first();
     pages.route = TraceRow::Route::Custom;
     const auto topSites = inProfile(profile, HistoryTables::mostVisitedFile);
-    pages.remove = [this, pages, topSites](const QString &requestPath) {
-        const QString path = pages.path();
-        // As every row: only the file the user chose, still at the path scanned.
-        if (path.isEmpty() || path != requestPath)
-            sendCleaningStatusUpdateNotificationForItem(itemFullName(pages), requestPath, false);
-        else
-            removeBrowsingHistory(itemFullName(pages), path, topSites());
-    };
+    pages.remove = atScannedPath(pages, [this, topSites](const QString &itemName, const QString &path) {
+        removeBrowsingHistory(itemName, path, topSites());
+    });
     if (archived) {
         rows.append(countRow(u"Archived Browsing History"_s, key,
                              inProfile(profile, u"Archived History"_s), u"urls"_s));
@@ -114,14 +122,9 @@ QList<TraceRow> ChromiumModuleController::downloadRows(const QString &key, const
     TraceRow &list = rows.first();
     list.route = TraceRow::Route::Custom;
     const auto store = inProfile(profile, DownloadRecordStore::folderName);
-    list.remove = [this, list, store](const QString &requestPath) {
-        const QString path = list.path();
-        // As every row: only the file the user chose, still at the path scanned.
-        if (path.isEmpty() || path != requestPath)
-            sendCleaningStatusUpdateNotificationForItem(itemFullName(list), requestPath, false);
-        else
-            removeDownloadHistory(itemFullName(list), path, store());
-    };
+    list.remove = atScannedPath(list, [this, store](const QString &itemName, const QString &path) {
+        removeDownloadHistory(itemName, path, store());
+    });
     if (urlChains) {
         rows.append(countRow(u"Download History URL Chains"_s, key, history,
                              u"downloads_url_chains"_s, TraceRow::Probe::SameConnection));

@@ -68,6 +68,10 @@ protected:
     void removeDownloadHistory(const QString &itemName, const QString &history, const QString &store);
 
 private:
+    // A custom remover for `row` that, as the table's routes, cleans only at the row's path
+    // worked out again, when it is still the path the request carries.
+    std::function<void(const QString &)>
+    atScannedPath(const TraceRow &row, std::function<void(const QString &itemName, const QString &path)> clean);
     // A last-session row: the file `oldName` of the profile, or the files of "Sessions" that
     // `pattern` names where that file does not exist.
     TraceRow sessionFileRow(const QString &classification, const QString &key, const QString &profile,
