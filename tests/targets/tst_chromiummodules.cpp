@@ -60,6 +60,7 @@ private slots:
     void switchingKeyOffRemovesItsRows();
     void cleaningEveryRow_data();
     void cleaningEveryRow();
+    void browsingHistoryOfAnOlderSchema();
     void formValuesKeepTheRestOfWebData_data();
     void formValuesKeepTheRestOfWebData();
     void paneRegistersItsDefaults_data();
@@ -197,6 +198,28 @@ void tst_ChromiumModules::cleaningEveryRow()
     QCOMPARE(after, expected);
     for (int i = 0; i < keptFiles.size(); ++i)
         QCOMPARE(bytesOf(keptFiles.at(i)), keptBytes.at(i));
+}
+
+// An early History has fewer history tables: those it has are emptied, and a table it lacks
+// fails nothing.
+void tst_ChromiumModules::browsingHistoryOfAnOlderSchema()
+{
+    Fixture f(named(u"Chromium"_s));
+    f.onlyKeys({u"Browsing"_s});
+    const QString path = f.inProfile(u"History"_s);
+    QVERIFY(f.home.createSqlite(f.browser.profile + u"/History"_s, chromiumprofiles::oldHistory()));
+    const QStringList before = chromiumprofiles::tableRows(path);
+    f.clean(u"Chromium Browsing History"_s, path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QVERIFY(f.recorder.events.first().info.value(u"didClean"_s).toBool());
+    QStringList expected;
+    for (const QString &row : before) {
+        const QString table = row.section(QLatin1Char('|'), 0, 0);
+        if (!QStringList{u"urls"_s, u"visits"_s, u"segment_usage"_s, u"presentation"_s}.contains(table))
+            expected.append(row);
+    }
+    QCOMPARE(chromiumprofiles::tableRows(path), expected);
+    QCOMPARE(expected.size(), 5); // meta's two, a download, a search term and a segment stay
 }
 
 void tst_ChromiumModules::formValuesKeepTheRestOfWebData_data()
