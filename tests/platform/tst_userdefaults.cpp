@@ -172,7 +172,7 @@ void tst_UserDefaults::writtenWithoutSynchronize()
     QVERIFY(!QFile::exists(path));
     d.registerDefaults({{"registeredOnly", 5}});
     d.setInteger(3, "runCount");
-    QTRY_VERIFY_WITH_TIMEOUT(storedMap(path).value("runCount") == QVariant(qint64(3)), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(storedMap(path).value("runCount") == QVariant(qint64(3)), 30000);
     QVERIFY(readAll(path).startsWith("bplist00"));
     // Registered values are never stored.
     QVERIFY(!storedMap(path).contains("registeredOnly"));
@@ -185,7 +185,7 @@ void tst_UserDefaults::writtenAfterSetOnWorkerThread()
     UserDefaults &d = UserDefaults::standardUserDefaults();
     std::thread worker([&d] { d.setBool(true, "fromWorker"); });
     worker.join();
-    QTRY_VERIFY_WITH_TIMEOUT(storedMap(d.storePath()).value("fromWorker") == QVariant(true), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(storedMap(d.storePath()).value("fromWorker") == QVariant(true), 30000);
 }
 
 void tst_UserDefaults::valuesSurviveReload()
