@@ -310,7 +310,8 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
     std::optional<UserDefaults> own;
     UserDefaults &d = suite.isEmpty() ? UserDefaults::standardUserDefaults() : own.emplace(suite);
     QVERIFY(!d.objectForKey("Accounts").isValid());
-    QVERIFY2(peak.growthBytes() < qint64(300) << 20, qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
+    if (PeakMemory::budgetsHold)
+        QVERIFY2(peak.growthBytes() < qint64(300) << 20, qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
     d.setBool(true, "after");
     // Only a store that was read and found damaged is replaced; a pipe or a device stays.
     QCOMPARE(d.synchronize(), keptBeside);

@@ -208,7 +208,8 @@ void tst_KeyRewrite::hostileListStaysInPlace()
     QCOMPARE(RewriteModule::offered(path), offered);
     f.clean();
 
-    QVERIFY2(peak.growthBytes() < qint64(300) << 20, qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
+    if (PeakMemory::budgetsHold)
+        QVERIFY2(peak.growthBytes() < qint64(300) << 20, qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
     QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
     QVERIFY(FileManager::defaultManager().contentsAtPath(path) == bytes);
