@@ -202,7 +202,17 @@ struct Run {
     {
         results()->setShowingScanResults(true);
         results()->shredButton()->click();
-        return QTest::qWaitFor([this] { return results()->isDoneCleaning(); }, 120000);
+        if (QTest::qWaitFor([this] { return results()->isDoneCleaning(); }, 120000))
+            return true;
+        // A row whose answer never comes holds the run for ever, and a run cannot be torn
+        // down under its worker: the test stops here, naming the rows still waiting.
+        QStringList waiting;
+        for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects()) {
+            const QString text = row->resultItemStatusText();
+            if (text == QLatin1String("- Waiting") || text == QLatin1String("- Cleaning"))
+                waiting << row->resultItemName() + u" ("_s + text + u')';
+        }
+        qFatal("the cleaning run still waits after 120 s, on: %s", qPrintable(waiting.join(u", "_s)));
     }
 };
 

@@ -114,17 +114,24 @@ void tst_TipWiring::startUpTipsOnTheMainWindow()
 
 void tst_TipWiring::keysReachEveryWindow_data()
 {
+    QTest::addColumn<QString>("where"); // the window the key is pressed in
     QTest::addColumn<QKeyCombination>("key");
-    QTest::addColumn<bool>("closes"); // the settings window
+    QTest::addColumn<bool>("closes"); // the settings window, or the main window pressed in
     QTest::addColumn<int>("quits");
-    QTest::newRow("close shortcut") << QKeyCombination(Qt::ControlModifier, Qt::Key_W) << true << 0;
-    QTest::newRow("escape") << QKeyCombination(Qt::Key_Escape) << true << 0;
-    QTest::newRow("quit from the settings window") << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << 1;
+    const QKeyCombination closeKey(Qt::ControlModifier, Qt::Key_W);
+    QTest::newRow("close shortcut") << "settings" << closeKey << true << 0;
+    QTest::newRow("escape") << "settings" << QKeyCombination(Qt::Key_Escape) << true << 0;
+    QTest::newRow("quit from the settings window")
+        << "settings" << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << 1;
+    QTest::newRow("escape leaves the main window") << "main" << QKeyCombination(Qt::Key_Escape) << false << 0;
+    QTest::newRow("close shortcut on a tip closes its window") << "tip" << closeKey << true << 0;
 }
 
-// The settings window closes on the platform's keys, and the application's own keys work in it.
+// The settings window closes on the platform's keys, and the application's own keys work in it;
+// the main window stays on Escape, and a tip hands the close to the window it points into.
 void tst_TipWiring::keysReachEveryWindow()
 {
+    QFETCH(QString, where);
     QFETCH(QKeyCombination, key);
     QFETCH(bool, closes);
     QFETCH(int, quits);
@@ -139,11 +146,25 @@ void tst_TipWiring::keysReachEveryWindow()
     prefs->showPrefsWindow();
     QWidget *window = prefs->prefsWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
+    QWidget *pressedIn = window;
+    if (where == "main") {
+        pressedIn = main;
+    } else if (where == "tip") {
+        platform::NotificationCenter::defaultCenter().post(u"PrefsTips"_s);
+        platform::Timer::fireAllPending();
+        pressedIn = ui->tipControl()->prefsAppListWindow();
+        QVERIFY(pressedIn && pressedIn->isVisible());
+    }
 
-    QTest::keyClick(window, key.key(), key.keyboardModifiers());
+    QTest::keyClick(pressedIn, key.key(), key.keyboardModifiers());
+    QCOMPARE(terminations, quits);
+    if (where == "main") {
+        QCOMPARE(main->isVisible(), !closes);
+        QVERIFY(window->isVisible());
+        return;
+    }
     QCOMPARE(window->isVisible(), !closes);
     QCOMPARE(prefs->prefsWindowLoaded(), !closes);
-    QCOMPARE(terminations, quits);
     QVERIFY(main->isVisible());
 }
 

@@ -4,6 +4,7 @@
 #include "platform/FileManager.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "support/CiSkip.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -272,7 +273,7 @@ void tst_DatabaseController::immutableFlagClearedEvenOnFailure()
     const QString path = home.path(u"Library/db.sqlite"_s);
     const FileManager &fm = FileManager::defaultManager();
     if (!fm.setImmutable(path, true) || !fm.attributesOfItemAtPath(path)->immutable)
-        QSKIP("the immutable flag cannot be set here (file system or privileges)");
+        SKIP_OR_FAIL_IN_CI("the immutable flag cannot be set here (file system or privileges)");
 
     DatabaseController db;
     QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM nope;"_s, path));
@@ -347,7 +348,7 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
 {
     QFETCH(bool, wal);
     if (::geteuid() != 0)
-        QSKIP("mounting a file-system image needs root");
+        SKIP_OR_FAIL_IN_CI("mounting a file-system image needs root");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString image = dir.filePath(u"disk.img"_s);
@@ -362,9 +363,9 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
         return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     };
     if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image}))
-        QSKIP("mkfs.ext4 cannot make a file system here");
+        SKIP_OR_FAIL_IN_CI("mkfs.ext4 cannot make a file system here");
     if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
-        QSKIP("a loop device cannot be mounted here");
+        SKIP_OR_FAIL_IN_CI("a loop device cannot be mounted here");
     struct Unmount {
         std::function<void()> fn;
         ~Unmount() { fn(); }
