@@ -4,8 +4,8 @@
 #include "platform/Image.h"
 #include "platform/ProcessInfo.h"
 #include "platform/WebPages.h"
-#include "platform/WindowPlacement.h"
 #include "platform/Workspace.h"
+#include "platform/WindowPlacement.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>
@@ -131,9 +131,9 @@ void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
 
 void AlertTextPrompt::openAndClose(const QString &path)
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(path + kCampaign));
     if (m_panel)
         m_panel->close();
+    platform::WebPages::open(platform::WebPages::site(path + kCampaign));
 }
 
 void AlertTextPrompt::showFW3LearnMorePage()
