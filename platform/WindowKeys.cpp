@@ -69,13 +69,13 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        // A key press reaches the focus widget first and then climbs its parents: act once,
-        // where it is first delivered.
         if (event->type() == QEvent::WindowActivate && watched->isWidgetType()
             && static_cast<QWidget *>(watched)->isWindow())
             m_lastActive = static_cast<QWidget *>(watched);
         if (event->type() == QEvent::Hide && watched->isWidgetType())
             returnFocusAfter(static_cast<QWidget *>(watched), m_lastActive);
+        // A key press reaches the focus widget first and then climbs its parents: act once,
+        // where it is first delivered.
         if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
             return false;
         auto *widget = static_cast<QWidget *>(watched);
