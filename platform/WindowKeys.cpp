@@ -15,7 +15,7 @@ namespace {
 bool isReturn(const QKeyEvent &key)
 {
     return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
-           && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
 // A dialog presses its own default button; any other window (the main window, the setup

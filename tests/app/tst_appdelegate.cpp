@@ -3,24 +3,24 @@
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
-#include "platform/Timer.h"
 #include "platform/PropertyList.h"
+#include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "support/FakeHome.h"
 #include "ui/about/AboutWindowController.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/main/AppController.h"
-#include "ui/summary/CleaningResultsWindow.h"
 #include "ui/main/MainWindow.h"
 #include "ui/results/ResultsController.h"
+#include "ui/summary/CleaningResultsWindow.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTextBrowser>
 #include <QScopeGuard>
+#include <QTextBrowser>
 #include <QtTest>
 
 using platform::UserDefaults;
@@ -292,14 +292,22 @@ private slots:
         QTest::addColumn<QString>("control"); // what the user presses
         QTest::addColumn<QString>("page");
         QTest::addColumn<int>("ratingAnswer"); // the rating alert's button, 0 when not asked
-        QTest::newRow("Send Feedback") << "actionFeedback" << "https://www.example.com/support" << 0;
-        QTest::newRow("Check for Updates") << "actionCheckForUpdates" << "https://download.example.com/download" << 0;
-        QTest::newRow("Help") << "actionHelp" << "https://www.example.com/support" << 0;
-        QTest::newRow("About: support link") << "supportLink" << "https://www.example.com/support/" << 0;
-        QTest::newRow("About: company link") << "companyLink" << "https://www.example.com/" << 0;
-        QTest::newRow("Tweet Scan Results") << "tweetLink" << "https://microblog.example.com/share" << 0;
-        QTest::newRow("rating: Rate App") << "rating" << "https://rate.example.com/mac/nimbrel/rate" << 1000;
-        QTest::newRow("rating: Contact Support") << "rating" << "https://www.example.com/support/" << 1002;
+        QTest::newRow("Send Feedback") << "actionFeedback"
+                                       << "https://www.example.com/support" << 0;
+        QTest::newRow("Check for Updates") << "actionCheckForUpdates"
+                                           << "https://download.example.com/download" << 0;
+        QTest::newRow("Help") << "actionHelp"
+                              << "https://www.example.com/support" << 0;
+        QTest::newRow("About: support link") << "supportLink"
+                                             << "https://www.example.com/support/" << 0;
+        QTest::newRow("About: company link") << "companyLink"
+                                             << "https://www.example.com/" << 0;
+        QTest::newRow("Tweet Scan Results") << "tweetLink"
+                                            << "https://microblog.example.com/share" << 0;
+        QTest::newRow("rating: Rate App") << "rating"
+                                          << "https://rate.example.com/mac/nimbrel/rate" << 1000;
+        QTest::newRow("rating: Contact Support") << "rating"
+                                                 << "https://www.example.com/support/" << 1002;
     }
     void pageButtonsSayWhenNoPageOpened()
     {
@@ -308,7 +316,8 @@ private slots:
         QFETCH(int, ratingAnswer);
         FakeHome home;
         const std::unique_ptr<MainInterface> ui = MainInterface::load();
-        UserDefaults::standardUserDefaults().setObject(QString("https://download.example.com"), "downloadHost");
+        UserDefaults::standardUserDefaults().setObject(QString("https://download.example.com"),
+                                                       "downloadHost");
         UserDefaults::standardUserDefaults().setObject(QString("https://rate.example.com"), "ratingHost");
         QList<QUrl> asked;
         QStringList shown;
@@ -331,9 +340,9 @@ private slots:
         } else if (control == "rating") {
             ui->appControl()->ratingPrompt()->displayAppRatingAlert();
         } else {
-            QLabel *link = control == "supportLink"   ? ui->aboutWindowController()->supportLink()
-                           : control == "companyLink" ? ui->aboutWindowController()->companyLink()
-                                                      : ui->resultsControl()->cleaningResultsWindow()->tweetLink();
+            QLabel *link = control == "supportLink" ? ui->aboutWindowController()->supportLink()
+                : control == "companyLink"          ? ui->aboutWindowController()->companyLink()
+                                           : ui->resultsControl()->cleaningResultsWindow()->tweetLink();
             QVERIFY(link);
             emit link->linkActivated(control == "tweetLink" ? page : link->text().section('"', 1, 1));
         }

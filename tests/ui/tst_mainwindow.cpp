@@ -457,7 +457,7 @@ void tst_MainWindow::safariSync()
 void tst_MainWindow::scanSwitchesToResults_data()
 {
     // The offscreen screen is 800 points wide: the results window fits only near its left edge.
-    QTest::addColumn<int>("left"); // where the main window is moved first, -1 for the centre
+    QTest::addColumn<int>("left");  // where the main window is moved first, -1 for the centre
     QTest::addColumn<bool>("room"); // the 172-point move leaves the window on the screen
     QTest::newRow("room on the left") << 190 << true;
     QTest::newRow("centred on a small screen") << -1 << false;
@@ -504,8 +504,9 @@ void tst_MainWindow::scanSwitchesToResults()
     // Clean button and all.
     const QRect after = shell.window.geometry();
     const QRect screen = shell.window.screen()->availableGeometry();
-    QVERIFY2(screen.contains(shell.window.frameGeometry()), qPrintable(u"%1,%2 %3x%4"_s.arg(after.x()).arg(after.y())
-                                                                           .arg(after.width()).arg(after.height())));
+    QVERIFY2(
+        screen.contains(shell.window.frameGeometry()),
+        qPrintable(u"%1,%2 %3x%4"_s.arg(after.x()).arg(after.y()).arg(after.width()).arg(after.height())));
     const QPushButton *clean = shell.window.form().shredButton;
     QTRY_VERIFY(screen.contains(QRect(clean->mapToGlobal(QPoint(0, 0)), clean->size())));
     QCOMPARE(after.top(), before.top());

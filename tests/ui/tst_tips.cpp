@@ -258,9 +258,12 @@ void tst_Tips::tipsStayOnScreen_data()
     QTest::addColumn<QString>("notification");
     QTest::addColumn<QString>("tip");
     QTest::addColumn<QPoint>("windowAt");
-    QTest::newRow("scan button at the right edge") << "MainTips" << "mainScanButton" << QPoint(500, 100);
-    QTest::newRow("list at the left edge") << "MainTips" << "mainAppsList" << QPoint(0, 100);
-    QTest::newRow("help button at the left edge") << "MainTips" << "mainHelpButton" << QPoint(0, 100);
+    QTest::newRow("scan button at the right edge") << "MainTips"
+                                                   << "mainScanButton" << QPoint(500, 100);
+    QTest::newRow("list at the left edge") << "MainTips"
+                                           << "mainAppsList" << QPoint(0, 100);
+    QTest::newRow("help button at the left edge") << "MainTips"
+                                                  << "mainHelpButton" << QPoint(0, 100);
 }
 
 void tst_Tips::tipsStayOnScreen()
@@ -275,7 +278,10 @@ void tst_Tips::tipsStayOnScreen()
     QVERIFY(window);
     const QRect screen = shelf.mainWindow.screen()->availableGeometry();
     QVERIFY2(screen.contains(window->geometry()),
-             qPrintable(u"tip at %1,%2 %3x%4"_s.arg(window->x()).arg(window->y()).arg(window->width()).arg(window->height())));
+             qPrintable(u"tip at %1,%2 %3x%4"_s.arg(window->x())
+                            .arg(window->y())
+                            .arg(window->width())
+                            .arg(window->height())));
     QVERIFY(window->placedSide() != window->side());
 }
 

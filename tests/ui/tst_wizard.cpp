@@ -503,7 +503,8 @@ QTEST_MAIN(tst_Wizard)
 // Return presses Next on each page and Done on the last, wherever the keyboard is.
 void tst_Wizard::returnPressesTheHighlightedButton()
 {
-    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
+    SKIP_UNDER_THREAD_CHECKER(
+        "Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     platform::WindowKeys::install();
     Shell shell;
     QVERIFY(shell.ready);

@@ -4,8 +4,8 @@
 #include "platform/Image.h"
 #include "platform/ProcessInfo.h"
 #include "platform/WebPages.h"
-#include "platform/Workspace.h"
 #include "platform/WindowPlacement.h"
+#include "platform/Workspace.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>

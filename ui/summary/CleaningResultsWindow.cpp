@@ -15,13 +15,12 @@ CleaningResultsWindow::CleaningResultsWindow(QWidget *parent)
     connect(m_ui->closeButton, &QPushButton::clicked, this,
             [this] { platform::Modal::endModalForWindow(this); });
     // Links open in the user's browser, through the workspace like every other page we open.
-    connect(m_ui->tweetLink, &QLabel::linkActivated, this,
-            [this](const QString &link) {
-                // A clicked link keeps the keyboard otherwise, and Return would open it again
-                // instead of pressing OK.
-                m_ui->closeButton->setFocus(Qt::OtherFocusReason);
-                platform::WebPages::open(QUrl(link), this);
-            });
+    connect(m_ui->tweetLink, &QLabel::linkActivated, this, [this](const QString &link) {
+        // A clicked link keeps the keyboard otherwise, and Return would open it again
+        // instead of pressing OK.
+        m_ui->closeButton->setFocus(Qt::OtherFocusReason);
+        platform::WebPages::open(QUrl(link), this);
+    });
 }
 
 CleaningResultsWindow::~CleaningResultsWindow() = default;

@@ -156,8 +156,8 @@ bool MAAttachedWindow::updateWindowGeometry()
     const int placed = m_geometry.sideThatFits(point, m_side, m_view->size(), around);
     const bool moved = placed != m_placedSide;
     m_placedSide = placed;
-    const QRectF frame =
-        AttachedWindowGeometry::keptOnScreen(m_geometry.updateGeometry(point, placed, m_view->size()), around.visibleFrame);
+    const QRectF frame = AttachedWindowGeometry::keptOnScreen(
+        m_geometry.updateGeometry(point, placed, m_view->size()), around.visibleFrame);
     WindowGeometry::setFrame(this, frame);
     // Our geometry grows upwards; the widget's grows downwards.
     const QRectF view = m_geometry.viewFrame();

@@ -80,7 +80,8 @@ QPointF TipController::anchorPoint(const QWidget *anchor, AnchorPoint point)
         if (const QWidget *parent = anchor->parentWidget()) {
             for (const QWidget *beside : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
                 const QRectF b = WindowGeometry::frameInWindow(beside);
-                if (!beside->isHidden() && !beside->isWindow() && b.y() <= middle && middle <= b.y() + b.height())
+                if (!beside->isHidden() && !beside->isWindow() && b.y() <= middle
+                    && middle <= b.y() + b.height())
                     left = std::min(left, b.x());
             }
         }
@@ -179,7 +180,7 @@ void TipController::updateResultsListText()
     const auto *list = qobject_cast<const QAbstractItemView *>(m_resultsList.data());
     if (m_resultsListTextField && list)
         m_resultsListTextField->setText(list->model() && list->model()->rowCount() > 0 ? kThreatsFoundText
-                                                                                     : kNothingFoundText);
+                                                                                       : kNothingFoundText);
 }
 
 void TipController::showResultsTips()
@@ -232,8 +233,8 @@ void TipController::showCleaningStatusTipsTimerFire()
 
 void TipController::showCleanSystemTipTimerFire()
 {
-    showSet({{&TipController::m_cleanSystemWindow, &TipController::m_cleaningStatusAnchor, AnchorPoint::RowLeftMiddle,
-              &TipController::m_cleanSystemView, 0, 57}});
+    showSet({{&TipController::m_cleanSystemWindow, &TipController::m_cleaningStatusAnchor,
+              AnchorPoint::RowLeftMiddle, &TipController::m_cleanSystemView, 0, 57}});
 }
 
 void TipController::hidePrefsTips()
