@@ -4,17 +4,24 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 #include "support/FakeHome.h"
 #include "support/ThreadChecker.h"
+#include "ui/about/AboutWindowController.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/prefs/PrefsController.h"
 #include "ui/results/ResultsController.h"
+#include "ui/summary/CleaningResultsWindow.h"
 #include "ui/tips/TipController.h"
 
 #include "ui_MainWindow.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 
 #include <functional>
@@ -44,6 +51,8 @@ private slots:
     void tipsOnTheirWindows();
     void keysReachEveryWindow_data();
     void keysReachEveryWindow();
+    void keyboardAsOnAnyDesktop_data();
+    void keyboardAsOnAnyDesktop();
 
 private:
     std::unique_ptr<MainInterface> launch(FakeHome &home);
@@ -90,10 +99,11 @@ void tst_TipWiring::startUpTipsOnTheMainWindow()
     center.post(u"NSWindowDidEndLiveResizeNotification"_s);
     QCOMPARE(ChildWindows::childWindows(window).size(), 3);
 
-    // They go with the window as it moves.
+    // They go with the window as it moves (on the 800-point wide offscreen screen, within the
+    // 30 points left right of the Scan button's tip).
     const QPoint scanTip = tips->mainScanButtonWindow()->pos();
-    window->move(window->pos() + QPoint(40, 25));
-    QTRY_COMPARE(tips->mainScanButtonWindow()->pos(), scanTip + QPoint(40, 25));
+    window->move(window->pos() + QPoint(20, 25));
+    QTRY_COMPARE(tips->mainScanButtonWindow()->pos(), scanTip + QPoint(20, 25));
 
     // A window manager that holds the keyboard while the user pauses before letting go ends
     // the resize with the window not key: the tips come back all the same, against the new size.
@@ -166,6 +176,71 @@ void tst_TipWiring::keysReachEveryWindow()
     QCOMPARE(window->isVisible(), !closes);
     QCOMPARE(prefs->prefsWindowLoaded(), !closes);
     QVERIFY(main->isVisible());
+}
+
+void tst_TipWiring::keyboardAsOnAnyDesktop_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("Return on the main window starts Scan") << "return scans";
+    QTest::newRow("Tab leaves the list for the buttons") << "tab";
+    QTest::newRow("Space ticks the current row") << "space";
+    QTest::newRow("Return in the summary after a clicked link") << "summary link";
+    QTest::newRow("the keyboard comes back after a dialog") << "dialog closes";
+}
+
+void tst_TipWiring::keyboardAsOnAnyDesktop()
+{
+    QFETCH(QString, step);
+    FakeHome home;
+    auto ui = launch(home);
+    platform::Timer::fireAllPending();
+    MainWindow *main = ui->appControl()->mainWindow();
+    main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QTableView *list = main->form().locationTableView;
+    QCOMPARE(list->model()->rowCount(), 1);
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 2)); // the row's name, not its box
+    QCOMPARE(QApplication::focusWidget(), list);
+
+    if (step == "return scans") {
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(main->contentView(), main->resultsView());
+    } else if (step == "tab") {
+        QTest::keyClick(list, Qt::Key_Tab);
+        QVERIFY(qobject_cast<QPushButton *>(QApplication::focusWidget()));
+    } else if (step == "space") {
+        const QModelIndex box = list->model()->index(0, 0);
+        QCOMPARE(box.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(box.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(box.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    } else if (step == "summary link") {
+        QList<QUrl> opened;
+        platform::Workspace::sharedWorkspace().setURLRecorder([&](const QUrl &url) { opened << url; });
+        const auto reset = qScopeGuard([] { platform::Workspace::sharedWorkspace().setURLRecorder({}); });
+        CleaningResultsWindow *summary = ui->resultsControl()->cleaningResultsWindow();
+        QLabel *link = summary->tweetLink();
+        link->setText(u"<a href=\"https://microblog.example.com/share\">Tweet Scan Results</a>"_s);
+        link->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        link->show();
+        summary->show();
+        summary->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(summary));
+        QSignalSpy pressed(summary->closeButton(), &QPushButton::clicked);
+        QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+        QCOMPARE(opened.size(), 1);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : summary, Qt::Key_Return);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(pressed.size(), 1); // Return pressed OK
+    } else if (step == "dialog closes") {
+        ui->aboutWindowController()->showAboutWindow();
+        QWidget *about = ui->aboutWindowController()->aboutWindow();
+        QVERIFY(QTest::qWaitForWindowActive(about));
+        about->close();
+        QTRY_COMPARE(QApplication::activeWindow(), main);
+    }
 }
 
 void tst_TipWiring::tipsOnTheirWindows_data()
