@@ -13,7 +13,7 @@ constexpr int maxDepth = 512;
 // references counted each time they are used. A list at the budget is read, rewritten and
 // read back in seconds and well under 300 MB; libplist's binary writer, whose time grows
 // faster than the list, sets the pace.
-constexpr quint64 maxNodes = quint64(1) << 18;
+constexpr quint64 maxNodes = quint64(1) << 20;
 // Files above this size are not read as property lists at all.
 constexpr qint64 maxFileBytes = qint64(64) << 20;
 // Bytes of strings, keys and data a list may expand to, each counted at every reference.

@@ -2,10 +2,11 @@
 
 #include "platform/FileManager.h"
 #include "platform/PlistBinaryReader.h"
+#include "platform/PlistBinaryWriter.h"
 #include "platform/PlistLimits.h"
 #include "platform/PlistNodes.h"
-#include "platform/PlistRepair.h"
 #include "platform/PlistXmlReader.h"
+#include "platform/PlistXmlWriter.h"
 
 #include <plist/plist.h>
 
@@ -149,26 +150,7 @@ std::optional<QByteArray> PropertyList::toData() const
 
 std::optional<QByteArray> PropertyList::toData(Format format) const
 {
-    if (!m_root)
-        return std::nullopt;
-    char *bytes = nullptr;
-    uint32_t length = 0;
-    if (format == Format::Binary)
-        plist_to_bin(m_root, &bytes, &length);
-    else
-        plist_to_xml(m_root, &bytes, &length);
-    if (!bytes || length == 0) {
-        std::free(bytes);
-        return std::nullopt;
-    }
-    QByteArray out(bytes, qsizetype(length));
-    if (format == Format::Binary) {
-        plist_to_bin_free(bytes);
-    } else {
-        plist_to_xml_free(bytes);
-        plistrepair::mendXmlText(m_root, out);
-    }
-    return out;
+    return format == Format::Binary ? plistbinary::write(m_root) : plistxml::write(m_root);
 }
 
 bool PropertyList::isIdenticalTo(const PropertyList &other) const
