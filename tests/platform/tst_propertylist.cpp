@@ -5,6 +5,7 @@
 #include "support/HostileLists.h"
 
 #include <QDateTime>
+#include <QStringEncoder>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -353,6 +354,18 @@ void tst_PropertyList::systemListsKeepEveryValue_data()
         QTest::addRow("xml %s", element) << xmlKeeping(element) << QByteArray(element);
     const QByteArray uidXml("<dict>\n\t\t<key>CF$UID</key>\n\t\t<integer>258</integer>\n\t</dict>");
     QTest::newRow("xml uid") << xmlKeeping(uidXml) << uidXml;
+    // Text in UTF-16 or UTF-32 behind a byte-order mark, as the system's reader takes it; the
+    // rewrite is UTF-8.
+    const QByteArray accented("<string>caf\xc3\xa9 \xf0\x9f\x98\x80</string>");
+    for (const auto &[name, encoding] :
+         {std::pair{"utf-16le", QStringConverter::Utf16LE}, std::pair{"utf-16be", QStringConverter::Utf16BE},
+          std::pair{"utf-32le", QStringConverter::Utf32LE}, std::pair{"utf-32be", QStringConverter::Utf32BE}}) {
+        QByteArray text = xmlKeeping(accented);
+        text.replace("encoding=\"UTF-8\"", "encoding=\"" + QByteArray(name).toUpper() + "\"");
+        QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+        QTest::addRow("xml %s with a byte-order mark", name) << QByteArray(encoder.encode(QString::fromUtf8(text)))
+                                                             << accented;
+    }
 }
 
 void tst_PropertyList::systemListsKeepEveryValue()
