@@ -39,9 +39,11 @@ bool PlistTreeBuilder::close()
         return false;
     Open node = std::move(m_open.back());
     m_open.pop_back();
-    // The root is never a UID: only values inside a container are.
+    // The root is never a UID: only values inside a container are. A UID holds 32 bits; a
+    // larger "CF$UID" stays the dictionary it is written as.
     if (m_uids == Uids::FromDictionaries && !m_open.empty() && node.dictionary
-        && node.keys.size() == 1 && node.uidValue)
+        && node.keys.size() == 1 && node.uidValue
+        && *node.uidValue <= std::numeric_limits<quint32>::max())
         return attach(m_objects.uid(*node.uidValue));
     node.keys.insert(node.keys.end(), node.values.cbegin(), node.values.cend());
     return attach(m_objects.container(node.dictionary, node.keys));
@@ -105,7 +107,9 @@ bool PlistTreeBuilder::date(double secondsSince2001)
 
 bool PlistTreeBuilder::uid(quint64 value)
 {
-    return leafAllowed() && attach(m_objects.uid(value));
+    // UIDs are 32 bits, as the system writes them and libplist's reader takes them.
+    return value <= std::numeric_limits<quint32>::max() && leafAllowed()
+           && attach(m_objects.uid(value));
 }
 
 bool PlistTreeBuilder::attach(quint64 ref)
