@@ -59,7 +59,11 @@ std::optional<QByteArray> write(plist_t root)
         return std::nullopt;
     quint64 nodes = 0;
     plistnodes::walkTree(
-        root, [&nodes](const char *key, plist_t) { return (nodes += key ? 2 : 1) != 0; },
+        root,
+        [&nodes](const char *key, plist_t) {
+            nodes += key ? 2 : 1; // a dictionary's key is an object of its own
+            return true;
+        },
         [](plist_t) { return true; });
     PlistBinaryEncoder objects(PlistBinaryEncoder::refBytesFor(nodes),
                                PlistBinaryEncoder::Sharing::SharedLeaves);
