@@ -1,8 +1,9 @@
 // A property list at the node budget, binary and XML, taken through what a key rewrite does:
 // read, the scan's check, the edit, the new bytes and their read-back compared node for node.
-// Prints each step's time and the peak memory of the run.
+// Prints each step's time and the peak memory of the run. Two more shapes: 262,000 dates
+// before the year 1000 (XML), and one dictionary holding half the budget in keys (binary).
 //
-//   build/bench/plist_bench [xml|binary]     (both when no argument is given)
+//   build/bench/plist_bench [xml|binary|dates|keys]     (all when no argument is given)
 
 #include "platform/PlistLimits.h"
 #include "platform/PropertyList.h"
@@ -43,6 +44,28 @@ QByteArray xmlAtBudget()
         }
     }
     return out + "</array></dict></plist>";
+}
+
+QByteArray header()
+{
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Recent</key>"
+           "<string>gone</string><key>Keep</key>";
+}
+
+QByteArray earlyDates()
+{
+    QByteArray out = header() + "<array>";
+    for (int i = 0; i < 262000; ++i)
+        out.append("<date>0" + QByteArray::number(100 + i % 900) + "-01-01T00:00:00Z</date>");
+    return out + "</array></dict></plist>";
+}
+
+QByteArray wideDictionary()
+{
+    QByteArray out = header() + "<dict>";
+    for (quint64 i = 0; i < platform::plistlimits::maxNodes / 2 - 4; ++i)
+        out.append("<key>k" + QByteArray::number(i) + "</key><integer>" + QByteArray::number(i) + "</integer>");
+    return out + "</dict></dict></plist>";
 }
 
 long peakKilobytes()
@@ -103,13 +126,16 @@ int main(int argc, char **argv)
     const QByteArray only = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     QTemporaryDir dir;
     int status = 0;
-    for (const QByteArray &format : {QByteArray("xml"), QByteArray("binary")}) {
+    for (const QByteArray &format :
+         {QByteArray("xml"), QByteArray("binary"), QByteArray("dates"), QByteArray("keys")}) {
         if (!only.isEmpty() && only != format)
             continue;
         const QString path = dir.filePath(QString::fromLatin1(format));
         status |= inChild([&] {
-            QByteArray bytes = xmlAtBudget();
-            if (format == "binary")
+            QByteArray bytes = format == "dates" ? earlyDates()
+                               : format == "keys" ? wideDictionary()
+                                                  : xmlAtBudget();
+            if (format == "binary" || format == "keys")
                 bytes = PropertyList::fromData(bytes)->toData(PropertyList::Format::Binary).value();
             QFile out(path);
             return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();

@@ -1,10 +1,7 @@
 #include "platform/PlistBinaryReader.h"
 
 #include "platform/PathEncoding.h"
-#include "platform/PlistNodes.h"
 #include "platform/PlistTreeBuilder.h"
-
-#include <plist/plist.h>
 
 #include <cstring>
 #include <limits>
@@ -180,18 +177,18 @@ private:
         case 0x0:
             if (marker != 0x08 && marker != 0x09)
                 return false;
-            return m_tree.leaf(plist_new_bool(marker == 0x09 ? 1 : 0));
+            return m_tree.boolean(marker == 0x09);
         case 0x1:
-            return m_tree.leaf(integer(at, info));
+            return integer(at, info);
         case 0x2:
-            return m_tree.leaf(real(at, info));
+            return real(at, info);
         case 0x3: {
             if (info != 3 || at + 9 > m_tableStart)
                 return false;
             const quint64 bits = readBigEndian(m_bytes + at + 1, 8);
             double d = 0;
             std::memcpy(&d, &bits, sizeof d);
-            return m_tree.leaf(plistnodes::newDate(d));
+            return m_tree.date(d);
         }
         case 0x4: {
             quint64 pos = 0, n = 0;
@@ -206,7 +203,7 @@ private:
         case 0x8:
             if (info > 7 || at + 2 + quint64(info) > m_tableStart)
                 return false;
-            return m_tree.leaf(plist_new_uid(readBigEndian(m_bytes + at + 1, info + 1)));
+            return m_tree.uid(readBigEndian(m_bytes + at + 1, info + 1));
         case 0xA:
         case 0xD: {
             const bool dictionary = type == 0xD;
@@ -227,37 +224,36 @@ private:
         }
     }
 
-    plist_t integer(quint64 at, int info) const
+    bool integer(quint64 at, int info)
     {
         if (info > 4)
-            return nullptr;
+            return false;
         const int width = 1 << info;
         if (at + 1 + quint64(width) > m_tableStart)
-            return nullptr;
+            return false;
         if (width < 16)
-            return plist_new_uint(readBigEndian(m_bytes + at + 1, width));
+            return m_tree.integer(readBigEndian(m_bytes + at + 1, width), false);
         // Sixteen bytes hold an unsigned value above the signed range; more is not kept.
         if (readBigEndian(m_bytes + at + 1, 8) != 0)
-            return nullptr;
+            return false;
         const quint64 v = readBigEndian(m_bytes + at + 9, 8);
-        return v > quint64(std::numeric_limits<qint64>::max()) ? plistnodes::newLargeUnsigned(v)
-                                                               : plist_new_uint(v);
+        return m_tree.integer(v, v > quint64(std::numeric_limits<qint64>::max()));
     }
 
-    plist_t real(quint64 at, int info) const
+    bool real(quint64 at, int info)
     {
         if ((info != 2 && info != 3) || at + 1 + (quint64(1) << info) > m_tableStart)
-            return nullptr;
+            return false;
         if (info == 2) {
             const quint32 bits = quint32(readBigEndian(m_bytes + at + 1, 4));
             float f = 0;
             std::memcpy(&f, &bits, sizeof f);
-            return plist_new_real(double(f));
+            return m_tree.real(double(f));
         }
         const quint64 bits = readBigEndian(m_bytes + at + 1, 8);
         double d = 0;
         std::memcpy(&d, &bits, sizeof d);
-        return plist_new_real(d);
+        return m_tree.real(d);
     }
 
     const uchar *m_bytes;

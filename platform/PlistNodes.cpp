@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -14,24 +15,6 @@ namespace {
 
 // Property list dates count from 2001-01-01 00:00:00 UTC.
 constexpr qint64 kReferenceDateMSecs = Q_INT64_C(978307200000);
-
-// libplist keeps integers as 64 bits plus a hidden width; a value above the signed range is
-// either a negative number or a large unsigned one, and only the XML text tells which.
-bool isLargeUnsigned(plist_t node)
-{
-    uint64_t raw = 0;
-    plist_get_uint_val(node, &raw);
-    if (raw <= static_cast<uint64_t>(std::numeric_limits<qint64>::max()))
-        return false;
-    char *xml = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(node, &xml, &length);
-    if (!xml)
-        return false;
-    const bool negative = QByteArray(xml, int(length)).contains("<integer>-");
-    plist_to_xml_free(xml);
-    return !negative;
-}
 
 plist_t mapToNode(const QVariantMap &map, int depth)
 {
@@ -99,6 +82,51 @@ plist_t newDate(double secondsSince2001)
     std::memcpy(&bits, &secondsSince2001, sizeof bits);
     plist_t node = nodeFromObject("\x33" + bigEndian(bits));
     return node ? node : plist_new_date(0, 0);
+}
+
+// libplist keeps integers as 64 bits plus a hidden width; a value above the signed range is
+// either a negative number or a large unsigned one, and only what its writer makes of the
+// node tells which.
+bool isLargeUnsigned(plist_t node)
+{
+    uint64_t raw = 0;
+    plist_get_uint_val(node, &raw);
+    if (raw <= static_cast<uint64_t>(std::numeric_limits<qint64>::max()))
+        return false;
+    char *bin = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(node, &bin, &length);
+    // "bplist00" and the one object: a sixteen-byte integer is the unsigned kind.
+    const bool wide = bin && length > 8 && uchar(bin[8]) == 0x14;
+    plist_to_bin_free(bin);
+    return wide;
+}
+
+double dateSeconds(plist_t node)
+{
+    // Most dates are whole seconds between 1933 and 2069, which the getter's two 32-bit
+    // fields hold: a date made from them that is the same bit for bit says so. Any other
+    // date goes through the writer, a hundred times slower.
+    int32_t sec = 0, usec = 0;
+    plist_get_date_val(node, &sec, &usec);
+    plist_t probe = plist_new_date(sec, usec);
+    const bool exact = plist_compare_node_value(node, probe) != 0;
+    plist_free(probe);
+    if (exact)
+        return double(sec) + double(usec) / 1000000; // as plist_new_date makes it
+    char *bin = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(node, &bin, &length);
+    double seconds = 0;
+    // "bplist00", then the object: its marker and the eight bytes of a big-endian double.
+    if (bin && length >= 17 && uchar(bin[8]) == 0x33) {
+        quint64 bits = 0;
+        for (int i = 9; i < 17; ++i)
+            bits = (bits << 8) | uchar(bin[i]);
+        std::memcpy(&seconds, &bits, sizeof seconds);
+    }
+    plist_to_bin_free(bin);
+    return seconds;
 }
 
 std::vector<std::pair<QByteArray, plist_t>> childrenOf(plist_t node)
@@ -233,10 +261,11 @@ QVariant nodeToVariant(plist_t node, int depth)
         return data;
     }
     case PLIST_DATE: {
-        int32_t sec = 0, usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        const qint64 msecs = kReferenceDateMSecs + qint64(sec) * 1000 + usec / 1000;
-        return QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+        const double msecs = std::round(dateSeconds(node) * 1000.0);
+        // Beyond what a QDateTime holds (and not a number): an invalid date, never a wrong one.
+        if (!(std::fabs(msecs) < 1e17))
+            return QDateTime();
+        return QDateTime::fromMSecsSinceEpoch(kReferenceDateMSecs + qint64(msecs), Qt::UTC);
     }
     case PLIST_UID: {
         uint64_t v = 0;

@@ -74,6 +74,54 @@ void forEachNode(plist_t root, Fn fn)
     }
 }
 
+// Visits every node depth first, children in order, following each container's items from
+// one to the next without recursing: enter(key, node) for every node (key is null outside a
+// dictionary), then leave(container) once its items are done. Stops at the first false.
+template <class Enter, class Leave>
+bool walkTree(plist_t root, Enter enter, Leave leave)
+{
+    struct Frame {
+        plist_t node;
+        void *iter;
+        bool dictionary;
+    };
+    std::vector<Frame> open;
+    auto visit = [&](const char *key, plist_t node) {
+        if (!enter(key, node))
+            return false;
+        void *iter = nullptr;
+        if (PLIST_IS_DICT(node)) {
+            plist_dict_new_iter(node, &iter);
+            open.push_back(Frame{node, iter, true});
+        } else if (PLIST_IS_ARRAY(node)) {
+            plist_array_new_iter(node, &iter);
+            open.push_back(Frame{node, iter, false});
+        }
+        return true;
+    };
+    bool ok = visit(nullptr, root);
+    while (ok && !open.empty()) {
+        const Frame frame = open.back();
+        char *key = nullptr;
+        plist_t child = nullptr;
+        if (frame.dictionary)
+            plist_dict_next_item(frame.node, frame.iter, &key, &child);
+        else
+            plist_array_next_item(frame.node, frame.iter, &child);
+        if (child)
+            ok = visit(key, child);
+        std::free(key);
+        if (!child) {
+            std::free(frame.iter);
+            open.pop_back();
+            ok = leave(frame.node);
+        }
+    }
+    for (const Frame &frame : open)
+        std::free(frame.iter);
+    return ok;
+}
+
 // Same type and value, bit for bit where the type allows (a real's sign of zero, an
 // integer's width, a date's fraction).
 bool sameLeaf(plist_t a, plist_t b);
@@ -82,6 +130,11 @@ bool sameLeaf(plist_t a, plist_t b);
 // range that must stay unsigned, and a date with every bit of its seconds since 2001.
 plist_t newLargeUnsigned(quint64 value);
 plist_t newDate(double secondsSince2001);
+// What the getters of libplist cannot say: whether an integer node above the signed range is
+// unsigned, and a date's seconds since 2001 with every bit (the getter's 32-bit seconds end
+// in 1933 and 2069).
+bool isLargeUnsigned(plist_t node);
+double dateSeconds(plist_t node);
 
 // Nothing for values a property list cannot hold (an invalid QVariant among them).
 plist_t variantToNode(const QVariant &value, int depth = 0);

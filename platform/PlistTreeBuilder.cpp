@@ -2,56 +2,34 @@
 
 #include <plist/plist.h>
 
+#include <limits>
+
 namespace platform {
 
-namespace {
-
-// A dictionary holding only an integer under "CF$UID" stands for a UID.
-plist_t uidFromDictionary(plist_t dict)
-{
-    if (plist_dict_get_size(dict) != 1)
-        return nullptr;
-    plist_t value = plist_dict_get_item(dict, "CF$UID");
-    if (!PLIST_IS_UINT(value))
-        return nullptr;
-    uint64_t v = 0;
-    plist_get_uint_val(value, &v);
-    return plist_new_uid(v);
-}
-
-} // namespace
+// References are four bytes: the node budget keeps every list well below 2^32 objects.
+static_assert(plistlimits::maxNodes < (quint64(1) << 32));
 
 PlistTreeBuilder::PlistTreeBuilder(Uids uids)
-    : m_uids(uids)
+    : m_uids(uids), m_objects(4, PlistBinaryEncoder::Sharing::None)
 {
-}
-
-PlistTreeBuilder::~PlistTreeBuilder()
-{
-    for (const Open &open : m_open)
-        plist_free(open.node);
-    if (m_root)
-        plist_free(m_root);
 }
 
 bool PlistTreeBuilder::openArray()
 {
-    return open(plist_new_array(), false);
+    return open(false);
 }
 
 bool PlistTreeBuilder::openDictionary()
 {
-    return open(plist_new_dict(), true);
+    return open(true);
 }
 
-bool PlistTreeBuilder::open(plist_t node, bool dictionary)
+bool PlistTreeBuilder::open(bool dictionary)
 {
     if (!m_budget.addNode() || !plistlimits::Budget::depthAllowed(depth() + 1) || m_root
-        || (!m_open.empty() && m_open.back().dictionary && !m_open.back().haveKey)) {
-        plist_free(node);
+        || (!m_open.empty() && m_open.back().dictionary && !m_open.back().haveKey))
         return false;
-    }
-    m_open.push_back(Open{node, dictionary, false, QByteArray()});
+    m_open.push_back(Open{dictionary, false, false, std::nullopt, {}, {}, {}});
     return true;
 }
 
@@ -59,16 +37,16 @@ bool PlistTreeBuilder::close()
 {
     if (m_open.empty() || m_open.back().haveKey)
         return false;
-    plist_t node = m_open.back().node;
+    Open node = std::move(m_open.back());
     m_open.pop_back();
-    // The root is never a UID: only values inside a container are.
-    if (m_uids == Uids::FromDictionaries && !m_open.empty() && PLIST_IS_DICT(node)) {
-        if (plist_t uid = uidFromDictionary(node)) {
-            plist_free(node);
-            node = uid;
-        }
-    }
-    return attach(node);
+    // The root is never a UID: only values inside a container are. A UID holds 32 bits; a
+    // larger "CF$UID" stays the dictionary it is written as.
+    if (m_uids == Uids::FromDictionaries && !m_open.empty() && node.dictionary
+        && node.keys.size() == 1 && node.uidValue
+        && *node.uidValue <= std::numeric_limits<quint32>::max())
+        return attach(m_objects.uid(*node.uidValue));
+    node.keys.insert(node.keys.end(), node.values.cbegin(), node.values.cend());
+    return attach(m_objects.container(node.dictionary, node.keys));
 }
 
 bool PlistTreeBuilder::key(const QByteArray &utf8)
@@ -76,66 +54,93 @@ bool PlistTreeBuilder::key(const QByteArray &utf8)
     if (m_open.empty() || !m_open.back().dictionary || m_open.back().haveKey
         || !m_budget.addNode() || !m_budget.addBytes(quint64(utf8.size())))
         return false;
-    m_open.back().key = utf8;
-    m_open.back().haveKey = true;
+    Open &parent = m_open.back();
+    const qsizetype known = parent.keyNames.size();
+    parent.keyNames.insert(utf8);
+    if (parent.keyNames.size() == known)
+        return false;
+    parent.keys.push_back(m_objects.rawString(utf8.constData(), quint64(utf8.size())));
+    parent.haveKey = true;
+    parent.keyIsUid = utf8 == "CF$UID";
     return true;
+}
+
+bool PlistTreeBuilder::leafAllowed()
+{
+    return m_budget.addNode();
 }
 
 bool PlistTreeBuilder::string(const QByteArray &utf8)
 {
-    if (!m_budget.addBytes(quint64(utf8.size())))
-        return false;
-    return leaf(plist_new_string(utf8.constData()));
+    return m_budget.addBytes(quint64(utf8.size())) && leafAllowed()
+           && attach(m_objects.rawString(utf8.constData(), quint64(utf8.size())));
 }
 
 bool PlistTreeBuilder::data(const char *bytes, quint64 length)
 {
-    if (!m_budget.addBytes(length))
-        return false;
-    return leaf(plist_new_data(bytes, length));
+    return m_budget.addBytes(length) && leafAllowed() && attach(m_objects.data(bytes, length));
 }
 
-bool PlistTreeBuilder::leaf(plist_t node)
+bool PlistTreeBuilder::boolean(bool value)
 {
-    if (!node)
-        return false;
-    if (!m_budget.addNode()) {
-        plist_free(node);
-        return false;
-    }
-    return attach(node);
+    return leafAllowed() && attach(m_objects.boolean(value));
 }
 
-bool PlistTreeBuilder::attach(plist_t node)
+bool PlistTreeBuilder::integer(quint64 raw, bool largeUnsigned)
+{
+    if (!leafAllowed())
+        return false;
+    if (!m_open.empty() && m_open.back().keyIsUid)
+        m_open.back().uidValue = raw;
+    return attach(m_objects.integer(raw, largeUnsigned));
+}
+
+bool PlistTreeBuilder::real(double value)
+{
+    return leafAllowed() && attach(m_objects.real(value, false));
+}
+
+bool PlistTreeBuilder::date(double secondsSince2001)
+{
+    return leafAllowed() && attach(m_objects.date(secondsSince2001));
+}
+
+bool PlistTreeBuilder::uid(quint64 value)
+{
+    // UIDs are 32 bits, as the system writes them and libplist's reader takes them.
+    return value <= std::numeric_limits<quint32>::max() && leafAllowed()
+           && attach(m_objects.uid(value));
+}
+
+bool PlistTreeBuilder::attach(quint64 ref)
 {
     if (m_open.empty()) {
-        if (m_root) {
-            plist_free(node);
+        if (m_root)
             return false;
-        }
-        m_root = node;
+        m_root = ref;
         return true;
     }
     Open &parent = m_open.back();
-    if (!parent.dictionary) {
-        plist_array_append_item(parent.node, node);
-        return true;
+    if (parent.dictionary) {
+        if (!parent.haveKey)
+            return false;
+        parent.haveKey = false;
+        parent.keyIsUid = false;
     }
-    if (!parent.haveKey) {
-        plist_free(node);
-        return false;
-    }
-    plist_dict_set_item(parent.node, parent.key.constData(), node);
-    parent.haveKey = false;
+    parent.values.push_back(ref);
     return true;
 }
 
 plist_t PlistTreeBuilder::take()
 {
-    if (!m_open.empty())
+    if (!m_open.empty() || !m_root)
         return nullptr;
-    plist_t root = m_root;
-    m_root = nullptr;
+    const QByteArray list = m_objects.finish(*m_root);
+    m_root.reset();
+    if (quint64(list.size()) > std::numeric_limits<uint32_t>::max())
+        return nullptr;
+    plist_t root = nullptr;
+    plist_from_bin(list.constData(), uint32_t(list.size()), &root);
     return root;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/PlistBinaryEncoder.h"
 #include "platform/PlistLimits.h"
 
 #include <QByteArray>
+#include <QSet>
 
+#include <optional>
 #include <vector>
 
 typedef void *plist_t;
@@ -12,8 +15,12 @@ namespace platform {
 
 // Builds a libplist tree from a reader's events without recursing, counting every node and
 // byte against the limits as it goes; each step is false the moment a limit is passed or the
-// events do not make a tree. A container joins its parent only once it is closed, so a
-// refused list is freed one open container at a time.
+// events do not make a tree (a dictionary holding a key twice among them: which value a
+// reader keeps is its own choice, so no rewrite could be sure to keep it).
+//
+// The events are laid out as a binary list of our own that libplist's reader then takes in
+// one pass: libplist's own way of adding to a dictionary looks through every key before it,
+// which a dictionary of a few hundred thousand keys turns into minutes.
 class PlistTreeBuilder
 {
 public:
@@ -21,7 +28,6 @@ public:
     enum class Uids { AsWritten, FromDictionaries };
 
     explicit PlistTreeBuilder(Uids uids = Uids::AsWritten);
-    ~PlistTreeBuilder();
     PlistTreeBuilder(const PlistTreeBuilder &) = delete;
     PlistTreeBuilder &operator=(const PlistTreeBuilder &) = delete;
 
@@ -32,28 +38,37 @@ public:
     bool key(const QByteArray &utf8);
     bool string(const QByteArray &utf8);
     bool data(const char *bytes, quint64 length);
-    // Any other leaf; taken over (and freed on failure).
-    bool leaf(plist_t node);
+    bool boolean(bool value);
+    // `raw` as 64 bits; `largeUnsigned` for a value above the signed range that is not negative.
+    bool integer(quint64 raw, bool largeUnsigned);
+    bool real(double value);
+    bool date(double secondsSince2001);
+    bool uid(quint64 value);
 
     qsizetype depth() const { return qsizetype(m_open.size()); }
-    bool hasRoot() const { return m_root != nullptr; }
+    bool hasRoot() const { return m_root.has_value(); }
     // The finished tree, handed over; nothing while a container is open.
     plist_t take();
 
 private:
     struct Open {
-        plist_t node;
         bool dictionary;
-        bool haveKey;
-        QByteArray key;
+        bool haveKey = false;
+        bool keyIsUid = false;                // the pending key is "CF$UID"
+        std::optional<quint64> uidValue;      // the integer held under "CF$UID"
+        std::vector<quint64> keys;
+        std::vector<quint64> values;
+        QSet<QByteArray> keyNames;
     };
-    bool open(plist_t node, bool dictionary);
-    bool attach(plist_t node);
+    bool open(bool dictionary);
+    bool leafAllowed();
+    bool attach(quint64 ref);
 
     Uids m_uids;
     plistlimits::Budget m_budget;
+    PlistBinaryEncoder m_objects;
     std::vector<Open> m_open;
-    plist_t m_root = nullptr;
+    std::optional<quint64> m_root;
 };
 
 } // namespace platform

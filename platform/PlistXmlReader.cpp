@@ -1,16 +1,11 @@
 #include "platform/PlistXmlReader.h"
 
-#include "platform/PlistNodes.h"
+#include "platform/PlistDates.h"
 #include "platform/PlistTreeBuilder.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
 
-#include <plist/plist.h>
-
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -40,7 +35,7 @@ std::optional<QString> elementText(QXmlStreamReader &xml)
 }
 
 // Decimal or 0x-prefixed hexadecimal, within what 64 bits hold signed or unsigned.
-plist_t integerNode(const QString &text)
+bool integer(PlistTreeBuilder &tree, const QString &text)
 {
     QByteArray digits = text.trimmed().toLatin1();
     const bool negative = digits.startsWith('-');
@@ -52,78 +47,36 @@ plist_t integerNode(const QString &text)
         base = 16;
     }
     if (digits.isEmpty() || digits.startsWith('+') || digits.startsWith('-'))
-        return nullptr;
+        return false;
     bool ok = false;
     const quint64 magnitude = digits.toULongLong(&ok, base);
     if (!ok)
-        return nullptr;
-    if (negative) {
-        if (magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
-            return nullptr;
-        return plist_new_uint(uint64_t(0) - magnitude);
-    }
-    if (magnitude > quint64(std::numeric_limits<qint64>::max()))
-        return plistnodes::newLargeUnsigned(magnitude);
-    return plist_new_uint(magnitude);
+        return false;
+    const quint64 signedMax = quint64(std::numeric_limits<qint64>::max());
+    if (negative)
+        return magnitude <= signedMax + 1 && tree.integer(quint64(0) - magnitude, false);
+    return tree.integer(magnitude, magnitude > signedMax);
 }
 
-plist_t realNode(const QString &text)
+bool real(PlistTreeBuilder &tree, const QString &text)
 {
     const QString t = text.trimmed().toLower();
     const double inf = std::numeric_limits<double>::infinity();
     if (t == u"nan" || t == u"+nan" || t == u"-nan")
-        return plist_new_real(std::numeric_limits<double>::quiet_NaN());
+        return tree.real(std::numeric_limits<double>::quiet_NaN());
     if (t == u"inf" || t == u"+inf" || t == u"infinity" || t == u"+infinity")
-        return plist_new_real(inf);
+        return tree.real(inf);
     if (t == u"-inf" || t == u"-infinity")
-        return plist_new_real(-inf);
+        return tree.real(-inf);
     bool ok = false;
     const double d = t.toLatin1().toDouble(&ok);
-    return ok ? plist_new_real(d) : nullptr;
+    return ok && tree.real(d);
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-qint64 daysFromCivil(qint64 y, int m, int d)
+bool date(PlistTreeBuilder &tree, const QString &text)
 {
-    y -= m <= 2;
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const qint64 yoe = y - era * 400;
-    const qint64 doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-// YYYY-MM-DDTHH:MM:SSZ, the form property lists write (a year may be longer or negative).
-plist_t dateNode(const QString &text)
-{
-    const QByteArray t = text.trimmed().toLatin1();
-    const qsizetype dash = t.indexOf('-', 1);
-    if (dash < 4 || t.size() != dash + 16)
-        return nullptr;
-    const QByteArray rest = t.mid(dash);
-    if (rest[0] != '-' || rest[3] != '-' || rest[6] != 'T' || rest[9] != ':' || rest[12] != ':'
-        || rest[15] != 'Z')
-        return nullptr;
-    auto field = [&rest](int at, int lo, int hi, int *out) {
-        const QByteArray two = rest.mid(at, 2);
-        bool ok = std::isdigit(uchar(two[0])) && std::isdigit(uchar(two[1]));
-        *out = two.toInt();
-        return ok && *out >= lo && *out <= hi;
-    };
-    bool ok = false;
-    const qint64 year = t.left(dash).toLongLong(&ok);
-    int month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (!ok || t.left(dash).startsWith('+') || std::abs(year) > 1000000 || !field(1, 1, 12, &month)
-        || !field(4, 1, 31, &day) || !field(7, 0, 23, &hour) || !field(10, 0, 59, &minute)
-        || !field(13, 0, 59, &second))
-        return nullptr;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    constexpr int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (day > monthDays[month - 1] + (month == 2 && leap))
-        return nullptr;
-    const qint64 seconds = (daysFromCivil(year, month, day) - daysFromCivil(2001, 1, 1)) * 86400
-                           + hour * 3600 + minute * 60 + second;
-    return plistnodes::newDate(double(seconds));
+    const std::optional<double> seconds = plistdates::parse(text.toLatin1());
+    return seconds && tree.date(*seconds);
 }
 
 bool dataNode(PlistTreeBuilder &tree, const QString &text)
@@ -151,7 +104,7 @@ bool element(QXmlStreamReader &xml, PlistTreeBuilder &tree)
         return tree.openArray();
     if (name == u"true" || name == u"false") {
         const bool value = name == u"true";
-        return emptyElement(xml) && tree.leaf(plist_new_bool(value ? 1 : 0));
+        return emptyElement(xml) && tree.boolean(value);
     }
     const bool known = name == u"key" || name == u"string" || name == u"integer" || name == u"real"
                        || name == u"date" || name == u"data";
@@ -166,11 +119,11 @@ bool element(QXmlStreamReader &xml, PlistTreeBuilder &tree)
     if (kind == u"string")
         return tree.string(text->toUtf8());
     if (kind == u"integer")
-        return tree.leaf(integerNode(*text));
+        return integer(tree, *text);
     if (kind == u"real")
-        return tree.leaf(realNode(*text));
+        return real(tree, *text);
     if (kind == u"date")
-        return tree.leaf(dateNode(*text));
+        return date(tree, *text);
     return dataNode(tree, *text);
 }
 
@@ -193,7 +146,14 @@ plist_t read(const QByteArray &text)
         case QXmlStreamReader::EndDocument:
         case QXmlStreamReader::Comment:
         case QXmlStreamReader::ProcessingInstruction:
+            break;
         case QXmlStreamReader::DTD:
+            // No writer of property lists declares anything in the document type: the one
+            // use of a declaration here is an entity, which expands a few bytes of file into
+            // gigabytes of text or stands for a file that is never read. Such a list is
+            // refused before any of its text is read, so it is never rewritten either.
+            if (!xml.entityDeclarations().isEmpty() || xml.text().contains(u'['))
+                return nullptr;
             break;
         case QXmlStreamReader::Characters:
             if (!xml.isWhitespace())

@@ -2,10 +2,13 @@
 
 #include "platform/FileManager.h"
 #include "platform/PlistBinaryReader.h"
+#include "platform/PlistBinaryWriter.h"
 #include "platform/PlistLimits.h"
 #include "platform/PlistNodes.h"
-#include "platform/PlistRepair.h"
 #include "platform/PlistXmlReader.h"
+#include "platform/PlistXmlWriter.h"
+
+#include <QStringDecoder>
 
 #include <plist/plist.h>
 
@@ -26,6 +29,19 @@ plist_t dictAtPath(plist_t root, const QStringList &keys, qsizetype depth)
         node = plist_dict_get_item(node, keys.at(i).toUtf8().constData());
     }
     return PLIST_IS_DICT(node) ? node : nullptr;
+}
+
+// Only text that looks like XML goes to the XML reader: UTF-8, and UTF-16 or UTF-32 behind
+// their byte-order mark, as the system's reader takes them.
+bool looksLikeXml(const QByteArray &data)
+{
+    const std::optional<QStringConverter::Encoding> encoding =
+        QStringConverter::encodingForData(data);
+    if (!encoding || *encoding == QStringConverter::Utf8)
+        return data.mid(data.startsWith("\xEF\xBB\xBF") ? 3 : 0, 256).trimmed().startsWith('<');
+    QStringDecoder decoder(*encoding);
+    const QString start = decoder.decode(QByteArrayView(data).first(qMin(data.size(), 1024)));
+    return start.trimmed().startsWith(u'<');
 }
 
 } // namespace
@@ -90,11 +106,8 @@ std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
     if (data.startsWith("bplist00")) {
         format = Format::Binary;
         root = plistbinary::read(data);
-    } else {
-        // Only text that looks like XML goes to the XML reader.
-        const qsizetype bom = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-        if (data.mid(bom, 256).trimmed().startsWith('<'))
-            root = plistxml::read(data);
+    } else if (looksLikeXml(data)) {
+        root = plistxml::read(data);
     }
     if (!root)
         return std::nullopt;
@@ -149,26 +162,7 @@ std::optional<QByteArray> PropertyList::toData() const
 
 std::optional<QByteArray> PropertyList::toData(Format format) const
 {
-    if (!m_root)
-        return std::nullopt;
-    char *bytes = nullptr;
-    uint32_t length = 0;
-    if (format == Format::Binary)
-        plist_to_bin(m_root, &bytes, &length);
-    else
-        plist_to_xml(m_root, &bytes, &length);
-    if (!bytes || length == 0) {
-        std::free(bytes);
-        return std::nullopt;
-    }
-    QByteArray out(bytes, qsizetype(length));
-    if (format == Format::Binary) {
-        plist_to_bin_free(bytes);
-    } else {
-        plist_to_xml_free(bytes);
-        plistrepair::mendXmlText(m_root, out);
-    }
-    return out;
+    return format == Format::Binary ? plistbinary::write(m_root) : plistxml::write(m_root);
 }
 
 bool PropertyList::isIdenticalTo(const PropertyList &other) const

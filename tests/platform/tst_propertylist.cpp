@@ -5,6 +5,7 @@
 #include "support/HostileLists.h"
 
 #include <QDateTime>
+#include <QStringEncoder>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -225,6 +226,8 @@ void tst_PropertyList::roundTrip_data()
         {"false", false, QMetaType::Bool},
         {"date", utc(Q_INT64_C(1262304000000)), QMetaType::QDateTime},
         {"date before 2001", utc(Q_INT64_C(631152000000)), QMetaType::QDateTime},
+        {"date before 1933", utc(Q_INT64_C(-2208988800000)), QMetaType::QDateTime},
+        {"date before year 0", QDateTime(QDate(-2, 6, 15), QTime(12, 0), Qt::UTC), QMetaType::QDateTime},
         {"data", QByteArray("\x00\x01\x02\xfe", 4), QMetaType::QByteArray},
         {"empty data", QByteArray(""), QMetaType::QByteArray},
         {"uid", QVariant::fromValue(PlistUid{12}), QMetaType::fromType<PlistUid>().id()},
@@ -346,13 +349,26 @@ void tst_PropertyList::systemListsKeepEveryValue_data()
 
     for (const char *element :
          {"<date>0000-12-30T00:00:00Z</date>", "<date>0999-01-01T00:00:00Z</date>",
-          "<date>2024-02-29T23:59:59Z</date>", "<real>-0.0</real>", "<real>-2.5</real>",
+          "<date>2024-02-29T23:59:59Z</date>", "<date>-0001-06-15T12:00:00Z</date>",
+          "<date>-4713-11-24T12:00:00Z</date>", "<real>-0.0</real>", "<real>-2.5</real>",
           "<integer>-9223372036854775808</integer>", "<integer>18446744073709551615</integer>",
           "<integer>4294967296</integer>", "<string>\xf0\x9f\x98\x80 \xc3\xa9</string>",
           "<string>a&#13;b</string>", "<string>&#13;\n&#13;</string>"})
         QTest::addRow("xml %s", element) << xmlKeeping(element) << QByteArray(element);
     const QByteArray uidXml("<dict>\n\t\t<key>CF$UID</key>\n\t\t<integer>258</integer>\n\t</dict>");
     QTest::newRow("xml uid") << xmlKeeping(uidXml) << uidXml;
+    // Text in UTF-16 or UTF-32 behind a byte-order mark, as the system's reader takes it; the
+    // rewrite is UTF-8.
+    const QByteArray accented("<string>caf\xc3\xa9 \xf0\x9f\x98\x80</string>");
+    for (const auto &[name, encoding] :
+         {std::pair{"utf-16le", QStringConverter::Utf16LE}, std::pair{"utf-16be", QStringConverter::Utf16BE},
+          std::pair{"utf-32le", QStringConverter::Utf32LE}, std::pair{"utf-32be", QStringConverter::Utf32BE}}) {
+        QByteArray text = xmlKeeping(accented);
+        text.replace("encoding=\"UTF-8\"", "encoding=\"" + QByteArray(name).toUpper() + "\"");
+        QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+        QTest::addRow("xml %s with a byte-order mark", name) << QByteArray(encoder.encode(QString::fromUtf8(text)))
+                                                             << accented;
+    }
 }
 
 void tst_PropertyList::systemListsKeepEveryValue()
@@ -435,6 +451,9 @@ void tst_PropertyList::malformedGivesNothing_data()
     QTest::newRow("integer beyond 64 bits") << QByteArray("<plist><integer>18446744073709551616</integer></plist>");
     QTest::newRow("integer below 64 bits") << QByteArray("<plist><integer>-9223372036854775809</integer></plist>");
     QTest::newRow("a date that does not exist") << QByteArray("<plist><date>2023-02-29T00:00:00Z</date></plist>");
+    // Which of the two values a reader keeps is its own choice: no rewrite could be sure.
+    QTest::newRow("dictionary holding a key twice")
+        << QByteArray("<plist><dict><key>a</key><true/><key>a</key><false/></dict></plist>");
 }
 
 void tst_PropertyList::malformedGivesNothing()

@@ -19,6 +19,18 @@ inline QByteArray quoteBeforeDeepNesting(const QByteArray &element, bool closed 
     return out + "<key>c</key>" + quoted + "</dict></plist>";
 }
 
+// An XML list whose document type declares `declaration` (an internal entity of `length`
+// characters unless given) and whose "Recent" string uses the entity `uses` times.
+inline QByteArray entityList(int length, int uses, const QByteArray &declaration = QByteArray())
+{
+    const QByteArray entity = declaration.isEmpty()
+                                  ? "<!ENTITY e \"" + QByteArray(length, 'x') + "\">"
+                                  : declaration;
+    return "<?xml version=\"1.0\"?>\n<!DOCTYPE plist [" + entity
+           + "]>\n<plist version=\"1.0\"><dict><key>Keep</key><string>stays</string><key>Recent</key>"
+             "<string>" + QByteArray("&e;").repeated(uses) + "</string></dict></plist>\n";
+}
+
 inline void appendBigEndian(QByteArray &out, quint64 value, int size)
 {
     for (int i = size - 1; i >= 0; --i)

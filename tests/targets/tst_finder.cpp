@@ -424,12 +424,16 @@ void tst_Finder::recentFoldersRewriteAndRestarts_data()
     QTest::addColumn<QString>("version"); // empty: the system cannot tell
     QTest::addColumn<bool>("lockFile");
     QTest::addColumn<bool>("daemonFirst");
+    QTest::addColumn<int>("folders");
     const auto binary = int(PropertyList::Format::Binary), xml = int(PropertyList::Format::Xml);
-    QTest::newRow("10.8, Finder only") << binary << u"10.8.5"_s << true << false;
-    QTest::newRow("10.9, daemon then Finder") << xml << u"10.9"_s << false << true;
-    QTest::newRow("10.15") << binary << u"10.15.7"_s << false << true;
-    QTest::newRow("11") << xml << u"11.2.3"_s << true << true;
-    QTest::newRow("unknown version") << binary << QString() << false << false;
+    QTest::newRow("10.8, Finder only") << binary << u"10.8.5"_s << true << false << 2;
+    QTest::newRow("10.9, daemon then Finder") << xml << u"10.9"_s << false << true << 2;
+    QTest::newRow("10.15") << binary << u"10.15.7"_s << false << true << 2;
+    QTest::newRow("11") << xml << u"11.2.3"_s << true << true << 2;
+    QTest::newRow("unknown version") << binary << QString() << false << false << 2;
+    // A list this long is still the Finder's own, and cleaned like a short one.
+    QTest::newRow("60,000 recent folders, binary") << binary << u"12.1"_s << false << true << 60000;
+    QTest::newRow("60,000 recent folders, XML") << xml << u"12.1"_s << false << true << 60000;
 }
 
 void tst_Finder::recentFoldersRewriteAndRestarts()
@@ -438,10 +442,14 @@ void tst_Finder::recentFoldersRewriteAndRestarts()
     QFETCH(QString, version);
     QFETCH(bool, lockFile);
     QFETCH(bool, daemonFirst);
+    QFETCH(int, folders);
     Fixture f;
     if (!version.isEmpty())
         QVERIFY(f.home.setSystemVersion(version));
-    const QVariantMap prefs = finderPrefs(recentFolders({u"Downloads"_s, u"Projects"_s}));
+    QStringList names{u"Downloads"_s, u"Projects"_s};
+    for (int i = 2; i < folders; ++i)
+        names.append(u"Folder %1"_s.arg(i));
+    const QVariantMap prefs = finderPrefs(recentFolders(names));
     QVERIFY(f.home.writePlist(finderPath, prefs, PropertyList::Format(format)));
     const QString path = f.home.path(finderPath);
     const QString lock = path + u".lockfile"_s;

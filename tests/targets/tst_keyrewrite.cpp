@@ -180,6 +180,12 @@ void tst_KeyRewrite::hostileListStaysInPlace_data()
     QTest::newRow("unclosed quote before 300000 levels") << hostilelists::quoteBeforeDeepNesting("true", false)
                                                           << false;
     QTest::newRow("8 MB referred to 96 times") << hostilelists::sharedData(8 << 20, 96) << false;
+    // Declared entities: text that grows as it is read, or a file read as an empty string.
+    QTest::newRow("entity of 4000 characters used 1000 times") << hostilelists::entityList(4000, 1000) << false;
+    QTest::newRow("external entity")
+        << hostilelists::entityList(0, 1, "<!ENTITY e SYSTEM \"file:///etc/hostname\">") << false;
+    QTest::newRow("parameter entity")
+        << hostilelists::entityList(0, 1, "<!ENTITY % p \"<!ENTITY e 'x'>\"> %p;") << false;
     // Read as it stands, the integer would come back clamped to 64 bits.
     QTest::newRow("integer beyond 64 bits")
         << xmlWithRecent(QByteArray(), "<integer>18446744073709551616</integer>") << false;

@@ -4,6 +4,7 @@
 #include "platform/PropertyList.h"
 #include "targets/omniweb/OmniWebController.h"
 
+#include <QDateTime>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -89,6 +90,19 @@ private slots:
         QTest::newRow("downloads empty") << QVariant(QVariantList{}) << map << QStringList{formsRow};
         QTest::newRow("form sets empty") << list << QVariant(QVariantMap{}) << QStringList{downloadsRow};
         QTest::newRow("neither key") << QVariant() << QVariant() << QStringList{};
+        // One long history hides neither row of the list it shares.
+        QVariantList downloads;
+        for (int i = 0; i < 20000; ++i) {
+            const QString name = u"file%1.zip"_s.arg(i);
+            downloads.append(QVariantMap{{u"URL"_s, u"https://example.org/"_s + name},
+                                         {u"Path"_s, u"~/Downloads/"_s + name},
+                                         {u"Referrer"_s, u"https://example.org/list"_s},
+                                         {u"MIMEType"_s, u"application/zip"_s},
+                                         {u"Size"_s, qint64(5000 + i)},
+                                         {u"Status"_s, qint64(1)},
+                                         {u"Date"_s, QDateTime::fromSecsSinceEpoch(1200000000 + i, Qt::UTC)}});
+        }
+        QTest::newRow("20,000 downloads") << QVariant(downloads) << map << QStringList{downloadsRow, formsRow};
     }
     void listRowsFollowTheirKeys()
     {
