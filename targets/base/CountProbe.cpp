@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <climits>
 
 int countRowCallback(void *context, int columns, char **values, char ** /*names*/)
@@ -32,15 +33,25 @@ int countRowCallback(void *context, int columns, char **values, char ** /*names*
 
 namespace {
 
-// A store can make a count run for ever (a view in a table's place that recurses without end):
-// a statement is stopped after ten million steps of SQLite's machine. The modules count whole
-// tables, which SQLite does in a handful of steps however many rows there are.
-constexpr int kStepsPerCall = 1000;
-constexpr int kMaxCalls = 10000;
+// A store can make a count run for ever or for hours: a view in a table's place that
+// recurses without end, or makes a huge value for each row in one step of SQLite's machine.
+// Statements read the tables themselves only (nothing through a view, no recursion), no value
+// is larger than a few megabytes, and a statement stops at a deadline on the clock: the
+// handler is asked often enough that one call comes well within a second of it. The modules
+// count whole tables, which SQLite does in a handful of steps however many rows there are.
+constexpr int kStepsPerCall = 16;
+constexpr int kLargestValue = 8 << 20;
+constexpr std::chrono::milliseconds kDeadline{2000};
 
-int stopAfterBudget(void *context)
+int stopAtDeadline(void *context)
 {
-    return ++*static_cast<int *>(context) > kMaxCalls ? 1 : 0;
+    return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point *>(context) ? 1 : 0;
+}
+
+// The sixth argument names the view or trigger behind an access, null for the statement's own.
+int tablesOnly(void *, int action, const char *, const char *, const char *, const char *through)
+{
+    return through || action == SQLITE_RECURSIVE ? SQLITE_DENY : SQLITE_OK;
 }
 
 } // namespace
@@ -61,6 +72,10 @@ bool CountProbe::open(const QString &path)
     // Found as the database service finds it, so a row is offered only where it can be
     // cleaned; read-only, so that a scan never writes a store nor folds its log back.
     m_db = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
+    if (m_db) {
+        sqlite3_set_authorizer(m_db, tablesOnly, nullptr);
+        sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, kLargestValue);
+    }
     return m_db != nullptr;
 }
 
@@ -78,8 +93,8 @@ std::optional<int> CountProbe::count(const QString &statement)
         return std::nullopt;
     m_counts.clear();
     const QByteArray sql = statement.toUtf8();
-    int calls = 0;
-    sqlite3_progress_handler(m_db, kStepsPerCall, stopAfterBudget, &calls);
+    auto deadline = std::chrono::steady_clock::now() + kDeadline;
+    sqlite3_progress_handler(m_db, kStepsPerCall, stopAtDeadline, &deadline);
     const int result = sqlite3_exec(m_db, sql.constData(), countRowCallback, &m_counts, nullptr);
     sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
     if (result != SQLITE_OK) {

@@ -3,6 +3,7 @@
 #include "core/DatabaseController.h"
 #include "platform/FileManager.h"
 #include "platform/UserDefaults.h"
+#include "support/BoundedRun.h"
 #include "support/FakeHome.h"
 
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include <functional>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -107,6 +109,8 @@ private slots:
     void linksOnTheWay();
     void secureDeleteLeavesNoRowOnTheDisk_data();
     void secureDeleteLeavesNoRowOnTheDisk();
+    void storeFilesThatAreNoPlainFile_data();
+    void storeFilesThatAreNoPlainFile();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -408,4 +412,72 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)
+void tst_DatabaseController::storeFilesThatAreNoPlainFile_data()
+{
+    QTest::addColumn<QString>("suffix"); // of the entry beside the store, empty for the store
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("wal");
+    QTest::newRow("store is a pipe") << "" << "pipe" << false;
+    QTest::newRow("journal is a pipe") << "-journal" << "pipe" << false;
+    QTest::newRow("log is a pipe") << "-wal" << "pipe" << true;
+    QTest::newRow("shared memory is a pipe") << "-shm" << "pipe" << true;
+    QTest::newRow("journal links outside") << "-journal" << "link" << false;
+    QTest::newRow("log links to a device") << "-wal" << "device" << true;
+    QTest::newRow("store has a second name") << "" << "hard link" << false;
+}
+
+// SQLite opens the store and its side files by name, with blocking opens that follow links:
+// neither the scan's read-only connection nor the delete may open a store beside which lies
+// anything but plain files of its own. Both answer at once, and nothing changes anywhere.
+void tst_DatabaseController::storeFilesThatAreNoPlainFile()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QString, kind);
+    QFETCH(bool, wal);
+    FakeHome home;
+    const QString path = home.path(u"Library/History"_s);
+    const QString outside = home.path(u"Documents/kept.txt"_s);
+    QVERIFY(home.writeFile(u"Documents/kept.txt"_s, QByteArray("not the store's\n").repeated(64)));
+    const QByteArray entry = platform::encodePath(path + suffix);
+    if (suffix.isEmpty() && kind == u"pipe"_s) {
+        QVERIFY(home.makeDir(u"Library"_s));
+    } else {
+        QVERIFY(home.createSqlite(u"Library/History"_s, QString::fromLatin1(schema)));
+        if (wal) {
+            sqlite3 *db = nullptr;
+            QCOMPARE(sqlite3_open(platform::encodePath(path).constData(), &db), SQLITE_OK);
+            const QString mode = single(db, "PRAGMA journal_mode = WAL");
+            sqlite3_close(db);
+            QCOMPARE(mode, u"wal"_s);
+        }
+    }
+    if (kind == u"pipe"_s)
+        QCOMPARE(::mkfifo(entry.constData(), 0600), 0);
+    else if (kind == u"link"_s)
+        QVERIFY(QFile::link(outside, path + suffix));
+    else if (kind == u"device"_s)
+        QVERIFY(QFile::link(u"/dev/zero"_s, path + suffix));
+    else
+        QCOMPARE(::link(entry.constData(), platform::encodePath(outside + u".db"_s).constData()), 0);
+
+    bool hung = false;
+    const auto [opened, cleaned] = boundedRun([path] {
+        sqlite3 *db = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
+        const bool opened = db != nullptr;
+        sqlite3_close(db);
+        DatabaseController controller;
+        return std::pair(opened, controller.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
+    }, {entry}, hung);
+    QVERIFY2(!hung, "the store was opened with a blocking open on a pipe");
+    QVERIFY(!opened);
+    QVERIFY(!cleaned);
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(outside).value_or(QByteArray()),
+             QByteArray("not the store's\n").repeated(64));
+    if (suffix.isEmpty() && kind == u"pipe"_s)
+        return;
+    if (!suffix.isEmpty())
+        QCOMPARE(::unlink(entry.constData()), 0); // so that the check below reads the store alone
+    QCOMPARE(probe(path).rowsA, 150);
+}
+
 #include "tst_databasecontroller.moc"
