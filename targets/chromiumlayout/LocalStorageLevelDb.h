@@ -24,7 +24,8 @@ public:
 
     // Reads the store at `store` (a folder, never a link) through the library and writes a new store at `into` (which
     // must not exist yet) holding only the records that stay. False when the store cannot be
-    // read whole (locked by a running browser, damaged, ordered by another comparator) or
+    // read whole (an entry that is no plain file of its own, see LevelDbStore; locked by a
+    // running browser, damaged, ordered by another comparator) or
     // the new one could not be written; nothing is left at `into` then. The old store is
     // only read; the library may turn its log into a table on opening, as the browser does.
     static bool writeKeptRecords(const QString &store, const QString &into, const QStringList &prefixes);
