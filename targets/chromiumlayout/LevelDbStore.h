@@ -34,7 +34,7 @@ public:
     // it without end, and an entry larger than any the browser writes would be held whole in
     // memory, more than once.
     static bool holdsOnlyStoreFiles(int folderFd);
-    static constexpr qint64 maxEntryBytes = qint64(64) << 20;
+    static constexpr qint64 maxEntryBytes = qint64(32) << 20;
 
     leveldb::DB &db() const { return *m_db; }
 

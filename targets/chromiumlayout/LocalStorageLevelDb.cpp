@@ -56,13 +56,13 @@ bool copyKept(leveldb::DB &from, leveldb::DB &to, const QStringList &prefixes)
         if (batch.ApproximateSize() > 0 && it->value().size() >= batchBytes) {
             if (!to.Write(write, &batch).ok())
                 return false;
-            batch.Clear();
+            batch = leveldb::WriteBatch(); // its memory too, not only its records
         }
         batch.Put(it->key(), it->value());
         if (batch.ApproximateSize() >= batchBytes) {
             if (!to.Write(write, &batch).ok())
                 return false;
-            batch.Clear();
+            batch = leveldb::WriteBatch(); // its memory too, not only its records
         }
     }
     // A record the iterator could not read ends the walk early: the copy is then not whole.
