@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 int countRowCallback(void *context, int columns, char **values, char ** /*names*/)
 {
@@ -36,17 +39,52 @@ namespace {
 // A store can make a count run for ever or for hours: a view in a table's place that
 // recurses without end, or makes a huge value for each row in one step of SQLite's machine.
 // Statements read the tables themselves only (nothing through a view, no recursion), no value
-// is larger than a few megabytes, and a statement stops at a deadline on the clock: the
-// handler is asked often enough that one call comes well within a second of it. The modules
-// count whole tables, which SQLite does in a handful of steps however many rows there are.
-constexpr int kStepsPerCall = 16;
+// is larger than a few megabytes, and a statement still running at a deadline on the clock is
+// interrupted. The modules count whole tables, which SQLite does in a handful of steps however
+// many rows there are.
 constexpr int kLargestValue = 8 << 20;
 constexpr std::chrono::milliseconds kDeadline{2000};
 
-int stopAtDeadline(void *context)
+// Interrupts the connection's statement when it still runs at the deadline. A progress
+// handler is not enough: it is not called inside one step, and counting a large table is one.
+class Deadline
 {
-    return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point *>(context) ? 1 : 0;
-}
+public:
+    explicit Deadline(sqlite3 *db)
+        : m_watch([this, db] {
+            std::unique_lock lock(m_mutex);
+            if (!m_ended.wait_for(lock, kDeadline, [this] { return m_finished; })) {
+                m_fired = true;
+                sqlite3_interrupt(db);
+            }
+        })
+    {
+    }
+    ~Deadline() { stop(); }
+    // Ends the watch; true when it interrupted the statement (or would have, had it not just
+    // ended: the connection is then closed, so that no interrupt is left for the next one).
+    bool stop()
+    {
+        if (m_watch.joinable()) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_finished = true;
+            }
+            m_ended.notify_one();
+            m_watch.join();
+        }
+        return m_fired;
+    }
+    Deadline(const Deadline &) = delete;
+    Deadline &operator=(const Deadline &) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
+    bool m_finished = false;
+    bool m_fired = false;
+    std::thread m_watch; // last, so that it starts once the rest is ready
+};
 
 // The sixth argument names the view or trigger behind an access, null for the statement's own.
 int tablesOnly(void *, int action, const char *, const char *, const char *, const char *through)
@@ -93,11 +131,9 @@ std::optional<int> CountProbe::count(const QString &statement)
         return std::nullopt;
     m_counts.clear();
     const QByteArray sql = statement.toUtf8();
-    auto deadline = std::chrono::steady_clock::now() + kDeadline;
-    sqlite3_progress_handler(m_db, kStepsPerCall, stopAtDeadline, &deadline);
+    Deadline deadline(m_db);
     const int result = sqlite3_exec(m_db, sql.constData(), countRowCallback, &m_counts, nullptr);
-    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
-    if (result != SQLITE_OK) {
+    if (deadline.stop() || result != SQLITE_OK) {
         close();
         return std::nullopt;
     }
