@@ -80,8 +80,8 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
     // SQLite opens the store and its side files with blocking opens of its own: each is
     // looked at first, through the folder, and a pipe, a device, a link or a shared file
     // anywhere among them leaves the store unopened at once.
-    const int folder = ::open(slash == 0 ? "/" : file.left(slash).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder =
+        ::open(slash == 0 ? "/" : file.left(slash).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return nullptr;
     const bool plain = StoreFiles::arePlain(folder, file.mid(slash + 1));
@@ -90,7 +90,8 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
         return nullptr;
     sqlite3 *db = nullptr;
     const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (sqlite3_open_v2(file.constData(), &db, mode | SQLITE_OPEN_NOFOLLOW, StoreFiles::vfsName()) != SQLITE_OK) {
+    if (sqlite3_open_v2(file.constData(), &db, mode | SQLITE_OPEN_NOFOLLOW, StoreFiles::vfsName())
+        != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }

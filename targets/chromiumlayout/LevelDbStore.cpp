@@ -23,7 +23,7 @@ namespace {
 class SilentLogger : public leveldb::Logger
 {
 public:
-    void Logv(const char *, va_list) override {}
+    void Logv(const char *, va_list) override { }
 };
 
 // "MANIFEST-" and the digits of a file number, then a newline: the whole of a CURRENT the
@@ -50,14 +50,16 @@ bool currentNamesAnEntry(int folderFd)
         return false;
     const QByteArray name(text, n - 1);
     constexpr std::string_view prefix = "MANIFEST-";
-    if (!name.startsWith(QByteArrayView(prefix.data(), qsizetype(prefix.size()))) || name.size() == qsizetype(prefix.size()))
+    if (!name.startsWith(QByteArrayView(prefix.data(), qsizetype(prefix.size())))
+        || name.size() == qsizetype(prefix.size()))
         return false;
     for (qsizetype i = qsizetype(prefix.size()); i < name.size(); ++i) {
         if (name[i] < '0' || name[i] > '9')
             return false;
     }
     struct stat manifest = {};
-    return ::fstatat(folderFd, name.constData(), &manifest, AT_SYMLINK_NOFOLLOW) == 0 && isPlainEntry(manifest);
+    return ::fstatat(folderFd, name.constData(), &manifest, AT_SYMLINK_NOFOLLOW) == 0
+        && isPlainEntry(manifest);
 }
 
 leveldb::Options optionsFor(bool create)
@@ -75,10 +77,8 @@ leveldb::Options optionsFor(bool create)
 } // namespace
 
 LevelDbStore::LevelDbStore(int folderFd, std::unique_ptr<leveldb::DB> db)
-    : m_folderFd(folderFd)
-    , m_db(std::move(db))
-{
-}
+    : m_folderFd(folderFd), m_db(std::move(db))
+{ }
 
 LevelDbStore::~LevelDbStore()
 {
@@ -117,7 +117,8 @@ std::unique_ptr<LevelDbStore> LevelDbStore::openExisting(const QString &folder)
 {
     if (folder.isEmpty())
         return nullptr;
-    const int fd = ::open(platform::encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::open(platform::encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     if (!holdsOnlyStoreFiles(fd)) {

@@ -98,7 +98,7 @@ QByteArray journalNamingSuperJournal(const QByteArray &super)
     for (const char ch : super)
         checksum += quint8(ch);
     return QByteArray(4096, 'J') + bigEndian(0x40000000 / 4096 + 1) + super + bigEndian(quint32(super.size()))
-           + bigEndian(checksum) + QByteArray::fromHex("d9d505f920a163d7");
+        + bigEndian(checksum) + QByteArray::fromHex("d9d505f920a163d7");
 }
 
 } // namespace
@@ -432,16 +432,24 @@ void tst_DatabaseController::storeFilesThatAreNoPlainFile_data()
     QTest::addColumn<QString>("suffix"); // of the entry beside the store, empty for the store
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("wal");
-    QTest::newRow("store is a pipe") << "" << "pipe" << false;
-    QTest::newRow("journal is a pipe") << "-journal" << "pipe" << false;
-    QTest::newRow("log is a pipe") << "-wal" << "pipe" << true;
-    QTest::newRow("shared memory is a pipe") << "-shm" << "pipe" << true;
-    QTest::newRow("journal links outside") << "-journal" << "link" << false;
-    QTest::newRow("log links to a device") << "-wal" << "device" << true;
-    QTest::newRow("store has a second name") << "" << "hard link" << false;
+    QTest::newRow("store is a pipe") << ""
+                                     << "pipe" << false;
+    QTest::newRow("journal is a pipe") << "-journal"
+                                       << "pipe" << false;
+    QTest::newRow("log is a pipe") << "-wal"
+                                   << "pipe" << true;
+    QTest::newRow("shared memory is a pipe") << "-shm"
+                                             << "pipe" << true;
+    QTest::newRow("journal links outside") << "-journal"
+                                           << "link" << false;
+    QTest::newRow("log links to a device") << "-wal"
+                                           << "device" << true;
+    QTest::newRow("store has a second name") << ""
+                                             << "hard link" << false;
     // A journal left by a crash may name the super-journal of a transaction over several
     // stores; rolling back, SQLite reads that file and removes it. Here it names a document.
-    QTest::newRow("journal names a document as its super-journal") << "-journal" << "super" << false;
+    QTest::newRow("journal names a document as its super-journal") << "-journal"
+                                                                   << "super" << false;
 }
 
 // SQLite opens the store and its side files by name, with blocking opens that follow links:
@@ -476,18 +484,21 @@ void tst_DatabaseController::storeFilesThatAreNoPlainFile()
     else if (kind == u"device"_s)
         QVERIFY(QFile::link(u"/dev/zero"_s, path + suffix));
     else if (kind == u"super"_s)
-        QVERIFY(FakeHome::writeFileAt(path + suffix, journalNamingSuperJournal(platform::encodePath(outside))));
+        QVERIFY(
+            FakeHome::writeFileAt(path + suffix, journalNamingSuperJournal(platform::encodePath(outside))));
     else
         QCOMPARE(::link(entry.constData(), platform::encodePath(outside + u".db"_s).constData()), 0);
 
     bool hung = false;
-    const auto [opened, cleaned] = boundedRun([path] {
-        sqlite3 *db = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
-        const bool opened = db != nullptr;
-        sqlite3_close(db);
-        DatabaseController controller;
-        return std::pair(opened, controller.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
-    }, {entry}, hung);
+    const auto [opened, cleaned] = boundedRun(
+        [path] {
+            sqlite3 *db = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
+            const bool opened = db != nullptr;
+            sqlite3_close(db);
+            DatabaseController controller;
+            return std::pair(opened, controller.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
+        },
+        {entry}, hung);
     QVERIFY2(!hung, "the store was opened with a blocking open on a pipe");
     QCOMPARE(opened, kind == u"super"_s); // only the rollback of a read-write connection reads it
     QCOMPARE(FileManager::defaultManager().contentsAtPath(outside).value_or(QByteArray()),

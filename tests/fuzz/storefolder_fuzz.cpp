@@ -38,10 +38,9 @@
 
 namespace {
 
-const char *const names[] = {"History",  "History-journal", "History-wal",     "History-shm",
-                             "CURRENT",  "LOCK",            "LOG",             "MANIFEST-000001",
-                             "MANIFEST-000002", "000003.log", "000004.ldb",    "000005.ldb",
-                             "000006.log", "lost"};
+const char *const names[] = {
+    "History",         "History-journal", "History-wal", "History-shm", "CURRENT",    "LOCK",       "LOG",
+    "MANIFEST-000001", "MANIFEST-000002", "000003.log",  "000004.ldb",  "000005.ldb", "000006.log", "lost"};
 constexpr size_t nameCount = sizeof names / sizeof *names;
 
 std::string readAll(const std::string &path)
@@ -79,8 +78,8 @@ void writeSqlite(const std::string &make, const std::string &path, const std::st
     sqlite3 *db = nullptr;
     if (sqlite3_open((make + "/db").c_str(), &db) == SQLITE_OK) {
         int steps = 0;
-        sqlite3_progress_handler(db, 1000, [](void *count) { return ++*static_cast<int *>(count) > 1000 ? 1 : 0; },
-                                 &steps);
+        sqlite3_progress_handler(
+            db, 1000, [](void *count) { return ++*static_cast<int *>(count) > 1000 ? 1 : 0; }, &steps);
         sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     }
     sqlite3_close(db);
@@ -96,13 +95,14 @@ std::string snapshot(const std::string &outside)
     return state;
 }
 
-void build(const std::string &folder, const std::string &outside, const std::string &make, const uint8_t *data,
-           size_t size)
+void build(const std::string &folder, const std::string &outside, const std::string &make,
+           const uint8_t *data, size_t size)
 {
     for (size_t at = 0; at + 4 <= size;) {
         const int op = data[at] % 8;
         const std::string entry = folder + '/' + names[data[at + 1] % nameCount];
-        const size_t length = std::min<size_t>(size_t(data[at + 2]) | size_t(data[at + 3]) << 8, size - at - 4);
+        const size_t length =
+            std::min<size_t>(size_t(data[at + 2]) | size_t(data[at + 3]) << 8, size - at - 4);
         const std::string bytes(reinterpret_cast<const char *>(data + at + 4), length);
         at += 4 + length;
         const uint8_t pick0 = length > 0 ? uint8_t(bytes[0]) : 0, pick1 = length > 1 ? uint8_t(bytes[1]) : 0;
@@ -170,12 +170,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         CountProbe::itemsExist(counts, history, QString::fromLatin1(statement));
     if (sqlite3 *db = DatabaseController::openStore(history)) {
         int steps = 0;
-        sqlite3_progress_handler(db, 1000, [](void *count) { return ++*static_cast<int *>(count) > 1000 ? 1 : 0; },
-                                 &steps);
+        sqlite3_progress_handler(
+            db, 1000, [](void *count) { return ++*static_cast<int *>(count) > 1000 ? 1 : 0; }, &steps);
         sqlite3_exec(db, "BEGIN; DELETE FROM urls; ROLLBACK;", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    LocalStorageLevelDb::writeKeptRecords(store, QString::fromStdString(fresh), {QStringLiteral("chrome-extension_")});
+    LocalStorageLevelDb::writeKeptRecords(store, QString::fromStdString(fresh),
+                                          {QStringLiteral("chrome-extension_")});
 
     // Whatever the folder held, nothing outside it was written, made or removed.
     if (snapshot(outside) != before)

@@ -13,7 +13,7 @@
 // `patience` is taken to hang on one of `pipes`: each is then opened from both ends until the
 // work returns, so a blocked open or read sees an end of file, and `hung` tells the test,
 // which fails with its own message instead of stopping the suite.
-template<typename Work>
+template <typename Work>
 auto boundedRun(Work work, const QList<QByteArray> &pipes, bool &hung,
                 std::chrono::seconds patience = std::chrono::seconds(30))
 {

@@ -376,10 +376,14 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin_data()
         QTest::addRow("%s, CURRENT is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeCurrent);
         QTest::addRow("%s, MANIFEST is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeManifest);
         QTest::addRow("%s, log is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeLog);
-        QTest::addRow("%s, LOCK links outside", app) << QString::fromLatin1(app) << int(Store::LockLinkedOutside);
-        QTest::addRow("%s, MANIFEST links outside", app) << QString::fromLatin1(app) << int(Store::ManifestLinkedOutside);
-        QTest::addRow("%s, CURRENT names a file outside", app) << QString::fromLatin1(app) << int(Store::CurrentNamesOutside);
-        QTest::addRow("%s, entry larger than any the browser writes", app) << QString::fromLatin1(app) << int(Store::OversizedEntry);
+        QTest::addRow("%s, LOCK links outside", app)
+            << QString::fromLatin1(app) << int(Store::LockLinkedOutside);
+        QTest::addRow("%s, MANIFEST links outside", app)
+            << QString::fromLatin1(app) << int(Store::ManifestLinkedOutside);
+        QTest::addRow("%s, CURRENT names a file outside", app)
+            << QString::fromLatin1(app) << int(Store::CurrentNamesOutside);
+        QTest::addRow("%s, entry larger than any the browser writes", app)
+            << QString::fromLatin1(app) << int(Store::OversizedEntry);
     }
 }
 

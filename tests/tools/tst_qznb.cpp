@@ -575,7 +575,8 @@ void TestQznb::deepTreeUnderDescriptorLimit()
     QVERIFY(makeDeepTree(dir.path(), levels, 100));
 
     const QStringList flags = verbose ? QStringList{u"-v"_s} : QStringList{};
-    const Run run = runQznb(flags + QStringList{u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, top}, QString(), descriptorLimit);
+    const Run run =
+        runQznb(flags + QStringList{u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, top}, QString(), descriptorLimit);
     QVERIFY2(run.exitCode == 0, run.err.left(2000).constData());
     QVERIFY(!exists(top));
     if (verbose) {

@@ -363,7 +363,8 @@ void tst_MainWindow::syncTests_data()
     // Settings of a size no browser writes are not read: read whole, their text and parsed
     // form would cost the Scan many times their size.
     QTest::newRow("chrome settings past the read cap")
-        << chrome << chromePrefs(R"({"tabs":true})") + QByteArray(BrowserSync::maxPrefsFileBytes, ' ') << none;
+        << chrome << chromePrefs(R"({"tabs":true})") + QByteArray(BrowserSync::maxPrefsFileBytes, ' ')
+        << none;
     QTest::newRow("chromium") << chromium << chromePrefs(R"({"history_delete_directives":true})")
                               << QStringList{"org.chromium.Chromium"};
 

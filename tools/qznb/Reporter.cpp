@@ -15,9 +15,9 @@ bool continuesCharacter(char ch)
     return (static_cast<unsigned char>(ch) & 0xC0) == 0x80;
 }
 
-void appendEscaped(std::string& out, const char* begin, const char* end)
+void appendEscaped(std::string &out, const char *begin, const char *end)
 {
-    for (const char* at = begin; at != end; ++at) {
+    for (const char *at = begin; at != end; ++at) {
         const char ch = *at;
         const auto byte = static_cast<unsigned char>(ch);
         if (byte == '\\') {
@@ -35,7 +35,7 @@ void appendEscaped(std::string& out, const char* begin, const char* end)
 
 } // namespace
 
-std::string Reporter::printable(const std::string& path)
+std::string Reporter::printable(const std::string &path)
 {
     std::string out;
     if (path.size() <= shownPathBytes) {
