@@ -1,6 +1,7 @@
 #include "core/DatabaseController.h"
 
 #include "core/Settings.h"
+#include "core/StoreFiles.h"
 #include "platform/FileManager.h"
 
 #include <sqlite3.h>
@@ -40,7 +41,7 @@ QByteArray journalMode(sqlite3 *db)
 // frees. Only a plain file of its own is touched; none there is nothing to do.
 bool wipeSideFile(const QByteArray &file, bool removeAfter)
 {
-    const int fd = ::open(file.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(file.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT;
     struct stat st = {};
@@ -71,11 +72,26 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
     // an empty database. Never through a final link either: the rows are this file's.
     // SQLite's no-follow flag refuses a link anywhere in the name, so the folders are resolved
     // first and only the store itself is refused when it is a link.
-    sqlite3 *db = nullptr;
     const QString resolved = platform::FileManager::withResolvedFolders(path);
     const QByteArray file = resolved.isEmpty() ? QByteArray() : platform::encodePath(resolved);
+    const qsizetype slash = file.lastIndexOf('/');
+    if (slash < 0)
+        return nullptr;
+    // SQLite opens the store and its side files with blocking opens of its own: each is
+    // looked at first, through the folder, and a pipe, a device, a link or a shared file
+    // anywhere among them leaves the store unopened at once.
+    const int folder =
+        ::open(slash == 0 ? "/" : file.left(slash).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return nullptr;
+    const bool plain = StoreFiles::arePlain(folder, file.mid(slash + 1));
+    ::close(folder);
+    if (!plain)
+        return nullptr;
+    sqlite3 *db = nullptr;
     const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (file.isEmpty() || sqlite3_open_v2(file.constData(), &db, mode | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(file.constData(), &db, mode | SQLITE_OPEN_NOFOLLOW, StoreFiles::vfsName())
+        != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }

@@ -30,8 +30,8 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     void close();
 
-    // The count the statement gives; nothing when it fails or runs past a budget of steps
-    // (the connection is closed then).
+    // The count the statement gives; nothing when it fails, reads through a view, recurses or
+    // runs past its deadline of two seconds (the connection is closed then).
     std::optional<int> count(const QString &statement);
 
     // The probe-method form: its own connection, opened and closed here. True when the file

@@ -1,17 +1,15 @@
 #include "targets/chromiumlayout/LocalStorageLevelDb.h"
 
 #include "platform/FileManager.h"
+#include "targets/chromiumlayout/LevelDbStore.h"
 
 #include <leveldb/db.h>
-#include <leveldb/env.h>
 #include <leveldb/iterator.h>
 #include <leveldb/options.h>
 #include <leveldb/write_batch.h>
 
 #include <fcntl.h>
 #include <unistd.h>
-
-#include <QScopeGuard>
 
 #include <memory>
 
@@ -26,12 +24,6 @@ constexpr std::string_view metaPrefixes[] = {"META:", "METAACCESS:"};
 // Records are written in batches of about this many bytes: a large store is never held whole.
 constexpr size_t batchBytes = size_t(4) << 20;
 
-std::string nativePath(const QString &path)
-{
-    const QByteArray bytes = platform::encodePath(path);
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
-
 // The origin a record belongs to; empty for a record of no origin.
 std::string_view originOf(std::string_view key)
 {
@@ -45,29 +37,6 @@ std::string_view originOf(std::string_view key)
         return end == std::string_view::npos ? std::string_view() : key.substr(1, end - 1);
     }
     return {};
-}
-
-// Without a logger of its own the library rotates the store's log files on every open, even
-// one that then fails: a store we only read, or cannot read, would not be left as it was.
-class SilentLogger : public leveldb::Logger
-{
-public:
-    void Logv(const char *, va_list) override {}
-};
-
-std::unique_ptr<leveldb::DB> open(const QString &path, bool create)
-{
-    static SilentLogger silent;
-    leveldb::Options options;
-    options.info_log = &silent;
-    options.create_if_missing = create;
-    options.error_if_exists = create;
-    // Damage found anywhere stops the open, rather than being skipped over.
-    options.paranoid_checks = true;
-    leveldb::DB *db = nullptr;
-    if (!leveldb::DB::Open(options, nativePath(path), &db).ok())
-        return nullptr;
-    return std::unique_ptr<leveldb::DB>(db);
 }
 
 bool copyKept(leveldb::DB &from, leveldb::DB &to, const LocalStorageLevelDb::KeepTest &keep,
@@ -86,11 +55,17 @@ bool copyKept(leveldb::DB &from, leveldb::DB &to, const LocalStorageLevelDb::Kee
             ++dropped;
             continue;
         }
+        // A large record goes in a batch of its own: the batch never holds it beside others.
+        if (batch.ApproximateSize() > 0 && it->value().size() >= batchBytes) {
+            if (!to.Write(write, &batch).ok())
+                return false;
+            batch = leveldb::WriteBatch(); // its memory too, not only its records
+        }
         batch.Put(it->key(), it->value());
         if (batch.ApproximateSize() >= batchBytes) {
             if (!to.Write(write, &batch).ok())
                 return false;
-            batch.Clear();
+            batch = leveldb::WriteBatch(); // its memory too, not only its records
         }
     }
     // A record the iterator could not read ends the walk early: the copy is then not whole.
@@ -149,23 +124,15 @@ bool LocalStorageLevelDb::writeRecordsKept(const QString &store, const QString &
         *dropped = 0;
     if (store.isEmpty() || into.isEmpty())
         return false;
-    // The store is read through the folder that was checked: the library joins its file
-    // names to the name it is given, which here names the open folder, never the path again.
-    const int folder = ::open(platform::encodePath(store).constData(),
-                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder < 0)
-        return false;
-    const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
-    std::unique_ptr<leveldb::DB> old = open(u"/proc/self/fd/%1"_s.arg(folder), false);
+    const std::unique_ptr<LevelDbStore> old = LevelDbStore::openExisting(store);
     if (!old)
         return false;
     if (platform::FileManager::defaultManager().attributesOfItemAtPath(into))
         return false; // never written over
     bool written = false;
-    if (std::unique_ptr<leveldb::DB> fresh = open(into, true))
-        written = copyKept(*old, *fresh, keep, left);
-    // Both closed (their background work done) before the new one is used or removed.
-    old.reset();
+    if (const std::unique_ptr<LevelDbStore> fresh = LevelDbStore::create(into))
+        written = copyKept(old->db(), fresh->db(), keep, left);
+    // The new one is closed (its background work done) before it is removed.
     if (!written)
         platform::FileManager::defaultManager().removeItemAtPath(into);
     else if (dropped)

@@ -23,11 +23,12 @@ public:
     // Does the record under `key` stay: the store's version, or a record of a kept origin?
     static bool isKeptKey(std::string_view key, const QStringList &prefixes);
 
-    // Reads the store at `store` (a folder, never a link) through the library and writes a new store at `into` (which
-    // must not exist yet) holding only the records that stay. False when the store cannot be
-    // read whole (locked by a running browser, damaged, ordered by another comparator) or
-    // the new one could not be written; nothing is left at `into` then. The old store is
-    // only read; the library may turn its log into a table on opening, as the browser does.
+    // Reads the store at `store` (a folder, never a link) through the library and writes a new
+    // store at `into` (which must not exist yet) holding only the records that stay. False when
+    // the store cannot be read whole (an entry that is no plain file of its own, see
+    // LevelDbStore; locked by a running browser, damaged, ordered by another comparator) or the
+    // new one could not be written; nothing is left at `into` then. The old store is only read;
+    // the library may turn its log into a table on opening, as the browser does.
     static bool writeKeptRecords(const QString &store, const QString &into, const QStringList &prefixes);
 
     // The same for any store the browser keeps in LevelDB, with the test of the records that

@@ -3,6 +3,7 @@
 #include "core/DatabaseController.h"
 #include "platform/FileManager.h"
 #include "platform/UserDefaults.h"
+#include "support/BoundedRun.h"
 #include "support/FakeHome.h"
 #include "support/CiSkip.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -85,6 +87,21 @@ const char *const schema =
     // Free pages left behind, so a vacuum shows.
     "DELETE FROM a WHERE id > 150;";
 
+// A hot journal whose last record names `super` as the super-journal of its transaction, as
+// SQLite writes it: the lock page's number, the name, its length, its checksum and the magic.
+QByteArray journalNamingSuperJournal(const QByteArray &super)
+{
+    auto bigEndian = [](quint32 value) {
+        const char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+        return QByteArray(bytes, 4);
+    };
+    quint32 checksum = 0;
+    for (const char ch : super)
+        checksum += quint8(ch);
+    return QByteArray(4096, 'J') + bigEndian(0x40000000 / 4096 + 1) + super + bigEndian(quint32(super.size()))
+        + bigEndian(checksum) + QByteArray::fromHex("d9d505f920a163d7");
+}
+
 } // namespace
 
 class tst_DatabaseController : public QObject
@@ -110,6 +127,8 @@ private slots:
     void secureDeleteLeavesNoRowOnTheDisk();
     void sideFilesGoAsAtACleanClose_data();
     void sideFilesGoAsAtACleanClose();
+    void storeFilesThatAreNoPlainFile_data();
+    void storeFilesThatAreNoPlainFile();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -450,6 +469,90 @@ void tst_DatabaseController::sideFilesGoAsAtACleanClose()
     QCOMPARE(after.integrity, u"ok"_s);
     QCOMPARE(after.rowsA, 150);
     QCOMPARE(after.rowsB, 0);
+}
+
+void tst_DatabaseController::storeFilesThatAreNoPlainFile_data()
+{
+    QTest::addColumn<QString>("suffix"); // of the entry beside the store, empty for the store
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("wal");
+    QTest::newRow("store is a pipe") << ""
+                                     << "pipe" << false;
+    QTest::newRow("journal is a pipe") << "-journal"
+                                       << "pipe" << false;
+    QTest::newRow("log is a pipe") << "-wal"
+                                   << "pipe" << true;
+    QTest::newRow("shared memory is a pipe") << "-shm"
+                                             << "pipe" << true;
+    QTest::newRow("journal links outside") << "-journal"
+                                           << "link" << false;
+    QTest::newRow("log links to a device") << "-wal"
+                                           << "device" << true;
+    QTest::newRow("store has a second name") << ""
+                                             << "hard link" << false;
+    // A journal left by a crash may name the super-journal of a transaction over several
+    // stores; rolling back, SQLite reads that file and removes it. Here it names a document.
+    QTest::newRow("journal names a document as its super-journal") << "-journal"
+                                                                   << "super" << false;
+}
+
+// SQLite opens the store and its side files by name, with blocking opens that follow links:
+// neither the scan's read-only connection nor the delete may open a store beside which lies
+// anything but plain files of its own. Both answer at once, and nothing changes anywhere.
+void tst_DatabaseController::storeFilesThatAreNoPlainFile()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QString, kind);
+    QFETCH(bool, wal);
+    FakeHome home;
+    const QString path = home.path(u"Library/History"_s);
+    const QString outside = home.path(u"Documents/kept.txt"_s);
+    QVERIFY(home.writeFile(u"Documents/kept.txt"_s, QByteArray("not the store's\n").repeated(64)));
+    const QByteArray entry = platform::encodePath(path + suffix);
+    if (suffix.isEmpty() && kind == u"pipe"_s) {
+        QVERIFY(home.makeDir(u"Library"_s));
+    } else {
+        QVERIFY(home.createSqlite(u"Library/History"_s, QString::fromLatin1(schema)));
+        if (wal) {
+            sqlite3 *db = nullptr;
+            QCOMPARE(sqlite3_open(platform::encodePath(path).constData(), &db), SQLITE_OK);
+            const QString mode = single(db, "PRAGMA journal_mode = WAL");
+            sqlite3_close(db);
+            QCOMPARE(mode, u"wal"_s);
+        }
+    }
+    if (kind == u"pipe"_s)
+        QCOMPARE(::mkfifo(entry.constData(), 0600), 0);
+    else if (kind == u"link"_s)
+        QVERIFY(QFile::link(outside, path + suffix));
+    else if (kind == u"device"_s)
+        QVERIFY(QFile::link(u"/dev/zero"_s, path + suffix));
+    else if (kind == u"super"_s)
+        QVERIFY(
+            FakeHome::writeFileAt(path + suffix, journalNamingSuperJournal(platform::encodePath(outside))));
+    else
+        QCOMPARE(::link(entry.constData(), platform::encodePath(outside + u".db"_s).constData()), 0);
+
+    bool hung = false;
+    const auto [opened, cleaned] = boundedRun(
+        [path] {
+            sqlite3 *db = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
+            const bool opened = db != nullptr;
+            sqlite3_close(db);
+            DatabaseController controller;
+            return std::pair(opened, controller.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
+        },
+        {entry}, hung);
+    QVERIFY2(!hung, "the store was opened with a blocking open on a pipe");
+    QCOMPARE(opened, kind == u"super"_s); // only the rollback of a read-write connection reads it
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(outside).value_or(QByteArray()),
+             QByteArray("not the store's\n").repeated(64));
+    QVERIFY(!cleaned);
+    if (suffix.isEmpty() && kind == u"pipe"_s)
+        return;
+    if (!suffix.isEmpty())
+        ::unlink(entry.constData()); // so that the check below reads the store alone
+    QCOMPARE(probe(path).rowsA, 150);
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)

@@ -1,11 +1,15 @@
 #include "ChromiumModules.h"
 
 #include "platform/FileManager.h"
+#include "support/BoundedRun.h"
+#include "targets/chromiumlayout/LevelDbStore.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSet>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -347,7 +351,21 @@ public:
     void FindShortSuccessor(std::string *) const override {}
 };
 
-enum class Store { Readable, Locked, Damaged, OtherOrder, Linked };
+enum class Store {
+    Readable,
+    Locked,
+    Damaged,
+    OtherOrder,
+    Linked,
+    // Entries the library would open by name, each made in place of the store's own.
+    PipeCurrent,
+    PipeManifest,
+    PipeLog,
+    LockLinkedOutside,
+    ManifestLinkedOutside,
+    CurrentNamesOutside,
+    OversizedEntry,
+};
 
 void tst_ChromiumLayout::localStorageStoreKeptByOrigin_data()
 {
@@ -359,6 +377,17 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin_data()
         QTest::addRow("%s, damaged log", app) << QString::fromLatin1(app) << int(Store::Damaged);
         QTest::addRow("%s, another comparator", app) << QString::fromLatin1(app) << int(Store::OtherOrder);
         QTest::addRow("%s, store is a link", app) << QString::fromLatin1(app) << int(Store::Linked);
+        QTest::addRow("%s, CURRENT is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeCurrent);
+        QTest::addRow("%s, MANIFEST is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeManifest);
+        QTest::addRow("%s, log is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeLog);
+        QTest::addRow("%s, LOCK links outside", app)
+            << QString::fromLatin1(app) << int(Store::LockLinkedOutside);
+        QTest::addRow("%s, MANIFEST links outside", app)
+            << QString::fromLatin1(app) << int(Store::ManifestLinkedOutside);
+        QTest::addRow("%s, CURRENT names a file outside", app)
+            << QString::fromLatin1(app) << int(Store::CurrentNamesOutside);
+        QTest::addRow("%s, entry larger than any the browser writes", app)
+            << QString::fromLatin1(app) << int(Store::OversizedEntry);
     }
 }
 
@@ -397,6 +426,50 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
         QVERIFY(log.open(QIODevice::ReadWrite) && log.size() > 40);
         QVERIFY(log.seek(log.size() / 2) && log.write("XXXX") == 4);
     }
+    QList<QByteArray> pipes;
+    const auto entryNamed = [&db](const QString &pattern) {
+        const QStringList names = QDir(db).entryList({pattern});
+        return names.size() == 1 ? db + QLatin1Char('/') + names.first() : QString();
+    };
+    const auto replaceWithPipe = [&pipes](const QString &entry) {
+        pipes.append(QFile::encodeName(entry));
+        return QFile::remove(entry) && ::mkfifo(pipes.last().constData(), 0600) == 0;
+    };
+    switch (Store(store)) {
+    case Store::PipeCurrent:
+        QVERIFY(replaceWithPipe(db + u"/CURRENT"_s));
+        break;
+    case Store::PipeManifest:
+        QVERIFY(replaceWithPipe(entryNamed(u"MANIFEST-*"_s)));
+        break;
+    case Store::PipeLog:
+        QVERIFY(replaceWithPipe(entryNamed(u"*.log"_s)));
+        break;
+    case Store::LockLinkedOutside:
+        QVERIFY(f.home.makeDir(u"Elsewhere"_s) && QFile::remove(db + u"/LOCK"_s)
+                && QFile::link(elsewhere + u"-lock"_s, db + u"/LOCK"_s));
+        break;
+    case Store::ManifestLinkedOutside: {
+        const QString manifest = entryNamed(u"MANIFEST-*"_s);
+        QVERIFY(f.home.makeDir(u"Elsewhere"_s) && QFile::rename(manifest, elsewhere + u"-manifest"_s)
+                && QFile::link(elsewhere + u"-manifest"_s, manifest));
+        break;
+    }
+    case Store::CurrentNamesOutside: {
+        const QString manifest = entryNamed(u"MANIFEST-*"_s);
+        QVERIFY(f.home.makeDir(u"Elsewhere"_s) && QFile::rename(manifest, elsewhere + u"-manifest"_s));
+        QVERIFY(FakeHome::writeFileAt(db + u"/CURRENT"_s,
+                                      QDir(db).relativeFilePath(elsewhere + u"-manifest"_s).toUtf8() + '\n'));
+        break;
+    }
+    case Store::OversizedEntry: {
+        QFile table(db + u"/000099.ldb"_s); // no table the store lists: the library would drop it
+        QVERIFY(table.open(QIODevice::WriteOnly) && table.resize(LevelDbStore::maxEntryBytes + 1));
+        break;
+    }
+    default:
+        break;
+    }
     // The running browser: another process holding the store's lock as the library takes it.
     QProcess browser;
     if (Store(store) == Store::Locked) {
@@ -414,16 +487,19 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
         browser.closeWriteChannel();
         browser.waitForFinished();
     });
-    const QStringList before = readTree(folder) + readTree(elsewhere);
+    const QString outside = f.path(u"Elsewhere"_s);
+    const QStringList before = readTree(folder) + readTree(outside);
 
     const QString itemName = app + u" DOM Storage"_s;
     const bool linked = Store(store) == Store::Linked;
     QCOMPARE(f.scannedNames(), linked ? QStringList{} : QStringList{itemName});
-    f.clean(itemName, folder);
+    bool hung = false;
+    boundedRun([&] { return f.clean(itemName, folder); }, pipes, hung);
+    QVERIFY2(!hung, "the store was read through a blocking open of a pipe");
     if (Store(store) != Store::Readable) {
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
         QVERIFY(!f.recorder.events.first().info.value(u"didClean"_s).toBool());
-        QCOMPARE(readTree(folder) + readTree(elsewhere), before);
+        QCOMPARE(readTree(folder) + readTree(outside), before);
         QCOMPARE(QDir(FileController::temporaryFolderPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
         return;

@@ -278,6 +278,12 @@ void tst_ModuleBase::countProbeForms_data()
     QTest::newRow("endless view ends the collector")
         << u"CREATE VIEW visits AS WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n FROM c) SELECT n FROM c;"_s
         << archive << formTables << forms;
+    // Twenty rows of one large value each, each made in one step of SQLite's machine: no step
+    // budget notices, so the view is refused rather than counted.
+    QTest::newRow("view of large values ends the collector")
+        << u"CREATE VIEW visits AS WITH RECURSIVE r(i, v) AS (SELECT 1, randomblob(50000000)"
+           " UNION ALL SELECT i + 1, randomblob(50000000) FROM r WHERE i < 20) SELECT i, v FROM r;"_s
+        << archive << formTables << forms;
     // A probe of its own only withholds its own row.
     QTest::newRow("failed probe method withholds one row")
         << fullTables << archive

@@ -555,14 +555,19 @@ void TestQznb::deepTreeUnderDescriptorLimit_data()
 {
     QTest::addColumn<int>("levels");
     QTest::addColumn<int>("descriptorLimit"); // 0: the tool's own
-    QTest::newRow("1,500 levels, 1,024 descriptors") << 1500 << 1024;
-    QTest::newRow("20,000 levels") << 20000 << 0;
+    QTest::addColumn<bool>("verbose");
+    QTest::newRow("1,500 levels, 1,024 descriptors") << 1500 << 1024 << false;
+    QTest::newRow("20,000 levels") << 20000 << 0 << false;
+    // Each line names its file's whole path: output must grow with the files, not with the
+    // square of the depth.
+    QTest::newRow("3,000 levels, verbose") << 3000 << 0 << true;
 }
 
 void TestQznb::deepTreeUnderDescriptorLimit()
 {
     QFETCH(int, levels);
     QFETCH(int, descriptorLimit);
+    QFETCH(bool, verbose);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString top = dir.filePath(u"d"_s);
@@ -570,9 +575,22 @@ void TestQznb::deepTreeUnderDescriptorLimit()
     auto cleanup = qScopeGuard([&] { platform::FileManager::defaultManager().removeItemAtPath(top); });
     QVERIFY(makeDeepTree(dir.path(), levels, 100));
 
-    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, top}, QString(), descriptorLimit);
+    const QStringList flags = verbose ? QStringList{u"-v"_s} : QStringList{};
+    const Run run =
+        runQznb(flags + QStringList{u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, top}, QString(), descriptorLimit);
     QVERIFY2(run.exitCode == 0, run.err.left(2000).constData());
     QVERIFY(!exists(top));
+    if (verbose) {
+        QStringList names;
+        const QString problem = checkVerbose(run.out, levels / 100, &names);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem.left(2000)));
+        qsizetype longest = 0;
+        for (const QByteArray &line : run.out.split('\n'))
+            longest = qMax(longest, line.size());
+        QVERIFY2(longest <= 1100, qPrintable(u"a line of %1 bytes"_s.arg(longest)));
+        // A shortened name still shows where it starts and the file it ends in.
+        QVERIFY(names.last().startsWith(top + u"/d/d/"_s) && names.last().endsWith(u"/d/d/f"_s));
+    }
 }
 
 // What `chmod -R u+rwx` and `rm -rf` remove, the tool removes too: folders and files of the

@@ -363,6 +363,11 @@ void tst_MainWindow::syncTests_data()
     QTest::newRow("chrome not json") << chrome << QByteArray("{\"account_info\": [") << none;
     QTest::newRow("chrome top level list") << chrome << QByteArray("[1,2]") << none;
     QTest::newRow("chrome not text") << chrome << QByteArray("\xff\xfe\x00\xd8", 4) << none;
+    // Settings of a size no browser writes are not read: read whole, their text and parsed
+    // form would cost the Scan many times their size.
+    QTest::newRow("chrome settings past the read cap")
+        << chrome << chromePrefs(R"({"tabs":true})") + QByteArray(BrowserSync::maxPrefsFileBytes, ' ')
+        << none;
     QTest::newRow("chromium") << chromium << chromePrefs(R"({"history_delete_directives":true})")
                               << QStringList{"org.chromium.Chromium"};
 

@@ -6,11 +6,19 @@
 
 namespace qznb {
 
-std::string Reporter::printable(const std::string& path)
+namespace {
+
+constexpr std::size_t shownHeadBytes = Reporter::shownPathBytes / 4;
+
+bool continuesCharacter(char ch)
 {
-    std::string out;
-    out.reserve(path.size());
-    for (const char ch : path) {
+    return (static_cast<unsigned char>(ch) & 0xC0) == 0x80;
+}
+
+void appendEscaped(std::string &out, const char *begin, const char *end)
+{
+    for (const char *at = begin; at != end; ++at) {
+        const char ch = *at;
         const auto byte = static_cast<unsigned char>(ch);
         if (byte == '\\') {
             out += "\\\\";
@@ -23,6 +31,28 @@ std::string Reporter::printable(const std::string& path)
             out += ch;
         }
     }
+}
+
+} // namespace
+
+std::string Reporter::printable(const std::string &path)
+{
+    std::string out;
+    if (path.size() <= shownPathBytes) {
+        out.reserve(path.size());
+        appendEscaped(out, path.data(), path.data() + path.size());
+        return out;
+    }
+    // Cut between characters, never inside one, so the line stays valid text.
+    std::size_t head = shownHeadBytes;
+    while (head > 0 && continuesCharacter(path[head]))
+        --head;
+    std::size_t tail = path.size() - (shownPathBytes - shownHeadBytes);
+    while (tail < path.size() && continuesCharacter(path[tail]))
+        ++tail;
+    appendEscaped(out, path.data(), path.data() + head);
+    out += "...";
+    appendEscaped(out, path.data() + tail, path.data() + path.size());
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace qznb {
@@ -22,7 +23,11 @@ public:
     void failure(const std::string& path, int error) const;
 
     // Control characters would split a line in two, so they are shown as \ooo (and "\" as "\\").
+    // A path longer than shownPathBytes keeps its start and its end around "...": each line
+    // is bounded, so a tree of any depth gives output in proportion to its files, not to the
+    // square of its depth.
     static std::string printable(const std::string& path);
+    static constexpr std::size_t shownPathBytes = 1024;
 
 private:
     void line(int fd, const std::string& text) const;

@@ -6,7 +6,6 @@
 #include "targets/firefox/FirefoxTraceTable.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,15 +70,17 @@ QStringList BrowserSync::syncEnabledBrowsers()
 
 QString BrowserSync::stringForBrowserPrefsFileAtPath(const QString &path)
 {
-    // Only a regular file (also through a link): a pipe or a device would stall the Scan.
-    if (!QFileInfo(path).isFile())
+    // Only a regular file (also through a link), read without blocking: a pipe or a device
+    // would stall the Scan. The few keys the tests need sit in files of a few megabytes at
+    // most; a larger one is not read, as its text and its parsed form together would cost
+    // the Scan many times its size.
+    auto file = platform::FileManager::defaultManager().readRegularFile(path, maxPrefsFileBytes);
+    if (!file)
         return {};
-    const auto bytes = platform::FileManager::defaultManager().contentsAtPath(path);
-    if (!bytes)
-        return {};
-    auto encoding = QStringConverter::encodingForData(*bytes);
+    auto encoding = QStringConverter::encodingForData(file->data);
     QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
-    QString text = decoder.decode(*bytes);
+    QString text = decoder.decode(file->data);
+    file.reset();
     if (decoder.hasError())
         return {};
     if (text.isNull())

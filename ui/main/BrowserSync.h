@@ -21,7 +21,9 @@ public:
     static bool safariSyncEnabled();
 
     // The file as text (encoding detected from its byte-order mark, else UTF-8); a null
-    // string when it is missing or does not decode.
+    // string when it is missing, no regular file, larger than maxPrefsFileBytes or does not
+    // decode.
+    static constexpr qint64 maxPrefsFileBytes = qint64(16) << 20;
     static QString stringForBrowserPrefsFileAtPath(const QString &path);
     // The first entry of Firefox's profiles folder, in listing order, whose name contains
     // ".default"; empty when there is none.

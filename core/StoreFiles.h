@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+
+// SQLite opens a store's files by name: the store itself and, beside it, its -journal, -wal
+// and -shm. A pipe there blocks the open for ever, a link sends reads (and writes) elsewhere,
+// a second hard link shares the rows with another name. Before SQLite runs, each of them is
+// looked at through the folder's descriptor, and while it runs, the connections we open go
+// through a file layer that refuses whatever is no plain file of its own.
+class StoreFiles
+{
+public:
+    // Is the store `name` in the folder `folderFd` a regular file with one hard link, and is
+    // each side file it may open either absent or the same? Nothing is opened but the stat.
+    static bool arePlain(int folderFd, const QByteArray &name);
+
+    // The name of the SQLite file layer for our connections: as the default one, except that
+    // an existing file it opens must be a regular file with one link (opened without blocking
+    // or following a link first), and a super-journal (a name read from a journal's contents,
+    // which a crafted journal may point at any file to have it read and deleted) is never opened.
+    static const char *vfsName();
+};
