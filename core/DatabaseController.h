@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 struct sqlite3;
 
 // Runs a module's delete statements against an application's SQLite file in place, so the
@@ -23,6 +25,14 @@ public:
     // journal is overwritten before it is emptied and removed, so no deleted row stays
     // readable in any file of the store.
     bool didDeleteRecordsWithInfo(const QString &sql, const QString &path);
+
+    // At launch: overwrites the side files of every store whose secure delete a kill cut off
+    // before they were overwritten (the settings name them from before the delete commits).
+    // A store that does not open now stays named for the next launch.
+    static void finishPendingWipes();
+
+    // Tests only: runs right after a delete commits, before its side files are overwritten.
+    static void setAfterCommitHook(std::function<void()> hook);
 
     enum class Access { ReadWrite, ReadOnly };
     // Opens an application's store as the application does, read-write for the deletes and

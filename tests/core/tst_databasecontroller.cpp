@@ -11,7 +11,9 @@
 
 #include <functional>
 
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -84,6 +86,35 @@ const char *const schema =
     // Free pages left behind, so a vacuum shows.
     "DELETE FROM a WHERE id > 150;";
 
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// How many times `marker` appears in the files of a folder, as anyone reading them would see.
+int countIn(const QString &folder, const QByteArray &marker)
+{
+    int count = 0;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        count += int(FileManager::defaultManager().contentsAtPath(folder + u"/"_s + name).value_or(QByteArray()).count(marker));
+    return count;
+}
+
+// Runs `work` in a child process of its own and answers how it ended: its exit code, or
+// 128 + the signal that ended it.
+int inChild(const std::function<int()> &work)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(work());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
 } // namespace
 
 class tst_DatabaseController : public QObject
@@ -107,6 +138,9 @@ private slots:
     void linksOnTheWay();
     void secureDeleteLeavesNoRowOnTheDisk_data();
     void secureDeleteLeavesNoRowOnTheDisk();
+    void killAfterSecureDeleteCommits_data();
+    void killAfterSecureDeleteCommits();
+    void fullDiskFailsTheDelete();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -123,21 +157,23 @@ void tst_DatabaseController::statementsRun_data()
     const QString commit = u"COMMIT"_s;
     const QString rollback = u"ROLLBACK"_s;
     const QString vacuum = u"VACUUM"_s;
+    // Every connection keeps the store to itself: a store in WAL mode then maps no -shm.
+    const QString exclusive = u"PRAGMA locking_mode = EXCLUSIVE"_s;
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
-                                  << QStringList{begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
+                                  << QStringList{exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
     // Securely, the connection keeps the store to itself and its journal to be overwritten.
     const QStringList secureSetUp{u"PRAGMA locking_mode = EXCLUSIVE"_s, u"PRAGMA temp_store = MEMORY"_s,
                                   u"PRAGMA journal_mode"_s, u"PRAGMA journal_mode = PERSIST"_s};
     QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
         << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
-        << QStringList{begin, u"DELETE FROM a"_s, u"DELETE FROM b"_s, commit, vacuum} << 0 << 0;
+        << QStringList{exclusive, begin, u"DELETE FROM a"_s, u"DELETE FROM b"_s, commit, vacuum} << 0 << 0;
     // A delete that fails part-way is undone, and the file is not compacted either.
     QTest::newRow("fails part-way") << true << u"DELETE FROM a; DELETE FROM nope; DELETE FROM b;"_s
         << false << secureSetUp + QStringList{begin, pragma, u"DELETE FROM a"_s, rollback, u"BEGIN EXCLUSIVE"_s, commit}
         << 150 << 3;
     QTest::newRow("missing table") << false << u"DELETE FROM nope;"_s << false
-                                   << QStringList{begin, rollback} << 150 << 3;
+                                   << QStringList{exclusive, begin, rollback} << 150 << 3;
 }
 
 void tst_DatabaseController::statementsRun()
@@ -405,6 +441,113 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
     unmount.fn = [] {};
     QCOMPARE(onDisk("private-row-marker-"), 0);
     QVERIFY(onDisk("kept-row-marker") > 0); // the image is read as it lies
+}
+
+void tst_DatabaseController::killAfterSecureDeleteCommits_data()
+{
+    QTest::addColumn<bool>("wal");
+    QTest::newRow("rollback journal") << false;
+    QTest::newRow("log") << true;
+}
+
+// A kill right after a secure delete commits, before the log or journal is overwritten: the
+// next launch overwrites it, so no deleted value stays readable there for good.
+void tst_DatabaseController::killAfterSecureDeleteCommits()
+{
+    QFETCH(bool, wal);
+    FakeHome home;
+    const QString schemaText = (wal ? u"PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"_s : QString())
+                               + u"CREATE TABLE autofill (name TEXT, value TEXT);"
+                                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+                                 "  INSERT INTO autofill SELECT 'email', printf('form-value-marker-%03d', i) FROM n;"_s;
+    QVERIFY(home.createSqlite(u"Library/Web Data"_s, schemaText));
+    const QString path = home.path(u"Library/Web Data"_s);
+    const QString folder = home.path(u"Library"_s);
+    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    defaults.setBool(true, u"enableSecureDelete"_s);
+    QVERIFY(defaults.synchronize());
+
+    const int ended = inChild([&] {
+        DatabaseController::setAfterCommitHook([] { ::raise(SIGKILL); });
+        DatabaseController().didDeleteRecordsWithInfo(u"DELETE FROM autofill;"_s, path);
+        return 0;
+    });
+    QCOMPARE(ended, 128 + SIGKILL);
+    // What the kill left: the deleted values, readable beside the store.
+    QVERIFY(countIn(folder, "form-value-marker-") > 0);
+
+    // The next launch.
+    platform::UserDefaults::resetStandardUserDefaults();
+    DatabaseController::finishPendingWipes();
+    QCOMPARE(countIn(folder, "form-value-marker-"), 0);
+    QVERIFY(!platform::UserDefaults::standardUserDefaults().objectForKey(u"pendingSideFileWipes"_s).isValid());
+    sqlite3 *check = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QCOMPARE(single(check, "PRAGMA integrity_check"), u"ok"_s);
+    QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"0"_s);
+    sqlite3_close(check);
+}
+
+// A store in WAL mode on a disk with a few kilobytes left: the delete fails and the store is
+// as it was, at every amount of room (a -shm mapped over blocks the disk cannot give ends the
+// process with SIGBUS instead).
+void tst_DatabaseController::fullDiskFailsTheDelete()
+{
+    if (::geteuid() != 0)
+        QSKIP("mounting a file-system image needs root");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString image = dir.filePath(u"disk.img"_s);
+    const QString mountPoint = dir.filePath(u"mnt"_s);
+    QVERIFY(QDir().mkpath(mountPoint));
+    QFile disk(image);
+    QVERIFY(disk.open(QIODevice::WriteOnly) && disk.resize(2 * 1024 * 1024));
+    disk.close();
+    // Small blocks, as a small disk has them, and none kept back for root.
+    if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, u"-b"_s, u"1024"_s, u"-m"_s, u"0"_s, image}))
+        QSKIP("mkfs.ext4 cannot make a file system here");
+    if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
+        QSKIP("a loop device cannot be mounted here");
+    struct Unmount {
+        QString point;
+        ~Unmount() { run(u"umount"_s, {point}); }
+    } unmount{mountPoint};
+    platform::UserDefaults::standardUserDefaults().setBool(false, u"enableSecureDelete"_s);
+
+    const QString path = mountPoint + u"/Web Data"_s;
+    const QString filler = mountPoint + u"/filler"_s;
+    for (const int freeKb : {4, 8, 10, 12, 16, 32}) {
+        FileManager::defaultManager().removeItemAtPath(filler);
+        for (const char *suffix : {"", "-wal", "-shm"})
+            FileManager::defaultManager().removeItemAtPath(path + QLatin1String(suffix));
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE autofill (name TEXT, value TEXT);"
+                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
+                                  "  INSERT INTO autofill SELECT 'email', printf('%0100d', i) FROM n;",
+                              nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        // Filled to the last block, then that much room given back.
+        QFile fill(filler);
+        QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(1024, 'x');
+        while (fill.write(block) == block.size()) {
+        }
+        QVERIFY(fill.size() > freeKb * 1024 && fill.resize(fill.size() - freeKb * 1024));
+        fill.close();
+
+        const int ended = inChild([&] {
+            return DatabaseController().didDeleteRecordsWithInfo(u"DELETE FROM autofill;"_s, path) ? 0 : 1;
+        });
+        QVERIFY2(ended == 0 || ended == 1, qPrintable(u"%1 KB free: ended with %2"_s.arg(freeKb).arg(ended)));
+        if (ended == 1) {
+            FileManager::defaultManager().removeItemAtPath(filler); // room to read it back
+            sqlite3 *check = nullptr;
+            QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+            QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"300"_s);
+            sqlite3_close(check);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)
