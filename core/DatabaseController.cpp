@@ -119,8 +119,8 @@ bool wipeSideFiles(sqlite3 *db, const QByteArray &store, bool wal, bool deleted)
     if (!deleted)
         return true;
     return execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(FULL);")) == SQLITE_OK
-           && wipeSideFile(store + "-wal", false)
-           && execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(TRUNCATE);")) == SQLITE_OK;
+        && wipeSideFile(store + "-wal", false)
+        && execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(TRUNCATE);")) == SQLITE_OK;
 }
 
 // Exclusive from the first statement on: a store in WAL mode then keeps its index in memory

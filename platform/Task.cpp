@@ -72,7 +72,10 @@ void Task::setLaunchPath(const QString &path) { m_launchPath = path; }
 QString Task::launchPath() const { return m_launchPath; }
 void Task::setArguments(const QStringList &arguments) { m_arguments = arguments; }
 QStringList Task::arguments() const { return m_arguments; }
-void Task::setEnvironmentValue(const QString &name, const QString &value) { m_environment.append({name, value}); }
+void Task::setEnvironmentValue(const QString &name, const QString &value)
+{
+    m_environment.append({name, value});
+}
 void Task::setStandardOutputHandler(OutputHandler handler) { m_outputHandler = std::move(handler); }
 void Task::setTerminationHandler(TerminationHandler handler) { m_terminationHandler = std::move(handler); }
 

@@ -70,7 +70,8 @@ void keepLook(int folderFd, const char *name, const struct stat &model)
 }
 
 // How a store looks: its own owner, group and mode, and those of its files.
-struct StoreLook {
+struct StoreLook
+{
     struct stat folder;
     struct stat file;
 };
@@ -108,7 +109,8 @@ void giveLook(int parentFd, const QByteArray &storeName, const StoreLook &look)
 
 // What a clean moved out of the folder, and whether the stores were exchanged: put back,
 // newest first, when the clean cannot go through.
-struct Undo {
+struct Undo
+{
     int folderFd;
     int movedFd;
     QByteArray storeName;
@@ -125,7 +127,8 @@ struct Undo {
             entries.removeLast();
         }
         return !storeSwapped
-               || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE) == 0;
+            || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE)
+            == 0;
     }
 };
 
@@ -164,8 +167,8 @@ QString LocalStorageKeepList::setAside(const FileController &files, const QStrin
         return files.temporaryPathForFile(folder); // nothing stays: the folder goes whole
     // Worked on through the folder that was checked: a profile renamed (or a link swapped in)
     // meanwhile changes nothing of where each entry goes.
-    const int folderFd = open(platform::encodePath(folder).constData(),
-                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int folderFd =
+        open(platform::encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folderFd < 0)
         return {};
     const auto closeFolder = qScopeGuard([folderFd] { close(folderFd); });
@@ -176,8 +179,8 @@ QString LocalStorageKeepList::setAside(const FileController &files, const QStrin
     const auto closeAside = qScopeGuard([asideFd] { close(asideFd); });
     const QByteArray name = platform::encodePath(platform::ProcessInfo::processInfo().globallyUniqueString());
     const int movedFd = mkdirat(asideFd, name.constData(), 0700) == 0
-                            ? openat(asideFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                            : -1;
+        ? openat(asideFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+        : -1;
     if (movedFd < 0) {
         unlinkat(asideFd, name.constData(), AT_REMOVEDIR);
         return {};
@@ -195,7 +198,8 @@ QString LocalStorageKeepList::setAside(const FileController &files, const QStrin
         const bool restored = undo.putBack();
         if (restored) {
             if (undo.storeSwapped)
-                FileManager::defaultManager().removeItemAtPath(moved + QLatin1Char('/') + LocalStorageLevelDb::folderName);
+                FileManager::defaultManager().removeItemAtPath(moved + QLatin1Char('/')
+                                                               + LocalStorageLevelDb::folderName);
             unlinkat(asideFd, name.constData(), AT_REMOVEDIR);
         }
         return QString(); // what could not go back stays where it is, for the next launch
@@ -216,7 +220,8 @@ QString LocalStorageKeepList::setAside(const FileController &files, const QStrin
         // A browser that opened the store again since it was read may write to it: the new
         // store would miss that, so nothing goes ahead then.
         if (LocalStorageLevelDb::isLockedByAnotherProcess(store)
-            || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE) != 0) {
+            || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE)
+                != 0) {
             FileManager::defaultManager().removeItemAtPath(fresh);
             return giveUp();
         }

@@ -90,7 +90,8 @@ bool run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
 }
 
 // How many times `marker` appears in the files of a folder, as anyone reading them would see.
@@ -98,7 +99,10 @@ int countIn(const QString &folder, const QByteArray &marker)
 {
     int count = 0;
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-        count += int(FileManager::defaultManager().contentsAtPath(folder + u"/"_s + name).value_or(QByteArray()).count(marker));
+        count += int(FileManager::defaultManager()
+                         .contentsAtPath(folder + u"/"_s + name)
+                         .value_or(QByteArray())
+                         .count(marker));
     return count;
 }
 
@@ -160,14 +164,17 @@ void tst_DatabaseController::statementsRun_data()
     // Every connection keeps the store to itself: a store in WAL mode then maps no -shm.
     const QString exclusive = u"PRAGMA locking_mode = EXCLUSIVE"_s;
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
-                                  << QStringList{exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
+                                  << QStringList{exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0
+                                  << 3;
     // Securely, the connection keeps the store to itself and its journal to be overwritten.
     const QStringList secureSetUp{u"PRAGMA locking_mode = EXCLUSIVE"_s, u"PRAGMA temp_store = MEMORY"_s,
                                   u"PRAGMA journal_mode"_s, u"PRAGMA journal_mode = PERSIST"_s};
     QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
         << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
-        << QStringList{exclusive, begin, u"DELETE FROM a"_s, u"DELETE FROM b"_s, commit, vacuum} << 0 << 0;
+                                    << QStringList{exclusive,          begin,  u"DELETE FROM a"_s,
+                                                   u"DELETE FROM b"_s, commit, vacuum}
+                                    << 0 << 0;
     // A delete that fails part-way is undone, and the file is not compacted either.
     QTest::newRow("fails part-way") << true << u"DELETE FROM a; DELETE FROM nope; DELETE FROM b;"_s
         << false << secureSetUp + QStringList{begin, pragma, u"DELETE FROM a"_s, rollback, u"BEGIN EXCLUSIVE"_s, commit}
@@ -456,10 +463,11 @@ void tst_DatabaseController::killAfterSecureDeleteCommits()
 {
     QFETCH(bool, wal);
     FakeHome home;
-    const QString schemaText = (wal ? u"PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"_s : QString())
-                               + u"CREATE TABLE autofill (name TEXT, value TEXT);"
-                                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
-                                 "  INSERT INTO autofill SELECT 'email', printf('form-value-marker-%03d', i) FROM n;"_s;
+    const QString schemaText =
+        (wal ? u"PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"_s : QString())
+        + u"CREATE TABLE autofill (name TEXT, value TEXT);"
+          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+          "  INSERT INTO autofill SELECT 'email', printf('form-value-marker-%03d', i) FROM n;"_s;
     QVERIFY(home.createSqlite(u"Library/Web Data"_s, schemaText));
     const QString path = home.path(u"Library/Web Data"_s);
     const QString folder = home.path(u"Library"_s);
@@ -480,9 +488,11 @@ void tst_DatabaseController::killAfterSecureDeleteCommits()
     platform::UserDefaults::resetStandardUserDefaults();
     DatabaseController::finishPendingWipes();
     QCOMPARE(countIn(folder, "form-value-marker-"), 0);
-    QVERIFY(!platform::UserDefaults::standardUserDefaults().objectForKey(u"pendingSideFileWipes"_s).isValid());
+    QVERIFY(
+        !platform::UserDefaults::standardUserDefaults().objectForKey(u"pendingSideFileWipes"_s).isValid());
     sqlite3 *check = nullptr;
-    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr),
+             SQLITE_OK);
     QCOMPARE(single(check, "PRAGMA integrity_check"), u"ok"_s);
     QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"0"_s);
     sqlite3_close(check);
@@ -508,7 +518,8 @@ void tst_DatabaseController::fullDiskFailsTheDelete()
         QSKIP("mkfs.ext4 cannot make a file system here");
     if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
         QSKIP("a loop device cannot be mounted here");
-    struct Unmount {
+    struct Unmount
+    {
         QString point;
         ~Unmount() { run(u"umount"_s, {point}); }
     } unmount{mountPoint};
@@ -522,17 +533,18 @@ void tst_DatabaseController::fullDiskFailsTheDelete()
             FileManager::defaultManager().removeItemAtPath(path + QLatin1String(suffix));
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE autofill (name TEXT, value TEXT);"
-                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
-                                  "  INSERT INTO autofill SELECT 'email', printf('%0100d', i) FROM n;",
-                              nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "PRAGMA journal_mode = WAL; CREATE TABLE autofill (name TEXT, value TEXT);"
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
+                              "  INSERT INTO autofill SELECT 'email', printf('%0100d', i) FROM n;",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
         sqlite3_close(db);
         // Filled to the last block, then that much room given back.
         QFile fill(filler);
         QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         const QByteArray block(1024, 'x');
-        while (fill.write(block) == block.size()) {
-        }
+        while (fill.write(block) == block.size()) { }
         QVERIFY(fill.size() > freeKb * 1024 && fill.resize(fill.size() - freeKb * 1024));
         fill.close();
 
@@ -543,7 +555,9 @@ void tst_DatabaseController::fullDiskFailsTheDelete()
         if (ended == 1) {
             FileManager::defaultManager().removeItemAtPath(filler); // room to read it back
             sqlite3 *check = nullptr;
-            QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+            QCOMPARE(
+                sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr),
+                SQLITE_OK);
             QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"300"_s);
             sqlite3_close(check);
         }

@@ -14,7 +14,7 @@ public:
     {
         const QByteArray options = QByteArray("size=") + size + ",mode=0755";
         m_mounted = mkdir(m_point.constData(), 0755) == 0
-                    && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, options.constData()) == 0;
+            && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, options.constData()) == 0;
     }
     // Writes a file at `path` until the disk refuses more: the disk is then full.
     static bool fillUp(const QString &path)
@@ -23,8 +23,7 @@ public:
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
         const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) {
-        }
+        while (filler.write(block) == block.size()) { }
         return true;
     }
     ~ScratchDisk()

@@ -5,8 +5,8 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <sys/stat.h>
@@ -436,14 +436,15 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
     QCOMPARE(f.scannedNames(), linked ? QStringList{} : QStringList{itemName});
     // A kill after any step of the clean leaves the kept entry and a whole store where the
     // browser looks, never only in the aside folder that the next launch empties.
-    const QStringList keptEntry = readTree(folder).filter(QRegularExpression(u"^"_s + QRegularExpression::escape(ext) + u"="_s));
+    const QStringList keptEntry =
+        readTree(folder).filter(QRegularExpression(u"^"_s + QRegularExpression::escape(ext) + u"="_s));
     QCOMPARE(keptEntry.size(), 1);
     int steps = 0;
     bool keptAtEveryStep = true;
     LocalStorageKeepList::setStepHook([&] {
         ++steps;
         keptAtEveryStep = keptAtEveryStep && readTree(folder).contains(keptEntry.first())
-                          && QFileInfo(db + u"/CURRENT"_s).isFile();
+            && QFileInfo(db + u"/CURRENT"_s).isFile();
     });
     const auto unhook = qScopeGuard([] { LocalStorageKeepList::setStepHook({}); });
     f.clean(itemName, folder);

@@ -679,12 +679,14 @@ void TestQznb::endsWithItsParent()
     QVERIFY(prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
     const auto noLongerReaper = qScopeGuard([] { prctl(PR_SET_CHILD_SUBREAPER, 0); });
     QProcess program;
-    program.start(u"python3"_s, {u"-c"_s, u"import os, subprocess, sys\n"
-                                          "env = dict(os.environ, NIMBREL_PARENT_PID=str(os.getpid()))\n"
-                                          "tool = subprocess.Popen(sys.argv[1:], env=env)\n"
-                                          "print(tool.pid, flush=True)\n"
-                                          "tool.wait()\n"_s,
-                                 tool, u"-v"_s, u"--"_s, file});
+    program.start(u"python3"_s,
+                  {u"-c"_s,
+                   u"import os, subprocess, sys\n"
+                   "env = dict(os.environ, NIMBREL_PARENT_PID=str(os.getpid()))\n"
+                   "tool = subprocess.Popen(sys.argv[1:], env=env)\n"
+                   "print(tool.pid, flush=True)\n"
+                   "tool.wait()\n"_s,
+                   tool, u"-v"_s, u"--"_s, file});
     QVERIFY(program.waitForStarted());
     QByteArray out;
     QDeadlineTimer limit(60000);
