@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using platform::FileManager;
 
 namespace {
@@ -187,7 +189,9 @@ QString LocalStorageKeepList::setAside(const FileController &files, const QStrin
     }
     const auto closeMoved = qScopeGuard([movedFd] { close(movedFd); });
     const QString moved = aside + QLatin1Char('/') + platform::decodePath(name);
-    const QString store = storeIn(folder);
+    // The library and the set-aside checks take names: they are given the open folder's.
+    const QString opened = u"/proc/self/fd/"_s + QString::number(folderFd);
+    const QString store = storeIn(opened);
     const QByteArray storeName = platform::encodePath(LocalStorageLevelDb::folderName);
 
     // The kept entries never leave the folder, so a kill at any moment finds them where the
@@ -235,7 +239,7 @@ QString LocalStorageKeepList::setAside(const FileController &files, const QStrin
     for (const QByteArray &entry : namesIn(folderFd)) {
         if (entry == storeName || isKept(platform::decodePath(entry), prefixes))
             continue;
-        if (!TemporaryFolder::moveItemInto(movedFd, folder + QLatin1Char('/') + platform::decodePath(entry),
+        if (!TemporaryFolder::moveItemInto(movedFd, opened + QLatin1Char('/') + platform::decodePath(entry),
                                            platform::decodePath(entry)))
             return giveUp();
         undo.entries.append(entry);
