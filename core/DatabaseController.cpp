@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -131,6 +132,26 @@ void lockExclusively(sqlite3 *db)
     execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE;"));
 }
 
+// A reader of a store in WAL mode maps the log's index (-shm) into memory, and a write to a
+// page of it that a full disk cannot back ends the process with SIGBUS rather than failing.
+// A reader cannot keep the index in memory instead, so on a disk with almost no room left a
+// store in WAL mode is not read at all.
+bool mayMapIndexOnFullDisk(const QByteArray &file)
+{
+    constexpr qint64 roomNeeded = qint64(1) << 20;
+    struct statvfs fs;
+    if (::statvfs(file.constData(), &fs) != 0 || qint64(fs.f_bavail) * qint64(fs.f_frsize) >= roomNeeded)
+        return false;
+    const int fd = ::open(file.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    unsigned char header[20] = {};
+    const bool wal = ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header)
+                     && (header[18] == 2 || header[19] == 2);
+    ::close(fd);
+    return wal;
+}
+
 } // namespace
 
 DatabaseController::DatabaseController(QObject *parent) : QObject(parent) {}
@@ -145,6 +166,8 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
     const QString resolved = platform::FileManager::withResolvedFolders(path);
     const QByteArray file = resolved.isEmpty() ? QByteArray() : platform::encodePath(resolved);
     const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (access == Access::ReadOnly && mayMapIndexOnFullDisk(file))
+        return nullptr;
     if (file.isEmpty() || sqlite3_open_v2(file.constData(), &db, mode | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;

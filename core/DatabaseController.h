@@ -39,6 +39,7 @@ public:
     // read-only for the scan's counts (a read-only connection never folds a store's log back
     // or removes it): folders above it are followed (the user may have moved one elsewhere
     // and linked it back), the store itself never is when it is a link, and a missing file is
-    // never created. Null when it does not open; the caller closes it.
+    // never created. Null when it does not open, and for reading a store in WAL mode on a
+    // disk with almost no room left (see the .cpp); the caller closes it.
     static sqlite3 *openStore(const QString &path, Access access = Access::ReadWrite);
 };
