@@ -684,7 +684,7 @@ void TestQznb::endsWithItsParent()
                    u"import os, subprocess, sys\n"
                    "env = dict(os.environ, NIMBREL_PARENT_PID=str(os.getpid()))\n"
                    "tool = subprocess.Popen(sys.argv[1:], env=env)\n"
-                   "print(tool.pid, flush=True)\n"
+                   "print('tool-pid', tool.pid, file=sys.stderr, flush=True)\n"
                    "tool.wait()\n"_s,
                    tool, u"-v"_s, u"--"_s, file});
     QVERIFY(program.waitForStarted());
@@ -695,7 +695,14 @@ void TestQznb::endsWithItsParent()
         out += program.readAllStandardOutput();
     }
     QVERIFY2(out.contains('%'), out.constData());
-    const pid_t toolPid = pid_t(out.left(out.indexOf('\n')).trimmed().toInt());
+    // Said on its own channel: the tool's output may come first.
+    QByteArray said;
+    while (!said.contains('\n') && !limit.hasExpired() && program.state() == QProcess::Running) {
+        program.waitForReadyRead(1000);
+        said += program.readAllStandardError();
+    }
+    const QRegularExpressionMatch pidLine = QRegularExpression(u"tool-pid (\\d+)"_s).match(QString::fromLatin1(said));
+    const pid_t toolPid = pidLine.hasMatch() ? pid_t(pidLine.captured(1).toInt()) : 0;
     QVERIFY(toolPid > 0);
     ::kill(pid_t(program.processId()), SIGKILL);
     QVERIFY(program.waitForFinished(60000));
