@@ -94,6 +94,34 @@ bool run(const QString &program, const QStringList &arguments)
         && process.exitCode() == 0;
 }
 
+// A small ext4 file system in an image file inside `folder`, mounted for one test.
+struct LoopDisk
+{
+    QString image;
+    QString point;
+    QString whyNot; // empty once mounted
+    LoopDisk(const QString &folder, int megabytes, const QStringList &options = {})
+        : image(folder + u"/disk.img"_s), point(folder + u"/mnt"_s)
+    {
+        QFile disk(image);
+        if (::geteuid() != 0)
+            whyNot = u"mounting a file-system image needs root"_s;
+        else if (!QDir().mkpath(point) || !disk.open(QIODevice::WriteOnly) || !disk.resize(megabytes << 20))
+            whyNot = u"no room for a disk image"_s;
+        else if (disk.close(); !run(u"mkfs.ext4"_s, QStringList{u"-q"_s, u"-F"_s} + options + QStringList{image}))
+            whyNot = u"mkfs.ext4 cannot make a file system here"_s;
+        else if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, point}))
+            whyNot = u"a loop device cannot be mounted here"_s;
+    }
+    ~LoopDisk() { unmount(); }
+    void unmount()
+    {
+        if (whyNot.isEmpty())
+            run(u"umount"_s, {point});
+        whyNot = u"unmounted"_s;
+    }
+};
+
 // How many times `marker` appears in the files of a folder, as anyone reading them would see.
 int countIn(const QString &folder, const QByteArray &marker)
 {
@@ -388,29 +416,13 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk_data()
 void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
 {
     QFETCH(bool, wal);
-    if (::geteuid() != 0)
-        QSKIP("mounting a file-system image needs root");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString image = dir.filePath(u"disk.img"_s);
-    const QString mountPoint = dir.filePath(u"mnt"_s);
-    QVERIFY(QDir().mkpath(mountPoint));
-    QFile disk(image);
-    QVERIFY(disk.open(QIODevice::WriteOnly) && disk.resize(16 * 1024 * 1024));
-    disk.close();
-    auto run = [](const QString &program, const QStringList &arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    };
-    if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image}))
-        QSKIP("mkfs.ext4 cannot make a file system here");
-    if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
-        QSKIP("a loop device cannot be mounted here");
-    struct Unmount {
-        std::function<void()> fn;
-        ~Unmount() { fn(); }
-    } unmount{[&] { run(u"umount"_s, {mountPoint}); }};
+    LoopDisk disk(dir.path(), 16);
+    if (!disk.whyNot.isEmpty())
+        QSKIP(qPrintable(disk.whyNot));
+    const QString image = disk.image;
+    const QString mountPoint = disk.point;
 
     // 300 private rows and one that stays, in the log or in the file itself.
     const QByteArray rows = "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT);"
@@ -445,8 +457,7 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
     QCOMPARE(single(check, "SELECT group_concat(v) FROM t"), u"kept-row-marker"_s);
     sqlite3_close(check);
 
-    unmount.fn();
-    unmount.fn = [] {};
+    disk.unmount();
     QCOMPARE(onDisk("private-row-marker-"), 0);
     QVERIFY(onDisk("kept-row-marker") > 0); // the image is read as it lies
 }
@@ -512,26 +523,13 @@ void tst_DatabaseController::fullDiskFailsTheDelete_data()
 void tst_DatabaseController::fullDiskFailsTheDelete()
 {
     QFETCH(bool, scan);
-    if (::geteuid() != 0)
-        QSKIP("mounting a file-system image needs root");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString image = dir.filePath(u"disk.img"_s);
-    const QString mountPoint = dir.filePath(u"mnt"_s);
-    QVERIFY(QDir().mkpath(mountPoint));
-    QFile disk(image);
-    QVERIFY(disk.open(QIODevice::WriteOnly) && disk.resize(2 * 1024 * 1024));
-    disk.close();
     // Small blocks, as a small disk has them, and none kept back for root.
-    if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, u"-b"_s, u"1024"_s, u"-m"_s, u"0"_s, image}))
-        QSKIP("mkfs.ext4 cannot make a file system here");
-    if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
-        QSKIP("a loop device cannot be mounted here");
-    struct Unmount
-    {
-        QString point;
-        ~Unmount() { run(u"umount"_s, {point}); }
-    } unmount{mountPoint};
+    LoopDisk disk(dir.path(), 2, {u"-b"_s, u"1024"_s, u"-m"_s, u"0"_s});
+    if (!disk.whyNot.isEmpty())
+        QSKIP(qPrintable(disk.whyNot));
+    const QString mountPoint = disk.point;
     platform::UserDefaults::standardUserDefaults().setBool(false, u"enableSecureDelete"_s);
 
     const QString path = mountPoint + u"/Web Data"_s;
