@@ -3,6 +3,9 @@
 #include "core/Settings.h"
 #include "core/StoreFiles.h"
 #include "platform/FileManager.h"
+#include "platform/UserDefaults.h"
+
+#include <QMutex>
 
 #include <sqlite3.h>
 
@@ -11,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -62,6 +66,93 @@ bool wipeSideFile(const QByteArray &file, bool removeAfter)
     return ok;
 }
 
+std::function<void()> &afterCommitHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+QMutex &pendingMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+// Written to disk before a secure delete commits and forgotten once its side files are
+// overwritten: a kill in between leaves the store named for the next launch to finish.
+void setWipePending(const QString &store, bool pending)
+{
+    QMutexLocker lock(&pendingMutex());
+    QVariantList stores = Settings::value(Settings::Key::PendingSideFileWipes).toList();
+    if (stores.contains(store) == pending)
+        return;
+    if (pending)
+        stores.append(store);
+    else
+        stores.removeAll(store);
+    Settings::setValue(Settings::Key::PendingSideFileWipes, stores.isEmpty() ? QVariant() : QVariant(stores));
+    platform::UserDefaults::standardUserDefaults().synchronize();
+}
+
+// Keeps deleted rows out of everything the store leaves behind: freed pages are zeroed,
+// temporary files stay in memory, and the log or journal is kept (the lock is held to the
+// end, so no one else uses it meanwhile) to be overwritten. True when the store is in WAL mode.
+bool prepareSecure(sqlite3 *db)
+{
+    execute(db, QByteArrayLiteral("PRAGMA temp_store = MEMORY;"));
+    const QByteArray mode = journalMode(db);
+    // Only a journal the file system would otherwise free is kept; a mode not read is
+    // never changed (changing a log's mode would convert the store).
+    if (mode == "delete" || mode == "truncate")
+        execute(db, QByteArrayLiteral("PRAGMA journal_mode = PERSIST;"));
+    return mode == "wal";
+}
+
+// Only while this connection holds the store alone (it keeps the lock once it has it) is the
+// side file ours to overwrite. The log is folded back first and emptied after; it is left to
+// SQLite when nothing was deleted. The journal of a delete undone holds only what the file
+// holds again. True when nothing deleted is left in a side file.
+bool wipeSideFiles(sqlite3 *db, const QByteArray &store, bool wal, bool deleted)
+{
+    if (execute(db, QByteArrayLiteral("BEGIN EXCLUSIVE; COMMIT;")) != SQLITE_OK)
+        return false;
+    if (!wal)
+        return wipeSideFile(store + "-journal", true);
+    if (!deleted)
+        return true;
+    return execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(FULL);")) == SQLITE_OK
+        && wipeSideFile(store + "-wal", false)
+        && execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(TRUNCATE);")) == SQLITE_OK;
+}
+
+// Exclusive from the first statement on: a store in WAL mode then keeps its index in memory
+// and never maps a -shm file, whose pages a full disk cannot back (a write to one would end
+// the program with SIGBUS instead of failing the delete).
+void lockExclusively(sqlite3 *db)
+{
+    execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE;"));
+}
+
+// A reader of a store in WAL mode maps the log's index (-shm) into memory, and a write to a
+// page of it that a full disk cannot back ends the process with SIGBUS rather than failing.
+// A reader cannot keep the index in memory instead, so on a disk with almost no room left a
+// store in WAL mode is not read at all.
+bool mayMapIndexOnFullDisk(const QByteArray &file)
+{
+    constexpr qint64 roomNeeded = qint64(1) << 20;
+    struct statvfs fs;
+    if (::statvfs(file.constData(), &fs) != 0 || qint64(fs.f_bavail) * qint64(fs.f_frsize) >= roomNeeded)
+        return false;
+    const int fd = ::open(file.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    unsigned char header[20] = {};
+    const bool wal = ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header)
+                     && (header[18] == 2 || header[19] == 2);
+    ::close(fd);
+    return wal;
+}
+
 } // namespace
 
 DatabaseController::DatabaseController(QObject *parent) : QObject(parent) {}
@@ -90,6 +181,8 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
         return nullptr;
     sqlite3 *db = nullptr;
     const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (access == Access::ReadOnly && mayMapIndexOnFullDisk(file))
+        return nullptr;
     if (sqlite3_open_v2(file.constData(), &db, mode | SQLITE_OPEN_NOFOLLOW, StoreFiles::vfsName())
         != SQLITE_OK) {
         sqlite3_close(db);
@@ -115,29 +208,22 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     sqlite3 *db = openStore(path);
     if (!db)
         return false;
-
-    // Securely, the deleted rows must not outlive the delete anywhere the store keeps pages:
-    // freed pages are zeroed, temporary files stay in memory, and the log or journal is kept
-    // (the lock is held to the end, so no one else uses it meanwhile) to be overwritten below.
+    const QString store = platform::FileManager::withResolvedFolders(path);
+    // With room on the disk the store is read once before the lock is taken for good: a log
+    // store first opened with that lock keeps its index in memory and never takes up the index
+    // file left beside it (by a browser, or by the scan's read-only count), which would then
+    // outlive the clean. Read this way SQLite takes that file up and removes it with the log at
+    // the close, as after any clean close. On a nearly full disk the index is never mapped.
+    if (!mayMapIndexOnFullDisk(platform::encodePath(store)))
+        journalMode(db);
+    lockExclusively(db);
     const bool secure = Settings::boolValue(Settings::Key::EnableSecureDelete);
-    bool wal = false;
-    if (secure) {
-        // The mode is read before the lock is taken for good: a log store first opened with
-        // that lock keeps its index in memory and never takes up the index file left beside
-        // it (by a browser, or by the scan's read-only count), which would then outlive the
-        // clean. Opened this way SQLite takes that file up and removes it with the log at the
-        // close, as after any clean close.
-        const QByteArray mode = journalMode(db);
-        execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));
-        wal = mode == "wal";
-        // Only a journal the file system would otherwise free is kept; a mode not read is
-        // never changed (changing a log's mode would convert the store).
-        if (mode == "delete" || mode == "truncate")
-            execute(db, QByteArrayLiteral("PRAGMA journal_mode = PERSIST;"));
-    }
+    const bool wal = secure && prepareSecure(db);
     QString text = sql;
-    if (secure)
+    if (secure) {
         text.prepend(u"PRAGMA secure_delete = 1; "_s);
+        setWipePending(store, true);
+    }
 
     // No busy timeout: a database another program holds locked fails at once. The
     // statements run as one transaction and only a delete that went through is compacted,
@@ -150,6 +236,8 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
         result = execute(db, QByteArrayLiteral("COMMIT;"));
     if (result != SQLITE_OK && !sqlite3_get_autocommit(db))
         execute(db, QByteArrayLiteral("ROLLBACK;"));
+    if (result == SQLITE_OK && afterCommitHook())
+        afterCommitHook()();
     if (result == SQLITE_OK) {
         // The zeroed pages reach the main file before the vacuum cuts its end off: a page it
         // drops is never written back there.
@@ -157,20 +245,39 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
             execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(FULL);"));
         execute(db, QByteArrayLiteral("VACUUM;")); // its own failure does not change the answer
     }
-    // Only while this connection holds the store alone (it keeps the lock once it has it) is
-    // the side file ours to overwrite. The log is folded back first and emptied after; it is
-    // left to SQLite when nothing was deleted. The journal of a delete undone holds only what
-    // the file holds again.
-    if (secure && execute(db, QByteArrayLiteral("BEGIN EXCLUSIVE; COMMIT;")) == SQLITE_OK) {
-        const QByteArray store = platform::encodePath(platform::FileManager::withResolvedFolders(path));
-        if (wal && result == SQLITE_OK) {
-            if (execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(FULL);")) == SQLITE_OK
-                && wipeSideFile(store + "-wal", false))
-                execute(db, QByteArrayLiteral("PRAGMA wal_checkpoint(TRUNCATE);"));
-        } else if (!wal) {
-            wipeSideFile(store + "-journal", true);
-        }
-    }
+    if (secure && wipeSideFiles(db, platform::encodePath(store), wal, result == SQLITE_OK))
+        setWipePending(store, false);
     sqlite3_close(db);
     return result == SQLITE_OK;
+}
+
+void DatabaseController::finishPendingWipes()
+{
+    const platform::FileManager &fm = platform::FileManager::defaultManager();
+    const QVariantList stores = Settings::value(Settings::Key::PendingSideFileWipes).toList();
+    for (const QVariant &entry : stores) {
+        const QString store = entry.toString();
+        const auto attributes = fm.attributesOfItemAtPath(store);
+        // A store gone (or no longer a plain file) took its side files with it or is not ours.
+        if (!attributes || !attributes->isRegularFile) {
+            setWipePending(store, false);
+            continue;
+        }
+        // One that does not open now (a browser holds it) is tried again at the next launch.
+        sqlite3 *db = openStore(store);
+        if (!db)
+            continue;
+        lockExclusively(db);
+        // Opening rolls back a delete the kill cut short; what a committed one left in the
+        // log or journal is overwritten.
+        const bool wal = prepareSecure(db);
+        if (wipeSideFiles(db, platform::encodePath(store), wal, true))
+            setWipePending(store, false);
+        sqlite3_close(db);
+    }
+}
+
+void DatabaseController::setAfterCommitHook(std::function<void()> hook)
+{
+    afterCommitHook() = std::move(hook);
 }

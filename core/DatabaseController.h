@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 struct sqlite3;
 
 // Runs a module's delete statements against an application's SQLite file in place, so the
@@ -24,11 +26,20 @@ public:
     // readable in any file of the store.
     bool didDeleteRecordsWithInfo(const QString &sql, const QString &path);
 
+    // At launch: overwrites the side files of every store whose secure delete a kill cut off
+    // before they were overwritten (the settings name them from before the delete commits).
+    // A store that does not open now stays named for the next launch.
+    static void finishPendingWipes();
+
+    // Tests only: runs right after a delete commits, before its side files are overwritten.
+    static void setAfterCommitHook(std::function<void()> hook);
+
     enum class Access { ReadWrite, ReadOnly };
     // Opens an application's store as the application does, read-write for the deletes and
     // read-only for the scan's counts (a read-only connection never folds a store's log back
     // or removes it): folders above it are followed (the user may have moved one elsewhere
     // and linked it back), the store itself never is when it is a link, and a missing file is
-    // never created. Null when it does not open; the caller closes it.
+    // never created. Null when it does not open, and for reading a store in WAL mode on a
+    // disk with almost no room left (see the .cpp); the caller closes it.
     static sqlite3 *openStore(const QString &path, Access access = Access::ReadWrite);
 };

@@ -27,6 +27,9 @@ inline const QString TempCleaningSuccessNotification = u"TempCleaningSuccessNoti
 inline const QString TempCleaningFailureNotification = u"TempCleaningFailureNotification"_s;
 // In the failure's user info: one line per leftover that stayed, with why.
 inline const QString TempCleaningLeftItems = u"TempCleaningLeftItems"_s;
+// The environment variable in which the secure-removal tool is told its parent's pid, so
+// that it ends rather than work on when the program has already gone.
+inline const QString ParentPidVariable = u"NIMBREL_PARENT_PID"_s;
 inline const QString CFPrefsdNeedsRestartNotification = u"CFPrefsdNeedsRestartNotification"_s;
 inline const QString SharedfilelistdNeedsRestartNotification =
     u"SharedfilelistdNeedsRestartNotification"_s;

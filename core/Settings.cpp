@@ -12,9 +12,9 @@ namespace {
 using Key = Settings::Key;
 
 // Made on first use, so that other files' start-up code may already read it.
-const std::array<Settings::Entry, 22> &rows()
+const std::array<Settings::Entry, 23> &rows()
 {
-    static const std::array<Settings::Entry, 22> table{{
+    static const std::array<Settings::Entry, 23> table{{
         {Key::EnableSecureDelete, u"enableSecureDelete"_s, QMetaType::Bool, false, {}},
         {Key::SecureDeleteLevel, u"secureDeleteLevel"_s, QMetaType::LongLong, qint64(0),
          std::pair<qint64, qint64>(qint64(SecureLevel::Simple), qint64(SecureLevel::Gutmann))},
@@ -28,6 +28,8 @@ const std::array<Settings::Entry, 22> &rows()
         {Key::SetAsideFolders, u"setAsideFolders"_s, QMetaType::QVariantList, QVariant(), {}},
         {Key::SetAsideMarker, u"setAsideMarker"_s, QMetaType::QString, QVariant(), {}},
         {Key::SetAsideLeftInPlace, u"setAsideLeftInPlace"_s, QMetaType::QVariantList, QVariant(), {}},
+        // Stores whose side files a secure delete has still to overwrite, until it has.
+        {Key::PendingSideFileWipes, u"pendingSideFileWipes"_s, QMetaType::QVariantList, QVariant(), {}},
         {Key::CookieAlertSuppress, u"CookieAlertSuppress"_s, QMetaType::Bool, false, {}},
         {Key::RecentFolderAlertSuppress, u"recentFolderAlertSuppress"_s, QMetaType::Bool, false, {}},
         {Key::VersionIsRated, u"versionIsRated"_s, QMetaType::Bool, false, {}},

@@ -31,6 +31,7 @@ public:
         SetAsideFolders,
         SetAsideMarker,
         SetAsideLeftInPlace,
+        PendingSideFileWipes,
         CookieAlertSuppress,
         RecentFolderAlertSuppress,
         VersionIsRated,

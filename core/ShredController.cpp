@@ -99,11 +99,19 @@ bool secureRemove(const QString &tool, const QString &path, SecureLevel level)
     for (QByteArray &argument : args)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // The tool ends with us: a kill of the program leaves nothing removing in the background.
+    QByteArray parent = keys::ParentPidVariable.toLatin1() + '=' + QByteArray::number(getpid());
+    std::vector<char *> envp{parent.data()};
+    for (char **e = environ; e && *e; ++e) {
+        if (!QByteArray(*e).startsWith(keys::ParentPidVariable.toLatin1() + '='))
+            envp.push_back(*e);
+    }
+    envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return false;
@@ -218,6 +226,8 @@ void ShredController::startSecureRemoval(const QString &app, const QString &name
     m_parser.reset(isDir, count);
 
     m_task->setArguments(secureRemovalArguments(path, Settings::secureLevel(), isDir));
+    // The tool ends with us: a kill of the program leaves nothing removing in the background.
+    m_task->setEnvironmentValue(keys::ParentPidVariable, QString::number(getpid()));
     m_task->setStandardOutputHandler([this](const QByteArray &chunk) { dataReady(chunk); });
     m_task->setTerminationHandler([this](int status) { taskTerminated(status); });
     // A tool that is missing or cannot start ends like a failed one, through taskTerminated.

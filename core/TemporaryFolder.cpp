@@ -516,9 +516,12 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(
         const QString where = why && !why->startsWith(u".:"_s) ? entry + QLatin1Char('/') + *why
                                                                  : entry + (why ? why->mid(1) : u": could not be removed"_s);
         result.left.append(where);
-        stuck.append(entry);
+        // Only what truly cannot go is never offered again; a removal that failed for want
+        // of nothing we can name (a tool stopped half-way) is offered at the next launch.
+        if (why)
+            stuck.append(entry);
     }
-    if (!result.left.isEmpty())
+    if (stuck.size() != stringsForKey(Settings::Key::SetAsideLeftInPlace).size())
         setStrings(Settings::Key::SetAsideLeftInPlace, stuck);
     removeEmptyFolders();
     UserDefaults::standardUserDefaults().synchronize();

@@ -290,18 +290,22 @@ bool FileManager::renameItemAtPath(const QString &from, const QString &to) const
     return renameRefusingExisting(src, dst);
 }
 
-bool FileManager::writeAtomically(const QString &path, const QByteArray &data) const
+bool FileManager::writeAtomically(const QString &path, const QByteArray &data,
+                                  std::optional<mode_t> permissions) const
 {
     if (path.isEmpty())
         return false;
     const QByteArray target = osPath(path);
-    // An existing file keeps its permissions; a new one stays private to its owner.
+    // An existing file keeps its permissions and its group; a new one stays private to its owner.
     struct stat st;
-    const mode_t mode = lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0600;
+    const bool existing = lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    const mode_t mode = permissions.value_or(existing ? st.st_mode & 07777 : 0600);
     const QString temp = writeNewFileBeside(path, data, mode);
     if (temp.isEmpty())
         return false;
     const QByteArray tempPath = osPath(temp);
+    if (existing && lchown(tempPath.constData(), uid_t(-1), st.st_gid) == 0)
+        chmod(tempPath.constData(), mode); // a change of group clears set-id bits
     if (rename(tempPath.constData(), target.constData()) != 0) {
         unlink(tempPath.constData());
         return false;
@@ -328,6 +332,10 @@ QString FileManager::writeNewFileBeside(const QString &path, const QByteArray &d
         return {};
     bool ok = fchmod(fd, permissions & 07777) == 0;
     ok = ok && writeAll(fd, data.constData(), data.size()) && fsync(fd) == 0;
+    // Only a file wholly on disk may take another's place: a full disk must never leave a
+    // short one behind a success.
+    struct stat st;
+    ok = ok && fstat(fd, &st) == 0 && st.st_size == data.size();
     ok = close(fd) == 0 && ok;
     if (!ok) {
         unlink(temp.constData());

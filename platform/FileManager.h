@@ -80,8 +80,12 @@ public:
     // Renames an item, never replacing an existing one and never copying: fails across file
     // systems.
     bool renameItemAtPath(const QString &from, const QString &to) const;
-    // Writes through a temporary file in the same folder and renames it into place.
-    bool writeAtomically(const QString &path, const QByteArray &data) const;
+    // Writes through a temporary file in the same folder, wholly on disk (every write, the
+    // sync and the size checked), and only then renames it into place: on any failure the
+    // old file stays. The new file has `permissions`, else the old file's mode (0600 for a
+    // new one), and the old file's group.
+    bool writeAtomically(const QString &path, const QByteArray &data,
+                         std::optional<mode_t> permissions = std::nullopt) const;
     // Writes `data` to a new hidden file in the folder of `path` with the given permissions,
     // synced to disk; its path, or empty on failure (nothing is left behind then).
     QString writeNewFileBeside(const QString &path, const QByteArray &data,

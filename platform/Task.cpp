@@ -72,6 +72,10 @@ void Task::setLaunchPath(const QString &path) { m_launchPath = path; }
 QString Task::launchPath() const { return m_launchPath; }
 void Task::setArguments(const QStringList &arguments) { m_arguments = arguments; }
 QStringList Task::arguments() const { return m_arguments; }
+void Task::setEnvironmentValue(const QString &name, const QString &value)
+{
+    m_environment.append({name, value});
+}
 void Task::setStandardOutputHandler(OutputHandler handler) { m_outputHandler = std::move(handler); }
 void Task::setTerminationHandler(TerminationHandler handler) { m_terminationHandler = std::move(handler); }
 
@@ -84,6 +88,12 @@ bool Task::launch()
     m_process = new QProcess(this);
     m_process->setProgram(resolvedLaunchPath(m_launchPath));
     m_process->setArguments(m_arguments);
+    if (!m_environment.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const auto &[name, value] : std::as_const(m_environment))
+            environment.insert(name, value);
+        m_process->setProcessEnvironment(environment);
+    }
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->setReadChannel(QProcess::StandardOutput);
     // A modifier makes QProcess start the child with a plain fork(): its shared-memory

@@ -44,6 +44,8 @@ public:
     QString launchPath() const;
     void setArguments(const QStringList &arguments);
     QStringList arguments() const;
+    // One more variable in the child's environment (which is otherwise ours).
+    void setEnvironmentValue(const QString &name, const QString &value);
 
     // Called on the main loop for every chunk of standard output (never empty).
     void setStandardOutputHandler(OutputHandler handler);
@@ -82,6 +84,7 @@ private:
 
     QString m_launchPath;
     QStringList m_arguments;
+    QList<std::pair<QString, QString>> m_environment;
     OutputHandler m_outputHandler;
     TerminationHandler m_terminationHandler;
     QProcess *m_process = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/Bundle.h"
 #include "platform/Dictionary.h"
+#include "platform/FileManager.h"
 #include "platform/PropertyList.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QSaveFile>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -359,13 +359,10 @@ bool UserDefaults::synchronize()
     const auto bytes = PropertyList::fromVariant(snapshot, PropertyList::Format::Binary).toData();
     // A store the next launch would refuse (past a reader's limits) would cost every setting.
     const bool readable = bytes && PropertyList::fromData(*bytes).has_value();
-    if (readable && QDir().mkpath(QFileInfo(m_storePath).absolutePath())) {
-        QSaveFile file(m_storePath);
-        // Owner only: the settings name the folders items are set aside in.
-        ok = file.open(QIODevice::WriteOnly)
-             && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-             && file.write(*bytes) == bytes->size() && file.commit();
-    }
+    // Owner only: the settings name the folders items are set aside in. The old store is
+    // replaced only by one wholly on disk: on a full disk the settings stay as they were.
+    if (readable && QDir().mkpath(QFileInfo(m_storePath).absolutePath()))
+        ok = FileManager::defaultManager().writeAtomically(m_storePath, *bytes, mode_t(0600));
     if (!ok) {
         QMutexLocker lock(&m_mutex);
         m_dirty = true;

@@ -13,8 +13,10 @@
 
 #include <functional>
 
+#include <csignal>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -102,6 +104,67 @@ QByteArray journalNamingSuperJournal(const QByteArray &super)
         + bigEndian(checksum) + QByteArray::fromHex("d9d505f920a163d7");
 }
 
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+}
+
+// A small ext4 file system in an image file inside `folder`, mounted for one test.
+struct LoopDisk
+{
+    QString image;
+    QString point;
+    QString whyNot; // empty once mounted
+    LoopDisk(const QString &folder, int megabytes, const QStringList &options = {})
+        : image(folder + u"/disk.img"_s), point(folder + u"/mnt"_s)
+    {
+        QFile disk(image);
+        if (::geteuid() != 0)
+            whyNot = u"mounting a file-system image needs root"_s;
+        else if (!QDir().mkpath(point) || !disk.open(QIODevice::WriteOnly) || !disk.resize(megabytes << 20))
+            whyNot = u"no room for a disk image"_s;
+        else if (disk.close(); !run(u"mkfs.ext4"_s, QStringList{u"-q"_s, u"-F"_s} + options + QStringList{image}))
+            whyNot = u"mkfs.ext4 cannot make a file system here"_s;
+        else if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, point}))
+            whyNot = u"a loop device cannot be mounted here"_s;
+    }
+    ~LoopDisk() { unmount(); }
+    void unmount()
+    {
+        if (whyNot.isEmpty())
+            run(u"umount"_s, {point});
+        whyNot = u"unmounted"_s;
+    }
+};
+
+// How many times `marker` appears in the files of a folder, as anyone reading them would see.
+int countIn(const QString &folder, const QByteArray &marker)
+{
+    int count = 0;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        count += int(FileManager::defaultManager()
+                         .contentsAtPath(folder + u"/"_s + name)
+                         .value_or(QByteArray())
+                         .count(marker));
+    return count;
+}
+
+// Runs `work` in a child process of its own and answers how it ended: its exit code, or
+// 128 + the signal that ended it.
+int inChild(const std::function<int()> &work)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(work());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
 } // namespace
 
 class tst_DatabaseController : public QObject
@@ -129,6 +192,10 @@ private slots:
     void sideFilesGoAsAtACleanClose();
     void storeFilesThatAreNoPlainFile_data();
     void storeFilesThatAreNoPlainFile();
+    void killAfterSecureDeleteCommits_data();
+    void killAfterSecureDeleteCommits();
+    void fullDiskFailsTheDelete_data();
+    void fullDiskFailsTheDelete();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -145,21 +212,26 @@ void tst_DatabaseController::statementsRun_data()
     const QString commit = u"COMMIT"_s;
     const QString rollback = u"ROLLBACK"_s;
     const QString vacuum = u"VACUUM"_s;
+    // Every connection keeps the store to itself: a store in WAL mode then maps no -shm.
+    const QString exclusive = u"PRAGMA locking_mode = EXCLUSIVE"_s;
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
-                                  << QStringList{begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
+                                  << QStringList{exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0
+                                  << 3;
     // Securely, the connection keeps the store to itself and its journal to be overwritten.
     const QStringList secureSetUp{u"PRAGMA journal_mode"_s, u"PRAGMA locking_mode = EXCLUSIVE"_s,
                                   u"PRAGMA temp_store = MEMORY"_s, u"PRAGMA journal_mode = PERSIST"_s};
     QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
         << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
-        << QStringList{begin, u"DELETE FROM a"_s, u"DELETE FROM b"_s, commit, vacuum} << 0 << 0;
+                                    << QStringList{exclusive,          begin,  u"DELETE FROM a"_s,
+                                                   u"DELETE FROM b"_s, commit, vacuum}
+                                    << 0 << 0;
     // A delete that fails part-way is undone, and the file is not compacted either.
     QTest::newRow("fails part-way") << true << u"DELETE FROM a; DELETE FROM nope; DELETE FROM b;"_s
         << false << secureSetUp + QStringList{begin, pragma, u"DELETE FROM a"_s, rollback, u"BEGIN EXCLUSIVE"_s, commit}
         << 150 << 3;
     QTest::newRow("missing table") << false << u"DELETE FROM nope;"_s << false
-                                   << QStringList{begin, rollback} << 150 << 3;
+                                   << QStringList{exclusive, begin, rollback} << 150 << 3;
 }
 
 void tst_DatabaseController::statementsRun()
@@ -366,29 +438,13 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk_data()
 void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
 {
     QFETCH(bool, wal);
-    if (::geteuid() != 0)
-        SKIP_OR_FAIL_IN_CI("mounting a file-system image needs root");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString image = dir.filePath(u"disk.img"_s);
-    const QString mountPoint = dir.filePath(u"mnt"_s);
-    QVERIFY(QDir().mkpath(mountPoint));
-    QFile disk(image);
-    QVERIFY(disk.open(QIODevice::WriteOnly) && disk.resize(16 * 1024 * 1024));
-    disk.close();
-    auto run = [](const QString &program, const QStringList &arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    };
-    if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image}))
-        SKIP_OR_FAIL_IN_CI("mkfs.ext4 cannot make a file system here");
-    if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
-        SKIP_OR_FAIL_IN_CI("a loop device cannot be mounted here");
-    struct Unmount {
-        std::function<void()> fn;
-        ~Unmount() { fn(); }
-    } unmount{[&] { run(u"umount"_s, {mountPoint}); }};
+    LoopDisk disk(dir.path(), 16);
+    if (!disk.whyNot.isEmpty())
+        SKIP_OR_FAIL_IN_CI(qPrintable(disk.whyNot));
+    const QString image = disk.image;
+    const QString mountPoint = disk.point;
 
     // 300 private rows and one that stays, in the log or in the file itself.
     const QByteArray rows = "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT);"
@@ -423,8 +479,7 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
     QCOMPARE(single(check, "SELECT group_concat(v) FROM t"), u"kept-row-marker"_s);
     sqlite3_close(check);
 
-    unmount.fn();
-    unmount.fn = [] {};
+    disk.unmount();
     QCOMPARE(onDisk("private-row-marker-"), 0);
     QVERIFY(onDisk("kept-row-marker") > 0); // the image is read as it lies
 }
@@ -553,6 +608,123 @@ void tst_DatabaseController::storeFilesThatAreNoPlainFile()
     if (!suffix.isEmpty())
         ::unlink(entry.constData()); // so that the check below reads the store alone
     QCOMPARE(probe(path).rowsA, 150);
+void tst_DatabaseController::killAfterSecureDeleteCommits_data()
+{
+    QTest::addColumn<bool>("wal");
+    QTest::newRow("rollback journal") << false;
+    QTest::newRow("log") << true;
+}
+
+// A kill right after a secure delete commits, before the log or journal is overwritten: the
+// next launch overwrites it, so no deleted value stays readable there for good.
+void tst_DatabaseController::killAfterSecureDeleteCommits()
+{
+    QFETCH(bool, wal);
+    FakeHome home;
+    const QString schemaText =
+        (wal ? u"PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"_s : QString())
+        + u"CREATE TABLE autofill (name TEXT, value TEXT);"
+          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+          "  INSERT INTO autofill SELECT 'email', printf('form-value-marker-%03d', i) FROM n;"_s;
+    QVERIFY(home.createSqlite(u"Library/Web Data"_s, schemaText));
+    const QString path = home.path(u"Library/Web Data"_s);
+    const QString folder = home.path(u"Library"_s);
+    auto &defaults = platform::UserDefaults::standardUserDefaults();
+    defaults.setBool(true, u"enableSecureDelete"_s);
+    QVERIFY(defaults.synchronize());
+
+    const int ended = inChild([&] {
+        DatabaseController::setAfterCommitHook([] { ::raise(SIGKILL); });
+        DatabaseController().didDeleteRecordsWithInfo(u"DELETE FROM autofill;"_s, path);
+        return 0;
+    });
+    QCOMPARE(ended, 128 + SIGKILL);
+    // What the kill left: the deleted values, readable beside the store.
+    QVERIFY(countIn(folder, "form-value-marker-") > 0);
+
+    // The next launch.
+    platform::UserDefaults::resetStandardUserDefaults();
+    DatabaseController::finishPendingWipes();
+    QCOMPARE(countIn(folder, "form-value-marker-"), 0);
+    QVERIFY(
+        !platform::UserDefaults::standardUserDefaults().objectForKey(u"pendingSideFileWipes"_s).isValid());
+    sqlite3 *check = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr),
+             SQLITE_OK);
+    QCOMPARE(single(check, "PRAGMA integrity_check"), u"ok"_s);
+    QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"0"_s);
+    sqlite3_close(check);
+}
+
+void tst_DatabaseController::fullDiskFailsTheDelete_data()
+{
+    QTest::addColumn<bool>("scan"); // the scan's read-only count, else the delete
+    QTest::newRow("delete") << false;
+    QTest::newRow("scan's count") << true;
+}
+
+// A store in WAL mode, its log not yet folded back, on a disk with a few kilobytes left: the
+// delete (or the count) fails and the store is as it was, at every amount of room (a -shm
+// mapped over blocks the disk cannot give ends the process with SIGBUS instead).
+void tst_DatabaseController::fullDiskFailsTheDelete()
+{
+    QFETCH(bool, scan);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Small blocks, as a small disk has them, and none kept back for root.
+    LoopDisk disk(dir.path(), 2, {u"-b"_s, u"1024"_s, u"-m"_s, u"0"_s});
+    if (!disk.whyNot.isEmpty())
+        SKIP_OR_FAIL_IN_CI(qPrintable(disk.whyNot));
+    const QString mountPoint = disk.point;
+    platform::UserDefaults::standardUserDefaults().setBool(false, u"enableSecureDelete"_s);
+
+    const QString path = mountPoint + u"/Web Data"_s;
+    const QString filler = mountPoint + u"/filler"_s;
+    for (const int freeKb : {4, 8, 10, 12, 16, 32}) {
+        FileManager::defaultManager().removeItemAtPath(filler);
+        for (const char *suffix : {"", "-wal", "-shm"})
+            FileManager::defaultManager().removeItemAtPath(path + QLatin1String(suffix));
+        // Copied into place while the writer still holds its log, as a browser leaves it.
+        const QString staging = dir.filePath(u"staging%1"_s.arg(freeKb));
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(staging).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
+                              "CREATE TABLE autofill (name TEXT, value TEXT);"
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
+                              "  INSERT INTO autofill SELECT 'email', printf('%0100d', i) FROM n;",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        for (const QString &suffix : {QString(), u"-wal"_s})
+            QVERIFY(QFile::copy(staging + suffix, path + suffix));
+        sqlite3_close(db);
+        // Filled to the last block, then that much room given back.
+        QFile fill(filler);
+        QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(1024, 'x');
+        while (fill.write(block) == block.size()) { }
+        QVERIFY(fill.size() > freeKb * 1024 && fill.resize(fill.size() - freeKb * 1024));
+        fill.close();
+
+        const int ended = inChild([&] {
+            if (!scan)
+                return DatabaseController().didDeleteRecordsWithInfo(u"DELETE FROM autofill;"_s, path) ? 0 : 1;
+            sqlite3 *reader = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
+            const bool counted = reader && !single(reader, "SELECT count(*) FROM autofill").isEmpty();
+            sqlite3_close(reader);
+            return counted ? 0 : 1;
+        });
+        QVERIFY2(ended == 0 || ended == 1, qPrintable(u"%1 KB free: ended with %2"_s.arg(freeKb).arg(ended)));
+        if (ended == 1 || scan) {
+            FileManager::defaultManager().removeItemAtPath(filler); // room to read it back
+            sqlite3 *check = nullptr;
+            QCOMPARE(
+                sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr),
+                SQLITE_OK);
+            QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"300"_s);
+            sqlite3_close(check);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)

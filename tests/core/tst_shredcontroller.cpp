@@ -571,6 +571,21 @@ private slots:
         QVERIFY(exists(folder + "/stuck/inner"));
         QVERIFY(!exists(folder + "/gone"));
     }
+
+    // A secure removal cut short (the tool ended with a program that was killed, or failing
+    // for a reason no check can name) gives nothing up: the item is offered until it is gone.
+    void cutShortLeftoverIsOfferedAgain()
+    {
+        setSecure(true);
+        const QString copy = movedCopy("Library/Caches/big", 40, 16);
+        QVERIFY(!copy.isEmpty());
+        m_shred->setSrmPath("/bin/false");
+        m_shred->removeTemporaryItemsInBackground();
+        QCOMPARE(m_log->posts().size(), 1);
+        QCOMPARE(m_log->posts().first().name, "TempCleaningFailureNotification");
+        QVERIFY(exists(copy));
+        QCOMPARE(TemporaryFolder::leftovers(), QStringList{copy});
+    }
 };
 
 QTEST_MAIN(TestShredController)

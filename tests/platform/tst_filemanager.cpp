@@ -437,10 +437,16 @@ void tst_FileManager::writeAtomically()
 
     QVERIFY(fake.writeFile(u"prefs/shared.plist"_s, "old"));
     const QString shared = fake.path(u"prefs/shared.plist"_s);
-    QVERIFY(fm.setPosixPermissions(shared, 0644));
+    QVERIFY(fm.setPosixPermissions(shared, 0640));
+    // A file of a shared group stays in it (root may give it any group; others their own).
+    const gid_t group = geteuid() == 0 ? gid_t(65534) : getegid();
+    QCOMPARE(lchown(encodePath(shared).constData(), uid_t(-1), group), 0);
     QVERIFY(fm.writeAtomically(shared, "new"));
     QCOMPARE(readBytes(shared), QByteArray("new"));
-    QCOMPARE(fm.attributesOfItemAtPath(shared)->permissions, mode_t(0644));
+    QCOMPARE(fm.attributesOfItemAtPath(shared)->permissions, mode_t(0640));
+    struct stat sharedStat;
+    QCOMPARE(lstat(encodePath(shared).constData(), &sharedStat), 0);
+    QCOMPARE(sharedStat.st_gid, group);
 
     // A link in the way is replaced; the file it pointed to is left alone.
     QVERIFY(fake.writeFile(u"outside"_s, "outside"));

@@ -2,7 +2,9 @@
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/HostileLists.h"
+#include "support/CiSkip.h"
 #include "support/PeakMemory.h"
+#include "support/ScratchDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,6 +67,7 @@ private slots:
     void writtenAfterSetOnWorkerThread();
     void valuesSurviveReload();
     void damagedStoreIsKeptBeside();
+    void fullDiskKeepsTheStore();
     void hostileStoreIsNeverWaitedOn_data();
     void hostileStoreIsNeverWaitedOn();
     void unsupportedValueIsRefused();
@@ -243,6 +246,34 @@ void tst_UserDefaults::damagedStoreIsKeptBeside()
     QVERIFY(d.synchronize());
     QCOMPARE(storedMap(path).value("after"), QVariant(true));
     QCOMPARE(readAll(folder + "/" + kept.first()), damaged);
+}
+
+// A store that does not fit on the disk never takes the old one's place: the next launch
+// finds every setting as it was.
+void tst_UserDefaults::fullDiskKeepsTheStore()
+{
+    const QString home = m_home->path() + "/disk";
+    ScratchDisk disk(home, "256k");
+    if (!disk.mounted())
+        SKIP_OR_FAIL_IN_CI("no small file system can be mounted here (needs root): a full disk cannot be made");
+    qputenv("HOME", QFile::encodeName(home));
+    UserDefaults::resetStandardUserDefaults();
+    const auto resetFirst = qScopeGuard([] { UserDefaults::resetStandardUserDefaults(); });
+    UserDefaults &d = UserDefaults::standardUserDefaults();
+    d.setBool(true, "enableSecureDelete");
+    d.setObject(QVariantList{QString("/tmp/a/Nimbrel")}, "setAsideFolders");
+    QVERIFY(d.synchronize());
+    const QByteArray before = readAll(d.storePath());
+    QVERIFY(!before.isEmpty());
+
+    QVERIFY(ScratchDisk::fillUp(home + "/filler"));
+    d.setBool(false, "enableSecureDelete");
+    d.setObject(QString(8192, QChar('z')), "more");
+    QVERIFY(!d.synchronize());
+    QCOMPARE(readAll(d.storePath()), before);
+    // Nothing half-written is left beside it.
+    QCOMPARE(QDir(QFileInfo(d.storePath()).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QFileInfo(d.storePath()).fileName()});
 }
 
 void tst_UserDefaults::hostileStoreIsNeverWaitedOn_data()

@@ -9,6 +9,7 @@
 #define SKIP_OR_FAIL_IN_CI(reason)                                                \
     do {                                                                          \
         if (qgetenv("CI") == "true")                                              \
-            QFAIL("CI=true, but this run lacks what the row needs: " reason);     \
+            QFAIL(qPrintable(QString::fromUtf8("CI=true, but this run lacks what the row needs: ") \
+                             + QString::fromUtf8(reason)));                   \
         QSKIP(reason);                                                            \
     } while (false)

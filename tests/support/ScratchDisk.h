@@ -10,10 +10,21 @@
 class ScratchDisk
 {
 public:
-    explicit ScratchDisk(const QString &point) : m_point(QFile::encodeName(point))
+    explicit ScratchDisk(const QString &point, const char *size = "4m") : m_point(QFile::encodeName(point))
     {
+        const QByteArray options = QByteArray("size=") + size + ",mode=0755";
         m_mounted = mkdir(m_point.constData(), 0755) == 0
-                    && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, "size=4m,mode=0755") == 0;
+            && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    // Writes a file at `path` until the disk refuses more: the disk is then full.
+    static bool fillUp(const QString &path)
+    {
+        QFile filler(path);
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) { }
+        return true;
     }
     ~ScratchDisk()
     {

@@ -3,13 +3,16 @@
 #include "platform/FileManager.h"
 #include "support/BoundedRun.h"
 #include "targets/chromiumlayout/LevelDbStore.h"
+#include "targets/chromiumlayout/LocalStorageKeepList.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -417,8 +420,22 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
         QVERIFY(f.home.makeDir(f.browser.profile + u"/Local Storage"_s) && QFile::link(elsewhere, db));
     QVERIFY(f.home.createSqlite(f.browser.profile + u"/Local Storage/"_s + ext, chromiumprofiles::localStorageFile()));
     QVERIFY(FakeHome::writeFileAt(folder + QLatin1Char('/') + site, "site"));
-    for (const QString &made : {folder, db})
-        QVERIFY(QFile::setPermissions(made, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    // A profile shared with a group: the store and its files are the group's to read.
+    const gid_t group = geteuid() == 0 ? gid_t(65534) : getegid();
+    auto look = [](const QString &path) {
+        struct stat st = {};
+        lstat(QFile::encodeName(path).constData(), &st);
+        return std::pair(st.st_mode & 07777, st.st_gid);
+    };
+    if (Store(store) != Store::Linked) {
+        QVERIFY(chmod(QFile::encodeName(db).constData(), 0750) == 0);
+        QVERIFY(lchown(QFile::encodeName(db).constData(), uid_t(-1), group) == 0);
+        for (const QString &name : QDir(db).entryList(QDir::Files)) {
+            const QByteArray file = QFile::encodeName(db + QLatin1Char('/') + name);
+            QVERIFY(lchown(file.constData(), uid_t(-1), group) == 0 && chmod(file.constData(), 0640) == 0);
+        }
+    }
     if (Store(store) == Store::Damaged) {
         const QStringList logs = QDir(db).entryList({u"*.log"_s});
         QCOMPARE(logs.size(), 1);
@@ -493,6 +510,19 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
     const QString itemName = app + u" DOM Storage"_s;
     const bool linked = Store(store) == Store::Linked;
     QCOMPARE(f.scannedNames(), linked ? QStringList{} : QStringList{itemName});
+    // A kill after any step of the clean leaves the kept entry and a whole store where the
+    // browser looks, never only in the aside folder that the next launch empties.
+    const QStringList keptEntry =
+        readTree(folder).filter(QRegularExpression(u"^"_s + QRegularExpression::escape(ext) + u"="_s));
+    QCOMPARE(keptEntry.size(), 1);
+    int steps = 0;
+    bool keptAtEveryStep = true;
+    LocalStorageKeepList::setStepHook([&] {
+        ++steps;
+        keptAtEveryStep = keptAtEveryStep && readTree(folder).contains(keptEntry.first())
+            && QFileInfo(db + u"/CURRENT"_s).isFile();
+    });
+    const auto unhook = qScopeGuard([] { LocalStorageKeepList::setStepHook({}); });
     bool hung = false;
     boundedRun([&] { return f.clean(itemName, folder); }, pipes, hung);
     QVERIFY2(!hung, "the store was read through a blocking open of a pipe");
@@ -507,10 +537,14 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     const QString moved = f.recorder.events.first().info.value(u"removalItemPath"_s).toString();
     QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
+    QVERIFY(steps >= 2);
+    QVERIFY(keptAtEveryStep);
+    // The new store looks as the old one did: its mode, its group, its files' modes.
+    QCOMPARE(look(db), std::pair(mode_t(0750), group));
+    QCOMPARE(look(db + u"/CURRENT"_s), std::pair(mode_t(0640), group));
     // Only the kept origins' records, read back unchanged, with the store's version.
     QCOMPARE(chromiumprofiles::readStore(db), std::optional(kept));
     QCOMPARE(topNames(folder), (QStringList{ext, u"leveldb"_s}));
-    QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(db)->permissions, mode_t(0700));
     // The old store went aside whole, beside the other site's file, for the removal engine.
     QCOMPARE(chromiumprofiles::readStore(moved + u"/leveldb"_s), std::optional(all));
     QCOMPARE(topNames(moved), (QStringList{site, u"leveldb"_s}));

@@ -19,8 +19,10 @@
 #include <csignal>
 #include <mutex>
 #include <optional>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 // The pass table is plain code; test it directly rather than through a hook in the tool.
 #include "tools/qznb/Passes.cpp"
@@ -262,6 +264,8 @@ private slots:
     void ownersLockedFoldersAreEmptied();
     void interruptStopsMidPass_data();
     void interruptStopsMidPass();
+    void endsWithItsParent_data();
+    void endsWithItsParent();
     void passesReachDiskInOrder_data();
     void passesReachDiskInOrder();
 };
@@ -652,6 +656,79 @@ void TestQznb::interruptStopsMidPass()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 128 + signal);
     QVERIFY(!process.readAllStandardOutput().contains("done"));
+    QVERIFY(exists(file));
+}
+
+void TestQznb::endsWithItsParent_data()
+{
+    QTest::addColumn<bool>("killedMidway");
+    QTest::newRow("parent gone before the tool starts") << false;
+    QTest::newRow("parent killed while the tool overwrites") << true;
+}
+
+// After a kill of the program the tool stops too, rather than go on removing in the set-aside
+// folder while the next launch sweeps it.
+void TestQznb::endsWithItsParent()
+{
+    QFETCH(bool, killedMidway);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(u"large.bin"_s);
+    {
+        QFile large(file);
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        const QByteArray block = noise(1 << 20, 5);
+        for (int i = 0; i < 64; ++i)
+            QCOMPARE(large.write(block), block.size());
+    }
+    const QString tool = QString::fromUtf8(NIMBREL_TEST_QZNB);
+    if (!killedMidway) {
+        // The pid handed over is not the tool's parent: the program went before it started.
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"NIMBREL_PARENT_PID"_s, QString::number(getpid() == 1 ? 2 : 1));
+        process.setProcessEnvironment(environment);
+        process.start(tool, {u"-v"_s, u"--"_s, file});
+        QVERIFY(process.waitForStarted() && process.waitForFinished(120000));
+        QCOMPARE(process.exitCode(), 128 + SIGTERM);
+        QVERIFY(exists(file));
+        return;
+    }
+    // Orphans come to us, so the tool's end can be waited for without a clock.
+    QVERIFY(prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
+    const auto noLongerReaper = qScopeGuard([] { prctl(PR_SET_CHILD_SUBREAPER, 0); });
+    QProcess program;
+    program.start(u"python3"_s,
+                  {u"-c"_s,
+                   u"import os, subprocess, sys\n"
+                   "env = dict(os.environ, NIMBREL_PARENT_PID=str(os.getpid()))\n"
+                   "tool = subprocess.Popen(sys.argv[1:], env=env)\n"
+                   "print('tool-pid', tool.pid, file=sys.stderr, flush=True)\n"
+                   "tool.wait()\n"_s,
+                   tool, u"-v"_s, u"--"_s, file});
+    QVERIFY(program.waitForStarted());
+    QByteArray out;
+    QDeadlineTimer limit(60000);
+    while (!out.contains('%') && !limit.hasExpired() && program.state() == QProcess::Running) {
+        program.waitForReadyRead(1000);
+        out += program.readAllStandardOutput();
+    }
+    QVERIFY2(out.contains('%'), out.constData());
+    // Said on its own channel: the tool's output may come first.
+    QByteArray said;
+    while (!said.contains('\n') && !limit.hasExpired() && program.state() == QProcess::Running) {
+        program.waitForReadyRead(1000);
+        said += program.readAllStandardError();
+    }
+    const QRegularExpressionMatch pidLine = QRegularExpression(u"tool-pid (\\d+)"_s).match(QString::fromLatin1(said));
+    const pid_t toolPid = pidLine.hasMatch() ? pid_t(pidLine.captured(1).toInt()) : 0;
+    QVERIFY(toolPid > 0);
+    ::kill(pid_t(program.processId()), SIGKILL);
+    QVERIFY(program.waitForFinished(60000));
+    int status = 0;
+    QCOMPARE(waitpid(toolPid, &status, 0), toolPid);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 128 + SIGTERM);
     QVERIFY(exists(file));
 }
 

@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace qznb {
 
@@ -44,6 +47,22 @@ bool interrupted()
 int interruptStatus()
 {
     return 128 + g_signal;
+}
+
+bool endWithParent()
+{
+    if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0)
+        return true; // nothing more can be done; a tool run by hand goes on
+    // Checked after the request: a parent that went before it was made is seen here.
+    const char* expected = std::getenv("NIMBREL_PARENT_PID");
+    if (!expected || !*expected)
+        return true;
+    char* end = nullptr;
+    const long pid = std::strtol(expected, &end, 10);
+    if (*end != '\0' || pid <= 0 || pid == long(getppid()))
+        return true;
+    g_signal = SIGTERM;
+    return false;
 }
 
 } // namespace qznb

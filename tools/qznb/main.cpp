@@ -35,6 +35,8 @@ void writeError(const std::string& text)
 int main(int argc, char** argv)
 {
     qznb::installSignalHandlers();
+    if (!qznb::endWithParent())
+        return qznb::interruptStatus();
 
     qznb::Options options;
     std::string error;

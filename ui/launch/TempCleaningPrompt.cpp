@@ -1,5 +1,6 @@
 #include "ui/launch/TempCleaningPrompt.h"
 
+#include "core/DatabaseController.h"
 #include "core/FileController.h"
 #include "core/Keys.h"
 #include "core/ShredController.h"
@@ -46,6 +47,8 @@ LaunchChain TempCleaningPrompt::checkTempDir()
 {
     if (!m_fileControl)
         return LaunchChain::Next;
+    // What a secure delete cut short by a kill promised is done first, without asking.
+    DatabaseController::finishPendingWipes();
     // Every folder a run may have set items aside in, on any disk; empty ones go first. A
     // folder holding only empty folders is offered too: their names are private. What an
     // earlier sweep could not remove is not offered again.
