@@ -96,11 +96,13 @@ void setWipePending(const QString &store, bool pending)
 
 // Keeps deleted rows out of everything the store leaves behind: freed pages are zeroed,
 // temporary files stay in memory, and the log or journal is kept (the lock is held to the
-// end, so no one else uses it meanwhile) to be overwritten. True when the store is in WAL mode.
-bool prepareSecure(sqlite3 *db)
+// end, so no one else uses it meanwhile) to be overwritten. `mode` is the journal mode when it
+// was read already. True when the store is in WAL mode.
+bool prepareSecure(sqlite3 *db, QByteArray mode)
 {
     execute(db, QByteArrayLiteral("PRAGMA temp_store = MEMORY;"));
-    const QByteArray mode = journalMode(db);
+    if (mode.isEmpty())
+        mode = journalMode(db);
     // Only a journal the file system would otherwise free is kept; a mode not read is
     // never changed (changing a log's mode would convert the store).
     if (mode == "delete" || mode == "truncate")
@@ -214,11 +216,17 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     // file left beside it (by a browser, or by the scan's read-only count), which would then
     // outlive the clean. Read this way SQLite takes that file up and removes it with the log at
     // the close, as after any clean close. On a nearly full disk the index is never mapped.
-    if (!mayMapIndexOnFullDisk(platform::encodePath(store)))
-        journalMode(db);
+    QByteArray mode;
+    if (!mayMapIndexOnFullDisk(platform::encodePath(store))) {
+        mode = journalMode(db);
+        if (mode.isEmpty()) { // not even its header could be read: a store we do not touch
+            sqlite3_close(db);
+            return false;
+        }
+    }
     lockExclusively(db);
     const bool secure = Settings::boolValue(Settings::Key::EnableSecureDelete);
-    const bool wal = secure && prepareSecure(db);
+    const bool wal = secure && prepareSecure(db, mode);
     QString text = sql;
     if (secure) {
         text.prepend(u"PRAGMA secure_delete = 1; "_s);
@@ -270,7 +278,7 @@ void DatabaseController::finishPendingWipes()
         lockExclusively(db);
         // Opening rolls back a delete the kill cut short; what a committed one left in the
         // log or journal is overwritten.
-        const bool wal = prepareSecure(db);
+        const bool wal = prepareSecure(db, QByteArray());
         if (wipeSideFiles(db, platform::encodePath(store), wal, true))
             setWipePending(store, false);
         sqlite3_close(db);

@@ -212,18 +212,19 @@ void tst_DatabaseController::statementsRun_data()
     const QString commit = u"COMMIT"_s;
     const QString rollback = u"ROLLBACK"_s;
     const QString vacuum = u"VACUUM"_s;
-    // Every connection keeps the store to itself: a store in WAL mode then maps no -shm.
+    // Every connection reads the store once, then keeps it to itself.
     const QString exclusive = u"PRAGMA locking_mode = EXCLUSIVE"_s;
+    const QString mode = u"PRAGMA journal_mode"_s;
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
-                                  << QStringList{exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0
+                                  << QStringList{mode, exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0
                                   << 3;
     // Securely, the connection keeps the store to itself and its journal to be overwritten.
-    const QStringList secureSetUp{u"PRAGMA journal_mode"_s, u"PRAGMA locking_mode = EXCLUSIVE"_s,
-                                  u"PRAGMA temp_store = MEMORY"_s, u"PRAGMA journal_mode = PERSIST"_s};
+    const QStringList secureSetUp{mode, exclusive, u"PRAGMA temp_store = MEMORY"_s,
+                                  u"PRAGMA journal_mode = PERSIST"_s};
     QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
         << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
-                                    << QStringList{exclusive,          begin,  u"DELETE FROM a"_s,
+                                    << QStringList{mode, exclusive,          begin,  u"DELETE FROM a"_s,
                                                    u"DELETE FROM b"_s, commit, vacuum}
                                     << 0 << 0;
     // A delete that fails part-way is undone, and the file is not compacted either.
@@ -231,7 +232,7 @@ void tst_DatabaseController::statementsRun_data()
         << false << secureSetUp + QStringList{begin, pragma, u"DELETE FROM a"_s, rollback, u"BEGIN EXCLUSIVE"_s, commit}
         << 150 << 3;
     QTest::newRow("missing table") << false << u"DELETE FROM nope;"_s << false
-                                   << QStringList{exclusive, begin, rollback} << 150 << 3;
+                                   << QStringList{mode, exclusive, begin, rollback} << 150 << 3;
 }
 
 void tst_DatabaseController::statementsRun()
@@ -608,6 +609,8 @@ void tst_DatabaseController::storeFilesThatAreNoPlainFile()
     if (!suffix.isEmpty())
         ::unlink(entry.constData()); // so that the check below reads the store alone
     QCOMPARE(probe(path).rowsA, 150);
+}
+
 void tst_DatabaseController::killAfterSecureDeleteCommits_data()
 {
     QTest::addColumn<bool>("wal");
