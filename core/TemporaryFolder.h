@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -51,6 +52,13 @@ public:
     // What lies in those folders (files and folders alike, the marker apart), but for what an
     // earlier sweep could not remove: that is never offered again.
     static QStringList leftovers();
+    // The same entries, each handed to `visit` with the checked, open folder it lies in, its
+    // name there and its path (for messages only).
+    static void visitLeftovers(const std::function<void(int folderFd, const QByteArray &name, const QString &entry)> &visit);
+    // The set-aside folder directly holding the item at `asidePath` (the path a move aside
+    // answered), opened and checked as the sweep opens it, and the item's name in it: work on
+    // the moved copy goes through that descriptor. -1 when that folder is not one of ours.
+    static int openFolderHolding(const QString &asidePath, QByteArray *name);
     // Removes those that hold nothing, and our own temporary directory when it is left
     // empty; the record forgets what was removed.
     static void removeEmptyFolders();
@@ -59,8 +67,8 @@ public:
         bool removed = false; // something was there, and all of it went
         QStringList left;     // "<entry>: <why>" for each entry that stayed
     };
-    // Hands every leftover to `remove`, then removes the folders left empty. What stays is
-    // recorded and never offered again.
-    static SweepResult removeAllFolders(const std::function<bool(const QString &)> &remove,
-                                        bool overwrite);
+    // Hands every leftover to `remove` as its name in the checked, open folder holding it,
+    // then removes the folders left empty. What stays is recorded and never offered again.
+    using Remove = std::function<bool(int folderFd, const QByteArray &name)>;
+    static SweepResult removeAllFolders(const Remove &remove, bool overwrite);
 };

@@ -44,6 +44,9 @@ public:
     QString launchPath() const;
     void setArguments(const QStringList &arguments);
     QStringList arguments() const;
+    // An open descriptor the child keeps under the same number (it names it to the tool as
+    // /proc/self/fd/N); the caller still owns it and may close it once launch() returns.
+    void setInheritedDescriptor(int fd) { m_inheritedFd = fd; }
 
     // Called on the main loop for every chunk of standard output (never empty).
     void setStandardOutputHandler(OutputHandler handler);
@@ -85,6 +88,7 @@ private:
     OutputHandler m_outputHandler;
     TerminationHandler m_terminationHandler;
     QProcess *m_process = nullptr;
+    int m_inheritedFd = -1;
     bool m_launched = false;
     bool m_finished = false;
     int m_status = 0;

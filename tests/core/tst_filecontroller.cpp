@@ -88,6 +88,7 @@ enum TempSetup {
     TempFolderOpenToOthers,
     TmpDirWritableByOthers,
     TmpDirSticky,
+    TmpDirOfAnotherUser,
     FolderHoldingRootsFolder,
     FolderHoldingImmutableFile,
     OthersFolderInTmpDir,
@@ -334,6 +335,7 @@ void tst_FileController::temporaryPathForFile_data()
     QTest::newRow("temporary folder open to others") << int(TempFolderOpenToOthers) << true;
     QTest::newRow("TMPDIR others may write: the home's own is used") << int(TmpDirWritableByOthers) << true;
     QTest::newRow("TMPDIR others may write, sticky") << int(TmpDirSticky) << true;
+    QTest::newRow("TMPDIR sticky, another user's: the home's own is used") << int(TmpDirOfAnotherUser) << true;
     QTest::newRow("a folder of root's inside stays in place") << int(FolderHoldingRootsFolder) << false;
     QTest::newRow("an immutable file inside stays in place") << int(FolderHoldingImmutableFile) << false;
     QTest::newRow("someone's full folder named as ours is not used") << int(OthersFolderInTmpDir) << false;
@@ -345,10 +347,15 @@ void tst_FileController::temporaryPathForFile()
     QFETCH(bool, moves);
     const FileManager &fm = FileManager::defaultManager();
     // A base others may pass through, so that the same layout works as nobody (made before
-    // the fake home points the temporary directory into its own private folder).
+    // the fake home points the temporary directory into its own private folder); handed to
+    // nobody only for the rows that run as nobody, as a folder of another user's on the way
+    // is no place for root's set-aside folder.
     QTemporaryDir base;
     FakeHome home;
-    QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
+    const bool asNobody = setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile
+                          || setup == FolderHoldingRootsFolder;
+    if (asNobody)
+        QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
     const QString tmp = base.path() + u"/tmp"_s;
     const QString items = base.path() + u"/items"_s;
     const QString elsewhere = base.path() + u"/elsewhere"_s;
@@ -366,18 +373,25 @@ void tst_FileController::temporaryPathForFile()
             QCOMPARE(chown(encodePath(own).constData(), AsNobody::uid, AsNobody::gid), 0);
     }
     std::optional<AsNobody> nobody;
-    if (setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile
-        || setup == FolderHoldingRootsFolder) {
+    if (asNobody) {
         nobody.emplace();
         if (!nobody->ok())
             QSKIP("running as root without the right to become nobody: root may write anything");
     }
     QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && (fm.createDirectoryAtPath(items, 0755) || setup == FolderHoldingRootsFolder));
     QVERIFY(fm.createDirectoryAtPath(elsewhere, 0755));
-    if (setup == TmpDirWritableByOthers || setup == TmpDirSticky)
-        QCOMPARE(chmod(encodePath(tmp).constData(), setup == TmpDirSticky ? 01777 : 0777), 0);
+    if (setup == TmpDirWritableByOthers || setup == TmpDirSticky || setup == TmpDirOfAnotherUser)
+        QCOMPARE(chmod(encodePath(tmp).constData(), setup == TmpDirWritableByOthers ? 0777 : 01777), 0);
+    if (setup == TmpDirOfAnotherUser) {
+        // The sticky bit keeps others from renaming what the user puts there, but never the
+        // folder's owner.
+        if (geteuid() != 0)
+            QSKIP("only root can give the temporary directory to another user");
+        QCOMPARE(chown(encodePath(tmp).constData(), AsNobody::uid, AsNobody::gid), 0);
+    }
     const QString folder = FileController::temporaryFolderPath();
-    QCOMPARE(folder, setup == TmpDirWritableByOthers ? home.path(u".nimbrel-tmp/Nimbrel"_s) : tmp + u"/Nimbrel"_s);
+    const bool homesOwn = setup == TmpDirWritableByOthers || setup == TmpDirOfAnotherUser;
+    QCOMPARE(folder, homesOwn ? home.path(u".nimbrel-tmp/Nimbrel"_s) : tmp + u"/Nimbrel"_s);
 
     switch (TempSetup(setup)) {
     case MissingItem:
@@ -441,6 +455,7 @@ void tst_FileController::temporaryPathForFile()
     case ReadOnlyFile:
     case TmpDirWritableByOthers:
     case TmpDirSticky:
+    case TmpDirOfAnotherUser:
         QVERIFY(FakeHome::writeFileAt(item, contents));
         if (setup == ReadOnlyFile)
             QCOMPARE(chmod(encodePath(item).constData(), 0400), 0);
@@ -472,7 +487,7 @@ void tst_FileController::temporaryPathForFile()
     QVERIFY(!moved.section(QLatin1Char('/'), -1).isEmpty());
     QVERIFY(!fm.attributesOfItemAtPath(item));
     // Nothing ever lands in a folder others may change.
-    QCOMPARE(fm.contentsOfDirectoryAtPath(tmp).contains(u"Nimbrel"_s), setup != TmpDirWritableByOthers);
+    QCOMPARE(fm.contentsOfDirectoryAtPath(tmp).contains(u"Nimbrel"_s), !homesOwn);
     const auto attributes = fm.attributesOfItemAtPath(moved);
     QVERIFY(attributes);
     QCOMPARE(modeOf(folder), mode_t(0700));
