@@ -45,6 +45,12 @@ void setStrings(Settings::Key key, const QStringList &strings)
     Settings::setValue(key, list.isEmpty() ? QVariant() : QVariant(list));
 }
 
+std::function<void(const QString &)> &afterCheckHook()
+{
+    static std::function<void(const QString &)> hook;
+    return hook;
+}
+
 // The id our markers hold, made once and kept in the settings.
 QByteArray markerId()
 {
@@ -278,6 +284,8 @@ int openOurFolder(const QString &folder, Open how, int *parentFd = nullptr)
         }
         return -1;
     }
+    if (afterCheckHook())
+        afterCheckHook()(folder);
     return folderFd;
 }
 
@@ -620,4 +628,9 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(const Remove &rem
     UserDefaults::standardUserDefaults().synchronize();
     result.removed = entries > 0 && result.left.isEmpty();
     return result;
+}
+
+void TemporaryFolder::setAfterCheckHook(std::function<void(const QString &folder)> hook)
+{
+    afterCheckHook() = std::move(hook);
 }

@@ -71,4 +71,8 @@ public:
     // then removes the folders left empty. What stays is recorded and never offered again.
     using Remove = std::function<bool(int folderFd, const QByteArray &name)>;
     static SweepResult removeAllFolders(const Remove &remove, bool overwrite);
+
+    // Tests only: runs each time a set-aside folder has passed its checks, before it is used
+    // (the moment another user's swap would fall in). Any thread.
+    static void setAfterCheckHook(std::function<void(const QString &folder)> hook);
 };

@@ -91,6 +91,7 @@ enum TempSetup {
     TmpDirOfAnotherUser,
     FolderHoldingRootsFolder,
     FolderHoldingImmutableFile,
+    FolderHoldingMount,
     OthersFolderInTmpDir,
 };
 
@@ -113,6 +114,7 @@ private slots:
     void temporaryPathForFile_data();
     void temporaryPathForFile();
     void temporaryNamesAreUnique();
+    void temporaryDirectoryResolvedOnce();
     void storeGoesAsideWithItsSideFiles_data();
     void storeGoesAsideWithItsSideFiles();
     void setAsideOnTheItemsOwnDisk_data();
@@ -338,6 +340,7 @@ void tst_FileController::temporaryPathForFile_data()
     QTest::newRow("TMPDIR sticky, another user's: the home's own is used") << int(TmpDirOfAnotherUser) << true;
     QTest::newRow("a folder of root's inside stays in place") << int(FolderHoldingRootsFolder) << false;
     QTest::newRow("an immutable file inside stays in place") << int(FolderHoldingImmutableFile) << false;
+    QTest::newRow("a folder holding a mount point stays in place") << int(FolderHoldingMount) << false;
     QTest::newRow("someone's full folder named as ours is not used") << int(OthersFolderInTmpDir) << false;
 }
 
@@ -393,6 +396,7 @@ void tst_FileController::temporaryPathForFile()
     const bool homesOwn = setup == TmpDirWritableByOthers || setup == TmpDirOfAnotherUser;
     QCOMPARE(folder, homesOwn ? home.path(u".nimbrel-tmp/Nimbrel"_s) : tmp + u"/Nimbrel"_s);
 
+    std::optional<ScratchDisk> disk;
     switch (TempSetup(setup)) {
     case MissingItem:
         break;
@@ -446,6 +450,14 @@ void tst_FileController::temporaryPathForFile()
         if (!fm.setImmutable(item + u"/fixed"_s, true) || !fm.attributesOfItemAtPath(item + u"/fixed"_s)->immutable)
             QSKIP("the immutable flag cannot be set here (file system or privileges)");
         break;
+    case FolderHoldingMount:
+        // Another file system mounted inside a cache is not the user's to set aside with it.
+        QVERIFY(FakeHome::writeFileAt(item + u"/mine"_s, contents));
+        disk.emplace(item + u"/mounted"_s);
+        if (!disk->mounted())
+            QSKIP("mounting needs the superuser's right to mount here");
+        QVERIFY(FakeHome::writeFileAt(item + u"/mounted/precious"_s, contents));
+        break;
     case OthersFolderInTmpDir:
         QVERIFY(FakeHome::writeFileAt(folder + u"/thesis.tex"_s, "work"));
         QCOMPARE(chmod(encodePath(folder).constData(), 0755), 0);
@@ -480,6 +492,8 @@ void tst_FileController::temporaryPathForFile()
             QVERIFY(fm.setImmutable(item + u"/fixed"_s, false));
         if (setup == OthersFolderInTmpDir)
             QCOMPARE(fm.contentsOfDirectoryAtPath(folder), QStringList{u"thesis.tex"_s});
+        if (setup == FolderHoldingMount)
+            QCOMPARE(fm.contentsAtPath(item + u"/mounted/precious"_s).value_or(QByteArray()), contents);
         return;
     }
     QVERIFY(!moved.isEmpty());
@@ -564,6 +578,24 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
     QCOMPARE(fm.contentsAtPath(moved + u"/inner"_s).value_or(QByteArray()), QByteArray("contents"));
     QCOMPARE(modeOf(moved.section(QLatin1Char('/'), 0, -2)), mode_t(0700));
     QVERIFY(!moved.startsWith(FileController::temporaryFolderPath()));
+}
+
+void tst_FileController::temporaryDirectoryResolvedOnce()
+{
+    // A TMPDIR that is a link, changed during the run: every item of the run still goes to
+    // the folder the run began with.
+    QTemporaryDir base;
+    FakeHome home;
+    QVERIFY(FakeHome::makePath(base.path() + u"/one"_s) && FakeHome::makePath(base.path() + u"/two"_s));
+    const QByteArray link = encodePath(base.path() + u"/tmp"_s);
+    const QByteArray fresh = encodePath(base.path() + u"/tmp.new"_s);
+    QCOMPARE(symlink("one", link.constData()), 0);
+    TmpDirOverride tmpdir(base.path() + u"/tmp"_s);
+    const QString first = FileController::temporaryFolderPath();
+    QCOMPARE(first, base.path() + u"/one/Nimbrel"_s);
+    QCOMPARE(symlink("two", fresh.constData()), 0);
+    QCOMPARE(rename(fresh.constData(), link.constData()), 0);
+    QCOMPARE(FileController::temporaryFolderPath(), first);
 }
 
 void tst_FileController::temporaryNamesAreUnique()

@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <mutex>
@@ -536,6 +537,55 @@ private slots:
         QVERIFY(exists(m_home->path("Volume/other/.Nimbrel/left")));
         // Swept and gone, or never ours: either way no longer recorded.
         QVERIFY(!defaults.objectForKey("setAsideFolders").toStringList().contains(entry));
+    }
+
+    // Another user's step at the moment between the check of a set-aside folder and its use:
+    // the folder swapped for a link to the user's own files, holding an entry of the copy's
+    // name. The work goes on in the folder that was checked, or not at all.
+    void workStaysInTheCheckedFolder_data()
+    {
+        QTest::addColumn<bool>("sweep");
+        QTest::addColumn<bool>("secure");
+        QTest::newRow("row, plain removal") << false << false;
+        QTest::newRow("row, secure removal") << false << true;
+        QTest::newRow("leftover sweep, plain removal") << true << false;
+        QTest::newRow("leftover sweep, secure removal") << true << true;
+    }
+    void workStaysInTheCheckedFolder()
+    {
+        QFETCH(bool, sweep);
+        QFETCH(bool, secure);
+        setSecure(secure, 0);
+        m_shred->setSrmPath(QString::fromUtf8(NIMBREL_TEST_QZNB));
+        const QString copy = movedCopy("Library/Caches/item", 2);
+        QVERIFY(!copy.isEmpty());
+        const QString folder = copy.section('/', 0, -2);
+        const QString victim = m_home->path("Library/Victim");
+        QVERIFY(m_home->writeFile("Library/Victim/" + copy.section('/', -1) + "/keep", "the user's"));
+        QVERIFY(m_home->writeFile("Library/Victim/other", "the user's"));
+        const QString checked = folder + ".checked";
+        std::atomic<bool> swapped{false};
+        TemporaryFolder::setAfterCheckHook([&](const QString &which) {
+            if (which != folder || swapped.exchange(true))
+                return;
+            QCOMPARE(rename(QFile::encodeName(folder).constData(), QFile::encodeName(checked).constData()), 0);
+            QCOMPARE(symlink(QFile::encodeName(victim).constData(), QFile::encodeName(folder).constData()), 0);
+        });
+        auto unhook = qScopeGuard([] { TemporaryFolder::setAfterCheckHook({}); });
+        if (sweep) {
+            m_shred->removeTemporaryItemsInBackground();
+            QCOMPARE(m_log->posts().size(), 1);
+        } else {
+            m_shred->removeItemWithInfo(request("Safari", "Safari Cache", copy, "/ref"));
+            QTRY_COMPARE(m_log->statuses().size(), 1);
+            // The copy went from the folder that was checked.
+            QCOMPARE(m_log->statuses()[0].info.value("didClean"), QVariant(true));
+            QVERIFY(!exists(checked + '/' + copy.section('/', -1)));
+        }
+        QVERIFY(swapped);
+        const platform::FileManager &fm = platform::FileManager::defaultManager();
+        QCOMPARE(fm.contentsAtPath(victim + '/' + copy.section('/', -1) + "/keep"), QByteArray("the user's"));
+        QCOMPARE(fm.contentsAtPath(victim + "/other"), QByteArray("the user's"));
     }
 
     // An item that cannot be removed is not offered again, and the failure says once which
