@@ -69,12 +69,13 @@ struct PlainDelete {
         const int folderFd = TemporaryFolder::openFolderHolding(path, &itemName);
         errno = 0;
         const bool removed = folderFd >= 0 && platform::FileManager::defaultManager().removeItemInFolder(folderFd, itemName);
-        const int error = folderFd >= 0 ? errno : ENOENT;
+        const int error = errno;
         if (folderFd >= 0)
             close(folderFd);
         if (!removed) {
-            const QString reason = error ? QString::fromLocal8Bit(std::strerror(error))
-                                         : u"no such item"_s;
+            const QString reason = folderFd < 0 ? u"not in a set-aside folder of ours"_s
+                                   : error      ? QString::fromLocal8Bit(std::strerror(error))
+                                                : u"no such item"_s;
             qWarning("%s", qUtf8Printable(u"Standard Delete failed (%1) for %2 %3 at path: %4"_s
                                               .arg(reason, app, name, refPath)));
         }

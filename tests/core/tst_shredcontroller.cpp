@@ -218,6 +218,7 @@ private slots:
     void plainRemovalFailureIsReported()
     {
         setSecure(false);
+        QVERIFY(TemporaryFolder::ensurePrivate());
         const QString copy = FileController::temporaryFolderPath() + "/gone";
         QTest::ignoreMessage(QtWarningMsg,
                              "Standard Delete failed (No such file or directory) for Safari Safari History "
