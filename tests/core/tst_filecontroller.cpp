@@ -538,6 +538,8 @@ void tst_FileController::setAsideOnTheItemsOwnDisk_data()
     QTest::newRow("temporary folder on another disk") << "tmp elsewhere" << true;
     QTest::newRow("item on another disk") << "item elsewhere" << true;
     QTest::newRow("item on a read-only disk") << "read-only" << false;
+    // The disk's top folder another user's: its owner could swap the folder made below it.
+    QTest::newRow("item on another disk, below another user's folder") << "others' top" << false;
 }
 
 void tst_FileController::setAsideOnTheItemsOwnDisk()
@@ -559,6 +561,11 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
         item = diskPath + u"/Caches/item"_s;
     }
     QVERIFY(FakeHome::writeFileAt(item + u"/inner"_s, "contents"));
+    if (layout == "others' top") {
+        if (geteuid() != 0)
+            QSKIP("only root can give the disk's top folder to another user");
+        QCOMPARE(chown(encodePath(diskPath).constData(), AsNobody::uid, AsNobody::gid), 0);
+    }
     const dev_t itemDisk = deviceOf(item);
     if (layout == "read-only" && !disk.makeReadOnly())
         QSKIP("the scratch disk cannot be made read-only here");
