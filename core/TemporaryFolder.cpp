@@ -2,6 +2,7 @@
 
 #include "core/RemovalCheck.h"
 #include "core/Settings.h"
+#include "core/SwapSafety.h"
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
@@ -78,31 +79,6 @@ QString ownTemporaryDirectory()
     return resolvedOr(FileManager::homeDirectory()) + u"/.nimbrel-tmp"_s;
 }
 
-// A folder on the way to a set-aside folder lets nobody else rename what it holds: it is the
-// user's or root's (the owner of a folder may rename anything in it, sticky bit or not), and
-// one that others may write in has the sticky bit.
-bool othersCannotSwapIn(const struct stat &st)
-{
-    if (!S_ISDIR(st.st_mode) || (st.st_uid != geteuid() && st.st_uid != 0))
-        return false;
-    return !(st.st_mode & (S_IWGRP | S_IWOTH)) || (st.st_mode & S_ISVTX);
-}
-
-bool othersCannotSwap(const QString &resolved)
-{
-    const QByteArray path = platform::encodePath(resolved);
-    if (!path.startsWith('/'))
-        return false;
-    for (qsizetype end = 0; end >= 0;) {
-        end = path.indexOf('/', end + 1);
-        const QByteArray prefix = end < 0 ? path : path.left(qMax<qsizetype>(end, 1));
-        struct stat st;
-        if (lstat(prefix.constData(), &st) != 0 || !othersCannotSwapIn(st))
-            return false;
-    }
-    return true;
-}
-
 // TMPDIR's links are followed once per run (once per value it takes): a link that changes
 // meanwhile cannot send one item's folder one way and the next item's another.
 QString resolvedTemporaryDirectory(const QByteArray &env)
@@ -123,7 +99,7 @@ QString baseDirectory()
     const QByteArray env = qgetenv("TMPDIR");
     if (!env.isEmpty()) {
         const QString resolved = resolvedTemporaryDirectory(env);
-        if (!resolved.isEmpty() && othersCannotSwap(resolved))
+        if (!resolved.isEmpty() && swapsafety::othersCannotSwapOnTheWayTo(resolved))
             return resolved;
     }
     return ownTemporaryDirectory();
@@ -221,15 +197,8 @@ QList<QByteArray> namesIn(int folderFd)
 
 enum class Open { Existing, CreateOrAdopt };
 
-// The open folder lets nobody else swap what it holds (see othersCannotSwapIn).
-bool othersCannotSwapIn(int fd)
-{
-    struct stat st;
-    return fstat(fd, &st) == 0 && othersCannotSwapIn(st);
-}
-
 // Opens the folder through every component without following a link anywhere, each one
-// checked to be a folder nobody else may swap entries in, and answers its descriptor only
+// checked to be a folder nobody else may swap entries in (see SwapSafety), and answers its descriptor only
 // when it is ours: a real folder of the user's, with our name and our marker (made with it,
 // or given to a folder we may adopt), closed to everybody else. `parentFd`, when given,
 // receives a path handle of the folder holding it (the caller closes it).
@@ -241,12 +210,12 @@ int openOurFolder(const QString &folder, Open how, int *parentFd = nullptr)
     int fd = open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
     for (qsizetype i = 0; fd >= 0 && i + 1 < parts->size(); ++i) {
         int next = -1;
-        if (othersCannotSwapIn(fd))
+        if (swapsafety::othersCannotSwapIn(fd))
             next = openat(fd, parts->at(i).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         close(fd);
         fd = next;
     }
-    if (fd >= 0 && !othersCannotSwapIn(fd)) {
+    if (fd >= 0 && !swapsafety::othersCannotSwapIn(fd)) {
         close(fd);
         fd = -1;
     }

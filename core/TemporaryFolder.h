@@ -9,10 +9,12 @@
 // The private folder "Nimbrel" inside the per-user temporary directory, where items are set
 // aside before they are destroyed. It must stay private: it is opened once, and used only
 // when that descriptor is a real folder of the user's with mode 0700; items go in by a rename
-// relative to it. A temporary directory that others may write in without the sticky bit (or
-// below such a folder) is not used: the home's own ~/.nimbrel-tmp is, as without TMPDIR.
+// relative to it. A temporary directory that others may write in without the sticky bit, or
+// that anybody but the user or root owns (or below such a folder), is not used: the home's
+// own ~/.nimbrel-tmp is, as without TMPDIR. TMPDIR's links are followed once per run.
 // An item on another file system is set aside in a private folder of the same kind on its
-// own file system, so that setting aside is always a rename. Every such folder is recorded in
+// own file system, so that setting aside is always a rename; the folders on the way to it pass
+// the same test, checked as each is opened. Every such folder is recorded in
 // the settings before it is made and carries a marker file holding an id the settings also
 // hold: the launch check sweeps only a folder whose canonical path is recorded, that bears
 // our exact name and whose marker matches.
