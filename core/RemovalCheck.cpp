@@ -95,7 +95,8 @@ std::optional<QString> RemovalCheck::obstacle(int dirFd, const QByteArray &name,
         return u".: another file system is mounted here"_s;
     const int topFd = openat(dirFd, p.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct statx opened;
-    if (topFd < 0 || statx(topFd, "", AT_EMPTY_PATH, STATX_INO, &opened) != 0 || opened.stx_ino != top.stx_ino) {
+    if (topFd < 0 || statx(topFd, "", AT_EMPTY_PATH, STATX_INO, &opened) != 0
+        || opened.stx_ino != top.stx_ino) {
         if (topFd >= 0)
             close(topFd);
         if (errno == EACCES && top.stx_uid != me && me != 0)

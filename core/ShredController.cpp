@@ -68,14 +68,15 @@ struct PlainDelete {
         QByteArray itemName;
         const int folderFd = TemporaryFolder::openFolderHolding(path, &itemName);
         errno = 0;
-        const bool removed = folderFd >= 0 && platform::FileManager::defaultManager().removeItemInFolder(folderFd, itemName);
+        const bool removed =
+            folderFd >= 0 && platform::FileManager::defaultManager().removeItemInFolder(folderFd, itemName);
         const int error = errno;
         if (folderFd >= 0)
             close(folderFd);
         if (!removed) {
-            const QString reason = folderFd < 0 ? u"not in a set-aside folder of ours"_s
-                                   : error      ? QString::fromLocal8Bit(std::strerror(error))
-                                                : u"no such item"_s;
+            QString reason = u"not in a set-aside folder of ours"_s;
+            if (folderFd >= 0)
+                reason = error ? QString::fromLocal8Bit(std::strerror(error)) : u"no such item"_s;
             qWarning("%s", qUtf8Printable(u"Standard Delete failed (%1) for %2 %3 at path: %4"_s
                                               .arg(reason, app, name, refPath)));
         }
@@ -105,7 +106,8 @@ QString pathThroughDescriptor(int inheritedFd, const QByteArray &name)
 bool secureRemove(const QString &tool, int folderFd, const QByteArray &name, SecureLevel level)
 {
     struct stat st;
-    const bool isDir = fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    const bool isDir =
+        fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     // A duplicate the child inherits (ours are all closed on exec).
     const int inherited = fcntl(folderFd, F_DUPFD, 3);
     if (inherited < 0)
@@ -251,11 +253,13 @@ void ShredController::startSecureRemoval(const QString &app, const QString &name
 
     // Only a real folder is walked: a link to one is removed as the link it is.
     struct stat st;
-    const bool isDir = fstatat(folderFd, itemName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    const bool isDir =
+        fstatat(folderFd, itemName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     const int count = isDir && m_fileControl ? m_fileControl->itemCountForPath(path) : 0;
     m_parser.reset(isDir, count);
 
-    m_task->setArguments(secureRemovalArguments(pathThroughDescriptor(folderFd, itemName), Settings::secureLevel(), isDir));
+    m_task->setArguments(
+        secureRemovalArguments(pathThroughDescriptor(folderFd, itemName), Settings::secureLevel(), isDir));
     m_task->setInheritedDescriptor(folderFd);
     m_task->setStandardOutputHandler([this](const QByteArray &chunk) { dataReady(chunk); });
     m_task->setTerminationHandler([this](int status) { taskTerminated(status); });

@@ -514,7 +514,8 @@ QStringList TemporaryFolder::leftovers()
     return entries;
 }
 
-void TemporaryFolder::visitLeftovers(const std::function<void(int, const QByteArray &, const QString &)> &visit)
+void TemporaryFolder::visitLeftovers(
+    const std::function<void(int, const QByteArray &, const QString &)> &visit)
 {
     const QStringList stuck = stringsForKey(Settings::Key::SetAsideLeftInPlace);
     QStringList stillThere;
@@ -553,8 +554,9 @@ void TemporaryFolder::removeEmptyFolders()
         const QByteArray name = platform::encodePath(folder.section(QLatin1Char('/'), -1));
         struct stat opened;
         struct stat named;
-        const bool same = fstat(fd, &opened) == 0 && fstatat(parentFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
-                          && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+        const bool same = fstat(fd, &opened) == 0
+            && fstatat(parentFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+            && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
         if (same && holdsNothing(fd) && unlinkat(fd, kMarkerName, 0) == 0) {
             if (unlinkat(parentFd, name.constData(), AT_REMOVEDIR) == 0)
                 removed.append(folder);
@@ -582,7 +584,8 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(const Remove &rem
     visitLeftovers([&](int folderFd, const QByteArray &name, const QString &entry) {
         ++entries;
         struct stat st;
-        if (remove(folderFd, name) || (fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT))
+        if (remove(folderFd, name)
+            || (fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT))
             return;
         const auto why = RemovalCheck::obstacle(folderFd, name, overwrite);
         // The obstacle names its entry relative to the leftover, "." for the leftover itself.
@@ -592,7 +595,8 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(const Remove &rem
         stuck.append(entry);
     });
     if (!stuck.isEmpty())
-        setStrings(Settings::Key::SetAsideLeftInPlace, stringsForKey(Settings::Key::SetAsideLeftInPlace) + stuck);
+        setStrings(Settings::Key::SetAsideLeftInPlace,
+                   stringsForKey(Settings::Key::SetAsideLeftInPlace) + stuck);
     removeEmptyFolders();
     UserDefaults::standardUserDefaults().synchronize();
     result.removed = entries > 0 && result.left.isEmpty();

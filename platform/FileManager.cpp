@@ -206,7 +206,8 @@ bool FileManager::removeItemAtPath(const QString &path) const
 
 bool FileManager::removeItemInFolder(int dirFd, const QByteArray &name) const
 {
-    return dirFd >= 0 && !name.isEmpty() && !name.contains('/') && filetree::removeTree(dirFd, name.constData());
+    return dirFd >= 0 && !name.isEmpty() && !name.contains('/')
+        && filetree::removeTree(dirFd, name.constData());
 }
 
 std::optional<QByteArray> FileManager::contentsAtPath(const QString &path) const
