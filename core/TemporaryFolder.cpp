@@ -46,9 +46,15 @@ void setStrings(Settings::Key key, const QStringList &strings)
     Settings::setValue(key, list.isEmpty() ? QVariant() : QVariant(list));
 }
 
-std::function<void(const QString &)> &afterCheckHook()
+// Tests only; set on one thread and run on any, so under a lock of its own.
+struct AfterCheckHook {
+    QMutex mutex;
+    std::function<void(const QString &)> run;
+};
+
+AfterCheckHook &afterCheckHook()
 {
-    static std::function<void(const QString &)> hook;
+    static AfterCheckHook hook;
     return hook;
 }
 
@@ -153,46 +159,35 @@ int markerState(int folderFd)
     return n > 0 && QByteArray(buffer, int(n)) == markerId() ? 1 : -1;
 }
 
-// Whether the open folder holds nothing but, perhaps, our marker.
-bool holdsNothing(int folderFd)
+// The names directly inside the open folder, our marker apart, read through that descriptor:
+// at most `limit` of them (all when negative); nothing when it cannot be read.
+std::optional<QList<QByteArray>> namesIn(int folderFd, qsizetype limit = -1)
 {
     const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR *dir = fd >= 0 ? fdopendir(fd) : nullptr;
     if (!dir) {
         if (fd >= 0)
             close(fd);
-        return false;
+        return std::nullopt;
     }
-    bool empty = true;
-    while (dirent *e = readdir(dir)) {
-        const QByteArray name(e->d_name);
-        if (name != "." && name != ".." && name != kMarkerName) {
-            empty = false;
-            break;
-        }
-    }
-    closedir(dir);
-    return empty;
-}
-
-// The names directly inside the open folder, our marker apart, read through that descriptor.
-QList<QByteArray> namesIn(int folderFd)
-{
     QList<QByteArray> names;
-    const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR *dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!dir) {
-        if (fd >= 0)
-            close(fd);
-        return names;
-    }
-    while (dirent *e = readdir(dir)) {
+    while (names.size() != limit) {
+        const dirent *e = readdir(dir);
+        if (!e)
+            break;
         const QByteArray name(e->d_name);
         if (name != "." && name != ".." && name != kMarkerName)
             names.append(name);
     }
     closedir(dir);
     return names;
+}
+
+// Whether the open folder holds nothing but, perhaps, our marker.
+bool holdsNothing(int folderFd)
+{
+    const auto names = namesIn(folderFd, 1);
+    return names && names->isEmpty();
 }
 
 enum class Open { Existing, CreateOrAdopt };
@@ -253,8 +248,13 @@ int openOurFolder(const QString &folder, Open how, int *parentFd = nullptr)
         }
         return -1;
     }
-    if (afterCheckHook())
-        afterCheckHook()(folder);
+    std::function<void(const QString &)> hook;
+    {
+        QMutexLocker lock(&afterCheckHook().mutex);
+        hook = afterCheckHook().run;
+    }
+    if (hook)
+        hook(folder);
     return folderFd;
 }
 
@@ -524,7 +524,7 @@ void TemporaryFolder::visitLeftovers(
         const int fd = openOurFolder(folder, Open::Existing);
         if (fd < 0)
             continue;
-        for (const QByteArray &name : namesIn(fd)) {
+        for (const QByteArray &name : namesIn(fd).value_or(QList<QByteArray>())) {
             const QString entry = folder + QLatin1Char('/') + platform::decodePath(name);
             if (stuck.contains(entry))
                 stillThere.append(entry);
@@ -605,5 +605,6 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(const Remove &rem
 
 void TemporaryFolder::setAfterCheckHook(std::function<void(const QString &folder)> hook)
 {
-    afterCheckHook() = std::move(hook);
+    QMutexLocker lock(&afterCheckHook().mutex);
+    afterCheckHook().run = std::move(hook);
 }
