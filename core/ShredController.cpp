@@ -63,12 +63,20 @@ struct PlainDelete {
 
     QVariantMap run() const
     {
+        // The copy is removed through the set-aside folder that holds it, checked afresh:
+        // never by a path that a swapped link could lead elsewhere.
+        QByteArray itemName;
+        const int folderFd = TemporaryFolder::openFolderHolding(path, &itemName);
         errno = 0;
-        const bool removed = platform::FileManager::defaultManager().removeItemAtPath(path);
+        const bool removed =
+            folderFd >= 0 && platform::FileManager::defaultManager().removeItemInFolder(folderFd, itemName);
         const int error = errno;
+        if (folderFd >= 0)
+            close(folderFd);
         if (!removed) {
-            const QString reason = error ? QString::fromLocal8Bit(std::strerror(error))
-                                         : u"no such item"_s;
+            QString reason = u"not in a set-aside folder of ours"_s;
+            if (folderFd >= 0)
+                reason = error ? QString::fromLocal8Bit(std::strerror(error)) : u"no such item"_s;
             qWarning("%s", qUtf8Printable(u"Standard Delete failed (%1) for %2 %3 at path: %4"_s
                                               .arg(reason, app, name, refPath)));
         }
@@ -86,14 +94,27 @@ void plainDelete(const void *sender, PlainDelete &&request)
     queuePost(sender, keys::CleaningStatusUpdateNotification, std::move(info));
 }
 
-// Runs the secure-removal tool on one leftover and waits for it; its output is not needed.
-bool secureRemove(const QString &tool, const QString &path, SecureLevel level)
+// The path under which a child given `inheritedFd` reaches the entry `name` of that folder:
+// the tool takes the folder as that very descriptor, never looking its path up again.
+QString pathThroughDescriptor(int inheritedFd, const QByteArray &name)
+{
+    return u"/proc/self/fd/%1/"_s.arg(inheritedFd) + platform::decodePath(name);
+}
+
+// Runs the secure-removal tool on the entry `name` of the open folder `folderFd` and waits
+// for it; its output is not needed.
+bool secureRemove(const QString &tool, int folderFd, const QByteArray &name, SecureLevel level)
 {
     struct stat st;
-    const QByteArray p = platform::encodePath(path);
-    const bool isDir = lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    const bool isDir =
+        fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    // A duplicate the child inherits (ours are all closed on exec).
+    const int inherited = fcntl(folderFd, F_DUPFD, 3);
+    if (inherited < 0)
+        return false;
     QList<QByteArray> args{platform::encodePath(tool)};
-    for (const QString &argument : ShredController::secureRemovalArguments(path, level, isDir))
+    for (const QString &argument :
+         ShredController::secureRemovalArguments(pathThroughDescriptor(inherited, name), level, isDir))
         args.append(platform::encodePath(argument));
     std::vector<char *> argv;
     for (QByteArray &argument : args)
@@ -113,6 +134,7 @@ bool secureRemove(const QString &tool, const QString &path, SecureLevel level)
     pid_t pid = -1;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    close(inherited);
     if (spawned != 0)
         return false;
     int status = 0;
@@ -128,9 +150,9 @@ void cleanTemporaryFolder(const void *sender, const QString &tool)
     const bool secure = Settings::boolValue(Settings::Key::EnableSecureDelete);
     const SecureLevel level = Settings::secureLevel();
     const auto result = TemporaryFolder::removeAllFolders(
-        [&](const QString &path) {
-            return secure ? secureRemove(tool, path, level)
-                          : platform::FileManager::defaultManager().removeItemAtPath(path);
+        [&](int folderFd, const QByteArray &name) {
+            return secure ? secureRemove(tool, folderFd, name, level)
+                          : platform::FileManager::defaultManager().removeItemInFolder(folderFd, name);
         },
         secure);
     if (result.removed) {
@@ -146,6 +168,13 @@ void cleanTemporaryFolder(const void *sender, const QString &tool)
 }
 
 } // namespace
+
+void ShredController::OpenFolder::reset(int fd)
+{
+    if (m_fd >= 0)
+        close(m_fd);
+    m_fd = fd;
+}
 
 ShredController::ShredController(QObject *parent) : QObject(parent) {}
 
@@ -212,20 +241,34 @@ void ShredController::removeItemWithInfo(const QVariantMap &info)
 void ShredController::startSecureRemoval(const QString &app, const QString &name,
                                          const QString &path, const QString &refPath)
 {
+    // The tool works through the set-aside folder holding the copy, checked afresh and kept
+    // open until the tool has ended; a copy outside such a folder is not touched.
+    QByteArray itemName;
+    const int folderFd = TemporaryFolder::openFolderHolding(path, &itemName);
+    if (folderFd < 0) {
+        qWarning("%s", qUtf8Printable(u"Secure removal refused, not in a set-aside folder: "_s + path));
+        sendCleaningStatusUpdateNotificationForApp(app, name, refPath, false);
+        return;
+    }
     m_task = std::make_unique<platform::Task>();
     m_task->setLaunchPath(srmPath());
     m_mainItemApp = app;
     m_mainItemName = name;
     m_mainItemPath = path;
     m_mainItemRefPath = refPath;
+    m_mainFolder.reset(folderFd);
+    m_mainItemInFolder = itemName;
 
     // Only a real folder is walked: a link to one is removed as the link it is.
-    const auto attributes = platform::FileManager::defaultManager().attributesOfItemAtPath(path);
-    const bool isDir = attributes && attributes->isDirectory && !attributes->isSymbolicLink;
+    struct stat st;
+    const bool isDir =
+        fstatat(folderFd, itemName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     const int count = isDir && m_fileControl ? m_fileControl->itemCountForPath(path) : 0;
     m_parser.reset(isDir, count);
 
-    m_task->setArguments(secureRemovalArguments(path, Settings::secureLevel(), isDir));
+    m_task->setArguments(
+        secureRemovalArguments(pathThroughDescriptor(folderFd, itemName), Settings::secureLevel(), isDir));
+    m_task->setInheritedDescriptor(folderFd);
     // The tool ends with us: a kill of the program leaves nothing removing in the background.
     m_task->setEnvironmentValue(keys::ParentPidVariable, QString::number(getpid()));
     m_task->setStandardOutputHandler([this](const QByteArray &chunk) { dataReady(chunk); });
@@ -287,13 +330,14 @@ void ShredController::taskTerminated(int terminationStatus)
     if (terminationStatus != 0) {
         qWarning("Secure Shredding Task Failed (%i)", terminationStatus);
         cleaned = false;
-    } else if (!m_parser.isDone()
-               && platform::FileManager::defaultManager().attributesOfItemAtPath(m_mainItemPath)) {
+    } else if (struct stat st; !m_parser.isDone() && m_mainFolder.fd() >= 0
+               && fstatat(m_mainFolder.fd(), m_mainItemInFolder.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         qWarning("Secure Shredding Task Succeeded but item still exists.");
         cleaned = false;
     }
     sendCleaningStatusUpdateNotificationForApp(m_mainItemApp, m_mainItemName, m_mainItemRefPath, cleaned);
     m_task.reset();
+    m_mainFolder.reset(-1);
 }
 
 void ShredController::removeTemporaryItems()

@@ -83,7 +83,24 @@ private:
                             const QString &refPath);
     void emptyCookieStoreFor(const QString &app, const QString &name);
 
+    // The set-aside folder holding the copy the tool is removing, open while it runs.
+    class OpenFolder
+    {
+    public:
+        OpenFolder() = default;
+        ~OpenFolder() { reset(-1); }
+        OpenFolder(const OpenFolder &) = delete;
+        OpenFolder &operator=(const OpenFolder &) = delete;
+        int fd() const { return m_fd; }
+        void reset(int fd);
+
+    private:
+        int m_fd = -1;
+    };
+
     std::unique_ptr<platform::Task> m_task;
+    OpenFolder m_mainFolder;
+    QByteArray m_mainItemInFolder;
     int m_progressPercentNumber = 0;
     QString m_mainItemApp;
     QString m_mainItemName;

@@ -2,6 +2,7 @@
 
 #include "core/RemovalCheck.h"
 #include "core/Settings.h"
+#include "core/SwapSafety.h"
 #include "platform/FileManager.h"
 #include "platform/ProcessInfo.h"
 #include "platform/UserDefaults.h"
@@ -45,6 +46,18 @@ void setStrings(Settings::Key key, const QStringList &strings)
     Settings::setValue(key, list.isEmpty() ? QVariant() : QVariant(list));
 }
 
+// Tests only; set on one thread and run on any, so under a lock of its own.
+struct AfterCheckHook {
+    QMutex mutex;
+    std::function<void(const QString &)> run;
+};
+
+AfterCheckHook &afterCheckHook()
+{
+    static AfterCheckHook hook;
+    return hook;
+}
+
 // The id our markers hold, made once and kept in the settings.
 QByteArray markerId()
 {
@@ -72,31 +85,27 @@ QString ownTemporaryDirectory()
     return resolvedOr(FileManager::homeDirectory()) + u"/.nimbrel-tmp"_s;
 }
 
-// No folder on the way to `resolved` lets others rename what it holds: one that others may
-// write in has the sticky bit.
-bool othersCannotSwap(const QString &resolved)
+// TMPDIR's links are followed once per run (once per value it takes): a link that changes
+// meanwhile cannot send one item's folder one way and the next item's another.
+QString resolvedTemporaryDirectory(const QByteArray &env)
 {
-    const QByteArray path = platform::encodePath(resolved);
-    if (!path.startsWith('/'))
-        return false;
-    for (qsizetype end = 0; end >= 0;) {
-        end = path.indexOf('/', end + 1);
-        const QByteArray prefix = end < 0 ? path : path.left(qMax<qsizetype>(end, 1));
-        struct stat st;
-        if (lstat(prefix.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return false;
-        if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX))
-            return false;
+    static QMutex mutex;
+    static QByteArray resolvedFor;
+    static QString resolved;
+    QMutexLocker lock(&mutex);
+    if (resolvedFor != env || resolved.isEmpty()) {
+        resolvedFor = env;
+        resolved = FileManager::resolvedPath(platform::decodePath(env));
     }
-    return true;
+    return resolved;
 }
 
 QString baseDirectory()
 {
     const QByteArray env = qgetenv("TMPDIR");
     if (!env.isEmpty()) {
-        const QString resolved = FileManager::resolvedPath(platform::decodePath(env));
-        if (!resolved.isEmpty() && othersCannotSwap(resolved))
+        const QString resolved = resolvedTemporaryDirectory(env);
+        if (!resolved.isEmpty() && swapsafety::othersCannotSwapOnTheWayTo(resolved))
             return resolved;
     }
     return ownTemporaryDirectory();
@@ -150,50 +159,70 @@ int markerState(int folderFd)
     return n > 0 && QByteArray(buffer, int(n)) == markerId() ? 1 : -1;
 }
 
-// Whether the open folder holds nothing but, perhaps, our marker.
-bool holdsNothing(int folderFd)
+// The names directly inside the open folder, our marker apart, read through that descriptor:
+// at most `limit` of them (all when negative); nothing when it cannot be read.
+std::optional<QList<QByteArray>> namesIn(int folderFd, qsizetype limit = -1)
 {
     const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR *dir = fd >= 0 ? fdopendir(fd) : nullptr;
     if (!dir) {
         if (fd >= 0)
             close(fd);
-        return false;
+        return std::nullopt;
     }
-    bool empty = true;
-    while (dirent *e = readdir(dir)) {
-        const QByteArray name(e->d_name);
-        if (name != "." && name != ".." && name != kMarkerName) {
-            empty = false;
+    QList<QByteArray> names;
+    while (names.size() != limit) {
+        const dirent *e = readdir(dir);
+        if (!e)
             break;
-        }
+        const QByteArray name(e->d_name);
+        if (name != "." && name != ".." && name != kMarkerName)
+            names.append(name);
     }
     closedir(dir);
-    return empty;
+    return names;
+}
+
+// Whether the open folder holds nothing but, perhaps, our marker.
+bool holdsNothing(int folderFd)
+{
+    const auto names = namesIn(folderFd, 1);
+    return names && names->isEmpty();
 }
 
 enum class Open { Existing, CreateOrAdopt };
 
-// Opens the folder through every component without following a link anywhere, and answers
-// its descriptor only when it is ours: a real folder of the user's, with our name and our
-// marker (made with it, or given to a folder we may adopt), closed to everybody else.
-int openOurFolder(const QString &folder, Open how)
+// Opens the folder through every component without following a link anywhere, each one
+// checked to be a folder nobody else may swap entries in (see SwapSafety), and answers its descriptor only
+// when it is ours: a real folder of the user's, with our name and our marker (made with it,
+// or given to a folder we may adopt), closed to everybody else. `parentFd`, when given,
+// receives a path handle of the folder holding it (the caller closes it).
+int openOurFolder(const QString &folder, Open how, int *parentFd = nullptr)
 {
     const auto parts = canonicalParts(folder);
     if (!parts || !isNamedAsOurs(folder))
         return -1;
     int fd = open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
     for (qsizetype i = 0; fd >= 0 && i + 1 < parts->size(); ++i) {
-        const int next = openat(fd, parts->at(i).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int next = -1;
+        if (swapsafety::othersCannotSwapIn(fd))
+            next = openat(fd, parts->at(i).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         close(fd);
         fd = next;
+    }
+    if (fd >= 0 && !swapsafety::othersCannotSwapIn(fd)) {
+        close(fd);
+        fd = -1;
     }
     if (fd < 0)
         return -1;
     const QByteArray name = parts->last();
     const bool made = how == Open::CreateOrAdopt && mkdirat(fd, name.constData(), 0700) == 0;
     const int folderFd = openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    close(fd);
+    if (parentFd && folderFd >= 0)
+        *parentFd = fd;
+    else
+        close(fd);
     if (folderFd < 0)
         return -1;
     struct stat st;
@@ -213,8 +242,19 @@ int openOurFolder(const QString &folder, Open how)
         ok = fchmod(folderFd, 0700) == 0;
     if (!ok) {
         close(folderFd);
+        if (parentFd) {
+            close(*parentFd);
+            *parentFd = -1;
+        }
         return -1;
     }
+    std::function<void(const QString &)> hook;
+    {
+        QMutexLocker lock(&afterCheckHook().mutex);
+        hook = afterCheckHook().run;
+    }
+    if (hook)
+        hook(folder);
     return folderFd;
 }
 
@@ -453,22 +493,48 @@ QStringList TemporaryFolder::setAsideFolders()
     return folders;
 }
 
+int TemporaryFolder::openFolderHolding(const QString &asidePath, QByteArray *name)
+{
+    const qsizetype slash = asidePath.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return -1;
+    const QByteArray itemName = platform::encodePath(asidePath.mid(slash + 1));
+    if (itemName.isEmpty() || itemName == "." || itemName == ".." || itemName == kMarkerName)
+        return -1;
+    const int fd = openOurFolder(asidePath.left(slash), Open::Existing);
+    if (fd >= 0 && name)
+        *name = itemName;
+    return fd;
+}
+
 QStringList TemporaryFolder::leftovers()
 {
-    const QStringList stuck = stringsForKey(Settings::Key::SetAsideLeftInPlace);
     QStringList entries;
+    visitLeftovers([&](int, const QByteArray &, const QString &entry) { entries.append(entry); });
+    return entries;
+}
+
+void TemporaryFolder::visitLeftovers(
+    const std::function<void(int, const QByteArray &, const QString &)> &visit)
+{
+    const QStringList stuck = stringsForKey(Settings::Key::SetAsideLeftInPlace);
     QStringList stillThere;
     for (const QString &folder : setAsideFolders()) {
-        for (const QString &name : FileManager::defaultManager().contentsOfDirectoryAtPath(folder)) {
-            if (name == QLatin1String(kMarkerName))
-                continue;
-            const QString entry = folder + QLatin1Char('/') + name;
-            (stuck.contains(entry) ? stillThere : entries).append(entry);
+        // Listed, and handed on, through the very descriptor that passed the checks.
+        const int fd = openOurFolder(folder, Open::Existing);
+        if (fd < 0)
+            continue;
+        for (const QByteArray &name : namesIn(fd).value_or(QList<QByteArray>())) {
+            const QString entry = folder + QLatin1Char('/') + platform::decodePath(name);
+            if (stuck.contains(entry))
+                stillThere.append(entry);
+            else
+                visit(fd, name, entry);
         }
+        close(fd);
     }
     if (stillThere.size() != stuck.size())
         setStrings(Settings::Key::SetAsideLeftInPlace, stillThere); // what went meanwhile is forgotten
-    return entries;
 }
 
 void TemporaryFolder::removeEmptyFolders()
@@ -479,16 +545,26 @@ void TemporaryFolder::removeEmptyFolders()
     // meanwhile: a folder that gained an item keeps its marker.
     QStringList removed;
     for (const QString &folder : folders) {
-        const int fd = openOurFolder(folder, Open::Existing);
+        int parentFd = -1;
+        const int fd = openOurFolder(folder, Open::Existing, &parentFd);
         if (fd < 0)
             continue;
-        if (holdsNothing(fd) && unlinkat(fd, kMarkerName, 0) == 0) {
-            if (rmdir(platform::encodePath(folder).constData()) == 0)
+        // Removed from the checked folder above it, and only while its name still leads to
+        // the very folder found empty.
+        const QByteArray name = platform::encodePath(folder.section(QLatin1Char('/'), -1));
+        struct stat opened;
+        struct stat named;
+        const bool same = fstat(fd, &opened) == 0
+            && fstatat(parentFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+            && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+        if (same && holdsNothing(fd) && unlinkat(fd, kMarkerName, 0) == 0) {
+            if (unlinkat(parentFd, name.constData(), AT_REMOVEDIR) == 0)
                 removed.append(folder);
             else
                 writeMarker(fd);
         }
         close(fd);
+        close(parentFd);
     }
     const QString own = ownTemporaryDirectory();
     if (isOwnFolder(own))
@@ -500,18 +576,18 @@ void TemporaryFolder::removeEmptyFolders()
     }
 }
 
-TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(
-    const std::function<bool(const QString &)> &remove, bool overwrite)
+TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(const Remove &remove, bool overwrite)
 {
     SweepResult result;
-    const QStringList entries = leftovers();
-    QStringList stuck = stringsForKey(Settings::Key::SetAsideLeftInPlace);
-    for (const QString &entry : entries) {
-        const QByteArray p = platform::encodePath(entry);
+    int entries = 0;
+    QStringList stuck;
+    visitLeftovers([&](int folderFd, const QByteArray &name, const QString &entry) {
+        ++entries;
         struct stat st;
-        if (remove(entry) || (lstat(p.constData(), &st) != 0 && errno == ENOENT))
-            continue;
-        const auto why = RemovalCheck::obstacle(entry, overwrite);
+        if (remove(folderFd, name)
+            || (fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT))
+            return;
+        const auto why = RemovalCheck::obstacle(folderFd, name, overwrite);
         // The obstacle names its entry relative to the leftover, "." for the leftover itself.
         const QString where = why && !why->startsWith(u".:"_s) ? entry + QLatin1Char('/') + *why
                                                                  : entry + (why ? why->mid(1) : u": could not be removed"_s);
@@ -520,11 +596,18 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(
         // of nothing we can name (a tool stopped half-way) is offered at the next launch.
         if (why)
             stuck.append(entry);
-    }
-    if (stuck.size() != stringsForKey(Settings::Key::SetAsideLeftInPlace).size())
-        setStrings(Settings::Key::SetAsideLeftInPlace, stuck);
+    });
+    if (!stuck.isEmpty())
+        setStrings(Settings::Key::SetAsideLeftInPlace,
+                   stringsForKey(Settings::Key::SetAsideLeftInPlace) + stuck);
     removeEmptyFolders();
     UserDefaults::standardUserDefaults().synchronize();
-    result.removed = !entries.isEmpty() && result.left.isEmpty();
+    result.removed = entries > 0 && result.left.isEmpty();
     return result;
+}
+
+void TemporaryFolder::setAfterCheckHook(std::function<void(const QString &folder)> hook)
+{
+    QMutexLocker lock(&afterCheckHook().mutex);
+    afterCheckHook().run = std::move(hook);
 }

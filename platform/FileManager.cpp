@@ -204,6 +204,12 @@ bool FileManager::removeItemAtPath(const QString &path) const
     return !path.isEmpty() && filetree::removeTree(AT_FDCWD, osPath(path).constData());
 }
 
+bool FileManager::removeItemInFolder(int dirFd, const QByteArray &name) const
+{
+    return dirFd >= 0 && !name.isEmpty() && !name.contains('/')
+        && filetree::removeTree(dirFd, name.constData());
+}
+
 std::optional<QByteArray> FileManager::contentsAtPath(const QString &path) const
 {
     constexpr qint64 cap = qint64(256) << 20;

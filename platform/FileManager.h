@@ -70,6 +70,8 @@ public:
     // Removes an item and, for a folder, everything inside it; links are removed, never
     // followed. Folders the user owns but may not change are given u+rwx first.
     bool removeItemAtPath(const QString &path) const;
+    // The same for the entry `name` of the open folder `dirFd`, never looked up by a path.
+    bool removeItemInFolder(int dirFd, const QByteArray &name) const;
 
     std::optional<QByteArray> contentsAtPath(const QString &path) const;
     // Reads a regular file only, through a non-blocking open, refusing anything larger than

@@ -1,6 +1,7 @@
 #include "platform/FileTree.h"
 
 #include "platform/FileManager.h"
+#include "platform/MountBoundary.h"
 #include "platform/OwnerAccess.h"
 #include "platform/UnlinkPool.h"
 
@@ -249,6 +250,11 @@ bool removeTree(int dirFd, const char *name)
     };
 
     auto enter = [&](int parentFd, const QByteArray &childName, const struct stat &seen) {
+        // Another file system mounted inside is not the item's: it stays, and so does the
+        // folder holding it.
+        const dev_t parentDev = stack.empty() ? st.st_dev : stack.back().dev;
+        if (isMountBoundary(parentFd, childName.constData(), parentDev))
+            return false;
         // Our own folder that we may not list or change: give ourselves the right first, as
         // `chmod u+rwx` would (a folder of someone else's is left as it is).
         grantOwner(parentFd, childName.constData(), seen, S_IRWXU);

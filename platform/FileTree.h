@@ -13,7 +13,9 @@ namespace platform::filetree {
 // Removes `name` (relative to dirFd, or a path with AT_FDCWD) and everything below it.
 // Goes on past failures and answers whether everything went. A folder of the caller's own
 // is given the rights its emptying needs (u+rwx), as the owner's `chmod -R u+rwx` would; the
-// files of a big tree are unlinked from a few threads, each folder after its contents.
+// files of a big tree are unlinked from a few threads, each folder after its contents. Another
+// file system mounted below (or a bind mount) is never entered: it and the folders holding it
+// stay, and the answer is false.
 bool removeTree(int dirFd, const char *name);
 
 // Appends every entry below the open folder `dirFd` (taken over and closed) as a path

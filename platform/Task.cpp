@@ -10,6 +10,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/types.h>
 
 using namespace Qt::StringLiterals;
@@ -99,7 +100,11 @@ bool Task::launch()
     // A modifier makes QProcess start the child with a plain fork(): its shared-memory
     // start-up would otherwise leave the parent looking like a forked child to the thread
     // checker, which then refuses every later thread.
-    m_process->setChildProcessModifier([] {});
+    // In the child, between fork and exec: only async-signal-safe calls.
+    m_process->setChildProcessModifier([fd = m_inheritedFd] {
+        if (fd >= 0)
+            fcntl(fd, F_SETFD, 0);
+    });
 
     connect(m_process, &QProcess::readyReadStandardOutput, this, [this] { readOutput(false); });
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus) {

@@ -46,6 +46,9 @@ public:
     QStringList arguments() const;
     // One more variable in the child's environment (which is otherwise ours).
     void setEnvironmentValue(const QString &name, const QString &value);
+    // An open descriptor the child keeps under the same number (it names it to the tool as
+    // /proc/self/fd/N); the caller still owns it and may close it once launch() returns.
+    void setInheritedDescriptor(int fd) { m_inheritedFd = fd; }
 
     // Called on the main loop for every chunk of standard output (never empty).
     void setStandardOutputHandler(OutputHandler handler);
@@ -88,6 +91,7 @@ private:
     OutputHandler m_outputHandler;
     TerminationHandler m_terminationHandler;
     QProcess *m_process = nullptr;
+    int m_inheritedFd = -1;
     bool m_launched = false;
     bool m_finished = false;
     int m_status = 0;

@@ -93,10 +93,12 @@ enum TempSetup {
     TempFolderOpenToOthers,
     TmpDirWritableByOthers,
     TmpDirSticky,
+    TmpDirOfAnotherUser,
     FolderHoldingRootsFolder,
     StickyFolderHoldingRootsFile,
     SecureFolderHoldingRootsFile,
     FolderHoldingImmutableFile,
+    FolderHoldingMount,
     OthersFolderInTmpDir,
 };
 
@@ -120,6 +122,7 @@ private slots:
     void temporaryPathForFile();
     void temporaryNamesAreUnique();
     void setAsideGoesIntoTheCheckedFolder();
+    void temporaryDirectoryResolvedOnce();
     void storeGoesAsideWithItsSideFiles_data();
     void storeGoesAsideWithItsSideFiles();
     void setAsideOnTheItemsOwnDisk_data();
@@ -342,12 +345,14 @@ void tst_FileController::temporaryPathForFile_data()
     QTest::newRow("temporary folder open to others") << int(TempFolderOpenToOthers) << true;
     QTest::newRow("TMPDIR others may write: the home's own is used") << int(TmpDirWritableByOthers) << true;
     QTest::newRow("TMPDIR others may write, sticky") << int(TmpDirSticky) << true;
+    QTest::newRow("TMPDIR sticky, another user's: the home's own is used") << int(TmpDirOfAnotherUser) << true;
     QTest::newRow("a folder of root's inside stays in place") << int(FolderHoldingRootsFolder) << false;
     QTest::newRow("a file of root's in a sticky folder inside stays in place")
         << int(StickyFolderHoldingRootsFile) << false;
     QTest::newRow("secure removal on, a file of root's inside stays in place")
         << int(SecureFolderHoldingRootsFile) << false;
     QTest::newRow("an immutable file inside stays in place") << int(FolderHoldingImmutableFile) << false;
+    QTest::newRow("a folder holding a mount point stays in place") << int(FolderHoldingMount) << false;
     QTest::newRow("someone's full folder named as ours is not used") << int(OthersFolderInTmpDir) << false;
 }
 
@@ -357,10 +362,16 @@ void tst_FileController::temporaryPathForFile()
     QFETCH(bool, moves);
     const FileManager &fm = FileManager::defaultManager();
     // A base others may pass through, so that the same layout works as nobody (made before
-    // the fake home points the temporary directory into its own private folder).
+    // the fake home points the temporary directory into its own private folder); handed to
+    // nobody only for the rows that run as nobody, as a folder of another user's on the way
+    // is no place for root's set-aside folder.
     QTemporaryDir base;
     FakeHome home;
-    QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
+    const bool asNobody = setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile
+                          || setup == FolderHoldingRootsFolder || setup == StickyFolderHoldingRootsFile
+                          || setup == SecureFolderHoldingRootsFile;
+    if (asNobody)
+        QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
     const QString tmp = base.path() + u"/tmp"_s;
     const QString items = base.path() + u"/items"_s;
     const QString elsewhere = base.path() + u"/elsewhere"_s;
@@ -389,18 +400,27 @@ void tst_FileController::temporaryPathForFile()
             QCOMPARE(chown(encodePath(own).constData(), AsNobody::uid, AsNobody::gid), 0);
     }
     std::optional<AsNobody> nobody;
-    if (setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile || rootsInside) {
+    if (asNobody) {
         nobody.emplace();
         if (!nobody->ok())
             SKIP_OR_FAIL_IN_CI("running as root without the right to become nobody: root may write anything");
     }
     QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && (fm.createDirectoryAtPath(items, 0755) || rootsInside));
     QVERIFY(fm.createDirectoryAtPath(elsewhere, 0755));
-    if (setup == TmpDirWritableByOthers || setup == TmpDirSticky)
-        QCOMPARE(chmod(encodePath(tmp).constData(), setup == TmpDirSticky ? 01777 : 0777), 0);
+    if (setup == TmpDirWritableByOthers || setup == TmpDirSticky || setup == TmpDirOfAnotherUser)
+        QCOMPARE(chmod(encodePath(tmp).constData(), setup == TmpDirWritableByOthers ? 0777 : 01777), 0);
+    if (setup == TmpDirOfAnotherUser) {
+        // The sticky bit keeps others from renaming what the user puts there, but never the
+        // folder's owner.
+        if (geteuid() != 0)
+            SKIP_OR_FAIL_IN_CI("only root can give the temporary directory to another user");
+        QCOMPARE(chown(encodePath(tmp).constData(), AsNobody::uid, AsNobody::gid), 0);
+    }
     const QString folder = FileController::temporaryFolderPath();
-    QCOMPARE(folder, setup == TmpDirWritableByOthers ? home.path(u".nimbrel-tmp/Nimbrel"_s) : tmp + u"/Nimbrel"_s);
+    const bool homesOwn = setup == TmpDirWritableByOthers || setup == TmpDirOfAnotherUser;
+    QCOMPARE(folder, homesOwn ? home.path(u".nimbrel-tmp/Nimbrel"_s) : tmp + u"/Nimbrel"_s);
 
+    std::optional<ScratchDisk> disk;
     switch (TempSetup(setup)) {
     case MissingItem:
         break;
@@ -456,6 +476,14 @@ void tst_FileController::temporaryPathForFile()
         if (!fm.setImmutable(item + u"/fixed"_s, true) || !fm.attributesOfItemAtPath(item + u"/fixed"_s)->immutable)
             SKIP_OR_FAIL_IN_CI("the immutable flag cannot be set here (file system or privileges)");
         break;
+    case FolderHoldingMount:
+        // Another file system mounted inside a cache is not the user's to set aside with it.
+        QVERIFY(FakeHome::writeFileAt(item + u"/mine"_s, contents));
+        disk.emplace(item + u"/mounted"_s);
+        if (!disk->mounted())
+            SKIP_OR_FAIL_IN_CI("mounting needs the superuser's right to mount here");
+        QVERIFY(FakeHome::writeFileAt(item + u"/mounted/precious"_s, contents));
+        break;
     case OthersFolderInTmpDir:
         QVERIFY(FakeHome::writeFileAt(folder + u"/thesis.tex"_s, "work"));
         QCOMPARE(chmod(encodePath(folder).constData(), 0755), 0);
@@ -465,6 +493,7 @@ void tst_FileController::temporaryPathForFile()
     case ReadOnlyFile:
     case TmpDirWritableByOthers:
     case TmpDirSticky:
+    case TmpDirOfAnotherUser:
         QVERIFY(FakeHome::writeFileAt(item, contents));
         if (setup == ReadOnlyFile)
             QCOMPARE(chmod(encodePath(item).constData(), 0400), 0);
@@ -489,6 +518,8 @@ void tst_FileController::temporaryPathForFile()
             QVERIFY(fm.setImmutable(item + u"/fixed"_s, false));
         if (setup == OthersFolderInTmpDir)
             QCOMPARE(fm.contentsOfDirectoryAtPath(folder), QStringList{u"thesis.tex"_s});
+        if (setup == FolderHoldingMount)
+            QCOMPARE(fm.contentsAtPath(item + u"/mounted/precious"_s).value_or(QByteArray()), contents);
         return;
     }
     QVERIFY(!moved.isEmpty());
@@ -496,7 +527,7 @@ void tst_FileController::temporaryPathForFile()
     QVERIFY(!moved.section(QLatin1Char('/'), -1).isEmpty());
     QVERIFY(!fm.attributesOfItemAtPath(item));
     // Nothing ever lands in a folder others may change.
-    QCOMPARE(fm.contentsOfDirectoryAtPath(tmp).contains(u"Nimbrel"_s), setup != TmpDirWritableByOthers);
+    QCOMPARE(fm.contentsOfDirectoryAtPath(tmp).contains(u"Nimbrel"_s), !homesOwn);
     const auto attributes = fm.attributesOfItemAtPath(moved);
     QVERIFY(attributes);
     QCOMPARE(modeOf(folder), mode_t(0700));
@@ -533,6 +564,8 @@ void tst_FileController::setAsideOnTheItemsOwnDisk_data()
     QTest::newRow("temporary folder on another disk") << "tmp elsewhere" << true;
     QTest::newRow("item on another disk") << "item elsewhere" << true;
     QTest::newRow("item on a read-only disk") << "read-only" << false;
+    // The disk's top folder another user's: its owner could swap the folder made below it.
+    QTest::newRow("item on another disk, below another user's folder") << "others' top" << false;
 }
 
 void tst_FileController::setAsideOnTheItemsOwnDisk()
@@ -554,6 +587,11 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
         item = diskPath + u"/Caches/item"_s;
     }
     QVERIFY(FakeHome::writeFileAt(item + u"/inner"_s, "contents"));
+    if (layout == "others' top") {
+        if (geteuid() != 0)
+            SKIP_OR_FAIL_IN_CI("only root can give the disk's top folder to another user");
+        QCOMPARE(chown(encodePath(diskPath).constData(), AsNobody::uid, AsNobody::gid), 0);
+    }
     const dev_t itemDisk = deviceOf(item);
     if (layout == "read-only" && !disk.makeReadOnly())
         SKIP_OR_FAIL_IN_CI("the scratch disk cannot be made read-only here");
@@ -621,6 +659,24 @@ void tst_FileController::setAsideGoesIntoTheCheckedFolder()
     QCOMPARE(fm.contentsOfDirectoryAtPath(elsewhere), QStringList());
     QVERIFY(moved > 0); // some checks fell between two swaps
     QCOMPARE(fm.contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).size(), moved + 1); // and the marker
+}
+
+void tst_FileController::temporaryDirectoryResolvedOnce()
+{
+    // A TMPDIR that is a link, changed during the run: every item of the run still goes to
+    // the folder the run began with.
+    QTemporaryDir base;
+    FakeHome home;
+    QVERIFY(FakeHome::makePath(base.path() + u"/one"_s) && FakeHome::makePath(base.path() + u"/two"_s));
+    const QByteArray link = encodePath(base.path() + u"/tmp"_s);
+    const QByteArray fresh = encodePath(base.path() + u"/tmp.new"_s);
+    QCOMPARE(symlink("one", link.constData()), 0);
+    TmpDirOverride tmpdir(base.path() + u"/tmp"_s);
+    const QString first = FileController::temporaryFolderPath();
+    QCOMPARE(first, base.path() + u"/one/Nimbrel"_s);
+    QCOMPARE(symlink("two", fresh.constData()), 0);
+    QCOMPARE(rename(fresh.constData(), link.constData()), 0);
+    QCOMPARE(FileController::temporaryFolderPath(), first);
 }
 
 void tst_FileController::temporaryNamesAreUnique()

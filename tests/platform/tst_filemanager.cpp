@@ -5,11 +5,13 @@
 #include "support/LinkFlipper.h"
 #include "support/LockedCache.h"
 #include "support/CiSkip.h"
+#include "support/ScratchDisk.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
@@ -50,6 +52,8 @@ private slots:
     void moveAcrossFileSystems();
     void removeNeverFollowsLinks_data();
     void removeNeverFollowsLinks();
+    void removeStopsAtMounts_data();
+    void removeStopsAtMounts();
     void enumeratorOrderAndLinks();
     void attributesOfLinkAreItsOwn();
     void permissions();
@@ -237,6 +241,37 @@ void tst_FileManager::removeNeverFollowsLinks()
     QCOMPARE(readBytes(fake.path(u"outside/precious"_s)), QByteArray("keep me"));
     QVERIFY(!lexists(encodePath(fake.path(linkPath))));
     QVERIFY(!fm.removeItemAtPath(fake.path(u"missing"_s)));
+}
+
+void tst_FileManager::removeStopsAtMounts_data()
+{
+    QTest::addColumn<bool>("bind");
+    QTest::newRow("a memory file system mounted inside") << false;
+    QTest::newRow("a folder outside bound inside") << true;
+}
+
+void tst_FileManager::removeStopsAtMounts()
+{
+    QFETCH(bool, bind);
+    FakeHome fake;
+    const FileManager &fm = FileManager::defaultManager();
+    QVERIFY(fake.writeFile(u"outside/precious"_s, "keep me"));
+    QVERIFY(fake.writeFile(u"Cache/a/entry"_s, "cache"));
+    std::optional<ScratchDisk> disk;
+    if (bind)
+        disk.emplace(fake.path(u"Cache/a/mounted"_s), fake.path(u"outside"_s));
+    else
+        disk.emplace(fake.path(u"Cache/a/mounted"_s));
+    if (!disk->mounted())
+        SKIP_OR_FAIL_IN_CI("mounting needs the superuser's right to mount here");
+    if (!bind)
+        QVERIFY(fake.writeFile(u"Cache/a/mounted/precious"_s, "keep me"));
+
+    // Cleaned around the mount point; what is mounted there stays, and so does the way to it.
+    QVERIFY(!fm.removeItemAtPath(fake.path(u"Cache"_s)));
+    QCOMPARE(readBytes(fake.path(u"Cache/a/mounted/precious"_s)), QByteArray("keep me"));
+    QCOMPARE(readBytes(fake.path(u"outside/precious"_s)), QByteArray("keep me"));
+    QVERIFY(!lexists(encodePath(fake.path(u"Cache/a/entry"_s))));
 }
 
 void tst_FileManager::enumeratorOrderAndLinks()

@@ -6,7 +6,8 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
-// A small memory file system mounted for one test, as a second disk; unmounted afterwards.
+// A small memory file system mounted for one test, as a second disk (or a bind mount of a
+// folder); unmounted afterwards.
 class ScratchDisk
 {
 public:
@@ -25,6 +26,12 @@ public:
         const QByteArray block(4096, 'x');
         while (filler.write(block) == block.size()) { }
         return true;
+    }
+    // The folder `source` bound at `point` instead: the same file system, seen a second time.
+    ScratchDisk(const QString &point, const QString &source) : m_point(QFile::encodeName(point))
+    {
+        m_mounted = mkdir(m_point.constData(), 0755) == 0
+                    && mount(QFile::encodeName(source).constData(), m_point.constData(), nullptr, MS_BIND, nullptr) == 0;
     }
     ~ScratchDisk()
     {

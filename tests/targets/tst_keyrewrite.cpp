@@ -117,6 +117,7 @@ private slots:
     void linkSwappedInNeverChangesItsTarget();
     void changeJustBeforeTheSwapStopsTheRewrite_data();
     void changeJustBeforeTheSwapStopsTheRewrite();
+    void asideFolderSwappedJustBeforeTheSwap();
     void listOwnershipAndOverwrite_data();
     void listOwnershipAndOverwrite();
 };
@@ -341,6 +342,37 @@ void tst_KeyRewrite::changeJustBeforeTheSwapStopsTheRewrite()
              QStringList{u".nimbrel-folder"_s}); // our folder's marker alone
     if (change == "hardlink")
         QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->linkCount, nlink_t(2));
+}
+
+void tst_KeyRewrite::asideFolderSwappedJustBeforeTheSwap()
+{
+    // Another user's step once the new list is written: the aside folder swapped for a link
+    // to a folder holding an entry of the new list's name. The swap still happens in the
+    // folder that was checked: the old list never lands anywhere else.
+    Fixture f;
+    const QString path = f.home.path(prefs);
+    QVERIFY(f.home.writePlist(prefs, withRecent));
+    QVERIFY(f.home.makeDir(u"Elsewhere"_s));
+    const QString elsewhere = f.home.path(u"Elsewhere"_s);
+    const QString folder = FileController::temporaryFolderPath();
+    QString written;
+    f.module.interfere = [&] {
+        for (const QString &name : FileManager::defaultManager().contentsOfDirectoryAtPath(folder)) {
+            if (name != QLatin1String(".nimbrel-folder")) // our marker
+                written = name;
+        }
+        if (written.isEmpty() || !FakeHome::writeFileAt(elsewhere + u"/"_s + written, "the user's"))
+            return;
+        rename(QFile::encodeName(folder).constData(), QFile::encodeName(folder + u".checked"_s).constData());
+        symlink(QFile::encodeName(elsewhere).constData(), QFile::encodeName(folder).constData());
+    };
+
+    f.clean();
+    QVERIFY(!written.isEmpty());
+    QCOMPARE(FileManager::defaultManager().contentsAtPath(elsewhere + u"/"_s + written), QByteArray("the user's"));
+    QVERIFY(f.lastCleaned());
+    QCOMPARE(PropertyList::fromFile(path)->toVariant().toMap(), QVariantMap({{u"Keep"_s, u"stays"_s}}));
+    QCOMPARE(PropertyList::fromFile(folder + u".checked/"_s + written)->toVariant().toMap(), withRecent);
 }
 
 void tst_KeyRewrite::listOwnershipAndOverwrite_data()

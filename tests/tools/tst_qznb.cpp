@@ -259,6 +259,8 @@ private slots:
     void arguments_data();
     void arguments();
     void failureNamesPathAndGoesOn();
+    void mountsInsideStay_data();
+    void mountsInsideStay();
     void deepTreeUnderDescriptorLimit_data();
     void deepTreeUnderDescriptorLimit();
     void ownersLockedFoldersAreEmptied();
@@ -553,6 +555,42 @@ void TestQznb::failureNamesPathAndGoesOn()
     QVERIFY(!exists(later));
     // The immutable file cannot even be opened for writing, so it is untouched.
     QCOMPARE(readFile(kept), noise(4000, 6));
+}
+
+void TestQznb::mountsInsideStay_data()
+{
+    QTest::addColumn<bool>("bind");
+    QTest::newRow("a memory file system mounted inside") << false;
+    QTest::newRow("a folder outside bound inside") << true;
+}
+
+void TestQznb::mountsInsideStay()
+{
+    QFETCH(bool, bind);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString victim = dir.filePath(u"victim"_s);
+    const QString outside = dir.filePath(u"outside"_s);
+    QVERIFY(QDir().mkpath(victim + u"/a"_s) && QDir().mkpath(outside));
+    QVERIFY(writeFile(victim + u"/a/entry"_s, noise(4000, 3)));
+    QVERIFY(writeFile(outside + u"/precious"_s, noise(4000, 4)));
+    std::optional<ScratchDisk> disk;
+    if (bind)
+        disk.emplace(victim + u"/a/mounted"_s, outside);
+    else
+        disk.emplace(victim + u"/a/mounted"_s);
+    if (!disk->mounted())
+        SKIP_OR_FAIL_IN_CI("mounting needs the superuser's right to mount here");
+    if (!bind)
+        QVERIFY(writeFile(victim + u"/a/mounted/precious"_s, noise(4000, 4)));
+
+    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, victim});
+    QVERIFY(run.exitCode > 0);
+    QVERIFY2(run.err.contains("qznb: " + (victim + u"/a/mounted"_s).toUtf8() + ": "), run.err.constData());
+    // Neither overwritten nor removed, and the way to it stays; the rest is gone.
+    QCOMPARE(readFile(victim + u"/a/mounted/precious"_s), noise(4000, 4));
+    QCOMPARE(readFile(outside + u"/precious"_s), noise(4000, 4));
+    QVERIFY(!exists(victim + u"/a/entry"_s));
 }
 
 void TestQznb::deepTreeUnderDescriptorLimit_data()

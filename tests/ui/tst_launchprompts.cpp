@@ -625,9 +625,10 @@ void tst_LaunchPrompts::leftoverFiles()
     if (prompted) {
         QCOMPARE(m_shown.size(), 1); // the chain ends with this prompt
         QCOMPARE(m_shown[0].message, u"Temporary File Alert"_s);
+        // The folders a "Yes" empties are named.
         QCOMPARE(m_shown[0].informative,
                  u"Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel "
-                                "to remove these files at this time?"_s);
+                                "to remove these files at this time?\n\nFolders to be emptied:\n"_s + folder);
         QCOMPARE(m_shown[0].buttons, QStringList({"Yes", "No"}));
         QVERIFY(m_shown[0].panel);
     } else {

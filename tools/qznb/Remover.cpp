@@ -4,6 +4,7 @@
 #include "Interrupt.h"
 #include "Overwriter.h"
 #include "Reporter.h"
+#include "platform/MountBoundary.h"
 #include "platform/OwnerAccess.h"
 
 #include <cerrno>
@@ -70,6 +71,33 @@ bool listFolder(int dirFd, std::vector<std::string>& names, int& error)
     return error == 0;
 }
 
+constexpr int NotInherited = -2;
+
+// "/proc/self/fd/N": the folder the caller checked and left open for us as descriptor N. A
+// duplicate of it, checked to be a folder; -1 with errno set when N is no open folder;
+// NotInherited for any other path.
+int inheritedFolder(const std::string& parent)
+{
+    static const std::string prefix = "/proc/self/fd/";
+    if (parent.compare(0, prefix.size(), prefix) != 0 || parent.size() == prefix.size()
+        || parent.size() > prefix.size() + 9)
+        return NotInherited;
+    int number = 0;
+    for (std::size_t i = prefix.size(); i < parent.size(); ++i) {
+        if (parent[i] < '0' || parent[i] > '9')
+            return NotInherited;
+        number = number * 10 + (parent[i] - '0');
+    }
+    struct stat info = {};
+    if (fstat(number, &info) != 0)
+        return -1;
+    if (!S_ISDIR(info.st_mode)) {
+        errno = ENOTDIR;
+        return -1;
+    }
+    return fcntl(number, F_DUPFD_CLOEXEC, 0);
+}
+
 } // namespace
 
 Remover::Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random, Disk& disk)
@@ -107,8 +135,11 @@ bool Remover::removePath(const std::string& path)
     }
 
     // A readable descriptor lets us sync the folder after the rename; a path-only one is enough
-    // for everything else when the folder cannot be read.
-    int parentFd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // for everything else when the folder cannot be read. A folder handed down as a descriptor
+    // is used as that very descriptor, never looked up again by a path.
+    int parentFd = inheritedFolder(parent);
+    if (parentFd == NotInherited)
+        parentFd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parentFd < 0 && errno == EACCES)
         parentFd = open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (parentFd < 0) {
@@ -132,6 +163,9 @@ bool Remover::removePath(const std::string& path)
     m_levels.clear();
     Level root;
     root.fd = parentFd;
+    struct stat parentInfo = {};
+    if (fstat(parentFd, &parentInfo) == 0)
+        root.dev = parentInfo.st_dev;
     m_levels.push_back(std::move(root));
     m_display = path;
     bool removed = false;
@@ -207,6 +241,12 @@ bool Remover::enter(const std::string& name, const struct stat& info)
     Level& parent = m_levels.back();
     // The given folder shows as given; below it, each level adds its name.
     const std::string display = m_levels.size() == 1 ? m_display : childDisplay(name);
+    // What is mounted here is another file system's, never ours to overwrite: it stays, and
+    // so do the folders above it.
+    if (platform::isMountBoundary(parent.fd, name.c_str(), parent.dev)) {
+        m_reporter.failure(display, "another file system is mounted here");
+        return false;
+    }
     // Our own folder that we may not list or change: give ourselves the right, as `chmod u+rwx` would.
     platform::grantOwner(parent.fd, name.c_str(), info, S_IRWXU);
     const int fd = openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

@@ -20,7 +20,10 @@ class Reporter;
 // Walks and removes the given paths. Everything below a given path is reached through open
 // directory descriptors (openat/fstatat/unlinkat, never following a symbolic link), so no step
 // re-resolves a path that someone could swap under us. Small files of a tree wait in a batch,
-// across folders, and the folders they lie in are removed after them.
+// across folders, and the folders they lie in are removed after them. A path given as
+// "/proc/self/fd/N/<name>" names an entry of the folder the caller left open as descriptor N,
+// used as that very descriptor. Another file system mounted below a given folder is never
+// entered: it, and the folders on the way to it, stay.
 class Remover {
 public:
     Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random, Disk& disk);

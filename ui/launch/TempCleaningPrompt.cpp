@@ -53,12 +53,21 @@ LaunchChain TempCleaningPrompt::checkTempDir()
     // folder holding only empty folders is offered too: their names are private. What an
     // earlier sweep could not remove is not offered again.
     TemporaryFolder::removeEmptyFolders();
-    if (TemporaryFolder::leftovers().isEmpty())
+    const QStringList leftovers = TemporaryFolder::leftovers();
+    if (leftovers.isEmpty())
         return LaunchChain::Next;
+    // The user is told exactly which folders a "Yes" empties.
+    QStringList folders;
+    for (const QString &entry : leftovers) {
+        const QString folder = entry.left(entry.lastIndexOf(QLatin1Char('/')));
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
     const int answer = platform::Alert::runAlertPanel(
         u"Temporary File Alert"_s,
         u"Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel to "
-                       "remove these files at this time?"_s,
+                       "remove these files at this time?\n\nFolders to be emptied:\n"_s
+            + folders.join(QLatin1Char('\n')),
         u"Yes"_s, u"No"_s);
     if (answer == platform::Alert::AlertDefaultReturn)
         showTempCleaningPanel();
