@@ -43,17 +43,6 @@ inline QStringList switchKeys(const char *scanKey, const QList<TraceSpec> &trace
     return keys;
 }
 
-// Rows of a "keysOff" column: every key on, each category key off alone, every key off.
-inline void addKeysOffRows(const QStringList &keys)
-{
-    QTest::addColumn<QStringList>("keysOff");
-    QTest::newRow("every key on") << QStringList{};
-    const QStringList categories = keys.mid(1);
-    for (const QString &key : categories)
-        QTest::newRow(qPrintable(key + u" off"_s)) << QStringList{key};
-    QTest::newRow("every key off") << categories;
-}
-
 // Names of the notices a request caused, in order.
 inline QStringList noticeNames(const QList<CleaningRecorder::Event> &events)
 {

@@ -1,11 +1,9 @@
-#include "ModuleFixture.h"
-#include "SystemLists.h"
+#include "FinderFixture.h"
 
 #include "core/RestartTool.h"
 #include "platform/AppleScript.h"
 #include "platform/MainThread.h"
 #include "platform/Task.h"
-#include "targets/finder/FinderController.h"
 
 #include <QtTest>
 
@@ -18,100 +16,14 @@ using platform::FileManager;
 using platform::PropertyList;
 using platform::UserDefaults;
 using namespace systemlists;
+using namespace finderfixture;
 
 namespace {
 
-#define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList."
-const QList<TraceSpec> traces = {
-    {"Finder Recent Items", "finderRecentItems", 'H', "Library/Preferences/com.apple.recentitems.plist", "Plist"},
-    {"Finder Legacy Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl", "File"},
-    {"Finder Legacy Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl", "File"},
-    {"Finder Legacy Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl", "File"},
-    {"Finder Legacy Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl", "File"},
-    {"Finder Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl2", "File"},
-    {"Finder Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl2", "File"},
-    {"Finder Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl2", "File"},
-    {"Finder Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl2", "File"},
-    {"Finder Legacy Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEvents", "Sqlite"},
-    {"Finder Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
-    {"Finder Recent Folders", "finderRecentFolders", 'H', "Library/Preferences/com.apple.finder.plist", "Plist"},
-};
 // "targetItemExtraInfo" of each row.
 const QStringList extras = {"RecentItems", "", "", "", "", "", "", "", "", "", "", "RecentFolders"};
-#undef SFL
-const int traceCount = int(traces.size());
 constexpr int legacyQuarantine = 9;
 constexpr int quarantine = 10;
-const QString recentItemsPath = QString::fromLatin1(traces[0].path);
-const QString finderPath = QString::fromLatin1(traces[11].path);
-
-const QString script = u"tell application \"System Events\" to tell appearance preferences to "_s;
-
-struct Launch {
-    QString path;
-    QStringList arguments;
-    bool onMainThread;
-};
-
-struct Fixture : ModuleFixture<FinderController> {
-    FinderController &finder = module;
-    QStringList scripts;
-    QList<Launch> launches;
-    QString tool;
-
-    Fixture()
-        : ModuleFixture("scanFinder", traces)
-    {
-        // Nothing here may ever reach a real killall.
-        tool = home.path(u"bin/restart-stand-in"_s);
-        // It leaves one finished file per run, named after its process.
-        FakeHome::writeFileAt(tool, "#!/bin/sh\nprintf '%s\\n' \"$*\" > \"$0.part.$$\" && mv \"$0.part.$$\" \"$0.ran.$$\"\n");
-        QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        RestartTool::setToolPath(tool);
-        platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
-            launches.append({path, arguments, platform::MainThread::isMainThread()});
-        });
-        answerLimits({u"10"_s, u"20"_s, u"5"_s});
-    }
-    ~Fixture()
-    {
-        RestartTool::setToolPath(u"/usr/bin/killall"_s);
-        platform::Task::setLaunchRecorder({});
-        platform::AppleScript::setRunner({});
-    }
-
-    // The scripted stand-in for System Events: the three get scripts answer these values
-    // (an empty one gives no result); set scripts give no result.
-    void answerLimits(const QStringList &values)
-    {
-        platform::AppleScript::setRunner([this, values](const QString &source) -> std::optional<QString> {
-            scripts.append(source);
-            const QStringList lists = {u"applications"_s, u"documents"_s, u"servers"_s};
-            for (int i = 0; i < 3; ++i) {
-                if (source == script + u"get recent %1 limit"_s.arg(lists[i]) && !values[i].isEmpty())
-                    return values[i];
-            }
-            return std::nullopt;
-        });
-    }
-
-    QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
-
-    bool writeEveryTrace(PropertyList::Format format = PropertyList::Format::Binary)
-    {
-        for (int i = 0; i < traceCount; ++i) {
-            const QString kind = QString::fromLatin1(traces[i].kind);
-            if (kind == u"File"_s && !FakeHome::writeFileAt(pathOf(i), QByteArray(700 + i, 's')))
-                return false;
-            if (kind == u"Sqlite"_s && !home.createSqlite(pathOf(i), quarantineDatabase(i - 7)))
-                return false;
-        }
-        return home.writePlist(recentItemsPath, recentItems(), format)
-               && home.writePlist(finderPath, finderPrefs(recentFolders({u"Downloads"_s, u"Taxes"_s})), format);
-    }
-
-    void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }
-};
 
 QStringList limitScripts(const QList<std::pair<QString, int>> &sets)
 {
@@ -130,8 +42,6 @@ class tst_Finder : public QObject
     Q_OBJECT
 private slots:
     void scanGivesEveryRowInOrder();
-    void switchingKeyOffRemovesItsRows_data();
-    void switchingKeyOffRemovesItsRows();
     void recentItemsOfferFollowsTheThreeLists_data();
     void recentItemsOfferFollowsTheThreeLists();
     void quarantineOffersFollowCounts_data();
@@ -162,20 +72,6 @@ void tst_Finder::scanGivesEveryRowInOrder()
     for (const resultItemPtr &row : f.scan())
         extraInfo.append(row->resultItemExtraInfo());
     QCOMPARE(extraInfo, extras);
-}
-
-void tst_Finder::switchingKeyOffRemovesItsRows_data()
-{
-    addKeysOffRows(switchKeys("scanFinder", traces));
-}
-
-void tst_Finder::switchingKeyOffRemovesItsRows()
-{
-    QFETCH(QStringList, keysOff);
-    Fixture f;
-    QVERIFY(f.writeEveryTrace());
-    f.setSwitches(keysOff, false);
-    QCOMPARE(f.offeredRows(), f.tableRows(keysOff));
 }
 
 void tst_Finder::recentItemsOfferFollowsTheThreeLists_data()

@@ -1,9 +1,8 @@
-#include "ModuleFixture.h"
+#include "FlashCookiesFixture.h"
 #include "PaneShelf.h"
 
 #include "core/Keys.h"
 #include "core/LocationController.h"
-#include "targets/flashcookies/FlashCookiesController.h"
 
 #include <QtTest>
 
@@ -11,20 +10,11 @@ using namespace Qt::StringLiterals;
 
 using platform::NotificationCenter;
 using platform::UserDefaults;
+using namespace flashcookiesfixture;
 
 namespace {
 
 const QString player = u"Library/Preferences/Macromedia/Flash Player"_s;
-
-const QList<TraceSpec> traces = {
-    {"Flash Cookies History", "flashCookieHistory", 'H', "Library/Preferences/Macromedia/Flash Player/macromedia.com", "Dir"},
-    {"Flash Cookies Shared Objects", "flashCookieSharedObjects", 'H', "Library/Preferences/Macromedia/Flash Player/#SharedObjects", "Dir"},
-};
-
-// No application bundle: the player's folder is all there is.
-struct Fixture : ModuleFixture<FlashCookiesController> {
-    Fixture() : ModuleFixture("scanFlashCookies", traces, false) {}
-};
 
 } // namespace
 
@@ -32,26 +22,6 @@ class tst_FlashCookies : public QObject
 {
     Q_OBJECT
 private slots:
-    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scanFlashCookies", traces)); }
-    void offersEveryRowInOrder()
-    {
-        QFETCH(QStringList, keysOff);
-        Fixture f;
-        QVERIFY(f.writeMissingTraces());
-        f.setSwitches(keysOff, false);
-        QCOMPARE(f.offeredRows(), f.tableRows(keysOff));
-    }
-
-    // Cleaned through "CleanFlash Cookies", with the blank.
-    void everyRequestAnsweredOnce()
-    {
-        Fixture f;
-        QVERIFY(f.writeMissingTraces());
-        const QList<resultItemPtr> rows = f.scan();
-        QCOMPARE(rows.size(), f.table.size());
-        QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, false));
-    }
-
     // No application stands behind the module: the player's folder decides its pane, its
     // location and what a scan can find.
     void installedWhilePlayerFolderExists_data()

@@ -1,6 +1,5 @@
-#include "ModuleFixture.h"
+#include "iCabFixture.h"
 
-#include "targets/icab/iCabController.h"
 #include "targets/icab/iCabPrefsViewController.h"
 
 #include <QtTest>
@@ -9,42 +8,11 @@ using namespace Qt::StringLiterals;
 
 using platform::PropertyList;
 using platform::UserDefaults;
+using namespace icabfixture;
 
 namespace {
 
-// iCab's rows as the user sees them, in offer order.
-const QList<TraceSpec> traces = {
-    {"iCab Browsing History", "iCabBrowsing", 'H', "Library/Preferences/iCab/iCab 4 History", "File"},
-    {"iCab Cache", "iCabCache", 'H', "Library/Caches/iCab/Cache.db", "File"},
-    {"iCab Cookies", "iCabCookies", 'H', "Library/Preferences/iCab/iCab 4 Cookies", "File"},
-    {"iCab Download History", "iCabDownloads", 'H', "Library/Preferences/iCab/iCab 4 Downloads", "File"},
-    {"iCab Last Session Information", "iCabLastSession", 'H', "Library/Preferences/iCab/iCab 4 AutoSaveSession", "File"},
-    {"iCab Open Windows", "iCabLastSession", 'H', "Library/Saved Application State/de.icab.iCab.savedState", "Dir"},
-    {"iCab Recent Searches", "iCabRecentSearches", 'H', "Library/Preferences/de.icab.iCab.plist", "Plist", "RecentSearches"},
-    {"iCab Top Sites", "iCabTopSites", 'H', "Library/Preferences/iCab/iCab 4 TopTen", "File"},
-    {"iCab Webpage Icons", "iCabWebpageIcons", 'H', "Library/Icons/WebpageIcons.db", "File"},
-    {"iCab DOM Storage", "iCabDOM", 'H', "Library/Preferences/iCab/Databases", "Dir"},
-};
 const TraceSpec &cookies = traces[2];
-const TraceSpec &searches = traces[6];
-
-QVariantMap iCabPrefs()
-{
-    return {{u"RecentSearches"_s, QVariantList{u"train times"_s, u"recipes"_s}},
-            {u"HomePage"_s, u"https://example.org/"_s},
-            {u"WindowFrame"_s, QVariantMap{{u"x"_s, 12}, {u"scale"_s, 1.5}}},
-            {u"Launched"_s, QDateTime(QDate(2022, 1, 2), QTime(3, 4, 5), Qt::UTC)}};
-}
-
-struct Fixture : ModuleFixture<iCabController> {
-    Fixture() : ModuleFixture("scaniCab", traces) {}
-
-    bool writeEveryTrace()
-    {
-        return home.writePlist(pathOf(searches), iCabPrefs())
-               && writeMissingTraces();
-    }
-};
 
 } // namespace
 
@@ -52,25 +20,6 @@ class tst_iCab : public QObject
 {
     Q_OBJECT
 private slots:
-    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scaniCab", traces)); }
-    void offersEveryRowInOrder()
-    {
-        QFETCH(QStringList, keysOff);
-        Fixture f;
-        QVERIFY(f.writeEveryTrace());
-        f.setSwitches(keysOff, false);
-        QCOMPARE(f.offeredRows(), f.tableRows(keysOff));
-    }
-
-    void everyRequestAnsweredOnce()
-    {
-        Fixture f;
-        QVERIFY(f.writeEveryTrace());
-        const QList<resultItemPtr> rows = f.scan();
-        QCOMPARE(rows.size(), f.table.size());
-        QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, false));
-    }
-
     // The pane's category names are the module's own keys: creating it decides the
     // switches that hold no stored choice, and cookies are off.
     void paneGivesTheModuleItsDefaults()

@@ -1,8 +1,7 @@
-#include "ModuleFixture.h"
+#include "OmniWebFixture.h"
 
 #include "platform/FileManager.h"
 #include "platform/PropertyList.h"
-#include "targets/omniweb/OmniWebController.h"
 
 #include <QDateTime>
 #include <QtTest>
@@ -11,46 +10,12 @@ using namespace Qt::StringLiterals;
 
 using platform::FileManager;
 using platform::PropertyList;
+using namespace omniwebfixture;
 
 namespace {
 
-const QString prefsPath = u"Library/Preferences/com.omnigroup.OmniWeb5.plist"_s;
-const QString fossils = u"OWPersistentDownloadedFileFossils"_s;
-const QString autoFill = u"OWFormAutoFillSets"_s;
-
-// OmniWeb's rows as the user sees them, in offer order.
-const QList<TraceSpec> traces = {
-    {"OmniWeb Browsing History", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/History.plist", "File"},
-    {"OmniWeb History Index", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/HistoryIndex.ox", "File"},
-    {"OmniWeb History Index Log", "omniWebBrowsing", 'H', "Library/Application Support/OmniWeb 5/HistoryIndex.ox.log", "File"},
-    {"OmniWeb Cache", "omniWebCache", 'H', "Library/Caches/com.omnigroup.OmniWeb5/WebKitCache/Cache.db", "File"},
-    {"OmniWeb Cookies", "omniWebCookies", 'H', "Library/Application Support/OmniWeb 5/Cookies.xml", "File"},
-    {"OmniWeb Download History", "omniWebDownloads", 'H', "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWPersistentDownloadedFileFossils"},
-    {"OmniWeb Form Values", "omniWebForms", 'H', "Library/Preferences/com.omnigroup.OmniWeb5.plist", "Plist", "OWFormAutoFillSets"},
-    {"OmniWeb Webpage Icons", "omniWebWebpageIcons", 'H', "Library/Application Support/OmniWeb 5/Icons/WebpageIcons.db", "File"},
-};
 const QString downloadsRow = u"OmniWeb Download History"_s;
 const QString formsRow = u"OmniWeb Form Values"_s;
-
-QVariantMap omniWebPrefs()
-{
-    return {{fossils, QVariantList{QVariantMap{{u"URL"_s, u"https://example.org/a.zip"_s},
-                                               {u"Size"_s, qint64(5000000000)}}}},
-            {autoFill, QVariantMap{{u"Home"_s, QVariantMap{{u"email"_s, u"me@example.org"_s}}}}},
-            {u"OWHomePage"_s, u"https://example.org/"_s},
-            {u"OWFontScale"_s, 1.0}};
-}
-
-struct Fixture : ModuleFixture<OmniWebController> {
-    Fixture() : ModuleFixture("scanOmniWeb", traces) {}
-    QString prefs() const { return home.path(prefsPath); }
-
-    bool writeEveryTrace()
-    {
-        return home.writePlist(prefsPath, omniWebPrefs())
-               && writeMissingTraces();
-    }
-};
 
 } // namespace
 
@@ -58,26 +23,6 @@ class tst_OmniWeb : public QObject
 {
     Q_OBJECT
 private slots:
-    void offersEveryRowInOrder_data() { addKeysOffRows(switchKeys("scanOmniWeb", traces)); }
-    void offersEveryRowInOrder()
-    {
-        QFETCH(QStringList, keysOff);
-        Fixture f;
-        QVERIFY(f.writeEveryTrace());
-        f.setSwitches(keysOff, false);
-        QCOMPARE(f.offeredRows(), f.tableRows(keysOff));
-    }
-
-    // Both list rows of a full scan included: the second rewrite reads the first one's list.
-    void everyRequestAnsweredOnce()
-    {
-        Fixture f;
-        QVERIFY(f.writeEveryTrace());
-        const QList<resultItemPtr> rows = f.scan();
-        QCOMPARE(rows.size(), f.table.size());
-        QCOMPARE(f.answersToEachRow(rows), f.expectedAnswers(rows, false));
-    }
-
     // Each key is offered on its own count; an empty collection of either kind offers nothing.
     void listRowsFollowTheirKeys_data()
     {

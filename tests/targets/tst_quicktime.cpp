@@ -1,7 +1,4 @@
-#include "ModuleFixture.h"
-#include "SystemLists.h"
-
-#include "targets/quicktime/QuickTimeController.h"
+#include "QuickTimeFixture.h"
 
 #include <QtTest>
 
@@ -11,69 +8,13 @@ using platform::FileManager;
 using platform::PropertyList;
 using platform::UserDefaults;
 using namespace systemlists;
+using namespace quicktimefixture;
 
 namespace {
 
-#define CT "Library/Containers/com.apple.QuickTimePlayerX/Data/Library/"
-#define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
-const QList<TraceSpec> traces = {
-    {"QuickTime Cache", "quickTimeCache", 'H', "Library/Caches/QuickTime/downloads", "Dir"},
-    {"QuickTime Download Quarantine History", "quickTimeQuarantineEvents", 'H', CT "Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
-    {"QuickTime Recent Items", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist"},
-    {"QuickTime Legacy Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl", "File"},
-    {"QuickTime Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl2", "File"},
-    {"QuickTime Recent URLs", "quickTimeRecentItems", 'H', CT "Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
-    {"QuickTime Legacy Recent URLs", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
-    {"QuickTime Open Windows", "quickTimeRecentItems", 'H', CT "Saved Application State/com.apple.QuickTimePlayerX.savedState", "Dir"},
-};
 // "targetItemExtraInfo" of each row.
 const QStringList extras = {"", "", "RecentDocuments", "", "", "MGRecentURLPropertyLists", "MGRecentURLPropertyLists", ""};
-#undef CT
-#undef SFL
 const int traceCount = int(traces.size());
-enum Row { Cache, Quarantine, RecentItems, LegacySfl, Sfl, RecentURLs, LegacyRecentURLs, OpenWindows };
-
-QVariantMap playerPrefs(const QVariant &urls)
-{
-    QVariantMap root = typedNodes();
-    if (urls.isValid())
-        root.insert(u"MGRecentURLPropertyLists"_s, urls);
-    root.insert(u"MGPlaybackVolume"_s, 0.75);
-    root.insert(u"NSWindow Frame MGPlayer"_s, u"100 200 640 360 0 0 1440 877 "_s);
-    return root;
-}
-
-QVariantList recentURLs()
-{
-    return {QVariantMap{{u"URL"_s, u"https://media.example.com/talk.mov"_s},
-                        {u"Bookmark"_s, bookmark(u"talk.mov"_s)}}};
-}
-
-struct Fixture : ModuleFixture<QuickTimeController> {
-    Fixture()
-        : ModuleFixture("scanQuickTime", traces)
-    {
-    }
-
-    QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
-
-    bool writeEveryTrace()
-    {
-        for (int i : {Cache, OpenWindows}) {
-            if (!FakeHome::writeFileAt(pathOf(i) + u"/one"_s, QByteArray(300 + i, 'd'))
-                || !FakeHome::writeFileAt(pathOf(i) + u"/sub/two"_s, QByteArray(5000, 'e')))
-                return false;
-        }
-        return home.createSqlite(pathOf(Quarantine), quarantineDatabase(3))
-               && home.writePlist(pathOf(RecentItems), sharedFileListPrefs(customListItems({u"clip.mov"_s})))
-               && FakeHome::writeFileAt(pathOf(LegacySfl), "sfl")
-               && FakeHome::writeFileAt(pathOf(Sfl), "sfl2")
-               && home.writePlist(pathOf(RecentURLs), playerPrefs(recentURLs()))
-               && home.writePlist(pathOf(LegacyRecentURLs), playerPrefs(recentURLs()), PropertyList::Format::Xml);
-    }
-
-    void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }
-};
 
 } // namespace
 
@@ -82,8 +23,6 @@ class tst_QuickTime : public QObject
     Q_OBJECT
 private slots:
     void scanGivesEveryRowInOrder();
-    void switchingKeyOffRemovesItsRows_data();
-    void switchingKeyOffRemovesItsRows();
     void quarantineFollowsCount_data();
     void quarantineFollowsCount();
     void cleaningQuarantineDeletesInPlace();
@@ -106,20 +45,6 @@ void tst_QuickTime::scanGivesEveryRowInOrder()
         extraInfo.append(row->resultItemExtraInfo());
     QCOMPARE(extraInfo, extras);
     QCOMPARE(rows[Cache]->resultItemSize().value_or(0), quint64(300 + 5000));
-}
-
-void tst_QuickTime::switchingKeyOffRemovesItsRows_data()
-{
-    addKeysOffRows(switchKeys("scanQuickTime", traces));
-}
-
-void tst_QuickTime::switchingKeyOffRemovesItsRows()
-{
-    QFETCH(QStringList, keysOff);
-    Fixture f;
-    QVERIFY(f.writeEveryTrace());
-    f.setSwitches(keysOff, false);
-    QCOMPARE(f.offeredRows(), f.tableRows(keysOff));
 }
 
 void tst_QuickTime::quarantineFollowsCount_data()

@@ -1,66 +1,18 @@
-#include "ModuleFixture.h"
-#include "MozillaStores.h"
+#include "SeaMonkeyFixture.h"
 
 #include "platform/FileManager.h"
-#include "targets/seamonkey/SeaMonkeyController.h"
 
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 
 using platform::UserDefaults;
-
-namespace {
-
-// SeaMonkey's rows as the user sees them, in offer order.
-const QList<TraceSpec> traces = {
-    {"SeaMonkey Browsing History", "seaMonkeyBrowsing", 'P', "places.sqlite", "Sqlite"},
-    {"SeaMonkey URL Autocomplete History", "seaMonkeyBrowsing", 'P', "places.sqlite", "Sqlite"},
-    {"SeaMonkey Typed History", "seaMonkeyBrowsing", 'P', "urlbarhistory.sqlite", "File"},
-    {"SeaMonkey Cache", "seaMonkeyCache", 'C', "Cache", "Dir"},
-    {"SeaMonkey Cookies", "seaMonkeyCookies", 'P', "cookies.sqlite", "Sqlite"},
-    {"SeaMonkey Download History", "seaMonkeyDownloads", 'P', "downloads.sqlite", "Sqlite"},
-    {"SeaMonkey Form Values", "seaMonkeyForms", 'P', "formhistory.sqlite", "Sqlite"},
-    {"SeaMonkey Last Session Information", "seaMonkeyLastSession", 'P', "sessionstore.json", "File"},
-    {"SeaMonkey Last Session Information Backup", "seaMonkeyLastSession", 'P', "sessionstore.bak", "File"},
-    {"SeaMonkey Open Windows", "seaMonkeyLastSession", 'H', "Library/Saved Application State/org.mozilla.SeaMonkey.savedState", "Dir"},
-    {"SeaMonkey DOM Storage", "seaMonkeyDOM", 'P', "webappsstore.sqlite", "File"},
-};
-
-const QString profilesRel = u"Library/Application Support/SeaMonkey/Profiles"_s;
-const QString cachesRel = u"Library/Caches/SeaMonkey/Profiles"_s;
-
-struct Fixture : ModuleFixture<SeaMonkeyController> {
-    Fixture()
-        : ModuleFixture("scanSeaMonkey", traces)
-    {
-        // Profiles sit one level down in SeaMonkey's folder.
-        profile = home.path(profilesRel + u"/x1/ab12cd34.default"_s);
-        cache = home.path(cachesRel + u"/x1/ab12cd34.default"_s);
-        home.makeDir(profile);
-        home.makeDir(cache);
-    }
-
-    QString inProfile(const char *name) const { return profile + QLatin1Char('/') + QLatin1String(name); }
-
-    bool writeEveryTrace()
-    {
-        return mozstores::writeLegacyPlaces(inProfile("places.sqlite"))
-               && mozstores::writeCookies(inProfile("cookies.sqlite"))
-               && mozstores::writeDownloads(inProfile("downloads.sqlite"))
-               && mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true)
-               && writeMissingTraces();
-    }
-};
-
-} // namespace
+using namespace seamonkeyfixture;
 
 class tst_SeaMonkey : public QObject
 {
     Q_OBJECT
 private slots:
-    void offersEveryRowInOrder_data();
-    void offersEveryRowInOrder();
     void profileLookup_data();
     void profileLookup();
     void countRules_data();
@@ -69,20 +21,6 @@ private slots:
     void cleaningSqlRow();
     void vanishedProfileAnswersNotCleaned();
 };
-
-void tst_SeaMonkey::offersEveryRowInOrder_data()
-{
-    addKeysOffRows(switchKeys("scanSeaMonkey", traces));
-}
-
-void tst_SeaMonkey::offersEveryRowInOrder()
-{
-    QFETCH(QStringList, keysOff);
-    Fixture f;
-    QVERIFY(f.writeEveryTrace());
-    f.setSwitches(keysOff, false);
-    QCOMPARE(f.offeredRows(), f.tableRows(keysOff));
-}
 
 void tst_SeaMonkey::profileLookup_data()
 {
