@@ -133,7 +133,7 @@ void NimbrelAppDelegate::testSound()
 
 void NimbrelAppDelegate::showFeedbackDialog()
 {
-    platform::VendorServices::showFeedbackDialog(0);
+    platform::VendorServices::showFeedbackDialog(0, m_window);
 }
 
 void NimbrelAppDelegate::checkForUpdates()
@@ -143,7 +143,7 @@ void NimbrelAppDelegate::checkForUpdates()
 
 void NimbrelAppDelegate::checkForApplicationUpdate()
 {
-    platform::VendorServices::checkForUpdates();
+    platform::VendorServices::checkForUpdates(m_window);
 }
 
 std::optional<quint64> NimbrelAppDelegate::activity() const

@@ -1,6 +1,9 @@
 # nimbrel_add_test(<folder> [<library>]): one test executable per tests/<folder>/tst_*.cpp,
 # named <folder>_tst_<name>, linked to the library of the folder under test (none for tests
-# that only run programs).
+# that only run programs). A program whose rows are too long to share one time limit is run
+# in parts: when <folder>_tst_<name>_parts is set, each of its entries, "<part>|<argument>|...",
+# becomes the test <folder>_tst_<name>_<part>, the program run with those arguments (test
+# functions, or function:row).
 function(nimbrel_add_test folder)
   set(lib ${ARGN})
   # QProcess starts children with vfork-like clone(), which the thread sanitizer takes for a
@@ -27,8 +30,19 @@ function(nimbrel_add_test folder)
       NIMBREL_TEST_QZNB="${NIMBREL_BUNDLE_MACOS}/qznb"
       NIMBREL_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     add_dependencies(${target} qznb nimbrel_bundle_resources)
-    add_test(NAME ${target} COMMAND ${target})
-    set_tests_properties(${target} PROPERTIES TIMEOUT 300
+    set(runs)
+    if(DEFINED ${target}_parts)
+      foreach(part IN LISTS ${target}_parts)
+        string(REPLACE "|" ";" arguments "${part}")
+        list(POP_FRONT arguments name)
+        add_test(NAME ${target}_${name} COMMAND ${target} ${arguments})
+        list(APPEND runs ${target}_${name})
+      endforeach()
+    else()
+      add_test(NAME ${target} COMMAND ${target})
+      set(runs ${target})
+    endif()
+    set_tests_properties(${runs} PROPERTIES TIMEOUT 300
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;NIMBREL_BUNDLE_PATH=${NIMBREL_BUNDLE_DIR};TSAN_OPTIONS=${tsan_options};UBSAN_OPTIONS=${ubsan_options}")
   endforeach()
 endfunction()

@@ -106,8 +106,13 @@ bool DatabaseController::didDeleteRecordsWithInfo(const QString &sql, const QStr
     const bool secure = Settings::boolValue(Settings::Key::EnableSecureDelete);
     bool wal = false;
     if (secure) {
-        execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));
+        // The mode is read before the lock is taken for good: a log store first opened with
+        // that lock keeps its index in memory and never takes up the index file left beside
+        // it (by a browser, or by the scan's read-only count), which would then outlive the
+        // clean. Opened this way SQLite takes that file up and removes it with the log at the
+        // close, as after any clean close.
         const QByteArray mode = journalMode(db);
+        execute(db, QByteArrayLiteral("PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;"));
         wal = mode == "wal";
         // Only a journal the file system would otherwise free is kept; a mode not read is
         // never changed (changing a log's mode would convert the store).

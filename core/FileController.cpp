@@ -156,6 +156,11 @@ QString FileController::temporaryPathForStore(const QString &path) const
     return StoreAside::moveAside(path);
 }
 
+QString FileController::temporaryPathForItems(const QStringList &paths) const
+{
+    return StoreAside::moveTogether(paths);
+}
+
 void FileController::moveFilesWithName(const QString &name, const QString &tempPath,
                                        const QString &originalPath) const
 {

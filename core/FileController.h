@@ -62,6 +62,9 @@ public:
     // (-wal, -journal, -shm) takes them along, and the path answered is then a private folder
     // holding the file and its side files, to be removed as one item (see StoreAside).
     QString temporaryPathForStore(const QString &path) const;
+    // Several items set aside as one (see StoreAside::moveTogether): the private folder
+    // holding them, or an empty string when they all stay where they were.
+    QString temporaryPathForItems(const QStringList &paths) const;
     // Moves every entry directly inside `tempPath` whose name begins with `name` back into
     // `originalPath` (made when missing) under its own name. An entry whose name is already
     // taken there stays where it is.

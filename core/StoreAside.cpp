@@ -37,13 +37,22 @@ QString StoreAside::moveAside(const QString &path)
     const QStringList sides = attributes && attributes->isRegularFile ? sideFilesOf(path) : QStringList();
     if (sides.isEmpty())
         return TemporaryFolder::moveItemAside(path);
+    // The side files go first: stopped half-way, a -wal already waits where the launch check
+    // sweeps, and is never left beside a name whose store went on without it.
+    return moveTogether(sides + QStringList{path});
+}
 
+QString StoreAside::moveTogether(const QStringList &paths)
+{
+    const FileManager &fm = FileManager::defaultManager();
+    if (paths.isEmpty())
+        return {};
     QString folder;
-    const int folderFd = TemporaryFolder::openAsideFolderFor(path, &folder);
+    const int folderFd = TemporaryFolder::openAsideFolderFor(paths.first(), &folder);
     if (folderFd < 0)
         return {};
-    // One private folder for the store and its side files, made and entered through the
-    // checked descriptor of the aside folder.
+    // One private folder for the items, made and entered through the checked descriptor of
+    // the aside folder.
     const QString itemName = platform::ProcessInfo::processInfo().globallyUniqueString();
     const QByteArray itemBytes = platform::encodePath(itemName);
     const int itemFd = mkdirat(folderFd, itemBytes.constData(), 0700) == 0
@@ -55,10 +64,9 @@ QString StoreAside::moveAside(const QString &path)
         return {};
     }
 
-    // The side files go first: stopped half-way, a -wal already waits where the launch check
-    // sweeps, and is never left beside a name whose store went on without it.
     QStringList moved;
     auto finish = [&](bool ok) {
+        ok = ok && !moved.isEmpty();
         for (auto it = moved.crbegin(); !ok && it != moved.crend(); ++it)
             renameat(itemFd, platform::encodePath(nameOf(*it)).constData(), AT_FDCWD,
                      platform::encodePath(*it).constData());
@@ -68,8 +76,8 @@ QString StoreAside::moveAside(const QString &path)
         close(folderFd);
         return ok ? folder + QLatin1Char('/') + itemName : QString();
     };
-    for (const QString &from : sides + QStringList{path}) {
-        if (from != path && !fm.attributesOfItemAtPath(from))
+    for (const QString &from : paths) {
+        if (!fm.attributesOfItemAtPath(from))
             continue; // gone since it was seen: SQLite removes a -journal when it commits
         if (!TemporaryFolder::moveItemInto(itemFd, from, nameOf(from)))
             return finish(false);

@@ -57,6 +57,7 @@ int Alert::runModal(QWidget *parent)
     box.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     box.setText(m_messageText);
     box.setInformativeText(m_informativeText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     widenInformativeText(box);
     switch (m_style) {
     case Style::Warning: box.setIcon(QMessageBox::Warning); break;
@@ -97,8 +98,11 @@ int Alert::runModal(QWidget *parent)
 
 void Alert::widenInformativeText(QMessageBox &box)
 {
-    if (QLabel *text = box.findChild<QLabel *>(u"qt_msgbox_informativelabel"_s))
+    if (QLabel *text = box.findChild<QLabel *>(u"qt_msgbox_informativelabel"_s)) {
         text->setMinimumWidth(InformativeTextMinimumWidth);
+        // An address or a path in the text is there to be copied.
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
 }
 
 void Alert::withdraw()

@@ -2,7 +2,6 @@
 
 #include "platform/UserDefaults.h"
 #include "platform/WebPages.h"
-#include "platform/Workspace.h"
 
 #include <QDebug>
 #include <QHostAddress>
@@ -63,15 +62,15 @@ void VendorServices::setupIssuesController(bool reportingUnhandledIssues)
     Q_UNUSED(reportingUnhandledIssues)
 }
 
-bool VendorServices::showFeedbackDialog(int mode)
+bool VendorServices::showFeedbackDialog(int mode, QWidget *parent)
 {
     Q_UNUSED(mode)
-    return Workspace::sharedWorkspace().openURL(WebPages::site(u"/support"_s));
+    return WebPages::open(WebPages::site(u"/support"_s), parent);
 }
 
-bool VendorServices::checkForUpdates()
+bool VendorServices::checkForUpdates(QWidget *parent)
 {
-    return Workspace::sharedWorkspace().openURL(WebPages::updatePage());
+    return WebPages::open(WebPages::updatePage(), parent);
 }
 
 } // namespace platform

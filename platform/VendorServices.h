@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace platform {
 
 // Stands in for the vendor's update, usage-report, issue-report and feedback framework.
@@ -14,10 +16,10 @@ public:
     static void sendTrackingReport();
     // No issue reporter runs here.
     static void setupIssuesController(bool reportingUnhandledIssues = true);
-    // Opens <siteHost>/support.
-    static bool showFeedbackDialog(int mode = 0);
-    // Opens <downloadHost>/download.
-    static bool checkForUpdates();
+    // Opens <siteHost>/support (WebPages::open: an alert over `parent` when no browser took it).
+    static bool showFeedbackDialog(int mode = 0, QWidget *parent = nullptr);
+    // Opens <downloadHost>/download, the same way.
+    static bool checkForUpdates(QWidget *parent = nullptr);
 
     // The address a registered host default names, without a trailing "/", always on the
     // secure scheme: "http://" is upgraded to "https://" and a bare host gets "https://"; any

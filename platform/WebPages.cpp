@@ -1,6 +1,8 @@
 #include "platform/WebPages.h"
 
+#include "platform/Alert.h"
 #include "platform/VendorServices.h"
+#include "platform/Workspace.h"
 
 using namespace Qt::StringLiterals;
 
@@ -10,6 +12,21 @@ namespace {
 const QString makerSite = u"https://www.example.com"_s;
 const QString makerDownloads = u"https://download.example.com"_s;
 } // namespace
+
+bool WebPages::open(const QUrl &page, QWidget *parent)
+{
+    if (Workspace::sharedWorkspace().openURL(page))
+        return true;
+    // Without a web browser nothing would happen at all: give the user the address instead.
+    Alert alert;
+    alert.setMessageText(u"The page could not be opened"_s);
+    alert.setInformativeText(
+        u"No web browser could be started to show it. You can open this address in a web browser:\n\n%1"_s
+            .arg(page.toString()));
+    alert.addButtonWithTitle(u"OK"_s);
+    alert.runModal(parent);
+    return false;
+}
 
 QUrl WebPages::join(const QString &hostKey, const QString &path, const QString &fallback)
 {

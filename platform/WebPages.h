@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+class QWidget;
+
 namespace platform {
 
 // Addresses of the maker's pages, built here and nowhere else. The host of each site is a
@@ -21,6 +23,11 @@ public:
 
     // The maker's site without a trailing "/", for text that carries the address itself.
     static QString siteAddress();
+
+    // Opens the page in the user's browser; when no browser took it, says so in an alert over
+    // `parent` that gives the address for copying. Every page button opens its page this way,
+    // so none of them can silently do nothing. Answers whether a browser took the page.
+    static bool open(const QUrl &page, QWidget *parent = nullptr);
 
     // The setting's host on the secure scheme (or `fallback`), joined to the path; empty
     // when it is refused and there is no fallback.

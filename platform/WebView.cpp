@@ -1,6 +1,7 @@
 #include "platform/WebView.h"
 
 #include "platform/CookieStorage.h"
+#include "platform/WebPages.h"
 #include "platform/Workspace.h"
 
 #include <QNetworkAccessManager>
@@ -59,7 +60,7 @@ WebView::WebView(QWidget *parent)
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl &link) {
         const QUrl target = m_url.resolved(link);
         if (isWebAddress(target) || target.scheme() == QLatin1String("mailto"))
-            Workspace::sharedWorkspace().openURL(target);
+            WebPages::open(target, window());
     });
 }
 

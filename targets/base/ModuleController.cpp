@@ -13,6 +13,8 @@
 #include "targets/base/CountProbe.h"
 #include "targets/base/MasterPrefsViewController.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 using platform::FileManager;
@@ -149,6 +151,10 @@ void ModuleController::collectCategory(const QString &key)
             if (keyNonEmpty(path, row.keyPath))
                 offerRow(row, path);
             break;
+        case TraceRow::Offer::EntryNotKept:
+            if (!entriesNotKept(path, row.keptPrefixes).isEmpty())
+                offerRow(row, path);
+            break;
         case TraceRow::Offer::Custom:
             if (row.collect)
                 row.collect();
@@ -237,6 +243,9 @@ void ModuleController::cleanRow(const TraceRow &row, const QString &requestPath)
             postPrefsDaemonNotice();
         break;
     }
+    case TraceRow::Route::MoveEntries:
+        moveEntriesRoute(itemName, path, row.keptPrefixes);
+        break;
     case TraceRow::Route::MoveAtRequestPath:
     case TraceRow::Route::Custom:
         break;
@@ -250,6 +259,40 @@ bool ModuleController::moveRoute(const QString &itemName, const QString &path, S
         moved = sideFiles == SideFiles::Along ? fileControl()->temporaryPathForStore(path)
                                               : fileControl()->temporaryPathForFile(path);
     }
+    if (moved.isEmpty()) {
+        sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
+        return false;
+    }
+    sendRemovalNotificationForItem(itemName, moved, path);
+    return true;
+}
+
+QStringList ModuleController::entriesNotKept(const QString &path, const QStringList &keptPrefixes)
+{
+    const FileManager &fm = FileManager::defaultManager();
+    const auto attributes = path.isEmpty() ? std::nullopt : fm.attributesOfItemAtPath(path);
+    // The kept entries stay where they are; in a folder reached through a link they would
+    // be entries of wherever it points.
+    if (!attributes || !attributes->isDirectory || attributes->isSymbolicLink)
+        return {};
+    QStringList entries;
+    for (const QString &name : fm.contentsOfDirectoryAtPath(path)) {
+        const bool kept = std::any_of(keptPrefixes.cbegin(), keptPrefixes.cend(),
+                                      [&name](const QString &prefix) { return name.startsWith(prefix); });
+        if (!kept)
+            entries.append(tracepaths::join(path, name));
+    }
+    return entries;
+}
+
+bool ModuleController::moveEntriesRoute(const QString &itemName, const QString &path,
+                                        const QStringList &keptPrefixes)
+{
+    // Only the entries go, never the folder: a kept entry is never in a set-aside folder,
+    // not even for a moment.
+    const QStringList entries = entriesNotKept(path, keptPrefixes);
+    const QString moved = fileControl() && !entries.isEmpty() ? fileControl()->temporaryPathForItems(entries)
+                                                              : QString();
     if (moved.isEmpty()) {
         sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
         return false;

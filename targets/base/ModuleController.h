@@ -97,6 +97,9 @@ protected:
     // Offer test of "key non-empty": the list at path parses and the value at keyPath is a
     // collection with at least one element (a missing key counts as none).
     static bool keyNonEmpty(const QString &path, const QStringList &keyPath);
+    // The entries directly inside the folder at `path` whose names begin with none of
+    // `keptPrefixes`; none when the path is not a folder or is a link.
+    static QStringList entriesNotKept(const QString &path, const QStringList &keptPrefixes);
 
     // The routes. Each ends the request with exactly one status or one removal announcement.
     // moveRoute answers whether the item was moved aside and announced. A store's side
@@ -104,6 +107,9 @@ protected:
     enum class SideFiles { Along, OwnRows };
     bool moveRoute(const QString &itemName, const QString &path, SideFiles sideFiles = SideFiles::Along);
     bool sqlRoute(const QString &itemName, const QString &path, const QString &statement);
+    // Moves the folder's entries that are not kept aside as one item and announces it; not
+    // cleaned when there is none, or one could not be moved (all then stay).
+    bool moveEntriesRoute(const QString &itemName, const QString &path, const QStringList &keptPrefixes);
     // Parses and edits the list and serialises it in the format it was read in before
     // anything is moved: a list that does not parse or serialise stays where it is and is
     // reported not cleaned, and so does a list that is a link or has several hard links, or

@@ -39,6 +39,16 @@ TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey
     return row;
 }
 
+TraceRow keptEntriesRow(const QString &classification, const QString &categoryKey,
+                        std::function<QString()> path, const QStringList &keptPrefixes)
+{
+    TraceRow row = traceRow(classification, categoryKey, std::move(path), u"Dir"_s);
+    row.offer = TraceRow::Offer::EntryNotKept;
+    row.route = TraceRow::Route::MoveEntries;
+    row.keptPrefixes = keptPrefixes;
+    return row;
+}
+
 PaneSwitches paneSwitchesFor(const PaneSwitch &master, const QList<Category> &categories)
 {
     PaneSwitches switches;

@@ -22,6 +22,8 @@ struct TraceRow {
         Exists,      // something exists at the path
         Count,       // the file exists and countStatement counts more than 0
         KeyNonEmpty, // the list at the path parses and the value at keyPath has elements
+        EntryNotKept, // the path is a folder (not a link) with an entry directly inside it
+                      // whose name begins with none of keptPrefixes
         Custom,      // collect() decides and offers
     };
     // How a Count row's statement runs.
@@ -35,6 +37,8 @@ struct TraceRow {
         MoveAtRequestPath, // the same on the path the cleaning request carries
         Sql,               // statement run in place by the database service
         KeyRewrite,        // the list is edited and written back; the old file is destroyed
+        MoveEntries,       // the folder's entries that are not kept are moved aside as one
+                           // item; the folder and its kept entries stay
         Custom,            // remove() does it
     };
     // Daemon notice after cleaning: the preferences daemon once the edited list has been
@@ -51,6 +55,7 @@ struct TraceRow {
     Probe probe = Probe::Inline;
     QString countStatement;   // Offer::Count
     QStringList keyPath;      // Offer::KeyNonEmpty, and the key a plain KeyRewrite removes
+    QStringList keptPrefixes; // Offer::EntryNotKept and Route::MoveEntries
 
     Route route = Route::Move;
     QString statement;        // Route::Sql
@@ -88,6 +93,10 @@ TraceRow traceRow(const QString &classification, const QString &categoryKey,
 TraceRow sqlRow(const QString &classification, const QString &categoryKey,
                 std::function<QString()> path, const QString &countStatement,
                 const QString &deleteStatement, TraceRow::Probe probe = TraceRow::Probe::Inline);
+// A folder of which only some entries go: offered while it holds an entry whose name begins
+// with none of `keptPrefixes`, cleaned by moving those entries aside.
+TraceRow keptEntriesRow(const QString &classification, const QString &categoryKey,
+                        std::function<QString()> path, const QStringList &keptPrefixes);
 // A root key of a property list: a "Plist" row offered while the key holds elements and
 // cleaned by writing the list back without it (no daemon notice unless the caller sets one).
 TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,

@@ -35,16 +35,18 @@ protected:
     // `archived`, "Archived Browsing History", then the monthly history-index rows.
     QList<TraceRow> browsingRows(const QString &key, const QString &profile, bool archived);
     // "Download History", then, when `urlChains`, "Download History URL Chains" on the same
-    // connection.
-    static QList<TraceRow> downloadRows(const QString &key, const QString &profile, bool urlChains);
+    // connection. The list is cleared in History and in the browser's download store.
+    QList<TraceRow> downloadRows(const QString &key, const QString &profile, bool urlChains);
     static TraceRow searchRow(const QString &key, const QString &profile);
     // "Form Values": the form history inside Web Data, offered while it holds rows and
     // deleted in place; the file's cards, addresses and search engines stay.
     static TraceRow formValuesRow(const QString &key, const QString &profile);
     // The browser's saved windows ("Library/Saved Application State/<identifier>.savedState").
     TraceRow openWindowsRow(const QString &key) const;
-    // "Last Session Information", "Last Session Tabs", then "Open Windows".
-    QList<TraceRow> sessionRows(const QString &key, const QString &profile) const;
+    // "Last Session Information", "Last Session Tabs", then "Open Windows". The first two
+    // are the files "Current Session" and "Current Tabs" where they exist; otherwise each
+    // "Session_<n>" and "Tabs_<n>" file of "Sessions", where the browser keeps them today.
+    QList<TraceRow> sessionRows(const QString &key, const QString &profile);
 
     // One "Monthly History Index" row per entry the sweep finds directly inside the profile,
     // each cleaned at the path its request carries.
@@ -57,8 +59,24 @@ protected:
                                          const QString &path);
     // Sets the whole folder aside, puts back what the keep-list keeps and announces the rest.
     void removeDOMStorage(const QString &itemName, const QString &folder, const QStringList &keptPrefixes);
+    // Empties the history tables of History, and the most-visited list the browser keeps
+    // apart from it in `topSites` when there is one.
+    void removeBrowsingHistory(const QString &itemName, const QString &history, const QString &topSites);
+    // Empties the download list in History and takes the downloads' records out of the
+    // download store `store`, both or neither as far as the store goes: a store that cannot
+    // be read leaves History as it was too.
+    void removeDownloadHistory(const QString &itemName, const QString &history, const QString &store);
 
 private:
+    // A custom remover for `row` that, as the table's routes, cleans only at the row's path
+    // worked out again, when it is still the path the request carries.
+    std::function<void(const QString &)>
+    atScannedPath(const TraceRow &row, std::function<void(const QString &itemName, const QString &path)> clean);
+    // A last-session row: the file `oldName` of the profile, or the files of "Sessions" that
+    // `pattern` names where that file does not exist.
+    TraceRow sessionFileRow(const QString &classification, const QString &key, const QString &profile,
+                            const QString &oldName, const QString &pattern);
+
     ChromiumSwitches m_switches;
 };
 

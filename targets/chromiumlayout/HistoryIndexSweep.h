@@ -20,7 +20,4 @@ public:
     // Is `path` such an entry: an index file lying directly inside the folder? A cleaning
     // request naming anything else is not this row's to move.
     static bool isEntryOf(const QString &profileFolder, const QString &path);
-
-private:
-    static bool isIndexFile(const QString &path);
 };

@@ -70,7 +70,8 @@ std::unique_ptr<leveldb::DB> open(const QString &path, bool create)
     return std::unique_ptr<leveldb::DB>(db);
 }
 
-bool copyKept(leveldb::DB &from, leveldb::DB &to, const QStringList &prefixes)
+bool copyKept(leveldb::DB &from, leveldb::DB &to, const LocalStorageLevelDb::KeepTest &keep,
+              qsizetype &dropped)
 {
     leveldb::ReadOptions read;
     read.verify_checksums = true;
@@ -81,8 +82,10 @@ bool copyKept(leveldb::DB &from, leveldb::DB &to, const QStringList &prefixes)
     leveldb::WriteBatch batch;
     for (it->SeekToFirst(); it->Valid(); it->Next()) {
         const std::string_view key(it->key().data(), it->key().size());
-        if (!LocalStorageLevelDb::isKeptKey(key, prefixes))
+        if (!keep(key)) {
+            ++dropped;
             continue;
+        }
         batch.Put(it->key(), it->value());
         if (batch.ApproximateSize() >= batchBytes) {
             if (!to.Write(write, &batch).ok())
@@ -134,6 +137,16 @@ bool LocalStorageLevelDb::isKeptKey(std::string_view key, const QStringList &pre
 bool LocalStorageLevelDb::writeKeptRecords(const QString &store, const QString &into,
                                            const QStringList &prefixes)
 {
+    return writeRecordsKept(store, into,
+                            [&prefixes](std::string_view key) { return isKeptKey(key, prefixes); });
+}
+
+bool LocalStorageLevelDb::writeRecordsKept(const QString &store, const QString &into,
+                                           const KeepTest &keep, qsizetype *dropped)
+{
+    qsizetype left = 0;
+    if (dropped)
+        *dropped = 0;
     if (store.isEmpty() || into.isEmpty())
         return false;
     // The store is read through the folder that was checked: the library joins its file
@@ -150,11 +163,13 @@ bool LocalStorageLevelDb::writeKeptRecords(const QString &store, const QString &
         return false; // never written over
     bool written = false;
     if (std::unique_ptr<leveldb::DB> fresh = open(into, true))
-        written = copyKept(*old, *fresh, prefixes);
+        written = copyKept(*old, *fresh, keep, left);
     // Both closed (their background work done) before the new one is used or removed.
     old.reset();
     if (!written)
         platform::FileManager::defaultManager().removeItemAtPath(into);
+    else if (dropped)
+        *dropped = left;
     return written;
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <string_view>
 
 // The current Local Storage layout: one LevelDB store ("leveldb" inside the Local Storage
@@ -28,6 +29,12 @@ public:
     // the new one could not be written; nothing is left at `into` then. The old store is
     // only read; the library may turn its log into a table on opening, as the browser does.
     static bool writeKeptRecords(const QString &store, const QString &into, const QStringList &prefixes);
+
+    // The same for any store the browser keeps in LevelDB, with the test of the records that
+    // stay; `dropped`, when given, gets how many records were left out.
+    using KeepTest = std::function<bool(std::string_view key)>;
+    static bool writeRecordsKept(const QString &store, const QString &into, const KeepTest &keep,
+                                 qsizetype *dropped = nullptr);
 
     // Does another process hold the store's lock (a browser that opened it)?
     static bool isLockedByAnotherProcess(const QString &store);

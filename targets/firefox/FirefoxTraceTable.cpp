@@ -12,18 +12,29 @@ using mozilla::existingRow;
 using mozilla::sqlRow;
 namespace sql = mozilla::sql;
 
+// Firefox keeps profiles.ini beside its Profiles folder, and its cache profiles under the
+// same relative paths in Caches. Without a profiles.ini (profiles older than that file),
+// the first folder whose name contains ".default".
+namespace {
+QString dataFolder()
+{
+    return tracepaths::home(u"Library/Application Support/Firefox"_s)();
+}
+} // namespace
+
 QString profilePath()
 {
-    return mozilla::firstEntryContaining(
-        tracepaths::home(u"Library/Application Support/Firefox/Profiles"_s)(),
-        u".default"_s);
+    return mozilla::profileFromIni(dataFolder(), [] {
+        return mozilla::firstEntryContaining(tracepaths::join(dataFolder(), u"Profiles"_s), u".default"_s);
+    });
 }
 
 QString cachePath()
 {
-    return mozilla::firstEntryContaining(
-        tracepaths::home(u"Library/Caches/Firefox/Profiles"_s)(),
-        u".default"_s);
+    const QString caches = tracepaths::home(u"Library/Caches/Firefox"_s)();
+    return mozilla::cacheProfileFromIni(dataFolder(), caches, [&caches] {
+        return mozilla::firstEntryContaining(tracepaths::join(caches, u"Profiles"_s), u".default"_s);
+    });
 }
 
 QList<Category> categories()
@@ -83,7 +94,9 @@ QList<TraceRow> traceRows()
         sqlRow(u"Webpage Icons"_s, icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete, own),
         existingRow(u"Webpage Icons Database"_s, icons, prof("favicons.sqlite"), file),
         existingRow(u"DOM Storage"_s, dom, prof("webappsstore.sqlite"), file),
-        existingRow(u"Web Storage"_s, dom, prof("storage/default"), dir),
+        // Every extension keeps its local storage, databases and settings there too, beside
+        // the sites': those stay, as they do when the browser clears the sites' data.
+        keptEntriesRow(u"Web Storage"_s, dom, prof("storage/default"), {u"moz-extension+++"_s}),
     };
 }
 

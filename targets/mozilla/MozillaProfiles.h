@@ -22,6 +22,18 @@ QString firstEntryWithExtension(const QString &base, const QString &extension);
 // starts with a dot (".default") has none.
 QString pathExtension(const QString &path);
 
+// The profile folder of a browser that keeps its profiles.ini in `dataFolder`, as that file
+// chooses it; `folderRule` (the browser's older rule) only when there is no profiles.ini that
+// can be read. A file that names no profile, or one that cannot be used, gives none.
+// A relative profile lies below `dataFolder`: its first folder ("Profiles") may be a link the
+// user made, nothing below it may be, nor may the path climb out with "..". An absolute one
+// is taken as written, but never when its last folder is a link.
+QString profileFromIni(const QString &dataFolder, const std::function<QString()> &folderRule);
+// The cache profile folder that goes with it: the same relative path below `cacheFolder`, or
+// the profile folder itself for an absolute one, as the browser keeps it.
+QString cacheProfileFromIni(const QString &dataFolder, const QString &cacheFolder,
+                            const std::function<QString()> &folderRule);
+
 // A path inside a profile folder, looked up when the path is used; empty while `profile`
 // finds none, so that no row of a missing profile is offered or cleaned.
 std::function<QString()> inProfile(std::function<QString()> profile, const QString &relative);

@@ -12,18 +12,28 @@ using mozilla::existingRow;
 using mozilla::sqlRow;
 namespace sql = mozilla::sql;
 
+// SeaMonkey keeps its own profiles.ini beside its Profiles folder; without one, the first
+// entry below Profiles whose extension is "default".
+namespace {
+QString dataFolder()
+{
+    return tracepaths::home(u"Library/Application Support/SeaMonkey"_s)();
+}
+} // namespace
+
 QString profilePath()
 {
-    return mozilla::firstEntryWithExtension(
-        tracepaths::home(u"Library/Application Support/SeaMonkey/Profiles"_s)(),
-        u"default"_s);
+    return mozilla::profileFromIni(dataFolder(), [] {
+        return mozilla::firstEntryWithExtension(tracepaths::join(dataFolder(), u"Profiles"_s), u"default"_s);
+    });
 }
 
 QString cachePath()
 {
-    return mozilla::firstEntryWithExtension(
-        tracepaths::home(u"Library/Caches/SeaMonkey/Profiles"_s)(),
-        u"default"_s);
+    const QString caches = tracepaths::home(u"Library/Caches/SeaMonkey"_s)();
+    return mozilla::cacheProfileFromIni(dataFolder(), caches, [&caches] {
+        return mozilla::firstEntryWithExtension(tracepaths::join(caches, u"Profiles"_s), u"default"_s);
+    });
 }
 
 QList<Category> categories()

@@ -4,17 +4,25 @@
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
-#include "platform/Timer.h"
 #include "platform/PropertyList.h"
+#include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 #include "support/FakeHome.h"
 #include "targets/base/ModuleController.h"
+#include "ui/about/AboutWindowController.h"
+#include "ui/launch/RatingPrompt.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/results/ResultsController.h"
+#include "ui/summary/CleaningResultsWindow.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTextBrowser>
 #include <QtTest>
 
 using platform::UserDefaults;
@@ -300,6 +308,98 @@ private slots:
         QEvent quit(QEvent::Quit);
         QCoreApplication::sendEvent(qApp, &quit);
         QCOMPARE(quit.isAccepted(), reply == 1);
+    }
+
+    // Without a browser every page button says so, with the address, instead of doing nothing.
+    void pageButtonsSayWhenNoPageOpened_data()
+    {
+        QTest::addColumn<QString>("control"); // what the user presses
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("ratingAnswer"); // the rating alert's button, 0 when not asked
+        QTest::newRow("Send Feedback") << "actionFeedback"
+                                       << "https://www.example.com/support" << 0;
+        QTest::newRow("Check for Updates") << "actionCheckForUpdates"
+                                           << "https://download.example.com/download" << 0;
+        QTest::newRow("Help") << "actionHelp"
+                              << "https://www.example.com/support" << 0;
+        QTest::newRow("About: support link") << "supportLink"
+                                             << "https://www.example.com/support/" << 0;
+        QTest::newRow("About: company link") << "companyLink"
+                                             << "https://www.example.com/" << 0;
+        QTest::newRow("Tweet Scan Results") << "tweetLink"
+                                            << "https://microblog.example.com/share" << 0;
+        QTest::newRow("rating: Rate App") << "rating"
+                                          << "https://rate.example.com/mac/nimbrel/rate" << 1000;
+        QTest::newRow("rating: Contact Support") << "rating"
+                                                 << "https://www.example.com/support/" << 1002;
+    }
+    void pageButtonsSayWhenNoPageOpened()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, page);
+        QFETCH(int, ratingAnswer);
+        FakeHome home;
+        const std::unique_ptr<MainInterface> ui = MainInterface::load();
+        UserDefaults::standardUserDefaults().setObject(QString("https://download.example.com"),
+                                                       "downloadHost");
+        UserDefaults::standardUserDefaults().setObject(QString("https://rate.example.com"), "ratingHost");
+        QList<QUrl> asked;
+        QStringList shown;
+        platform::Workspace::sharedWorkspace().setURLOpener([&](const QUrl &url) {
+            asked.append(url);
+            return false;
+        });
+        platform::Alert::setResponder([&](const platform::Alert &alert, bool &) {
+            shown << alert.messageText() + "|" + alert.informativeText();
+            return shown.size() == 1 && ratingAnswer ? ratingAnswer : platform::Alert::FirstButtonReturn;
+        });
+        const auto reset = qScopeGuard([] {
+            platform::Workspace::sharedWorkspace().setURLOpener({});
+            platform::Alert::setResponder({});
+        });
+
+        QWidget *window = ui->appControl()->mainWindow();
+        if (auto *action = window->findChild<QAction *>(control)) {
+            action->trigger();
+        } else if (control == "rating") {
+            ui->appControl()->ratingPrompt()->displayAppRatingAlert();
+        } else {
+            QLabel *link = control == "supportLink" ? ui->aboutWindowController()->supportLink()
+                : control == "companyLink"          ? ui->aboutWindowController()->companyLink()
+                                           : ui->resultsControl()->cleaningResultsWindow()->tweetLink();
+            QVERIFY(link);
+            emit link->linkActivated(control == "tweetLink" ? page : link->text().section('"', 1, 1));
+        }
+        QCOMPARE(asked, QList<QUrl>{QUrl(page)});
+        QCOMPARE(shown.size(), ratingAnswer ? 2 : 1);
+        QVERIFY2(shown.last().startsWith("The page could not be opened|"), qPrintable(shown.last()));
+        QVERIFY2(shown.last().endsWith("\n\n" + page), qPrintable(shown.last()));
+    }
+
+    // Every shared library the program is linked with is credited, LevelDB with its notice.
+    void acknowledgementsNameEveryLinkedLibrary()
+    {
+        QProcess readelf;
+        readelf.start("readelf", {"-d", QCoreApplication::applicationFilePath()});
+        if (!readelf.waitForFinished(60000) || readelf.exitCode() != 0)
+            QSKIP("readelf is not installed");
+        static const QRegularExpression needed(R"(\(NEEDED\).*\[lib([A-Za-z]+)[^\]]*\])");
+        QStringList linked;
+        for (auto it = needed.globalMatch(QString::fromUtf8(readelf.readAllStandardOutput())); it.hasNext();)
+            linked << it.next().captured(1);
+        QVERIFY(linked.contains("leveldb"));
+        MainWindow window;
+        const QString text = window.acknowledgementsWindow()->findChild<QTextBrowser *>()->toPlainText();
+        // The C and C++ runtimes come with the compiler and the system.
+        const QStringList runtime{"c", "m", "stdc", "gcc", "pthread", "dl", "rt"};
+        for (const QString &library : std::as_const(linked)) {
+            if (runtime.contains(library))
+                continue;
+            const QString name = library.startsWith("Qt") ? QString("Qt") : library;
+            QVERIFY2(text.contains(name, Qt::CaseInsensitive), qPrintable(library + " is not credited"));
+        }
+        QVERIFY(text.contains("Copyright © 2011 The LevelDB Authors"));
+        QVERIFY(text.contains("Redistributions in binary form must reproduce the above copyright notice"));
     }
 };
 

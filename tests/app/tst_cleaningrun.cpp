@@ -25,6 +25,8 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTableView>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -202,7 +204,17 @@ struct Run {
     {
         results()->setShowingScanResults(true);
         results()->shredButton()->click();
-        return QTest::qWaitFor([this] { return results()->isDoneCleaning(); }, 120000);
+        if (QTest::qWaitFor([this] { return results()->isDoneCleaning(); }, 120000))
+            return true;
+        // A row whose answer never comes holds the run for ever, and a run cannot be torn
+        // down under its worker: the test stops here, naming the rows still waiting.
+        QStringList waiting;
+        for (const resultItemPtr &row : results()->resultsArrayController()->arrangedObjects()) {
+            const QString text = row->resultItemStatusText();
+            if (text == QLatin1String("- Waiting") || text == QLatin1String("- Cleaning"))
+                waiting << row->resultItemName() + u" ("_s + text + u')';
+        }
+        qFatal("the cleaning run still waits after 120 s, on: %s", qPrintable(waiting.join(u", "_s)));
     }
 };
 
@@ -256,6 +268,8 @@ private slots:
     void nothingChecked();
     void quitQuestionWithdrawnWhenTheRunEnds();
     void runStandsAlone();
+    void rowInHandStaysInView_data();
+    void rowInHandStaysInView();
 };
 
 void tst_CleaningRun::cleanRun_data()
@@ -666,4 +680,56 @@ void tst_CleaningRun::runStandsAlone()
 }
 
 QTEST_MAIN(tst_CleaningRun)
+void tst_CleaningRun::rowInHandStaysInView_data()
+{
+    QTest::addColumn<bool>("userScrolls"); // back to the top, half-way through the run
+    QTest::newRow("followed") << false;
+    QTest::newRow("the user scrolled") << true;
+}
+
+// A long list: the row being cleaned is scrolled into view, unless the user scrolled it.
+void tst_CleaningRun::rowInHandStaysInView()
+{
+    QFETCH(bool, userScrolls);
+    Run run;
+    QVERIFY(run.ready);
+    constexpr int kRows = 40;
+    QStringList names;
+    for (int i = 1; i <= kRows; ++i) {
+        run.testerRow(run.tester, u"Keep %1"_s.arg(i));
+        names << u"Tester Keep %1"_s.arg(i);
+    }
+    run.scan(kTester, u"Tester"_s);
+    QVERIFY(run.arrange(names));
+    QTableView *table = run.results()->resultsTableView();
+    QWidget *view = table->window();
+    view->resize(772, 300);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QScrollBar *bar = table->verticalScrollBar();
+    QStringList outOfView;
+    int followedTo = -1;
+    run.onText = [&](const resultItemPtr &row, const QString &text) {
+        if (text != kCleaning)
+            return;
+        const int at = int(run.results()->resultsArrayController()->indexOfObject(row));
+        if (userScrolls && at == kRows / 2) {
+            followedTo = bar->value();
+            bar->triggerAction(QAbstractSlider::SliderToMinimum);
+            return;
+        }
+        if (userScrolls && at > kRows / 2)
+            return;
+        if (!table->viewport()->rect().contains(table->visualRect(table->model()->index(at, 0))))
+            outOfView << row->resultItemName();
+    };
+    QVERIFY(run.clean());
+    QVERIFY2(outOfView.isEmpty(), qPrintable(outOfView.join(u", "_s)));
+    QVERIFY(bar->maximum() > 0);
+    if (userScrolls) {
+        QVERIFY(followedTo > 0);
+        QCOMPARE(bar->value(), 0); // left where the user put it
+    }
+}
+
 #include "tst_cleaningrun.moc"

@@ -4,17 +4,24 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 #include "support/FakeHome.h"
 #include "support/ThreadChecker.h"
+#include "ui/about/AboutWindowController.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/prefs/PrefsController.h"
 #include "ui/results/ResultsController.h"
+#include "ui/summary/CleaningResultsWindow.h"
 #include "ui/tips/TipController.h"
 
 #include "ui_MainWindow.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 
 #include <functional>
@@ -44,6 +51,8 @@ private slots:
     void tipsOnTheirWindows();
     void keysReachEveryWindow_data();
     void keysReachEveryWindow();
+    void keyboardAsOnAnyDesktop_data();
+    void keyboardAsOnAnyDesktop();
 
 private:
     std::unique_ptr<MainInterface> launch(FakeHome &home);
@@ -90,10 +99,11 @@ void tst_TipWiring::startUpTipsOnTheMainWindow()
     center.post(u"NSWindowDidEndLiveResizeNotification"_s);
     QCOMPARE(ChildWindows::childWindows(window).size(), 3);
 
-    // They go with the window as it moves.
+    // They go with the window as it moves (on the 800-point wide offscreen screen, within the
+    // 30 points left right of the Scan button's tip).
     const QPoint scanTip = tips->mainScanButtonWindow()->pos();
-    window->move(window->pos() + QPoint(40, 25));
-    QTRY_COMPARE(tips->mainScanButtonWindow()->pos(), scanTip + QPoint(40, 25));
+    window->move(window->pos() + QPoint(20, 25));
+    QTRY_COMPARE(tips->mainScanButtonWindow()->pos(), scanTip + QPoint(20, 25));
 
     // A window manager that holds the keyboard while the user pauses before letting go ends
     // the resize with the window not key: the tips come back all the same, against the new size.
@@ -114,17 +124,24 @@ void tst_TipWiring::startUpTipsOnTheMainWindow()
 
 void tst_TipWiring::keysReachEveryWindow_data()
 {
+    QTest::addColumn<QString>("where"); // the window the key is pressed in
     QTest::addColumn<QKeyCombination>("key");
-    QTest::addColumn<bool>("closes"); // the settings window
+    QTest::addColumn<bool>("closes"); // the settings window, or the main window pressed in
     QTest::addColumn<int>("quits");
-    QTest::newRow("close shortcut") << QKeyCombination(Qt::ControlModifier, Qt::Key_W) << true << 0;
-    QTest::newRow("escape") << QKeyCombination(Qt::Key_Escape) << true << 0;
-    QTest::newRow("quit from the settings window") << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << 1;
+    const QKeyCombination closeKey(Qt::ControlModifier, Qt::Key_W);
+    QTest::newRow("close shortcut") << "settings" << closeKey << true << 0;
+    QTest::newRow("escape") << "settings" << QKeyCombination(Qt::Key_Escape) << true << 0;
+    QTest::newRow("quit from the settings window")
+        << "settings" << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << 1;
+    QTest::newRow("escape leaves the main window") << "main" << QKeyCombination(Qt::Key_Escape) << false << 0;
+    QTest::newRow("close shortcut on a tip closes its window") << "tip" << closeKey << true << 0;
 }
 
-// The settings window closes on the platform's keys, and the application's own keys work in it.
+// The settings window closes on the platform's keys, and the application's own keys work in it;
+// the main window stays on Escape, and a tip hands the close to the window it points into.
 void tst_TipWiring::keysReachEveryWindow()
 {
+    QFETCH(QString, where);
     QFETCH(QKeyCombination, key);
     QFETCH(bool, closes);
     QFETCH(int, quits);
@@ -139,12 +156,91 @@ void tst_TipWiring::keysReachEveryWindow()
     prefs->showPrefsWindow();
     QWidget *window = prefs->prefsWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
+    QWidget *pressedIn = window;
+    if (where == "main") {
+        pressedIn = main;
+    } else if (where == "tip") {
+        platform::NotificationCenter::defaultCenter().post(u"PrefsTips"_s);
+        platform::Timer::fireAllPending();
+        pressedIn = ui->tipControl()->prefsAppListWindow();
+        QVERIFY(pressedIn && pressedIn->isVisible());
+    }
 
-    QTest::keyClick(window, key.key(), key.keyboardModifiers());
+    QTest::keyClick(pressedIn, key.key(), key.keyboardModifiers());
+    QCOMPARE(terminations, quits);
+    if (where == "main") {
+        QCOMPARE(main->isVisible(), !closes);
+        QVERIFY(window->isVisible());
+        return;
+    }
     QCOMPARE(window->isVisible(), !closes);
     QCOMPARE(prefs->prefsWindowLoaded(), !closes);
-    QCOMPARE(terminations, quits);
     QVERIFY(main->isVisible());
+}
+
+void tst_TipWiring::keyboardAsOnAnyDesktop_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("Return on the main window starts Scan") << "return scans";
+    QTest::newRow("Tab leaves the list for the buttons") << "tab";
+    QTest::newRow("Space ticks the current row") << "space";
+    QTest::newRow("Return in the summary after a clicked link") << "summary link";
+    QTest::newRow("the keyboard comes back after a dialog") << "dialog closes";
+}
+
+void tst_TipWiring::keyboardAsOnAnyDesktop()
+{
+    QFETCH(QString, step);
+    FakeHome home;
+    auto ui = launch(home);
+    platform::Timer::fireAllPending();
+    MainWindow *main = ui->appControl()->mainWindow();
+    main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QTableView *list = main->form().locationTableView;
+    QCOMPARE(list->model()->rowCount(), 1);
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 2)); // the row's name, not its box
+    QCOMPARE(QApplication::focusWidget(), list);
+
+    if (step == "return scans") {
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(main->contentView(), main->resultsView());
+    } else if (step == "tab") {
+        QTest::keyClick(list, Qt::Key_Tab);
+        QVERIFY(qobject_cast<QPushButton *>(QApplication::focusWidget()));
+    } else if (step == "space") {
+        const QModelIndex box = list->model()->index(0, 0);
+        QCOMPARE(box.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(box.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(box.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    } else if (step == "summary link") {
+        QList<QUrl> opened;
+        platform::Workspace::sharedWorkspace().setURLRecorder([&](const QUrl &url) { opened << url; });
+        const auto reset = qScopeGuard([] { platform::Workspace::sharedWorkspace().setURLRecorder({}); });
+        CleaningResultsWindow *summary = ui->resultsControl()->cleaningResultsWindow();
+        QLabel *link = summary->tweetLink();
+        link->setText(u"<a href=\"https://microblog.example.com/share\">Tweet Scan Results</a>"_s);
+        link->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        link->show();
+        summary->show();
+        summary->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(summary));
+        QSignalSpy pressed(summary->closeButton(), &QPushButton::clicked);
+        QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+        QCOMPARE(opened.size(), 1);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : summary, Qt::Key_Return);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(pressed.size(), 1); // Return pressed OK
+    } else if (step == "dialog closes") {
+        ui->aboutWindowController()->showAboutWindow();
+        QWidget *about = ui->aboutWindowController()->aboutWindow();
+        QVERIFY(QTest::qWaitForWindowActive(about));
+        about->close();
+        QTRY_COMPARE(QApplication::activeWindow(), main);
+    }
 }
 
 void tst_TipWiring::tipsOnTheirWindows_data()

@@ -4,6 +4,7 @@
 #include "platform/FileManager.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
+#include "support/CiSkip.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -107,6 +108,8 @@ private slots:
     void linksOnTheWay();
     void secureDeleteLeavesNoRowOnTheDisk_data();
     void secureDeleteLeavesNoRowOnTheDisk();
+    void sideFilesGoAsAtACleanClose_data();
+    void sideFilesGoAsAtACleanClose();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -126,8 +129,8 @@ void tst_DatabaseController::statementsRun_data()
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
                                   << QStringList{begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
     // Securely, the connection keeps the store to itself and its journal to be overwritten.
-    const QStringList secureSetUp{u"PRAGMA locking_mode = EXCLUSIVE"_s, u"PRAGMA temp_store = MEMORY"_s,
-                                  u"PRAGMA journal_mode"_s, u"PRAGMA journal_mode = PERSIST"_s};
+    const QStringList secureSetUp{u"PRAGMA journal_mode"_s, u"PRAGMA locking_mode = EXCLUSIVE"_s,
+                                  u"PRAGMA temp_store = MEMORY"_s, u"PRAGMA journal_mode = PERSIST"_s};
     QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
         << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
@@ -270,7 +273,7 @@ void tst_DatabaseController::immutableFlagClearedEvenOnFailure()
     const QString path = home.path(u"Library/db.sqlite"_s);
     const FileManager &fm = FileManager::defaultManager();
     if (!fm.setImmutable(path, true) || !fm.attributesOfItemAtPath(path)->immutable)
-        QSKIP("the immutable flag cannot be set here (file system or privileges)");
+        SKIP_OR_FAIL_IN_CI("the immutable flag cannot be set here (file system or privileges)");
 
     DatabaseController db;
     QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM nope;"_s, path));
@@ -345,7 +348,7 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
 {
     QFETCH(bool, wal);
     if (::geteuid() != 0)
-        QSKIP("mounting a file-system image needs root");
+        SKIP_OR_FAIL_IN_CI("mounting a file-system image needs root");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString image = dir.filePath(u"disk.img"_s);
@@ -360,9 +363,9 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
         return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     };
     if (!run(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image}))
-        QSKIP("mkfs.ext4 cannot make a file system here");
+        SKIP_OR_FAIL_IN_CI("mkfs.ext4 cannot make a file system here");
     if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, mountPoint}))
-        QSKIP("a loop device cannot be mounted here");
+        SKIP_OR_FAIL_IN_CI("a loop device cannot be mounted here");
     struct Unmount {
         std::function<void()> fn;
         ~Unmount() { fn(); }
@@ -405,6 +408,48 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
     unmount.fn = [] {};
     QCOMPARE(onDisk("private-row-marker-"), 0);
     QVERIFY(onDisk("kept-row-marker") > 0); // the image is read as it lies
+}
+
+void tst_DatabaseController::sideFilesGoAsAtACleanClose_data()
+{
+    QTest::addColumn<bool>("secure");
+    QTest::addColumn<bool>("wal");
+    QTest::newRow("plain, log left by a browser not closed") << false << true;
+    QTest::newRow("secure, log left by a browser not closed") << true << true;
+    QTest::newRow("secure, rollback journal") << true << false;
+}
+
+// A store's side files are gone after the clean, as SQLite leaves them after a clean close,
+// also when a browser that did not close left its log and the log's index beside the store.
+void tst_DatabaseController::sideFilesGoAsAtACleanClose()
+{
+    QFETCH(bool, secure);
+    QFETCH(bool, wal);
+    FakeHome home;
+    const QString path = home.path(u"Library/cookies.sqlite"_s);
+    if (wal) {
+        const QString built = home.path(u"staging.sqlite"_s);
+        sqlite3 *writer = nullptr;
+        QCOMPARE(sqlite3_open(platform::encodePath(built).constData(), &writer), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(writer, QByteArray("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + schema,
+                              nullptr, nullptr, nullptr), SQLITE_OK);
+        QVERIFY(home.makeDir(u"Library"_s));
+        for (const QString &suffix : {QString(), u"-wal"_s, u"-shm"_s})
+            QVERIFY(QFile::copy(built + suffix, path + suffix));
+        sqlite3_close(writer);
+    } else {
+        QVERIFY(home.createSqlite(u"Library/cookies.sqlite"_s, QString::fromLatin1(schema)));
+    }
+    platform::UserDefaults::standardUserDefaults().setBool(secure, u"enableSecureDelete"_s);
+
+    DatabaseController db;
+    QVERIFY(db.didDeleteRecordsWithInfo(u"DELETE FROM b;"_s, path));
+    for (const QString &suffix : {u"-wal"_s, u"-shm"_s, u"-journal"_s})
+        QVERIFY2(!QFile::exists(path + suffix), qPrintable(suffix));
+    const Probe after = probe(path);
+    QCOMPARE(after.integrity, u"ok"_s);
+    QCOMPARE(after.rowsA, 150);
+    QCOMPARE(after.rowsB, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)

@@ -9,14 +9,19 @@
 #include "platform/FileManager.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "support/ScratchDisk.h"
 #include "targets/MozillaStores.h"
+#include "support/CiSkip.h"
 
 #include <QtTest>
 
+#include <atomic>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -89,6 +94,8 @@ enum TempSetup {
     TmpDirWritableByOthers,
     TmpDirSticky,
     FolderHoldingRootsFolder,
+    StickyFolderHoldingRootsFile,
+    SecureFolderHoldingRootsFile,
     FolderHoldingImmutableFile,
     OthersFolderInTmpDir,
 };
@@ -112,6 +119,7 @@ private slots:
     void temporaryPathForFile_data();
     void temporaryPathForFile();
     void temporaryNamesAreUnique();
+    void setAsideGoesIntoTheCheckedFolder();
     void storeGoesAsideWithItsSideFiles_data();
     void storeGoesAsideWithItsSideFiles();
     void setAsideOnTheItemsOwnDisk_data();
@@ -335,6 +343,10 @@ void tst_FileController::temporaryPathForFile_data()
     QTest::newRow("TMPDIR others may write: the home's own is used") << int(TmpDirWritableByOthers) << true;
     QTest::newRow("TMPDIR others may write, sticky") << int(TmpDirSticky) << true;
     QTest::newRow("a folder of root's inside stays in place") << int(FolderHoldingRootsFolder) << false;
+    QTest::newRow("a file of root's in a sticky folder inside stays in place")
+        << int(StickyFolderHoldingRootsFile) << false;
+    QTest::newRow("secure removal on, a file of root's inside stays in place")
+        << int(SecureFolderHoldingRootsFile) << false;
     QTest::newRow("an immutable file inside stays in place") << int(FolderHoldingImmutableFile) << false;
     QTest::newRow("someone's full folder named as ours is not used") << int(OthersFolderInTmpDir) << false;
 }
@@ -356,23 +368,33 @@ void tst_FileController::temporaryPathForFile()
 
     QString item = items + u"/item"_s;
     const QByteArray contents("secret contents");
-    if (setup == FolderHoldingRootsFolder) {
-        // As after a browser ran once as root: a folder of root's inside the user's cache.
+    const bool rootsInside = setup == FolderHoldingRootsFolder || setup == StickyFolderHoldingRootsFile
+                             || setup == SecureFolderHoldingRootsFile;
+    if (rootsInside) {
+        // As after a browser ran once as root: an entry of root's inside the user's cache. In
+        // a folder open to all but with the sticky bit, only its owner may remove it; and a
+        // file the user may remove but not write cannot be overwritten first.
         if (geteuid() != 0)
-            QSKIP("only root can leave a folder of its own in the user's cache");
+            SKIP_OR_FAIL_IN_CI("only root can leave an entry of its own in the user's cache");
         QVERIFY(FakeHome::writeFileAt(item + u"/mine"_s, contents));
-        QVERIFY(FakeHome::writeFileAt(item + u"/roots/inner"_s, contents));
+        const QString roots = setup == FolderHoldingRootsFolder       ? u"/roots/inner"_s
+                              : setup == StickyFolderHoldingRootsFile ? u"/shared/roots"_s
+                                                                      : u"/roots"_s;
+        QVERIFY(FakeHome::writeFileAt(item + roots, contents));
+        if (setup == StickyFolderHoldingRootsFile)
+            QCOMPARE(chmod(encodePath(item + u"/shared"_s).constData(), 01777), 0);
+        if (setup == SecureFolderHoldingRootsFile)
+            platform::UserDefaults::standardUserDefaults().setBool(true, u"enableSecureDelete"_s);
         for (const QString &own : {items, item, item + u"/mine"_s})
             QCOMPARE(chown(encodePath(own).constData(), AsNobody::uid, AsNobody::gid), 0);
     }
     std::optional<AsNobody> nobody;
-    if (setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile
-        || setup == FolderHoldingRootsFolder) {
+    if (setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile || rootsInside) {
         nobody.emplace();
         if (!nobody->ok())
-            QSKIP("running as root without the right to become nobody: root may write anything");
+            SKIP_OR_FAIL_IN_CI("running as root without the right to become nobody: root may write anything");
     }
-    QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && (fm.createDirectoryAtPath(items, 0755) || setup == FolderHoldingRootsFolder));
+    QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && (fm.createDirectoryAtPath(items, 0755) || rootsInside));
     QVERIFY(fm.createDirectoryAtPath(elsewhere, 0755));
     if (setup == TmpDirWritableByOthers || setup == TmpDirSticky)
         QCOMPARE(chmod(encodePath(tmp).constData(), setup == TmpDirSticky ? 01777 : 0777), 0);
@@ -408,7 +430,7 @@ void tst_FileController::temporaryPathForFile()
         break;
     case TempFolderNotOurs:
         if (geteuid() != 0)
-            QSKIP("only root can make a folder that belongs to someone else");
+            SKIP_OR_FAIL_IN_CI("only root can make a folder that belongs to someone else");
         QVERIFY(fm.createDirectoryAtPath(folder, 0700));
         QCOMPARE(chown(encodePath(folder).constData(), AsNobody::uid, AsNobody::gid), 0);
         QVERIFY(FakeHome::writeFileAt(item, contents));
@@ -422,15 +444,17 @@ void tst_FileController::temporaryPathForFile()
         QVERIFY(FakeHome::writeFileAt(item, contents));
         QCOMPARE(chmod(encodePath(item).constData(), 0400), 0);
         if (!fm.setImmutable(item, true) || !fm.attributesOfItemAtPath(item)->immutable)
-            QSKIP("the immutable flag cannot be set here (file system or privileges)");
+            SKIP_OR_FAIL_IN_CI("the immutable flag cannot be set here (file system or privileges)");
         break;
     case FolderHoldingRootsFolder:
+    case StickyFolderHoldingRootsFile:
+    case SecureFolderHoldingRootsFile:
         break;
     case FolderHoldingImmutableFile:
         QVERIFY(FakeHome::writeFileAt(item + u"/mine"_s, contents));
         QVERIFY(FakeHome::writeFileAt(item + u"/fixed"_s, contents));
         if (!fm.setImmutable(item + u"/fixed"_s, true) || !fm.attributesOfItemAtPath(item + u"/fixed"_s)->immutable)
-            QSKIP("the immutable flag cannot be set here (file system or privileges)");
+            SKIP_OR_FAIL_IN_CI("the immutable flag cannot be set here (file system or privileges)");
         break;
     case OthersFolderInTmpDir:
         QVERIFY(FakeHome::writeFileAt(folder + u"/thesis.tex"_s, "work"));
@@ -455,7 +479,7 @@ void tst_FileController::temporaryPathForFile()
         QVERIFY(moved.isEmpty());
         QCOMPARE(fm.attributesOfItemAtPath(item).has_value(), existedBefore); // left in place
         QVERIFY(fm.contentsOfDirectoryAtPath(elsewhere).isEmpty());
-        if (setup == FolderHoldingRootsFolder || setup == FolderHoldingImmutableFile) {
+        if (rootsInside || setup == FolderHoldingImmutableFile) {
             // Whole: nothing of it emptied, nothing of it opened up.
             QCOMPARE(fm.contentsAtPath(item + u"/mine"_s).value_or(QByteArray()), contents);
             QCOMPARE(modeOf(item), mode_t(0755));
@@ -518,7 +542,7 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
     FakeHome home;
     ScratchDisk disk(home.path(u"disk"_s));
     if (!disk.mounted())
-        QSKIP("no second file system: mounting a tmpfs needs privileges this run lacks");
+        SKIP_OR_FAIL_IN_CI("no second file system: mounting a tmpfs needs privileges this run lacks");
     const FileManager &fm = FileManager::defaultManager();
     const QString diskPath = home.path(u"disk"_s);
     std::optional<TmpDirOverride> tmpdir;
@@ -532,7 +556,7 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
     QVERIFY(FakeHome::writeFileAt(item + u"/inner"_s, "contents"));
     const dev_t itemDisk = deviceOf(item);
     if (layout == "read-only" && !disk.makeReadOnly())
-        QSKIP("the scratch disk cannot be made read-only here");
+        SKIP_OR_FAIL_IN_CI("the scratch disk cannot be made read-only here");
 
     const QString moved = FileController().temporaryPathForFile(item);
     QCOMPARE(!moved.isEmpty(), moves);
@@ -549,6 +573,54 @@ void tst_FileController::setAsideOnTheItemsOwnDisk()
     QCOMPARE(fm.contentsAtPath(moved + u"/inner"_s).value_or(QByteArray()), QByteArray("contents"));
     QCOMPARE(modeOf(moved.section(QLatin1Char('/'), 0, -2)), mode_t(0700));
     QVERIFY(!moved.startsWith(FileController::temporaryFolderPath()));
+}
+
+// The private folder is checked once and then entered through its descriptor: swapped for a
+// link to another folder after the check, it still takes the item, and nothing ever lands
+// where the link points.
+void tst_FileController::setAsideGoesIntoTheCheckedFolder()
+{
+    QTemporaryDir base;
+    FakeHome home;
+    const FileManager &fm = FileManager::defaultManager();
+    const QString tmp = base.path() + u"/tmp"_s;
+    const QString elsewhere = base.path() + u"/elsewhere"_s;
+    const QString decoy = base.path() + u"/decoy"_s;
+    QVERIFY(fm.createDirectoryAtPath(tmp, 0700) && fm.createDirectoryAtPath(elsewhere, 0700));
+    TmpDirOverride tmpdir(tmp);
+    QVERIFY(TemporaryFolder::ensurePrivate());
+    const QByteArray folder = encodePath(FileController::temporaryFolderPath());
+    const QByteArray link = encodePath(decoy);
+    QCOMPARE(symlink(encodePath(elsewhere).constData(), link.constData()), 0);
+    if (renameat2(AT_FDCWD, folder.constData(), AT_FDCWD, link.constData(), RENAME_EXCHANGE) != 0
+        || renameat2(AT_FDCWD, folder.constData(), AT_FDCWD, link.constData(), RENAME_EXCHANGE) != 0)
+        SKIP_OR_FAIL_IN_CI("this file system cannot exchange two names");
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> swaps{0};
+    std::thread swapper([&] {
+        while (!stop.load()) {
+            if (renameat2(AT_FDCWD, folder.constData(), AT_FDCWD, link.constData(), RENAME_EXCHANGE) == 0)
+                ++swaps;
+        }
+    });
+    FileController files;
+    int moved = 0;
+    for (int i = 0; i < 400; ++i) {
+        const QString item = home.path(u"Library/Caches/item%1"_s.arg(i));
+        if (!FakeHome::writeFileAt(item, "contents"))
+            break;
+        if (!files.temporaryPathForFile(item).isEmpty())
+            ++moved;
+    }
+    stop = true;
+    swapper.join();
+    if (swaps.load() % 2 != 0)
+        QCOMPARE(renameat2(AT_FDCWD, folder.constData(), AT_FDCWD, link.constData(), RENAME_EXCHANGE), 0);
+
+    QCOMPARE(fm.contentsOfDirectoryAtPath(elsewhere), QStringList());
+    QVERIFY(moved > 0); // some checks fell between two swaps
+    QCOMPARE(fm.contentsOfDirectoryAtPath(FileController::temporaryFolderPath()).size(), moved + 1); // and the marker
 }
 
 void tst_FileController::temporaryNamesAreUnique()

@@ -4,6 +4,7 @@
 #include "support/FakeHome.h"
 #include "support/LinkFlipper.h"
 #include "support/LockedCache.h"
+#include "support/CiSkip.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -178,7 +179,7 @@ void tst_FileManager::moveAcrossFileSystems()
     struct stat a, b;
     if (!other.isValid() || stat("/dev/shm", &a) != 0 || stat(encodePath(fake.home()).constData(), &b) != 0
         || a.st_dev == b.st_dev)
-        QSKIP("no second file system to move to");
+        SKIP_OR_FAIL_IN_CI("no second file system to move to");
     const FileManager &fm = FileManager::defaultManager();
     QVERIFY(fake.writeFile(u"tree/sub/secret"_s, "payload"));
     QVERIFY(fake.writeFile(u"outside/keep"_s, "outside"));
@@ -346,7 +347,7 @@ void tst_FileManager::writableAnswersForALinkItself()
     QVERIFY(AsNobody::handOver(encodePath(base.path()).constData()));
     AsNobody nobody; // root may write anything: the bits only bite for a plain user
     if (!nobody.ok())
-        QSKIP("running as root without the right to become nobody");
+        SKIP_OR_FAIL_IN_CI("running as root without the right to become nobody");
     const QString locked = base.path() + u"/locked"_s;
     const QString link = base.path() + u"/link"_s;
     QVERIFY(FakeHome::writeFileAt(locked, "x"));
@@ -400,7 +401,7 @@ void tst_FileManager::removeEmptiesTheOwnersLockedFolders()
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY(WIFEXITED(status));
     if (WEXITSTATUS(status) == AsNobody::cannotBecomeNobody)
-        QSKIP("running as root without the right to become nobody: root may write anything");
+        SKIP_OR_FAIL_IN_CI("running as root without the right to become nobody: root may write anything");
     QCOMPARE(WEXITSTATUS(status), 0);
     QVERIFY(!lexists(encodePath(cache)));
 }
@@ -414,7 +415,7 @@ void tst_FileManager::immutableFlag()
     QVERIFY(!fm.attributesOfItemAtPath(file)->immutable);
     QVERIFY(fm.setImmutable(file, false)); // already so: fine everywhere
     if (!fm.setImmutable(file, true))
-        QSKIP("the immutable flag cannot be set here (file system or privileges)");
+        SKIP_OR_FAIL_IN_CI("the immutable flag cannot be set here (file system or privileges)");
     QVERIFY(fm.attributesOfItemAtPath(file)->immutable);
     QVERIFY(!fm.isWritableFileAtPath(file));
     QVERIFY(!fm.removeItemAtPath(file));

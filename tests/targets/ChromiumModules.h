@@ -226,7 +226,8 @@ struct Fixture : ModuleFixture<ModuleController> {
             if (!written)
                 return false;
         }
-        return home.writeFile(inProfile(u"Preferences"_s), R"({"profile":{"name":"Person 1"}})")
+        return home.createSqlite(inProfile(u"Top Sites"_s), chromiumprofiles::topSites())
+               && home.writeFile(inProfile(u"Preferences"_s), R"({"profile":{"name":"Person 1"}})")
                && home.writeFile(inProfile(u"Bookmarks"_s), R"({"roots":{"bookmark_bar":{"children":[]}}})")
                && home.createSqlite(inProfile(u"Login Data"_s),
                                     u"CREATE TABLE logins (origin_url VARCHAR NOT NULL, username_value VARCHAR);"

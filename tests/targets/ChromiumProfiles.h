@@ -28,13 +28,13 @@ inline QString inTransaction(const QString &sql)
     return u"BEGIN;"_s + sql + u"COMMIT;"_s;
 }
 
-// The History database of a current Chrome, with a few rows in every table.
+// The History database of a current Chromium (156, schema 70), with a few rows in every table.
 inline QString currentHistory()
 {
     return inTransaction(uR"(
 CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
 CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);
-CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL,incremented_omnibox_typed_score BOOLEAN DEFAULT FALSE NOT NULL,opener_visit INTEGER,originator_cache_guid TEXT,originator_visit_id INTEGER,originator_from_visit INTEGER,originator_opener_visit INTEGER,is_known_to_sync BOOLEAN DEFAULT FALSE NOT NULL,consider_for_ntp_most_visited BOOLEAN DEFAULT FALSE NOT NULL,external_referrer_url TEXT,visited_link_id INTEGER);
+CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,external_referrer_url TEXT,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL,incremented_omnibox_typed_score BOOLEAN DEFAULT FALSE NOT NULL,opener_visit INTEGER,originator_cache_guid TEXT,originator_visit_id INTEGER,originator_from_visit INTEGER,originator_opener_visit INTEGER,is_known_to_sync BOOLEAN DEFAULT FALSE NOT NULL,consider_for_ntp_most_visited BOOLEAN DEFAULT FALSE NOT NULL,visited_link_id INTEGER DEFAULT 0 NOT NULL,app_id TEXT);
 CREATE TABLE visit_source(id INTEGER PRIMARY KEY,source INTEGER NOT NULL);
 CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,normalized_term LONGVARCHAR NOT NULL);
 CREATE TABLE downloads (id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR NOT NULL,target_path LONGVARCHAR NOT NULL,start_time INTEGER NOT NULL,received_bytes INTEGER NOT NULL,total_bytes INTEGER NOT NULL,state INTEGER NOT NULL,danger_type INTEGER NOT NULL,interrupt_reason INTEGER NOT NULL,hash BLOB NOT NULL,end_time INTEGER NOT NULL,opened INTEGER NOT NULL,last_access_time INTEGER NOT NULL,transient INTEGER NOT NULL,referrer VARCHAR NOT NULL,site_url VARCHAR NOT NULL,embedder_download_data VARCHAR NOT NULL,tab_url VARCHAR NOT NULL,tab_referrer_url VARCHAR NOT NULL,http_method VARCHAR NOT NULL,by_ext_id VARCHAR NOT NULL,by_ext_name VARCHAR NOT NULL,by_web_app_id VARCHAR NOT NULL,etag VARCHAR NOT NULL,last_modified VARCHAR NOT NULL,mime_type VARCHAR(255) NOT NULL,original_mime_type VARCHAR(255) NOT NULL);
@@ -42,29 +42,70 @@ CREATE TABLE downloads_url_chains (id INTEGER NOT NULL,chain_index INTEGER NOT N
 CREATE TABLE downloads_slices (download_id INTEGER NOT NULL,offset INTEGER NOT NULL,received_bytes INTEGER NOT NULL,finished INTEGER NOT NULL DEFAULT 0,PRIMARY KEY (download_id, offset) );
 CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);
 CREATE TABLE segment_usage (id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,time_slot INTEGER NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
-CREATE TABLE typed_url_sync_metadata (storage_key INTEGER PRIMARY KEY NOT NULL,value BLOB);
+CREATE TABLE content_annotations(visit_id INTEGER PRIMARY KEY,visibility_score NUMERIC,floc_protected_score NUMERIC,categories VARCHAR,page_topics_model_version INTEGER,annotation_flags INTEGER NOT NULL,entities VARCHAR,related_searches VARCHAR,search_normalized_url VARCHAR,search_terms LONGVARCHAR,alternative_title VARCHAR,page_language VARCHAR,password_state INTEGER DEFAULT 0 NOT NULL,has_url_keyed_image BOOLEAN NOT NULL);
+CREATE TABLE context_annotations(visit_id INTEGER PRIMARY KEY,context_annotation_flags INTEGER NOT NULL,duration_since_last_visit INTEGER,page_end_reason INTEGER,total_foreground_duration INTEGER,browser_type INTEGER DEFAULT 0 NOT NULL,window_id INTEGER DEFAULT -1 NOT NULL,tab_id INTEGER DEFAULT -1 NOT NULL,task_id INTEGER DEFAULT -1 NOT NULL,root_task_id INTEGER DEFAULT -1 NOT NULL,parent_task_id INTEGER DEFAULT -1 NOT NULL,response_code INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE clusters(cluster_id INTEGER PRIMARY KEY AUTOINCREMENT,should_show_on_prominent_ui_surfaces BOOLEAN NOT NULL,label VARCHAR NOT NULL,raw_label VARCHAR NOT NULL,triggerability_calculated BOOLEAN NOT NULL,originator_cache_guid TEXT NOT NULL,originator_cluster_id INTEGER NOT NULL);
+CREATE TABLE clusters_and_visits(cluster_id INTEGER NOT NULL,visit_id INTEGER NOT NULL,score NUMERIC DEFAULT 0 NOT NULL,engagement_score NUMERIC DEFAULT 0 NOT NULL,url_for_deduping LONGVARCHAR NOT NULL,normalized_url LONGVARCHAR NOT NULL,url_for_display LONGVARCHAR NOT NULL,interaction_state INTEGER DEFAULT 0 NOT NULL,PRIMARY KEY(cluster_id,visit_id))WITHOUT ROWID;
+CREATE TABLE cluster_keywords(cluster_id INTEGER NOT NULL,keyword VARCHAR NOT NULL,type INTEGER NOT NULL,score NUMERIC NOT NULL,collections VARCHAR NOT NULL);
+CREATE TABLE cluster_visit_duplicates(visit_id INTEGER NOT NULL,duplicate_visit_id INTEGER NOT NULL,PRIMARY KEY(visit_id,duplicate_visit_id))WITHOUT ROWID;
+CREATE TABLE visited_links(id INTEGER PRIMARY KEY AUTOINCREMENT,link_url_id INTEGER NOT NULL,top_level_url LONGVARCHAR NOT NULL,frame_url LONGVARCHAR NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);
+CREATE TABLE history_sync_metadata (storage_key INTEGER PRIMARY KEY NOT NULL, value BLOB);
+CREATE TABLE journeys (journey_id TEXT PRIMARY KEY NOT NULL, title TEXT NOT NULL, emoji TEXT, overview TEXT, short_overview TEXT, creation_time_micros INTEGER NOT NULL);
+CREATE TABLE journey_history_entries (journey_id TEXT NOT NULL, visit_timestamp_micros INTEGER NOT NULL, PRIMARY KEY (journey_id, visit_timestamp_micros)) WITHOUT ROWID;
+CREATE TABLE journey_continuation_queries (id INTEGER PRIMARY KEY, journey_id TEXT NOT NULL, title TEXT NOT NULL, prompt TEXT NOT NULL);
+CREATE TABLE journey_sync_metadata (storage_key TEXT PRIMARY KEY NOT NULL, value BLOB NOT NULL);
 CREATE INDEX visits_url_index ON visits (url);
 CREATE INDEX visits_from_index ON visits (from_visit);
 CREATE INDEX visits_time_index ON visits (visit_time);
+CREATE INDEX visits_originator_id_index ON visits (originator_visit_id);
+CREATE INDEX keyword_search_terms_index1 ON keyword_search_terms (keyword_id, normalized_term);
+CREATE INDEX keyword_search_terms_index2 ON keyword_search_terms (url_id);
+CREATE INDEX keyword_search_terms_index3 ON keyword_search_terms (term);
 CREATE INDEX segments_name ON segments(name);
 CREATE INDEX segments_url_id ON segments(url_id);
 CREATE INDEX segment_usage_time_slot_segment_id ON segment_usage(time_slot, segment_id);
 CREATE INDEX segments_usage_seg_id ON segment_usage(segment_id);
+CREATE INDEX clusters_for_visit ON clusters_and_visits(visit_id);
+CREATE INDEX cluster_keywords_cluster_id_index ON cluster_keywords(cluster_id);
+CREATE INDEX visited_links_index ON visited_links (link_url_id, top_level_url, frame_url);
+CREATE INDEX journeys_creation_time_idx ON journeys (creation_time_micros);
+CREATE INDEX journey_history_entries_timestamp_idx ON journey_history_entries (visit_timestamp_micros);
+CREATE INDEX journey_continuation_queries_journey_id_idx ON journey_continuation_queries (journey_id);
 CREATE INDEX urls_url_index ON urls (url);
-CREATE INDEX keyword_search_terms_index1 ON keyword_search_terms (keyword_id,normalized_term);
-CREATE INDEX keyword_search_terms_index2 ON keyword_search_terms (url_id);
-CREATE INDEX keyword_search_terms_index3 ON keyword_search_terms (term);
-INSERT INTO meta VALUES('mmap_status','-1'),('version','66'),('last_compatible_version','16');
+INSERT INTO meta VALUES('mmap_status','-1'),('version','70'),('last_compatible_version','16');
 INSERT INTO urls VALUES(1,'https://www.example.org/','Example',3,1,13350000000000000,0),(2,'https://search.example.com/?q=tide+tables','tide tables',1,0,13350000100000000,0);
-INSERT INTO visits(id,url,visit_time,from_visit,transition,segment_id) VALUES(1,1,13350000000000000,0,805306376,1),(2,2,13350000100000000,1,268435457,0);
+INSERT INTO visits(id,url,visit_time,from_visit,transition,segment_id,consider_for_ntp_most_visited,visited_link_id) VALUES(1,1,13350000000000000,0,805306376,1,1,1),(2,2,13350000100000000,1,268435457,0,0,0);
 INSERT INTO visit_source VALUES(1,0);
 INSERT INTO keyword_search_terms VALUES(2,2,'Tide Tables','tide tables');
-INSERT INTO downloads VALUES(1,'0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b','/Users/me/Downloads/setup.dmg','/Users/me/Downloads/setup.dmg',13350000200000000,1048576,1048576,1,0,0,X'00',13350000300000000,0,0,0,'https://www.example.org/','https://www.example.org/','','https://www.example.org/get','','GET','','','','"e1"','Mon, 01 Jan 2024 00:00:00 GMT','application/x-apple-diskimage','application/x-apple-diskimage');
+INSERT INTO downloads VALUES(1,'0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b','/Users/me/Downloads/setup.dmg','/Users/me/Downloads/setup.dmg',13350000200000000,1048576,1048576,1,0,0,X'00',13350000300000000,0,0,0,'https://www.example.org/','https://www.example.org/','','https://www.example.org/get?user=me','','GET','','','','"e1"','Mon, 01 Jan 2024 00:00:00 GMT','application/x-apple-diskimage','application/x-apple-diskimage');
 INSERT INTO downloads_url_chains VALUES(1,0,'https://www.example.org/get'),(1,1,'https://cdn.example.org/setup.dmg');
 INSERT INTO downloads_slices VALUES(1,0,1048576,1);
 INSERT INTO segments VALUES(1,'http://example.org/',1);
 INSERT INTO segment_usage VALUES(1,1,13349980800000000,3);
-INSERT INTO typed_url_sync_metadata VALUES(1,X'0a01');
+INSERT INTO content_annotations VALUES(1,-1,-1,'',-1,0,'','','https://search.example.com/?q=tide+tables','tide tables','','en',0,0);
+INSERT INTO context_annotations VALUES(1,0,-1,1,40000000,1,3,2,-1,-1,-1,200),(2,0,100000000,0,2000000,1,3,4,-1,-1,-1,200);
+INSERT INTO clusters VALUES(1,1,'tide tables','tide tables',1,'',0);
+INSERT INTO clusters_and_visits VALUES(1,1,1,0,'example.org/','https://www.example.org/','example.org',0),(1,2,0.5,0,'search.example.com/?q=tide+tables','https://search.example.com/?q=tide+tables','search.example.com',0);
+INSERT INTO cluster_keywords VALUES(1,'tides',1,1,'');
+INSERT INTO cluster_visit_duplicates VALUES(1,2);
+INSERT INTO visited_links VALUES(1,1,'https://www.example.org/','https://www.example.org/',3);
+INSERT INTO history_sync_metadata VALUES(13350000000000000,X'0a02');
+INSERT INTO journeys VALUES('j1','Harbour trip',NULL,'tide tables and ferries',NULL,13350000100000000);
+INSERT INTO journey_history_entries VALUES('j1',13350000100000000);
+INSERT INTO journey_continuation_queries VALUES(1,'j1','Ferries','ferry times');
+INSERT INTO journey_sync_metadata VALUES('j1',X'0a01');
+)"_s);
+}
+
+// Top Sites of a current Chromium: the most-visited list it shows at start, worked out from
+// the history.
+inline QString topSites()
+{
+    return inTransaction(uR"(
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE top_sites(url TEXT NOT NULL PRIMARY KEY,url_rank INTEGER NOT NULL,title TEXT NOT NULL);
+INSERT INTO meta VALUES('mmap_status','-1'),('version','5'),('last_compatible_version','5');
+INSERT INTO top_sites VALUES('https://www.example.org/',0,'Example'),('https://search.example.com/?q=tide+tables',1,'tide tables');
 )"_s);
 }
 

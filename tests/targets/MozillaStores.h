@@ -258,7 +258,8 @@ inline bool writeWithWal(const QString &path, const QString &staging, const QStr
     bool ok = sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr) == SQLITE_OK
               && sqlite3_exec(db, walRows.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     const platform::FileManager &fm = platform::FileManager::defaultManager();
-    for (const QString &suffix : {QString(), u"-wal"_s}) {
+    // The log's index too, as the browser leaves it beside the log.
+    for (const QString &suffix : {QString(), u"-wal"_s, u"-shm"_s}) {
         const auto bytes = fm.contentsAtPath(staging + suffix);
         ok = ok && bytes && FakeHome::writeFileAt(path + suffix, *bytes);
     }

@@ -67,6 +67,10 @@ private slots:
     void localStorageStoreKeptByOrigin();
     void localStorageGoneOrLinkedAtCleaning_data();
     void localStorageGoneOrLinkedAtCleaning();
+    void downloadStoreKeepsOtherComponents_data();
+    void downloadStoreKeepsOtherComponents();
+    void lastSessionOnCurrentLayout_data();
+    void lastSessionOnCurrentLayout();
 };
 
 void tst_ChromiumLayout::historyProbes_data()
@@ -472,6 +476,213 @@ void tst_ChromiumLayout::localStorageGoneOrLinkedAtCleaning()
     QVERIFY(!f.recorder.events.first().info.value(u"didClean"_s).toBool());
     QCOMPARE(readTree(elsewhere), elsewhereBefore);
     QCOMPARE(QFileInfo(path).isSymLink(), link);
+}
+
+enum class DownloadStore { Readable, NoDownloads, Locked, Damaged, Linked, HistoryLocked };
+
+void tst_ChromiumLayout::downloadStoreKeepsOtherComponents_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<int>("store");
+    QTest::newRow("Chrome, downloads and other components") << u"Chrome"_s << int(DownloadStore::Readable);
+    QTest::newRow("Opera, downloads and other components") << u"Opera"_s << int(DownloadStore::Readable);
+    const struct {
+        const char *name;
+        DownloadStore store;
+    } cases[] = {
+        {"downloads and other components", DownloadStore::Readable},
+        {"no download in the store", DownloadStore::NoDownloads},
+        {"store locked by the browser", DownloadStore::Locked},
+        {"damaged log", DownloadStore::Damaged},
+        {"store is a link", DownloadStore::Linked},
+        {"History locked", DownloadStore::HistoryLocked},
+    };
+    for (const auto &c : cases)
+        QTest::addRow("Chromium, %s", c.name) << u"Chromium"_s << int(c.store);
+}
+
+// The browser puts a download back into its list at start from the store its components
+// share: the download list goes from History and from that store together, the other
+// components' records and the store's own metadata store stay. A store that cannot be
+// read whole, or a History that cannot be cleared, leaves both as they were.
+void tst_ChromiumLayout::downloadStoreKeepsOtherComponents()
+{
+    QFETCH(QString, app);
+    QFETCH(int, store);
+    const DownloadStore kind = DownloadStore(store);
+    Fixture f(named(app));
+    f.onlyKeys({u"Downloads"_s});
+    const QString history = f.inProfile(u"History"_s), db = f.inProfile(u"shared_proto_db"_s);
+    QVERIFY(f.home.createSqlite(f.browser.profile + u"/History"_s, chromiumprofiles::currentHistory()));
+    // Keyed as the browser keys them: its number for the component, "_", the component's key.
+    const chromiumprofiles::StoreRecords downloads = {
+        {"21_download,0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b",
+         QByteArray("\x0a\xa0\x01\x0a\x24" "0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b\x1a\x23https://www.example.org/get?user=me", 78)},
+        {"21_download,205db781-ac8c-4d85-ada9-24bb9efbc850",
+         QByteArray("\x0a\x90\x01\x0a\x24" "205db781-ac8c-4d85-ada9-24bb9efbc850\x1a\x1ehttps://cdn.example.org/a.pdf", 73)},
+    };
+    const chromiumprofiles::StoreRecords others = {
+        {"20_1_1", QByteArray("\x08\x01\x31", 3)},
+        {"37_DEFAULT_1001", QByteArray("\x0a\x0e" "Sync.DeviceCount\x10\x02", 18)},
+        {"39_config", QByteArray("\x0a\x04\x08\x01\x10\x02", 6)},
+    };
+    const chromiumprofiles::StoreRecords metadata = {
+        {"21_", QByteArray("\x08\x00\x10\x01", 4)}, {"37_", QByteArray("\x08\x00\x10\x01", 4)},
+        {"__global", QByteArray("\x08\x00\x20\x01", 4)}};
+    chromiumprofiles::StoreRecords all = others;
+    if (kind != DownloadStore::NoDownloads)
+        all.insert(downloads);
+    const QString elsewhere = f.path(u"Elsewhere/shared_proto_db"_s);
+    const QString written = kind == DownloadStore::Linked ? elsewhere : db;
+    QVERIFY(chromiumprofiles::writeStore(written, all));
+    QVERIFY(chromiumprofiles::writeStore(written + u"/metadata"_s, metadata));
+    if (kind == DownloadStore::Linked)
+        QVERIFY(QFile::link(elsewhere, db));
+    QVERIFY(QFile::setPermissions(written, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    if (kind == DownloadStore::Damaged) {
+        const QStringList logs = QDir(db).entryList({u"*.log"_s});
+        QCOMPARE(logs.size(), 1);
+        QFile log(db + QLatin1Char('/') + logs.first());
+        QVERIFY(log.open(QIODevice::ReadWrite) && log.size() > 40);
+        QVERIFY(log.seek(log.size() / 2) && log.write("XXXX") == 4);
+    }
+    QProcess browser; // another process holding the store's lock as the library takes it
+    if (kind == DownloadStore::Locked) {
+        browser.start(u"python3"_s, {u"-c"_s, u"import fcntl, sys\n"
+                                              "f = open(sys.argv[1], 'r+')\n"
+                                              "fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)\n"
+                                              "print('locked', flush=True)\n"
+                                              "sys.stdin.read()\n"_s, db + u"/LOCK"_s});
+        QVERIFY(browser.waitForStarted());
+        while (!browser.canReadLine() && browser.waitForReadyRead(60000)) {
+        }
+        QCOMPARE(browser.readLine(), QByteArray("locked\n"));
+    }
+    const auto stopBrowser = qScopeGuard([&browser] {
+        browser.closeWriteChannel();
+        browser.waitForFinished();
+    });
+    const QStringList storeBefore = readTree(written);
+    const QStringList historyBefore = chromiumprofiles::tableRows(history);
+    const QString itemName = app + u" Download History"_s;
+    QCOMPARE(f.scannedNames(), (QStringList{itemName, app + u" Download History URL Chains"_s}));
+
+    sqlite3 *lock = nullptr; // the browser in the middle of writing History
+    if (kind == DownloadStore::HistoryLocked) {
+        QCOMPARE(sqlite3_open(history.toUtf8().constData(), &lock), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(lock, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    const auto unlock = qScopeGuard([&lock] { sqlite3_close(lock); });
+    f.clean(itemName, history);
+    if (lock) {
+        sqlite3_exec(lock, "ROLLBACK;", nullptr, nullptr, nullptr);
+        sqlite3_close(lock);
+        lock = nullptr;
+    }
+
+    if (kind == DownloadStore::Locked || kind == DownloadStore::Damaged || kind == DownloadStore::Linked
+        || kind == DownloadStore::HistoryLocked) {
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(), history);
+        QVERIFY(!f.recorder.events.first().info.value(u"didClean"_s).toBool());
+        QCOMPARE(chromiumprofiles::tableRows(history), historyBefore);
+        if (kind != DownloadStore::HistoryLocked) // read, so the library may fold its log in
+            QCOMPARE(readTree(written), storeBefore);
+        else
+            QCOMPARE(chromiumprofiles::readStore(db), std::optional(all));
+        QCOMPARE(QFileInfo(db).isSymLink(), kind == DownloadStore::Linked);
+        QCOMPARE(QDir(FileController::temporaryFolderPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        return;
+    }
+    QVERIFY(chromiumprofiles::tableCounts(history).contains(u"downloads=0"_s));
+    QVERIFY(chromiumprofiles::tableCounts(history).contains(u"downloads_slices=0"_s));
+    QCOMPARE(chromiumprofiles::readStore(db), std::optional(others));
+    QCOMPARE(chromiumprofiles::readStore(db + u"/metadata"_s), std::optional(metadata));
+    QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(db)->permissions, mode_t(0700));
+    if (kind == DownloadStore::NoDownloads) { // History alone had something to clear
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QVERIFY(f.recorder.events.first().info.value(u"didClean"_s).toBool());
+        return;
+    }
+    // The old store goes aside whole for the removal engine, announced under the row's path.
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    const QVariantMap info = f.recorder.events.first().info;
+    QCOMPARE(info.value(u"removalItemRefPath"_s).toString(), history);
+    const QString moved = info.value(u"removalItemPath"_s).toString();
+    QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
+    QCOMPARE(chromiumprofiles::readStore(moved), std::optional(all));
+    QVERIFY(!QFileInfo::exists(moved + u"/metadata"_s));
+}
+
+void tst_ChromiumLayout::lastSessionOnCurrentLayout_data()
+{
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<bool>("oldFiles");
+    for (const char *app : {"Chrome", "Chromium", "Flock"}) {
+        QTest::addRow("%s, Sessions folder", app) << QString::fromLatin1(app) << false;
+        QTest::addRow("%s, Current Session and Current Tabs too", app) << QString::fromLatin1(app) << true;
+    }
+}
+
+// Today's browsers keep their last session in "Sessions" (Session_<n>, Tabs_<n>): each file
+// is a row of its own under the last-session names, where the older files do not exist.
+// Lookalikes, folders and links there are not the browser's and stay.
+void tst_ChromiumLayout::lastSessionOnCurrentLayout()
+{
+    QFETCH(QString, app);
+    QFETCH(bool, oldFiles);
+    Fixture f(named(app));
+    f.onlyKeys({u"LastSession"_s});
+    const QString p = f.browser.profile + QLatin1Char('/'), s = p + u"Sessions/"_s;
+    const QStringList sessions = {u"Session_13441161475111857"_s, u"Session_13441161490000000"_s};
+    const QString tabs = u"Tabs_13441161490795378"_s;
+    for (const QString &name : sessions + QStringList{tabs})
+        QVERIFY(f.home.writeFile(s + name, QByteArray("SNSS\x03\x00\x00\x00", 8) + name.toUtf8().repeated(20)));
+    for (const char *other : {"Session_1.bak", "Tabs_", "Session_7/x", "session_8", "Sub/Session_9"})
+        QVERIFY(f.home.writeFile(s + QLatin1String(other), "not the browser's"));
+    QVERIFY(f.home.writeFile(u"Elsewhere/Tabs_10"_s, "the user's own"));
+    QVERIFY(QFile::link(f.path(u"Elsewhere/Tabs_10"_s), f.path(s + u"Tabs_10"_s)));
+    if (oldFiles) {
+        QVERIFY(f.home.writeFile(p + u"Current Session"_s, "SNSS old session"));
+        QVERIFY(f.home.writeFile(p + u"Current Tabs"_s, "SNSS old tabs"));
+    }
+
+    const QString info = app + u" Last Session Information"_s, tabsName = app + u" Last Session Tabs"_s;
+    QSet<QPair<QString, QString>> offered;
+    for (const resultItemPtr &row : f.scan())
+        offered.insert({row->resultItemName(), row->resultItemPath()});
+    const QSet<QPair<QString, QString>> expected =
+        oldFiles ? QSet<QPair<QString, QString>>{{info, f.path(p + u"Current Session"_s)},
+                                                 {tabsName, f.path(p + u"Current Tabs"_s)}}
+                 : QSet<QPair<QString, QString>>{{info, f.path(s + sessions[0])},
+                                                 {info, f.path(s + sessions[1])},
+                                                 {tabsName, f.path(s + tabs)}};
+    QCOMPARE(offered, expected);
+
+    // Cleaning one moves that one only.
+    const QString chosen = oldFiles ? f.path(p + u"Current Tabs"_s) : f.path(s + sessions[1]);
+    f.clean(oldFiles ? tabsName : info, chosen);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
+    QCOMPARE(f.recorder.events.first().info.value(u"removalItemRefPath"_s).toString(), chosen);
+    QVERIFY(!QFileInfo::exists(chosen));
+    QVERIFY(QFileInfo::exists(f.path(s + sessions[0])) && QFileInfo::exists(f.path(s + tabs)));
+
+    // Nothing the scan would not offer under the name moves.
+    QStringList refused = {f.path(s + u"Session_1.bak"_s), f.path(s + u"Session_7"_s),
+                           f.path(s + u"Sub/Session_9"_s), f.path(s + u"Tabs_10"_s),
+                           f.path(p + u"Preferences"_s), f.path(s + tabs)};
+    if (oldFiles)
+        refused.append(f.path(s + sessions[0])); // the older file is the one in use
+    for (const QString &path : std::as_const(refused)) {
+        f.recorder.clear();
+        f.clean(info, path);
+        QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+        QVERIFY(!f.recorder.events.first().info.value(u"didClean"_s).toBool());
+    }
+    QVERIFY(QFileInfo::exists(f.path(s + sessions[0])) && QFileInfo::exists(f.path(s + tabs)));
+    QVERIFY(QFileInfo(f.path(s + u"Tabs_10"_s)).isSymLink());
+    QVERIFY(QFileInfo::exists(f.path(s + u"Session_7/x"_s)));
 }
 
 QTEST_MAIN(tst_ChromiumLayout)

@@ -34,6 +34,20 @@ public:
     std::unique_ptr<MasterPrefsViewController> pane;
 };
 
+// What the rows that clear more than one table empty in the stores the browsers write: the
+// whole history, as the browser's own "clear history" does (meta, the search terms, the
+// segments' names and the downloads stay for their own rows), and the download list with
+// its slices. In name order.
+const QMap<QString, QStringList> emptiedTables = {
+    {u"Browsing History"_s,
+     {u"cluster_keywords"_s, u"cluster_visit_duplicates"_s, u"clusters"_s, u"clusters_and_visits"_s,
+      u"content_annotations"_s, u"context_annotations"_s, u"history_sync_metadata"_s,
+      u"journey_continuation_queries"_s, u"journey_history_entries"_s, u"journey_sync_metadata"_s,
+      u"journeys"_s, u"segment_usage"_s, u"urls"_s, u"visit_source"_s, u"visited_links"_s, u"visits"_s}},
+    {u"Archived Browsing History"_s, {u"urls"_s, u"visits"_s}},
+    {u"Download History"_s, {u"downloads"_s, u"downloads_slices"_s}},
+};
+
 } // namespace
 
 class tst_ChromiumModules : public QObject
@@ -46,6 +60,7 @@ private slots:
     void switchingKeyOffRemovesItsRows();
     void cleaningEveryRow_data();
     void cleaningEveryRow();
+    void browsingHistoryOfAnOlderSchema();
     void formValuesKeepTheRestOfWebData_data();
     void formValuesKeepTheRestOfWebData();
     void paneRegistersItsDefaults_data();
@@ -128,6 +143,10 @@ void tst_ChromiumModules::cleaningEveryRow()
     for (const QString &file : keptFiles)
         keptBytes.append(bytesOf(file));
     const QStringList tablesBefore = chromiumprofiles::tableCounts(path);
+    // The most-visited list goes with the whole history only.
+    const QString topSites = f.inProfile(u"Top Sites"_s);
+    const QByteArray topSitesBefore = bytesOf(topSites);
+    QVERIFY(chromiumprofiles::tableCounts(topSites).contains(u"top_sites=2"_s));
 
     f.clean(name, path);
 
@@ -138,17 +157,25 @@ void tst_ChromiumModules::cleaningEveryRow()
         QCOMPARE(info.value(u"cleaningItemPath"_s).toString(), path);
         QVERIFY(info.value(u"didClean"_s).toBool());
         QCOMPARE(chromiumprofiles::integrityCheck(path), u"ok"_s);
-        // Exactly one table emptied.
+        // The row's own tables emptied, nothing else: one table for most rows.
         const QStringList tablesAfter = chromiumprofiles::tableCounts(path);
         QCOMPARE(tablesAfter.size(), tablesBefore.size());
-        int changed = 0;
+        QStringList changed;
         for (int i = 0; i < tablesAfter.size(); ++i) {
             if (tablesAfter.at(i) != tablesBefore.at(i)) {
-                ++changed;
+                changed.append(tablesAfter.at(i).section(QLatin1Char('='), 0, 0));
                 QVERIFY2(tablesAfter.at(i).endsWith(QLatin1String("=0")), qPrintable(tablesAfter.at(i)));
             }
         }
-        QCOMPARE(changed, 1);
+        const QString classification = name.mid(app.size() + 1);
+        if (classification == QLatin1String("Browsing History"))
+            QVERIFY(chromiumprofiles::tableCounts(topSites).contains(u"top_sites=0"_s));
+        else
+            QCOMPARE(bytesOf(topSites), topSitesBefore);
+        if (emptiedTables.contains(classification))
+            QCOMPARE(changed, emptiedTables.value(classification));
+        else
+            QCOMPARE(changed.size(), 1);
     } else {
         QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
         const QVariantMap info = f.recorder.events.first().info;
@@ -171,6 +198,28 @@ void tst_ChromiumModules::cleaningEveryRow()
     QCOMPARE(after, expected);
     for (int i = 0; i < keptFiles.size(); ++i)
         QCOMPARE(bytesOf(keptFiles.at(i)), keptBytes.at(i));
+}
+
+// An early History has fewer history tables: those it has are emptied, and a table it lacks
+// fails nothing.
+void tst_ChromiumModules::browsingHistoryOfAnOlderSchema()
+{
+    Fixture f(named(u"Chromium"_s));
+    f.onlyKeys({u"Browsing"_s});
+    const QString path = f.inProfile(u"History"_s);
+    QVERIFY(f.home.createSqlite(f.browser.profile + u"/History"_s, chromiumprofiles::oldHistory()));
+    const QStringList before = chromiumprofiles::tableRows(path);
+    f.clean(u"Chromium Browsing History"_s, path);
+    QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
+    QVERIFY(f.recorder.events.first().info.value(u"didClean"_s).toBool());
+    QStringList expected;
+    for (const QString &row : before) {
+        const QString table = row.section(QLatin1Char('|'), 0, 0);
+        if (!QStringList{u"urls"_s, u"visits"_s, u"segment_usage"_s, u"presentation"_s}.contains(table))
+            expected.append(row);
+    }
+    QCOMPARE(chromiumprofiles::tableRows(path), expected);
+    QCOMPARE(expected.size(), 5); // meta's two, a download, a search term and a segment stay
 }
 
 void tst_ChromiumModules::formValuesKeepTheRestOfWebData_data()

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 using platform::FileManager;
@@ -126,6 +128,10 @@ private slots:
     void linkedStoreIsNeitherOfferedNorCleaned();
     void everyRequestAnsweredOnce_data();
     void everyRequestAnsweredOnce();
+    void profilesIniChoosesTheProfile_data();
+    void profilesIniChoosesTheProfile();
+    void webStorageKeepsExtensions_data();
+    void webStorageKeepsExtensions();
 };
 
 void tst_Firefox::offersEveryRowInOrder_data()
@@ -463,6 +469,9 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable()
 
     UserDefaults::standardUserDefaults().setBool(true, u"enableSecureDelete"_s);
     QCOMPARE(f.cleanInPlace(item, path), true);
+    // The side files are left as SQLite leaves them after a clean close: none.
+    for (const QString &suffix : {u"-wal"_s, u"-shm"_s, u"-journal"_s})
+        QVERIFY2(!QFile::exists(path + suffix), qPrintable(suffix));
     for (const QByteArray &marker : gone)
         QVERIFY2(mozstores::filesShowing(path, marker).isEmpty(), marker.constData());
     QCOMPARE(mozstores::integrity(path), u"ok"_s);
@@ -531,6 +540,9 @@ void tst_Firefox::everyRequestAnsweredOnce()
                 expected[i] = failed.at(i);
         }
     }
+    // Web storage keeps its folder, with the extensions' entries in it.
+    if (gone.isEmpty())
+        expected[traces.size() - 1].replace(u"|gone"_s, u"|present"_s);
     QCOMPARE(f.answersToEachRow(rows), expected);
     if (gone != QLatin1String("all"))
         QVERIFY(contentsBelow(f.other) == otherBefore);
@@ -551,6 +563,165 @@ void tst_Firefox::everyRequestAnsweredOnce()
     QCOMPARE(mozstores::danglingBookmarks(places), 0);
     QCOMPARE(mozstores::value(places, u"SELECT group_concat(id) FROM moz_places"_s), QString("1,4"));
     QVERIFY(f.scannedNames().isEmpty());
+}
+
+// profiles.ini as a Firefox upgraded since it has had installs writes it: the old profile
+// still marked Default=1, the install's own default the newer one.
+const char *const upgradedIni = "[Install4F96D1932A9F858E]\nDefault=Profiles/r4nd0m.default-release\nLocked=1\n\n"
+                                "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/0ld1.default\nDefault=1\n\n"
+                                "[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/r4nd0m.default-release\n\n"
+                                "[General]\nStartWithLastProfile=1\nVersion=2\n";
+
+void tst_Firefox::profilesIniChoosesTheProfile_data()
+{
+    QTest::addColumn<QByteArray>("ini");      // %HOME% stands for the home folder
+    QTest::addColumn<QString>("form");        // how profiles.ini lies: "file", "link", "pipe"
+    QTest::addColumn<QString>("expected");    // "release", "old", "elsewhere", "folder rule" or none
+    QTest::addColumn<bool>("switchAfterScan"); // profiles.ini chooses the other profile once scanned
+    const QByteArray upgraded(upgradedIni);
+    const QByteArray release = "[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/r4nd0m.default-release\n";
+    const QByteArray old = "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/0ld1.default\n";
+    QTest::newRow("install default over Default=1") << upgraded << "file" << "release" << false;
+    QTest::newRow("written with CRLF") << QByteArray(upgraded).replace("\n", "\r\n") << "file" << "release" << false;
+    QTest::newRow("Default=1 without installs") << release + old + "Default=1\n" << "file" << "old" << false;
+    QTest::newRow("the only profile") << release << "file" << "release" << false;
+    QTest::newRow("absolute path") << QByteArray("[Profile0]\nName=moved\nIsRelative=0\nPath=%HOME%/Elsewhere/m0v3d.default\nDefault=1\n")
+                                   << "file" << "elsewhere" << false;
+    QTest::newRow("several profiles, none chosen") << release + old << "file" << "" << false;
+    QTest::newRow("relative path climbing out")
+        << QByteArray("[Profile0]\nName=x\nIsRelative=1\nPath=Profiles/../../../../Elsewhere/m0v3d.default\nDefault=1\n") << "file" << "" << false;
+    QTest::newRow("profile folder a link out of Profiles")
+        << QByteArray("[Profile0]\nName=x\nIsRelative=1\nPath=Profiles/l1nk.default\nDefault=1\n") << "file" << "" << false;
+    QTest::newRow("profiles.ini a link") << upgraded << "link" << "folder rule" << false;
+    QTest::newRow("profiles.ini a pipe") << upgraded << "pipe" << "folder rule" << false;
+    QTest::newRow("profiles.ini far too large") << upgraded + QByteArray(300 * 1024, '#') << "file" << "folder rule" << false;
+    QTest::newRow("profile switched since the scan") << upgraded << "file" << "release" << true;
+}
+
+// Firefox starts with the profile profiles.ini chooses; every row goes there, and every other
+// profile is left byte for byte.
+void tst_Firefox::profilesIniChoosesTheProfile()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, form);
+    QFETCH(QString, expected);
+    QFETCH(bool, switchAfterScan);
+    ModuleFixture<FirefoxController> f("scanFirefox", traces);
+    const QString base = f.home.path(profilesRel);
+    const QString data = f.home.path(u"Library/Application Support/Firefox"_s);
+    const QString elsewhere = f.home.path(u"Elsewhere/m0v3d.default"_s);
+    // The old profile is named so that the folder rule would take it: only the file's choice
+    // can then find the newer one.
+    QVERIFY(mozstores::writeCookies(base + u"/r4nd0m.default-release/cookies.sqlite"_s));
+    QString oldName;
+    for (int n = 1; n < 64 && !Fixture::firstListed(base).endsWith(oldName + u".default"_s); ++n) {
+        if (!oldName.isEmpty())
+            QVERIFY(QDir(base + QLatin1Char('/') + oldName + u".default"_s).removeRecursively());
+        oldName = u"0ld"_s + QString::number(n);
+        QVERIFY(mozstores::writeCookies(base + QLatin1Char('/') + oldName + u".default/cookies.sqlite"_s));
+    }
+    QVERIFY(Fixture::firstListed(base).endsWith(oldName + u".default"_s));
+    ini.replace("0ld1", oldName.toLatin1());
+    const QString oldProfile = base + QLatin1Char('/') + oldName + u".default"_s;
+    const QStringList profiles{oldProfile, base + u"/r4nd0m.default-release"_s, elsewhere};
+    QVERIFY(mozstores::writeCookies(elsewhere + u"/cookies.sqlite"_s));
+    for (const QString &name : {oldName + u".default"_s, u"r4nd0m.default-release"_s})
+        QVERIFY(f.home.makeDir(cachesRel + QLatin1Char('/') + name + u"/cache2"_s));
+    if (ini.contains("l1nk"))
+        QVERIFY(QFile::link(elsewhere, base + u"/l1nk.default"_s));
+    ini.replace("%HOME%", QFile::encodeName(f.home.path(QString())));
+    const QString iniPath = data + u"/profiles.ini"_s;
+    if (form == QLatin1String("link")) {
+        QVERIFY(FakeHome::writeFileAt(f.home.path(u"Elsewhere/profiles.ini"_s), ini));
+        QVERIFY(QFile::link(f.home.path(u"Elsewhere/profiles.ini"_s), iniPath));
+    } else if (form == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(iniPath).constData(), 0600), 0);
+    } else {
+        QVERIFY(FakeHome::writeFileAt(iniPath, ini));
+    }
+
+    QString profile;
+    if (expected == QLatin1String("release") || expected == QLatin1String("old"))
+        profile = expected == QLatin1String("old") ? oldProfile : base + u"/r4nd0m.default-release"_s;
+    else if (expected == QLatin1String("elsewhere"))
+        profile = elsewhere;
+    else if (expected == QLatin1String("folder rule"))
+        profile = Fixture::firstListed(base);
+    QCOMPARE(f.module.getFirefoxPath(), profile);
+    // The cache profile has the same relative path in Caches; an absolute profile keeps its cache inside.
+    const QString cache = profile.isEmpty() || profile == elsewhere ? profile
+                                                                    : f.home.path(cachesRel) + profile.mid(base.size());
+    QCOMPARE(f.module.getFirefoxCachePath(), cache);
+
+    const QStringList names = f.scannedNames();
+    QCOMPARE(names.contains(u"Firefox Cookies"_s), !profile.isEmpty());
+    if (profile.isEmpty())
+        return;
+    QMap<QString, QMap<QString, QByteArray>> before;
+    for (const QString &other : profiles)
+        before.insert(other, contentsBelow(other));
+    if (switchAfterScan)
+        QVERIFY(FakeHome::writeFileAt(iniPath, QByteArray(ini).replace("Default=Profiles/r4nd0m.default-release",
+                                                                        "Default=Profiles/" + oldName.toLatin1() + ".default")));
+    // A row cleans only the profile it scanned.
+    QCOMPARE(f.cleanInPlace(u"Firefox Cookies"_s, profile + u"/cookies.sqlite"_s), !switchAfterScan);
+    for (const QString &other : profiles) {
+        if (other == profile && !switchAfterScan)
+            QCOMPARE(mozstores::count(other + u"/cookies.sqlite"_s, u"SELECT count(*) FROM moz_cookies"_s), 0);
+        else
+            QVERIFY2(contentsBelow(other) == before.value(other), qPrintable(other));
+    }
+}
+
+void tst_Firefox::webStorageKeepsExtensions_data()
+{
+    QTest::addColumn<QStringList>("entries"); // folders directly inside storage/default
+    QTest::addColumn<bool>("offered");
+    const QString extension = u"moz-extension+++0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0"_s;
+    const QString privateExtension = u"moz-extension+++0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0^userContextId=4294967295"_s;
+    const QString site = u"https+++www.site-secret.example"_s;
+    const QString otherSite = u"https+++tracker-secret.example^partitionKey=%28https%2Csite.example%29"_s;
+    QTest::newRow("sites and extensions") << QStringList{extension, site, privateExtension, otherSite} << true;
+    QTest::newRow("sites only") << QStringList{site, otherSite} << true;
+    QTest::newRow("extensions only") << QStringList{extension, privateExtension} << false;
+}
+
+// The sites' storage goes; every extension's (its settings, its vaults) stays as it was, and
+// without a site's entry the row is not offered.
+void tst_Firefox::webStorageKeepsExtensions()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(bool, offered);
+    Fixture f;
+    const QString storage = f.inProfile("storage/default");
+    for (const QString &entry : entries) {
+        QVERIFY(FakeHome::writeFileAt(storage + QLatin1Char('/') + entry + u"/.metadata-v2"_s, "meta"));
+        QVERIFY(mozstores::run(storage + QLatin1Char('/') + entry + u"/ls/data.sqlite"_s,
+                               u"CREATE TABLE data (key TEXT PRIMARY KEY, value BLOB);"
+                               u"INSERT INTO data VALUES ('k', 'stored by "_s + entry + u"');"_s));
+    }
+    const QMap<QString, QByteArray> before = contentsBelow(storage);
+    const QString row = u"Firefox Web Storage"_s;
+    QCOMPARE(f.scannedNames().contains(row), offered);
+    if (!offered)
+        return;
+
+    const QList<CleaningRecorder::Event> events = f.clean(row, storage);
+    QCOMPARE(events.size(), 1);
+    QCOMPARE(events.first().name, CleaningRecorder::removal);
+    QStringList kept;
+    for (const QString &entry : entries) {
+        if (entry.startsWith(u"moz-extension+++"_s))
+            kept << entry;
+    }
+    QCOMPARE(QDir(storage).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name), kept);
+    QMap<QString, QByteArray> keptBefore;
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (it.key().mid(storage.size() + 1).startsWith(u"moz-extension+++"_s))
+            keptBefore.insert(it.key(), it.value());
+    }
+    QVERIFY(contentsBelow(storage) == keptBefore);
+    QCOMPARE(f.scannedNames().contains(row), false);
 }
 
 QTEST_MAIN(tst_Firefox)

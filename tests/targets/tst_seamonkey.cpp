@@ -87,30 +87,43 @@ void tst_SeaMonkey::offersEveryRowInOrder()
 void tst_SeaMonkey::profileLookup_data()
 {
     QTest::addColumn<QStringList>("entries"); // created below the Profiles folder, in this order
-    QTest::addColumn<QString>("expected");    // "first listed" for the first of two matches
-    QTest::newRow("directly inside") << QStringList{"ab.default"} << "ab.default";
-    QTest::newRow("one level down") << QStringList{"q7/ab.default"} << "q7/ab.default";
-    QTest::newRow("deep") << QStringList{"a/b/c/zz.default"} << "a/b/c/zz.default";
-    QTest::newRow("longer suffix does not count") << QStringList{"ab.default-release", "cd.defaults"} << "";
-    QTest::newRow("case counts") << QStringList{"ab.Default"} << "";
-    QTest::newRow("a bare dot name is no extension") << QStringList{".default"} << "";
-    QTest::newRow("two matches") << QStringList{"one.default", "two.default"} << "first listed";
-    QTest::newRow("two other matches") << QStringList{"zq81.default", "ab07.default"} << "first listed";
-    QTest::newRow("no Profiles folder") << QStringList{} << "";
+    QTest::addColumn<QString>("expected");    // "first listed" / "last listed" of two matches
+    QTest::addColumn<QByteArray>("ini");      // SeaMonkey's own profiles.ini, %LAST% the last listed
+    QTest::newRow("directly inside") << QStringList{"ab.default"} << "ab.default" << QByteArray();
+    QTest::newRow("one level down") << QStringList{"q7/ab.default"} << "q7/ab.default" << QByteArray();
+    QTest::newRow("deep") << QStringList{"a/b/c/zz.default"} << "a/b/c/zz.default" << QByteArray();
+    QTest::newRow("longer suffix does not count") << QStringList{"ab.default-release", "cd.defaults"} << "" << QByteArray();
+    QTest::newRow("case counts") << QStringList{"ab.Default"} << "" << QByteArray();
+    QTest::newRow("a bare dot name is no extension") << QStringList{".default"} << "" << QByteArray();
+    QTest::newRow("two matches") << QStringList{"one.default", "two.default"} << "first listed" << QByteArray();
+    QTest::newRow("two other matches") << QStringList{"zq81.default", "ab07.default"} << "first listed" << QByteArray();
+    QTest::newRow("no Profiles folder") << QStringList{} << "" << QByteArray();
+    // The file's choice wins over the walk, the first listed left alone.
+    QTest::newRow("profiles.ini marks one") << QStringList{"one.default", "two.default"} << "last listed"
+        << QByteArray("[General]\nStartWithLastProfile=1\n\n[Profile0]\nName=one\nIsRelative=1\nPath=Profiles/%FIRST%\n\n"
+                      "[Profile1]\nName=two\nIsRelative=1\nPath=Profiles/%LAST%\nDefault=1\n");
+    QTest::newRow("profiles.ini naming none of several") << QStringList{"one.default", "two.default"} << ""
+        << QByteArray("[Profile0]\nName=one\nIsRelative=1\nPath=Profiles/one.default\n\n"
+                      "[Profile1]\nName=two\nIsRelative=1\nPath=Profiles/two.default\n");
 }
 
 void tst_SeaMonkey::profileLookup()
 {
     QFETCH(QStringList, entries);
     QFETCH(QString, expected);
+    QFETCH(QByteArray, ini);
     ModuleFixture<SeaMonkeyController> f("scanSeaMonkey", traces);
     const QString base = f.home.path(profilesRel);
     for (const QString &entry : entries)
         QVERIFY(f.home.writeFile(profilesRel + QLatin1Char('/') + entry + u"/urlbarhistory.sqlite"_s, "u"));
-    if (expected == QLatin1String("first listed")) {
-        const QStringList listed = platform::FileManager::defaultManager().contentsOfDirectoryAtPath(base);
+    const QStringList listed = platform::FileManager::defaultManager().contentsOfDirectoryAtPath(base);
+    if (expected.endsWith(QLatin1String(" listed"))) {
         QCOMPARE(listed.size(), 2);
-        expected = listed.first();
+        expected = expected == QLatin1String("first listed") ? listed.first() : listed.last();
+    }
+    if (!ini.isEmpty()) {
+        ini.replace("%FIRST%", QFile::encodeName(listed.first())).replace("%LAST%", QFile::encodeName(listed.last()));
+        QVERIFY(f.home.writeFile(u"Library/Application Support/SeaMonkey/profiles.ini"_s, ini));
     }
     const QString profile = expected.isEmpty() ? QString() : base + QLatin1Char('/') + expected;
     QCOMPARE(f.module.getSeaMonkeyPath(), profile);

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "core/AsNobody.h"
+#include "support/CiSkip.h"
 #include "platform/FileManager.h"
 #include "support/LinkFlipper.h"
 #include "support/LockedCache.h"
@@ -535,7 +536,7 @@ void TestQznb::failureNamesPathAndGoesOn()
     // `chmod -R u+rwx` would), so what stops it is an immutable file, which only the superuser
     // can make.
     if (QProcess::execute(u"chattr"_s, {u"+i"_s, kept}) != 0)
-        QSKIP("chattr +i is not available here (file system, or not the superuser)");
+        SKIP_OR_FAIL_IN_CI("chattr +i is not available here (file system, or not the superuser)");
     auto restore = qScopeGuard([&] { QProcess::execute(u"chattr"_s, {u"-i"_s, kept}); });
 
     const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s,
@@ -587,7 +588,7 @@ void TestQznb::ownersLockedFoldersAreEmptied()
 
     const Run run = runQznb({u"-v"_s, u"-f"_s, u"-m"_s, u"-r"_s, u"--"_s, cache}, QString(), 0, true);
     if (run.exitCode == AsNobody::cannotBecomeNobody)
-        QSKIP("running as root without the right to become nobody: root may write anything");
+        SKIP_OR_FAIL_IN_CI("running as root without the right to become nobody: root may write anything");
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QVERIFY(!exists(cache));
     QCOMPARE(run.out.count("done\n"), 7); // every file was overwritten and removed
@@ -668,7 +669,7 @@ void TestQznb::passesReachDiskInOrder()
     if (sparse) {
         disk4m.emplace(dir.filePath(u"disk"_s));
         if (!disk4m->mounted())
-            QSKIP("a small disk of its own is mounted only as root");
+            SKIP_OR_FAIL_IN_CI("a small disk of its own is mounted only as root");
         tree = dir.filePath(u"disk/tree"_s);
     }
     int written = 0;

@@ -21,6 +21,8 @@
 #include "ui_MainWindow.h"
 
 #include <QFile>
+#include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <fcntl.h>
@@ -130,6 +132,7 @@ private slots:
     void syncTestsSkipPipes();
     void safariSync_data();
     void safariSync();
+    void scanSwitchesToResults_data();
     void scanSwitchesToResults();
     void quitQuestion_data();
     void quitQuestion();
@@ -451,8 +454,20 @@ void tst_MainWindow::safariSync()
              expected ? QStringList{"com.apple.Safari"} : QStringList());
 }
 
+void tst_MainWindow::scanSwitchesToResults_data()
+{
+    // The offscreen screen is 800 points wide: the results window fits only near its left edge.
+    QTest::addColumn<int>("left");  // where the main window is moved first, -1 for the centre
+    QTest::addColumn<bool>("room"); // the 172-point move leaves the window on the screen
+    QTest::newRow("room on the left") << 190 << true;
+    QTest::newRow("centred on a small screen") << -1 << false;
+    QTest::newRow("at the right edge") << 500 << false;
+}
+
 void tst_MainWindow::scanSwitchesToResults()
 {
+    QFETCH(int, left);
+    QFETCH(bool, room);
     FakeHome home;
     QVERIFY(registerBundleDefaults());
     home.addApplication(u"com.apple.Safari"_s, u"Safari"_s);
@@ -466,6 +481,8 @@ void tst_MainWindow::scanSwitchesToResults()
     QCOMPARE(shell.locations.locationArrayController()->count(), 2);
     shell.showWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&shell.window));
+    if (left >= 0)
+        shell.window.move(left, shell.window.y());
     const QRect before = shell.window.geometry();
     const QSize viewBefore = shell.window.mainView()->size();
     const QSize resultsSize = shell.window.resultsView()->size();
@@ -483,10 +500,20 @@ void tst_MainWindow::scanSwitchesToResults()
     QVERIFY(shell.results.showingScanResults());
 
     // The top edge stays, the left edge moves 172 to the left, the window grows by the views'
-    // difference, and the content is at least 600 x 400.
+    // difference, and the content is at least 600 x 400; but the window stays on the screen,
+    // Clean button and all.
     const QRect after = shell.window.geometry();
+    const QRect screen = shell.window.screen()->availableGeometry();
+    QVERIFY2(
+        screen.contains(shell.window.frameGeometry()),
+        qPrintable(u"%1,%2 %3x%4"_s.arg(after.x()).arg(after.y()).arg(after.width()).arg(after.height())));
+    const QPushButton *clean = shell.window.form().shredButton;
+    QTRY_VERIFY(screen.contains(QRect(clean->mapToGlobal(QPoint(0, 0)), clean->size())));
     QCOMPARE(after.top(), before.top());
-    QCOMPARE(after.left(), before.left() - 172);
+    if (room)
+        QCOMPARE(after.left(), before.left() - 172);
+    else
+        QCOMPARE(shell.window.frameGeometry().right(), screen.right());
     QCOMPARE(after.width(), before.width() + resultsSize.width() - viewBefore.width());
     QCOMPARE(after.height(), before.height() + resultsSize.height() - viewBefore.height());
     QTRY_VERIFY(shell.window.resultsView()->width() >= 600 && shell.window.resultsView()->height() >= 400);

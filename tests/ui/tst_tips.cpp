@@ -12,6 +12,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTest>
 #include <QThread>
 
@@ -58,16 +61,19 @@ struct Shelf {
     QWidget prefsWindow{nullptr, Qt::FramelessWindowHint};
     QDialog resultsDialog{nullptr, Qt::FramelessWindowHint};
     QWidget cleanupPanel{nullptr, Qt::FramelessWindowHint};
+    QLabel *headingIcon = new QLabel(&resultsDialog);
     QLabel *heading = new QLabel(&resultsDialog);
     QLabel *cleanupStatus = new QLabel(&cleanupPanel);
     TipController tips;
 
     explicit Shelf(bool showWindows = true)
     {
-        mainWindow.setGeometry(500, 150, 300, 460);
-        prefsWindow.setGeometry(400, 100, 400, 300);
-        resultsDialog.setGeometry(450, 200, 360, 200);
-        cleanupPanel.setGeometry(450, 200, 360, 120);
+        // On the offscreen platform's 800 x 800 screen, with room for every tip on its side.
+        mainWindow.setGeometry(250, 100, 300, 460);
+        prefsWindow.setGeometry(400, 100, 360, 300);
+        resultsDialog.setGeometry(420, 200, 360, 200);
+        cleanupPanel.setGeometry(200, 200, 360, 120);
+        headingIcon->setGeometry(12, 0, 64, 64);
         heading->setGeometry(80, 20, 200, 24);
         cleanupStatus->setGeometry(60, 50, 240, 20);
 
@@ -157,6 +163,10 @@ private slots:
     void placement_data();
     void placement();
     void cleanupFailureLeavesThePanelInView();
+    void tipsStayOnScreen_data();
+    void resultsTipSaysWhatWasFound_data();
+    void resultsTipSaysWhatWasFound();
+    void tipsStayOnScreen();
     void showingAgainReplaces();
     void emptyAnchorShowsNothing();
     void tipsOff_data();
@@ -239,6 +249,69 @@ void tst_Tips::placement()
              qPrintable(u"tip at %1,%2 %3x%4, point %5,%6"_s
                             .arg(window->x()).arg(window->y()).arg(window->width()).arg(window->height())
                             .arg(p.x()).arg(p.y())));
+}
+
+// A window moved to the screen's edge (or maximised): a tip that would leave the screen on its
+// side is laid out on one where it fits.
+void tst_Tips::tipsStayOnScreen_data()
+{
+    QTest::addColumn<QString>("notification");
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<QPoint>("windowAt");
+    QTest::newRow("scan button at the right edge") << "MainTips"
+                                                   << "mainScanButton" << QPoint(500, 100);
+    QTest::newRow("list at the left edge") << "MainTips"
+                                           << "mainAppsList" << QPoint(0, 100);
+    QTest::newRow("help button at the left edge") << "MainTips"
+                                                  << "mainHelpButton" << QPoint(0, 100);
+}
+
+void tst_Tips::tipsStayOnScreen()
+{
+    QFETCH(QString, notification);
+    QFETCH(QString, tip);
+    QFETCH(QPoint, windowAt);
+    Shelf shelf;
+    shelf.mainWindow.move(windowAt);
+    Shelf::post(notification);
+    const MAAttachedWindow *window = tipGetters().value(tip)(shelf.tips);
+    QVERIFY(window);
+    const QRect screen = shelf.mainWindow.screen()->availableGeometry();
+    QVERIFY2(screen.contains(window->geometry()),
+             qPrintable(u"tip at %1,%2 %3x%4"_s.arg(window->x())
+                            .arg(window->y())
+                            .arg(window->width())
+                            .arg(window->height())));
+    QVERIFY(window->placedSide() != window->side());
+}
+
+void tst_Tips::resultsTipSaysWhatWasFound_data()
+{
+    QTest::addColumn<QString>("notification");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("text");
+    const QString found = u"These privacy threats were found. Untick any item you want to keep."_s;
+    const QString nothing = u"No privacy threats were found."_s;
+    QTest::newRow("threats") << "ResultsTips" << 2 << found;
+    QTest::newRow("nothing found") << "ResultsTips" << 0 << nothing;
+    QTest::newRow("nothing found, zoomed") << "ResultsTipsZoom" << 0 << nothing;
+}
+
+void tst_Tips::resultsTipSaysWhatWasFound()
+{
+    QFETCH(QString, notification);
+    QFETCH(int, rows);
+    QFETCH(QString, text);
+    Shelf shelf;
+    QStandardItemModel results(rows, 3);
+    auto *list = new QTableView(&shelf.mainWindow);
+    list->setGeometry(10, 10, 280, 400);
+    list->setModel(&results);
+    shelf.tips.setResultsList(list);
+    Shelf::post(notification);
+    QVERIFY(shelf.tips.resultsListWindow());
+    QCOMPARE(shelf.tips.resultsListTextField()->text(), text);
+    Shelf::post("ResultsTipsEnd");
 }
 
 // The cleanup panel as the application shows it after a failure, over the main window with
@@ -370,7 +443,10 @@ void tst_Tips::cleaningStatus()
     for (const QString &name : shown) {
         const MAAttachedWindow *tip = tipGetters().value(name)(shelf.tips);
         QCOMPARE(tip->attachedWindow(), &shelf.resultsDialog);
-        QVERIFY(touches(tip, anchorPoint(shelf.heading, "left-middle"), 0, 57));
+        // 57 points left of the heading's row: the tip leaves the heading's icon in view.
+        const QRect icon(shelf.headingIcon->mapToGlobal(QPoint(0, 0)), shelf.headingIcon->size());
+        QVERIFY(touches(tip, QPoint(icon.x(), anchorPoint(shelf.heading, "left-middle").y()), 0, 57));
+        QVERIFY(!tip->geometry().intersects(icon));
     }
     Shelf::post("CleaningStatusTipsEnd");
     Shelf::post("CleanSystemTipEnd");

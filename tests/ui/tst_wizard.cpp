@@ -7,6 +7,7 @@
 #include "platform/Timer.h"
 #include "platform/UserDefaults.h"
 #include "platform/WebView.h"
+#include "platform/WindowKeys.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "support/ThreadChecker.h"
@@ -196,6 +197,7 @@ private slots:
     void nextWritesSettings();
     void finalPageWebView_data();
     void finalPageWebView();
+    void returnPressesTheHighlightedButton();
 };
 
 void tst_Wizard::firstLaunchPages_data()
@@ -498,4 +500,30 @@ void tst_Wizard::finalPageWebView()
 }
 
 QTEST_MAIN(tst_Wizard)
+// Return presses Next on each page and Done on the last, wherever the keyboard is.
+void tst_Wizard::returnPressesTheHighlightedButton()
+{
+    SKIP_UNDER_THREAD_CHECKER(
+        "Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
+    platform::WindowKeys::install();
+    Shell shell;
+    QVERIFY(shell.ready);
+    shell.addModule(u"com.apple.Safari"_s, u"Safari"_s);
+    UserDefaults::standardUserDefaults().setObject(u"http://127.0.0.1:9"_s, u"siteHost"_s);
+    QStringList titles;
+    shell.script = [&] {
+        QWidget *window = shell.wizard.wizardWindow();
+        for (int guard = 0; guard < 20 && window->isVisible(); ++guard) {
+            titles << shell.wizard.titleText()->text();
+            QWidget *focus = window->focusWidget();
+            QTest::keyClick(focus ? focus : window, Qt::Key_Return);
+        }
+    };
+    shell.launch();
+    QVERIFY(!shell.stillRunningAfterScript); // Return on "Done" closed the assistant
+    QCOMPARE(titles.first(), u"Welcome to Nimbrel!"_s);
+    QCOMPARE(titles.last(), u"Setup Complete!"_s);
+    QCOMPARE(titles.removeDuplicates(), 0); // every Return went on by one page
+}
+
 #include "tst_wizard.moc"

@@ -2,7 +2,6 @@
 
 #include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
-#include "platform/Workspace.h"
 #include "ui/about/QZScrewView.h"
 #include "ui/views/Hyperlink.h"
 
@@ -36,11 +35,6 @@ std::optional<Step> stepAfter(const QString &name)
     return std::nullopt;
 }
 
-void openLink(const QString &link)
-{
-    platform::Workspace::sharedWorkspace().openURL(QUrl(link));
-}
-
 } // namespace
 
 AboutWindowController::AboutWindowController(QObject *parent) : QObject(parent) {}
@@ -62,8 +56,9 @@ void AboutWindowController::setAboutWindow(AboutWindow *window)
     for (int n = 1; n <= 4; ++n)
         m_screws.append(window->screw(n));
     connect(window, &QDialog::finished, this, &AboutWindowController::windowWillClose);
-    connect(m_supportLink, &QLabel::linkActivated, this, &openLink);
-    connect(m_companyLink, &QLabel::linkActivated, this, &openLink);
+    const auto openLink = [window](const QString &link) { platform::WebPages::open(QUrl(link), window); };
+    connect(m_supportLink, &QLabel::linkActivated, this, openLink);
+    connect(m_companyLink, &QLabel::linkActivated, this, openLink);
 }
 
 QZScrewView *AboutWindowController::screw(int number) const

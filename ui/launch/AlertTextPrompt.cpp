@@ -131,9 +131,9 @@ void AlertTextPrompt::showPanelFace(const QString &image, bool productButtons)
 
 void AlertTextPrompt::openAndClose(const QString &path)
 {
-    platform::Workspace::sharedWorkspace().openURL(platform::WebPages::site(path + kCampaign));
     if (m_panel)
         m_panel->close();
+    platform::WebPages::open(platform::WebPages::site(path + kCampaign));
 }
 
 void AlertTextPrompt::showFW3LearnMorePage()

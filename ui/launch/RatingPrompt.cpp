@@ -4,7 +4,6 @@
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/WebPages.h"
-#include "platform/Workspace.h"
 
 #include <QStringList>
 
@@ -93,16 +92,15 @@ void RatingPrompt::displayAppRatingAlert()
     const int answer = alert.runModal(m_mainWindow);
 
     using Key = Settings::Key;
-    auto &workspace = platform::Workspace::sharedWorkspace();
     if (answer == platform::Alert::FirstButtonReturn) {
         Settings::setBool(Key::VersionIsRated, true);
         Settings::setValue(Key::RatedVersionNumber, m_version);
-        workspace.openURL(platform::WebPages::rating(u"/mac/nimbrel/rate"_s));
+        platform::WebPages::open(platform::WebPages::rating(u"/mac/nimbrel/rate"_s), m_mainWindow);
     } else if (answer == platform::Alert::SecondButtonReturn) {
         Settings::setInteger(Key::RunCount, 0);
     } else if (answer == platform::Alert::ThirdButtonReturn) {
         Settings::setInteger(Key::RunCount, 0);
-        workspace.openURL(platform::WebPages::site(u"/support/"_s));
+        platform::WebPages::open(platform::WebPages::site(u"/support/"_s), m_mainWindow);
     }
     if (alert.suppressionButtonState())
         Settings::setBool(Key::DeclinedRating, true);

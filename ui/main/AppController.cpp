@@ -7,15 +7,14 @@
 #include "platform/UserDefaults.h"
 #include "platform/WebPages.h"
 #include "platform/WindowPlacement.h"
-#include "platform/Workspace.h"
 #include "ui/alerts/AlertController.h"
+#include "ui/launch/AlertTextPrompt.h"
+#include "ui/launch/RatingPrompt.h"
+#include "ui/launch/TempCleaningPrompt.h"
 #include "ui/main/BrowserSync.h"
 #include "ui/main/MainWindow.h"
 #include "ui/results/QZRichTextCell.h"
 #include "ui/results/ResultsController.h"
-#include "ui/launch/AlertTextPrompt.h"
-#include "ui/launch/RatingPrompt.h"
-#include "ui/launch/TempCleaningPrompt.h"
 #include "ui/views/QZBareCell.h"
 
 #include "ui_MainWindow.h"
@@ -272,7 +271,8 @@ void AppController::startScan()
         post(keys::MainTipsEnd);
 
     // The top edge stays where it is, the window grows by the difference between the views,
-    // and its left edge moves a fixed 172 points to the left.
+    // and its left edge moves a fixed 172 points to the left; but never past the screen's free
+    // area, where the Clean button would be cut off (the list scrolls instead).
     const QWidget *current = m_mainWindow->contentView();
     const QSize currentSize = current ? current->size() : QSize();
     const int dw = m_resultsView->width() - currentSize.width();
@@ -282,7 +282,7 @@ void AppController::startScan()
 
     m_mainWindow->setContentView(m_resultsView);
     m_mainWindow->setContentMinSize(QSize(600, 400));
-    m_mainWindow->setGeometry(target);
+    platform::setGeometryOnScreen(m_mainWindow, target);
     if (m_resultsControl)
         m_resultsControl->setShowingScanResults(true);
 
@@ -386,17 +386,7 @@ void AppController::showBrowserSyncInstructions()
 
 void AppController::openPage(const QString &path)
 {
-    const QUrl page = platform::WebPages::site(path);
-    if (platform::Workspace::sharedWorkspace().openURL(page))
-        return;
-    // Without a web browser nothing would happen at all: give the user the address instead.
-    platform::Alert alert;
-    alert.setMessageText(u"The page could not be opened"_s);
-    alert.setInformativeText(
-        u"No web browser could be started to show it. You can open this address in a web browser:\n\n%1"_s
-            .arg(page.toString()));
-    alert.addButtonWithTitle(u"OK"_s);
-    alert.runModal(m_mainWindow);
+    platform::WebPages::open(platform::WebPages::site(path), m_mainWindow);
 }
 
 void AppController::setFileControl(FileController *control)

@@ -1,13 +1,16 @@
 #include "ui/main/MainWindow.h"
 
+#include "platform/Bundle.h"
 #include "platform/ChildWindows.h"
 #include "ui/main/LiveResizeNotifier.h"
+#include "ui/views/TableKeys.h"
 
 #include "ui_AcknowledgementsWindow.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QMenu>
 
 using namespace Qt::StringLiterals;
@@ -35,6 +38,10 @@ MainWindow::MainWindow(QWidget *parent)
 
     m_acknowledgementsWindow = new QDialog(this, Qt::Window);
     m_ackUi->setupUi(m_acknowledgementsWindow);
+    // The libraries' licences ask for their notices in what we ship: they travel in the bundle.
+    QFile acknowledgements(platform::Bundle::mainBundle().pathForResource(u"Acknowledgements"_s, u"html"_s));
+    if (acknowledgements.open(QIODevice::ReadOnly))
+        m_ackUi->acknowledgementsText->setHtml(QString::fromUtf8(acknowledgements.readAll()));
 
     connect(m_ui->actionClose, &QAction::triggered, this, &QWidget::close);
     // The menu bar belongs to the application: its commands answer their keys in every window
@@ -45,6 +52,8 @@ MainWindow::MainWindow(QWidget *parent)
             action->setShortcutContext(Qt::ApplicationShortcut);
     }
     connect(m_ui->actionZoom, &QAction::triggered, this, &MainWindow::zoom);
+    TableKeys::install(m_ui->locationTableView);
+    TableKeys::install(m_ui->resultsTableView);
     LiveResizeNotifier::watch(this);
 }
 

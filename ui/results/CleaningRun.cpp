@@ -244,7 +244,10 @@ void CleaningRun::cleanRow(const resultItemPtr &row)
         row->setResultItemSize(size);
         row->setResultItemConvertedSize(FileController::convertFileSize(size));
     }
-    onMain([&] { setRowState(row, RowState::Cleaning); });
+    onMain([&] {
+        m_host.rowWillClean(m_host.resultsArrayController()->indexOfObject(row));
+        setRowState(row, RowState::Cleaning);
+    });
 
     const QVariantMap request = keys::cleaningRequest(appName, name, path);
     platform::NotificationCenter::defaultCenter().post(keys::cleanRequestName(appName), m_host.runPostSender(),

@@ -30,6 +30,9 @@ public:
     virtual const void *runPostSender() const = 0;
     // The run's queue went down to `count` (main thread); at 0 the run has ended.
     virtual void observeOperationCount(int count) = 0;
+    // The row at `index` is about to be cleaned (main thread); a host that shows the rows
+    // keeps it in view.
+    virtual void rowWillClean(int /*index*/) { }
 
 protected:
     CleaningRunHost() = default;

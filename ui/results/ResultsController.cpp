@@ -26,6 +26,7 @@
 #include "ui/views/QZTextFieldCell.h"
 
 #include <QIcon>
+#include <QScrollBar>
 #include <QTableView>
 
 using namespace Qt::StringLiterals;
@@ -82,8 +83,16 @@ void ResultsController::setResultsArrayController(platform::ArrayController<resu
 void ResultsController::setResultsTableView(QTableView *view)
 {
     m_resultsTableView = view;
-    if (view)
-        view->setModel(m_resultsArrayController);
+    disconnect(m_scrollWatch);
+    if (!view)
+        return;
+    view->setModel(m_resultsArrayController);
+    // Only the user's own scrolling (wheel, scroll bar, its keys) triggers an action; ours
+    // sets the value.
+    m_scrollWatch = connect(view->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this] {
+        if (m_isShredding && !m_doneShredding)
+            m_userScrolledDuringRun = true;
+    });
 }
 
 void ResultsController::setShredButton(QPushButton *button)
@@ -182,6 +191,7 @@ void ResultsController::turnIntoCancel()
 
 void ResultsController::start()
 {
+    m_userScrolledDuringRun = false;
     m_run->markRows();
     if (QTableView *table = m_resultsTableView) {
         for (const char *column : {"statusColumn", "statusTextColumn"}) {
@@ -217,6 +227,14 @@ void ResultsController::startShredAnimation()
 void ResultsController::reloadTable()
 {
     m_resultsArrayController->reload();
+}
+
+void ResultsController::rowWillClean(int index)
+{
+    QTableView *table = m_resultsTableView;
+    if (!table || m_userScrolledDuringRun || index < 0)
+        return;
+    table->scrollTo(m_resultsArrayController->index(index, 0), QAbstractItemView::EnsureVisible);
 }
 
 void ResultsController::observeOperationCount(int count)

@@ -101,6 +101,8 @@ public:
     void updateProgress(const platform::Notification &notification);
     // The queue's count went down to `count`; at 0 the run ends.
     void observeOperationCount(int count) override;
+    // Scrolls the row into view, unless the user scrolled the list since the run began.
+    void rowWillClean(int index) override;
     // The run's posts go out under the results controller.
     const void *runPostSender() const override { return this; }
     bool validateMenuItem(QAction *item) const;
@@ -150,6 +152,8 @@ private:
     void turnIntoCancel();
 
     QPointer<QTableView> m_resultsTableView;
+    QMetaObject::Connection m_scrollWatch;
+    bool m_userScrolledDuringRun = false;
     platform::ArrayController<resultItem> *m_resultsArrayController = nullptr;
     QPointer<QZShredderAnimator> m_shredderAnimator;
     AlertController *m_alertControl = nullptr;

@@ -1,7 +1,7 @@
 #include "ui/summary/CleaningResultsWindow.h"
 
 #include "platform/Modal.h"
-#include "platform/Workspace.h"
+#include "platform/WebPages.h"
 
 #include "ui_CleaningResultsWindow.h"
 
@@ -15,8 +15,12 @@ CleaningResultsWindow::CleaningResultsWindow(QWidget *parent)
     connect(m_ui->closeButton, &QPushButton::clicked, this,
             [this] { platform::Modal::endModalForWindow(this); });
     // Links open in the user's browser, through the workspace like every other page we open.
-    connect(m_ui->tweetLink, &QLabel::linkActivated, this,
-            [](const QString &link) { platform::Workspace::sharedWorkspace().openURL(QUrl(link)); });
+    connect(m_ui->tweetLink, &QLabel::linkActivated, this, [this](const QString &link) {
+        // A clicked link keeps the keyboard otherwise, and Return would open it again
+        // instead of pressing OK.
+        m_ui->closeButton->setFocus(Qt::OtherFocusReason);
+        platform::WebPages::open(QUrl(link), this);
+    });
 }
 
 CleaningResultsWindow::~CleaningResultsWindow() = default;

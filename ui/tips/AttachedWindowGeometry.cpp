@@ -195,6 +195,37 @@ QRectF AttachedWindowGeometry::updateGeometry(const QPointF &point, int side, co
     return QRectF(origin, QSizeF(w, h));
 }
 
+int AttachedWindowGeometry::sideThatFits(const QPointF &point, int side, const QSizeF &viewSize,
+                                         const Surroundings &around) const
+{
+    if (side < Left || side >= Automatic || around.visibleFrame.isEmpty())
+        return side;
+    // Laid out on a copy: trying a side must not move this window's view.
+    AttachedWindowGeometry trial = *this;
+    auto fits = [&](int candidate) {
+        return around.visibleFrame.contains(trial.updateGeometry(point, candidate, viewSize));
+    };
+    if (fits(side))
+        return side;
+    const int automatic = bestSideForAutomaticPosition(point, viewSize, around);
+    if (fits(automatic))
+        return automatic;
+    for (int candidate = Left; candidate < Automatic; ++candidate)
+        if (fits(candidate))
+            return candidate;
+    return side;
+}
+
+QRectF AttachedWindowGeometry::keptOnScreen(const QRectF &frame, const QRectF &visibleFrame)
+{
+    if (visibleFrame.isEmpty())
+        return frame;
+    QRectF kept = frame;
+    kept.moveLeft(std::max(visibleFrame.left(), std::min(kept.left(), visibleFrame.right() - kept.width())));
+    kept.moveTop(std::max(visibleFrame.top(), std::min(kept.top(), visibleFrame.bottom() - kept.height())));
+    return kept;
+}
+
 bool AttachedWindowGeometry::isSquareCorner(int side, int first, int second) const
 {
     return !m_drawsRoundCornerBesideArrow && (side == first || side == second);

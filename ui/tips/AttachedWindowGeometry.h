@@ -77,6 +77,13 @@ public:
     // the view's frame inside the window (viewFrame()).
     QRectF updateGeometry(const QPointF &point, int side, const QSizeF &viewSize);
     QRectF viewFrame() const { return m_viewFrame; }
+    // The side to lay the view out on so that the window lies within the visible frame:
+    // `side` itself when it fits there, else the side the automatic choice makes, else the
+    // first other side that fits; `side` when none does (see keptOnScreen).
+    int sideThatFits(const QPointF &point, int side, const QSizeF &viewSize,
+                     const Surroundings &around) const;
+    // A window frame moved the least it takes to lie within the visible frame (as far as it can).
+    static QRectF keptOnScreen(const QRectF &frame, const QRectF &visibleFrame);
     // The outline with its arrow, around the view frame, in the window's coordinates.
     QPainterPath backgroundPath(int side) const;
 

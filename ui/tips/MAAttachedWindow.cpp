@@ -101,14 +101,19 @@ QPointF MAAttachedWindow::screenPoint() const
     return m_window ? WindowGeometry::convertBaseToScreen(m_window, m_point) : m_point;
 }
 
-int MAAttachedWindow::bestSideForAutomaticPosition() const
+AttachedWindowGeometry::Surroundings MAAttachedWindow::surroundings() const
 {
     const QScreen *screen = m_window && m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
     AttachedWindowGeometry::Surroundings around;
     around.visibleFrame = WindowGeometry::visibleFrame(screen);
     if (m_window)
         around.windowFrame = WindowGeometry::frame(m_window);
-    return m_geometry.bestSideForAutomaticPosition(screenPoint(), m_view->size(), around);
+    return around;
+}
+
+int MAAttachedWindow::bestSideForAutomaticPosition() const
+{
+    return m_geometry.bestSideForAutomaticPosition(screenPoint(), m_view->size(), surroundings());
 }
 
 void MAAttachedWindow::setPoint(const QPointF &point, int side)
@@ -125,7 +130,8 @@ void MAAttachedWindow::followAttachedWindow()
         if (const std::optional<QPointF> now = m_pointSource())
             m_point = *now;
     }
-    updateWindowGeometry();
+    if (updateWindowGeometry())
+        updateBackground();
 }
 
 bool MAAttachedWindow::event(QEvent *event)
@@ -138,17 +144,26 @@ bool MAAttachedWindow::event(QEvent *event)
     return QWidget::event(event);
 }
 
-void MAAttachedWindow::updateWindowGeometry()
+bool MAAttachedWindow::updateWindowGeometry()
 {
     if (!m_view)
-        return;
+        return false;
     ++m_layoutCount;
-    const QRectF frame = m_geometry.updateGeometry(screenPoint(), m_side, m_view->size());
+    // A tip cut off at the screen's edge (its window maximised, or moved near an edge) cannot
+    // be read: it goes to a side where it fits, or at worst slides back onto the screen.
+    const QPointF point = screenPoint();
+    const AttachedWindowGeometry::Surroundings around = surroundings();
+    const int placed = m_geometry.sideThatFits(point, m_side, m_view->size(), around);
+    const bool moved = placed != m_placedSide;
+    m_placedSide = placed;
+    const QRectF frame = AttachedWindowGeometry::keptOnScreen(
+        m_geometry.updateGeometry(point, placed, m_view->size()), around.visibleFrame);
     WindowGeometry::setFrame(this, frame);
     // Our geometry grows upwards; the widget's grows downwards.
     const QRectF view = m_geometry.viewFrame();
     m_view->setGeometry(QRectF(view.x(), frame.height() - view.y() - view.height(), view.width(), view.height())
                             .toRect());
+    return moved;
 }
 
 void MAAttachedWindow::updateBackground()
@@ -161,7 +176,7 @@ void MAAttachedWindow::updateBackground()
         painter.setRenderHint(QPainter::Antialiasing);
         painter.translate(0, size.height());
         painter.scale(1, -1);
-        const QPainterPath outline = m_geometry.backgroundPath(m_side);
+        const QPainterPath outline = m_geometry.backgroundPath(m_placedSide);
         // The picture is clear, so copying the fill in gives what blending would; Qt blends a
         // translucent fill on its own thread pool, out of the thread checker's sight.
         painter.setCompositionMode(QPainter::CompositionMode_Source);

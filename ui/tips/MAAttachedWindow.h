@@ -51,6 +51,9 @@ public:
     QWidget *attachedWindow() const { return m_window; }
     QPointF point() const { return m_point; }
     int side() const { return m_side; }
+    // The side it is laid out on: its own side, or another where that one would leave the
+    // screen.
+    int placedSide() const { return m_placedSide; }
     float distance() const { return m_geometry.distance(); }
     // Moves the arrow to another point and side (12 stays 12 here: no side is chosen).
     void setPoint(const QPointF &point, int side);
@@ -98,8 +101,10 @@ private:
     MAAttachedWindow(QWidget *view, const QPointF &point, QWidget *window, int side, float distance);
 
     QPointF screenPoint() const;
+    AttachedWindowGeometry::Surroundings surroundings() const;
     int bestSideForAutomaticPosition() const;
-    void updateWindowGeometry();
+    // Answers whether the window moved to another side (its outline then needs drawing again).
+    bool updateWindowGeometry();
     void updateBackground();
     void redisplay();
     void apply(AttachedWindowGeometry::Update update);
@@ -113,6 +118,7 @@ private:
     QPointF m_point;
     PointSource m_pointSource;
     int m_side = Side::Automatic;
+    int m_placedSide = Side::Automatic;
     bool m_resizing = false;
     QImage m_background;
     int m_renderCount = 0;

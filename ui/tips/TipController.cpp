@@ -9,6 +9,10 @@
 #include "platform/WindowGeometry.h"
 #include "ui/tips/MAAttachedWindow.h"
 
+#include <QAbstractItemView>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 using platform::WindowGeometry;
@@ -17,6 +21,8 @@ namespace {
 const QString kProblemsHeading = u"Cleaning Problems Occurred"_s;
 const QString kCouldNotCleanHeading = u"Could Not Clean"_s;
 const QString kCancelText = u"Click here to cancel privacy threat cleaning"_s;
+const QString kThreatsFoundText = u"These privacy threats were found. Untick any item you want to keep."_s;
+const QString kNothingFoundText = u"No privacy threats were found."_s;
 constexpr double kDelayedTipSeconds = 0.1;
 } // namespace
 
@@ -68,6 +74,19 @@ QPointF TipController::anchorPoint(const QWidget *anchor, AnchorPoint point)
     case AnchorPoint::Centre: return {f.x() + f.width() / 2, f.y() + f.height() / 2};
     case AnchorPoint::TopCentre: return {f.x() + f.width() / 2, f.y() + f.height()};
     case AnchorPoint::WindowMiddle: return {f.x(), WindowGeometry::frame(anchor->window()).height() / 2};
+    case AnchorPoint::RowLeftMiddle: {
+        const double middle = f.y() + f.height() / 2;
+        double left = f.x();
+        if (const QWidget *parent = anchor->parentWidget()) {
+            for (const QWidget *beside : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                const QRectF b = WindowGeometry::frameInWindow(beside);
+                if (!beside->isHidden() && !beside->isWindow() && b.y() <= middle
+                    && middle <= b.y() + b.height())
+                    left = std::min(left, b.x());
+            }
+        }
+        return {left, middle};
+    }
     }
     return {};
 }
@@ -156,8 +175,17 @@ void TipController::showMainTipsZoom()
               &TipController::m_mainHelpButtonView, 2, 6}});
 }
 
+void TipController::updateResultsListText()
+{
+    const auto *list = qobject_cast<const QAbstractItemView *>(m_resultsList.data());
+    if (m_resultsListTextField && list)
+        m_resultsListTextField->setText(list->model() && list->model()->rowCount() > 0 ? kThreatsFoundText
+                                                                                       : kNothingFoundText);
+}
+
 void TipController::showResultsTips()
 {
+    updateResultsListText();
     showSet({{&TipController::m_resultsListWindow, &TipController::m_resultsList, AnchorPoint::WindowMiddle,
               &TipController::m_resultsListView, 0, 0},
              {&TipController::m_resultsShredButtonWindow, &TipController::m_resultsShredButton, AnchorPoint::LeftMiddle,
@@ -166,6 +194,7 @@ void TipController::showResultsTips()
 
 void TipController::showResultsTipsZoom()
 {
+    updateResultsListText();
     showSet({{&TipController::m_resultsListWindow, &TipController::m_resultsList, AnchorPoint::Centre,
               &TipController::m_resultsListView, 1, 0},
              {&TipController::m_resultsShredButtonWindow, &TipController::m_resultsShredButton, AnchorPoint::TopCentre,
@@ -196,16 +225,16 @@ void TipController::showCleaningStatusTipsTimerFire()
     const QString heading = m_cleaningStatusTextField ? m_cleaningStatusTextField->text() : QString();
     if (heading == kProblemsHeading)
         showSet({{&TipController::m_problemStatusWindow, &TipController::m_cleaningStatusAnchor,
-                  AnchorPoint::LeftMiddle, &TipController::m_problemStatusView, 0, 57}});
+                  AnchorPoint::RowLeftMiddle, &TipController::m_problemStatusView, 0, 57}});
     else if (heading == kCouldNotCleanHeading)
         showSet({{&TipController::m_couldNotCleanStatusWindow, &TipController::m_cleaningStatusAnchor,
-                  AnchorPoint::LeftMiddle, &TipController::m_couldNotCleanStatusView, 0, 57}});
+                  AnchorPoint::RowLeftMiddle, &TipController::m_couldNotCleanStatusView, 0, 57}});
 }
 
 void TipController::showCleanSystemTipTimerFire()
 {
-    showSet({{&TipController::m_cleanSystemWindow, &TipController::m_cleaningStatusAnchor, AnchorPoint::LeftMiddle,
-              &TipController::m_cleanSystemView, 0, 57}});
+    showSet({{&TipController::m_cleanSystemWindow, &TipController::m_cleaningStatusAnchor,
+              AnchorPoint::RowLeftMiddle, &TipController::m_cleanSystemView, 0, 57}});
 }
 
 void TipController::hidePrefsTips()

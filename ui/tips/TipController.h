@@ -70,6 +70,8 @@ public:
     void setResultsShredButtonView(QWidget *view) { m_resultsShredButtonView = view; }
     QLabel *resultsShredButtonTextField() const { return m_resultsShredButtonTextField; }
     void setResultsShredButtonTextField(QLabel *field) { m_resultsShredButtonTextField = field; }
+    QLabel *resultsListTextField() const { return m_resultsListTextField; }
+    void setResultsListTextField(QLabel *field) { m_resultsListTextField = field; }
     QWidget *problemStatusView() const { return m_problemStatusView; }
     void setProblemStatusView(QWidget *view) { m_problemStatusView = view; }
     QWidget *couldNotCleanStatusView() const { return m_couldNotCleanStatusView; }
@@ -116,7 +118,9 @@ public:
 
 private:
     // Where on its anchor a tip points.
-    enum class AnchorPoint { LeftMiddle, RightMiddle, Centre, TopCentre, WindowMiddle };
+    // RowLeftMiddle: the left-middle of the anchor's row, taking in what sits beside it on
+    // its left (the heading's icon), so that a tip on the left does not cover it.
+    enum class AnchorPoint { LeftMiddle, RightMiddle, Centre, TopCentre, WindowMiddle, RowLeftMiddle };
     using TipField = QPointer<MAAttachedWindow> TipController::*;
     using WidgetOutlet = QPointer<QWidget> TipController::*;
     struct Tip {
@@ -129,6 +133,8 @@ private:
     };
 
     static bool tipsEnabled();
+    // The results list's tip tells what the scan found: threats to untick, or none at all.
+    void updateResultsListText();
     static QPointF anchorPoint(const QWidget *anchor, AnchorPoint point);
     void showTip(const Tip &tip);
     void showSet(std::initializer_list<Tip> tips);
@@ -158,6 +164,7 @@ private:
     QPointer<QWidget> m_resultsListView;
     QPointer<QWidget> m_resultsShredButtonView;
     QPointer<QLabel> m_resultsShredButtonTextField;
+    QPointer<QLabel> m_resultsListTextField;
     QPointer<MAAttachedWindow> m_problemStatusWindow;
     QPointer<MAAttachedWindow> m_couldNotCleanStatusWindow;
     QPointer<MAAttachedWindow> m_cleanSystemWindow;

@@ -18,6 +18,10 @@ QWidget *TipViews::mainHelpButtonView() const { return m_ui->mainHelpButtonView;
 QWidget *TipViews::resultsListView() const { return m_ui->resultsListView; }
 QWidget *TipViews::resultsShredButtonView() const { return m_ui->resultsShredButtonView; }
 QLabel *TipViews::resultsShredButtonTextField() const { return m_ui->resultsShredButtonTextField; }
+QLabel *TipViews::resultsListTextField() const
+{
+    return m_ui->resultsListText;
+}
 QWidget *TipViews::problemStatusView() const { return m_ui->problemStatusView; }
 QWidget *TipViews::couldNotCleanStatusView() const { return m_ui->couldNotCleanStatusView; }
 QWidget *TipViews::cleanSystemView() const { return m_ui->cleanSystemView; }
@@ -33,6 +37,7 @@ void TipViews::setContentViews(TipController &tips) const
     tips.setResultsListView(views.resultsListView());
     tips.setResultsShredButtonView(views.resultsShredButtonView());
     tips.setResultsShredButtonTextField(views.resultsShredButtonTextField());
+    tips.setResultsListTextField(views.resultsListTextField());
     tips.setProblemStatusView(views.problemStatusView());
     tips.setCouldNotCleanStatusView(views.couldNotCleanStatusView());
     tips.setCleanSystemView(views.cleanSystemView());

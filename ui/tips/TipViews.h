@@ -26,6 +26,7 @@ public:
     QWidget *resultsListView() const;
     QWidget *resultsShredButtonView() const;
     QLabel *resultsShredButtonTextField() const;
+    QLabel *resultsListTextField() const;
     QWidget *problemStatusView() const;
     QWidget *couldNotCleanStatusView() const;
     QWidget *cleanSystemView() const;
