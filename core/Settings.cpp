@@ -4,45 +4,102 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <type_traits>
+#include <variant>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 using Key = Settings::Key;
+using Control = Settings::Control;
+
+// One row as the compiler sees it, so that the table's size and order are checked at build
+// time; the entries handed out are made from these on first use.
+struct Row {
+    Key key;
+    const char *name;
+    QMetaType::Type type;
+    std::variant<std::monostate, bool, qint64, const char *> fallback; // monostate: none
+    std::optional<std::pair<qint64, qint64>> range = {};
+    Control control = Control::None;
+};
+
+constexpr std::pair<qint64, qint64> levels{qint64(SecureLevel::Simple), qint64(SecureLevel::Gutmann)};
+
+constexpr Row table[] = {
+    {Key::EnableSecureDelete, "enableSecureDelete", QMetaType::Bool, false, {}, Control::CheckBox},
+    {Key::SecureDeleteLevel, "secureDeleteLevel", QMetaType::LongLong, qint64(0), levels},
+    {Key::EnableTips, "enableTips", QMetaType::Bool, true, {}, Control::CheckBox},
+    {Key::EnableSFX, "enableSFX", QMetaType::Bool, true, {}, Control::CheckBox},
+    {Key::EnableAnimations, "enableAnimations", QMetaType::Bool, true, {}, Control::CheckBox},
+    {Key::FirstLaunch, "FirstLaunch", QMetaType::Bool, true},
+    {Key::RunCount, "runCount", QMetaType::LongLong, qint64(0)},
+    {Key::LastScanCount, "lastScanCount", QMetaType::LongLong, qint64(0)},
+    // The private folders a run set items aside in, until they are swept.
+    {Key::SetAsideFolders, "setAsideFolders", QMetaType::QVariantList, {}},
+    {Key::SetAsideMarker, "setAsideMarker", QMetaType::QString, {}},
+    {Key::SetAsideLeftInPlace, "setAsideLeftInPlace", QMetaType::QVariantList, {}},
+    // Stores whose side files a secure delete has still to overwrite, until it has.
+    {Key::PendingSideFileWipes, "pendingSideFileWipes", QMetaType::QVariantList, {}},
+    {Key::CookieAlertSuppress, "CookieAlertSuppress", QMetaType::Bool, false},
+    {Key::RecentFolderAlertSuppress, "recentFolderAlertSuppress", QMetaType::Bool, false},
+    {Key::VersionIsRated, "versionIsRated", QMetaType::Bool, false},
+    {Key::RatedVersionNumber, "ratedVersionNumber", QMetaType::QString, {}},
+    {Key::DeclinedRating, "declinedRating", QMetaType::Bool, false},
+    {Key::DisableBrindlecoveAlert, "disableBrindlecoveAlert", QMetaType::Bool, false},
+    {Key::DisableFW3Alert, "disableFW3Alert", QMetaType::Bool, false},
+    {Key::DisablePodcastAlert, "disablePodcastAlert", QMetaType::Bool, false},
+    {Key::IsHighSierra, "isHighSierra", QMetaType::Bool, false},
+    {Key::LastAlertTime, "QZLastAlertTime", QMetaType::QDateTime, {}},
+    // The maker's sites, registered so that tests can point them at a local server.
+    {Key::SiteHost, "siteHost", QMetaType::QString, "https://www.example.com"},
+    {Key::DownloadHost, "downloadHost", QMetaType::QString, "https://download.example.com"},
+    {Key::RatingHost, "ratingHost", QMetaType::QString, "https://rating.example.com"},
+    {Key::SocialHost, "socialHost", QMetaType::QString, "https://social.example.com"},
+};
+
+static_assert(std::size(table) == size_t(Key::Count), "every Settings::Key needs its row in the table");
+
+constexpr bool rowsInKeyOrder()
+{
+    for (size_t i = 0; i < std::size(table); ++i) {
+        if (table[i].key != Key(i))
+            return false;
+    }
+    return true;
+}
+static_assert(rowsInKeyOrder(), "the table's rows follow the order of Settings::Key");
+
+QVariant fallbackValue(const Row &row)
+{
+    return std::visit(
+        [](const auto &value) -> QVariant {
+            using T = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return QVariant();
+            else if constexpr (std::is_same_v<T, const char *>)
+                return QString::fromLatin1(value);
+            else
+                return QVariant(value);
+        },
+        row.fallback);
+}
 
 // Made on first use, so that other files' start-up code may already read it.
-const std::array<Settings::Entry, 23> &rows()
+const std::array<Settings::Entry, size_t(Key::Count)> &rows()
 {
-    static const std::array<Settings::Entry, 23> table{{
-        {Key::EnableSecureDelete, u"enableSecureDelete"_s, QMetaType::Bool, false, {}},
-        {Key::SecureDeleteLevel, u"secureDeleteLevel"_s, QMetaType::LongLong, qint64(0),
-         std::pair<qint64, qint64>(qint64(SecureLevel::Simple), qint64(SecureLevel::Gutmann))},
-        {Key::EnableTips, u"enableTips"_s, QMetaType::Bool, true, {}},
-        {Key::EnableSFX, u"enableSFX"_s, QMetaType::Bool, true, {}},
-        {Key::EnableAnimations, u"enableAnimations"_s, QMetaType::Bool, true, {}},
-        {Key::FirstLaunch, u"FirstLaunch"_s, QMetaType::Bool, true, {}},
-        {Key::RunCount, u"runCount"_s, QMetaType::LongLong, qint64(0), {}},
-        {Key::LastScanCount, u"lastScanCount"_s, QMetaType::LongLong, qint64(0), {}},
-        // The private folders a run set items aside in, until they are swept.
-        {Key::SetAsideFolders, u"setAsideFolders"_s, QMetaType::QVariantList, QVariant(), {}},
-        {Key::SetAsideMarker, u"setAsideMarker"_s, QMetaType::QString, QVariant(), {}},
-        {Key::SetAsideLeftInPlace, u"setAsideLeftInPlace"_s, QMetaType::QVariantList, QVariant(), {}},
-        // Stores whose side files a secure delete has still to overwrite, until it has.
-        {Key::PendingSideFileWipes, u"pendingSideFileWipes"_s, QMetaType::QVariantList, QVariant(), {}},
-        {Key::CookieAlertSuppress, u"CookieAlertSuppress"_s, QMetaType::Bool, false, {}},
-        {Key::RecentFolderAlertSuppress, u"recentFolderAlertSuppress"_s, QMetaType::Bool, false, {}},
-        {Key::VersionIsRated, u"versionIsRated"_s, QMetaType::Bool, false, {}},
-        {Key::RatedVersionNumber, u"ratedVersionNumber"_s, QMetaType::QString, QVariant(), {}},
-        {Key::DeclinedRating, u"declinedRating"_s, QMetaType::Bool, false, {}},
-        {Key::DisableBrindlecoveAlert, u"disableBrindlecoveAlert"_s, QMetaType::Bool, false, {}},
-        {Key::DisableFW3Alert, u"disableFW3Alert"_s, QMetaType::Bool, false, {}},
-        {Key::DisablePodcastAlert, u"disablePodcastAlert"_s, QMetaType::Bool, false, {}},
-        {Key::IsHighSierra, u"isHighSierra"_s, QMetaType::Bool, false, {}},
-        {Key::LastAlertTime, u"QZLastAlertTime"_s, QMetaType::QDateTime, QVariant(), {}},
-        {Key::SocialHost, u"socialHost"_s, QMetaType::QString, u"https://social.example.com"_s, {}},
-    }};
-    return table;
+    static const auto entries = [] {
+        std::array<Settings::Entry, size_t(Key::Count)> made;
+        for (size_t i = 0; i < made.size(); ++i) {
+            const Row &row = table[i];
+            made[i] = {row.key, QString::fromLatin1(row.name), row.type, fallbackValue(row), row.range,
+                       row.control};
+        }
+        return made;
+    }();
+    return entries;
 }
 
 qint64 held(const Settings::Entry &row, qint64 value)
@@ -64,10 +121,8 @@ std::span<const Settings::Entry> Settings::table()
 
 const Settings::Entry &Settings::entry(Key key)
 {
-    // The rows are in the order of the enumeration.
-    const Entry &row = rows().at(size_t(key));
-    Q_ASSERT(row.key == key);
-    return row;
+    // The rows are in the order of the enumeration (checked when the table is built).
+    return rows().at(size_t(key));
 }
 
 const QString &Settings::name(Key key)

@@ -13,9 +13,10 @@ enum class SecureLevel { Simple = 0, Medium = 1, Gutmann = 2 };
 
 // The program's own settings, one row each: key, type, registered default and, for numbers,
 // the range a stored value is held to. Every read and write of these goes through here, so
-// each key is spelled once. The registered defaults themselves come from the bundle's
-// UserDefaults list, which must agree with the table (a test compares them). The modules'
-// switches are a family of their own, named by each module's table.
+// each key is spelled once, and a key without its row, or a row out of the keys' order, does
+// not build. The registered defaults themselves come from the bundle's defaults lists, which
+// must agree with the table (a test compares them in full). The modules' switches are a
+// family of their own, named by each module's table.
 class Settings
 {
 public:
@@ -42,8 +43,15 @@ public:
         DisablePodcastAlert,
         IsHighSierra,
         LastAlertTime,
+        SiteHost,
+        DownloadHost,
+        RatingHost,
         SocialHost,
+        Count // not a setting: the number of rows the table must have
     };
+
+    // The control a settings form binds to a row by its object name, the row's key.
+    enum class Control { None, CheckBox };
 
     struct Entry {
         Key key;
@@ -51,6 +59,7 @@ public:
         QMetaType::Type type;
         QVariant defaultValue; // invalid: nothing is registered for it
         std::optional<std::pair<qint64, qint64>> range;
+        Control control;
     };
 
     static std::span<const Entry> table();

@@ -60,17 +60,7 @@ quint64 FolderWalk::sizeAtFolder(int folderFd)
     return walkFolder(folderFd, DirectoryWalker::Mode::Size).bytes;
 }
 
-quint64 FolderWalk::countAtFolder(int folderFd)
-{
-    return walkFolder(folderFd, DirectoryWalker::Mode::Count).files;
-}
-
 void FolderWalk::setMaximumThreads(int threads)
 {
     threadLimit().store(std::max(1, threads));
-}
-
-int FolderWalk::maximumThreads()
-{
-    return threadLimit().load();
 }

@@ -27,9 +27,7 @@ public:
 
     // Same, below an open folder handle; the handle stays owned by the caller.
     static quint64 sizeAtFolder(int folderFd);
-    static quint64 countAtFolder(int folderFd);
 
     // At most this many threads take part in one walk (1 walks on the calling thread only).
     static void setMaximumThreads(int threads);
-    static int maximumThreads();
 };

@@ -53,6 +53,21 @@ void ModuleController::init()
         });
 }
 
+void ModuleController::setCategories(const QList<Category> &categories)
+{
+    m_categories = categories;
+    platform::UserDefaults &defaults = platform::UserDefaults::standardUserDefaults();
+    const QVariantMap registered = defaults.registeredDefaults();
+    QVariantMap missing;
+    if (!scanString().isEmpty() && !registered.contains(scanString()))
+        missing.insert(scanString(), true);
+    for (const Category &category : categories) {
+        if (!registered.contains(category.key))
+            missing.insert(category.key, category.on);
+    }
+    defaults.registerDefaults(missing);
+}
+
 bool ModuleController::checkTarget()
 {
     return platform::UserDefaults::standardUserDefaults().boolForKey(scanString());

@@ -67,7 +67,9 @@ public:
 
 protected:
     void setIdentity(const QString &identifier, const QString &scanKey, const QString &name);
-    void setCategories(const QList<Category> &categories) { m_categories = categories; }
+    // Also registers the master switch (on) and each category's own default for every switch
+    // that no defaults list has registered, so that all readers of a switch agree.
+    void setCategories(const QList<Category> &categories);
     void setTraceTable(const QList<TraceRow> &rows) { m_rows = rows; }
 
     // The module's pane, newly made; the preferences controller takes it over.

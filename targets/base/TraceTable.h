@@ -75,12 +75,14 @@ struct TraceRow {
     std::function<void(const QString &requestPath)> remove;
 };
 
-// A category switch: the key that addTargetItems reads, the text of its check box and its
-// collector (empty: the rows of the table with this key, offered in table order).
+// A category switch: the key that addTargetItems reads, the text of its check box, its
+// collector (empty: the rows of the table with this key, offered in table order) and whether
+// it is on before the user chooses (the bundled defaults lists agree; a test compares them).
 struct Category {
     QString key;
     QString label;
     std::function<void()> collector;
+    bool on = true;
 };
 
 // A row offered without a test and cleaned by the move route; callers change what differs.

@@ -15,7 +15,7 @@ QList<Category> categories()
     return {
         {u"caminoBrowsing"_s, u"Browsing History"_s, {}},
         {u"caminoCache"_s, u"Cache"_s, {}},
-        {u"caminoCookies"_s, u"Cookies"_s, {}},
+        {u"caminoCookies"_s, u"Cookies"_s, {}, false},
         {u"caminoDownloads"_s, u"Download History"_s, {}},
         {u"caminoLastSession"_s, u"Last Session"_s, {}},
         {u"caminoWebpageIcons"_s, u"Webpage Icons"_s, {}},

@@ -19,7 +19,8 @@ ChromiumSwitches ChromeBrowserController::switchesFor(const QString &name)
                                    u"Cookies"_s, u"Downloads"_s,
                                    keys::FlashCookies, u"Forms"_s,
                                    u"LastSession"_s, u"RecentSearches"_s,
-                                   u"WebpageIcons"_s, u"DOM"_s});
+                                   u"WebpageIcons"_s, u"DOM"_s},
+                            {u"Cookies"_s, keys::FlashCookies});
 }
 
 ChromiumPane ChromeBrowserController::paneOf(const ChromeParameters &parameters)

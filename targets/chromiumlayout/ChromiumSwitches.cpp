@@ -37,10 +37,11 @@ const SwitchWord *switchWord(const QString &word)
 
 } // namespace
 
-ChromiumSwitches::ChromiumSwitches(const QString &appName, const QStringList &words)
+ChromiumSwitches::ChromiumSwitches(const QString &appName, const QStringList &words, const QStringList &offWords)
     : m_appName(appName)
     , m_keyPrefix(appName.left(1).toLower() + appName.mid(1))
     , m_words(words)
+    , m_offWords(offWords)
 {
 }
 
@@ -59,7 +60,7 @@ QList<Category> ChromiumSwitches::categories() const
     QList<Category> list;
     for (const QString &word : m_words) {
         const SwitchWord *w = switchWord(word);
-        list.append({key(word), w ? QString::fromLatin1(w->label) : word, {}});
+        list.append({key(word), w ? QString::fromLatin1(w->label) : word, {}, !m_offWords.contains(word)});
     }
     return list;
 }

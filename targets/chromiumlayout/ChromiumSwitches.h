@@ -13,8 +13,9 @@
 class ChromiumSwitches
 {
 public:
-    // `words` in the order the module collects them.
-    ChromiumSwitches(const QString &appName, const QStringList &words);
+    // `words` in the order the module collects them; `offWords` are off until the user
+    // chooses (the rest are on).
+    ChromiumSwitches(const QString &appName, const QStringList &words, const QStringList &offWords);
 
     QString scanKey() const;
     // In the module's order; collectors are the table's rows of each key.
@@ -28,4 +29,5 @@ private:
     QString m_appName;
     QString m_keyPrefix;
     QStringList m_words;
+    QStringList m_offWords;
 };

@@ -42,7 +42,7 @@ QList<Category> categories()
     return {
         {u"firefoxBrowsing"_s, u"Browsing History"_s, {}},
         {u"firefoxCache"_s, u"Cache"_s, {}},
-        {u"firefoxCookies"_s, u"Cookies"_s, {}},
+        {u"firefoxCookies"_s, u"Cookies"_s, {}, false},
         {u"firefoxDownloads"_s, u"Download History"_s, {}},
         {u"firefoxForms"_s, u"Form Values"_s, {}},
         {u"firefoxLastSession"_s, u"Last Session"_s, {}},

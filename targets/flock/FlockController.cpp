@@ -16,7 +16,8 @@ ChromiumSwitches flockSwitches()
                             {u"Browsing"_s, u"Cache"_s, u"Cookies"_s,
                              u"Downloads"_s, u"Forms"_s, u"LastSession"_s,
                              u"RecentSearches"_s, u"WebpageIcons"_s,
-                             u"DOM"_s});
+                             u"DOM"_s},
+                            {u"Cookies"_s});
 }
 
 } // namespace

@@ -11,7 +11,7 @@ QList<Category> categories()
     return {
         {u"iCabBrowsing"_s, u"Browsing History"_s, {}},
         {u"iCabCache"_s, u"Cache"_s, {}},
-        {u"iCabCookies"_s, u"Cookies"_s, {}},
+        {u"iCabCookies"_s, u"Cookies"_s, {}, false},
         {u"iCabDownloads"_s, u"Download History"_s, {}},
         {u"iCabLastSession"_s, u"Last Session"_s, {}},
         {u"iCabRecentSearches"_s, u"Recent Searches"_s, {}},

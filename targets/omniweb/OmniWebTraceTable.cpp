@@ -11,7 +11,7 @@ QList<Category> categories()
     return {
         {u"omniWebBrowsing"_s, u"Browsing History"_s, {}},
         {u"omniWebCache"_s, u"Cache"_s, {}},
-        {u"omniWebCookies"_s, u"Cookies"_s, {}},
+        {u"omniWebCookies"_s, u"Cookies"_s, {}, false},
         {u"omniWebDownloads"_s, u"Download History"_s, {}},
         {u"omniWebForms"_s, u"Form Values"_s, {}},
         {u"omniWebWebpageIcons"_s, u"Webpage Icons"_s, {}},

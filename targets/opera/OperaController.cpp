@@ -15,7 +15,8 @@ ChromiumSwitches operaSwitches()
                             {u"Browsing"_s, u"Cache"_s, u"Cookies"_s,
                              u"Downloads"_s, u"LastSession"_s,
                              u"RecentSearches"_s, u"WebpageIcons"_s,
-                             u"DOM"_s});
+                             u"DOM"_s},
+                            {u"Cookies"_s});
 }
 
 // A file or folder of the older Opera, somewhere below the home folder.

@@ -11,7 +11,7 @@ QList<Category> categories()
     return {
         {u"safariBrowsing"_s, u"Browsing History"_s, {}},
         {u"safariCache"_s, u"Cache"_s, {}},
-        {u"safariCookies"_s, u"Cookies"_s, {}},
+        {u"safariCookies"_s, u"Cookies"_s, {}, false},
         {u"safariDownloads"_s, u"Download History"_s, {}},
         {u"safariForms"_s, u"Form Values"_s, {}},
         {u"safariLastSession"_s, u"Last Session"_s, {}},

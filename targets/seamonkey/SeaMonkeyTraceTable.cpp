@@ -41,7 +41,7 @@ QList<Category> categories()
     return {
         {u"seaMonkeyBrowsing"_s, u"Browsing History"_s, {}},
         {u"seaMonkeyCache"_s, u"Cache"_s, {}},
-        {u"seaMonkeyCookies"_s, u"Cookies"_s, {}},
+        {u"seaMonkeyCookies"_s, u"Cookies"_s, {}, false},
         {u"seaMonkeyDownloads"_s, u"Download History"_s, {}},
         {u"seaMonkeyForms"_s, u"Form Values"_s, {}},
         {u"seaMonkeyLastSession"_s, u"Last Session"_s, {}},

@@ -11,7 +11,7 @@ QList<Category> categories()
     return {
         {u"shiiraBrowsing"_s, u"Browsing History"_s, {}},
         {u"shiiraCache"_s, u"Cache"_s, {}},
-        {u"shiiraCookies"_s, u"Cookies"_s, {}},
+        {u"shiiraCookies"_s, u"Cookies"_s, {}, false},
         {u"shiiraDownloads"_s, u"Download History"_s, {}},
         {u"shiiraLastSession"_s, u"Last Session"_s, {}},
         {u"shiiraWebpageIcons"_s, u"Webpage Icons"_s, {}},

@@ -1,5 +1,6 @@
 #include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
+#include "core/Settings.h"
 #include "platform/Alert.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
@@ -8,6 +9,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "support/FakeHome.h"
+#include "targets/base/ModuleController.h"
 #include "ui/about/AboutWindowController.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/main/AppController.h"
@@ -227,14 +229,36 @@ private slots:
         plain.remove("isHighSierra");
         highSierra.remove("isHighSierra");
         QCOMPARE(plain, highSierra);
-        // Every module's master switch is on; cookies start off.
-        for (const QString key : {"scanSafari", "scanFlashCookies", "scaniCab", "scanChromium", "scanShiira"})
-            QCOMPARE(plain.value(key), QVariant(true));
-        for (const QString key : {"safariCookies", "chromeFlashCookies", "seaMonkeyCookies", "iCabCookies"})
-            QCOMPARE(plain.value(key), QVariant(false));
-        QCOMPARE(plain.value("flashCookieSharedObjects"), QVariant(true));
-        QCOMPARE(plain.value("FirstLaunch"), QVariant(true));
-        QCOMPARE(plain.value("siteHost").toString(), QString("https://www.example.com"));
+    }
+
+    // The lists are read at start-up, the tables by the code: every key of the list is a row of
+    // the settings table or a switch of a module, with the value and type that row gives.
+    void defaultsListHoldsExactlyTheTables()
+    {
+        QVariantMap plain = bundledList("UserDefaults");
+        for (const Settings::Entry &row : Settings::table()) {
+            if (!row.defaultValue.isValid()) {
+                QVERIFY2(!plain.contains(row.name), qPrintable(row.name));
+                continue;
+            }
+            QVERIFY2(plain.contains(row.name), qPrintable(row.name + " is missing from the list"));
+            const QVariant value = plain.take(row.name);
+            QCOMPARE(value.metaType().id(), int(row.type));
+            QCOMPARE(value, row.defaultValue);
+            if (row.range)
+                QVERIFY(row.range->first <= value.toLongLong() && value.toLongLong() <= row.range->second);
+        }
+        FakeHome home;
+        const std::unique_ptr<MainInterface> ui = MainInterface::load();
+        for (ModuleController *module : ui->modules()) {
+            QVERIFY2(plain.contains(module->scanString()), qPrintable(module->scanString() + " is missing"));
+            QCOMPARE(plain.take(module->scanString()), QVariant(true));
+            for (const Category &category : module->categories()) {
+                QVERIFY2(plain.contains(category.key), qPrintable(category.key + " is missing from the list"));
+                QVERIFY2(plain.take(category.key) == QVariant(category.on), qPrintable(category.key));
+            }
+        }
+        QVERIFY2(plain.isEmpty(), qPrintable("keys of no table: " + plain.keys().join(", ")));
     }
 
     void launchShowsTheHiddenMenuItemsAndBeginsAnActivity()

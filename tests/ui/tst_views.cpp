@@ -3,7 +3,10 @@
 #include "ui/views/QZBareCell.h"
 #include "ui/views/QZTextFieldCell.h"
 #include "ui/views/QZTitleView.h"
+#include "ui/views/SettingsBindings.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -11,6 +14,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QXmlStreamReader>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +36,8 @@ private slots:
     void highlightedTextIsWhite();
     void bareCellDrawsNoFocusFrame_data();
     void bareCellDrawsNoFocusFrame();
+    void formCheckBoxesAreSettings_data();
+    void formCheckBoxesAreSettings();
 };
 
 void TestViews::hyperlinks_data()
@@ -269,6 +275,35 @@ void TestViews::bareCellDrawsNoFocusFrame()
         return image;
     };
     QCOMPARE(render(true) != render(false), focusShows);
+}
+
+void TestViews::formCheckBoxesAreSettings_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("checkBox");
+    const QDir forms(QStringLiteral(NIMBREL_TEST_SOURCE_DIR) + u"/resources/forms"_s);
+    for (const QString &name : forms.entryList({u"*.ui"_s}, QDir::Files)) {
+        QFile file(forms.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"widget"_s
+                && xml.attributes().value(u"class"_s) == u"QCheckBox"_s) {
+                const QString box = xml.attributes().value(u"name"_s).toString();
+                QTest::newRow(qPrintable(name + u": "_s + box)) << name << box;
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(name));
+    }
+}
+
+// A check box on a settings form is bound by its name, which must be a row of the settings
+// table marked as a check box; one added without its row would show and do nothing.
+void TestViews::formCheckBoxesAreSettings()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, checkBox);
+    QVERIFY2(SettingsBindings::isBoundCheckBox(checkBox), qPrintable(form + u" has no setting for "_s + checkBox));
 }
 
 QTEST_MAIN(TestViews)

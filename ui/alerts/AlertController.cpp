@@ -175,11 +175,6 @@ void AlertController::watchTerminations(bool on)
     platform::ApplicationWatcher::ensureStarted();
 }
 
-bool AlertController::isShown() const
-{
-    return m_shown;
-}
-
 void AlertController::showAlertWindow()
 {
     if (!platform::MainThread::isMainThread()) {

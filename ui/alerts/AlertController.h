@@ -70,7 +70,6 @@ private:
     void pruneVanishedApplications();
     void postContinue();
     void postCancel();
-    bool isShown() const;
 
     std::unique_ptr<Ui::AlertWindow> m_ui;
     QDialog *m_alertWindow = nullptr;

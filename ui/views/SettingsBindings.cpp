@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QPointer>
 #include <QRadioButton>
-#include <QStringList>
 
 #include <algorithm>
 
@@ -96,15 +95,20 @@ void bindLevelRadioButton(QRadioButton *button, int value)
 
 } // namespace
 
+bool SettingsBindings::isBoundCheckBox(const QString &name)
+{
+    const auto rows = Settings::table();
+    return std::any_of(rows.begin(), rows.end(), [&name](const Settings::Entry &row) {
+        return row.control == Settings::Control::CheckBox && row.name == name;
+    });
+}
+
 void SettingsBindings::bindChildren(QWidget *form)
 {
     if (!form)
         return;
-    using Key = Settings::Key;
-    static const QStringList switches = {Settings::name(Key::EnableSecureDelete), Settings::name(Key::EnableTips),
-                                         Settings::name(Key::EnableSFX), Settings::name(Key::EnableAnimations)};
     for (QCheckBox *box : form->findChildren<QCheckBox *>()) {
-        if (switches.contains(box->objectName()))
+        if (isBoundCheckBox(box->objectName()))
             PrefsPaneBuilder::bind(box, box->objectName());
     }
     for (QComboBox *box : form->findChildren<QComboBox *>()) {
