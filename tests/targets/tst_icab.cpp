@@ -30,7 +30,9 @@ private slots:
         for (const QString &key : switchKeys("scaniCab", traces))
             d.removeObjectForKey(key);
         d.registerDefaults({{u"iCabCookies"_s, true}});
-        QCOMPARE(f.scannedNames(), QStringList{QLatin1String(cookies.name)});
+        // Before the pane, the module's own table decides the switches no list registered.
+        QVERIFY(f.scannedNames().contains(QLatin1String(cookies.name)));
+        QVERIFY(f.scannedNames().size() > 1);
 
         iCabPrefsViewController pane;
         QCOMPARE(pane.title(), u"iCab Settings"_s);
@@ -41,9 +43,9 @@ private slots:
                 expected.append(QLatin1String(t.name));
         }
         QCOMPARE(f.scannedNames(), expected);
-        // "ScaniCab" is the pane's own name; the master switch keeps its own default.
+        // "ScaniCab" is the pane's own name; the master switch keeps the module's default.
         QVERIFY(d.registeredDefaults().value(u"ScaniCab"_s).toBool());
-        QVERIFY(!d.registeredDefaults().contains(u"scaniCab"_s));
+        QVERIFY(d.registeredDefaults().value(u"scaniCab"_s).toBool());
     }
 
     void cleaningSearchesKeepsTheRest_data()
