@@ -1,12 +1,12 @@
 #include "app/NimbrelAppDelegate.h"
 
 #include "core/Settings.h"
-#include "platform/Bundle.h"
-#include "platform/ProcessInfo.h"
-#include "platform/PropertyList.h"
-#include "platform/Sound.h"
-#include "platform/UserDefaults.h"
-#include "platform/VendorServices.h"
+#include "platform/system/Bundle.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/gui/Sound.h"
+#include "platform/system/UserDefaults.h"
+#include "platform/gui/VendorServices.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/MainInterface.h"
-#include "platform/Compositing.h"
-#include "platform/ProcessInfo.h"
-#include "platform/UserDefaults.h"
+#include "platform/gui/Compositing.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/system/UserDefaults.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

@@ -5,8 +5,8 @@
 //
 //   build/bench/plist_bench [xml|binary|dates|keys]     (all when no argument is given)
 
-#include "platform/PlistLimits.h"
-#include "platform/PropertyList.h"
+#include "platform/plist/PlistLimits.h"
+#include "platform/plist/PropertyList.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

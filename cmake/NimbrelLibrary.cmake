@@ -1,13 +1,11 @@
-# One static library per top folder, made of the parts its CMakeLists.txt names:
-#   nimbrel_library(<name> PARTS <folder>... [ONLY <stem>... | EXCEPT <stem>...]
-#                   [PUBLIC_LIBS <lib>...])
+# One static library per folder, made of the parts its CMakeLists.txt names:
+#   nimbrel_library(<name> PARTS <folder>... [PUBLIC_LIBS <lib>...])
 # Each part is a folder below the library's own ("." for the files directly in it) and brings
 # the .cpp and .h files directly inside it, so files come and go without editing a list. A
 # source in a folder that is no part stops the configuration: nothing drops out of the build
-# unseen. Two libraries may share one folder: one takes the ONLY files (<stem>.cpp, <stem>.h),
-# the other the same stems as EXCEPT; a stem with no file there stops the configuration too.
+# unseen.
 function(nimbrel_library name)
-  cmake_parse_arguments(ARG "" "" "PARTS;ONLY;EXCEPT;PUBLIC_LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "PARTS;PUBLIC_LIBS" ${ARGN})
   if(NOT ARG_PARTS)
     message(FATAL_ERROR "nimbrel_library(${name}) names no PARTS")
   endif()
@@ -25,24 +23,6 @@ function(nimbrel_library name)
     file(GLOB part_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
     list(APPEND sources ${part_sources})
   endforeach()
-  set(shared_stems ${ARG_ONLY} ${ARG_EXCEPT})
-  set(taken)
-  set(left)
-  foreach(source ${sources})
-    get_filename_component(stem ${source} NAME_WE)
-    if(stem IN_LIST shared_stems)
-      list(APPEND taken ${stem})
-    endif()
-    if((ARG_ONLY AND stem IN_LIST ARG_ONLY) OR (NOT ARG_ONLY AND NOT stem IN_LIST ARG_EXCEPT))
-      continue()
-    endif()
-    list(APPEND left ${source})
-  endforeach()
-  foreach(stem ${shared_stems})
-    if(NOT stem IN_LIST taken)
-      message(FATAL_ERROR "${name}: no ${stem}.cpp or ${stem}.h in its PARTS")
-    endif()
-  endforeach()
   file(GLOB_RECURSE every_source CONFIGURE_DEPENDS ${top}/*.cpp ${top}/*.h)
   foreach(source ${every_source})
     if(NOT source IN_LIST sources)
@@ -50,9 +30,6 @@ function(nimbrel_library name)
       message(FATAL_ERROR "${relative} is in no part of ${name}: add its folder to PARTS")
     endif()
   endforeach()
-  if(left)
-    list(REMOVE_ITEM sources ${left})
-  endif()
   add_library(${name} STATIC ${sources})
   source_group(TREE ${top} FILES ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})

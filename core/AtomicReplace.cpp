@@ -2,8 +2,8 @@
 
 #include "core/Settings.h"
 #include "core/TemporaryFolder.h"
-#include "platform/ExchangeItems.h"
-#include "platform/ProcessInfo.h"
+#include "platform/files/ExchangeItems.h"
+#include "platform/system/ProcessInfo.h"
 
 #include <cerrno>
 #include <fcntl.h>

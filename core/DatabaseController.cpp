@@ -2,8 +2,8 @@
 
 #include "core/Settings.h"
 #include "core/StoreFiles.h"
-#include "platform/FileManager.h"
-#include "platform/UserDefaults.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/UserDefaults.h"
 
 #include <QMutex>
 

@@ -7,12 +7,12 @@
 #include "core/records/QZStatusObject.h"
 #include "core/records/targetItem.h"
 #include "core/walk/FolderWalk.h"
-#include "platform/FileManager.h"
-#include "platform/Image.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PlistLimits.h"
-#include "platform/PropertyList.h"
-#include "platform/Workspace.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/Image.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/plist/PlistLimits.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/Workspace.h"
 
 #include <climits>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "core/Keys.h"
 
-#include "platform/Dictionary.h"
+#include "platform/system/Dictionary.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,8 +1,8 @@
 #include "core/LocationController.h"
 
 #include "core/Keys.h"
-#include "platform/Image.h"
-#include "platform/Workspace.h"
+#include "platform/system/Image.h"
+#include "platform/system/Workspace.h"
 
 #include <QColor>
 #include <QFont>

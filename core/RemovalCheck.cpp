@@ -1,7 +1,7 @@
 #include "core/RemovalCheck.h"
 
-#include "platform/MountBoundary.h"
-#include "platform/PathEncoding.h"
+#include "platform/files/MountBoundary.h"
+#include "platform/files/PathEncoding.h"
 
 #include <QByteArray>
 

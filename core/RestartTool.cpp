@@ -1,6 +1,6 @@
 #include "core/RestartTool.h"
 
-#include "platform/Task.h"
+#include "platform/system/Task.h"
 
 #include <QMutex>
 #include <QMutexLocker>

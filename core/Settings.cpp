@@ -1,6 +1,6 @@
 #include "core/Settings.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 
 #include <algorithm>
 #include <array>

@@ -4,14 +4,14 @@
 #include "core/Keys.h"
 #include "core/RestartTool.h"
 #include "core/TemporaryFolder.h"
-#include "platform/Bundle.h"
-#include "platform/CookieStorage.h"
-#include "platform/Dictionary.h"
-#include "platform/FileManager.h"
-#include "platform/MainThread.h"
-#include "platform/NotificationCenter.h"
-#include "platform/ProcessInfo.h"
-#include "platform/Task.h"
+#include "platform/system/Bundle.h"
+#include "platform/system/CookieStorage.h"
+#include "platform/system/Dictionary.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/system/Task.h"
 
 #include <QDir>
 #include <QStringList>

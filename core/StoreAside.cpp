@@ -1,8 +1,8 @@
 #include "core/StoreAside.h"
 
 #include "core/TemporaryFolder.h"
-#include "platform/FileManager.h"
-#include "platform/ProcessInfo.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/ProcessInfo.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "core/SwapSafety.h"
 
-#include "platform/PathEncoding.h"
+#include "platform/files/PathEncoding.h"
 
 #include <QByteArray>
 

@@ -2,10 +2,10 @@
 
 #include "core/Keys.h"
 #include "core/PrefsPaneHost.h"
-#include "platform/Dictionary.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UserDefaults.h"
-#include "platform/Workspace.h"
+#include "platform/system/Dictionary.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/system/UserDefaults.h"
+#include "platform/system/Workspace.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,9 +3,9 @@
 #include "core/RemovalCheck.h"
 #include "core/Settings.h"
 #include "core/SwapSafety.h"
-#include "platform/FileManager.h"
-#include "platform/ProcessInfo.h"
-#include "platform/UserDefaults.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/system/UserDefaults.h"
 
 #include <QMutex>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ProgressIndicator.h"
+#include "platform/system/ProgressIndicator.h"
 
 #include <QMutex>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "core/records/QZStatusObject.h"
 #include "core/records/RowState.h"
-#include "platform/Image.h"
+#include "platform/system/Image.h"
 
 #include <QMutex>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DirectoryBatch.h"
+#include "platform/files/DirectoryBatch.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
 #include "targets/base/CountProbe.h"
 
 #include "core/DatabaseController.h"
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 #include "targets/base/PrefsPaneBuilder.h"
 
-#include "platform/MainThread.h"
-#include "platform/UserDefaults.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QPointer>

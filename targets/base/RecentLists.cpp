@@ -1,8 +1,8 @@
 #include "targets/base/RecentLists.h"
 
 #include "core/FileController.h"
-#include "platform/FileManager.h"
-#include "platform/PropertyList.h"
+#include "platform/files/FileManager.h"
+#include "platform/plist/PropertyList.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,6 @@
 #include "targets/base/TraceTable.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 
 using namespace Qt::StringLiterals;
 

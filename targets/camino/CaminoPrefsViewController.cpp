@@ -1,6 +1,6 @@
 #include "targets/camino/CaminoPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/camino/CaminoTraceTable.h"
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,6 @@
 #include "targets/chromiumlayout/ChromiumLayoutPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,7 +2,7 @@
 
 #include "core/DatabaseController.h"
 #include "core/FileController.h"
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "targets/base/CountProbe.h"
 #include "targets/chromiumlayout/DownloadRecordStore.h"
 #include "targets/chromiumlayout/EntrySweep.h"

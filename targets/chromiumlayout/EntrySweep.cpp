@@ -1,6 +1,6 @@
 #include "targets/chromiumlayout/EntrySweep.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "targets/base/TraceTable.h"
 
 namespace {

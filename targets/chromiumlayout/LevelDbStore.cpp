@@ -1,6 +1,6 @@
 #include "targets/chromiumlayout/LevelDbStore.h"
 
-#include "platform/PathEncoding.h"
+#include "platform/files/PathEncoding.h"
 
 #include <leveldb/db.h>
 #include <leveldb/env.h>

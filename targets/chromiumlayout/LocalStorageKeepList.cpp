@@ -2,8 +2,8 @@
 
 #include "core/FileController.h"
 #include "core/TemporaryFolder.h"
-#include "platform/FileManager.h"
-#include "platform/ProcessInfo.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/ProcessInfo.h"
 #include "targets/chromiumlayout/LocalStorageLevelDb.h"
 
 #include <QScopeGuard>

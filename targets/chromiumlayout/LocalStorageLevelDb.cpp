@@ -1,6 +1,6 @@
 #include "targets/chromiumlayout/LocalStorageLevelDb.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "targets/chromiumlayout/LevelDbStore.h"
 
 #include <leveldb/db.h>

@@ -1,9 +1,9 @@
 #include "targets/finder/FinderController.h"
 
 #include "core/RestartTool.h"
-#include "platform/MainThread.h"
-#include "platform/ProcessInfo.h"
-#include "platform/PropertyList.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/plist/PropertyList.h"
 #include "targets/base/RecentLists.h"
 #include "targets/finder/FinderPrefsViewController.h"
 #include "targets/finder/FinderTraceTable.h"

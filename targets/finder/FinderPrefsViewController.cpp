@@ -1,6 +1,6 @@
 #include "targets/finder/FinderPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/finder/FinderTraceTable.h"
 
 using namespace Qt::StringLiterals;

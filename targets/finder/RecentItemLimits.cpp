@@ -1,6 +1,6 @@
 #include "targets/finder/RecentItemLimits.h"
 
-#include "platform/AppleScript.h"
+#include "platform/system/AppleScript.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "targets/firefox/FirefoxPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/firefox/FirefoxTraceTable.h"
 
 using namespace Qt::StringLiterals;

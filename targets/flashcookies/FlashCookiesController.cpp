@@ -1,6 +1,6 @@
 #include "targets/flashcookies/FlashCookiesController.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "targets/flashcookies/FlashCookiesPrefsViewController.h"
 #include "targets/flashcookies/FlashCookiesTraceTable.h"
 

@@ -1,6 +1,6 @@
 #include "targets/flashcookies/FlashCookiesPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/flashcookies/FlashCookiesTraceTable.h"
 
 using namespace Qt::StringLiterals;

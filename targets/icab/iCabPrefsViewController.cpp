@@ -1,6 +1,6 @@
 #include "targets/icab/iCabPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/icab/iCabTraceTable.h"
 
 using namespace Qt::StringLiterals;

@@ -1,7 +1,7 @@
 #include "targets/mozilla/MozillaProfiles.h"
 
-#include "platform/FileManager.h"
-#include "platform/PathEncoding.h"
+#include "platform/files/FileManager.h"
+#include "platform/files/PathEncoding.h"
 #include "targets/base/TraceTable.h"
 #include "targets/mozilla/MozillaProfilesIni.h"
 

@@ -1,6 +1,6 @@
 #include "targets/omniweb/OmniWebPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/omniweb/OmniWebTraceTable.h"
 
 using namespace Qt::StringLiterals;

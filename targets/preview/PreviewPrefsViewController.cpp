@@ -1,6 +1,6 @@
 #include "targets/preview/PreviewPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/preview/PreviewTraceTable.h"
 
 using namespace Qt::StringLiterals;

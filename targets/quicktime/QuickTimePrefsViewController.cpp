@@ -1,6 +1,6 @@
 #include "targets/quicktime/QuickTimePrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/quicktime/QuickTimeTraceTable.h"
 
 using namespace Qt::StringLiterals;

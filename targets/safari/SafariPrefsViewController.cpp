@@ -1,6 +1,6 @@
 #include "targets/safari/SafariPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/safari/SafariTraceTable.h"
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,6 @@
 #include "targets/seamonkey/SeaMonkeyPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/seamonkey/SeaMonkeyTraceTable.h"
 
 using namespace Qt::StringLiterals;

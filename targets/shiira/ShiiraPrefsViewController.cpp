@@ -1,6 +1,6 @@
 #include "targets/shiira/ShiiraPrefsViewController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/shiira/ShiiraTraceTable.h"
 
 using namespace Qt::StringLiterals;

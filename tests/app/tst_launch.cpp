@@ -1,4 +1,4 @@
-#include "platform/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 #include "support/FakeHome.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
 #include "core/LocationController.h"
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/base/ModuleController.h"
 #include "targets/finder/FinderController.h"

@@ -1,8 +1,8 @@
 // Delete statements on real SQLite files. Every connection of this process is traced (an
 // automatic extension), so the tests see exactly which statements the service ran.
 #include "core/DatabaseController.h"
-#include "platform/FileManager.h"
-#include "platform/UserDefaults.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/UserDefaults.h"
 #include "support/BoundedRun.h"
 #include "support/FakeHome.h"
 #include "support/CiSkip.h"

@@ -3,7 +3,7 @@
 #include "AsNobody.h"
 #include "core/walk/DirectoryWalker.h"
 #include "core/walk/FolderWalk.h"
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "support/CiSkip.h"
 
 #include <QProcess>

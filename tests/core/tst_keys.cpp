@@ -1,6 +1,6 @@
 #include "core/Keys.h"
 #include "core/Settings.h"
-#include "platform/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 #include "core/PrefsPaneHost.h"
 #include "core/TargetController.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PropertyList.h"
-#include "platform/UserDefaults.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 
 #include <QThread>

@@ -2,7 +2,7 @@
 // does with a list they accept: its values, and the writers, whose bytes must read back to the
 // same tree node for node.
 
-#include "platform/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "platform/Alert.h"
+#include "platform/gui/Alert.h"
 
 #include <QLabel>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "platform/AppleScript.h"
+#include "platform/system/AppleScript.h"
 
 #include <QFile>
 #include <QTemporaryDir>

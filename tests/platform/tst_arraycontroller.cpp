@@ -1,4 +1,4 @@
-#include "platform/ArrayController.h"
+#include "platform/system/ArrayController.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "platform/Bundle.h"
-#include "platform/PropertyList.h"
-#include "platform/Sound.h"
+#include "platform/system/Bundle.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/gui/Sound.h"
 
 #include <QDir>
 #include <QFile>

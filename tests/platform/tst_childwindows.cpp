@@ -1,5 +1,5 @@
-#include "platform/ChildWindows.h"
-#include "platform/WindowGeometry.h"
+#include "platform/gui/ChildWindows.h"
+#include "platform/gui/WindowGeometry.h"
 
 #include <QGuiApplication>
 #include <QScreen>

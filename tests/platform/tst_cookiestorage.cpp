@@ -1,4 +1,4 @@
-#include "platform/CookieStorage.h"
+#include "platform/system/CookieStorage.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>

@@ -1,4 +1,4 @@
-#include "platform/Dictionary.h"
+#include "platform/system/Dictionary.h"
 
 #include <QtTest>
 

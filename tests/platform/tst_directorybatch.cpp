@@ -1,4 +1,4 @@
-#include "platform/DirectoryBatch.h"
+#include "platform/files/DirectoryBatch.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "core/AsNobody.h"
-#include "platform/FileManager.h"
-#include "platform/PropertyList.h"
+#include "platform/files/FileManager.h"
+#include "platform/plist/PropertyList.h"
 #include "support/FakeHome.h"
 #include "support/LinkFlipper.h"
 #include "support/LockedCache.h"

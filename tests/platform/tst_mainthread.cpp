@@ -1,4 +1,4 @@
-#include "platform/MainThread.h"
+#include "platform/system/MainThread.h"
 
 #include <QThread>
 #include <QtTest>

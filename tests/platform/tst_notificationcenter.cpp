@@ -1,4 +1,4 @@
-#include "platform/NotificationCenter.h"
+#include "platform/system/NotificationCenter.h"
 
 #include <QThread>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "platform/OperationQueue.h"
+#include "platform/system/OperationQueue.h"
 
 #include <QtTest>
 

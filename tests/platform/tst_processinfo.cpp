@@ -1,5 +1,5 @@
-#include "platform/ProcessInfo.h"
-#include "platform/PropertyList.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/plist/PropertyList.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "platform/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 
-#include "platform/FileManager.h"
-#include "platform/PlistLimits.h"
+#include "platform/files/FileManager.h"
+#include "platform/plist/PlistLimits.h"
 #include "support/HostileLists.h"
 
 #include <QDateTime>

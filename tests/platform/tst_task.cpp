@@ -1,4 +1,4 @@
-#include "platform/Task.h"
+#include "platform/system/Task.h"
 
 #include <QDir>
 #include <QFile>

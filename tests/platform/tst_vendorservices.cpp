@@ -1,6 +1,6 @@
-#include "platform/UserDefaults.h"
-#include "platform/VendorServices.h"
-#include "platform/Workspace.h"
+#include "platform/system/UserDefaults.h"
+#include "platform/gui/VendorServices.h"
+#include "platform/system/Workspace.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

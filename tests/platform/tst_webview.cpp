@@ -1,5 +1,5 @@
-#include "platform/WebView.h"
-#include "platform/Workspace.h"
+#include "platform/gui/WebView.h"
+#include "platform/system/Workspace.h"
 
 #include <QPointer>
 #include <QTcpServer>

@@ -1,8 +1,8 @@
-#include "platform/ApplicationWatcher.h"
-#include "platform/FileManager.h"
-#include "platform/Image.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Workspace.h"
+#include "platform/system/ApplicationWatcher.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/Image.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/system/Workspace.h"
 #include "support/FakeHome.h"
 
 #include <QProcess>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Bundle.h"
-#include "platform/PropertyList.h"
-#include "platform/UserDefaults.h"
+#include "platform/system/Bundle.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/UserDefaults.h"
 
 #include <QFile>
 

@@ -2,8 +2,8 @@
 
 #include "app/MainInterface.h"
 #include "app/NimbrelAppDelegate.h"
-#include "platform/Timer.h"
-#include "platform/UserDefaults.h"
+#include "platform/system/Timer.h"
+#include "platform/system/UserDefaults.h"
 #include "support/OwnApplications.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"

@@ -1,9 +1,9 @@
 #include "support/FakeHome.h"
 #include "support/OwnApplications.h"
 
-#include "platform/FileManager.h"
-#include "platform/UserDefaults.h"
-#include "platform/Workspace.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/UserDefaults.h"
+#include "platform/system/Workspace.h"
 
 #include <QBuffer>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "support/LinkFlipper.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 
 #include <cstdio>
 #include <fcntl.h>

@@ -2,7 +2,7 @@
 
 #include "core/Keys.h"
 #include "core/records/resultItem.h"
-#include "platform/NotificationCenter.h"
+#include "platform/system/NotificationCenter.h"
 
 #include <QList>
 #include <QObject>

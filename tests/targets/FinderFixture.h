@@ -4,9 +4,9 @@
 #include "SystemLists.h"
 
 #include "core/RestartTool.h"
-#include "platform/AppleScript.h"
-#include "platform/MainThread.h"
-#include "platform/Task.h"
+#include "platform/system/AppleScript.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/Task.h"
 #include "targets/finder/FinderController.h"
 
 namespace finderfixture {

@@ -3,7 +3,7 @@
 #include "ModuleFixture.h"
 #include "MozillaStores.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "targets/firefox/FirefoxController.h"
 
 namespace firefoxfixture {

@@ -6,10 +6,10 @@
 #include "core/FileController.h"
 #include "core/Keys.h"
 #include "core/records/targetItem.h"
-#include "platform/FileManager.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PropertyList.h"
-#include "platform/UserDefaults.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 
 #include <QFile>

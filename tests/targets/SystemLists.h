@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "ChromiumModules.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "support/BoundedRun.h"
 #include "targets/chromiumlayout/LevelDbStore.h"
 #include "targets/chromiumlayout/LocalStorageKeepList.h"

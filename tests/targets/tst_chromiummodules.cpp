@@ -2,7 +2,7 @@
 
 #include "core/Keys.h"
 #include "core/PrefsPaneHost.h"
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "targets/base/MasterPrefsViewController.h"
 
 #include <QCheckBox>

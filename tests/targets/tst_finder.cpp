@@ -1,9 +1,9 @@
 #include "FinderFixture.h"
 
 #include "core/RestartTool.h"
-#include "platform/AppleScript.h"
-#include "platform/MainThread.h"
-#include "platform/Task.h"
+#include "platform/system/AppleScript.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/Task.h"
 
 #include <QtTest>
 

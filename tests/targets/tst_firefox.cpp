@@ -1,6 +1,6 @@
 #include "FirefoxFixture.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 
 #include <QtTest>
 

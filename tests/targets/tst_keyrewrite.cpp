@@ -2,9 +2,9 @@
 
 #include "core/AsNobody.h"
 #include "core/FileController.h"
-#include "platform/FileManager.h"
-#include "platform/PropertyList.h"
-#include "platform/UserDefaults.h"
+#include "platform/files/FileManager.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "support/HostileLists.h"
 #include "support/LinkFlipper.h"

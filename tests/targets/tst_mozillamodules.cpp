@@ -2,7 +2,7 @@
 #include "MozillaStores.h"
 #include "PaneShelf.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "targets/camino/CaminoController.h"

@@ -1,7 +1,7 @@
 #include "OmniWebFixture.h"
 
-#include "platform/FileManager.h"
-#include "platform/PropertyList.h"
+#include "platform/files/FileManager.h"
+#include "platform/plist/PropertyList.h"
 
 #include <QDateTime>
 #include <QtTest>

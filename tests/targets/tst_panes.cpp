@@ -1,6 +1,6 @@
 #include "PaneShelf.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/finder/FinderController.h"
 #include "targets/preview/PreviewController.h"

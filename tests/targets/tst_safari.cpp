@@ -1,9 +1,9 @@
 #include "ModuleFixture.h"
 
 #include "core/FileController.h"
-#include "platform/FileManager.h"
-#include "platform/PropertyList.h"
-#include "platform/UserDefaults.h"
+#include "platform/files/FileManager.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 #include "targets/safari/SafariController.h"
 

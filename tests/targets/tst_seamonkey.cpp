@@ -1,6 +1,6 @@
 #include "SeaMonkeyFixture.h"
 
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 
 #include <QtTest>
 

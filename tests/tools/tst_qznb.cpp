@@ -4,7 +4,7 @@
 
 #include "core/AsNobody.h"
 #include "support/CiSkip.h"
-#include "platform/FileManager.h"
+#include "platform/files/FileManager.h"
 #include "support/LinkFlipper.h"
 #include "support/LockedCache.h"
 #include "support/ScratchDisk.h"

@@ -1,5 +1,5 @@
-#include "platform/UserDefaults.h"
-#include "platform/Workspace.h"
+#include "platform/system/UserDefaults.h"
+#include "platform/system/Workspace.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "ui/about/AboutWindow.h"

@@ -1,6 +1,6 @@
-#include "platform/ChildWindows.h"
-#include "platform/Compositing.h"
-#include "platform/WindowGeometry.h"
+#include "platform/gui/ChildWindows.h"
+#include "platform/gui/Compositing.h"
+#include "platform/gui/WindowGeometry.h"
 #include "ui/animation/QZShredAnimationWindow.h"
 #include "ui/tips/MAAttachedWindow.h"
 

@@ -1,7 +1,7 @@
 #include "core/Keys.h"
 #include "core/LocationController.h"
-#include "platform/Image.h"
-#include "platform/NotificationCenter.h"
+#include "platform/system/Image.h"
+#include "platform/system/NotificationCenter.h"
 #include "support/FakeHome.h"
 #include "ui/results/QZRichTextCell.h"
 

@@ -1,4 +1,4 @@
-#include "platform/ProgressIndicator.h"
+#include "platform/system/ProgressIndicator.h"
 #include "support/FakeHome.h"
 #include "ui/results/QZSpinnerView.h"
 #include "ui/results/QZStatusCell.h"

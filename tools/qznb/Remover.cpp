@@ -4,8 +4,8 @@
 #include "Interrupt.h"
 #include "Overwriter.h"
 #include "Reporter.h"
-#include "platform/MountBoundary.h"
-#include "platform/OwnerAccess.h"
+#include "platform/files/MountBoundary.h"
+#include "platform/files/OwnerAccess.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "ui/about/AboutWindowController.h"
 
-#include "platform/WebPages.h"
-#include "platform/WindowPlacement.h"
+#include "platform/gui/WebPages.h"
+#include "platform/gui/WindowPlacement.h"
 #include "ui/about/QZScrewView.h"
 #include "ui/views/Hyperlink.h"
 

@@ -1,6 +1,6 @@
 #include "ui/about/QZScrewView.h"
 
-#include "platform/Image.h"
+#include "platform/system/Image.h"
 
 #include <QPainter>
 

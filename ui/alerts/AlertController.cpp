@@ -1,10 +1,10 @@
 #include "ui/alerts/AlertController.h"
 
-#include "platform/ApplicationWatcher.h"
-#include "platform/MainThread.h"
-#include "platform/Modal.h"
-#include "platform/Timer.h"
-#include "platform/Workspace.h"
+#include "platform/system/ApplicationWatcher.h"
+#include "platform/system/MainThread.h"
+#include "platform/gui/Modal.h"
+#include "platform/system/Timer.h"
+#include "platform/system/Workspace.h"
 #include "ui/views/QZBareCell.h"
 
 #include "ui_AlertWindow.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Keys.h"
-#include "platform/ArrayController.h"
-#include "platform/NotificationCenter.h"
+#include "platform/system/ArrayController.h"
+#include "platform/system/NotificationCenter.h"
 #include "ui/alerts/alertItem.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "ui/alerts/alertItem.h"
 
 #include "core/records/RecordField.h"
-#include "platform/Dictionary.h"
+#include "platform/system/Dictionary.h"
 
 using namespace Qt::StringLiterals;
 

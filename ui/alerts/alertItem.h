@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Image.h"
-#include "platform/Workspace.h"
+#include "platform/system/Image.h"
+#include "platform/system/Workspace.h"
 
 #include <QMutex>
 #include <QString>

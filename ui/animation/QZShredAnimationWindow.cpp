@@ -1,6 +1,6 @@
 #include "ui/animation/QZShredAnimationWindow.h"
 
-#include "platform/Compositing.h"
+#include "platform/gui/Compositing.h"
 
 QZShredAnimationWindow::QZShredAnimationWindow(const QRect &contentRect, Qt::WindowFlags style, QWidget *parent)
     : QWidget(parent)

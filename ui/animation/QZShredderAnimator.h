@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Layer.h"
-#include "platform/Timer.h"
+#include "platform/gui/Layer.h"
+#include "platform/system/Timer.h"
 #include "ui/animation/QZShredAnimationWindow.h"
 #include "ui/animation/QZShredderSlitView.h"
 #include "ui/animation/QZStripsView.h"

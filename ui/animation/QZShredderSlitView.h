@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Image.h"
+#include "platform/system/Image.h"
 
 #include <QRectF>
 #include <QSizeF>

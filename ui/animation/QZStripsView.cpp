@@ -1,6 +1,6 @@
 #include "ui/animation/QZStripsView.h"
 
-#include "platform/Image.h"
+#include "platform/system/Image.h"
 
 #include <QBitmap>
 #include <QPainter>

@@ -1,11 +1,11 @@
 #include "ui/launch/AlertTextPrompt.h"
 
 #include "core/Settings.h"
-#include "platform/Image.h"
-#include "platform/ProcessInfo.h"
-#include "platform/WebPages.h"
-#include "platform/WindowPlacement.h"
-#include "platform/Workspace.h"
+#include "platform/system/Image.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/gui/WebPages.h"
+#include "platform/gui/WindowPlacement.h"
+#include "platform/system/Workspace.h"
 #include "ui/launch/PromoPanel.h"
 
 #include <QDateTime>

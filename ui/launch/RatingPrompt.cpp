@@ -1,9 +1,9 @@
 #include "ui/launch/RatingPrompt.h"
 
 #include "core/Settings.h"
-#include "platform/Alert.h"
-#include "platform/Bundle.h"
-#include "platform/WebPages.h"
+#include "platform/gui/Alert.h"
+#include "platform/system/Bundle.h"
+#include "platform/gui/WebPages.h"
 
 #include <QStringList>
 

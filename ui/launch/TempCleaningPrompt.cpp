@@ -5,11 +5,11 @@
 #include "core/Keys.h"
 #include "core/ShredController.h"
 #include "core/TemporaryFolder.h"
-#include "platform/Alert.h"
-#include "platform/Image.h"
-#include "platform/MainThread.h"
-#include "platform/Modal.h"
-#include "platform/NotificationCenter.h"
+#include "platform/gui/Alert.h"
+#include "platform/system/Image.h"
+#include "platform/system/MainThread.h"
+#include "platform/gui/Modal.h"
+#include "platform/system/NotificationCenter.h"
 #include "ui/launch/TempCleaningPanel.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "ui/main/AppController.h"
 
 #include "core/Keys.h"
-#include "platform/ChildWindows.h"
-#include "platform/Timer.h"
+#include "platform/gui/ChildWindows.h"
+#include "platform/system/Timer.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>

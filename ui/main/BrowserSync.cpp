@@ -1,8 +1,8 @@
 #include "ui/main/BrowserSync.h"
 
-#include "platform/FileManager.h"
-#include "platform/ProcessInfo.h"
-#include "platform/UserDefaults.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/firefox/FirefoxTraceTable.h"
 
 #include <QDir>

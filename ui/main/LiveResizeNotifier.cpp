@@ -1,7 +1,7 @@
 #include "ui/main/LiveResizeNotifier.h"
 
 #include "core/Keys.h"
-#include "platform/NotificationCenter.h"
+#include "platform/system/NotificationCenter.h"
 
 #include <QEvent>
 #include <QWidget>

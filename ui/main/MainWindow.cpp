@@ -1,7 +1,7 @@
 #include "ui/main/MainWindow.h"
 
-#include "platform/Bundle.h"
-#include "platform/ChildWindows.h"
+#include "platform/system/Bundle.h"
+#include "platform/gui/ChildWindows.h"
 #include "ui/main/LiveResizeNotifier.h"
 #include "ui/views/TableKeys.h"
 

@@ -3,12 +3,12 @@
 #include "core/FileController.h"
 #include "core/Keys.h"
 #include "core/ShredController.h"
-#include "platform/ArrayController.h"
-#include "platform/Dictionary.h"
-#include "platform/FileManager.h"
-#include "platform/MainThread.h"
-#include "platform/NotificationCenter.h"
-#include "platform/OperationQueue.h"
+#include "platform/system/ArrayController.h"
+#include "platform/system/Dictionary.h"
+#include "platform/files/FileManager.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/system/OperationQueue.h"
 #include "ui/alerts/AlertController.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "ui/results/QZStatusCell.h"
 
-#include "platform/Bundle.h"
+#include "platform/system/Bundle.h"
 #include "ui/results/QZSpinnerView.h"
 
 #include <QApplication>

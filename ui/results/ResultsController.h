@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/records/resultItem.h"
-#include "platform/ArrayController.h"
+#include "platform/system/ArrayController.h"
 #include "ui/results/CleaningRunHost.h"
 #include "ui/summary/CleaningResultsWindow.h"
 #include "ui/summary/CleaningSummary.h"

@@ -1,7 +1,7 @@
 #include "ui/summary/CleaningResultsWindow.h"
 
-#include "platform/Modal.h"
-#include "platform/WebPages.h"
+#include "platform/gui/Modal.h"
+#include "platform/gui/WebPages.h"
 
 #include "ui_CleaningResultsWindow.h"
 

@@ -1,6 +1,6 @@
 #include "ui/summary/CleaningWarning.h"
 
-#include "platform/Alert.h"
+#include "platform/gui/Alert.h"
 
 #include <algorithm>
 

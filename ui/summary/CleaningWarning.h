@@ -2,7 +2,7 @@
 
 #include "core/Settings.h"
 #include "core/records/resultItem.h"
-#include "platform/ArrayController.h"
+#include "platform/system/ArrayController.h"
 
 #include <QString>
 

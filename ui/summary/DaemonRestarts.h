@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ProcessInfo.h"
+#include "platform/system/ProcessInfo.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "ui/tips/MAAttachedWindow.h"
 
-#include "platform/ChildWindows.h"
-#include "platform/Compositing.h"
-#include "platform/WindowGeometry.h"
+#include "platform/gui/ChildWindows.h"
+#include "platform/gui/Compositing.h"
+#include "platform/gui/WindowGeometry.h"
 
 #include <QBitmap>
 #include <QEvent>

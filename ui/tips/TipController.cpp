@@ -2,11 +2,11 @@
 
 #include "core/Keys.h"
 #include "core/Settings.h"
-#include "platform/ChildWindows.h"
-#include "platform/MainThread.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Timer.h"
-#include "platform/WindowGeometry.h"
+#include "platform/gui/ChildWindows.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/system/Timer.h"
+#include "platform/gui/WindowGeometry.h"
 #include "ui/tips/MAAttachedWindow.h"
 
 #include <QAbstractItemView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Timer.h"
+#include "platform/system/Timer.h"
 #include "ui/tips/MAAttachedWindow.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "ui/views/SettingsBindings.h"
 
 #include "core/Settings.h"
-#include "platform/MainThread.h"
-#include "platform/UserDefaults.h"
+#include "platform/system/MainThread.h"
+#include "platform/system/UserDefaults.h"
 #include "targets/base/PrefsPaneBuilder.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WebView.h"
+#include "platform/gui/WebView.h"
 
 #include <QFrame>
 #include <QLabel>
