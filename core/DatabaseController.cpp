@@ -212,19 +212,24 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
     case StoreFiles::Reading::FileOnly:
         return openConnection(immutableUri(file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, StoreFiles::probeVfsName());
     case StoreFiles::Reading::Exclusive:
+    case StoreFiles::Reading::ExclusiveElseShared:
         break;
     }
     // Only a connection that may write takes the lock under which SQLite keeps the index in
-    // memory; it runs no statement that writes, and leaves the log unfolded at the close.
+    // memory; it runs no statement that writes, and leaves the log unfolded at the close. The
+    // lock is taken here, by a first read: a store another program holds is counted on its own
+    // index where that lies beside it, and not at all where it does not (a reader would make one).
     sqlite3 *db = openConnection(file, SQLITE_OPEN_READWRITE, StoreFiles::probeVfsName());
     if (db
         && (sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr) != SQLITE_OK
-            || execute(db, QByteArrayLiteral("PRAGMA query_only = 1;")) != SQLITE_OK)) {
+            || execute(db, QByteArrayLiteral("PRAGMA query_only = 1; PRAGMA locking_mode = EXCLUSIVE;"
+                                             " PRAGMA schema_version;"))
+                   != SQLITE_OK)) {
         sqlite3_close(db);
-        return nullptr;
+        db = nullptr;
     }
-    if (db)
-        lockExclusively(db);
+    if (!db && reading == StoreFiles::Reading::ExclusiveElseShared)
+        return openConnection(file, SQLITE_OPEN_READONLY, StoreFiles::probeVfsName());
     return db;
 }
 

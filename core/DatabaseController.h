@@ -39,7 +39,8 @@ public:
     // read-only for the scan's counts, which never write and leave the store's folder as they
     // found it (no log folded back or removed, no log, index or journal made): folders above
     // it are followed (the user may have moved one elsewhere and linked it back), the store
-    // itself never is when it is a link, and a missing file is never created. Null when it does not open, and for reading a store in WAL mode on a
-    // disk with almost no room left (see the .cpp); the caller closes it.
+    // itself never is when it is a link, and a missing file is never created. Null when it
+    // does not open, and for reading a store in WAL mode on a disk with almost no room left
+    // (see the .cpp); the caller closes it.
     static sqlite3 *openStore(const QString &path, Access access = Access::ReadWrite);
 };

@@ -117,8 +117,9 @@ const char *StoreFiles::probeVfsName()
 // store, and makes that file (and an empty log) when they are missing, which a read-only
 // connection cannot remove again. So where no log exists, every committed row is in the file
 // itself and it is read as immutable, with no side file at all; where a log lies without its
-// index, the reader holds the store alone and keeps the index in memory; only where both are
-// there already is it read as any reader does.
+// index, the reader holds the store alone and keeps the index in memory; where both are there
+// it does the same (a reader would rebuild the index of a log a killed browser left), unless
+// another program has the store open, whose index it then shares as any reader does.
 StoreFiles::Reading StoreFiles::readingOf(int folderFd, const QByteArray &name)
 {
     const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -135,5 +136,5 @@ StoreFiles::Reading StoreFiles::readingOf(int folderFd, const QByteArray &name)
         return Reading::Shared;
     if (isAbsent(folderFd, name + "-wal"))
         return Reading::FileOnly;
-    return isAbsent(folderFd, name + "-shm") ? Reading::Exclusive : Reading::Shared;
+    return isAbsent(folderFd, name + "-shm") ? Reading::Exclusive : Reading::ExclusiveElseShared;
 }

@@ -765,6 +765,8 @@ void tst_DatabaseController::scanCountLeavesTheFolderAsFound_data()
     // Rows committed to the log only, the log's index kept in memory (a browser holding the
     // store alone, killed): they count.
     QTest::newRow("log holding rows, no index") << u"killed"_s << QStringList{u"-wal"_s} << 5;
+    // A browser sharing its store, killed: the index is rebuilt in memory, not in its file.
+    QTest::newRow("log and index left behind") << u"shared"_s << QStringList{u"-wal"_s, u"-shm"_s} << 5;
     QTest::newRow("rollback journal store") << u"rollback"_s << QStringList{} << 3;
 }
 
@@ -784,12 +786,12 @@ void tst_DatabaseController::scanCountLeavesTheFolderAsFound()
     const QByteArray mode = layout == u"rollback"_s ? "PRAGMA journal_mode = DELETE;" : "PRAGMA journal_mode = WAL;";
     QCOMPARE(sqlite3_exec(writer, mode + "PRAGMA wal_autocheckpoint = 0;" + schema, nullptr, nullptr, nullptr),
              SQLITE_OK);
-    if (layout == u"killed"_s) {
+    if (!sideFiles.isEmpty()) {
         QCOMPARE(sqlite3_exec(writer, "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO b (v) VALUES ('four'), ('five');",
                               nullptr, nullptr, nullptr),
                  SQLITE_OK);
-        QVERIFY(QFile::copy(built + u"-wal"_s, path + u"-wal"_s));
-        QVERIFY(QFile::copy(built, path));
+        for (const QString &suffix : QStringList{QString()} + sideFiles)
+            QVERIFY(QFile::copy(built + suffix, path + suffix));
         sqlite3_close(writer);
     } else {
         sqlite3_close(writer); // a clean close: the log is folded back and removed
