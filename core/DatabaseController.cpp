@@ -155,6 +155,23 @@ bool mayMapIndexOnFullDisk(const QByteArray &file)
     return wal;
 }
 
+sqlite3 *openConnection(const QByteArray &name, int flags, const char *vfs)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(name.constData(), &db, flags | SQLITE_OPEN_NOFOLLOW, vfs) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
+// The store's name as a URI that reads it as a file no one changes: SQLite then opens no log,
+// index or journal and takes no lock.
+QByteArray immutableUri(const QByteArray &file)
+{
+    return "file:" + file.toPercentEncoding("/") + "?immutable=1";
+}
+
 } // namespace
 
 DatabaseController::DatabaseController(QObject *parent) : QObject(parent) {}
@@ -178,18 +195,41 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
     if (folder < 0)
         return nullptr;
     const bool plain = StoreFiles::arePlain(folder, file.mid(slash + 1));
+    const StoreFiles::Reading reading =
+        access == Access::ReadOnly ? StoreFiles::readingOf(folder, file.mid(slash + 1)) : StoreFiles::Reading::Shared;
     ::close(folder);
     if (!plain)
         return nullptr;
-    sqlite3 *db = nullptr;
-    const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (access == Access::ReadOnly && mayMapIndexOnFullDisk(file))
+    if (access == Access::ReadWrite)
+        return openConnection(file, SQLITE_OPEN_READWRITE, StoreFiles::vfsName());
+    if (mayMapIndexOnFullDisk(file))
         return nullptr;
-    if (sqlite3_open_v2(file.constData(), &db, mode | SQLITE_OPEN_NOFOLLOW, StoreFiles::vfsName())
-        != SQLITE_OK) {
-        sqlite3_close(db);
-        return nullptr;
+    // A count leaves the folder as it found it (see StoreFiles::readingOf): no log or journal
+    // is ever made, and no index file either.
+    switch (reading) {
+    case StoreFiles::Reading::Shared:
+        return openConnection(file, SQLITE_OPEN_READONLY, StoreFiles::probeVfsName());
+    case StoreFiles::Reading::FileOnly:
+        return openConnection(immutableUri(file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, StoreFiles::probeVfsName());
+    case StoreFiles::Reading::Exclusive:
+    case StoreFiles::Reading::ExclusiveElseShared:
+        break;
     }
+    // Only a connection that may write takes the lock under which SQLite keeps the index in
+    // memory; it runs no statement that writes, and leaves the log unfolded at the close. The
+    // lock is taken here, by a first read: a store another program holds is counted on its own
+    // index where that lies beside it, and not at all where it does not (a reader would make one).
+    sqlite3 *db = openConnection(file, SQLITE_OPEN_READWRITE, StoreFiles::probeVfsName());
+    if (db
+        && (sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr) != SQLITE_OK
+            || execute(db, QByteArrayLiteral("PRAGMA query_only = 1; PRAGMA locking_mode = EXCLUSIVE;"
+                                             " PRAGMA schema_version;"))
+                   != SQLITE_OK)) {
+        sqlite3_close(db);
+        db = nullptr;
+    }
+    if (!db && reading == StoreFiles::Reading::ExclusiveElseShared)
+        return openConnection(file, SQLITE_OPEN_READONLY, StoreFiles::probeVfsName());
     return db;
 }
 

@@ -36,10 +36,11 @@ public:
 
     enum class Access { ReadWrite, ReadOnly };
     // Opens an application's store as the application does, read-write for the deletes and
-    // read-only for the scan's counts (a read-only connection never folds a store's log back
-    // or removes it): folders above it are followed (the user may have moved one elsewhere
-    // and linked it back), the store itself never is when it is a link, and a missing file is
-    // never created. Null when it does not open, and for reading a store in WAL mode on a
-    // disk with almost no room left (see the .cpp); the caller closes it.
+    // read-only for the scan's counts, which never write and leave the store's folder as they
+    // found it (no log folded back or removed, no log, index or journal made): folders above
+    // it are followed (the user may have moved one elsewhere and linked it back), the store
+    // itself never is when it is a link, and a missing file is never created. Null when it
+    // does not open, and for reading a store in WAL mode on a disk with almost no room left
+    // (see the .cpp); the caller closes it.
     static sqlite3 *openStore(const QString &path, Access access = Access::ReadWrite);
 };

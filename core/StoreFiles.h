@@ -19,4 +19,17 @@ public:
     // or following a link first), and a super-journal (a name read from a journal's contents,
     // which a crafted journal may point at any file to have it read and deleted) is never opened.
     static const char *vfsName();
+
+    // The same layer for a scan's counts, which leave the store's folder as they found it: a
+    // log or journal that is not there is never made (opening it fails instead).
+    static const char *probeVfsName();
+
+    // How a count reads the store `name` without leaving a file beside it that was not there.
+    enum class Reading {
+        Shared,    // as any reader: a rollback-journal store, or a log store with a journal
+        FileOnly,  // a log store closed cleanly: no log, so everything is in the file itself
+        Exclusive, // a log with no index beside it: the index is kept in memory, never in a file
+        ExclusiveElseShared, // a log and its index: as Exclusive while no one else has it open
+    };
+    static Reading readingOf(int folderFd, const QByteArray &name);
 };

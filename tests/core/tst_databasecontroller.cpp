@@ -7,6 +7,7 @@
 #include "support/FakeHome.h"
 #include "support/CiSkip.h"
 
+#include <QCryptographicHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -165,6 +166,29 @@ int inChild(const std::function<int()> &work)
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
+// Every entry of a folder, the folder itself first: name, size, time of change to the
+// nanosecond and a digest of the contents.
+QStringList listing(const QString &folder)
+{
+    QStringList entries;
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.prepend(u"."_s);
+    for (const QString &name : names) {
+        struct stat st = {};
+        const QString path = folder + u"/"_s + name;
+        if (::lstat(platform::encodePath(path).constData(), &st) != 0)
+            return {u"unreadable "_s + name};
+        const QByteArray contents =
+            S_ISREG(st.st_mode) ? FileManager::defaultManager().contentsAtPath(path).value_or("?") : QByteArray();
+        entries << u"%1 %2 %3.%4 %5"_s.arg(name)
+                       .arg(st.st_size)
+                       .arg(st.st_mtim.tv_sec)
+                       .arg(st.st_mtim.tv_nsec)
+                       .arg(QString::fromLatin1(QCryptographicHash::hash(contents, QCryptographicHash::Sha1).toHex()));
+    }
+    return entries;
+}
+
 } // namespace
 
 class tst_DatabaseController : public QObject
@@ -196,6 +220,8 @@ private slots:
     void killAfterSecureDeleteCommits();
     void fullDiskFailsTheDelete_data();
     void fullDiskFailsTheDelete();
+    void scanCountLeavesTheFolderAsFound_data();
+    void scanCountLeavesTheFolderAsFound();
 };
 
 void tst_DatabaseController::statementsRun_data()
@@ -728,6 +754,60 @@ void tst_DatabaseController::fullDiskFailsTheDelete()
             sqlite3_close(check);
         }
     }
+}
+
+void tst_DatabaseController::scanCountLeavesTheFolderAsFound_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QStringList>("sideFiles"); // beside the store as the scan finds it
+    QTest::addColumn<int>("expected");
+    QTest::newRow("log store closed cleanly") << u"closed"_s << QStringList{} << 3;
+    // Rows committed to the log only, the log's index kept in memory (a browser holding the
+    // store alone, killed): they count.
+    QTest::newRow("log holding rows, no index") << u"killed"_s << QStringList{u"-wal"_s} << 5;
+    // A browser sharing its store, killed: the index is rebuilt in memory, not in its file.
+    QTest::newRow("log and index left behind") << u"shared"_s << QStringList{u"-wal"_s, u"-shm"_s} << 5;
+    QTest::newRow("rollback journal store") << u"rollback"_s << QStringList{} << 3;
+}
+
+// The scan's count reads every committed row and leaves the store's folder exactly as it found
+// it: no log or index made beside a store closed cleanly, none removed or folded back.
+void tst_DatabaseController::scanCountLeavesTheFolderAsFound()
+{
+    QFETCH(QString, layout);
+    QFETCH(QStringList, sideFiles);
+    QFETCH(int, expected);
+    FakeHome home;
+    QVERIFY(home.makeDir(u"Profile"_s));
+    const QString path = home.path(u"Profile/places.sqlite"_s);
+    const QString built = home.path(u"staging.sqlite"_s);
+    sqlite3 *writer = nullptr;
+    QCOMPARE(sqlite3_open(platform::encodePath(built).constData(), &writer), SQLITE_OK);
+    const QByteArray mode = layout == u"rollback"_s ? "PRAGMA journal_mode = DELETE;" : "PRAGMA journal_mode = WAL;";
+    QCOMPARE(sqlite3_exec(writer, mode + "PRAGMA wal_autocheckpoint = 0;" + schema, nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    if (!sideFiles.isEmpty()) {
+        QCOMPARE(sqlite3_exec(writer, "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO b (v) VALUES ('four'), ('five');",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        for (const QString &suffix : QStringList{QString()} + sideFiles)
+            QVERIFY(QFile::copy(built + suffix, path + suffix));
+        sqlite3_close(writer);
+    } else {
+        sqlite3_close(writer); // a clean close: the log is folded back and removed
+        QVERIFY(!QFile::exists(built + u"-wal"_s));
+        QVERIFY(QFile::copy(built, path));
+    }
+    for (const QString &suffix : {u"-wal"_s, u"-shm"_s, u"-journal"_s})
+        QCOMPARE(QFile::exists(path + suffix), sideFiles.contains(suffix));
+    const QStringList before = listing(home.path(u"Profile"_s));
+
+    sqlite3 *reader = DatabaseController::openStore(path, DatabaseController::Access::ReadOnly);
+    QVERIFY(reader);
+    QCOMPARE(single(reader, "SELECT count(*) FROM b"), QString::number(expected));
+    QCOMPARE(single(reader, "SELECT count(*) FROM a"), u"150"_s);
+    sqlite3_close(reader);
+    QCOMPARE(listing(home.path(u"Profile"_s)), before);
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseController)
