@@ -7,38 +7,37 @@
 #include "core/ShredController.h"
 #include "platform/gui/Layer.h"
 #include "platform/gui/WindowKeys.h"
+#include "targets/camino/CaminoController.h"
 #include "targets/chrome/ChromeController.h"
 #include "targets/chromium/ChromiumController.h"
-#include "targets/flock/FlockController.h"
-#include "targets/opera/OperaController.h"
-#include "targets/camino/CaminoController.h"
 #include "targets/finder/FinderController.h"
 #include "targets/firefox/FirefoxController.h"
 #include "targets/flashcookies/FlashCookiesController.h"
+#include "targets/flock/FlockController.h"
 #include "targets/icab/iCabController.h"
 #include "targets/omniweb/OmniWebController.h"
+#include "targets/opera/OperaController.h"
 #include "targets/preview/PreviewController.h"
 #include "targets/quicktime/QuickTimeController.h"
 #include "targets/safari/SafariController.h"
 #include "targets/seamonkey/SeaMonkeyController.h"
 #include "targets/shiira/ShiiraController.h"
+#include "ui/about/AboutWindow.h"
+#include "ui/about/AboutWindowController.h"
 #include "ui/alerts/AlertController.h"
+#include "ui/animation/QZShredAnimationWindow.h"
+#include "ui/animation/QZShredderAnimator.h"
+#include "ui/animation/QZStripsView.h"
+#include "ui/launch/PromoPanel.h"
+#include "ui/launch/TempCleaningPanel.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/prefs/PrefsController.h"
 #include "ui/results/ResultsController.h"
-#include "ui/wizard/WizardController.h"
-#include "ui/about/AboutWindow.h"
-#include "ui/about/AboutWindowController.h"
-#include "ui/animation/QZShredderAnimator.h"
-#include "ui/launch/PromoPanel.h"
-#include "ui/launch/TempCleaningPanel.h"
 #include "ui/summary/CleaningResultsWindow.h"
-#include "ui/animation/QZShredAnimationWindow.h"
-#include "ui/animation/QZShredderAnimator.h"
-#include "ui/animation/QZStripsView.h"
 #include "ui/tips/TipController.h"
 #include "ui/tips/TipViews.h"
+#include "ui/wizard/WizardController.h"
 
 #include "ui_MainWindow.h"
 
@@ -239,21 +238,11 @@ void MainInterface::awakeFromNib()
 QList<ModuleController *> MainInterface::modules() const
 {
     return {
-        m_safariController.get(),
-        m_chromeController.get(),
-        m_chromiumController.get(),
-        m_operaController.get(),
-        m_flockController.get(),
-        m_firefoxController.get(),
-        m_seaMonkeyController.get(),
-        m_caminoController.get(),
-        m_finderController.get(),
-        m_quickTimeController.get(),
-        m_previewController.get(),
-        m_iCabController.get(),
-        m_omniWebController.get(),
-        m_shiiraController.get(),
-        m_flashCookiesController.get(),
+        m_safariController.get(),    m_chromeController.get(),  m_chromiumController.get(),
+        m_operaController.get(),     m_flockController.get(),   m_firefoxController.get(),
+        m_seaMonkeyController.get(), m_caminoController.get(),  m_finderController.get(),
+        m_quickTimeController.get(), m_previewController.get(), m_iCabController.get(),
+        m_omniWebController.get(),   m_shiiraController.get(),  m_flashCookiesController.get(),
     };
 }
 

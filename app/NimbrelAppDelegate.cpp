@@ -1,12 +1,12 @@
 #include "app/NimbrelAppDelegate.h"
 
 #include "core/Settings.h"
+#include "platform/gui/Sound.h"
+#include "platform/gui/VendorServices.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
-#include "platform/plist/PropertyList.h"
-#include "platform/gui/Sound.h"
 #include "platform/system/UserDefaults.h"
-#include "platform/gui/VendorServices.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -37,8 +37,7 @@ QVariantMap readDefaultsList(const QString &name)
     const auto list = path.isEmpty() ? std::nullopt : platform::PropertyList::fromFile(path);
     if (!list || !list->isDictionary()) {
         // The list ships with the application; without it every setting reads NO or 0.
-        qWarning("Defaults list %s.plist is missing or damaged; no defaults registered",
-                 qPrintable(name));
+        qWarning("Defaults list %s.plist is missing or damaged; no defaults registered", qPrintable(name));
         return {};
     }
     return list->toVariant().toMap();
@@ -48,8 +47,7 @@ QVariantMap readDefaultsList(const QString &name)
 
 NimbrelAppDelegate::NimbrelAppDelegate(QObject *parent)
     : QObject(parent)
-{
-}
+{}
 
 NimbrelAppDelegate::~NimbrelAppDelegate()
 {
@@ -66,9 +64,7 @@ void NimbrelAppDelegate::initialize()
 void NimbrelAppDelegate::registerDefaultsAndApplyRules()
 {
     const bool highSierra = isHighSierraUpTo11();
-    const QVariantMap defaultsList =
-        readDefaultsList(highSierra ? u"HighSierraUserDefaults"_s
-                                    : u"UserDefaults"_s);
+    const QVariantMap defaultsList = readDefaultsList(highSierra ? u"HighSierraUserDefaults"_s : u"UserDefaults"_s);
 
     UserDefaults &defaults = UserDefaults::standardUserDefaults();
     defaults.registerDefaults(defaultsList);
@@ -96,14 +92,13 @@ void NimbrelAppDelegate::registerDefaultsAndApplyRules()
 void NimbrelAppDelegate::applicationDidFinishLaunching()
 {
     if (!activity())
-        setActivity(platform::ProcessInfo::processInfo().beginActivity(
-            kLaunchActivityOptions, u"App Launched"_s));
+        setActivity(platform::ProcessInfo::processInfo().beginActivity(kLaunchActivityOptions, u"App Launched"_s));
 
     platform::VendorServices::sendTrackingReport();
     platform::VendorServices::setupIssuesController(true);
 
-    for (QAction *item : {m_acknowledgementsMenuItem.data(), m_feedbackMenuItem.data(),
-                          m_acknowledgementsSeparatorMenuItem.data()}) {
+    for (QAction *item :
+         {m_acknowledgementsMenuItem.data(), m_feedbackMenuItem.data(), m_acknowledgementsSeparatorMenuItem.data()}) {
         if (item)
             item->setVisible(true);
     }

@@ -53,8 +53,7 @@ int main(int argc, char *argv[])
         signalNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
         QObject::connect(signalNotifier, &QSocketNotifier::activated, &app, [] {
             char drain[16];
-            while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {
-            }
+            while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {}
             QCoreApplication::exit(0);
         });
     }

@@ -37,8 +37,8 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
@@ -139,9 +139,7 @@ double removeWithRun(const QString &home)
     // The start-up tips and launch prompts run now, as at launch, not inside the timed run.
     platform::Timer::fireAllPending();
     platform::NotificationCenter::defaultCenter().post(
-        u"CheckLocationItems"_s, nullptr,
-        {{u"targName"_s, u"Safari"_s},
-         {u"targIdentifier"_s, u"com.apple.Safari"_s}});
+        u"CheckLocationItems"_s, nullptr, {{u"targName"_s, u"Safari"_s}, {u"targIdentifier"_s, u"com.apple.Safari"_s}});
     ResultsController *results = ui->resultsControl();
     const auto rows = results->resultsArrayController()->arrangedObjects();
     if (rows.size() != 1 || !rows[0]->resultItemPath().startsWith(home)) {
@@ -321,8 +319,7 @@ int main(int argc, char **argv)
             secure = true;
             if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '2' && !argv[i + 1][1])
                 secureLevel = std::atoi(argv[++i]);
-        }
-        else if (!std::strcmp(argv[i], "--demo"))
+        } else if (!std::strcmp(argv[i], "--demo"))
             demo = true;
         else {
             std::fprintf(stderr, "usage: %s [--files N | --demo] [--rounds R] [--secure [LEVEL]] [--dir FOLDER]\n",

@@ -70,7 +70,8 @@ QByteArray wideDictionary()
 
 long peakKilobytes()
 {
-    struct rusage usage {};
+    struct rusage usage
+    {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -92,15 +93,14 @@ bool run(const QByteArray &bytes, const char *name)
     list->removeKey("Recent");
     const std::optional<QByteArray> written = list->toData();
     const qint64 writeMs = step.restart();
-    const std::optional<PropertyList> readBack =
-        written ? PropertyList::fromData(*written) : std::nullopt;
+    const std::optional<PropertyList> readBack = written ? PropertyList::fromData(*written) : std::nullopt;
     const bool same = readBack && readBack->isIdenticalTo(*list);
     const qint64 readBackMs = step.restart();
     std::printf("%s: %lld bytes, read %lld ms, check %lld ms, write %lld ms (%lld bytes), "
                 "read back and compare %lld ms, total %lld ms, %s\n",
-                name, qlonglong(bytes.size()), qlonglong(readMs), qlonglong(checkMs),
-                qlonglong(writeMs), qlonglong(written ? written->size() : 0), qlonglong(readBackMs),
-                qlonglong(total.elapsed()), offered && same ? "identical" : "FAILED");
+                name, qlonglong(bytes.size()), qlonglong(readMs), qlonglong(checkMs), qlonglong(writeMs),
+                qlonglong(written ? written->size() : 0), qlonglong(readBackMs), qlonglong(total.elapsed()),
+                offered && same ? "identical" : "FAILED");
     return offered && same;
 }
 
@@ -132,9 +132,7 @@ int main(int argc, char **argv)
             continue;
         const QString path = dir.filePath(QString::fromLatin1(format));
         status |= inChild([&] {
-            QByteArray bytes = format == "dates" ? earlyDates()
-                               : format == "keys" ? wideDictionary()
-                                                  : xmlAtBudget();
+            QByteArray bytes = format == "dates" ? earlyDates() : format == "keys" ? wideDictionary() : xmlAtBudget();
             if (format == "binary" || format == "keys")
                 bytes = PropertyList::fromData(bytes)->toData(PropertyList::Format::Binary).value();
             QFile out(path);

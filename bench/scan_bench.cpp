@@ -26,7 +26,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Scan {
+struct Scan
+{
     double seconds = -1;
     QStringList paths;
     int rows = 0;
@@ -99,9 +100,8 @@ int main(int argc, char **argv)
         bestScan = bestScan < 0 ? scan.seconds : std::min(bestScan, scan.seconds);
         bestDu = bestDu < 0 ? du : std::min(bestDu, du);
     }
-    std::printf("rows=%d paths=%d bytes=%lld best: scan %.4f s, du %.4f s\n",
-                first.rows, int(first.paths.size()), static_cast<long long>(first.bytes), bestScan,
-                bestDu);
+    std::printf("rows=%d paths=%d bytes=%lld best: scan %.4f s, du %.4f s\n", first.rows, int(first.paths.size()),
+                static_cast<long long>(first.bytes), bestScan, bestDu);
     struct rusage usage = {};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak RSS %.1f MB\n", usage.ru_maxrss / 1024.0);

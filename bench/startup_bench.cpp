@@ -35,11 +35,13 @@ int child(int argc, char **argv)
     QApplication::setApplicationName(u"Nimbrel"_s);
     std::unique_ptr<MainInterface> ui = MainInterface::load();
     AppController *control = ui->appControl();
-    const bool shown = QTest::qWaitFor([control] {
-        const QWidget *window = control->mainWindow();
-        return window && window->windowHandle() && window->windowHandle()->isExposed()
-               && control->locationArrayController()->count() == 15;
-    }, 30000);
+    const bool shown = QTest::qWaitFor(
+        [control] {
+            const QWidget *window = control->mainWindow();
+            return window && window->windowHandle() && window->windowHandle()->isExposed()
+                && control->locationArrayController()->count() == 15;
+        },
+        30000);
     std::printf(shown ? "shown\n" : "not shown (%d locations)\n", int(control->locationArrayController()->count()));
     std::fflush(stdout);
     return shown ? 0 : 1;

@@ -77,8 +77,7 @@ bool keepOld(const QByteArray &path, int folderFd, const QByteArray &aside, cons
         unlinkat(folderFd, aside.constData(), 0); // swapped since it was read
         return false;
     }
-    const int fd =
-        openat(folderFd, aside.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = openat(folderFd, aside.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     bool ok = writeAll(fd, original.data);
@@ -93,8 +92,7 @@ bool keepOld(const QByteArray &path, int folderFd, const QByteArray &aside, cons
 // group and mode, synced to disk. False: nothing is left behind.
 bool writeNew(int folderFd, const QByteArray &name, const QByteArray &data, const RegularFile &original)
 {
-    const int fd =
-        openat(folderFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = openat(folderFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     bool ok = writeAll(fd, data) && fsync(fd) == 0;
@@ -112,7 +110,9 @@ bool writeNew(int folderFd, const QByteArray &name, const QByteArray &data, cons
 class FolderCloser
 {
 public:
-    explicit FolderCloser(int fd) : m_fd(fd) {}
+    explicit FolderCloser(int fd)
+        : m_fd(fd)
+    {}
     ~FolderCloser()
     {
         if (m_fd >= 0)
@@ -132,13 +132,13 @@ bool oldCopyCanBeOverwritten(const QByteArray &path, const RegularFile &original
 {
     if (!Settings::boolValue(Settings::Key::EnableSecureDelete))
         return true;
-    return geteuid() == 0 || original.owner == geteuid() || faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
+    return geteuid() == 0 || original.owner == geteuid()
+        || faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
 }
 
 } // namespace
 
-QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile &original,
-                                         const QByteArray &data,
+QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile &original, const QByteArray &data,
                                          const std::function<void()> &beforeRename, Result *result)
 {
     Result ignored;
@@ -158,9 +158,7 @@ QString AtomicReplace::replaceKeepingOld(const QString &path, const RegularFile 
         return {};
     // The new list is written inside the aside folder: whatever a kill leaves behind, new or
     // old, lies where the launch check looks.
-    auto uniqueName = [] {
-        return platform::encodePath(platform::ProcessInfo::processInfo().globallyUniqueString());
-    };
+    auto uniqueName = [] { return platform::encodePath(platform::ProcessInfo::processInfo().globallyUniqueString()); };
     const QByteArray newName = uniqueName();
     outcome = Result::WriteFailed;
     if (!writeNew(folderFd, newName, data, original))

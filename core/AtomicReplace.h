@@ -19,9 +19,9 @@ class AtomicReplace
 public:
     enum class Result {
         Replaced,
-        NoAside,     // the old contents could not be kept: nothing changed
-        Changed,     // the file at the path is no longer the one read: nothing changed
-        WriteFailed, // the new contents could not be written: nothing changed
+        NoAside,         // the old contents could not be kept: nothing changed
+        Changed,         // the file at the path is no longer the one read: nothing changed
+        WriteFailed,     // the new contents could not be written: nothing changed
         NotOverwritable, // secure removal could not overwrite the old contents: nothing changed
     };
 
@@ -29,10 +29,8 @@ public:
     // checked again before and at the swap). `beforeRename` runs just before the new contents
     // take the path. The new file keeps the old one's mode and group (and its owner where
     // this user may set it). Answers the path of the old contents in the aside folder, or empty.
-    static QString replaceKeepingOld(const QString &path, const platform::RegularFile &original,
-                                     const QByteArray &data,
-                                     const std::function<void()> &beforeRename = {},
-                                     Result *result = nullptr);
+    static QString replaceKeepingOld(const QString &path, const platform::RegularFile &original, const QByteArray &data,
+                                     const std::function<void()> &beforeRename = {}, Result *result = nullptr);
 
     // Gives what takes an item's place the item's owner and group, as far as this user may:
     // the group alone when the owner cannot be given.

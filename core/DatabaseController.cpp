@@ -149,8 +149,8 @@ bool mayMapIndexOnFullDisk(const QByteArray &file)
     if (fd < 0)
         return false;
     unsigned char header[20] = {};
-    const bool wal = ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header)
-                     && (header[18] == 2 || header[19] == 2);
+    const bool wal =
+        ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header) && (header[18] == 2 || header[19] == 2);
     ::close(fd);
     return wal;
 }
@@ -174,7 +174,9 @@ QByteArray immutableUri(const QByteArray &file)
 
 } // namespace
 
-DatabaseController::DatabaseController(QObject *parent) : QObject(parent) {}
+DatabaseController::DatabaseController(QObject *parent)
+    : QObject(parent)
+{}
 
 sqlite3 *DatabaseController::openStore(const QString &path, Access access)
 {
@@ -190,8 +192,7 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
     // SQLite opens the store and its side files with blocking opens of its own: each is
     // looked at first, through the folder, and a pipe, a device, a link or a shared file
     // anywhere among them leaves the store unopened at once.
-    const int folder =
-        ::open(slash == 0 ? "/" : file.left(slash).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(slash == 0 ? "/" : file.left(slash).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return nullptr;
     const bool plain = StoreFiles::arePlain(folder, file.mid(slash + 1));
@@ -222,9 +223,10 @@ sqlite3 *DatabaseController::openStore(const QString &path, Access access)
     sqlite3 *db = openConnection(file, SQLITE_OPEN_READWRITE, StoreFiles::probeVfsName());
     if (db
         && (sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr) != SQLITE_OK
-            || execute(db, QByteArrayLiteral("PRAGMA query_only = 1; PRAGMA locking_mode = EXCLUSIVE;"
-                                             " PRAGMA schema_version;"))
-                   != SQLITE_OK)) {
+            || execute(db,
+                       QByteArrayLiteral("PRAGMA query_only = 1; PRAGMA locking_mode = EXCLUSIVE;"
+                                         " PRAGMA schema_version;"))
+                != SQLITE_OK)) {
         sqlite3_close(db);
         db = nullptr;
     }

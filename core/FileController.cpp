@@ -8,15 +8,15 @@
 #include "core/records/targetItem.h"
 #include "core/walk/FolderWalk.h"
 #include "platform/files/FileManager.h"
-#include "platform/system/Image.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/plist/PlistLimits.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/Image.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/Workspace.h"
 
 #include <climits>
-#include <sys/stat.h>
 #include <iterator>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -32,11 +32,11 @@ quint64 folderWalkSize(const QString &path)
 
 } // namespace
 
-FileController::FileController(QObject *parent) : QObject(parent)
+FileController::FileController(QObject *parent)
+    : QObject(parent)
 {
     platform::NotificationCenter::defaultCenter().addObserver(
-        this, keys::CheckTargetFiles,
-        [this](const platform::Notification &n) { checkFilesForTarget(n); });
+        this, keys::CheckTargetFiles, [this](const platform::Notification &n) { checkFilesForTarget(n); });
 }
 
 FileController::~FileController() = default;
@@ -161,8 +161,7 @@ QString FileController::temporaryPathForItems(const QStringList &paths) const
     return StoreAside::moveTogether(paths);
 }
 
-void FileController::moveFilesWithName(const QString &name, const QString &tempPath,
-                                       const QString &originalPath) const
+void FileController::moveFilesWithName(const QString &name, const QString &tempPath, const QString &originalPath) const
 {
     const FileManager &fm = fileManager();
     if (tempPath.isEmpty() || !fm.fileExistsAtPath(tempPath))
@@ -196,8 +195,8 @@ bool FileController::listHasElementsAtKeyPath(const QString &path, const QString
         return false;
     // Read as the rewrite reads it: a list that is a link, or shares its data with another
     // name, is never rewritten, so it is not offered either.
-    const std::optional<platform::RegularFile> file = FileManager::defaultManager().readRegularFile(
-        path, platform::plistlimits::maxFileBytes, false);
+    const std::optional<platform::RegularFile> file =
+        FileManager::defaultManager().readRegularFile(path, platform::plistlimits::maxFileBytes, false);
     if (!file || file->linkCount != 1)
         return false;
     const std::optional<platform::PropertyList> list = platform::PropertyList::fromData(file->data);
@@ -221,6 +220,5 @@ bool FileController::recentURLsExistAtPath(const QString &path) const
 
 bool FileController::recentDocumentsExistAtPath(const QString &path) const
 {
-    return listHasElementsAtKeyPath(
-        path, {u"RecentDocuments"_s, u"CustomListItems"_s});
+    return listHasElementsAtKeyPath(path, {u"RecentDocuments"_s, u"CustomListItems"_s});
 }

@@ -9,7 +9,7 @@
 namespace platform {
 class FileManager;
 struct Notification;
-}
+} // namespace platform
 
 // The program's file-system service: turns a module's candidate traces into sized result
 // rows during a scan, measures and counts folder trees, formats byte counts for the results
@@ -32,10 +32,7 @@ public:
 
     // Outlet: the result rows, shared with the results table. Set once by MainInterface.
     ResultsArrayController *resultsArrayController() const { return m_resultsArrayController; }
-    void setResultsArrayController(ResultsArrayController *controller)
-    {
-        m_resultsArrayController = controller;
-    }
+    void setResultsArrayController(ResultsArrayController *controller) { m_resultsArrayController = controller; }
 
     // One row per candidate of the batch (keys::TargName, TargIdentifier, Targets) whose
     // path exists, appended in candidate order. No rows when the application is gone.
@@ -68,8 +65,7 @@ public:
     // Moves every entry directly inside `tempPath` whose name begins with `name` back into
     // `originalPath` (made when missing) under its own name. An entry whose name is already
     // taken there stays where it is.
-    void moveFilesWithName(const QString &name, const QString &tempPath,
-                           const QString &originalPath) const;
+    void moveFilesWithName(const QString &name, const QString &tempPath, const QString &originalPath) const;
 
     // Does the property list at `path` hold at least one element under
     // "MGRecentURLPropertyLists" / under "RecentDocuments" -> "CustomListItems"?

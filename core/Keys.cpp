@@ -8,7 +8,8 @@ namespace keys {
 
 QVariantMap cleaningRequest(const QString &appName, const QString &itemName, const QString &path)
 {
-    return platform::dictionaryWithPairs({{CleaningItemAppName, appName}, {CleaningItemName, itemName}, {CleaningItemPath, path}});
+    return platform::dictionaryWithPairs(
+        {{CleaningItemAppName, appName}, {CleaningItemName, itemName}, {CleaningItemPath, path}});
 }
 
 QVariantMap cleaningStatus(const QString &appName, const QString &itemName, const QString &path, bool didClean)
@@ -45,7 +46,9 @@ QVariantMap targetFiles(const QVariant &name, const QVariant &identifier, const 
 QVariantMap targetItemDescription(const QString &path, const QString &type, const QString &classification,
                                   const QVariant &extraInfo)
 {
-    return {{TargetItemPath, path}, {TargetItemType, type}, {TargetItemClassification, classification},
+    return {{TargetItemPath, path},
+            {TargetItemType, type},
+            {TargetItemClassification, classification},
             {TargetItemExtraInfo, extraInfo}};
 }
 
@@ -69,7 +72,8 @@ QString alertParentTag(AlertParent parent)
 
 std::optional<AlertParent> alertParentFromTag(const QString &tag)
 {
-    for (AlertParent parent : {AlertParent::AppControl, AlertParent::ResultsControl, AlertParent::ResultsControlSingleEntry})
+    for (AlertParent parent :
+         {AlertParent::AppControl, AlertParent::ResultsControl, AlertParent::ResultsControlSingleEntry})
         if (tag == alertParentTag(parent))
             return parent;
     return std::nullopt;

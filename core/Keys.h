@@ -31,8 +31,7 @@ inline const QString TempCleaningLeftItems = u"TempCleaningLeftItems"_s;
 // that it ends rather than work on when the program has already gone.
 inline const QString ParentPidVariable = u"NIMBREL_PARENT_PID"_s;
 inline const QString CFPrefsdNeedsRestartNotification = u"CFPrefsdNeedsRestartNotification"_s;
-inline const QString SharedfilelistdNeedsRestartNotification =
-    u"SharedfilelistdNeedsRestartNotification"_s;
+inline const QString SharedfilelistdNeedsRestartNotification = u"SharedfilelistdNeedsRestartNotification"_s;
 inline const QString ShredAnimationEndedNotification = u"ShredAnimationEndedNotification"_s;
 // The running-application alert: requests to list an application, and its answers.
 inline const QString AddAlertItem = u"AddAlertItem"_s;

@@ -33,22 +33,22 @@ QString span(const QString &text, const QString &family, double points, const QC
 {
     QString escapedFamily = family;
     escapedFamily.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
-    return u"<span style=\"font-family:'%1'; font-size:%2pt; color:%3;\">%4</span>"_s
-        .arg(escapedFamily, QString::number(points), color.name(), text.toHtmlEscaped());
+    return u"<span style=\"font-family:'%1'; font-size:%2pt; color:%3;\">%4</span>"_s.arg(
+        escapedFamily, QString::number(points), color.name(), text.toHtmlEscaped());
 }
 
 } // namespace
 
 LocationController::LocationController(QObject *parent)
-    : QObject(parent), m_locationArrayController(new platform::ArrayController<locationItem>(this))
+    : QObject(parent)
+    , m_locationArrayController(new platform::ArrayController<locationItem>(this))
 {
     auto &center = platform::NotificationCenter::defaultCenter();
     center.addObserver(this, keys::AddTargetLocation,
                        [this](const platform::Notification &n) { addTargetLocationWithInfo(n.userInfo); });
     center.addObserver(this, keys::RemoveLocationItem,
                        [this](const platform::Notification &n) { removeLocationItem(n.userInfo); });
-    center.addObserver(this, keys::ScanLocations,
-                       [this](const platform::Notification &) { checkLocations(); });
+    center.addObserver(this, keys::ScanLocations, [this](const platform::Notification &) { checkLocations(); });
 }
 
 bool LocationController::nameLessThan(const locationItemPtr &a, const locationItemPtr &b)
@@ -86,7 +86,7 @@ void LocationController::addTargetLocationWithInfo(const QVariantMap &info)
     row->setLocName(name);
     row->setLocInfo(labelForLocation(name, secondLine ? bundlePath : QString()));
     row->setLocImage(ident == keys::FlashCookies ? platform::imageNamed(u"FlashCookie.icns"_s)
-                                            : workspace.iconForFile(bundlePath));
+                                                 : workspace.iconForFile(bundlePath));
     row->setLocIsChecked(true);
 
     const QList<locationItemPtr> rows = m_locationArrayController->arrangedObjects();
@@ -118,8 +118,7 @@ void LocationController::checkLocations()
     for (const auto &row : m_locationArrayController->arrangedObjects()) {
         if (!row->isTicked())
             continue;
-        platform::NotificationCenter::defaultCenter().post(
-            keys::CheckLocationItems, this,
-            keys::locationScan(row->locName(), row->locIdentifier()));
+        platform::NotificationCenter::defaultCenter().post(keys::CheckLocationItems, this,
+                                                           keys::locationScan(row->locName(), row->locIdentifier()));
     }
 }

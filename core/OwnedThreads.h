@@ -22,7 +22,8 @@ public:
     void waitForAll();
 
 private:
-    struct Worker {
+    struct Worker
+    {
         std::thread thread;
         bool finished = false;
     };

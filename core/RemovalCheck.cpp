@@ -37,8 +37,7 @@ const char *entryObstacle(int dirFd, const char *name, const struct statx &stx, 
     // In a folder with the sticky bit only the entry's owner (or the folder's) may remove it.
     if ((folder.stx_mode & S_ISVTX) && folder.stx_uid != me && stx.stx_uid != me)
         return "owned by another user";
-    if (overwrite && S_ISREG(stx.stx_mode) && stx.stx_uid != me
-        && faccessat(dirFd, name, W_OK, AT_EACCESS) != 0)
+    if (overwrite && S_ISREG(stx.stx_mode) && stx.stx_uid != me && faccessat(dirFd, name, W_OK, AT_EACCESS) != 0)
         return "cannot be overwritten by this user";
     return nullptr;
 }
@@ -95,8 +94,7 @@ std::optional<QString> RemovalCheck::obstacle(int dirFd, const QByteArray &name,
         return u".: another file system is mounted here"_s;
     const int topFd = openat(dirFd, p.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct statx opened;
-    if (topFd < 0 || statx(topFd, "", AT_EMPTY_PATH, STATX_INO, &opened) != 0
-        || opened.stx_ino != top.stx_ino) {
+    if (topFd < 0 || statx(topFd, "", AT_EMPTY_PATH, STATX_INO, &opened) != 0 || opened.stx_ino != top.stx_ino) {
         if (topFd >= 0)
             close(topFd);
         if (errno == EACCES && top.stx_uid != me && me != 0)
@@ -106,7 +104,8 @@ std::optional<QString> RemovalCheck::obstacle(int dirFd, const QByteArray &name,
 
     // Folders still to look into, relative to the item: an explicit stack, so that a deep tree
     // cannot exhaust ours, and no descriptor is held for a folder not yet reached.
-    struct Pending {
+    struct Pending
+    {
         QByteArray rel;
         struct statx stx;
     };

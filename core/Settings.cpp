@@ -17,7 +17,8 @@ using Control = Settings::Control;
 
 // One row as the compiler sees it, so that the table's size and order are checked at build
 // time; the entries handed out are made from these on first use.
-struct Row {
+struct Row
+{
     Key key;
     const char *name;
     QMetaType::Type type;
@@ -94,8 +95,7 @@ const std::array<Settings::Entry, size_t(Key::Count)> &rows()
         std::array<Settings::Entry, size_t(Key::Count)> made;
         for (size_t i = 0; i < made.size(); ++i) {
             const Row &row = table[i];
-            made[i] = {row.key, QString::fromLatin1(row.name), row.type, fallbackValue(row), row.range,
-                       row.control};
+            made[i] = {row.key, QString::fromLatin1(row.name), row.type, fallbackValue(row), row.range, row.control};
         }
         return made;
     }();

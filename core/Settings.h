@@ -53,7 +53,8 @@ public:
     // The control a settings form binds to a row by its object name, the row's key.
     enum class Control { None, CheckBox };
 
-    struct Entry {
+    struct Entry
+    {
         Key key;
         QString name;
         QMetaType::Type type;

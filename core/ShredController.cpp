@@ -4,10 +4,10 @@
 #include "core/Keys.h"
 #include "core/RestartTool.h"
 #include "core/TemporaryFolder.h"
+#include "platform/files/FileManager.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/CookieStorage.h"
 #include "platform/system/Dictionary.h"
-#include "platform/files/FileManager.h"
 #include "platform/system/MainThread.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/ProcessInfo.h"
@@ -43,7 +43,8 @@ void queuePost(const void *sender, const QString &name, QVariantMap info)
 
 // A plain delete works on its own copies of the request's strings: nothing it holds is shared
 // with the main thread, and all it hands over goes in the queued post.
-struct PlainDelete {
+struct PlainDelete
+{
     QString app;
     QString name;
     QString path;
@@ -55,10 +56,8 @@ struct PlainDelete {
     }
     static PlainDelete fromRequest(const QVariantMap &info)
     {
-        return {ownCopy(info.value(keys::ItemApp).toString()),
-                ownCopy(info.value(keys::ItemName).toString()),
-                ownCopy(info.value(keys::ItemPath).toString()),
-                ownCopy(info.value(keys::ItemRefPath).toString())};
+        return {ownCopy(info.value(keys::ItemApp).toString()), ownCopy(info.value(keys::ItemName).toString()),
+                ownCopy(info.value(keys::ItemPath).toString()), ownCopy(info.value(keys::ItemRefPath).toString())};
     }
 
     QVariantMap run() const
@@ -77,8 +76,9 @@ struct PlainDelete {
             QString reason = u"not in a set-aside folder of ours"_s;
             if (folderFd >= 0)
                 reason = error ? QString::fromLocal8Bit(std::strerror(error)) : u"no such item"_s;
-            qWarning("%s", qUtf8Printable(u"Standard Delete failed (%1) for %2 %3 at path: %4"_s
-                                              .arg(reason, app, name, refPath)));
+            qWarning(
+                "%s",
+                qUtf8Printable(u"Standard Delete failed (%1) for %2 %3 at path: %4"_s.arg(reason, app, name, refPath)));
         }
         return keys::cleaningStatus(app, name, refPath, removed);
     }
@@ -106,8 +106,7 @@ QString pathThroughDescriptor(int inheritedFd, const QByteArray &name)
 bool secureRemove(const QString &tool, int folderFd, const QByteArray &name, SecureLevel level)
 {
     struct stat st;
-    const bool isDir =
-        fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    const bool isDir = fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     // A duplicate the child inherits (ours are all closed on exec).
     const int inherited = fcntl(folderFd, F_DUPFD, 3);
     if (inherited < 0)
@@ -138,8 +137,7 @@ bool secureRemove(const QString &tool, int folderFd, const QByteArray &name, Sec
     if (spawned != 0)
         return false;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -176,7 +174,9 @@ void ShredController::OpenFolder::reset(int fd)
     m_fd = fd;
 }
 
-ShredController::ShredController(QObject *parent) : QObject(parent) {}
+ShredController::ShredController(QObject *parent)
+    : QObject(parent)
+{}
 
 ShredController::~ShredController() = default;
 
@@ -223,9 +223,8 @@ void ShredController::removeItemWithInfo(const QVariantMap &info)
 
     if (!Settings::boolValue(Settings::Key::EnableSecureDelete)) {
         const void *sender = this;
-        m_threads.start([sender, job = PlainDelete::fromRequest(info)]() mutable {
-            plainDelete(sender, std::move(job));
-        });
+        m_threads.start(
+            [sender, job = PlainDelete::fromRequest(info)]() mutable { plainDelete(sender, std::move(job)); });
     } else if (m_task) {
         // One secure removal at a time: a request arriving now stops the running one. It is
         // not carried out, but it still gets its answer so that nobody waits for it forever.
@@ -238,8 +237,8 @@ void ShredController::removeItemWithInfo(const QVariantMap &info)
     emptyCookieStoreFor(app, name);
 }
 
-void ShredController::startSecureRemoval(const QString &app, const QString &name,
-                                         const QString &path, const QString &refPath)
+void ShredController::startSecureRemoval(const QString &app, const QString &name, const QString &path,
+                                         const QString &refPath)
 {
     // The tool works through the set-aside folder holding the copy, checked afresh and kept
     // open until the tool has ended; a copy outside such a folder is not touched.
@@ -261,8 +260,7 @@ void ShredController::startSecureRemoval(const QString &app, const QString &name
 
     // Only a real folder is walked: a link to one is removed as the link it is.
     struct stat st;
-    const bool isDir =
-        fstatat(folderFd, itemName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    const bool isDir = fstatat(folderFd, itemName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     const int count = isDir && m_fileControl ? m_fileControl->itemCountForPath(path) : 0;
     m_parser.reset(isDir, count);
 

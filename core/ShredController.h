@@ -43,10 +43,10 @@ public:
     void removeItemInBackground(const QVariantMap &info);
 
     // Queue the posts on the main thread; any thread.
-    void sendCleaningStatusUpdateNotificationForApp(const QString &app, const QString &item,
-                                                    const QString &path, bool didClean);
-    void sendCleaningStatusProgressNotificationForApp(const QString &app, const QString &item,
-                                                      const QString &path, int percent);
+    void sendCleaningStatusUpdateNotificationForApp(const QString &app, const QString &item, const QString &path,
+                                                    bool didClean);
+    void sendCleaningStatusProgressNotificationForApp(const QString &app, const QString &item, const QString &path,
+                                                      int percent);
 
     // The tool's output and end.
     void appendData(const QByteArray &chunk);
@@ -79,8 +79,7 @@ public:
     static QStringList secureRemovalArguments(const QString &path, SecureLevel level, bool isDir);
 
 private:
-    void startSecureRemoval(const QString &app, const QString &name, const QString &path,
-                            const QString &refPath);
+    void startSecureRemoval(const QString &app, const QString &name, const QString &path, const QString &refPath);
     void emptyCookieStoreFor(const QString &app, const QString &name);
 
     // The set-aside folder holding the copy the tool is removing, open while it runs.

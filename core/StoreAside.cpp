@@ -56,8 +56,8 @@ QString StoreAside::moveTogether(const QStringList &paths)
     const QString itemName = platform::ProcessInfo::processInfo().globallyUniqueString();
     const QByteArray itemBytes = platform::encodePath(itemName);
     const int itemFd = mkdirat(folderFd, itemBytes.constData(), 0700) == 0
-                           ? openat(folderFd, itemBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                           : -1;
+        ? openat(folderFd, itemBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+        : -1;
     if (itemFd < 0) {
         unlinkat(folderFd, itemBytes.constData(), AT_REMOVEDIR);
         close(folderFd);

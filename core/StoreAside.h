@@ -3,9 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// Setting aside a file that SQLite keeps side files for, and other items that go as one. The -wal beside a store may hold every
-// row written since the last checkpoint, and the next open of a store of that name would read
-// a -wal or -journal left behind, so a store never goes aside without them.
+// Setting aside a file that SQLite keeps side files for, and other items that go as one. The -wal beside a store may
+// hold every row written since the last checkpoint, and the next open of a store of that name would read a -wal or
+// -journal left behind, so a store never goes aside without them.
 class StoreAside
 {
 public:

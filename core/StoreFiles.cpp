@@ -127,8 +127,8 @@ StoreFiles::Reading StoreFiles::readingOf(int folderFd, const QByteArray &name)
         return Reading::Shared;
     // The header's read and write versions are 2 for a store in WAL mode.
     unsigned char header[20] = {};
-    const bool wal = ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header)
-                     && (header[18] == 2 || header[19] == 2);
+    const bool wal =
+        ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header) && (header[18] == 2 || header[19] == 2);
     ::close(fd);
     // A journal beside it is left to a plain reader: the file may be half rewritten, and a
     // connection that may write would roll it back.

@@ -26,9 +26,9 @@ public:
 
     // How a count reads the store `name` without leaving a file beside it that was not there.
     enum class Reading {
-        Shared,    // as any reader: a rollback-journal store, or a log store with a journal
-        FileOnly,  // a log store closed cleanly: no log, so everything is in the file itself
-        Exclusive, // a log with no index beside it: the index is kept in memory, never in a file
+        Shared,              // as any reader: a rollback-journal store, or a log store with a journal
+        FileOnly,            // a log store closed cleanly: no log, so everything is in the file itself
+        Exclusive,           // a log with no index beside it: the index is kept in memory, never in a file
         ExclusiveElseShared, // a log and its index: as Exclusive while no one else has it open
     };
     static Reading readingOf(int folderFd, const QByteArray &name);

@@ -15,8 +15,7 @@ using platform::UserDefaults;
 
 TargetController::TargetController(QObject *parent)
     : QObject(parent)
-{
-}
+{}
 
 TargetController::~TargetController() = default;
 
@@ -26,18 +25,13 @@ void TargetController::init()
         return;
     m_initialized = true;
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    center.addObserver(this, keys::LoadPrefsViews,
-                       [this](const Notification &) { loadPrefsViews(); });
-    center.addObserver(this, keys::RemovePrefsObservers,
-                       [this](const Notification &) { removePrefsObservers(); });
-    center.addObserver(this, keys::CheckInstalledApps,
-                       [this](const Notification &) { checkInstalledApps(); });
-    center.addObserver(this, keys::CheckTargetLocations,
-                       [this](const Notification &) { checkTargetLocation(); });
+    center.addObserver(this, keys::LoadPrefsViews, [this](const Notification &) { loadPrefsViews(); });
+    center.addObserver(this, keys::RemovePrefsObservers, [this](const Notification &) { removePrefsObservers(); });
+    center.addObserver(this, keys::CheckInstalledApps, [this](const Notification &) { checkInstalledApps(); });
+    center.addObserver(this, keys::CheckTargetLocations, [this](const Notification &) { checkTargetLocation(); });
     center.addObserver(this, keys::CheckLocationItems,
                        [this](const Notification &n) { checkTargetItemsForLocation(n); });
-    center.addObserver(this, keys::AddLocationItem,
-                       [this](const Notification &n) { addLocationItem(n); });
+    center.addObserver(this, keys::AddLocationItem, [this](const Notification &n) { addLocationItem(n); });
 }
 
 void TargetController::refreshDoesExist()
@@ -70,8 +64,7 @@ void TargetController::loadPrefsViews()
         return;
     PrefsPaneHost *host = m_prefControl;
     defaults.addObserver(m_scanString, host,
-                         [host](const QString &key, int kind, const QVariant &oldValue,
-                                const QVariant &newValue) {
+                         [host](const QString &key, int kind, const QVariant &oldValue, const QVariant &newValue) {
                              host->observeValueForKeyPath(key, kind, oldValue, newValue);
                          });
 }
@@ -88,16 +81,14 @@ void TargetController::checkTargetLocation()
     refreshDoesExist();
     if (!checkTarget() || !m_doesExist)
         return;
-    NotificationCenter::defaultCenter().post(
-        keys::AddTargetLocation, this,
-        keys::targetLocation(m_identifierString, m_targetName));
+    NotificationCenter::defaultCenter().post(keys::AddTargetLocation, this,
+                                             keys::targetLocation(m_identifierString, m_targetName));
 }
 
 void TargetController::checkTargetItemsForLocation(const Notification &notification)
 {
     const QVariant identifier = notification.userInfo.value(keys::TargIdentifier);
-    if (!identifier.isValid() || m_identifierString.isEmpty()
-        || identifier.toString() != m_identifierString)
+    if (!identifier.isValid() || m_identifierString.isEmpty() || identifier.toString() != m_identifierString)
         return;
     m_targetItemArray = targetItemList();
     addTargetItems();
@@ -112,9 +103,7 @@ bool TargetController::targetExists()
 {
     if (m_identifierString.isEmpty())
         return false;
-    return !platform::Workspace::sharedWorkspace()
-                .absolutePathForAppBundleWithIdentifier(m_identifierString)
-                .isEmpty();
+    return !platform::Workspace::sharedWorkspace().absolutePathForAppBundleWithIdentifier(m_identifierString).isEmpty();
 }
 
 void TargetController::addTargetItemWithDict(const QVariantMap &description)
@@ -122,8 +111,7 @@ void TargetController::addTargetItemWithDict(const QVariantMap &description)
     targetItemPtr item = targetItem::create();
     item->setTargetItemPath(description.value(keys::TargetItemPath).toString());
     item->setTargetItemType(description.value(keys::TargetItemType).toString());
-    item->setTargetItemClassification(
-        description.value(keys::TargetItemClassification).toString());
+    item->setTargetItemClassification(description.value(keys::TargetItemClassification).toString());
     item->setTargetItemExtraInfo(description.value(keys::TargetItemExtraInfo));
     item->setTargetItemSize(0);
     item->setTargetItemIsChecked(true);
@@ -137,33 +125,28 @@ void TargetController::addLocationItem(const Notification &notification)
         checkTargetLocation();
 }
 
-void TargetController::sendCleaningStatusUpdateNotificationForItem(const QString &itemName,
-                                                                   const QString &path,
+void TargetController::sendCleaningStatusUpdateNotificationForItem(const QString &itemName, const QString &path,
                                                                    bool didClean)
 {
     NotificationCenter::defaultCenter().post(keys::CleaningStatusUpdateNotification, this,
                                              keys::cleaningStatus(m_targetName, itemName, path, didClean));
 }
 
-void TargetController::sendRemovalNotificationForItem(const QString &itemName,
-                                                      const QString &path,
+void TargetController::sendRemovalNotificationForItem(const QString &itemName, const QString &path,
                                                       const QString &refPath)
 {
-    NotificationCenter::defaultCenter().post(
-        keys::RemovalItemNotification, this,
-        platform::dictionaryWithPairs({{keys::RemovalItemAppName, m_targetName},
-                                       {keys::RemovalItemName, itemName},
-                                       {keys::RemovalItemPath, path},
-                                       {keys::RemovalItemRefPath, refPath}}));
+    NotificationCenter::defaultCenter().post(keys::RemovalItemNotification, this,
+                                             platform::dictionaryWithPairs({{keys::RemovalItemAppName, m_targetName},
+                                                                            {keys::RemovalItemName, itemName},
+                                                                            {keys::RemovalItemPath, path},
+                                                                            {keys::RemovalItemRefPath, refPath}}));
 }
 
 void TargetController::loadTargetPrefView()
-{
-}
+{}
 
 void TargetController::addTargetItems()
-{
-}
+{}
 
 bool TargetController::checkTarget()
 {

@@ -69,11 +69,9 @@ public:
     void addTargetItemWithDict(const QVariantMap &description);
 
     // Posts "CleaningStatusUpdateNotification" synchronously on the calling thread.
-    void sendCleaningStatusUpdateNotificationForItem(const QString &itemName, const QString &path,
-                                                     bool didClean);
+    void sendCleaningStatusUpdateNotificationForItem(const QString &itemName, const QString &path, bool didClean);
     // Posts "RemovalItemNotification" synchronously on the calling thread.
-    void sendRemovalNotificationForItem(const QString &itemName, const QString &path,
-                                        const QString &refPath);
+    void sendRemovalNotificationForItem(const QString &itemName, const QString &path, const QString &refPath);
 
     // Module overrides: hand the pane to prefControl; offer the candidates of every category
     // switched on; answer the master switch.

@@ -47,7 +47,8 @@ void setStrings(Settings::Key key, const QStringList &strings)
 }
 
 // Tests only; set on one thread and run on any, so under a lock of its own.
-struct AfterCheckHook {
+struct AfterCheckHook
+{
     QMutex mutex;
     std::function<void(const QString &)> run;
 };
@@ -232,8 +233,8 @@ int openOurFolder(const QString &folder, Open how, int *parentFd = nullptr)
         if (marker != 1) {
             // A folder of ours from before markers, or whose settings were lost: taken only
             // when it holds nothing or was already closed to everybody else.
-            const bool adoptable = how == Open::CreateOrAdopt
-                                   && (made || holdsNothing(folderFd) || (st.st_mode & 0777) == 0700);
+            const bool adoptable =
+                how == Open::CreateOrAdopt && (made || holdsNothing(folderFd) || (st.st_mode & 0777) == 0700);
             ok = adoptable && writeMarker(folderFd);
         }
     }
@@ -323,8 +324,7 @@ bool onDevice(int fd, dev_t dev)
 bool isOwnFolder(const QString &folder)
 {
     struct stat st;
-    return lstat(platform::encodePath(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-           && st.st_uid == geteuid();
+    return lstat(platform::encodePath(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
 }
 
 // ~/.nimbrel-tmp, made when missing: a real folder of the user's, closed to everybody else.
@@ -482,8 +482,8 @@ QStringList TemporaryFolder::setAsideFolders()
         // One that is missing stays recorded: its disk may only be away for now, with items
         // on it. Anything else there is not ours and is forgotten.
         struct stat st;
-        if (lstat(platform::encodePath(folder).constData(), &st) == 0 || errno != ENOENT
-            || !canonicalParts(folder) || !isNamedAsOurs(folder))
+        if (lstat(platform::encodePath(folder).constData(), &st) == 0 || errno != ENOENT || !canonicalParts(folder)
+            || !isNamedAsOurs(folder))
             refused.append(folder);
     }
     QMutexLocker lock(&recordMutex());
@@ -514,8 +514,7 @@ QStringList TemporaryFolder::leftovers()
     return entries;
 }
 
-void TemporaryFolder::visitLeftovers(
-    const std::function<void(int, const QByteArray &, const QString &)> &visit)
+void TemporaryFolder::visitLeftovers(const std::function<void(int, const QByteArray &, const QString &)> &visit)
 {
     const QStringList stuck = stringsForKey(Settings::Key::SetAsideLeftInPlace);
     QStringList stillThere;
@@ -555,8 +554,8 @@ void TemporaryFolder::removeEmptyFolders()
         struct stat opened;
         struct stat named;
         const bool same = fstat(fd, &opened) == 0
-            && fstatat(parentFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
-            && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+            && fstatat(parentFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && opened.st_dev == named.st_dev
+            && opened.st_ino == named.st_ino;
         if (same && holdsNothing(fd) && unlinkat(fd, kMarkerName, 0) == 0) {
             if (unlinkat(parentFd, name.constData(), AT_REMOVEDIR) == 0)
                 removed.append(folder);
@@ -589,8 +588,9 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(const Remove &rem
             return;
         const auto why = RemovalCheck::obstacle(folderFd, name, overwrite);
         // The obstacle names its entry relative to the leftover, "." for the leftover itself.
-        const QString where = why && !why->startsWith(u".:"_s) ? entry + QLatin1Char('/') + *why
-                                                                 : entry + (why ? why->mid(1) : u": could not be removed"_s);
+        const QString where = why && !why->startsWith(u".:"_s)
+            ? entry + QLatin1Char('/') + *why
+            : entry + (why ? why->mid(1) : u": could not be removed"_s);
         result.left.append(where);
         // Only what truly cannot go is never offered again; a removal that failed for want
         // of nothing we can name (a tool stopped half-way) is offered at the next launch.
@@ -598,8 +598,7 @@ TemporaryFolder::SweepResult TemporaryFolder::removeAllFolders(const Remove &rem
             stuck.append(entry);
     });
     if (!stuck.isEmpty())
-        setStrings(Settings::Key::SetAsideLeftInPlace,
-                   stringsForKey(Settings::Key::SetAsideLeftInPlace) + stuck);
+        setStrings(Settings::Key::SetAsideLeftInPlace, stringsForKey(Settings::Key::SetAsideLeftInPlace) + stuck);
     removeEmptyFolders();
     UserDefaults::standardUserDefaults().synchronize();
     result.removed = entries > 0 && result.left.isEmpty();

@@ -56,8 +56,8 @@ public:
     static QStringList leftovers();
     // The same entries, each handed to `visit` with the checked, open folder it lies in, its
     // name there and its path (for messages only).
-    static void visitLeftovers(
-        const std::function<void(int folderFd, const QByteArray &name, const QString &entry)> &visit);
+    static void
+    visitLeftovers(const std::function<void(int folderFd, const QByteArray &name, const QString &entry)> &visit);
     // The set-aside folder directly holding the item at `asidePath` (the path a move aside
     // answered), opened and checked as the sweep opens it, and the item's name in it: work on
     // the moved copy goes through that descriptor. -1 when that folder is not one of ours.
@@ -66,7 +66,8 @@ public:
     // empty; the record forgets what was removed.
     static void removeEmptyFolders();
 
-    struct SweepResult {
+    struct SweepResult
+    {
         bool removed = false; // something was there, and all of it went
         QStringList left;     // "<entry>: <why>" for each entry that stayed
     };

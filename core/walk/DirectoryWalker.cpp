@@ -29,9 +29,10 @@ bool searchable(int folderFd)
 } // namespace
 
 DirectoryWalker::DirectoryWalker(Mode mode, FolderWalkPool *pool, bool reportsProgress)
-    : m_mode(mode), m_pool(pool), m_reportsProgress(reportsProgress)
-{
-}
+    : m_mode(mode)
+    , m_pool(pool)
+    , m_reportsProgress(reportsProgress)
+{}
 
 DirectoryWalker::~DirectoryWalker() = default;
 
@@ -190,8 +191,7 @@ bool DirectoryWalker::reopenParent(Frame &child, Frame &parent)
         return false;
     struct stat st;
     // Renamed or replaced while its handle was closed: it is not the folder we were in.
-    if (fstat(fd, &st) != 0 || st.st_dev != parent.dev || st.st_ino != parent.ino
-        || !parent.listing.resume(fd)) {
+    if (fstat(fd, &st) != 0 || st.st_dev != parent.dev || st.st_ino != parent.ino || !parent.listing.resume(fd)) {
         parent.listing.release();
         close(fd);
         return false;

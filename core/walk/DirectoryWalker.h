@@ -5,8 +5,8 @@
 #include <QtGlobal>
 
 #include <memory>
-#include <sys/types.h>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 class FolderWalkPool;
@@ -41,10 +41,11 @@ public:
     static constexpr int maxOpenHandles = 32;
 
 private:
-    struct Frame {
+    struct Frame
+    {
         int fd = -1;
         platform::DirectoryBatch listing; // resumable where the last entry taken left off
-        dev_t dev = 0;    // identity, recorded when the handle is closed on the way down
+        dev_t dev = 0;                    // identity, recorded when the handle is closed on the way down
         ino_t ino = 0;
         bool finished = false;
     };
@@ -62,7 +63,7 @@ private:
     bool m_reportsProgress;
     std::vector<Frame> m_frames; // reused across walks; [0, m_depth) are live
     size_t m_depth = 0;
-    size_t m_lowestOpen = 0;     // frames in [1, m_lowestOpen) have their handles closed
+    size_t m_lowestOpen = 0; // frames in [1, m_lowestOpen) have their handles closed
     bool m_ownsRoot = false;
     std::vector<std::string> m_shared; // entries of the top folder gathered for a helper
     quint64 m_bytes = 0;

@@ -15,7 +15,8 @@
 class FolderWalk
 {
 public:
-    struct Totals {
+    struct Totals
+    {
         quint64 bytes = 0;
         quint64 files = 0;
     };

@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 FolderWalkPool::FolderWalkPool(DirectoryWalker::Mode mode, int maxThreads)
-    : m_mode(mode), m_maxThreads(maxThreads)
-{
-}
+    : m_mode(mode)
+    , m_maxThreads(maxThreads)
+{}
 
 FolderWalkPool::~FolderWalkPool()
 {

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Shares one folder walk out to helper threads. The walk begins on the calling thread alone;
@@ -41,7 +41,8 @@ private:
     void startHelpers();
     void helperMain();
     // A folder to walk, or only the given entries of it to size.
-    struct Work {
+    struct Work
+    {
         int fd = -1;
         std::vector<std::string> names;
     };

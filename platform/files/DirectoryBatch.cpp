@@ -12,7 +12,8 @@ constexpr size_t batchBytes = 32 * 1024;
 
 } // namespace
 
-struct DirectoryBatch::State {
+struct DirectoryBatch::State
+{
     int fd = -1;
     bool finished = false;
     // Native: one getdents64 batch and the offset after the last entry taken.
@@ -33,7 +34,9 @@ struct DirectoryBatch::State {
     }
 };
 
-DirectoryBatch::DirectoryBatch(Method method) : m_method(method), m_state(std::make_unique<State>())
+DirectoryBatch::DirectoryBatch(Method method)
+    : m_method(method)
+    , m_state(std::make_unique<State>())
 {
 #if !defined(__linux__)
     m_method = Method::Portable; // no batched read elsewhere

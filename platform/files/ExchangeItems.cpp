@@ -16,7 +16,7 @@ ExchangeResult exchangeItemsAt(int firstDir, const QByteArray &first, int second
     if (renameat2(firstDir, first.constData(), secondDir, second.constData(), RENAME_EXCHANGE) == 0)
         return ExchangeResult::Exchanged;
     return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP ? ExchangeResult::Unsupported
-                                                                 : ExchangeResult::Failed;
+                                                                  : ExchangeResult::Failed;
 }
 
 } // namespace platform

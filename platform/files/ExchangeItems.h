@@ -14,7 +14,6 @@ enum class ExchangeResult {
 // the other's item afterwards, and no reader ever finds either path empty.
 ExchangeResult exchangeItems(const QByteArray &first, const QByteArray &second);
 // The same for two entries each named relative to an open folder (or AT_FDCWD).
-ExchangeResult exchangeItemsAt(int firstDir, const QByteArray &first, int secondDir,
-                               const QByteArray &second);
+ExchangeResult exchangeItemsAt(int firstDir, const QByteArray &first, int secondDir, const QByteArray &second);
 
 } // namespace platform

@@ -41,8 +41,7 @@ QByteArray folderOf(const QByteArray &path)
 bool immutableFlag(const char *path, bool *known)
 {
     struct statx stx;
-    if (statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, 0, &stx) == 0
-        && (stx.stx_attributes_mask & STATX_ATTR_IMMUTABLE)) {
+    if (statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, 0, &stx) == 0 && (stx.stx_attributes_mask & STATX_ATTR_IMMUTABLE)) {
         *known = true;
         return stx.stx_attributes & STATX_ATTR_IMMUTABLE;
     }
@@ -88,7 +87,6 @@ bool writeAll(int fd, const char *data, qsizetype size)
 }
 
 } // namespace
-
 
 FileManager &FileManager::defaultManager()
 {
@@ -160,9 +158,7 @@ bool FileManager::setPosixPermissions(const QString &path, mode_t permissions) c
         return false;
     // Acts on what the final component is when it is looked at; a link swapped in meanwhile
     // is refused (EOPNOTSUPP), its target never touched. Linux has no mode on a link itself.
-    return fchmodat(AT_FDCWD, osPath(path).constData(), permissions & 07777,
-                    AT_SYMLINK_NOFOLLOW)
-           == 0;
+    return fchmodat(AT_FDCWD, osPath(path).constData(), permissions & 07777, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool FileManager::isWritableFileAtPath(const QString &path) const
@@ -206,8 +202,7 @@ bool FileManager::removeItemAtPath(const QString &path) const
 
 bool FileManager::removeItemInFolder(int dirFd, const QByteArray &name) const
 {
-    return dirFd >= 0 && !name.isEmpty() && !name.contains('/')
-        && filetree::removeTree(dirFd, name.constData());
+    return dirFd >= 0 && !name.isEmpty() && !name.contains('/') && filetree::removeTree(dirFd, name.constData());
 }
 
 std::optional<QByteArray> FileManager::contentsAtPath(const QString &path) const
@@ -219,8 +214,7 @@ std::optional<QByteArray> FileManager::contentsAtPath(const QString &path) const
     return std::move(file->data);
 }
 
-std::optional<RegularFile> FileManager::readRegularFile(const QString &path, qint64 maxBytes,
-                                                        bool followFinalLink,
+std::optional<RegularFile> FileManager::readRegularFile(const QString &path, qint64 maxBytes, bool followFinalLink,
                                                         ReadFailure *failure) const
 {
     ReadFailure ignored;
@@ -233,8 +227,8 @@ std::optional<RegularFile> FileManager::readRegularFile(const QString &path, qin
     const int fd = open(osPath(path).constData(), flags);
     if (fd < 0) {
         why = errno == ENOENT || errno == ENOTDIR ? ReadFailure::Missing
-              : errno == ELOOP || errno == ENXIO   ? ReadFailure::NotRegular
-                                                   : ReadFailure::Unreadable;
+            : errno == ELOOP || errno == ENXIO    ? ReadFailure::NotRegular
+                                                  : ReadFailure::Unreadable;
         return std::nullopt;
     }
     struct stat st;
@@ -296,8 +290,7 @@ bool FileManager::renameItemAtPath(const QString &from, const QString &to) const
     return renameRefusingExisting(src, dst);
 }
 
-bool FileManager::writeAtomically(const QString &path, const QByteArray &data,
-                                  std::optional<mode_t> permissions) const
+bool FileManager::writeAtomically(const QString &path, const QByteArray &data, std::optional<mode_t> permissions) const
 {
     if (path.isEmpty())
         return false;
@@ -320,8 +313,7 @@ bool FileManager::writeAtomically(const QString &path, const QByteArray &data,
     return true;
 }
 
-QString FileManager::writeNewFileBeside(const QString &path, const QByteArray &data,
-                                        mode_t permissions) const
+QString FileManager::writeNewFileBeside(const QString &path, const QByteArray &data, mode_t permissions) const
 {
     if (path.isEmpty())
         return {};
@@ -389,8 +381,7 @@ QStringList FileManager::enumeratorAtPath(const QString &path) const
     return out;
 }
 
-QString FileManager::firstEntryBelow(const QString &path,
-                                     const std::function<bool(const QString &)> &matches) const
+QString FileManager::firstEntryBelow(const QString &path, const std::function<bool(const QString &)> &matches) const
 {
     QString found;
     if (path.isEmpty())

@@ -12,19 +12,21 @@
 
 namespace platform {
 
-struct FileAttributes {
-    quint64 size = 0;          // the item's own size; a symbolic link's is the link's
+struct FileAttributes
+{
+    quint64 size = 0; // the item's own size; a symbolic link's is the link's
     bool isDirectory = false;
     bool isSymbolicLink = false;
     bool isRegularFile = false;
-    bool immutable = false;    // the file system's immutable attribute, where it has one
-    mode_t permissions = 0;    // permission bits only (07777)
+    bool immutable = false; // the file system's immutable attribute, where it has one
+    mode_t permissions = 0; // permission bits only (07777)
     uid_t owner = 0;
     nlink_t linkCount = 0;
 };
 
 // A regular file read whole, with the identity of what was read.
-struct RegularFile {
+struct RegularFile
+{
     QByteArray data;
     dev_t device = 0;
     ino_t inode = 0;
@@ -50,8 +52,8 @@ class FileManager
 public:
     static FileManager &defaultManager();
 
-    bool fileExistsAtPath(const QString &path) const;                     // follows links
-    bool fileExistsAtPath(const QString &path, bool *isDirectory) const;  // follows links
+    bool fileExistsAtPath(const QString &path) const;                    // follows links
+    bool fileExistsAtPath(const QString &path, bool *isDirectory) const; // follows links
     // The item itself (a final symbolic link is not followed); nothing when it is missing.
     std::optional<FileAttributes> attributesOfItemAtPath(const QString &path) const;
 
@@ -76,8 +78,7 @@ public:
     std::optional<QByteArray> contentsAtPath(const QString &path) const;
     // Reads a regular file only, through a non-blocking open, refusing anything larger than
     // `maxBytes`. With `followFinalLink` false a final symbolic link is refused too.
-    std::optional<RegularFile> readRegularFile(const QString &path, qint64 maxBytes,
-                                               bool followFinalLink = true,
+    std::optional<RegularFile> readRegularFile(const QString &path, qint64 maxBytes, bool followFinalLink = true,
                                                ReadFailure *failure = nullptr) const;
     // Renames an item, never replacing an existing one and never copying: fails across file
     // systems.
@@ -90,8 +91,7 @@ public:
                          std::optional<mode_t> permissions = std::nullopt) const;
     // Writes `data` to a new hidden file in the folder of `path` with the given permissions,
     // synced to disk; its path, or empty on failure (nothing is left behind then).
-    QString writeNewFileBeside(const QString &path, const QByteArray &data,
-                               mode_t permissions) const;
+    QString writeNewFileBeside(const QString &path, const QByteArray &data, mode_t permissions) const;
     // Flushes a folder's entries (after a rename in it).
     void syncFolderOf(const QString &path) const;
 
@@ -103,8 +103,7 @@ public:
     QStringList enumeratorAtPath(const QString &path) const;
     // The first entry of that walk for which `matches` answers true, as a path relative to
     // the folder; the walk stops there. Empty when none does.
-    QString firstEntryBelow(const QString &path,
-                            const std::function<bool(const QString &relative)> &matches) const;
+    QString firstEntryBelow(const QString &path, const std::function<bool(const QString &relative)> &matches) const;
 
     // The path with every link on its way followed; empty when it cannot be resolved.
     static QString resolvedPath(const QString &path);

@@ -167,8 +167,7 @@ bool enumerate(int dirFd, const QString &prefix, const std::function<bool(const 
         bool isDir = e->d_type == DT_DIR;
         if (e->d_type == DT_UNKNOWN) {
             struct stat st;
-            isDir = fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
-                    && S_ISDIR(st.st_mode);
+            isDir = fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
         }
         if (!isDir)
             continue;

@@ -10,7 +10,8 @@ namespace platform::filetree {
 bool isDotOrDotDot(const char *name);
 
 // One name inside an open folder.
-struct DirEntry {
+struct DirEntry
+{
     QByteArray name;
     unsigned char type; // d_type: DT_UNKNOWN when the file system does not tell
 };

@@ -18,14 +18,13 @@ bool same(const struct stat &a, const struct stat &b)
 // or file that is only missing its write bit).
 bool grantThroughReadHandle(int dirFd, const char *name, const struct stat &seen, mode_t bits)
 {
-    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC
-                      | (S_ISDIR(seen.st_mode) ? O_DIRECTORY : 0);
+    const int flags =
+        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (S_ISDIR(seen.st_mode) ? O_DIRECTORY : 0);
     const int fd = openat(dirFd, name, flags);
     if (fd < 0)
         return false;
     struct stat opened;
-    const bool ok = fstat(fd, &opened) == 0 && same(opened, seen)
-                    && fchmod(fd, (opened.st_mode & 07777) | bits) == 0;
+    const bool ok = fstat(fd, &opened) == 0 && same(opened, seen) && fchmod(fd, (opened.st_mode & 07777) | bits) == 0;
     close(fd);
     return ok;
 }

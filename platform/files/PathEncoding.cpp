@@ -18,11 +18,17 @@ int validSequenceLength(const unsigned char *p, qsizetype left, char32_t *out)
     char32_t cp;
     char32_t min;
     if ((c & 0xE0) == 0xC0) {
-        len = 2; cp = c & 0x1F; min = 0x80;
+        len = 2;
+        cp = c & 0x1F;
+        min = 0x80;
     } else if ((c & 0xF0) == 0xE0) {
-        len = 3; cp = c & 0x0F; min = 0x800;
+        len = 3;
+        cp = c & 0x0F;
+        min = 0x800;
     } else if ((c & 0xF8) == 0xF0) {
-        len = 4; cp = c & 0x07; min = 0x10000;
+        len = 4;
+        cp = c & 0x07;
+        min = 0x10000;
     } else {
         return 0;
     }
@@ -69,8 +75,7 @@ QByteArray encodePath(const QString &path)
         const char16_t u = path.at(i).unicode();
         if (u >= 0xDC80 && u <= 0xDCFF) {
             out.append(char(u - 0xDC00)); // an escaped byte
-        } else if (QChar::isHighSurrogate(u) && i + 1 < n
-                   && QChar::isLowSurrogate(path.at(i + 1).unicode())) {
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path.at(i + 1).unicode())) {
             appendUtf8(out, QChar::surrogateToUcs4(u, path.at(i + 1).unicode()));
             ++i;
         } else if (QChar::isSurrogate(u)) {

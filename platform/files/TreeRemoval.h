@@ -26,7 +26,8 @@ public:
 
 private:
     // A folder level being emptied.
-    struct Level {
+    struct Level
+    {
         QByteArray name; // in its parent
         int fd = -1;
         dev_t dev = 0;
@@ -36,12 +37,16 @@ private:
         UnlinkPool::FolderPtr shared; // its handle for the unlink threads, once they need it
     };
     // An emptied folder waiting for the threads, with its parent's handle.
-    struct Deferred {
+    struct Deferred
+    {
         UnlinkPool::FolderPtr parent;
         QByteArray name;
     };
 
-    TreeRemoval(int dirFd, dev_t itemDev) : m_dirFd(dirFd), m_itemDev(itemDev) {}
+    TreeRemoval(int dirFd, dev_t itemDev)
+        : m_dirFd(dirFd)
+        , m_itemDev(itemDev)
+    {}
     bool removeFolder(const char *name, const struct stat &seen);
     void removeEntry(int folderFd, DirEntry entry);
     bool enter(int parentFd, const QByteArray &childName, const struct stat &seen);

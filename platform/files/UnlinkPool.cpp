@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <utility>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 

@@ -22,7 +22,9 @@ public:
     class Folder
     {
     public:
-        explicit Folder(int fd) : m_fd(fd) {}
+        explicit Folder(int fd)
+            : m_fd(fd)
+        {}
         ~Folder();
         Folder(const Folder &) = delete;
         Folder &operator=(const Folder &) = delete;
@@ -48,7 +50,8 @@ public:
     static constexpr size_t batchSize = 128;
 
 private:
-    struct Batch {
+    struct Batch
+    {
         FolderPtr folder;
         std::vector<QByteArray> names;
     };
@@ -59,7 +62,7 @@ private:
     std::condition_variable m_settled; // the walker: room in the queue, or all done
     std::deque<Batch> m_queue;
     size_t m_busy = 0; // batches taken and not yet done
-    int m_error = 0; // of the first name not removed
+    int m_error = 0;   // of the first name not removed
     bool m_stop = false;
     std::vector<std::thread> m_threads;
 };

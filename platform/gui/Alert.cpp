@@ -60,9 +60,15 @@ int Alert::runModal(QWidget *parent)
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     widenInformativeText(box);
     switch (m_style) {
-    case Style::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Style::Informational: box.setIcon(QMessageBox::Information); break;
-    case Style::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Style::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Style::Informational:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Style::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     if (m_icon && !m_icon->isNull())
         box.setIconPixmap(QPixmap::fromImage(m_icon->scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
@@ -80,9 +86,8 @@ int Alert::runModal(QWidget *parent)
     }
     QCheckBox *suppression = nullptr;
     if (m_showsSuppression) {
-        suppression = new QCheckBox(m_suppressionTitle.isEmpty()
-                                        ? u"Do not show this message again"_s
-                                        : m_suppressionTitle);
+        suppression =
+            new QCheckBox(m_suppressionTitle.isEmpty() ? u"Do not show this message again"_s : m_suppressionTitle);
         box.setCheckBox(suppression);
     }
     m_box = &box;
@@ -121,8 +126,7 @@ void Alert::setPanel(const QString &title, const QString &message, const QString
     m_buttons.clear();
     m_panelAnswers.clear();
     // Empty titles are left out, but each answer keeps the meaning of its slot.
-    const QString titlesInSlot[3] = {defaultButton.isEmpty() ? u"OK"_s : defaultButton,
-                              alternateButton, otherButton};
+    const QString titlesInSlot[3] = {defaultButton.isEmpty() ? u"OK"_s : defaultButton, alternateButton, otherButton};
     const int codes[3] = {AlertDefaultReturn, AlertAlternateReturn, AlertOtherReturn};
     for (int i = 0; i < 3; ++i) {
         if (titlesInSlot[i].isEmpty())

@@ -16,7 +16,9 @@ QList<QPointer<BasicAnimation>> &running()
 } // namespace
 
 BasicAnimation::BasicAnimation(const QString &keyPath, QObject *parent)
-    : QObject(parent), m_keyPath(keyPath), m_animation(new QVariantAnimation(this))
+    : QObject(parent)
+    , m_keyPath(keyPath)
+    , m_animation(new QVariantAnimation(this))
 {
     connect(m_animation, &QVariantAnimation::valueChanged, this, &BasicAnimation::valueChanged);
     connect(m_animation, &QAbstractAnimation::finished, this, [this] { ended(true); });

@@ -18,7 +18,10 @@ namespace {
 class ChildWindowTracker : public QObject
 {
 public:
-    explicit ChildWindowTracker(QWidget *parent) : QObject(parent), m_parent(parent), m_lastPos(contentsPos())
+    explicit ChildWindowTracker(QWidget *parent)
+        : QObject(parent)
+        , m_parent(parent)
+        , m_lastPos(contentsPos())
     {
         setObjectName(u"ChildWindowTracker"_s);
         parent->installEventFilter(this);
@@ -31,8 +34,7 @@ public:
     {
         if (!parent)
             return nullptr;
-        auto *found = parent->findChild<ChildWindowTracker *>(u"ChildWindowTracker"_s,
-                                                              Qt::FindDirectChildrenOnly);
+        auto *found = parent->findChild<ChildWindowTracker *>(u"ChildWindowTracker"_s, Qt::FindDirectChildrenOnly);
         if (!found && create)
             found = new ChildWindowTracker(const_cast<QWidget *>(parent));
         return found;
@@ -55,10 +57,7 @@ public:
         m_lastPos = contentsPos();
     }
 
-    bool remove(QWidget *child)
-    {
-        return m_children.removeAll(child) > 0;
-    }
+    bool remove(QWidget *child) { return m_children.removeAll(child) > 0; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -96,7 +95,8 @@ private:
         if (m_followPending)
             return;
         m_followPending = true;
-        QMetaObject::invokeMethod(this, [this] { follow(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { follow(); }, Qt::QueuedConnection);
     }
 
     // The parent's contents are at `contentsPos` now, though Qt may not know it yet: the

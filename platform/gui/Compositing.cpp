@@ -27,7 +27,7 @@ public:
     {
         if (event->type() == QEvent::PlatformSurface
             && static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
-                   == QPlatformSurfaceEvent::SurfaceCreated) {
+                == QPlatformSurfaceEvent::SurfaceCreated) {
             if (auto *window = qobject_cast<QWindow *>(watched))
                 shareDesktopColormap(window->winId());
         }

@@ -22,7 +22,8 @@ namespace {
 class FrameFilter : public QAbstractNativeEventFilter
 {
 public:
-    struct Watched {
+    struct Watched
+    {
         QPointer<QWidget> window;
         xcb_window_t client = XCB_NONE;
         xcb_window_t frame = XCB_NONE;
@@ -92,7 +93,8 @@ private:
         xcb_window_t current = entry.client;
         xcb_window_t frame = XCB_NONE;
         for (int depth = 0; depth < 8; ++depth) {
-            xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, current), nullptr);
+            xcb_query_tree_reply_t *tree =
+                xcb_query_tree_reply(connection, xcb_query_tree(connection, current), nullptr);
             if (!tree)
                 break;
             const xcb_window_t root = tree->root;

@@ -8,7 +8,9 @@ using namespace Qt::StringLiterals;
 
 namespace platform {
 
-Layer::Layer(QObject *parent) : QObject(parent) {}
+Layer::Layer(QObject *parent)
+    : QObject(parent)
+{}
 
 Layer::~Layer()
 {
@@ -32,11 +34,26 @@ void Layer::assign(T &field, const T &value)
     emit changed();
 }
 
-void Layer::setContents(const QImage &image) { assign(m_contents, image); }
-void Layer::setBounds(const QRectF &bounds) { assign(m_bounds, bounds); }
-void Layer::setAnchorPoint(const QPointF &point) { assign(m_anchorPoint, point); }
-void Layer::setPosition(const QPointF &position) { assign(m_position, position); }
-void Layer::setContentsGravity(ContentsGravity gravity) { assign(m_gravity, gravity); }
+void Layer::setContents(const QImage &image)
+{
+    assign(m_contents, image);
+}
+void Layer::setBounds(const QRectF &bounds)
+{
+    assign(m_bounds, bounds);
+}
+void Layer::setAnchorPoint(const QPointF &point)
+{
+    assign(m_anchorPoint, point);
+}
+void Layer::setPosition(const QPointF &position)
+{
+    assign(m_position, position);
+}
+void Layer::setContentsGravity(ContentsGravity gravity)
+{
+    assign(m_gravity, gravity);
+}
 
 void Layer::addSublayer(const std::shared_ptr<Layer> &layer)
 {
@@ -88,8 +105,8 @@ QRectF Layer::presentationBounds() const
 QRectF Layer::presentationFrame() const
 {
     const QRectF b = presentationBounds();
-    return {m_position.x() - m_anchorPoint.x() * b.width(), m_position.y() - m_anchorPoint.y() * b.height(),
-            b.width(), b.height()};
+    return {m_position.x() - m_anchorPoint.x() * b.width(), m_position.y() - m_anchorPoint.y() * b.height(), b.width(),
+            b.height()};
 }
 
 void Layer::paint(QPainter &painter, qreal hostHeight) const
@@ -114,7 +131,9 @@ void Layer::paintSublayers(QPainter &painter, qreal hostHeight) const
         layer->paint(painter, hostHeight);
 }
 
-LayerView::LayerView(QWidget *parent) : QWidget(parent), m_layer(std::make_unique<Layer>())
+LayerView::LayerView(QWidget *parent)
+    : QWidget(parent)
+    , m_layer(std::make_unique<Layer>())
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);

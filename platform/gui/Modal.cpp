@@ -11,7 +11,8 @@ namespace platform {
 
 namespace {
 
-struct Run {
+struct Run
+{
     QPointer<QWidget> window;
     QEventLoop *loop = nullptr;
     int code = Modal::ModalResponseStop;

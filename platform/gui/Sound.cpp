@@ -20,7 +20,8 @@ Sound::PlayRecorder &playRecorder()
     return recorder;
 }
 
-struct Cache {
+struct Cache
+{
     QMutex mutex;
     QHash<QString, std::shared_ptr<Sound>> sounds;
     bool watching = false;
@@ -72,8 +73,7 @@ bool Sound::play(const QString &name)
 
 Sound::Sound(const QString &path)
     : m_path(path)
-{
-}
+{}
 
 Sound::~Sound() = default;
 

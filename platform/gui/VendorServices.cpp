@@ -1,7 +1,7 @@
 #include "platform/gui/VendorServices.h"
 
-#include "platform/system/UserDefaults.h"
 #include "platform/gui/WebPages.h"
+#include "platform/system/UserDefaults.h"
 
 #include <QDebug>
 #include <QHostAddress>
@@ -54,8 +54,7 @@ QString VendorServices::hostAddress(const QString &key, const QString &fallback)
 }
 
 void VendorServices::sendTrackingReport()
-{
-}
+{}
 
 void VendorServices::setupIssuesController(bool reportingUnhandledIssues)
 {

@@ -21,8 +21,8 @@ bool WebPages::open(const QUrl &page, QWidget *parent)
     Alert alert;
     alert.setMessageText(u"The page could not be opened"_s);
     alert.setInformativeText(
-        u"No web browser could be started to show it. You can open this address in a web browser:\n\n%1"_s
-            .arg(page.toString()));
+        u"No web browser could be started to show it. You can open this address in a web browser:\n\n%1"_s.arg(
+            page.toString()));
     alert.addButtonWithTitle(u"OK"_s);
     alert.runModal(parent);
     return false;

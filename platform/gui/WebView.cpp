@@ -1,7 +1,7 @@
 #include "platform/gui/WebView.h"
 
-#include "platform/system/CookieStorage.h"
 #include "platform/gui/WebPages.h"
+#include "platform/system/CookieStorage.h"
 #include "platform/system/Workspace.h"
 
 #include <QNetworkAccessManager>

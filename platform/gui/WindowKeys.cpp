@@ -96,7 +96,7 @@ public:
         // Escape closes what it closes here: not a main window, and a dialog by itself (its
         // cancel or reject).
         const bool escape = key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier
-                            && !qobject_cast<QMainWindow *>(window) && !window->inherits("QDialog");
+            && !qobject_cast<QMainWindow *>(window) && !window->inherits("QDialog");
         if (!close && !escape)
             return false;
         window->close();

@@ -41,8 +41,8 @@ void setGeometryOnScreen(QWidget *window, const QRect &geometry)
     // The frame's edges around the client area; none until a window manager has framed it.
     const QRect outer = window->frameGeometry();
     const QRect inner = window->geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
     const QRect fitted = fitInside(geometry + frame, screen->availableGeometry()) - frame;
     window->setGeometry(fitted);
 }
@@ -55,8 +55,7 @@ void centerOnScreen(QWidget *window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     if (window->isWindow() && frame.size().boundedTo(screen->availableGeometry().size()) != frame.size())
-        setGeometryOnScreen(
-            window, window->geometry().translated(frame.topLeft() - window->frameGeometry().topLeft()));
+        setGeometryOnScreen(window, window->geometry().translated(frame.topLeft() - window->frameGeometry().topLeft()));
     else
         window->move(fitInside(frame, screen->availableGeometry()).topLeft());
 }

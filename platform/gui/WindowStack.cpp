@@ -19,8 +19,8 @@ namespace {
 
 xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
     const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return found;

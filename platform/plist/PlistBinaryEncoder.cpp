@@ -80,10 +80,11 @@ bool PlistBinaryEncoder::Equal::operator()(quint64 a, quint64 b) const
 }
 
 PlistBinaryEncoder::PlistBinaryEncoder(int refBytes, Sharing sharing)
-    : m_refBytes(refBytes), m_sharing(sharing), m_out("bplist00"),
-      m_leaves(0, Hash{this}, Equal{this})
-{
-}
+    : m_refBytes(refBytes)
+    , m_sharing(sharing)
+    , m_out("bplist00")
+    , m_leaves(0, Hash{this}, Equal{this})
+{}
 
 int PlistBinaryEncoder::refBytesFor(quint64 objects)
 {

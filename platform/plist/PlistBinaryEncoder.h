@@ -50,11 +50,13 @@ public:
     QByteArray finish(quint64 top);
 
 private:
-    struct Hash {
+    struct Hash
+    {
         const PlistBinaryEncoder *owner;
         size_t operator()(quint64 ref) const;
     };
-    struct Equal {
+    struct Equal
+    {
         const PlistBinaryEncoder *owner;
         bool operator()(quint64 a, quint64 b) const;
     };

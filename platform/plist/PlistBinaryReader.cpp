@@ -23,9 +23,9 @@ class Reader
 {
 public:
     explicit Reader(const QByteArray &data)
-        : m_bytes(reinterpret_cast<const uchar *>(data.constData())), m_size(quint64(data.size()))
-    {
-    }
+        : m_bytes(reinterpret_cast<const uchar *>(data.constData()))
+        , m_size(quint64(data.size()))
+    {}
 
     plist_t read()
     {
@@ -56,7 +56,8 @@ public:
     }
 
 private:
-    struct Frame {
+    struct Frame
+    {
         quint64 ref;
         quint64 first; // where its references start
         quint64 count; // entries (a dictionary's keys, then as many values)
@@ -74,9 +75,9 @@ private:
         m_objects = readBigEndian(trailer + 8, 8);
         m_top = readBigEndian(trailer + 16, 8);
         m_tableStart = readBigEndian(trailer + 24, 8);
-        return m_offsetSize >= 1 && m_offsetSize <= 8 && m_refSize >= 1 && m_refSize <= 8
-               && m_tableStart > 8 && m_tableStart < m_size - 32 && m_objects > 0
-               && m_objects <= (m_size - 32 - m_tableStart) / quint64(m_offsetSize) && m_top < m_objects;
+        return m_offsetSize >= 1 && m_offsetSize <= 8 && m_refSize >= 1 && m_refSize <= 8 && m_tableStart > 8
+            && m_tableStart < m_size - 32 && m_objects > 0
+            && m_objects <= (m_size - 32 - m_tableStart) / quint64(m_offsetSize) && m_top < m_objects;
     }
 
     // Where object `ref` starts; false when the table does not say.
@@ -193,7 +194,7 @@ private:
         case 0x4: {
             quint64 pos = 0, n = 0;
             return count(at, &pos, &n) && fits(pos, n, 1)
-                   && m_tree.data(reinterpret_cast<const char *>(m_bytes + pos), n);
+                && m_tree.data(reinterpret_cast<const char *>(m_bytes + pos), n);
         }
         case 0x5:
         case 0x6: {

@@ -65,10 +65,10 @@ std::optional<QByteArray> write(plist_t root)
             return true;
         },
         [](plist_t) { return true; });
-    PlistBinaryEncoder objects(PlistBinaryEncoder::refBytesFor(nodes),
-                               PlistBinaryEncoder::Sharing::SharedLeaves);
+    PlistBinaryEncoder objects(PlistBinaryEncoder::refBytesFor(nodes), PlistBinaryEncoder::Sharing::SharedLeaves);
     // The references gathered for each open container: a dictionary's keys, then its values.
-    struct Open {
+    struct Open
+    {
         std::vector<quint64> keys;
         std::vector<quint64> values;
     };

@@ -48,8 +48,7 @@ std::optional<double> parse(QByteArrayView view)
     if (dash < 4 || t.size() != dash + 16)
         return std::nullopt;
     const QByteArray rest = t.mid(dash);
-    if (rest[0] != '-' || rest[3] != '-' || rest[6] != 'T' || rest[9] != ':' || rest[12] != ':'
-        || rest[15] != 'Z')
+    if (rest[0] != '-' || rest[3] != '-' || rest[6] != 'T' || rest[9] != ':' || rest[12] != ':' || rest[15] != 'Z')
         return std::nullopt;
     auto field = [&rest](int at, int lo, int hi, int *out) {
         const QByteArray two = rest.mid(at, 2);
@@ -68,8 +67,7 @@ std::optional<double> parse(QByteArrayView view)
     constexpr int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (day > monthDays[month - 1] + (month == 2 && leap))
         return std::nullopt;
-    return double((daysFromCivil(year, month, day) - referenceDay) * 86400 + hour * 3600
-                  + minute * 60 + second);
+    return double((daysFromCivil(year, month, day) - referenceDay) * 86400 + hour * 3600 + minute * 60 + second);
 }
 
 std::optional<QByteArray> format(double secondsSince2001)
@@ -90,7 +88,7 @@ std::optional<QByteArray> format(double secondsSince2001)
     if (year < 0)
         out.prepend('-');
     out += '-' + twoDigits(month) + '-' + twoDigits(day) + 'T' + twoDigits(inDay / 3600) + ':'
-           + twoDigits(inDay / 60 % 60) + ':' + twoDigits(inDay % 60) + 'Z';
+        + twoDigits(inDay / 60 % 60) + ':' + twoDigits(inDay % 60) + 'Z';
     return out;
 }
 

@@ -133,13 +133,10 @@ std::vector<std::pair<QByteArray, plist_t>> childrenOf(plist_t node)
 {
     std::vector<std::pair<QByteArray, plist_t>> children;
     if (PLIST_IS_ARRAY(node)) {
-        forEachArrayItem(node, [&children](plist_t child) {
-            children.emplace_back(QByteArray(), child);
-        });
+        forEachArrayItem(node, [&children](plist_t child) { children.emplace_back(QByteArray(), child); });
     } else if (PLIST_IS_DICT(node)) {
-        forEachDictItem(node, [&children](const char *key, plist_t child) {
-            children.emplace_back(QByteArray(key), child);
-        });
+        forEachDictItem(node,
+                        [&children](const char *key, plist_t child) { children.emplace_back(QByteArray(key), child); });
     }
     return children;
 }
@@ -275,9 +272,7 @@ QVariant nodeToVariant(plist_t node, int depth)
     case PLIST_ARRAY: {
         QVariantList list;
         list.reserve(qsizetype(plist_array_get_size(node)));
-        forEachArrayItem(node, [&list, depth](plist_t child) {
-            list.append(nodeToVariant(child, depth + 1));
-        });
+        forEachArrayItem(node, [&list, depth](plist_t child) { list.append(nodeToVariant(child, depth + 1)); });
         return list;
     }
     case PLIST_DICT: {

@@ -80,7 +80,8 @@ void forEachNode(plist_t root, Fn fn)
 template <class Enter, class Leave>
 bool walkTree(plist_t root, Enter enter, Leave leave)
 {
-    struct Frame {
+    struct Frame
+    {
         plist_t node;
         void *iter;
         bool dictionary;

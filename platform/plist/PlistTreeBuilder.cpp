@@ -10,9 +10,9 @@ namespace platform {
 static_assert(plistlimits::maxNodes < (quint64(1) << 32));
 
 PlistTreeBuilder::PlistTreeBuilder(Uids uids)
-    : m_uids(uids), m_objects(4, PlistBinaryEncoder::Sharing::None)
-{
-}
+    : m_uids(uids)
+    , m_objects(4, PlistBinaryEncoder::Sharing::None)
+{}
 
 bool PlistTreeBuilder::openArray()
 {
@@ -41,8 +41,7 @@ bool PlistTreeBuilder::close()
     m_open.pop_back();
     // The root is never a UID: only values inside a container are. A UID holds 32 bits; a
     // larger "CF$UID" stays the dictionary it is written as.
-    if (m_uids == Uids::FromDictionaries && !m_open.empty() && node.dictionary
-        && node.keys.size() == 1 && node.uidValue
+    if (m_uids == Uids::FromDictionaries && !m_open.empty() && node.dictionary && node.keys.size() == 1 && node.uidValue
         && *node.uidValue <= std::numeric_limits<quint32>::max())
         return attach(m_objects.uid(*node.uidValue));
     node.keys.insert(node.keys.end(), node.values.cbegin(), node.values.cend());
@@ -51,8 +50,8 @@ bool PlistTreeBuilder::close()
 
 bool PlistTreeBuilder::key(const QByteArray &utf8)
 {
-    if (m_open.empty() || !m_open.back().dictionary || m_open.back().haveKey
-        || !m_budget.addNode() || !m_budget.addBytes(quint64(utf8.size())))
+    if (m_open.empty() || !m_open.back().dictionary || m_open.back().haveKey || !m_budget.addNode()
+        || !m_budget.addBytes(quint64(utf8.size())))
         return false;
     Open &parent = m_open.back();
     const qsizetype known = parent.keyNames.size();
@@ -73,7 +72,7 @@ bool PlistTreeBuilder::leafAllowed()
 bool PlistTreeBuilder::string(const QByteArray &utf8)
 {
     return m_budget.addBytes(quint64(utf8.size())) && leafAllowed()
-           && attach(m_objects.rawString(utf8.constData(), quint64(utf8.size())));
+        && attach(m_objects.rawString(utf8.constData(), quint64(utf8.size())));
 }
 
 bool PlistTreeBuilder::data(const char *bytes, quint64 length)
@@ -108,8 +107,7 @@ bool PlistTreeBuilder::date(double secondsSince2001)
 bool PlistTreeBuilder::uid(quint64 value)
 {
     // UIDs are 32 bits, as the system writes them and libplist's reader takes them.
-    return value <= std::numeric_limits<quint32>::max() && leafAllowed()
-           && attach(m_objects.uid(value));
+    return value <= std::numeric_limits<quint32>::max() && leafAllowed() && attach(m_objects.uid(value));
 }
 
 bool PlistTreeBuilder::attach(quint64 ref)

@@ -51,11 +51,12 @@ public:
     plist_t take();
 
 private:
-    struct Open {
+    struct Open
+    {
         bool dictionary;
         bool haveKey = false;
-        bool keyIsUid = false;                // the pending key is "CF$UID"
-        std::optional<quint64> uidValue;      // the integer held under "CF$UID"
+        bool keyIsUid = false;           // the pending key is "CF$UID"
+        std::optional<quint64> uidValue; // the integer held under "CF$UID"
         std::vector<quint64> keys;
         std::vector<quint64> values;
         QSet<QByteArray> keyNames;

@@ -83,8 +83,7 @@ bool dataNode(PlistTreeBuilder &tree, const QString &text)
 {
     QByteArray base64 = text.toLatin1();
     base64.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
-    const auto decoded =
-        QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
+    const auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
     return decoded && tree.data(decoded.decoded.constData(), quint64(decoded.decoded.size()));
 }
 
@@ -106,8 +105,8 @@ bool element(QXmlStreamReader &xml, PlistTreeBuilder &tree)
         const bool value = name == u"true";
         return emptyElement(xml) && tree.boolean(value);
     }
-    const bool known = name == u"key" || name == u"string" || name == u"integer" || name == u"real"
-                       || name == u"date" || name == u"data";
+    const bool known = name == u"key" || name == u"string" || name == u"integer" || name == u"real" || name == u"date"
+        || name == u"data";
     if (!known)
         return false;
     const QString kind = name.toString();

@@ -61,8 +61,7 @@ public:
         indent();
         if (PLIST_IS_DICT(node) || PLIST_IS_ARRAY(node)) {
             const char *name = PLIST_IS_DICT(node) ? "dict" : "array";
-            const bool empty = PLIST_IS_DICT(node) ? plist_dict_get_size(node) == 0
-                                                   : plist_array_get_size(node) == 0;
+            const bool empty = PLIST_IS_DICT(node) ? plist_dict_get_size(node) == 0 : plist_array_get_size(node) == 0;
             m_out.append('<').append(name).append(empty ? "/>\n" : ">\n");
             // An empty container is closed at once; leave() still comes for it.
             m_emptyClosed.push_back(empty);
@@ -107,8 +106,9 @@ private:
         case PLIST_UINT: {
             uint64_t raw = 0;
             plist_get_uint_val(node, &raw);
-            element("integer", plistnodes::isLargeUnsigned(node) ? QByteArray::number(quint64(raw))
-                                                                 : QByteArray::number(qint64(raw)));
+            element("integer",
+                    plistnodes::isLargeUnsigned(node) ? QByteArray::number(quint64(raw))
+                                                      : QByteArray::number(qint64(raw)));
             return true;
         }
         case PLIST_REAL: {
@@ -126,8 +126,7 @@ private:
         case PLIST_DATA: {
             uint64_t length = 0;
             const char *bytes = plist_get_data_ptr(node, &length);
-            element("data", QByteArray::fromRawData(bytes ? bytes : "", qsizetype(bytes ? length : 0))
-                                .toBase64());
+            element("data", QByteArray::fromRawData(bytes ? bytes : "", qsizetype(bytes ? length : 0)).toBase64());
             return true;
         }
         case PLIST_STRING: {

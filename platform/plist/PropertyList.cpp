@@ -35,8 +35,7 @@ plist_t dictAtPath(plist_t root, const QStringList &keys, qsizetype depth)
 // their byte-order mark, as the system's reader takes them.
 bool looksLikeXml(const QByteArray &data)
 {
-    const std::optional<QStringConverter::Encoding> encoding =
-        QStringConverter::encodingForData(data);
+    const std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(data);
     if (!encoding || *encoding == QStringConverter::Utf8)
         return data.mid(data.startsWith("\xEF\xBB\xBF") ? 3 : 0, 256).trimmed().startsWith('<');
     QStringDecoder decoder(*encoding);
@@ -48,13 +47,12 @@ bool looksLikeXml(const QByteArray &data)
 
 PropertyList::PropertyList()
     : m_root(plist_new_dict())
-{
-}
+{}
 
 PropertyList::PropertyList(plist_t root, Format format)
-    : m_root(root), m_format(format)
-{
-}
+    : m_root(root)
+    , m_format(format)
+{}
 
 PropertyList::~PropertyList()
 {
@@ -63,9 +61,9 @@ PropertyList::~PropertyList()
 }
 
 PropertyList::PropertyList(const PropertyList &other)
-    : m_root(other.m_root ? plist_copy(other.m_root) : nullptr), m_format(other.m_format)
-{
-}
+    : m_root(other.m_root ? plist_copy(other.m_root) : nullptr)
+    , m_format(other.m_format)
+{}
 
 PropertyList &PropertyList::operator=(const PropertyList &other)
 {
@@ -80,7 +78,8 @@ PropertyList &PropertyList::operator=(const PropertyList &other)
 }
 
 PropertyList::PropertyList(PropertyList &&other) noexcept
-    : m_root(other.m_root), m_format(other.m_format)
+    : m_root(other.m_root)
+    , m_format(other.m_format)
 {
     other.m_root = nullptr;
 }
@@ -129,8 +128,7 @@ std::optional<PropertyList> PropertyList::fromFile(const QString &path, ReadFail
         return std::nullopt;
     std::optional<PropertyList> list = fromData(file->data);
     if (!list)
-        why = file->data.size() > plistlimits::maxFileBytes ? ReadFailure::TooLarge
-                                                           : ReadFailure::Malformed;
+        why = file->data.size() > plistlimits::maxFileBytes ? ReadFailure::TooLarge : ReadFailure::Malformed;
     return list;
 }
 
@@ -217,8 +215,7 @@ QVariant PropertyList::valueForKeyPath(const QStringList &keys) const
     plist_t parent = dictAtPath(m_root, keys, keys.size() - 1);
     if (!parent)
         return {};
-    return plistnodes::nodeToVariant(
-        plist_dict_get_item(parent, keys.last().toUtf8().constData()));
+    return plistnodes::nodeToVariant(plist_dict_get_item(parent, keys.last().toUtf8().constData()));
 }
 
 QStringList PropertyList::keys() const
@@ -226,9 +223,8 @@ QStringList PropertyList::keys() const
     QStringList result;
     if (!PLIST_IS_DICT(m_root))
         return result;
-    plistnodes::forEachDictItem(m_root, [&result](const char *key, plist_t) {
-        result.append(plistnodes::keyString(key));
-    });
+    plistnodes::forEachDictItem(m_root,
+                                [&result](const char *key, plist_t) { result.append(plistnodes::keyString(key)); });
     return result;
 }
 

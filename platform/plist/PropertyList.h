@@ -15,7 +15,8 @@ typedef void *plist_t;
 namespace platform {
 
 // A keyed-archive UID, kept distinct from an integer so that it round-trips as a UID.
-struct PlistUid {
+struct PlistUid
+{
     quint64 value = 0;
     bool operator==(const PlistUid &other) const { return value == other.value; }
 };
@@ -29,7 +30,7 @@ class PropertyList
 public:
     enum class Format { Binary, Xml };
 
-    PropertyList();                       // an empty dictionary, binary format
+    PropertyList(); // an empty dictionary, binary format
     ~PropertyList();
     PropertyList(const PropertyList &other);
     PropertyList &operator=(const PropertyList &other);
@@ -71,8 +72,8 @@ public:
     QVariant value(const QString &key) const;
     QVariant valueForKeyPath(const QStringList &keys) const;
     QStringList keys() const;
-    bool removeKey(const QString &key);                       // false when absent
-    bool removeKeyPath(const QStringList &keys);              // removes the last key
+    bool removeKey(const QString &key);          // false when absent
+    bool removeKeyPath(const QStringList &keys); // removes the last key
     void setValue(const QString &key, const QVariant &value);
     bool setValueForKeyPath(const QStringList &keys, const QVariant &value);
 

@@ -59,8 +59,7 @@ std::optional<QString> runEngine(const QString &engine, const QString &source)
 
 AppleScript::AppleScript(const QString &source)
     : m_source(source)
-{
-}
+{}
 
 std::optional<QString> AppleScript::executeAndReturnError() const
 {

@@ -51,11 +51,14 @@ void ApplicationWatcher::ensureStarted()
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || queued.exchange(true))
         return;
-    QMetaObject::invokeMethod(app, [] {
-        ApplicationWatcher &watcher = instance();
-        if (!watcher.m_timer.isActive())
-            watcher.m_timer.start();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app,
+        [] {
+            ApplicationWatcher &watcher = instance();
+            if (!watcher.m_timer.isActive())
+                watcher.m_timer.start();
+        },
+        Qt::QueuedConnection);
 }
 
 void ApplicationWatcher::poll()

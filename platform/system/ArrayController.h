@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QMutex>
 #include <QList>
+#include <QMutex>
 #include <QVariant>
 
 #include <functional>
@@ -34,7 +34,8 @@ class ArrayController : public ArrayControllerBase
 public:
     using Ptr = std::shared_ptr<T>;
 
-    struct Column {
+    struct Column
+    {
         QString identifier;
         QString title;
         // Text (DisplayRole), image (DecorationRole), tool tips... for a row.
@@ -45,7 +46,9 @@ public:
         bool hidden = false;
     };
 
-    explicit ArrayController(QObject *parent = nullptr) : ArrayControllerBase(parent) {}
+    explicit ArrayController(QObject *parent = nullptr)
+        : ArrayControllerBase(parent)
+    {}
 
     void setColumns(QList<Column> columns)
     {

@@ -18,8 +18,8 @@ QString bundleOfExecutable(const QString &executable)
     if (executable.isEmpty())
         return {};
     QDir dir = QFileInfo(executable).absoluteDir();
-    if (dir.dirName() != QLatin1String("MacOS") || !dir.cdUp()
-        || dir.dirName() != QLatin1String("Contents") || !dir.cdUp())
+    if (dir.dirName() != QLatin1String("MacOS") || !dir.cdUp() || dir.dirName() != QLatin1String("Contents")
+        || !dir.cdUp())
         return {};
     return dir.absolutePath();
 }
@@ -43,8 +43,7 @@ QString findMainBundle()
 
 Bundle::Bundle(const QString &bundlePath)
     : m_path(bundlePath)
-{
-}
+{}
 
 Bundle &Bundle::mainBundle()
 {

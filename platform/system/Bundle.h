@@ -17,7 +17,7 @@ public:
 
     QString bundlePath() const;
     QString executablePath(const QString &name) const; // Contents/MacOS/<name>
-    QString resourcePath() const;                       // Contents/Resources
+    QString resourcePath() const;                      // Contents/Resources
     // Contents/Resources/<name>.<type>; empty when the file does not exist.
     QString pathForResource(const QString &name, const QString &type) const;
     QVariantMap infoDictionary() const;

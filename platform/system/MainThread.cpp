@@ -22,7 +22,8 @@ std::deque<std::function<void()>> queue;
 
 // One wake-up per queued call, in the same order. A wake-up dropped at shutdown still takes its
 // call out, so that what the call holds is released.
-struct Wake {
+struct Wake
+{
     bool taken = false;
     std::function<void()> take()
     {
@@ -46,10 +47,13 @@ void enqueue(QCoreApplication *app, std::function<void()> fn)
     auto wake = std::make_shared<Wake>();
     std::lock_guard lock(queueMutex);
     queue.push_back(std::move(fn));
-    QMetaObject::invokeMethod(app, [wake = std::move(wake)] {
-        if (const std::function<void()> fn = wake->take())
-            fn();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app,
+        [wake = std::move(wake)] {
+            if (const std::function<void()> fn = wake->take())
+                fn();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -70,12 +74,14 @@ void MainThread::performAndWait(const std::function<void()> &fn)
     // Hand over through our own lock rather than a blocking queued call, so the ordering
     // between the two threads is visible to thread checkers as well. The waiter is released
     // when the queued call is gone, whether it ran or was dropped at shutdown.
-    struct Handoff {
+    struct Handoff
+    {
         std::mutex mutex;
         std::condition_variable finished;
         bool done = false;
     };
-    struct Release {
+    struct Release
+    {
         std::shared_ptr<Handoff> handoff;
         ~Release()
         {

@@ -35,8 +35,7 @@ void NotificationCenter::addObserver(const void *owner, const QString &name, Han
     if (!handler)
         return;
     QMutexLocker lock(&m_mutex);
-    m_entries.push_back(Entry{m_nextId++, owner, name,
-                              std::make_shared<Handler>(std::move(handler))});
+    m_entries.push_back(Entry{m_nextId++, owner, name, std::make_shared<Handler>(std::move(handler))});
 }
 
 void NotificationCenter::watchOwner(QObject *owner)
@@ -49,9 +48,8 @@ void NotificationCenter::watchOwner(QObject *owner)
     }
     // destroyed() is emitted on the destroying thread, before the object is gone; a direct
     // call drops the registrations at once.
-    auto connection = QObject::connect(owner, &QObject::destroyed, owner,
-                                       [this, key] { removeObserver(key); },
-                                       Qt::DirectConnection);
+    auto connection = QObject::connect(
+        owner, &QObject::destroyed, owner, [this, key] { removeObserver(key); }, Qt::DirectConnection);
     QMutexLocker lock(&m_mutex);
     if (m_ownerWatches.contains(key))
         QObject::disconnect(connection);

@@ -14,7 +14,8 @@ namespace platform {
 
 // One posted notification: its name, the object that posted it (compared by address only)
 // and its dictionary of string keys.
-struct Notification {
+struct Notification
+{
     QString name;
     const void *object = nullptr;
     QVariantMap userInfo;
@@ -51,7 +52,8 @@ public:
     int observerCount(const QString &name) const;
 
 private:
-    struct Entry {
+    struct Entry
+    {
         quint64 id;
         const void *owner;
         QString name;

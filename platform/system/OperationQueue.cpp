@@ -4,8 +4,7 @@ namespace platform {
 
 OperationQueue::OperationQueue()
     : m_worker([this] { run(); })
-{
-}
+{}
 
 OperationQueue::~OperationQueue()
 {

@@ -48,8 +48,7 @@ std::optional<OperatingSystemVersion> ProcessInfo::operatingSystemVersion() cons
     QString root = systemRoot();
     if (root == QLatin1String("/"))
         root.clear();
-    const auto list = PropertyList::fromFile(
-        root + u"/System/Library/CoreServices/SystemVersion.plist"_s);
+    const auto list = PropertyList::fromFile(root + u"/System/Library/CoreServices/SystemVersion.plist"_s);
     if (!list)
         return std::nullopt;
     const QVariant value = list->value(u"ProductVersion"_s);

@@ -6,7 +6,8 @@
 
 namespace platform {
 
-struct OperatingSystemVersion {
+struct OperatingSystemVersion
+{
     int majorVersion = 0;
     int minorVersion = 0;
     int patchVersion = 0;

@@ -58,7 +58,9 @@ bool startCapturingOutput(const QString &path, const QStringList &arguments)
 
 } // namespace
 
-Task::Task(QObject *parent) : QObject(parent) {}
+Task::Task(QObject *parent)
+    : QObject(parent)
+{}
 
 Task::~Task()
 {
@@ -69,16 +71,34 @@ Task::~Task()
     }
 }
 
-void Task::setLaunchPath(const QString &path) { m_launchPath = path; }
-QString Task::launchPath() const { return m_launchPath; }
-void Task::setArguments(const QStringList &arguments) { m_arguments = arguments; }
-QStringList Task::arguments() const { return m_arguments; }
+void Task::setLaunchPath(const QString &path)
+{
+    m_launchPath = path;
+}
+QString Task::launchPath() const
+{
+    return m_launchPath;
+}
+void Task::setArguments(const QStringList &arguments)
+{
+    m_arguments = arguments;
+}
+QStringList Task::arguments() const
+{
+    return m_arguments;
+}
 void Task::setEnvironmentValue(const QString &name, const QString &value)
 {
     m_environment.append({name, value});
 }
-void Task::setStandardOutputHandler(OutputHandler handler) { m_outputHandler = std::move(handler); }
-void Task::setTerminationHandler(TerminationHandler handler) { m_terminationHandler = std::move(handler); }
+void Task::setStandardOutputHandler(OutputHandler handler)
+{
+    m_outputHandler = std::move(handler);
+}
+void Task::setTerminationHandler(TerminationHandler handler)
+{
+    m_terminationHandler = std::move(handler);
+}
 
 bool Task::launch()
 {
@@ -133,9 +153,15 @@ bool Task::isRunning() const
     return m_process && !m_finished && m_process->state() != QProcess::NotRunning;
 }
 
-int Task::terminationStatus() const { return m_finished ? m_status : 0; }
+int Task::terminationStatus() const
+{
+    return m_finished ? m_status : 0;
+}
 
-qint64 Task::processIdentifier() const { return m_process ? m_process->processId() : 0; }
+qint64 Task::processIdentifier() const
+{
+    return m_process ? m_process->processId() : 0;
+}
 
 void Task::readOutput(bool flushAll)
 {

@@ -16,7 +16,10 @@ QList<Timer *> &registry()
 } // namespace
 
 Timer::Timer(double seconds, QObject *owner, std::function<void()> fire)
-    : QObject(owner), m_seconds(seconds), m_fire(std::move(fire)), m_timer(new QTimer(this))
+    : QObject(owner)
+    , m_seconds(seconds)
+    , m_fire(std::move(fire))
+    , m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);

@@ -10,9 +10,9 @@ class QTimer;
 
 namespace platform {
 
-// A one-shot timer on the main thread's event loop (timers are made and fired there only). It fires once, then invalidates
-// itself and is deleted later; invalidate() stops it before it fires. A timer given an owner
-// goes away with that owner, so a handler never runs on a destroyed controller.
+// A one-shot timer on the main thread's event loop (timers are made and fired there only). It fires once, then
+// invalidates itself and is deleted later; invalidate() stops it before it fires. A timer given an owner goes away with
+// that owner, so a handler never runs on a destroyed controller.
 class Timer : public QObject
 {
     Q_OBJECT

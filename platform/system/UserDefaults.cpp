@@ -1,9 +1,9 @@
 #include "platform/system/UserDefaults.h"
 
-#include "platform/system/Bundle.h"
-#include "platform/system/Dictionary.h"
 #include "platform/files/FileManager.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/Bundle.h"
+#include "platform/system/Dictionary.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,7 +45,8 @@ QString damagedName(const QString &path)
     return candidate;
 }
 
-struct Standard {
+struct Standard
+{
     QMutex mutex;
     UserDefaults *object = nullptr;
     QCoreApplication *watchedApp = nullptr;
@@ -67,9 +68,7 @@ UserDefaults &UserDefaults::standardUserDefaults()
         QString identifier = Bundle::mainBundle().bundleIdentifier();
         if (identifier.isEmpty())
             identifier = kFallbackIdentifier;
-        s.object = new UserDefaults(preferencesFolder() + QLatin1Char('/') + identifier
-                                        + u".plist"_s,
-                                    true);
+        s.object = new UserDefaults(preferencesFolder() + QLatin1Char('/') + identifier + u".plist"_s, true);
         // The last changes are written when the application object goes away.
         QCoreApplication *app = QCoreApplication::instance();
         if (app && app != s.watchedApp) {
@@ -93,14 +92,14 @@ void UserDefaults::resetStandardUserDefaults()
 }
 
 UserDefaults::UserDefaults(const QString &suiteName, QObject *parent)
-    : UserDefaults(preferencesFolder() + QLatin1Char('/') + suiteName + u".plist"_s,
-                   false)
+    : UserDefaults(preferencesFolder() + QLatin1Char('/') + suiteName + u".plist"_s, false)
 {
     setParent(parent);
 }
 
 UserDefaults::UserDefaults(const QString &storePath, bool writable)
-    : m_storePath(storePath), m_writable(writable)
+    : m_storePath(storePath)
+    , m_writable(writable)
 {
     if (m_writable) {
         m_writeTimer = new QTimer(this);
@@ -206,8 +205,7 @@ qint64 UserDefaults::integerForKey(const QString &key) const
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool() ? 1 : 0;
     if (platform::isNumberValue(value))
-        return value.metaType().id() == QMetaType::Double ? qint64(value.toDouble())
-                                                           : value.toLongLong();
+        return value.metaType().id() == QMetaType::Double ? qint64(value.toDouble()) : value.toLongLong();
     if (value.metaType().id() == QMetaType::QString) {
         const QString text = value.toString().trimmed();
         bool ok = false;

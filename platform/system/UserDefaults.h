@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDateTime>
-#include <QObject>
 #include <QMutex>
+#include <QObject>
 #include <QString>
 #include <QTimer>
 #include <QVariant>
@@ -29,8 +29,8 @@ class UserDefaults : public QObject
 {
     Q_OBJECT
 public:
-    using Observer = std::function<void(const QString &key, int kind, const QVariant &oldValue,
-                                        const QVariant &newValue)>;
+    using Observer =
+        std::function<void(const QString &key, int kind, const QVariant &oldValue, const QVariant &newValue)>;
 
     static UserDefaults &standardUserDefaults();
     // Drops the standard object (after a final write) so that the next call reads the store
@@ -46,8 +46,8 @@ public:
 
     // The user value when there is one, else the registered value, else an invalid QVariant.
     QVariant objectForKey(const QString &key) const;
-    bool boolForKey(const QString &key) const;       // NO when neither domain holds a value
-    qint64 integerForKey(const QString &key) const;  // 0 when neither domain holds a value
+    bool boolForKey(const QString &key) const;      // NO when neither domain holds a value
+    qint64 integerForKey(const QString &key) const; // 0 when neither domain holds a value
     double doubleForKey(const QString &key) const;
     QString stringForKey(const QString &key) const;
     QDateTime dateForKey(const QString &key) const;
@@ -75,7 +75,8 @@ private:
     void changed(const QString &key, const QVariant &oldValue, const QVariant &newValue);
     void scheduleWrite();
 
-    struct Registration {
+    struct Registration
+    {
         QString key;
         const void *owner;
         std::shared_ptr<Observer> observer;

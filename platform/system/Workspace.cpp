@@ -1,9 +1,9 @@
 #include "platform/system/Workspace.h"
 
-#include "platform/system/ApplicationWatcher.h"
 #include "platform/files/FileManager.h"
-#include "platform/system/ProcessInfo.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/ApplicationWatcher.h"
+#include "platform/system/ProcessInfo.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -29,7 +29,8 @@ namespace {
 // Application folders hold bundles in subfolders (Utilities); deeper than this is not looked.
 constexpr int maxFolderDepth = 3;
 
-struct Seams {
+struct Seams
+{
     QMutex mutex;
     std::function<void(const QUrl &)> urlRecorder;
     std::function<bool(const QUrl &)> urlOpener;
@@ -53,8 +54,7 @@ QStringList applicationFolders()
     QString root = systemRoot();
     if (root == QLatin1String("/"))
         root.clear();
-    return {root + u"/Applications"_s, root + u"/System/Applications"_s,
-            root + u"/System/Library/CoreServices"_s,
+    return {root + u"/Applications"_s, root + u"/System/Applications"_s, root + u"/System/Library/CoreServices"_s,
             FileManager::homeDirectory() + u"/Applications"_s};
 }
 
@@ -72,8 +72,8 @@ QString findBundle(const QString &folder, const QString &identifier, int depth)
         const QString path = folder + QLatin1Char('/') + name;
         bool isDir = false;
         if (isBundleName(name) && fm.fileExistsAtPath(path, &isDir) && isDir
-            && infoDictionary(path).value(u"CFBundleIdentifier"_s).toString()
-                       .compare(identifier, Qt::CaseInsensitive) == 0)
+            && infoDictionary(path).value(u"CFBundleIdentifier"_s).toString().compare(identifier, Qt::CaseInsensitive)
+                == 0)
             return path;
     }
     if (depth >= maxFolderDepth)
@@ -261,9 +261,8 @@ bool Workspace::isRunning(pid_t processIdentifier) const
     }
     if (source) {
         const QList<RunningApplication> apps = source();
-        return std::any_of(apps.begin(), apps.end(), [&](const RunningApplication &app) {
-            return app.processIdentifier == processIdentifier;
-        });
+        return std::any_of(apps.begin(), apps.end(),
+                           [&](const RunningApplication &app) { return app.processIdentifier == processIdentifier; });
     }
     return processIsAlive(processIdentifier);
 }

@@ -13,7 +13,8 @@ namespace platform {
 
 // An application that is running: a process whose executable lies in a bundle's
 // Contents/MacOS/ folder.
-struct RunningApplication {
+struct RunningApplication
+{
     pid_t processIdentifier = 0;
     QString bundleIdentifier;
     QString bundlePath;

@@ -52,13 +52,13 @@ class Deadline
 public:
     explicit Deadline(sqlite3 *db)
         : m_watch([this, db] {
-              std::unique_lock lock(m_mutex);
-              if (!m_ended.wait_for(lock, kDeadline, [this] { return m_finished; })) {
-                  m_fired = true;
-                  sqlite3_interrupt(db);
-              }
-          })
-    { }
+            std::unique_lock lock(m_mutex);
+            if (!m_ended.wait_for(lock, kDeadline, [this] { return m_finished; })) {
+                m_fired = true;
+                sqlite3_interrupt(db);
+            }
+        })
+    {}
     ~Deadline() { stop(); }
     // Ends the watch; true when it interrupted the statement (or would have, had it not just
     // ended: the connection is then closed, so that no interrupt is left for the next one).
@@ -95,8 +95,7 @@ int tablesOnly(void *, int action, const char *, const char *, const char *, con
 
 CountProbe::CountProbe(QList<int> &counts)
     : m_counts(counts)
-{
-}
+{}
 
 CountProbe::~CountProbe()
 {

@@ -2,13 +2,12 @@
 
 #include "targets/base/PrefsPaneBuilder.h"
 
-MasterPrefsViewController::MasterPrefsViewController(const QString &nibName,
-                                                     const PaneSwitches &switches, QObject *parent)
+MasterPrefsViewController::MasterPrefsViewController(const QString &nibName, const PaneSwitches &switches,
+                                                     QObject *parent)
     : QObject(parent)
     , m_nibName(nibName)
     , m_switches(switches)
-{
-}
+{}
 
 MasterPrefsViewController::~MasterPrefsViewController()
 {

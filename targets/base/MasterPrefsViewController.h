@@ -32,8 +32,7 @@ public:
     bool isViewLoaded() const { return !m_view.isNull(); }
 
 protected:
-    MasterPrefsViewController(const QString &nibName, const PaneSwitches &switches,
-                              QObject *parent = nullptr);
+    MasterPrefsViewController(const QString &nibName, const PaneSwitches &switches, QObject *parent = nullptr);
 
 private:
     mutable QMutex m_mutex;

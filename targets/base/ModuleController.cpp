@@ -6,9 +6,9 @@
 #include "core/Keys.h"
 #include "core/PrefsPaneHost.h"
 #include "platform/files/FileManager.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/plist/PlistLimits.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/UserDefaults.h"
 #include "targets/base/CountProbe.h"
 #include "targets/base/MasterPrefsViewController.h"
@@ -24,13 +24,11 @@ using platform::PropertyList;
 
 ModuleController::ModuleController(QObject *parent)
     : TargetController(parent)
-{
-}
+{}
 
 ModuleController::~ModuleController() = default;
 
-void ModuleController::setIdentity(const QString &identifier, const QString &scanKey,
-                                   const QString &name)
+void ModuleController::setIdentity(const QString &identifier, const QString &scanKey, const QString &name)
 {
     setIdentifierString(identifier);
     setScanString(scanKey);
@@ -43,14 +41,13 @@ void ModuleController::init()
     if (m_cleanRegistered || targetName().isEmpty())
         return;
     m_cleanRegistered = true;
-    NotificationCenter::defaultCenter().addObserver(
-        this, keys::cleanRequestName(targetName()),
-        [this](const Notification &request) {
-            if (m_cleaningHandler)
-                m_cleaningHandler(request);
-            else
-                dispatchCleaningRequest(request);
-        });
+    NotificationCenter::defaultCenter().addObserver(this, keys::cleanRequestName(targetName()),
+                                                    [this](const Notification &request) {
+                                                        if (m_cleaningHandler)
+                                                            m_cleaningHandler(request);
+                                                        else
+                                                            dispatchCleaningRequest(request);
+                                                    });
 }
 
 void ModuleController::setCategories(const QList<Category> &categories)
@@ -114,8 +111,7 @@ void ModuleController::offerRow(const TraceRow &row, const QString &path)
     offerRow(row, path, row.classification);
 }
 
-void ModuleController::offerRow(const TraceRow &row, const QString &path,
-                                const QString &classification)
+void ModuleController::offerRow(const TraceRow &row, const QString &path, const QString &classification)
 {
     if (path.isEmpty())
         return;
@@ -285,14 +281,13 @@ QStringList ModuleController::entriesNotKept(const QString &path, const QStringL
     return entries;
 }
 
-bool ModuleController::moveEntriesRoute(const QString &itemName, const QString &path,
-                                        const QStringList &keptPrefixes)
+bool ModuleController::moveEntriesRoute(const QString &itemName, const QString &path, const QStringList &keptPrefixes)
 {
     // Only the entries go, never the folder: a kept entry is never in a set-aside folder,
     // not even for a moment.
     const QStringList entries = entriesNotKept(path, keptPrefixes);
-    const QString moved = fileControl() && !entries.isEmpty() ? fileControl()->temporaryPathForItems(entries)
-                                                              : QString();
+    const QString moved =
+        fileControl() && !entries.isEmpty() ? fileControl()->temporaryPathForItems(entries) : QString();
     if (moved.isEmpty()) {
         sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
         return false;
@@ -301,18 +296,16 @@ bool ModuleController::moveEntriesRoute(const QString &itemName, const QString &
     return true;
 }
 
-bool ModuleController::sqlRoute(const QString &itemName, const QString &path,
-                                const QString &statement)
+bool ModuleController::sqlRoute(const QString &itemName, const QString &path, const QString &statement)
 {
     const bool ok = m_dbControl && m_dbControl->didDeleteRecordsWithInfo(statement, path);
     sendCleaningStatusUpdateNotificationForItem(itemName, path, ok);
     return ok;
 }
 
-ModuleController::RewriteOutcome
-ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
-                                  const std::function<void(PropertyList &)> &edit,
-                                  const std::function<void()> &beforeWrite)
+ModuleController::RewriteOutcome ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
+                                                                   const std::function<void(PropertyList &)> &edit,
+                                                                   const std::function<void()> &beforeWrite)
 {
     auto notCleaned = [&](RewriteOutcome outcome) {
         sendCleaningStatusUpdateNotificationForItem(itemName, path, false);
@@ -323,8 +316,8 @@ ModuleController::keyRewriteRoute(const QString &itemName, const QString &path,
     // is a link, or shares its data with another name, is never rewritten: the rewrite would
     // cut it loose from what it points to or shares.
     platform::ReadFailure failure = platform::ReadFailure::None;
-    const std::optional<platform::RegularFile> file = FileManager::defaultManager().readRegularFile(
-        path, platform::plistlimits::maxFileBytes, false, &failure);
+    const std::optional<platform::RegularFile> file =
+        FileManager::defaultManager().readRegularFile(path, platform::plistlimits::maxFileBytes, false, &failure);
     if (!file) {
         if (failure == platform::ReadFailure::Missing)
             return notCleaned(RewriteOutcome::Missing);

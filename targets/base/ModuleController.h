@@ -13,7 +13,7 @@ class MasterPrefsViewController;
 namespace platform {
 class PropertyList;
 struct Notification;
-}
+} // namespace platform
 
 // The shape every application module shares, written once. A module sets its identity, its
 // category switches and its trace table, says which pane it shows, and adds functions only
@@ -80,9 +80,7 @@ protected:
     void setCleaningHandler(void (Module::*handler)(const platform::Notification &))
     {
         Module *module = static_cast<Module *>(this);
-        m_cleaningHandler = [module, handler](const platform::Notification &request) {
-            (module->*handler)(request);
-        };
+        m_cleaningHandler = [module, handler](const platform::Notification &request) { (module->*handler)(request); };
     }
 
     // Offers the rows of one category in table order, testing each row's condition.

@@ -48,15 +48,15 @@ void PrefsPaneBuilder::bind(QCheckBox *box, const QString &key)
             guarded->setChecked(value);
     };
     QPointer<platform::UserDefaults> owner(&defaults);
-    defaults.addObserver(key, box, [show, owner, key](const QString &, int, const QVariant &,
-                                                      const QVariant &newValue) {
-        // A removed user value falls back to the registered one, so read the effective value.
-        const bool value = owner ? owner->boolForKey(key) : newValue.toBool();
-        if (platform::MainThread::isMainThread())
-            show(value);
-        else
-            platform::MainThread::dispatch([show, value] { show(value); });
-    });
+    defaults.addObserver(key, box,
+                         [show, owner, key](const QString &, int, const QVariant &, const QVariant &newValue) {
+                             // A removed user value falls back to the registered one, so read the effective value.
+                             const bool value = owner ? owner->boolForKey(key) : newValue.toBool();
+                             if (platform::MainThread::isMainThread())
+                                 show(value);
+                             else
+                                 platform::MainThread::dispatch([show, value] { show(value); });
+                         });
 
     // The registration goes with the check box, and only from the defaults object it was made on.
     QObject::connect(box, &QObject::destroyed, [owner, key, box] {

@@ -27,8 +27,7 @@ bool anyHasItems(const QString &path, const QStringList &lists)
 
 TraceRow recentDocumentsRow(const QString &categoryKey, const QString &relativePath)
 {
-    TraceRow row = traceRow(u"Recent Items"_s, categoryKey,
-                            tracepaths::home(relativePath), u"Plist"_s);
+    TraceRow row = traceRow(u"Recent Items"_s, categoryKey, tracepaths::home(relativePath), u"Plist"_s);
     row.extraInfo = recentDocuments;
     row.offer = TraceRow::Offer::KeyNonEmpty;
     row.keyPath = {recentDocuments, customListItems};
@@ -38,21 +37,17 @@ TraceRow recentDocumentsRow(const QString &categoryKey, const QString &relativeP
     return row;
 }
 
-TraceRow sharedFileListRow(const QString &classification, const QString &categoryKey,
-                           const QString &relativePath)
+TraceRow sharedFileListRow(const QString &classification, const QString &categoryKey, const QString &relativePath)
 {
-    TraceRow row = traceRow(classification, categoryKey, tracepaths::home(relativePath),
-                            u"File"_s);
+    TraceRow row = traceRow(classification, categoryKey, tracepaths::home(relativePath), u"File"_s);
     row.notice = TraceRow::Notice::SharedFileList;
     return row;
 }
 
-TraceRow quarantineEventsRow(const QString &classification, const QString &categoryKey,
-                             const QString &relativePath)
+TraceRow quarantineEventsRow(const QString &classification, const QString &categoryKey, const QString &relativePath)
 {
     return sqlRow(classification, categoryKey, tracepaths::home(relativePath),
-                  u"SELECT count(*) FROM LSQuarantineEvent;"_s,
-                  u"DELETE FROM LSQuarantineEvent;"_s);
+                  u"SELECT count(*) FROM LSQuarantineEvent;"_s, u"DELETE FROM LSQuarantineEvent;"_s);
 }
 
 void removeLockFile(const QString &listPath)

@@ -35,13 +35,11 @@ bool anyHasItems(const QString &path, const QStringList &lists);
 TraceRow recentDocumentsRow(const QString &categoryKey, const QString &relativePath);
 
 // A shared-file-list file: moved aside, then the shared-file-list daemon must restart.
-TraceRow sharedFileListRow(const QString &classification, const QString &categoryKey,
-                           const QString &relativePath);
+TraceRow sharedFileListRow(const QString &classification, const QString &categoryKey, const QString &relativePath);
 
 // A download quarantine database: offered while LSQuarantineEvent has rows (counted on a
 // connection of its own; a failed count ends the collector), every event deleted in place.
-TraceRow quarantineEventsRow(const QString &classification, const QString &categoryKey,
-                             const QString &relativePath);
+TraceRow quarantineEventsRow(const QString &classification, const QString &categoryKey, const QString &relativePath);
 
 // Removes the ".lockfile" beside a preferences file just before the rewritten list goes in
 // place. Only a file or a link is removed; a failure is ignored.

@@ -4,8 +4,8 @@
 
 using namespace Qt::StringLiterals;
 
-TraceRow traceRow(const QString &classification, const QString &categoryKey,
-                  std::function<QString()> path, const QString &kind)
+TraceRow traceRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                  const QString &kind)
 {
     TraceRow row;
     row.classification = classification;
@@ -15,9 +15,8 @@ TraceRow traceRow(const QString &classification, const QString &categoryKey,
     return row;
 }
 
-TraceRow sqlRow(const QString &classification, const QString &categoryKey,
-                std::function<QString()> path, const QString &countStatement,
-                const QString &deleteStatement, TraceRow::Probe probe)
+TraceRow sqlRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                const QString &countStatement, const QString &deleteStatement, TraceRow::Probe probe)
 {
     TraceRow row = traceRow(classification, categoryKey, std::move(path), u"Sqlite"_s);
     row.offer = TraceRow::Offer::Count;
@@ -28,8 +27,8 @@ TraceRow sqlRow(const QString &classification, const QString &categoryKey,
     return row;
 }
 
-TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,
-                       std::function<QString()> path, const QString &key)
+TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                       const QString &key)
 {
     TraceRow row = traceRow(classification, categoryKey, std::move(path), u"Plist"_s);
     row.extraInfo = key;
@@ -39,8 +38,8 @@ TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey
     return row;
 }
 
-TraceRow keptEntriesRow(const QString &classification, const QString &categoryKey,
-                        std::function<QString()> path, const QStringList &keptPrefixes)
+TraceRow keptEntriesRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                        const QStringList &keptPrefixes)
 {
     TraceRow row = traceRow(classification, categoryKey, std::move(path), u"Dir"_s);
     row.offer = TraceRow::Offer::EntryNotKept;

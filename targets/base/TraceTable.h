@@ -15,16 +15,17 @@ class PropertyList;
 // One line of a module's trace table: what the row is called, which category switch offers
 // it, where it lies, when it is offered and how it is cleaned. A module is its identity, its
 // table and, where the table cannot say it, a few functions of its own.
-struct TraceRow {
+struct TraceRow
+{
     // When the row is offered (its collector tests this, in table order).
     enum class Offer {
-        Always,      // no test; the file service drops a missing path
-        Exists,      // something exists at the path
-        Count,       // the file exists and countStatement counts more than 0
-        KeyNonEmpty, // the list at the path parses and the value at keyPath has elements
+        Always,       // no test; the file service drops a missing path
+        Exists,       // something exists at the path
+        Count,        // the file exists and countStatement counts more than 0
+        KeyNonEmpty,  // the list at the path parses and the value at keyPath has elements
         EntryNotKept, // the path is a folder (not a link) with an entry directly inside it
                       // whose name begins with none of keptPrefixes
-        Custom,      // collect() decides and offers
+        Custom,       // collect() decides and offers
     };
     // How a Count row's statement runs.
     enum class Probe {
@@ -45,11 +46,11 @@ struct TraceRow {
     // written back; the shared-file-list daemon once the file has been moved aside.
     enum class Notice { None, PrefsDaemon, SharedFileList };
 
-    QString classification;   // item full name = targetName + " " + classification
+    QString classification; // item full name = targetName + " " + classification
     QString categoryKey;
     std::function<QString()> path; // worked out afresh at each use; empty when it cannot be
-    QString kind;             // "File", "Dir", "Sqlite" or "Plist"
-    QString extraInfo;        // the removed key for "Plist" rows
+    QString kind;                  // "File", "Dir", "Sqlite" or "Plist"
+    QString extraInfo;             // the removed key for "Plist" rows
 
     Offer offer = Offer::Always;
     Probe probe = Probe::Inline;
@@ -58,7 +59,7 @@ struct TraceRow {
     QStringList keptPrefixes; // Offer::EntryNotKept and Route::MoveEntries
 
     Route route = Route::Move;
-    QString statement;        // Route::Sql
+    QString statement; // Route::Sql
     // Route::Sql: when set, the statement for the database at the path, worked out when the
     // row is cleaned (the file's own tables decide it); `statement` otherwise.
     std::function<QString(const QString &path)> statementFor;
@@ -78,7 +79,8 @@ struct TraceRow {
 // A category switch: the key that addTargetItems reads, the text of its check box, its
 // collector (empty: the rows of the table with this key, offered in table order) and whether
 // it is on before the user chooses (the bundled defaults lists agree; a test compares them).
-struct Category {
+struct Category
+{
     QString key;
     QString label;
     std::function<void()> collector;
@@ -86,21 +88,21 @@ struct Category {
 };
 
 // A row offered without a test and cleaned by the move route; callers change what differs.
-TraceRow traceRow(const QString &classification, const QString &categoryKey,
-                  std::function<QString()> path, const QString &kind);
+TraceRow traceRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                  const QString &kind);
 // Cleaned in place by `deleteStatement`; offered while the file exists and `countStatement`
 // counts more than 0.
-TraceRow sqlRow(const QString &classification, const QString &categoryKey,
-                std::function<QString()> path, const QString &countStatement,
-                const QString &deleteStatement, TraceRow::Probe probe = TraceRow::Probe::Inline);
+TraceRow sqlRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                const QString &countStatement, const QString &deleteStatement,
+                TraceRow::Probe probe = TraceRow::Probe::Inline);
 // A folder of which only some entries go: offered while it holds an entry whose name begins
 // with none of `keptPrefixes`, cleaned by moving those entries aside.
-TraceRow keptEntriesRow(const QString &classification, const QString &categoryKey,
-                        std::function<QString()> path, const QStringList &keptPrefixes);
+TraceRow keptEntriesRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                        const QStringList &keptPrefixes);
 // A root key of a property list: a "Plist" row offered while the key holds elements and
 // cleaned by writing the list back without it (no daemon notice unless the caller sets one).
-TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey,
-                       std::function<QString()> path, const QString &key);
+TraceRow keyRewriteRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                       const QString &key);
 
 // A pane's switches: the master switch, then one per category in the module's order.
 PaneSwitches paneSwitchesFor(const PaneSwitch &master, const QList<Category> &categories);

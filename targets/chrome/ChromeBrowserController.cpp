@@ -15,11 +15,9 @@ ChromeBrowserController::ChromeBrowserController(const ChromeParameters &paramet
 
 ChromiumSwitches ChromeBrowserController::switchesFor(const QString &name)
 {
-    return ChromiumSwitches(name, {u"Browsing"_s, u"Cache"_s,
-                                   u"Cookies"_s, u"Downloads"_s,
-                                   keys::FlashCookies, u"Forms"_s,
-                                   u"LastSession"_s, u"RecentSearches"_s,
-                                   u"WebpageIcons"_s, u"DOM"_s},
+    return ChromiumSwitches(name,
+                            {u"Browsing"_s, u"Cache"_s, u"Cookies"_s, u"Downloads"_s, keys::FlashCookies, u"Forms"_s,
+                             u"LastSession"_s, u"RecentSearches"_s, u"WebpageIcons"_s, u"DOM"_s},
                             {u"Cookies"_s, keys::FlashCookies});
 }
 
@@ -47,8 +45,6 @@ QList<TraceRow> ChromeBrowserController::traceRows()
     rows << sessionRows(key(u"LastSession"_s), profile);
     rows << searchRow(key(u"RecentSearches"_s), profile)
          << profileRow(u"Webpage Icons"_s, key(u"WebpageIcons"_s), profile, u"Favicons"_s)
-         << localStorageRow(
-                key(u"DOM"_s), tracepaths::join(profile, u"Local Storage"_s),
-                p.keptPrefixes);
+         << localStorageRow(key(u"DOM"_s), tracepaths::join(profile, u"Local Storage"_s), p.keptPrefixes);
     return rows;
 }

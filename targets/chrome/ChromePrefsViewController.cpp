@@ -4,5 +4,4 @@
 
 ChromePrefsViewController::ChromePrefsViewController(QObject *parent)
     : ChromiumLayoutPrefsViewController(ChromeBrowserController::paneOf(ChromeParameters::chrome()), parent)
-{
-}
+{}

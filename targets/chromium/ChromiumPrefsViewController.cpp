@@ -4,5 +4,4 @@
 
 ChromiumPrefsViewController::ChromiumPrefsViewController(QObject *parent)
     : ChromiumLayoutPrefsViewController(ChromeBrowserController::paneOf(ChromeParameters::chromium()), parent)
-{
-}
+{}

@@ -4,7 +4,8 @@
 #include "targets/chromiumlayout/ChromiumSwitches.h"
 
 // What a Chromium-layout module's pane shows and registers.
-struct ChromiumPane {
+struct ChromiumPane
+{
     QString nibName;    // "ChromePrefsView"
     QString appName;    // "Chrome": the title is "Chrome Settings"
     QString identifier; // the module's identifier

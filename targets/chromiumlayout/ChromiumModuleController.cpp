@@ -34,7 +34,8 @@ QString formValuesDeleteFor(const QString &path)
     // A file that does not open gets the plain delete, which then fails on its own.
     if (probe.open(path)
         && probe.count(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'autofill_dates';"_s)
-                   .value_or(0) > 0)
+                .value_or(0)
+            > 0)
         statement += u" DELETE FROM autofill_dates;"_s;
     return statement;
 }
@@ -49,15 +50,13 @@ ChromiumModuleController::ChromiumModuleController(const ChromiumPane &pane, QOb
     setCategories(m_switches.categories());
 }
 
-std::function<QString()> ChromiumModuleController::inProfile(const QString &profile,
-                                                             const QString &relative)
+std::function<QString()> ChromiumModuleController::inProfile(const QString &profile, const QString &relative)
 {
     return home(tracepaths::join(profile, relative));
 }
 
-TraceRow ChromiumModuleController::profileRow(const QString &classification, const QString &key,
-                                              const QString &profile, const QString &relative,
-                                              const QString &kind)
+TraceRow ChromiumModuleController::profileRow(const QString &classification, const QString &key, const QString &profile,
+                                              const QString &relative, const QString &kind)
 {
     return traceRow(classification, key, inProfile(profile, relative), kind);
 }
@@ -75,8 +74,9 @@ TraceRow ChromiumModuleController::countRow(const QString &classification, const
     return row;
 }
 
-std::function<void(const QString &)> ChromiumModuleController::atScannedPath(
-    const TraceRow &row, std::function<void(const QString &itemName, const QString &path)> clean)
+std::function<void(const QString &)>
+ChromiumModuleController::atScannedPath(const TraceRow &row,
+                                        std::function<void(const QString &itemName, const QString &path)> clean)
 {
     return [this, row, clean](const QString &requestPath) {
         const QString path = row.path();
@@ -88,16 +88,14 @@ std::function<void(const QString &)> ChromiumModuleController::atScannedPath(
     };
 }
 
-QList<TraceRow> ChromiumModuleController::browsingRows(const QString &key, const QString &profile,
-                                                       bool archived)
+QList<TraceRow> ChromiumModuleController::browsingRows(const QString &key, const QString &profile, bool archived)
 {
     const auto history = inProfile(profile, historyFile);
     // The browser clears its whole history, visits and what it derived from them included,
     // not only the pages; the archived history holds the same tables.
     QList<TraceRow> rows = {
         countRow(u"Browsing History"_s, key, history, u"urls"_s),
-        countRow(u"History Segments"_s, key, history, u"segments"_s,
-                 TraceRow::Probe::SameConnection),
+        countRow(u"History Segments"_s, key, history, u"segments"_s, TraceRow::Probe::SameConnection),
     };
     TraceRow &pages = rows.first();
     pages.route = TraceRow::Route::Custom;
@@ -106,16 +104,15 @@ QList<TraceRow> ChromiumModuleController::browsingRows(const QString &key, const
         removeBrowsingHistory(itemName, path, topSites());
     });
     if (archived) {
-        rows.append(countRow(u"Archived Browsing History"_s, key,
-                             inProfile(profile, u"Archived History"_s), u"urls"_s));
+        rows.append(
+            countRow(u"Archived Browsing History"_s, key, inProfile(profile, u"Archived History"_s), u"urls"_s));
         rows.last().statementFor = &browsingHistoryDeleteFor;
     }
     rows.append(historyIndexRow(key, profile));
     return rows;
 }
 
-QList<TraceRow> ChromiumModuleController::downloadRows(const QString &key, const QString &profile,
-                                                       bool urlChains)
+QList<TraceRow> ChromiumModuleController::downloadRows(const QString &key, const QString &profile, bool urlChains)
 {
     const auto history = inProfile(profile, historyFile);
     QList<TraceRow> rows = {countRow(u"Download History"_s, key, history, u"downloads"_s)};
@@ -126,16 +123,15 @@ QList<TraceRow> ChromiumModuleController::downloadRows(const QString &key, const
         removeDownloadHistory(itemName, path, store());
     });
     if (urlChains) {
-        rows.append(countRow(u"Download History URL Chains"_s, key, history,
-                             u"downloads_url_chains"_s, TraceRow::Probe::SameConnection));
+        rows.append(countRow(u"Download History URL Chains"_s, key, history, u"downloads_url_chains"_s,
+                             TraceRow::Probe::SameConnection));
     }
     return rows;
 }
 
 TraceRow ChromiumModuleController::searchRow(const QString &key, const QString &profile)
 {
-    return countRow(u"Recent Searches"_s, key, inProfile(profile, historyFile),
-                    u"keyword_search_terms"_s);
+    return countRow(u"Recent Searches"_s, key, inProfile(profile, historyFile), u"keyword_search_terms"_s);
 }
 
 TraceRow ChromiumModuleController::formValuesRow(const QString &key, const QString &profile)
@@ -148,15 +144,13 @@ TraceRow ChromiumModuleController::formValuesRow(const QString &key, const QStri
 TraceRow ChromiumModuleController::openWindowsRow(const QString &key) const
 {
     return traceRow(u"Open Windows"_s, key,
-                    home(u"Library/Saved Application State/%1.savedState"_s.arg(identifierString())),
-                    u"Dir"_s);
+                    home(u"Library/Saved Application State/%1.savedState"_s.arg(identifierString())), u"Dir"_s);
 }
 
 QList<TraceRow> ChromiumModuleController::sessionRows(const QString &key, const QString &profile)
 {
     return {
-        sessionFileRow(u"Last Session Information"_s, key, profile, u"Current Session"_s,
-                       u"Session_[0-9]+"_s),
+        sessionFileRow(u"Last Session Information"_s, key, profile, u"Current Session"_s, u"Session_[0-9]+"_s),
         sessionFileRow(u"Last Session Tabs"_s, key, profile, u"Current Tabs"_s, u"Tabs_[0-9]+"_s),
         openWindowsRow(key),
     };
@@ -227,8 +221,7 @@ TraceRow ChromiumModuleController::localStorageRow(const QString &key, const QSt
     return row;
 }
 
-void ChromiumModuleController::removeMonthlyHistoryIndexAtPath(const QString &itemName,
-                                                               const QString &profileFolder,
+void ChromiumModuleController::removeMonthlyHistoryIndexAtPath(const QString &itemName, const QString &profileFolder,
                                                                const QString &path)
 {
     // Only what the sweep would offer is moved: any other path under this name is refused.
@@ -243,8 +236,8 @@ void ChromiumModuleController::removeMonthlyHistoryIndexAtPath(const QString &it
 void ChromiumModuleController::removeDOMStorage(const QString &itemName, const QString &folder,
                                                 const QStringList &keptPrefixes)
 {
-    const QString moved = fileControl() ? LocalStorageKeepList::setAside(*fileControl(), folder, keptPrefixes)
-                                        : QString();
+    const QString moved =
+        fileControl() ? LocalStorageKeepList::setAside(*fileControl(), folder, keptPrefixes) : QString();
     if (moved.isEmpty()) {
         sendCleaningStatusUpdateNotificationForItem(itemName, folder, false);
         return;
@@ -257,10 +250,9 @@ void ChromiumModuleController::removeBrowsingHistory(const QString &itemName, co
 {
     // The most-visited list is only what the browser worked out from the history, so it goes
     // first: were History then not cleared, nothing the browser cannot work out again is lost.
-    const QString mostVisited = topSites.isEmpty() ? QString()
-                                                   : HistoryTables::deleteStatementFor(
-                                                         topSites, HistoryTables::mostVisited,
-                                                         HistoryTables::First::LikeTheRest);
+    const QString mostVisited = topSites.isEmpty()
+        ? QString()
+        : HistoryTables::deleteStatementFor(topSites, HistoryTables::mostVisited, HistoryTables::First::LikeTheRest);
     if (!mostVisited.isEmpty() && !(dbControl() && dbControl()->didDeleteRecordsWithInfo(mostVisited, topSites))) {
         sendCleaningStatusUpdateNotificationForItem(itemName, history, false);
         return;
@@ -281,9 +273,9 @@ void ChromiumModuleController::removeDownloadHistory(const QString &itemName, co
     // The store is read, and its replacement written, before History is touched: a store
     // that cannot be read (a running browser holds it, it is damaged, it is a link) leaves
     // both as they were.
-    const DownloadRecordStore::Rewrite rewrite =
-        attributes->isDirectory && !attributes->isSymbolicLink ? DownloadRecordStore::writeWithoutDownloads(store)
-                                                               : DownloadRecordStore::Rewrite();
+    const DownloadRecordStore::Rewrite rewrite = attributes->isDirectory && !attributes->isSymbolicLink
+        ? DownloadRecordStore::writeWithoutDownloads(store)
+        : DownloadRecordStore::Rewrite();
     if (rewrite.read && rewrite.fresh.isEmpty()) { // no download in it: only History to clear
         sqlRoute(itemName, history, statement);
         return;
@@ -294,9 +286,9 @@ void ChromiumModuleController::removeDownloadHistory(const QString &itemName, co
         sendCleaningStatusUpdateNotificationForItem(itemName, history, false);
         return;
     }
-    const QString moved = fileControl() ? DownloadRecordStore::replace(*fileControl(), store, rewrite.fresh,
-                                                                       attributes->permissions)
-                                        : QString();
+    const QString moved = fileControl()
+        ? DownloadRecordStore::replace(*fileControl(), store, rewrite.fresh, attributes->permissions)
+        : QString();
     if (moved.isEmpty()) {
         fm.removeItemAtPath(rewrite.fresh);
         sendCleaningStatusUpdateNotificationForItem(itemName, history, false);

@@ -23,13 +23,11 @@ protected:
 
     static std::function<QString()> inProfile(const QString &profile, const QString &relative);
     // A row moved whole, at `relative` inside the profile.
-    static TraceRow profileRow(const QString &classification, const QString &key,
-                               const QString &profile, const QString &relative,
-                               const QString &kind = u"File"_s);
+    static TraceRow profileRow(const QString &classification, const QString &key, const QString &profile,
+                               const QString &relative, const QString &kind = u"File"_s);
     // A row offered while `table` of the database holds rows and cleaned by emptying it.
-    static TraceRow countRow(const QString &classification, const QString &key,
-                             std::function<QString()> database, const QString &table,
-                             TraceRow::Probe probe = TraceRow::Probe::Inline);
+    static TraceRow countRow(const QString &classification, const QString &key, std::function<QString()> database,
+                             const QString &table, TraceRow::Probe probe = TraceRow::Probe::Inline);
 
     // "Browsing History" and "History Segments" on one connection to History, then, when
     // `archived`, "Archived Browsing History", then the monthly history-index rows.
@@ -55,8 +53,7 @@ protected:
     TraceRow localStorageRow(const QString &key, const QString &folder, const QStringList &keptPrefixes);
 
     // Moves the one index entry the request names aside and announces it.
-    void removeMonthlyHistoryIndexAtPath(const QString &itemName, const QString &profileFolder,
-                                         const QString &path);
+    void removeMonthlyHistoryIndexAtPath(const QString &itemName, const QString &profileFolder, const QString &path);
     // Sets the whole folder aside, puts back what the keep-list keeps and announces the rest.
     void removeDOMStorage(const QString &itemName, const QString &folder, const QStringList &keptPrefixes);
     // Empties the history tables of History, and the most-visited list the browser keeps

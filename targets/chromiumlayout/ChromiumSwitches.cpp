@@ -6,7 +6,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct SwitchWord {
+struct SwitchWord
+{
     const char *word;
     const char *label;
     bool paneDefault;
@@ -42,8 +43,7 @@ ChromiumSwitches::ChromiumSwitches(const QString &appName, const QStringList &wo
     , m_keyPrefix(appName.left(1).toLower() + appName.mid(1))
     , m_words(words)
     , m_offWords(offWords)
-{
-}
+{}
 
 QString ChromiumSwitches::scanKey() const
 {

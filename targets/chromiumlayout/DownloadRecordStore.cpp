@@ -42,8 +42,8 @@ DownloadRecordStore::Rewrite DownloadRecordStore::writeWithoutDownloads(const QS
     return {true, QString()};
 }
 
-QString DownloadRecordStore::replace(const FileController &files, const QString &store,
-                                     const QString &fresh, mode_t permissions)
+QString DownloadRecordStore::replace(const FileController &files, const QString &store, const QString &fresh,
+                                     mode_t permissions)
 {
     const FileManager &fm = FileManager::defaultManager();
     const QString moved = files.temporaryPathForFile(store);
@@ -52,8 +52,7 @@ QString DownloadRecordStore::replace(const FileController &files, const QString 
     // A browser that opened the store again since it was read may have written to it: the
     // new store would miss that, so the old one goes back as it was.
     const bool replaced = !LocalStorageLevelDb::isLockedByAnotherProcess(moved)
-                          && fm.setPosixPermissions(fresh, permissions)
-                          && fm.renameItemAtPath(fresh, store);
+        && fm.setPosixPermissions(fresh, permissions) && fm.renameItemAtPath(fresh, store);
     if (!replaced) {
         fm.renameItemAtPath(moved, store);
         return {};

@@ -20,7 +20,8 @@ public:
 
     static bool isDownloadKey(std::string_view key);
 
-    struct Rewrite {
+    struct Rewrite
+    {
         bool read = false; // the store was read whole
         QString fresh;     // the new store; empty when the old one held no download
     };
@@ -34,6 +35,5 @@ public:
     // its "metadata" store moved back in. Answers the folder set aside, for the removal
     // engine; empty when nothing was changed (the store could not be set aside, a browser
     // opened it meanwhile, the new one could not take its place).
-    static QString replace(const FileController &files, const QString &store, const QString &fresh,
-                           mode_t permissions);
+    static QString replace(const FileController &files, const QString &store, const QString &fresh, mode_t permissions);
 };

@@ -15,8 +15,7 @@ bool isRegularFile(const QString &path)
 
 EntrySweep::EntrySweep(const QString &pattern)
     : m_pattern(QRegularExpression::anchoredPattern(pattern))
-{
-}
+{}
 
 bool EntrySweep::isEntryName(const QString &name) const
 {

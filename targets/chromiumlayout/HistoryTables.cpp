@@ -42,8 +42,8 @@ QStringList HistoryTables::presentIn(const QString &path, const QStringList &tab
         return required;
     for (const QString &table : tables.mid(present.size())) {
         // The names are ours, never the file's: nothing read from it reaches the statement.
-        const std::optional<int> n = probe.count(
-            u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '%1';"_s.arg(table));
+        const std::optional<int> n =
+            probe.count(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '%1';"_s.arg(table));
         if (!n)
             return required;
         if (*n > 0)

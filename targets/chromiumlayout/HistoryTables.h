@@ -29,6 +29,5 @@ public:
     // always when it is required); the first alone, or none, when the schema cannot be read.
     static QStringList presentIn(const QString &path, const QStringList &tables, First first = First::Required);
     // "DELETE FROM t;" for each table present, run by the caller as one transaction.
-    static QString deleteStatementFor(const QString &path, const QStringList &tables,
-                                      First first = First::Required);
+    static QString deleteStatementFor(const QString &path, const QStringList &tables, First first = First::Required);
 };

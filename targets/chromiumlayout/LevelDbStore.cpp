@@ -23,7 +23,7 @@ namespace {
 class SilentLogger : public leveldb::Logger
 {
 public:
-    void Logv(const char *, va_list) override { }
+    void Logv(const char *, va_list) override {}
 };
 
 // "MANIFEST-" and the digits of a file number, then a newline: the whole of a CURRENT the
@@ -58,8 +58,7 @@ bool currentNamesAnEntry(int folderFd)
             return false;
     }
     struct stat manifest = {};
-    return ::fstatat(folderFd, name.constData(), &manifest, AT_SYMLINK_NOFOLLOW) == 0
-        && isPlainEntry(manifest);
+    return ::fstatat(folderFd, name.constData(), &manifest, AT_SYMLINK_NOFOLLOW) == 0 && isPlainEntry(manifest);
 }
 
 leveldb::Options optionsFor(bool create)
@@ -77,8 +76,9 @@ leveldb::Options optionsFor(bool create)
 } // namespace
 
 LevelDbStore::LevelDbStore(int folderFd, std::unique_ptr<leveldb::DB> db)
-    : m_folderFd(folderFd), m_db(std::move(db))
-{ }
+    : m_folderFd(folderFd)
+    , m_db(std::move(db))
+{}
 
 LevelDbStore::~LevelDbStore()
 {
@@ -120,8 +120,7 @@ std::unique_ptr<LevelDbStore> LevelDbStore::openExisting(const QString &folder)
 {
     if (folder.isEmpty())
         return nullptr;
-    const int fd =
-        ::open(platform::encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(platform::encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     if (!holdsOnlyStoreFiles(fd)) {

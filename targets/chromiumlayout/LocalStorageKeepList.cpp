@@ -129,8 +129,7 @@ struct Undo
             entries.removeLast();
         }
         return !storeSwapped
-            || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE)
-            == 0;
+            || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE) == 0;
     }
 };
 
@@ -160,8 +159,7 @@ bool LocalStorageKeepList::holdsEntryToRemove(const QString &folder, const QStri
     return false;
 }
 
-QString LocalStorageKeepList::setAside(const FileController &files, const QString &folder,
-                                       const QStringList &prefixes)
+QString LocalStorageKeepList::setAside(const FileController &files, const QString &folder, const QStringList &prefixes)
 {
     if (folder.isEmpty() || !isRealFolder(folder))
         return {};
@@ -224,8 +222,7 @@ QString LocalStorageKeepList::setAside(const FileController &files, const QStrin
         // A browser that opened the store again since it was read may write to it: the new
         // store would miss that, so nothing goes ahead then.
         if (LocalStorageLevelDb::isLockedByAnotherProcess(store)
-            || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE)
-                != 0) {
+            || renameat2(movedFd, storeName.constData(), folderFd, storeName.constData(), RENAME_EXCHANGE) != 0) {
             FileManager::defaultManager().removeItemAtPath(fresh);
             return giveUp();
         }

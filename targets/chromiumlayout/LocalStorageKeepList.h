@@ -18,9 +18,9 @@ public:
     static bool isKept(const QString &name, const QStringList &prefixes);
 
     // The offer test: a store (a real folder) is always offered, since it holds the sites'
-    // records and a scan never opens it; otherwise the folder is walked to every depth (links are not entered) for an entry,
-    // file or folder, that is not kept. A missing, unreadable or empty folder has nothing to
-    // offer; nor has a folder that is itself a link, or whose store is a link or no folder.
+    // records and a scan never opens it; otherwise the folder is walked to every depth (links are not entered) for an
+    // entry, file or folder, that is not kept. A missing, unreadable or empty folder has nothing to offer; nor has a
+    // folder that is itself a link, or whose store is a link or no folder.
     static bool holdsEntryToRemove(const QString &folder, const QStringList &prefixes);
 
     // The clean: moves every entry that is not kept into a new private folder in the aside
@@ -31,8 +31,7 @@ public:
     // back stays where it is. Answers the private folder, for the removal engine; empty when
     // the clean did not go through (the folder or its store is a link, the store cannot be
     // read or replaced, an entry could not be set aside). Nothing kept: the folder goes whole.
-    static QString setAside(const FileController &files, const QString &folder,
-                            const QStringList &prefixes);
+    static QString setAside(const FileController &files, const QString &folder, const QStringList &prefixes);
 
     // Tests only: runs after each change the clean makes on disk (the moments a kill may
     // come), on the cleaning thread.

@@ -39,8 +39,7 @@ std::string_view originOf(std::string_view key)
     return {};
 }
 
-bool copyKept(leveldb::DB &from, leveldb::DB &to, const LocalStorageLevelDb::KeepTest &keep,
-              qsizetype &dropped)
+bool copyKept(leveldb::DB &from, leveldb::DB &to, const LocalStorageLevelDb::KeepTest &keep, qsizetype &dropped)
 {
     leveldb::ReadOptions read;
     read.verify_checksums = true;
@@ -109,15 +108,13 @@ bool LocalStorageLevelDb::isKeptKey(std::string_view key, const QStringList &pre
     return false;
 }
 
-bool LocalStorageLevelDb::writeKeptRecords(const QString &store, const QString &into,
-                                           const QStringList &prefixes)
+bool LocalStorageLevelDb::writeKeptRecords(const QString &store, const QString &into, const QStringList &prefixes)
 {
-    return writeRecordsKept(store, into,
-                            [&prefixes](std::string_view key) { return isKeptKey(key, prefixes); });
+    return writeRecordsKept(store, into, [&prefixes](std::string_view key) { return isKeptKey(key, prefixes); });
 }
 
-bool LocalStorageLevelDb::writeRecordsKept(const QString &store, const QString &into,
-                                           const KeepTest &keep, qsizetype *dropped)
+bool LocalStorageLevelDb::writeRecordsKept(const QString &store, const QString &into, const KeepTest &keep,
+                                           qsizetype *dropped)
 {
     qsizetype left = 0;
     if (dropped)

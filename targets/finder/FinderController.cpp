@@ -1,9 +1,9 @@
 #include "targets/finder/FinderController.h"
 
 #include "core/RestartTool.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/system/MainThread.h"
 #include "platform/system/ProcessInfo.h"
-#include "platform/plist/PropertyList.h"
 #include "targets/base/RecentLists.h"
 #include "targets/finder/FinderPrefsViewController.h"
 #include "targets/finder/FinderTraceTable.h"
@@ -72,9 +72,7 @@ void FinderController::removeFinderRecentFolders()
     bool hadFolders = false;
     const RewriteOutcome outcome = keyRewriteRoute(
         itemName(finder::recentFoldersRow), path,
-        [&hadFolders](platform::PropertyList &list) {
-            hadFolders = list.removeKey(finder::recentFoldersKey);
-        },
+        [&hadFolders](platform::PropertyList &list) { hadFolders = list.removeKey(finder::recentFoldersKey); },
         [path] { recentlists::removeLockFile(path); });
     if (outcome != RewriteOutcome::Written || !hadFolders)
         return;

@@ -19,9 +19,7 @@ inline const QString recentItemsList = u"Library/Preferences/com.apple.recentite
 inline const QString finderList = u"Library/Preferences/com.apple.finder.plist"_s;
 inline const QString recentFoldersKey = u"FXRecentFolders"_s;
 // The three lists of the recent-items list that the row stands for.
-inline const QStringList recentLists = {u"RecentApplications"_s,
-                                        u"RecentDocuments"_s,
-                                        u"RecentServers"_s};
+inline const QStringList recentLists = {u"RecentApplications"_s, u"RecentDocuments"_s, u"RecentServers"_s};
 
 QList<Category> categories();
 // The table as data; the recent-items and recent-folders rows are finished by the controller,

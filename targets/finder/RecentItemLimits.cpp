@@ -9,8 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString prefix = 
-    u"tell application \"System Events\" to tell appearance preferences to "_s;
+const QString prefix = u"tell application \"System Events\" to tell appearance preferences to "_s;
 
 void run(const QString &source)
 {
@@ -21,8 +20,7 @@ void run(const QString &source)
 
 const QStringList &RecentItemLimits::lists()
 {
-    static const QStringList names = {u"applications"_s, u"documents"_s,
-                                      u"servers"_s};
+    static const QStringList names = {u"applications"_s, u"documents"_s, u"servers"_s};
     return names;
 }
 
@@ -40,8 +38,7 @@ void RecentItemLimits::reset()
 {
     std::array<std::optional<int>, 3> limits;
     for (int i = 0; i < 3; ++i) {
-        const std::optional<QString> result =
-            platform::AppleScript(getScript(lists().at(i))).executeAndReturnError();
+        const std::optional<QString> result = platform::AppleScript(getScript(lists().at(i))).executeAndReturnError();
         bool ok = false;
         const int value = result ? result->trimmed().toInt(&ok) : 0;
         if (ok)

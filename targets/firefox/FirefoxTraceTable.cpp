@@ -54,12 +54,8 @@ QList<Category> categories()
 
 QList<TraceRow> traceRows()
 {
-    auto prof = [](const char *relative) {
-        return mozilla::inProfile(&profilePath, QString::fromLatin1(relative));
-    };
-    auto cache = [](const char *relative) {
-        return mozilla::inProfile(&cachePath, QString::fromLatin1(relative));
-    };
+    auto prof = [](const char *relative) { return mozilla::inProfile(&profilePath, QString::fromLatin1(relative)); };
+    auto cache = [](const char *relative) { return mozilla::inProfile(&cachePath, QString::fromLatin1(relative)); };
     const QString file = u"File"_s;
     const QString dir = u"Dir"_s;
     const QString browsing = u"firefoxBrowsing"_s;
@@ -80,15 +76,19 @@ QList<TraceRow> traceRows()
         sqlRow(u"Cookies"_s, u"firefoxCookies"_s, prof("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
         // A failed count of the legacy downloads ends the collector: the places row below
         // is then not offered either.
-        sqlRow(u"Legacy Download History"_s, downloads, prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
+        sqlRow(u"Legacy Download History"_s, downloads, prof("downloads.sqlite"), sql::downloadCount,
+               sql::downloadDelete),
         mozilla::downloadAnnotationRow(u"Download History"_s, downloads, prof("places.sqlite")),
-        sqlRow(u"Form Values"_s, u"firefoxForms"_s, prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
+        sqlRow(u"Form Values"_s, u"firefoxForms"_s, prof("formhistory.sqlite"), sql::formValueCount,
+               sql::formValueDelete),
         existingRow(u"Last Session Information"_s, lastSession, prof("sessionstore.jsonlz4"), file),
         existingRow(u"Legacy Last Session Information"_s, lastSession, prof("sessionstore.js"), file),
         existingRow(u"Last Session Information Backup"_s, lastSession, prof("sessionstore-backups"), dir),
         existingRow(u"Legacy Last Session Information Backup"_s, lastSession, prof("sessionstore.bak"), file),
-        traceRow(u"Open Windows"_s, lastSession, tracepaths::home(u"Library/Saved Application State/org.mozilla.firefox.savedState"_s), dir),
-        sqlRow(u"Recent Searches"_s, u"firefoxRecentSearches"_s, prof("formhistory.sqlite"), sql::searchBarCount, sql::searchBarDelete),
+        traceRow(u"Open Windows"_s, lastSession,
+                 tracepaths::home(u"Library/Saved Application State/org.mozilla.firefox.savedState"_s), dir),
+        sqlRow(u"Recent Searches"_s, u"firefoxRecentSearches"_s, prof("formhistory.sqlite"), sql::searchBarCount,
+               sql::searchBarDelete),
         // Current profiles keep their icons in favicons.sqlite and have no such table in
         // places: the failed count withholds this row only, and the icons database is offered.
         sqlRow(u"Webpage Icons"_s, icons, prof("places.sqlite"), sql::faviconCount, sql::faviconDelete, own),

@@ -13,10 +13,8 @@ const QString profile = userData + u"/Default"_s;
 ChromiumSwitches flockSwitches()
 {
     return ChromiumSwitches(u"Flock"_s,
-                            {u"Browsing"_s, u"Cache"_s, u"Cookies"_s,
-                             u"Downloads"_s, u"Forms"_s, u"LastSession"_s,
-                             u"RecentSearches"_s, u"WebpageIcons"_s,
-                             u"DOM"_s},
+                            {u"Browsing"_s, u"Cache"_s, u"Cookies"_s, u"Downloads"_s, u"Forms"_s, u"LastSession"_s,
+                             u"RecentSearches"_s, u"WebpageIcons"_s, u"DOM"_s},
                             {u"Cookies"_s});
 }
 
@@ -39,8 +37,7 @@ QList<TraceRow> FlockController::traceRows()
 {
     const QString session = key(u"LastSession"_s);
     QList<TraceRow> rows = browsingRows(key(u"Browsing"_s), profile, false);
-    rows << traceRow(u"Cache"_s, key(u"Cache"_s),
-                     home(u"Library/Caches/Flock/User Data/Default/Cache"_s), u"Dir"_s)
+    rows << traceRow(u"Cache"_s, key(u"Cache"_s), home(u"Library/Caches/Flock/User Data/Default/Cache"_s), u"Dir"_s)
          << profileRow(u"Cookies"_s, key(u"Cookies"_s), profile, u"Cookies"_s);
     rows << downloadRows(key(u"Downloads"_s), profile, false);
     rows << formValuesRow(key(u"Forms"_s), profile)
@@ -49,7 +46,6 @@ QList<TraceRow> FlockController::traceRows()
     rows << sessionRows(session, profile);
     rows << searchRow(key(u"RecentSearches"_s), profile)
          << profileRow(u"Webpage Icons"_s, key(u"WebpageIcons"_s), profile, u"Thumbnails"_s)
-         << profileRow(u"DOM Storage"_s, key(u"DOM"_s), profile,
-                       u"Local Storage"_s, u"Dir"_s);
+         << profileRow(u"DOM Storage"_s, key(u"DOM"_s), profile, u"Local Storage"_s, u"Dir"_s);
     return rows;
 }

@@ -4,5 +4,4 @@
 
 FlockPrefsViewController::FlockPrefsViewController(QObject *parent)
     : ChromiumLayoutPrefsViewController(FlockController::pane(), parent)
-{
-}
+{}

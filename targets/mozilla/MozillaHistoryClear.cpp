@@ -14,19 +14,23 @@ namespace {
 class Schema
 {
 public:
-    explicit Schema(const QString &path) : m_probe(m_counts) { m_open = m_probe.open(path); }
+    explicit Schema(const QString &path)
+        : m_probe(m_counts)
+    {
+        m_open = m_probe.open(path);
+    }
     bool isOpen() const { return m_open; }
     bool hasTable(const QString &table)
     {
         return m_probe.count(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '%1';"_s.arg(table))
                    .value_or(0)
-               > 0;
+            > 0;
     }
     bool hasColumn(const QString &table, const QString &column)
     {
         return m_probe.count(u"SELECT count(*) FROM pragma_table_info('%1') WHERE name = '%2';"_s.arg(table, column))
                    .value_or(0)
-               > 0;
+            > 0;
     }
 
 private:

@@ -7,13 +7,11 @@
 using namespace Qt::StringLiterals;
 
 MozillaProfileController::MozillaProfileController(std::function<QString()> profile,
-                                                   std::function<QString()> cacheProfile,
-                                                   QObject *parent)
+                                                   std::function<QString()> cacheProfile, QObject *parent)
     : ModuleController(parent)
     , m_profile(std::move(profile))
     , m_cacheProfile(std::move(cacheProfile))
-{
-}
+{}
 
 QString MozillaProfileController::placesPath() const
 {

@@ -33,8 +33,8 @@ std::optional<std::optional<IniProfile>> iniChoice(const QString &dataFolder)
 {
     if (dataFolder.isEmpty())
         return std::nullopt;
-    const auto ini = FileManager::defaultManager().readRegularFile(
-        tracepaths::join(dataFolder, u"profiles.ini"_s), maxIniBytes, false);
+    const auto ini = FileManager::defaultManager().readRegularFile(tracepaths::join(dataFolder, u"profiles.ini"_s),
+                                                                   maxIniBytes, false);
     if (!ini)
         return std::nullopt;
     return defaultProfileIn(ini->data);

@@ -9,7 +9,8 @@ namespace mozilla {
 
 namespace {
 
-struct Section {
+struct Section
+{
     QString name;
     QMap<QString, QString> values; // the first of a repeated key counts, as in the browser
 };

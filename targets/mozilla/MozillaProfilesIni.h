@@ -9,9 +9,10 @@
 // as the browser reads it: "[Section]" lines, "Key=Value" lines, "#" and ";" comments.
 namespace mozilla {
 
-struct IniProfile {
-    QString path;          // as written after "Path="
-    bool relative = true;  // "IsRelative=1": below the folder that holds profiles.ini
+struct IniProfile
+{
+    QString path;         // as written after "Path="
+    bool relative = true; // "IsRelative=1": below the folder that holds profiles.ini
 };
 
 // The profile the browser uses, in its own order: the "Default=" of an [Install…] section

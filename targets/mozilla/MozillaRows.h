@@ -11,13 +11,13 @@ namespace mozilla {
 
 // Cleaned in place by `deleteStatement`; offered while the file exists and `countStatement`
 // counts more than 0.
-TraceRow sqlRow(const QString &classification, const QString &categoryKey,
-                std::function<QString()> path, const char *countStatement,
-                const char *deleteStatement, TraceRow::Probe probe = TraceRow::Probe::Inline);
+TraceRow sqlRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                const char *countStatement, const char *deleteStatement,
+                TraceRow::Probe probe = TraceRow::Probe::Inline);
 // The browsing history of a places.sqlite: offered while it holds a visit, and cleared at
 // cleaning time as the browser clears all history, by the statements that file's schema takes.
-TraceRow historyRow(const QString &classification, const QString &categoryKey,
-                    std::function<QString()> path, TraceRow::Probe probe = TraceRow::Probe::Inline);
+TraceRow historyRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                    TraceRow::Probe probe = TraceRow::Probe::Inline);
 // The history clear for the places file at `path`; the plain delete when its schema cannot be read.
 QString historyDeleteFor(const QString &path);
 // The downloads kept in a places.sqlite as page annotations: sqlRow with the download
@@ -27,7 +27,7 @@ TraceRow downloadAnnotationRow(const QString &classification, const QString &cat
 // The download delete for the places file at `path`.
 QString downloadDeleteFor(const QString &path);
 // Offered when something exists at the path; moved aside whole.
-TraceRow existingRow(const QString &classification, const QString &categoryKey,
-                     std::function<QString()> path, const QString &kind);
+TraceRow existingRow(const QString &classification, const QString &categoryKey, std::function<QString()> path,
+                     const QString &kind);
 
 } // namespace mozilla

@@ -31,9 +31,8 @@ inline constexpr auto downloadDelete = "DELETE FROM moz_downloads;";
 // by name. The pages go only where nothing else refers to them (the condition the file's
 // schema allows is put between the two parts), or a bookmark or keyword would be left
 // pointing at nothing.
-inline constexpr auto downloadAnnoCount =
-    "SELECT count(*) FROM moz_annos WHERE anno_attribute_id IN "
-    "(SELECT id FROM moz_anno_attributes WHERE name GLOB 'downloads/*');";
+inline constexpr auto downloadAnnoCount = "SELECT count(*) FROM moz_annos WHERE anno_attribute_id IN "
+                                          "(SELECT id FROM moz_anno_attributes WHERE name GLOB 'downloads/*');";
 inline constexpr auto downloadPagesWhere =
     "DELETE FROM moz_places WHERE id IN (SELECT DISTINCT place_id FROM moz_annos WHERE "
     "anno_attribute_id IN (SELECT id FROM moz_anno_attributes WHERE name GLOB 'downloads/*')) AND ";
@@ -45,14 +44,10 @@ inline constexpr auto downloadVisitsAndAnnosDelete =
 inline constexpr auto notBookmarked = "id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)";
 
 // formhistory.sqlite: form values, and the search bar's entries apart from them.
-inline constexpr auto formValueCount =
-    "SELECT count(*) FROM moz_formhistory WHERE fieldname != 'searchbar-history';";
-inline constexpr auto formValueDelete =
-    "DELETE FROM moz_formhistory WHERE fieldname != 'searchbar-history';";
-inline constexpr auto searchBarCount =
-    "SELECT count(*) FROM moz_formhistory WHERE fieldname = 'searchbar-history';";
-inline constexpr auto searchBarDelete =
-    "DELETE FROM moz_formhistory WHERE fieldname = 'searchbar-history';";
+inline constexpr auto formValueCount = "SELECT count(*) FROM moz_formhistory WHERE fieldname != 'searchbar-history';";
+inline constexpr auto formValueDelete = "DELETE FROM moz_formhistory WHERE fieldname != 'searchbar-history';";
+inline constexpr auto searchBarCount = "SELECT count(*) FROM moz_formhistory WHERE fieldname = 'searchbar-history';";
+inline constexpr auto searchBarDelete = "DELETE FROM moz_formhistory WHERE fieldname = 'searchbar-history';";
 
 // places.sqlite of older profiles: the page icons.
 inline constexpr auto faviconCount = "SELECT count(*) FROM moz_favicons;";

@@ -9,12 +9,9 @@ using tracepaths::home;
 QList<Category> categories()
 {
     return {
-        {u"omniWebBrowsing"_s, u"Browsing History"_s, {}},
-        {u"omniWebCache"_s, u"Cache"_s, {}},
-        {u"omniWebCookies"_s, u"Cookies"_s, {}, false},
-        {u"omniWebDownloads"_s, u"Download History"_s, {}},
-        {u"omniWebForms"_s, u"Form Values"_s, {}},
-        {u"omniWebWebpageIcons"_s, u"Webpage Icons"_s, {}},
+        {u"omniWebBrowsing"_s, u"Browsing History"_s, {}}, {u"omniWebCache"_s, u"Cache"_s, {}},
+        {u"omniWebCookies"_s, u"Cookies"_s, {}, false},    {u"omniWebDownloads"_s, u"Download History"_s, {}},
+        {u"omniWebForms"_s, u"Form Values"_s, {}},         {u"omniWebWebpageIcons"_s, u"Webpage Icons"_s, {}},
     };
 }
 
@@ -34,7 +31,8 @@ QList<TraceRow> traceRows()
         traceRow(u"Browsing History"_s, browsing, support(u"History.plist"_s), file),
         traceRow(u"History Index"_s, browsing, support(u"HistoryIndex.ox"_s), file),
         traceRow(u"History Index Log"_s, browsing, support(u"HistoryIndex.ox.log"_s), file),
-        traceRow(u"Cache"_s, u"omniWebCache"_s, home(u"Library/Caches/com.omnigroup.OmniWeb5/WebKitCache/Cache.db"_s), file),
+        traceRow(u"Cache"_s, u"omniWebCache"_s, home(u"Library/Caches/com.omnigroup.OmniWeb5/WebKitCache/Cache.db"_s),
+                 file),
         traceRow(u"Cookies"_s, u"omniWebCookies"_s, support(u"Cookies.xml"_s), file),
         keyRewriteRow(u"Download History"_s, u"omniWebDownloads"_s, prefs, u"OWPersistentDownloadedFileFossils"_s),
         keyRewriteRow(u"Form Values"_s, u"omniWebForms"_s, prefs, u"OWFormAutoFillSets"_s),

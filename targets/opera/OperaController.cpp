@@ -12,10 +12,8 @@ const QString profile = u"Library/Application Support/com.operasoftware.Opera"_s
 ChromiumSwitches operaSwitches()
 {
     return ChromiumSwitches(u"Opera"_s,
-                            {u"Browsing"_s, u"Cache"_s, u"Cookies"_s,
-                             u"Downloads"_s, u"LastSession"_s,
-                             u"RecentSearches"_s, u"WebpageIcons"_s,
-                             u"DOM"_s},
+                            {u"Browsing"_s, u"Cache"_s, u"Cookies"_s, u"Downloads"_s, u"LastSession"_s,
+                             u"RecentSearches"_s, u"WebpageIcons"_s, u"DOM"_s},
                             {u"Cookies"_s});
 }
 
@@ -70,17 +68,14 @@ QList<TraceRow> OperaController::traceRows()
          << profileRow(u"Last Session Information"_s, session, profile, u"session.db"_s)
          << profileRow(u"Last Session Information Backup"_s, session, profile, u"session.dbak"_s)
          << legacyRow(u"Last Session Information"_s, session, u"Library/Opera/sessions/autosave.win"_s)
-         << legacyRow(u"Last Session Information Backup"_s, session,
-                      u"Library/Opera/sessions/autosave.win.bak"_s)
-         << openWindowsRow(session)
-         << searchRow(searches, profile)
+         << legacyRow(u"Last Session Information Backup"_s, session, u"Library/Opera/sessions/autosave.win.bak"_s)
+         << openWindowsRow(session) << searchRow(searches, profile)
          << legacyRow(u"Recent Searches"_s, searches, u"Library/Opera/search_field_history.dat"_s)
          << profileRow(u"Webpage Icons"_s, icons, profile, u"Thumbnails"_s)
          << legacyRow(u"Webpage Icons"_s, icons, oldCaches + u"icons"_s, dir)
          // The browser's own start page and discovery feed keep their storage, as do extensions.
          << localStorageRow(dom, tracepaths::join(profile, u"Local Storage"_s),
-                            {u"chrome-extension_"_s, u"opera_discover_"_s,
-                             u"opera_startpage_"_s})
+                            {u"chrome-extension_"_s, u"opera_discover_"_s, u"opera_startpage_"_s})
          << legacyRow(u"DOM Storage"_s, dom, u"Library/Application Support/Opera/pstorage"_s, dir);
     return rows;
 }

@@ -4,5 +4,4 @@
 
 OperaPrefsViewController::OperaPrefsViewController(QObject *parent)
     : ChromiumLayoutPrefsViewController(OperaController::pane(), parent)
-{
-}
+{}

@@ -14,13 +14,12 @@ const QString quarantineKey = u"quickTimeQuarantineEvents"_s;
 const QString recentKey = u"quickTimeRecentItems"_s;
 // The application's sandbox container.
 const QString container = u"Library/Containers/com.apple.QuickTimePlayerX/Data/Library/"_s;
-const QString sfl = u"Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"_s;
+const QString sfl =
+    u"Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"_s;
 
-TraceRow recentURLsRow(const QString &classification, const QString &relativePath,
-                       TraceRow::Notice notice)
+TraceRow recentURLsRow(const QString &classification, const QString &relativePath, TraceRow::Notice notice)
 {
-    TraceRow row = keyRewriteRow(classification, recentKey, home(relativePath),
-                                 u"MGRecentURLPropertyLists"_s);
+    TraceRow row = keyRewriteRow(classification, recentKey, home(relativePath), u"MGRecentURLPropertyLists"_s);
     row.notice = notice;
     return row;
 }
@@ -40,14 +39,21 @@ QList<TraceRow> traceRows()
     const QString dir = u"Dir"_s;
     return {
         traceRow(u"Cache"_s, cacheKey, home(u"Library/Caches/QuickTime/downloads"_s), dir),
-        recentlists::quarantineEventsRow(u"Download Quarantine History"_s, quarantineKey, container + u"Preferences/com.apple.LaunchServices.QuarantineEventsV2"_s),
-        recentlists::recentDocumentsRow(recentKey, u"Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist"_s),
-        recentlists::sharedFileListRow(u"Legacy Recent Items Shared File List"_s, recentKey, sfl + u"com.apple.quicktimeplayerx.sfl"_s),
-        recentlists::sharedFileListRow(u"Recent Items Shared File List"_s, recentKey, sfl + u"com.apple.quicktimeplayerx.sfl2"_s),
+        recentlists::quarantineEventsRow(u"Download Quarantine History"_s, quarantineKey,
+                                         container + u"Preferences/com.apple.LaunchServices.QuarantineEventsV2"_s),
+        recentlists::recentDocumentsRow(recentKey,
+                                        u"Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist"_s),
+        recentlists::sharedFileListRow(u"Legacy Recent Items Shared File List"_s, recentKey,
+                                       sfl + u"com.apple.quicktimeplayerx.sfl"_s),
+        recentlists::sharedFileListRow(u"Recent Items Shared File List"_s, recentKey,
+                                       sfl + u"com.apple.quicktimeplayerx.sfl2"_s),
         // Only the container's copy is the one the preferences daemon serves.
-        recentURLsRow(u"Recent URLs"_s, container + u"Preferences/com.apple.QuickTimePlayerX.plist"_s, TraceRow::Notice::PrefsDaemon),
-        recentURLsRow(u"Legacy Recent URLs"_s, u"Library/Preferences/com.apple.QuickTimePlayerX.plist"_s, TraceRow::Notice::None),
-        traceRow(u"Open Windows"_s, recentKey, home(container + u"Saved Application State/com.apple.QuickTimePlayerX.savedState"_s), dir),
+        recentURLsRow(u"Recent URLs"_s, container + u"Preferences/com.apple.QuickTimePlayerX.plist"_s,
+                      TraceRow::Notice::PrefsDaemon),
+        recentURLsRow(u"Legacy Recent URLs"_s, u"Library/Preferences/com.apple.QuickTimePlayerX.plist"_s,
+                      TraceRow::Notice::None),
+        traceRow(u"Open Windows"_s, recentKey,
+                 home(container + u"Saved Application State/com.apple.QuickTimePlayerX.savedState"_s), dir),
     };
 }
 

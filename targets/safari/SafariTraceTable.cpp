@@ -52,7 +52,8 @@ QList<TraceRow> traceRows()
         traceRow(u"Data Cache"_s, cache, home(u"Library/Caches/com.apple.Safari/fsCachedData"_s), dir),
         traceRow(u"WebKit Cache"_s, cache, home(u"Library/Caches/com.apple.Safari/WebKitCache"_s), dir),
         // The media cache lives under the per-user temporary directory, not the home folder.
-        traceRow(u"Webkit Media Cache"_s, cache, tracepaths::temporaryDirectory(u"/com.apple.Safari/Webkit/MediaCache"_s), dir),
+        traceRow(u"Webkit Media Cache"_s, cache,
+                 tracepaths::temporaryDirectory(u"/com.apple.Safari/Webkit/MediaCache"_s), dir),
         traceRow(u"Webpage Previews Cache"_s, cache, home(u"Library/Caches/com.apple.Safari/Webpage Previews"_s), dir),
         traceRow(u"Cookies"_s, cookies, home(u"Library/Cookies/Cookies.plist"_s), file),
         // The removal engine also empties the shared cookie store when it destroys this one.
@@ -60,7 +61,8 @@ QList<TraceRow> traceRows()
         traceRow(u"Download History"_s, u"safariDownloads"_s, home(u"Library/Safari/Downloads.plist"_s), file),
         traceRow(u"Form Values"_s, u"safariForms"_s, home(u"Library/Safari/Form Values"_s), file),
         traceRow(u"Last Session Information"_s, lastSession, home(u"Library/Safari/LastSession.plist"_s), file),
-        traceRow(u"Open Windows"_s, lastSession, home(u"Library/Saved Application State/com.apple.Safari.savedState"_s), dir),
+        traceRow(u"Open Windows"_s, lastSession, home(u"Library/Saved Application State/com.apple.Safari.savedState"_s),
+                 dir),
         recentSearchRow(u"Recent Searches"_s, u"RecentSearchStrings"_s),
         recentSearchRow(u"Recent Web Searches"_s, u"RecentWebSearches"_s),
         traceRow(u"Top Sites"_s, u"safariTopSites"_s, home(u"Library/Safari/TopSites.plist"_s), file),

@@ -39,21 +39,16 @@ QString cachePath()
 QList<Category> categories()
 {
     return {
-        {u"seaMonkeyBrowsing"_s, u"Browsing History"_s, {}},
-        {u"seaMonkeyCache"_s, u"Cache"_s, {}},
-        {u"seaMonkeyCookies"_s, u"Cookies"_s, {}, false},
-        {u"seaMonkeyDownloads"_s, u"Download History"_s, {}},
-        {u"seaMonkeyForms"_s, u"Form Values"_s, {}},
-        {u"seaMonkeyLastSession"_s, u"Last Session"_s, {}},
+        {u"seaMonkeyBrowsing"_s, u"Browsing History"_s, {}}, {u"seaMonkeyCache"_s, u"Cache"_s, {}},
+        {u"seaMonkeyCookies"_s, u"Cookies"_s, {}, false},    {u"seaMonkeyDownloads"_s, u"Download History"_s, {}},
+        {u"seaMonkeyForms"_s, u"Form Values"_s, {}},         {u"seaMonkeyLastSession"_s, u"Last Session"_s, {}},
         {u"seaMonkeyDOM"_s, u"DOM Storage"_s, {}},
     };
 }
 
 QList<TraceRow> traceRows()
 {
-    auto prof = [](const char *relative) {
-        return mozilla::inProfile(&profilePath, QString::fromLatin1(relative));
-    };
+    auto prof = [](const char *relative) { return mozilla::inProfile(&profilePath, QString::fromLatin1(relative)); };
     const QString file = u"File"_s;
     const QString browsing = u"seaMonkeyBrowsing"_s;
     const QString lastSession = u"seaMonkeyLastSession"_s;
@@ -65,12 +60,15 @@ QList<TraceRow> traceRows()
         traceRow(u"Typed History"_s, browsing, prof("urlbarhistory.sqlite"), file),
         existingRow(u"Cache"_s, u"seaMonkeyCache"_s, mozilla::inProfile(&cachePath, u"Cache"_s), u"Dir"_s),
         sqlRow(u"Cookies"_s, u"seaMonkeyCookies"_s, prof("cookies.sqlite"), sql::cookieCount, sql::cookieDelete),
-        sqlRow(u"Download History"_s, u"seaMonkeyDownloads"_s, prof("downloads.sqlite"), sql::downloadCount, sql::downloadDelete),
-        sqlRow(u"Form Values"_s, u"seaMonkeyForms"_s, prof("formhistory.sqlite"), sql::formValueCount, sql::formValueDelete),
+        sqlRow(u"Download History"_s, u"seaMonkeyDownloads"_s, prof("downloads.sqlite"), sql::downloadCount,
+               sql::downloadDelete),
+        sqlRow(u"Form Values"_s, u"seaMonkeyForms"_s, prof("formhistory.sqlite"), sql::formValueCount,
+               sql::formValueDelete),
         existingRow(u"Last Session Information"_s, lastSession, prof("sessionstore.json"), file),
         existingRow(u"Last Session Information Backup"_s, lastSession, prof("sessionstore.bak"), file),
         // Saved with capitals, unlike the identifier.
-        traceRow(u"Open Windows"_s, lastSession, tracepaths::home(u"Library/Saved Application State/org.mozilla.SeaMonkey.savedState"_s), u"Dir"_s),
+        traceRow(u"Open Windows"_s, lastSession,
+                 tracepaths::home(u"Library/Saved Application State/org.mozilla.SeaMonkey.savedState"_s), u"Dir"_s),
         existingRow(u"DOM Storage"_s, u"seaMonkeyDOM"_s, prof("webappsstore.sqlite"), file),
     };
 }

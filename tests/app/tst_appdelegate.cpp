@@ -2,9 +2,9 @@
 #include "app/NimbrelAppDelegate.h"
 #include "core/Settings.h"
 #include "platform/gui/Alert.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/NotificationCenter.h"
-#include "platform/plist/PropertyList.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
 #include "platform/system/Workspace.h"
@@ -80,29 +80,31 @@ private slots:
         level(2, 2);
         level(3, 2);
         level(7, 2);
-        QTest::newRow("level not stored stays unstored") << "10.12" << QVariantMap{}
-                                                         << QVariantMap{{"secureDeleteLevel", absent}} << false;
+        QTest::newRow("level not stored stays unstored")
+            << "10.12" << QVariantMap{} << QVariantMap{{"secureDeleteLevel", absent}} << false;
 
         const QVariantMap tipsOn{{"enableTips", true}};
         for (const QString v : {"10.13", "10.13.6", "10.15", "10.15.7"})
-            QTest::addRow("%s", qPrintable(v))
-                << v << tipsOn
-                << QVariantMap{{"isHighSierra", true}, {"enableTips", false},
-                               {"enableSFX", absent}, {"enableAnimations", absent}}
-                << true;
-        QTest::newRow("10.14, all three on") << "10.14"
-            << QVariantMap{{"enableTips", true}, {"enableSFX", true}, {"enableAnimations", true}}
+            QTest::addRow("%s", qPrintable(v)) << v << tipsOn
+                                               << QVariantMap{{"isHighSierra", true},
+                                                              {"enableTips", false},
+                                                              {"enableSFX", absent},
+                                                              {"enableAnimations", absent}}
+                                               << true;
+        QTest::newRow("10.14, all three on")
+            << "10.14" << QVariantMap{{"enableTips", true}, {"enableSFX", true}, {"enableAnimations", true}}
             << QVariantMap{{"enableTips", false}, {"enableSFX", false}, {"enableAnimations", false}} << true;
         for (const QString v : {"10.12", "10.9", "11.0", "14.2", "", "damaged"})
             QTest::addRow("%s: nothing forced", v.isEmpty() ? "no version" : qPrintable(v))
                 << v << tipsOn << QVariantMap{{"isHighSierra", absent}, {"enableTips", true}} << false;
-        QTest::newRow("11.0 keeps a carried isHighSierra") << "11.0" << QVariantMap{{"isHighSierra", true}}
-                                                           << QVariantMap{{"isHighSierra", true}} << false;
-        QTest::newRow("10.13 with isHighSierra stored NO") << "10.13" << QVariantMap{{"isHighSierra", false}}
-                                                           << QVariantMap{{"isHighSierra", true}} << true;
+        QTest::newRow("11.0 keeps a carried isHighSierra")
+            << "11.0" << QVariantMap{{"isHighSierra", true}} << QVariantMap{{"isHighSierra", true}} << false;
+        QTest::newRow("10.13 with isHighSierra stored NO")
+            << "10.13" << QVariantMap{{"isHighSierra", false}} << QVariantMap{{"isHighSierra", true}} << true;
 
-        QTest::newRow("FW3 switch folds") << "11.0" << QVariantMap{{"disableFW3Alert", true}, {"disablePodcastAlert", false}}
-                                          << QVariantMap{{"disableBrindlecoveAlert", true}} << false;
+        QTest::newRow("FW3 switch folds")
+            << "11.0" << QVariantMap{{"disableFW3Alert", true}, {"disablePodcastAlert", false}}
+            << QVariantMap{{"disableBrindlecoveAlert", true}} << false;
         QTest::newRow("podcast switch folds") << "11.0" << QVariantMap{{"disablePodcastAlert", true}}
                                               << QVariantMap{{"disableBrindlecoveAlert", true}} << false;
         QTest::newRow("old switches off store nothing") << "11.0" << QVariantMap{{"disableFW3Alert", false}}
@@ -207,10 +209,10 @@ private slots:
             }
             // No registration, window or timer of the destroyed controllers is left.
             auto &center = platform::NotificationCenter::defaultCenter();
-            for (const char *name : {"DisplayMainWindow", "ScanLocations", "StartScanNotification", "AddAlertItem",
-                                     "AddTargetLocation", "RemoveLocationItem", "ToggleTipsOn", "ToggleTipsOff",
-                                     "CheckTargetLocations", "NSWindowWillStartLiveResizeNotification",
-                                     "NSWindowDidEndLiveResizeNotification"})
+            for (const char *name :
+                 {"DisplayMainWindow", "ScanLocations", "StartScanNotification", "AddAlertItem", "AddTargetLocation",
+                  "RemoveLocationItem", "ToggleTipsOn", "ToggleTipsOff", "CheckTargetLocations",
+                  "NSWindowWillStartLiveResizeNotification", "NSWindowDidEndLiveResizeNotification"})
                 QCOMPARE(center.observerCount(QLatin1String(name)), 0);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
@@ -340,8 +342,7 @@ private slots:
         QFETCH(int, ratingAnswer);
         FakeHome home;
         const std::unique_ptr<MainInterface> ui = MainInterface::load();
-        UserDefaults::standardUserDefaults().setObject(QString("https://download.example.com"),
-                                                       "downloadHost");
+        UserDefaults::standardUserDefaults().setObject(QString("https://download.example.com"), "downloadHost");
         UserDefaults::standardUserDefaults().setObject(QString("https://rate.example.com"), "ratingHost");
         QList<QUrl> asked;
         QStringList shown;
@@ -366,7 +367,7 @@ private slots:
         } else {
             QLabel *link = control == "supportLink" ? ui->aboutWindowController()->supportLink()
                 : control == "companyLink"          ? ui->aboutWindowController()->companyLink()
-                                           : ui->resultsControl()->cleaningResultsWindow()->tweetLink();
+                                                    : ui->resultsControl()->cleaningResultsWindow()->tweetLink();
             QVERIFY(link);
             emit link->linkActivated(control == "tweetLink" ? page : link->text().section('"', 1, 1));
         }

@@ -35,9 +35,10 @@ private slots:
         home.addApplication("jp.hmdt.shiira", "Shiira");
         QVERIFY(home.writeFile("Library/Preferences/iCab/iCab 4 History", QByteArray(5000, 'h')));
         QVERIFY(home.writeFile("Library/Application Support/OmniWeb 5/History.plist", QByteArray(6000, 'o')));
-        QVERIFY(home.createSqlite("Library/Application Support/Shiira/Shiira.sql",
-                                  "CREATE TABLE ZDOWNLOADITEM (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, ZURLSTRING VARCHAR);"
-                                  "INSERT INTO ZDOWNLOADITEM VALUES (1, 1, 1, 'https://example.org/a.dmg');"));
+        QVERIFY(home.createSqlite(
+            "Library/Application Support/Shiira/Shiira.sql",
+            "CREATE TABLE ZDOWNLOADITEM (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, ZURLSTRING VARCHAR);"
+            "INSERT INTO ZDOWNLOADITEM VALUES (1, 1, 1, 'https://example.org/a.dmg');"));
         QVERIFY(home.writeFile("Library/Preferences/Macromedia/Flash Player/#SharedObjects/K7/site/s.sol", "sol"));
         UserDefaults &d = UserDefaults::standardUserDefaults();
         d.setBool(false, "FirstLaunch");
@@ -59,8 +60,9 @@ private slots:
         QStringList found;
         for (const resultItemPtr &row : ui->fileControl()->resultsArrayController()->arrangedObjects())
             found.append(row->resultItemName());
-        QCOMPARE(found, (QStringList{"Flash Cookies Shared Objects", "iCab Browsing History",
-                                     "OmniWeb Browsing History", "Shiira Download History"}));
+        QCOMPARE(found,
+                 (QStringList{"Flash Cookies Shared Objects", "iCab Browsing History", "OmniWeb Browsing History",
+                              "Shiira Download History"}));
 
         // The database service reaches Shiira's store.
         bool cleaned = false;

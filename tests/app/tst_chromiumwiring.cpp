@@ -22,7 +22,8 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Browser {
+struct Browser
+{
     const char *identifier;
     const char *name;
     const char *history; // below the home folder
@@ -51,8 +52,7 @@ void tst_ChromiumWiring::installedBrowsersAreOfferedAndScanned_data()
     QTest::newRow("none") << QStringList{};
     QTest::newRow("Chrome and Opera") << QStringList{u"Chrome"_s, u"Opera"_s};
     QTest::newRow("Chromium and Flock") << QStringList{u"Chromium"_s, u"Flock"_s};
-    QTest::newRow("all four") << QStringList{u"Chrome"_s, u"Chromium"_s,
-                                             u"Opera"_s, u"Flock"_s};
+    QTest::newRow("all four") << QStringList{u"Chrome"_s, u"Chromium"_s, u"Opera"_s, u"Flock"_s};
 }
 
 // Each module is made, wired and offered only where its application is installed; a scan
@@ -73,8 +73,8 @@ void tst_ChromiumWiring::installedBrowsersAreOfferedAndScanned()
         QVERIFY(QFile::remove(home.path(QString::fromLatin1(b.history))));
         QVERIFY(home.createSqlite(QString::fromLatin1(b.history),
                                   u"CREATE TABLE urls(id INTEGER PRIMARY KEY,url LONGVARCHAR);"
-                                                 "CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);"
-                                                 "INSERT INTO urls VALUES(1,'https://www.example.org/');"_s));
+                                  "CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);"
+                                  "INSERT INTO urls VALUES(1,'https://www.example.org/');"_s));
     }
     std::unique_ptr<MainInterface> ui = MainInterface::load();
     QVERIFY(ui->chromeController() && ui->chromiumController() && ui->operaController() && ui->flockController());

@@ -29,14 +29,16 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Row {
+struct Row
+{
     QString name;
     QString appName;
     QString identifier;
     bool checked;
 };
 
-struct ShownAlert {
+struct ShownAlert
+{
     QString message;
     QString informative;
     QStringList buttons;
@@ -56,8 +58,8 @@ public:
         UserDefaults::standardUserDefaults().setBool(false, u"FirstLaunch"_s);
         NimbrelAppDelegate::registerDefaultsAndApplyRules();
         platform::Alert::setResponder([this](const platform::Alert &alert, bool &suppress) {
-            alerts.append({alert.messageText(), alert.informativeText(), alert.buttonTitles(),
-                           alert.showsSuppressionButton()});
+            alerts.append(
+                {alert.messageText(), alert.informativeText(), alert.buttonTitles(), alert.showsSuppressionButton()});
             suppress = tick;
             return answer;
         });
@@ -71,11 +73,10 @@ public:
         ui = MainInterface::load();
         // The start-up tips and launch prompts run now, as at launch, not in the middle of a test.
         platform::Timer::fireAllPending();
-        for (const char *name : {"AddAlertItem", "CleanSystemTip", "CleaningStatusTips", "CleaningStatusTipsEnd",
-                                 "CleanSystemTipEnd"})
+        for (const char *name :
+             {"AddAlertItem", "CleanSystemTip", "CleaningStatusTips", "CleaningStatusTipsEnd", "CleanSystemTipEnd"})
             platform::NotificationCenter::defaultCenter().addObserver(
-                &observer, QLatin1String(name),
-                [this](const platform::Notification &n) {
+                &observer, QLatin1String(name), [this](const platform::Notification &n) {
                     posted << n.name;
                     if (n.userInfo.value(u"alertItemParent"_s) == u"ResultsControl"_s)
                         runRequests << n.userInfo;
@@ -205,16 +206,16 @@ void tst_cleaningchecks::warnings_data()
                                         << QList<bool>{true, true} << true << false;
     QTest::newRow("cookies, tick and skip") << true << QList<Row>{cookies, history} << false << skip << true << true
                                             << QList<bool>{false, true} << true << true;
-    QTest::newRow("cookies, tick and go on") << true << QList<Row>{cookies} << false << yes << true << true
-                                             << QList<bool>{true} << true << false;
+    QTest::newRow("cookies, tick and go on")
+        << true << QList<Row>{cookies} << false << yes << true << true << QList<bool>{true} << true << false;
     QTest::newRow("recent folders ignore cookies") << false << QList<Row>{cookies, flash} << false << skip << false
                                                    << false << QList<bool>{true, true} << false << false;
-    QTest::newRow("recent folders, skip") << false << QList<Row>{recent, cookies, recentOff} << false << skip
-                                          << false << true << QList<bool>{false, true, false} << false << true;
+    QTest::newRow("recent folders, skip") << false << QList<Row>{recent, cookies, recentOff} << false << skip << false
+                                          << true << QList<bool>{false, true, false} << false << true;
     QTest::newRow("recent folders, tick and go on") << false << QList<Row>{recent, history} << false << yes << true
                                                     << true << QList<bool>{true, true} << true << false;
-    QTest::newRow("recent folders suppressed") << false << QList<Row>{recent} << true << skip << false << false
-                                               << QList<bool>{true} << true << false;
+    QTest::newRow("recent folders suppressed")
+        << false << QList<Row>{recent} << true << skip << false << false << QList<bool>{true} << true << false;
 }
 
 void tst_cleaningchecks::warnings()
@@ -247,8 +248,9 @@ void tst_cleaningchecks::warnings()
         QCOMPARE(alert.message, cookieWarning ? kCookieMessage : kRecentMessage);
         QVERIFY(alert.informative.endsWith(cookieWarning ? u"continue cleaning cookie files?"_s
                                                          : u"continue cleaning Finder recent folders?"_s));
-        QCOMPARE(alert.buttons, QStringList({u"Yes"_s, cookieWarning ? u"Skip cookie cleaning"_s
-                                                                  : u"Skip recent folders cleaning"_s}));
+        QCOMPARE(
+            alert.buttons,
+            QStringList({u"Yes"_s, cookieWarning ? u"Skip cookie cleaning"_s : u"Skip recent folders cleaning"_s}));
         QVERIFY(alert.suppressionBox);
     }
     QCOMPARE(shell.checkedStates(), checkedAfter);
@@ -324,8 +326,7 @@ void tst_cleaningchecks::emptyScanSummary()
     QStringList expected;
     if (tip)
         expected << u"CleanSystemTip"_s;
-    expected << u"CleaningStatusTips"_s << u"CleaningStatusTipsEnd"_s
-             << u"CleanSystemTipEnd"_s;
+    expected << u"CleaningStatusTips"_s << u"CleaningStatusTipsEnd"_s << u"CleanSystemTipEnd"_s;
     shell.posted.removeAll(u"AddAlertItem"_s);
     QCOMPARE(shell.posted, expected);
     QVERIFY(!results->cleaningResultsWindow()->isVisible());
@@ -389,10 +390,10 @@ void tst_cleaningchecks::runningApplicationRequests_data()
     const Row flash{"Flash Player Settings", "Flash Cookies", "FlashCookies", true};
     const Row flashOff{"Flash Player Settings", "Flash Cookies", "FlashCookies", false};
 
-    QTest::newRow("one request per application") << QList<Row>{a1, b1, a2} << QStringList{
-        "com.example.tester/Tester", "com.example.other/Other"} << true;
-    QTest::newRow("unticked applications not asked") << QList<Row>{a1, bOff, aOff} << QStringList{
-        "com.example.tester/Tester"} << true;
+    QTest::newRow("one request per application")
+        << QList<Row>{a1, b1, a2} << QStringList{"com.example.tester/Tester", "com.example.other/Other"} << true;
+    QTest::newRow("unticked applications not asked")
+        << QList<Row>{a1, bOff, aOff} << QStringList{"com.example.tester/Tester"} << true;
     QTest::newRow("flash never asked, still cleaned") << QList<Row>{flash, bOff} << QStringList() << true;
     QTest::newRow("nothing ticked") << QList<Row>{aOff, flashOff} << QStringList() << false;
 }
@@ -415,8 +416,8 @@ void tst_cleaningchecks::runningApplicationRequests()
             &modules, keys::cleanRequestName(app), [](const platform::Notification &n) {
                 QVariantMap answer = n.userInfo;
                 answer.insert(u"didClean"_s, true);
-                platform::NotificationCenter::defaultCenter().post(u"CleaningStatusUpdateNotification"_s,
-                                                                   nullptr, answer);
+                platform::NotificationCenter::defaultCenter().post(u"CleaningStatusUpdateNotification"_s, nullptr,
+                                                                   answer);
             });
     ResultsController *results = shell.results();
     results->setShowingScanResults(true);
@@ -426,7 +427,7 @@ void tst_cleaningchecks::runningApplicationRequests()
     QStringList asked;
     for (const QVariantMap &request : std::as_const(shell.runRequests))
         asked << request.value(u"alertItemIdentifier"_s).toString() + QLatin1Char('/')
-                     + request.value(u"alertItemName"_s).toString();
+                + request.value(u"alertItemName"_s).toString();
     QCOMPARE(asked, requested);
     QCOMPARE(results->isShredButtonClicked(), runs);
     QCOMPARE(!shell.alerts.isEmpty() && shell.alerts.last().message == u"No Items Selected"_s, !runs);
@@ -453,20 +454,21 @@ void tst_cleaningchecks::cleanRun_data()
     const int yes = platform::Alert::FirstButtonReturn;
     const int skip = platform::Alert::SecondButtonReturn;
     QTest::newRow("one row cleaned") << QStringList{"Safari/History.plist"} << QStringList() << yes << true
-        << "Cleaning Successful" << QStringList{"1 threat cleaned", "0 threats skipped"};
+                                     << "Cleaning Successful" << QStringList{"1 threat cleaned", "0 threats skipped"};
     QTest::newRow("one of two unticked") << QStringList{"Safari/History.plist", "Safari/Downloads.plist"}
-        << QStringList{"Safari Download History"} << yes << true << "Cleaning Successful"
-        << QStringList{"1 threat cleaned", "1 threat skipped"};
-    QTest::newRow("cookies skipped, history cleaned") << QStringList{"Safari/History.plist", "Cookies/Cookies.plist"}
-        << QStringList() << skip << true << "Cleaning Successful"
-        << QStringList{"1 threat cleaned", "1 threat skipped"};
+                                         << QStringList{"Safari Download History"} << yes << true
+                                         << "Cleaning Successful"
+                                         << QStringList{"1 threat cleaned", "1 threat skipped"};
+    QTest::newRow("cookies skipped, history cleaned")
+        << QStringList{"Safari/History.plist", "Cookies/Cookies.plist"} << QStringList() << skip << true
+        << "Cleaning Successful" << QStringList{"1 threat cleaned", "1 threat skipped"};
     QTest::newRow("cookies cleaned too") << QStringList{"Safari/History.plist", "Cookies/Cookies.plist"}
-        << QStringList() << yes << true << "Cleaning Successful"
-        << QStringList{"2 threats cleaned", "0 threats skipped"};
+                                         << QStringList() << yes << true << "Cleaning Successful"
+                                         << QStringList{"2 threats cleaned", "0 threats skipped"};
     QTest::newRow("nothing ticked") << QStringList{"Safari/History.plist"} << QStringList{"Safari Browsing History"}
-        << yes << false << QString() << QStringList();
-    QTest::newRow("skipping cookies leaves nothing") << QStringList{"Cookies/Cookies.plist"} << QStringList() << skip
-        << false << QString() << QStringList();
+                                    << yes << false << QString() << QStringList();
+    QTest::newRow("skipping cookies leaves nothing")
+        << QStringList{"Cookies/Cookies.plist"} << QStringList() << skip << false << QString() << QStringList();
 }
 
 // A real scan and clean of Safari's traces, from the Clean button to the summary.
@@ -506,8 +508,7 @@ void tst_cleaningchecks::cleanRun()
 
     if (!runs) {
         QCOMPARE(shell.alerts.last().message, u"No Items Selected"_s);
-        QCOMPARE(shell.alerts.last().informative,
-                 u"Please make sure at least one item is selected for cleaning."_s);
+        QCOMPARE(shell.alerts.last().informative, u"Please make sure at least one item is selected for cleaning."_s);
         QCOMPARE(shell.alerts.last().buttons, QStringList{u"OK"_s});
         QVERIFY(!results->isShredButtonClicked());
         QVERIFY(shell.runRequests.isEmpty());
@@ -524,8 +525,7 @@ void tst_cleaningchecks::cleanRun()
 
     // One request per application before the run, none for rows that are not ticked.
     QCOMPARE(shell.runRequests.size(), 1);
-    QCOMPARE(shell.runRequests.first().value(u"alertItemIdentifier"_s).toString(),
-             u"com.apple.Safari"_s);
+    QCOMPARE(shell.runRequests.first().value(u"alertItemIdentifier"_s).toString(), u"com.apple.Safari"_s);
     QCOMPARE(shell.runRequests.first().value(u"alertItemName"_s).toString(), u"Safari"_s);
     QVERIFY(shell.waitForSummaryEnd());
     QVERIFY(results->isDoneCleaning());
@@ -539,9 +539,9 @@ void tst_cleaningchecks::cleanRun()
     QCOMPARE(lines[3], QString());
     const QString converted = CleaningSummary::sizeText(total).replace(QLatin1Char(' '), QLatin1Char('+'));
     QCOMPARE(results->shreddedItemTotalSizeConverted(), converted);
-    QVERIFY(results->tweetLink()->text().contains(u"privacy+threat"_s
-                                                  + QLatin1String(results->shreddedItemCount() == 1 ? "+that+was" : "s+that+were")
-                                                  + u"+taking+up+"_s + converted));
+    QVERIFY(results->tweetLink()->text().contains(
+        u"privacy+threat"_s + QLatin1String(results->shreddedItemCount() == 1 ? "+that+was" : "s+that+were")
+        + u"+taking+up+"_s + converted));
     QVERIFY(!results->tweetLink()->isHidden());
     QCOMPARE(shell.modalWindows, QStringList{u"cleaningResultsWindow"_s});
     int left = 0;

@@ -1,10 +1,10 @@
 #include "app/MainInterface.h"
-#include "core/Keys.h"
 #include "core/FileController.h"
+#include "core/Keys.h"
 #include "core/TargetController.h"
 #include "platform/gui/Alert.h"
-#include "platform/system/MainThread.h"
 #include "platform/gui/Modal.h"
+#include "platform/system/MainThread.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
@@ -12,12 +12,12 @@
 #include "support/FakeHome.h"
 #include "support/RunningApps.h"
 #include "ui/alerts/AlertController.h"
+#include "ui/animation/QZShredderAnimator.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
 #include "ui/results/CleaningRun.h"
 #include "ui/results/CleaningRunHost.h"
 #include "ui/results/ResultsController.h"
-#include "ui/animation/QZShredderAnimator.h"
 
 #include <QDialog>
 #include <QDir>
@@ -115,7 +115,8 @@ private:
 
 // The application as launched, a home with Safari and a module of the test's own, and
 // every row's status texts as the table showed them.
-struct Run {
+struct Run
+{
     FakeHome home;
     RunningApps apps{home};
     std::unique_ptr<MainInterface> ui;
@@ -131,8 +132,8 @@ struct Run {
         home.addApplication(kTester, u"Tester"_s);
         UserDefaults &d = UserDefaults::standardUserDefaults();
         d.setBool(false, u"FirstLaunch"_s);
-        for (const QString &key : {kSafari, kTester, u"safariBrowsing"_s, u"safariCache"_s,
-                                   u"safariRecentSearches"_s, u"flashCookieSharedObjects"_s})
+        for (const QString &key : {kSafari, kTester, u"safariBrowsing"_s, u"safariCache"_s, u"safariRecentSearches"_s,
+                                   u"flashCookieSharedObjects"_s})
             d.setBool(true, key);
         d.setBool(false, u"enableSecureDelete"_s);
         ui = MainInterface::load();
@@ -219,7 +220,8 @@ struct Run {
 };
 
 // A run's host with nothing but rows: no window, no file service, no engine, no alert.
-struct BareHost : CleaningRunHost {
+struct BareHost : CleaningRunHost
+{
     platform::ArrayController<resultItem> rows;
     CleaningRun run{*this};
     bool ended = false;
@@ -280,10 +282,11 @@ void tst_CleaningRun::cleanRun_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QList<int>>("counts"); // cleaned, skipped, not cleaned
     QTest::addColumn<quint64>("total");
-    QTest::newRow("every outcome")
-        << QStringList{"Move 1", "Keep 1", "Shrink 1", "Fail 1", "-Move 2", "!Move 3", "Move 4"}
-        << QStringList{kCleaned, kCleaned, kCleaned, kNotCleaned, kSkipped, kNotCleaned, kCleaned}
-        << QList<int>{4, 1, 2} << quint64(kFileSize + 4096 + (kFileSize - 1000) + kFileSize);
+    QTest::newRow("every outcome") << QStringList{"Move 1",  "Keep 1",  "Shrink 1", "Fail 1",
+                                                  "-Move 2", "!Move 3", "Move 4"}
+                                   << QStringList{kCleaned, kCleaned,    kCleaned, kNotCleaned,
+                                                  kSkipped, kNotCleaned, kCleaned}
+                                   << QList<int>{4, 1, 2} << quint64(kFileSize + 4096 + (kFileSize - 1000) + kFileSize);
     QTest::newRow("a dropped request is answered")
         << QStringList{"Drop 1", "Move 1", "Drop 2"} << QStringList{kNotCleaned, kCleaned, kNotCleaned}
         << QList<int>{1, 0, 2} << quint64(kFileSize);
@@ -362,7 +365,7 @@ void tst_CleaningRun::cleanRun()
         else
             QCOMPARE(shown, (QStringList{kWaiting, kCleaning, expected[i]}));
         const bool gone = rows[i].startsWith(QLatin1String("Move")) || rows[i].startsWith(QLatin1Char('!'))
-                          || rows[i].startsWith(QLatin1String("Late"));
+            || rows[i].startsWith(QLatin1String("Late"));
         QCOMPARE(QFile::exists(run.row(names[i])->resultItemPath()), !gone);
     }
     QVERIFY(QFile::exists(bystander));
@@ -372,7 +375,8 @@ void tst_CleaningRun::cleanRun()
         QTRY_VERIFY(!QFileInfo::exists(FileController::temporaryFolderPath()));
     auto keptAside = [] {
         int whole = 0;
-        QDirIterator it(FileController::temporaryFolderPath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator it(FileController::temporaryFolderPath(), QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
         while (it.hasNext())
             whole += QFileInfo(it.next()).size() == kFileSize;
         return whole;
@@ -407,8 +411,9 @@ void tst_CleaningRun::safariTraces()
     for (int i = 0; i < 30; ++i)
         FakeHome::writeFileAt(cache + u"/sub%1/f%2"_s.arg(i % 3).arg(i), QByteArray(5000, 'c'));
     const QString prefs = u"Library/Preferences/com.apple.Safari.plist"_s;
-    QVERIFY(run.home.writePlist(prefs, QVariantMap{{"RecentSearchStrings", QVariantList{"weather", "news"}},
-                                                   {"HomePage", "https://example.org/"}}));
+    QVERIFY(run.home.writePlist(
+        prefs,
+        QVariantMap{{"RecentSearchStrings", QVariantList{"weather", "news"}}, {"HomePage", "https://example.org/"}}));
     const qint64 prefsSize = QFileInfo(run.home.path(prefs)).size();
     run.scan(kSafari, u"Safari"_s);
     const QStringList names{"Safari Browsing History", "Safari Browsing History Database", "Safari Data Cache",
@@ -452,8 +457,8 @@ void tst_CleaningRun::runningApplication_data()
         << rows << false << false << QStringList{"Skip Safari"} << rows.mid(1, 1)
         << QStringList{kCleaned, kSkipped, kCleaned, kCleaned};
     QTest::newRow("flash cookies never ask")
-        << QStringList{"Flash Cookies Shared Objects", "Tester Move 1"} << true << true << QStringList() << QStringList()
-        << QStringList{kCleaned, kCleaned};
+        << QStringList{"Flash Cookies Shared Objects", "Tester Move 1"} << true << true << QStringList()
+        << QStringList() << QStringList{kCleaned, kCleaned};
 }
 
 void tst_CleaningRun::runningApplication()
@@ -503,7 +508,7 @@ void tst_CleaningRun::runningApplication()
 void tst_CleaningRun::cancel_data()
 {
     QTest::addColumn<int>("cancelAt"); // the row whose start cancels the run
-    QTest::addColumn<bool>("launch"); // the first row starts Safari, whose row comes last
+    QTest::addColumn<bool>("launch");  // the first row starts Safari, whose row comes last
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("during the last row's removal") << 1 << false << QStringList{kCleaned, kCleaned};
     QTest::newRow("at the first row") << 0 << false << QStringList{kCleaned, kSkipped};
@@ -562,8 +567,7 @@ void tst_CleaningRun::cancel()
         const QStringList progress = shown.mid(2, shown.size() - 3);
         QVERIFY(!progress.isEmpty());
         for (const QString &text : progress)
-            QVERIFY2(QRegularExpression(u"^- Cancelling \\(\\d+%\\)$"_s).match(text).hasMatch(),
-                     qPrintable(text));
+            QVERIFY2(QRegularExpression(u"^- Cancelling \\(\\d+%\\)$"_s).match(text).hasMatch(), qPrintable(text));
     }
 }
 

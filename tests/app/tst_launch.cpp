@@ -62,17 +62,21 @@ private slots:
 
         const QVariantMap seeded{{"secureDeleteLevel", 7}, {"enableTips", true}, {"disableFW3Alert", true}};
         QTest::newRow("10.13") << "10.13" << seeded
-            << QVariantMap{{"secureDeleteLevel", 2}, {"isHighSierra", true}, {"enableTips", false},
-                           {"disableBrindlecoveAlert", true}}
-            << false << int(SIGTERM);
+                               << QVariantMap{{"secureDeleteLevel", 2},
+                                              {"isHighSierra", true},
+                                              {"enableTips", false},
+                                              {"disableBrindlecoveAlert", true}}
+                               << false << int(SIGTERM);
         QTest::newRow("11.0") << "11.0" << seeded
-            << QVariantMap{{"secureDeleteLevel", 2}, {"isHighSierra", QVariant()}, {"enableTips", true},
-                           {"disableBrindlecoveAlert", true}}
-            << false << int(SIGTERM);
+                              << QVariantMap{{"secureDeleteLevel", 2},
+                                             {"isHighSierra", QVariant()},
+                                             {"enableTips", true},
+                                             {"disableBrindlecoveAlert", true}}
+                              << false << int(SIGTERM);
         QTest::newRow("level -1, interrupted") << "10.12" << QVariantMap{{"secureDeleteLevel", -1}}
-            << QVariantMap{{"secureDeleteLevel", 0}} << false << int(SIGINT);
+                                               << QVariantMap{{"secureDeleteLevel", 0}} << false << int(SIGINT);
         QTest::newRow("damaged defaults list") << "11.0" << QVariantMap{{"secureDeleteLevel", 7}}
-            << QVariantMap{{"secureDeleteLevel", 2}} << true << int(SIGTERM);
+                                               << QVariantMap{{"secureDeleteLevel", 2}} << true << int(SIGTERM);
     }
     void startUpAndTermination()
     {

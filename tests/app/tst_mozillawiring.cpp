@@ -17,8 +17,9 @@ using platform::UserDefaults;
 
 namespace {
 
-const char *cookieStore = "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, name TEXT, value TEXT, host TEXT, path TEXT);"
-                          "INSERT INTO moz_cookies (name, value, host, path) VALUES ('id', 'x', '.example.org', '/');";
+const char *cookieStore =
+    "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, name TEXT, value TEXT, host TEXT, path TEXT);"
+    "INSERT INTO moz_cookies (name, value, host, path) VALUES ('id', 'x', '.example.org', '/');";
 
 } // namespace
 
@@ -37,11 +38,15 @@ void tst_MozillaWiring::modulesOfferTheirLocationAndCleanInPlace_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<QString>("cookies"); // below the home folder
-    QTest::newRow("Firefox") << "Firefox" << "org.mozilla.firefox"
+    QTest::newRow("Firefox") << "Firefox"
+                             << "org.mozilla.firefox"
                              << "Library/Application Support/Firefox/Profiles/ab.default-release/cookies.sqlite";
-    QTest::newRow("SeaMonkey") << "SeaMonkey" << "org.mozilla.seamonkey"
+    QTest::newRow("SeaMonkey") << "SeaMonkey"
+                               << "org.mozilla.seamonkey"
                                << "Library/Application Support/SeaMonkey/Profiles/cd.default/cookies.sqlite";
-    QTest::newRow("Camino") << "Camino" << "org.mozilla.camino" << "Library/Application Support/Camino/cookies.sqlite";
+    QTest::newRow("Camino") << "Camino"
+                            << "org.mozilla.camino"
+                            << "Library/Application Support/Camino/cookies.sqlite";
 }
 
 void tst_MozillaWiring::modulesOfferTheirLocationAndCleanInPlace()
@@ -71,11 +76,10 @@ void tst_MozillaWiring::modulesOfferTheirLocationAndCleanInPlace()
         &observer, u"CleaningStatusUpdateNotification"_s,
         [&statuses](const platform::Notification &n) { statuses.append(n.userInfo); });
     const QString path = home.path(cookies);
-    platform::NotificationCenter::defaultCenter().post(
-        keys::cleanRequestName(name), nullptr,
-        {{u"cleaningItemAppName"_s, name},
-         {u"cleaningItemName"_s, name + u" Cookies"_s},
-         {u"cleaningItemPath"_s, path}});
+    platform::NotificationCenter::defaultCenter().post(keys::cleanRequestName(name), nullptr,
+                                                       {{u"cleaningItemAppName"_s, name},
+                                                        {u"cleaningItemName"_s, name + u" Cookies"_s},
+                                                        {u"cleaningItemPath"_s, path}});
     QCOMPARE(statuses.size(), 1);
     QCOMPARE(statuses.first().value(u"cleaningItemPath"_s).toString(), path);
     QCOMPARE(statuses.first().value(u"didClean"_s).toBool(), true);

@@ -2,15 +2,15 @@
 #include "core/Keys.h"
 #include "platform/gui/BasicAnimation.h"
 #include "platform/gui/Modal.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/gui/Sound.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/Task.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
-#include "ui/results/ResultsController.h"
 #include "ui/animation/QZShredderAnimator.h"
+#include "ui/results/ResultsController.h"
 
 #include <QPushButton>
 #include <QtTest>
@@ -66,12 +66,11 @@ void tst_ShredderLoop::cleaningRun()
             && animator->tearsAnimationWindow() && animator->mainWindow());
     int notices = 0;
     QObject owner;
-    platform::NotificationCenter::defaultCenter().addObserver(
-        &owner, u"ShredAnimationEndedNotification"_s, [&notices](const auto &) { ++notices; });
+    platform::NotificationCenter::defaultCenter().addObserver(&owner, u"ShredAnimationEndedNotification"_s,
+                                                              [&notices](const auto &) { ++notices; });
 
-    platform::NotificationCenter::defaultCenter().post(
-        keys::CheckLocationItems, nullptr,
-        keys::locationScan(u"Safari"_s, safari));
+    platform::NotificationCenter::defaultCenter().post(keys::CheckLocationItems, nullptr,
+                                                       keys::locationScan(u"Safari"_s, safari));
     ResultsController *results = ui->resultsControl();
     QVERIFY(results->resultsArrayController()->count() > 0);
     results->setShowingScanResults(true);

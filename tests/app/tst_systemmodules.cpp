@@ -79,17 +79,16 @@ private slots:
             names.append(module->targetName());
             QCOMPARE(module->fileControl(), ui->fileControl());
             QCOMPARE(module->prefControl(), ui->prefControl());
-            const bool cleansRows = std::any_of(module->traceTable().cbegin(), module->traceTable().cend(),
-                                                [](const TraceRow &row) {
-                                                    return row.route == TraceRow::Route::Sql
-                                                           || row.offer == TraceRow::Offer::Count;
-                                                });
+            const bool cleansRows =
+                std::any_of(module->traceTable().cbegin(), module->traceTable().cend(), [](const TraceRow &row) {
+                    return row.route == TraceRow::Route::Sql || row.offer == TraceRow::Offer::Count;
+                });
             if (cleansRows)
                 QCOMPARE(module->dbControl(), ui->dbControl());
         }
-        QCOMPARE(names, (QStringList{"Safari", "Chrome", "Chromium", "Opera", "Flock", "Firefox", "SeaMonkey",
-                                     "Camino", "Finder", "QuickTime", "Preview", "iCab", "OmniWeb", "Shiira",
-                                     "Flash Cookies"}));
+        QCOMPARE(names,
+                 (QStringList{"Safari", "Chrome", "Chromium", "Opera", "Flock", "Firefox", "SeaMonkey", "Camino",
+                              "Finder", "QuickTime", "Preview", "iCab", "OmniWeb", "Shiira", "Flash Cookies"}));
     }
 };
 

@@ -251,18 +251,20 @@ void tst_TipWiring::tipsOnTheirWindows_data()
     QTest::addColumn<WindowOf>("window");
     QTest::addColumn<QString>("end");
 
-    QTest::newRow("settings") << "" << "PrefsTips"
-                              << TipOf([](const TipController &t) { return t.prefsAppListWindow(); })
+    QTest::newRow("settings") << ""
+                              << "PrefsTips" << TipOf([](const TipController &t) { return t.prefsAppListWindow(); })
                               << WindowOf([](const MainInterface &ui) { return ui.prefControl()->prefsWindow(); })
                               << "PrefsTipsEnd";
-    QTest::newRow("summary heading") << "Could Not Clean" << "CleaningStatusTips"
+    QTest::newRow("summary heading") << "Could Not Clean"
+                                     << "CleaningStatusTips"
                                      << TipOf([](const TipController &t) { return t.couldNotCleanStatusWindow(); })
                                      << WindowOf([](const MainInterface &ui) {
                                             return ui.resultsControl()->cleaningStatusTextField()->window();
                                         })
                                      << "CleaningStatusTipsEnd";
     // Hidden with the main window named as its parent, it still leaves the panel.
-    QTest::newRow("cleanup failure") << "" << "TempCleaningFailTip"
+    QTest::newRow("cleanup failure") << ""
+                                     << "TempCleaningFailTip"
                                      << TipOf([](const TipController &t) { return t.tempCleaningFailWindow(); })
                                      << WindowOf([](const MainInterface &ui) {
                                             return ui.tipControl()->tempCleaningFailTextField()->window();

@@ -5,8 +5,8 @@
 #include "platform/gui/Modal.h"
 #include "platform/plist/PropertyList.h"
 #include "platform/system/Task.h"
-#include "platform/system/Workspace.h"
 #include "platform/system/UserDefaults.h"
+#include "platform/system/Workspace.h"
 #include "support/DemoHome.h"
 #include "ui/main/AppController.h"
 #include "ui/main/MainWindow.h"
@@ -32,13 +32,16 @@ QString rowsOf(const QString &database, const QString &query)
     sqlite3 *db = nullptr;
     QString text;
     if (sqlite3_open_v2(QFile::encodeName(database).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_exec(db, query.toUtf8().constData(), [](void *out, int n, char **values, char **) {
-            auto *t = static_cast<QString *>(out);
-            for (int i = 0; i < n; ++i)
-                *t += QString::fromUtf8(values[i] ? values[i] : "NULL") + QLatin1Char('|');
-            *t += QLatin1Char('\n');
-            return 0;
-        }, &text, nullptr);
+        sqlite3_exec(
+            db, query.toUtf8().constData(),
+            [](void *out, int n, char **values, char **) {
+                auto *t = static_cast<QString *>(out);
+                for (int i = 0; i < n; ++i)
+                    *t += QString::fromUtf8(values[i] ? values[i] : "NULL") + QLatin1Char('|');
+                *t += QLatin1Char('\n');
+                return 0;
+            },
+            &text, nullptr);
     }
     sqlite3_close(db);
     return text.isEmpty() ? u"(nothing read)"_s : text;
@@ -87,7 +90,8 @@ Snapshot snapshot(const QString &folder)
 
 // The variables the demo points elsewhere, put back when the product goes: the next one's
 // scratch folder is made where the test's own temporary folder is, never in a demo gone by.
-struct SavedEnvironment {
+struct SavedEnvironment
+{
     QList<std::pair<const char *, std::optional<QByteArray>>> saved;
     SavedEnvironment()
     {
@@ -106,7 +110,8 @@ struct SavedEnvironment {
 };
 
 // The demo home made afresh, the program pointed at it and launched as the user would.
-struct Product {
+struct Product
+{
     SavedEnvironment environment;
     QTemporaryDir base;
     QString folder = base.path() + u"/demo"_s;
@@ -179,9 +184,9 @@ private slots:
 
     void locationsInNameOrder()
     {
-        QCOMPARE(m_locations, (QStringList{"Camino", "Chrome", "Chromium", "Finder", "Firefox", "Flash Cookies", "Flock",
-                                           "iCab", "OmniWeb", "Opera", "Preview", "QuickTime", "Safari",
-                                           "SeaMonkey", "Shiira"}));
+        QCOMPARE(m_locations,
+                 (QStringList{"Camino", "Chrome", "Chromium", "Finder", "Firefox", "Flash Cookies", "Flock", "iCab",
+                              "OmniWeb", "Opera", "Preview", "QuickTime", "Safari", "SeaMonkey", "Shiira"}));
     }
 
     // Each module's rows for the traces the demo home holds, in the module's offer order.
@@ -189,61 +194,174 @@ private slots:
     {
         QTest::addColumn<QString>("module");
         QTest::addColumn<QStringList>("rows");
-        const QStringList chromium{"Browsing History", "History Segments", "Archived Browsing History",
-                                   "Monthly History Index", "Monthly History Index", "Monthly History Index",
-                                   "Visited Links History", "Cache", "History Provider Cache", "Cookies",
-                                   "Download History", "Download History URL Chains", "Flash Cookies", "Form Values",
-                                   "Last Session Information", "Last Session Tabs", "Open Windows", "Recent Searches",
-                                   "Webpage Icons", "DOM Storage"};
-        const QStringList sfl{"Legacy Recent Applications Shared File List", "Legacy Recent Documents Shared File List",
-                              "Legacy Recent Hosts Shared File List", "Legacy Recent Servers Shared File List",
-                              "Recent Applications Shared File List", "Recent Documents Shared File List",
-                              "Recent Hosts Shared File List", "Recent Servers Shared File List"};
-        QTest::newRow("Camino") << "Camino" << QStringList{"Browsing History", "Cache", "Cookies", "Download History",
-            "Last Session Information", "Open Windows", "Webpage Icons", "DOM Storage"};
+        const QStringList chromium{"Browsing History",
+                                   "History Segments",
+                                   "Archived Browsing History",
+                                   "Monthly History Index",
+                                   "Monthly History Index",
+                                   "Monthly History Index",
+                                   "Visited Links History",
+                                   "Cache",
+                                   "History Provider Cache",
+                                   "Cookies",
+                                   "Download History",
+                                   "Download History URL Chains",
+                                   "Flash Cookies",
+                                   "Form Values",
+                                   "Last Session Information",
+                                   "Last Session Tabs",
+                                   "Open Windows",
+                                   "Recent Searches",
+                                   "Webpage Icons",
+                                   "DOM Storage"};
+        const QStringList sfl{"Legacy Recent Applications Shared File List",
+                              "Legacy Recent Documents Shared File List",
+                              "Legacy Recent Hosts Shared File List",
+                              "Legacy Recent Servers Shared File List",
+                              "Recent Applications Shared File List",
+                              "Recent Documents Shared File List",
+                              "Recent Hosts Shared File List",
+                              "Recent Servers Shared File List"};
+        QTest::newRow("Camino") << "Camino"
+                                << QStringList{
+                                       "Browsing History",         "Cache",        "Cookies",       "Download History",
+                                       "Last Session Information", "Open Windows", "Webpage Icons", "DOM Storage"};
         QTest::newRow("Chrome") << "Chrome" << chromium;
         QTest::newRow("Chromium") << "Chromium" << chromium;
-        QTest::newRow("Finder") << "Finder" << (QStringList{"Recent Items"} + sfl + QStringList{
-            "Legacy Download Quarantine History", "Download Quarantine History", "Recent Folders"});
+        QTest::newRow("Finder") << "Finder"
+                                << (QStringList{"Recent Items"} + sfl
+                                    + QStringList{"Legacy Download Quarantine History", "Download Quarantine History",
+                                                  "Recent Folders"});
         // Current places has no icon table: its failed count withholds that row alone, and the
         // icons database is offered.
-        QTest::newRow("Firefox") << "Firefox" << QStringList{"Browsing History", "Cache", "Cache2", "Offline Cache",
-            "Cache Thumbnails", "Cookies", "Legacy Download History", "Download History", "Form Values",
-            "Last Session Information", "Legacy Last Session Information", "Last Session Information Backup",
-            "Legacy Last Session Information Backup", "Open Windows", "Recent Searches", "Webpage Icons Database",
-            "DOM Storage", "Web Storage"};
+        QTest::newRow("Firefox") << "Firefox"
+                                 << QStringList{"Browsing History",
+                                                "Cache",
+                                                "Cache2",
+                                                "Offline Cache",
+                                                "Cache Thumbnails",
+                                                "Cookies",
+                                                "Legacy Download History",
+                                                "Download History",
+                                                "Form Values",
+                                                "Last Session Information",
+                                                "Legacy Last Session Information",
+                                                "Last Session Information Backup",
+                                                "Legacy Last Session Information Backup",
+                                                "Open Windows",
+                                                "Recent Searches",
+                                                "Webpage Icons Database",
+                                                "DOM Storage",
+                                                "Web Storage"};
         QTest::newRow("Flash Cookies") << "Flash Cookies" << QStringList{"History", "Shared Objects"};
-        QTest::newRow("Flock") << "Flock" << QStringList{"Browsing History", "History Segments", "Monthly History Index",
-            "Monthly History Index", "Monthly History Index", "Cache", "Cookies", "Download History", "Form Values",
-            "Last Session Local State", "Last Session Information", "Last Session Tabs", "Open Windows",
-            "Recent Searches", "Webpage Icons", "DOM Storage"};
-        QTest::newRow("iCab") << "iCab" << QStringList{"Browsing History", "Cache", "Cookies", "Download History",
-            "Last Session Information", "Open Windows", "Recent Searches", "Top Sites", "Webpage Icons", "DOM Storage"};
-        QTest::newRow("OmniWeb") << "OmniWeb" << QStringList{"Browsing History", "History Index", "History Index Log",
-            "Cache", "Cookies", "Download History", "Form Values", "Webpage Icons"};
-        QTest::newRow("Opera") << "Opera" << QStringList{"Browsing History", "History Segments",
-            "Archived Browsing History", "Monthly History Index", "Monthly History Index", "Monthly History Index",
-            "Legacy Browsing History", "Legacy Typed History", "Cache", "History Provider Cache", "Legacy Cache",
-            "Legacy VPS Cache", "Legacy Cache Index", "Legacy Cache Thumbnails", "Cookies", "Legacy Cookies",
-            "Download History", "Download History URL Chains", "Legacy Download History", "Last Session Information",
-            "Last Session Information Backup", "Legacy Last Session Information",
-            "Legacy Last Session Information Backup", "Open Windows", "Recent Searches", "Legacy Recent Searches",
-            "Webpage Icons", "Legacy Webpage Icons", "DOM Storage", "Legacy DOM Storage"};
-        QTest::newRow("Preview") << "Preview" << QStringList{"Recent Items", "Legacy Recent Items Shared File List",
-            "Recent Items Shared File List", "Open Windows"};
-        QTest::newRow("QuickTime") << "QuickTime" << QStringList{"Cache", "Download Quarantine History",
-            "Recent Items", "Legacy Recent Items Shared File List", "Recent Items Shared File List", "Recent URLs",
-            "Legacy Recent URLs", "Open Windows"};
-        QTest::newRow("Safari") << "Safari" << QStringList{"Browsing History", "Browsing History Database",
-            "History Index", "Recently Closed Tabs", "Cache", "Metadata Cache", "Data Cache", "WebKit Cache",
-            "Webkit Media Cache", "Webpage Previews Cache", "Cookies", "Binary Cookies", "Download History",
-            "Form Values", "Last Session Information", "Open Windows", "Recent Searches", "Recent Web Searches",
-            "Top Sites", "Webpage Icons", "DOM Storage", "Website Databases"};
-        QTest::newRow("SeaMonkey") << "SeaMonkey" << QStringList{"Browsing History", "URL Autocomplete History",
-            "Typed History", "Cache", "Cookies", "Download History", "Form Values", "Last Session Information",
-            "Last Session Information Backup", "Open Windows", "DOM Storage"};
-        QTest::newRow("Shiira") << "Shiira" << QStringList{"Browsing History", "Cache", "Cookies", "Download History",
-            "Last Session Information", "Open Windows", "Webpage Icons"};
+        QTest::newRow("Flock") << "Flock"
+                               << QStringList{"Browsing History",
+                                              "History Segments",
+                                              "Monthly History Index",
+                                              "Monthly History Index",
+                                              "Monthly History Index",
+                                              "Cache",
+                                              "Cookies",
+                                              "Download History",
+                                              "Form Values",
+                                              "Last Session Local State",
+                                              "Last Session Information",
+                                              "Last Session Tabs",
+                                              "Open Windows",
+                                              "Recent Searches",
+                                              "Webpage Icons",
+                                              "DOM Storage"};
+        QTest::newRow("iCab")
+            << "iCab"
+            << QStringList{
+                   "Browsing History", "Cache",           "Cookies",   "Download History", "Last Session Information",
+                   "Open Windows",     "Recent Searches", "Top Sites", "Webpage Icons",    "DOM Storage"};
+        QTest::newRow("OmniWeb") << "OmniWeb" << QStringList{"Browsing History",  "History Index",
+                                                             "History Index Log", "Cache",
+                                                             "Cookies",           "Download History",
+                                                             "Form Values",       "Webpage Icons"};
+        QTest::newRow("Opera") << "Opera"
+                               << QStringList{"Browsing History",
+                                              "History Segments",
+                                              "Archived Browsing History",
+                                              "Monthly History Index",
+                                              "Monthly History Index",
+                                              "Monthly History Index",
+                                              "Legacy Browsing History",
+                                              "Legacy Typed History",
+                                              "Cache",
+                                              "History Provider Cache",
+                                              "Legacy Cache",
+                                              "Legacy VPS Cache",
+                                              "Legacy Cache Index",
+                                              "Legacy Cache Thumbnails",
+                                              "Cookies",
+                                              "Legacy Cookies",
+                                              "Download History",
+                                              "Download History URL Chains",
+                                              "Legacy Download History",
+                                              "Last Session Information",
+                                              "Last Session Information Backup",
+                                              "Legacy Last Session Information",
+                                              "Legacy Last Session Information Backup",
+                                              "Open Windows",
+                                              "Recent Searches",
+                                              "Legacy Recent Searches",
+                                              "Webpage Icons",
+                                              "Legacy Webpage Icons",
+                                              "DOM Storage",
+                                              "Legacy DOM Storage"};
+        QTest::newRow("Preview") << "Preview"
+                                 << QStringList{"Recent Items", "Legacy Recent Items Shared File List",
+                                                "Recent Items Shared File List", "Open Windows"};
+        QTest::newRow("QuickTime") << "QuickTime"
+                                   << QStringList{"Cache",
+                                                  "Download Quarantine History",
+                                                  "Recent Items",
+                                                  "Legacy Recent Items Shared File List",
+                                                  "Recent Items Shared File List",
+                                                  "Recent URLs",
+                                                  "Legacy Recent URLs",
+                                                  "Open Windows"};
+        QTest::newRow("Safari") << "Safari"
+                                << QStringList{"Browsing History",
+                                               "Browsing History Database",
+                                               "History Index",
+                                               "Recently Closed Tabs",
+                                               "Cache",
+                                               "Metadata Cache",
+                                               "Data Cache",
+                                               "WebKit Cache",
+                                               "Webkit Media Cache",
+                                               "Webpage Previews Cache",
+                                               "Cookies",
+                                               "Binary Cookies",
+                                               "Download History",
+                                               "Form Values",
+                                               "Last Session Information",
+                                               "Open Windows",
+                                               "Recent Searches",
+                                               "Recent Web Searches",
+                                               "Top Sites",
+                                               "Webpage Icons",
+                                               "DOM Storage",
+                                               "Website Databases"};
+        QTest::newRow("SeaMonkey") << "SeaMonkey"
+                                   << QStringList{"Browsing History",
+                                                  "URL Autocomplete History",
+                                                  "Typed History",
+                                                  "Cache",
+                                                  "Cookies",
+                                                  "Download History",
+                                                  "Form Values",
+                                                  "Last Session Information",
+                                                  "Last Session Information Backup",
+                                                  "Open Windows",
+                                                  "DOM Storage"};
+        QTest::newRow("Shiira") << "Shiira"
+                                << QStringList{
+                                       "Browsing History",         "Cache",        "Cookies",      "Download History",
+                                       "Last Session Information", "Open Windows", "Webpage Icons"};
     }
     void scanListsPromisedRows()
     {
@@ -277,13 +395,12 @@ private slots:
         const int check = table->columnWithIdentifier(u"checkColumn"_s);
         const int at = int(rows.indexOf(unticked));
         QStringList texts; // the unticked row's, as the table showed them
-        QObject watcher; // goes before what the connection uses
+        QObject watcher;   // goes before what the connection uses
         QObject::connect(table, &QAbstractItemModel::dataChanged, &watcher, [&] {
             const QString text = unticked->resultItemStatusText();
             if (!text.isEmpty() && (texts.isEmpty() || texts.last() != text))
                 texts << text;
-            if (rows.first()->resultItemStatusText() == QLatin1String("- Cleaning")
-                && unticked->isTicked())
+            if (rows.first()->resultItemStatusText() == QLatin1String("- Cleaning") && unticked->isTicked())
                 table->setData(table->index(at, check), Qt::Unchecked, Qt::CheckStateRole);
         });
         ResultsController *results = product.ui->resultsControl();
@@ -357,12 +474,14 @@ private slots:
             if (row->resultItemType() == QLatin1String("Sqlite"))
                 QCOMPARE(rowsOf(path, u"PRAGMA integrity_check;"_s), u"ok|\n"_s);
             // Local and web storage folders stay, with the extensions' storage in them.
-            else if (row->resultItemType() != QLatin1String("Plist") && !row->resultItemName().endsWith(QLatin1String("DOM Storage"))
+            else if (row->resultItemType() != QLatin1String("Plist")
+                     && !row->resultItemName().endsWith(QLatin1String("DOM Storage"))
                      && !row->resultItemName().endsWith(QLatin1String("Web Storage")))
                 QVERIFY2(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink(), qPrintable(path));
         }
         // Nothing left set aside.
-        QCOMPARE(QDir(product.folder + u"/tmp/Nimbrel"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+        QCOMPARE(QDir(product.folder + u"/tmp/Nimbrel"_s)
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
                  QStringList());
     }
 

@@ -4,8 +4,8 @@
 #include "platform/files/FileManager.h"
 #include "platform/system/UserDefaults.h"
 #include "support/BoundedRun.h"
-#include "support/FakeHome.h"
 #include "support/CiSkip.h"
+#include "support/FakeHome.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
@@ -45,7 +45,8 @@ int installTrace(sqlite3 *db, char **, const sqlite3_api_routines *)
     return SQLITE_OK;
 }
 
-struct Probe {
+struct Probe
+{
     QString integrity;
     int rowsA = -1;
     int rowsB = -1;
@@ -56,8 +57,7 @@ QString single(sqlite3 *db, const char *sql)
 {
     sqlite3_stmt *statement = nullptr;
     QString value;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK
-        && sqlite3_step(statement) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
         value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
     return value;
@@ -68,8 +68,7 @@ Probe probe(const QString &path)
 {
     Probe p;
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr)
-        == SQLITE_OK) {
+    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         p.integrity = single(db, "PRAGMA integrity_check");
         const QString a = single(db, "SELECT count(*) FROM a");
         const QString b = single(db, "SELECT count(*) FROM b");
@@ -81,14 +80,13 @@ Probe probe(const QString &path)
     return p;
 }
 
-const char *const schema =
-    "CREATE TABLE a (id INTEGER PRIMARY KEY, v TEXT);"
-    "CREATE TABLE b (id INTEGER PRIMARY KEY, v TEXT);"
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
-    "  INSERT INTO a (v) SELECT printf('%0500d', i) FROM n;"
-    "INSERT INTO b (v) VALUES ('one'), ('two'), ('three');"
-    // Free pages left behind, so a vacuum shows.
-    "DELETE FROM a WHERE id > 150;";
+const char *const schema = "CREATE TABLE a (id INTEGER PRIMARY KEY, v TEXT);"
+                           "CREATE TABLE b (id INTEGER PRIMARY KEY, v TEXT);"
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+                           "  INSERT INTO a (v) SELECT printf('%0500d', i) FROM n;"
+                           "INSERT INTO b (v) VALUES ('one'), ('two'), ('three');"
+                           // Free pages left behind, so a vacuum shows.
+                           "DELETE FROM a WHERE id > 150;";
 
 // A hot journal whose last record names `super` as the super-journal of its transaction, as
 // SQLite writes it: the lock page's number, the name, its length, its checksum and the magic.
@@ -109,8 +107,7 @@ bool run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 // A small ext4 file system in an image file inside `folder`, mounted for one test.
@@ -120,7 +117,8 @@ struct LoopDisk
     QString point;
     QString whyNot; // empty once mounted
     LoopDisk(const QString &folder, int megabytes, const QStringList &options = {})
-        : image(folder + u"/disk.img"_s), point(folder + u"/mnt"_s)
+        : image(folder + u"/disk.img"_s)
+        , point(folder + u"/mnt"_s)
     {
         QFile disk(image);
         if (::geteuid() != 0)
@@ -146,10 +144,8 @@ int countIn(const QString &folder, const QByteArray &marker)
 {
     int count = 0;
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-        count += int(FileManager::defaultManager()
-                         .contentsAtPath(folder + u"/"_s + name)
-                         .value_or(QByteArray())
-                         .count(marker));
+        count += int(
+            FileManager::defaultManager().contentsAtPath(folder + u"/"_s + name).value_or(QByteArray()).count(marker));
     return count;
 }
 
@@ -242,21 +238,21 @@ void tst_DatabaseController::statementsRun_data()
     const QString exclusive = u"PRAGMA locking_mode = EXCLUSIVE"_s;
     const QString mode = u"PRAGMA journal_mode"_s;
     QTest::newRow("plain delete") << false << u"DELETE FROM a;"_s << true
-                                  << QStringList{mode, exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0
-                                  << 3;
+                                  << QStringList{mode, exclusive, begin, u"DELETE FROM a"_s, commit, vacuum} << 0 << 3;
     // Securely, the connection keeps the store to itself and its journal to be overwritten.
-    const QStringList secureSetUp{mode, exclusive, u"PRAGMA temp_store = MEMORY"_s,
-                                  u"PRAGMA journal_mode = PERSIST"_s};
-    QTest::newRow("secure delete: pragma first") << true << u"DELETE FROM b WHERE id = 2;"_s
-        << true << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
+    const QStringList secureSetUp{mode, exclusive, u"PRAGMA temp_store = MEMORY"_s, u"PRAGMA journal_mode = PERSIST"_s};
+    QTest::newRow("secure delete: pragma first")
+        << true << u"DELETE FROM b WHERE id = 2;"_s << true
+        << secureSetUp + QStringList{begin, pragma, u"DELETE FROM b WHERE id = 2"_s, commit, vacuum} << 150 << 2;
     QTest::newRow("two statements") << false << u"DELETE FROM a; DELETE FROM b;"_s << true
-                                    << QStringList{mode, exclusive,          begin,  u"DELETE FROM a"_s,
-                                                   u"DELETE FROM b"_s, commit, vacuum}
+                                    << QStringList{mode,   exclusive, begin, u"DELETE FROM a"_s, u"DELETE FROM b"_s,
+                                                   commit, vacuum}
                                     << 0 << 0;
     // A delete that fails part-way is undone, and the file is not compacted either.
-    QTest::newRow("fails part-way") << true << u"DELETE FROM a; DELETE FROM nope; DELETE FROM b;"_s
-        << false << secureSetUp + QStringList{begin, pragma, u"DELETE FROM a"_s, rollback, u"BEGIN EXCLUSIVE"_s, commit}
-        << 150 << 3;
+    QTest::newRow("fails part-way") << true << u"DELETE FROM a; DELETE FROM nope; DELETE FROM b;"_s << false
+                                    << secureSetUp
+            + QStringList{begin, pragma, u"DELETE FROM a"_s, rollback, u"BEGIN EXCLUSIVE"_s, commit}
+                                    << 150 << 3;
     QTest::newRow("missing table") << false << u"DELETE FROM nope;"_s << false
                                    << QStringList{mode, exclusive, begin, rollback} << 150 << 3;
 }
@@ -315,8 +311,7 @@ void tst_DatabaseController::refusedInputLeavesFileIntact()
     QFETCH(bool, folder);
     FakeHome home;
     const QString path = home.path(u"Library/broken.db"_s);
-    QVERIFY(folder ? home.makeDir(u"Library/broken.db"_s)
-                   : home.writeFile(u"Library/broken.db"_s, contents));
+    QVERIFY(folder ? home.makeDir(u"Library/broken.db"_s) : home.writeFile(u"Library/broken.db"_s, contents));
 
     DatabaseController db;
     QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
@@ -348,10 +343,10 @@ void tst_DatabaseController::lockedDatabaseIsLeftAlone()
     // Another connection in the middle of a write transaction.
     sqlite3 *other = nullptr;
     QCOMPARE(sqlite3_open(platform::encodePath(path).constData(), &other), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM b WHERE id = 1;", nullptr, nullptr, nullptr),
-             SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM b WHERE id = 1;", nullptr, nullptr, nullptr), SQLITE_OK);
 
-    const QByteArray journal = FileManager::defaultManager().contentsAtPath(path + u"-journal"_s).value_or(QByteArray());
+    const QByteArray journal =
+        FileManager::defaultManager().contentsAtPath(path + u"-journal"_s).value_or(QByteArray());
     QVERIFY(!journal.isEmpty());
     DatabaseController db;
     const bool answer = db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path);
@@ -377,8 +372,7 @@ void tst_DatabaseController::missingFileIsNotCreated()
     DatabaseController db;
     g_statements.clear();
     QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, path));
-    QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s,
-                                         home.path(u"Library/dangling.db"_s)));
+    QVERIFY(!db.didDeleteRecordsWithInfo(u"DELETE FROM a;"_s, home.path(u"Library/dangling.db"_s)));
     QVERIFY(g_statements.isEmpty());
     QVERIFY(!QFileInfo::exists(path));
     QVERIFY(!QFileInfo::exists(home.path(u"Library/nothing-here.db"_s)));
@@ -406,8 +400,10 @@ void tst_DatabaseController::linksOnTheWay_data()
     QTest::addColumn<bool>("cleaned");
     // The database itself as a link: not ours to change. A folder above it moved elsewhere
     // by the user: followed like any path.
-    QTest::newRow("database is a link") << "Library/History.db" << "Elsewhere/History.db" << false;
-    QTest::newRow("folder above is a link") << "Library" << "Elsewhere" << true;
+    QTest::newRow("database is a link") << "Library/History.db"
+                                        << "Elsewhere/History.db" << false;
+    QTest::newRow("folder above is a link") << "Library"
+                                            << "Elsewhere" << true;
 }
 
 void tst_DatabaseController::linksOnTheWay()
@@ -417,8 +413,7 @@ void tst_DatabaseController::linksOnTheWay()
     QFETCH(bool, cleaned);
     FakeHome home;
     const QString real = home.path(u"Elsewhere/History.db"_s);
-    QVERIFY(home.createSqlite(u"Elsewhere/History.db"_s,
-                              u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s));
+    QVERIFY(home.createSqlite(u"Elsewhere/History.db"_s, u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s));
     if (linkAt == QLatin1String("Library"))
         QVERIFY(QDir(home.path(u"Library"_s)).removeRecursively()); // none yet
     else
@@ -426,9 +421,7 @@ void tst_DatabaseController::linksOnTheWay()
     QVERIFY(QFile::link(home.path(target), home.path(linkAt)));
 
     DatabaseController db;
-    QCOMPARE(db.didDeleteRecordsWithInfo(u"DELETE FROM visits;"_s,
-                                         home.path(u"Library/History.db"_s)),
-             cleaned);
+    QCOMPARE(db.didDeleteRecordsWithInfo(u"DELETE FROM visits;"_s, home.path(u"Library/History.db"_s)), cleaned);
     sqlite3 *handle = nullptr;
     QCOMPARE(sqlite3_open_v2(QFile::encodeName(real).constData(), &handle, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     sqlite3_stmt *count = nullptr;
@@ -482,10 +475,13 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
     const QString built = wal ? dir.filePath(u"staging.sqlite"_s) : path;
     sqlite3 *db = nullptr;
     QCOMPARE(sqlite3_open(QFile::encodeName(built).constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, (wal ? "PRAGMA journal_mode = WAL;" + rows : rows + privateRows).constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, (wal ? "PRAGMA journal_mode = WAL;" + rows : rows + privateRows).constData(), nullptr,
+                          nullptr, nullptr),
+             SQLITE_OK);
     if (wal) {
         // Copied into place while the writer still holds its log, which is never folded back.
-        QCOMPARE(sqlite3_exec(db, "PRAGMA wal_autocheckpoint = 0;" + privateRows, nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "PRAGMA wal_autocheckpoint = 0;" + privateRows, nullptr, nullptr, nullptr),
+                 SQLITE_OK);
         for (const QString &suffix : {QString(), u"-wal"_s})
             QVERIFY(QFile::copy(built + suffix, path + suffix));
     }
@@ -533,7 +529,8 @@ void tst_DatabaseController::sideFilesGoAsAtACleanClose()
         sqlite3 *writer = nullptr;
         QCOMPARE(sqlite3_open(platform::encodePath(built).constData(), &writer), SQLITE_OK);
         QCOMPARE(sqlite3_exec(writer, QByteArray("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;") + schema,
-                              nullptr, nullptr, nullptr), SQLITE_OK);
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
         QVERIFY(home.makeDir(u"Library"_s));
         for (const QString &suffix : {QString(), u"-wal"_s, u"-shm"_s})
             QVERIFY(QFile::copy(built + suffix, path + suffix));
@@ -610,8 +607,7 @@ void tst_DatabaseController::storeFilesThatAreNoPlainFile()
     else if (kind == u"device"_s)
         QVERIFY(QFile::link(u"/dev/zero"_s, path + suffix));
     else if (kind == u"super"_s)
-        QVERIFY(
-            FakeHome::writeFileAt(path + suffix, journalNamingSuperJournal(platform::encodePath(outside))));
+        QVERIFY(FakeHome::writeFileAt(path + suffix, journalNamingSuperJournal(platform::encodePath(outside))));
     else
         QCOMPARE(::link(entry.constData(), platform::encodePath(outside + u".db"_s).constData()), 0);
 
@@ -650,8 +646,7 @@ void tst_DatabaseController::killAfterSecureDeleteCommits()
 {
     QFETCH(bool, wal);
     FakeHome home;
-    const QString schemaText =
-        (wal ? u"PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"_s : QString())
+    const QString schemaText = (wal ? u"PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"_s : QString())
         + u"CREATE TABLE autofill (name TEXT, value TEXT);"
           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
           "  INSERT INTO autofill SELECT 'email', printf('form-value-marker-%03d', i) FROM n;"_s;
@@ -675,11 +670,9 @@ void tst_DatabaseController::killAfterSecureDeleteCommits()
     platform::UserDefaults::resetStandardUserDefaults();
     DatabaseController::finishPendingWipes();
     QCOMPARE(countIn(folder, "form-value-marker-"), 0);
-    QVERIFY(
-        !platform::UserDefaults::standardUserDefaults().objectForKey(u"pendingSideFileWipes"_s).isValid());
+    QVERIFY(!platform::UserDefaults::standardUserDefaults().objectForKey(u"pendingSideFileWipes"_s).isValid());
     sqlite3 *check = nullptr;
-    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr),
-             SQLITE_OK);
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     QCOMPARE(single(check, "PRAGMA integrity_check"), u"ok"_s);
     QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"0"_s);
     sqlite3_close(check);
@@ -731,7 +724,7 @@ void tst_DatabaseController::fullDiskFailsTheDelete()
         QFile fill(filler);
         QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         const QByteArray block(1024, 'x');
-        while (fill.write(block) == block.size()) { }
+        while (fill.write(block) == block.size()) {}
         QVERIFY(fill.size() > freeKb * 1024 && fill.resize(fill.size() - freeKb * 1024));
         fill.close();
 
@@ -747,9 +740,8 @@ void tst_DatabaseController::fullDiskFailsTheDelete()
         if (ended == 1 || scan) {
             FileManager::defaultManager().removeItemAtPath(filler); // room to read it back
             sqlite3 *check = nullptr;
-            QCOMPARE(
-                sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr),
-                SQLITE_OK);
+            QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr),
+                     SQLITE_OK);
             QCOMPARE(single(check, "SELECT count(*) FROM autofill"), u"300"_s);
             sqlite3_close(check);
         }

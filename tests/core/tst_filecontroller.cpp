@@ -10,10 +10,10 @@
 #include "platform/system/Image.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/UserDefaults.h"
+#include "support/CiSkip.h"
 #include "support/FakeHome.h"
 #include "support/ScratchDisk.h"
 #include "targets/MozillaStores.h"
-#include "support/CiSkip.h"
 
 #include <QtTest>
 
@@ -26,9 +26,9 @@
 
 using namespace Qt::StringLiterals;
 
-using platform::FileManager;
 using platform::decodePath;
 using platform::encodePath;
+using platform::FileManager;
 
 namespace {
 
@@ -49,14 +49,13 @@ void postBatch(const QString &name, const QString &identifier, const targetItemL
 {
     platform::NotificationCenter::defaultCenter().post(
         keys::CheckTargetFiles, nullptr,
-        {{keys::TargName, name},
-         {keys::TargIdentifier, identifier},
-         {keys::Targets, QVariant::fromValue(targets)}});
+        {{keys::TargName, name}, {keys::TargIdentifier, identifier}, {keys::Targets, QVariant::fromValue(targets)}});
 }
 
 mode_t modeOf(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     return lstat(encodePath(path).constData(), &st) == 0 ? (st.st_mode & 07777) : mode_t(-1);
 }
 
@@ -64,7 +63,11 @@ mode_t modeOf(const QString &path)
 class TmpDirOverride
 {
 public:
-    explicit TmpDirOverride(const QString &dir) : m_old(qgetenv("TMPDIR")) { qputenv("TMPDIR", encodePath(dir)); }
+    explicit TmpDirOverride(const QString &dir)
+        : m_old(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", encodePath(dir));
+    }
     ~TmpDirOverride() { qputenv("TMPDIR", m_old); }
 
 private:
@@ -177,20 +180,17 @@ void tst_FileController::checkFilesForTargetMakesRows()
     results.addObject(resultItem::create()); // rows are appended after what is there
 
     postBatch(u"Browser"_s, u"com.example.Browser"_s,
-              {candidate(home.path(u"Library/History.db"_s), u"Sqlite"_s,
-                         u"History"_s),
-               candidate(home.path(u"Library/Missing"_s), u"File"_s,
-                         u"Gone"_s),
-               candidate(home.path(u"Library/Caches/Browser"_s), u"Dir"_s,
-                         u"Cache"_s),
-               candidate(home.path(u"Library/NotAFolder"_s), u"Dir"_s,
-                         u"Odd"_s),
-               candidate(home.path(u"Library/Preferences/com.example.Browser.plist"_s),
-                         u"Plist"_s, u"Recents"_s, u"Recent"_s)});
+              {candidate(home.path(u"Library/History.db"_s), u"Sqlite"_s, u"History"_s),
+               candidate(home.path(u"Library/Missing"_s), u"File"_s, u"Gone"_s),
+               candidate(home.path(u"Library/Caches/Browser"_s), u"Dir"_s, u"Cache"_s),
+               candidate(home.path(u"Library/NotAFolder"_s), u"Dir"_s, u"Odd"_s),
+               candidate(home.path(u"Library/Preferences/com.example.Browser.plist"_s), u"Plist"_s, u"Recents"_s,
+                         u"Recent"_s)});
 
     const QList<resultItemPtr> rows = results.arrangedObjects();
     QCOMPARE(rows.size(), 5);
-    struct Expected {
+    struct Expected
+    {
         QString path, type, classification, extraInfo;
         quint64 size;
     };
@@ -202,8 +202,8 @@ void tst_FileController::checkFilesForTargetMakesRows()
         {home.path(u"Library/Caches/Browser"_s), u"Dir"_s, u"Cache"_s, QString(), 12100},
         // A "Dir" candidate that is a plain file measures nothing.
         {home.path(u"Library/NotAFolder"_s), u"Dir"_s, u"Odd"_s, QString(), 0},
-        {home.path(u"Library/Preferences/com.example.Browser.plist"_s), u"Plist"_s,
-         u"Recents"_s, u"Recent"_s, plistSize},
+        {home.path(u"Library/Preferences/com.example.Browser.plist"_s), u"Plist"_s, u"Recents"_s, u"Recent"_s,
+         plistSize},
     };
     const QColor iconColor = FakeHome::iconColor(u"com.example.Browser"_s);
     for (int i = 0; i < 4; ++i) {
@@ -239,22 +239,20 @@ void tst_FileController::checkFilesForTargetWithoutApplication()
     FileController files;
     files.setResultsArrayController(&results);
     postBatch(u"Browser"_s, u"com.example.Uninstalled"_s,
-              {candidate(home.path(u"Library/History.db"_s), u"File"_s,
-                         u"History"_s)});
+              {candidate(home.path(u"Library/History.db"_s), u"File"_s, u"History"_s)});
     QCOMPARE(results.count(), 0);
 }
 
 void tst_FileController::checkFilesForFlashCookies()
 {
     FakeHome home;
-    QVERIFY(home.writeFile(u"Library/Preferences/Macromedia/Flash Player/#SharedObjects/x.sol"_s,
-                           QByteArray(600, 's')));
+    QVERIFY(
+        home.writeFile(u"Library/Preferences/Macromedia/Flash Player/#SharedObjects/x.sol"_s, QByteArray(600, 's')));
     platform::ArrayController<resultItem> results;
     FileController files;
     files.setResultsArrayController(&results);
     postBatch(u"Flash Cookies"_s, u"FlashCookies"_s,
-              {candidate(home.path(u"Library/Preferences/Macromedia"_s), u"Dir"_s,
-                         u"Cookies"_s)});
+              {candidate(home.path(u"Library/Preferences/Macromedia"_s), u"Dir"_s, u"Cookies"_s)});
     QCOMPARE(results.count(), 1);
     const resultItemPtr row = results.objectAt(0);
     QCOMPARE(row->resultItemName(), u"Flash Cookies Cookies"_s);
@@ -368,8 +366,8 @@ void tst_FileController::temporaryPathForFile()
     QTemporaryDir base;
     FakeHome home;
     const bool asNobody = setup == ReadOnlyFile || setup == ReadOnlyFolder || setup == LinkToReadOnlyFile
-                          || setup == FolderHoldingRootsFolder || setup == StickyFolderHoldingRootsFile
-                          || setup == SecureFolderHoldingRootsFile;
+        || setup == FolderHoldingRootsFolder || setup == StickyFolderHoldingRootsFile
+        || setup == SecureFolderHoldingRootsFile;
     if (asNobody)
         QVERIFY(AsNobody::handOver(QFile::encodeName(base.path()).constData()));
     const QString tmp = base.path() + u"/tmp"_s;
@@ -380,7 +378,7 @@ void tst_FileController::temporaryPathForFile()
     QString item = items + u"/item"_s;
     const QByteArray contents("secret contents");
     const bool rootsInside = setup == FolderHoldingRootsFolder || setup == StickyFolderHoldingRootsFile
-                             || setup == SecureFolderHoldingRootsFile;
+        || setup == SecureFolderHoldingRootsFile;
     if (rootsInside) {
         // As after a browser ran once as root: an entry of root's inside the user's cache. In
         // a folder open to all but with the sticky bit, only its owner may remove it; and a
@@ -388,9 +386,9 @@ void tst_FileController::temporaryPathForFile()
         if (geteuid() != 0)
             SKIP_OR_FAIL_IN_CI("only root can leave an entry of its own in the user's cache");
         QVERIFY(FakeHome::writeFileAt(item + u"/mine"_s, contents));
-        const QString roots = setup == FolderHoldingRootsFolder       ? u"/roots/inner"_s
-                              : setup == StickyFolderHoldingRootsFile ? u"/shared/roots"_s
-                                                                      : u"/roots"_s;
+        const QString roots = setup == FolderHoldingRootsFolder ? u"/roots/inner"_s
+            : setup == StickyFolderHoldingRootsFile             ? u"/shared/roots"_s
+                                                                : u"/roots"_s;
         QVERIFY(FakeHome::writeFileAt(item + roots, contents));
         if (setup == StickyFolderHoldingRootsFile)
             QCOMPARE(chmod(encodePath(item + u"/shared"_s).constData(), 01777), 0);
@@ -693,8 +691,7 @@ void tst_FileController::temporaryNamesAreUnique()
     const FileManager &fm = FileManager::defaultManager();
     QCOMPARE(fm.contentsAtPath(first).value_or(QByteArray()), QByteArray("1"));
     QCOMPARE(fm.contentsAtPath(second).value_or(QByteArray()), QByteArray("2"));
-    QCOMPARE(fm.contentsAtPath(FileController::temporaryFolderPath() + u"/earlier"_s)
-                 .value_or(QByteArray()),
+    QCOMPARE(fm.contentsAtPath(FileController::temporaryFolderPath() + u"/earlier"_s).value_or(QByteArray()),
              QByteArray("e"));
 }
 
@@ -742,7 +739,8 @@ void tst_FileController::storeGoesAsideWithItsSideFiles()
     if (!asideUsable) {
         QVERIFY(moved.isEmpty());
         for (const QString &suffix : names)
-            QCOMPARE(FileManager::defaultManager().contentsAtPath(store + suffix).value_or(QByteArray()), before.value(suffix));
+            QCOMPARE(FileManager::defaultManager().contentsAtPath(store + suffix).value_or(QByteArray()),
+                     before.value(suffix));
         return;
     }
     QCOMPARE(QFileInfo(moved).absolutePath(), FileController::temporaryFolderPath());
@@ -762,7 +760,9 @@ void tst_FileController::storeGoesAsideWithItsSideFiles()
     expected.sort();
     QCOMPARE(inside, expected);
     for (const QString &suffix : names)
-        QCOMPARE(FileManager::defaultManager().contentsAtPath(moved + u"/webappsstore.sqlite"_s + suffix).value_or(QByteArray()),
+        QCOMPARE(FileManager::defaultManager()
+                     .contentsAtPath(moved + u"/webappsstore.sqlite"_s + suffix)
+                     .value_or(QByteArray()),
                  before.value(suffix));
 }
 
@@ -825,24 +825,22 @@ void tst_FileController::recentProbes_data()
     QTest::addColumn<bool>("documents");
 
     const QString urlsKey = u"MGRecentURLPropertyLists"_s;
-    const QVariantMap withDocs{{u"RecentDocuments"_s,
-                                QVariantMap{{u"CustomListItems"_s, QVariantList{QVariantMap{}}}}}};
+    const QVariantMap withDocs{
+        {u"RecentDocuments"_s, QVariantMap{{u"CustomListItems"_s, QVariantList{QVariantMap{}}}}}};
     QTest::newRow("missing file") << QVariant() << false << false << false;
     QTest::newRow("garbage") << QVariant(QByteArray("bplist00 but not really")) << false << false << false;
-    QTest::newRow("one recent URL") << QVariant(QVariantMap{{urlsKey, QVariantList{QByteArray("x")}}}) << false
-                                    << true << false;
+    QTest::newRow("one recent URL") << QVariant(QVariantMap{{urlsKey, QVariantList{QByteArray("x")}}}) << false << true
+                                    << false;
     QTest::newRow("one recent URL, XML") << QVariant(QVariantMap{{urlsKey, QVariantList{QByteArray("x")}}}) << true
                                          << true << false;
     QTest::newRow("empty URL list") << QVariant(QVariantMap{{urlsKey, QVariantList{}}}) << false << false << false;
-    QTest::newRow("URL value is a string") << QVariant(QVariantMap{{urlsKey, u"abc"_s}}) << false
-                                           << false << false;
+    QTest::newRow("URL value is a string") << QVariant(QVariantMap{{urlsKey, u"abc"_s}}) << false << false << false;
     QTest::newRow("one recent document") << QVariant(withDocs) << false << false << true;
     QTest::newRow("documents not a dictionary")
         << QVariant(QVariantMap{{u"RecentDocuments"_s, u"x"_s}}) << false << false << false;
-    QTest::newRow("empty document list")
-        << QVariant(QVariantMap{{u"RecentDocuments"_s,
-                                 QVariantMap{{u"CustomListItems"_s, QVariantList{}}}}})
-        << false << false << false;
+    QTest::newRow("empty document list") << QVariant(
+        QVariantMap{{u"RecentDocuments"_s, QVariantMap{{u"CustomListItems"_s, QVariantList{}}}}})
+                                         << false << false << false;
     QTest::newRow("top level is an array") << QVariant(QVariantList{1, 2}) << false << false << false;
 }
 
@@ -857,8 +855,8 @@ void tst_FileController::recentProbes()
     if (contents.typeId() == QMetaType::QByteArray)
         QVERIFY(home.writeFile(rel, contents.toByteArray()));
     else if (contents.isValid())
-        QVERIFY(home.writePlist(rel, contents, xml ? platform::PropertyList::Format::Xml
-                                                   : platform::PropertyList::Format::Binary));
+        QVERIFY(home.writePlist(rel, contents,
+                                xml ? platform::PropertyList::Format::Xml : platform::PropertyList::Format::Binary));
     FileController files;
     QCOMPARE(files.recentURLsExistAtPath(home.path(rel)), urls);
     QCOMPARE(files.recentDocumentsExistAtPath(home.path(rel)), documents);

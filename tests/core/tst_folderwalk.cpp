@@ -20,7 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Totals {
+struct Totals
+{
     quint64 bytes = 0;
     quint64 files = 0;
 };
@@ -54,10 +55,8 @@ bool makeLink(const QByteArray &target, const QByteArray &path)
 Totals findRecount(const QByteArray &root)
 {
     QProcess find;
-    find.start(u"find"_s, {QString::fromUtf8(root), u"-mindepth"_s,
-                                        u"1"_s, u"!"_s,
-                                        u"-type"_s, u"d"_s,
-                                        u"-printf"_s, u"%s\\n"_s});
+    find.start(u"find"_s,
+               {QString::fromUtf8(root), u"-mindepth"_s, u"1"_s, u"!"_s, u"-type"_s, u"d"_s, u"-printf"_s, u"%s\\n"_s});
     Totals totals;
     if (!find.waitForFinished(120000))
         return totals;
@@ -139,7 +138,10 @@ Totals build(Scenario scenario, const QByteArray &root, const QByteArray &outsid
         break;
     case InvalidUtf8Names:
         makeDir(root + "/\xff\xfe-dir");
-        file(root + "/\xff\xfe-dir/\x80" "a", 11);
+        file(root
+                 + "/\xff\xfe-dir/\x80"
+                   "a",
+             11);
         file(root + "/b\xc3(", 22);
         makeDir(root + "/\xff\xfe-dir/\xe9t\xe9");
         file(root + "/\xff\xfe-dir/\xe9t\xe9/\xc0\xaf", 33);
@@ -283,12 +285,10 @@ void tst_FolderWalk::walkAgreesWithRecount()
     const QByteArray outside = QFile::encodeName(base.path()) + "/outside";
     QVERIFY(makeDir(root) && makeDir(outside));
     // QTemporaryDir cannot remove names that are not UTF-8; the byte-path removal can.
-    const auto cleanup = qScopeGuard([&] {
-        platform::FileManager::defaultManager().removeItemAtPath(platform::decodePath(root));
-    });
+    const auto cleanup =
+        qScopeGuard([&] { platform::FileManager::defaultManager().removeItemAtPath(platform::decodePath(root)); });
 
-    const Totals expected = scenario == WideTree ? m_wideTotals
-                                                 : build(Scenario(scenario), root, outside);
+    const Totals expected = scenario == WideTree ? m_wideTotals : build(Scenario(scenario), root, outside);
     const QByteArray walked = scenario == WideTree ? m_wide : root;
     const Totals found = findRecount(walked);
     QCOMPARE(found.files, expected.files); // the tree is what the scenario meant to build

@@ -46,18 +46,19 @@ void tst_Keys::cleaningStatus_data()
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QVariantMap>("expected");
-    QTest::newRow("whole") << "Safari Cache" << "/Users/a/Library/Caches/Safari"
+    QTest::newRow("whole") << "Safari Cache"
+                           << "/Users/a/Library/Caches/Safari"
                            << QVariantMap{{"cleaningItemAppName", "Safari"},
                                           {"cleaningItemName", "Safari Cache"},
                                           {"cleaningItemPath", "/Users/a/Library/Caches/Safari"},
                                           {"didClean", true}};
-    QTest::newRow("empty path is a value") << "Safari Cache" << ""
+    QTest::newRow("empty path is a value") << "Safari Cache"
+                                           << ""
                                            << QVariantMap{{"cleaningItemAppName", "Safari"},
                                                           {"cleaningItemName", "Safari Cache"},
                                                           {"cleaningItemPath", ""},
                                                           {"didClean", true}};
-    QTest::newRow("ends at a null name") << QString() << "/Users/a/x"
-                                         << QVariantMap{{"cleaningItemAppName", "Safari"}};
+    QTest::newRow("ends at a null name") << QString() << "/Users/a/x" << QVariantMap{{"cleaningItemAppName", "Safari"}};
 }
 
 void tst_Keys::cleaningStatus()
@@ -82,8 +83,8 @@ void tst_Keys::settingsTableAgreesWithTheBundledDefaults()
     QFETCH(int, key);
     const Settings::Entry &row = Settings::entry(Settings::Key(key));
     QCOMPARE(int(row.key), key);
-    const auto list = platform::PropertyList::fromFile(QStringLiteral(NIMBREL_TEST_SOURCE_DIR)
-                                                       + u"/resources/UserDefaults.plist"_s);
+    const auto list =
+        platform::PropertyList::fromFile(QStringLiteral(NIMBREL_TEST_SOURCE_DIR) + u"/resources/UserDefaults.plist"_s);
     QVERIFY(list);
     const QVariantMap bundled = list->toVariant().toMap();
     QCOMPARE(bundled.contains(row.name), row.defaultValue.isValid());

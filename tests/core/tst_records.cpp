@@ -15,7 +15,8 @@ namespace {
 
 // A record kind for the summary table: field names in order and, for each field, a setter
 // that gives it a value on a record made with `make`.
-struct RecordKind {
+struct RecordKind
+{
     QStringList fields;
     std::function<std::shared_ptr<void>()> make;
     std::function<void(const std::shared_ptr<void> &, int field)> fill;
@@ -32,42 +33,77 @@ RecordKind kind(const QString &name)
 {
     const auto image = std::make_shared<QImage>(4, 4, QImage::Format_ARGB32);
     if (name == QLatin1String("targetItem"))
-        return {{"targetItemPath", "targetItemType", "targetItemClassification",
-                 "targetItemExtraInfo", "targetItemSize", "targetItemIsChecked"},
+        return {{"targetItemPath", "targetItemType", "targetItemClassification", "targetItemExtraInfo",
+                 "targetItemSize", "targetItemIsChecked"},
                 [] { return std::shared_ptr<void>(targetItem::create()); },
                 [](const std::shared_ptr<void> &p, int f) {
                     auto r = as<targetItem>(p);
                     switch (f) {
-                    case 0: r->setTargetItemPath("/Users/a/Library/Safari/History.db"); break;
-                    case 1: r->setTargetItemType("File"); break;
-                    case 2: r->setTargetItemClassification("Browsing History"); break;
-                    case 3: r->setTargetItemExtraInfo(QString("")); break; // empty text is a value
-                    case 4: r->setTargetItemSize(0); break;                 // so is zero
-                    case 5: r->setTargetItemIsChecked(false); break;        // and NO
+                    case 0:
+                        r->setTargetItemPath("/Users/a/Library/Safari/History.db");
+                        break;
+                    case 1:
+                        r->setTargetItemType("File");
+                        break;
+                    case 2:
+                        r->setTargetItemClassification("Browsing History");
+                        break;
+                    case 3:
+                        r->setTargetItemExtraInfo(QString(""));
+                        break; // empty text is a value
+                    case 4:
+                        r->setTargetItemSize(0);
+                        break; // so is zero
+                    case 5:
+                        r->setTargetItemIsChecked(false);
+                        break; // and NO
                     }
                 },
                 [](const std::shared_ptr<void> &p) { return as<targetItem>(p)->summary(); }};
     if (name == QLatin1String("resultItem"))
-        return {{"resultItemPath", "resultItemType", "resultItemName", "resultItemExtraInfo",
-                 "resultItemSize", "resultItemConvertedSize", "resultItemIsChecked",
-                 "resultItemImage", "resultStatus", "resultItemStatusText",
-                 "resultItemIdentifier", "resultItemAppName"},
+        return {{"resultItemPath", "resultItemType", "resultItemName", "resultItemExtraInfo", "resultItemSize",
+                 "resultItemConvertedSize", "resultItemIsChecked", "resultItemImage", "resultStatus",
+                 "resultItemStatusText", "resultItemIdentifier", "resultItemAppName"},
                 [] { return std::shared_ptr<void>(resultItem::create()); },
                 [image](const std::shared_ptr<void> &p, int f) {
                     auto r = as<resultItem>(p);
                     switch (f) {
-                    case 0: r->setResultItemPath("/p"); break;
-                    case 1: r->setResultItemType("Dir"); break;
-                    case 2: r->setResultItemName("Safari Cache"); break;
-                    case 3: r->setResultItemExtraInfo(""); break;
-                    case 4: r->setResultItemSize(0); break;
-                    case 5: r->setResultItemConvertedSize("   4.0 KB"); break;
-                    case 6: r->setResultItemIsChecked(true); break;
-                    case 7: r->setResultItemImage(image); break;
-                    case 8: r->setResultStatus(QZStatusObject::create()); break;
-                    case 9: r->setResultItemStatusText("- Waiting"); break;
-                    case 10: r->setResultItemIdentifier("com.apple.Safari"); break;
-                    case 11: r->setResultItemAppName("Safari"); break;
+                    case 0:
+                        r->setResultItemPath("/p");
+                        break;
+                    case 1:
+                        r->setResultItemType("Dir");
+                        break;
+                    case 2:
+                        r->setResultItemName("Safari Cache");
+                        break;
+                    case 3:
+                        r->setResultItemExtraInfo("");
+                        break;
+                    case 4:
+                        r->setResultItemSize(0);
+                        break;
+                    case 5:
+                        r->setResultItemConvertedSize("   4.0 KB");
+                        break;
+                    case 6:
+                        r->setResultItemIsChecked(true);
+                        break;
+                    case 7:
+                        r->setResultItemImage(image);
+                        break;
+                    case 8:
+                        r->setResultStatus(QZStatusObject::create());
+                        break;
+                    case 9:
+                        r->setResultItemStatusText("- Waiting");
+                        break;
+                    case 10:
+                        r->setResultItemIdentifier("com.apple.Safari");
+                        break;
+                    case 11:
+                        r->setResultItemAppName("Safari");
+                        break;
                     }
                 },
                 [](const std::shared_ptr<void> &p) { return as<resultItem>(p)->summary(); }};
@@ -76,11 +112,21 @@ RecordKind kind(const QString &name)
             [image](const std::shared_ptr<void> &p, int f) {
                 auto r = as<locationItem>(p);
                 switch (f) {
-                case 0: r->setLocName("Flash Cookies"); break;
-                case 1: r->setLocIdentifier("FlashCookies"); break;
-                case 2: r->setLocInfo("<b>Flash Cookies</b><br>2 items"); break;
-                case 3: r->setLocImage(image); break;
-                case 4: r->setLocIsChecked(true); break;
+                case 0:
+                    r->setLocName("Flash Cookies");
+                    break;
+                case 1:
+                    r->setLocIdentifier("FlashCookies");
+                    break;
+                case 2:
+                    r->setLocInfo("<b>Flash Cookies</b><br>2 items");
+                    break;
+                case 3:
+                    r->setLocImage(image);
+                    break;
+                case 4:
+                    r->setLocIsChecked(true);
+                    break;
                 }
             },
             [](const std::shared_ptr<void> &p) { return as<locationItem>(p)->summary(); }};
@@ -88,7 +134,8 @@ RecordKind kind(const QString &name)
 
 // A stand-in for the table view that shows spinners: it holds one child per spinner placed
 // in it and drops it when the spinner is taken out.
-struct SpinnerView {
+struct SpinnerView
+{
     QList<platform::ProgressIndicator *> shown;
     std::atomic<int> removalsOffMainThread{0};
     void place(const platform::ProgressIndicatorPtr &spinner)

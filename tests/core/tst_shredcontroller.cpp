@@ -1,15 +1,15 @@
+#include "AsNobody.h"
 #include "core/FileController.h"
 #include "core/ShredController.h"
 #include "core/TemporaryFolder.h"
-#include "AsNobody.h"
-#include "platform/system/CookieStorage.h"
 #include "platform/files/FileManager.h"
+#include "platform/system/CookieStorage.h"
 #include "platform/system/MainThread.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/Task.h"
 #include "platform/system/UserDefaults.h"
-#include "support/FakeHome.h"
 #include "support/CiSkip.h"
+#include "support/FakeHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -31,7 +31,8 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Post {
+struct Post
+{
     QString name;
     QVariantMap info;
     bool onMainThread = false;
@@ -44,10 +45,8 @@ class PostLog
 public:
     PostLog()
     {
-        for (const QString &name : {u"CleaningStatusUpdateNotification"_s,
-                                    u"RemovalProgressNotification"_s,
-                                    u"TempCleaningSuccessNotification"_s,
-                                    u"TempCleaningFailureNotification"_s}) {
+        for (const QString &name : {u"CleaningStatusUpdateNotification"_s, u"RemovalProgressNotification"_s,
+                                    u"TempCleaningSuccessNotification"_s, u"TempCleaningFailureNotification"_s}) {
             NotificationCenter::defaultCenter().addObserver(&m_owner, name, [this](const platform::Notification &n) {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_posts.append({n.name, n.userInfo, platform::MainThread::isMainThread(), n.object});
@@ -183,8 +182,8 @@ private slots:
             QVERIFY(m_home->setSystemVersion(version));
         ShredController engine;
         engine.awakeFromNib();
-        const QString expected = bundled ? QDir(NIMBREL_TEST_BUNDLE).filePath("Contents/MacOS/qznb")
-                                         : QString("/usr/bin/srm");
+        const QString expected =
+            bundled ? QDir(NIMBREL_TEST_BUNDLE).filePath("Contents/MacOS/qznb") : QString("/usr/bin/srm");
         QCOMPARE(QDir::cleanPath(engine.srmPath()), QDir::cleanPath(expected));
     }
 
@@ -208,8 +207,10 @@ private slots:
         const QList<Post> statuses = m_log->statuses();
         QCOMPARE(statuses.size(), 1);
         QCOMPARE(statuses[0].info,
-                 QVariantMap({{"cleaningItemAppName", "Safari"}, {"cleaningItemName", "Safari Cache"},
-                              {"cleaningItemPath", ref}, {"didClean", true}}));
+                 QVariantMap({{"cleaningItemAppName", "Safari"},
+                              {"cleaningItemName", "Safari Cache"},
+                              {"cleaningItemPath", ref},
+                              {"didClean", true}}));
         QVERIFY(statuses[0].onMainThread);
         QCOMPARE(statuses[0].sender, static_cast<const void *>(m_shred.get()));
         QVERIFY(m_log->percentages().isEmpty());
@@ -317,13 +318,15 @@ private slots:
         QTest::addColumn<QString>("script"); // empty: no tool at all
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("cleaned");
-        QTest::newRow("non-zero exit") << "exit 3" << "Secure Shredding Task Failed (3)" << false;
-        QTest::newRow("exit 0, item left") << "exit 0" << "Secure Shredding Task Succeeded but item still exists."
-                                           << false;
+        QTest::newRow("non-zero exit") << "exit 3"
+                                       << "Secure Shredding Task Failed (3)" << false;
+        QTest::newRow("exit 0, item left") << "exit 0"
+                                           << "Secure Shredding Task Succeeded but item still exists." << false;
         QTest::newRow("tool missing") << QString() << "Secure Shredding Task Failed (127)" << false;
         QTest::newRow("exit 0, item gone, silent")
             << "for a; do last=$a; done; rm -f -- \"$last\"" << QString() << true;
-        QTest::newRow("killed by a signal") << "kill -TERM $$" << "Secure Shredding Task Failed (15)" << false;
+        QTest::newRow("killed by a signal") << "kill -TERM $$"
+                                            << "Secure Shredding Task Failed (15)" << false;
     }
     void toolOutcomes()
     {
@@ -375,10 +378,14 @@ private slots:
         QTest::addColumn<QString>("app");
         QTest::addColumn<QString>("item");
         QTest::addColumn<bool>("emptied");
-        QTest::newRow("plain") << false << "Safari" << "Safari Binary Cookies" << true;
-        QTest::newRow("secure") << true << "Safari" << "Safari Binary Cookies" << true;
-        QTest::newRow("other Safari item") << false << "Safari" << "Safari Cookies" << false;
-        QTest::newRow("other application") << true << "Shiira" << "Safari Binary Cookies" << false;
+        QTest::newRow("plain") << false << "Safari"
+                               << "Safari Binary Cookies" << true;
+        QTest::newRow("secure") << true << "Safari"
+                                << "Safari Binary Cookies" << true;
+        QTest::newRow("other Safari item") << false << "Safari"
+                                           << "Safari Cookies" << false;
+        QTest::newRow("other application") << true << "Shiira"
+                                           << "Safari Binary Cookies" << false;
     }
     void binaryCookiesEmptyTheCookieStore()
     {
@@ -401,8 +408,7 @@ private slots:
         m_shred->removeItemWithInfo(request(app, item, copy, "/ref/cookies"));
         QCOMPARE(store.count(), emptied ? 0 : 2);
         if (emptied)
-            QCOMPARE(launches, (QList<QPair<QString, QStringList>>{
-                                   {"/usr/bin/killall", {"-KILL", "nsurlstoraged"}}}));
+            QCOMPARE(launches, (QList<QPair<QString, QStringList>>{{"/usr/bin/killall", {"-KILL", "nsurlstoraged"}}}));
         else
             QVERIFY(launches.isEmpty());
         QTRY_COMPARE(m_log->statuses().size(), 1);
@@ -464,8 +470,8 @@ private slots:
                 QVERIFY(std::any_of(runs.cbegin(), runs.cend(), [&](const QString &run) {
                     const QStringList args = run.split('\n', Qt::SkipEmptyParts);
                     return args.mid(0, args.size() - 1)
-                               == QStringList{"-f"} + flag + (isFolder ? QStringList{"-r", "--"} : QStringList{"--"})
-                           && throughDescriptor(args.last(), copy);
+                        == QStringList{"-f"} + flag + (isFolder ? QStringList{"-r", "--"} : QStringList{"--"})
+                        && throughDescriptor(args.last(), copy);
                 }));
             }
         }

@@ -39,26 +39,26 @@ private slots:
         QTest::newRow("text ending in done") << false << 0 << Chunks{"all done"} << Sent{} << true << 0;
         QTest::newRow("done in a middle line is not completion")
             << false << 0 << Chunks{"10%\ndone\nremoving /tmp/y"} << Sent{} << false << 0;
-        QTest::newRow("a progression")
-            << false << 0 << Chunks{"removing /tmp/x\n", "1%\n", "50%\n", "100%\n", "done\n"}
-            << Sent{1, 50, 100} << true << 0;
+        QTest::newRow("a progression") << false << 0 << Chunks{"removing /tmp/x\n", "1%\n", "50%\n", "100%\n", "done\n"}
+                                       << Sent{1, 50, 100} << true << 0;
 
         // Text that is not a message.
-        QTest::newRow("not UTF-8") << false << 0 << Chunks{"\xff\xfe" "42%"} << Sent{} << false << 0;
+        QTest::newRow("not UTF-8") << false << 0
+                                   << Chunks{"\xff\xfe"
+                                             "42%"}
+                                   << Sent{} << false << 0;
         QTest::newRow("not UTF-8 ending in done") << true << 4 << Chunks{"done\xc3"} << Sent{} << false << 0;
         QTest::newRow("blanks and line ends only") << false << 0 << Chunks{" \n\t\r\n "} << Sent{} << false << 0;
         QTest::newRow("empty") << false << 0 << Chunks{""} << Sent{} << false << 0;
 
         // Folders: progress is the share of files reported done.
-        QTest::newRow("four files")
-            << true << 4 << Chunks{"done", "done\n", "done", "done"} << Sent{25, 50, 75, 100} << true << 4;
+        QTest::newRow("four files") << true << 4 << Chunks{"done", "done\n", "done", "done"} << Sent{25, 50, 75, 100}
+                                    << true << 4;
         QTest::newRow("a fifth completion has no upper bound")
-            << true << 4 << Chunks{"done", "done", "done", "done", "done"}
-            << Sent{25, 50, 75, 100, 125} << true << 5;
+            << true << 4 << Chunks{"done", "done", "done", "done", "done"} << Sent{25, 50, 75, 100, 125} << true << 5;
         QTest::newRow("thirds are cut toward zero")
             << true << 3 << Chunks{"done", "done", "done"} << Sent{33, 66, 100} << true << 3;
-        QTest::newRow("below one percent shows 1")
-            << true << 1000 << Chunks{"done", "done"} << Sent{1, 1} << true << 2;
+        QTest::newRow("below one percent shows 1") << true << 1000 << Chunks{"done", "done"} << Sent{1, 1} << true << 2;
         QTest::newRow("count of zero shows complete")
             << true << 0 << Chunks{"done", "done"} << Sent{100, 100} << true << 2;
         QTest::newRow("percent lines of a folder send nothing")

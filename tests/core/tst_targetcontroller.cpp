@@ -1,7 +1,7 @@
 #include "core/PrefsPaneHost.h"
 #include "core/TargetController.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 
@@ -22,7 +22,8 @@ class RecordingPrefsHost : public PrefsPaneHost
 {
 public:
     QList<QVariantMap> panes;
-    struct Change {
+    struct Change
+    {
         QString key;
         int kind;
         QVariant oldValue, newValue;
@@ -42,9 +43,10 @@ class ProbeModule : public TargetController
 {
 public:
     ProbeModule(const QString &identifier, const QString &scanKey, const QString &name)
-        : m_identifier(identifier), m_scanKey(scanKey), m_name(name)
-    {
-    }
+        : m_identifier(identifier)
+        , m_scanKey(scanKey)
+        , m_name(name)
+    {}
     void init() override
     {
         TargetController::init();
@@ -58,8 +60,8 @@ public:
         auto *pane = new QObject(this);
         pane->setObjectName(targetName() + " Settings");
         if (prefControl())
-            prefControl()->addItemWithInfo({{"ident", identifierString()},
-                                            {"vController", QVariant::fromValue<QObject *>(pane)}});
+            prefControl()->addItemWithInfo(
+                {{"ident", identifierString()}, {"vController", QVariant::fromValue<QObject *>(pane)}});
     }
     void addTargetItems() override
     {
@@ -76,8 +78,10 @@ private:
 };
 
 // Every post of one name, with the thread it was delivered on.
-struct PostRecorder {
-    struct Post {
+struct PostRecorder
+{
+    struct Post
+    {
         Notification notification;
         QThread *thread;
     };
@@ -118,12 +122,17 @@ private slots:
         QTest::addColumn<QVariant>("keyAfter");
 
         const QVariant none;
-        QTest::newRow("check, installed, never offered") << true << none << "CheckInstalledApps" << true << QVariant(true);
-        QTest::newRow("check, installed, key NO") << true << QVariant(false) << "CheckInstalledApps" << false << QVariant(false);
-        QTest::newRow("check, installed, key YES") << true << QVariant(true) << "CheckInstalledApps" << false << QVariant(true);
+        QTest::newRow("check, installed, never offered")
+            << true << none << "CheckInstalledApps" << true << QVariant(true);
+        QTest::newRow("check, installed, key NO")
+            << true << QVariant(false) << "CheckInstalledApps" << false << QVariant(false);
+        QTest::newRow("check, installed, key YES")
+            << true << QVariant(true) << "CheckInstalledApps" << false << QVariant(true);
         QTest::newRow("check, missing") << false << none << "CheckInstalledApps" << false << none;
-        QTest::newRow("load, installed, key NO") << true << QVariant(false) << "LoadPrefsViews" << true << QVariant(true);
-        QTest::newRow("load, installed, key YES") << true << QVariant(true) << "LoadPrefsViews" << true << QVariant(true);
+        QTest::newRow("load, installed, key NO")
+            << true << QVariant(false) << "LoadPrefsViews" << true << QVariant(true);
+        QTest::newRow("load, installed, key YES")
+            << true << QVariant(true) << "LoadPrefsViews" << true << QVariant(true);
         QTest::newRow("load, missing") << false << none << "LoadPrefsViews" << false << none;
     }
     void paneOfferedOnlyWhenItShouldBe()
@@ -292,13 +301,16 @@ private slots:
 
         QTest::newRow("two candidates") << request << QList<QVariantMap>{full, plist} << true << all;
         QTest::newRow("no candidate still posts") << request << QList<QVariantMap>{} << true << all;
-        QTest::newRow("other module's location") << QVariantMap{{"targName", "Other"}, {"targIdentifier", "com.example.Other"}}
-                                                 << QList<QVariantMap>{full} << false << QStringList{};
-        QTest::newRow("identifier differs in case") << QVariantMap{{"targName", "Probe"}, {"targIdentifier", "com.example.probe"}}
-                                                    << QList<QVariantMap>{full} << false << QStringList{};
-        QTest::newRow("no identifier") << QVariantMap{{"targName", "Probe"}} << QList<QVariantMap>{full} << false << QStringList{};
-        QTest::newRow("no name: batch stops at once") << QVariantMap{{"targIdentifier", kProbeId}}
-                                                      << QList<QVariantMap>{full} << true << QStringList{};
+        QTest::newRow("other module's location")
+            << QVariantMap{{"targName", "Other"}, {"targIdentifier", "com.example.Other"}} << QList<QVariantMap>{full}
+            << false << QStringList{};
+        QTest::newRow("identifier differs in case")
+            << QVariantMap{{"targName", "Probe"}, {"targIdentifier", "com.example.probe"}} << QList<QVariantMap>{full}
+            << false << QStringList{};
+        QTest::newRow("no identifier") << QVariantMap{{"targName", "Probe"}} << QList<QVariantMap>{full} << false
+                                       << QStringList{};
+        QTest::newRow("no name: batch stops at once")
+            << QVariantMap{{"targIdentifier", kProbeId}} << QList<QVariantMap>{full} << true << QStringList{};
     }
     void locationScan()
     {
@@ -332,7 +344,8 @@ private slots:
         for (int i = 0; i < targets.size(); ++i) {
             QCOMPARE(targets[i]->targetItemPath(), candidates[i].value("targetItemPath").toString());
             QCOMPARE(targets[i]->targetItemType(), candidates[i].value("targetItemType").toString());
-            QCOMPARE(targets[i]->targetItemClassification(), candidates[i].value("targetItemClassification").toString());
+            QCOMPARE(targets[i]->targetItemClassification(),
+                     candidates[i].value("targetItemClassification").toString());
             QCOMPARE(targets[i]->targetItemExtraInfo(), candidates[i].value("targetItemExtraInfo"));
             QCOMPARE(targets[i]->targetItemSize(), std::optional<quint64>(0));
             QCOMPARE(targets[i]->targetItemIsChecked(), std::optional<bool>(true));
@@ -344,8 +357,10 @@ private slots:
         FakeHome home;
         ProbeModule module(kProbeId, "scanProbe", "Probe");
         module.init();
-        module.candidates = {{{"targetItemPath", "/a"}, {"targetItemType", "File"},
-                              {"targetItemClassification", "Cache"}, {"targetItemExtraInfo", ""}}};
+        module.candidates = {{{"targetItemPath", "/a"},
+                              {"targetItemType", "File"},
+                              {"targetItemClassification", "Cache"},
+                              {"targetItemExtraInfo", ""}}};
         PostRecorder batches("CheckTargetFiles");
         const QVariantMap request{{"targName", "Probe"}, {"targIdentifier", kProbeId}};
         NotificationCenter::defaultCenter().post("CheckLocationItems", this, request);
@@ -359,8 +374,8 @@ private slots:
         FakeHome home;
         ProbeModule module(kProbeId, "scanProbe", "Probe");
         module.init();
-        module.candidates = {{{"targetItemPath", "/a"}, {"targetItemType", "Dir"},
-                              {"targetItemClassification", "Cache"}}};
+        module.candidates = {
+            {{"targetItemPath", "/a"}, {"targetItemType", "Dir"}, {"targetItemClassification", "Cache"}}};
         module.addTargetItems();
         QCOMPARE(module.arrayDuringScan.size(), 1);
         const targetItemPtr item = module.arrayDuringScan[0];
@@ -404,12 +419,16 @@ private slots:
         QCOMPARE(statuses.posts.size(), 1);
         QCOMPARE(statuses.posts[0].notification.object, static_cast<const void *>(&module));
         QCOMPARE(statuses.posts[0].notification.userInfo,
-                 (QVariantMap{{"cleaningItemAppName", "Probe"}, {"cleaningItemName", "Probe Cache"},
-                              {"cleaningItemPath", "/h/Cache"}, {"didClean", false}}));
+                 (QVariantMap{{"cleaningItemAppName", "Probe"},
+                              {"cleaningItemName", "Probe Cache"},
+                              {"cleaningItemPath", "/h/Cache"},
+                              {"didClean", false}}));
         QCOMPARE(removals.posts.size(), 1);
         QCOMPARE(removals.posts[0].notification.userInfo,
-                 (QVariantMap{{"removalItemAppName", "Probe"}, {"removalItemName", "Probe Cookies"},
-                              {"removalItemPath", "/t/Nimbrel/XYZ"}, {"removalItemRefPath", "/h/Cookies"}}));
+                 (QVariantMap{{"removalItemAppName", "Probe"},
+                              {"removalItemName", "Probe Cookies"},
+                              {"removalItemPath", "/t/Nimbrel/XYZ"},
+                              {"removalItemRefPath", "/h/Cookies"}}));
     }
 
     void destroyedModulesHearNothing()

@@ -21,9 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         file.write(reinterpret_cast<const char *>(data), qint64(size));
     }
     QList<int> counts;
-    for (const char *statement :
-         {"SELECT count(*) FROM moz_places;", "SELECT count(*) FROM ZDOWNLOADITEM;",
-          "SELECT count(*) FROM LSQuarantineEvent;"})
+    for (const char *statement : {"SELECT count(*) FROM moz_places;", "SELECT count(*) FROM ZDOWNLOADITEM;",
+                                  "SELECT count(*) FROM LSQuarantineEvent;"})
         CountProbe::itemsExist(counts, path, QString::fromLatin1(statement));
     // A store in write-ahead mode leaves its side files; each input starts without them.
     for (const char *side : {"store.db-wal", "store.db-shm", "store.db-journal"})

@@ -25,8 +25,7 @@ namespace {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const std::optional<PropertyList> list = PropertyList::fromData(bytes);
     if (!list)
         return 0;

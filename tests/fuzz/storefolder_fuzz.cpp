@@ -95,14 +95,13 @@ std::string snapshot(const std::string &outside)
     return state;
 }
 
-void build(const std::string &folder, const std::string &outside, const std::string &make,
-           const uint8_t *data, size_t size)
+void build(const std::string &folder, const std::string &outside, const std::string &make, const uint8_t *data,
+           size_t size)
 {
     for (size_t at = 0; at + 4 <= size;) {
         const int op = data[at] % 8;
         const std::string entry = folder + '/' + names[data[at + 1] % nameCount];
-        const size_t length =
-            std::min<size_t>(size_t(data[at + 2]) | size_t(data[at + 3]) << 8, size - at - 4);
+        const size_t length = std::min<size_t>(size_t(data[at + 2]) | size_t(data[at + 3]) << 8, size - at - 4);
         const std::string bytes(reinterpret_cast<const char *>(data + at + 4), length);
         at += 4 + length;
         const uint8_t pick0 = length > 0 ? uint8_t(bytes[0]) : 0, pick1 = length > 1 ? uint8_t(bytes[1]) : 0;
@@ -175,8 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         sqlite3_exec(db, "BEGIN; DELETE FROM urls; ROLLBACK;", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    LocalStorageLevelDb::writeKeptRecords(store, QString::fromStdString(fresh),
-                                          {QStringLiteral("chrome-extension_")});
+    LocalStorageLevelDb::writeKeptRecords(store, QString::fromStdString(fresh), {QStringLiteral("chrome-extension_")});
 
     // Whatever the folder held, nothing outside it was written, made or removed.
     if (snapshot(outside) != before)

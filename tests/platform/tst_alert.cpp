@@ -51,8 +51,7 @@ void tst_PlatformAlert::panelAnswers()
         panel = alert.isPanel();
         return pressed;
     });
-    QCOMPARE(platform::Alert::runAlertPanel(u"Title"_s, u"Text"_s, titles[0], titles[1], titles[2]),
-             expected);
+    QCOMPARE(platform::Alert::runAlertPanel(u"Title"_s, u"Text"_s, titles[0], titles[1], titles[2]), expected);
     QCOMPARE(seen, shown);
     QCOMPARE(message, u"Title"_s);
     QCOMPARE(informative, u"Text"_s);
@@ -119,8 +118,8 @@ void tst_PlatformAlert::informativeTextIsNotSqueezed_data()
     QTest::addColumn<QString>("informative");
     QTest::addColumn<int>("maxLines");
     QTest::newRow("short title, long text")
-        << "Cancel Setup Assistant" << "Nimbrel will use the default recommendations for any unconfigured settings."
-        << 3;
+        << "Cancel Setup Assistant"
+        << "Nimbrel will use the default recommendations for any unconfigured settings." << 3;
     QTest::newRow("long text")
         << "Finder Recent Folders Cleaning Alert"
         << "Finder recent folders are selected for cleaning. Cleaning recent folders will relaunch the Finder, "

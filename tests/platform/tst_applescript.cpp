@@ -26,14 +26,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("engine"); // the stand-in's body; empty: no engine at all
         QTest::addColumn<QString>("source");
-        QTest::addColumn<QVariant>("result");   // null: no result
+        QTest::addColumn<QVariant>("result"); // null: no result
         const QString get = u"tell application \"System Events\" to get \"x\""_s;
         QTest::newRow("source reaches the engine whole")
             << QByteArray("[ \"$1\" = -e ] && printf '%s\\n' \"$2\"") << get << QVariant(get);
         QTest::newRow("one line end dropped, inner ones kept")
             << QByteArray("printf '10\\n20\\n'") << u"s"_s << QVariant(u"10\n20"_s);
-        QTest::newRow("script error") << QByteArray("echo 'execution error' >&2; exit 1")
-                                      << u"s"_s << QVariant();
+        QTest::newRow("script error") << QByteArray("echo 'execution error' >&2; exit 1") << u"s"_s << QVariant();
         QTest::newRow("output but failed") << QByteArray("echo 5; exit 2") << u"s"_s << QVariant();
         QTest::newRow("no result") << QByteArray("exit 0") << u"s"_s << QVariant();
         QTest::newRow("killed") << QByteArray("echo 7; kill -9 $$") << u"s"_s << QVariant();

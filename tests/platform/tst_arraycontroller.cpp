@@ -7,7 +7,8 @@ using platform::ArrayController;
 
 namespace {
 
-struct Row {
+struct Row
+{
     QString name;
     bool checked = false;
 };
@@ -22,9 +23,7 @@ void describeColumns(ArrayController<Row> &rows)
     ArrayController<Row>::Column name;
     name.identifier = "nameColumn";
     name.title = "Item";
-    name.data = [](const Row &row, int role) {
-        return role == Qt::DisplayRole ? QVariant(row.name) : QVariant();
-    };
+    name.data = [](const Row &row, int role) { return role == Qt::DisplayRole ? QVariant(row.name) : QVariant(); };
     rows.setColumns({check, name});
 }
 

@@ -1,6 +1,6 @@
-#include "platform/system/Bundle.h"
-#include "platform/plist/PropertyList.h"
 #include "platform/gui/Sound.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/Bundle.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,9 +37,9 @@ void tst_Bundle::initTestCase()
     QVERIFY(QDir().mkpath(m_bundle + "/Contents/Resources/sub"));
     QFile info(m_bundle + "/Contents/Info.plist");
     QVERIFY(info.open(QIODevice::WriteOnly));
-    info.write(PropertyList::fromVariant(QVariantMap{{"CFBundleIdentifier", "org.example.Fake"},
-                                                     {"CFBundleShortVersionString", "3.1"}},
-                                         PropertyList::Format::Xml)
+    info.write(PropertyList::fromVariant(
+                   QVariantMap{{"CFBundleIdentifier", "org.example.Fake"}, {"CFBundleShortVersionString", "3.1"}},
+                   PropertyList::Format::Xml)
                    .toData()
                    .value());
     info.close();
@@ -63,14 +63,30 @@ void tst_Bundle::resources_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("found"); // relative to Resources; empty: not found
-    QTest::newRow("name and type") << "Tip" << "rtf" << "Tip.rtf";
-    QTest::newRow("plist") << "UserDefaults" << "plist" << "UserDefaults.plist";
-    QTest::newRow("type already in name") << "Tip.rtf" << "rtf" << "Tip.rtf";
-    QTest::newRow("no type") << "noext" << "" << "noext";
-    QTest::newRow("wrong type") << "Tip" << "plist" << "";
-    QTest::newRow("missing") << "Nothing" << "rtf" << "";
-    QTest::newRow("folder is not a resource") << "sub" << "" << "";
-    QTest::newRow("empty name") << "" << "rtf" << "";
+    QTest::newRow("name and type") << "Tip"
+                                   << "rtf"
+                                   << "Tip.rtf";
+    QTest::newRow("plist") << "UserDefaults"
+                           << "plist"
+                           << "UserDefaults.plist";
+    QTest::newRow("type already in name") << "Tip.rtf"
+                                          << "rtf"
+                                          << "Tip.rtf";
+    QTest::newRow("no type") << "noext"
+                             << ""
+                             << "noext";
+    QTest::newRow("wrong type") << "Tip"
+                                << "plist"
+                                << "";
+    QTest::newRow("missing") << "Nothing"
+                             << "rtf"
+                             << "";
+    QTest::newRow("folder is not a resource") << "sub"
+                                              << ""
+                                              << "";
+    QTest::newRow("empty name") << ""
+                                << "rtf"
+                                << "";
 }
 
 void tst_Bundle::resources()

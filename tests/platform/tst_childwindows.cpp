@@ -2,8 +2,8 @@
 #include "platform/gui/WindowGeometry.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 
 using platform::ChildWindows;

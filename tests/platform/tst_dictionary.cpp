@@ -5,7 +5,8 @@
 #include <memory>
 
 namespace {
-struct Record {
+struct Record
+{
     int n = 0;
 };
 using RecordPtr = std::shared_ptr<Record>;

@@ -1,10 +1,10 @@
 #include "core/AsNobody.h"
 #include "platform/files/FileManager.h"
 #include "platform/plist/PropertyList.h"
+#include "support/CiSkip.h"
 #include "support/FakeHome.h"
 #include "support/LinkFlipper.h"
 #include "support/LockedCache.h"
-#include "support/CiSkip.h"
 #include "support/ScratchDisk.h"
 
 #include <QTemporaryDir>
@@ -13,15 +13,15 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
-using platform::FileManager;
 using platform::decodePath;
 using platform::encodePath;
+using platform::FileManager;
 
 namespace {
 
@@ -189,8 +189,8 @@ void tst_FileManager::moveAcrossFileSystems()
     QVERIFY(fake.writeFile(u"outside/keep"_s, "outside"));
     QVERIFY(fm.setPosixPermissions(fake.path(u"tree/sub/secret"_s), 0600));
     QVERIFY(fm.setPosixPermissions(fake.path(u"tree/sub"_s), 0750));
-    QCOMPARE(symlink(encodePath(fake.path(u"outside"_s)).constData(),
-                     encodePath(fake.path(u"tree/link"_s)).constData()), 0);
+    QCOMPARE(
+        symlink(encodePath(fake.path(u"outside"_s)).constData(), encodePath(fake.path(u"tree/link"_s)).constData()), 0);
 
     const QString moved = other.path() + u"/tree"_s;
     QVERIFY(fm.moveItemAtPath(fake.path(u"tree"_s), moved));
@@ -214,12 +214,17 @@ void tst_FileManager::removeNeverFollowsLinks_data()
     QTest::addColumn<QString>("linkPath");   // relative to the home
     QTest::addColumn<QString>("removePath"); // what is removed
     QTest::addColumn<int>("files");          // beside the link, spread over four folders
-    QTest::newRow("the item is a link") << "item" << "item" << 0;
-    QTest::newRow("the item is a link, trailing slash") << "item" << "item/" << 0;
-    QTest::newRow("link inside the folder") << "folder/link" << "folder" << 0;
-    QTest::newRow("link deep inside") << "folder/a/b/link" << "folder" << 0;
+    QTest::newRow("the item is a link") << "item"
+                                        << "item" << 0;
+    QTest::newRow("the item is a link, trailing slash") << "item"
+                                                        << "item/" << 0;
+    QTest::newRow("link inside the folder") << "folder/link"
+                                            << "folder" << 0;
+    QTest::newRow("link deep inside") << "folder/a/b/link"
+                                      << "folder" << 0;
     // Enough files for the unlinks to be shared out to threads.
-    QTest::newRow("link among 3,000 files") << "folder/a/b/link" << "folder" << 3000;
+    QTest::newRow("link among 3,000 files") << "folder/a/b/link"
+                                            << "folder" << 3000;
 }
 
 void tst_FileManager::removeNeverFollowsLinks()
@@ -234,8 +239,7 @@ void tst_FileManager::removeNeverFollowsLinks()
     static const char *const folders[] = {"folder", "folder/a", "folder/a/b", "folder/c"};
     for (int i = 0; i < files; ++i)
         QVERIFY(fake.writeFile(u"%1/f%2"_s.arg(QLatin1String(folders[i % 4])).arg(i), "cache"));
-    QCOMPARE(symlink(encodePath(fake.path(u"outside"_s)).constData(),
-                     encodePath(fake.path(linkPath)).constData()), 0);
+    QCOMPARE(symlink(encodePath(fake.path(u"outside"_s)).constData(), encodePath(fake.path(linkPath)).constData()), 0);
 
     QVERIFY(fm.removeItemAtPath(fake.path(removePath)));
     QCOMPARE(readBytes(fake.path(u"outside/precious"_s)), QByteArray("keep me"));
@@ -281,7 +285,8 @@ void tst_FileManager::enumeratorOrderAndLinks()
     for (const char *file : {"top/f1", "top/a/f2", "top/a/b/f3", "top/c/f4", "elsewhere/hidden"})
         QVERIFY(fake.writeFile(QString::fromLatin1(file), "x"));
     QCOMPARE(symlink(encodePath(fake.path(u"elsewhere"_s)).constData(),
-                     encodePath(fake.path(u"top/a/linked"_s)).constData()), 0);
+                     encodePath(fake.path(u"top/a/linked"_s)).constData()),
+             0);
 
     const QStringList entries = fm.enumeratorAtPath(fake.path(u"top"_s));
     QStringList expected{"f1", "a", "a/f2", "a/b", "a/b/f3", "a/linked", "c", "c/f4"};

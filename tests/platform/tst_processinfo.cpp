@@ -1,5 +1,5 @@
-#include "platform/system/ProcessInfo.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/ProcessInfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,11 +49,16 @@ void tst_ProcessInfo::systemRootFromEnvironment_data()
 {
     QTest::addColumn<QString>("variable"); // "<unset>" leaves it out
     QTest::addColumn<QString>("root");
-    QTest::newRow("unset") << "<unset>" << "/";
-    QTest::newRow("empty") << "" << "/";
-    QTest::newRow("plain") << "/tmp/fake" << "/tmp/fake";
-    QTest::newRow("trailing slashes") << "/tmp/fake//" << "/tmp/fake";
-    QTest::newRow("slash") << "/" << "/";
+    QTest::newRow("unset") << "<unset>"
+                           << "/";
+    QTest::newRow("empty") << ""
+                           << "/";
+    QTest::newRow("plain") << "/tmp/fake"
+                           << "/tmp/fake";
+    QTest::newRow("trailing slashes") << "/tmp/fake//"
+                                      << "/tmp/fake";
+    QTest::newRow("slash") << "/"
+                           << "/";
 }
 
 void tst_ProcessInfo::systemRootFromEnvironment()
@@ -96,8 +101,8 @@ void tst_ProcessInfo::operatingSystemVersion_data()
     QTest::newRow("version not a string") << list(qint64(10), bin) << false << 0 << 0 << 0;
     QTest::newRow("version text") << list("ten", bin) << false << 0 << 0 << 0;
     QTest::newRow("four parts") << list("10.13.6.1", bin) << false << 0 << 0 << 0;
-    QTest::newRow("array root") << PropertyList::fromVariant(QVariantList{"10.13"}).toData().value()
-                                << false << 0 << 0 << 0;
+    QTest::newRow("array root") << PropertyList::fromVariant(QVariantList{"10.13"}).toData().value() << false << 0 << 0
+                                << 0;
 }
 
 void tst_ProcessInfo::operatingSystemVersion()

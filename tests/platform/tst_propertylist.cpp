@@ -5,8 +5,8 @@
 #include "support/HostileLists.h"
 
 #include <QDateTime>
-#include <QStringEncoder>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QtTest>
@@ -15,8 +15,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 #include <limits>
+#include <sys/stat.h>
 
 using platform::PlistUid;
 using platform::PropertyList;
@@ -31,8 +31,7 @@ QDateTime utc(qint64 msecs)
 // A tree with one of every node kind; used for the remove-one-key checks.
 QVariantMap richTree()
 {
-    QVariantMap nested{{"inner", QVariantList{qint64(1), 2.5, QString("x")}},
-                       {"flag", false}};
+    QVariantMap nested{{"inner", QVariantList{qint64(1), 2.5, QString("x")}}, {"flag", false}};
     return QVariantMap{
         {"string", QString("Grüße ✓")},
         {"empty", QString("")},
@@ -138,8 +137,12 @@ QByteArray binaryObjects(const QList<QByteArray> &objects)
 // {"drop": true, "keep": <object>} in binary: the object's bytes must survive the removal.
 QByteArray binaryKeeping(const QByteArray &object)
 {
-    return binaryObjects({QByteArray("\xD2\x01\x02\x03\x04", 5), QByteArray("\x54" "drop"),
-                          QByteArray("\x54" "keep"), QByteArray(1, '\x09'), object});
+    return binaryObjects({QByteArray("\xD2\x01\x02\x03\x04", 5),
+                          QByteArray("\x54"
+                                     "drop"),
+                          QByteArray("\x54"
+                                     "keep"),
+                          QByteArray(1, '\x09'), object});
 }
 
 QByteArray xmlKeeping(const QByteArray &element)
@@ -147,7 +150,7 @@ QByteArray xmlKeeping(const QByteArray &element)
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD "
            "PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist "
            "version=\"1.0\">\n<dict>\n\t<key>drop</key>\n\t<true/>\n\t<key>keep</key>\n\t"
-           + element + "\n</dict>\n</plist>\n";
+        + element + "\n</dict>\n</plist>\n";
 }
 
 QByteArray bigEndianDouble(double d)
@@ -204,7 +207,8 @@ void tst_PropertyList::roundTrip_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("expectedType");
 
-    struct Case {
+    struct Case
+    {
         const char *name;
         QVariant value;
         int type;
@@ -241,8 +245,7 @@ void tst_PropertyList::roundTrip_data()
     }
     // Sub-second dates only exist in the binary form.
     QTest::addRow("binary date with milliseconds")
-        << QVariant(utc(Q_INT64_C(1262304000123))) << int(PropertyList::Format::Binary)
-        << int(QMetaType::QDateTime);
+        << QVariant(utc(Q_INT64_C(1262304000123))) << int(PropertyList::Format::Binary) << int(QMetaType::QDateTime);
 }
 
 void tst_PropertyList::roundTrip()
@@ -270,8 +273,7 @@ void tst_PropertyList::roundTrip()
     QCOMPARE(parsed->toData().value(), *bytes);
 
     // And across formats.
-    const auto other = fmt == PropertyList::Format::Binary ? PropertyList::Format::Xml
-                                                           : PropertyList::Format::Binary;
+    const auto other = fmt == PropertyList::Format::Binary ? PropertyList::Format::Xml : PropertyList::Format::Binary;
     const auto converted = PropertyList::fromData(parsed->toData(other).value());
     QVERIFY(converted.has_value());
     if (expectedType == QMetaType::QDateTime || expectedType == QMetaType::QVariantMap)
@@ -337,23 +339,25 @@ void tst_PropertyList::systemListsKeepEveryValue_data()
     const QByteArray reversedPair = utf16Object({0xDE00, 0xD83D});
     // libplist writes a real that a float holds exactly in four bytes: the same value.
     QTest::newRow("binary -0.0") << binaryKeeping(negativeZero) << QByteArray("\x22\x80\x00\x00\x00", 5);
-    for (const QByteArray &object : {distantPast, fractional, early, tiny, eightBytes,
-                                     negative, unsignedMax, uid, data, nonBmp, loneHigh, loneLow,
-                                     reversedPair})
+    for (const QByteArray &object : {distantPast, fractional, early, tiny, eightBytes, negative, unsignedMax, uid, data,
+                                     nonBmp, loneHigh, loneLow, reversedPair})
         QTest::addRow("binary %s", object.toHex().constData()) << binaryKeeping(object) << object;
     // Array members and dictionary values alike, a string used twice counted twice.
-    const QByteArray inArray = binaryObjects({QByteArray("\xD2\x01\x02\x03\x04", 5), QByteArray("\x54" "drop"),
-                                              QByteArray("\x54" "keep"), QByteArray(1, '\x09'),
-                                              QByteArray("\xA3\x05\x06\x05", 4), loneLow, negativeZero});
+    const QByteArray inArray =
+        binaryObjects({QByteArray("\xD2\x01\x02\x03\x04", 5),
+                       QByteArray("\x54"
+                                  "drop"),
+                       QByteArray("\x54"
+                                  "keep"),
+                       QByteArray(1, '\x09'), QByteArray("\xA3\x05\x06\x05", 4), loneLow, negativeZero});
     QTest::newRow("binary array sharing a lone surrogate") << inArray << loneLow;
 
     for (const char *element :
-         {"<date>0000-12-30T00:00:00Z</date>", "<date>0999-01-01T00:00:00Z</date>",
-          "<date>2024-02-29T23:59:59Z</date>", "<date>-0001-06-15T12:00:00Z</date>",
-          "<date>-4713-11-24T12:00:00Z</date>", "<real>-0.0</real>", "<real>-2.5</real>",
-          "<integer>-9223372036854775808</integer>", "<integer>18446744073709551615</integer>",
-          "<integer>4294967296</integer>", "<string>\xf0\x9f\x98\x80 \xc3\xa9</string>",
-          "<string>a&#13;b</string>", "<string>&#13;\n&#13;</string>"})
+         {"<date>0000-12-30T00:00:00Z</date>", "<date>0999-01-01T00:00:00Z</date>", "<date>2024-02-29T23:59:59Z</date>",
+          "<date>-0001-06-15T12:00:00Z</date>", "<date>-4713-11-24T12:00:00Z</date>", "<real>-0.0</real>",
+          "<real>-2.5</real>", "<integer>-9223372036854775808</integer>", "<integer>18446744073709551615</integer>",
+          "<integer>4294967296</integer>", "<string>\xf0\x9f\x98\x80 \xc3\xa9</string>", "<string>a&#13;b</string>",
+          "<string>&#13;\n&#13;</string>"})
         QTest::addRow("xml %s", element) << xmlKeeping(element) << QByteArray(element);
     const QByteArray uidXml("<dict>\n\t\t<key>CF$UID</key>\n\t\t<integer>258</integer>\n\t</dict>");
     QTest::newRow("xml uid") << xmlKeeping(uidXml) << uidXml;
@@ -366,8 +370,8 @@ void tst_PropertyList::systemListsKeepEveryValue_data()
         QByteArray text = xmlKeeping(accented);
         text.replace("encoding=\"UTF-8\"", "encoding=\"" + QByteArray(name).toUpper() + "\"");
         QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
-        QTest::addRow("xml %s with a byte-order mark", name) << QByteArray(encoder.encode(QString::fromUtf8(text)))
-                                                             << accented;
+        QTest::addRow("xml %s with a byte-order mark", name)
+            << QByteArray(encoder.encode(QString::fromUtf8(text))) << accented;
     }
 }
 

@@ -3,16 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QTemporaryFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +20,8 @@ using platform::Task;
 
 namespace {
 
-struct Run {
+struct Run
+{
     QList<QByteArray> chunks;
     QList<int> statuses;
     int chunksBeforeEnd = -1;
@@ -62,14 +63,10 @@ private slots:
         QTest::addColumn<int>("status");
 
         QTest::newRow("lines written at once")
-            << "printf 'removing a\\n42%%\\ndone\\n'"
-            << QList<QByteArray>{"removing a\n", "42%\n", "done\n"} << 0;
+            << "printf 'removing a\\n42%%\\ndone\\n'" << QList<QByteArray>{"removing a\n", "42%\n", "done\n"} << 0;
         QTest::newRow("line written in pieces")
-            << "printf 'rem'; sleep 0.2; printf 'oving b\\n'; exit 4"
-            << QList<QByteArray>{"removing b\n"} << 4;
-        QTest::newRow("unfinished last line")
-            << "printf '1%%\\n2'"
-            << QList<QByteArray>{"1%\n", "2"} << 0;
+            << "printf 'rem'; sleep 0.2; printf 'oving b\\n'; exit 4" << QList<QByteArray>{"removing b\n"} << 4;
+        QTest::newRow("unfinished last line") << "printf '1%%\\n2'" << QList<QByteArray>{"1%\n", "2"} << 0;
         QTest::newRow("no output") << "exit 0" << QList<QByteArray>{} << 0;
     }
     void outputComesInWholeLinesBeforeTheEnd()
@@ -187,8 +184,8 @@ private slots:
         QTemporaryFile terminal;
         QVERIFY(terminal.open());
         QLoggingCategory::setFilterRules(u"nimbrel.tools.debug=true"_s);
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &context, const QString &message) {
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &message) {
                 // Only our tool's: a tool of an earlier case may end meanwhile.
                 if (QByteArray(context.category) == "nimbrel.tools" && message.contains("no process found"))
                     logged << message;

@@ -1,8 +1,8 @@
 #include "platform/plist/PlistLimits.h"
 #include "platform/plist/PropertyList.h"
 #include "platform/system/UserDefaults.h"
-#include "support/HostileLists.h"
 #include "support/CiSkip.h"
+#include "support/HostileLists.h"
 #include "support/PeakMemory.h"
 #include "support/ScratchDisk.h"
 
@@ -286,8 +286,7 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn_data()
         QTest::newRow(qPrintable(who + "fifo")) << suite << "fifo" << false;
         QTest::newRow(qPrintable(who + "link to /dev/zero")) << suite << "zero" << false;
         QTest::newRow(qPrintable(who + "nested 29000 deep")) << suite << "deep" << suite.isEmpty();
-        QTest::newRow(qPrintable(who + "nested 300000 deep behind a comment"))
-            << suite << "comment" << suite.isEmpty();
+        QTest::newRow(qPrintable(who + "nested 300000 deep behind a comment")) << suite << "comment" << suite.isEmpty();
         QTest::newRow(qPrintable(who + "eight million nodes")) << suite << "nodes" << suite.isEmpty();
         QTest::newRow(qPrintable(who + "quote in true before 300000 levels")) << suite << "true" << suite.isEmpty();
         QTest::newRow(qPrintable(who + "quote in false before 300000 levels")) << suite << "false" << suite.isEmpty();
@@ -316,8 +315,8 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
             deep.append("<array>");
         QVERIFY(writeFile(path, deep));
     } else if (kind == "true" || kind == "false" || kind == "unclosed") {
-        QVERIFY(writeFile(path, hostilelists::quoteBeforeDeepNesting(kind == "false" ? "false" : "true",
-                                                                     kind != "unclosed")));
+        QVERIFY(writeFile(
+            path, hostilelists::quoteBeforeDeepNesting(kind == "false" ? "false" : "true", kind != "unclosed")));
     } else if (kind == "shared") {
         QVERIFY(writeFile(path, hostilelists::sharedData(16 << 20, 64)));
     } else {
@@ -342,7 +341,8 @@ void tst_UserDefaults::hostileStoreIsNeverWaitedOn()
     UserDefaults &d = suite.isEmpty() ? UserDefaults::standardUserDefaults() : own.emplace(suite);
     QVERIFY(!d.objectForKey("Accounts").isValid());
     if (PeakMemory::budgetsHold)
-        QVERIFY2(peak.growthBytes() < qint64(300) << 20, qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
+        QVERIFY2(peak.growthBytes() < qint64(300) << 20,
+                 qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
     d.setBool(true, "after");
     // Only a store that was read and found damaged is replaced; a pipe or a device stays.
     QCOMPARE(d.synchronize(), keptBeside);
@@ -381,7 +381,8 @@ void tst_UserDefaults::observers()
 {
     UserDefaults &d = UserDefaults::standardUserDefaults();
     d.registerDefaults({{"scanSafari", true}});
-    struct Call {
+    struct Call
+    {
         QString key;
         int kind;
         QVariant oldValue, newValue;
@@ -498,8 +499,7 @@ void tst_UserDefaults::suiteIsReadOnly()
 
     UserDefaults suite("MobileMeAccounts");
     QCOMPARE(suite.storePath(), path);
-    QCOMPARE(suite.arrayForKey("Accounts").value(0).toMap().value("AccountID").toString(),
-             QString("me@example.com"));
+    QCOMPARE(suite.arrayForKey("Accounts").value(0).toMap().value("AccountID").toString(), QString("me@example.com"));
     suite.setBool(true, "changed");
     QVERIFY(!suite.synchronize());
     QCOMPARE(readAll(path), xml);

@@ -1,5 +1,5 @@
-#include "platform/system/UserDefaults.h"
 #include "platform/gui/VendorServices.h"
+#include "platform/system/UserDefaults.h"
 #include "platform/system/Workspace.h"
 
 #include <QTemporaryDir>
@@ -48,20 +48,30 @@ void tst_VendorServices::pagesFollowTheRegisteredHosts_data()
     QTest::addColumn<QString>("download");
     QTest::addColumn<QString>("support");
     QTest::addColumn<QString>("update");
-    QTest::newRow("nothing registered") << "" << "" << "https://www.example.com/support"
+    QTest::newRow("nothing registered") << ""
+                                        << ""
+                                        << "https://www.example.com/support"
                                         << "https://download.example.com/download";
-    QTest::newRow("local server") << "http://127.0.0.1:8080" << "http://127.0.0.1:8081/"
-                                  << "http://127.0.0.1:8080/support" << "http://127.0.0.1:8081/download";
-    QTest::newRow("plain http upgraded") << "http://www.example.org" << "HTTP://dl.example.org:80/"
-                                         << "https://www.example.org/support" << "https://dl.example.org/download";
-    QTest::newRow("http on its own port upgraded") << "http://www.example.org:8080/" << "download.example.org"
+    QTest::newRow("local server") << "http://127.0.0.1:8080"
+                                  << "http://127.0.0.1:8081/"
+                                  << "http://127.0.0.1:8080/support"
+                                  << "http://127.0.0.1:8081/download";
+    QTest::newRow("plain http upgraded") << "http://www.example.org"
+                                         << "HTTP://dl.example.org:80/"
+                                         << "https://www.example.org/support"
+                                         << "https://dl.example.org/download";
+    QTest::newRow("http on its own port upgraded") << "http://www.example.org:8080/"
+                                                   << "download.example.org"
                                                    << "https://www.example.org:8080/support"
                                                    << "https://download.example.org/download";
-    QTest::newRow("other schemes refused") << "ftp://www.example.org" << "javascript:alert(1)"
+    QTest::newRow("other schemes refused") << "ftp://www.example.org"
+                                           << "javascript:alert(1)"
                                            << "https://www.example.com/support"
                                            << "https://download.example.com/download";
-    QTest::newRow("loopback kept") << "http://localhost:8080" << "http://[::1]:8081"
-                                   << "http://localhost:8080/support" << "http://[::1]:8081/download";
+    QTest::newRow("loopback kept") << "http://localhost:8080"
+                                   << "http://[::1]:8081"
+                                   << "http://localhost:8080/support"
+                                   << "http://[::1]:8081/download";
 }
 
 void tst_VendorServices::pagesFollowTheRegisteredHosts()

@@ -16,7 +16,8 @@ namespace {
 class OneAnswerServer : public QTcpServer
 {
 public:
-    explicit OneAnswerServer(const QByteArray &answer) : m_answer(answer)
+    explicit OneAnswerServer(const QByteArray &answer)
+        : m_answer(answer)
     {
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = nextPendingConnection()) {
@@ -31,10 +32,7 @@ public:
             }
         });
     }
-    QUrl url(const QString &path) const
-    {
-        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(serverPort()).arg(path));
-    }
+    QUrl url(const QString &path) const { return QUrl(u"http://127.0.0.1:%1%2"_s.arg(serverPort()).arg(path)); }
     QByteArray request() const { return m_request; }
 
 private:
@@ -89,14 +87,14 @@ void tst_WebView::loadsAgainstServer_data()
                           << QStringList{"start", "finish"} << u"Stay updated \u00e9"_s;
     QTest::newRow("latin-1 page") << httpAnswer(200, "text/html; charset=iso-8859-1", "<p>caf\xe9</p>")
                                   << QStringList{"start", "finish"} << u"caf\u00e9"_s;
-    QTest::newRow("plain text") << httpAnswer(200, "text/plain", "<b>not markup</b>")
-                                << QStringList{"start", "finish"} << u"<b>not markup</b>"_s;
-    QTest::newRow("not found") << httpAnswer(404, "text/html", "<p>Missing page</p>")
-                               << QStringList{"start", "fail"} << QString();
-    QTest::newRow("server error") << httpAnswer(500, "text/html", "<p>Broken</p>")
-                                  << QStringList{"start", "fail"} << QString();
-    QTest::newRow("cut short") << httpAnswer(200, "text/html", "<p>only part", 5000)
-                               << QStringList{"start", "fail"} << QString();
+    QTest::newRow("plain text") << httpAnswer(200, "text/plain", "<b>not markup</b>") << QStringList{"start", "finish"}
+                                << u"<b>not markup</b>"_s;
+    QTest::newRow("not found") << httpAnswer(404, "text/html", "<p>Missing page</p>") << QStringList{"start", "fail"}
+                               << QString();
+    QTest::newRow("server error") << httpAnswer(500, "text/html", "<p>Broken</p>") << QStringList{"start", "fail"}
+                                  << QString();
+    QTest::newRow("cut short") << httpAnswer(200, "text/html", "<p>only part", 5000) << QStringList{"start", "fail"}
+                               << QString();
 }
 
 void tst_WebView::loadsAgainstServer()

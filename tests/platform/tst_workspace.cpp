@@ -1,5 +1,5 @@
-#include "platform/system/ApplicationWatcher.h"
 #include "platform/files/FileManager.h"
+#include "platform/system/ApplicationWatcher.h"
 #include "platform/system/Image.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/Workspace.h"
@@ -92,8 +92,7 @@ void tst_Workspace::bundleLookup()
     FakeHome fake;
     QVERIFY(fake.isValid());
     QVERIFY(!fake.addApplication(u"com.example.Other"_s, u"Other"_s).isEmpty());
-    const QString bundle = fake.addApplication(u"com.example.Browser"_s, u"Browser"_s,
-                                               folder, binary);
+    const QString bundle = fake.addApplication(u"com.example.Browser"_s, u"Browser"_s, folder, binary);
     QVERIFY(!bundle.isEmpty());
     QCOMPARE(Workspace::sharedWorkspace().absolutePathForAppBundleWithIdentifier(query), bundle);
 }
@@ -105,8 +104,8 @@ void tst_Workspace::bundleLookupMisses()
         FakeHome fake;
         // A bundle inside another bundle is not an installed application.
         const QString outer = fake.addApplication(u"com.example.Outer"_s, u"Outer"_s);
-        QVERIFY(!fake.addApplication(u"com.example.Inner"_s, u"Inner"_s,
-                                     u"Applications/Outer.app/Contents/Helpers"_s).isEmpty());
+        QVERIFY(!fake.addApplication(u"com.example.Inner"_s, u"Inner"_s, u"Applications/Outer.app/Contents/Helpers"_s)
+                     .isEmpty());
         QVERIFY(fake.writeFile(fake.rootPath(u"Applications/Broken.app/Contents/Info.plist"_s), "<plist><dict><key>"));
         QVERIFY(fake.makeDir(fake.rootPath(u"Applications/Empty.app"_s)));
         QCOMPARE(ws.absolutePathForAppBundleWithIdentifier(u"com.example.Outer"_s), outer);
@@ -153,7 +152,8 @@ void tst_Workspace::icons()
 
 void tst_Workspace::bundledImages()
 {
-    for (const char *name : {"FlashCookie.icns", "FlashCookieSmall.png", "GenericApplicationIcon.png", "Nimbrel.icns"}) {
+    for (const char *name :
+         {"FlashCookie.icns", "FlashCookieSmall.png", "GenericApplicationIcon.png", "Nimbrel.icns"}) {
         const ImagePtr image = imageNamed(QString::fromLatin1(name));
         QVERIFY2(image && !image->isNull(), name);
         QCOMPARE(imageNamed(QString::fromLatin1(name)), image); // one shared image per resource
@@ -174,9 +174,9 @@ void tst_Workspace::realProcessIsRunningAndNoticed()
     QObject owner;
     QList<QVariantMap> launched, terminated;
     NotificationCenter::workspaceCenter().addObserver(&owner, launchName,
-        [&](const Notification &n) { launched.append(n.userInfo); });
+                                                      [&](const Notification &n) { launched.append(n.userInfo); });
     NotificationCenter::workspaceCenter().addObserver(&owner, terminateName,
-        [&](const Notification &n) { terminated.append(n.userInfo); });
+                                                      [&](const Notification &n) { terminated.append(n.userInfo); });
     QTRY_VERIFY_WITH_TIMEOUT(ApplicationWatcher::instance().isWatching(), 10000);
 
     QProcess process;
@@ -230,16 +230,15 @@ void tst_Workspace::noticesFromSource()
     QList<RunningApplication> apps;
     Workspace &ws = Workspace::sharedWorkspace();
     ws.setRunningApplicationSource([&apps] { return apps; });
-    RunningApplication safari{4242, u"com.apple.Safari"_s, u"/Applications/Safari.app"_s,
-                              u"Safari"_s};
+    RunningApplication safari{4242, u"com.apple.Safari"_s, u"/Applications/Safari.app"_s, u"Safari"_s};
 
     QObject owner;
     QList<QVariantMap> launched, terminated;
     NotificationCenter::workspaceCenter().addObserver(&owner, terminateName,
-        [&](const Notification &n) { terminated.append(n.userInfo); });
+                                                      [&](const Notification &n) { terminated.append(n.userInfo); });
     QTRY_VERIFY_WITH_TIMEOUT(ApplicationWatcher::instance().isWatching(), 10000);
     NotificationCenter::workspaceCenter().addObserver(&owner, launchName,
-        [&](const Notification &n) { launched.append(n.userInfo); });
+                                                      [&](const Notification &n) { launched.append(n.userInfo); });
 
     apps.append(safari);
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(launched, 4242).size(), 1, 10000);
@@ -252,8 +251,7 @@ void tst_Workspace::noticesFromSource()
     apps.first().bundlePath = u"/Applications/Other.app"_s;
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(terminated, 4242).size(), 1, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(launched, 4242).size(), 2, 10000);
-    QCOMPARE(forProcess(terminated, 4242).first().value(u"NSApplicationName"_s).toString(),
-             u"Safari"_s);
+    QCOMPARE(forProcess(terminated, 4242).first().value(u"NSApplicationName"_s).toString(), u"Safari"_s);
     apps.clear();
     QTRY_COMPARE_WITH_TIMEOUT(forProcess(terminated, 4242).size(), 2, 10000);
     QCOMPARE(forProcess(terminated, 4242).last().value(u"NSApplicationPath"_s).toString(),

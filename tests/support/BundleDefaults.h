@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/system/Bundle.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/Bundle.h"
 #include "platform/system/UserDefaults.h"
 
 #include <QFile>
@@ -13,8 +13,7 @@ using namespace Qt::StringLiterals;
 // list cannot be read.
 [[nodiscard]] inline bool registerBundleDefaults()
 {
-    QFile file(platform::Bundle::mainBundle().pathForResource(u"UserDefaults"_s,
-                                                              u"plist"_s));
+    QFile file(platform::Bundle::mainBundle().pathForResource(u"UserDefaults"_s, u"plist"_s));
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const auto list = platform::PropertyList::fromData(file.readAll());

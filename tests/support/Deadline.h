@@ -17,12 +17,11 @@ class Deadline
 public:
     Deadline(int seconds, const QByteArray &what)
         : m_watch([this, seconds, what] {
-              std::unique_lock lock(m_mutex);
-              if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; }))
-                  qFatal("still running after %d s: %s", seconds, what.constData());
-          })
-    {
-    }
+            std::unique_lock lock(m_mutex);
+            if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; }))
+                qFatal("still running after %d s: %s", seconds, what.constData());
+        })
+    {}
     ~Deadline()
     {
         {

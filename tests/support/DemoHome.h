@@ -34,15 +34,21 @@ namespace demohome {
 // The identifiers of the fifteen modules: their panes count as offered, so no assistant runs.
 inline const QStringList &moduleIdentifiers()
 {
-    static const QStringList identifiers{
-        u"com.apple.Safari"_s,        u"org.mozilla.firefox"_s,
-        u"com.google.Chrome"_s,       u"org.chromium.Chromium"_s,
-        u"com.operasoftware.Opera"_s, u"org.mozilla.camino"_s,
-        u"com.flock.Flock"_s,         u"de.icab.iCab"_s,
-        u"com.omnigroup.OmniWeb5"_s,  u"org.mozilla.seamonkey"_s,
-        u"jp.hmdt.shiira"_s,          u"com.apple.Finder"_s,
-        u"com.apple.Preview"_s,       u"com.apple.QuickTimePlayerX"_s,
-        u"FlashCookies"_s};
+    static const QStringList identifiers{u"com.apple.Safari"_s,
+                                         u"org.mozilla.firefox"_s,
+                                         u"com.google.Chrome"_s,
+                                         u"org.chromium.Chromium"_s,
+                                         u"com.operasoftware.Opera"_s,
+                                         u"org.mozilla.camino"_s,
+                                         u"com.flock.Flock"_s,
+                                         u"de.icab.iCab"_s,
+                                         u"com.omnigroup.OmniWeb5"_s,
+                                         u"org.mozilla.seamonkey"_s,
+                                         u"jp.hmdt.shiira"_s,
+                                         u"com.apple.Finder"_s,
+                                         u"com.apple.Preview"_s,
+                                         u"com.apple.QuickTimePlayerX"_s,
+                                         u"FlashCookies"_s};
     return identifiers;
 }
 

@@ -16,9 +16,9 @@
 
 using namespace Qt::StringLiterals;
 
+using platform::encodePath;
 using platform::FileManager;
 using platform::PropertyList;
-using platform::encodePath;
 
 namespace {
 
@@ -49,8 +49,8 @@ FakeHome::FakeHome()
     m_home = m_base.path() + u"/home"_s;
     m_root = m_base.path() + u"/root"_s;
     m_tmp = m_base.path() + u"/tmp"_s;
-    m_valid = makePath(m_home) && makePath(m_root) && makePath(m_tmp)
-              && chmod(encodePath(m_tmp).constData(), 0700) == 0;
+    m_valid =
+        makePath(m_home) && makePath(m_root) && makePath(m_tmp) && chmod(encodePath(m_tmp).constData(), 0700) == 0;
     qputenv("HOME", encodePath(m_home));
     qputenv("TMPDIR", encodePath(m_tmp));
     qputenv("NIMBREL_SYSTEM_ROOT", encodePath(m_root));
@@ -123,8 +123,8 @@ QByteArray FakeHome::icnsData(const QImage &image)
         qToBigEndian(v, b.data());
         return b;
     };
-    return QByteArray("icns") + be32(quint32(16 + png.size())) + QByteArray("ic07")
-           + be32(quint32(8 + png.size())) + png;
+    return QByteArray("icns") + be32(quint32(16 + png.size())) + QByteArray("ic07") + be32(quint32(8 + png.size()))
+        + png;
 }
 
 QString FakeHome::executableOf(const QString &bundlePath)
@@ -133,32 +133,27 @@ QString FakeHome::executableOf(const QString &bundlePath)
     return bundlePath + u"/Contents/MacOS/"_s + file.left(file.size() - 4);
 }
 
-QString FakeHome::addApplication(const QString &bundleId, const QString &name,
-                                 const QString &folder, bool binaryInfoPlist)
+QString FakeHome::addApplication(const QString &bundleId, const QString &name, const QString &folder,
+                                 bool binaryInfoPlist)
 {
     const QString base = folder.startsWith(QLatin1String("~/")) ? path(folder.mid(2)) : rootPath(folder);
     const QString bundle = base + QLatin1Char('/') + name + u".app"_s;
     const QVariantMap info{
-        {u"CFBundleIdentifier"_s, bundleId},
-        {u"CFBundleName"_s, name},
-        {u"CFBundleExecutable"_s, name},
-        {u"CFBundleIconFile"_s, name},
-        {u"CFBundlePackageType"_s, u"APPL"_s},
-        {u"CFBundleShortVersionString"_s, u"1.0"_s},
+        {u"CFBundleIdentifier"_s, bundleId},   {u"CFBundleName"_s, name},
+        {u"CFBundleExecutable"_s, name},       {u"CFBundleIconFile"_s, name},
+        {u"CFBundlePackageType"_s, u"APPL"_s}, {u"CFBundleShortVersionString"_s, u"1.0"_s},
     };
     const auto format = binaryInfoPlist ? PropertyList::Format::Binary : PropertyList::Format::Xml;
     const auto plist = PropertyList::fromVariant(info, format).toData();
     QImage icon(128, 128, QImage::Format_ARGB32);
     icon.fill(iconColor(bundleId));
     const bool ok = plist && makePath(bundle + u"/Contents/MacOS"_s)
-                    && writeFileAt(bundle + u"/Contents/Info.plist"_s, *plist)
-                    && writeFileAt(bundle + u"/Contents/Resources/"_s + name
-                                       + u".icns"_s, icnsData(icon));
+        && writeFileAt(bundle + u"/Contents/Info.plist"_s, *plist)
+        && writeFileAt(bundle + u"/Contents/Resources/"_s + name + u".icns"_s, icnsData(icon));
     return ok ? bundle : QString();
 }
 
-QString FakeHome::addRunnableApplication(const QString &bundleId, const QString &name,
-                                         const QString &folder)
+QString FakeHome::addRunnableApplication(const QString &bundleId, const QString &name, const QString &folder)
 {
     const QString bundle = addApplication(bundleId, name, folder);
     const FileManager &fm = FileManager::defaultManager();
@@ -172,8 +167,7 @@ QString FakeHome::addRunnableApplication(const QString &bundleId, const QString 
 
 bool FakeHome::setSystemVersion(const QString &productVersion)
 {
-    const QVariantMap info{{u"ProductName"_s, u"Mac OS X"_s},
-                           {u"ProductVersion"_s, productVersion}};
+    const QVariantMap info{{u"ProductName"_s, u"Mac OS X"_s}, {u"ProductVersion"_s, productVersion}};
     const auto data = PropertyList::fromVariant(info, PropertyList::Format::Xml).toData();
     return data && writeFileAt(rootPath(u"System/Library/CoreServices/SystemVersion.plist"_s), *data);
 }
@@ -206,8 +200,8 @@ bool FakeHome::createSqlite(const QString &relPath, const QString &sqlText) cons
     if (!makePath(parentOf(file)))
         return false;
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(encodePath(file).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(encodePath(file).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK) {
         qWarning("FakeHome: cannot open %s", qPrintable(file));
         sqlite3_close(db);
         return false;

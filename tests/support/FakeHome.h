@@ -36,16 +36,15 @@ public:
     QString home() const { return m_home; }
     QString systemRoot() const { return m_root; }
     QString tmp() const { return m_tmp; }
-    QString path(const QString &relPath) const;       // joined to the home folder
-    QString rootPath(const QString &relPath) const;   // joined to the system root
+    QString path(const QString &relPath) const;     // joined to the home folder
+    QString rootPath(const QString &relPath) const; // joined to the system root
     // (both answer an absolute path unchanged)
 
     // <root>/<folder>/<name>.app with Contents/Info.plist (CFBundleIdentifier, CFBundleName,
     // CFBundleExecutable, CFBundleIconFile without extension), an empty MacOS/ folder and
     // Resources/<name>.icns filled with iconColor(bundleId). A folder starting with "~/" lies
     // in the home folder ("~/Applications"). Answers the bundle path, empty on failure.
-    QString addApplication(const QString &bundleId, const QString &name,
-                           const QString &folder = u"Applications"_s,
+    QString addApplication(const QString &bundleId, const QString &name, const QString &folder = u"Applications"_s,
                            bool binaryInfoPlist = false);
     // The same, plus an executable copy of /bin/sleep as Contents/MacOS/<name>: a process
     // started from it ("<exe> 60") is listed as a running application with bundleId.
@@ -83,7 +82,8 @@ private:
     QString m_home;
     QString m_root;
     QString m_tmp;
-    struct SavedVariable {
+    struct SavedVariable
+    {
         const char *name;
         bool wasSet;
         QByteArray value;

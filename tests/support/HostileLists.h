@@ -23,12 +23,11 @@ inline QByteArray quoteBeforeDeepNesting(const QByteArray &element, bool closed 
 // characters unless given) and whose "Recent" string uses the entity `uses` times.
 inline QByteArray entityList(int length, int uses, const QByteArray &declaration = QByteArray())
 {
-    const QByteArray entity = declaration.isEmpty()
-                                  ? "<!ENTITY e \"" + QByteArray(length, 'x') + "\">"
-                                  : declaration;
+    const QByteArray entity = declaration.isEmpty() ? "<!ENTITY e \"" + QByteArray(length, 'x') + "\">" : declaration;
     return "<?xml version=\"1.0\"?>\n<!DOCTYPE plist [" + entity
-           + "]>\n<plist version=\"1.0\"><dict><key>Keep</key><string>stays</string><key>Recent</key>"
-             "<string>" + QByteArray("&e;").repeated(uses) + "</string></dict></plist>\n";
+        + "]>\n<plist version=\"1.0\"><dict><key>Keep</key><string>stays</string><key>Recent</key>"
+          "<string>"
+        + QByteArray("&e;").repeated(uses) + "</string></dict></plist>\n";
 }
 
 inline void appendBigEndian(QByteArray &out, quint64 value, int size)
@@ -47,11 +46,14 @@ inline QByteArray sharedData(qint64 bytes, int references)
     offsets.append(quint64(out.size()));
     out.append("\xD2\x01\x02\x04\x03", 5);
     offsets.append(quint64(out.size()));
-    out.append("\x56" "Recent");
+    out.append("\x56"
+               "Recent");
     offsets.append(quint64(out.size()));
-    out.append("\x54" "Keep");
+    out.append("\x54"
+               "Keep");
     offsets.append(quint64(out.size()));
-    out.append("\x55" "stays");
+    out.append("\x55"
+               "stays");
     offsets.append(quint64(out.size()));
     out.append("\xAF\x12", 2);
     appendBigEndian(out, quint64(references), 4);

@@ -23,11 +23,11 @@ QString makeLockedCache(const QString &base)
     const QString cache = base + QStringLiteral("/cache");
     // Deepest first, so each mode is set once nothing more is made inside.
     const QList<QPair<QString, mode_t>> entries = {
-        {QStringLiteral("readonly/file"), 0644},     {QStringLiteral("readonly/inner/file"), 0600},
-        {QStringLiteral("readonly/inner"), 0555},    {QStringLiteral("readonly"), 0555},
+        {QStringLiteral("readonly/file"), 0644},      {QStringLiteral("readonly/inner/file"), 0600},
+        {QStringLiteral("readonly/inner"), 0555},     {QStringLiteral("readonly"), 0555},
         {QStringLiteral("sealed/deeper/file"), 0600}, {QStringLiteral("sealed/deeper"), 0000},
-        {QStringLiteral("sealed/file"), 0644},       {QStringLiteral("sealed"), 0000},
-        {QStringLiteral("readonly-file"), 0444},     {QStringLiteral("no-access-file"), 0000},
+        {QStringLiteral("sealed/file"), 0644},        {QStringLiteral("sealed"), 0000},
+        {QStringLiteral("readonly-file"), 0444},      {QStringLiteral("no-access-file"), 0000},
         {QStringLiteral("plain-file"), 0644},
     };
     for (const auto &entry : entries) {

@@ -28,8 +28,14 @@ public:
         m_ok = m_ok && m_start > 0;
     }
     // False when the kernel's mark cannot be lowered here (no /proc, or a kernel before 4.0).
-    bool ok() const { return m_ok; }
-    qint64 growthBytes() const { return statusBytes("VmHWM:") - m_start; }
+    bool ok() const
+    {
+        return m_ok;
+    }
+    qint64 growthBytes() const
+    {
+        return statusBytes("VmHWM:") - m_start;
+    }
 
 private:
     static qint64 statusBytes(const QByteArray &field)

@@ -18,7 +18,9 @@ class RunningApps
 public:
     // Only processes started from the fake home's own system root count as running (see
     // FakeHome), so other test programs' fake applications never reach these tests.
-    explicit RunningApps(FakeHome &home) : m_home(home) {}
+    explicit RunningApps(FakeHome &home)
+        : m_home(home)
+    {}
     ~RunningApps()
     {
         for (auto &p : m_processes)

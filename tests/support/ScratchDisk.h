@@ -11,7 +11,8 @@
 class ScratchDisk
 {
 public:
-    explicit ScratchDisk(const QString &point, const char *size = "4m") : m_point(QFile::encodeName(point))
+    explicit ScratchDisk(const QString &point, const char *size = "4m")
+        : m_point(QFile::encodeName(point))
     {
         const QByteArray options = QByteArray("size=") + size + ",mode=0755";
         m_mounted = mkdir(m_point.constData(), 0755) == 0
@@ -24,14 +25,15 @@ public:
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
         const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) { }
+        while (filler.write(block) == block.size()) {}
         return true;
     }
     // The folder `source` bound at `point` instead: the same file system, seen a second time.
-    ScratchDisk(const QString &point, const QString &source) : m_point(QFile::encodeName(point))
+    ScratchDisk(const QString &point, const QString &source)
+        : m_point(QFile::encodeName(point))
     {
         m_mounted = mkdir(m_point.constData(), 0755) == 0
-                    && mount(QFile::encodeName(source).constData(), m_point.constData(), nullptr, MS_BIND, nullptr) == 0;
+            && mount(QFile::encodeName(source).constData(), m_point.constData(), nullptr, MS_BIND, nullptr) == 0;
     }
     ~ScratchDisk()
     {

@@ -7,7 +7,7 @@
 #ifdef NIMBREL_SANITIZE_THREAD
 #define SKIP_UNDER_THREAD_CHECKER(reason) QSKIP("thread checker: only Qt's own threads report here: " reason)
 #else
-#define SKIP_UNDER_THREAD_CHECKER(reason) \
-    do {                                  \
+#define SKIP_UNDER_THREAD_CHECKER(reason)                                                                              \
+    do {                                                                                                               \
     } while (false)
 #endif

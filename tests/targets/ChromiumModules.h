@@ -32,11 +32,13 @@ inline const QList<TraceSpec> chromeTraces = {
     {"Chrome Cookies", "chromeCookies", 'P', "Cookies", "File", ""},
     {"Chrome Download History", "chromeDownloads", 'P', "History", "Sqlite", ""},
     {"Chrome Download History URL Chains", "chromeDownloads", 'P', "History", "Sqlite", ""},
-    {"Chrome Flash Cookies", "chromeFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir", ""},
+    {"Chrome Flash Cookies", "chromeFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects",
+     "Dir", ""},
     {"Chrome Form Values", "chromeForms", 'P', "Web Data", "Sqlite", ""},
     {"Chrome Last Session Information", "chromeLastSession", 'P', "Current Session", "File", ""},
     {"Chrome Last Session Tabs", "chromeLastSession", 'P', "Current Tabs", "File", ""},
-    {"Chrome Open Windows", "chromeLastSession", 'H', "Library/Saved Application State/com.google.Chrome.savedState", "Dir", ""},
+    {"Chrome Open Windows", "chromeLastSession", 'H', "Library/Saved Application State/com.google.Chrome.savedState",
+     "Dir", ""},
     {"Chrome Recent Searches", "chromeRecentSearches", 'P', "History", "Sqlite", ""},
     {"Chrome Webpage Icons", "chromeWebpageIcons", 'P', "Favicons", "File", ""},
     {"Chrome DOM Storage", "chromeDOM", 'P', "Local Storage", "Dir", ""},
@@ -53,11 +55,13 @@ inline const QList<TraceSpec> chromiumTraces = {
     {"Chromium Cookies", "chromiumCookies", 'P', "Cookies", "File", ""},
     {"Chromium Download History", "chromiumDownloads", 'P', "History", "Sqlite", ""},
     {"Chromium Download History URL Chains", "chromiumDownloads", 'P', "History", "Sqlite", ""},
-    {"Chromium Flash Cookies", "chromiumFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects", "Dir", ""},
+    {"Chromium Flash Cookies", "chromiumFlashCookies", 'P', "Pepper Data/Shockwave Flash/WritableRoot/#SharedObjects",
+     "Dir", ""},
     {"Chromium Form Values", "chromiumForms", 'P', "Web Data", "Sqlite", ""},
     {"Chromium Last Session Information", "chromiumLastSession", 'P', "Current Session", "File", ""},
     {"Chromium Last Session Tabs", "chromiumLastSession", 'P', "Current Tabs", "File", ""},
-    {"Chromium Open Windows", "chromiumLastSession", 'H', "Library/Saved Application State/org.chromium.Chromium.savedState", "Dir", ""},
+    {"Chromium Open Windows", "chromiumLastSession", 'H',
+     "Library/Saved Application State/org.chromium.Chromium.savedState", "Dir", ""},
     {"Chromium Recent Searches", "chromiumRecentSearches", 'P', "History", "Sqlite", ""},
     {"Chromium Webpage Icons", "chromiumWebpageIcons", 'P', "Favicons", "File", ""},
     {"Chromium DOM Storage", "chromiumDOM", 'P', "Local Storage", "Dir", ""},
@@ -83,9 +87,12 @@ inline const QList<TraceSpec> operaTraces = {
     {"Opera Legacy Download History", "operaDownloads", 'H', "Library/Opera/download.dat", "File", ""},
     {"Opera Last Session Information", "operaLastSession", 'P', "session.db", "File", ""},
     {"Opera Last Session Information Backup", "operaLastSession", 'P', "session.dbak", "File", ""},
-    {"Opera Legacy Last Session Information", "operaLastSession", 'H', "Library/Opera/sessions/autosave.win", "File", ""},
-    {"Opera Legacy Last Session Information Backup", "operaLastSession", 'H', "Library/Opera/sessions/autosave.win.bak", "File", ""},
-    {"Opera Open Windows", "operaLastSession", 'H', "Library/Saved Application State/com.operasoftware.Opera.savedState", "Dir", ""},
+    {"Opera Legacy Last Session Information", "operaLastSession", 'H', "Library/Opera/sessions/autosave.win", "File",
+     ""},
+    {"Opera Legacy Last Session Information Backup", "operaLastSession", 'H', "Library/Opera/sessions/autosave.win.bak",
+     "File", ""},
+    {"Opera Open Windows", "operaLastSession", 'H',
+     "Library/Saved Application State/com.operasoftware.Opera.savedState", "Dir", ""},
     {"Opera Recent Searches", "operaRecentSearches", 'P', "History", "Sqlite", ""},
     {"Opera Legacy Recent Searches", "operaRecentSearches", 'H', "Library/Opera/search_field_history.dat", "File", ""},
     {"Opera Webpage Icons", "operaWebpageIcons", 'P', "Thumbnails", "File", ""},
@@ -102,16 +109,19 @@ inline const QList<TraceSpec> flockTraces = {
     {"Flock Cookies", "flockCookies", 'P', "Cookies", "File", ""},
     {"Flock Download History", "flockDownloads", 'P', "History", "Sqlite", ""},
     {"Flock Form Values", "flockForms", 'P', "Web Data", "Sqlite", ""},
-    {"Flock Last Session Local State", "flockLastSession", 'H', "Library/Application Support/Flock/User Data/Local State", "File", ""},
+    {"Flock Last Session Local State", "flockLastSession", 'H',
+     "Library/Application Support/Flock/User Data/Local State", "File", ""},
     {"Flock Last Session Information", "flockLastSession", 'P', "Current Session", "File", ""},
     {"Flock Last Session Tabs", "flockLastSession", 'P', "Current Tabs", "File", ""},
-    {"Flock Open Windows", "flockLastSession", 'H', "Library/Saved Application State/com.flock.Flock.savedState", "Dir", ""},
+    {"Flock Open Windows", "flockLastSession", 'H', "Library/Saved Application State/com.flock.Flock.savedState", "Dir",
+     ""},
     {"Flock Recent Searches", "flockRecentSearches", 'P', "History", "Sqlite", ""},
     {"Flock Webpage Icons", "flockWebpageIcons", 'P', "Thumbnails", "File", ""},
     {"Flock DOM Storage", "flockDOM", 'P', "Local Storage", "Dir", ""},
 };
 
-struct Browser {
+struct Browser
+{
     QString app;
     QString identifier;
     const char *scanKey;
@@ -134,30 +144,30 @@ struct Browser {
 
 inline Browser chrome()
 {
-    return {u"Chrome"_s, u"com.google.Chrome"_s, "scanChrome",
-            u"Library/Application Support/Google/Chrome/Default"_s, chromeTraces,
-            [] { return std::make_unique<ChromeController>(); }};
+    return {u"Chrome"_s,  u"com.google.Chrome"_s,
+            "scanChrome", u"Library/Application Support/Google/Chrome/Default"_s,
+            chromeTraces, [] { return std::make_unique<ChromeController>(); }};
 }
 
 inline Browser chromium()
 {
-    return {u"Chromium"_s, u"org.chromium.Chromium"_s, "scanChromium",
-            u"Library/Application Support/Chromium/Default"_s, chromiumTraces,
-            [] { return std::make_unique<ChromiumController>(); }};
+    return {u"Chromium"_s,  u"org.chromium.Chromium"_s,
+            "scanChromium", u"Library/Application Support/Chromium/Default"_s,
+            chromiumTraces, [] { return std::make_unique<ChromiumController>(); }};
 }
 
 inline Browser opera()
 {
-    return {u"Opera"_s, u"com.operasoftware.Opera"_s, "scanOpera",
-            u"Library/Application Support/com.operasoftware.Opera"_s, operaTraces,
-            [] { return std::make_unique<OperaController>(); }};
+    return {u"Opera"_s,  u"com.operasoftware.Opera"_s,
+            "scanOpera", u"Library/Application Support/com.operasoftware.Opera"_s,
+            operaTraces, [] { return std::make_unique<OperaController>(); }};
 }
 
 inline Browser flock()
 {
-    return {u"Flock"_s, u"com.flock.Flock"_s, "scanFlock",
-            u"Library/Application Support/Flock/User Data/Default"_s, flockTraces,
-            [] { return std::make_unique<FlockController>(); }};
+    return {u"Flock"_s,  u"com.flock.Flock"_s,
+            "scanFlock", u"Library/Application Support/Flock/User Data/Default"_s,
+            flockTraces, [] { return std::make_unique<FlockController>(); }};
 }
 
 inline QList<Browser> all()
@@ -175,7 +185,8 @@ inline Browser named(const QString &app)
 }
 
 // A home with the browser's application installed and every switch of its module on.
-struct Fixture : ModuleFixture<ModuleController> {
+struct Fixture : ModuleFixture<ModuleController>
+{
     Browser browser;
 
     explicit Fixture(const Browser &b)
@@ -216,22 +227,22 @@ struct Fixture : ModuleFixture<ModuleController> {
             else if (at.endsWith(QLatin1String("/Local Storage")))
                 written = home.createSqlite(at + u"/chrome-extension_aapocclcgogkmnckokdopfmhonfmgoek_0.localstorage"_s,
                                             chromiumprofiles::localStorageFile())
-                          && home.createSqlite(at + u"/https_www.example.org_0.localstorage"_s,
-                                               chromiumprofiles::localStorageFile());
+                    && home.createSqlite(at + u"/https_www.example.org_0.localstorage"_s,
+                                         chromiumprofiles::localStorageFile());
             else if (kind == QLatin1String("Dir"))
                 written = home.writeFile(at + u"/data_1"_s, QByteArray(3000, 'd'))
-                          && home.writeFile(at + u"/sub/f_000001"_s, QByteArray(5000, 'f'));
+                    && home.writeFile(at + u"/sub/f_000001"_s, QByteArray(5000, 'f'));
             else if (kind == QLatin1String("File"))
                 written = home.writeFile(at, QByteArray(t.name).repeated(40));
             if (!written)
                 return false;
         }
         return home.createSqlite(inProfile(u"Top Sites"_s), chromiumprofiles::topSites())
-               && home.writeFile(inProfile(u"Preferences"_s), R"({"profile":{"name":"Person 1"}})")
-               && home.writeFile(inProfile(u"Bookmarks"_s), R"({"roots":{"bookmark_bar":{"children":[]}}})")
-               && home.createSqlite(inProfile(u"Login Data"_s),
-                                    u"CREATE TABLE logins (origin_url VARCHAR NOT NULL, username_value VARCHAR);"
-                                                   "INSERT INTO logins VALUES ('https://www.example.org/', 'me');"_s);
+            && home.writeFile(inProfile(u"Preferences"_s), R"({"profile":{"name":"Person 1"}})")
+            && home.writeFile(inProfile(u"Bookmarks"_s), R"({"roots":{"bookmark_bar":{"children":[]}}})")
+            && home.createSqlite(inProfile(u"Login Data"_s),
+                                 u"CREATE TABLE logins (origin_url VARCHAR NOT NULL, username_value VARCHAR);"
+                                 "INSERT INTO logins VALUES ('https://www.example.org/', 'me');"_s);
     }
 };
 

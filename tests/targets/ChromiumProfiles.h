@@ -209,8 +209,9 @@ INSERT INTO web_apps VALUES('https://mail.example.net/',1);
 // A storage file of the older Local Storage layout, one per site.
 inline QString localStorageFile()
 {
-    return inTransaction(u"CREATE TABLE ItemTable (key TEXT UNIQUE ON CONFLICT REPLACE, value BLOB NOT NULL ON CONFLICT FAIL);"
-                                        "INSERT INTO ItemTable VALUES('theme', X'6400610072006B00');"_s);
+    return inTransaction(
+        u"CREATE TABLE ItemTable (key TEXT UNIQUE ON CONFLICT REPLACE, value BLOB NOT NULL ON CONFLICT FAIL);"
+        "INSERT INTO ItemTable VALUES('theme', X'6400610072006B00');"_s);
 }
 
 // The current Local Storage layout: one store for every origin, as the browser keys it.
@@ -223,7 +224,9 @@ inline StoreRecords localStorageRecords(const QList<QByteArray> &origins)
     for (const QByteArray &origin : origins) {
         records.insert("META:" + origin, QByteArray("\x08\x80\xe0\xa6\xe7\xb5\xa1\xe3\x17\x10\x2a", 11));
         records.insert("METAACCESS:" + origin, QByteArray("\x08\x80\xe0\xa6\xe7\xb5\xa1\xe3\x17", 9));
-        records.insert("_" + origin + QByteArray("\x00\x01theme", 7), QByteArray("\x01" "dark"));
+        records.insert("_" + origin + QByteArray("\x00\x01theme", 7),
+                       QByteArray("\x01"
+                                  "dark"));
         records.insert("_" + origin + QByteArray("\x00\x01settings", 10),
                        "\x01{\"origin\":\"" + origin + "\",\"n\":" + QByteArray::number(origin.size()) + "}");
     }
@@ -280,12 +283,13 @@ inline QString integrityCheck(const QString &path)
     sqlite3 *db = nullptr;
     QString answer;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_exec(db, "PRAGMA integrity_check;",
-                     [](void *out, int, char **values, char **) {
-                         *static_cast<QString *>(out) += QString::fromUtf8(values[0] ? values[0] : "");
-                         return 0;
-                     },
-                     &answer, nullptr);
+        sqlite3_exec(
+            db, "PRAGMA integrity_check;",
+            [](void *out, int, char **values, char **) {
+                *static_cast<QString *>(out) += QString::fromUtf8(values[0] ? values[0] : "");
+                return 0;
+            },
+            &answer, nullptr);
     }
     sqlite3_close(db);
     return answer;
@@ -300,21 +304,23 @@ inline QStringList tableCounts(const QString &path)
         sqlite3_close(db);
         return counts;
     }
-    sqlite3_exec(db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;",
-                 [](void *out, int, char **values, char **) {
-                     static_cast<QStringList *>(out)->append(QString::fromUtf8(values[0]));
-                     return 0;
-                 },
-                 &tables, nullptr);
+    sqlite3_exec(
+        db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;",
+        [](void *out, int, char **values, char **) {
+            static_cast<QStringList *>(out)->append(QString::fromUtf8(values[0]));
+            return 0;
+        },
+        &tables, nullptr);
     for (const QString &table : tables) {
         QString n;
         const QByteArray sql = u"SELECT count(*) FROM \"%1\";"_s.arg(table).toUtf8();
-        sqlite3_exec(db, sql.constData(),
-                     [](void *out, int, char **values, char **) {
-                         *static_cast<QString *>(out) = QString::fromUtf8(values[0]);
-                         return 0;
-                     },
-                     &n, nullptr);
+        sqlite3_exec(
+            db, sql.constData(),
+            [](void *out, int, char **values, char **) {
+                *static_cast<QString *>(out) = QString::fromUtf8(values[0]);
+                return 0;
+            },
+            &n, nullptr);
         counts.append(table + QLatin1Char('=') + n);
     }
     sqlite3_close(db);

@@ -18,7 +18,8 @@ using namespace Qt::StringLiterals;
 class CleaningRecorder : public QObject
 {
 public:
-    struct Event {
+    struct Event
+    {
         QString name;
         QVariantMap info;
         QVariant snapshot;
@@ -27,8 +28,7 @@ public:
     static inline const QString status = u"CleaningStatusUpdateNotification"_s;
     static inline const QString removal = u"RemovalItemNotification"_s;
     static inline const QString prefsDaemon = u"CFPrefsdNeedsRestartNotification"_s;
-    static inline const QString sharedFileList =
-        u"SharedfilelistdNeedsRestartNotification"_s;
+    static inline const QString sharedFileList = u"SharedfilelistdNeedsRestartNotification"_s;
 
     CleaningRecorder()
     {
@@ -65,9 +65,8 @@ public:
 // Asks a module for its traces the way the location list does.
 inline void postLocationScan(const QString &appName, const QString &identifier)
 {
-    platform::NotificationCenter::defaultCenter().post(
-        keys::CheckLocationItems, nullptr,
-        keys::locationScan(appName, identifier));
+    platform::NotificationCenter::defaultCenter().post(keys::CheckLocationItems, nullptr,
+                                                       keys::locationScan(appName, identifier));
 }
 
 // The item names of result rows, in their order.
@@ -80,12 +79,9 @@ inline QStringList namesOf(const QList<resultItemPtr> &rows)
 }
 
 // Posts a cleaning request the way the results controller does.
-inline void postCleaningRequest(const QString &appName, const QString &itemName,
-                                const QString &path)
+inline void postCleaningRequest(const QString &appName, const QString &itemName, const QString &path)
 {
     platform::NotificationCenter::defaultCenter().post(
         keys::cleanRequestName(appName), nullptr,
-        {{u"cleaningItemAppName"_s, appName},
-         {u"cleaningItemName"_s, itemName},
-         {u"cleaningItemPath"_s, path}});
+        {{u"cleaningItemAppName"_s, appName}, {u"cleaningItemName"_s, itemName}, {u"cleaningItemPath"_s, path}});
 }

@@ -14,7 +14,8 @@ namespace finderfixture {
 #define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList."
 inline const QList<TraceSpec> traces = {
     {"Finder Recent Items", "finderRecentItems", 'H', "Library/Preferences/com.apple.recentitems.plist", "Plist"},
-    {"Finder Legacy Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl", "File"},
+    {"Finder Legacy Recent Applications Shared File List", "finderRecentItems", 'H', SFL "RecentApplications.sfl",
+     "File"},
     {"Finder Legacy Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl", "File"},
     {"Finder Legacy Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl", "File"},
     {"Finder Legacy Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl", "File"},
@@ -22,8 +23,10 @@ inline const QList<TraceSpec> traces = {
     {"Finder Recent Documents Shared File List", "finderRecentItems", 'H', SFL "RecentDocuments.sfl2", "File"},
     {"Finder Recent Hosts Shared File List", "finderRecentItems", 'H', SFL "RecentHosts.sfl2", "File"},
     {"Finder Recent Servers Shared File List", "finderRecentItems", 'H', SFL "RecentServers.sfl2", "File"},
-    {"Finder Legacy Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEvents", "Sqlite"},
-    {"Finder Download Quarantine History", "finderQuarantineEvents", 'H', "Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
+    {"Finder Legacy Download Quarantine History", "finderQuarantineEvents", 'H',
+     "Library/Preferences/com.apple.LaunchServices.QuarantineEvents", "Sqlite"},
+    {"Finder Download Quarantine History", "finderQuarantineEvents", 'H',
+     "Library/Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
     {"Finder Recent Folders", "finderRecentFolders", 'H', "Library/Preferences/com.apple.finder.plist", "Plist"},
 };
 #undef SFL
@@ -33,13 +36,15 @@ inline const QString finderPath = QString::fromLatin1(traces[11].path);
 
 inline const QString script = u"tell application \"System Events\" to tell appearance preferences to "_s;
 
-struct Launch {
+struct Launch
+{
     QString path;
     QStringList arguments;
     bool onMainThread;
 };
 
-struct Fixture : ModuleFixture<FinderController> {
+struct Fixture : ModuleFixture<FinderController>
+{
     static constexpr const char *scanKey = "scanFinder";
     FinderController &finder = module;
     QStringList scripts;
@@ -52,7 +57,8 @@ struct Fixture : ModuleFixture<FinderController> {
         // Nothing here may ever reach a real killall.
         tool = home.path(u"bin/restart-stand-in"_s);
         // It leaves one finished file per run, named after its process.
-        FakeHome::writeFileAt(tool, "#!/bin/sh\nprintf '%s\\n' \"$*\" > \"$0.part.$$\" && mv \"$0.part.$$\" \"$0.ran.$$\"\n");
+        FakeHome::writeFileAt(tool,
+                              "#!/bin/sh\nprintf '%s\\n' \"$*\" > \"$0.part.$$\" && mv \"$0.part.$$\" \"$0.ran.$$\"\n");
         QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         RestartTool::setToolPath(tool);
         platform::Task::setLaunchRecorder([this](const QString &path, const QStringList &arguments) {
@@ -94,8 +100,8 @@ struct Fixture : ModuleFixture<FinderController> {
                 return false;
         }
         return home.writePlist(recentItemsPath, systemlists::recentItems(), format)
-               && home.writePlist(finderPath,
-                                  systemlists::finderPrefs(systemlists::recentFolders({u"Downloads"_s, u"Taxes"_s})), format);
+            && home.writePlist(
+                finderPath, systemlists::finderPrefs(systemlists::recentFolders({u"Downloads"_s, u"Taxes"_s})), format);
     }
 
     void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }

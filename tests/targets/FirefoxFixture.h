@@ -24,7 +24,8 @@ inline const QList<TraceSpec> traces = {
     {"Firefox Legacy Last Session Information", "firefoxLastSession", 'P', "sessionstore.js", "File"},
     {"Firefox Last Session Information Backup", "firefoxLastSession", 'P', "sessionstore-backups", "Dir"},
     {"Firefox Legacy Last Session Information Backup", "firefoxLastSession", 'P', "sessionstore.bak", "File"},
-    {"Firefox Open Windows", "firefoxLastSession", 'H', "Library/Saved Application State/org.mozilla.firefox.savedState", "Dir"},
+    {"Firefox Open Windows", "firefoxLastSession", 'H',
+     "Library/Saved Application State/org.mozilla.firefox.savedState", "Dir"},
     {"Firefox Recent Searches", "firefoxRecentSearches", 'P', "formhistory.sqlite", "Sqlite"},
     {"Firefox Webpage Icons", "firefoxWebpageIcons", 'P', "places.sqlite", "Sqlite"},
     {"Firefox Webpage Icons Database", "firefoxWebpageIcons", 'P', "favicons.sqlite", "File"},
@@ -38,7 +39,8 @@ inline const QString cachesRel = u"Library/Caches/Firefox/Profiles"_s;
 // The places.sqlite a test starts from.
 enum class Places { None, Current, Legacy, LegacyUnvisited, LegacyVisitsOnlyBookmarked, Garbage };
 
-struct Fixture : ModuleFixture<FirefoxController> {
+struct Fixture : ModuleFixture<FirefoxController>
+{
     // Two profiles, as a profiles folder usually holds them; the browser's own choice is
     // the one the folder lists first.
     QString other;
@@ -72,15 +74,20 @@ struct Fixture : ModuleFixture<FirefoxController> {
         const QString places = inProfile("places.sqlite");
         using namespace mozstores;
         switch (kind) {
-        case Places::None: return true;
-        case Places::Current: return writeCurrentPlaces(places, home.path(u"staging/places.sqlite"_s));
-        case Places::Legacy: return writeLegacyPlaces(places);
+        case Places::None:
+            return true;
+        case Places::Current:
+            return writeCurrentPlaces(places, home.path(u"staging/places.sqlite"_s));
+        case Places::Legacy:
+            return writeLegacyPlaces(places);
         case Places::LegacyUnvisited:
-            return run(places, QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows)
-                                   + u"DELETE FROM moz_historyvisits;"_s);
+            return run(places,
+                       QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows)
+                           + u"DELETE FROM moz_historyvisits;"_s);
         case Places::LegacyVisitsOnlyBookmarked:
             return run(places, QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows));
-        case Places::Garbage: return FakeHome::writeFileAt(places, QByteArray(3000, 'g'));
+        case Places::Garbage:
+            return FakeHome::writeFileAt(places, QByteArray(3000, 'g'));
         }
         return false;
     }
@@ -88,11 +95,9 @@ struct Fixture : ModuleFixture<FirefoxController> {
     // Every trace of the table, with a legacy places file so that all four places rows count.
     bool writeEveryTrace()
     {
-        return writePlaces(Places::Legacy)
-               && mozstores::writeCookies(inProfile("cookies.sqlite"))
-               && mozstores::writeDownloads(inProfile("downloads.sqlite"))
-               && mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true)
-               && writeMissingTraces();
+        return writePlaces(Places::Legacy) && mozstores::writeCookies(inProfile("cookies.sqlite"))
+            && mozstores::writeDownloads(inProfile("downloads.sqlite"))
+            && mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true) && writeMissingTraces();
     }
 };
 

@@ -7,8 +7,8 @@
 #include "core/Keys.h"
 #include "core/records/targetItem.h"
 #include "platform/files/FileManager.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
 
@@ -23,7 +23,8 @@
 using namespace Qt::StringLiterals;
 
 // One row of a module's table as a test states it.
-struct TraceSpec {
+struct TraceSpec
+{
     const char *name;
     const char *key;
     char base; // 'P' profile folder, 'C' cache profile folder, 'H' home folder, 'T' temporary directory
@@ -55,7 +56,8 @@ inline QStringList noticeNames(const QList<CleaningRecorder::Event> &events)
 // One module in a fake home with its application installed, the file and database services
 // behind it, every given switch on and a recorder of what its cleaning posts.
 template <class Module>
-struct ModuleFixture {
+struct ModuleFixture
+{
     using Make = std::function<std::unique_ptr<Module>()>;
 
     FakeHome home;
@@ -72,8 +74,7 @@ struct ModuleFixture {
     // withApplication: install the module's bundle (a module without an application has none).
     ModuleFixture(const char *scanKey, const QList<TraceSpec> &traces, bool withApplication = true)
         : ModuleFixture([] { return std::make_unique<Module>(); }, scanKey, traces, withApplication)
-    {
-    }
+    {}
 
     // For a test that picks the module at run time: `make` gives it.
     ModuleFixture(const Make &make, const char *scanKey, const QList<TraceSpec> &traces, bool withApplication = true)
@@ -95,10 +96,14 @@ struct ModuleFixture {
     {
         const QString rel = QString::fromLatin1(t.path);
         switch (t.base) {
-        case 'P': return profile + QLatin1Char('/') + rel;
-        case 'C': return cache + QLatin1Char('/') + rel;
-        case 'T': return home.tmp() + QLatin1Char('/') + rel;
-        default: return home.path(rel);
+        case 'P':
+            return profile + QLatin1Char('/') + rel;
+        case 'C':
+            return cache + QLatin1Char('/') + rel;
+        case 'T':
+            return home.tmp() + QLatin1Char('/') + rel;
+        default:
+            return home.path(rel);
         }
     }
 
@@ -111,8 +116,8 @@ struct ModuleFixture {
             if (QFile::exists(path))
                 continue;
             const bool written = QLatin1String(table.at(i).kind) == QLatin1String("Dir")
-                                     ? FakeHome::writeFileAt(path + u"/entry"_s, QByteArray(600 + i, 'd'))
-                                     : FakeHome::writeFileAt(path, QByteArray(800 + i, 'f'));
+                ? FakeHome::writeFileAt(path + u"/entry"_s, QByteArray(600 + i, 'd'))
+                : FakeHome::writeFileAt(path, QByteArray(800 + i, 'f'));
             if (!written)
                 return false;
         }
@@ -130,8 +135,7 @@ struct ModuleFixture {
     {
         results.removeAllObjects();
         platform::NotificationCenter::defaultCenter().post(
-            keys::CheckLocationItems, nullptr,
-            keys::locationScan(module.targetName(), module.identifierString()));
+            keys::CheckLocationItems, nullptr, keys::locationScan(module.targetName(), module.identifierString()));
         return results.arrangedObjects();
     }
 
@@ -226,13 +230,12 @@ struct ModuleFixture {
             const QVariantMap info = events.first().info;
             if (events.first().name == CleaningRecorder::status)
                 answers << answer(u"status"_s, info.value(u"cleaningItemName"_s).toString(),
-                                  info.value(u"cleaningItemPath"_s).toString(),
-                                  info.value(u"didClean"_s).toBool(), QFile::exists(path));
+                                  info.value(u"cleaningItemPath"_s).toString(), info.value(u"didClean"_s).toBool(),
+                                  QFile::exists(path));
             else
                 answers << answer(events.first().name == CleaningRecorder::removal ? u"removal"_s : events.first().name,
                                   info.value(u"removalItemName"_s).toString(),
-                                  info.value(u"removalItemRefPath"_s).toString(), std::nullopt,
-                                  QFile::exists(path));
+                                  info.value(u"removalItemRefPath"_s).toString(), std::nullopt, QFile::exists(path));
         }
         return answers;
     }
@@ -274,7 +277,7 @@ private:
                             const QString &name = QString())
     {
         return (name.isNull() ? QString::fromLatin1(t.name) : name) + QLatin1Char('|') + path + QLatin1Char('|') + kind
-               + (t.extra ? QLatin1Char('|') + extra : QString());
+            + (t.extra ? QLatin1Char('|') + extra : QString());
     }
 
     static QString answer(const QString &notice, const QString &name, const QString &path, std::optional<bool> cleaned,

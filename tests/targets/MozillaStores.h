@@ -159,10 +159,10 @@ CREATE INDEX moz_formhistory_index ON moz_formhistory (fieldname);
 CREATE INDEX moz_formhistory_lastused_index ON moz_formhistory (lastUsed);
 CREATE INDEX moz_formhistory_guid_index ON moz_formhistory (guid);
 )";
-inline const char *searchBarRows =
-    "INSERT INTO moz_formhistory (fieldname, value, timesUsed, guid) VALUES ('searchbar-history', 'searchbar-secret-query', 2, 'formGUID0001');";
-inline const char *formRows =
-    "INSERT INTO moz_formhistory (fieldname, value, timesUsed, guid) VALUES ('email', 'form-secret@example.org', 1, 'formGUID0002');";
+inline const char *searchBarRows = "INSERT INTO moz_formhistory (fieldname, value, timesUsed, guid) VALUES "
+                                   "('searchbar-history', 'searchbar-secret-query', 2, 'formGUID0001');";
+inline const char *formRows = "INSERT INTO moz_formhistory (fieldname, value, timesUsed, guid) VALUES ('email', "
+                              "'form-secret@example.org', 1, 'formGUID0002');";
 
 // downloads.sqlite of an older profile.
 inline const char *downloadsSchema = R"(
@@ -179,8 +179,9 @@ inline bool run(const QString &path, const QString &sql)
     if (!FakeHome::makePath(path.left(path.lastIndexOf(QLatin1Char('/')))))
         return false;
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(platform::encodePath(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr)
+        != SQLITE_OK) {
         sqlite3_close(db);
         return false;
     }
@@ -221,7 +222,8 @@ inline QString integrity(const QString &path)
 // Bookmarks whose page is gone.
 inline int danglingBookmarks(const QString &path)
 {
-    return count(path, u"SELECT count(*) FROM moz_bookmarks WHERE fk IS NOT NULL AND fk NOT IN (SELECT id FROM moz_places);"_s);
+    return count(
+        path, u"SELECT count(*) FROM moz_bookmarks WHERE fk IS NOT NULL AND fk NOT IN (SELECT id FROM moz_places);"_s);
 }
 
 // The store and the side files SQLite keeps beside it.
@@ -245,8 +247,7 @@ inline QStringList filesShowing(const QString &path, const QByteArray &marker)
 // A store in WAL mode whose `walRows` were committed to its -wal file only, as a browser
 // that was stopped before it could fold the log back leaves it. Built in `staging`, then
 // copied into place while the writing connection still holds the log.
-inline bool writeWithWal(const QString &path, const QString &staging, const QString &mainRows,
-                         const QString &walRows)
+inline bool writeWithWal(const QString &path, const QString &staging, const QString &mainRows, const QString &walRows)
 {
     if (!run(staging, u"PRAGMA journal_mode=WAL;"_s + mainRows))
         return false;
@@ -256,7 +257,7 @@ inline bool writeWithWal(const QString &path, const QString &staging, const QStr
         return false;
     }
     bool ok = sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr) == SQLITE_OK
-              && sqlite3_exec(db, walRows.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        && sqlite3_exec(db, walRows.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     const platform::FileManager &fm = platform::FileManager::defaultManager();
     // The log's index too, as the browser leaves it beside the log.
     for (const QString &suffix : {QString(), u"-wal"_s, u"-shm"_s}) {
@@ -278,20 +279,23 @@ inline bool writeCurrentPlaces(const QString &path, const QString &staging)
 
 inline bool writeLegacyPlaces(const QString &path)
 {
-    return run(path, QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows)
-                         + QString::fromLatin1(historyRows) + QString::fromLatin1(legacyExtraRows));
+    return run(path,
+               QString::fromLatin1(legacyPlacesSchema) + QString::fromLatin1(bookmarkRows)
+                   + QString::fromLatin1(historyRows) + QString::fromLatin1(legacyExtraRows));
 }
 
 inline bool writeCookies(const QString &path, bool withRows = true)
 {
-    return run(path, u"PRAGMA journal_mode=WAL;"_s + QString::fromLatin1(cookiesSchema)
-                         + (withRows ? QString::fromLatin1(cookieRows) : QString()));
+    return run(path,
+               u"PRAGMA journal_mode=WAL;"_s + QString::fromLatin1(cookiesSchema)
+                   + (withRows ? QString::fromLatin1(cookieRows) : QString()));
 }
 
 inline bool writeFormHistory(const QString &path, bool forms, bool searchBar)
 {
-    return run(path, QString::fromLatin1(formHistorySchema) + (forms ? QString::fromLatin1(formRows) : QString())
-                         + (searchBar ? QString::fromLatin1(searchBarRows) : QString()));
+    return run(path,
+               QString::fromLatin1(formHistorySchema) + (forms ? QString::fromLatin1(formRows) : QString())
+                   + (searchBar ? QString::fromLatin1(searchBarRows) : QString()));
 }
 
 inline bool writeDownloads(const QString &path)

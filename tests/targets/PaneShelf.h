@@ -19,8 +19,7 @@ public:
     void addItemWithInfo(const QVariantMap &info) override
     {
         idents.append(info.value(keys::Ident).toString());
-        panes.emplace_back(qobject_cast<MasterPrefsViewController *>(
-            info.value(keys::VController).value<QObject *>()));
+        panes.emplace_back(qobject_cast<MasterPrefsViewController *>(info.value(keys::VController).value<QObject *>()));
     }
     void observeValueForKeyPath(const QString &, int, const QVariant &, const QVariant &) override {}
 

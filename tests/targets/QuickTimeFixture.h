@@ -8,16 +8,23 @@
 namespace quicktimefixture {
 
 #define CT "Library/Containers/com.apple.QuickTimePlayerX/Data/Library/"
-#define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
+#define SFL                                                                                                            \
+    "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
 inline const QList<TraceSpec> traces = {
     {"QuickTime Cache", "quickTimeCache", 'H', "Library/Caches/QuickTime/downloads", "Dir"},
-    {"QuickTime Download Quarantine History", "quickTimeQuarantineEvents", 'H', CT "Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
-    {"QuickTime Recent Items", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist"},
-    {"QuickTime Legacy Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl", "File"},
-    {"QuickTime Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl2", "File"},
+    {"QuickTime Download Quarantine History", "quickTimeQuarantineEvents", 'H',
+     CT "Preferences/com.apple.LaunchServices.QuarantineEventsV2", "Sqlite"},
+    {"QuickTime Recent Items", "quickTimeRecentItems", 'H',
+     "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist"},
+    {"QuickTime Legacy Recent Items Shared File List", "quickTimeRecentItems", 'H',
+     SFL "com.apple.quicktimeplayerx.sfl", "File"},
+    {"QuickTime Recent Items Shared File List", "quickTimeRecentItems", 'H', SFL "com.apple.quicktimeplayerx.sfl2",
+     "File"},
     {"QuickTime Recent URLs", "quickTimeRecentItems", 'H', CT "Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
-    {"QuickTime Legacy Recent URLs", "quickTimeRecentItems", 'H', "Library/Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
-    {"QuickTime Open Windows", "quickTimeRecentItems", 'H', CT "Saved Application State/com.apple.QuickTimePlayerX.savedState", "Dir"},
+    {"QuickTime Legacy Recent URLs", "quickTimeRecentItems", 'H',
+     "Library/Preferences/com.apple.QuickTimePlayerX.plist", "Plist"},
+    {"QuickTime Open Windows", "quickTimeRecentItems", 'H',
+     CT "Saved Application State/com.apple.QuickTimePlayerX.savedState", "Dir"},
 };
 #undef CT
 #undef SFL
@@ -39,12 +46,12 @@ inline QVariantList recentURLs()
                         {u"Bookmark"_s, systemlists::bookmark(u"talk.mov"_s)}}};
 }
 
-struct Fixture : ModuleFixture<QuickTimeController> {
+struct Fixture : ModuleFixture<QuickTimeController>
+{
     static constexpr const char *scanKey = "scanQuickTime";
     Fixture()
         : ModuleFixture(scanKey, traces)
-    {
-    }
+    {}
 
     QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
 
@@ -56,12 +63,12 @@ struct Fixture : ModuleFixture<QuickTimeController> {
                 return false;
         }
         return home.createSqlite(pathOf(Quarantine), systemlists::quarantineDatabase(3))
-               && home.writePlist(pathOf(RecentItems),
-                                  systemlists::sharedFileListPrefs(systemlists::customListItems({u"clip.mov"_s})))
-               && FakeHome::writeFileAt(pathOf(LegacySfl), "sfl")
-               && FakeHome::writeFileAt(pathOf(Sfl), "sfl2")
-               && home.writePlist(pathOf(RecentURLs), playerPrefs(recentURLs()))
-               && home.writePlist(pathOf(LegacyRecentURLs), playerPrefs(recentURLs()), platform::PropertyList::Format::Xml);
+            && home.writePlist(pathOf(RecentItems),
+                               systemlists::sharedFileListPrefs(systemlists::customListItems({u"clip.mov"_s})))
+            && FakeHome::writeFileAt(pathOf(LegacySfl), "sfl") && FakeHome::writeFileAt(pathOf(Sfl), "sfl2")
+            && home.writePlist(pathOf(RecentURLs), playerPrefs(recentURLs()))
+            && home.writePlist(pathOf(LegacyRecentURLs), playerPrefs(recentURLs()),
+                               platform::PropertyList::Format::Xml);
     }
 
     void clean(int row) { ModuleFixture::clean(QString::fromLatin1(traces[row].name), pathOf(row)); }

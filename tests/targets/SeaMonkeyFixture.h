@@ -18,14 +18,16 @@ inline const QList<TraceSpec> traces = {
     {"SeaMonkey Form Values", "seaMonkeyForms", 'P', "formhistory.sqlite", "Sqlite"},
     {"SeaMonkey Last Session Information", "seaMonkeyLastSession", 'P', "sessionstore.json", "File"},
     {"SeaMonkey Last Session Information Backup", "seaMonkeyLastSession", 'P', "sessionstore.bak", "File"},
-    {"SeaMonkey Open Windows", "seaMonkeyLastSession", 'H', "Library/Saved Application State/org.mozilla.SeaMonkey.savedState", "Dir"},
+    {"SeaMonkey Open Windows", "seaMonkeyLastSession", 'H',
+     "Library/Saved Application State/org.mozilla.SeaMonkey.savedState", "Dir"},
     {"SeaMonkey DOM Storage", "seaMonkeyDOM", 'P', "webappsstore.sqlite", "File"},
 };
 
 inline const QString profilesRel = u"Library/Application Support/SeaMonkey/Profiles"_s;
 inline const QString cachesRel = u"Library/Caches/SeaMonkey/Profiles"_s;
 
-struct Fixture : ModuleFixture<SeaMonkeyController> {
+struct Fixture : ModuleFixture<SeaMonkeyController>
+{
     static constexpr const char *scanKey = "scanSeaMonkey";
     Fixture()
         : ModuleFixture(scanKey, traces)
@@ -42,10 +44,9 @@ struct Fixture : ModuleFixture<SeaMonkeyController> {
     bool writeEveryTrace()
     {
         return mozstores::writeLegacyPlaces(inProfile("places.sqlite"))
-               && mozstores::writeCookies(inProfile("cookies.sqlite"))
-               && mozstores::writeDownloads(inProfile("downloads.sqlite"))
-               && mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true)
-               && writeMissingTraces();
+            && mozstores::writeCookies(inProfile("cookies.sqlite"))
+            && mozstores::writeDownloads(inProfile("downloads.sqlite"))
+            && mozstores::writeFormHistory(inProfile("formhistory.sqlite"), true, true) && writeMissingTraces();
     }
 };
 

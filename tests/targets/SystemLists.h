@@ -59,8 +59,9 @@ inline QVariantMap typedNodes()
         {u"Count"_s, qint64(3)},
         {u"Enabled"_s, false},
         {u"Blob"_s, QByteArray("\x00\x01\x02\xfe", 4)},
-        {u"Archive"_s, QVariantMap{{u"$top"_s, QVariant::fromValue(platform::PlistUid{1})},
-                                               {u"$objects"_s, QVariantList{u"$null"_s, qint64(-2), 0.0}}}},
+        {u"Archive"_s,
+         QVariantMap{{u"$top"_s, QVariant::fromValue(platform::PlistUid{1})},
+                     {u"$objects"_s, QVariantList{u"$null"_s, qint64(-2), 0.0}}}},
     };
 }
 
@@ -69,8 +70,7 @@ inline QVariantMap typedNodes()
 inline QVariantMap recentItems()
 {
     QVariantMap root = typedNodes();
-    root.insert(u"RecentApplications"_s,
-                recentList(customListItems({u"Safari.app"_s, u"Mail.app"_s})));
+    root.insert(u"RecentApplications"_s, recentList(customListItems({u"Safari.app"_s, u"Mail.app"_s})));
     QVariantMap documents = recentList(customListItems({u"tax.pdf"_s, u"notes.txt"_s}), 15);
     documents.insert(u"Controller"_s, u"CustomListItems"_s);
     documents.insert(u"Stamp"_s, typedNodes().value(u"LastChange"_s));
@@ -106,7 +106,9 @@ inline QVariantMap finderPrefs(const QVariant &recentFolders)
     root.insert(u"NSNavLastRootDirectory"_s, u"~/Documents"_s);
     for (int i = 0; i < 30; ++i)
         root.insert(u"FK_Setting%1"_s.arg(i, 2, 10, QLatin1Char('0')),
-                    i % 3 == 0 ? QVariant(qint64(i)) : i % 3 == 1 ? QVariant(i + 0.25) : QVariant(i % 2 == 0));
+                    i % 3 == 0       ? QVariant(qint64(i))
+                        : i % 3 == 1 ? QVariant(i + 0.25)
+                                     : QVariant(i % 2 == 0));
     return root;
 }
 
@@ -168,20 +170,17 @@ inline QStringList nodesOfFile(const QString &path)
 // The quarantine event store as Launch Services creates it, with n events.
 inline QString quarantineDatabase(int events)
 {
-    QString sql = 
-        u"CREATE TABLE LSQuarantineEvent (  LSQuarantineEventIdentifier TEXT PRIMARY KEY NOT NULL,"
-        "  LSQuarantineTimeStamp REAL,  LSQuarantineAgentBundleIdentifier TEXT,"
-        "  LSQuarantineAgentName TEXT,  LSQuarantineDataURLString TEXT,"
-        "  LSQuarantineSenderName TEXT,  LSQuarantineSenderAddress TEXT,"
-        "  LSQuarantineTypeNumber INTEGER,  LSQuarantineOriginTitle TEXT,"
-        "  LSQuarantineOriginURLString TEXT,  LSQuarantineOriginAlias BLOB );"
-        "CREATE INDEX LSQuarantineEventIndex ON LSQuarantineEvent (  LSQuarantineEventIdentifier );"_s;
+    QString sql = u"CREATE TABLE LSQuarantineEvent (  LSQuarantineEventIdentifier TEXT PRIMARY KEY NOT NULL,"
+                  "  LSQuarantineTimeStamp REAL,  LSQuarantineAgentBundleIdentifier TEXT,"
+                  "  LSQuarantineAgentName TEXT,  LSQuarantineDataURLString TEXT,"
+                  "  LSQuarantineSenderName TEXT,  LSQuarantineSenderAddress TEXT,"
+                  "  LSQuarantineTypeNumber INTEGER,  LSQuarantineOriginTitle TEXT,"
+                  "  LSQuarantineOriginURLString TEXT,  LSQuarantineOriginAlias BLOB );"
+                  "CREATE INDEX LSQuarantineEventIndex ON LSQuarantineEvent (  LSQuarantineEventIdentifier );"_s;
     for (int i = 0; i < events; ++i)
-        sql += 
-                   u"INSERT INTO LSQuarantineEvent VALUES('8C1F6A3E-0000-4000-8000-%1', %2,"
-                   " 'com.apple.Safari', 'Safari', 'https://dl.example.com/file%3.dmg', NULL, NULL,"
-                   " 0, NULL, 'https://example.com/page%3', X'00010203');"_s
-                   .arg(i, 12, 10, QLatin1Char('0'))
+        sql += u"INSERT INTO LSQuarantineEvent VALUES('8C1F6A3E-0000-4000-8000-%1', %2,"
+               " 'com.apple.Safari', 'Safari', 'https://dl.example.com/file%3.dmg', NULL, NULL,"
+               " 0, NULL, 'https://example.com/page%3', X'00010203');"_s.arg(i, 12, 10, QLatin1Char('0'))
                    .arg(700000000.5 + i, 0, 'f', 1)
                    .arg(i);
     return sql;

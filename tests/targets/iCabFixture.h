@@ -14,9 +14,11 @@ inline const QList<TraceSpec> traces = {
     {"iCab Cache", "iCabCache", 'H', "Library/Caches/iCab/Cache.db", "File"},
     {"iCab Cookies", "iCabCookies", 'H', "Library/Preferences/iCab/iCab 4 Cookies", "File"},
     {"iCab Download History", "iCabDownloads", 'H', "Library/Preferences/iCab/iCab 4 Downloads", "File"},
-    {"iCab Last Session Information", "iCabLastSession", 'H', "Library/Preferences/iCab/iCab 4 AutoSaveSession", "File"},
+    {"iCab Last Session Information", "iCabLastSession", 'H', "Library/Preferences/iCab/iCab 4 AutoSaveSession",
+     "File"},
     {"iCab Open Windows", "iCabLastSession", 'H', "Library/Saved Application State/de.icab.iCab.savedState", "Dir"},
-    {"iCab Recent Searches", "iCabRecentSearches", 'H', "Library/Preferences/de.icab.iCab.plist", "Plist", "RecentSearches"},
+    {"iCab Recent Searches", "iCabRecentSearches", 'H', "Library/Preferences/de.icab.iCab.plist", "Plist",
+     "RecentSearches"},
     {"iCab Top Sites", "iCabTopSites", 'H', "Library/Preferences/iCab/iCab 4 TopTen", "File"},
     {"iCab Webpage Icons", "iCabWebpageIcons", 'H', "Library/Icons/WebpageIcons.db", "File"},
     {"iCab DOM Storage", "iCabDOM", 'H', "Library/Preferences/iCab/Databases", "Dir"},
@@ -31,15 +33,14 @@ inline QVariantMap iCabPrefs()
             {u"Launched"_s, QDateTime(QDate(2022, 1, 2), QTime(3, 4, 5), Qt::UTC)}};
 }
 
-struct Fixture : ModuleFixture<iCabController> {
+struct Fixture : ModuleFixture<iCabController>
+{
     static constexpr const char *scanKey = "scaniCab";
-    Fixture() : ModuleFixture(scanKey, traces) {}
+    Fixture()
+        : ModuleFixture(scanKey, traces)
+    {}
 
-    bool writeEveryTrace()
-    {
-        return home.writePlist(pathOf(searches), iCabPrefs())
-               && writeMissingTraces();
-    }
+    bool writeEveryTrace() { return home.writePlist(pathOf(searches), iCabPrefs()) && writeMissingTraces(); }
 };
 
 } // namespace icabfixture

@@ -50,8 +50,8 @@ bool writeEntries(const Fixture &f, const QString &folder, const QStringList &en
         return false;
     for (const QString &entry : entries) {
         const bool made = entry.endsWith(QLatin1Char('/'))
-                              ? f.home.makeDir(folder + QLatin1Char('/') + entry)
-                              : f.home.writeFile(folder + QLatin1Char('/') + entry, entry.toUtf8().repeated(30));
+            ? f.home.makeDir(folder + QLatin1Char('/') + entry)
+            : f.home.writeFile(folder + QLatin1Char('/') + entry, entry.toUtf8().repeated(30));
         if (!made)
             return false;
     }
@@ -86,21 +86,21 @@ void tst_ChromiumLayout::historyProbes_data()
     QTest::addColumn<int>("history");
     QTest::addColumn<QStringList>("expected");
 
-    const QString bh = u"Browsing History"_s, hs = u"History Segments"_s,
-                  abh = u"Archived Browsing History"_s, mhi = u"Monthly History Index"_s,
-                  vl = u"Visited Links History"_s, lbh = u"Legacy Browsing History"_s,
-                  lth = u"Legacy Typed History"_s, dh = u"Download History"_s,
-                  dhc = u"Download History URL Chains"_s, ldh = u"Legacy Download History"_s,
-                  rs = u"Recent Searches"_s, lrs = u"Legacy Recent Searches"_s;
+    const QString bh = u"Browsing History"_s, hs = u"History Segments"_s, abh = u"Archived Browsing History"_s,
+                  mhi = u"Monthly History Index"_s, vl = u"Visited Links History"_s, lbh = u"Legacy Browsing History"_s,
+                  lth = u"Legacy Typed History"_s, dh = u"Download History"_s, dhc = u"Download History URL Chains"_s,
+                  ldh = u"Legacy Download History"_s, rs = u"Recent Searches"_s, lrs = u"Legacy Recent Searches"_s;
     const QStringList browsingAfterProbes{abh, mhi, mhi, mhi, vl, lbh, lth};
     const QStringList downloadsAndSearches{dh, dhc, ldh, rs, lrs};
-    const struct {
+    const struct
+    {
         const char *name;
         HistoryFile history;
         QStringList expected;
     } cases[] = {
         {"current schema", HistoryFile::Current, QStringList{bh, hs} + browsingAfterProbes + downloadsAndSearches},
-        {"empty urls, segments hold rows", HistoryFile::UrlsEmpty, QStringList{hs} + browsingAfterProbes + downloadsAndSearches},
+        {"empty urls, segments hold rows", HistoryFile::UrlsEmpty,
+         QStringList{hs} + browsingAfterProbes + downloadsAndSearches},
         // A failed count ends its collector; the others probe on their own connections.
         {"urls count fails", HistoryFile::NoUrls, downloadsAndSearches},
         {"no segments table", HistoryFile::NoSegments, QStringList{bh} + downloadsAndSearches},
@@ -235,11 +235,15 @@ void tst_ChromiumLayout::historyIndexSweep()
 
     // A request under this name for anything the sweep would not offer moves nothing; one
     // whose file has gone is not cleaned either.
-    const QStringList refused = {f.path(p + u"Preferences"_s), f.path(p + u"Sub/History Index 2024-03"_s),
-                                 f.path(u"History Index 2024-01"_s), f.path(p + indexes[1]),
+    const QStringList refused = {f.path(p + u"Preferences"_s),
+                                 f.path(p + u"Sub/History Index 2024-03"_s),
+                                 f.path(u"History Index 2024-01"_s),
+                                 f.path(p + indexes[1]),
                                  f.path(p + u"Sub/../History Index 2024-01"_s),
-                                 f.path(p + u"History Index notes.txt"_s), f.path(p + u"History Index folder"_s),
-                                 f.path(p + u"History Index 2024-05"_s), f.path(p + u"History Index 2024-06"_s),
+                                 f.path(p + u"History Index notes.txt"_s),
+                                 f.path(p + u"History Index folder"_s),
+                                 f.path(p + u"History Index 2024-05"_s),
+                                 f.path(p + u"History Index 2024-06"_s),
                                  f.path(p + u"History Index 2024-07"_s)};
     for (const QString &path : refused) {
         f.recorder.clear();
@@ -270,8 +274,8 @@ void tst_ChromiumLayout::localStorageKeepList_data()
     const QString extFolder = u"chrome-extension_fhbjgbiflinjbdggehcddcbncdddomop/"_s;
     const QString startPage = u"opera_startpage_0.localstorage"_s;
     const QString discover = u"opera_discover_0.localstorage"_s;
-    const QStringList leveldb = {u"leveldb/"_s, u"leveldb/CURRENT"_s,
-                                 u"leveldb/000003.log"_s, u"leveldb/MANIFEST-000001"_s};
+    const QStringList leveldb = {u"leveldb/"_s, u"leveldb/CURRENT"_s, u"leveldb/000003.log"_s,
+                                 u"leveldb/MANIFEST-000001"_s};
     const QStringList extensions{ext, extJournal};
 
     for (const QString &app : {u"Chrome"_s, u"Chromium"_s, u"Opera"_s}) {
@@ -383,8 +387,7 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin_data()
         QTest::addRow("%s, CURRENT is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeCurrent);
         QTest::addRow("%s, MANIFEST is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeManifest);
         QTest::addRow("%s, log is a pipe", app) << QString::fromLatin1(app) << int(Store::PipeLog);
-        QTest::addRow("%s, LOCK links outside", app)
-            << QString::fromLatin1(app) << int(Store::LockLinkedOutside);
+        QTest::addRow("%s, LOCK links outside", app) << QString::fromLatin1(app) << int(Store::LockLinkedOutside);
         QTest::addRow("%s, MANIFEST links outside", app)
             << QString::fromLatin1(app) << int(Store::ManifestLinkedOutside);
         QTest::addRow("%s, CURRENT names a file outside", app)
@@ -490,14 +493,16 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
     // The running browser: another process holding the store's lock as the library takes it.
     QProcess browser;
     if (Store(store) == Store::Locked) {
-        browser.start(u"python3"_s, {u"-c"_s, u"import fcntl, sys\n"
-                                              "f = open(sys.argv[1], 'r+')\n"
-                                              "fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)\n"
-                                              "print('locked', flush=True)\n"
-                                              "sys.stdin.read()\n"_s, db + u"/LOCK"_s});
+        browser.start(u"python3"_s,
+                      {u"-c"_s,
+                       u"import fcntl, sys\n"
+                       "f = open(sys.argv[1], 'r+')\n"
+                       "fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)\n"
+                       "print('locked', flush=True)\n"
+                       "sys.stdin.read()\n"_s,
+                       db + u"/LOCK"_s});
         QVERIFY(browser.waitForStarted());
-        while (!browser.canReadLine() && browser.waitForReadyRead(60000)) {
-        }
+        while (!browser.canReadLine() && browser.waitForReadyRead(60000)) {}
         QCOMPARE(browser.readLine(), QByteArray("locked\n"));
     }
     const auto stopBrowser = qScopeGuard([&browser] {
@@ -519,8 +524,8 @@ void tst_ChromiumLayout::localStorageStoreKeptByOrigin()
     bool keptAtEveryStep = true;
     LocalStorageKeepList::setStepHook([&] {
         ++steps;
-        keptAtEveryStep = keptAtEveryStep && readTree(folder).contains(keptEntry.first())
-            && QFileInfo(db + u"/CURRENT"_s).isFile();
+        keptAtEveryStep =
+            keptAtEveryStep && readTree(folder).contains(keptEntry.first()) && QFileInfo(db + u"/CURRENT"_s).isFile();
     });
     const auto unhook = qScopeGuard([] { LocalStorageKeepList::setStepHook({}); });
     bool hung = false;
@@ -573,8 +578,8 @@ void tst_ChromiumLayout::localStorageGoneOrLinkedAtCleaning()
     Fixture f(named(app));
     const QString path = f.inProfile(u"Local Storage"_s);
     const QString elsewhere = f.path(u"Elsewhere"_s);
-    QVERIFY(writeEntries(f, u"Elsewhere"_s,
-                         {u"chrome-extension_x_0.localstorage"_s, u"https_a.example_0.localstorage"_s}));
+    QVERIFY(
+        writeEntries(f, u"Elsewhere"_s, {u"chrome-extension_x_0.localstorage"_s, u"https_a.example_0.localstorage"_s}));
     const QStringList elsewhereBefore = readTree(elsewhere);
     QVERIFY(f.home.makeDir(f.browser.profile));
     if (link)
@@ -596,7 +601,8 @@ void tst_ChromiumLayout::downloadStoreKeepsOtherComponents_data()
     QTest::addColumn<int>("store");
     QTest::newRow("Chrome, downloads and other components") << u"Chrome"_s << int(DownloadStore::Readable);
     QTest::newRow("Opera, downloads and other components") << u"Opera"_s << int(DownloadStore::Readable);
-    const struct {
+    const struct
+    {
         const char *name;
         DownloadStore store;
     } cases[] = {
@@ -627,18 +633,25 @@ void tst_ChromiumLayout::downloadStoreKeepsOtherComponents()
     // Keyed as the browser keys them: its number for the component, "_", the component's key.
     const chromiumprofiles::StoreRecords downloads = {
         {"21_download,0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b",
-         QByteArray("\x0a\xa0\x01\x0a\x24" "0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b\x1a\x23https://www.example.org/get?user=me", 78)},
+         QByteArray("\x0a\xa0\x01\x0a\x24"
+                    "0b3c5e7a-7f1e-4d0e-9b2a-1c2d3e4f5a6b\x1a\x23https://www.example.org/get?user=me",
+                    78)},
         {"21_download,205db781-ac8c-4d85-ada9-24bb9efbc850",
-         QByteArray("\x0a\x90\x01\x0a\x24" "205db781-ac8c-4d85-ada9-24bb9efbc850\x1a\x1ehttps://cdn.example.org/a.pdf", 73)},
+         QByteArray("\x0a\x90\x01\x0a\x24"
+                    "205db781-ac8c-4d85-ada9-24bb9efbc850\x1a\x1ehttps://cdn.example.org/a.pdf",
+                    73)},
     };
     const chromiumprofiles::StoreRecords others = {
         {"20_1_1", QByteArray("\x08\x01\x31", 3)},
-        {"37_DEFAULT_1001", QByteArray("\x0a\x0e" "Sync.DeviceCount\x10\x02", 18)},
+        {"37_DEFAULT_1001",
+         QByteArray("\x0a\x0e"
+                    "Sync.DeviceCount\x10\x02",
+                    18)},
         {"39_config", QByteArray("\x0a\x04\x08\x01\x10\x02", 6)},
     };
-    const chromiumprofiles::StoreRecords metadata = {
-        {"21_", QByteArray("\x08\x00\x10\x01", 4)}, {"37_", QByteArray("\x08\x00\x10\x01", 4)},
-        {"__global", QByteArray("\x08\x00\x20\x01", 4)}};
+    const chromiumprofiles::StoreRecords metadata = {{"21_", QByteArray("\x08\x00\x10\x01", 4)},
+                                                     {"37_", QByteArray("\x08\x00\x10\x01", 4)},
+                                                     {"__global", QByteArray("\x08\x00\x20\x01", 4)}};
     chromiumprofiles::StoreRecords all = others;
     if (kind != DownloadStore::NoDownloads)
         all.insert(downloads);
@@ -658,14 +671,16 @@ void tst_ChromiumLayout::downloadStoreKeepsOtherComponents()
     }
     QProcess browser; // another process holding the store's lock as the library takes it
     if (kind == DownloadStore::Locked) {
-        browser.start(u"python3"_s, {u"-c"_s, u"import fcntl, sys\n"
-                                              "f = open(sys.argv[1], 'r+')\n"
-                                              "fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)\n"
-                                              "print('locked', flush=True)\n"
-                                              "sys.stdin.read()\n"_s, db + u"/LOCK"_s});
+        browser.start(u"python3"_s,
+                      {u"-c"_s,
+                       u"import fcntl, sys\n"
+                       "f = open(sys.argv[1], 'r+')\n"
+                       "fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)\n"
+                       "print('locked', flush=True)\n"
+                       "sys.stdin.read()\n"_s,
+                       db + u"/LOCK"_s});
         QVERIFY(browser.waitForStarted());
-        while (!browser.canReadLine() && browser.waitForReadyRead(60000)) {
-        }
+        while (!browser.canReadLine() && browser.waitForReadyRead(60000)) {}
         QCOMPARE(browser.readLine(), QByteArray("locked\n"));
     }
     const auto stopBrowser = qScopeGuard([&browser] {
@@ -762,12 +777,11 @@ void tst_ChromiumLayout::lastSessionOnCurrentLayout()
     QSet<QPair<QString, QString>> offered;
     for (const resultItemPtr &row : f.scan())
         offered.insert({row->resultItemName(), row->resultItemPath()});
-    const QSet<QPair<QString, QString>> expected =
-        oldFiles ? QSet<QPair<QString, QString>>{{info, f.path(p + u"Current Session"_s)},
-                                                 {tabsName, f.path(p + u"Current Tabs"_s)}}
-                 : QSet<QPair<QString, QString>>{{info, f.path(s + sessions[0])},
-                                                 {info, f.path(s + sessions[1])},
-                                                 {tabsName, f.path(s + tabs)}};
+    const QSet<QPair<QString, QString>> expected = oldFiles
+        ? QSet<QPair<QString, QString>>{{info, f.path(p + u"Current Session"_s)},
+                                        {tabsName, f.path(p + u"Current Tabs"_s)}}
+        : QSet<QPair<QString, QString>>{
+            {info, f.path(s + sessions[0])}, {info, f.path(s + sessions[1])}, {tabsName, f.path(s + tabs)}};
     QCOMPARE(offered, expected);
 
     // Cleaning one moves that one only.
@@ -779,9 +793,8 @@ void tst_ChromiumLayout::lastSessionOnCurrentLayout()
     QVERIFY(QFileInfo::exists(f.path(s + sessions[0])) && QFileInfo::exists(f.path(s + tabs)));
 
     // Nothing the scan would not offer under the name moves.
-    QStringList refused = {f.path(s + u"Session_1.bak"_s), f.path(s + u"Session_7"_s),
-                           f.path(s + u"Sub/Session_9"_s), f.path(s + u"Tabs_10"_s),
-                           f.path(p + u"Preferences"_s), f.path(s + tabs)};
+    QStringList refused = {f.path(s + u"Session_1.bak"_s), f.path(s + u"Session_7"_s),   f.path(s + u"Sub/Session_9"_s),
+                           f.path(s + u"Tabs_10"_s),       f.path(p + u"Preferences"_s), f.path(s + tabs)};
     if (oldFiles)
         refused.append(f.path(s + sessions[0])); // the older file is the one in use
     for (const QString &path : std::as_const(refused)) {

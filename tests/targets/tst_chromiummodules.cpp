@@ -41,9 +41,9 @@ public:
 const QMap<QString, QStringList> emptiedTables = {
     {u"Browsing History"_s,
      {u"cluster_keywords"_s, u"cluster_visit_duplicates"_s, u"clusters"_s, u"clusters_and_visits"_s,
-      u"content_annotations"_s, u"context_annotations"_s, u"history_sync_metadata"_s,
-      u"journey_continuation_queries"_s, u"journey_history_entries"_s, u"journey_sync_metadata"_s,
-      u"journeys"_s, u"segment_usage"_s, u"urls"_s, u"visit_source"_s, u"visited_links"_s, u"visits"_s}},
+      u"content_annotations"_s, u"context_annotations"_s, u"history_sync_metadata"_s, u"journey_continuation_queries"_s,
+      u"journey_history_entries"_s, u"journey_sync_metadata"_s, u"journeys"_s, u"segment_usage"_s, u"urls"_s,
+      u"visit_source"_s, u"visited_links"_s, u"visits"_s}},
     {u"Archived Browsing History"_s, {u"urls"_s, u"visits"_s}},
     {u"Download History"_s, {u"downloads"_s, u"downloads_slices"_s}},
 };
@@ -74,10 +74,14 @@ void tst_ChromiumModules::scanGivesEveryRowInOrder_data()
 {
     QTest::addColumn<QString>("app");
     QTest::addColumn<QString>("scanKey");
-    QTest::newRow("Chrome") << "Chrome" << "scanChrome";
-    QTest::newRow("Chromium") << "Chromium" << "scanChromium";
-    QTest::newRow("Opera") << "Opera" << "scanOpera";
-    QTest::newRow("Flock") << "Flock" << "scanFlock";
+    QTest::newRow("Chrome") << "Chrome"
+                            << "scanChrome";
+    QTest::newRow("Chromium") << "Chromium"
+                              << "scanChromium";
+    QTest::newRow("Opera") << "Opera"
+                           << "scanOpera";
+    QTest::newRow("Flock") << "Flock"
+                           << "scanFlock";
 }
 
 void tst_ChromiumModules::scanGivesEveryRowInOrder()
@@ -231,12 +235,12 @@ void tst_ChromiumModules::formValuesKeepTheRestOfWebData_data()
     const QString old = chromiumprofiles::oldWebData();
     for (const char *app : {"Chrome", "Chromium", "Flock"}) {
         QTest::addRow("%s, current schema", app) << QString::fromLatin1(app) << current << QStringList{u"autofill"_s};
-        QTest::addRow("%s, dates apart", app) << QString::fromLatin1(app) << old
-                                              << QStringList{u"autofill"_s, u"autofill_dates"_s};
-        QTest::addRow("%s, no form history kept", app) << QString::fromLatin1(app)
-                                                       << current + u"DELETE FROM autofill;"_s << QStringList{};
-        QTest::addRow("%s, no form history table", app) << QString::fromLatin1(app)
-                                                        << old + u"DROP TABLE autofill;"_s << QStringList{};
+        QTest::addRow("%s, dates apart", app)
+            << QString::fromLatin1(app) << old << QStringList{u"autofill"_s, u"autofill_dates"_s};
+        QTest::addRow("%s, no form history kept", app)
+            << QString::fromLatin1(app) << current + u"DELETE FROM autofill;"_s << QStringList{};
+        QTest::addRow("%s, no form history table", app)
+            << QString::fromLatin1(app) << old + u"DROP TABLE autofill;"_s << QStringList{};
     }
 }
 
@@ -275,47 +279,55 @@ void tst_ChromiumModules::paneRegistersItsDefaults_data()
     QTest::addColumn<QString>("app");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("nib");
-    QTest::addColumn<QVariantMap>("registered"); // the pane's own names, capitalised
+    QTest::addColumn<QVariantMap>("registered");   // the pane's own names, capitalised
     QTest::addColumn<QStringList>("unregistered"); // the module's own names
     QTest::addColumn<QStringList>("boxes");
-    QTest::newRow("Chrome") << "Chrome" << "Chrome Settings" << "ChromePrefsView"
-                            << QVariantMap{{"ScanChrome", true}, {"ChromeBrowsing", true}, {"ChromeCache", true},
-                                           {"ChromeCookies", false}, {"ChromeDownloads", true},
-                                           {"ChromeFlashCookies", false}, {"ChromeForms", true},
-                                           {"ChromeLastSession", true}, {"ChromeRecentSearches", true},
-                                           {"ChromeWebpageIcons", true}, {"ChromeDOM", true}}
-                            << QStringList{"scanChrome"}
-                            << QStringList{"scanChrome", "chromeBrowsing", "chromeCache", "chromeCookies",
-                                           "chromeDownloads", "chromeFlashCookies", "chromeForms",
-                                           "chromeLastSession", "chromeRecentSearches", "chromeWebpageIcons",
-                                           "chromeDOM"};
-    QTest::newRow("Chromium") << "Chromium" << "Chromium Settings" << "ChromiumPrefsView"
-                              << QVariantMap{{"ScanChromium", true}, {"ChromiumBrowsing", true}, {"ChromiumCache", true},
-                                             {"ChromiumCookies", false}, {"ChromiumDownloads", true},
-                                             {"ChromiumFlashCookies", false}, {"ChromiumForms", true},
-                                             {"ChromiumLastSession", true}, {"ChromiumRecentSearches", true},
-                                             {"ChromiumWebpageIcons", true}, {"ChromiumDOM", true}}
-                              << QStringList{"scanChromium"}
-                              << QStringList{"scanChromium", "chromiumBrowsing", "chromiumCache", "chromiumCookies",
-                                             "chromiumDownloads", "chromiumFlashCookies", "chromiumForms",
-                                             "chromiumLastSession", "chromiumRecentSearches", "chromiumWebpageIcons",
-                                             "chromiumDOM"};
-    QTest::newRow("Opera") << "Opera" << "Opera Settings" << "OperaPrefsView"
-                           << QVariantMap{{"ScanOpera", true}, {"OperaBrowsing", true}, {"OperaCache", true},
-                                          {"OperaCookies", false}, {"OperaDownloads", true},
-                                          {"OperaLastSession", true}, {"OperaRecentSearches", true},
-                                          {"OperaWebpageIcons", true}, {"OperaDOM", true}}
-                           << QStringList{"scanOpera"}
-                           << QStringList{"scanOpera", "operaBrowsing", "operaCache", "operaCookies", "operaDownloads",
-                                          "operaLastSession", "operaRecentSearches", "operaWebpageIcons", "operaDOM"};
-    QTest::newRow("Flock") << "Flock" << "Flock Settings" << "FlockPrefsView"
-                           << QVariantMap{{"ScanFlock", true}, {"FlockBrowsing", true}, {"FlockCache", true},
-                                          {"FlockCookies", false}, {"FlockDownloads", true}, {"FlockForms", true},
-                                          {"FlockLastSession", true}, {"FlockRecentSearches", true},
+    QTest::newRow("Chrome")
+        << "Chrome"
+        << "Chrome Settings"
+        << "ChromePrefsView"
+        << QVariantMap{{"ScanChrome", true},         {"ChromeBrowsing", true},    {"ChromeCache", true},
+                       {"ChromeCookies", false},     {"ChromeDownloads", true},   {"ChromeFlashCookies", false},
+                       {"ChromeForms", true},        {"ChromeLastSession", true}, {"ChromeRecentSearches", true},
+                       {"ChromeWebpageIcons", true}, {"ChromeDOM", true}}
+        << QStringList{"scanChrome"}
+        << QStringList{"scanChrome",           "chromeBrowsing",     "chromeCache", "chromeCookies",
+                       "chromeDownloads",      "chromeFlashCookies", "chromeForms", "chromeLastSession",
+                       "chromeRecentSearches", "chromeWebpageIcons", "chromeDOM"};
+    QTest::newRow("Chromium")
+        << "Chromium"
+        << "Chromium Settings"
+        << "ChromiumPrefsView"
+        << QVariantMap{{"ScanChromium", true},         {"ChromiumBrowsing", true},    {"ChromiumCache", true},
+                       {"ChromiumCookies", false},     {"ChromiumDownloads", true},   {"ChromiumFlashCookies", false},
+                       {"ChromiumForms", true},        {"ChromiumLastSession", true}, {"ChromiumRecentSearches", true},
+                       {"ChromiumWebpageIcons", true}, {"ChromiumDOM", true}}
+        << QStringList{"scanChromium"}
+        << QStringList{"scanChromium",           "chromiumBrowsing",     "chromiumCache", "chromiumCookies",
+                       "chromiumDownloads",      "chromiumFlashCookies", "chromiumForms", "chromiumLastSession",
+                       "chromiumRecentSearches", "chromiumWebpageIcons", "chromiumDOM"};
+    QTest::newRow("Opera")
+        << "Opera"
+        << "Opera Settings"
+        << "OperaPrefsView"
+        << QVariantMap{{"ScanOpera", true},           {"OperaBrowsing", true},     {"OperaCache", true},
+                       {"OperaCookies", false},       {"OperaDownloads", true},    {"OperaLastSession", true},
+                       {"OperaRecentSearches", true}, {"OperaWebpageIcons", true}, {"OperaDOM", true}}
+        << QStringList{"scanOpera"}
+        << QStringList{"scanOpera",        "operaBrowsing",       "operaCache",        "operaCookies", "operaDownloads",
+                       "operaLastSession", "operaRecentSearches", "operaWebpageIcons", "operaDOM"};
+    QTest::newRow("Flock") << "Flock"
+                           << "Flock Settings"
+                           << "FlockPrefsView"
+                           << QVariantMap{{"ScanFlock", true},         {"FlockBrowsing", true},
+                                          {"FlockCache", true},        {"FlockCookies", false},
+                                          {"FlockDownloads", true},    {"FlockForms", true},
+                                          {"FlockLastSession", true},  {"FlockRecentSearches", true},
                                           {"FlockWebpageIcons", true}, {"FlockDOM", true}}
                            << QStringList{"scanFlock"}
-                           << QStringList{"scanFlock", "flockBrowsing", "flockCache", "flockCookies", "flockDownloads",
-                                          "flockForms", "flockLastSession", "flockRecentSearches", "flockWebpageIcons",
+                           << QStringList{"scanFlock",        "flockBrowsing",       "flockCache",
+                                          "flockCookies",     "flockDownloads",      "flockForms",
+                                          "flockLastSession", "flockRecentSearches", "flockWebpageIcons",
                                           "flockDOM"};
 }
 
@@ -370,8 +382,7 @@ void tst_ChromiumModules::chromeAndChromiumStayApart()
     chromium->setDbControl(&chrome.db);
     chromium->init();
     QVERIFY(chrome.writeEveryTrace());
-    QVERIFY(chrome.home.createSqlite(chromiumModule.profile + u"/History"_s,
-                                     chromiumprofiles::currentHistory()));
+    QVERIFY(chrome.home.createSqlite(chromiumModule.profile + u"/History"_s, chromiumprofiles::currentHistory()));
     for (const QString &key : chromiumModule.keys())
         UserDefaults::standardUserDefaults().setBool(false, key);
     UserDefaults::standardUserDefaults().setBool(true, u"chromiumBrowsing"_s);
@@ -383,7 +394,8 @@ void tst_ChromiumModules::chromeAndChromiumStayApart()
     // Chromium's scan finds its two History rows and nothing of Chrome's.
     chrome.results.removeAllObjects();
     postLocationScan(chromiumModule.app, chromiumModule.identifier);
-    QCOMPARE(namesOf(chrome.results.arrangedObjects()), (QStringList{u"Chromium Browsing History"_s, u"Chromium History Segments"_s}));
+    QCOMPARE(namesOf(chrome.results.arrangedObjects()),
+             (QStringList{u"Chromium Browsing History"_s, u"Chromium History Segments"_s}));
 
     // Cleaning Chromium's history leaves Chrome's; a Chromium name sent to Chrome is not Chrome's.
     const QString chromeHistory = chrome.inProfile(u"History"_s);
@@ -405,8 +417,10 @@ void tst_ChromiumModules::storesBehindLinkedFolders_data()
     QTest::addColumn<QString>("moved"); // below the home: moved elsewhere and linked back
     QTest::addColumn<bool>("homeLinked");
     QTest::newRow("Chrome, home reached through a link") << "Chrome" << QString() << true;
-    QTest::newRow("Chrome, Application Support/Google linked") << "Chrome" << "Library/Application Support/Google" << false;
-    QTest::newRow("Opera, both") << "Opera" << "Library/Application Support/com.operasoftware.Opera" << true;
+    QTest::newRow("Chrome, Application Support/Google linked") << "Chrome"
+                                                               << "Library/Application Support/Google" << false;
+    QTest::newRow("Opera, both") << "Opera"
+                                 << "Library/Application Support/com.operasoftware.Opera" << true;
 }
 
 // Links above the stores are the user's arrangement: every row is offered as without them,

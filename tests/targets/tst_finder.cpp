@@ -27,8 +27,7 @@ constexpr int quarantine = 10;
 
 QStringList limitScripts(const QList<std::pair<QString, int>> &sets)
 {
-    QStringList expected = {script + u"get recent applications limit"_s,
-                            script + u"get recent documents limit"_s,
+    QStringList expected = {script + u"get recent applications limit"_s, script + u"get recent documents limit"_s,
                             script + u"get recent servers limit"_s};
     for (const auto &[list, value] : sets)
         expected.append(script + u"set recent %1 limit to %2"_s.arg(list).arg(value));
@@ -89,13 +88,14 @@ void tst_Finder::recentItemsOfferFollowsTheThreeLists_data()
     QTest::newRow("applications only") << QByteArray() << QVariant(three(one, QVariantList{}, QVariantList{})) << true;
     QTest::newRow("documents only") << QByteArray() << QVariant(three(QVariantList{}, one, QVariant())) << true;
     QTest::newRow("servers only") << QByteArray() << QVariant(three(QVariant(), QVariant(), one)) << true;
-    QTest::newRow("all empty") << QByteArray() << QVariant(three(QVariantList{}, QVariantList{}, QVariantList{})) << false;
+    QTest::newRow("all empty") << QByteArray() << QVariant(three(QVariantList{}, QVariantList{}, QVariantList{}))
+                               << false;
     QTest::newRow("no CustomListItems") << QByteArray() << QVariant(three(QVariant(), QVariant(), QVariant())) << false;
     QVariantMap other = three(QVariantList{}, QVariantList{}, QVariantList{});
     other.insert(u"Hosts"_s, recentList(one));
     QTest::newRow("only another root key has items") << QByteArray() << QVariant(other) << false;
-    QTest::newRow("documents not a dictionary") << QByteArray()
-        << QVariant(QVariantMap{{u"RecentDocuments"_s, QVariantList{one}}}) << false;
+    QTest::newRow("documents not a dictionary")
+        << QByteArray() << QVariant(QVariantMap{{u"RecentDocuments"_s, QVariantList{one}}}) << false;
     QTest::newRow("system's own list") << QByteArray() << QVariant(recentItems()) << true;
     QTest::newRow("damaged") << QByteArray("bplist00\x08\x09 cut short", 21) << QVariant() << false;
     QTest::newRow("no file") << QByteArray() << QVariant() << false;
@@ -143,8 +143,7 @@ void tst_Finder::quarantineOffersFollowCounts_data()
     QTest::newRow("neither file") << none << none << QStringList{};
     QTest::newRow("legacy does not open") << QVariant(true) << QVariant(2) << QStringList{c};
     QTest::newRow("legacy count fails") << notADatabase << QVariant(2) << QStringList{};
-    QTest::newRow("legacy without the table") << QVariant(u"CREATE TABLE other(x);"_s) << QVariant(2)
-                                              << QStringList{};
+    QTest::newRow("legacy without the table") << QVariant(u"CREATE TABLE other(x);"_s) << QVariant(2) << QStringList{};
     QTest::newRow("current count fails") << QVariant(1) << notADatabase << QStringList{l};
 }
 
@@ -280,9 +279,13 @@ void tst_Finder::recentItemsRewrite()
     QCOMPARE(FileManager::defaultManager().attributesOfItemAtPath(path)->permissions, mode_t(0640));
     const QString moved = f.recorder.events[0].info.value(u"removalItemPath"_s).toString();
     QCOMPARE(FileManager::defaultManager().contentsAtPath(moved).value_or(QByteArray()), original);
-    QCOMPARE(f.scripts, limitScripts({{u"applications"_s, 0}, {u"documents"_s, 0},
-                                      {u"servers"_s, 0}, {u"applications"_s, 10},
-                                      {u"documents"_s, 20}, {u"servers"_s, 5}}));
+    QCOMPARE(f.scripts,
+             limitScripts({{u"applications"_s, 0},
+                           {u"documents"_s, 0},
+                           {u"servers"_s, 0},
+                           {u"applications"_s, 10},
+                           {u"documents"_s, 20},
+                           {u"servers"_s, 5}}));
     QVERIFY(f.launches.isEmpty());
     // Emptied lists are no longer offered; the other root key's list was never the row's.
     QVERIFY(!f.offered().contains(QString::fromLatin1(traces[0].name)));
@@ -295,11 +298,9 @@ void tst_Finder::recentItemLimits_data()
     const QString a = u"applications"_s, d = u"documents"_s, s = u"servers"_s;
     QTest::newRow("no script engine") << QStringList{QString(), QString(), QString()} << limitScripts({});
     QTest::newRow("documents give nothing")
-        << QStringList{u"10"_s, QString(), u"0"_s}
-        << limitScripts({{a, 0}, {s, 0}, {a, 10}, {s, 0}});
+        << QStringList{u"10"_s, QString(), u"0"_s} << limitScripts({{a, 0}, {s, 0}, {a, 10}, {s, 0}});
     QTest::newRow("not a number is no limit")
-        << QStringList{u"missing value"_s, u" 30\n"_s, u""_s}
-        << limitScripts({{d, 0}, {d, 30}});
+        << QStringList{u"missing value"_s, u" 30\n"_s, u""_s} << limitScripts({{d, 0}, {d, 30}});
 }
 
 void tst_Finder::recentItemLimits()
@@ -457,8 +458,7 @@ void tst_Finder::bundleFoundWhateverTheCase()
     FakeHome home;
     FinderController finder;
     QVERIFY(!finder.targetExists());
-    QVERIFY(!home.addApplication(u"com.apple.finder"_s, u"Finder"_s,
-                                 u"System/Library/CoreServices"_s).isEmpty());
+    QVERIFY(!home.addApplication(u"com.apple.finder"_s, u"Finder"_s, u"System/Library/CoreServices"_s).isEmpty());
     QVERIFY(finder.targetExists());
 }
 

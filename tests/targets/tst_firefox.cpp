@@ -39,7 +39,7 @@ void tst_Firefox::countRules_data()
 {
     QTest::addColumn<int>("places");
     QTest::addColumn<QByteArray>("downloads"); // "rows", "no table", "garbage" or empty (none)
-    QTest::addColumn<QString>("forms");         // "forms", "search", "both" or empty (none)
+    QTest::addColumn<QString>("forms");        // "forms", "search", "both" or empty (none)
     QTest::addColumn<QStringList>("expected");
 
     const QString history = u"Firefox Browsing History"_s;
@@ -58,25 +58,25 @@ void tst_Firefox::countRules_data()
     QTest::newRow("legacy places") << int(Places::Legacy) << QByteArray() << QString()
                                    << QStringList{history, hosts, downloads, icons, iconsDb};
     // Places without a visit do not count, nor does an annotation that is not a download's.
-    QTest::newRow("places without visits") << int(Places::LegacyUnvisited) << QByteArray() << QString()
-                                           << QStringList{iconsDb};
-    QTest::newRow("visits, empty hosts and icons") << int(Places::LegacyVisitsOnlyBookmarked) << QByteArray()
-                                                   << QString() << QStringList{history, iconsDb};
+    QTest::newRow("places without visits")
+        << int(Places::LegacyUnvisited) << QByteArray() << QString() << QStringList{iconsDb};
+    QTest::newRow("visits, empty hosts and icons")
+        << int(Places::LegacyVisitsOnlyBookmarked) << QByteArray() << QString() << QStringList{history, iconsDb};
     QTest::newRow("places not a database") << int(Places::Garbage) << QByteArray() << QString() << QStringList{iconsDb};
     QTest::newRow("no places") << int(Places::None) << QByteArray() << QString() << QStringList{iconsDb};
     QTest::newRow("legacy downloads") << int(Places::Current) << QByteArray("rows") << QString()
                                       << QStringList{history, legacyDownloads, downloads, iconsDb};
     // A failed count of the legacy downloads ends its collector before places is counted.
-    QTest::newRow("downloads without its table") << int(Places::Legacy) << QByteArray("no table") << QString()
-                                                 << QStringList{history, hosts, icons, iconsDb};
-    QTest::newRow("downloads not a database") << int(Places::Legacy) << QByteArray("garbage") << QString()
-                                              << QStringList{history, hosts, icons, iconsDb};
-    QTest::newRow("search-bar entries only") << int(Places::None) << QByteArray() << u"search"_s
-                                             << QStringList{searches, iconsDb};
+    QTest::newRow("downloads without its table")
+        << int(Places::Legacy) << QByteArray("no table") << QString() << QStringList{history, hosts, icons, iconsDb};
+    QTest::newRow("downloads not a database")
+        << int(Places::Legacy) << QByteArray("garbage") << QString() << QStringList{history, hosts, icons, iconsDb};
+    QTest::newRow("search-bar entries only")
+        << int(Places::None) << QByteArray() << u"search"_s << QStringList{searches, iconsDb};
     QTest::newRow("form entries only") << int(Places::None) << QByteArray() << u"forms"_s
                                        << QStringList{formValues, iconsDb};
-    QTest::newRow("both kinds of entries") << int(Places::None) << QByteArray() << u"both"_s
-                                           << QStringList{formValues, searches, iconsDb};
+    QTest::newRow("both kinds of entries")
+        << int(Places::None) << QByteArray() << u"both"_s << QStringList{formValues, searches, iconsDb};
 }
 
 void tst_Firefox::countRules()
@@ -104,7 +104,8 @@ void tst_Firefox::countRules()
     const platform::FileManager &fm = FileManager::defaultManager();
     const QString placesPath = f.inProfile("places.sqlite");
     const auto placesBytes = [&] {
-        return QList<std::optional<QByteArray>>{fm.contentsAtPath(placesPath), fm.contentsAtPath(placesPath + u"-wal"_s)};
+        return QList<std::optional<QByteArray>>{fm.contentsAtPath(placesPath),
+                                                fm.contentsAtPath(placesPath + u"-wal"_s)};
     };
     const auto before = placesBytes();
     QCOMPARE(f.scannedNames(), expected);
@@ -146,7 +147,8 @@ void tst_Firefox::firstListedProfileWins()
     }
     const QString profile = chosen.isEmpty() ? QString() : base + QLatin1Char('/') + chosen;
     QCOMPARE(f.module.getFirefoxPath(), profile);
-    QCOMPARE(f.module.getFirefoxCachePath(), chosen.isEmpty() ? QString() : f.home.path(cachesRel + QLatin1Char('/') + chosen));
+    QCOMPARE(f.module.getFirefoxCachePath(),
+             chosen.isEmpty() ? QString() : f.home.path(cachesRel + QLatin1Char('/') + chosen));
 
     const QList<resultItemPtr> rows = f.scan();
     if (chosen.isEmpty()) {
@@ -156,8 +158,9 @@ void tst_Firefox::firstListedProfileWins()
     QStringList paths;
     for (const resultItemPtr &row : rows)
         paths.append(row->resultItemPath());
-    QCOMPARE(paths, (QStringList{f.home.path(cachesRel + QLatin1Char('/') + chosen + u"/cache2"_s),
-                                 profile + u"/cookies.sqlite"_s}));
+    QCOMPARE(paths,
+             (QStringList{f.home.path(cachesRel + QLatin1Char('/') + chosen + u"/cache2"_s),
+                          profile + u"/cookies.sqlite"_s}));
 
     // Cleaning looks the profile up again and touches no other.
     QCOMPARE(f.cleanInPlace(u"Firefox Cookies"_s, profile + u"/cookies.sqlite"_s), true);
@@ -170,27 +173,33 @@ void tst_Firefox::firstListedProfileWins()
 void tst_Firefox::downloadAnnotationsFoundByName_data()
 {
     QTest::addColumn<int>("places");
-    QTest::addColumn<QString>("renumber"); // run on the places file before the scan
+    QTest::addColumn<QString>("renumber");    // run on the places file before the scan
     QTest::addColumn<QString>("annotations"); // place:content of those left
     QTest::addColumn<QString>("pages");
-    QTest::newRow("current places, log not folded back") << int(Places::Current) << QString()
-                                                         << "1:windows-1252" << "1,2,4";
-    QTest::newRow("legacy places") << int(Places::Legacy) << QString() << "1:windows-1252" << "1,2,4";
+    QTest::newRow("current places, log not folded back") << int(Places::Current) << QString() << "1:windows-1252"
+                                                         << "1,2,4";
+    QTest::newRow("legacy places") << int(Places::Legacy) << QString() << "1:windows-1252"
+                                   << "1,2,4";
     // The ids as a profile hands them out when it downloaded before it met a character set,
     // that of a page no bookmark keeps among them.
     QTest::newRow("downloads numbered first")
         << int(Places::Current)
-        << "DELETE FROM moz_anno_attributes; INSERT INTO moz_anno_attributes VALUES (1, 'downloads/destinationFileURI'), "
+        << "DELETE FROM moz_anno_attributes; INSERT INTO moz_anno_attributes VALUES (1, "
+           "'downloads/destinationFileURI'), "
            "(2, 'downloads/metaData'), (10, 'URIProperties/characterSet'), (11, 'bookmarkProperties/description'); "
            "UPDATE moz_annos SET anno_attribute_id = CASE anno_attribute_id WHEN 10 THEN 1 WHEN 12 THEN 2 ELSE 10 END; "
-           "INSERT INTO moz_places (id, url, title, rev_host, guid) VALUES (5, 'https://unrelated.example/', 'Unrelated', 'elpmaxe.detalernu.', 'placeUnrel05'); "
+           "INSERT INTO moz_places (id, url, title, rev_host, guid) VALUES (5, 'https://unrelated.example/', "
+           "'Unrelated', 'elpmaxe.detalernu.', 'placeUnrel05'); "
            "INSERT INTO moz_annos (id, place_id, anno_attribute_id, content) VALUES (4, 5, 10, 'UTF-8');"
-        << "1:windows-1252,5:UTF-8" << "1,2,4,5";
+        << "1:windows-1252,5:UTF-8"
+        << "1,2,4,5";
     // A keyword keeps the downloaded file's page; its download annotations and visit go.
     QTest::newRow("downloaded page kept by a keyword")
         << int(Places::Current)
-        << "INSERT INTO moz_keywords (keyword, place_id) VALUES ('report', 3); UPDATE moz_places SET foreign_count = 1 WHERE id = 3;"
-        << "1:windows-1252" << "1,2,3,4";
+        << "INSERT INTO moz_keywords (keyword, place_id) VALUES ('report', 3); UPDATE moz_places SET foreign_count = 1 "
+           "WHERE id = 3;"
+        << "1:windows-1252"
+        << "1,2,3,4";
 }
 
 void tst_Firefox::downloadAnnotationsFoundByName()
@@ -212,7 +221,9 @@ void tst_Firefox::downloadAnnotationsFoundByName()
     QCOMPARE(mozstores::danglingBookmarks(path), 0);
     // The downloaded file's page goes, with its annotations and its download visit; other
     // pages and annotations stay, and other visits stay for the history row.
-    QCOMPARE(mozstores::value(path, u"SELECT group_concat(place_id || ':' || content) FROM (SELECT * FROM moz_annos ORDER BY id)"_s), annotations);
+    QCOMPARE(mozstores::value(
+                 path, u"SELECT group_concat(place_id || ':' || content) FROM (SELECT * FROM moz_annos ORDER BY id)"_s),
+             annotations);
     QCOMPARE(mozstores::value(path, u"SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)"_s), pages);
     QCOMPARE(mozstores::value(path, u"SELECT group_concat(id) FROM moz_historyvisits"_s), QString("1,2,3"));
     QVERIFY(!f.scannedNames().contains(row));
@@ -223,7 +234,8 @@ void tst_Firefox::downloadAnnotationsFoundByName()
 // tombstones, keywords that point at nothing.
 static const char *const historyLeft[] = {
     "SELECT group_concat(id) FROM (SELECT id FROM moz_places ORDER BY id)",
-    "SELECT group_concat(id || ':' || visit_count || ':' || ifnull(last_visit_date, '-') || ':' || typed || ':' || frecency) "
+    "SELECT group_concat(id || ':' || visit_count || ':' || ifnull(last_visit_date, '-') || ':' || typed || ':' || "
+    "frecency) "
     "FROM (SELECT * FROM moz_places ORDER BY id)",
     "SELECT group_concat(place_id || ':' || content) FROM (SELECT * FROM moz_annos ORDER BY id)",
     "SELECT group_concat(host) FROM (SELECT host FROM moz_origins ORDER BY id)",
@@ -240,7 +252,7 @@ static const char *const historyLeft[] = {
 void tst_Firefox::historyTakesWhatOnlyItUsed_data()
 {
     QTest::addColumn<int>("places");
-    QTest::addColumn<QString>("change"); // run on the places file before the clean
+    QTest::addColumn<QString>("change");   // run on the places file before the clean
     QTest::addColumn<QStringList>("left"); // one answer per query of historyLeft
     const QString none = u"no table"_s;
     const QString kept = u"1,4"_s;
@@ -256,14 +268,15 @@ void tst_Firefox::historyTakesWhatOnlyItUsed_data()
     // A keyword is a reference of its own: its page stays, without its history.
     QTest::newRow("page kept by a keyword alone")
         << int(Places::Current)
-        << "INSERT INTO moz_places (id, url, title, visit_count, typed, frecency, last_visit_date, foreign_count) VALUES "
+        << "INSERT INTO moz_places (id, url, title, visit_count, typed, frecency, last_visit_date, foreign_count) "
+           "VALUES "
            "(6, 'https://search.example/?q=%s', 'Search', 3, 1, 900, 1700000500000000, 1); "
            "INSERT INTO moz_keywords (keyword, place_id) VALUES ('s', 6); "
            "INSERT INTO moz_historyvisits (place_id, visit_date, visit_type) VALUES (6, 1700000500000000, 2);"
         << QStringList{"1,4,6", reset + u",6:0:-:0:-1"_s, annotation, origins, "", "", "", "1", "", "", "0", none};
-    QTest::newRow("legacy places")
-        << int(Places::Legacy) << QString()
-        << QStringList{kept, reset, annotation, none, "", none, none, none, none, none, "0", ""};
+    QTest::newRow("legacy places") << int(Places::Legacy) << QString()
+                                   << QStringList{kept, reset, annotation, none, "",  none,
+                                                  none, none,  none,       none, "0", ""};
     // Files older still count no references: a bookmark keeps its page, nothing else does.
     QTest::newRow("places without reference counts")
         << int(Places::Legacy)
@@ -309,14 +322,18 @@ void tst_Firefox::secureRemovalLeavesNoCleanedRowReadable_data()
     QTest::addColumn<QString>("kept"); // a count that must stay 1
 
     const QString bookmark = u"SELECT count(*) FROM moz_places WHERE id = 1"_s;
-    const QByteArrayList visited{"visited-secret.example/history", "History-secret title", "files-secret.example/report.pdf"};
+    const QByteArrayList visited{"visited-secret.example/history", "History-secret title",
+                                 "files-secret.example/report.pdf"};
     const QByteArrayList downloaded{"files-secret.example/report.pdf", "download-secret.pdf", "meta-secret"};
-    QTest::newRow("history, rows in the log only") << "Firefox Browsing History" << int(Places::Current) << "places.sqlite"
-                                                   << visited + QByteArrayList{"origin-secret.example", "typed-secret input", "search-secret terms",
-                                                                               "extra-secret", "visit-extra-secret", "preview-secret-hash"}
-                                                   << bookmark;
-    QTest::newRow("download history, rows in the log only") << "Firefox Download History" << int(Places::Current) << "places.sqlite" << downloaded << bookmark;
-    QTest::newRow("legacy history") << "Firefox Browsing History" << int(Places::Legacy) << "places.sqlite" << visited << bookmark;
+    QTest::newRow("history, rows in the log only")
+        << "Firefox Browsing History" << int(Places::Current) << "places.sqlite"
+        << visited + QByteArrayList{"origin-secret.example", "typed-secret input", "search-secret terms",
+                                    "extra-secret",          "visit-extra-secret", "preview-secret-hash"}
+        << bookmark;
+    QTest::newRow("download history, rows in the log only")
+        << "Firefox Download History" << int(Places::Current) << "places.sqlite" << downloaded << bookmark;
+    QTest::newRow("legacy history") << "Firefox Browsing History" << int(Places::Legacy) << "places.sqlite" << visited
+                                    << bookmark;
     QTest::newRow("legacy typed hosts") << "Firefox URL Autocomplete History" << int(Places::Legacy) << "places.sqlite"
                                         << QByteArrayList{"visited-secret-host.example"} << bookmark;
     QTest::newRow("legacy icons") << "Firefox Webpage Icons" << int(Places::Legacy) << "places.sqlite"
@@ -454,35 +471,51 @@ void tst_Firefox::everyRequestAnsweredOnce()
 
 // profiles.ini as a Firefox upgraded since it has had installs writes it: the old profile
 // still marked Default=1, the install's own default the newer one.
-const char *const upgradedIni = "[Install4F96D1932A9F858E]\nDefault=Profiles/r4nd0m.default-release\nLocked=1\n\n"
-                                "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/0ld1.default\nDefault=1\n\n"
-                                "[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/r4nd0m.default-release\n\n"
-                                "[General]\nStartWithLastProfile=1\nVersion=2\n";
+const char *const upgradedIni =
+    "[Install4F96D1932A9F858E]\nDefault=Profiles/r4nd0m.default-release\nLocked=1\n\n"
+    "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/0ld1.default\nDefault=1\n\n"
+    "[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/r4nd0m.default-release\n\n"
+    "[General]\nStartWithLastProfile=1\nVersion=2\n";
 
 void tst_Firefox::profilesIniChoosesTheProfile_data()
 {
-    QTest::addColumn<QByteArray>("ini");      // %HOME% stands for the home folder
-    QTest::addColumn<QString>("form");        // how profiles.ini lies: "file", "link", "pipe"
-    QTest::addColumn<QString>("expected");    // "release", "old", "elsewhere", "folder rule" or none
+    QTest::addColumn<QByteArray>("ini");       // %HOME% stands for the home folder
+    QTest::addColumn<QString>("form");         // how profiles.ini lies: "file", "link", "pipe"
+    QTest::addColumn<QString>("expected");     // "release", "old", "elsewhere", "folder rule" or none
     QTest::addColumn<bool>("switchAfterScan"); // profiles.ini chooses the other profile once scanned
     const QByteArray upgraded(upgradedIni);
     const QByteArray release = "[Profile0]\nName=default-release\nIsRelative=1\nPath=Profiles/r4nd0m.default-release\n";
     const QByteArray old = "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/0ld1.default\n";
-    QTest::newRow("install default over Default=1") << upgraded << "file" << "release" << false;
-    QTest::newRow("written with CRLF") << QByteArray(upgraded).replace("\n", "\r\n") << "file" << "release" << false;
-    QTest::newRow("Default=1 without installs") << release + old + "Default=1\n" << "file" << "old" << false;
-    QTest::newRow("the only profile") << release << "file" << "release" << false;
-    QTest::newRow("absolute path") << QByteArray("[Profile0]\nName=moved\nIsRelative=0\nPath=%HOME%/Elsewhere/m0v3d.default\nDefault=1\n")
-                                   << "file" << "elsewhere" << false;
-    QTest::newRow("several profiles, none chosen") << release + old << "file" << "" << false;
-    QTest::newRow("relative path climbing out")
-        << QByteArray("[Profile0]\nName=x\nIsRelative=1\nPath=Profiles/../../../../Elsewhere/m0v3d.default\nDefault=1\n") << "file" << "" << false;
+    QTest::newRow("install default over Default=1") << upgraded << "file"
+                                                    << "release" << false;
+    QTest::newRow("written with CRLF") << QByteArray(upgraded).replace("\n", "\r\n") << "file"
+                                       << "release" << false;
+    QTest::newRow("Default=1 without installs") << release + old + "Default=1\n"
+                                                << "file"
+                                                << "old" << false;
+    QTest::newRow("the only profile") << release << "file"
+                                      << "release" << false;
+    QTest::newRow("absolute path") << QByteArray(
+        "[Profile0]\nName=moved\nIsRelative=0\nPath=%HOME%/Elsewhere/m0v3d.default\nDefault=1\n")
+                                   << "file"
+                                   << "elsewhere" << false;
+    QTest::newRow("several profiles, none chosen") << release + old << "file"
+                                                   << "" << false;
+    QTest::newRow("relative path climbing out") << QByteArray(
+        "[Profile0]\nName=x\nIsRelative=1\nPath=Profiles/../../../../Elsewhere/m0v3d.default\nDefault=1\n")
+                                                << "file"
+                                                << "" << false;
     QTest::newRow("profile folder a link out of Profiles")
-        << QByteArray("[Profile0]\nName=x\nIsRelative=1\nPath=Profiles/l1nk.default\nDefault=1\n") << "file" << "" << false;
-    QTest::newRow("profiles.ini a link") << upgraded << "link" << "folder rule" << false;
-    QTest::newRow("profiles.ini a pipe") << upgraded << "pipe" << "folder rule" << false;
-    QTest::newRow("profiles.ini far too large") << upgraded + QByteArray(300 * 1024, '#') << "file" << "folder rule" << false;
-    QTest::newRow("profile switched since the scan") << upgraded << "file" << "release" << true;
+        << QByteArray("[Profile0]\nName=x\nIsRelative=1\nPath=Profiles/l1nk.default\nDefault=1\n") << "file"
+        << "" << false;
+    QTest::newRow("profiles.ini a link") << upgraded << "link"
+                                         << "folder rule" << false;
+    QTest::newRow("profiles.ini a pipe") << upgraded << "pipe"
+                                         << "folder rule" << false;
+    QTest::newRow("profiles.ini far too large") << upgraded + QByteArray(300 * 1024, '#') << "file"
+                                                << "folder rule" << false;
+    QTest::newRow("profile switched since the scan") << upgraded << "file"
+                                                     << "release" << true;
 }
 
 // Firefox starts with the profile profiles.ini chooses; every row goes there, and every other
@@ -536,8 +569,8 @@ void tst_Firefox::profilesIniChoosesTheProfile()
         profile = Fixture::firstListed(base);
     QCOMPARE(f.module.getFirefoxPath(), profile);
     // The cache profile has the same relative path in Caches; an absolute profile keeps its cache inside.
-    const QString cache = profile.isEmpty() || profile == elsewhere ? profile
-                                                                    : f.home.path(cachesRel) + profile.mid(base.size());
+    const QString cache =
+        profile.isEmpty() || profile == elsewhere ? profile : f.home.path(cachesRel) + profile.mid(base.size());
     QCOMPARE(f.module.getFirefoxCachePath(), cache);
 
     const QStringList names = f.scannedNames();
@@ -548,8 +581,9 @@ void tst_Firefox::profilesIniChoosesTheProfile()
     for (const QString &other : profiles)
         before.insert(other, contentsBelow(other));
     if (switchAfterScan)
-        QVERIFY(FakeHome::writeFileAt(iniPath, QByteArray(ini).replace("Default=Profiles/r4nd0m.default-release",
-                                                                        "Default=Profiles/" + oldName.toLatin1() + ".default")));
+        QVERIFY(FakeHome::writeFileAt(iniPath,
+                                      QByteArray(ini).replace("Default=Profiles/r4nd0m.default-release",
+                                                              "Default=Profiles/" + oldName.toLatin1() + ".default")));
     // A row cleans only the profile it scanned.
     QCOMPARE(f.cleanInPlace(u"Firefox Cookies"_s, profile + u"/cookies.sqlite"_s), !switchAfterScan);
     for (const QString &other : profiles) {
@@ -585,7 +619,8 @@ void tst_Firefox::webStorageKeepsExtensions()
         QVERIFY(FakeHome::writeFileAt(storage + QLatin1Char('/') + entry + u"/.metadata-v2"_s, "meta"));
         QVERIFY(mozstores::run(storage + QLatin1Char('/') + entry + u"/ls/data.sqlite"_s,
                                u"CREATE TABLE data (key TEXT PRIMARY KEY, value BLOB);"
-                               u"INSERT INTO data VALUES ('k', 'stored by "_s + entry + u"');"_s));
+                               u"INSERT INTO data VALUES ('k', 'stored by "_s
+                                   + entry + u"');"_s));
     }
     const QMap<QString, QByteArray> before = contentsBelow(storage);
     const QString row = u"Firefox Web Storage"_s;

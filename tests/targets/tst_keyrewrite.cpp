@@ -5,19 +5,19 @@
 #include "platform/files/FileManager.h"
 #include "platform/plist/PropertyList.h"
 #include "platform/system/UserDefaults.h"
+#include "support/CiSkip.h"
 #include "support/FakeHome.h"
 #include "support/HostileLists.h"
 #include "support/LinkFlipper.h"
 #include "support/PeakMemory.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "targets/base/ModuleController.h"
-#include "support/CiSkip.h"
 
 #include <QtTest>
 
 #include <atomic>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -43,10 +43,8 @@ public:
 
     RewriteModule()
     {
-        setIdentity(u"org.example.rewrite"_s, u"scanRewrite"_s,
-                    u"Rewrite"_s);
-        TraceRow row = traceRow(u"Recent"_s, u"rewriteLists"_s,
-                                tracepaths::home(prefs), u"Plist"_s);
+        setIdentity(u"org.example.rewrite"_s, u"scanRewrite"_s, u"Rewrite"_s);
+        TraceRow row = traceRow(u"Recent"_s, u"rewriteLists"_s, tracepaths::home(prefs), u"Plist"_s);
         row.keyPath = {u"Recent"_s};
         row.offer = TraceRow::Offer::KeyNonEmpty;
         row.route = TraceRow::Route::KeyRewrite;
@@ -68,7 +66,8 @@ protected:
     MasterPrefsViewController *createPane() override { return nullptr; }
 };
 
-struct Fixture {
+struct Fixture
+{
     FakeHome home;
     FileController files;
     RewriteModule module;
@@ -86,8 +85,7 @@ struct Fixture {
     }
 };
 
-const QVariantMap withRecent{{u"Recent"_s, QVariantList{u"a.txt"_s}},
-                             {u"Keep"_s, u"stays"_s}};
+const QVariantMap withRecent{{u"Recent"_s, QVariantList{u"a.txt"_s}}, {u"Keep"_s, u"stays"_s}};
 
 QByteArray listBytes(const QVariantMap &map)
 {
@@ -98,8 +96,9 @@ QByteArray listBytes(const QVariantMap &map)
 QByteArray xmlWithRecent(const QByteArray &before, const QByteArray &members)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + before
-           + "<plist version=\"1.0\"><dict><key>Keep</key><string>stays</string>"
-             "<key>Recent</key><array>" + members + "</array></dict></plist>\n";
+        + "<plist version=\"1.0\"><dict><key>Keep</key><string>stays</string>"
+          "<key>Recent</key><array>"
+        + members + "</array></dict></plist>\n";
 }
 
 } // namespace
@@ -178,26 +177,25 @@ void tst_KeyRewrite::hostileListStaysInPlace_data()
     QTest::newRow("eight million nodes") << xmlWithRecent(QByteArray(), many) << false;
     QTest::newRow("quote in true before 300000 levels") << hostilelists::quoteBeforeDeepNesting("true") << false;
     QTest::newRow("quote in false before 300000 levels") << hostilelists::quoteBeforeDeepNesting("false") << false;
-    QTest::newRow("unclosed quote before 300000 levels") << hostilelists::quoteBeforeDeepNesting("true", false)
-                                                          << false;
+    QTest::newRow("unclosed quote before 300000 levels")
+        << hostilelists::quoteBeforeDeepNesting("true", false) << false;
     QTest::newRow("8 MB referred to 96 times") << hostilelists::sharedData(8 << 20, 96) << false;
     // Declared entities: text that grows as it is read, or a file read as an empty string.
     QTest::newRow("entity of 4000 characters used 1000 times") << hostilelists::entityList(4000, 1000) << false;
-    QTest::newRow("external entity")
-        << hostilelists::entityList(0, 1, "<!ENTITY e SYSTEM \"file:///etc/hostname\">") << false;
-    QTest::newRow("parameter entity")
-        << hostilelists::entityList(0, 1, "<!ENTITY % p \"<!ENTITY e 'x'>\"> %p;") << false;
+    QTest::newRow("external entity") << hostilelists::entityList(0, 1, "<!ENTITY e SYSTEM \"file:///etc/hostname\">")
+                                     << false;
+    QTest::newRow("parameter entity") << hostilelists::entityList(0, 1, "<!ENTITY % p \"<!ENTITY e 'x'>\"> %p;")
+                                      << false;
     // Read as it stands, the integer would come back clamped to 64 bits.
     QTest::newRow("integer beyond 64 bits")
         << xmlWithRecent(QByteArray(), "<integer>18446744073709551616</integer>") << false;
     // A string marked ASCII holding a Latin-1 byte: libplist's writer would drop the byte, and
     // the reader, like the system's, refuses the list.
-    const uchar latin[] = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0xD2, 1, 2, 3, 4,
-                           0x56, 'R', 'e', 'c', 'e', 'n', 't', 0x54, 'K', 'e', 'e', 'p',
-                           0xA1, 2, 0x54, 'c', 'a', 'f', 0xE9,
-                           8, 13, 20, 25, 27, // offsets
-                           0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 5,
-                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32};
+    const uchar latin[] = {'b', 'p', 'l', 'i', 's',  't', '0', '0', 0xD2, 1,    2, 3,    4,   0x56, 'R', 'e',
+                           'c', 'e', 'n', 't', 0x54, 'K', 'e', 'e', 'p',  0xA1, 2, 0x54, 'c', 'a',  'f', 0xE9,
+                           8,   13,  20,  25,  27, // offsets
+                           0,   0,   0,   0,   0,    0,   1,   1,   0,    0,    0, 0,    0,   0,    0,   5,
+                           0,   0,   0,   0,   0,    0,   0,   0,   0,    0,    0, 0,    0,   0,    0,   32};
     QTest::newRow("a kept value the writer would change")
         << QByteArray(reinterpret_cast<const char *>(latin), sizeof latin) << false;
 }
@@ -216,7 +214,8 @@ void tst_KeyRewrite::hostileListStaysInPlace()
     f.clean();
 
     if (PeakMemory::budgetsHold)
-        QVERIFY2(peak.growthBytes() < qint64(300) << 20, qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
+        QVERIFY2(peak.growthBytes() < qint64(300) << 20,
+                 qPrintable(QString::number(peak.growthBytes() >> 20) + " MiB"));
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
     QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
     QVERIFY(FileManager::defaultManager().contentsAtPath(path) == bytes);
@@ -382,8 +381,7 @@ void tst_KeyRewrite::listOwnershipAndOverwrite_data()
     QTest::addColumn<bool>("asNobody"); // nobody runs the clean, with secure removal on
     QTest::newRow("a list of another group keeps it") << uid_t(0) << AsNobody::gid << false;
     QTest::newRow("another user's list keeps its owner") << AsNobody::uid << AsNobody::gid << false;
-    QTest::newRow("secure removal on, a list of root's nobody cannot overwrite")
-        << uid_t(0) << gid_t(0) << true;
+    QTest::newRow("secure removal on, a list of root's nobody cannot overwrite") << uid_t(0) << gid_t(0) << true;
 }
 
 void tst_KeyRewrite::listOwnershipAndOverwrite()
@@ -430,7 +428,10 @@ void tst_KeyRewrite::listOwnershipAndOverwrite()
         QCOMPARE(FileManager::defaultManager().contentsAtPath(path).value(), before);
         QCOMPARE(st.st_uid, uid_t(0));
         const QString aside = tmp.path() + u"/Nimbrel"_s;
-        QVERIFY(FileManager::defaultManager().contentsOfDirectoryAtPath(aside).filter(QRegularExpression(u"^[^.]"_s)).isEmpty());
+        QVERIFY(FileManager::defaultManager()
+                    .contentsOfDirectoryAtPath(aside)
+                    .filter(QRegularExpression(u"^[^.]"_s))
+                    .isEmpty());
         return;
     }
     QVERIFY(f.lastCleaned());

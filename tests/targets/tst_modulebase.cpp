@@ -4,8 +4,8 @@
 #include "core/FileController.h"
 #include "core/Keys.h"
 #include "platform/files/FileManager.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/UserDefaults.h"
 #include "support/Deadline.h"
 #include "support/FakeHome.h"
@@ -35,8 +35,7 @@ class ProbePane : public MasterPrefsViewController
 public:
     ProbePane(const PaneSwitches &switches)
         : MasterPrefsViewController(u"ProbePrefsView"_s, switches)
-    {
-    }
+    {}
 };
 
 // A module with a row of every offer test, probe form and route.
@@ -48,10 +47,9 @@ public:
     ProbeModule()
     {
         using tracepaths::home;
-        setIdentity(u"org.example.probe"_s, u"scanProbe"_s,
-                    u"Probe"_s);
-        auto countRow = [](const QString &cls, const QString &key, const QString &rel,
-                           const QString &count, const QString &del, TraceRow::Probe probe) {
+        setIdentity(u"org.example.probe"_s, u"scanProbe"_s, u"Probe"_s);
+        auto countRow = [](const QString &cls, const QString &key, const QString &rel, const QString &count,
+                           const QString &del, TraceRow::Probe probe) {
             TraceRow row = traceRow(cls, key, home(rel), u"Sqlite"_s);
             row.offer = TraceRow::Offer::Count;
             row.probe = probe;
@@ -76,45 +74,41 @@ public:
         nested.offer = TraceRow::Offer::KeyNonEmpty;
         nested.keyPath = {u"Outer"_s, u"List"_s};
         nested.route = TraceRow::Route::KeyRewrite;
-        nested.edit = [](PropertyList &list) {
-            list.removeKeyPath({u"Outer"_s, u"List"_s});
-        };
+        nested.edit = [](PropertyList &list) { list.removeKeyPath({u"Outer"_s, u"List"_s}); };
         nested.beforeWrite = [] {
-            FileManager::defaultManager().removeItemAtPath(
-                FileManager::homeDirectory() + QLatin1Char('/') + prefs + u".lockfile"_s);
+            FileManager::defaultManager().removeItemAtPath(FileManager::homeDirectory() + QLatin1Char('/') + prefs
+                                                           + u".lockfile"_s);
         };
 
-        TraceRow shared = traceRow(u"Shared List"_s, other,
-                                   home(u"Probe/list.sfl2"_s), u"File"_s);
+        TraceRow shared = traceRow(u"Shared List"_s, other, home(u"Probe/list.sfl2"_s), u"File"_s);
         shared.notice = TraceRow::Notice::SharedFileList;
 
         TraceRow index = traceRow(u"Index"_s, other, {}, u"File"_s);
         index.offer = TraceRow::Offer::Custom;
         index.route = TraceRow::Route::MoveAtRequestPath;
 
-        TraceRow custom = traceRow(u"Custom"_s, other, home(u"Probe/custom"_s),
-                                   u"File"_s);
+        TraceRow custom = traceRow(u"Custom"_s, other, home(u"Probe/custom"_s), u"File"_s);
         custom.route = TraceRow::Route::Custom;
         custom.remove = [this](const QString &requestPath) {
             removedAtPaths.append(requestPath);
             sendCleaningStatusUpdateNotificationForItem(u"Probe Custom"_s, requestPath, true);
         };
 
-        TraceRow gone = traceRow(u"Gone"_s, other, [] { return QString(); },
-                                 u"File"_s);
+        TraceRow gone = traceRow(
+            u"Gone"_s, other, [] { return QString(); }, u"File"_s);
 
         QList<TraceRow> rows = {
-            countRow(u"History"_s, history, dbA, u"SELECT count(*) FROM visits;"_s,
-                     u"DELETE FROM visits;"_s, TraceRow::Probe::Inline),
-            countRow(u"Segments"_s, history, dbA, u"SELECT count(*) FROM segments;"_s,
-                     u"DELETE FROM segments;"_s, TraceRow::Probe::SameConnection),
-            countRow(u"Archive"_s, history, dbB, u"SELECT count(*) FROM visits;"_s,
-                     u"DELETE FROM visits;"_s, TraceRow::Probe::Inline),
+            countRow(u"History"_s, history, dbA, u"SELECT count(*) FROM visits;"_s, u"DELETE FROM visits;"_s,
+                     TraceRow::Probe::Inline),
+            countRow(u"Segments"_s, history, dbA, u"SELECT count(*) FROM segments;"_s, u"DELETE FROM segments;"_s,
+                     TraceRow::Probe::SameConnection),
+            countRow(u"Archive"_s, history, dbB, u"SELECT count(*) FROM visits;"_s, u"DELETE FROM visits;"_s,
+                     TraceRow::Probe::Inline),
             traceRow(u"Notes"_s, history, home(u"Probe/notes"_s), u"File"_s),
-            countRow(u"Forms"_s, forms, dbD, u"SELECT count(*) FROM forms;"_s,
-                     u"DELETE FROM forms;"_s, TraceRow::Probe::OwnConnection),
-            countRow(u"Searches"_s, forms, dbD, u"SELECT count(*) FROM searches;"_s,
-                     u"DELETE FROM searches;"_s, TraceRow::Probe::OwnConnection),
+            countRow(u"Forms"_s, forms, dbD, u"SELECT count(*) FROM forms;"_s, u"DELETE FROM forms;"_s,
+                     TraceRow::Probe::OwnConnection),
+            countRow(u"Searches"_s, forms, dbD, u"SELECT count(*) FROM searches;"_s, u"DELETE FROM searches;"_s,
+                     TraceRow::Probe::OwnConnection),
             traceRow(u"Form Backup"_s, forms, home(u"Probe/forms.bak"_s), u"File"_s),
             recent,
             nested,
@@ -133,10 +127,8 @@ public:
             }
         };
         setTraceTable(rows);
-        setCategories({{history, u"History"_s, {}},
-                       {forms, u"Forms"_s, {}},
-                       {lists, u"Lists"_s, {}},
-                       {other, u"Other"_s, {}}});
+        setCategories(
+            {{history, u"History"_s, {}}, {forms, u"Forms"_s, {}}, {lists, u"Lists"_s, {}}, {other, u"Other"_s, {}}});
     }
 
     QStringList scan()
@@ -149,20 +141,17 @@ public:
                 for (const targetItemPtr &item : items)
                     offered.append(item->targetItemClassification());
             });
-        platform::NotificationCenter::defaultCenter().post(
-            keys::CheckLocationItems, nullptr,
-            keys::locationScan(targetName(), identifierString()));
+        platform::NotificationCenter::defaultCenter().post(keys::CheckLocationItems, nullptr,
+                                                           keys::locationScan(targetName(), identifierString()));
         return offered;
     }
 
 protected:
-    MasterPrefsViewController *createPane() override
-    {
-        return new ProbePane(paneSwitches(u"Scan Probe"_s));
-    }
+    MasterPrefsViewController *createPane() override { return new ProbePane(paneSwitches(u"Scan Probe"_s)); }
 };
 
-struct Fixture {
+struct Fixture
+{
     FakeHome home;
     FileController files;
     DatabaseController database;
@@ -196,12 +185,11 @@ qint64 rows(const QString &db, const QString &table)
     return n;
 }
 
-const QString fullTables = 
+const QString fullTables =
     u"CREATE TABLE visits(id INTEGER); CREATE TABLE segments(id INTEGER);"
     "INSERT INTO visits VALUES(1); INSERT INTO visits VALUES(2); INSERT INTO segments VALUES(1);"_s;
-const QString formTables = 
-    u"CREATE TABLE forms(id INTEGER); CREATE TABLE searches(id INTEGER);"
-    "INSERT INTO forms VALUES(1); INSERT INTO searches VALUES(1);"_s;
+const QString formTables = u"CREATE TABLE forms(id INTEGER); CREATE TABLE searches(id INTEGER);"
+                           "INSERT INTO forms VALUES(1); INSERT INTO searches VALUES(1);"_s;
 
 } // namespace
 
@@ -262,16 +250,15 @@ void tst_ModuleBase::countProbeForms_data()
     QTest::addColumn<QStringList>("expected");
     const QString archive = u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s;
     const QStringList forms = {u"Forms"_s, u"Searches"_s};
-    QTest::newRow("every count above 0")
-        << fullTables << archive << formTables
-        << (QStringList{"History", "Segments", "Archive", "Notes"} + forms);
+    QTest::newRow("every count above 0") << fullTables << archive << formTables
+                                         << (QStringList{"History", "Segments", "Archive", "Notes"} + forms);
     QTest::newRow("zero count skips only its row")
-        << u"CREATE TABLE visits(id); CREATE TABLE segments(id); INSERT INTO segments VALUES(1);"_s
-        << archive << formTables << (QStringList{"Segments", "Archive", "Notes"} + forms);
+        << u"CREATE TABLE visits(id); CREATE TABLE segments(id); INSERT INTO segments VALUES(1);"_s << archive
+        << formTables << (QStringList{"Segments", "Archive", "Notes"} + forms);
     // The second statement on the shared connection fails: the collector ends there.
     QTest::newRow("failed inline statement ends the collector")
-        << u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s << archive
-        << formTables << (QStringList{"History"} + forms);
+        << u"CREATE TABLE visits(id); INSERT INTO visits VALUES(1);"_s << archive << formTables
+        << (QStringList{"History"} + forms);
     QTest::newRow("failed first statement ends the collector")
         << u"CREATE TABLE other(id);"_s << archive << formTables << forms;
     // A view in the table's place that never ends is stopped, as a failed statement.
@@ -286,8 +273,7 @@ void tst_ModuleBase::countProbeForms_data()
         << archive << formTables << forms;
     // A probe of its own only withholds its own row.
     QTest::newRow("failed probe method withholds one row")
-        << fullTables << archive
-        << u"CREATE TABLE searches(id); INSERT INTO searches VALUES(1);"_s
+        << fullTables << archive << u"CREATE TABLE searches(id); INSERT INTO searches VALUES(1);"_s
         << QStringList{"History", "Segments", "Archive", "Notes", "Searches"};
 }
 
@@ -344,19 +330,14 @@ void tst_ModuleBase::keyNonEmpty_data()
     QTest::addColumn<QVariant>("list");
     QTest::addColumn<QStringList>("expected");
     const QVariantMap outer{{u"List"_s, QVariantList{1}}};
-    QTest::newRow("both non-empty")
-        << QVariant(QVariantMap{{u"Recent"_s, QVariantList{u"a"_s}},
-                                {u"Outer"_s, outer}})
-        << QStringList{"Recent", "Nested"};
-    QTest::newRow("empty array") << QVariant(QVariantMap{{u"Recent"_s, QVariantList{}}})
-                                 << QStringList{};
+    QTest::newRow("both non-empty") << QVariant(QVariantMap{{u"Recent"_s, QVariantList{u"a"_s}}, {u"Outer"_s, outer}})
+                                    << QStringList{"Recent", "Nested"};
+    QTest::newRow("empty array") << QVariant(QVariantMap{{u"Recent"_s, QVariantList{}}}) << QStringList{};
     QTest::newRow("absent keys") << QVariant(QVariantMap{{u"Other"_s, 1}}) << QStringList{};
     QTest::newRow("non-empty dictionary")
-        << QVariant(QVariantMap{{u"Recent"_s, QVariantMap{{u"k"_s, 1}}}})
-        << QStringList{"Recent"};
-    QTest::newRow("empty nested")
-        << QVariant(QVariantMap{{u"Outer"_s, QVariantMap{{u"List"_s, QVariantList{}}}}})
-        << QStringList{};
+        << QVariant(QVariantMap{{u"Recent"_s, QVariantMap{{u"k"_s, 1}}}}) << QStringList{"Recent"};
+    QTest::newRow("empty nested") << QVariant(QVariantMap{{u"Outer"_s, QVariantMap{{u"List"_s, QVariantList{}}}}})
+                                  << QStringList{};
     QTest::newRow("root is an array") << QVariant(QVariantList{1, 2}) << QStringList{};
 }
 
@@ -379,8 +360,7 @@ void tst_ModuleBase::sqlRoute_data()
     QTest::addColumn<QString>("schema");
     QTest::addColumn<bool>("cleaned");
     QTest::newRow("delete runs") << u"Probe History"_s << fullTables << true;
-    QTest::newRow("missing table") << u"Probe Segments"_s
-                                   << u"CREATE TABLE visits(id);"_s << false;
+    QTest::newRow("missing table") << u"Probe Segments"_s << u"CREATE TABLE visits(id);"_s << false;
     QTest::newRow("missing file") << u"Probe History"_s << QString() << false;
 }
 
@@ -409,8 +389,7 @@ void tst_ModuleBase::sqlRoute()
 void tst_ModuleBase::unknownNameIsAnsweredNotCleaned()
 {
     Fixture f;
-    postCleaningRequest(u"Probe"_s, u"Probe Nothing Like This"_s,
-                        u"/some/where"_s);
+    postCleaningRequest(u"Probe"_s, u"Probe Nothing Like This"_s, u"/some/where"_s);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
     const QVariantMap info = f.recorder.events.first().info;
     QCOMPARE(info.value(u"cleaningItemName"_s).toString(), u"Probe Nothing Like This"_s);
@@ -455,8 +434,7 @@ void tst_ModuleBase::pathThatCannotBeWorkedOutReportsRequestPath()
     Fixture f;
     postCleaningRequest(u"Probe"_s, u"Probe Gone"_s, u"/was/here"_s);
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::status});
-    QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(),
-             u"/was/here"_s);
+    QCOMPARE(f.recorder.events.first().info.value(u"cleaningItemPath"_s).toString(), u"/was/here"_s);
     QCOMPARE(f.recorder.events.first().info.value(u"didClean"_s).toBool(), false);
 }
 
@@ -494,8 +472,7 @@ void tst_ModuleBase::movedStoreTakesItsSideFiles()
 void tst_ModuleBase::nestedRewriteRunsHookBeforeWriting()
 {
     Fixture f;
-    const QVariantMap list{{u"Outer"_s, QVariantMap{{u"List"_s, QVariantList{1, 2}},
-                                                                  {u"Keep"_s, 3}}},
+    const QVariantMap list{{u"Outer"_s, QVariantMap{{u"List"_s, QVariantList{1, 2}}, {u"Keep"_s, 3}}},
                            {u"Top"_s, u"stays"_s}};
     QVERIFY(f.home.writePlist(prefs, list, PropertyList::Format::Xml));
     QVERIFY(f.home.writeFile(prefs + u".lockfile"_s, ""));
@@ -508,11 +485,9 @@ void tst_ModuleBase::nestedRewriteRunsHookBeforeWriting()
     QVERIFY(written);
     QCOMPARE(written->format(), PropertyList::Format::Xml);
     QCOMPARE(written->toVariant().toMap(),
-             (QVariantMap{{u"Outer"_s, QVariantMap{{u"Keep"_s, 3}}},
-                          {u"Top"_s, u"stays"_s}}));
+             (QVariantMap{{u"Outer"_s, QVariantMap{{u"Keep"_s, 3}}}, {u"Top"_s, u"stays"_s}}));
     // The old file went aside whole, for the removal engine.
-    const auto old = PropertyList::fromFile(
-        f.recorder.events.first().info.value(u"removalItemPath"_s).toString());
+    const auto old = PropertyList::fromFile(f.recorder.events.first().info.value(u"removalItemPath"_s).toString());
     QVERIFY(old);
     QCOMPARE(old->toVariant().toMap(), list);
 }

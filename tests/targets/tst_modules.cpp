@@ -48,7 +48,8 @@ void everyRequestAnsweredOnce()
     }
 }
 
-struct Module {
+struct Module
+{
     const char *name;
     QStringList keys; // the master switch, then each category key once
     void (*offers)(const QStringList &keysOff);

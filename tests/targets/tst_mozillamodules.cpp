@@ -30,14 +30,17 @@ std::unique_ptr<ModuleController> makeModule(const QString &name)
 }
 
 // Where a module keeps its cookie store, for the link cases.
-struct CookieStore {
+struct CookieStore
+{
     const char *scanKey;
     const char *cookieKey;
     const char *profiles; // below the home folder
     const char *profile;  // below the profiles folder
 };
-const CookieStore firefoxStore{"scanFirefox", "firefoxCookies", "Library/Application Support/Firefox/Profiles", "ab.default-release"};
-const CookieStore seaMonkeyStore{"scanSeaMonkey", "seaMonkeyCookies", "Library/Application Support/SeaMonkey/Profiles", "x1/cd.default"};
+const CookieStore firefoxStore{"scanFirefox", "firefoxCookies", "Library/Application Support/Firefox/Profiles",
+                               "ab.default-release"};
+const CookieStore seaMonkeyStore{"scanSeaMonkey", "seaMonkeyCookies", "Library/Application Support/SeaMonkey/Profiles",
+                                 "x1/cd.default"};
 
 } // namespace
 
@@ -57,28 +60,45 @@ void tst_MozillaModules::identityAndPane_data()
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("nib");
-    QTest::addColumn<QStringList>("keys");     // master switch first, then the categories in order
+    QTest::addColumn<QStringList>("keys");      // master switch first, then the categories in order
     QTest::addColumn<QVariantList>("defaults"); // the pane's own names, in the order it registers them
     QTest::addColumn<QStringList>("defaultNames");
 
-    QTest::newRow("Firefox") << "Firefox" << "org.mozilla.firefox" << "Firefox Settings" << "FirefoxPrefsView"
-                             << QStringList{"scanFirefox", "firefoxBrowsing", "firefoxCache", "firefoxCookies", "firefoxDownloads",
-                                            "firefoxForms", "firefoxLastSession", "firefoxRecentSearches", "firefoxWebpageIcons", "firefoxDOM"}
+    QTest::newRow("Firefox") << "Firefox"
+                             << "org.mozilla.firefox"
+                             << "Firefox Settings"
+                             << "FirefoxPrefsView"
+                             << QStringList{"scanFirefox",        "firefoxBrowsing",       "firefoxCache",
+                                            "firefoxCookies",     "firefoxDownloads",      "firefoxForms",
+                                            "firefoxLastSession", "firefoxRecentSearches", "firefoxWebpageIcons",
+                                            "firefoxDOM"}
                              << QVariantList{true, true, true, false, true, true, true, true, true, true}
-                             << QStringList{"ScanFirefox", "FirefoxBrowsing", "FirefoxCache", "FirefoxCookies", "FirefoxDownloads",
-                                            "FirefoxForms", "FirefoxLastSession", "FirefoxRecentSearches", "FirefoxWebpageIcons", "FirefoxDOM"};
-    QTest::newRow("SeaMonkey") << "SeaMonkey" << "org.mozilla.seamonkey" << "SeaMonkey Settings" << "SeaMonkeyPrefsView"
-                               << QStringList{"scanSeaMonkey", "seaMonkeyBrowsing", "seaMonkeyCache", "seaMonkeyCookies",
-                                              "seaMonkeyDownloads", "seaMonkeyForms", "seaMonkeyLastSession", "seaMonkeyDOM"}
+                             << QStringList{"ScanFirefox",        "FirefoxBrowsing",       "FirefoxCache",
+                                            "FirefoxCookies",     "FirefoxDownloads",      "FirefoxForms",
+                                            "FirefoxLastSession", "FirefoxRecentSearches", "FirefoxWebpageIcons",
+                                            "FirefoxDOM"};
+    QTest::newRow("SeaMonkey") << "SeaMonkey"
+                               << "org.mozilla.seamonkey"
+                               << "SeaMonkey Settings"
+                               << "SeaMonkeyPrefsView"
+                               << QStringList{"scanSeaMonkey",        "seaMonkeyBrowsing",  "seaMonkeyCache",
+                                              "seaMonkeyCookies",     "seaMonkeyDownloads", "seaMonkeyForms",
+                                              "seaMonkeyLastSession", "seaMonkeyDOM"}
                                << QVariantList{true, true, true, false, true, true, true, true}
-                               << QStringList{"ScanSeaMonkey", "SeaMonkeyBrowsing", "SeaMonkeyCache", "SeaMonkeyCookies",
-                                              "SeaMonkeyDownloads", "SeaMonkeyForms", "SeaMonkeyLastSession", "SeaMonkeyDOM"};
-    QTest::newRow("Camino") << "Camino" << "org.mozilla.camino" << "Camino Settings" << "CaminoPrefsView"
-                            << QStringList{"scanCamino", "caminoBrowsing", "caminoCache", "caminoCookies", "caminoDownloads",
-                                           "caminoLastSession", "caminoWebpageIcons", "caminoDOM"}
+                               << QStringList{"ScanSeaMonkey",        "SeaMonkeyBrowsing",  "SeaMonkeyCache",
+                                              "SeaMonkeyCookies",     "SeaMonkeyDownloads", "SeaMonkeyForms",
+                                              "SeaMonkeyLastSession", "SeaMonkeyDOM"};
+    QTest::newRow("Camino") << "Camino"
+                            << "org.mozilla.camino"
+                            << "Camino Settings"
+                            << "CaminoPrefsView"
+                            << QStringList{"scanCamino",         "caminoBrowsing",  "caminoCache",
+                                           "caminoCookies",      "caminoDownloads", "caminoLastSession",
+                                           "caminoWebpageIcons", "caminoDOM"}
                             << QVariantList{true, true, true, false, true, true, true, true}
-                            << QStringList{"ScanCamino", "CaminoBrowsing", "CaminoCache", "CaminoCookies", "CaminoDownloads",
-                                           "CaminoLastSession", "CaminoWebpageIcons", "CaminoDOM"};
+                            << QStringList{"ScanCamino",         "CaminoBrowsing",  "CaminoCache",
+                                           "CaminoCookies",      "CaminoDownloads", "CaminoLastSession",
+                                           "CaminoWebpageIcons", "CaminoDOM"};
 }
 
 void tst_MozillaModules::identityAndPane()

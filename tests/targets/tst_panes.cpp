@@ -23,12 +23,9 @@ using platform::UserDefaults;
 namespace {
 
 const QStringList safariKeys = {
-    u"scanSafari"_s,        u"safariBrowsing"_s,
-    u"safariCache"_s,       u"safariCookies"_s,
-    u"safariDownloads"_s,   u"safariForms"_s,
-    u"safariLastSession"_s, u"safariRecentSearches"_s,
-    u"safariTopSites"_s,    u"safariWebpageIcons"_s,
-    u"safariDOM"_s,
+    u"scanSafari"_s,      u"safariBrowsing"_s,     u"safariCache"_s,       u"safariCookies"_s,
+    u"safariDownloads"_s, u"safariForms"_s,        u"safariLastSession"_s, u"safariRecentSearches"_s,
+    u"safariTopSites"_s,  u"safariWebpageIcons"_s, u"safariDOM"_s,
 };
 
 } // namespace
@@ -187,14 +184,27 @@ void tst_Panes::systemModulePanes_data()
     QTest::addColumn<QString>("nib");
     QTest::addColumn<QStringList>("keys");       // the check boxes, in the module's order
     QTest::addColumn<QStringList>("registered"); // what the pane registers, all on
-    QTest::newRow("Finder") << "Finder" << "com.apple.Finder" << "Finder Settings" << "FinderPrefsView"
-        << QStringList{"scanFinder", "finderRecentItems", "finderQuarantineEvents", "finderRecentFolders"}
-        << QStringList{"ScanFinder", "FinderRecentItems", "FinderQuarantineEvents", "FinderRecentFolders"};
-    QTest::newRow("QuickTime") << "QuickTime" << "com.apple.QuickTimePlayerX" << "QuickTime Settings" << "QuickTimePrefsView"
-        << QStringList{"scanQuickTime", "quickTimeCache", "quickTimeQuarantineEvents", "quickTimeRecentItems"}
-        << QStringList{"ScanQuickTime", "QuickTimeCache", "QuickTimeQuarantineEvents", "QuickTimeRecentItems"};
-    QTest::newRow("Preview") << "Preview" << "com.apple.Preview" << "Preview Settings" << "PreviewPrefsView"
-        << QStringList{"scanPreview", "previewRecentItems"} << QStringList{"ScanPreview", "PreviewRecentItems"};
+    QTest::newRow("Finder") << "Finder"
+                            << "com.apple.Finder"
+                            << "Finder Settings"
+                            << "FinderPrefsView"
+                            << QStringList{"scanFinder", "finderRecentItems", "finderQuarantineEvents",
+                                           "finderRecentFolders"}
+                            << QStringList{"ScanFinder", "FinderRecentItems", "FinderQuarantineEvents",
+                                           "FinderRecentFolders"};
+    QTest::newRow("QuickTime") << "QuickTime"
+                               << "com.apple.QuickTimePlayerX"
+                               << "QuickTime Settings"
+                               << "QuickTimePrefsView"
+                               << QStringList{"scanQuickTime", "quickTimeCache", "quickTimeQuarantineEvents",
+                                              "quickTimeRecentItems"}
+                               << QStringList{"ScanQuickTime", "QuickTimeCache", "QuickTimeQuarantineEvents",
+                                              "QuickTimeRecentItems"};
+    QTest::newRow("Preview") << "Preview"
+                             << "com.apple.Preview"
+                             << "Preview Settings"
+                             << "PreviewPrefsView" << QStringList{"scanPreview", "previewRecentItems"}
+                             << QStringList{"ScanPreview", "PreviewRecentItems"};
 }
 
 void tst_Panes::systemModulePanes()

@@ -12,29 +12,34 @@ using namespace systemlists;
 
 namespace {
 
-#define SFL "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
+#define SFL                                                                                                            \
+    "Library/Application Support/com.apple.sharedfilelist/com.apple.LSSharedFileList.ApplicationRecentDocuments/"
 const QList<TraceSpec> traces = {
-    {"Preview Recent Items", "previewRecentItems", 'H', "Library/Preferences/com.apple.Preview.LSSharedFileList.plist", "Plist"},
+    {"Preview Recent Items", "previewRecentItems", 'H', "Library/Preferences/com.apple.Preview.LSSharedFileList.plist",
+     "Plist"},
     {"Preview Legacy Recent Items Shared File List", "previewRecentItems", 'H', SFL "com.apple.preview.sfl", "File"},
     {"Preview Recent Items Shared File List", "previewRecentItems", 'H', SFL "com.apple.preview.sfl2", "File"},
-    {"Preview Open Windows", "previewRecentItems", 'H', "Library/Containers/com.apple.Preview/Data/Library/Saved Application State/com.apple.Preview.savedState", "Dir"},
+    {"Preview Open Windows", "previewRecentItems", 'H',
+     "Library/Containers/com.apple.Preview/Data/Library/Saved Application State/com.apple.Preview.savedState", "Dir"},
 };
 // "targetItemExtraInfo" of each row.
 const QStringList extras = {"RecentDocuments", "", "", ""};
 #undef SFL
 const int traceCount = int(traces.size());
 
-struct Fixture : ModuleFixture<PreviewController> {
-    Fixture() : ModuleFixture("scanPreview", traces) {}
+struct Fixture : ModuleFixture<PreviewController>
+{
+    Fixture()
+        : ModuleFixture("scanPreview", traces)
+    {}
 
     QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
 
     bool writeEveryTrace()
     {
         return home.writePlist(pathOf(0), sharedFileListPrefs(customListItems({u"scan.pdf"_s})))
-               && FakeHome::writeFileAt(pathOf(1), "sfl")
-               && FakeHome::writeFileAt(pathOf(2), "sfl2")
-               && FakeHome::writeFileAt(pathOf(3) + u"/windows.plist"_s, QByteArray(900, 'w'));
+            && FakeHome::writeFileAt(pathOf(1), "sfl") && FakeHome::writeFileAt(pathOf(2), "sfl2")
+            && FakeHome::writeFileAt(pathOf(3) + u"/windows.plist"_s, QByteArray(900, 'w'));
     }
 };
 

@@ -13,7 +13,8 @@ using namespace quicktimefixture;
 namespace {
 
 // "targetItemExtraInfo" of each row.
-const QStringList extras = {"", "", "RecentDocuments", "", "", "MGRecentURLPropertyLists", "MGRecentURLPropertyLists", ""};
+const QStringList extras = {"", "", "RecentDocuments", "", "", "MGRecentURLPropertyLists", "MGRecentURLPropertyLists",
+                            ""};
 const int traceCount = int(traces.size());
 
 } // namespace

@@ -18,13 +18,15 @@ using namespace systemlists;
 namespace {
 
 const QList<TraceSpec> quickTimeRow = {{"QuickTime Recent Items", "quickTimeRecentItems", 'H',
-                                        "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist", "Plist"}};
+                                        "Library/Preferences/com.apple.QuickTimePlayerX.LSSharedFileList.plist",
+                                        "Plist"}};
 const QList<TraceSpec> previewRow = {{"Preview Recent Items", "previewRecentItems", 'H',
                                       "Library/Preferences/com.apple.Preview.LSSharedFileList.plist", "Plist"}};
 const QString quickTimeList = QString::fromLatin1(quickTimeRow.first().path);
 const QString previewList = QString::fromLatin1(previewRow.first().path);
 
-struct Outcome {
+struct Outcome
+{
     QStringList offered;
     QStringList notices;
     QVariantMap statusOrRemoval;
@@ -83,12 +85,13 @@ void tst_RecentDocuments::offeredWhileDocumentsHaveEntries_data()
     QVariantMap otherList{{u"RecentDocuments"_s, recentList(QVariantList{})},
                           {u"RecentServers"_s, recentList(customListItems({u"smb://a"_s}))}};
     for (const char *module : {"QuickTime", "Preview"}) {
-        QTest::addRow("%s, entries", module) << QString::fromLatin1(module)
-            << QVariant(sharedFileListPrefs(customListItems({u"a.mov"_s}))) << true;
-        QTest::addRow("%s, empty CustomListItems", module) << QString::fromLatin1(module)
-            << QVariant(sharedFileListPrefs(QVariantList{})) << false;
+        QTest::addRow("%s, entries", module)
+            << QString::fromLatin1(module) << QVariant(sharedFileListPrefs(customListItems({u"a.mov"_s}))) << true;
+        QTest::addRow("%s, empty CustomListItems", module)
+            << QString::fromLatin1(module) << QVariant(sharedFileListPrefs(QVariantList{})) << false;
         QTest::addRow("%s, no CustomListItems", module) << QString::fromLatin1(module) << QVariant(noItems) << false;
-        QTest::addRow("%s, entries only in another list", module) << QString::fromLatin1(module) << QVariant(otherList) << false;
+        QTest::addRow("%s, entries only in another list", module)
+            << QString::fromLatin1(module) << QVariant(otherList) << false;
         QTest::addRow("%s, no file", module) << QString::fromLatin1(module) << QVariant() << false;
     }
 }
@@ -112,8 +115,8 @@ void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries_data()
             const char *name = format == PropertyList::Format::Binary ? "binary" : "XML";
             QTest::addRow("%s, %s", module, name) << QString::fromLatin1(module) << int(format) << true;
         }
-        QTest::addRow("%s, entries gone since the scan", module) << QString::fromLatin1(module)
-                                                                 << int(PropertyList::Format::Xml) << false;
+        QTest::addRow("%s, entries gone since the scan", module)
+            << QString::fromLatin1(module) << int(PropertyList::Format::Xml) << false;
     }
 }
 
@@ -122,8 +125,8 @@ void tst_RecentDocuments::rewriteKeepsEverythingButTheEntries()
     QFETCH(QString, module);
     QFETCH(int, format);
     QFETCH(bool, withEntries);
-    const QVariantMap tree = sharedFileListPrefs(
-        withEntries ? QVariant(customListItems({u"a.mov"_s, u"b.pdf"_s})) : QVariant());
+    const QVariantMap tree =
+        sharedFileListPrefs(withEntries ? QVariant(customListItems({u"a.mov"_s, u"b.pdf"_s})) : QVariant());
     const QString list = module == u"QuickTime"_s ? quickTimeList : previewList;
 
     const bool quickTime = module == u"QuickTime"_s;
@@ -160,7 +163,8 @@ void tst_RecentDocuments::unusableListStaysInPlace_data()
     QTest::addColumn<QString>("module");
     QTest::addColumn<QByteArray>("bytes"); // empty: no file
     for (const char *module : {"QuickTime", "Preview"}) {
-        QTest::addRow("%s, damaged binary", module) << QString::fromLatin1(module) << QByteArray("bplist00\xd1\x01\x02", 11);
+        QTest::addRow("%s, damaged binary", module)
+            << QString::fromLatin1(module) << QByteArray("bplist00\xd1\x01\x02", 11);
         QTest::addRow("%s, not a list", module) << QString::fromLatin1(module) << QByteArray("RecentDocuments = ();");
         QTest::addRow("%s, missing", module) << QString::fromLatin1(module) << QByteArray();
     }

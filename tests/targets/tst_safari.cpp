@@ -28,15 +28,19 @@ const QList<TraceSpec> traces = {
     {"Safari Data Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/fsCachedData", "Dir", ""},
     {"Safari WebKit Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/WebKitCache", "Dir", ""},
     {"Safari Webkit Media Cache", "safariCache", 'T', "com.apple.Safari/Webkit/MediaCache", "Dir", ""},
-    {"Safari Webpage Previews Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/Webpage Previews", "Dir", ""},
+    {"Safari Webpage Previews Cache", "safariCache", 'H', "Library/Caches/com.apple.Safari/Webpage Previews", "Dir",
+     ""},
     {"Safari Cookies", "safariCookies", 'H', "Library/Cookies/Cookies.plist", "File", ""},
     {"Safari Binary Cookies", "safariCookies", 'H', "Library/Cookies/Cookies.binarycookies", "File", ""},
     {"Safari Download History", "safariDownloads", 'H', "Library/Safari/Downloads.plist", "File", ""},
     {"Safari Form Values", "safariForms", 'H', "Library/Safari/Form Values", "File", ""},
     {"Safari Last Session Information", "safariLastSession", 'H', "Library/Safari/LastSession.plist", "File", ""},
-    {"Safari Open Windows", "safariLastSession", 'H', "Library/Saved Application State/com.apple.Safari.savedState", "Dir", ""},
-    {"Safari Recent Searches", "safariRecentSearches", 'H', "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentSearchStrings"},
-    {"Safari Recent Web Searches", "safariRecentSearches", 'H', "Library/Preferences/com.apple.Safari.plist", "Plist", "RecentWebSearches"},
+    {"Safari Open Windows", "safariLastSession", 'H', "Library/Saved Application State/com.apple.Safari.savedState",
+     "Dir", ""},
+    {"Safari Recent Searches", "safariRecentSearches", 'H', "Library/Preferences/com.apple.Safari.plist", "Plist",
+     "RecentSearchStrings"},
+    {"Safari Recent Web Searches", "safariRecentSearches", 'H', "Library/Preferences/com.apple.Safari.plist", "Plist",
+     "RecentWebSearches"},
     {"Safari Top Sites", "safariTopSites", 'H', "Library/Safari/TopSites.plist", "File", ""},
     {"Safari Webpage Icons", "safariWebpageIcons", 'H', "Library/Safari/WebpageIcons.db", "File", ""},
     {"Safari DOM Storage", "safariDOM", 'H', "Library/Safari/LocalStorage", "File", ""},
@@ -51,9 +55,7 @@ QVariantMap safariPrefs()
     const QDateTime when(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC);
     return {
         {u"RecentSearchStrings"_s, QVariantList{u"weather"_s, u"news"_s}},
-        {u"RecentWebSearches"_s,
-         QVariantList{QVariantMap{{u"SearchString"_s, u"maps"_s},
-                                  {u"Date"_s, when}}}},
+        {u"RecentWebSearches"_s, QVariantList{QVariantMap{{u"SearchString"_s, u"maps"_s}, {u"Date"_s, when}}}},
         {u"HomePage"_s, u"https://example.org/"_s},
         {u"LastVersion"_s, qint64(13)},
         {u"Zoom"_s, 1.25},
@@ -61,13 +63,17 @@ QVariantMap safariPrefs()
         {u"Flag"_s, true},
         {u"Blob"_s, QByteArray("\x00\x01\xfe", 3)},
         {u"Stamp"_s, when},
-        {u"Archive"_s, QVariantMap{{u"$top"_s, QVariant::fromValue(platform::PlistUid{7})},
-                                               {u"List"_s, QVariantList{1, u"two"_s, QVariantList{}}}}},
+        {u"Archive"_s,
+         QVariantMap{{u"$top"_s, QVariant::fromValue(platform::PlistUid{7})},
+                     {u"List"_s, QVariantList{1, u"two"_s, QVariantList{}}}}},
     };
 }
 
-struct Fixture : ModuleFixture<SafariController> {
-    Fixture() : ModuleFixture("scanSafari", traces) {}
+struct Fixture : ModuleFixture<SafariController>
+{
+    Fixture()
+        : ModuleFixture("scanSafari", traces)
+    {}
 
     QString pathOf(int row) const { return ModuleFixture::pathOf(traces[row]); }
 
@@ -81,8 +87,7 @@ struct Fixture : ModuleFixture<SafariController> {
             bool written = true;
             if (QString::fromLatin1(traces[i].kind) == u"Dir"_s) {
                 const QByteArray a(100 + i, 'a'), b(3000 + i, 'b');
-                written = FakeHome::writeFileAt(path + u"/one"_s, a)
-                          && FakeHome::writeFileAt(path + u"/sub/two"_s, b);
+                written = FakeHome::writeFileAt(path + u"/one"_s, a) && FakeHome::writeFileAt(path + u"/sub/two"_s, b);
                 sizes.append(quint64(a.size() + b.size()));
             } else if (QString::fromLatin1(traces[i].kind) == u"Plist"_s) {
                 if (!QFile::exists(path))
@@ -180,10 +185,9 @@ void tst_Safari::recentSearchRowsFollowCounts_data()
     const QString rowR = u"Safari Recent Searches"_s, rowW = u"Safari Recent Web Searches"_s;
     QTest::newRow("both") << QVariant(QVariantMap{{r, one}, {w, one}}) << QStringList{rowR, rowW};
     QTest::newRow("searches only, web key absent") << QVariant(QVariantMap{{r, one}}) << QStringList{rowR};
-    QTest::newRow("web only, searches empty") << QVariant(QVariantMap{{r, QVariantList{}}, {w, one}})
-                                              << QStringList{rowW};
-    QTest::newRow("both empty") << QVariant(QVariantMap{{r, QVariantList{}}, {w, QVariantList{}}})
-                                << QStringList{};
+    QTest::newRow("web only, searches empty")
+        << QVariant(QVariantMap{{r, QVariantList{}}, {w, one}}) << QStringList{rowW};
+    QTest::newRow("both empty") << QVariant(QVariantMap{{r, QVariantList{}}, {w, QVariantList{}}}) << QStringList{};
     QTest::newRow("neither key") << QVariant(QVariantMap{{u"Other"_s, one}}) << QStringList{};
     QTest::newRow("no file") << QVariant() << QStringList{};
 }
@@ -212,12 +216,10 @@ void tst_Safari::mediaCacheIsOnlyLookedForUnderTemporaryDirectory()
     const QList<resultItemPtr> rows = f.scan();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.first()->resultItemName(), u"Safari Webkit Media Cache"_s);
-    QCOMPARE(rows.first()->resultItemPath(),
-             f.home.tmp() + u"/com.apple.Safari/Webkit/MediaCache"_s);
+    QCOMPARE(rows.first()->resultItemPath(), f.home.tmp() + u"/com.apple.Safari/Webkit/MediaCache"_s);
 
     // Cleaning looks there again.
-    postCleaningRequest(u"Safari"_s, u"Safari Webkit Media Cache"_s,
-                        rows.first()->resultItemPath());
+    postCleaningRequest(u"Safari"_s, u"Safari Webkit Media Cache"_s, rows.first()->resultItemPath());
     QCOMPARE(f.recorder.names(), QStringList{CleaningRecorder::removal});
     QVERIFY(QFile::exists(f.home.path(rel)));
     QVERIFY(!QFile::exists(rows.first()->resultItemPath()));
@@ -268,10 +270,8 @@ void tst_Safari::cleaningRecentSearchRow_data()
     QTest::addColumn<QString>("key");
     for (auto format : {PropertyList::Format::Binary, PropertyList::Format::Xml}) {
         const char *f = format == PropertyList::Format::Binary ? "binary" : "XML";
-        QTest::addRow("%s searches", f) << int(format) << u"Safari Recent Searches"_s
-                                        << u"RecentSearchStrings"_s;
-        QTest::addRow("%s web searches", f) << int(format) << u"Safari Recent Web Searches"_s
-                                            << u"RecentWebSearches"_s;
+        QTest::addRow("%s searches", f) << int(format) << u"Safari Recent Searches"_s << u"RecentSearchStrings"_s;
+        QTest::addRow("%s web searches", f) << int(format) << u"Safari Recent Web Searches"_s << u"RecentWebSearches"_s;
     }
 }
 
@@ -325,8 +325,9 @@ void tst_Safari::cleaningBothRecentSearchRows()
     const QString path = f.home.path(prefsPath);
     postCleaningRequest(u"Safari"_s, u"Safari Recent Searches"_s, path);
     postCleaningRequest(u"Safari"_s, u"Safari Recent Web Searches"_s, path);
-    QCOMPARE(f.recorder.names(), (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon,
-                                              CleaningRecorder::removal, CleaningRecorder::prefsDaemon}));
+    QCOMPARE(f.recorder.names(),
+             (QStringList{CleaningRecorder::removal, CleaningRecorder::prefsDaemon, CleaningRecorder::removal,
+                          CleaningRecorder::prefsDaemon}));
     const auto written = PropertyList::fromFile(path);
     QVERIFY(written);
     QCOMPARE(written->format(), PropertyList::Format::Xml);
@@ -336,8 +337,7 @@ void tst_Safari::cleaningBothRecentSearchRows()
     QCOMPARE(written->toVariant().toMap(), expected);
     // The second request set aside the copy the first one wrote.
     const auto second = PropertyList::fromFile(f.recorder.events.at(2).info.value(u"removalItemPath"_s).toString());
-    QVERIFY(second && !second->contains(u"RecentSearchStrings"_s)
-            && second->contains(u"RecentWebSearches"_s));
+    QVERIFY(second && !second->contains(u"RecentSearchStrings"_s) && second->contains(u"RecentWebSearches"_s));
 }
 
 void tst_Safari::damagedPreferencesStayInPlace()

@@ -30,17 +30,21 @@ void tst_SeaMonkey::profileLookup_data()
     QTest::newRow("directly inside") << QStringList{"ab.default"} << "ab.default" << QByteArray();
     QTest::newRow("one level down") << QStringList{"q7/ab.default"} << "q7/ab.default" << QByteArray();
     QTest::newRow("deep") << QStringList{"a/b/c/zz.default"} << "a/b/c/zz.default" << QByteArray();
-    QTest::newRow("longer suffix does not count") << QStringList{"ab.default-release", "cd.defaults"} << "" << QByteArray();
+    QTest::newRow("longer suffix does not count")
+        << QStringList{"ab.default-release", "cd.defaults"} << "" << QByteArray();
     QTest::newRow("case counts") << QStringList{"ab.Default"} << "" << QByteArray();
     QTest::newRow("a bare dot name is no extension") << QStringList{".default"} << "" << QByteArray();
     QTest::newRow("two matches") << QStringList{"one.default", "two.default"} << "first listed" << QByteArray();
     QTest::newRow("two other matches") << QStringList{"zq81.default", "ab07.default"} << "first listed" << QByteArray();
     QTest::newRow("no Profiles folder") << QStringList{} << "" << QByteArray();
     // The file's choice wins over the walk, the first listed left alone.
-    QTest::newRow("profiles.ini marks one") << QStringList{"one.default", "two.default"} << "last listed"
-        << QByteArray("[General]\nStartWithLastProfile=1\n\n[Profile0]\nName=one\nIsRelative=1\nPath=Profiles/%FIRST%\n\n"
-                      "[Profile1]\nName=two\nIsRelative=1\nPath=Profiles/%LAST%\nDefault=1\n");
-    QTest::newRow("profiles.ini naming none of several") << QStringList{"one.default", "two.default"} << ""
+    QTest::newRow("profiles.ini marks one")
+        << QStringList{"one.default", "two.default"} << "last listed"
+        << QByteArray(
+               "[General]\nStartWithLastProfile=1\n\n[Profile0]\nName=one\nIsRelative=1\nPath=Profiles/%FIRST%\n\n"
+               "[Profile1]\nName=two\nIsRelative=1\nPath=Profiles/%LAST%\nDefault=1\n");
+    QTest::newRow("profiles.ini naming none of several")
+        << QStringList{"one.default", "two.default"} << ""
         << QByteArray("[Profile0]\nName=one\nIsRelative=1\nPath=Profiles/one.default\n\n"
                       "[Profile1]\nName=two\nIsRelative=1\nPath=Profiles/two.default\n");
 }
@@ -68,7 +72,8 @@ void tst_SeaMonkey::profileLookup()
     // The same rule finds the cache profile, in its own folder.
     QCOMPARE(f.module.getSeaMonkeyCachePath(), QString());
 
-    const QStringList expectedPaths = profile.isEmpty() ? QStringList{} : QStringList{profile + u"/urlbarhistory.sqlite"_s};
+    const QStringList expectedPaths =
+        profile.isEmpty() ? QStringList{} : QStringList{profile + u"/urlbarhistory.sqlite"_s};
     QStringList paths;
     for (const resultItemPtr &row : f.scan())
         paths.append(row->resultItemPath());
@@ -84,13 +89,16 @@ void tst_SeaMonkey::countRules_data()
     const QString hosts = u"SeaMonkey URL Autocomplete History"_s;
     const QString typed = u"SeaMonkey Typed History"_s;
     const QString forms = u"SeaMonkey Form Values"_s;
-    const QString legacy = QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows);
-    QTest::newRow("visits and hosts") << legacy + QString::fromLatin1(mozstores::historyRows) + QString::fromLatin1(mozstores::legacyExtraRows)
+    const QString legacy =
+        QString::fromLatin1(mozstores::legacyPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows);
+    QTest::newRow("visits and hosts") << legacy + QString::fromLatin1(mozstores::historyRows)
+            + QString::fromLatin1(mozstores::legacyExtraRows)
                                       << false << QStringList{history, hosts, typed, forms};
     QTest::newRow("no visits, no hosts") << legacy + u"DELETE FROM moz_historyvisits;"_s << false
                                          << QStringList{typed, forms};
     // A failed second probe withholds its own row only.
-    QTest::newRow("no moz_hosts table") << QString::fromLatin1(mozstores::currentPlacesSchema) + QString::fromLatin1(mozstores::bookmarkRows)
+    QTest::newRow("no moz_hosts table") << QString::fromLatin1(mozstores::currentPlacesSchema)
+            + QString::fromLatin1(mozstores::bookmarkRows)
                                         << false << QStringList{history, typed, forms};
     QTest::newRow("search-bar entries are not form values") << legacy << true << QStringList{history, typed};
 }
@@ -116,17 +124,27 @@ void tst_SeaMonkey::cleaningSqlRow_data()
     QTest::addColumn<QString>("store");
     QTest::addColumn<QString>("goneCount"); // must count 0 afterwards
     QTest::addColumn<QString>("keptCount"); // must count as many as before
-    QTest::newRow("history") << "SeaMonkey Browsing History" << "places.sqlite" << "SELECT count(*) FROM moz_historyvisits"
+    QTest::newRow("history") << "SeaMonkey Browsing History"
+                             << "places.sqlite"
+                             << "SELECT count(*) FROM moz_historyvisits"
                              << "SELECT count(*) FROM moz_places WHERE id IN (SELECT fk FROM moz_bookmarks)";
-    QTest::newRow("typed hosts") << "SeaMonkey URL Autocomplete History" << "places.sqlite" << "SELECT count(*) FROM moz_hosts"
+    QTest::newRow("typed hosts") << "SeaMonkey URL Autocomplete History"
+                                 << "places.sqlite"
+                                 << "SELECT count(*) FROM moz_hosts"
                                  << "SELECT count(*) FROM moz_historyvisits";
-    QTest::newRow("cookies") << "SeaMonkey Cookies" << "cookies.sqlite" << "SELECT count(*) FROM moz_cookies"
+    QTest::newRow("cookies") << "SeaMonkey Cookies"
+                             << "cookies.sqlite"
+                             << "SELECT count(*) FROM moz_cookies"
                              << "SELECT count(*) FROM sqlite_master";
-    QTest::newRow("downloads") << "SeaMonkey Download History" << "downloads.sqlite" << "SELECT count(*) FROM moz_downloads"
+    QTest::newRow("downloads") << "SeaMonkey Download History"
+                               << "downloads.sqlite"
+                               << "SELECT count(*) FROM moz_downloads"
                                << "SELECT count(*) FROM sqlite_master";
-    QTest::newRow("form values keep the search bar's") << "SeaMonkey Form Values" << "formhistory.sqlite"
-                                                       << "SELECT count(*) FROM moz_formhistory WHERE fieldname != 'searchbar-history'"
-                                                       << "SELECT count(*) FROM moz_formhistory WHERE fieldname = 'searchbar-history'";
+    QTest::newRow("form values keep the search bar's")
+        << "SeaMonkey Form Values"
+        << "formhistory.sqlite"
+        << "SELECT count(*) FROM moz_formhistory WHERE fieldname != 'searchbar-history'"
+        << "SELECT count(*) FROM moz_formhistory WHERE fieldname = 'searchbar-history'";
 }
 
 void tst_SeaMonkey::cleaningSqlRow()

@@ -1,5 +1,5 @@
-#include "ShiiraFixture.h"
 #include "MozillaStores.h" // its store helpers: value, count, integrity
+#include "ShiiraFixture.h"
 
 #include "targets/safari/SafariController.h"
 
@@ -26,14 +26,14 @@ private slots:
     // rows go, the store and its Core Data tables stay. A probe never makes a store.
     void downloadStore_data()
     {
-        QTest::addColumn<QString>("sql"); // empty: no store at all
+        QTest::addColumn<QString>("sql");      // empty: no store at all
         QTest::addColumn<QByteArray>("bytes"); // instead of sql: a file that is no database
         QTest::addColumn<bool>("offered");
         QTest::addColumn<bool>("cleaned");
         QTest::newRow("two downloads") << coreDataSchema + twoDownloads << QByteArray() << true << true;
         QTest::newRow("no downloads") << coreDataSchema << QByteArray() << false << true;
-        QTest::newRow("no download table") << u"CREATE TABLE Z_METADATA (Z_VERSION INTEGER PRIMARY KEY);"_s
-                                           << QByteArray() << false << false;
+        QTest::newRow("no download table")
+            << u"CREATE TABLE Z_METADATA (Z_VERSION INTEGER PRIMARY KEY);"_s << QByteArray() << false << false;
         QTest::newRow("no store") << QString() << QByteArray() << false << false;
         QTest::newRow("not a database") << QString() << QByteArray(4096, 'x') << false << false;
     }

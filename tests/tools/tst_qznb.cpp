@@ -3,8 +3,8 @@
 #include <QtTest>
 
 #include "core/AsNobody.h"
-#include "support/CiSkip.h"
 #include "platform/files/FileManager.h"
+#include "support/CiSkip.h"
 #include "support/LinkFlipper.h"
 #include "support/LockedCache.h"
 #include "support/ScratchDisk.h"
@@ -40,14 +40,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run {
+struct Run
+{
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
 };
 
-Run runQznb(const QStringList &arguments, const QString &workingDirectory = QString(),
-           int descriptorLimit = 0, bool asNobody = false)
+Run runQznb(const QStringList &arguments, const QString &workingDirectory = QString(), int descriptorLimit = 0,
+            bool asNobody = false)
 {
     QProcess process;
     process.setWorkingDirectory(workingDirectory);
@@ -62,8 +63,7 @@ Run runQznb(const QStringList &arguments, const QString &workingDirectory = QStr
     });
     process.start(QString::fromUtf8(NIMBREL_TEST_QZNB), arguments);
     Run run;
-    if (!process.waitForStarted() || !process.waitForFinished(120000)
-        || process.exitStatus() != QProcess::NormalExit)
+    if (!process.waitForStarted() || !process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
@@ -156,9 +156,12 @@ QString checkVerbose(const QByteArray &out, int expectedFiles, QStringList *remo
 class OrderCheckingDisk : public qznb::Disk
 {
 public:
-    explicit OrderCheckingDisk(int passes) : m_passes(passes) {}
+    explicit OrderCheckingDisk(int passes)
+        : m_passes(passes)
+    {}
 
-    struct File {
+    struct File
+    {
         qint64 size = 0;
         qint64 written = 0; // of the pass in hand
         bool dirty = false;
@@ -218,8 +221,9 @@ public:
             const std::lock_guard locker(m_lock);
             const File file = files.value(info.st_ino);
             if (file.dirty || file.durablePasses != m_passes)
-                problems << u"inode %1 unlinked after %2 durable passes of %3"_s
-                                .arg(info.st_ino).arg(file.durablePasses).arg(m_passes);
+                problems << u"inode %1 unlinked after %2 durable passes of %3"_s.arg(info.st_ino)
+                                .arg(file.durablePasses)
+                                .arg(m_passes);
         }
         return qznb::Disk::unlink(dirFd, name, flags);
     }
@@ -280,7 +284,7 @@ void TestQznb::passTable_data()
     QTest::newRow("medium") << int(qznb::Level::Medium) << u"F6 00 FF R 00 FF R"_s;
     QTest::newRow("gutmann") << int(qznb::Level::Gutmann)
                              << u"R R R R 55 AA 924924 492492 249249 00 11 22 33 44 55 66 77 88 99 "
-                                               "AA BB CC DD EE FF 924924 492492 249249 6DB6DB B6DB6D DB6DB6 R R R R"_s;
+                                "AA BB CC DD EE FF 924924 492492 249249 6DB6DB B6DB6D DB6DB6 R R R R"_s;
 }
 
 void TestQznb::passTable()
@@ -333,7 +337,8 @@ void TestQznb::levels()
     QVERIFY2(run.err.isEmpty(), run.err.constData());
     QVERIFY(!exists(file));
     // Neither the file nor its renamed remains are left behind.
-    QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
 }
 
 void TestQznb::linksKeepTheirTargets()
@@ -360,8 +365,7 @@ void TestQznb::linksKeepTheirTargets()
     // Opening a fifo for writing would hang; it must only be unlinked.
     QVERIFY(QProcess::execute(u"mkfifo"_s, {victim + u"/sub/fifo"_s}) == 0);
 
-    const Run run = runQznb({u"-v"_s, u"-f"_s, u"-s"_s, u"-r"_s,
-                             u"--"_s, victim});
+    const Run run = runQznb({u"-v"_s, u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, victim});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(!exists(victim));
     QCOMPARE(readFile(outsideLinked), linkedBytes);
@@ -396,8 +400,7 @@ void TestQznb::linkGivenAsPath()
     const QString link = dir.filePath(u"link"_s);
     QVERIFY(QFile::link(target, link));
 
-    const Run run = runQznb({u"-r"_s, u"--"_s,
-                             trailingSlash ? link + QLatin1Char('/') : link});
+    const Run run = runQznb({u"-r"_s, u"--"_s, trailingSlash ? link + QLatin1Char('/') : link});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(!exists(link));
     QCOMPARE(readFile(content), bytes);
@@ -406,19 +409,15 @@ void TestQznb::linkGivenAsPath()
 void TestQznb::verboseOutput_data()
 {
     QTest::addColumn<QStringList>("flags");
-    QTest::addColumn<QStringList>("files");   // relative paths, created with data
-    QTest::addColumn<QString>("removed");     // the path given, relative
+    QTest::addColumn<QStringList>("files"); // relative paths, created with data
+    QTest::addColumn<QString>("removed");   // the path given, relative
     QTest::addColumn<QStringList>("expectedNames");
 
     const QString big = u"big.bin"_s;
-    QTest::newRow("one file, one pass") << QStringList{u"-s"_s} << QStringList{big} << big
-                                        << QStringList{big};
-    QTest::newRow("one file, seven passes") << QStringList{u"-m"_s} << QStringList{big} << big
-                                            << QStringList{big};
+    QTest::newRow("one file, one pass") << QStringList{u"-s"_s} << QStringList{big} << big << QStringList{big};
+    QTest::newRow("one file, seven passes") << QStringList{u"-m"_s} << QStringList{big} << big << QStringList{big};
     QTest::newRow("folder with a line end in a name")
-        << QStringList{u"-r"_s}
-        << QStringList{u"d/a"_s, u"d/s/b"_s, u"d/new\nline"_s}
-        << u"d"_s
+        << QStringList{u"-r"_s} << QStringList{u"d/a"_s, u"d/s/b"_s, u"d/new\nline"_s} << u"d"_s
         << QStringList{u"d/a"_s, u"d/s/b"_s, u"d/new\\012line"_s};
 }
 
@@ -468,31 +467,22 @@ void TestQznb::arguments_data()
     const QString missing = u"@/missing"_s;
     const QString file = u"file"_s;
     const QString inside = u"folder/inside"_s;
-    QTest::newRow("missing with -f") << QStringList{u"-f"_s, u"--"_s, missing} << true
-                                     << file << QStringList{};
+    QTest::newRow("missing with -f") << QStringList{u"-f"_s, u"--"_s, missing} << true << file << QStringList{};
     QTest::newRow("missing without -f") << QStringList{u"--"_s, missing} << false << file << QStringList{};
     QTest::newRow("missing below a file, with -f")
         << QStringList{u"-f"_s, u"@/file/x"_s} << true << file << QStringList{};
-    QTest::newRow("folder without -r") << QStringList{u"-f"_s, u"@/folder"_s} << false
-                                       << inside << QStringList{};
-    QTest::newRow("dot refused") << QStringList{u"-rf"_s, u"@/folder/."_s} << false
-                                 << inside << QStringList{};
-    QTest::newRow("-s with -m") << QStringList{u"-s"_s, u"-m"_s, u"@/file"_s}
-                                << false << file << QStringList{};
-    QTest::newRow("unknown flag") << QStringList{u"-x"_s, u"@/file"_s} << false << file
-                                  << QStringList{};
-    QTest::newRow("no path") << QStringList{u"-f"_s, u"--"_s} << false << file
-                             << QStringList{};
-    QTest::newRow("flag-like name after --") << QStringList{u"--"_s, u"-r"_s} << true
-                                            << inside << QStringList{u"-r"_s};
+    QTest::newRow("folder without -r") << QStringList{u"-f"_s, u"@/folder"_s} << false << inside << QStringList{};
+    QTest::newRow("dot refused") << QStringList{u"-rf"_s, u"@/folder/."_s} << false << inside << QStringList{};
+    QTest::newRow("-s with -m") << QStringList{u"-s"_s, u"-m"_s, u"@/file"_s} << false << file << QStringList{};
+    QTest::newRow("unknown flag") << QStringList{u"-x"_s, u"@/file"_s} << false << file << QStringList{};
+    QTest::newRow("no path") << QStringList{u"-f"_s, u"--"_s} << false << file << QStringList{};
+    QTest::newRow("flag-like name after --") << QStringList{u"--"_s, u"-r"_s} << true << inside << QStringList{u"-r"_s};
     QTest::newRow("options end at the first path")
-        << QStringList{u"file"_s, u"-r"_s} << true << inside
-        << QStringList{file, u"-r"_s};
+        << QStringList{u"file"_s, u"-r"_s} << true << inside << QStringList{file, u"-r"_s};
     QTest::newRow("relative path with trailing slashes")
         << QStringList{u"-r"_s, u"folder//"_s} << true << file << QStringList{inside};
     QTest::newRow("several paths, failure in between")
-        << QStringList{u"@/file"_s, u"@/folder"_s, u"@/-r"_s} << false << inside
-        << QStringList{file, u"-r"_s};
+        << QStringList{u"@/file"_s, u"@/folder"_s, u"@/-r"_s} << false << inside << QStringList{file, u"-r"_s};
 }
 
 void TestQznb::arguments()
@@ -545,8 +535,7 @@ void TestQznb::failureNamesPathAndGoesOn()
         SKIP_OR_FAIL_IN_CI("chattr +i is not available here (file system, or not the superuser)");
     auto restore = qScopeGuard([&] { QProcess::execute(u"chattr"_s, {u"-i"_s, kept}); });
 
-    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s,
-                             victim, later});
+    const Run run = runQznb({u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, victim, later});
     QVERIFY(run.exitCode > 0);
     QVERIFY2(run.err.contains("qznb: " + kept.toUtf8() + ": "), run.err.constData());
     QVERIFY(exists(kept));
@@ -618,8 +607,7 @@ void TestQznb::deepTreeUnderDescriptorLimit()
     QVERIFY(makeDeepTree(dir.path(), levels, 100));
 
     const QStringList flags = verbose ? QStringList{u"-v"_s} : QStringList{};
-    const Run run =
-        runQznb(flags + QStringList{u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, top}, QString(), descriptorLimit);
+    const Run run = runQznb(flags + QStringList{u"-f"_s, u"-s"_s, u"-r"_s, u"--"_s, top}, QString(), descriptorLimit);
     QVERIFY2(run.exitCode == 0, run.err.left(2000).constData());
     QVERIFY(!exists(top));
     if (verbose) {
@@ -775,11 +763,10 @@ void TestQznb::passesReachDiskInOrder_data()
     QTest::addColumn<int>("level");
     QTest::addColumn<QStringList>("folders"); // each gets `files` small files
     QTest::addColumn<int>("files");
-    QTest::addColumn<int>("largeFiles");      // beside them in the first folder, streamed one by one
-    QTest::addColumn<bool>("sparse");         // and a sparse file far larger than its disk
+    QTest::addColumn<int>("largeFiles"); // beside them in the first folder, streamed one by one
+    QTest::addColumn<bool>("sparse");    // and a sparse file far larger than its disk
     QTest::newRow("many small files, seven passes")
-        << int(qznb::Level::Medium) << QStringList{u"a"_s, u"b"_s, u"c"_s}
-        << 150 << 0 << false;
+        << int(qznb::Level::Medium) << QStringList{u"a"_s, u"b"_s, u"c"_s} << 150 << 0 << false;
     QTest::newRow("small and large files, one pass")
         << int(qznb::Level::Simple) << QStringList{u"."_s} << 60 << 2 << false;
     QTest::newRow("nested folders, thirty-five passes")

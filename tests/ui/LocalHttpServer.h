@@ -53,8 +53,10 @@ private:
             requests.append(*head);
             if (silent)
                 return;
-            socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: text/plain\r\n"
-                          "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+            socket->write("HTTP/1.1 " + QByteArray::number(status)
+                          + " Status\r\nContent-Type: text/plain\r\n"
+                            "Content-Length: "
+                          + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
             socket->disconnectFromHost();
         });
     }

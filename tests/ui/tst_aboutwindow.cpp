@@ -17,18 +17,20 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The chain's animations in order: name, screw, animated property.
-struct Step {
+struct Step
+{
     QString name;
     int screw;
     QByteArray property;
 };
 const QList<Step> kChain{
-    {"fade1Animation", 1, "opacity"},  {"screw1Animation", 1, "rotation"}, {"fade2Animation", 2, "opacity"},
-    {"screw2Animation", 2, "rotation"}, {"fade3Animation", 3, "opacity"},  {"screw3Animation", 3, "rotation"},
-    {"fade4Animation", 4, "opacity"},  {"screw4Animation", 4, "rotation"},
+    {"fade1Animation", 1, "opacity"},   {"screw1Animation", 1, "rotation"}, {"fade2Animation", 2, "opacity"},
+    {"screw2Animation", 2, "rotation"}, {"fade3Animation", 3, "opacity"},   {"screw3Animation", 3, "rotation"},
+    {"fade4Animation", 4, "opacity"},   {"screw4Animation", 4, "rotation"},
 };
 
-struct About {
+struct About
+{
     FakeHome home;
     AboutWindow window;
     AboutWindowController control;
@@ -70,8 +72,8 @@ struct About {
             return false;
         QPropertyAnimation *animation = now[0].second;
         const bool turn = step.property == "rotation";
-        if (animation->loopCount() != (turn ? 3 : 1) || animation->endValue().toDouble()
-                != (turn ? -2.0 * std::numbers::pi : 1.0))
+        if (animation->loopCount() != (turn ? 3 : 1)
+            || animation->endValue().toDouble() != (turn ? -2.0 * std::numbers::pi : 1.0))
             return false;
         animation->setCurrentTime(animation->totalDuration());
         return true;
@@ -96,8 +98,12 @@ void tst_AboutWindow::links_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("page");
-    QTest::newRow("support") << "supportLink" << "Nimbrel Support" << "https://www.example.com/support/";
-    QTest::newRow("home page") << "companyLink" << "Learn more about Mac Security" << "https://www.example.com/";
+    QTest::newRow("support") << "supportLink"
+                             << "Nimbrel Support"
+                             << "https://www.example.com/support/";
+    QTest::newRow("home page") << "companyLink"
+                               << "Learn more about Mac Security"
+                               << "https://www.example.com/";
 }
 
 void tst_AboutWindow::links()

@@ -47,7 +47,8 @@ QStringList rowNames(const AlertController &alert)
 }
 
 // Records the notifications the alert may post.
-struct Posted {
+struct Posted
+{
     QObject owner;
     QStringList names;
     Posted()
@@ -60,7 +61,8 @@ struct Posted {
 };
 
 // The main window's Scan with the controllers it talks to, wired as the interface file does.
-struct Scanner {
+struct Scanner
+{
     LocationController locations;
     FileController files;
     ResultsController results;
@@ -145,10 +147,14 @@ void tst_Alert::cancelTitle_data()
 {
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QString>("title");
-    QTest::newRow("scan") << "AppControl" << "Cancel Scan";
-    QTest::newRow("clean") << "ResultsControl" << "Cancel Removal";
-    QTest::newRow("one row") << "ResultsControlSingleEntry" << "Skip Firefox";
-    QTest::newRow("unknown") << "SomebodyElse" << "Cancel Removal";
+    QTest::newRow("scan") << "AppControl"
+                          << "Cancel Scan";
+    QTest::newRow("clean") << "ResultsControl"
+                           << "Cancel Removal";
+    QTest::newRow("one row") << "ResultsControlSingleEntry"
+                             << "Skip Firefox";
+    QTest::newRow("unknown") << "SomebodyElse"
+                             << "Cancel Removal";
 }
 
 void tst_Alert::cancelTitle()

@@ -7,8 +7,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <QTest>
+#include <QVBoxLayout>
 
 #if __has_include(<xcb/xcb.h>)
 #include <QtGui/qguiapplication_platform.h>
@@ -89,7 +89,7 @@ void tst_AttachedWindow::pointOfAWindow()
 void tst_AttachedWindow::outlinePicture_data()
 {
     QTest::addColumn<int>("side");
-    QTest::addColumn<QPoint>("filled");  // Qt's pixel coordinates, from the top left
+    QTest::addColumn<QPoint>("filled"); // Qt's pixel coordinates, from the top left
     QTest::addColumn<QPoint>("clear");
 
     // A 100 x 40 view: the outline is 104 x 44 beside 16 points of arrow room.
@@ -160,9 +160,10 @@ void tst_AttachedWindow::followsAParentThatGrows()
     parent.setGeometry(later);
     QTRY_COMPARE(parent.geometry(), later);
     QTRY_VERIFY2((arrowTip() - anchorOnScreen()).manhattanLength() <= 1,
-                 qPrintable(u"arrow at %1,%2, anchor at %3,%4"_s
-                                .arg(arrowTip().x()).arg(arrowTip().y())
-                                .arg(anchorOnScreen().x()).arg(anchorOnScreen().y())));
+                 qPrintable(u"arrow at %1,%2, anchor at %3,%4"_s.arg(arrowTip().x())
+                                .arg(arrowTip().y())
+                                .arg(anchorOnScreen().x())
+                                .arg(anchorOnScreen().y())));
 }
 
 void tst_AttachedWindow::drawnOncePerChange()

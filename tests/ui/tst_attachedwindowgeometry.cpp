@@ -61,17 +61,16 @@ void tst_AttachedWindowGeometry::placement_data()
     const QRectF window(400, 300, 600, 400);
     QTest::newRow("point in a window fits below") << QPointF(700, 500) << window << kScreen << 12 << true << 1
                                                   << QRectF(648, 440, 104, 60) << QRectF(2, 2, 100, 40);
-    QTest::newRow("screen point at the right edge goes left")
-        << QPointF(1420, 30) << QRectF() << kScreen << 12 << true << 0 << QRectF(1300, 8, 120, 44) << QRectF(2, 2, 100, 40);
+    QTest::newRow("screen point at the right edge goes left") << QPointF(1420, 30) << QRectF() << kScreen << 12 << true
+                                                              << 0 << QRectF(1300, 8, 120, 44) << QRectF(2, 2, 100, 40);
     QTest::newRow("left, rising above a window's bottom edge")
         << QPointF(1420, 30) << QRectF(1000, 20, 440, 500) << kScreen << 12 << true << 4 << QRectF(1300, 12, 120, 44)
         << QRectF(2, 2, 100, 40);
     QTest::newRow("below, extending left at a window's right edge")
         << QPointF(1420, 300) << QRectF(400, 290, 1000, 400) << kScreen << 12 << true << 10
         << QRectF(1334, 240, 104, 60) << QRectF(2, 2, 100, 40);
-    QTest::newRow("nothing else fits: above")
-        << QPointF(100, 30) << QRectF() << QRectF(0, 0, 200, 877) << 12 << true << 3 << QRectF(48, 30, 104, 60)
-        << QRectF(2, 18, 100, 40);
+    QTest::newRow("nothing else fits: above") << QPointF(100, 30) << QRectF() << QRectF(0, 0, 200, 877) << 12 << true
+                                              << 3 << QRectF(48, 30, 104, 60) << QRectF(2, 18, 100, 40);
     QTest::newRow("explicit side kept off screen") << QPointF(1420, 30) << QRectF() << kScreen << 2 << true << 2
                                                    << QRectF(1420, 8, 120, 44) << QRectF(18, 2, 100, 40);
     QTest::newRow("side 9 beside a round corner") << QPointF(700, 500) << window << kScreen << 9 << true << 9
@@ -79,7 +78,8 @@ void tst_AttachedWindowGeometry::placement_data()
     QTest::newRow("side 9 beside a square corner") << QPointF(700, 500) << window << kScreen << 9 << false << 9
                                                    << QRectF(690, 500, 104, 60) << QRectF(2, 18, 100, 40);
     QTest::newRow("unknown side: corner at the point, no arrow room")
-        << QPointF(700, 500) << window << kScreen << 13 << true << 13 << QRectF(700, 500, 104, 44) << QRectF(2, 2, 100, 40);
+        << QPointF(700, 500) << window << kScreen << 13 << true << 13 << QRectF(700, 500, 104, 44)
+        << QRectF(2, 2, 100, 40);
 }
 
 void tst_AttachedWindowGeometry::placement()
@@ -113,18 +113,19 @@ void tst_AttachedWindowGeometry::outline_data()
     QTest::addColumn<QPointF>("justInsideCorner"); // beside the corner next to the arrow
     QTest::addColumn<bool>("cornerFilled");
 
-    QTest::newRow("arrow on top, centred") << 1 << true << true << QRectF(QPointF(1, 1), QPointF(103, 59))
-                                           << QList<QPointF>{{42, 43}, {52, 59}, {62, 43}} << QPointF(1.5, 42.5) << false;
-    QTest::newRow("no arrow: plain rounded outline") << 1 << false << true << QRectF(QPointF(1, 1), QPointF(103, 43))
-                                                     << QList<QPointF>{{42, 43}, {103 - 8, 43}} << QPointF(1.5, 42.5)
-                                                     << false;
+    QTest::newRow("arrow on top, centred")
+        << 1 << true << true << QRectF(QPointF(1, 1), QPointF(103, 59)) << QList<QPointF>{{42, 43}, {52, 59}, {62, 43}}
+        << QPointF(1.5, 42.5) << false;
+    QTest::newRow("no arrow: plain rounded outline")
+        << 1 << false << true << QRectF(QPointF(1, 1), QPointF(103, 43)) << QList<QPointF>{{42, 43}, {103 - 8, 43}}
+        << QPointF(1.5, 42.5) << false;
     QTest::newRow("side 9, round corner") << 9 << true << true << QRectF(QPointF(1, 1), QPointF(103, 59))
                                           << QList<QPointF>{{29, 17}, {19, 1}, {9, 17}} << QPointF(1.5, 17.5) << false;
     QTest::newRow("side 9, square corner") << 9 << true << false << QRectF(QPointF(1, 1), QPointF(103, 59))
                                            << QList<QPointF>{{21, 17}, {11, 1}, {1, 17}} << QPointF(1.5, 17.5) << true;
-    QTest::newRow("side 0, arrow on the right edge") << 0 << true << true << QRectF(QPointF(1, 1), QPointF(119, 43))
-                                                     << QList<QPointF>{{103, 32}, {119, 22}, {103, 12}}
-                                                     << QPointF(102.5, 42.5) << false;
+    QTest::newRow("side 0, arrow on the right edge")
+        << 0 << true << true << QRectF(QPointF(1, 1), QPointF(119, 43))
+        << QList<QPointF>{{103, 32}, {119, 22}, {103, 12}} << QPointF(102.5, 42.5) << false;
 }
 
 void tst_AttachedWindowGeometry::outline()
@@ -159,20 +160,20 @@ void tst_AttachedWindowGeometry::limits_data()
     QTest::addColumn<Geometry::Update>("update");
     QTest::addColumn<QList<float>>("stored"); // border, margin, radius, arrow base
 
-    QTest::newRow("border cut to the margin") << kView << "borderWidth" << 5.0f << Geometry::Update::Background
-                                              << QList<float>{2, 2, 8, 20};
-    QTest::newRow("same border: nothing") << kView << "borderWidth" << 2.0f << Geometry::Update::None
-                                          << QList<float>{2, 2, 8, 20};
-    QTest::newRow("negative margin re-clamps the radius") << QSizeF(100, 20) << "viewMargin" << -3.0f
-                                                          << Geometry::Update::Redisplay << QList<float>{2, 0, 0, 20};
-    QTest::newRow("radius limited by the short side") << kView << "cornerRadius" << 30.0f << Geometry::Update::Redisplay
-                                                      << QList<float>{2, 2, 12, 20};
+    QTest::newRow("border cut to the margin")
+        << kView << "borderWidth" << 5.0f << Geometry::Update::Background << QList<float>{2, 2, 8, 20};
+    QTest::newRow("same border: nothing")
+        << kView << "borderWidth" << 2.0f << Geometry::Update::None << QList<float>{2, 2, 8, 20};
+    QTest::newRow("negative margin re-clamps the radius")
+        << QSizeF(100, 20) << "viewMargin" << -3.0f << Geometry::Update::Redisplay << QList<float>{2, 0, 0, 20};
+    QTest::newRow("radius limited by the short side")
+        << kView << "cornerRadius" << 30.0f << Geometry::Update::Redisplay << QList<float>{2, 2, 12, 20};
     QTest::newRow("negative radius") << kView << "cornerRadius" << -1.0f << Geometry::Update::Redisplay
                                      << QList<float>{2, 2, 0, 20};
-    QTest::newRow("arrow base beside two radii") << kView << "arrowBaseWidth" << 50.0f << Geometry::Update::Redisplay
-                                                 << QList<float>{2, 2, 8, 28};
-    QTest::newRow("arrow base beside a square corner") << kView << "arrowBaseWidthSquare" << 50.0f
-                                                       << Geometry::Update::Redisplay << QList<float>{2, 2, 8, 36};
+    QTest::newRow("arrow base beside two radii")
+        << kView << "arrowBaseWidth" << 50.0f << Geometry::Update::Redisplay << QList<float>{2, 2, 8, 28};
+    QTest::newRow("arrow base beside a square corner")
+        << kView << "arrowBaseWidthSquare" << 50.0f << Geometry::Update::Redisplay << QList<float>{2, 2, 8, 36};
 }
 
 void tst_AttachedWindowGeometry::limits()
@@ -199,7 +200,8 @@ void tst_AttachedWindowGeometry::limits()
         answer = geometry.setArrowBaseWidth(value);
     }
     QCOMPARE(answer, update);
-    const QList<float> now{geometry.borderWidth(), geometry.viewMargin(), geometry.cornerRadius(), geometry.arrowBaseWidth()};
+    const QList<float> now{geometry.borderWidth(), geometry.viewMargin(), geometry.cornerRadius(),
+                           geometry.arrowBaseWidth()};
     QCOMPARE(now, stored);
 }
 

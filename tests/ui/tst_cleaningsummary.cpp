@@ -57,14 +57,22 @@ void TestCleaningSummary::sizeText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("converted");
 
-    QTest::newRow("nothing") << quint64(0) << "0.0 KB" << "0.0+KB";
-    QTest::newRow("one byte") << quint64(1) << "4.0 KB" << "4.0+KB";
-    QTest::newRow("one block") << quint64(4096) << "4.0 KB" << "4.0+KB";
-    QTest::newRow("just over a block") << quint64(4097) << "4.0 KB" << "4.0+KB";
-    QTest::newRow("5000 bytes") << quint64(5000) << "4.9 KB" << "4.9+KB";
-    QTest::newRow("2000000 bytes") << quint64(2000000) << "1.9 MB" << "1.9+MB";
-    QTest::newRow("exactly one megabyte stays in KB") << quint64(1048576) << "1024.0 KB" << "1024.0+KB";
-    QTest::newRow("three gigabytes") << quint64(3) * 1024 * 1024 * 1024 << "3.0 GB" << "3.0+GB";
+    QTest::newRow("nothing") << quint64(0) << "0.0 KB"
+                             << "0.0+KB";
+    QTest::newRow("one byte") << quint64(1) << "4.0 KB"
+                              << "4.0+KB";
+    QTest::newRow("one block") << quint64(4096) << "4.0 KB"
+                               << "4.0+KB";
+    QTest::newRow("just over a block") << quint64(4097) << "4.0 KB"
+                                       << "4.0+KB";
+    QTest::newRow("5000 bytes") << quint64(5000) << "4.9 KB"
+                                << "4.9+KB";
+    QTest::newRow("2000000 bytes") << quint64(2000000) << "1.9 MB"
+                                   << "1.9+MB";
+    QTest::newRow("exactly one megabyte stays in KB") << quint64(1048576) << "1024.0 KB"
+                                                      << "1024.0+KB";
+    QTest::newRow("three gigabytes") << quint64(3) * 1024 * 1024 * 1024 << "3.0 GB"
+                                     << "3.0+GB";
     QTest::newRow("past the last unit") << quint64(5000) * 1024 * 1024 * 1024 * 1024 << "5000.0 TB"
                                         << "5000.0+TB";
 }
@@ -88,13 +96,16 @@ void TestCleaningSummary::lines_data()
     QTest::addColumn<bool>("offersLink");
 
     QTest::newRow("empty scan") << 0 << 0 << 0 << quint64(0)
-        << "0 threats cleaned\n0 threats skipped\nApproximately 0.0 KB of files cleaned\n" << true;
+                                << "0 threats cleaned\n0 threats skipped\nApproximately 0.0 KB of files cleaned\n"
+                                << true;
     QTest::newRow("singular") << 1 << 1 << 1 << quint64(12)
-        << "1 threat cleaned\n1 threat skipped\nApproximately 4.0 KB of files cleaned\n"
-           "1 threat could not be cleaned" << false;
+                              << "1 threat cleaned\n1 threat skipped\nApproximately 4.0 KB of files cleaned\n"
+                                 "1 threat could not be cleaned"
+                              << false;
     QTest::newRow("plural") << 2 << 3 << 4 << quint64(5000)
-        << "2 threats cleaned\n3 threats skipped\nApproximately 4.9 KB of files cleaned\n"
-           "4 threats could not be cleaned" << false;
+                            << "2 threats cleaned\n3 threats skipped\nApproximately 4.9 KB of files cleaned\n"
+                               "4 threats could not be cleaned"
+                            << false;
 }
 
 void TestCleaningSummary::lines()
@@ -119,15 +130,21 @@ void TestCleaningSummary::shareUrl_data()
     QTest::addColumn<QString>("url");
 
     const QString page = u"https://www.example.com/nimbrel"_s;
-    QTest::newRow("clean system") << 0 << quint64(0) << "https://social.example.com"
+    QTest::newRow("clean system")
+        << 0 << quint64(0) << "https://social.example.com"
         << "https://social.example.com/home?status=I'm+protecting+my+Mac+from+privacy+threats+with+"
-           "%40Nimbrel,+and+my+system+is+clean!++" + page;
-    QTest::newRow("one threat") << 1 << quint64(5000) << "https://social.example.com/"
+           "%40Nimbrel,+and+my+system+is+clean!++"
+            + page;
+    QTest::newRow("one threat")
+        << 1 << quint64(5000) << "https://social.example.com/"
         << "https://social.example.com/home?status=I+cleaned+1+privacy+threat+that+was+taking+up+4.9+KB+"
-           "of+space+on+my+Mac+with+%40Nimbrel:++" + page;
-    QTest::newRow("threats") << 12 << quint64(2000000) << "http://127.0.0.1:8080"
+           "of+space+on+my+Mac+with+%40Nimbrel:++"
+            + page;
+    QTest::newRow("threats")
+        << 12 << quint64(2000000) << "http://127.0.0.1:8080"
         << "http://127.0.0.1:8080/home?status=I+cleaned+12+privacy+threats+that+were+taking+up+1.9+MB+"
-           "of+space+on+my+Mac+with+%40Nimbrel:++" + page;
+           "of+space+on+my+Mac+with+%40Nimbrel:++"
+            + page;
 }
 
 // The status must reach the service exactly as written: "+" for blanks and "%40" for the

@@ -1,14 +1,14 @@
 #include "core/AtomicReplace.h"
 #include "core/FileController.h"
 #include "core/Keys.h"
-#include "core/TemporaryFolder.h"
 #include "core/ShredController.h"
-#include "platform/gui/Alert.h"
+#include "core/TemporaryFolder.h"
 #include "platform/files/FileManager.h"
-#include "platform/system/Image.h"
+#include "platform/gui/Alert.h"
 #include "platform/gui/Modal.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/system/Image.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
 #include "platform/system/Workspace.h"
@@ -16,18 +16,18 @@
 #include "support/FakeHome.h"
 #include "support/ScratchDisk.h"
 #include "support/ThreadChecker.h"
-#include "ui/main/AppController.h"
-#include "ui/main/MainWindow.h"
 #include "ui/launch/AlertTextPrompt.h"
 #include "ui/launch/PromoPanel.h"
 #include "ui/launch/RatingPrompt.h"
 #include "ui/launch/TempCleaningPanel.h"
 #include "ui/launch/TempCleaningPrompt.h"
+#include "ui/main/AppController.h"
+#include "ui/main/MainWindow.h"
 
 #include "LocalHttpServer.h"
 
-#include "ui_MainWindow.h"
 #include "support/CiSkip.h"
+#include "ui_MainWindow.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -50,7 +50,8 @@ using platform::UserDefaults;
 
 namespace {
 
-struct Shown {
+struct Shown
+{
     QString message;
     QString informative;
     QStringList buttons;
@@ -60,7 +61,8 @@ struct Shown {
 };
 
 // What the temporary-files panel showed when its result came in.
-struct PanelState {
+struct PanelState
+{
     QString text;
     bool imageShown = false;
     QImage image;
@@ -71,9 +73,10 @@ struct PanelState {
 
 // The main window's controller wired to the real file service, removal engine and panels,
 // with the download server pointed at a local HTTP server.
-struct Shell {
+struct Shell
+{
     FakeHome home;
-    bool prepared; // before anything reads the settings store of the home
+    bool prepared;      // before anything reads the settings store of the home
     bool ready = false; // the shipped settings are registered
     LocalHttpServer server;
     FileController files;
@@ -87,10 +90,10 @@ struct Shell {
 
     explicit Shell(const std::function<void(const FakeHome &)> &prepare = {})
         : prepared([&] {
-              if (prepare)
-                  prepare(home);
-              return true;
-          }())
+            if (prepare)
+                prepare(home);
+            return true;
+        }())
     {
         ready = registerBundleDefaults();
         defaults().setObject(server.address(), u"downloadHost"_s);
@@ -103,11 +106,11 @@ struct Shell {
         app.setTerminator([] {});
         app.ratingPrompt()->setApplicationVersion(u"2.1"_s);
         for (const char *name : {"TempCleaningFailTip", "TempCleaningFailTipEnd", "MainTips"})
-            platform::NotificationCenter::defaultCenter().addObserver(
-                &observer, QLatin1String(name), [this](const platform::Notification &n) {
-                    if (n.object == &app)
-                        posted << n.name;
-                });
+            platform::NotificationCenter::defaultCenter().addObserver(&observer, QLatin1String(name),
+                                                                      [this](const platform::Notification &n) {
+                                                                          if (n.object == &app)
+                                                                              posted << n.name;
+                                                                      });
     }
     ~Shell() { platform::Timer::fireAllPending(0); }
 
@@ -162,7 +165,9 @@ bool killedDuring(const std::function<void()> &step)
 
 QByteArray xmlList(const QVariantMap &map)
 {
-    return platform::PropertyList::fromVariant(map, platform::PropertyList::Format::Xml).toData().value_or(QByteArray());
+    return platform::PropertyList::fromVariant(map, platform::PropertyList::Format::Xml)
+        .toData()
+        .value_or(QByteArray());
 }
 
 QStringList entriesOf(const QString &folder)
@@ -249,22 +254,38 @@ void tst_LaunchPrompts::compareVersions_data()
     QTest::addColumn<QString>("newer");
     QTest::addColumn<QString>("older");
     QTest::addColumn<int>("result");
-    QTest::newRow("missing patch is 0") << "2.1.0" << "2.1" << 0;
-    QTest::newRow("newer minor") << "2.2" << "2.1" << 1;
-    QTest::newRow("older patch against newer minor") << "2.0.9" << "2.1" << -1;
-    QTest::newRow("newer patch") << "2.1.1" << "2.1" << 1;
-    QTest::newRow("numbers, not text") << "10.0" << "9.12" << 1;
-    QTest::newRow("minor as number") << "2.10" << "2.9" << 1;
-    QTest::newRow("leading integer of a component") << "2.1b3" << "2.1" << 0;
-    QTest::newRow("non-numeric counts 0") << "2.beta" << "2.0" << 0;
-    QTest::newRow("fourth component ignored") << "2.1.0.7" << "2.1" << 0;
-    QTest::newRow("older major") << "1.9.9" << "2.0" << -1;
-    QTest::newRow("one component") << "3" << "3.0.0" << 0;
-    QTest::newRow("one component, older") << "2" << "2.0.1" << -1;
-    QTest::newRow("empty against version") << "" << "0.1" << -1;
-    QTest::newRow("both empty") << "" << "" << 0;
-    QTest::newRow("huge component") << "99999999999999999999.0" << "2147483646.0" << 1;
-    QTest::newRow("blanks before digits") << " 3. 1" << "3.1" << 0;
+    QTest::newRow("missing patch is 0") << "2.1.0"
+                                        << "2.1" << 0;
+    QTest::newRow("newer minor") << "2.2"
+                                 << "2.1" << 1;
+    QTest::newRow("older patch against newer minor") << "2.0.9"
+                                                     << "2.1" << -1;
+    QTest::newRow("newer patch") << "2.1.1"
+                                 << "2.1" << 1;
+    QTest::newRow("numbers, not text") << "10.0"
+                                       << "9.12" << 1;
+    QTest::newRow("minor as number") << "2.10"
+                                     << "2.9" << 1;
+    QTest::newRow("leading integer of a component") << "2.1b3"
+                                                    << "2.1" << 0;
+    QTest::newRow("non-numeric counts 0") << "2.beta"
+                                          << "2.0" << 0;
+    QTest::newRow("fourth component ignored") << "2.1.0.7"
+                                              << "2.1" << 0;
+    QTest::newRow("older major") << "1.9.9"
+                                 << "2.0" << -1;
+    QTest::newRow("one component") << "3"
+                                   << "3.0.0" << 0;
+    QTest::newRow("one component, older") << "2"
+                                          << "2.0.1" << -1;
+    QTest::newRow("empty against version") << ""
+                                           << "0.1" << -1;
+    QTest::newRow("both empty") << ""
+                                << "" << 0;
+    QTest::newRow("huge component") << "99999999999999999999.0"
+                                    << "2147483646.0" << 1;
+    QTest::newRow("blanks before digits") << " 3. 1"
+                                          << "3.1" << 0;
 }
 
 void tst_LaunchPrompts::compareVersions()
@@ -434,8 +455,8 @@ void tst_LaunchPrompts::alertTextReply_data()
     QTest::newRow("0") << 200 << QByteArray("0") << "local" << false;
     QTest::newRow("empty") << 200 << QByteArray() << "local" << false;
     QTest::newRow("blank before 1") << 200 << QByteArray(" 1") << "local" << false;
-    QTest::newRow("long body starting with 1") << 200 << QByteArray("1").append(QByteArray(4096, '0')) << "local"
-                                                << false;
+    QTest::newRow("long body starting with 1")
+        << 200 << QByteArray("1").append(QByteArray(4096, '0')) << "local" << false;
     QTest::newRow("not found, body 1") << 404 << QByteArray("1") << "local" << false;
     QTest::newRow("server error, body 1") << 500 << QByteArray("1") << "local" << false;
     QTest::newRow("time-out") << 200 << QByteArray("1") << "silent" << false;
@@ -504,8 +525,7 @@ void tst_LaunchPrompts::promotionalFace()
     if (!system.isEmpty())
         QVERIFY(shell.home.setSystemVersion(system));
     if (installed)
-        QVERIFY(!shell.home.addApplication(u"com.brindlecove.Ferrowatch3"_s, u"Ferrowatch"_s)
-                     .isEmpty());
+        QVERIFY(!shell.home.addApplication(u"com.brindlecove.Ferrowatch3"_s, u"Ferrowatch"_s).isEmpty());
     Shell::defaults().setBool(switchedOff, u"disableBrindlecoveAlert"_s);
     shell.server.body = "1";
     shell.setState(true, u"2.1"_s, false, 12);
@@ -530,14 +550,22 @@ void tst_LaunchPrompts::pages_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<bool>("browser"); // a web browser takes the page
     const QString campaign = u"?utm_source=personal&utm_medium=banner&utm_campaign=nbinapp"_s;
-    QTest::newRow("guide") << "actionGuide" << "https://www.example.com/guide_nb" << true;
-    QTest::newRow("help") << "actionHelp" << "https://www.example.com/support" << true;
-    QTest::newRow("podcast") << "actionPodcast" << "https://www.example.com/podcast" << true;
-    QTest::newRow("learn more") << "learnMoreButton" << "https://www.example.com/ferrowatch" + campaign << true;
-    QTest::newRow("upgrade") << "upgradeButton" << "https://www.example.com/purchase-fw" + campaign << true;
-    QTest::newRow("listen now") << "listenNowButton" << "https://www.example.com/podcast" + campaign << true;
-    QTest::newRow("help, no browser") << "actionHelp" << "https://www.example.com/support" << false;
-    QTest::newRow("guide, no browser") << "actionGuide" << "https://www.example.com/guide_nb" << false;
+    QTest::newRow("guide") << "actionGuide"
+                           << "https://www.example.com/guide_nb" << true;
+    QTest::newRow("help") << "actionHelp"
+                          << "https://www.example.com/support" << true;
+    QTest::newRow("podcast") << "actionPodcast"
+                             << "https://www.example.com/podcast" << true;
+    QTest::newRow("learn more") << "learnMoreButton"
+                                << "https://www.example.com/ferrowatch" + campaign << true;
+    QTest::newRow("upgrade") << "upgradeButton"
+                             << "https://www.example.com/purchase-fw" + campaign << true;
+    QTest::newRow("listen now") << "listenNowButton"
+                                << "https://www.example.com/podcast" + campaign << true;
+    QTest::newRow("help, no browser") << "actionHelp"
+                                      << "https://www.example.com/support" << false;
+    QTest::newRow("guide, no browser") << "actionGuide"
+                                       << "https://www.example.com/guide_nb" << false;
 }
 
 void tst_LaunchPrompts::pages()
@@ -576,13 +604,13 @@ void tst_LaunchPrompts::leftoverFiles_data()
 {
     QTest::addColumn<QString>("leftovers"); // "files", "empty folders" or "none"
     QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("vanish");       // the folder is gone before the answer comes
-    QTest::addColumn<QString>("text");      // the panel's final text, empty when no panel
+    QTest::addColumn<bool>("vanish");  // the folder is gone before the answer comes
+    QTest::addColumn<QString>("text"); // the panel's final text, empty when no panel
     QTest::newRow("cleaned") << "files" << 1000 << false << "Temporary files were cleaned successfully.";
     QTest::newRow("cleaning fails") << "files" << 1000 << true << "Temporary file cleaning failed.";
     QTest::newRow("declined") << "files" << 1001 << false << "";
-    QTest::newRow("only empty folders: their names are private") << "empty folders" << 1000 << false
-                                                                  << "Temporary files were cleaned successfully.";
+    QTest::newRow("only empty folders: their names are private")
+        << "empty folders" << 1000 << false << "Temporary files were cleaned successfully.";
     QTest::newRow("no folder") << "none" << 1000 << false << "";
 }
 
@@ -628,7 +656,8 @@ void tst_LaunchPrompts::leftoverFiles()
         // The folders a "Yes" empties are named.
         QCOMPARE(m_shown[0].informative,
                  u"Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel "
-                                "to remove these files at this time?\n\nFolders to be emptied:\n"_s + folder);
+                 "to remove these files at this time?\n\nFolders to be emptied:\n"_s
+                     + folder);
         QCOMPARE(m_shown[0].buttons, QStringList({"Yes", "No"}));
         QVERIFY(m_shown[0].panel);
     } else {
@@ -668,8 +697,7 @@ void tst_LaunchPrompts::closePanelWhenDone(Shell &shell, PanelState &seen, int &
             return;
         }
         ++modalRuns;
-        seen.finished =
-            QTest::qWaitFor([&] { return shell.tempPanel.tempCleaningButton()->isEnabled(); }, 60000);
+        seen.finished = QTest::qWaitFor([&] { return shell.tempPanel.tempCleaningButton()->isEnabled(); }, 60000);
         if (!seen.finished) {
             platform::Modal::endModalForWindow(&shell.tempPanel); // end the run rather than hang
             return;
@@ -707,8 +735,7 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
             SKIP_OR_FAIL_IN_CI("no second file system: mounting a tmpfs needs privileges this run lacks");
     }
     const QString diskPath = base.path() + u"/disk"_s;
-    const QVariantMap oldMap{{u"Recent"_s, QVariantList{u"a.txt"_s}},
-                             {u"Keep"_s, u"stays"_s}};
+    const QVariantMap oldMap{{u"Recent"_s, QVariantList{u"a.txt"_s}}, {u"Keep"_s, u"stays"_s}};
     const QByteArray oldList = xmlList(oldMap);
     const QByteArray newList = xmlList({{u"Keep"_s, u"stays"_s}});
     QString item;  // what the killed clean worked on
@@ -728,10 +755,10 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
             aside = FileController::temporaryFolderPath();
             ready = FakeHome::writeFileAt(item, oldList);
             killed = ready && killedDuring([&] {
-                AtomicReplace::setAfterSwapHook([] { raise(SIGKILL); });
-                if (const auto file = platform::FileManager::defaultManager().readRegularFile(item, 1 << 20))
-                    AtomicReplace::replaceKeepingOld(item, *file, newList);
-            });
+                         AtomicReplace::setAfterSwapHook([] { raise(SIGKILL); });
+                         if (const auto file = platform::FileManager::defaultManager().readRegularFile(item, 1 << 20))
+                             AtomicReplace::replaceKeepingOld(item, *file, newList);
+                     });
             return;
         }
         if (layout == QLatin1String("home on disk")) {
@@ -750,9 +777,9 @@ void tst_LaunchPrompts::leftoversOfAKilledClean()
         }
         ready = FakeHome::writeFileAt(item + u"/inner"_s, "private");
         killed = ready && killedDuring([&] {
-            if (!FileController().temporaryPathForFile(item).isEmpty())
-                raise(SIGKILL);
-        });
+                     if (!FileController().temporaryPathForFile(item).isEmpty())
+                         raise(SIGKILL);
+                 });
         qputenv("TMPDIR", QFile::encodeName(home.tmp()));
     });
 
@@ -805,8 +832,10 @@ void tst_LaunchPrompts::cleaningPanelClosesOnlyWhenDone()
     TempCleaningPanel panel;
     bool stillRunning = false;
     bool endedByButton = false;
-    QObject::connect(panel.tempCleaningButton(), &QPushButton::clicked, &panel,
-                     [&] { endedByButton = true; platform::Modal::endModalForWindow(&panel); });
+    QObject::connect(panel.tempCleaningButton(), &QPushButton::clicked, &panel, [&] {
+        endedByButton = true;
+        platform::Modal::endModalForWindow(&panel);
+    });
     platform::Modal::setObserver([&](QWidget *window, bool) {
         if (window != &panel)
             return;

@@ -15,7 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Line {
+struct Line
+{
     QString text;
     QTextCharFormat format;
 };
@@ -50,8 +51,7 @@ QList<Line> labelLines(const QString &html)
 void offer(const QString &ident, const QString &name)
 {
     platform::NotificationCenter::defaultCenter().post(keys::AddTargetLocation, nullptr,
-                                                      {{keys::Ident, ident},
-                                                       {keys::TargetName, name}});
+                                                       {{keys::Ident, ident}, {keys::TargetName, name}});
 }
 
 QStringList names(const LocationController &list)
@@ -86,11 +86,16 @@ void tst_Locations::label_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("installed");
     QTest::addColumn<bool>("twoLines");
-    QTest::newRow("installed app") << "com.apple.Safari" << "Safari" << true << true;
-    QTest::newRow("Finder") << "com.apple.Finder" << "Finder" << true << false;
-    QTest::newRow("Flash cookies") << "FlashCookies" << "Flash Cookies" << false << false;
-    QTest::newRow("app not found") << "org.mozilla.firefox" << "Firefox" << false << false;
-    QTest::newRow("markup in name") << "com.example.Odd" << "A <b>&amp; B" << true << true;
+    QTest::newRow("installed app") << "com.apple.Safari"
+                                   << "Safari" << true << true;
+    QTest::newRow("Finder") << "com.apple.Finder"
+                            << "Finder" << true << false;
+    QTest::newRow("Flash cookies") << "FlashCookies"
+                                   << "Flash Cookies" << false << false;
+    QTest::newRow("app not found") << "org.mozilla.firefox"
+                                   << "Firefox" << false << false;
+    QTest::newRow("markup in name") << "com.example.Odd"
+                                    << "A <b>&amp; B" << true << true;
 }
 
 void tst_Locations::label()

@@ -3,9 +3,9 @@
 #include "core/LocationController.h"
 #include "platform/gui/Alert.h"
 #include "platform/gui/ChildWindows.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/NotificationCenter.h"
-#include "platform/plist/PropertyList.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
 #include "platform/system/Workspace.h"
@@ -37,14 +37,15 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kQuitTitle = u"Are you sure you want to quit?"_s;
-const QString kRunningText = 
+const QString kRunningText =
     u"Privacy threat cleaning is in progress. Once cleaning is complete, you will be notified of the results."_s;
-const QString kWaitingText = 
+const QString kWaitingText =
     u"There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button"_s;
-const QString kSyncTitle = 
+const QString kSyncTitle =
     u"When browser sync is enabled, your browsing data will continue to appear even after cleaning with Nimbrel."_s;
 
-struct Shown {
+struct Shown
+{
     QString message;
     QString informative;
     QStringList buttons;
@@ -53,7 +54,8 @@ struct Shown {
 
 // The main window with the controllers it talks to, wired as the main interface file wires
 // them, plus the real Safari module.
-struct Shell {
+struct Shell
+{
     LocationController locations;
     FileController files;
     ResultsController results;
@@ -88,9 +90,8 @@ struct Shell {
 
     void offer(const QString &ident, const QString &name)
     {
-        platform::NotificationCenter::defaultCenter().post(
-            keys::AddTargetLocation, nullptr,
-            {{keys::Ident, ident}, {keys::TargetName, name}});
+        platform::NotificationCenter::defaultCenter().post(keys::AddTargetLocation, nullptr,
+                                                           {{keys::Ident, ident}, {keys::TargetName, name}});
     }
     void checkOnly(const QStringList &identifiers)
     {
@@ -215,8 +216,7 @@ void tst_MainWindow::scanRefusedWithoutSelection()
 
     QCOMPARE(m_shown.size(), 1);
     QCOMPARE(m_shown[0].message, u"No Apps Selected"_s);
-    QCOMPARE(m_shown[0].informative,
-             u"Please make sure at least one app is selected to scan for privacy threats."_s);
+    QCOMPARE(m_shown[0].informative, u"Please make sure at least one app is selected to scan for privacy threats."_s);
     QCOMPARE(m_shown[0].buttons, QStringList({"OK"}));
     QVERIFY(!m_shown[0].panel);
     QVERIFY(shell.posted.isEmpty()); // no alert request, no scan
@@ -229,9 +229,8 @@ void tst_MainWindow::syncPanel_data()
     QTest::addColumn<QStringList>("checked");
     QTest::addColumn<QStringList>("synced");
     QTest::addColumn<QStringList>("listed");
-    QTest::newRow("one of two synced is checked")
-        << QStringList({"com.google.Chrome", "com.apple.Preview"}) << QStringList({"chrome", "firefox"})
-        << QStringList({"Chrome"});
+    QTest::newRow("one of two synced is checked") << QStringList({"com.google.Chrome", "com.apple.Preview"})
+                                                  << QStringList({"chrome", "firefox"}) << QStringList({"Chrome"});
     QTest::newRow("two checked and synced")
         << QStringList({"org.mozilla.firefox", "org.chromium.Chromium", "com.google.Chrome"})
         << QStringList({"chromium", "chrome"}) << QStringList({"Chrome", "Chromium"});
@@ -278,8 +277,7 @@ void tst_MainWindow::syncPanel()
     QCOMPARE(m_shown.size(), 1);
     QVERIFY(m_shown[0].panel);
     QCOMPARE(m_shown[0].message, kSyncTitle);
-    QString text = u"Browser sync is enabled for the following browser%1:\n\n"_s
-                       .arg(listed.size() == 1 ? "" : "s");
+    QString text = u"Browser sync is enabled for the following browser%1:\n\n"_s.arg(listed.size() == 1 ? "" : "s");
     for (const QString &name : listed)
         text += name + "\n";
     text += u"\nWould you like to view instructions on disabling browser sync?"_s;
@@ -346,10 +344,8 @@ void tst_MainWindow::syncTests_data()
     QTest::newRow("chrome tabs") << chrome << chromePrefs(R"({"tabs":true})") << chromeOnly;
     QTest::newRow("chrome typed urls") << chrome << chromePrefs(R"({"typed_urls":true,"tabs":false})") << chromeOnly;
     QTest::newRow("chrome all off") << chrome << chromePrefs(R"({"tabs":false,"sessions":false})") << none;
-    QTest::newRow("chrome suppressed")
-        << chrome << chromePrefs(R"({"suppress_start":true,"tabs":true})") << none;
-    QTest::newRow("chrome no sync key")
-        << chrome << QByteArray(R"({"account_info":[{"account_id":"1"}]})") << none;
+    QTest::newRow("chrome suppressed") << chrome << chromePrefs(R"({"suppress_start":true,"tabs":true})") << none;
+    QTest::newRow("chrome no sync key") << chrome << QByteArray(R"({"account_info":[{"account_id":"1"}]})") << none;
     QTest::newRow("chrome account without id")
         << chrome << QByteArray(R"({"account_info":[{"email":"a@b.c"}],"sync":{"tabs":true}})") << none;
     QTest::newRow("chrome null account id")
@@ -366,8 +362,7 @@ void tst_MainWindow::syncTests_data()
     // Settings of a size no browser writes are not read: read whole, their text and parsed
     // form would cost the Scan many times their size.
     QTest::newRow("chrome settings past the read cap")
-        << chrome << chromePrefs(R"({"tabs":true})") + QByteArray(BrowserSync::maxPrefsFileBytes, ' ')
-        << none;
+        << chrome << chromePrefs(R"({"tabs":true})") + QByteArray(BrowserSync::maxPrefsFileBytes, ' ') << none;
     QTest::newRow("chromium") << chromium << chromePrefs(R"({"history_delete_directives":true})")
                               << QStringList{"org.chromium.Chromium"};
 
@@ -452,11 +447,9 @@ void tst_MainWindow::safariSync()
                                 QVariantMap{{"Name", "BOOKMARKS"}, {"Enabled", bookmarks}}};
     const QVariantList accounts{QVariantMap{{"LoggedIn", false}},
                                 QVariantMap{{"LoggedIn", loggedIn}, {"Services", services}}};
-    QVERIFY(home.writePlist(u"Library/Preferences/MobileMeAccounts.plist"_s,
-                            QVariantMap{{"Accounts", accounts}}));
+    QVERIFY(home.writePlist(u"Library/Preferences/MobileMeAccounts.plist"_s, QVariantMap{{"Accounts", accounts}}));
     Shell shell;
-    QCOMPARE(shell.app.getSyncEnabledBrowsers(),
-             expected ? QStringList{"com.apple.Safari"} : QStringList());
+    QCOMPARE(shell.app.getSyncEnabledBrowsers(), expected ? QStringList{"com.apple.Safari"} : QStringList());
 }
 
 void tst_MainWindow::scanSwitchesToResults_data()
@@ -509,9 +502,8 @@ void tst_MainWindow::scanSwitchesToResults()
     // Clean button and all.
     const QRect after = shell.window.geometry();
     const QRect screen = shell.window.screen()->availableGeometry();
-    QVERIFY2(
-        screen.contains(shell.window.frameGeometry()),
-        qPrintable(u"%1,%2 %3x%4"_s.arg(after.x()).arg(after.y()).arg(after.width()).arg(after.height())));
+    QVERIFY2(screen.contains(shell.window.frameGeometry()),
+             qPrintable(u"%1,%2 %3x%4"_s.arg(after.x()).arg(after.y()).arg(after.width()).arg(after.height())));
     const QPushButton *clean = shell.window.form().shredButton;
     QTRY_VERIFY(screen.contains(QRect(clean->mapToGlobal(QPoint(0, 0)), clean->size())));
     QCOMPARE(after.top(), before.top());

@@ -1,10 +1,10 @@
 #include "core/Keys.h"
 #include "core/LocationController.h"
+#include "platform/gui/Modal.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/Image.h"
-#include "platform/gui/Modal.h"
 #include "platform/system/NotificationCenter.h"
-#include "platform/plist/PropertyList.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
 #include "support/BundleDefaults.h"
@@ -19,8 +19,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
@@ -36,8 +36,8 @@ namespace {
 class StandInModule : public ModuleController
 {
 public:
-    StandInModule(const QString &identifier, const QString &scanKey, const QString &name,
-                  const QString &paneTitle, int categories = 1)
+    StandInModule(const QString &identifier, const QString &scanKey, const QString &name, const QString &paneTitle,
+                  int categories = 1)
         : m_paneTitle(paneTitle)
     {
         setIdentity(identifier, scanKey, name);
@@ -63,7 +63,8 @@ private:
 };
 
 // Records the posts of the names given, with their "locString" when they carry one.
-struct Posts {
+struct Posts
+{
     QObject owner;
     QStringList seen;
     explicit Posts(const QStringList &names)
@@ -80,7 +81,8 @@ struct Posts {
 // A fake home with the applications installed, the modules made and wired to the
 // preferences controller, as the main interface file wires them.
 // The settings are registered before any controller is made, as at launch.
-struct Environment {
+struct Environment
+{
     FakeHome home;
     bool ready = false; // the system version and the shipped settings are in place
     Environment()
@@ -90,7 +92,8 @@ struct Environment {
     }
 };
 
-struct Fixture : Environment {
+struct Fixture : Environment
+{
     std::vector<std::unique_ptr<ModuleController>> modules;
     PrefsController prefs;
     WizardController wizard;
@@ -113,9 +116,8 @@ struct Fixture : Environment {
     {
         if (identifier != PrefsController::kFlashCookiesIdentifier)
             home.addApplication(identifier, appName);
-        const QString scanKey = identifier == PrefsController::kFlashCookiesIdentifier
-            ? u"scanFlashCookies"_s
-            : u"scan"_s + appName;
+        const QString scanKey =
+            identifier == PrefsController::kFlashCookiesIdentifier ? u"scanFlashCookies"_s : u"scan"_s + appName;
         const QString name = identifier == PrefsController::kFlashCookiesIdentifier ? u"Flash Cookies"_s : appName;
         return add<StandInModule>(identifier, scanKey, name, paneTitle, categories);
     }
@@ -193,10 +195,9 @@ void tst_Prefs::paneOrder_data()
         << QStringList{"Safari Settings", "iCab Settings", "OmniWeb Settings"}
         << QStringList{"iCab Settings", "OmniWeb Settings", "Safari Settings"}
         << QStringList{"OmniWeb Settings", "Safari Settings", "iCab Settings"};
-    QTest::newRow("already in order")
-        << QStringList{"Camino Settings", "Finder Settings", "Safari Settings"}
-        << QStringList{"Camino Settings", "Finder Settings", "Safari Settings"}
-        << QStringList{"Camino Settings", "Finder Settings", "Safari Settings"};
+    QTest::newRow("already in order") << QStringList{"Camino Settings", "Finder Settings", "Safari Settings"}
+                                      << QStringList{"Camino Settings", "Finder Settings", "Safari Settings"}
+                                      << QStringList{"Camino Settings", "Finder Settings", "Safari Settings"};
 }
 
 void tst_Prefs::paneOrder()
@@ -253,10 +254,9 @@ void tst_Prefs::startUpDecision_data()
     QTest::addColumn<QStringList>("posted");
     QTest::addColumn<QString>("firstPage");
 
-    QTest::newRow("first launch") << QVariant() << false << QStringList{"LoadPrefsViews"}
-                                  << u"Welcome to Nimbrel!"_s;
-    QTest::newRow("later launch, new application") << QVariant(false) << false << QStringList{"CheckInstalledApps"}
-                                                   << u"New Application Detected!"_s;
+    QTest::newRow("first launch") << QVariant() << false << QStringList{"LoadPrefsViews"} << u"Welcome to Nimbrel!"_s;
+    QTest::newRow("later launch, new application")
+        << QVariant(false) << false << QStringList{"CheckInstalledApps"} << u"New Application Detected!"_s;
     QTest::newRow("later launch, nothing new")
         << QVariant(false) << true << QStringList{"CheckInstalledApps", "DisplayMainWindow", "CheckTargetLocations"}
         << QString();
@@ -315,7 +315,8 @@ void tst_Prefs::masterSwitchPosts_data()
     QTest::newRow("Safari on again") << "scanSafari" << QVariant(true) << QStringList{"AddLocationItem:Safari"};
     QTest::newRow("Flash cookies on") << "scanFlashCookies" << QVariant(true)
                                       << QStringList{"AddLocationItem:Flash Cookies"};
-    QTest::newRow("iCab off as a number") << "scaniCab" << QVariant(qint64(0)) << QStringList{"RemoveLocationItem:iCab"};
+    QTest::newRow("iCab off as a number")
+        << "scaniCab" << QVariant(qint64(0)) << QStringList{"RemoveLocationItem:iCab"};
     QTest::newRow("other number") << "scanSafari" << QVariant(qint64(2)) << QStringList{};
     QTest::newRow("text") << "scanSafari" << QVariant(u"1"_s) << QStringList{};
     // A removed user value leaves the registered one, which is on.
@@ -429,8 +430,7 @@ void tst_Prefs::openingWithoutPanes()
     Fixture fx;
     QVERIFY(fx.ready);
     // A module whose application is not installed hands over nothing.
-    fx.add<StandInModule>(u"org.example.absent"_s, u"scanAbsent"_s, u"Absent"_s,
-                          u"Absent Settings"_s);
+    fx.add<StandInModule>(u"org.example.absent"_s, u"scanAbsent"_s, u"Absent"_s, u"Absent Settings"_s);
     fx.prefs.showPrefsWindow();
     QVERIFY(fx.prefs.viewControllers().isEmpty());
     QCOMPARE(fx.prefs.popUp()->count(), 0);
@@ -512,8 +512,8 @@ void tst_Prefs::toggleTips()
 
     // Closing ends the settings tips only while tips are on.
     fx.prefs.prefsWindow()->close();
-    const QStringList closing = tipsBefore ? QStringList{"RemovePrefsObservers"}
-                                           : QStringList{"PrefsTipsEnd", "RemovePrefsObservers"};
+    const QStringList closing =
+        tipsBefore ? QStringList{"RemovePrefsObservers"} : QStringList{"PrefsTipsEnd", "RemovePrefsObservers"};
     QCOMPARE(posts.take(), closing);
 }
 
@@ -619,7 +619,12 @@ void tst_Prefs::windowsOpenCentred()
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     // Placed before it is shown: the frame it gets then may shift it by its own width.
     QVERIFY2((window->frameGeometry().center() - screenCentre).manhattanLength() <= 8,
-             qPrintable(u"%1,%2 %3x%4 screen %5,%6"_s.arg(window->frameGeometry().center().x()).arg(window->frameGeometry().center().y()).arg(window->width()).arg(window->height()).arg(screenCentre.x()).arg(screenCentre.y())));
+             qPrintable(u"%1,%2 %3x%4 screen %5,%6"_s.arg(window->frameGeometry().center().x())
+                            .arg(window->frameGeometry().center().y())
+                            .arg(window->width())
+                            .arg(window->height())
+                            .arg(screenCentre.x())
+                            .arg(screenCentre.y())));
     if (advanced)
         fx.prefs.hideAdvancedOptionsPanel();
 }

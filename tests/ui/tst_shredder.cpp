@@ -1,8 +1,8 @@
 #include "platform/gui/BasicAnimation.h"
-#include "platform/system/Image.h"
 #include "platform/gui/Layer.h"
-#include "platform/system/NotificationCenter.h"
 #include "platform/gui/Sound.h"
+#include "platform/system/Image.h"
+#include "platform/system/NotificationCenter.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
 #include "support/FakeHome.h"
@@ -25,7 +25,8 @@ namespace {
 
 // A main window with the slot along its bottom and the paper view over it, the strips window,
 // and the animator wired to them; records who posted each end notice and the sounds played.
-struct Shredder {
+struct Shredder
+{
     FakeHome home;
     QWidget mainWindow;
     QZShredderSlitView *slit = new QZShredderSlitView(&mainWindow);
@@ -155,7 +156,8 @@ void tst_Shredder::slotDrawing()
     const qreal groove = 9 + images.middle->height() / 2.0; // a row through the slot's dark groove
     const QRgb grooveColour = images.middle->pixel(0, images.middle->height() / 2);
     // (the light's glow may cover the start of the middle)
-    for (const qreal x : {std::max(g.middle.left(), g.light.right()) + 0.5, g.middle.center().x(), g.middle.right() - 0.5})
+    for (const qreal x :
+         {std::max(g.middle.left(), g.light.right()) + 0.5, g.middle.center().x(), g.middle.right() - 0.5})
         QCOMPARE(pixelFromBottom(image, x, groove), grooveColour);
     QCOMPARE(pixelFromBottom(image, g.rightCap.right() + 1, groove), qRgb(200, 210, 220));
     QCOMPARE(pixelFromBottom(image, 20, 20), qRgb(235, 235, 235)); // the light line along the top
@@ -243,7 +245,7 @@ void tst_Shredder::paperSinksFromTheTop()
 
 void tst_Shredder::cycle_data()
 {
-    QTest::addColumn<QString>("runEnds");     // "never", "during the wait", "during the strips"
+    QTest::addColumn<QString>("runEnds"); // "never", "during the wait", "during the strips"
     QTest::addColumn<bool>("sfx");
     QTest::addColumn<bool>("stripsShown");
     QTest::addColumn<QStringList>("sounds");

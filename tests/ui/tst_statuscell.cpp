@@ -14,7 +14,8 @@ using platform::ProgressIndicator;
 namespace {
 
 // The results table with one row, as the results controller shows it during a run.
-struct Table {
+struct Table
+{
     FakeHome home;
     QTableView view;
     ResultsController results;
@@ -61,7 +62,8 @@ void tst_StatusCell::stateFromRow_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("state");
     // What happens to the spinner: "row's stopped" (the row's own is stopped and hidden, while
-    // the one the cell held, another row's, keeps turning), "row's shown" (the row's own spinner is placed, turning), "untouched".
+    // the one the cell held, another row's, keeps turning), "row's shown" (the row's own spinner is placed, turning),
+    // "untouched".
     QTest::addColumn<QString>("spinner");
     const int before = 7; // a state no rule gives: shows whether the cell was left alone
     QTest::newRow("not running") << false << true << "- Cleaned" << before << "untouched";

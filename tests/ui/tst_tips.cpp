@@ -54,7 +54,8 @@ QWidget *placed(QWidget *widget, const QRect &where)
 
 // The windows with their anchors, the tips' views and the controller, wired as the main
 // interface file wires them; tips switched on.
-struct Shelf {
+struct Shelf
+{
     FakeHome home;
     TipViews views;
     QWidget mainWindow{nullptr, Qt::FramelessWindowHint};
@@ -113,9 +114,9 @@ struct Shelf {
     int childWindows() const
     {
         int count = 0;
-        for (const QWidget *window : {static_cast<const QWidget *>(&mainWindow), static_cast<const QWidget *>(&prefsWindow),
-                                      static_cast<const QWidget *>(&resultsDialog),
-                                      static_cast<const QWidget *>(&cleanupPanel)})
+        for (const QWidget *window :
+             {static_cast<const QWidget *>(&mainWindow), static_cast<const QWidget *>(&prefsWindow),
+              static_cast<const QWidget *>(&resultsDialog), static_cast<const QWidget *>(&cleanupPanel)})
             count += int(ChildWindows::childWindows(window).size());
         return count;
     }
@@ -137,7 +138,10 @@ QPoint anchorPoint(const QWidget *anchor, const QString &point)
     return {r.x(), window.y() + window.height() / 2};
 }
 
-bool near(int a, int b) { return std::abs(a - b) <= 1; }
+bool near(int a, int b)
+{
+    return std::abs(a - b) <= 1;
+}
 
 // Where the arrow's tip lies for the window's side, measured on the window's frame.
 bool touches(const MAAttachedWindow *tip, const QPoint &p, int side, int distance)
@@ -145,10 +149,14 @@ bool touches(const MAAttachedWindow *tip, const QPoint &p, int side, int distanc
     const QRect f = tip->geometry();
     const QPoint centre = f.center() + QPoint(f.width() % 2 ? 0 : 1, f.height() % 2 ? 0 : 1);
     switch (side) {
-    case 0: return near(f.x() + f.width(), p.x() - distance) && near(centre.y(), p.y());
-    case 1: return near(f.y(), p.y() + distance) && near(centre.x(), p.x());
-    case 2: return near(f.x(), p.x() + distance) && near(centre.y(), p.y());
-    case 9: return near(f.y() + f.height(), p.y() - distance) && near(f.x(), p.x() - 18);
+    case 0:
+        return near(f.x() + f.width(), p.x() - distance) && near(centre.y(), p.y());
+    case 1:
+        return near(f.y(), p.y() + distance) && near(centre.x(), p.x());
+    case 2:
+        return near(f.x(), p.x() + distance) && near(centre.y(), p.y());
+    case 9:
+        return near(f.y() + f.height(), p.y() - distance) && near(f.x(), p.x() - 18);
     }
     return false;
 }
@@ -205,18 +213,42 @@ void tst_Tips::placement_data()
     QTest::addColumn<int>("side");
     QTest::addColumn<int>("distance");
 
-    QTest::newRow("main: list") << "MainTips" << "mainAppsList" << "window-middle" << 0 << 0;
-    QTest::newRow("main: scan") << "MainTips" << "mainScanButton" << "right-middle" << 2 << 6;
-    QTest::newRow("main: help") << "MainTips" << "mainHelpButton" << "left-middle" << 0 << 6;
-    QTest::newRow("zoom: list") << "MainTipsZoom" << "mainAppsList" << "centre" << 1 << 0;
-    QTest::newRow("zoom: scan") << "MainTipsZoom" << "mainScanButton" << "left-middle" << 0 << 6;
-    QTest::newRow("zoom: help") << "MainTipsZoom" << "mainHelpButton" << "right-middle" << 2 << 6;
-    QTest::newRow("results: list") << "ResultsTips" << "resultsList" << "window-middle" << 0 << 0;
-    QTest::newRow("results: clean") << "ResultsTips" << "resultsShredButton" << "left-middle" << 0 << 0;
-    QTest::newRow("results zoom: list") << "ResultsTipsZoom" << "resultsList" << "centre" << 1 << 0;
-    QTest::newRow("results zoom: clean") << "ResultsTipsZoom" << "resultsShredButton" << "top-centre" << 9 << 0;
-    QTest::newRow("settings") << "PrefsTips" << "prefsAppList" << "left-middle" << 0 << 10;
-    QTest::newRow("cleanup failure") << "TempCleaningFailTip" << "tempCleaningFail" << "right-middle" << 2 << 17;
+    QTest::newRow("main: list") << "MainTips"
+                                << "mainAppsList"
+                                << "window-middle" << 0 << 0;
+    QTest::newRow("main: scan") << "MainTips"
+                                << "mainScanButton"
+                                << "right-middle" << 2 << 6;
+    QTest::newRow("main: help") << "MainTips"
+                                << "mainHelpButton"
+                                << "left-middle" << 0 << 6;
+    QTest::newRow("zoom: list") << "MainTipsZoom"
+                                << "mainAppsList"
+                                << "centre" << 1 << 0;
+    QTest::newRow("zoom: scan") << "MainTipsZoom"
+                                << "mainScanButton"
+                                << "left-middle" << 0 << 6;
+    QTest::newRow("zoom: help") << "MainTipsZoom"
+                                << "mainHelpButton"
+                                << "right-middle" << 2 << 6;
+    QTest::newRow("results: list") << "ResultsTips"
+                                   << "resultsList"
+                                   << "window-middle" << 0 << 0;
+    QTest::newRow("results: clean") << "ResultsTips"
+                                    << "resultsShredButton"
+                                    << "left-middle" << 0 << 0;
+    QTest::newRow("results zoom: list") << "ResultsTipsZoom"
+                                        << "resultsList"
+                                        << "centre" << 1 << 0;
+    QTest::newRow("results zoom: clean") << "ResultsTipsZoom"
+                                         << "resultsShredButton"
+                                         << "top-centre" << 9 << 0;
+    QTest::newRow("settings") << "PrefsTips"
+                              << "prefsAppList"
+                              << "left-middle" << 0 << 10;
+    QTest::newRow("cleanup failure") << "TempCleaningFailTip"
+                                     << "tempCleaningFail"
+                                     << "right-middle" << 2 << 17;
 }
 
 void tst_Tips::placement()
@@ -246,9 +278,12 @@ void tst_Tips::placement()
     QVERIFY(anchor);
     const QPoint p = anchorPoint(anchor, point);
     QVERIFY2(touches(window, p, side, distance),
-             qPrintable(u"tip at %1,%2 %3x%4, point %5,%6"_s
-                            .arg(window->x()).arg(window->y()).arg(window->width()).arg(window->height())
-                            .arg(p.x()).arg(p.y())));
+             qPrintable(u"tip at %1,%2 %3x%4, point %5,%6"_s.arg(window->x())
+                            .arg(window->y())
+                            .arg(window->width())
+                            .arg(window->height())
+                            .arg(p.x())
+                            .arg(p.y())));
 }
 
 // A window moved to the screen's edge (or maximised): a tip that would leave the screen on its
@@ -278,10 +313,8 @@ void tst_Tips::tipsStayOnScreen()
     QVERIFY(window);
     const QRect screen = shelf.mainWindow.screen()->availableGeometry();
     QVERIFY2(screen.contains(window->geometry()),
-             qPrintable(u"tip at %1,%2 %3x%4"_s.arg(window->x())
-                            .arg(window->y())
-                            .arg(window->width())
-                            .arg(window->height())));
+             qPrintable(
+                 u"tip at %1,%2 %3x%4"_s.arg(window->x()).arg(window->y()).arg(window->width()).arg(window->height())));
     QVERIFY(window->placedSide() != window->side());
 }
 
@@ -338,17 +371,24 @@ void tst_Tips::cleanupFailureLeavesThePanelInView()
 
     const MAAttachedWindow *tip = shelf.tips.tempCleaningFailWindow();
     QVERIFY(tip && tip->isVisible());
-    const auto onScreen = [](const QWidget *widget) { return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()); };
+    const auto onScreen = [](const QWidget *widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    };
     QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningStatusImage())));
     QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningProgressText())));
     QVERIFY(!tip->geometry().intersects(onScreen(panel.tempCleaningButton())));
-    for (const MAAttachedWindow *mainTip : {shelf.tips.mainAppsListWindow(), shelf.tips.mainScanButtonWindow(),
-                                            shelf.tips.mainHelpButtonWindow()}) {
+    for (const MAAttachedWindow *mainTip :
+         {shelf.tips.mainAppsListWindow(), shelf.tips.mainScanButtonWindow(), shelf.tips.mainHelpButtonWindow()}) {
         QVERIFY(!tip->geometry().intersects(mainTip->geometry()));
         QVERIFY2(!panel.geometry().intersects(mainTip->geometry()), // nor the panel itself
-                 qPrintable(u"panel %1,%2 %3x%4, tip %5,%6 %7x%8"_s
-                                .arg(panel.x()).arg(panel.y()).arg(panel.width()).arg(panel.height())
-                                .arg(mainTip->x()).arg(mainTip->y()).arg(mainTip->width()).arg(mainTip->height())));
+                 qPrintable(u"panel %1,%2 %3x%4, tip %5,%6 %7x%8"_s.arg(panel.x())
+                                .arg(panel.y())
+                                .arg(panel.width())
+                                .arg(panel.height())
+                                .arg(mainTip->x())
+                                .arg(mainTip->y())
+                                .arg(mainTip->width())
+                                .arg(mainTip->height())));
     }
 }
 
@@ -479,14 +519,22 @@ void tst_Tips::hides_data()
     QTest::addColumn<int>("shown");
     QTest::addColumn<bool>("tipsOffBeforeEnd");
 
-    QTest::newRow("main") << "MainTips" << "MainTipsEnd" << 3 << false;
-    QTest::newRow("zoomed main, tips switched off first") << "MainTipsZoom" << "MainTipsEnd" << 3 << true;
-    QTest::newRow("zoomed results") << "ResultsTipsZoom" << "ResultsTipsEnd" << 2 << false;
-    QTest::newRow("settings") << "PrefsTips" << "PrefsTipsEnd" << 1 << false;
-    QTest::newRow("cleanup failure on its panel") << "TempCleaningFailTip" << "TempCleaningFailTipEnd" << 1 << false;
-    QTest::newRow("clean system, never shown") << "" << "CleanSystemTipEnd" << 0 << false;
-    QTest::newRow("cleanup failure, never shown") << "" << "TempCleaningFailTipEnd" << 0 << false;
-    QTest::newRow("results, never shown") << "" << "ResultsTipsEnd" << 0 << false;
+    QTest::newRow("main") << "MainTips"
+                          << "MainTipsEnd" << 3 << false;
+    QTest::newRow("zoomed main, tips switched off first") << "MainTipsZoom"
+                                                          << "MainTipsEnd" << 3 << true;
+    QTest::newRow("zoomed results") << "ResultsTipsZoom"
+                                    << "ResultsTipsEnd" << 2 << false;
+    QTest::newRow("settings") << "PrefsTips"
+                              << "PrefsTipsEnd" << 1 << false;
+    QTest::newRow("cleanup failure on its panel") << "TempCleaningFailTip"
+                                                  << "TempCleaningFailTipEnd" << 1 << false;
+    QTest::newRow("clean system, never shown") << ""
+                                               << "CleanSystemTipEnd" << 0 << false;
+    QTest::newRow("cleanup failure, never shown") << ""
+                                                  << "TempCleaningFailTipEnd" << 0 << false;
+    QTest::newRow("results, never shown") << ""
+                                          << "ResultsTipsEnd" << 0 << false;
 }
 
 void tst_Tips::hides()

@@ -1,6 +1,6 @@
 #include "ui/views/Hyperlink.h"
-#include "ui/views/QZDividerView.h"
 #include "ui/views/QZBareCell.h"
+#include "ui/views/QZDividerView.h"
 #include "ui/views/QZTextFieldCell.h"
 #include "ui/views/QZTitleView.h"
 #include "ui/views/SettingsBindings.h"
@@ -48,8 +48,8 @@ void TestViews::hyperlinks_data()
     const QUrl page(u"http://www.nimbrel.example/"_s);
     QTest::newRow("plain") << u"Visit Website"_s << page;
     QTest::newRow("markup in text") << u"<b>A & B</b> \"q\""_s << page;
-    QTest::newRow("query and quote in url") << u"Tweet Scan Results"_s
-        << QUrl(u"https://twitter.example/intent?status=I cleaned \"3\" items&x=<y>"_s);
+    QTest::newRow("query and quote in url")
+        << u"Tweet Scan Results"_s << QUrl(u"https://twitter.example/intent?status=I cleaned \"3\" items&x=<y>"_s);
     QTest::newRow("non-latin") << u"Nettoyé ✓"_s << page;
 }
 
@@ -92,14 +92,11 @@ void TestViews::titleRect_data()
     QTest::addColumn<qreal>("textHeight");
     QTest::addColumn<QRectF>("expected");
 
-    QTest::newRow("20 high, 14 text") << QRectF(2, 0, 80, 20) << QRectF(0, 0, 84, 20) << 14.0
-                                      << QRectF(2, 3, 80, 20);
-    QTest::newRow("offset bounds") << QRectF(5, 40, 60, 17) << QRectF(3, 40, 64, 20) << 14.0
-                                   << QRectF(5, 43, 60, 17);
-    QTest::newRow("odd difference") << QRectF(0, 0, 10, 21) << QRectF(0, 0, 10, 21) << 14.0
-                                    << QRectF(0, 3.5, 10, 21);
-    QTest::newRow("text taller than cell") << QRectF(0, 10, 10, 10) << QRectF(0, 10, 10, 10) << 14.0
-                                           << QRectF(0, 8, 10, 10);
+    QTest::newRow("20 high, 14 text") << QRectF(2, 0, 80, 20) << QRectF(0, 0, 84, 20) << 14.0 << QRectF(2, 3, 80, 20);
+    QTest::newRow("offset bounds") << QRectF(5, 40, 60, 17) << QRectF(3, 40, 64, 20) << 14.0 << QRectF(5, 43, 60, 17);
+    QTest::newRow("odd difference") << QRectF(0, 0, 10, 21) << QRectF(0, 0, 10, 21) << 14.0 << QRectF(0, 3.5, 10, 21);
+    QTest::newRow("text taller than cell")
+        << QRectF(0, 10, 10, 10) << QRectF(0, 10, 10, 10) << 14.0 << QRectF(0, 8, 10, 10);
 }
 
 void TestViews::titleRect()
@@ -266,8 +263,8 @@ void TestViews::bareCellDrawsNoFocusFrame()
         option.initFrom(&table);
         option.widget = &table;
         option.rect = QRect(0, 0, 44, 40);
-        option.state = QStyle::State_Enabled | QStyle::State_Active
-                       | (focused ? QStyle::State_HasFocus : QStyle::State_None);
+        option.state =
+            QStyle::State_Enabled | QStyle::State_Active | (focused ? QStyle::State_HasFocus : QStyle::State_None);
         QImage image(44, 40, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);

@@ -1,13 +1,13 @@
 #include "core/LocationController.h"
 #include "platform/gui/Alert.h"
-#include "platform/system/Bundle.h"
 #include "platform/gui/Modal.h"
-#include "platform/system/NotificationCenter.h"
-#include "platform/plist/PropertyList.h"
-#include "platform/system/Timer.h"
-#include "platform/system/UserDefaults.h"
 #include "platform/gui/WebView.h"
 #include "platform/gui/WindowKeys.h"
+#include "platform/plist/PropertyList.h"
+#include "platform/system/Bundle.h"
+#include "platform/system/NotificationCenter.h"
+#include "platform/system/Timer.h"
+#include "platform/system/UserDefaults.h"
 #include "support/BundleDefaults.h"
 #include "support/FakeHome.h"
 #include "support/ThreadChecker.h"
@@ -45,12 +45,12 @@ public:
 protected:
     MasterPrefsViewController *createPane() override
     {
-        return new StandInPane(targetName() + u" Settings"_s, identifierString(),
-                               paneSwitches(u"Scan"_s));
+        return new StandInPane(targetName() + u" Settings"_s, identifierString(), paneSwitches(u"Scan"_s));
     }
 };
 
-struct Environment {
+struct Environment
+{
     FakeHome home;
     bool ready = false; // the system version and the shipped settings are in place
     explicit Environment(const QString &version)
@@ -61,7 +61,8 @@ struct Environment {
 };
 
 // What one page looked like when the assistant showed it.
-struct Seen {
+struct Seen
+{
     QString title;
     QString next;
     bool prevEnabled;
@@ -70,7 +71,8 @@ struct Seen {
 
 // The start-up wiring of the main interface file: modules, settings, assistant and the main
 // window with its location list.
-struct Shell : Environment {
+struct Shell : Environment
+{
     LocationController locations;
     MainWindow window;
     AppController app;
@@ -226,7 +228,9 @@ void tst_Wizard::firstLaunchPages()
     QStringList expected{"Welcome to Nimbrel!", "File Cleaning"};
     for (int i = 0; i < settingsPages; ++i)
         expected << "Program Settings";
-    expected << "Finder Settings" << "Safari Settings" << "Setup Complete!";
+    expected << "Finder Settings"
+             << "Safari Settings"
+             << "Setup Complete!";
 
     QList<Seen> pages;
     QStringList titles;
@@ -300,8 +304,7 @@ void tst_Wizard::newAppAssistant()
     shell.addModule(u"org.example.old"_s, u"Oldie"_s);
     defaults.setBool(true, u"org.example.old"_s);
     for (const QString &app : apps)
-        shell.addModule(app == QLatin1String("Safari") ? u"com.apple.Safari"_s : u"com.apple.finder"_s,
-                        app);
+        shell.addModule(app == QLatin1String("Safari") ? u"com.apple.Safari"_s : u"com.apple.finder"_s, app);
 
     QStringList seen;
     shell.script = [&] {
@@ -468,8 +471,7 @@ void tst_Wizard::finalPageWebView()
     const quint16 port = server.serverPort();
     if (!serverUp)
         server.close();
-    UserDefaults::standardUserDefaults().setObject(u"http://127.0.0.1:%1/"_s.arg(port),
-                                                   u"siteHost"_s);
+    UserDefaults::standardUserDefaults().setObject(u"http://127.0.0.1:%1/"_s.arg(port), u"siteHost"_s);
     QCOMPARE(WizardController::webPageURL(), QUrl(u"http://127.0.0.1:%1/nb-stay-updated"_s.arg(port)));
 
     QString shown;
@@ -503,8 +505,7 @@ QTEST_MAIN(tst_Wizard)
 // Return presses Next on each page and Done on the last, wherever the keyboard is.
 void tst_Wizard::returnPressesTheHighlightedButton()
 {
-    SKIP_UNDER_THREAD_CHECKER(
-        "Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
+    SKIP_UNDER_THREAD_CHECKER("Qt Network's own thread (HTTP, TLS set-up, proxy look-up) behind the web view");
     platform::WindowKeys::install();
     Shell shell;
     QVERIFY(shell.ready);

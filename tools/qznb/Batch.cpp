@@ -23,9 +23,13 @@ constexpr int NotTried = -1; // interrupted before its turn
 
 } // namespace
 
-Batch::Batch(const std::vector<Pass>& passes, const Reporter& reporter, Overwriter& overwriter, Disk& disk,
-             NameHider& hider)
-    : m_passes(passes), m_reporter(reporter), m_overwriter(overwriter), m_disk(disk), m_hider(hider)
+Batch::Batch(const std::vector<Pass> &passes, const Reporter &reporter, Overwriter &overwriter, Disk &disk,
+             NameHider &hider)
+    : m_passes(passes)
+    , m_reporter(reporter)
+    , m_overwriter(overwriter)
+    , m_disk(disk)
+    , m_hider(hider)
 {
     // A batch holds one descriptor per file: leave room for the open folder levels.
     struct rlimit limit = {};
@@ -40,10 +44,10 @@ Batch::~Batch()
     drop();
 }
 
-bool Batch::takes(const struct stat& info)
+bool Batch::takes(const struct stat &info)
 {
     return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size > 0
-           && static_cast<std::uint64_t>(info.st_size) <= FileSize;
+        && static_cast<std::uint64_t>(info.st_size) <= FileSize;
 }
 
 bool Batch::full() const
@@ -51,7 +55,7 @@ bool Batch::full() const
     return m_files.size() + m_folders.size() >= m_maxFiles || m_bytes >= Bytes || m_textBytes >= TextBytes;
 }
 
-bool Batch::folder(int dirFd, Slot& slot, std::size_t& index)
+bool Batch::folder(int dirFd, Slot &slot, std::size_t &index)
 {
     if (slot.generation == m_generation) {
         index = slot.index;
@@ -66,14 +70,14 @@ bool Batch::folder(int dirFd, Slot& slot, std::size_t& index)
     return true;
 }
 
-void Batch::add(int fd, std::size_t folder, const std::string& name, const std::string& display, std::uint64_t size)
+void Batch::add(int fd, std::size_t folder, const std::string &name, const std::string &display, std::uint64_t size)
 {
     m_files.push_back({fd, folder, name, display, size});
     m_bytes += size;
     m_textBytes += name.size() + display.size();
 }
 
-void Batch::addFolderRemoval(std::size_t parent, const std::string& name, const std::string& display)
+void Batch::addFolderRemoval(std::size_t parent, const std::string &name, const std::string &display)
 {
     m_removals.push_back({parent, name, display});
     m_textBytes += name.size() + display.size();
@@ -87,12 +91,12 @@ bool Batch::remove()
     }
     std::vector<Overwriter::Target> targets;
     targets.reserve(m_files.size());
-    for (const Waiting& file : m_files)
+    for (const Waiting &file : m_files)
         targets.push_back({file.fd, file.size, 0});
     const int error = m_overwriter.overwriteTogether(targets, m_passes);
     if (error != 0) {
         if (!(error == EINTR && interrupted()))
-            for (const Waiting& file : m_files)
+            for (const Waiting &file : m_files)
                 m_reporter.failure(file.display, error);
         m_failed = true;
         drop();
@@ -104,7 +108,7 @@ bool Batch::remove()
     std::vector<std::string> hidden(m_files.size());
     std::vector<bool> renamedIn(m_folders.size(), false);
     for (std::size_t i = 0; i < m_files.size(); ++i) {
-        Waiting& file = m_files[i];
+        Waiting &file = m_files[i];
         close(file.fd);
         file.fd = -1;
         if (targets[i].error != 0) {
@@ -124,7 +128,7 @@ bool Batch::remove()
             ok = false;
             continue;
         }
-        const Waiting& file = m_files[i];
+        const Waiting &file = m_files[i];
         m_reporter.removing(file.display);
         if (errors[i] != 0) {
             m_reporter.failure(file.display, errors[i]);
@@ -136,7 +140,7 @@ bool Batch::remove()
     if (!ok)
         m_failed = true;
     // The folders emptied meanwhile, deepest first as they were finished.
-    for (const WaitingFolder& folder : m_removals) {
+    for (const WaitingFolder &folder : m_removals) {
         if (interrupted()) {
             ok = false;
             break;
@@ -154,7 +158,7 @@ bool Batch::remove()
     return ok;
 }
 
-std::vector<int> Batch::unlinkTogether(const std::vector<std::string>& hidden)
+std::vector<int> Batch::unlinkTogether(const std::vector<std::string> &hidden)
 {
     // Freeing a file's blocks can wait on the device (a discard, say), and the wait happens
     // after the folder is unlocked: several files in flight keep the device busy, even within
@@ -176,17 +180,17 @@ std::vector<int> Batch::unlinkTogether(const std::vector<std::string>& hidden)
     for (std::size_t i = 0; i < helpers; ++i) {
         try {
             threads.emplace_back(work);
-        } catch (const std::system_error&) {
+        } catch (const std::system_error &) {
             break; // fewer helpers, same result
         }
     }
     work();
-    for (std::thread& thread : threads)
+    for (std::thread &thread : threads)
         thread.join();
     return errors;
 }
 
-void Batch::syncRenames(const std::vector<bool>& renamedIn)
+void Batch::syncRenames(const std::vector<bool> &renamedIn)
 {
     std::size_t folders = 0;
     std::size_t last = 0;
@@ -207,7 +211,7 @@ void Batch::syncRenames(const std::vector<bool>& renamedIn)
 
 void Batch::drop()
 {
-    for (const Waiting& file : m_files)
+    for (const Waiting &file : m_files)
         if (file.fd >= 0)
             close(file.fd);
     for (const int fd : m_folders)

@@ -7,7 +7,7 @@
 
 namespace qznb {
 
-ssize_t Disk::write(int fd, const void* data, std::size_t length, off_t offset)
+ssize_t Disk::write(int fd, const void *data, std::size_t length, off_t offset)
 {
     return pwrite(fd, data, length, offset);
 }
@@ -31,14 +31,14 @@ int Disk::syncFolder(int dirFd)
     return fsync(dirFd);
 }
 
-int Disk::rename(int dirFd, const char* from, const char* to, unsigned int flags)
+int Disk::rename(int dirFd, const char *from, const char *to, unsigned int flags)
 {
     if (flags == 0)
         return renameat(dirFd, from, dirFd, to);
     return renameat2(dirFd, from, dirFd, to, flags);
 }
 
-int Disk::unlink(int dirFd, const char* name, int flags)
+int Disk::unlink(int dirFd, const char *name, int flags)
 {
     return unlinkat(dirFd, name, flags);
 }

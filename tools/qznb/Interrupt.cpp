@@ -54,10 +54,10 @@ bool endWithParent()
     if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0)
         return true; // nothing more can be done; a tool run by hand goes on
     // Checked after the request: a parent that went before it was made is seen here.
-    const char* expected = std::getenv("NIMBREL_PARENT_PID");
+    const char *expected = std::getenv("NIMBREL_PARENT_PID");
     if (!expected || !*expected)
         return true;
-    char* end = nullptr;
+    char *end = nullptr;
     const long pid = std::strtol(expected, &end, 10);
     if (*end != '\0' || pid <= 0 || pid == long(getppid()))
         return true;

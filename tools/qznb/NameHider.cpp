@@ -10,16 +10,16 @@
 
 namespace qznb {
 
-std::string NameHider::randomNameLike(const std::string& name)
+std::string NameHider::randomNameLike(const std::string &name)
 {
     static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::string out(name.size(), 'x');
-    for (char& ch : out)
+    for (char &ch : out)
         ch = Alphabet[m_random.next() % (sizeof Alphabet - 1)];
     return out;
 }
 
-std::string NameHider::hide(int dirFd, const std::string& name, bool durable)
+std::string NameHider::hide(int dirFd, const std::string &name, bool durable)
 {
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string hidden = randomNameLike(name);

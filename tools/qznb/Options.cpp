@@ -4,18 +4,18 @@
 
 namespace qznb {
 
-const char* usageText()
+const char *usageText()
 {
     return "usage: qznb [-v] [-f] [-s | -m] [-r] [--] PATH...\n";
 }
 
-bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error)
+bool parseOptions(int argc, const char *const *argv, Options &options, std::string &error)
 {
     options = Options();
     bool levelSeen = false;
     int i = 1;
     for (; i < argc; ++i) {
-        const char* arg = argv[i];
+        const char *arg = argv[i];
         if (std::strcmp(arg, "--") == 0) {
             ++i;
             break;
@@ -23,12 +23,18 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
         // A lone "-" is a file name, as everywhere else.
         if (arg[0] != '-' || arg[1] == '\0')
             break;
-        for (const char* c = arg + 1; *c; ++c) {
+        for (const char *c = arg + 1; *c; ++c) {
             switch (*c) {
-            case 'v': options.verbose = true; break;
-            case 'f': options.force = true; break;
+            case 'v':
+                options.verbose = true;
+                break;
+            case 'f':
+                options.force = true;
+                break;
             case 'r':
-            case 'R': options.recursive = true; break;
+            case 'R':
+                options.recursive = true;
+                break;
             case 's':
             case 'm': {
                 const Level level = *c == 's' ? Level::Simple : Level::Medium;

@@ -7,7 +7,8 @@ namespace qznb {
 
 enum class Level { Simple, Medium, Gutmann };
 
-struct Options {
+struct Options
+{
     bool verbose = false;
     bool force = false;
     bool recursive = false;
@@ -17,8 +18,8 @@ struct Options {
 
 // Parses `qznb [-v] [-f] [-s | -m] [-r] [--] PATH...`; flags may be grouped ("-vfr").
 // Options end at "--" or at the first operand. On failure `error` says why.
-bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+bool parseOptions(int argc, const char *const *argv, Options &options, std::string &error);
 
-const char* usageText();
+const char *usageText();
 
 } // namespace qznb

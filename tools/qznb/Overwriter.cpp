@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <functional>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -32,7 +32,7 @@ void startWriteback(int fd, std::uint64_t from, std::uint64_t to)
 // The next stretch of the file that holds data, at or after `from` and before `size`; false
 // when only holes are left. A hole holds none of the file's old data, and writing it would
 // allocate it: a large sparse file could fill its disk.
-bool nextData(int fd, std::uint64_t from, std::uint64_t size, std::uint64_t& begin, std::uint64_t& end)
+bool nextData(int fd, std::uint64_t from, std::uint64_t size, std::uint64_t &begin, std::uint64_t &end)
 {
     if (from >= size)
         return false;
@@ -81,10 +81,10 @@ int Overwriter::syncData(int fd)
     }
 }
 
-int Overwriter::syncTogether(std::vector<Target>& targets)
+int Overwriter::syncTogether(std::vector<Target> &targets)
 {
-    Target* first = nullptr;
-    for (Target& target : targets) {
+    Target *first = nullptr;
+    for (Target &target : targets) {
         if (target.error == 0) {
             first = &target;
             break;
@@ -96,7 +96,7 @@ int Overwriter::syncTogether(std::vector<Target>& targets)
     // fails we cannot tell whose data was lost: each file's own sync then says.
     if (m_disk.syncFileSystem(first->fd) == 0)
         return 0;
-    for (Target& target : targets) {
+    for (Target &target : targets) {
         if (target.error != 0)
             continue;
         target.error = syncData(target.fd);
@@ -109,17 +109,17 @@ int Overwriter::syncTogether(std::vector<Target>& targets)
 Overwriter::~Overwriter()
 {
     std::free(m_buffer);
-    for (const Lane& lane : m_lanes)
+    for (const Lane &lane : m_lanes)
         std::free(lane.buffer);
 }
 
-unsigned char* Overwriter::allocateBlock()
+unsigned char *Overwriter::allocateBlock()
 {
-    void* memory = nullptr;
+    void *memory = nullptr;
     // A little slack past the block lets pattern passes start at any of the 3 phases.
     if (posix_memalign(&memory, 4096, BlockSize + 64) != 0)
         return nullptr;
-    return static_cast<unsigned char*>(memory);
+    return static_cast<unsigned char *>(memory);
 }
 
 bool Overwriter::allocate()
@@ -145,7 +145,7 @@ bool Overwriter::allocate()
     return true;
 }
 
-int Overwriter::writeBlock(int fd, const unsigned char* data, std::size_t length, std::uint64_t offset)
+int Overwriter::writeBlock(int fd, const unsigned char *data, std::size_t length, std::uint64_t offset)
 {
     std::size_t written = 0;
     while (written < length) {
@@ -162,8 +162,8 @@ int Overwriter::writeBlock(int fd, const unsigned char* data, std::size_t length
     return 0;
 }
 
-int Overwriter::writeData(int fd, std::uint64_t size, bool holes, const Pass& pass, Random& random,
-                           unsigned char* buffer, const std::function<void(std::uint64_t, std::size_t)>& wrote)
+int Overwriter::writeData(int fd, std::uint64_t size, bool holes, const Pass &pass, Random &random,
+                          unsigned char *buffer, const std::function<void(std::uint64_t, std::size_t)> &wrote)
 {
     std::uint64_t begin = 0;
     std::uint64_t end = 0;
@@ -178,7 +178,7 @@ int Overwriter::writeData(int fd, std::uint64_t size, bool holes, const Pass& pa
     while (next()) {
         for (std::uint64_t offset = begin; offset < end;) {
             const std::size_t length = end - offset < BlockSize ? static_cast<std::size_t>(end - offset) : BlockSize;
-            const unsigned char* data = buffer;
+            const unsigned char *data = buffer;
             if (pass.random)
                 random.fill(buffer, length);
             else
@@ -193,7 +193,7 @@ int Overwriter::writeData(int fd, std::uint64_t size, bool holes, const Pass& pa
     return 0;
 }
 
-int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& passes, const Reporter& reporter)
+int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass> &passes, const Reporter &reporter)
 {
     if (!allocate())
         return ENOMEM;
@@ -205,7 +205,7 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
     Wide written = 0;
     int lastPercent = 0;
 
-    for (const Pass& pass : passes) {
+    for (const Pass &pass : passes) {
         if (!pass.random)
             fillPattern(pass, m_buffer, BlockSize + 2);
         std::uint64_t writebackFrom = 0;
@@ -231,16 +231,16 @@ int Overwriter::overwrite(int fd, std::uint64_t size, const std::vector<Pass>& p
     return 0;
 }
 
-void Overwriter::writePass(std::vector<Target>& targets, const Pass& pass)
+void Overwriter::writePass(std::vector<Target> &targets, const Pass &pass)
 {
     // Filling the page cache costs more than the system calls around it: a few threads write
     // a pass side by side, each file whole by one of them, all done before the pass is synced.
     std::atomic<std::size_t> next{0};
-    const auto work = [&](Random& random, unsigned char* buffer) {
+    const auto work = [&](Random &random, unsigned char *buffer) {
         if (!pass.random)
             fillPattern(pass, buffer, BlockSize + 2);
         for (std::size_t i = next++; i < targets.size(); i = next++) {
-            Target& target = targets[i];
+            Target &target = targets[i];
             if (target.error != 0)
                 continue;
             target.error = writeData(target.fd, target.size, target.holes, pass, random, buffer, {});
@@ -253,22 +253,22 @@ void Overwriter::writePass(std::vector<Target>& targets, const Pass& pass)
     for (std::size_t i = 0; i < helpers; ++i) {
         try {
             threads.emplace_back(work, std::ref(m_lanes[i].random), m_lanes[i].buffer);
-        } catch (const std::system_error&) {
+        } catch (const std::system_error &) {
             break; // fewer helpers, same result
         }
     }
     work(m_random, m_buffer);
-    for (std::thread& thread : threads)
+    for (std::thread &thread : threads)
         thread.join();
 }
 
-int Overwriter::overwriteTogether(std::vector<Target>& targets, const std::vector<Pass>& passes)
+int Overwriter::overwriteTogether(std::vector<Target> &targets, const std::vector<Pass> &passes)
 {
     if (!allocate())
         return ENOMEM;
-    for (Target& target : targets)
+    for (Target &target : targets)
         target.holes = mayHaveHoles(target.fd, target.size);
-    for (const Pass& pass : passes) {
+    for (const Pass &pass : passes) {
         writePass(targets, pass);
         if (interrupted())
             return EINTR;

@@ -57,7 +57,7 @@ std::vector<Pass> passesFor(Level level)
     return passes;
 }
 
-void fillPattern(const Pass& pass, unsigned char* buffer, std::size_t length, std::size_t phase)
+void fillPattern(const Pass &pass, unsigned char *buffer, std::size_t length, std::size_t phase)
 {
     for (std::size_t i = 0; i < length; ++i)
         buffer[i] = pass.pattern[(i + phase) % 3];

@@ -15,9 +15,9 @@ inline std::uint64_t rotl(std::uint64_t x, int k)
     return (x << k) | (x >> (64 - k));
 }
 
-bool readKernelBytes(void* out, std::size_t length)
+bool readKernelBytes(void *out, std::size_t length)
 {
-    auto* bytes = static_cast<unsigned char*>(out);
+    auto *bytes = static_cast<unsigned char *>(out);
     std::size_t got = 0;
     while (got < length) {
         const ssize_t n = getrandom(bytes + got, length - got, 0);
@@ -62,10 +62,10 @@ bool Random::seed()
 
 std::uint64_t Random::next()
 {
-    std::uint64_t* s0 = m_state[0];
-    std::uint64_t* s1 = m_state[1];
-    std::uint64_t* s2 = m_state[2];
-    std::uint64_t* s3 = m_state[3];
+    std::uint64_t *s0 = m_state[0];
+    std::uint64_t *s1 = m_state[1];
+    std::uint64_t *s2 = m_state[2];
+    std::uint64_t *s3 = m_state[3];
     const std::uint64_t result = rotl(s1[0] * 5, 7) * 9;
     const std::uint64_t t = s1[0] << 17;
     s2[0] ^= s0[0];
@@ -77,7 +77,7 @@ std::uint64_t Random::next()
     return result;
 }
 
-void Random::fill(unsigned char* buffer, std::size_t length)
+void Random::fill(unsigned char *buffer, std::size_t length)
 {
     // The lanes are independent, so the compiler can keep them all in flight at once.
     std::uint64_t s0[Lanes], s1[Lanes], s2[Lanes], s3[Lanes];

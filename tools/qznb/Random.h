@@ -7,11 +7,12 @@ namespace qznb {
 
 // Fast pseudo-random bytes for overwriting: four interleaved xoshiro256** streams seeded
 // from the kernel. Not for keys; only for making old contents unrecoverable quickly.
-class Random {
+class Random
+{
 public:
     // Seeds from getrandom(2), falling back to /dev/urandom. False when neither answers.
     bool seed();
-    void fill(unsigned char* buffer, std::size_t length);
+    void fill(unsigned char *buffer, std::size_t length);
     std::uint64_t next();
 
 private:

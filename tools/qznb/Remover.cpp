@@ -17,16 +17,19 @@ namespace qznb {
 
 namespace {
 
-class FdCloser {
+class FdCloser
+{
 public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
+    explicit FdCloser(int fd)
+        : m_fd(fd)
+    {}
     ~FdCloser()
     {
         if (m_fd >= 0)
             close(m_fd);
     }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
+    FdCloser(const FdCloser &) = delete;
+    FdCloser &operator=(const FdCloser &) = delete;
 
 private:
     int m_fd;
@@ -37,21 +40,21 @@ constexpr int Failed = -1;             // named on standard error already
 constexpr int NothingToOverwrite = -2; // gone, emptied or linked elsewhere meanwhile
 constexpr int OutOfDescriptors = -3;
 
-bool sameFile(const struct stat& a, const struct stat& b)
+bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // The names of a folder, read completely before anything in it is renamed or removed, so the
 // listing never meets our own random names.
-bool listFolder(int dirFd, std::vector<std::string>& names, int& error)
+bool listFolder(int dirFd, std::vector<std::string> &names, int &error)
 {
     const int listFd = dup(dirFd);
     if (listFd < 0) {
         error = errno;
         return false;
     }
-    DIR* dir = fdopendir(listFd);
+    DIR *dir = fdopendir(listFd);
     if (!dir) {
         error = errno;
         close(listFd);
@@ -59,7 +62,7 @@ bool listFolder(int dirFd, std::vector<std::string>& names, int& error)
     }
     for (;;) {
         errno = 0;
-        const dirent* entry = readdir(dir);
+        const dirent *entry = readdir(dir);
         if (!entry)
             break;
         const std::string name = entry->d_name;
@@ -76,7 +79,7 @@ constexpr int NotInherited = -2;
 // "/proc/self/fd/N": the folder the caller checked and left open for us as descriptor N. A
 // duplicate of it, checked to be a folder; -1 with errno set when N is no open folder;
 // NotInherited for any other path.
-int inheritedFolder(const std::string& parent)
+int inheritedFolder(const std::string &parent)
 {
     static const std::string prefix = "/proc/self/fd/";
     if (parent.compare(0, prefix.size(), prefix) != 0 || parent.size() == prefix.size()
@@ -100,13 +103,17 @@ int inheritedFolder(const std::string& parent)
 
 } // namespace
 
-Remover::Remover(const Options& options, const Reporter& reporter, Overwriter& overwriter, Random& random, Disk& disk)
-    : m_options(options), m_reporter(reporter), m_overwriter(overwriter), m_disk(disk),
-      m_passes(passesFor(options.level)), m_hider(random, disk), m_batch(m_passes, reporter, overwriter, disk, m_hider)
-{
-}
+Remover::Remover(const Options &options, const Reporter &reporter, Overwriter &overwriter, Random &random, Disk &disk)
+    : m_options(options)
+    , m_reporter(reporter)
+    , m_overwriter(overwriter)
+    , m_disk(disk)
+    , m_passes(passesFor(options.level))
+    , m_hider(random, disk)
+    , m_batch(m_passes, reporter, overwriter, disk, m_hider)
+{}
 
-bool Remover::removePath(const std::string& path)
+bool Remover::removePath(const std::string &path)
 {
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/')
@@ -178,7 +185,7 @@ bool Remover::removePath(const std::string& path)
     return m_batch.remove() && removed;
 }
 
-bool Remover::removeEntry(int dirFd, const std::string& name, const std::string& display, const struct stat& info)
+bool Remover::removeEntry(int dirFd, const std::string &name, const std::string &display, const struct stat &info)
 {
     if (interrupted())
         return false;
@@ -189,14 +196,14 @@ bool Remover::removeEntry(int dirFd, const std::string& name, const std::string&
     return removeFile(dirFd, name, display, info);
 }
 
-std::string Remover::childDisplay(const std::string& name) const
+std::string Remover::childDisplay(const std::string &name) const
 {
     if (!m_display.empty() && m_display.back() == '/')
         return m_display + name;
     return m_display + '/' + name;
 }
 
-bool Remover::removeTree(const std::string& name, const struct stat& info)
+bool Remover::removeTree(const std::string &name, const struct stat &info)
 {
     m_levels.front().ok = true;
     if (!enter(name, info))
@@ -207,7 +214,7 @@ bool Remover::removeTree(const std::string& name, const struct stat& info)
             closeLevels();
             return false;
         }
-        Level& top = m_levels.back();
+        Level &top = m_levels.back();
         if (top.next >= top.folders.size()) {
             leave();
             continue;
@@ -236,9 +243,9 @@ bool Remover::removeTree(const std::string& name, const struct stat& info)
     return m_levels.front().ok && !interrupted();
 }
 
-bool Remover::enter(const std::string& name, const struct stat& info)
+bool Remover::enter(const std::string &name, const struct stat &info)
 {
-    Level& parent = m_levels.back();
+    Level &parent = m_levels.back();
     // The given folder shows as given; below it, each level adds its name.
     const std::string display = m_levels.size() == 1 ? m_display : childDisplay(name);
     // What is mounted here is another file system's, never ours to overwrite: it stays, and
@@ -279,7 +286,7 @@ bool Remover::enter(const std::string& name, const struct stat& info)
     // and the given one never do).
     const std::size_t depth = m_levels.size() - 1;
     if (depth > OpenLevels + 1) {
-        Level& ancestor = m_levels[depth - OpenLevels];
+        Level &ancestor = m_levels[depth - OpenLevels];
         if (ancestor.fd >= 0) {
             close(ancestor.fd);
             ancestor.fd = -1;
@@ -289,10 +296,10 @@ bool Remover::enter(const std::string& name, const struct stat& info)
     return true;
 }
 
-void Remover::removeFiles(Level& level, const std::vector<std::string>& names)
+void Remover::removeFiles(Level &level, const std::vector<std::string> &names)
 {
     // The files first, small ones gathered into the batch; the subfolders are walked after.
-    for (const std::string& child : names) {
+    for (const std::string &child : names) {
         if (interrupted()) {
             m_batch.drop();
             level.ok = false;
@@ -320,8 +327,8 @@ void Remover::removeFiles(Level& level, const std::vector<std::string>& names)
 
 bool Remover::reopenParent()
 {
-    Level& child = m_levels.back();
-    Level& parent = m_levels[m_levels.size() - 2];
+    Level &child = m_levels.back();
+    Level &parent = m_levels[m_levels.size() - 2];
     if (parent.fd >= 0)
         return true;
     if (child.fd < 0)
@@ -341,7 +348,7 @@ void Remover::leave()
 {
     // The way back up is taken also after a failure, so the folders above can go on.
     const bool back = reopenParent();
-    Level& top = m_levels.back();
+    Level &top = m_levels.back();
     const bool ok = top.ok && !interrupted();
     const std::string name = std::move(top.name);
     const std::string display = m_display;
@@ -349,7 +356,7 @@ void Remover::leave()
         close(top.fd);
     m_display.resize(top.displayAbove);
     m_levels.pop_back();
-    Level& parent = m_levels.back();
+    Level &parent = m_levels.back();
     // Whatever could not be removed has been named already; the folder then cannot go either.
     if (!ok) {
         parent.ok = false;
@@ -390,7 +397,7 @@ void Remover::closeLevels()
     m_levels.resize(1);
 }
 
-bool Remover::removeFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info)
+bool Remover::removeFile(int dirFd, const std::string &name, const std::string &display, const struct stat &info)
 {
     m_reporter.removing(display);
     std::string current = name;
@@ -410,7 +417,7 @@ bool Remover::removeFile(int dirFd, const std::string& name, const std::string& 
     return true;
 }
 
-bool Remover::overwriteFile(int dirFd, const std::string& name, const std::string& display, const struct stat& info)
+bool Remover::overwriteFile(int dirFd, const std::string &name, const std::string &display, const struct stat &info)
 {
     std::uint64_t size = 0;
     const int fd = openToOverwrite(dirFd, name, display, info, size);
@@ -431,8 +438,8 @@ bool Remover::overwriteFile(int dirFd, const std::string& name, const std::strin
     return true;
 }
 
-int Remover::openToOverwrite(int dirFd, const std::string& name, const std::string& display, const struct stat& info,
-                             std::uint64_t& size)
+int Remover::openToOverwrite(int dirFd, const std::string &name, const std::string &display, const struct stat &info,
+                             std::uint64_t &size)
 {
     // O_NONBLOCK: should a fifo be swapped in, opening it must not hang.
     constexpr int WriteFlags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
@@ -467,7 +474,7 @@ int Remover::openToOverwrite(int dirFd, const std::string& name, const std::stri
     return fd;
 }
 
-bool Remover::addToBatch(Level& dir, const std::string& name, const std::string& display, const struct stat& info)
+bool Remover::addToBatch(Level &dir, const std::string &name, const std::string &display, const struct stat &info)
 {
     std::uint64_t size = 0;
     bool ok = true;

@@ -24,8 +24,8 @@ void appendEscaped(std::string &out, const char *begin, const char *end)
             out += "\\\\";
         } else if (byte < 0x20 || byte == 0x7F) {
             const char escaped[5] = {'\\', static_cast<char>('0' + (byte >> 6)),
-                                     static_cast<char>('0' + ((byte >> 3) & 7)),
-                                     static_cast<char>('0' + (byte & 7)), '\0'};
+                                     static_cast<char>('0' + ((byte >> 3) & 7)), static_cast<char>('0' + (byte & 7)),
+                                     '\0'};
             out += escaped;
         } else {
             out += ch;
@@ -56,7 +56,7 @@ std::string Reporter::printable(const std::string &path)
     return out;
 }
 
-void Reporter::line(int fd, const std::string& text) const
+void Reporter::line(int fd, const std::string &text) const
 {
     const std::string whole = text + '\n';
     std::size_t written = 0;
@@ -69,7 +69,7 @@ void Reporter::line(int fd, const std::string& text) const
     }
 }
 
-void Reporter::removing(const std::string& path) const
+void Reporter::removing(const std::string &path) const
 {
     if (m_verbose)
         line(STDOUT_FILENO, "removing " + printable(path));
@@ -87,12 +87,12 @@ void Reporter::done() const
         line(STDOUT_FILENO, "done");
 }
 
-void Reporter::failure(const std::string& path, const std::string& reason) const
+void Reporter::failure(const std::string &path, const std::string &reason) const
 {
     line(STDERR_FILENO, "qznb: " + printable(path) + ": " + reason);
 }
 
-void Reporter::failure(const std::string& path, int error) const
+void Reporter::failure(const std::string &path, int error) const
 {
     failure(path, std::strerror(error));
 }

@@ -24,7 +24,7 @@ void raiseDescriptorLimit()
     }
 }
 
-void writeError(const std::string& text)
+void writeError(const std::string &text)
 {
     const std::string line = "qznb: " + text + "\n";
     [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, line.data(), line.size());
@@ -32,7 +32,7 @@ void writeError(const std::string& text)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     qznb::installSignalHandlers();
     if (!qznb::endWithParent())
@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     const qznb::Reporter reporter(options.verbose);
     qznb::Remover remover(options, reporter, overwriter, random, disk);
     bool ok = true;
-    for (const std::string& path : options.paths) {
+    for (const std::string &path : options.paths) {
         if (qznb::interrupted())
             break;
         if (!remover.removePath(path))

@@ -18,7 +18,8 @@ namespace {
 // The next step of the chain after the named animation: its name, whether it is a fade, and
 // the screw (1 to 4) it runs on. A turn follows each fade; the next screw's fade follows a
 // turn, until the fourth screw has turned.
-struct Step {
+struct Step
+{
     QString name;
     bool fade;
     int screw;
@@ -37,7 +38,9 @@ std::optional<Step> stepAfter(const QString &name)
 
 } // namespace
 
-AboutWindowController::AboutWindowController(QObject *parent) : QObject(parent) {}
+AboutWindowController::AboutWindowController(QObject *parent)
+    : QObject(parent)
+{}
 
 AboutWindowController::~AboutWindowController()
 {

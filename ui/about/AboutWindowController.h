@@ -43,7 +43,8 @@ public:
     QList<QPropertyAnimation *> animationsOf(const QZScrewView *screw) const;
 
 private:
-    struct Attached {
+    struct Attached
+    {
         QZScrewView *screw;
         QPointer<QPropertyAnimation> animation;
     };

@@ -8,7 +8,8 @@
 
 using namespace Qt::StringLiterals;
 
-QZScrewView::QZScrewView(QWidget *parent) : QWidget(parent)
+QZScrewView::QZScrewView(QWidget *parent)
+    : QWidget(parent)
 {
     setFixedSize(sizeHint());
 }

@@ -1,8 +1,8 @@
 #include "ui/alerts/AlertController.h"
 
+#include "platform/gui/Modal.h"
 #include "platform/system/ApplicationWatcher.h"
 #include "platform/system/MainThread.h"
-#include "platform/gui/Modal.h"
 #include "platform/system/Timer.h"
 #include "platform/system/Workspace.h"
 #include "ui/views/QZBareCell.h"
@@ -33,10 +33,10 @@ bool nameLessThan(const alertItemPtr &a, const alertItemPtr &b)
 } // namespace
 
 AlertController::AlertController(QObject *parent)
-    : QObject(parent),
-      m_ui(std::make_unique<Ui::AlertWindow>()),
-      m_alertWindow(new QDialog),
-      m_alertItemArrayController(new platform::ArrayController<alertItem>(this))
+    : QObject(parent)
+    , m_ui(std::make_unique<Ui::AlertWindow>())
+    , m_alertWindow(new QDialog)
+    , m_alertItemArrayController(new platform::ArrayController<alertItem>(this))
 {
     m_ui->setupUi(m_alertWindow);
     m_ui->alertTableView->setModel(m_alertItemArrayController);
@@ -61,10 +61,22 @@ AlertController::~AlertController()
     delete m_alertWindow;
 }
 
-QDialog *AlertController::alertWindow() const { return m_alertWindow; }
-QLabel *AlertController::alertImageView() const { return m_ui->alertImageView; }
-QTableView *AlertController::alertTableView() const { return m_ui->alertTableView; }
-QPushButton *AlertController::alertCancelButton() const { return m_ui->alertCancelButton; }
+QDialog *AlertController::alertWindow() const
+{
+    return m_alertWindow;
+}
+QLabel *AlertController::alertImageView() const
+{
+    return m_ui->alertImageView;
+}
+QTableView *AlertController::alertTableView() const
+{
+    return m_ui->alertTableView;
+}
+QPushButton *AlertController::alertCancelButton() const
+{
+    return m_ui->alertCancelButton;
+}
 
 void AlertController::awakeFromNib()
 {
@@ -273,7 +285,8 @@ void AlertController::checkApps(const platform::Notification &notification)
 {
     if (!m_shown)
         return;
-    const QString identifier = notification.userInfo.value(platform::Workspace::ApplicationBundleIdentifierKey).toString();
+    const QString identifier =
+        notification.userInfo.value(platform::Workspace::ApplicationBundleIdentifierKey).toString();
     const QList<QVariantMap> pairs = m_appArray;
     for (const QVariantMap &pair : pairs)
         if (pair.value(keys::AlertItemIdentifier).toString() == identifier)
@@ -312,6 +325,6 @@ void AlertController::postCancel()
     if (!m_alertParent || *m_alertParent == keys::AlertParent::AppControl)
         return;
     const QString name = *m_alertParent == keys::AlertParent::ResultsControl ? keys::CancelShredNotification
-                                                                              : keys::SkipShredItemNotification;
+                                                                             : keys::SkipShredItemNotification;
     platform::NotificationCenter::defaultCenter().post(name, this);
 }

@@ -17,7 +17,9 @@ class QDialog;
 class QLabel;
 class QPushButton;
 class QTableView;
-namespace Ui { class AlertWindow; }
+namespace Ui {
+class AlertWindow;
+}
 
 // The running-application alert. Requesters post "AddAlertItem" for each application they
 // are about to touch; every running instance of those applications is listed, and when the

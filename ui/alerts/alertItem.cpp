@@ -10,12 +10,30 @@ std::shared_ptr<alertItem> alertItem::create()
     return std::make_shared<alertItem>();
 }
 
-QString alertItem::alertItemName() const { return lockedGet(m_mutex, m_name); }
-void alertItem::setAlertItemName(const QString &name) { lockedSet(m_mutex, m_name, name); }
-QString alertItem::alertItemIdentifier() const { return lockedGet(m_mutex, m_identifier); }
-void alertItem::setAlertItemIdentifier(const QString &identifier) { lockedSet(m_mutex, m_identifier, identifier); }
-platform::ImagePtr alertItem::alertItemImage() const { return lockedGet(m_mutex, m_image); }
-void alertItem::setAlertItemImage(const platform::ImagePtr &image) { lockedSet(m_mutex, m_image, image); }
+QString alertItem::alertItemName() const
+{
+    return lockedGet(m_mutex, m_name);
+}
+void alertItem::setAlertItemName(const QString &name)
+{
+    lockedSet(m_mutex, m_name, name);
+}
+QString alertItem::alertItemIdentifier() const
+{
+    return lockedGet(m_mutex, m_identifier);
+}
+void alertItem::setAlertItemIdentifier(const QString &identifier)
+{
+    lockedSet(m_mutex, m_identifier, identifier);
+}
+platform::ImagePtr alertItem::alertItemImage() const
+{
+    return lockedGet(m_mutex, m_image);
+}
+void alertItem::setAlertItemImage(const platform::ImagePtr &image)
+{
+    lockedSet(m_mutex, m_image, image);
+}
 
 std::optional<platform::RunningApplication> alertItem::alertItemApp() const
 {

@@ -4,11 +4,11 @@
 #include "core/Settings.h"
 #include "platform/gui/BasicAnimation.h"
 #include "platform/gui/ChildWindows.h"
-#include "platform/system/Bundle.h"
 #include "platform/gui/Layer.h"
+#include "platform/gui/Sound.h"
+#include "platform/system/Bundle.h"
 #include "platform/system/MainThread.h"
 #include "platform/system/NotificationCenter.h"
-#include "platform/gui/Sound.h"
 #include "platform/system/Timer.h"
 #include "ui/animation/QZShredAnimationWindow.h"
 #include "ui/animation/QZShredderSlitView.h"
@@ -34,7 +34,9 @@ QImage paperImage()
 }
 } // namespace
 
-QZShredderAnimator::QZShredderAnimator(QObject *parent) : QObject(parent) {}
+QZShredderAnimator::QZShredderAnimator(QObject *parent)
+    : QObject(parent)
+{}
 
 QZShredderAnimator::~QZShredderAnimator()
 {
@@ -164,7 +166,8 @@ void QZShredderAnimator::placePaperView()
         return;
     // The sheet's bottom edge rests on the slot, centred on the point the strips fall from.
     const qreal slotCentre = (m_slitView->width() - 65) * 0.5 + 55;
-    const QPoint slotTop = m_slitView->mapTo(m_paperView->parentWidget(), QPoint(int(slotCentre), m_slitView->height() - 13));
+    const QPoint slotTop =
+        m_slitView->mapTo(m_paperView->parentWidget(), QPoint(int(slotCentre), m_slitView->height() - 13));
     m_paperView->setGeometry(int(slotTop.x() - kPaperWidth / 2), int(slotTop.y() - kPaperHeight), int(kPaperWidth),
                              int(kPaperHeight));
     m_paperView->raise();

@@ -14,7 +14,8 @@ QSizeF sizeOf(const platform::ImagePtr &image)
 
 } // namespace
 
-QZShredderSlitView::QZShredderSlitView(QWidget *parent) : QWidget(parent)
+QZShredderSlitView::QZShredderSlitView(QWidget *parent)
+    : QWidget(parent)
 {
     setIsShredding(false);
 }
@@ -29,10 +30,8 @@ void QZShredderSlitView::setIsShredding(bool shredding)
 
 const QZShredderSlitView::Images &QZShredderSlitView::initialize()
 {
-    static const Images images{platform::imageNamed(u"slit-left.png"_s),
-                               platform::imageNamed(u"slit-led-on.png"_s),
-                               platform::imageNamed(u"slit-led-off.png"_s),
-                               platform::imageNamed(u"slit-middle.png"_s),
+    static const Images images{platform::imageNamed(u"slit-left.png"_s), platform::imageNamed(u"slit-led-on.png"_s),
+                               platform::imageNamed(u"slit-led-off.png"_s), platform::imageNamed(u"slit-middle.png"_s),
                                platform::imageNamed(u"slit-right.png"_s)};
     return images;
 }

@@ -21,13 +21,15 @@ public:
     bool isShredding() const { return m_isShredding; }
 
     // The pictures, loaded once for every slot; any of them may be missing.
-    struct Images {
+    struct Images
+    {
         platform::ImagePtr left, ledOn, ledOff, middle, right;
     };
     static const Images &initialize();
 
     // Where each part goes in a view of `size`, origin at the bottom left.
-    struct Geometry {
+    struct Geometry
+    {
         QRectF topLine, shade, dark, leftCap, middle, rightCap, light;
     };
     static Geometry slotGeometry(const QSizeF &size, const Images &images, bool shredding);

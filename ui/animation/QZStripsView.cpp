@@ -13,7 +13,8 @@ constexpr int kFramesPerSecond = 12;
 constexpr int kMaxFrames = 240;
 } // namespace
 
-QZStripsView::QZStripsView(QWidget *parent) : QWidget(parent)
+QZStripsView::QZStripsView(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     m_clock.setInterval(1000 / kFramesPerSecond);

@@ -1,10 +1,10 @@
 #include "ui/launch/AlertTextPrompt.h"
 
 #include "core/Settings.h"
-#include "platform/system/Image.h"
-#include "platform/system/ProcessInfo.h"
 #include "platform/gui/WebPages.h"
 #include "platform/gui/WindowPlacement.h"
+#include "platform/system/Image.h"
+#include "platform/system/ProcessInfo.h"
 #include "platform/system/Workspace.h"
 #include "ui/launch/PromoPanel.h"
 
@@ -27,7 +27,9 @@ const QString kCampaign = u"?utm_source=personal&utm_medium=banner&utm_campaign=
 
 } // namespace
 
-AlertTextPrompt::AlertTextPrompt(QObject *parent) : QObject(parent), m_network(new QNetworkAccessManager(this))
+AlertTextPrompt::AlertTextPrompt(QObject *parent)
+    : QObject(parent)
+    , m_network(new QNetworkAccessManager(this))
 {
     m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }

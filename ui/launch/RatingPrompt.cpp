@@ -2,8 +2,8 @@
 
 #include "core/Settings.h"
 #include "platform/gui/Alert.h"
-#include "platform/system/Bundle.h"
 #include "platform/gui/WebPages.h"
+#include "platform/system/Bundle.h"
 
 #include <QStringList>
 
@@ -43,8 +43,7 @@ std::array<long long, 3> components(const QString &version)
 
 RatingPrompt::RatingPrompt()
     : m_version(platform::Bundle::mainBundle().infoDictionary().value(u"CFBundleShortVersionString"_s).toString())
-{
-}
+{}
 
 int RatingPrompt::compareNewVersionNumber(const QString &newVersion, const QString &oldVersion)
 {

@@ -5,17 +5,30 @@
 #include <QCloseEvent>
 
 TempCleaningPanel::TempCleaningPanel(QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TempCleaningPanel>())
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TempCleaningPanel>())
 {
     m_ui->setupUi(this);
 }
 
 TempCleaningPanel::~TempCleaningPanel() = default;
 
-QLabel *TempCleaningPanel::tempCleaningStatusImage() const { return m_ui->tempCleaningStatusImage; }
-QProgressBar *TempCleaningPanel::tempCleaningProgress() const { return m_ui->tempCleaningProgress; }
-QLabel *TempCleaningPanel::tempCleaningProgressText() const { return m_ui->tempCleaningProgressText; }
-QPushButton *TempCleaningPanel::tempCleaningButton() const { return m_ui->tempCleaningButton; }
+QLabel *TempCleaningPanel::tempCleaningStatusImage() const
+{
+    return m_ui->tempCleaningStatusImage;
+}
+QProgressBar *TempCleaningPanel::tempCleaningProgress() const
+{
+    return m_ui->tempCleaningProgress;
+}
+QLabel *TempCleaningPanel::tempCleaningProgressText() const
+{
+    return m_ui->tempCleaningProgressText;
+}
+QPushButton *TempCleaningPanel::tempCleaningButton() const
+{
+    return m_ui->tempCleaningButton;
+}
 
 void TempCleaningPanel::startProgress()
 {

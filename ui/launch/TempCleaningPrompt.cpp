@@ -6,9 +6,9 @@
 #include "core/ShredController.h"
 #include "core/TemporaryFolder.h"
 #include "platform/gui/Alert.h"
+#include "platform/gui/Modal.h"
 #include "platform/system/Image.h"
 #include "platform/system/MainThread.h"
-#include "platform/gui/Modal.h"
 #include "platform/system/NotificationCenter.h"
 #include "ui/launch/TempCleaningPanel.h"
 
@@ -19,15 +19,16 @@
 
 using namespace Qt::StringLiterals;
 
-TempCleaningPrompt::TempCleaningPrompt(const void *poster, QObject *parent) : QObject(parent), m_poster(poster)
+TempCleaningPrompt::TempCleaningPrompt(const void *poster, QObject *parent)
+    : QObject(parent)
+    , m_poster(poster)
 {
     auto &center = platform::NotificationCenter::defaultCenter();
     center.addObserver(this, keys::TempCleaningSuccessNotification,
                        [this](const platform::Notification &) { setTempCleaningSuccess(); });
-    center.addObserver(this, keys::TempCleaningFailureNotification,
-                       [this](const platform::Notification &n) {
-                           setTempCleaningFailure(n.userInfo.value(keys::TempCleaningLeftItems).toString());
-                       });
+    center.addObserver(this, keys::TempCleaningFailureNotification, [this](const platform::Notification &n) {
+        setTempCleaningFailure(n.userInfo.value(keys::TempCleaningLeftItems).toString());
+    });
     m_resultPoll.setInterval(20);
     connect(&m_resultPoll, &QTimer::timeout, this, &TempCleaningPrompt::showResult);
 }
@@ -66,7 +67,7 @@ LaunchChain TempCleaningPrompt::checkTempDir()
     const int answer = platform::Alert::runAlertPanel(
         u"Temporary File Alert"_s,
         u"Temporary files exist from a previous session of Nimbrel. Would you like Nimbrel to "
-                       "remove these files at this time?\n\nFolders to be emptied:\n"_s
+        "remove these files at this time?\n\nFolders to be emptied:\n"_s
             + folders.join(QLatin1Char('\n')),
         u"Yes"_s, u"No"_s);
     if (answer == platform::Alert::AlertDefaultReturn)
@@ -123,7 +124,8 @@ void TempCleaningPrompt::receiveResult(bool success, const QString &leftItems)
         m_leftItems = leftItems;
     }
     if (platform::MainThread::isMainThread())
-        QMetaObject::invokeMethod(this, [this] { showResult(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { showResult(); }, Qt::QueuedConnection);
 }
 
 void TempCleaningPrompt::showResult()
@@ -139,8 +141,7 @@ void TempCleaningPrompt::showResult()
         return;
     m_resultPoll.stop();
     m_panel->stopProgress();
-    const platform::ImagePtr image = platform::imageNamed(*result ? u"success.png"_s
-                                                                  : u"fail.png"_s);
+    const platform::ImagePtr image = platform::imageNamed(*result ? u"success.png"_s : u"fail.png"_s);
     m_panel->tempCleaningStatusImage()->setPixmap(image ? QPixmap::fromImage(*image) : QPixmap());
     m_panel->tempCleaningStatusImage()->show();
     if (*result) {
@@ -148,9 +149,10 @@ void TempCleaningPrompt::showResult()
     } else {
         // Said once: these stay where they are and are not offered again.
         const QString text = leftItems.isEmpty()
-                                 ? u"Temporary file cleaning failed."_s
-                                 : u"Temporary file cleaning failed. These items could not be removed and "
-                                   "were left in place:\n"_s + leftItems;
+            ? u"Temporary file cleaning failed."_s
+            : u"Temporary file cleaning failed. These items could not be removed and "
+              "were left in place:\n"_s
+                + leftItems;
         m_panel->tempCleaningProgressText()->setText(text);
         platform::NotificationCenter::defaultCenter().post(keys::TempCleaningFailTip, m_poster);
     }

@@ -2,11 +2,11 @@
 
 #include "core/Keys.h"
 #include "platform/gui/Alert.h"
+#include "platform/gui/WebPages.h"
+#include "platform/gui/WindowPlacement.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
-#include "platform/gui/WebPages.h"
-#include "platform/gui/WindowPlacement.h"
 #include "ui/alerts/AlertController.h"
 #include "ui/launch/AlertTextPrompt.h"
 #include "ui/launch/RatingPrompt.h"
@@ -31,9 +31,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString kQuitTitle = u"Are you sure you want to quit?"_s;
-const QString kRunningText = 
+const QString kRunningText =
     u"Privacy threat cleaning is in progress. Once cleaning is complete, you will be notified of the results."_s;
-const QString kWaitingText = 
+const QString kWaitingText =
     u"There are privacy threats currently available for cleaning. You can start cleaning by clicking the Clean button"_s;
 } // namespace
 
@@ -194,8 +194,7 @@ void AppController::showNoAppsSelectedAlert()
     platform::Alert alert;
     alert.setMessageText(u"No Apps Selected"_s);
     alert.addButtonWithTitle(u"OK"_s);
-    alert.setInformativeText(
-        u"Please make sure at least one app is selected to scan for privacy threats."_s);
+    alert.setInformativeText(u"Please make sure at least one app is selected to scan for privacy threats."_s);
     alert.runModal(m_mainWindow);
 }
 
@@ -221,7 +220,8 @@ void AppController::scan()
         if (BrowserSync::browserIdentifiers().contains(row->locIdentifier()))
             checkedBrowsers.append(row->locIdentifier());
         platform::NotificationCenter::defaultCenter().post(
-            keys::AddAlertItem, this, keys::alertItem(row->locIdentifier(), row->locName(), keys::AlertParent::AppControl));
+            keys::AddAlertItem, this,
+            keys::alertItem(row->locIdentifier(), row->locName(), keys::AlertParent::AppControl));
     }
     if (!rowChecked) {
         showNoAppsSelectedAlert();
@@ -235,14 +235,14 @@ void AppController::scan()
             if (synced.contains(identifier) && checkedBrowsers.contains(identifier))
                 names.append(BrowserSync::browserName(identifier));
         if (!names.isEmpty()) {
-            QString message = u"Browser sync is enabled for the following browser%1:\n\n"_s
-                                  .arg(names.size() == 1 ? QString() : u"s"_s);
+            QString message = u"Browser sync is enabled for the following browser%1:\n\n"_s.arg(
+                names.size() == 1 ? QString() : u"s"_s);
             for (const QString &name : names)
                 message += name + QLatin1Char('\n');
             message += u"\nWould you like to view instructions on disabling browser sync?"_s;
             const int answer = platform::Alert::runAlertPanel(
                 u"When browser sync is enabled, your browsing data will continue to appear even after "
-                               "cleaning with Nimbrel."_s,
+                "cleaning with Nimbrel."_s,
                 message, u"Yes"_s, u"No"_s);
             if (answer == platform::Alert::AlertDefaultReturn) {
                 showBrowserSyncInstructions();

@@ -6,10 +6,10 @@
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
-#include <QWidget>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -24,7 +24,9 @@ class ResultsController;
 class ShredController;
 class TempCleaningPanel;
 class TempCleaningPrompt;
-namespace platform { class Alert; }
+namespace platform {
+class Alert;
+}
 
 // The controller of the main window: shows it, runs the Scan action with its checks, switches
 // to the results view, hides and re-shows the tips around resizes and zooms, and asks before

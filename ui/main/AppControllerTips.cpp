@@ -21,7 +21,7 @@ bool AppController::isMainWindowKey() const
     // A tip can take the keyboard (a click on it); it is still the main window's.
     const QWidget *active = QApplication::activeWindow();
     return m_mainWindow->isActiveWindow()
-           || (active && platform::ChildWindows::childWindows(m_mainWindow).contains(active));
+        || (active && platform::ChildWindows::childWindows(m_mainWindow).contains(active));
 }
 
 bool AppController::showsMainView() const

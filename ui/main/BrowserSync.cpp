@@ -45,15 +45,14 @@ bool variantTrue(const QVariant &value)
 
 const QStringList &BrowserSync::browserIdentifiers()
 {
-    static const QStringList ids{u"com.google.Chrome"_s, u"org.chromium.Chromium"_s,
-                                 u"org.mozilla.firefox"_s, u"com.apple.Safari"_s};
+    static const QStringList ids{u"com.google.Chrome"_s, u"org.chromium.Chromium"_s, u"org.mozilla.firefox"_s,
+                                 u"com.apple.Safari"_s};
     return ids;
 }
 
 QString BrowserSync::browserName(const QString &identifier)
 {
-    static const QStringList names{u"Chrome"_s, u"Chromium"_s, u"Firefox"_s,
-                                   u"Safari"_s};
+    static const QStringList names{u"Chrome"_s, u"Chromium"_s, u"Firefox"_s, u"Safari"_s};
     const qsizetype at = browserIdentifiers().indexOf(identifier);
     return at < 0 ? QString() : names[at];
 }
@@ -146,8 +145,10 @@ bool BrowserSync::firefoxPrefsSyncEnabled(const QString &text)
     for (const QString &line : text.split(newline)) {
         account = account || line.startsWith(QLatin1String("user_pref(\"services.sync.account\""), Qt::CaseInsensitive);
         historyOff = historyOff
-            || line.startsWith(QLatin1String("user_pref(\"services.sync.engine.history\", false)"), Qt::CaseInsensitive);
-        tabsOff = tabsOff || line.startsWith(QLatin1String("user_pref(\"services.sync.engine.tabs\", false)"), Qt::CaseInsensitive);
+            || line.startsWith(QLatin1String("user_pref(\"services.sync.engine.history\", false)"),
+                               Qt::CaseInsensitive);
+        tabsOff = tabsOff
+            || line.startsWith(QLatin1String("user_pref(\"services.sync.engine.tabs\", false)"), Qt::CaseInsensitive);
     }
     return account && !(historyOff && tabsOff);
 }

@@ -14,7 +14,9 @@ void LiveResizeNotifier::watch(QWidget *window)
         new LiveResizeNotifier(window);
 }
 
-LiveResizeNotifier::LiveResizeNotifier(QWidget *window) : QObject(window), m_window(window)
+LiveResizeNotifier::LiveResizeNotifier(QWidget *window)
+    : QObject(window)
+    , m_window(window)
 {
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMilliseconds);
@@ -30,8 +32,7 @@ bool LiveResizeNotifier::eventFilter(QObject *watched, QEvent *event)
         && !(m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
         if (!m_resizing) {
             m_resizing = true;
-            platform::NotificationCenter::defaultCenter().post(
-                keys::WindowWillStartLiveResizeNotification, m_window);
+            platform::NotificationCenter::defaultCenter().post(keys::WindowWillStartLiveResizeNotification, m_window);
         }
         m_settle.start();
     }
@@ -43,6 +44,5 @@ void LiveResizeNotifier::end()
     if (!m_resizing)
         return;
     m_resizing = false;
-    platform::NotificationCenter::defaultCenter().post(keys::WindowDidEndLiveResizeNotification,
-                                                      m_window);
+    platform::NotificationCenter::defaultCenter().post(keys::WindowDidEndLiveResizeNotification, m_window);
 }

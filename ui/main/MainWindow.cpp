@@ -1,7 +1,7 @@
 #include "ui/main/MainWindow.h"
 
-#include "platform/system/Bundle.h"
 #include "platform/gui/ChildWindows.h"
+#include "platform/system/Bundle.h"
 #include "ui/main/LiveResizeNotifier.h"
 #include "ui/views/TableKeys.h"
 
@@ -16,7 +16,9 @@
 using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_ackUi(std::make_unique<Ui::AcknowledgementsWindow>())
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui::MainWindow>())
+    , m_ackUi(std::make_unique<Ui::AcknowledgementsWindow>())
 {
     m_ui->setupUi(this);
 
@@ -66,9 +68,18 @@ MainWindow::~MainWindow()
         delete m_resultsView;
 }
 
-QWidget *MainWindow::mainView() const { return m_mainView; }
-QWidget *MainWindow::resultsView() const { return m_resultsView; }
-QWidget *MainWindow::contentView() const { return centralWidget(); }
+QWidget *MainWindow::mainView() const
+{
+    return m_mainView;
+}
+QWidget *MainWindow::resultsView() const
+{
+    return m_resultsView;
+}
+QWidget *MainWindow::contentView() const
+{
+    return centralWidget();
+}
 
 void MainWindow::setContentView(QWidget *view)
 {

@@ -10,7 +10,7 @@ class QDialog;
 namespace Ui {
 class MainWindow;
 class AcknowledgementsWindow;
-}
+} // namespace Ui
 
 // The main window of the main interface file: its two content views (the scan-location list
 // with the Scan button, and the results table with the Clean button and the shredder slot),

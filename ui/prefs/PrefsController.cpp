@@ -2,17 +2,17 @@
 
 #include "core/Keys.h"
 #include "core/Settings.h"
+#include "platform/gui/Modal.h"
+#include "platform/gui/WindowPlacement.h"
 #include "platform/system/Dictionary.h"
 #include "platform/system/Image.h"
-#include "platform/gui/Modal.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/UserDefaults.h"
-#include "platform/gui/WindowPlacement.h"
 #include "platform/system/Workspace.h"
 #include "targets/base/MasterPrefsViewController.h"
-#include "ui/wizard/WizardController.h"
-#include "ui/wizard/FirstResponder.h"
 #include "ui/views/SettingsBindings.h"
+#include "ui/wizard/FirstResponder.h"
+#include "ui/wizard/WizardController.h"
 
 #include "ui_AdvancedOptionsPanel.h"
 #include "ui_PrefsWindow.h"
@@ -119,10 +119,9 @@ void PrefsController::addItemWithInfo(const QVariantMap &info)
 
 void PrefsController::sortByTitle(Qt::CaseSensitivity sensitivity)
 {
-    std::stable_sort(m_viewControllers.begin(), m_viewControllers.end(),
-                     [sensitivity](const auto &a, const auto &b) {
-                         return QString::compare(a->title(), b->title(), sensitivity) < 0;
-                     });
+    std::stable_sort(m_viewControllers.begin(), m_viewControllers.end(), [sensitivity](const auto &a, const auto &b) {
+        return QString::compare(a->title(), b->title(), sensitivity) < 0;
+    });
 }
 
 void PrefsController::awakeFromNib()
@@ -284,8 +283,7 @@ void PrefsController::windowWillClose()
     m_prefsWindowLoaded = false;
 }
 
-void PrefsController::observeValueForKeyPath(const QString &key, int kind, const QVariant &,
-                                             const QVariant &newValue)
+void PrefsController::observeValueForKeyPath(const QString &key, int kind, const QVariant &, const QVariant &newValue)
 {
     if (kind != 1)
         return;

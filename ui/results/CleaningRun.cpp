@@ -3,9 +3,9 @@
 #include "core/FileController.h"
 #include "core/Keys.h"
 #include "core/ShredController.h"
+#include "platform/files/FileManager.h"
 #include "platform/system/ArrayController.h"
 #include "platform/system/Dictionary.h"
-#include "platform/files/FileManager.h"
 #include "platform/system/MainThread.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/OperationQueue.h"
@@ -33,7 +33,9 @@ void onMain(const std::function<void()> &fn)
 
 } // namespace
 
-CleaningRun::CleaningRun(CleaningRunHost &host) : m_host(host) {}
+CleaningRun::CleaningRun(CleaningRunHost &host)
+    : m_host(host)
+{}
 
 CleaningRun::~CleaningRun()
 {
@@ -270,7 +272,7 @@ bool CleaningRun::isRowInHand(const QString &app, const QString &name, const QSt
 {
     std::lock_guard lock(m_handMutex);
     return m_rowInHand && m_rowInHand->resultItemAppName() == app && m_rowInHand->resultItemName() == name
-           && m_rowInHand->resultItemPath() == path;
+        && m_rowInHand->resultItemPath() == path;
 }
 
 resultItemPtr CleaningRun::rowAwaiting(const QString &app, const QString &name, const QString &path) const
@@ -292,9 +294,9 @@ QList<resultItemPtr> CleaningRun::rowsAwaiting(const QVariantMap &info) const
 {
     // Only the row whose request is out takes an answer: a late or repeated post for a row
     // that has had its answer must not count it twice.
-    const resultItemPtr row = rowAwaiting(info.value(keys::CleaningItemAppName).toString(),
-                                          info.value(keys::CleaningItemName).toString(),
-                                          info.value(keys::CleaningItemPath).toString());
+    const resultItemPtr row =
+        rowAwaiting(info.value(keys::CleaningItemAppName).toString(), info.value(keys::CleaningItemName).toString(),
+                    info.value(keys::CleaningItemPath).toString());
     if (!row)
         return {};
     return {row};

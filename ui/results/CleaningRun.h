@@ -18,7 +18,7 @@
 namespace platform {
 class OperationQueue;
 struct Notification;
-}
+} // namespace platform
 
 // The cleaning run of the results table's checked rows.
 //

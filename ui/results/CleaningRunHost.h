@@ -32,7 +32,7 @@ public:
     virtual void observeOperationCount(int count) = 0;
     // The row at `index` is about to be cleaned (main thread); a host that shows the rows
     // keeps it in view.
-    virtual void rowWillClean(int /*index*/) { }
+    virtual void rowWillClean(int /*index*/) {}
 
 protected:
     CleaningRunHost() = default;

@@ -2,8 +2,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QPainter>
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -53,7 +53,8 @@ QSize QZRichTextCell::sizeHint(const QStyleOptionViewItem &option, const QModelI
 
 void QZRichTextCell::elideLines(QTextDocument &doc, qreal width)
 {
-    struct Edit {
+    struct Edit
+    {
         int position;
         int length;
         QString text;

@@ -4,7 +4,8 @@
 #include <QPointer>
 
 QZSpinnerView::QZSpinnerView(const platform::ProgressIndicatorPtr &spinner, QWidget *parent)
-    : QWidget(parent), m_spinner(spinner)
+    : QWidget(parent)
+    , m_spinner(spinner)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(sizeForControlSize(spinner->controlSize()));

@@ -13,7 +13,9 @@ namespace {
 constexpr int kIndent = 12;
 }
 
-QZStatusCell::QZStatusCell(QObject *parent) : QStyledItemDelegate(parent) {}
+QZStatusCell::QZStatusCell(QObject *parent)
+    : QStyledItemDelegate(parent)
+{}
 
 QZStatusCell::~QZStatusCell() = default;
 

@@ -40,7 +40,8 @@ public:
     std::function<void(QZStatusCell *cell, int row)> willDisplayCell;
 
     // Where algorithm-wise things go in a cell frame: the image (or spinner) and the text.
-    struct Layout {
+    struct Layout
+    {
         QRect image;
         QRect text;
     };
@@ -56,7 +57,6 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-
     platform::ProgressIndicatorPtr m_progress;
     QSize m_progressSize;
     State m_currentStatus = Blue;

@@ -4,19 +4,19 @@
 #include "core/Settings.h"
 #include "core/TemporaryFolder.h"
 #include "platform/gui/Alert.h"
+#include "platform/gui/Modal.h"
+#include "platform/gui/VendorServices.h"
+#include "platform/gui/WebPages.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/Image.h"
 #include "platform/system/MainThread.h"
-#include "platform/gui/Modal.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/Timer.h"
-#include "platform/gui/VendorServices.h"
-#include "platform/gui/WebPages.h"
 #include "ui/alerts/AlertController.h"
+#include "ui/animation/QZShredderAnimator.h"
 #include "ui/results/CleaningRun.h"
 #include "ui/results/QZStatusCell.h"
 #include "ui/results/ResultsColumns.h"
-#include "ui/animation/QZShredderAnimator.h"
 #include "ui/summary/CleaningResultsWindow.h"
 #include "ui/summary/CleaningSummary.h"
 #include "ui/summary/CleaningWarning.h"
@@ -39,8 +39,9 @@ const QString kProductPagePath = u"/nimbrel"_s;
 } // namespace
 
 ResultsController::ResultsController(QObject *parent)
-    : QObject(parent), m_resultsArrayController(new platform::ArrayController<resultItem>(this)),
-      m_run(std::make_unique<CleaningRun>(*this))
+    : QObject(parent)
+    , m_resultsArrayController(new platform::ArrayController<resultItem>(this))
+    , m_run(std::make_unique<CleaningRun>(*this))
 {
     auto &center = platform::NotificationCenter::defaultCenter();
     const auto observe = [this, &center](const QString &name, std::function<void(const platform::Notification &)> fn) {
@@ -445,7 +446,8 @@ void ResultsController::setupTweetLink()
 {
     const CleaningSummary summary = runSummary();
     const QString productPage = platform::WebPages::siteAddress() + kProductPagePath;
-    const QUrl url = summary.shareUrl(platform::VendorServices::hostAddress(Settings::name(Settings::Key::SocialHost)), productPage);
+    const QUrl url =
+        summary.shareUrl(platform::VendorServices::hostAddress(Settings::name(Settings::Key::SocialHost)), productPage);
     if (QLabel *link = m_tweetLink) {
         link->setAlignment(Qt::AlignCenter);
         link->setText(hyperlinkFromTextString(u"Tweet Scan Results"_s, url));
@@ -464,21 +466,60 @@ void ResultsController::countRun()
 
 // --- The run's face --------------------------------------------------------------------------
 
-void ResultsController::updateInterface(const resultItemPtr &row) { m_run->updateInterface(row); }
-void ResultsController::checkRunningAppsForEntry(const QVariantMap &entry) { m_run->checkRunningAppsForEntry(entry); }
-void ResultsController::continueShred() { m_run->continueShred(); }
-void ResultsController::skipShredItem() { m_run->skipShredItem(); }
+void ResultsController::updateInterface(const resultItemPtr &row)
+{
+    m_run->updateInterface(row);
+}
+void ResultsController::checkRunningAppsForEntry(const QVariantMap &entry)
+{
+    m_run->checkRunningAppsForEntry(entry);
+}
+void ResultsController::continueShred()
+{
+    m_run->continueShred();
+}
+void ResultsController::skipShredItem()
+{
+    m_run->skipShredItem();
+}
 
 void ResultsController::cancelShred()
 {
     m_isShredding = false;
 }
-void ResultsController::updateStatus(const platform::Notification &n) { m_run->updateStatus(n); }
-void ResultsController::processItemForRemoval(const platform::Notification &n) { m_run->processItemForRemoval(n); }
-void ResultsController::updateProgress(const platform::Notification &n) { m_run->updateProgress(n); }
-bool ResultsController::shredCancelled() const { return m_run->isCancelled(); }
-QString ResultsController::skippedItemAppName() const { return m_run->skippedItemAppName(); }
-qint32 ResultsController::shreddedItemCount() const { return m_run->shreddedItemCount(); }
-qint32 ResultsController::skippedItemCount() const { return m_run->skippedItemCount(); }
-qint32 ResultsController::problemItemCount() const { return m_run->problemItemCount(); }
-quint64 ResultsController::shreddedItemTotalSize() const { return m_run->shreddedItemTotalSize(); }
+void ResultsController::updateStatus(const platform::Notification &n)
+{
+    m_run->updateStatus(n);
+}
+void ResultsController::processItemForRemoval(const platform::Notification &n)
+{
+    m_run->processItemForRemoval(n);
+}
+void ResultsController::updateProgress(const platform::Notification &n)
+{
+    m_run->updateProgress(n);
+}
+bool ResultsController::shredCancelled() const
+{
+    return m_run->isCancelled();
+}
+QString ResultsController::skippedItemAppName() const
+{
+    return m_run->skippedItemAppName();
+}
+qint32 ResultsController::shreddedItemCount() const
+{
+    return m_run->shreddedItemCount();
+}
+qint32 ResultsController::skippedItemCount() const
+{
+    return m_run->skippedItemCount();
+}
+qint32 ResultsController::problemItemCount() const
+{
+    return m_run->problemItemCount();
+}
+quint64 ResultsController::shreddedItemTotalSize() const
+{
+    return m_run->shreddedItemTotalSize();
+}

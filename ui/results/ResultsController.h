@@ -2,20 +2,20 @@
 
 #include "core/records/resultItem.h"
 #include "platform/system/ArrayController.h"
+#include "ui/animation/QZShredderAnimator.h"
 #include "ui/results/CleaningRunHost.h"
 #include "ui/summary/CleaningResultsWindow.h"
 #include "ui/summary/CleaningSummary.h"
-#include "ui/animation/QZShredderAnimator.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QPushButton>
-#include <QTableView>
-#include <QWidget>
 #include <QObject>
 #include <QPointer>
+#include <QPushButton>
 #include <QString>
+#include <QTableView>
 #include <QVariantMap>
+#include <QWidget>
 
 #include <atomic>
 #include <memory>

@@ -12,9 +12,11 @@ QString counted(qint32 count, const char *singular, const char *plural)
 } // namespace
 
 CleaningSummary::CleaningSummary(qint32 cleaned, qint32 skipped, qint32 problems, quint64 totalSize)
-    : m_cleaned(cleaned), m_skipped(skipped), m_problems(problems), m_totalSize(totalSize)
-{
-}
+    : m_cleaned(cleaned)
+    , m_skipped(skipped)
+    , m_problems(problems)
+    , m_totalSize(totalSize)
+{}
 
 std::optional<CleaningSummary::Heading> CleaningSummary::heading() const
 {
@@ -77,11 +79,11 @@ QString CleaningSummary::shareStatus(const QString &productPage) const
     const QString count = QString::number(m_cleaned);
     QString status;
     if (m_cleaned == 1)
-        status = u"I+cleaned+"_s + count + u"+privacy+threat+that+was+taking+up+"_s
-            + convertedSizeText() + u"+of+space+on+my+Mac+with+%40Nimbrel:++"_s;
+        status = u"I+cleaned+"_s + count + u"+privacy+threat+that+was+taking+up+"_s + convertedSizeText()
+            + u"+of+space+on+my+Mac+with+%40Nimbrel:++"_s;
     else if (m_cleaned > 1)
-        status = u"I+cleaned+"_s + count + u"+privacy+threats+that+were+taking+up+"_s
-            + convertedSizeText() + u"+of+space+on+my+Mac+with+%40Nimbrel:++"_s;
+        status = u"I+cleaned+"_s + count + u"+privacy+threats+that+were+taking+up+"_s + convertedSizeText()
+            + u"+of+space+on+my+Mac+with+%40Nimbrel:++"_s;
     else
         status = u"I'm+protecting+my+Mac+from+privacy+threats+with+%40Nimbrel,+and+my+system+is+clean!++"_s;
     return status + productPage;
@@ -93,6 +95,5 @@ QUrl CleaningSummary::shareUrl(const QString &socialHost, const QString &product
     while (host.endsWith(QLatin1Char('/')))
         host.chop(1);
     // The status is already written the way the query wants it ("+" for blanks, "%40").
-    return QUrl::fromEncoded((host + u"/home?status="_s + shareStatus(productPage)).toUtf8(),
-                             QUrl::TolerantMode);
+    return QUrl::fromEncoded((host + u"/home?status="_s + shareStatus(productPage)).toUtf8(), QUrl::TolerantMode);
 }

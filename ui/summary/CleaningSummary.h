@@ -10,7 +10,8 @@
 class CleaningSummary
 {
 public:
-    struct Heading {
+    struct Heading
+    {
         QString image; // resource name of the heading image
         QString text;
         bool operator==(const Heading &) const = default;

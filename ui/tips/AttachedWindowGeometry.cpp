@@ -1,16 +1,30 @@
 #include "ui/tips/AttachedWindowGeometry.h"
 
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-bool onLeftOrRight(int side) { return side == 0 || side == 2; }
-bool facesRightEdge(int side) { return side == 0 || side == 4 || side == 5; }
-bool facesLeftEdge(int side) { return side == 2 || side == 6 || side == 7; }
-bool facesTopEdge(int side) { return side == 1 || side == 10 || side == 11; }
-bool facesBottomEdge(int side) { return side == 3 || side == 8 || side == 9; }
+bool onLeftOrRight(int side)
+{
+    return side == 0 || side == 2;
+}
+bool facesRightEdge(int side)
+{
+    return side == 0 || side == 4 || side == 5;
+}
+bool facesLeftEdge(int side)
+{
+    return side == 2 || side == 6 || side == 7;
+}
+bool facesTopEdge(int side)
+{
+    return side == 1 || side == 10 || side == 11;
+}
+bool facesBottomEdge(int side)
+{
+    return side == 3 || side == 8 || side == 9;
+}
 
 // A quarter circle of radius r from the current point (r before `corner`) round the corner to
 // r past it towards `next`; both legs of the corner are axis-aligned.
@@ -178,19 +192,44 @@ QRectF AttachedWindowGeometry::updateGeometry(const QPointF &point, int side, co
     const double halfH = float(h / 2);
     QPointF origin(px, py);
     switch (side) {
-    case Left: origin = {px - w - d, py - halfH}; break;
-    case Below: origin = {px - halfW, py - h - d}; break;
-    case Right: origin = {px + d, py - halfH}; break;
-    case Above: origin = {px - halfW, py + d}; break;
-    case LeftRising: origin = {px - w - d, py - inset}; break;
-    case LeftHanging: origin = {px - w - d, py - (h - inset)}; break;
-    case RightRising: origin = {px + d, py - inset}; break;
-    case RightHanging: origin = {px + d, py - (h - inset)}; break;
-    case AboveLeft: origin = {px - (w - inset), py + d}; break;
-    case AboveRight: origin = {px - inset, py + d}; break;
-    case BelowLeft: origin = {px - (w - inset), py - h - d}; break;
-    case BelowRight: origin = {px - inset, py - h - d}; break;
-    default: break;
+    case Left:
+        origin = {px - w - d, py - halfH};
+        break;
+    case Below:
+        origin = {px - halfW, py - h - d};
+        break;
+    case Right:
+        origin = {px + d, py - halfH};
+        break;
+    case Above:
+        origin = {px - halfW, py + d};
+        break;
+    case LeftRising:
+        origin = {px - w - d, py - inset};
+        break;
+    case LeftHanging:
+        origin = {px - w - d, py - (h - inset)};
+        break;
+    case RightRising:
+        origin = {px + d, py - inset};
+        break;
+    case RightHanging:
+        origin = {px + d, py - (h - inset)};
+        break;
+    case AboveLeft:
+        origin = {px - (w - inset), py + d};
+        break;
+    case AboveRight:
+        origin = {px - inset, py + d};
+        break;
+    case BelowLeft:
+        origin = {px - (w - inset), py - h - d};
+        break;
+    case BelowRight:
+        origin = {px - inset, py - h - d};
+        break;
+    default:
+        break;
     }
     return QRectF(origin, QSizeF(w, h));
 }

@@ -36,7 +36,8 @@ public:
 
     // Where the point sits: the screen's visible frame, and the frame of the window the point
     // belongs to (absent for a point given on the screen).
-    struct Surroundings {
+    struct Surroundings
+    {
         QRectF visibleFrame;
         std::optional<QRectF> windowFrame;
     };
@@ -71,8 +72,7 @@ public:
     // The distance from a corner of the window to the middle of an arrow placed at a corner.
     float arrowInset() const;
     // The side that fits best for a view of this size at point (screen coordinates).
-    int bestSideForAutomaticPosition(const QPointF &point, const QSizeF &viewSize,
-                                     const Surroundings &around) const;
+    int bestSideForAutomaticPosition(const QPointF &point, const QSizeF &viewSize, const Surroundings &around) const;
     // Lays a view of this size out on `side` of the point: returns the window frame and keeps
     // the view's frame inside the window (viewFrame()).
     QRectF updateGeometry(const QPointF &point, int side, const QSizeF &viewSize);
@@ -80,8 +80,7 @@ public:
     // The side to lay the view out on so that the window lies within the visible frame:
     // `side` itself when it fits there, else the side the automatic choice makes, else the
     // first other side that fits; `side` when none does (see keptOnScreen).
-    int sideThatFits(const QPointF &point, int side, const QSizeF &viewSize,
-                     const Surroundings &around) const;
+    int sideThatFits(const QPointF &point, int side, const QSizeF &viewSize, const Surroundings &around) const;
     // A window frame moved the least it takes to lie within the visible frame (as far as it can).
     static QRectF keptOnScreen(const QRectF &frame, const QRectF &visibleFrame);
     // The outline with its arrow, around the view frame, in the window's coordinates.

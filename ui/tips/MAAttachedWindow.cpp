@@ -54,14 +54,14 @@ std::unique_ptr<MAAttachedWindow> MAAttachedWindow::initWithView(QWidget *view, 
 }
 
 MAAttachedWindow::MAAttachedWindow(QWidget *view, const QPointF &point, QWidget *window, int side, float distance)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
-      m_borderColor(Qt::white),
-      m_fill(QColor::fromRgbF(0.1f, 0.1f, 0.1f, 0.75f)),
-      m_view(view),
-      m_viewHome(view->parentWidget()),
-      m_window(window),
-      m_point(point),
-      m_side(side)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
+    , m_borderColor(Qt::white)
+    , m_fill(QColor::fromRgbF(0.1f, 0.1f, 0.1f, 0.75f))
+    , m_view(view)
+    , m_viewHome(view->parentWidget())
+    , m_window(window)
+    , m_point(point)
+    , m_side(side)
 {
     // Without a compositor a window with alpha shows black where it is clear, even outside
     // its shape; an opaque one shaped to the outline shows the desktop around it.
@@ -156,13 +156,13 @@ bool MAAttachedWindow::updateWindowGeometry()
     const int placed = m_geometry.sideThatFits(point, m_side, m_view->size(), around);
     const bool moved = placed != m_placedSide;
     m_placedSide = placed;
-    const QRectF frame = AttachedWindowGeometry::keptOnScreen(
-        m_geometry.updateGeometry(point, placed, m_view->size()), around.visibleFrame);
+    const QRectF frame = AttachedWindowGeometry::keptOnScreen(m_geometry.updateGeometry(point, placed, m_view->size()),
+                                                              around.visibleFrame);
     WindowGeometry::setFrame(this, frame);
     // Our geometry grows upwards; the widget's grows downwards.
     const QRectF view = m_geometry.viewFrame();
-    m_view->setGeometry(QRectF(view.x(), frame.height() - view.y() - view.height(), view.width(), view.height())
-                            .toRect());
+    m_view->setGeometry(
+        QRectF(view.x(), frame.height() - view.y() - view.height(), view.width(), view.height()).toRect());
     return moved;
 }
 
@@ -239,12 +239,30 @@ void MAAttachedWindow::setBackgroundImage(const QImage &image)
         setBackgroundColor(QBrush(image));
 }
 
-void MAAttachedWindow::setBorderWidth(float value) { apply(m_geometry.setBorderWidth(value)); }
-void MAAttachedWindow::setViewMargin(float value) { apply(m_geometry.setViewMargin(value)); }
-void MAAttachedWindow::setArrowBaseWidth(float value) { apply(m_geometry.setArrowBaseWidth(value)); }
-void MAAttachedWindow::setArrowHeight(float value) { apply(m_geometry.setArrowHeight(value)); }
-void MAAttachedWindow::setHasArrow(float value) { apply(m_geometry.setHasArrow(value)); }
-void MAAttachedWindow::setCornerRadius(float value) { apply(m_geometry.setCornerRadius(value)); }
+void MAAttachedWindow::setBorderWidth(float value)
+{
+    apply(m_geometry.setBorderWidth(value));
+}
+void MAAttachedWindow::setViewMargin(float value)
+{
+    apply(m_geometry.setViewMargin(value));
+}
+void MAAttachedWindow::setArrowBaseWidth(float value)
+{
+    apply(m_geometry.setArrowBaseWidth(value));
+}
+void MAAttachedWindow::setArrowHeight(float value)
+{
+    apply(m_geometry.setArrowHeight(value));
+}
+void MAAttachedWindow::setHasArrow(float value)
+{
+    apply(m_geometry.setHasArrow(value));
+}
+void MAAttachedWindow::setCornerRadius(float value)
+{
+    apply(m_geometry.setCornerRadius(value));
+}
 void MAAttachedWindow::setDrawsRoundCornerBesideArrow(float value)
 {
     apply(m_geometry.setDrawsRoundCornerBesideArrow(value));

@@ -3,10 +3,10 @@
 #include "core/Keys.h"
 #include "core/Settings.h"
 #include "platform/gui/ChildWindows.h"
+#include "platform/gui/WindowGeometry.h"
 #include "platform/system/MainThread.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/Timer.h"
-#include "platform/gui/WindowGeometry.h"
 #include "ui/tips/MAAttachedWindow.h"
 
 #include <QAbstractItemView>
@@ -26,7 +26,8 @@ const QString kNothingFoundText = u"No privacy threats were found."_s;
 constexpr double kDelayedTipSeconds = 0.1;
 } // namespace
 
-TipController::TipController(QObject *parent) : QObject(parent)
+TipController::TipController(QObject *parent)
+    : QObject(parent)
 {
     auto &center = platform::NotificationCenter::defaultCenter();
     auto observe = [&](const QString &name, void (TipController::*handler)()) {
@@ -69,19 +70,23 @@ QPointF TipController::anchorPoint(const QWidget *anchor, AnchorPoint point)
     // The anchor's place in its window, wherever the layout nests it.
     const QRectF f = WindowGeometry::frameInWindow(anchor);
     switch (point) {
-    case AnchorPoint::LeftMiddle: return {f.x(), f.y() + f.height() / 2};
-    case AnchorPoint::RightMiddle: return {f.x() + f.width(), f.y() + f.height() / 2};
-    case AnchorPoint::Centre: return {f.x() + f.width() / 2, f.y() + f.height() / 2};
-    case AnchorPoint::TopCentre: return {f.x() + f.width() / 2, f.y() + f.height()};
-    case AnchorPoint::WindowMiddle: return {f.x(), WindowGeometry::frame(anchor->window()).height() / 2};
+    case AnchorPoint::LeftMiddle:
+        return {f.x(), f.y() + f.height() / 2};
+    case AnchorPoint::RightMiddle:
+        return {f.x() + f.width(), f.y() + f.height() / 2};
+    case AnchorPoint::Centre:
+        return {f.x() + f.width() / 2, f.y() + f.height() / 2};
+    case AnchorPoint::TopCentre:
+        return {f.x() + f.width() / 2, f.y() + f.height()};
+    case AnchorPoint::WindowMiddle:
+        return {f.x(), WindowGeometry::frame(anchor->window()).height() / 2};
     case AnchorPoint::RowLeftMiddle: {
         const double middle = f.y() + f.height() / 2;
         double left = f.x();
         if (const QWidget *parent = anchor->parentWidget()) {
             for (const QWidget *beside : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
                 const QRectF b = WindowGeometry::frameInWindow(beside);
-                if (!beside->isHidden() && !beside->isWindow() && b.y() <= middle
-                    && middle <= b.y() + b.height())
+                if (!beside->isHidden() && !beside->isWindow() && b.y() <= middle && middle <= b.y() + b.height())
                     left = std::min(left, b.x());
             }
         }
@@ -233,8 +238,8 @@ void TipController::showCleaningStatusTipsTimerFire()
 
 void TipController::showCleanSystemTipTimerFire()
 {
-    showSet({{&TipController::m_cleanSystemWindow, &TipController::m_cleaningStatusAnchor,
-              AnchorPoint::RowLeftMiddle, &TipController::m_cleanSystemView, 0, 57}});
+    showSet({{&TipController::m_cleanSystemWindow, &TipController::m_cleaningStatusAnchor, AnchorPoint::RowLeftMiddle,
+              &TipController::m_cleanSystemView, 0, 57}});
 }
 
 void TipController::hidePrefsTips()

@@ -10,7 +10,6 @@
 
 #include <initializer_list>
 
-
 // Shows and hides the help tips: attached windows whose arrows point at controls of the main
 // window, the settings window, the cleaning results window and the temporary-file cleanup
 // panel. The controllers of those windows say when by notifications; each name shows or hides
@@ -123,7 +122,8 @@ private:
     enum class AnchorPoint { LeftMiddle, RightMiddle, Centre, TopCentre, WindowMiddle, RowLeftMiddle };
     using TipField = QPointer<MAAttachedWindow> TipController::*;
     using WidgetOutlet = QPointer<QWidget> TipController::*;
-    struct Tip {
+    struct Tip
+    {
         TipField tip;
         WidgetOutlet anchor;
         AnchorPoint point;

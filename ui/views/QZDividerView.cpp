@@ -2,7 +2,9 @@
 
 #include <QPainter>
 
-QZDividerView::QZDividerView(QWidget *parent) : QWidget(parent) {}
+QZDividerView::QZDividerView(QWidget *parent)
+    : QWidget(parent)
+{}
 
 QColor QZDividerView::lineColor()
 {

@@ -3,7 +3,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-QZTitleView::QZTitleView(QWidget *parent) : QWidget(parent) {}
+QZTitleView::QZTitleView(QWidget *parent)
+    : QWidget(parent)
+{}
 
 QLinearGradient QZTitleView::gradient(const QRectF &rect)
 {

@@ -60,9 +60,7 @@ void setLevel(int value)
 // The level control follows the secure-removal switch: without it the level means nothing.
 void enableWithSecureRemoval(QWidget *control)
 {
-    auto apply = [control] {
-        control->setEnabled(Settings::boolValue(Settings::Key::EnableSecureDelete));
-    };
+    auto apply = [control] { control->setEnabled(Settings::boolValue(Settings::Key::EnableSecureDelete)); };
     apply();
     follow(control, Settings::name(Settings::Key::EnableSecureDelete), apply);
 }
@@ -118,9 +116,8 @@ void SettingsBindings::bindChildren(QWidget *form)
     const QString radioPrefix = levelKey() + QLatin1Char('_');
     for (QRadioButton *button : form->findChildren<QRadioButton *>()) {
         bool ok = false;
-        const int value = button->objectName().startsWith(radioPrefix)
-            ? button->objectName().mid(radioPrefix.size()).toInt(&ok)
-            : -1;
+        const int value =
+            button->objectName().startsWith(radioPrefix) ? button->objectName().mid(radioPrefix.size()).toInt(&ok) : -1;
         if (ok)
             bindLevelRadioButton(button, value);
     }

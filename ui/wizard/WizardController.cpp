@@ -3,12 +3,12 @@
 #include "core/Keys.h"
 #include "platform/gui/Alert.h"
 #include "platform/gui/Modal.h"
+#include "platform/gui/WebPages.h"
+#include "platform/gui/WindowPlacement.h"
 #include "platform/system/NotificationCenter.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
-#include "platform/gui/WebPages.h"
-#include "platform/gui/WindowPlacement.h"
 #include "targets/base/MasterPrefsViewController.h"
 #include "ui/wizard/FirstResponder.h"
 #include "ui/wizard/WizardCleaningViewController.h"
@@ -98,7 +98,9 @@ void WizardController::initWizardWithViews(const PaneList &panes)
     m_wizardViewControllers.clear();
     m_didShowWebView = false;
     using Part = WizardSettingsViewController::Part;
-    auto own = [this](WizardPageController *page) { m_wizardViewControllers.append({std::shared_ptr<WizardPageController>(page), {}}); };
+    auto own = [this](WizardPageController *page) {
+        m_wizardViewControllers.append({std::shared_ptr<WizardPageController>(page), {}});
+    };
     own(new WizardWelcomeViewController);
     own(new WizardCleaningViewController);
     // Older systems keep tips and effects on, so they get a page of their own there.
@@ -315,8 +317,7 @@ void WizardController::cancelWizardWindow()
     platform::Alert alert;
     alert.setMessageText(u"Cancel Setup Assistant"_s);
     alert.addButtonWithTitle(u"OK"_s);
-    alert.setInformativeText(
-        u"Nimbrel will use the default recommendations for any unconfigured settings."_s);
+    alert.setInformativeText(u"Nimbrel will use the default recommendations for any unconfigured settings."_s);
     alert.runModal(m_wizardWindow);
     hideWizardWindow();
 }

@@ -5,10 +5,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QList>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QObject>
 #include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QString>
 
 #include <memory>
@@ -31,7 +31,8 @@ public:
     using PaneList = QList<std::shared_ptr<MasterPrefsViewController>>;
 
     // A page: one of the assistant's own, or a module's settings pane.
-    struct Page {
+    struct Page
+    {
         std::shared_ptr<WizardPageController> page;
         std::shared_ptr<MasterPrefsViewController> pane;
         QString title() const;

@@ -4,8 +4,7 @@ WizardPageController::WizardPageController(const QString &nibName, const QString
     : QObject(parent)
     , m_nibName(nibName)
     , m_title(title)
-{
-}
+{}
 
 WizardPageController::~WizardPageController()
 {
