@@ -335,8 +335,8 @@ void tst_DatabaseController::lockedDatabaseIsLeftAlone_data()
 void tst_DatabaseController::lockedDatabaseIsLeftAlone()
 {
     QFETCH(bool, secure);
+    FakeHome home; // first: the setting below goes to its settings, not the real home's
     platform::UserDefaults::standardUserDefaults().setBool(secure, u"enableSecureDelete"_s);
-    FakeHome home;
     QVERIFY(home.createSqlite(u"Library/db.sqlite"_s, QString::fromLatin1(schema)));
     const QString path = home.path(u"Library/db.sqlite"_s);
 
@@ -458,6 +458,7 @@ void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk_data()
 void tst_DatabaseController::secureDeleteLeavesNoRowOnTheDisk()
 {
     QFETCH(bool, wal);
+    FakeHome home; // the secure setting goes to its settings, not the real home's
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     LoopDisk disk(dir.path(), 16);
@@ -691,6 +692,7 @@ void tst_DatabaseController::fullDiskFailsTheDelete_data()
 void tst_DatabaseController::fullDiskFailsTheDelete()
 {
     QFETCH(bool, scan);
+    FakeHome home; // the secure setting goes to its settings, not the real home's
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     // Small blocks, as a small disk has them, and none kept back for root.
