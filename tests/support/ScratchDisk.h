@@ -3,11 +3,13 @@
 #include <QFile>
 #include <QString>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // A small memory file system mounted for one test, as a second disk (or a bind mount of a
-// folder); unmounted afterwards.
+// folder); unmounted afterwards, wherever its folder has been moved meanwhile.
 class ScratchDisk
 {
 public:
@@ -17,6 +19,7 @@ public:
         const QByteArray options = QByteArray("size=") + size + ",mode=0755";
         m_mounted = mkdir(m_point.constData(), 0755) == 0
             && mount("nimbrel-test", m_point.constData(), "tmpfs", 0, options.constData()) == 0;
+        holdRoot();
     }
     // Writes a file at `path` until the disk refuses more: the disk is then full.
     static bool fillUp(const QString &path)
@@ -34,11 +37,19 @@ public:
     {
         m_mounted = mkdir(m_point.constData(), 0755) == 0
             && mount(QFile::encodeName(source).constData(), m_point.constData(), nullptr, MS_BIND, nullptr) == 0;
+        holdRoot();
     }
     ~ScratchDisk()
     {
-        if (m_mounted)
+        if (!m_mounted)
+            return;
+        // A folder set aside takes the mounts inside it along: the disk is found through its
+        // own top folder, not by the name it was mounted at.
+        const QByteArray root = "/proc/self/fd/" + QByteArray::number(m_root);
+        if (m_root < 0 || umount2(root.constData(), MNT_DETACH) != 0)
             umount2(m_point.constData(), MNT_DETACH);
+        if (m_root >= 0)
+            close(m_root);
     }
     ScratchDisk(const ScratchDisk &) = delete;
     ScratchDisk &operator=(const ScratchDisk &) = delete;
@@ -49,6 +60,13 @@ public:
     }
 
 private:
+    void holdRoot()
+    {
+        if (m_mounted)
+            m_root = open(m_point.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+
     QByteArray m_point;
     bool m_mounted = false;
+    int m_root = -1;
 };
