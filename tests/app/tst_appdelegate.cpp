@@ -8,6 +8,7 @@
 #include "platform/system/Timer.h"
 #include "platform/system/UserDefaults.h"
 #include "platform/system/Workspace.h"
+#include "support/CiSkip.h"
 #include "support/FakeHome.h"
 #include "targets/base/ModuleController.h"
 #include "ui/about/AboutWindowController.h"
@@ -383,7 +384,7 @@ private slots:
         QProcess readelf;
         readelf.start("readelf", {"-d", QCoreApplication::applicationFilePath()});
         if (!readelf.waitForFinished(60000) || readelf.exitCode() != 0)
-            QSKIP("readelf is not installed");
+            SKIP_OR_FAIL_IN_CI("readelf is not installed");
         static const QRegularExpression needed(R"(\(NEEDED\).*\[lib([A-Za-z]+)[^\]]*\])");
         QStringList linked;
         for (auto it = needed.globalMatch(QString::fromUtf8(readelf.readAllStandardOutput())); it.hasNext();)

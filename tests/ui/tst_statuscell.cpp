@@ -1,5 +1,6 @@
 #include "platform/system/ProgressIndicator.h"
 #include "support/FakeHome.h"
+#include "support/ThreadChecker.h"
 #include "ui/results/QZSpinnerView.h"
 #include "ui/results/QZStatusCell.h"
 #include "ui/results/ResultsController.h"
@@ -165,9 +166,8 @@ void tst_StatusCell::drawnInTheTable()
     QFETCH(QString, text);
     QFETCH(QColor, dot);
 #if defined(__SANITIZE_THREAD__)
-    // Rendering a table view sends Qt's own drawing work to its thread pool, whose hand-overs
-    // the thread checker cannot see in this uninstrumented Qt; the reports name only Qt frames.
-    QSKIP("Qt's drawing threads are not instrumented");
+    // Rendering a table view sends Qt's own drawing work to its thread pool.
+    SKIP_UNDER_THREAD_CHECKER("Qt's drawing threads are not instrumented");
 #endif
     Table table(true, text);
     table.results.m_isShredding = true;
